@@ -1,0 +1,1 @@
+# The Qt layer: drawing surfaces, controls, dialogs, printing and the two programs.

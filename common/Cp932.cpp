@@ -1,0 +1,65 @@
+#include "common/Cp932.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+
+namespace {
+
+// Runs iconv over the whole input; an unconvertible sequence is replaced and skipped by
+// the given number of input bytes (one character).
+std::string Convert(const char* to, const char* from, std::string_view input,
+                    std::string_view replacement, bool utf8Input)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(input);
+    std::string out;
+    out.reserve(input.size() * 2);
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    char buffer[256];
+    while (inLeft > 0) {
+        char* o = buffer;
+        size_t oLeft = sizeof buffer;
+        const size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+        out.append(buffer, o - buffer);
+        if (r != static_cast<size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL: replace one character and go on.
+        out.append(replacement);
+        size_t skip = 1;
+        const auto c = static_cast<unsigned char>(*in);
+        if (utf8Input) {
+            while (skip < inLeft && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80)
+                ++skip;
+        } else if (IsCp932LeadByte(c) && inLeft >= 2) {
+            skip = 2;
+        }
+        in += skip;
+        inLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+std::string Cp932ToUtf8(std::string_view cp932)
+{
+    return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", false);
+}
+
+std::string Utf8ToCp932(std::string_view utf8)
+{
+    return Convert("CP932", "UTF-8", utf8, "?", true);
+}
+
+std::string_view FieldText(const char* field, size_t size)
+{
+    const void* nul = std::memchr(field, 0, size);
+    return std::string_view(field, nul ? static_cast<const char*>(nul) - field : size);
+}

@@ -1,0 +1,208 @@
+#include "common/FileServices.h"
+
+#include "common/ErrorCodes.h"
+#include "common/Messages.h"
+#include "common/Wildcard.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <new>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool FitsPathBuffer(const std::string& path)
+{
+    return !path.empty() && path.size() <= kMaxPathBytes;
+}
+
+// Resolves a path whose last component may hold wildcards to the first matching entry,
+// in the folded name order the directory listing uses.
+bool FindFirstEntry(const std::string& path, std::string& found)
+{
+    if (!FitsPathBuffer(path))
+        return false;
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (!HasWildcard(name)) {
+        struct stat st;
+        if (stat(path.c_str(), &st) != 0)
+            return false;
+        found = path;
+        return true;
+    }
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return false;
+    std::string best;
+    bool any = false;
+    while (const dirent* e = readdir(dir)) {
+        if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, ".."))
+            continue;
+        if (WildcardMatch(name, e->d_name) && (!any || FoldedNameLess(e->d_name, best))) {
+            best = e->d_name;
+            any = true;
+        }
+    }
+    closedir(dir);
+    if (any)
+        found = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + best;
+    return any;
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t n)
+{
+    while (n > 0) {
+        const ssize_t w = write(fd, data, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+} // namespace
+
+int FileExists(const std::string& path)
+{
+    std::string found;
+    return FindFirstEntry(path, found) ? 1 : 0;
+}
+
+int CanOpenFile(const std::string& path)
+{
+    if (!FitsPathBuffer(path))
+        return 0;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct stat st;
+    const bool regular = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    close(fd);
+    return regular ? 1 : 0;
+}
+
+uint32_t GetFileSize(const std::string& path)
+{
+    std::string found;
+    struct stat st;
+    if (!FindFirstEntry(path, found) || stat(found.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return 0;
+    const auto size = static_cast<uint64_t>(st.st_size);
+    if (size >> 32)
+        ShowGeneralError(GeneralError::kFileSize);
+    return static_cast<uint32_t>(size);
+}
+
+int ReadWholeFile(const std::string& path, void* buffer, size_t byteCount)
+{
+    const int fd = FitsPathBuffer(path) ? open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (fd < 0) {
+        ShowGeneralError(GeneralError::kCannotOpenFile);
+        return 0;
+    }
+    auto* out = static_cast<uint8_t*>(buffer);
+    size_t got = 0;
+    while (got < byteCount) {
+        const ssize_t r = read(fd, out + got, byteCount - got);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break; // end of file, or a read error: both leave the rest unread
+        got += static_cast<size_t>(r);
+    }
+    close(fd);
+    if (got < byteCount)
+        ShowGeneralError(GeneralError::kDataTooLarge);
+    return 1;
+}
+
+int WriteWholeFile(const std::string& path, const void* buffer, size_t byteCount)
+{
+    if (!FitsPathBuffer(path)) {
+        ShowGeneralError(GeneralError::kCannotOpenFile);
+        return 0;
+    }
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        ShowGeneralError(GeneralError::kCannotOpenFile);
+        return 0;
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    const bool written = WriteAll(fd, static_cast<const uint8_t*>(buffer), byteCount) && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    if (!written || !closed || rename(temp.c_str(), path.c_str()) != 0) {
+        unlink(temp.c_str());
+        ShowGeneralError(GeneralError::kCannotOpenFile);
+        return 0;
+    }
+    return 1;
+}
+
+void CreateFolderPath(const std::string& folder)
+{
+    std::string path = folder;
+    if (path.empty())
+        return;
+    if (path.back() != '/')
+        path += '/';
+    // Every "/" after the first character closes one level, from the top downwards.
+    for (size_t i = 1; i < path.size(); ++i) {
+        if (path[i] != '/' || path[i - 1] == '/')
+            continue;
+        mkdir(path.substr(0, i).c_str(), 0777);
+    }
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::string GetSettingsFolder(const std::string& subFolder)
+{
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) {
+            const passwd* pw = getpwuid(getuid());
+            home = pw ? pw->pw_dir : "/tmp";
+        }
+        base = JoinPath(home, ".config");
+    }
+    const std::string folder = JoinPath(base, subFolder);
+    if (!FileExists(folder))
+        CreateFolderPath(folder);
+    return folder;
+}
+
+void* AllocZeroed(size_t byteCount)
+{
+    void* block = std::calloc(byteCount ? byteCount : 1, 1);
+    if (!block)
+        ShowGeneralError(GeneralError::kOutOfMemory);
+    return block;
+}
+
+void FreeBlock(void* block)
+{
+    std::free(block);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Files, folders and fixed memory blocks. Paths keep the 259-byte limit of the song and
+// settings formats' 260-byte buffers; a longer path is refused as a failed open. Failures
+// the user must hear about are reported here, through the general message family.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+constexpr size_t kMaxPathBytes = 259;
+
+// 1 when a search for the path finds a file or folder; the last component may hold
+// '*' and '?', matched without regard to case.
+int FileExists(const std::string& path);
+
+// 1 when the file opens for reading; no message.
+int CanOpenFile(const std::string& path);
+
+// Size of the first entry found, 0 for a folder or nothing; 4 GiB or more is reported and
+// yields the low 32 bits.
+uint32_t GetFileSize(const std::string& path);
+
+// Reads byteCount bytes from the file's start. 0 (after a message) when it cannot be opened;
+// 1 otherwise, with a message when fewer bytes arrived. The rest of the buffer is untouched.
+int ReadWholeFile(const std::string& path, void* buffer, size_t byteCount);
+
+// Replaces the file with the bytes. The data goes to a temporary file beside it that is
+// renamed over the target, so the old file survives any failure. 0 after a message.
+int WriteWholeFile(const std::string& path, const void* buffer, size_t byteCount);
+
+// Creates every missing level of the folder path; existing or uncreatable levels are passed
+// over silently.
+void CreateFolderPath(const std::string& folder);
+
+// The per-user configuration folder with the sub-folder appended, created when missing.
+std::string GetSettingsFolder(const std::string& subFolder);
+
+// folder + "/" + name, without doubling a "/" the folder already ends in.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// A zero-filled block; nullptr after the out-of-memory message.
+void* AllocZeroed(size_t byteCount);
+void FreeBlock(void* block);

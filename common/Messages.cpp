@@ -1,0 +1,98 @@
+#include "common/Messages.h"
+
+#include "common/ErrorCodes.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+StderrMessageSink g_stderrSink;
+std::atomic<IMessageSink*> g_sink{nullptr};
+
+std::string CutUtf8(std::string text, size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
+    return text;
+}
+
+} // namespace
+
+void StderrMessageSink::Show(const std::string& text)
+{
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+IMessageSink* SetMessageSink(IMessageSink* sink)
+{
+    return g_sink.exchange(sink);
+}
+
+void ShowMessage(const std::string& text)
+{
+    IMessageSink* sink = g_sink.load();
+    (sink ? sink : &g_stderrSink)->Show(CutUtf8(text, kMaxMessageBytes));
+}
+
+std::string FormatCodedMessage(const char* prefix, uint32_t code, const std::string& text)
+{
+    char head[32];
+    std::snprintf(head, sizeof head, "%s%08X ", prefix, code);
+    return CutUtf8(head + text, kMaxMessageBytes);
+}
+
+const char* GeneralErrorText(uint32_t code)
+{
+    using namespace GeneralError;
+    switch (code) {
+    case kOutOfMemory: return "メモリが不足しています。";
+    case kPerformance: return "パフォーマンスが低下しています。一旦終了して、再起動してください。";
+    case kFileNotFound: return "ファイルが見つかりませんでした。";
+    case kBadHexData: return "16進数のデータの記述に誤りがあります。";
+    case kCannotOpenFile:
+        return "ファイルが開けませんでした。ファイルリストを絶対パスで記述してみてください。\n"
+               "あるいは、出力フォルダや作業フォルダの設定などを確認してください。";
+    case kDataTooLarge: return "データが大きすぎます。";
+    case kBadParameter: return "パラメータに誤りがあります。";
+    case kNoCurrentDirectory: return "カレントディレクトリが取得できませんでした。";
+    case kFileSize: return "ファイルサイズにエラーがあります。";
+    case kTimeSignature: return "拍子にエラーがあります。";
+    case kArrangement1: return "自動編曲中にエラーが発生しました。(1)";
+    case kAnalysis: return "楽曲解析中にエラーが発生しました。";
+    case kArrangement2: return "自動編曲中にエラーが発生しました。(2)";
+    case kBpmConversion: return "BPM変換でエラーが発生しました。";
+    case kTempoConversion: return "テンポ変換でエラーが発生しました。";
+    default: return "汎用処理でエラーが発生しました。";
+    }
+}
+
+const char* SongErrorText(uint32_t code)
+{
+    switch (code) {
+    case SongError::kNoteValuePosition: return "この位置にその音価は設定できません。";
+    case SongError::kLyricTooLong: return "歌詞は６文字までです。２つの音符に分割して入力してください";
+    case SongError::kOldData: return "このデータは古いデータなのでこの機能では使用できません。";
+    default: return "楽曲情報でエラーがおきました。";
+    }
+}
+
+const char* DrawingErrorText(uint32_t code)
+{
+    return code == 1 ? "描画エラー。" : "COffScreenPictureでエラーが発生しました。";
+}
+
+void ShowGeneralError(uint32_t code)
+{
+    ShowMessage(FormatCodedMessage("GENE", code, GeneralErrorText(code)));
+}
+
+void ShowSongErrorMessage(uint32_t code)
+{
+    ShowMessage(FormatCodedMessage("SGDT", code, SongErrorText(code)));
+}

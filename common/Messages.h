@@ -1,0 +1,37 @@
+#pragma once
+// Every message the program shows goes through one installed sink: a message box in the
+// desktop program, standard error in the command-line tool, a recorder in tests.
+
+#include <cstdint>
+#include <string>
+
+class IMessageSink {
+public:
+    virtual ~IMessageSink() = default;
+    // Shows one message (UTF-8) and returns when the user has dismissed it.
+    virtual void Show(const std::string& text) = 0;
+};
+
+// Writes each message to standard error as one line.
+class StderrMessageSink : public IMessageSink {
+public:
+    void Show(const std::string& text) override;
+};
+
+// Installs a sink (not owned) and returns the previous one; nullptr restores the default,
+// which writes to standard error.
+IMessageSink* SetMessageSink(IMessageSink* sink);
+
+constexpr size_t kMaxMessageBytes = 2047;
+
+void ShowMessage(const std::string& text);
+
+// "PREFIX%08X %s", cut to kMaxMessageBytes without splitting a UTF-8 character.
+std::string FormatCodedMessage(const char* prefix, uint32_t code, const std::string& text);
+
+const char* GeneralErrorText(uint32_t code);
+const char* SongErrorText(uint32_t code);
+const char* DrawingErrorText(uint32_t code);
+
+void ShowGeneralError(uint32_t code);
+void ShowSongErrorMessage(uint32_t code);

@@ -1,0 +1,43 @@
+#include "library/SongSummary.h"
+
+#include "common/Cp932.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+std::string NameWithoutExtension(const std::string& fileName)
+{
+    const size_t dot = fileName.find_last_of('.');
+    if (dot != std::string::npos && dot > 0 && fileName.size() - dot == 4) {
+        std::string ext = fileName.substr(dot);
+        for (char& c : ext)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (ext == ".mwd")
+            return fileName.substr(0, dot);
+    }
+    return fileName;
+}
+
+} // namespace
+
+SongSummary ReadSongSummary(const std::string& path, const std::string& fileName)
+{
+    SongSummary summary;
+    unsigned char block[kSummarySize];
+    ssize_t got = -1;
+    if (const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+        got = pread(fd, block, sizeof block, kSummaryOffset);
+        close(fd);
+    }
+    if (got != static_cast<ssize_t>(kSummarySize)) {
+        summary.title = NameWithoutExtension(fileName);
+        return summary;
+    }
+    summary.hasBlock = true;
+    summary.fame = block[kSummaryFameOffset];
+    summary.title = std::string(FieldText(reinterpret_cast<const char*>(block) + kSummaryTitleOffset,
+                                          kSummaryTitleEnd - kSummaryTitleOffset));
+    return summary;
+}

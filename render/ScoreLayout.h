@@ -1,0 +1,27 @@
+#pragma once
+// The layout of a measure range into plain score notes; the drawing only consumes them.
+
+#include <cstdint>
+#include <vector>
+
+class CSongData;
+
+// A time unit is a sixth of a beat: a cell is 3, a beat 6.
+constexpr int kUnitsPerBeat = 6;
+constexpr int kUnitsPerCell = 3;
+
+struct ScoreNote {
+    int32_t time;   // from the top, in time units
+    int32_t pitch;  // note number
+    int32_t length; // in time units
+    bool operator==(const ScoreNote&) const = default;
+};
+
+struct ScoreLayout {
+    int32_t totalLength = 0; // time units the picture height stands for
+    std::vector<ScoreNote> notes;
+};
+
+// Lays out measures first..last (1-based, inclusive) in time order; entries of one cell
+// follow each other as 0, 1, 2. Cells past the song's capacity are not read.
+ScoreLayout LayOutMeasures(const CSongData& song, int first, int last);

@@ -1,0 +1,27 @@
+#pragma once
+// Binds the settings record to its file: fills it at construction, writes it at destruction.
+
+#include "settings/ConfigRecord.h"
+
+#include <string>
+
+class CConfigControl {
+public:
+    // Loads `record` from the file, or copies `defaults` into it when the file cannot be
+    // opened. A short file keeps the defaults past its end.
+    CConfigControl(const std::string& path, ConfigRecord* record, const ConfigRecord& defaults);
+    virtual ~CConfigControl();
+
+    CConfigControl(const CConfigControl&) = delete;
+    CConfigControl& operator=(const CConfigControl&) = delete;
+
+    const std::string& Path() const { return path; }
+
+private:
+    std::string path;
+    ConfigRecord* record;
+};
+
+// Reads a settings image the way start-up does (defaults first, then the file's bytes,
+// then the range checks), without keeping it bound. Used by the command-line tool.
+ConfigRecord LoadConfigFile(const std::string& path);

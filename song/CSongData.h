@@ -1,0 +1,95 @@
+#pragma once
+// The in-memory song: the whole content of one song file in fixed-capacity arrays.
+
+#include "song/ChordNaming.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Note entry values other than note numbers 0..127.
+namespace NoteEntry {
+constexpr int32_t kRest = -1;
+constexpr int32_t kContinuation = -2;
+constexpr int32_t kEmpty = -3;
+} // namespace NoteEntry
+
+struct ChordRecord {
+    char first[kChordNameSize];  // chord of the first half of the beat
+    char second[kChordNameSize]; // chord of the second half, may be empty
+};
+
+// Half a beat. Entries 0 and 1 are its quarter beats; entry 2 is an extra note that lasts as
+// long as a note in entry 1 would.
+struct Cell {
+    int32_t entry[3];
+    char text[3][8];
+};
+
+class CSongData {
+public:
+    static constexpr int kBeatCapacity = 1024;
+    static constexpr int kCellCount = 2 * kBeatCapacity;
+    static constexpr int kSummarySize = 320;
+    static constexpr int kSongTextSize = 2048;
+    static constexpr int kKeyNameSize = 16;
+    static constexpr int kPathSize = 260;
+    static constexpr int kPackedLineCount = 12;
+    static constexpr int kPackedLineSize = 2048;
+
+    // Reads the song file (see CSongDataReader.cpp). The three counts are in/out: in, the
+    // empty song made when the file cannot be opened; out, the values read. The optional
+    // meter word slot is in/out as well. Problems are shown as messages; the result is
+    // always a usable song.
+    CSongData(const char* path, int32_t& measures, int32_t& beats, int32_t& key,
+              int32_t* meterWordSlot = nullptr);
+    virtual ~CSongData();
+
+    CSongData(const CSongData&) = delete;
+    CSongData& operator=(const CSongData&) = delete;
+
+    void Reset();
+    void CreateEmpty(int32_t measures, int32_t beats, int32_t key, int32_t meter);
+    void SetKeyName(int32_t key);
+
+    // Length in cells (half beats) of the note at half-beat `halfBeat` of measure `measure`;
+    // `laterEntry` tells that it stands in entry 1 or 2.
+    double GetNoteLength(int32_t measure, int32_t halfBeat, bool laterEntry) const;
+    // Lowest and highest note number in measures first..end-1 (0-based); negative first or
+    // end mean the song's start or end. 128 and -1 when there are none.
+    void GetPitchRange(int32_t& lowest, int32_t& highest, int32_t first, int32_t end) const;
+    static void TransposePitch(int32_t semitones, int32_t& entry);
+    void TransposeCells(int32_t semitones);
+    void Transpose(int32_t semitones);
+    static void ShowSongError(uint32_t code);
+
+    // Beats the song occupies, held within the arrays' capacity.
+    int32_t BeatCount() const;
+    const char* PackedLine(int index) const { return packedLines.at(static_cast<size_t>(index)).get(); }
+    int32_t Tempo() const;
+    int FameLevel() const { return summaryBlock[237]; }
+    std::string ListTitle() const; // raw CP932
+
+    ChordRecord chordTable[kBeatCapacity];
+    Cell cells[kCellCount];
+    uint8_t summaryBlock[kSummarySize];
+    int32_t measureCount = 0;
+    int16_t beatsPerMeasure = 4;
+    int16_t meterWord = 0;
+    int32_t keyIndex = 0;
+    char songText[kSongTextSize];
+    uint8_t beatTable1[kBeatCapacity];
+    uint8_t beatTable2[kBeatCapacity];
+    char keyName[kKeyNameSize] = {};
+    char sourcePath[kPathSize] = {};
+    std::array<std::unique_ptr<char[]>, kPackedLineCount> packedLines;
+
+private:
+    void FillEmptyContent();
+    void LoadFile(const char* path, int32_t& measures, int32_t& beats, int32_t& key, int32_t* meterWordSlot);
+    void UnpackTextLines();
+    void NormaliseNinthChords();
+    void NormaliseSongText();
+    void HoldWithinCapacity();
+};

@@ -1,0 +1,55 @@
+#include "common/ErrorCodes.h"
+#include "common/Messages.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(CodedMessages, GeneralFamilyFormatsCodeAndText)
+{
+    RecordingSink sink;
+    ShowGeneralError(GeneralError::kDataTooLarge);
+    ShowGeneralError(0x01000003);
+    ShowGeneralError(GeneralError::kOutOfMemory);
+    ShowGeneralError(GeneralError::kFileSize);
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{
+                               "GENE0100000A データが大きすぎます。",
+                               "GENE01000003 汎用処理でエラーが発生しました。",
+                               "GENE01000002 メモリが不足しています。",
+                               "GENE0100000D ファイルサイズにエラーがあります。",
+                           }));
+}
+
+TEST(CodedMessages, OpenFailureTextHasItsLineBreak)
+{
+    RecordingSink sink;
+    ShowGeneralError(GeneralError::kCannotOpenFile);
+    EXPECT_EQ(sink.Take().at(0),
+              "GENE01000007 ファイルが開けませんでした。ファイルリストを絶対パスで記述してみてください。\n"
+              "あるいは、出力フォルダや作業フォルダの設定などを確認してください。");
+}
+
+TEST(CodedMessages, SongFamilyFallsBackToItsDefaultText)
+{
+    RecordingSink sink;
+    ShowSongErrorMessage(0);
+    ShowSongErrorMessage(1);
+    ShowSongErrorMessage(3);
+    ShowSongErrorMessage(0xFFFFFFFF);
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{
+                               "SGDT00000000 楽曲情報でエラーがおきました。",
+                               "SGDT00000001 楽曲情報でエラーがおきました。",
+                               "SGDT00000003 歌詞は６文字までです。２つの音符に分割して入力してください",
+                               "SGDTFFFFFFFF 楽曲情報でエラーがおきました。",
+                           }));
+}
+
+TEST(CodedMessages, LongTextIsCutWithoutSplittingACharacter)
+{
+    std::string text;
+    for (int i = 0; i < 1000; ++i)
+        text += "あ"; // 3 bytes each
+    const std::string shown = FormatCodedMessage("OSPC", 2, text);
+    EXPECT_LE(shown.size(), kMaxMessageBytes);
+    EXPECT_EQ((shown.size() - 13) % 3, 0u);
+    EXPECT_EQ(shown.substr(0, 13), "OSPC00000002 ");
+}
