@@ -37,7 +37,7 @@ fi
 if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ]; then
   echo "== fuzzers"
   configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DDP_BUILD_FUZZ=ON -DDP_BUILD_UI=OFF -DDP_BUILD_TESTS=OFF
+    -DDP_BUILD_FUZZ=ON -DDP_BUILD_UI=OFF -DDP_BUILD_TESTS=OFF -DDP_SANITIZE=address,undefined
   bash fuzz/run-fuzzers.sh build-fuzz "${FUZZ_SECONDS:-60}"
 fi
 
