@@ -1,1 +1,52 @@
 # The Qt layer: drawing surfaces, controls, dialogs, printing and the two programs.
+find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport)
+set(CMAKE_AUTOMOC ON)
+
+add_library(ui STATIC
+  common/QtText.h common/QtText.cpp common/DialogPalette.h
+  common/MessageBoxSink.h common/MessageBoxSink.cpp
+  common/ChooseFileToOpen.h common/ChooseFileToOpen.cpp
+  render/PictureScaling.h render/PictureScaling.cpp
+  render/COffScreenPicture.h render/COffScreenPicture.cpp
+  render/CScorePicture.h render/CScorePicture.cpp
+  controls/COffScreenControl.h controls/COffScreenControl.cpp
+  controls/CButtonFamily.h controls/CButtonFamily.cpp
+  controls/CButtonPicture.h controls/CSubDialogButtonPicture.h
+  controls/CReadOnlySpinBox.h controls/CReadOnlySpinBox.cpp
+  controls/DialogUnits.h
+  print/CPrintPicture.h print/CPrintPicture.cpp
+  library/CArchiveDlg.h library/CArchiveDlg.cpp
+  library/LibraryLoader.h library/LibraryLoader.cpp
+  settings/CConfigDlg.h settings/CConfigDlg.cpp
+  app/CAboutDlg.h app/CAboutDlg.cpp
+  app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp
+  app/CDovrelPlinvaraApp.h app/CDovrelPlinvaraApp.cpp
+  resources/resources.qrc
+)
+target_link_libraries(ui PUBLIC core Qt6::Widgets Qt6::PrintSupport)
+target_include_directories(ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(ui PUBLIC DP_VERSION="${PROJECT_VERSION}")
+# The resources live in a static library: keep their initialiser.
+set_target_properties(ui PROPERTIES AUTORCC ON)
+
+add_executable(dovrelplinvara app/main.cpp)
+target_link_libraries(dovrelplinvara PRIVATE ui)
+
+add_executable(dovrelplinvara-render app/render_main.cpp app/RenderCommand.h app/RenderCommand.cpp)
+target_link_libraries(dovrelplinvara-render PRIVATE ui)
+
+# Regenerates the committed bitmaps and icon: cmake --build BUILD --target make-resources
+add_executable(make-resources EXCLUDE_FROM_ALL resources/make_resources.cpp)
+target_link_libraries(make-resources PRIVATE Qt6::Widgets)
+
+install(TARGETS dovrelplinvara dovrelplinvara-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY ${DP_SAMPLE_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/dovrelplinvara)
+install(FILES resources/icon-128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME dovrelplinvara.png)
+set(DP_DESKTOP_PATH ${CMAKE_INSTALL_FULL_DATADIR}/dovrelplinvara)
+set(DP_DESKTOP_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/dovrelplinvara)
+configure_file(resources/dovrelplinvara.desktop.in ${CMAKE_BINARY_DIR}/dovrelplinvara.desktop @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/dovrelplinvara.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# Pictures of the windows for the README: scripts/make-screenshot.sh
+add_executable(dovrelplinvara-screenshot app/screenshot_main.cpp)
+target_link_libraries(dovrelplinvara-screenshot PRIVATE ui)

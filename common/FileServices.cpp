@@ -175,20 +175,21 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+std::string UserConfigFolder()
+{
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        return xdg;
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* pw = getpwuid(getuid());
+        home = pw ? pw->pw_dir : "/tmp";
+    }
+    return JoinPath(home, ".config");
+}
+
 std::string GetSettingsFolder(const std::string& subFolder)
 {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* pw = getpwuid(getuid());
-            home = pw ? pw->pw_dir : "/tmp";
-        }
-        base = JoinPath(home, ".config");
-    }
-    const std::string folder = JoinPath(base, subFolder);
+    const std::string folder = JoinPath(UserConfigFolder(), subFolder);
     if (!FileExists(folder))
         CreateFolderPath(folder);
     return folder;

@@ -32,6 +32,9 @@ int WriteWholeFile(const std::string& path, const void* buffer, size_t byteCount
 // over silently.
 void CreateFolderPath(const std::string& folder);
 
+// The per-user configuration folder: $XDG_CONFIG_HOME, or ~/.config when that is unset.
+std::string UserConfigFolder();
+
 // The per-user configuration folder with the sub-folder appended, created when missing.
 std::string GetSettingsFolder(const std::string& subFolder);
 

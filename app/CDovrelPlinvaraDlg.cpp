@@ -1,0 +1,267 @@
+#include "app/CDovrelPlinvaraDlg.h"
+
+#include "app/CAboutDlg.h"
+#include "common/ChooseFileToOpen.h"
+#include "common/FileServices.h"
+#include "common/Messages.h"
+#include "common/DialogPalette.h"
+#include "common/QtText.h"
+#include "controls/CButtonPicture.h"
+#include "controls/COffScreenControl.h"
+#include "controls/CReadOnlySpinBox.h"
+#include "library/CArchiveDlg.h"
+#include "print/CPrintPicture.h"
+#include "render/CScorePicture.h"
+#include "settings/CConfigControl.h"
+#include "settings/CConfigDlg.h"
+#include "song/CSongData.h"
+#include "song/FitToStrings.h"
+
+#include <QContextMenuEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QThread>
+#include <algorithm>
+#include <unistd.h>
+
+namespace {
+
+CDovrelPlinvaraDlg* g_mainWindow = nullptr;
+
+void OnButtonCommand(int command)
+{
+    if (g_mainWindow)
+        g_mainWindow->RunCommand(command);
+}
+
+void OnButtonReleased(int) {}
+
+struct ButtonSpec {
+    int control;
+    const char* caption;
+    int top;
+    int command;
+};
+
+// The exit button comes first: the registry is built on it.
+const ButtonSpec kButtons[] = {
+    {MainControl::kExit, "    終 了", 350, MainCommand::kExit},
+    {MainControl::kSettings, "    設 定", 250, MainCommand::kSettings},
+    {MainControl::kLoad, "    読 込", 200, MainCommand::kLoad},
+    {MainControl::kPrint, "    印 刷", 150, MainCommand::kPrint},
+    {MainControl::kLibrary, "　 ﾗｲﾌﾞﾗﾘ", 300, MainCommand::kLibrary},
+};
+
+constexpr int kButtonWidth = 88;
+constexpr int kButtonHeight = 30;
+constexpr int kScoreMargin = 10;
+
+} // namespace
+
+CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QString::number(kResourceId));
+    setWindowTitle(QStringLiteral("ハープ用図形楽譜"));
+    setFont(DialogFont());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    UsePillBackground(this);
+
+    // The controls of the window's template, named by their numbers.
+    startLabel = new QLabel(QStringLiteral("開始小節"), this);
+    startLabel->setObjectName(QString::number(MainControl::kStartLabel));
+    endLabel = new QLabel(QStringLiteral("終了小節"), this);
+    endLabel->setObjectName(QString::number(MainControl::kEndLabel));
+    for (QLabel* label : {startLabel, endLabel})
+        label->resize(75, 22);
+    startBox = new CReadOnlySpinBox(this, MainControl::kStartEdit, MainControl::kStartSpin);
+    endBox = new CReadOnlySpinBox(this, MainControl::kEndEdit, MainControl::kEndSpin);
+    for (CReadOnlySpinBox* box : {startBox, endBox})
+        box->resize(52, 22);
+    exitControl = new COffScreenControl(this, MainControl::kExit, true);
+    scoreControl = new COffScreenControl(this, MainControl::kScore, false);
+    settingsControl = new COffScreenControl(this, MainControl::kSettings, true);
+    loadControl = new COffScreenControl(this, MainControl::kLoad, true);
+    printControl = new COffScreenControl(this, MainControl::kPrint, true);
+    libraryControl = new COffScreenControl(this, MainControl::kLibrary, true);
+
+    Initialise();
+
+    connect(startBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(true); });
+    connect(endBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(false); });
+}
+
+void CDovrelPlinvaraDlg::Initialise()
+{
+    setWindowIcon(QIcon(QStringLiteral(":/icons/128.png")));
+    g_mainWindow = this;
+
+    char cwd[4096];
+    currentFolder = getcwd(cwd, sizeof cwd) ? cwd : ".";
+    settingsFolder = GetSettingsFolder("PV");
+
+    settingsStore = std::make_unique<CConfigControl>(JoinPath(settingsFolder, "setup.ini"), &settings,
+                                                     DefaultConfigRecord());
+    const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
+    const double Z = settings.displayZoom;
+
+    for (CReadOnlySpinBox* box : {startBox, endBox}) {
+        box->setRange(1, 1);
+        box->setValue(1);
+    }
+
+    buttonColumn = static_cast<int>((N + 1) * S * Z + kScoreMargin + 10);
+    const int e = buttonColumn;
+    COffScreenControl* controls[] = {exitControl, settingsControl, loadControl, printControl, libraryControl};
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+        const ButtonSpec& spec = kButtons[i];
+        const PictureRect rect{e, spec.top, e + kButtonWidth, spec.top + kButtonHeight};
+        const QString caption = QString::fromUtf8(spec.caption);
+        if (i == 0)
+            buttons = std::make_unique<CButtonPicture>(&OnButtonCommand, &OnButtonReleased, controls[i], rect, caption,
+                                                       ButtonImage::kNormal, ButtonImage::kPressed, -1);
+        else
+            buttons->AddButton(controls[i], rect, caption, ButtonImage::kNormal, ButtonImage::kPressed, -1);
+        controls[i]->SetIndex(spec.command);
+    }
+
+    startLabel->move(e, 10);
+    endLabel->move(e, 60);
+    startBox->move(e + 80, 10);
+    endBox->move(e + 80, 60);
+
+    score = std::make_unique<CScorePicture>();
+    const PictureRect scoreRect{kScoreMargin, kScoreMargin, (N + 1) * S + kScoreMargin, V + kScoreMargin};
+    score->Create(scoreControl, scoreRect, ScoreSetup{N, settings.stringNotes, S, settings.leftAdjust, Z});
+
+    setFixedSize(e + 150, static_cast<int>(V * Z + 10 + 50));
+    buttons->ShowAll();
+    score->ShowAll();
+}
+
+CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
+{
+    buttons->DestroyAll();
+    buttons.reset();
+    score->Destroy();
+    score.reset();
+    settingsStore.reset(); // writes the settings file
+    song.reset();
+    if (g_mainWindow == this)
+        g_mainWindow = nullptr;
+}
+
+void CDovrelPlinvaraDlg::RunCommand(int command)
+{
+    switch (command) {
+    case MainCommand::kExit:
+        QThread::msleep(200); // the pressed look stays on the screen meanwhile
+        accept();
+        break;
+    case MainCommand::kSettings: EditSettings(); break;
+    case MainCommand::kLoad: LoadFromFile(); break;
+    case MainCommand::kPrint: PrintScore(); break;
+    case MainCommand::kLibrary: OpenLibrary(); break;
+    default: break;
+    }
+}
+
+void CDovrelPlinvaraDlg::OnSystemCommand(int id)
+{
+    if ((id & 0xFFF0) == MainCommand::kAbout) {
+        CAboutDlg about(nullptr);
+        about.exec();
+    }
+}
+
+void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The window manager owns the system menu here, so the version item lives in the
+    // window's own context menu.
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("SystemMenu"));
+    menu.addSeparator();
+    QAction* about = menu.addAction(QStringLiteral("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+    about->setData(MainCommand::kAbout);
+    if (QAction* chosen = menu.exec(event->globalPos()))
+        OnSystemCommand(chosen->data().toInt());
+}
+
+void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
+{
+    const int lowest = settings.lowestNote;
+    const int highest = score->GetHighestStringPitch(0);
+    song.reset(); // the old song goes before the new one is read
+    int32_t measures = 0, beats = 0, key = 0;
+    song = std::make_unique<CSongData>(path.c_str(), measures, beats, key);
+    FitToStrings(*song, lowest, highest);
+
+    settings.startMeasure = 1;
+    settings.endMeasure = std::min(song->measureCount, kMaxShownMeasures);
+    settingBoxes = true;
+    const int count = std::max(1, static_cast<int>(static_cast<int16_t>(song->measureCount & 0xFFFF)));
+    for (CReadOnlySpinBox* box : {startBox, endBox})
+        box->setRange(1, count);
+    startBox->setValue(settings.startMeasure);
+    endBox->setValue(std::max(1, settings.endMeasure));
+    settingBoxes = false;
+    score->LayOutMeasures(song.get(), settings.startMeasure, settings.endMeasure);
+}
+
+void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
+{
+    if (settingBoxes || !song)
+        return;
+    // The range never turns over: moving one end past the other takes the other along.
+    settingBoxes = true;
+    if (startMoved && startBox->value() > endBox->value())
+        endBox->setValue(startBox->value());
+    if (!startMoved && endBox->value() < startBox->value())
+        startBox->setValue(endBox->value());
+    settingBoxes = false;
+    settings.startMeasure = startBox->value();
+    settings.endMeasure = endBox->value();
+    score->LayOutMeasures(song.get(), settings.startMeasure, settings.endMeasure);
+}
+
+void CDovrelPlinvaraDlg::LoadFromFile()
+{
+    std::string path;
+    if (ChooseFileToOpen(this, QStringLiteral("mwd"), QStringLiteral("mwd files|*.mwd|"), path) == 1)
+        LoadSong(path);
+}
+
+void CDovrelPlinvaraDlg::OpenLibrary()
+{
+    CArchiveDlg library(nullptr);
+    library.SetBaseFolder(currentFolder);
+    library.exec();
+    if (!library.ResultPath().empty())
+        LoadSong(library.ResultPath());
+}
+
+void CDovrelPlinvaraDlg::EditSettings()
+{
+    CConfigDlg dialog(nullptr);
+    dialog.SetSettings(&settings);
+    dialog.exec();
+    ShowMessage("設定を有効にするにはソフトを終了して再起動する必要があります。");
+    score->SetStrings(0, settings.stringCount, settings.lineSpacing);
+    score->Show(0);
+}
+
+void CDovrelPlinvaraDlg::PrintScore()
+{
+    auto printer = std::make_unique<CPrintPicture>();
+    printer->expectedPaperSize = PaperSize::kA3;
+    DeviceMode mode;
+    if (printer->ChoosePrinter(mode, this)) {
+        printer->StartJob(mode);
+        printer->AddItem(CScorePicture::Surface(0), CScorePicture::Height(0), CScorePicture::Width(0), 0, 0);
+        printer->PrintItems(mode, CScorePicture::Width(0), CScorePicture::Height(0), 1.0);
+        printer->ClearItems();
+        printer->EndJob();
+        printer->ReleasePrinter();
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+// The main window: the score of the loaded song under five picture buttons.
+
+#include "settings/ConfigRecord.h"
+
+#include <QDialog>
+#include <memory>
+#include <string>
+
+class CButtonPicture;
+class CConfigControl;
+class COffScreenControl;
+class CReadOnlySpinBox;
+class CScorePicture;
+class CSongData;
+class QLabel;
+
+namespace MainControl {
+constexpr int kExit = 1000, kScore = 1001, kSettings = 1002, kLoad = 1003, kPrint = 1004;
+constexpr int kStartEdit = 1005, kStartSpin = 1006, kEndEdit = 1007, kEndSpin = 1008, kLibrary = 1009;
+constexpr int kStartLabel = 1012, kEndLabel = 1013;
+} // namespace MainControl
+
+namespace MainCommand {
+constexpr int kExit = 0, kSettings = 1, kLoad = 2, kPrint = 3, kLibrary = 4;
+constexpr int kAbout = 16;
+} // namespace MainCommand
+
+class CDovrelPlinvaraDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kResourceId = 102;
+    static constexpr int kMaxShownMeasures = 32;
+
+    explicit CDovrelPlinvaraDlg(QWidget* parent = nullptr);
+    ~CDovrelPlinvaraDlg() override;
+
+    void LoadSong(const std::string& path);
+    void RunCommand(int command);
+    void OnSystemCommand(int id);
+
+    const ConfigRecord& Settings() const { return settings; }
+    const CSongData* Song() const { return song.get(); }
+    const std::string& CurrentFolder() const { return currentFolder; }
+    int ButtonColumn() const { return buttonColumn; }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void Initialise();
+    void LoadFromFile();
+    void OpenLibrary();
+    void EditSettings();
+    void PrintScore();
+    void OnMeasureBoxChanged(bool startMoved);
+
+    std::unique_ptr<CButtonPicture> buttons;
+    std::unique_ptr<CScorePicture> score;
+    ConfigRecord settings;
+    std::string currentFolder;
+    std::unique_ptr<CConfigControl> settingsStore;
+    std::unique_ptr<CSongData> song;
+    std::string settingsFolder;
+    QLabel* startLabel = nullptr;
+    QLabel* endLabel = nullptr;
+    COffScreenControl* libraryControl = nullptr;
+    COffScreenControl* printControl = nullptr;
+    CReadOnlySpinBox* startBox = nullptr;
+    CReadOnlySpinBox* endBox = nullptr;
+    COffScreenControl* loadControl = nullptr;
+    COffScreenControl* settingsControl = nullptr;
+    COffScreenControl* scoreControl = nullptr;
+    COffScreenControl* exitControl = nullptr;
+    int buttonColumn = 0;
+    bool settingBoxes = false;
+};

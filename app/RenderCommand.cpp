@@ -1,0 +1,193 @@
+#include "app/RenderCommand.h"
+
+#include "common/Cp932.h"
+#include "common/FileServices.h"
+#include "print/CPrintPicture.h"
+#include "render/CScorePicture.h"
+#include "render/PictureScaling.h"
+#include "settings/CConfigControl.h"
+#include "song/CSongData.h"
+#include "song/FitToStrings.h"
+
+#include <QImage>
+#include <QPageLayout>
+#include <QPrinter>
+#include <algorithm>
+#include <cstring>
+#include <ostream>
+
+const char* const kRenderUsage =
+    "usage: dovrelplinvara-render [--settings FILE] [--measures FIRST-LAST] [--zoom Z] [--info] [--notes]\n"
+    "                             SONG [OUTPUT.png | OUTPUT.pdf]\n"
+    "  Draws the score of SONG as the main window would: OUTPUT.png is the picture (at --zoom as the\n"
+    "  screen shows it), OUTPUT.pdf the page the print command puts on A3 paper.\n"
+    "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
+    "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n";
+
+namespace {
+
+struct Options {
+    std::string settings;
+    bool haveMeasures = false;
+    int first = 0, last = 0;
+    double zoom = 1.0;
+    bool info = false, notes = false;
+    std::string song, output;
+};
+
+bool EndsWith(const std::string& s, const char* suffix)
+{
+    const size_t n = std::strlen(suffix);
+    if (s.size() < n)
+        return false;
+    std::string tail = s.substr(s.size() - n);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+    return tail == suffix;
+}
+
+// "" on success, else the reason for the usage error.
+std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
+{
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= args.size())
+                return false;
+            v = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            help = true;
+        } else if (a == "--settings") {
+            if (!value(o.settings))
+                return "--settings needs a file";
+        } else if (a == "--measures") {
+            int consumed = 0;
+            if (!value(v) || std::sscanf(v.c_str(), "%d-%d%n", &o.first, &o.last, &consumed) != 2 ||
+                consumed != static_cast<int>(v.size()))
+                return "--measures needs FIRST-LAST";
+            o.haveMeasures = true;
+        } else if (a == "--zoom") {
+            char* end = nullptr;
+            if (!value(v) || (o.zoom = std::strtod(v.c_str(), &end), *end != 0) || !(o.zoom > 0 && o.zoom <= 4))
+                return "--zoom needs a factor above 0 and at most 4";
+        } else if (a == "--info") {
+            o.info = true;
+        } else if (a == "--notes") {
+            o.notes = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return "unknown option " + a;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (help)
+        return "";
+    if (positional.empty() || positional.size() > 2)
+        return positional.empty() ? "no SONG given" : "too many arguments";
+    o.song = positional[0];
+    if (positional.size() == 2)
+        o.output = positional[1];
+    return "";
+}
+
+} // namespace
+
+int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    Options o;
+    bool help = false;
+    if (const std::string problem = Parse(args, o, help); !problem.empty()) {
+        err << "dovrelplinvara-render: " << problem << "\n" << kRenderUsage;
+        return 2;
+    }
+    if (help) {
+        out << kRenderUsage;
+        return 0;
+    }
+
+    ConfigRecord settings = DefaultConfigRecord();
+    const std::string settingsPath =
+        o.settings.empty() ? JoinPath(JoinPath(UserConfigFolder(), "PV"), "setup.ini") : o.settings;
+    if (!o.settings.empty() && !CanOpenFile(o.settings)) {
+        err << "dovrelplinvara-render: cannot read the settings file " << o.settings << "\n";
+        return 1;
+    }
+    if (CanOpenFile(settingsPath))
+        settings = LoadConfigFile(settingsPath);
+
+    int32_t measures = 0, beats = 0, key = 0;
+    CSongData song(o.song.c_str(), measures, beats, key);
+    if (!CanOpenFile(o.song))
+        return 1;
+
+    // The same picture the main window makes from these settings.
+    const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
+    CScorePicture score;
+    score.Create(nullptr, PictureRect{10, 10, (N + 1) * S + 10, V + 10},
+                 ScoreSetup{N, settings.stringNotes, S, settings.leftAdjust, settings.displayZoom});
+    const int transposed = FitToStrings(song, settings.lowestNote, score.GetHighestStringPitch(0));
+
+    int first = 1, last = std::min(song.measureCount, 32);
+    if (o.haveMeasures) {
+        if (o.first < 1 || o.first > o.last || o.last > song.measureCount) {
+            err << "dovrelplinvara-render: the measures must lie within 1-" << song.measureCount << "\n"
+                << kRenderUsage;
+            score.Destroy();
+            return 2;
+        }
+        first = o.first;
+        last = o.last;
+    }
+    score.LayOutMeasures(&song, first, last);
+
+    if (o.info) {
+        int lowest = 0, highest = 0;
+        song.GetPitchRange(lowest, highest, -1, -1);
+        std::string keyName = song.keyName;
+        while (!keyName.empty() && keyName.back() == ' ')
+            keyName.pop_back();
+        out << "measures=" << song.measureCount << "\nbeats=" << song.beatsPerMeasure << "\nkey=" << keyName
+            << "\ntranspose=" << transposed << "\nfirst=" << first << "\nlast=" << last << "\nlowest=" << lowest
+            << "\nhighest=" << highest << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
+            << "\ntempo=" << song.Tempo() << "\n";
+    }
+    if (o.notes)
+        for (const ScoreNote& n : CScorePicture::Notes(0))
+            out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
+
+    int status = 0;
+    if (!o.output.empty()) {
+        const QImage* surface = CScorePicture::Surface(0);
+        bool written = false;
+        if (EndsWith(o.output, ".pdf")) {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(QString::fromStdString(o.output));
+            printer->setResolution(600);
+            printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+            CPrintPicture job;
+            job.expectedPaperSize = PaperSize::kA3;
+            DeviceMode mode;
+            if (job.UsePrinter(std::move(printer), mode) && job.StartJob(mode)) {
+                job.AddItem(surface, CScorePicture::Height(0), CScorePicture::Width(0), 0, 0);
+                job.PrintItems(mode, CScorePicture::Width(0), CScorePicture::Height(0), 1.0);
+                job.ClearItems();
+                job.EndJob();
+                written = CanOpenFile(o.output);
+            }
+            job.ReleasePrinter();
+        } else {
+            const QImage picture = o.zoom == 1.0 ? *surface : ScaleForShow(*surface, o.zoom);
+            written = picture.save(QString::fromStdString(o.output), "PNG");
+        }
+        if (!written) {
+            err << "dovrelplinvara-render: cannot write " << o.output << "\n";
+            status = 1;
+        }
+    }
+    score.Destroy();
+    return status;
+}

@@ -1,0 +1,28 @@
+#include "common/MessageBoxSink.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QThread>
+
+namespace {
+
+void ShowBox(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace
+
+void MessageBoxSink::Show(const std::string& text)
+{
+    const QString message = QString::fromStdString(text);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) {
+        ShowBox(message);
+        return;
+    }
+    QMetaObject::invokeMethod(app, [message] { ShowBox(message); }, Qt::BlockingQueuedConnection);
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Shows each message in a modal message box with an OK button. A message from another
+// thread is shown on the user-interface thread, and the caller waits for it.
+
+#include "common/Messages.h"
+
+class MessageBoxSink : public IMessageSink {
+public:
+    void Show(const std::string& text) override;
+};

@@ -1,0 +1,179 @@
+#include "library/CArchiveDlg.h"
+
+#include "common/FileServices.h"
+#include "common/Messages.h"
+#include "common/DialogPalette.h"
+#include "common/QtText.h"
+#include "controls/COffScreenControl.h"
+#include "controls/CSubDialogButtonPicture.h"
+#include "controls/DialogUnits.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QListWidget>
+
+namespace {
+
+CArchiveDlg* g_archiveDialog = nullptr;
+
+void OnButtonReleased(int) {}
+
+const QString kCaption = QStringLiteral("ライブラリ");
+
+struct FameFilter {
+    const char* text;
+    int threshold;
+};
+
+const FameFilter kFilters[] = {
+    {"全て表示", 0},
+    {"知名度低いものも表示", 40},
+    {"有名曲のみ表示", 70},
+    {"超有名曲のみ表示", 100},
+};
+
+} // namespace
+
+CArchiveDlg::CArchiveDlg(QWidget* parent) : QDialog(parent)
+{
+    using namespace ArchiveControl;
+    setObjectName(QString::number(kResourceId));
+    setWindowTitle(kCaption);
+    setFont(DialogFont());
+    UsePillBackground(this);
+    // The template is narrower than its cancel button reaches; widen it to show the button.
+    setFixedSize(std::max(DluToPixels(202), 338 + 12), DluToPixels(251));
+
+    songList = new QListWidget(this);
+    songList->setObjectName(QString::number(kSongList));
+    songList->setGeometry(DluRect(7, 7, 188, 208));
+    songList->setSortingEnabled(false);
+    songList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    fameFilter = new QComboBox(this);
+    fameFilter->setObjectName(QString::number(kFameFilter));
+    fameFilter->setGeometry(DluRect(7, 223, 67, 14));
+    loadControl = new COffScreenControl(this, kLoad, true);
+    cancelControl = new COffScreenControl(this, kCancel, true);
+
+    connect(songList, &QListWidget::itemDoubleClicked, this, [this] { LoadAction(); });
+}
+
+CArchiveDlg::~CArchiveDlg()
+{
+    loader.reset(); // stops and joins the worker before the tables go
+    if (buttons)
+        buttons->DestroyAll();
+    if (g_archiveDialog == this)
+        g_archiveDialog = nullptr;
+}
+
+int CArchiveDlg::exec()
+{
+    Initialise();
+    return QDialog::exec();
+}
+
+void CArchiveDlg::Initialise()
+{
+    g_archiveDialog = this;
+    resultPath.clear();
+    buttons = std::make_unique<CSubDialogButtonPicture>(&CArchiveDlg::OnButtonPressed, &OnButtonReleased, loadControl,
+                                                        PictureRect{150, 340, 238, 370}, QStringLiteral("読み込み"),
+                                                        ButtonImage::kNormal, ButtonImage::kPressed, -1);
+    loadControl->SetIndex(0);
+    buttons->AddButton(cancelControl, PictureRect{250, 340, 338, 370}, QStringLiteral("取り消し"), ButtonImage::kNormal,
+                       ButtonImage::kPressed, -1);
+    cancelControl->SetIndex(1);
+
+    {
+        const QSignalBlocker quiet(fameFilter);
+        fameFilter->clear();
+        for (const FameFilter& f : kFilters)
+            fameFilter->addItem(QString::fromUtf8(f.text), f.threshold);
+        fameFilter->setCurrentIndex(kInitialFilter);
+    }
+    fameThreshold = kFilters[kInitialFilter].threshold;
+    connect(fameFilter, &QComboBox::currentIndexChanged, this, &CArchiveDlg::Refilter, Qt::UniqueConnection);
+    buttons->ShowAll();
+
+    filled = false;
+    loader = std::make_unique<LibraryLoader>(
+        LibraryFolder(), this, [this](LibrarySong song) { OnSong(std::move(song)); },
+        [this](bool tooMany) { OnFilled(tooMany); });
+}
+
+std::string CArchiveDlg::LibraryFolder() const
+{
+    return JoinPath(baseFolder, "Archive");
+}
+
+void CArchiveDlg::OnSong(LibrarySong song)
+{
+    received.push_back(std::move(song));
+    if (received.back().fame >= fameThreshold)
+        Append(received.back());
+}
+
+void CArchiveDlg::Append(const LibrarySong& song)
+{
+    auto* item = new QListWidgetItem(FromCp932(song.title));
+    item->setData(Qt::UserRole, 0);
+    songList->addItem(item);
+    entries.push_back(song.fileName);
+    setWindowTitle(QStringLiteral("%1 %2").arg(kCaption).arg(entries.size()));
+}
+
+void CArchiveDlg::OnFilled(bool tooMany)
+{
+    filled = true;
+    if (tooMany)
+        ShowMessage("err");
+    setWindowTitle(kCaption);
+}
+
+void CArchiveDlg::Refilter()
+{
+    fameThreshold = fameFilter->currentData().toInt();
+    songList->clear();
+    entries.clear();
+    // Over the songs received so far; the folder is not scanned again.
+    for (const LibrarySong& song : received)
+        if (song.fame >= fameThreshold)
+            Append(song);
+    if (filled)
+        setWindowTitle(kCaption);
+}
+
+void CArchiveDlg::LoadAction()
+{
+    const int row = songList->currentRow();
+    if (row < 0 || row >= static_cast<int>(entries.size()) || !songList->currentItem()->isSelected()) {
+        ShowMessage("err");
+        return;
+    }
+    resultPath = JoinPath(LibraryFolder(), entries[static_cast<size_t>(row)]);
+    accept();
+}
+
+void CArchiveDlg::OnButtonPressed(int slot)
+{
+    if (!g_archiveDialog)
+        return;
+    if (slot == 0) {
+        g_archiveDialog->LoadAction();
+    } else if (slot == 1) {
+        g_archiveDialog->resultPath.clear();
+        g_archiveDialog->accept();
+    }
+}
+
+void CArchiveDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter ends the dialog without choosing a song.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        resultPath.clear();
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The score pictures: string lines, connecting lines and note circles drawn from a laid-out
+// note list. Their state is process-wide, up to four slots; the main window uses slot 0.
+
+#include "render/COffScreenPicture.h"
+#include "render/ScoreLayout.h"
+#include "settings/ConfigRecord.h"
+
+#include <array>
+#include <vector>
+
+class CSongData;
+
+struct ScoreSetup {
+    int stringCount;
+    std::array<int32_t, kMaxStrings> stringPitches;
+    int stringSpacing;
+    int leftOffset;
+    double zoom;
+};
+
+class CScorePicture : public COffScreenPicture {
+public:
+    static constexpr int kSlots = 4;
+
+    // Starts the family again with slot 0.
+    void Create(COffScreenControl* host, const PictureRect& rect, const ScoreSetup& setup);
+    void AddPicture(COffScreenControl* host, const PictureRect& rect, const ScoreSetup& setup);
+    void ClearNotes(int slot);
+    void AddNote(int slot, int time, int pitch, int length);
+    void SetTotalLength(int slot, int units);
+    void SetStrings(int slot, int stringCount, int spacing);
+    int GetHighestStringPitch(int slot) const;
+    void Draw(int slot);
+    void Show(int slot);
+    void ShowAll();
+    void Destroy();
+    // Lays out measures first..last of the song into slot 0, then draws and shows it.
+    void LayOutMeasures(const CSongData* song, int first, int last);
+
+    static int Count();
+    static const QImage* Surface(int slot);
+    static int Width(int slot);
+    static int Height(int slot);
+    static int TotalLength(int slot);
+    static const std::vector<ScoreNote>& Notes(int slot);
+    // The string the note sounds on, or -1.
+    static int StringOf(int slot, int pitch);
+};

@@ -1,0 +1,172 @@
+#include "settings/CConfigDlg.h"
+
+#include "common/DialogPalette.h"
+#include "common/QtText.h"
+#include "controls/COffScreenControl.h"
+#include "controls/CReadOnlySpinBox.h"
+#include "controls/CSubDialogButtonPicture.h"
+#include "controls/DialogUnits.h"
+#include "settings/ConfigRecord.h"
+#include "song/ChordNaming.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QThread>
+
+namespace {
+
+CConfigDlg* g_configDialog = nullptr;
+
+void OnButtonReleased(int) {}
+
+QLabel* SunkenLabel(QWidget* parent, const QString& text, const QRect& rect)
+{
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setGeometry(rect);
+    return label;
+}
+
+CReadOnlySpinBox* ValueBox(QWidget* parent, int editId, int spinId, const QRect& edit, int spinWidth,
+                           bool upLowers = false)
+{
+    auto* box = new CReadOnlySpinBox(parent, editId, spinId, upLowers);
+    box->setGeometry(edit.x(), edit.y(), edit.width() + DluToPixels(spinWidth), edit.height());
+    return box;
+}
+
+constexpr int kLowestNoteBase = 48;
+
+} // namespace
+
+int CConfigDlg::CloseButtonTop(int dialogBaseUnitX, int logicalDpiX)
+{
+    return (dialogBaseUnitX > 8 && logicalDpiX == 120) ? 270 : 220;
+}
+
+CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
+{
+    using namespace ConfigControl;
+    setObjectName(QString::number(kResourceId));
+    setWindowTitle(QStringLiteral("設定"));
+    setFont(DialogFont());
+    UsePillBackground(this);
+    setFixedSize(DluToPixels(352), DluToPixels(177));
+
+    (new QGroupBox(QStringLiteral("楽器の設定"), this))->setGeometry(DluRect(7, 7, 338, 58));
+    SunkenLabel(this, QStringLiteral("弦の数"), DluRect(21, 19, 54, 15));
+    stringsSpin = ValueBox(this, kStringsEdit, kStringsSpin, DluRect(79, 19, 37, 15), 10);
+    SunkenLabel(this, QStringLiteral("最低音"), DluRect(21, 39, 54, 15));
+    lowestNoteCombo = new QComboBox(this);
+    lowestNoteCombo->setObjectName(QString::number(kLowestNote));
+    lowestNoteCombo->setGeometry(DluRect(81, 40, 34, 14));
+
+    (new QGroupBox(QStringLiteral("描画の設定"), this))->setGeometry(DluRect(7, 78, 338, 58));
+    SunkenLabel(this, QStringLiteral("線の間隔"), DluRect(22, 95, 54, 15));
+    spacingSpin = ValueBox(this, kSpacingEdit, kSpacingSpin, DluRect(79, 95, 37, 15), 10);
+    SunkenLabel(this, QStringLiteral("左端調整"), DluRect(133, 94, 54, 15));
+    leftSpin = ValueBox(this, kLeftEdit, kLeftSpin, DluRect(190, 94, 37, 15), 11, true);
+    SunkenLabel(this, QStringLiteral("縦サイズ"), DluRect(245, 93, 54, 15));
+    verticalSpin = ValueBox(this, kVerticalEdit, kVerticalSpin, DluRect(298, 93, 37, 15), 11);
+    SunkenLabel(this, QStringLiteral("表示倍率"), DluRect(22, 117, 54, 15));
+    zoomCombo = new QComboBox(this);
+    zoomCombo->setObjectName(QString::number(kZoom));
+    zoomCombo->setGeometry(DluRect(84, 118, 41, 14));
+
+    closeControl = new COffScreenControl(this, kClose, true);
+
+    connect(lowestNoteCombo, &QComboBox::currentIndexChanged, this, [this] { OnLowestNoteChanged(); });
+    connect(stringsSpin->Edit(), &QLineEdit::textChanged, this, [this] { OnStringCountChanged(); });
+}
+
+CConfigDlg::~CConfigDlg()
+{
+    if (buttons)
+        buttons->DestroyAll();
+    if (g_configDialog == this)
+        g_configDialog = nullptr;
+}
+
+int CConfigDlg::exec()
+{
+    Initialise();
+    return QDialog::exec();
+}
+
+void CConfigDlg::Initialise()
+{
+    if (!settings)
+        return;
+    initialised = 0;
+    g_configDialog = this;
+
+    const int top = CloseButtonTop(fontMetrics().averageCharWidth(), logicalDpiX());
+    buttons = std::make_unique<CSubDialogButtonPicture>(&CConfigDlg::OnButtonPressed, &OnButtonReleased, closeControl,
+                                                        PictureRect{250, top, 338, top + 30},
+                                                        QStringLiteral("    閉じる"), ButtonImage::kNormal,
+                                                        ButtonImage::kPressed, -1);
+    closeControl->SetIndex(0);
+
+    stringsSpin->setRange(ConfigRange::kStringsMin, ConfigRange::kStringsMax);
+    stringsSpin->setValue(settings->stringCount);
+    spacingSpin->setRange(ConfigRange::kSpacingMin, ConfigRange::kSpacingMax);
+    spacingSpin->setValue(settings->lineSpacing);
+    verticalSpin->setRange(ConfigRange::kVerticalMin, ConfigRange::kVerticalMax);
+    verticalSpin->setValue(settings->verticalSize);
+    leftSpin->setRange(ConfigRange::kLeftAdjustMin, ConfigRange::kLeftAdjustMax);
+    leftSpin->setValue(settings->leftAdjust);
+
+    const QSignalBlocker quiet(lowestNoteCombo);
+    lowestNoteCombo->clear();
+    for (int i = 0; i < 12; ++i)
+        lowestNoteCombo->addItem(QString::fromLatin1(kNoteNames[i]), kLowestNoteBase + i);
+    lowestNoteCombo->setCurrentIndex(lowestNoteCombo->findData(settings->lowestNote));
+    zoomCombo->clear();
+    zoomCombo->addItem(QStringLiteral("1.0"), 1.0);
+    zoomCombo->addItem(QStringLiteral("0.5"), 0.5);
+    zoomCombo->setCurrentIndex(settings->displayZoom == 1.0 ? 0 : settings->displayZoom == 0.5 ? 1 : -1);
+
+    initialised = 1;
+    buttons->ShowAll();
+}
+
+void CConfigDlg::OnLowestNoteChanged()
+{
+    if (!settings || lowestNoteCombo->currentIndex() < 0)
+        return;
+    settings->lowestNote = lowestNoteCombo->currentData().toInt();
+    FillStringNotes(*settings);
+}
+
+void CConfigDlg::OnStringCountChanged()
+{
+    if (!initialised || !settings)
+        return;
+    settings->stringCount = stringsSpin->value();
+    FillStringNotes(*settings);
+}
+
+void CConfigDlg::OnButtonPressed(int slot)
+{
+    if (slot == 0 && g_configDialog)
+        g_configDialog->CloseAction();
+}
+
+void CConfigDlg::CloseAction()
+{
+    QThread::msleep(200);
+    // A combo left without a selection (a value the file held but the list lacks) keeps
+    // the record's value.
+    if (lowestNoteCombo->currentIndex() >= 0)
+        settings->lowestNote = lowestNoteCombo->currentData().toInt();
+    settings->stringCount = stringsSpin->value();
+    settings->lineSpacing = spacingSpin->value();
+    settings->verticalSize = verticalSpin->value();
+    settings->leftAdjust = leftSpin->value();
+    if (zoomCombo->currentIndex() >= 0)
+        settings->displayZoom = zoomCombo->currentData().toDouble();
+    accept();
+}

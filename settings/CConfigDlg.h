@@ -1,0 +1,51 @@
+#pragma once
+// The settings dialog. It edits the main window's record in place: the number of strings
+// and the lowest note at once, the other four when its close button is pressed.
+
+#include <QDialog>
+#include <memory>
+
+struct ConfigRecord;
+class CReadOnlySpinBox;
+class CSubDialogButtonPicture;
+class COffScreenControl;
+class QComboBox;
+
+namespace ConfigControl {
+constexpr int kClose = 1001, kStringsEdit = 1002, kStringsSpin = 1003, kLowestNote = 1004;
+constexpr int kSpacingEdit = 1005, kSpacingSpin = 1006, kVerticalEdit = 1007, kVerticalSpin = 1008;
+constexpr int kLeftEdit = 1009, kLeftSpin = 1010, kZoom = 1011;
+} // namespace ConfigControl
+
+class CConfigDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kResourceId = 129;
+
+    explicit CConfigDlg(QWidget* parent = nullptr);
+    ~CConfigDlg() override;
+
+    void SetSettings(ConfigRecord* record) { settings = record; }
+    int exec() override;
+
+    // Top of the close button: lower on a large-font 120-dpi screen.
+    static int CloseButtonTop(int dialogBaseUnitX, int logicalDpiX);
+
+private:
+    void Initialise();
+    void OnLowestNoteChanged();
+    void OnStringCountChanged();
+    void CloseAction();
+    static void OnButtonPressed(int slot);
+
+    std::unique_ptr<CSubDialogButtonPicture> buttons;
+    ConfigRecord* settings = nullptr;
+    int initialised = 0;
+    QComboBox* zoomCombo = nullptr;
+    CReadOnlySpinBox* leftSpin = nullptr;
+    CReadOnlySpinBox* verticalSpin = nullptr;
+    CReadOnlySpinBox* spacingSpin = nullptr;
+    QComboBox* lowestNoteCombo = nullptr;
+    CReadOnlySpinBox* stringsSpin = nullptr;
+    COffScreenControl* closeControl = nullptr;
+};
