@@ -1,0 +1,64 @@
+#include "render/ScoreLayout.h"
+#include "song/CSongData.h"
+#include "tests/support/SongFileWriter.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+class ScoreLayoutTest : public ::testing::Test {
+protected:
+    SandboxDir sandbox;
+    RecordingSink sink;
+    std::unique_ptr<CSongData> Load(const SongFileWriter& w)
+    {
+        const std::string path = sandbox.Path("song.mwd");
+        w.Write(path);
+        int32_t m = 0, b = 0, k = 0;
+        return std::make_unique<CSongData>(path.c_str(), m, b, k);
+    }
+};
+
+TEST_F(ScoreLayoutTest, LengthsInTimeUnitsFollowTheContinuations)
+{
+    SongFileWriter w(8, 4);
+    int position = 0;
+    for (int quarters : {1, 2, 3, 4, 8, 16}) {
+        w.AddNote(position, 60 + quarters, quarters);
+        position += quarters;
+    }
+    auto song = Load(w);
+    const ScoreLayout layout = LayOutMeasures(*song, 1, 3);
+    EXPECT_EQ(layout.totalLength, 3 * 4 * 6);
+    const std::vector<ScoreNote> expected = {{0, 61, 1}, {1, 62, 3}, {4, 63, 4}, {9, 64, 6}, {15, 68, 12}, {27, 76, 24}};
+    EXPECT_EQ(layout.notes, expected);
+}
+
+TEST_F(ScoreLayoutTest, EntriesOfOneCellFollowInOrderAndTimesStartAtTheFirstMeasure)
+{
+    SongFileWriter w(4, 3);
+    const int cell = 2 * 3 * 2 + 1; // measure 3, beat 0, second half
+    w.SetEntry(cell, 0, 60);
+    w.SetEntry(cell, 1, 62);
+    w.SetEntry(cell, 2, 64);
+    auto song = Load(w);
+    const ScoreLayout layout = LayOutMeasures(*song, 3, 4);
+    EXPECT_EQ(layout.totalLength, 2 * 3 * 6);
+    ASSERT_EQ(layout.notes.size(), 3u);
+    EXPECT_EQ(layout.notes[0], (ScoreNote{3, 60, 1}));
+    EXPECT_EQ(layout.notes[1], (ScoreNote{4, 62, 1}));
+    EXPECT_EQ(layout.notes[2], (ScoreNote{5, 64, 1}));
+}
+
+TEST_F(ScoreLayoutTest, DensestRangeAndRangesBeyondTheGrid)
+{
+    SongFileWriter w(128, 8);
+    for (int c = 0; c < CSongData::kCellCount; ++c)
+        for (int k = 0; k < 3; ++k)
+            w.SetEntry(c, k, 60 + k);
+    auto song = Load(w);
+    EXPECT_EQ(LayOutMeasures(*song, 1, 32).notes.size(), 1536u);
+    EXPECT_EQ(LayOutMeasures(*song, 1, 128).notes.size(), 2048u * 3);
+    EXPECT_EQ(LayOutMeasures(*song, 120, 200).notes.size(), 9u * 16 * 3) << "cells past the grid are not read";
+    EXPECT_TRUE(LayOutMeasures(*song, 5, 4).notes.empty());
+    EXPECT_TRUE(LayOutMeasures(*song, 0, 4).notes.empty());
+}

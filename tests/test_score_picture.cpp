@@ -1,0 +1,191 @@
+#include "controls/COffScreenControl.h"
+#include "render/CScorePicture.h"
+#include "render/PictureScaling.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/UiTestSupport.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+class ScorePictureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = std::make_unique<COffScreenControl>(nullptr, 1001, false);
+        Make(25, 32, 830);
+    }
+    void TearDown() override { score.Destroy(); }
+
+    void Make(int strings, int spacing, int height, double zoom = 1.0)
+    {
+        ConfigRecord r = DefaultConfigRecord();
+        score.Create(host.get(), PictureRect{10, 10, (strings + 1) * spacing + 10, height + 10},
+                     ScoreSetup{strings, r.stringNotes, spacing, 10, zoom});
+    }
+    QImage Picture() const { return *CScorePicture::Surface(0); }
+    // The top row of the circle on string line x: the first dark pixel beside the line.
+    int CircleTop(int x) const
+    {
+        const QImage img = Picture();
+        for (int y = 0; y < img.height(); ++y)
+            if (IsBlack(img.pixel(x + 1, y)))
+                return y;
+        return -1;
+    }
+
+    RecordingSink sink;
+    std::unique_ptr<COffScreenControl> host;
+    CScorePicture score;
+};
+
+TEST_F(ScorePictureTest, EmptyScoreHasItsStringLinesOnly)
+{
+    const QImage img = Picture();
+    ASSERT_EQ(img.size(), QSize(832, 830));
+    EXPECT_EQ(host->geometry(), QRect(10, 10, 832, 830));
+    for (int x = 0; x < 832; ++x) {
+        const bool line = x >= 22 && x <= 790 && (x - 22) % 32 == 0;
+        ASSERT_EQ(IsBlack(img.pixel(x, 400)), line) << x;
+        ASSERT_EQ(IsBlack(img.pixel(x, 0)), line) << x;
+    }
+    EXPECT_EQ(score.GetHighestStringPitch(0), 79);
+}
+
+TEST_F(ScorePictureTest, NotesSitAtTheirTimeAndString)
+{
+    score.SetTotalLength(0, 768);
+    score.AddNote(0, 384, 60, 6); // C4 is string 5: x = 6 * 32 - 10
+    score.Draw(0);
+    EXPECT_EQ(CircleTop(182), 425 - 6);
+    score.ClearNotes(0);
+    score.SetTotalLength(0, 96);
+    score.AddNote(0, 6, 55, 6); // 4980 / 96 truncates to 51, plus 10
+    score.Draw(0);
+    EXPECT_EQ(CircleTop(22), 61 - 6);
+}
+
+TEST_F(ScorePictureTest, CircleSizeAndFillTellTheLength)
+{
+    struct Case {
+        int length;
+        bool black;
+        int diameter;
+    };
+    const Case cases[] = {{1, true, 8}, {3, true, 8}, {6, true, 12}, {12, false, 8},
+                          {18, false, 8}, {24, false, 12}, {48, false, 8}};
+    score.SetTotalLength(0, 830 * 10);
+    int time = 0;
+    for (const Case& c : cases) {
+        score.AddNote(0, time, 55 + 2 * (&c - cases), c.length);
+        time += 800;
+    }
+    score.Draw(0);
+    const QImage img = Picture();
+    time = 0;
+    for (const Case& c : cases) {
+        const int x = (2 * static_cast<int>(&c - cases) + 1) * 32 - 10;
+        const int y = 830 * time / (830 * 10) + 10;
+        time += 800;
+        EXPECT_EQ(IsBlack(img.pixel(x + 2, y)), c.black) << c.length;
+        // Horizontal extent of the circle on its centre row; the lines there end inside it.
+        int left = x, right = x;
+        for (int dx = -10; dx <= 10; ++dx)
+            if (!IsWhite(img.pixel(x + dx, y)))
+                left = std::min(left, x + dx), right = std::max(right, x + dx);
+        EXPECT_EQ(right - left + 1, c.diameter) << c.length;
+    }
+}
+
+TEST_F(ScorePictureTest, FilledEllipsePaintsExactlyItsBox)
+{
+    QImage img(60, 460, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    COffScreenPicture::PreparePainter(p);
+    COffScreenPicture::DrawFilledEllipse(p, 18, 421, 30, 433, qRgb(0, 0, 0), qRgb(0, 0, 0));
+    p.end();
+    int minX = 1000, maxX = -1, minY = 1000, maxY = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (IsBlack(img.pixel(x, y))) {
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    EXPECT_EQ(minX, 18);
+    EXPECT_EQ(maxX, 29);
+    EXPECT_EQ(minY, 421);
+    EXPECT_EQ(maxY, 432);
+    EXPECT_TRUE(IsBlack(img.pixel(24, 427))) << "filled";
+}
+
+TEST_F(ScorePictureTest, LinesSkipNotesWithoutAString)
+{
+    score.SetTotalLength(0, 830);
+    score.AddNote(0, 100, 55, 6);  // string 0, x 22
+    score.AddNote(0, 300, 40, 6);  // below the strings: no circle
+    score.AddNote(0, 500, 57, 6);  // string 2, x 86
+    score.Draw(0);
+    const QImage img = Picture();
+    // The line runs straight from (22, 110) to (86, 510); halfway it is near x = 54.
+    bool nearMiddle = false;
+    for (int x = 50; x <= 58; ++x)
+        nearMiddle = nearMiddle || IsBlack(img.pixel(x, 310));
+    EXPECT_TRUE(nearMiddle);
+    EXPECT_TRUE(IsWhite(img.pixel(40, 310)));
+
+    score.ClearNotes(0);
+    score.AddNote(0, 400, 60, 6);
+    score.Draw(0);
+    const QImage one = Picture();
+    int dark = 0;
+    for (int x = 0; x < 832; ++x)
+        dark += IsBlack(one.pixel(x, 300)) ? 1 : 0;
+    EXPECT_EQ(dark, 25) << "one note draws no connecting line";
+}
+
+TEST_F(ScorePictureTest, FewerStringsRemoveTheirLinesAndNotes)
+{
+    score.SetTotalLength(0, 830);
+    score.AddNote(0, 100, 56, 6);
+    score.AddNote(0, 300, 78, 6); // string 23
+    score.AddNote(0, 500, 58, 6);
+    score.SetStrings(0, 10, 32);
+    const QImage img = Picture();
+    EXPECT_TRUE(IsBlack(img.pixel(310, 700)));
+    EXPECT_TRUE(IsWhite(img.pixel(342, 700))) << "string 11 is gone";
+    EXPECT_TRUE(IsWhite(img.pixel(24 * 32 - 10, 310))) << "its note too";
+    EXPECT_EQ(score.GetHighestStringPitch(0), 64);
+    score.SetStrings(0, 37, 32); // more strings than pitches: those lines only
+    EXPECT_EQ(score.GetHighestStringPitch(0), 0);
+}
+
+TEST_F(ScorePictureTest, HalfZoomKeepsEveryStringLine)
+{
+    score.Destroy();
+    Make(25, 32, 830, 0.5);
+    host->resize(832, 830);
+    score.Show(0);
+    const QImage shown = host->ShownPicture();
+    ASSERT_EQ(shown.size(), QSize(416, 415));
+    int lines = 0;
+    for (int x = 0; x < 416; ++x)
+        lines += IsBlack(shown.pixel(x, 200)) ? 1 : 0;
+    EXPECT_EQ(lines, 25);
+    EXPECT_EQ(ScaleForShow(*CScorePicture::Surface(0), 1.5).size(), QSize(1248, 1245));
+}
+
+TEST(DrawingSurface, ErrorReportsAndTheirOneShot)
+{
+    RecordingSink sink;
+    COffScreenPicture::ReportError(0);
+    COffScreenPicture::ReportError(1);
+    COffScreenPicture::ReportError(1);
+    COffScreenPicture::ReportError(0);
+    COffScreenPicture::ReportError(1);
+    COffScreenPicture::ReportError(2);
+    COffScreenPicture::ReportError(2);
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{
+                               "OSPC00000001 描画エラー。", "OSPC00000001 描画エラー。",
+                               "OSPC00000002 COffScreenPictureでエラーが発生しました。",
+                               "OSPC00000002 COffScreenPictureでエラーが発生しました。"}));
+}
