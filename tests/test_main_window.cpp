@@ -1,0 +1,161 @@
+#include "app/CDovrelPlinvaraDlg.h"
+#include "common/ByteIO.h"
+#include "common/FileServices.h"
+#include "controls/COffScreenControl.h"
+#include "controls/CReadOnlySpinBox.h"
+#include "render/CScorePicture.h"
+#include "song/CSongData.h"
+#include "tests/support/SongFileWriter.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/UiTestSupport.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    std::string WriteSong(const std::string& name, int measures, int beats = 4)
+    {
+        SongFileWriter w(measures, beats);
+        for (int m = 0; m < measures; ++m)
+            w.AddNote(m * beats * 4, 60 + m % 12, 4);
+        const std::string path = sandbox.Path(name);
+        w.Write(path);
+        return path;
+    }
+    CReadOnlySpinBox* StartBox(QWidget* w) { return Control<CReadOnlySpinBox>(w, MainControl::kStartSpin); }
+    CReadOnlySpinBox* EndBox(QWidget* w) { return Control<CReadOnlySpinBox>(w, MainControl::kEndSpin); }
+
+    SandboxDir sandbox;
+    RecordingSink sink;
+};
+
+TEST_F(MainWindowTest, DefaultGeometry)
+{
+    CDovrelPlinvaraDlg window;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("ハープ用図形楽譜"));
+    EXPECT_EQ(window.ButtonColumn(), 436);
+    EXPECT_EQ(window.size(), QSize(586, 475));
+    EXPECT_EQ(Control(&window, MainControl::kScore)->geometry(), QRect(10, 10, 832, 830));
+    EXPECT_EQ(CScorePicture::Surface(0)->size(), QSize(832, 830));
+    struct ButtonPlace {
+        int id, top;
+        const char* caption;
+    };
+    for (const ButtonPlace& b : {ButtonPlace{MainControl::kPrint, 150, "    印 刷"},
+                                 ButtonPlace{MainControl::kLoad, 200, "    読 込"},
+                                 ButtonPlace{MainControl::kSettings, 250, "    設 定"},
+                                 ButtonPlace{MainControl::kLibrary, 300, "　 ﾗｲﾌﾞﾗﾘ"},
+                                 ButtonPlace{MainControl::kExit, 350, "    終 了"}})
+        EXPECT_EQ(Control(&window, b.id)->geometry(), QRect(436, b.top, 88, 30)) << b.caption;
+    EXPECT_EQ(Control<QLabel>(&window, MainControl::kStartLabel)->text(), QStringLiteral("開始小節"));
+    EXPECT_EQ(Control<QLabel>(&window, MainControl::kEndLabel)->pos(), QPoint(436, 60));
+    EXPECT_EQ(StartBox(&window)->maximum(), 1);
+    EXPECT_TRUE(Control<QLineEdit>(&window, MainControl::kEndEdit)->isReadOnly());
+    EXPECT_EQ(Control<COffScreenControl>(&window, MainControl::kLibrary)->Index(), MainCommand::kLibrary);
+    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(194, 194, 200));
+    // At half size the score shows its string lines.
+    const QImage shown = Control<COffScreenControl>(&window, MainControl::kScore)->ShownPicture();
+    EXPECT_EQ(shown.size(), QSize(416, 415));
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(MainWindowTest, LoadingShowsAtMost32MeasuresAndTheBoxesAllowTheWholeSong)
+{
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(WriteSong("long.mwd", 40));
+    EXPECT_EQ(StartBox(&window)->value(), 1);
+    EXPECT_EQ(EndBox(&window)->value(), 32);
+    EXPECT_EQ(EndBox(&window)->maximum(), 40);
+    EXPECT_EQ(CScorePicture::TotalLength(0), 32 * 4 * 6);
+    EXPECT_EQ(window.Settings().endMeasure, 32);
+
+    // Stepping the boxes lays out the chosen measures.
+    EndBox(&window)->setValue(40);
+    StartBox(&window)->setValue(33);
+    EXPECT_EQ(CScorePicture::TotalLength(0), 8 * 4 * 6);
+    ASSERT_FALSE(CScorePicture::Notes(0).empty());
+    EXPECT_EQ(CScorePicture::Notes(0).front().pitch, 60 + 32 % 12);
+    EXPECT_EQ(window.Settings().startMeasure, 33);
+    EXPECT_EQ(window.Settings().endMeasure, 40);
+    // The start never passes the end: moving the end below it takes it along.
+    EndBox(&window)->setValue(20);
+    EXPECT_EQ(StartBox(&window)->value(), 20);
+
+    window.LoadSong(WriteSong("short.mwd", 5));
+    EXPECT_EQ(EndBox(&window)->value(), 5);
+    EXPECT_EQ(EndBox(&window)->maximum(), 5);
+    EXPECT_EQ(StartBox(&window)->value(), 1);
+    EXPECT_EQ(window.Song()->measureCount, 5);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(MainWindowTest, MissingFileShowsTheReadersMessagesAndAnEmptyScore)
+{
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(WriteSong("good.mwd", 8));
+    window.LoadSong(sandbox.Path("missing.mwd"));
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{"SGDT00000000 楽曲情報でエラーがおきました。", "[0]",
+                                                     "time sign 0"}));
+    EXPECT_EQ(EndBox(&window)->value(), 4);
+    EXPECT_TRUE(CScorePicture::Notes(0).empty());
+    EXPECT_EQ(CScorePicture::TotalLength(0), 4 * 4 * 6);
+}
+
+TEST_F(MainWindowTest, LoadFromFileDialogAndItsCancel)
+{
+    const std::string path = WriteSong("chosen.mwd", 6);
+    CDovrelPlinvaraDlg window;
+    window.show();
+    WhenModalOpens([](QWidget* modal) { modal->close(); });
+    window.RunCommand(MainCommand::kLoad);
+    EXPECT_EQ(window.Song(), nullptr) << "cancel changes nothing";
+
+    WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("mwd files (*.mwd)")});
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(path));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window.RunCommand(MainCommand::kLoad);
+    ASSERT_NE(window.Song(), nullptr);
+    EXPECT_EQ(window.Song()->measureCount, 6);
+}
+
+TEST_F(MainWindowTest, ExitWritesTheSettingsFile)
+{
+    const std::string file = sandbox.ConfigHome() + "/PV/setup.ini";
+    {
+        CDovrelPlinvaraDlg window;
+        EXPECT_TRUE(fs::is_directory(sandbox.ConfigHome() + "/PV"));
+        EXPECT_FALSE(fs::exists(file));
+        window.LoadSong(WriteSong("song.mwd", 12));
+        window.show();
+        QTest::mousePress(Control(&window, MainControl::kExit), Qt::LeftButton, {}, QPoint(40, 15));
+        EXPECT_EQ(window.result(), QDialog::Accepted);
+        EXPECT_FALSE(window.isVisible());
+    }
+    const std::vector<uint8_t> bytes = ReadFileBytes(file);
+    ASSERT_EQ(bytes.size(), 184u);
+    EXPECT_EQ(bytes::ReadInt32(bytes, 164), 12) << "the last measure range is stored";
+}
+
+TEST_F(MainWindowTest, VersionDialogOpensAndCloses)
+{
+    CDovrelPlinvaraDlg window;
+    window.show();
+    QString title;
+    WhenModalOpens([&](QWidget* modal) {
+        title = modal->windowTitle();
+        QTest::mouseClick(Control(modal, 1), Qt::LeftButton);
+    });
+    window.OnSystemCommand(MainCommand::kAbout);
+    EXPECT_EQ(title, QStringLiteral("DovrelPlinvaraのﾊﾞｰｼﾞｮﾝ情報"));
+    EXPECT_TRUE(window.isVisible());
+}
