@@ -79,7 +79,8 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     closeControl = new COffScreenControl(this, kClose, true);
 
     connect(lowestNoteCombo, &QComboBox::currentIndexChanged, this, [this] { OnLowestNoteChanged(); });
-    connect(stringsSpin->Edit(), &QLineEdit::textChanged, this, [this] { OnStringCountChanged(); });
+    // The buddy text changes with every new position, also while the dialog is filled.
+    connect(stringsSpin, &QSpinBox::textChanged, this, [this] { OnStringCountChanged(); });
 }
 
 CConfigDlg::~CConfigDlg()

@@ -1,0 +1,183 @@
+#include "app/CDovrelPlinvaraDlg.h"
+#include "controls/COffScreenControl.h"
+#include "controls/CReadOnlySpinBox.h"
+#include "render/CScorePicture.h"
+#include "settings/CConfigDlg.h"
+#include "settings/ConfigRecord.h"
+#include "tests/support/SongFileWriter.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/UiTestSupport.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+using namespace ConfigControl;
+
+namespace {
+
+const std::string kRestartNotice = "設定を有効にするにはソフトを終了して再起動する必要があります。";
+
+} // namespace
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    // Opens the dialog on the record, runs `act` inside it, and leaves it as `act` does.
+    void RunDialog(const std::function<void(QWidget*)>& act)
+    {
+        CConfigDlg dialog;
+        dialog.SetSettings(&record);
+        WhenModalOpens(act);
+        dialog.exec();
+    }
+    static CReadOnlySpinBox* Spin(QWidget* d, int id) { return Control<CReadOnlySpinBox>(d, id); }
+    static QComboBox* Combo(QWidget* d, int id) { return Control<QComboBox>(d, id); }
+    static void PressClose(QWidget* d) { Click(Control(d, kClose), QPoint(40, 15)); }
+
+    SandboxDir sandbox;
+    RecordingSink sink;
+    ConfigRecord record = DefaultConfigRecord();
+};
+
+TEST_F(SettingsDialogTest, ShowsTheRecord)
+{
+    RunDialog([](QWidget* d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("設定"));
+        EXPECT_EQ(Control<QLineEdit>(d, kStringsEdit)->text(), QStringLiteral("25"));
+        EXPECT_EQ(Combo(d, kLowestNote)->currentText(), QStringLiteral("G"));
+        EXPECT_EQ(Combo(d, kLowestNote)->count(), 12);
+        EXPECT_EQ(Combo(d, kLowestNote)->itemData(0).toInt(), 48);
+        EXPECT_EQ(Control<QLineEdit>(d, kSpacingEdit)->text(), QStringLiteral("32"));
+        EXPECT_EQ(Control<QLineEdit>(d, kVerticalEdit)->text(), QStringLiteral("830"));
+        EXPECT_EQ(Control<QLineEdit>(d, kLeftEdit)->text(), QStringLiteral("10"));
+        EXPECT_EQ(Combo(d, kZoom)->currentText(), QStringLiteral("0.5"));
+        EXPECT_TRUE(Control<QLineEdit>(d, kSpacingEdit)->isReadOnly());
+        EXPECT_EQ(Control(d, kClose)->geometry(), QRect(250, 220, 88, 30));
+        d->close();
+    });
+    EXPECT_EQ(CConfigDlg::CloseButtonTop(9, 120), 270);
+    EXPECT_EQ(CConfigDlg::CloseButtonTop(9, 96), 220);
+    EXPECT_EQ(CConfigDlg::CloseButtonTop(8, 120), 220);
+}
+
+TEST_F(SettingsDialogTest, StringCountAndLowestNoteGoIntoTheRecordAtOnce)
+{
+    RunDialog([this](QWidget* d) {
+        Spin(d, kStringsSpin)->stepUp();
+        EXPECT_EQ(record.stringCount, 26);
+        EXPECT_EQ(record.stringNotes[25], 55 + 25);
+        Spin(d, kStringsSpin)->stepDown();
+        Spin(d, kStringsSpin)->stepDown();
+        EXPECT_EQ(record.stringCount, 24);
+        EXPECT_EQ(record.stringNotes[24], 79) << "entries past the count stay";
+        EXPECT_EQ(record.stringNotes[25], 80);
+        Spin(d, kStringsSpin)->stepUp();
+        Combo(d, kLowestNote)->setCurrentIndex(0); // "C"
+        EXPECT_EQ(record.lowestNote, 48);
+        for (int i = 0; i < 25; ++i)
+            EXPECT_EQ(record.stringNotes[i], 48 + i);
+        d->close();
+    });
+    EXPECT_EQ(record.stringCount, 25);
+    EXPECT_EQ(record.lowestNote, 48);
+}
+
+TEST_F(SettingsDialogTest, RangesHoldAtBothEndsAndTheLeftEdgeUpArrowLowers)
+{
+    RunDialog([](QWidget* d) {
+        struct Range {
+            int id, lo, hi;
+        };
+        for (const Range& r : {Range{kStringsSpin, 5, 37}, Range{kSpacingSpin, 4, 36}, Range{kVerticalSpin, 100, 2000}}) {
+            CReadOnlySpinBox* s = Spin(d, r.id);
+            s->setValue(r.lo);
+            s->stepDown();
+            EXPECT_EQ(s->value(), r.lo);
+            s->setValue(r.hi);
+            s->stepUp();
+            EXPECT_EQ(s->value(), r.hi);
+        }
+        CReadOnlySpinBox* left = Spin(d, kLeftSpin);
+        QTest::keyClick(left, Qt::Key_Up);
+        EXPECT_EQ(left->value(), 9);
+        QTest::keyClick(left, Qt::Key_Down);
+        QTest::keyClick(left, Qt::Key_Down);
+        EXPECT_EQ(left->value(), 11);
+        left->setValue(0);
+        QTest::keyClick(left, Qt::Key_Up);
+        EXPECT_EQ(left->value(), 0);
+        left->setValue(100);
+        QTest::keyClick(left, Qt::Key_Down);
+        EXPECT_EQ(left->value(), 100);
+        d->close();
+    });
+}
+
+TEST_F(SettingsDialogTest, OtherValuesAreStoredOnlyByTheCloseButton)
+{
+    RunDialog([](QWidget* d) {
+        Spin(d, kSpacingSpin)->setValue(20);
+        Combo(d, kZoom)->setCurrentIndex(0);
+        d->close(); // the close box
+    });
+    EXPECT_EQ(record.lineSpacing, 32);
+    EXPECT_EQ(record.displayZoom, 0.5);
+
+    RunDialog([](QWidget* d) {
+        Spin(d, kSpacingSpin)->setValue(20);
+        Spin(d, kVerticalSpin)->setValue(600);
+        Spin(d, kLeftSpin)->setValue(3);
+        Combo(d, kZoom)->setCurrentIndex(0);
+        PressClose(d);
+    });
+    EXPECT_EQ(record.lineSpacing, 20);
+    EXPECT_EQ(record.verticalSize, 600);
+    EXPECT_EQ(record.leftAdjust, 3);
+    EXPECT_EQ(record.displayZoom, 1.0);
+}
+
+TEST_F(SettingsDialogTest, ValuesWithoutAComboEntryAreKept)
+{
+    record.lowestNote = 60;
+    record.displayZoom = 0.75;
+    RunDialog([](QWidget* d) {
+        EXPECT_EQ(Combo(d, kLowestNote)->currentIndex(), -1);
+        EXPECT_EQ(Combo(d, kZoom)->currentIndex(), -1);
+        PressClose(d);
+    });
+    EXPECT_EQ(record.lowestNote, 60);
+    EXPECT_EQ(record.displayZoom, 0.75);
+}
+
+TEST_F(SettingsDialogTest, SettingsCommandShowsTheNoticeAndRedrawsTheStrings)
+{
+    {
+        CDovrelPlinvaraDlg window;
+        window.show();
+        WhenModalOpens([](QWidget* d) { d->close(); });
+        window.RunCommand(MainCommand::kSettings);
+        EXPECT_EQ(sink.Take(), std::vector<std::string>{kRestartNotice});
+
+        WhenModalOpens([](QWidget* d) {
+            Spin(d, kStringsSpin)->setValue(30);
+            Spin(d, kSpacingSpin)->setValue(28);
+            Combo(d, kLowestNote)->setCurrentIndex(2); // D, 50
+            PressClose(d);
+        });
+        window.RunCommand(MainCommand::kSettings);
+        EXPECT_EQ(sink.Take(), std::vector<std::string>{kRestartNotice});
+        const QImage& score = *CScorePicture::Surface(0);
+        EXPECT_EQ(score.size(), QSize(832, 830)) << "the picture keeps its start-up size";
+        EXPECT_TRUE(IsBlack(score.pixel(30 * 28 - 10, 400))) << "string 30 is drawn";
+        EXPECT_TRUE(IsWhite(score.pixel(32 - 10, 400))) << "at the new spacing";
+        EXPECT_EQ(window.Settings().stringCount, 30);
+    }
+    // A new start finds the settings and lays itself out from them.
+    CDovrelPlinvaraDlg again;
+    EXPECT_EQ(again.Settings().stringCount, 30);
+    EXPECT_EQ(again.Settings().lineSpacing, 28);
+    EXPECT_EQ(again.Settings().lowestNote, 50);
+    EXPECT_EQ(again.Settings().stringNotes[29], 79);
+    EXPECT_EQ(CScorePicture::Surface(0)->width(), 31 * 28);
+    EXPECT_EQ(again.ButtonColumn(), static_cast<int>(31 * 28 * 0.5 + 20));
+}
