@@ -1,5 +1,5 @@
 // Makes the README's screenshot: the main window with a song loaded, on the offscreen
-// platform. Usage: dovrelplinvara-screenshot SONG OUTPUT.png [dialog]
+// platform. Usage: dovrelplinvara-screenshot SONG OUTPUT.png [main | library | settings | startup]
 
 #include "app/CDovrelPlinvaraApp.h"
 #include "app/CDovrelPlinvaraDlg.h"
@@ -35,6 +35,16 @@ int main(int argc, char** argv)
         dialog.SetBaseFolder(argv[1]);
         QTimer::singleShot(400, &dialog, [&] { ok = dialog.grab().save(out); dialog.reject(); });
         dialog.exec();
+    } else if (!std::strcmp(which, "startup")) {
+        // For the start-up benchmark: the first paint of the main window ends the run.
+        CDovrelPlinvaraDlg window;
+        window.show();
+        QTimer::singleShot(0, &window, [&] {
+            window.repaint();
+            ok = true;
+            app.quit();
+        });
+        app.exec();
     } else {
         CDovrelPlinvaraDlg window;
         window.LoadSong(argv[1]);

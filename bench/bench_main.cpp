@@ -1,0 +1,301 @@
+// Speed of the program's work next to the floor of the same work, measured in one run.
+// ./bench.sh prints the table with the ratios.
+
+#include "app/CDovrelPlinvaraApp.h"
+#include "common/Messages.h"
+#include "controls/COffScreenControl.h"
+#include "library/CArchiveDlg.h"
+#include "library/SongSummary.h"
+#include "print/CPrintPicture.h"
+#include "render/CScorePicture.h"
+#include "render/PictureScaling.h"
+#include "song/CSongData.h"
+#include "song/FitToStrings.h"
+#include "tests/support/SongFileWriter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SilentSink : public IMessageSink {
+public:
+    void Show(const std::string&) override {}
+} g_silent;
+
+const fs::path& Scratch()
+{
+    static const fs::path dir = [] {
+        fs::path p = fs::temp_directory_path() / "dovrel-bench";
+        fs::remove_all(p);
+        fs::create_directories(p / "Archive");
+        return p;
+    }();
+    return dir;
+}
+
+std::string SongOfLayout(uint32_t size)
+{
+    const std::string path = (Scratch() / ("layout-" + std::to_string(size) + ".mwd")).string();
+    if (!fs::exists(path)) {
+        SongFileWriter w(32, 4);
+        for (int p = 0; p < 32 * 16; p += 2)
+            w.AddNote(p, 55 + p % 24, 2);
+        w.Write(path, size);
+    }
+    return path;
+}
+
+const std::string& DensestSong()
+{
+    static const std::string path = [] {
+        SongFileWriter w(32, 8);
+        for (int c = 0; c < 32 * 8 * 2; ++c)
+            for (int k = 0; k < 3; ++k)
+                w.SetEntry(c, k, 55 + (c + k) % 25);
+        const std::string p = (Scratch() / "densest.mwd").string();
+        w.Write(p);
+        return p;
+    }();
+    return path;
+}
+
+ScoreSetup DefaultSetup()
+{
+    const ConfigRecord r = DefaultConfigRecord();
+    return ScoreSetup{r.stringCount, r.stringNotes, r.lineSpacing, r.leftAdjust, 1.0};
+}
+
+std::unique_ptr<CSongData> Load(const std::string& path)
+{
+    int32_t m = 0, b = 0, k = 0;
+    return std::make_unique<CSongData>(path.c_str(), m, b, k);
+}
+
+void Load_Layout(benchmark::State& state)
+{
+    const std::string path = SongOfLayout(static_cast<uint32_t>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Load(path));
+}
+BENCHMARK(Load_Layout)->Arg(32780)->Arg(81932)->Arg(90444)->Arg(92492)->Arg(94540)->Unit(benchmark::kMicrosecond);
+
+void Baseline_BareRead(benchmark::State& state)
+{
+    const std::string path = SongOfLayout(static_cast<uint32_t>(state.range(0)));
+    std::vector<char> buffer(state.range(0));
+    for (auto _ : state) {
+        const int fd = open(path.c_str(), O_RDONLY);
+        benchmark::DoNotOptimize(read(fd, buffer.data(), buffer.size()));
+        close(fd);
+    }
+}
+BENCHMARK(Baseline_BareRead)->Arg(32780)->Arg(81932)->Arg(90444)->Arg(92492)->Arg(94540)->Unit(benchmark::kMicrosecond);
+
+void Fit_WideSong(benchmark::State& state)
+{
+    const std::string path = std::string(DP_SAMPLE_DIR) + "/scale.mwd";
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto song = Load(path);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(FitToStrings(*song, 55, 79));
+    }
+}
+BENCHMARK(Fit_WideSong)->Unit(benchmark::kMicrosecond);
+
+void LayoutDraw_Densest(benchmark::State& state)
+{
+    auto song = Load(DensestSong());
+    CScorePicture score;
+    score.Create(nullptr, PictureRect{10, 10, 842, 840}, DefaultSetup());
+    for (auto _ : state)
+        score.LayOutMeasures(song.get(), 1, 32);
+    state.counters["notes"] = static_cast<double>(CScorePicture::Notes(0).size());
+    score.Destroy();
+}
+BENCHMARK(LayoutDraw_Densest)->Unit(benchmark::kMicrosecond);
+
+void Baseline_BareFill(benchmark::State& state)
+{
+    QImage image(832, 830, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(Baseline_BareFill)->Unit(benchmark::kMicrosecond);
+
+void LoadFitLayoutDraw_TypicalSample(benchmark::State& state)
+{
+    const std::string path = std::string(DP_SAMPLE_DIR) + "/twinkle.mwd";
+    CScorePicture score;
+    score.Create(nullptr, PictureRect{10, 10, 842, 840}, DefaultSetup());
+    for (auto _ : state) {
+        auto song = Load(path);
+        FitToStrings(*song, 55, score.GetHighestStringPitch(0));
+        score.LayOutMeasures(song.get(), 1, std::min(song->measureCount, 32));
+    }
+    score.Destroy();
+}
+BENCHMARK(LoadFitLayoutDraw_TypicalSample)->Unit(benchmark::kMicrosecond);
+
+void Show_HalfZoom(benchmark::State& state)
+{
+    QImage image(832, 830, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ScaleForShow(image, 0.5));
+}
+BENCHMARK(Show_HalfZoom)->Unit(benchmark::kMicrosecond);
+
+const fs::path& LibraryOf2000()
+{
+    static const fs::path base = [] {
+        const fs::path archive = Scratch() / "Archive";
+        SongFileWriter w(4, 4);
+        w.SetFame(120);
+        w.SetTitleUtf8("曲");
+        const std::vector<uint8_t> bytes = w.Build();
+        for (int i = 0; i < 2000; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "song%04d.mwd", i);
+            WriteBytes((archive / name).string(), bytes);
+        }
+        return Scratch();
+    }();
+    return base;
+}
+
+void Library_2000Songs(benchmark::State& state)
+{
+    const fs::path base = LibraryOf2000();
+    double firstMs = 0, completeMs = 0;
+    for (auto _ : state) {
+        CArchiveDlg dialog;
+        dialog.SetBaseFolder(base.string());
+        QElapsedTimer clock;
+        double first = -1;
+        QListWidget* list = dialog.findChild<QListWidget*>(QStringLiteral("1062"));
+        QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, [&] {
+            if (first < 0)
+                first = clock.nsecsElapsed() / 1e6;
+        });
+        auto* poll = new QTimer(&dialog);
+        QObject::connect(poll, &QTimer::timeout, [&] {
+            if (dialog.IsFilled())
+                dialog.reject();
+        });
+        poll->start(1);
+        clock.start();
+        dialog.exec();
+        const double complete = clock.nsecsElapsed() / 1e6;
+        state.SetIterationTime(complete / 1e3);
+        firstMs += first;
+        completeMs += complete;
+    }
+    state.counters["first_song_ms"] = firstMs / state.iterations();
+    state.counters["complete_ms"] = completeMs / state.iterations();
+}
+BENCHMARK(Library_2000Songs)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void Baseline_BareSummaryLoop(benchmark::State& state)
+{
+    const fs::path archive = LibraryOf2000() / "Archive";
+    std::vector<std::string> paths;
+    for (const auto& e : fs::directory_iterator(archive))
+        paths.push_back(e.path().string());
+    for (auto _ : state)
+        for (const std::string& p : paths) {
+            char block[kSummarySize];
+            const int fd = open(p.c_str(), O_RDONLY);
+            benchmark::DoNotOptimize(pread(fd, block, sizeof block, kSummaryOffset));
+            close(fd);
+        }
+}
+BENCHMARK(Baseline_BareSummaryLoop)->Unit(benchmark::kMillisecond);
+
+void Print_ToPdf(benchmark::State& state)
+{
+    QImage picture(832, 830, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    const std::string pdf = (Scratch() / "bench.pdf").string();
+    for (auto _ : state) {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(QString::fromStdString(pdf));
+        printer->setResolution(600);
+        printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+        CPrintPicture job;
+        job.expectedPaperSize = PaperSize::kA3;
+        DeviceMode mode;
+        job.UsePrinter(std::move(printer), mode);
+        job.StartJob(mode);
+        job.AddItem(&picture, 830, 832, 0, 0);
+        job.PrintItems(mode, 832, 830, 1.0);
+        job.ClearItems();
+        job.EndJob();
+        job.ReleasePrinter();
+    }
+}
+BENCHMARK(Print_ToPdf)->Unit(benchmark::kMillisecond);
+
+// The whole process: start, build the main window, paint it once, end.
+void Startup_ToFirstPaint(benchmark::State& state)
+{
+    const fs::path config = Scratch() / "config";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        pid_t pid = 0;
+        char* args[] = {const_cast<char*>(DP_STARTUP_PROGRAM), const_cast<char*>("-"),
+                        const_cast<char*>("/dev/null"), const_cast<char*>("startup"), nullptr};
+        posix_spawn(&pid, DP_STARTUP_PROGRAM, nullptr, nullptr, args, environ);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK(Startup_ToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void Baseline_ProcessStart(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        pid_t pid = 0;
+        char* args[] = {const_cast<char*>("/bin/true"), nullptr};
+        posix_spawn(&pid, "/bin/true", nullptr, nullptr, args, environ);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK(Baseline_ProcessStart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    InitialiseResources();
+    SetMessageSink(&g_silent);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(Scratch());
+    return 0;
+}
