@@ -27,16 +27,23 @@ void COffScreenControl::ShowSurface(const QImage* bound, double factor)
 {
     surface = bound;
     zoom = factor;
-    scaled = (surface && zoom != 1.0) ? ScaleForShow(*surface, zoom) : QImage();
+    scaled = QImage(); // made again when it is next painted
     if (isVisible())
         repaint();
 }
 
+const QImage& COffScreenControl::Shown() const
+{
+    if (zoom == 1.0)
+        return *surface;
+    if (scaled.isNull())
+        scaled = ScaleForShow(*surface, zoom);
+    return scaled;
+}
+
 QImage COffScreenControl::ShownPicture() const
 {
-    if (!surface)
-        return QImage();
-    return zoom == 1.0 ? surface->copy() : scaled;
+    return surface ? Shown().copy() : QImage();
 }
 
 void COffScreenControl::paintEvent(QPaintEvent*)
@@ -45,7 +52,7 @@ void COffScreenControl::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     // The rest of the control is left to the parent's background.
-    painter.drawImage(0, 0, zoom == 1.0 ? *surface : scaled);
+    painter.drawImage(0, 0, Shown());
 }
 
 void COffScreenControl::mousePressEvent(QMouseEvent* event)

@@ -33,6 +33,7 @@ protected:
 
 private:
     void OnLeave();
+    const QImage& Shown() const;
 
     int index = -1;
     int pressed = 0;
@@ -42,5 +43,5 @@ private:
     MouseHandler doubleClickHandler = nullptr;
     const QImage* surface = nullptr;
     double zoom = 1.0;
-    QImage scaled; // the surface at a zoom other than 1.0, made by the last show
+    mutable QImage scaled; // the surface at a zoom other than 1.0, made once per show
 };

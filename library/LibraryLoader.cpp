@@ -24,10 +24,11 @@ LibraryLoader::~LibraryLoader()
 void LibraryLoader::Run()
 {
     const CDirectoryFileList list(folder, "*.mwd");
-    bool tooMany = false;
+    bool overLimit = false;
+    std::deque<LibrarySong> batch;
     for (int i = 0; i < list.EntryCount() && !cancelled; ++i) {
         if (i == kMaxSongs) {
-            tooMany = true;
+            overLimit = true;
             break;
         }
         const std::string name = list.Entry(i);
@@ -35,10 +36,45 @@ void LibraryLoader::Run()
         if (path.size() > kMaxPathBytes)
             continue; // would not fit the path buffer: left out
         const SongSummary summary = ReadSongSummary(path, name);
-        LibrarySong song{name, summary.title, summary.fame};
-        // Queued calls to a receiver that has gone are dropped by Qt.
-        QMetaObject::invokeMethod(receiver, [cb = onSong, song = std::move(song)] { cb(song); }, Qt::QueuedConnection);
+        batch.push_back(LibrarySong{name, summary.title, summary.fame});
+        Deliver(std::exchange(batch, {}), false);
     }
-    if (!cancelled)
-        QMetaObject::invokeMethod(receiver, [cb = onDone, tooMany] { cb(tooMany); }, Qt::QueuedConnection);
+    {
+        const std::lock_guard lock(mutex);
+        tooMany = overLimit;
+    }
+    Deliver({}, true);
+}
+
+void LibraryLoader::Deliver(std::deque<LibrarySong> songs, bool last)
+{
+    bool wake = false;
+    {
+        const std::lock_guard lock(mutex);
+        wake = pending.empty() && !finished; // otherwise a wake-up is on its way
+        for (LibrarySong& s : songs)
+            pending.push_back(std::move(s));
+        finished = finished || last;
+    }
+    // One wake-up per batch the receiver has not taken yet; Qt drops it if the receiver
+    // has gone, and the receiver owns this loader.
+    if (wake && !cancelled)
+        QMetaObject::invokeMethod(receiver, [this] { Drain(); }, Qt::QueuedConnection);
+}
+
+void LibraryLoader::Drain()
+{
+    std::deque<LibrarySong> songs;
+    bool done = false, over = false;
+    {
+        const std::lock_guard lock(mutex);
+        songs.swap(pending);
+        done = finished && !endReported;
+        endReported = endReported || done;
+        over = tooMany;
+    }
+    for (LibrarySong& s : songs)
+        onSong(std::move(s));
+    if (done)
+        onDone(over);
 }

@@ -1,10 +1,12 @@
 #pragma once
 // Scans the library folder on a worker thread. The worker only lists the folder and reads
-// each song's summary; every result reaches the receiver on its own thread through a
-// queued call. Destroying the loader stops and joins the worker.
+// each song's summary; the results wait in a locked queue, and a queued call wakes the
+// receiver's thread to take them. Destroying the loader stops and joins the worker.
 
 #include <atomic>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -31,11 +33,18 @@ public:
 
 private:
     void Run();
+    void Deliver(std::deque<LibrarySong> songs, bool finished);
+    void Drain();
 
     std::string folder;
     QObject* receiver;
     std::function<void(LibrarySong)> onSong;
     std::function<void(bool)> onDone;
     std::atomic<bool> cancelled{false};
+    std::mutex mutex; // guards the four below
+    std::deque<LibrarySong> pending;
+    bool finished = false;
+    bool tooMany = false;
+    bool endReported = false;
     std::thread worker;
 };

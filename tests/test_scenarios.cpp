@@ -1,0 +1,197 @@
+// Whole-program scenarios through the real windows, as a harp player would go.
+
+#include "app/CDovrelPlinvaraDlg.h"
+#include "common/ByteIO.h"
+#include "controls/COffScreenControl.h"
+#include "controls/CReadOnlySpinBox.h"
+#include "library/CArchiveDlg.h"
+#include "print/CPrintPicture.h"
+#include "render/CScorePicture.h"
+#include "settings/CConfigDlg.h"
+#include "song/CSongData.h"
+#include "song/FitToStrings.h"
+#include "tests/support/SongFileWriter.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/UiTestSupport.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPageLayout>
+#include <QPrinter>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kRestartNotice = "設定を有効にするにはソフトを終了して再起動する必要があります。";
+std::string g_pdf;
+
+std::unique_ptr<QPrinter> A3Pdf(QWidget*)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(QString::fromStdString(g_pdf));
+    printer->setResolution(150);
+    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+    return printer;
+}
+
+// Counts the circles' dark pixels beside string line x (the line itself excluded).
+int DarkBeside(const QImage& img, int x)
+{
+    int dark = 0;
+    for (int y = 0; y < img.height(); ++y)
+        dark += IsBlack(img.pixel(x + 2, y)) ? 1 : 0;
+    return dark;
+}
+
+} // namespace
+
+class ScenarioTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        home = fs::current_path();
+        // The program starts in a folder whose Archive holds the samples.
+        fs::copy(DP_SAMPLE_DIR, sandbox.Path("Archive"));
+        fs::current_path(sandbox.Path());
+    }
+    void TearDown() override { fs::current_path(home); }
+
+    SandboxDir sandbox;
+    RecordingSink sink;
+    fs::path home;
+};
+
+TEST_F(ScenarioTest, FirstRunLibraryRangeSettingsAndRestart)
+{
+    const std::string settingsFile = sandbox.ConfigHome() + "/PV/setup.ini";
+    ASSERT_FALSE(fs::exists(settingsFile));
+    {
+        CDovrelPlinvaraDlg window;
+        window.show();
+        // The library, filtered to every song, and the long Jingle Bells chosen in it.
+        WhenModalOpens([](QWidget* modal) {
+            auto* library = static_cast<CArchiveDlg*>(modal);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return library->IsFilled(); }, 10000));
+            Control<QComboBox>(library, ArchiveControl::kFameFilter)->setCurrentIndex(0);
+            QListWidget* list = Control<QListWidget>(library, ArchiveControl::kSongList);
+            const auto found = list->findItems(QStringLiteral("ジングルベル"), Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1);
+            list->setCurrentItem(found.first());
+            Click(Control(library, ArchiveControl::kLoad), QPoint(40, 15));
+        });
+        Click(Control(&window, MainControl::kLibrary), QPoint(40, 15));
+        ASSERT_NE(window.Song(), nullptr);
+        EXPECT_EQ(window.Song()->measureCount, 48);
+        auto* start = Control<CReadOnlySpinBox>(&window, MainControl::kStartSpin);
+        auto* end = Control<CReadOnlySpinBox>(&window, MainControl::kEndSpin);
+        EXPECT_EQ(end->value(), 32);
+        EXPECT_EQ(end->maximum(), 48);
+
+        // Step the range to the last chorus.
+        end->setValue(48);
+        start->setValue(33);
+        EXPECT_EQ(CScorePicture::TotalLength(0), 16 * 4 * 6);
+        const QImage shown = Control<COffScreenControl>(&window, MainControl::kScore)->ShownPicture();
+        EXPECT_EQ(shown.size(), QSize(416, 415));
+
+        // Settings: 30 strings from C, spacing 24.
+        WhenModalOpens([](QWidget* d) {
+            Control<CReadOnlySpinBox>(d, ConfigControl::kStringsSpin)->setValue(30);
+            Control<QComboBox>(d, ConfigControl::kLowestNote)->setCurrentIndex(0);
+            Control<CReadOnlySpinBox>(d, ConfigControl::kSpacingSpin)->setValue(24);
+            Click(Control(d, ConfigControl::kClose), QPoint(40, 15));
+        });
+        Click(Control(&window, MainControl::kSettings), QPoint(40, 15));
+        EXPECT_EQ(sink.Take(), std::vector<std::string>{kRestartNotice});
+
+        // Exit through its button.
+        QTest::mousePress(Control(&window, MainControl::kExit), Qt::LeftButton, {}, QPoint(40, 15));
+        EXPECT_FALSE(window.isVisible());
+    }
+    const std::vector<uint8_t> stored = ReadFileBytes(settingsFile);
+    ASSERT_EQ(stored.size(), 184u);
+    EXPECT_EQ(bytes::ReadInt32(stored, 0), 30);
+    EXPECT_EQ(bytes::ReadInt32(stored, 4), 48);
+    EXPECT_EQ(bytes::ReadInt32(stored, 8 + 4 * 29), 48 + 29);
+    EXPECT_EQ(bytes::ReadInt32(stored, 156), 24);
+    EXPECT_EQ(bytes::ReadInt32(stored, 160), 33);
+    EXPECT_EQ(bytes::ReadInt32(stored, 164), 48);
+
+    // The next start is laid out from the stored settings: 31 x 24 wide.
+    CDovrelPlinvaraDlg again;
+    EXPECT_EQ(CScorePicture::Surface(0)->size(), QSize(31 * 24, 830));
+    EXPECT_EQ(again.ButtonColumn(), static_cast<int>(31 * 24 * 0.5 + 20));
+    again.LoadSong("Archive/twinkle.mwd");
+    // Twinkle (C4..A4) fits strings from C3: it is moved up an octave to C4 = string 12.
+    const QImage score = *CScorePicture::Surface(0);
+    EXPECT_GT(DarkBeside(score, 13 * 24 - 10), 0) << "notes on the C4 string";
+    EXPECT_EQ(DarkBeside(score, 1 * 24 - 10), 0) << "none on the lowest string";
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(ScenarioTest, DamagedFileAfterAGoodOneAndPrinting)
+{
+    CDovrelPlinvaraDlg window;
+    window.LoadSong("Archive/odetojoy.mwd");
+    EXPECT_FALSE(CScorePicture::Notes(0).empty());
+    std::vector<uint8_t> damaged = ReadFileBytes("Archive/odetojoy.mwd");
+    bytes::WriteInt16(damaged, 90112 + 320 + 4, 12); // beats per measure 12
+    WriteFileBytes(sandbox.Path("damaged.mwd"), damaged);
+    window.LoadSong(sandbox.Path("damaged.mwd"));
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{"[12]", "time sign 0"}));
+    EXPECT_TRUE(CScorePicture::Notes(0).empty());
+    EXPECT_EQ(Control<CReadOnlySpinBox>(&window, MainControl::kEndSpin)->value(), 4);
+
+    g_pdf = sandbox.Path("score.pdf");
+    const auto previous = CPrintPicture::SetPrintDialogRunner(&A3Pdf);
+    window.LoadSong("Archive/odetojoy.mwd");
+    window.RunCommand(MainCommand::kPrint);
+    CPrintPicture::SetPrintDialogRunner(previous);
+    EXPECT_EQ(sink.Count(), 0u);
+    EXPECT_GT(fs::file_size(g_pdf), 1000u);
+}
+
+TEST_F(ScenarioTest, SettingsFolderThatCannotBeCreated)
+{
+    WriteFileBytes(sandbox.Path("plain"), {1});
+    setenv("XDG_CONFIG_HOME", sandbox.Path("plain").c_str(), 1);
+    {
+        CDovrelPlinvaraDlg window;
+        EXPECT_EQ(window.Settings(), DefaultConfigRecord());
+        EXPECT_EQ(sink.Count(), 0u) << "nothing is said at start";
+    }
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{FormatCodedMessage("GENE", 0x01000007,
+                                                                        GeneralErrorText(0x01000007))}));
+}
+
+TEST_F(ScenarioTest, EveryTruncationOfASongLoadsFitsAndDraws)
+{
+    SongFileWriter w(32, 4, 3);
+    for (int p = 0; p < 32 * 16; p += 3)
+        w.AddNote(p, 50 + p % 37, 3, "la");
+    w.SetChord(0, "A", "E7");
+    w.SetSongText("text");
+    const std::vector<uint8_t> full = w.Build(SongLayout::kCurrent);
+    const std::string path = sandbox.Path("cut.mwd");
+    WriteFileBytes(path, full);
+    COffScreenControl host(nullptr, 1001, false);
+    CScorePicture score;
+    ConfigRecord r = DefaultConfigRecord();
+    score.Create(&host, PictureRect{10, 10, 842, 840}, ScoreSetup{25, r.stringNotes, 32, 10, 0.5});
+    // Cutting the one file from its end costs nothing per length.
+    for (int64_t size = static_cast<int64_t>(full.size()); size >= 0; --size) {
+        ASSERT_EQ(truncate(path.c_str(), size), 0);
+        int32_t m = 0, b = 0, k = 0;
+        CSongData song(path.c_str(), m, b, k);
+        FitToStrings(song, 55, 79);
+        score.LayOutMeasures(&song, 1, std::max(1, std::min(song.measureCount, 32)));
+        if (sink.Count() > 64)
+            sink.Take();
+    }
+    score.Destroy();
+}
