@@ -37,7 +37,7 @@ void OnButtonCommand(int command)
 
 void OnButtonReleased(int) {}
 
-struct ButtonSpec {
+struct ButtonPlace {
     int control;
     const char* caption;
     int top;
@@ -45,7 +45,7 @@ struct ButtonSpec {
 };
 
 // The exit button comes first: the registry is built on it.
-const ButtonSpec kButtons[] = {
+const ButtonPlace kButtons[] = {
     {MainControl::kExit, "    終 了", 350, MainCommand::kExit},
     {MainControl::kSettings, "    設 定", 250, MainCommand::kSettings},
     {MainControl::kLoad, "    読 込", 200, MainCommand::kLoad},
@@ -115,15 +115,15 @@ void CDovrelPlinvaraDlg::Initialise()
     const int e = buttonColumn;
     COffScreenControl* controls[] = {exitControl, settingsControl, loadControl, printControl, libraryControl};
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-        const ButtonSpec& spec = kButtons[i];
-        const PictureRect rect{e, spec.top, e + kButtonWidth, spec.top + kButtonHeight};
-        const QString caption = QString::fromUtf8(spec.caption);
+        const ButtonPlace& place = kButtons[i];
+        const PictureRect rect{e, place.top, e + kButtonWidth, place.top + kButtonHeight};
+        const QString caption = QString::fromUtf8(place.caption);
         if (i == 0)
             buttons = std::make_unique<CButtonPicture>(&OnButtonCommand, &OnButtonReleased, controls[i], rect, caption,
                                                        ButtonImage::kNormal, ButtonImage::kPressed, -1);
         else
             buttons->AddButton(controls[i], rect, caption, ButtonImage::kNormal, ButtonImage::kPressed, -1);
-        controls[i]->SetIndex(spec.command);
+        controls[i]->SetIndex(place.command);
     }
 
     startLabel->move(e, 10);
