@@ -108,15 +108,13 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 0;
     }
 
-    ConfigRecord settings = DefaultConfigRecord();
-    const std::string settingsPath =
-        o.settings.empty() ? JoinPath(JoinPath(UserConfigFolder(), "PV"), "setup.ini") : o.settings;
     if (!o.settings.empty() && !CanOpenFile(o.settings)) {
         err << "dovrelplinvara-render: cannot read the settings file " << o.settings << "\n";
         return 1;
     }
-    if (CanOpenFile(settingsPath))
-        settings = LoadConfigFile(settingsPath);
+    // Without the user's file, the defaults.
+    const ConfigRecord settings = LoadConfigFile(
+        o.settings.empty() ? JoinPath(JoinPath(UserConfigFolder(), "PV"), "setup.ini") : o.settings);
 
     int32_t measures = 0, beats = 0, key = 0;
     CSongData song(o.song.c_str(), measures, beats, key);

@@ -220,9 +220,9 @@ void Baseline_BareSummaryLoop(benchmark::State& state)
         paths.push_back(e.path().string());
     for (auto _ : state)
         for (const std::string& p : paths) {
-            char block[kSummarySize];
+            char block[SummaryBlock::kSize];
             const int fd = open(p.c_str(), O_RDONLY);
-            benchmark::DoNotOptimize(pread(fd, block, sizeof block, kSummaryOffset));
+            benchmark::DoNotOptimize(pread(fd, block, sizeof block, SummaryBlock::kFileOffset));
             close(fd);
         }
 }

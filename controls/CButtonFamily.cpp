@@ -99,28 +99,28 @@ void CButtonFamily<Kind>::ShowAll()
 }
 
 template <class Kind>
-void CButtonFamily<Kind>::OnPress(int, int, int index)
+void CButtonFamily<Kind>::ChangeLook(int index, int pressed, OwnerHook hook)
 {
     if (index < 0 || index >= registry.count)
-        return;
-    registry.buttons[index].pressed = 1;
+        return; // a control without its index, or one of a registry that has gone
+    registry.buttons[index].pressed = pressed;
     DrawButton(index);
     ShowButton(index);
-    // The pressed look is on the screen before the owner acts.
-    if (registry.pressHook)
-        registry.pressHook(index);
+    // The new look is on the screen before the owner acts.
+    if (hook)
+        hook(index);
+}
+
+template <class Kind>
+void CButtonFamily<Kind>::OnPress(int, int, int index)
+{
+    ChangeLook(index, 1, registry.pressHook);
 }
 
 template <class Kind>
 void CButtonFamily<Kind>::OnRelease(int, int, int index)
 {
-    if (index < 0 || index >= registry.count)
-        return;
-    registry.buttons[index].pressed = 0;
-    DrawButton(index);
-    ShowButton(index);
-    if (registry.releaseHook)
-        registry.releaseHook(index);
+    ChangeLook(index, 0, registry.releaseHook);
 }
 
 template <class Kind>

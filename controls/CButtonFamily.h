@@ -63,6 +63,7 @@ private:
     static void OnPress(int x, int y, int index);
     static void OnRelease(int x, int y, int index);
     static void ShowButton(int slot);
+    static void ChangeLook(int index, int pressed, OwnerHook hook);
     void RemoveButton(int slot);
 
     static inline Registry registry;

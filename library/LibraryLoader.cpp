@@ -25,7 +25,6 @@ void LibraryLoader::Run()
 {
     const CDirectoryFileList list(folder, "*.mwd");
     bool overLimit = false;
-    std::deque<LibrarySong> batch;
     for (int i = 0; i < list.EntryCount() && !cancelled; ++i) {
         if (i == kMaxSongs) {
             overLimit = true;
@@ -36,25 +35,21 @@ void LibraryLoader::Run()
         if (path.size() > kMaxPathBytes)
             continue; // would not fit the path buffer: left out
         const SongSummary summary = ReadSongSummary(path, name);
-        batch.push_back(LibrarySong{name, summary.title, summary.fame});
-        Deliver(std::exchange(batch, {}), false);
+        Deliver([&] { pending.push_back(LibrarySong{name, summary.title, summary.fame}); });
     }
-    {
-        const std::lock_guard lock(mutex);
+    Deliver([&] {
         tooMany = overLimit;
-    }
-    Deliver({}, true);
+        finished = true;
+    });
 }
 
-void LibraryLoader::Deliver(std::deque<LibrarySong> songs, bool last)
+void LibraryLoader::Deliver(const std::function<void()>& change)
 {
     bool wake = false;
     {
         const std::lock_guard lock(mutex);
         wake = pending.empty() && !finished; // otherwise a wake-up is on its way
-        for (LibrarySong& s : songs)
-            pending.push_back(std::move(s));
-        finished = finished || last;
+        change();
     }
     // One wake-up per batch the receiver has not taken yet; Qt drops it if the receiver
     // has gone, and the receiver owns this loader.

@@ -33,7 +33,8 @@ public:
 
 private:
     void Run();
-    void Deliver(std::deque<LibrarySong> songs, bool finished);
+    // Applies the change to the guarded state and wakes the receiver if it is not woken yet.
+    void Deliver(const std::function<void()>& change);
     void Drain();
 
     std::string folder;

@@ -1,7 +1,5 @@
 #include "library/SongSummary.h"
 
-#include "common/Cp932.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -25,19 +23,17 @@ std::string NameWithoutExtension(const std::string& fileName)
 SongSummary ReadSongSummary(const std::string& path, const std::string& fileName)
 {
     SongSummary summary;
-    unsigned char block[kSummarySize];
+    uint8_t block[SummaryBlock::kSize];
     ssize_t got = -1;
     if (const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
-        got = pread(fd, block, sizeof block, kSummaryOffset);
+        got = pread(fd, block, sizeof block, SummaryBlock::kFileOffset);
         close(fd);
     }
-    if (got != static_cast<ssize_t>(kSummarySize)) {
+    if (got != static_cast<ssize_t>(SummaryBlock::kSize)) {
         summary.title = NameWithoutExtension(fileName);
         return summary;
     }
-    summary.hasBlock = true;
-    summary.fame = block[kSummaryFameOffset];
-    summary.title = std::string(FieldText(reinterpret_cast<const char*>(block) + kSummaryTitleOffset,
-                                          kSummaryTitleEnd - kSummaryTitleOffset));
+    summary.fame = block[SummaryBlock::kFameOffset];
+    summary.title = SummaryBlock::Title(block);
     return summary;
 }

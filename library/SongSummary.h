@@ -2,19 +2,13 @@
 // The library's view of a song file: its list title and fame level from the 320-byte
 // summary block, read without parsing the rest of the file.
 
-#include <cstdint>
-#include <string>
+#include "song/SummaryBlock.h"
 
-constexpr uint32_t kSummaryOffset = 90112;
-constexpr uint32_t kSummarySize = 320;
-constexpr uint32_t kSummaryTitleOffset = 256;
-constexpr uint32_t kSummaryTitleEnd = 289;
-constexpr uint32_t kSummaryFameOffset = 237;
+#include <string>
 
 struct SongSummary {
     std::string title; // raw CP932 bytes
     int fame = 0;
-    bool hasBlock = false;
 };
 
 // A file too short for the block, or one that cannot be opened, yields no block: its title

@@ -132,29 +132,26 @@ void CScorePicture::Draw(int slot)
     if (T <= 0)
         return; // no notes can be placed on a picture of no length
 
-    // Lines first, so that the circles cover them; a note without a string is skipped and
-    // the line runs on from the last drawn note.
-    bool havePrevious = false;
-    QPoint previous;
-    for (const ScoreNote& note : s.notes) {
-        const int j = StringOf(slot, note.pitch);
-        if (j < 0)
-            continue;
-        const QPoint point((j + 1) * S - L, H * note.time / T + 10);
-        if (havePrevious)
-            p.drawLine(previous, point);
-        previous = point;
-        havePrevious = true;
-    }
-    for (const ScoreNote& note : s.notes) {
-        const int j = StringOf(slot, note.pitch);
-        if (j < 0)
-            continue;
+    // Notes without a string are left out, so the line runs on from the last drawn note.
+    struct Placed {
+        QPoint centre;
+        int length;
+    };
+    std::vector<Placed> placed;
+    placed.reserve(s.notes.size());
+    for (const ScoreNote& note : s.notes)
+        if (const int j = StringOf(slot, note.pitch); j >= 0)
+            placed.push_back({QPoint((j + 1) * S - L, H * note.time / T + 10), note.length});
+
+    // Lines first, so that the circles cover them.
+    for (size_t i = 1; i < placed.size(); ++i)
+        p.drawLine(placed[i - 1].centre, placed[i].centre);
+    for (const Placed& note : placed) {
         QRgb fill;
         int d;
         CircleFor(note.length, fill, d);
-        const int left = (j + 1) * S - d / 2 - L;
-        const int top = H * note.time / T + 10 - d / 2;
+        const int left = note.centre.x() - d / 2;
+        const int top = note.centre.y() - d / 2;
         DrawFilledEllipse(p, left, top, left + d, top + d, fill, qRgb(0, 0, 0));
     }
 }

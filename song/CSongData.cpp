@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr size_t kTempoOffset = 200;
-constexpr size_t kSummaryOneOffset = 196;
-
 // (cell, entry) positions of the continuation chain, which runs through entries 0 and 1.
 struct ChainPosition {
     int cell;
@@ -40,8 +37,8 @@ void CSongData::Reset()
     std::memset(songText, 0, sizeof songText);
     std::memset(beatTable1, 0, sizeof beatTable1);
     std::memset(beatTable2, 0, sizeof beatTable2);
-    bytes::WriteInt32(summaryBlock, kSummaryOneOffset, 1);
-    bytes::WriteInt32(summaryBlock, kTempoOffset, 120);
+    bytes::WriteInt32(summaryBlock, SummaryBlock::kOneOffset, 1);
+    bytes::WriteInt32(summaryBlock, SummaryBlock::kTempoOffset, 120);
     measureCount = 0;
     beatsPerMeasure = 4;
     keyIndex = 0;
@@ -190,10 +187,5 @@ void CSongData::ShowSongError(uint32_t code)
 
 int32_t CSongData::Tempo() const
 {
-    return bytes::ReadInt32(summaryBlock, kTempoOffset);
-}
-
-std::string CSongData::ListTitle() const
-{
-    return std::string(FieldText(reinterpret_cast<const char*>(summaryBlock) + 256, 33));
+    return bytes::ReadInt32(summaryBlock, SummaryBlock::kTempoOffset);
 }

@@ -2,6 +2,7 @@
 // The in-memory song: the whole content of one song file in fixed-capacity arrays.
 
 #include "song/ChordNaming.h"
+#include "song/SummaryBlock.h"
 
 #include <array>
 #include <cstdint>
@@ -31,7 +32,7 @@ class CSongData {
 public:
     static constexpr int kBeatCapacity = 1024;
     static constexpr int kCellCount = 2 * kBeatCapacity;
-    static constexpr int kSummarySize = 320;
+    static constexpr int kSummarySize = SummaryBlock::kSize;
     static constexpr int kSongTextSize = 2048;
     static constexpr int kKeyNameSize = 16;
     static constexpr int kPathSize = 260;
@@ -68,8 +69,8 @@ public:
     int32_t BeatCount() const;
     const char* PackedLine(int index) const { return packedLines.at(static_cast<size_t>(index)).get(); }
     int32_t Tempo() const;
-    int FameLevel() const { return summaryBlock[237]; }
-    std::string ListTitle() const; // raw CP932
+    int FameLevel() const { return summaryBlock[SummaryBlock::kFameOffset]; }
+    std::string ListTitle() const { return SummaryBlock::Title(summaryBlock); } // raw CP932
 
     ChordRecord chordTable[kBeatCapacity];
     Cell cells[kCellCount];

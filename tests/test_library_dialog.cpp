@@ -66,8 +66,9 @@ TEST_F(LibraryDialogTest, FameFiltersShowTheirSongsInFolderOrder)
             filter->setCurrentIndex(i);
             EXPECT_EQ(List(d)->count(), expected[i]) << filter->currentText().toStdString();
             EXPECT_EQ(d->EntryCount(), expected[i]);
-            if (i == 0)
+            if (i == 0) {
                 EXPECT_EQ(Titles(d).first().toStdString(), "曲0");
+            }
         }
         d->reject();
     });
