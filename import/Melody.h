@@ -1,0 +1,65 @@
+#pragma once
+// The neutral melody that every score-file reader produces and SongBuilder consumes. Nothing
+// here knows a file format or the song grid.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Time is counted in ticks from the start of the first measure as written (a pickup starts at
+// tick 0). The resolution divides evenly by 64ths of a quarter and by 3, 5 and 7, so tuplets
+// and dotted values of every common kind are exact.
+constexpr int64_t kTicksPerQuarter = 6720;
+
+struct MelodyNote {
+    static constexpr int kRest = -1;
+
+    int64_t onset = 0;
+    int64_t duration = 0; // ties already merged; always > 0 in a reader's result
+    int pitch = kRest;    // sounding MIDI note number 0..127, or kRest
+    std::string lyric;    // first-verse syllable, UTF-8, empty when none
+};
+
+struct MeterChange {
+    int64_t onset = 0;
+    int numerator = 4;
+    int denominator = 4;
+};
+
+struct ChordSymbol {
+    int64_t onset = 0;
+    char root = 'C';    // 'A'..'G'
+    int alter = 0;      // -1 flat, 0, +1 sharp
+    std::string suffix; // as written after the root: "", "m", "7", "m7", "maj7", "dim", ...
+};
+
+struct Melody {
+    std::string title;                 // UTF-8, empty when the file names none
+    std::vector<MelodyNote> notes;     // any order; simultaneous notes allowed
+    std::vector<MeterChange> meters;   // by onset; empty means 4/4 throughout
+    std::vector<ChordSymbol> chords;   // by onset
+    int keyFifths = 0;                 // first key signature: sharps > 0, flats < 0
+    bool keyMinor = false;             // minor mode (other modes: by the major/minor they share)
+    bool hasKey = false;
+    double tempoQuarterBpm = 0;        // quarter notes per minute; 0 when the file gives none
+    int64_t pickupTicks = 0;           // length of an incomplete first measure; 0 when full
+    int skipped = 0;                   // things the reader could not read and left out
+};
+
+// What a reader can fail with; the values are the "IMPT" message codes.
+enum class ImportStatus : uint32_t {
+    Ok = 0,
+    Unreadable = 1,  // not readable as a score of this format
+    NoMelody = 2,    // no pitched note in the chosen part, tune or track
+    NoSuchChoice = 4 // the part, tune or track asked for does not exist
+};
+
+// One part (MusicXML), tune (ABC) or track (MIDI) a user can choose from one file.
+struct MelodyChoice {
+    int number = 0;     // part and track: 1-based position; tune: its X: number
+    std::string name;   // UTF-8
+    int noteCount = -1; // -1 when not counted (tunes are listed without reading their bodies)
+};
+
+// Readers take this to mean "the first part, tune or track with notes".
+constexpr int kDefaultChoice = -1;
