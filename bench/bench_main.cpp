@@ -11,7 +11,7 @@
 #include "render/PictureScaling.h"
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,7 +51,7 @@ std::string SongOfLayout(uint32_t size)
 {
     const std::string path = (Scratch() / ("layout-" + std::to_string(size) + ".mwd")).string();
     if (!fs::exists(path)) {
-        SongFileWriter w(32, 4);
+        CSongFileWriter w(32, 4);
         for (int p = 0; p < 32 * 16; p += 2)
             w.AddNote(p, 55 + p % 24, 2);
         w.Write(path, size);
@@ -62,7 +62,7 @@ std::string SongOfLayout(uint32_t size)
 const std::string& DensestSong()
 {
     static const std::string path = [] {
-        SongFileWriter w(32, 8);
+        CSongFileWriter w(32, 8);
         for (int c = 0; c < 32 * 8 * 2; ++c)
             for (int k = 0; k < 3; ++k)
                 w.SetEntry(c, k, 55 + (c + k) % 25);
@@ -166,7 +166,7 @@ const fs::path& LibraryOf2000()
 {
     static const fs::path base = [] {
         const fs::path archive = Scratch() / "Archive";
-        SongFileWriter w(4, 4);
+        CSongFileWriter w(4, 4);
         w.SetFame(120);
         w.SetTitleUtf8("曲");
         const std::vector<uint8_t> bytes = w.Build();

@@ -1,7 +1,7 @@
 // Writes the seed corpora: one song file per layout and a few settings images.
 
 #include "settings/ConfigRecord.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 
 #include <string>
 
@@ -10,7 +10,7 @@ int main(int argc, char** argv)
     if (argc != 3)
         return 2;
     const std::string songs = argv[1], settings = argv[2];
-    SongFileWriter w(6, 3, 15);
+    CSongFileWriter w(6, 3, 15);
     for (int p = 0; p < 6 * 12; p += 3)
         w.AddNote(p, 57 + p % 14, 3, p % 2 ? "la" : "");
     w.SetChord(0, "Am", "E7");

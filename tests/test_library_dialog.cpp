@@ -1,7 +1,7 @@
 #include "app/CDovrelPlinvaraDlg.h"
 #include "library/CArchiveDlg.h"
 #include "song/CSongData.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -19,7 +19,7 @@ protected:
     std::string Archive() const { return sandbox.Path("Archive"); }
     void AddSong(const std::string& name, int fame, const std::string& title)
     {
-        SongFileWriter w(2, 4);
+        CSongFileWriter w(2, 4);
         w.AddNote(0, 60 + fame % 12, 4);
         w.SetFame(fame);
         w.SetTitleUtf8(title);
@@ -163,7 +163,7 @@ TEST_F(LibraryDialogTest, ShortAndUnreadableFilesAreListedByName)
 
 TEST_F(LibraryDialogTest, MoreThan2000FilesSayErrOnceAndList2000)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetFame(150);
     const std::vector<uint8_t> bytes = w.Build();
     for (int i = 0; i < 2001; ++i) {
@@ -183,7 +183,7 @@ TEST_F(LibraryDialogTest, MoreThan2000FilesSayErrOnceAndList2000)
 
 TEST_F(LibraryDialogTest, ClosingWhileTheWorkerReadsIsClean)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetFame(150);
     const std::vector<uint8_t> bytes = w.Build();
     for (int i = 0; i < 1500; ++i)

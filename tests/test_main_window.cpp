@@ -5,7 +5,7 @@
 #include "controls/CReadOnlySpinBox.h"
 #include "render/CScorePicture.h"
 #include "song/CSongData.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -21,7 +21,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     std::string WriteSong(const std::string& name, int measures, int beats = 4)
     {
-        SongFileWriter w(measures, beats);
+        CSongFileWriter w(measures, beats);
         for (int m = 0; m < measures; ++m)
             w.AddNote(m * beats * 4, 60 + m % 12, 4);
         const std::string path = sandbox.Path(name);

@@ -2,7 +2,7 @@
 #include "app/RenderCommand.h"
 #include "print/CPrintPicture.h"
 #include "render/CScorePicture.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -169,7 +169,7 @@ TEST_F(PrintTest, EmptyListEndsTheDocumentAndAFailedStartIsReported)
 
 TEST_F(PrintTest, RendererWritesTheA3Page)
 {
-    SongFileWriter w(4, 4);
+    CSongFileWriter w(4, 4);
     w.AddNote(0, 60, 4);
     const std::string song = sandbox.Path("song.mwd");
     w.Write(song);

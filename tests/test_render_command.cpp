@@ -1,6 +1,6 @@
 #include "app/RenderCommand.h"
 #include "settings/ConfigRecord.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 
 #include <QImage>

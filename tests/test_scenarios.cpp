@@ -10,7 +10,7 @@
 #include "settings/CConfigDlg.h"
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -171,7 +171,7 @@ TEST_F(ScenarioTest, SettingsFolderThatCannotBeCreated)
 
 TEST_F(ScenarioTest, EveryTruncationOfASongLoadsFitsAndDraws)
 {
-    SongFileWriter w(32, 4, 3);
+    CSongFileWriter w(32, 4, 3);
     for (int p = 0; p < 32 * 16; p += 3)
         w.AddNote(p, 50 + p % 37, 3, "la");
     w.SetChord(0, "A", "E7");

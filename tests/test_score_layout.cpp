@@ -1,6 +1,6 @@
 #include "render/ScoreLayout.h"
 #include "song/CSongData.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@ class ScoreLayoutTest : public ::testing::Test {
 protected:
     SandboxDir sandbox;
     RecordingSink sink;
-    std::unique_ptr<CSongData> Load(const SongFileWriter& w)
+    std::unique_ptr<CSongData> Load(const CSongFileWriter& w)
     {
         const std::string path = sandbox.Path("song.mwd");
         w.Write(path);
@@ -20,7 +20,7 @@ protected:
 
 TEST_F(ScoreLayoutTest, LengthsInTimeUnitsFollowTheContinuations)
 {
-    SongFileWriter w(8, 4);
+    CSongFileWriter w(8, 4);
     int position = 0;
     for (int quarters : {1, 2, 3, 4, 8, 16}) {
         w.AddNote(position, 60 + quarters, quarters);
@@ -35,7 +35,7 @@ TEST_F(ScoreLayoutTest, LengthsInTimeUnitsFollowTheContinuations)
 
 TEST_F(ScoreLayoutTest, EntriesOfOneCellFollowInOrderAndTimesStartAtTheFirstMeasure)
 {
-    SongFileWriter w(4, 3);
+    CSongFileWriter w(4, 3);
     const int cell = 2 * 3 * 2 + 1; // measure 3, beat 0, second half
     w.SetEntry(cell, 0, 60);
     w.SetEntry(cell, 1, 62);
@@ -51,7 +51,7 @@ TEST_F(ScoreLayoutTest, EntriesOfOneCellFollowInOrderAndTimesStartAtTheFirstMeas
 
 TEST_F(ScoreLayoutTest, DensestRangeAndRangesBeyondTheGrid)
 {
-    SongFileWriter w(128, 8);
+    CSongFileWriter w(128, 8);
     for (int c = 0; c < CSongData::kCellCount; ++c)
         for (int k = 0; k < 3; ++k)
             w.SetEntry(c, k, 60 + k);

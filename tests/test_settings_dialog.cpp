@@ -4,7 +4,7 @@
 #include "render/CScorePicture.h"
 #include "settings/CConfigDlg.h"
 #include "settings/ConfigRecord.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 

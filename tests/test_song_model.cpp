@@ -1,6 +1,6 @@
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstring>
@@ -12,7 +12,7 @@ protected:
     RecordingSink sink;
 
     // A song object made from the writer's bytes, read back through the loader.
-    std::unique_ptr<CSongData> Load(const SongFileWriter& writer, uint32_t layout = SongLayout::kCurrent)
+    std::unique_ptr<CSongData> Load(const CSongFileWriter& writer, uint32_t layout = SongLayout::kCurrent)
     {
         const std::string path = sandbox.Path("song.mwd");
         writer.Write(path, layout);
@@ -50,7 +50,7 @@ TEST_F(SongModelTest, CreateEmptyFillsOneRestPerMeasure)
 
 TEST_F(SongModelTest, NoteLengthsFollowTheContinuationChain)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetEntry(0, 0, 60);
     w.SetEntry(0, 1, -2);
     w.SetEntry(1, 0, -2);
@@ -70,7 +70,7 @@ TEST_F(SongModelTest, NoteLengthsFollowTheContinuationChain)
 
 TEST_F(SongModelTest, PitchRangeCountsEveryEntryOfTheSpan)
 {
-    SongFileWriter w(3, 4);
+    CSongFileWriter w(3, 4);
     w.AddNote(0, 60, 4);
     w.SetEntry(9, 2, 50); // measure 1, entry 2 only
     w.AddNote(16 * 2, 70, 4);
@@ -117,7 +117,7 @@ TEST_F(SongModelTest, TransposeMovesKeyChordsAndNotes)
         song->Transpose(c.semitones);
         EXPECT_EQ(song->keyIndex, c.expected) << "key " << c.key << " by " << c.semitones;
     }
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.AddNote(0, 60, 4);
     w.SetChord(0, "Am", "E7");
     w.SetChord(5, "G");   // beyond the song: untouched
@@ -133,7 +133,7 @@ TEST_F(SongModelTest, TransposeMovesKeyChordsAndNotes)
 
 TEST_F(SongModelTest, DamagedChordTableReportsOncePerTransposition)
 {
-    SongFileWriter w(4, 4);
+    CSongFileWriter w(4, 4);
     for (int g = 0; g < 16; ++g)
         w.SetChord(g, "Xx", "Hm");
     auto song = Load(w);
@@ -160,7 +160,7 @@ TEST_F(SongModelTest, FittingFollowsTheFourLoopsInOrder)
     };
     for (const FitCase& c : {FitCase{40, 64, 55, 79, 15}, FitCase{60, 90, 49, 79, -11}, FitCase{55, 79, 55, 79, 0},
                              FitCase{60, 61, 60, 61, 0}}) {
-        SongFileWriter w(2, 4);
+        CSongFileWriter w(2, 4);
         w.AddNote(0, c.low, 4);
         w.AddNote(16, c.high, 4);
         auto song = Load(w);
@@ -174,7 +174,7 @@ TEST_F(SongModelTest, FittingFollowsTheFourLoopsInOrder)
 
 TEST_F(SongModelTest, FittingEndsWhereNoFoldCanReach)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.AddNote(0, 66, 4);
     auto song = Load(w);
     // A highest string of pitch 0: the note folds between 6 and 127 for ever.

@@ -1,6 +1,6 @@
 #include "common/ByteIO.h"
 #include "song/CSongData.h"
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstring>
@@ -25,7 +25,7 @@ protected:
         measures = beats = key = 0;
         return std::make_unique<CSongData>(path.c_str(), measures, beats, key, meterSlot);
     }
-    std::unique_ptr<CSongData> Load(const SongFileWriter& w, uint32_t layout = SongLayout::kCurrent)
+    std::unique_ptr<CSongData> Load(const CSongFileWriter& w, uint32_t layout = SongLayout::kCurrent)
     {
         return LoadBytes(w.Build(layout));
     }
@@ -33,7 +33,7 @@ protected:
 
 TEST_F(SongReaderTest, CurrentLayoutRoundTrips)
 {
-    SongFileWriter w(3, 4, 2);
+    CSongFileWriter w(3, 4, 2);
     w.AddNote(0, 62, 8, "\x82\xa0"); // a lyric
     w.SetEntry(1, 2, 66);
     w.SetChord(0, "D", "A7");
@@ -64,7 +64,7 @@ TEST_F(SongReaderTest, CurrentLayoutRoundTrips)
 
 TEST_F(SongReaderTest, ShorterLayoutsLeaveTheirMissingAreasEmpty)
 {
-    SongFileWriter w(2, 4);
+    CSongFileWriter w(2, 4);
     w.SetSongText("text");
     w.SetBeatTable(0, 0, 5);
     auto summaryOnly = Load(w, SongLayout::kSummary);
@@ -78,7 +78,7 @@ TEST_F(SongReaderTest, ShorterLayoutsLeaveTheirMissingAreasEmpty)
 
 TEST_F(SongReaderTest, OldestLayoutIsConverted)
 {
-    SongFileWriter w(2, 4, 1);
+    CSongFileWriter w(2, 4, 1);
     w.AddNote(0, 67, 1, "ab");
     w.SetEntry(1, 0, 69);
     w.SetChord(0, "G7", "never");
@@ -106,7 +106,7 @@ TEST_F(SongReaderTest, OldestLayoutIsConverted)
 
 TEST_F(SongReaderTest, OldLayoutKeepsItsCellsAndTakesOldChords)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetEntry(0, 2, 72);
     w.SetChord(0, "F", "C");
     auto song = Load(w, SongLayout::kOld);
@@ -122,11 +122,11 @@ TEST_F(SongReaderTest, SummaryRepairs)
         int32_t stored, read;
     };
     for (const TempoCase& c : {TempoCase{39, 80}, TempoCase{40, 40}, TempoCase{240, 240}, TempoCase{241, 80}}) {
-        SongFileWriter w(1, 4);
+        CSongFileWriter w(1, 4);
         w.SetTempo(c.stored);
         EXPECT_EQ(Load(w)->Tempo(), c.read) << c.stored;
     }
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetSummaryByte(64, 0xDD);
     w.SetSummaryInt32(192, int32_t(0xFEEEFEEE));
     w.SetSummaryInt32(196, int32_t(0xFEEEFEEE));
@@ -142,7 +142,7 @@ TEST_F(SongReaderTest, SummaryRepairs)
 
 TEST_F(SongReaderTest, MeasureCountZeroFallsBackToTheSummaryStart)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetTrailer(0, 4, 1, 0);
     w.SetSummaryInt32(0, 6);
     w.SetSummaryInt32(4, 3);
@@ -156,7 +156,7 @@ TEST_F(SongReaderTest, MeasureCountZeroFallsBackToTheSummaryStart)
 
 TEST_F(SongReaderTest, MeterWordSlot)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetTrailer(1, 4, 0, 0);
     int32_t slot = 0;
     EXPECT_EQ(LoadBytes(w.Build(), &slot)->meterWord, 1);
@@ -174,7 +174,7 @@ TEST_F(SongReaderTest, MeterWordSlot)
 TEST_F(SongReaderTest, TimeSignatureOutsideOneToEightGivesTheEmptySong)
 {
     for (int16_t bad : {int16_t(0), int16_t(9), int16_t(-3)}) {
-        SongFileWriter w(5, 4, 3);
+        CSongFileWriter w(5, 4, 3);
         w.SetTrailer(5, bad, 1, 3);
         int32_t slot = 1;
         auto song = LoadBytes(w.Build(), &slot);
@@ -186,7 +186,7 @@ TEST_F(SongReaderTest, TimeSignatureOutsideOneToEightGivesTheEmptySong)
         EXPECT_EQ((std::vector<int32_t>{measures, beats, key, slot}), (std::vector<int32_t>{4, 4, 0, 0}));
     }
     for (int16_t good : {int16_t(1), int16_t(8)}) {
-        SongFileWriter w(2, good);
+        CSongFileWriter w(2, good);
         EXPECT_EQ(Load(w)->beatsPerMeasure, good);
     }
     EXPECT_EQ(sink.Count(), 0u);
@@ -215,7 +215,7 @@ TEST_F(SongReaderTest, MissingFileShowsTheMessagesOfAnEmptySong)
 
 TEST_F(SongReaderTest, NinthChordsOfFirstHalvesBecomeAdd9)
 {
-    SongFileWriter w(2, 4);
+    CSongFileWriter w(2, 4);
     const char* names[] = {"F#9", "Fadd9", "F#m9", "C9", "Bb9x", "Cm9", "E", ""};
     for (int g = 0; g < 8; ++g)
         w.SetChord(g, names[g], "C9");
@@ -231,7 +231,7 @@ TEST_F(SongReaderTest, NinthChordsOfFirstHalvesBecomeAdd9)
 
 TEST_F(SongReaderTest, SongTextSpacesAreNormalised)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetSongText("  a\x81\x40\x81\x40" "b  \r\nc");
     EXPECT_STREQ(Load(w)->songText, " a b\r\nc");
     w.SetSongText(" x");
@@ -243,7 +243,7 @@ TEST_F(SongReaderTest, SongTextSpacesAreNormalised)
 
 TEST_F(SongReaderTest, PackedTextLinesAreUnpacked)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.AddNote(0, 60, 1, "la");            // a lyric stays
     w.SetText(0, 1, std::string("AB\0cdefg", 8)); // first non-note entry
     w.SetText(0, 2, std::string("hi\0\0\0\0\0\0", 8)); // the empty entry 2 goes on with line 2
@@ -255,7 +255,7 @@ TEST_F(SongReaderTest, PackedTextLinesAreUnpacked)
     EXPECT_STREQ(song->cells[0].text[0], "la");
     EXPECT_EQ(song->cells[0].text[1][3], 0) << "taken bytes are cleared";
 
-    SongFileWriter v(1, 4);
+    CSongFileWriter v(1, 4);
     v.SetText(0, 0, std::string("\xCD" "bad\0ok\0", 8));
     v.SetText(0, 1, std::string("\0\0\0\0\0\0\0\0", 8));
     v.SetText(1, 0, std::string("keep", 4));
@@ -267,7 +267,7 @@ TEST_F(SongReaderTest, PackedTextLinesAreUnpacked)
 
 TEST_F(SongReaderTest, HostileCountsAreHeldWithinTheArrays)
 {
-    SongFileWriter w(1, 4);
+    CSongFileWriter w(1, 4);
     w.SetTrailer(100000, 8, 1, 99);
     auto song = Load(w);
     EXPECT_EQ(song->measureCount, 128);

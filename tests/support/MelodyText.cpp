@@ -159,7 +159,7 @@ MelodyParseResult ParseMelodyText(const std::string& text)
     if (result.measures < 1 || result.measures * beats > CSongData::kBeatCapacity)
         return fail(lineNo, "the song must hold 1 to 1024 beats");
 
-    auto song = std::make_unique<SongFileWriter>(result.measures, beats, key);
+    auto song = std::make_unique<CSongFileWriter>(result.measures, beats, key);
     position = 0;
     for (const Token& t : tokens) {
         switch (t.kind) {

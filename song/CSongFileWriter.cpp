@@ -1,4 +1,4 @@
-#include "tests/support/SongFileWriter.h"
+#include "song/CSongFileWriter.h"
 
 #include "common/ByteIO.h"
 #include "common/Cp932.h"
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-SongFileWriter::SongFileWriter(int measures, int beats, int key)
+CSongFileWriter::CSongFileWriter(int measures, int beats, int key)
     : chords(CSongData::kBeatCapacity), cells(CSongData::kCellCount), summary(CSongData::kSummarySize, 0),
       beatTables{std::vector<uint8_t>(CSongData::kBeatCapacity, 0), std::vector<uint8_t>(CSongData::kBeatCapacity, 0)},
       measures(measures), beats(static_cast<int16_t>(beats)), key(key)
@@ -23,19 +23,19 @@ SongFileWriter::SongFileWriter(int measures, int beats, int key)
     bytes::WriteInt32(summary, 200, 120);
 }
 
-void SongFileWriter::SetEntry(int cell, int entry, int32_t value)
+void CSongFileWriter::SetEntry(int cell, int entry, int32_t value)
 {
     cells.at(cell).entry[entry] = value;
 }
 
-void SongFileWriter::SetText(int cell, int entry, const std::string& bytes)
+void CSongFileWriter::SetText(int cell, int entry, const std::string& bytes)
 {
     char* text = cells.at(cell).text[entry];
     std::memset(text, 0, 8);
     std::memcpy(text, bytes.data(), std::min<size_t>(bytes.size(), 8));
 }
 
-void SongFileWriter::AddNote(int position, int pitch, int quarters, const std::string& lyric)
+void CSongFileWriter::AddNote(int position, int pitch, int quarters, const std::string& lyric)
 {
     SetEntry(position / 2, position % 2, pitch);
     if (!lyric.empty())
@@ -44,12 +44,12 @@ void SongFileWriter::AddNote(int position, int pitch, int quarters, const std::s
         SetEntry((position + q) / 2, (position + q) % 2, NoteEntry::kContinuation);
 }
 
-void SongFileWriter::AddRest(int position, int quarters)
+void CSongFileWriter::AddRest(int position, int quarters)
 {
     AddNote(position, NoteEntry::kRest, quarters);
 }
 
-void SongFileWriter::SetChord(int beat, const std::string& first, const std::string& second)
+void CSongFileWriter::SetChord(int beat, const std::string& first, const std::string& second)
 {
     ChordRecord& c = chords.at(beat);
     std::memset(&c, 0, sizeof c);
@@ -57,21 +57,21 @@ void SongFileWriter::SetChord(int beat, const std::string& first, const std::str
     std::memcpy(c.second, second.data(), std::min<size_t>(second.size(), 8));
 }
 
-void SongFileWriter::SetTitleUtf8(const std::string& title)
+void CSongFileWriter::SetTitleUtf8(const std::string& title)
 {
     const std::string bytes = Utf8ToCp932(title);
     std::fill(summary.begin() + 256, summary.begin() + 289, 0);
     std::memcpy(summary.data() + 256, bytes.data(), std::min<size_t>(bytes.size(), 32));
 }
 
-void SongFileWriter::SetFame(int fame) { summary[237] = static_cast<uint8_t>(fame); }
-void SongFileWriter::SetTempo(int32_t tempo) { bytes::WriteInt32(summary, 200, tempo); }
-void SongFileWriter::SetSummaryByte(size_t offset, uint8_t value) { summary.at(offset) = value; }
-void SongFileWriter::SetSummaryInt32(size_t offset, int32_t value) { bytes::WriteInt32(summary, offset, value); }
-void SongFileWriter::SetSongText(const std::string& bytes) { songText = bytes.substr(0, CSongData::kSongTextSize); }
-void SongFileWriter::SetBeatTable(int table, int beat, uint8_t value) { beatTables[table].at(beat) = value; }
+void CSongFileWriter::SetFame(int fame) { summary[237] = static_cast<uint8_t>(fame); }
+void CSongFileWriter::SetTempo(int32_t tempo) { bytes::WriteInt32(summary, 200, tempo); }
+void CSongFileWriter::SetSummaryByte(size_t offset, uint8_t value) { summary.at(offset) = value; }
+void CSongFileWriter::SetSummaryInt32(size_t offset, int32_t value) { bytes::WriteInt32(summary, offset, value); }
+void CSongFileWriter::SetSongText(const std::string& bytes) { songText = bytes.substr(0, CSongData::kSongTextSize); }
+void CSongFileWriter::SetBeatTable(int table, int beat, uint8_t value) { beatTables[table].at(beat) = value; }
 
-void SongFileWriter::SetTrailer(int32_t m, int16_t b, int16_t meter, int32_t k)
+void CSongFileWriter::SetTrailer(int32_t m, int16_t b, int16_t meter, int32_t k)
 {
     measures = m;
     beats = b;
@@ -79,7 +79,7 @@ void SongFileWriter::SetTrailer(int32_t m, int16_t b, int16_t meter, int32_t k)
     key = k;
 }
 
-std::vector<uint8_t> SongFileWriter::Build(uint32_t layoutSize) const
+std::vector<uint8_t> CSongFileWriter::Build(uint32_t layoutSize) const
 {
     const bool oldChords = layoutSize == SongLayout::kOldest || layoutSize == SongLayout::kOld;
     const bool oldCells = layoutSize == SongLayout::kOldest;
@@ -123,7 +123,7 @@ std::vector<uint8_t> SongFileWriter::Build(uint32_t layoutSize) const
     return out;
 }
 
-bool SongFileWriter::Write(const std::string& path, uint32_t layoutSize) const
+bool CSongFileWriter::Write(const std::string& path, uint32_t layoutSize) const
 {
     return WriteBytes(path, Build(layoutSize));
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Builds the bytes of a song file in any of its layouts from a description in code. The
-// program never writes songs; tests and the sample tool do.
+// Builds the bytes of a song file in any of its layouts: for the sample tool, the importers'
+// "save as song file" and the tests, which state every file they read in code.
 
 #include "song/CSongData.h"
 
@@ -16,11 +16,11 @@ constexpr uint32_t kSongText = 92492;
 constexpr uint32_t kCurrent = 94540;
 } // namespace SongLayout
 
-class SongFileWriter {
+class CSongFileWriter {
 public:
     // A song of rests: every quarter-beat position of the chain holds a rest entry, every
     // entry 2 is empty.
-    SongFileWriter(int measures, int beats, int key = 0);
+    CSongFileWriter(int measures, int beats, int key = 0);
 
     // Position p of the continuation chain is (cell p / 2, entry p % 2); a beat has 4.
     // A note of `quarters` quarter beats: its entry, then continuation entries.
