@@ -5,6 +5,13 @@
 
 #include <memory>
 
+void PrepareProcess()
+{
+#ifdef NDEBUG
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+#endif
+}
+
 void InitialiseResources()
 {
     Q_INIT_RESOURCE(resources);
@@ -12,8 +19,8 @@ void InitialiseResources()
 
 CDovrelPlinvaraApp::CDovrelPlinvaraApp(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // No display name: Qt would append it to every window's own title.
     setApplicationName(QStringLiteral("DovrelPlinvara"));
-    setApplicationDisplayName(QStringLiteral("ハープ用図形楽譜"));
     InitialiseResources();
 }
 

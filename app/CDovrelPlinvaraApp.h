@@ -11,5 +11,10 @@ public:
     int InitInstance();
 };
 
+// What both programs do before their application object exists: in release builds Qt's own
+// diagnostics are dropped, so standard error and the message boxes carry only the program's
+// messages.
+void PrepareProcess();
+
 // Makes the compiled-in bitmaps and icon reachable; the resources live in a static library.
 void InitialiseResources();

@@ -18,6 +18,7 @@
 #include "song/FitToStrings.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
@@ -87,6 +88,7 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent) : QDialog(parent)
     libraryControl = new COffScreenControl(this, MainControl::kLibrary, true);
 
     Initialise();
+    move(0, 0); // the window's place is the screen's top left, never centred
 
     connect(startBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(true); });
     connect(endBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(false); });
@@ -186,6 +188,16 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     about->setData(MainCommand::kAbout);
     if (QAction* chosen = menu.exec(event->globalPos()))
         OnSystemCommand(chosen->data().toInt());
+}
+
+void CDovrelPlinvaraDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter ends the window as Escape and the close box do; the settings are still written.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CDovrelPlinvaraDlg::LoadSong(const std::string& path)

@@ -144,11 +144,13 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (o.info) {
         int lowest = 0, highest = 0;
         song.GetPitchRange(lowest, highest, -1, -1);
-        std::string keyName = song.keyName;
-        while (!keyName.empty() && keyName.back() == ' ')
-            keyName.pop_back();
-        out << "measures=" << song.measureCount << "\nbeats=" << song.beatsPerMeasure << "\nkey=" << keyName
-            << "\ntranspose=" << transposed << "\nfirst=" << first << "\nlast=" << last << "\nlowest=" << lowest
+        std::string loadedKey = song.keyName;
+        while (!loadedKey.empty() && loadedKey.back() == ' ')
+            loadedKey.pop_back();
+        // The key name is the one read; the fitting moved the key index along with the notes.
+        const char* fittedKey = kKeyTable[(song.keyIndex >= 0 && song.keyIndex < kKeyCount) ? song.keyIndex : 0].name;
+        out << "measures=" << song.measureCount << "\nbeats=" << song.beatsPerMeasure << "\nkey=" << fittedKey
+            << "\nloaded_key=" << loadedKey << "\ntranspose=" << transposed << "\nfirst=" << first << "\nlast=" << last << "\nlowest=" << lowest
             << "\nhighest=" << highest << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
             << "\ntempo=" << song.Tempo() << "\n";
     }

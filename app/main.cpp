@@ -2,6 +2,7 @@
 
 int main(int argc, char** argv)
 {
+    PrepareProcess();
     CDovrelPlinvaraApp app(argc, argv);
     return app.InitInstance();
 }

@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     // No screen is needed: the offscreen platform serves unless another was chosen.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    PrepareProcess();
     QApplication app(argc, argv);
     InitialiseResources();
     StderrMessageSink sink;

@@ -4,6 +4,7 @@
 #include "common/Messages.h"
 #include "common/Wildcard.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,8 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr int kMaxLinkHops = 40; // as the kernel's own limit for a path
 
 bool FitsPathBuffer(const std::string& path)
 {
@@ -30,13 +33,14 @@ bool FindFirstEntry(const std::string& path, std::string& found)
         return false;
     const size_t slash = path.find_last_of('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (!HasWildcard(name)) {
-        struct stat st;
-        if (stat(path.c_str(), &st) != 0)
-            return false;
+    // '*' and '?' are legal in names here: a file that has the name wins over a match.
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
         found = path;
         return true;
     }
+    if (!HasWildcard(name))
+        return false;
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     DIR* dir = opendir(folder.c_str());
     if (!dir)
@@ -70,6 +74,36 @@ bool WriteAll(int fd, const uint8_t* data, size_t n)
         n -= static_cast<size_t>(w);
     }
     return true;
+}
+
+// The path a symbolic link names (relative to the link's folder), else the path itself.
+std::string ResolveLink(const std::string& path)
+{
+    std::string current = path;
+    for (int hops = 0; hops < kMaxLinkHops; ++hops) {
+        struct stat st;
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        char buf[4096];
+        const ssize_t n = readlink(current.c_str(), buf, sizeof buf - 1);
+        if (n <= 0)
+            return current;
+        const std::string link(buf, static_cast<size_t>(n));
+        const size_t slash = current.find_last_of('/');
+        current = (link[0] == '/' || slash == std::string::npos) ? link : current.substr(0, slash + 1) + link;
+    }
+    return current;
+}
+
+void SyncFolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
 }
 
 } // namespace
@@ -134,22 +168,37 @@ int WriteWholeFile(const std::string& path, const void* buffer, size_t byteCount
         ShowGeneralError(GeneralError::kCannotOpenFile);
         return 0;
     }
-    std::string temp = path + ".XXXXXX";
+    // A link is written through, so the file it names is replaced, not the link.
+    const std::string target = ResolveLink(path);
+    mode_t mode = 0;
+    struct stat st;
+    if (stat(target.c_str(), &st) == 0) {
+        // A file nobody may write is left as it is, whoever runs the program.
+        if ((st.st_mode & 0222) == 0) {
+            ShowGeneralError(GeneralError::kCannotOpenFile);
+            return 0;
+        }
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    std::string temp = target + ".XXXXXX";
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         ShowGeneralError(GeneralError::kCannotOpenFile);
         return 0;
     }
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    fchmod(fd, mode);
     const bool written = WriteAll(fd, static_cast<const uint8_t*>(buffer), byteCount) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temp.c_str(), path.c_str()) != 0) {
+    if (!written || !closed || rename(temp.c_str(), target.c_str()) != 0) {
         unlink(temp.c_str());
         ShowGeneralError(GeneralError::kCannotOpenFile);
         return 0;
     }
+    SyncFolderOf(target); // makes the rename itself survive a power cut
     return 1;
 }
 
@@ -195,9 +244,18 @@ std::string GetSettingsFolder(const std::string& subFolder)
     return folder;
 }
 
+namespace {
+std::atomic<bool> g_failAllocations{false};
+} // namespace
+
+void FailBlockAllocationsForTests(bool fail)
+{
+    g_failAllocations = fail;
+}
+
 void* AllocZeroed(size_t byteCount)
 {
-    void* block = std::calloc(byteCount ? byteCount : 1, 1);
+    void* block = g_failAllocations ? nullptr : std::calloc(byteCount ? byteCount : 1, 1);
     if (!block)
         ShowGeneralError(GeneralError::kOutOfMemory);
     return block;

@@ -16,7 +16,7 @@ int FileExists(const std::string& path);
 // 1 when the file opens for reading; no message.
 int CanOpenFile(const std::string& path);
 
-// Size of the first entry found, 0 for a folder or nothing; 4 GiB or more is reported and
+// Size of the file of that name, else of the first entry its wildcards match; 0 for a folder or nothing; 4 GiB or more is reported and
 // yields the low 32 bits.
 uint32_t GetFileSize(const std::string& path);
 
@@ -25,7 +25,9 @@ uint32_t GetFileSize(const std::string& path);
 int ReadWholeFile(const std::string& path, void* buffer, size_t byteCount);
 
 // Replaces the file with the bytes. The data goes to a temporary file beside it that is
-// renamed over the target, so the old file survives any failure. 0 after a message.
+// renamed over the target, so the old file survives any failure. A symbolic link is written
+// through to the file it names; the file keeps its permissions; a file without any write
+// permission bit is refused. 0 after a message.
 int WriteWholeFile(const std::string& path, const void* buffer, size_t byteCount);
 
 // Creates every missing level of the folder path; existing or uncreatable levels are passed
@@ -44,3 +46,5 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // A zero-filled block; nullptr after the out-of-memory message.
 void* AllocZeroed(size_t byteCount);
 void FreeBlock(void* block);
+// Tests make every block allocation fail while this is set, to see the out-of-memory paths.
+void FailBlockAllocationsForTests(bool fail);

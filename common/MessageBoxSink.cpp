@@ -9,7 +9,7 @@ namespace {
 
 void ShowBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kMessageBoxTitle), text, QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

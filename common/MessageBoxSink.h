@@ -4,6 +4,9 @@
 
 #include "common/Messages.h"
 
+// The program's name on the title of every message box.
+constexpr const char* kMessageBoxTitle = "ハープ用図形楽譜";
+
 class MessageBoxSink : public IMessageSink {
 public:
     void Show(const std::string& text) override;

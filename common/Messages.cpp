@@ -9,6 +9,7 @@ namespace {
 
 StderrMessageSink g_stderrSink;
 std::atomic<IMessageSink*> g_sink{nullptr};
+thread_local IMessageSink* t_threadSink = nullptr;
 
 std::string CutUtf8(std::string text, size_t maxBytes)
 {
@@ -34,9 +35,19 @@ IMessageSink* SetMessageSink(IMessageSink* sink)
     return g_sink.exchange(sink);
 }
 
+ThreadMessageSinkScope::ThreadMessageSinkScope(IMessageSink* sink) : previous(t_threadSink)
+{
+    t_threadSink = sink;
+}
+
+ThreadMessageSinkScope::~ThreadMessageSinkScope()
+{
+    t_threadSink = previous;
+}
+
 void ShowMessage(const std::string& text)
 {
-    IMessageSink* sink = g_sink.load();
+    IMessageSink* sink = t_threadSink ? t_threadSink : g_sink.load();
     (sink ? sink : &g_stderrSink)->Show(CutUtf8(text, kMaxMessageBytes));
 }
 

@@ -22,6 +22,19 @@ public:
 // which writes to standard error.
 IMessageSink* SetMessageSink(IMessageSink* sink);
 
+// While it lives, messages raised on the constructing thread go to `sink` instead of the
+// installed one; a worker uses it to hand its messages to the thread that shows them.
+class ThreadMessageSinkScope {
+public:
+    explicit ThreadMessageSinkScope(IMessageSink* sink);
+    ~ThreadMessageSinkScope();
+    ThreadMessageSinkScope(const ThreadMessageSinkScope&) = delete;
+    ThreadMessageSinkScope& operator=(const ThreadMessageSinkScope&) = delete;
+
+private:
+    IMessageSink* previous;
+};
+
 constexpr size_t kMaxMessageBytes = 2047;
 
 void ShowMessage(const std::string& text);

@@ -36,8 +36,11 @@ const QImage& COffScreenControl::Shown() const
 {
     if (zoom == 1.0)
         return *surface;
-    if (scaled.isNull())
+    // Drawing into the surface changes its key, so a Draw without a Show still shows.
+    if (scaled.isNull() || scaledFrom != surface->cacheKey()) {
         scaled = ScaleForShow(*surface, zoom);
+        scaledFrom = surface->cacheKey();
+    }
     return scaled;
 }
 

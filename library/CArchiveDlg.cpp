@@ -73,6 +73,13 @@ int CArchiveDlg::exec()
     return QDialog::exec();
 }
 
+void CArchiveDlg::done(int result)
+{
+    if (loader)
+        loader->Stop();
+    QDialog::done(result);
+}
+
 void CArchiveDlg::Initialise()
 {
     g_archiveDialog = this;
@@ -98,7 +105,7 @@ void CArchiveDlg::Initialise()
 
     filled = false;
     loader = std::make_unique<LibraryLoader>(
-        LibraryFolder(), this, [this](LibrarySong song) { OnSong(std::move(song)); },
+        LibraryFolder(), [this](LibrarySong song) { OnSong(std::move(song)); },
         [this](bool tooMany) { OnFilled(tooMany); });
 }
 

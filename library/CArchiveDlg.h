@@ -28,6 +28,9 @@ public:
 
     void SetBaseFolder(const std::string& folder) { baseFolder = folder; }
     int exec() override;
+    // Stops the scan before the dialog hides, so it never runs on into what follows.
+    void done(int result) override;
+    bool IsScanning() const { return loader && loader->IsRunning(); }
     const std::string& ResultPath() const { return resultPath; }
     // Whether the worker has delivered every song.
     bool IsFilled() const { return filled; }

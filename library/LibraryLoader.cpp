@@ -4,25 +4,43 @@
 #include "library/CDirectoryFileList.h"
 #include "library/SongSummary.h"
 
-#include <QMetaObject>
-#include <QObject>
+#include <QTimer>
 
-LibraryLoader::LibraryLoader(std::string folder, QObject* receiver, std::function<void(LibrarySong)> onSong,
+LibraryLoader::LibraryLoader(std::string folder, std::function<void(LibrarySong)> onSong,
                              std::function<void(bool)> onDone)
-    : folder(std::move(folder)), receiver(receiver), onSong(std::move(onSong)), onDone(std::move(onDone))
+    : folder(std::move(folder)), onSong(std::move(onSong)), onDone(std::move(onDone)),
+      drainTimer(std::make_unique<QTimer>())
 {
+    QObject::connect(drainTimer.get(), &QTimer::timeout, [this] { Drain(); });
+    drainTimer->start(kDrainIntervalMs);
     worker = std::thread([this] { Run(); });
 }
 
 LibraryLoader::~LibraryLoader()
 {
+    Stop();
+}
+
+void LibraryLoader::Stop()
+{
     cancelled = true;
     if (worker.joinable())
         worker.join();
+    drainTimer->stop();
+    ShowPendingMessages();
+}
+
+void LibraryLoader::QueueSink::Show(const std::string& text)
+{
+    const std::lock_guard lock(owner.mutex);
+    owner.messages.push_back(text);
 }
 
 void LibraryLoader::Run()
 {
+    QueueSink sink(*this);
+    const ThreadMessageSinkScope scope(&sink);
+
     const CDirectoryFileList list(folder, "*.mwd");
     bool overLimit = false;
     for (int i = 0; i < list.EntryCount() && !cancelled; ++i) {
@@ -34,42 +52,46 @@ void LibraryLoader::Run()
         const std::string path = JoinPath(folder, name);
         if (path.size() > kMaxPathBytes)
             continue; // would not fit the path buffer: left out
-        const SongSummary summary = ReadSongSummary(path, name);
-        Deliver([&] { pending.push_back(LibrarySong{name, summary.title, summary.fame}); });
+        SongSummary summary = ReadSongSummary(path, name);
+        const std::lock_guard lock(mutex);
+        pending.push_back(LibrarySong{name, std::move(summary.title), summary.fame});
     }
-    Deliver([&] {
-        tooMany = overLimit;
-        finished = true;
-    });
+    const std::lock_guard lock(mutex);
+    tooMany = overLimit;
+    finished = true;
 }
 
-void LibraryLoader::Deliver(const std::function<void()>& change)
+void LibraryLoader::ShowPendingMessages()
 {
-    bool wake = false;
+    std::deque<std::string> texts;
     {
         const std::lock_guard lock(mutex);
-        wake = pending.empty() && !finished; // otherwise a wake-up is on its way
-        change();
+        texts.swap(messages);
     }
-    // One wake-up per batch the receiver has not taken yet; Qt drops it if the receiver
-    // has gone, and the receiver owns this loader.
-    if (wake && !cancelled)
-        QMetaObject::invokeMethod(receiver, [this] { Drain(); }, Qt::QueuedConnection);
+    for (const std::string& text : texts)
+        ShowMessage(text);
 }
 
 void LibraryLoader::Drain()
 {
+    ShowPendingMessages();
     std::deque<LibrarySong> songs;
     bool done = false, over = false;
     {
         const std::lock_guard lock(mutex);
         songs.swap(pending);
-        done = finished && !endReported;
-        endReported = endReported || done;
+        done = finished;
         over = tooMany;
     }
-    for (LibrarySong& s : songs)
-        onSong(std::move(s));
     if (done)
+        drainTimer->stop();
+    for (LibrarySong& s : songs) {
+        if (cancelled)
+            return;
+        onSong(std::move(s));
+    }
+    if (done && !endReported && !cancelled) {
+        endReported = true;
         onDone(over);
+    }
 }

@@ -1,16 +1,20 @@
 #pragma once
 // Scans the library folder on a worker thread. The worker only lists the folder and reads
-// each song's summary; the results wait in a locked queue, and a queued call wakes the
-// receiver's thread to take them. Destroying the loader stops and joins the worker.
+// each song's summary; everything it produces, messages included, waits in one locked
+// queue. A timer on the receiver's thread drains that queue while the worker runs, so no
+// object crosses threads but the queue, and its mutex is the whole hand-over.
+
+#include "common/Messages.h"
 
 #include <atomic>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
-class QObject;
+class QTimer;
 
 struct LibrarySong {
     std::string fileName; // relative to the library folder
@@ -21,31 +25,49 @@ struct LibrarySong {
 class LibraryLoader {
 public:
     static constexpr int kMaxSongs = 2000;
+    // How often the receiver's thread looks for songs while the worker runs.
+    static constexpr int kDrainIntervalMs = 5;
 
     // onSong runs once per song in folder order, onDone once at the end with whether files
-    // beyond kMaxSongs were left out; both on the receiver's thread.
-    LibraryLoader(std::string folder, QObject* receiver, std::function<void(LibrarySong)> onSong,
-                  std::function<void(bool tooMany)> onDone);
+    // beyond kMaxSongs were left out; both on the thread that constructs the loader, which
+    // must run an event loop.
+    LibraryLoader(std::string folder, std::function<void(LibrarySong)> onSong, std::function<void(bool tooMany)> onDone);
     ~LibraryLoader();
 
     LibraryLoader(const LibraryLoader&) = delete;
     LibraryLoader& operator=(const LibraryLoader&) = delete;
 
+    // Asks the worker to stop and joins it; songs not yet taken are dropped, messages the
+    // worker raised are shown. Safe to call more than once.
+    void Stop();
+    bool IsRunning() const { return worker.joinable(); }
+
 private:
+    // Collects the worker's messages into the queue instead of showing them: a message box
+    // raised from the worker would wait on the thread that is joining it.
+    class QueueSink : public IMessageSink {
+    public:
+        explicit QueueSink(LibraryLoader& owner) : owner(owner) {}
+        void Show(const std::string& text) override;
+
+    private:
+        LibraryLoader& owner;
+    };
+
     void Run();
-    // Applies the change to the guarded state and wakes the receiver if it is not woken yet.
-    void Deliver(const std::function<void()>& change);
     void Drain();
+    void ShowPendingMessages();
 
     std::string folder;
-    QObject* receiver;
     std::function<void(LibrarySong)> onSong;
     std::function<void(bool)> onDone;
     std::atomic<bool> cancelled{false};
     std::mutex mutex; // guards the four below
     std::deque<LibrarySong> pending;
+    std::deque<std::string> messages;
     bool finished = false;
     bool tooMany = false;
-    bool endReported = false;
+    bool endReported = false; // receiver's thread only
+    std::unique_ptr<QTimer> drainTimer;
     std::thread worker;
 };

@@ -11,9 +11,11 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QThread>
+#include <algorithm>
 
 namespace {
 
@@ -39,12 +41,23 @@ CReadOnlySpinBox* ValueBox(QWidget* parent, int editId, int spinId, const QRect&
 }
 
 constexpr int kLowestNoteBase = 48;
+constexpr int kCloseButtonHeight = 30;
+constexpr int kCloseButtonMargin = 5; // below the button when the dialog grows for it
+
+int g_forcedBaseUnitX = 0;
+int g_forcedDpiX = 0;
 
 } // namespace
 
 int CConfigDlg::CloseButtonTop(int dialogBaseUnitX, int logicalDpiX)
 {
     return (dialogBaseUnitX > 8 && logicalDpiX == 120) ? 270 : 220;
+}
+
+void CConfigDlg::OverrideScreenMetrics(int dialogBaseUnitX, int logicalDpiX)
+{
+    g_forcedBaseUnitX = dialogBaseUnitX;
+    g_forcedDpiX = logicalDpiX;
 }
 
 CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
@@ -104,9 +117,12 @@ void CConfigDlg::Initialise()
     initialised = 0;
     g_configDialog = this;
 
-    const int top = CloseButtonTop(fontMetrics().averageCharWidth(), logicalDpiX());
+    const int top = CloseButtonTop(g_forcedBaseUnitX ? g_forcedBaseUnitX : fontMetrics().averageCharWidth(),
+                                   g_forcedDpiX ? g_forcedDpiX : logicalDpiX());
+    // The lower place would leave the button outside the template's height: grow to hold it.
+    setFixedSize(width(), std::max(DluToPixels(177), top + kCloseButtonHeight + kCloseButtonMargin));
     buttons = std::make_unique<CSubDialogButtonPicture>(&CConfigDlg::OnButtonPressed, &OnButtonReleased, closeControl,
-                                                        PictureRect{250, top, 338, top + 30},
+                                                        PictureRect{250, top, 338, top + kCloseButtonHeight},
                                                         QStringLiteral("    閉じる"), ButtonImage::kNormal,
                                                         ButtonImage::kPressed, -1);
     closeControl->SetIndex(0);
@@ -132,6 +148,16 @@ void CConfigDlg::Initialise()
 
     initialised = 1;
     buttons->ShowAll();
+}
+
+void CConfigDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter ends the dialog as Escape and the close box do: without the close action.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CConfigDlg::OnLowestNoteChanged()

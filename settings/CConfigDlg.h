@@ -30,6 +30,11 @@ public:
 
     // Top of the close button: lower on a large-font 120-dpi screen.
     static int CloseButtonTop(int dialogBaseUnitX, int logicalDpiX);
+    // Tests stand in for a screen's font width and resolution; 0 uses the real ones.
+    static void OverrideScreenMetrics(int dialogBaseUnitX, int logicalDpiX);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Initialise();

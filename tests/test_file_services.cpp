@@ -2,6 +2,7 @@
 #include "common/FileServices.h"
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -125,5 +126,58 @@ TEST(MemoryBlocks, AllocZeroedGivesZerosAndReportsFailure)
     for (int i = 0; i < 260; ++i)
         ASSERT_EQ(block[i], 0);
     FreeBlock(block);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(FileServicesTest, ANameWithWildcardCharactersIsItsOwnFileWhenItExists)
+{
+    WriteFileBytes(sandbox.Path("a1.mwd"), std::vector<uint8_t>(100, 1));
+    WriteFileBytes(sandbox.Path("a?.mwd"), std::vector<uint8_t>(94540, 2));
+    WriteFileBytes(sandbox.Path("b*"), std::vector<uint8_t>(7, 3));
+    EXPECT_EQ(GetFileSize(sandbox.Path("a?.mwd")), 94540u);
+    EXPECT_EQ(GetFileSize(sandbox.Path("b*")), 7u);
+    fs::remove(sandbox.Path("a?.mwd"));
+    EXPECT_EQ(GetFileSize(sandbox.Path("a?.mwd")), 100u) << "with no file of that name, the pattern matches";
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+class ProtectedSettingsFileTest : public FileServicesTest {
+protected:
+    const std::vector<uint8_t> oldBytes = std::vector<uint8_t>(10, 1);
+    const std::vector<uint8_t> newBytes = std::vector<uint8_t>(184, 2);
+    bool Write(const std::string& path) { return WriteWholeFile(path, newBytes.data(), newBytes.size()) == 1; }
+    std::vector<std::string> FolderEntries()
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(sandbox.Path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(ProtectedSettingsFileTest, AFileWithoutWriteBitsStaysAsItIs)
+{
+    const std::string path = sandbox.Path("setup.ini");
+    WriteFileBytes(path, oldBytes);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(Write(path)) << "refused by its bits, also when root runs the test";
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kOpenFailure});
+    EXPECT_EQ(ReadFileBytes(path), oldBytes);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"setup.ini"});
+}
+
+TEST_F(ProtectedSettingsFileTest, TheFileKeepsItsModeAndALinkIsWrittenThrough)
+{
+    const std::string real = sandbox.Path("real.ini"), link = sandbox.Path("setup.ini");
+    WriteFileBytes(real, oldBytes);
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("real.ini", link);
+    EXPECT_TRUE(Write(link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(real), newBytes);
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"real.ini", "setup.ini"}));
     EXPECT_EQ(sink.Count(), 0u);
 }

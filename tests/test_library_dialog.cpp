@@ -1,4 +1,5 @@
 #include "app/CDovrelPlinvaraDlg.h"
+#include "common/FileServices.h"
 #include "library/CArchiveDlg.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
@@ -7,6 +8,8 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QThread>
+#include <mutex>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -198,6 +201,55 @@ TEST_F(LibraryDialogTest, ClosingWhileTheWorkerReadsIsClean)
         dialog.exec();
     }
     SUCCEED();
+}
+
+TEST_F(LibraryDialogTest, TheScanEndsWithTheDialogNotWithTheObject)
+{
+    CSongFileWriter w(1, 4);
+    const std::vector<uint8_t> bytes = w.Build();
+    for (int i = 0; i < 1500; ++i)
+        WriteFileBytes(Archive() + "/s" + std::to_string(i) + ".mwd", bytes);
+    CArchiveDlg dialog;
+    dialog.SetBaseFolder(sandbox.Path());
+    WhenModalOpens([&](QWidget*) { dialog.reject(); });
+    dialog.exec();
+    EXPECT_FALSE(dialog.IsScanning()) << "the worker is joined before the song load that follows";
+}
+
+// Records whether each message was shown on the user-interface thread.
+class ThreadNotingSink : public IMessageSink {
+public:
+    ThreadNotingSink() { previous = SetMessageSink(this); }
+    ~ThreadNotingSink() override { SetMessageSink(previous); }
+    void Show(const std::string& text) override
+    {
+        const std::lock_guard lock(mutex);
+        shown.emplace_back(text, QThread::currentThread() == qApp->thread());
+    }
+    std::mutex mutex;
+    std::vector<std::pair<std::string, bool>> shown;
+    IMessageSink* previous;
+};
+
+TEST_F(LibraryDialogTest, AMessageOfTheWorkerIsShownOnTheUiThreadEvenWhenClosing)
+{
+    AddSong("a.mwd", 100, "A");
+    ThreadNotingSink noting;
+    FailBlockAllocationsForTests(true);
+    for (bool waitForList : {true, false}) {
+        CArchiveDlg dialog;
+        dialog.SetBaseFolder(sandbox.Path());
+        WhenModalOpens([&](QWidget*) {
+            if (waitForList) {
+                EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.IsFilled(); }, 10000));
+            }
+            dialog.reject(); // joins the worker: a message box it waited for would hang here
+        });
+        dialog.exec();
+    }
+    FailBlockAllocationsForTests(false);
+    const std::pair<std::string, bool> onUi{"GENE01000002 メモリが不足しています。", true};
+    EXPECT_EQ(noting.shown, (std::vector<std::pair<std::string, bool>>{onUi, onUi}));
 }
 
 TEST_F(LibraryDialogTest, MissingLibraryFolderGivesAnEmptyList)

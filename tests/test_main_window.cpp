@@ -159,3 +159,30 @@ TEST_F(MainWindowTest, VersionDialogOpensAndCloses)
     EXPECT_EQ(title, QStringLiteral("DovrelPlinvaraのﾊﾞｰｼﾞｮﾝ情報"));
     EXPECT_TRUE(window.isVisible());
 }
+
+TEST_F(MainWindowTest, EnterEndsTheWindowLikeItsCloseBoxAndTheSettingsAreWritten)
+{
+    const std::string file = sandbox.ConfigHome() + "/PV/setup.ini";
+    {
+        CDovrelPlinvaraDlg window;
+        window.show();
+        QTest::keyClick(&window, Qt::Key_Return);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(window.result(), QDialog::Rejected) << "the same end as Escape and the close box";
+        // Enter on a measure box reaches the window too.
+        window.LoadSong(WriteSong("song.mwd", 3));
+        window.show();
+        QTest::keyClick(Control(&window, MainControl::kEndEdit), Qt::Key_Enter);
+        EXPECT_FALSE(window.isVisible());
+    }
+    EXPECT_EQ(ReadFileBytes(file).size(), 184u);
+}
+
+TEST_F(MainWindowTest, TheWindowSitsAtTheScreensTopLeftAndTitlesAreTheirOwn)
+{
+    CDovrelPlinvaraDlg window;
+    window.show();
+    EXPECT_EQ(window.pos(), QPoint(0, 0)) << "not centred";
+    // A display name would be appended by Qt to every other window's title.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+}

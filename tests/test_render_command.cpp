@@ -4,6 +4,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QImage>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -30,9 +31,43 @@ TEST_F(RenderCommandTest, InfoAndNotesOfASample)
     ASSERT_EQ(Run({"--info", "--notes", Sample("twinkle.mwd")}), 0);
     const std::string text = out.str();
     EXPECT_EQ(text.substr(0, text.find("title=")),
-              "measures=12\nbeats=4\nkey=C\ntranspose=0\nfirst=1\nlast=12\nlowest=60\nhighest=69\n");
+              "measures=12\nbeats=4\nkey=C\nloaded_key=C\ntranspose=0\nfirst=1\nlast=12\nlowest=60\nhighest=69\n");
     EXPECT_NE(text.find("title=きらきら星\nfame=150\ntempo=100\n0\t60\t6\n6\t60\t6\n12\t67\t6\n"), std::string::npos);
     EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(RenderCommandTest, KeyIsTheKeyAfterFittingAndLoadedKeyTheOneRead)
+{
+    struct Case {
+        int low, high;
+        const char* transpose;
+        const char* key;
+    };
+    // A song in C moved by +15 is in the first major key of pitch class 3, by -11 of class 1.
+    for (const Case& c : {Case{40, 64, "transpose=15", "key=Eb\nloaded_key=C\n"},
+                          Case{60, 90, "transpose=-11", "key=C#\nloaded_key=C\n"}}) {
+        CSongFileWriter w(2, 4);
+        w.AddNote(0, c.low, 4);
+        w.AddNote(4, c.high, 4);
+        const std::string song = sandbox.Path("range.mwd");
+        ASSERT_TRUE(w.Write(song));
+        ASSERT_EQ(Run({"--info", song}), 0);
+        EXPECT_NE(out.str().find(c.key), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find(c.transpose), std::string::npos) << out.str();
+    }
+}
+
+TEST_F(RenderCommandTest, StandardErrorCarriesOnlyTheProgramsMessages)
+{
+#ifndef NDEBUG
+    GTEST_SKIP() << "debug builds keep Qt's diagnostics";
+#endif
+    const std::string png = sandbox.Path("out.png");
+    const std::string command = "env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen '" DP_RENDER_PROGRAM "' '" +
+                                Sample("twinkle.mwd") + "' '" + png + "' 2>'" + sandbox.Path("err.txt") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::vector<uint8_t> err = ReadFileBytes(sandbox.Path("err.txt"));
+    EXPECT_EQ(std::string(err.begin(), err.end()), "");
 }
 
 TEST_F(RenderCommandTest, WideSampleIsFittedAndRangesAreChecked)

@@ -174,6 +174,23 @@ TEST_F(ScorePictureTest, HalfZoomKeepsEveryStringLine)
     EXPECT_EQ(ScaleForShow(*CScorePicture::Surface(0), 1.5).size(), QSize(1248, 1245));
 }
 
+TEST_F(ScorePictureTest, ADrawWithoutAShowStillReachesTheScreenAtHalfZoom)
+{
+    score.Destroy();
+    Make(25, 32, 830, 0.5);
+    host->resize(832, 830);
+    score.Show(0);
+    EXPECT_FALSE(IsBlack(host->ShownPicture().pixel(200, 300)));
+    score.AddNote(0, 0, 67, 6);
+    score.SetTotalLength(0, 6);
+    score.Draw(0); // no Show: a later paint must still show the surface as it is now
+    const QImage shown = host->ShownPicture();
+    int dark = 0;
+    for (int y = 0; y < 40; ++y)
+        dark += IsBlack(shown.pixel((22 + 32 * 12) / 2 + 1, y)) ? 1 : 0; // G4 is the 13th string
+    EXPECT_GT(dark, 3) << "the new circle on the middle string shows in the half-size copy";
+}
+
 TEST(DrawingSurface, ErrorReportsAndTheirOneShot)
 {
     RecordingSink sink;

@@ -136,6 +136,36 @@ TEST_F(SettingsDialogTest, OtherValuesAreStoredOnlyByTheCloseButton)
     EXPECT_EQ(record.displayZoom, 1.0);
 }
 
+TEST_F(SettingsDialogTest, EnterEndsTheDialogWithoutTheCloseAction)
+{
+    RunDialog([](QWidget* d) {
+        Spin(d, kSpacingSpin)->setValue(20);
+        QTest::keyClick(Control(d, kSpacingEdit), Qt::Key_Return);
+        if (d->isVisible()) {
+            ADD_FAILURE() << "Enter did not end the dialog";
+            d->close();
+        }
+    });
+    EXPECT_EQ(record.lineSpacing, 32);
+}
+
+TEST_F(SettingsDialogTest, TheLowCloseButtonOfLargeFontsStaysInsideTheDialog)
+{
+    CConfigDlg::OverrideScreenMetrics(9, 120);
+    RunDialog([](QWidget* d) {
+        const QRect button = Control(d, kClose)->geometry();
+        EXPECT_EQ(button.top(), 270);
+        EXPECT_TRUE(d->rect().contains(button)) << "dialog height " << d->height();
+        EXPECT_EQ(d->width(), 528) << "only the height grows";
+        d->close();
+    });
+    CConfigDlg::OverrideScreenMetrics(0, 0);
+    RunDialog([](QWidget* d) {
+        EXPECT_EQ(d->height(), 265) << "the template's height where the button fits";
+        d->close();
+    });
+}
+
 TEST_F(SettingsDialogTest, ValuesWithoutAComboEntryAreKept)
 {
     record.lowestNote = 60;
