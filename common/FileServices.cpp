@@ -139,8 +139,19 @@ uint32_t GetFileSize(const std::string& path)
     return static_cast<uint32_t>(size);
 }
 
+namespace {
+void (*g_beforeRead)(const std::string&) = nullptr;
+} // namespace
+
+void SetBeforeReadHookForTests(void (*hook)(const std::string& path))
+{
+    g_beforeRead = hook;
+}
+
 int ReadWholeFile(const std::string& path, void* buffer, size_t byteCount)
 {
+    if (g_beforeRead)
+        g_beforeRead(path);
     const int fd = FitsPathBuffer(path) ? open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
     if (fd < 0) {
         ShowGeneralError(GeneralError::kCannotOpenFile);

@@ -23,6 +23,9 @@ uint32_t GetFileSize(const std::string& path);
 // Reads byteCount bytes from the file's start. 0 (after a message) when it cannot be opened;
 // 1 otherwise, with a message when fewer bytes arrived. The rest of the buffer is untouched.
 int ReadWholeFile(const std::string& path, void* buffer, size_t byteCount);
+// Tests run `hook` at the start of every ReadWholeFile, to change the file between the
+// caller's checks and the read; nullptr removes it.
+void SetBeforeReadHookForTests(void (*hook)(const std::string& path));
 
 // Replaces the file with the bytes. The data goes to a temporary file beside it that is
 // renamed over the target, so the old file survives any failure. A symbolic link is written

@@ -1,9 +1,13 @@
 #include "common/ByteIO.h"
+#include "common/FileServices.h"
+#include "common/Messages.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 
+#include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -213,6 +217,48 @@ TEST_F(SongReaderTest, MissingFileShowsTheMessagesOfAnEmptySong)
     EXPECT_STREQ(withValues.keyName, "G ");
 }
 
+TEST_F(SongReaderTest, AFileThatVanishesOrShrinksBeforeTheReadIsHandled)
+{
+    CSongFileWriter w(2, 3);
+    w.AddNote(0, 64, 4);
+    w.SetSummaryInt32(0, 2); // what the measure-count fallback finds
+    w.SetSummaryInt32(4, 3);
+    const std::vector<uint8_t> bytes = w.Build();
+
+    SetBeforeReadHookForTests([](const std::string& path) { std::remove(path.c_str()); });
+    auto vanished = LoadBytes(bytes);
+    SetBeforeReadHookForTests(nullptr);
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{"GENE01000007 " + std::string(GeneralErrorText(0x01000007)),
+                                                     "[0]", "time sign 0"}));
+    EXPECT_EQ(vanished->measureCount, 4);
+    EXPECT_EQ(vanished->beatsPerMeasure, 4);
+    EXPECT_EQ(vanished->keyIndex, 0);
+    EXPECT_EQ(vanished->meterWord, 0);
+
+    // Cut after the summary block: the trailer and the rest read as zero.
+    SetBeforeReadHookForTests([](const std::string& path) { truncate(path.c_str(), 90200); });
+    auto shortened = LoadBytes(bytes);
+    SetBeforeReadHookForTests(nullptr);
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{"GENE0100000A データが大きすぎます。"}))
+        << "the short read is told, and loading goes on: the trailer's count 0 falls back to the summary start";
+    EXPECT_EQ(shortened->cells[0].entry[0], 64);
+    EXPECT_EQ(shortened->measureCount, 2);
+    EXPECT_EQ(shortened->beatsPerMeasure, 3);
+}
+
+TEST_F(SongReaderTest, MeasureCountZeroInTheOldLayoutsReadsTheTrailerItself)
+{
+    for (uint32_t layout : {SongLayout::kOldest, SongLayout::kOld}) {
+        CSongFileWriter w(1, 3, 5);
+        w.SetTrailer(0, 3, 7, 5);
+        auto song = Load(w, layout);
+        EXPECT_EQ(song->measureCount, 0) << layout;
+        EXPECT_EQ(song->beatsPerMeasure, 3) << "the low 16 bits of the int32 over beats and meter word";
+        EXPECT_EQ(song->keyIndex, 5);
+        EXPECT_EQ(sink.Count(), 0u);
+    }
+}
+
 TEST_F(SongReaderTest, NinthChordsOfFirstHalvesBecomeAdd9)
 {
     CSongFileWriter w(2, 4);
@@ -261,6 +307,12 @@ TEST_F(SongReaderTest, PackedTextLinesAreUnpacked)
     v.SetText(1, 0, std::string("keep", 4));
     auto other = Load(v);
     EXPECT_STREQ(other->PackedLine(0), "") << "a line that starts with 0xCD comes out empty";
+    CSongFileWriter cc(1, 4);
+    cc.SetText(0, 0, std::string("x\0\xCCzz\0y\0", 8));
+    auto third = Load(cc);
+    EXPECT_STREQ(third->PackedLine(0), "x");
+    EXPECT_STREQ(third->PackedLine(1), "") << "so does one that starts with 0xCC";
+    EXPECT_STREQ(third->PackedLine(2), "y");
     EXPECT_STREQ(other->PackedLine(1), "ok");
     EXPECT_STREQ(other->cells[1].text[0], "keep") << "texts after the twelfth line stay";
 }
