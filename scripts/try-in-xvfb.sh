@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Uses the program once in a real X window, as a user would: starts it on a virtual screen,
+# reads the window titles and places, opens the settings with a click, ends both windows with
+# Enter, and keeps screenshots in build/xvfb/. Needs the plain build (./run.sh makes it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+need=(xvfb xdotool imagemagick x11-utils openbox)
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+out=build/xvfb
+mkdir -p "$out"
+export DISPLAY=:97
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+openbox >/dev/null 2>&1 & # a window manager, so titles and placement are real
+wm=$!
+export XDG_CONFIG_HOME=$PWD/$out/config
+rm -rf "$XDG_CONFIG_HOME"
+(cd build/samples && exec ../dovrelplinvara "$@") &
+app=$!
+trap 'kill $app $wm $xvfb 2>/dev/null || true' EXIT
+
+wait_window() { # title
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.2
+  done
+  echo "no window titled $1" >&2; return 1
+}
+
+main=$(wait_window 'ハープ用図形楽譜')
+sleep 0.5
+echo "main window: title '$(xdotool getwindowname "$main")', $(xwininfo -id "$main" | grep -E 'Absolute upper-left' | tr -s ' ' | tr '\n' ' ')"
+import -window root "$out/main.png"
+
+# The settings button: column 436 of the client area, top 250.
+xdotool mousemove --window "$main" 470 265 click 1
+dlg=$(wait_window '設定')
+sleep 0.5
+echo "settings dialog: title '$(xdotool getwindowname "$dlg")'"
+import -window root "$out/settings.png"
+xdotool windowactivate --sync "$dlg" key Return
+sleep 0.5
+xdotool search --onlyvisible --name "^設定$" >/dev/null 2>&1 && { echo "Enter did not close the settings dialog"; exit 1; }
+echo "Enter closed the settings dialog"
+notice=""
+for _ in $(seq 50); do
+  notice=$(xdotool search --onlyvisible --name '^ハープ用図形楽譜$' | grep -vx "$main" | head -n1) && [ -n "$notice" ] && break
+  sleep 0.2
+done
+echo "restart notice: title '$(xdotool getwindowname "$notice")'"
+import -window root "$out/notice.png"
+xdotool windowactivate --sync "$notice" key Return
+sleep 0.5
+xdotool windowactivate --sync "$main" key Return
+for _ in $(seq 25); do kill -0 $app 2>/dev/null || break; sleep 0.2; done
+kill -0 $app 2>/dev/null && { echo "Enter did not end the main window"; exit 1; }
+echo "Enter ended the main window; settings file: $(stat -c %s "$XDG_CONFIG_HOME/PV/setup.ini") bytes"
