@@ -202,12 +202,10 @@ void CDovrelPlinvaraDlg::keyPressEvent(QKeyEvent* event)
 
 void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
 {
-    const int lowest = settings.lowestNote;
-    const int highest = score->GetHighestStringPitch(0);
     song.reset(); // the old song goes before the new one is read
     int32_t measures = 0, beats = 0, key = 0;
     song = std::make_unique<CSongData>(path.c_str(), measures, beats, key);
-    FitToStrings(*song, lowest, highest);
+    FitToStringTable(*song, settings.lowestNote, CScorePicture::Strings(0));
 
     settings.startMeasure = 1;
     settings.endMeasure = std::min(song->measureCount, kMaxShownMeasures);
@@ -219,6 +217,9 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     endBox->setValue(std::max(1, settings.endMeasure));
     settingBoxes = false;
     score->LayOutMeasures(song.get(), settings.startMeasure, settings.endMeasure);
+    // Said once per song; a note without a string would otherwise just be missing.
+    if (const int missing = CScorePicture::NotesWithoutString(0); missing > 0)
+        ShowNotesWithoutStringMessage(missing);
 }
 
 void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)

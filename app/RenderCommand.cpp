@@ -6,6 +6,8 @@
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
 #include "settings/CConfigControl.h"
+#include "settings/Tuning.h"
+#include "song/ChordNaming.h"
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
 
@@ -13,16 +15,22 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <optional>
 #include <cstring>
 #include <ostream>
 
 const char* const kRenderUsage =
-    "usage: dovrelplinvara-render [--settings FILE] [--measures FIRST-LAST] [--zoom Z] [--info] [--notes]\n"
+    "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
+    "                             [--lowest NOTE] [--measures FIRST-LAST] [--zoom Z] [--info] [--notes]\n"
     "                             SONG [OUTPUT.png | OUTPUT.pdf]\n"
     "  Draws the score of SONG as the main window would: OUTPUT.png is the picture (at --zoom as the\n"
     "  screen shows it), OUTPUT.pdf the page the print command puts on A3 paper.\n"
     "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
-    "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n";
+    "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n"
+    "  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp\n"
+    "  instead of the settings file: a chromatic harp or one tuned to a major scale.\n";
 
 namespace {
 
@@ -33,7 +41,31 @@ struct Options {
     double zoom = 1.0;
     bool info = false, notes = false;
     std::string song, output;
+    // The harp, when given on the command line instead of by the settings file.
+    std::optional<Tuning> tuning;
+    int strings = 0;     // 0: from the settings
+    int lowestNote = -1; // -1: from the settings
 };
+
+// A note number 0..127, or a name such as G3, C#4 or Bb2 (C4 = 60); -1 when it is neither.
+int ParseNote(const std::string& text)
+{
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (!text.empty() && *end == 0)
+        return number >= 0 && number <= 127 ? static_cast<int>(number) : -1;
+    size_t at = 0;
+    while (at < text.size() && (std::isalpha(static_cast<unsigned char>(text[at])) || text[at] == '#'))
+        ++at;
+    const int pitchClass = at > 0 && at <= 2 ? FindNoteName(text.substr(0, at)) : -1;
+    if (pitchClass < 0 || at == text.size())
+        return -1;
+    const long octave = std::strtol(text.c_str() + at, &end, 10);
+    if (*end != 0 || octave < -1 || octave > 9)
+        return -1;
+    const long note = (octave + 1) * 12 + pitchClass;
+    return note >= 0 && note <= 127 ? static_cast<int>(note) : -1;
+}
 
 bool EndsWith(const std::string& s, const char* suffix)
 {
@@ -73,6 +105,22 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             char* end = nullptr;
             if (!value(v) || (o.zoom = std::strtod(v.c_str(), &end), *end != 0) || !(o.zoom > 0 && o.zoom <= 4))
                 return "--zoom needs a factor above 0 and at most 4";
+        } else if (a == "--tuning") {
+            if (!value(v))
+                return "--tuning needs chromatic, C, G, D, F or Bb";
+            for (const TuningName& t : kTuningNames)
+                if (v == t.option)
+                    o.tuning = t.tuning;
+            if (!o.tuning)
+                return "--tuning needs chromatic, C, G, D, F or Bb";
+        } else if (a == "--strings") {
+            char* end = nullptr;
+            if (!value(v) || (o.strings = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) ||
+                o.strings < ConfigRange::kStringsMin || o.strings > ConfigRange::kStringsMax)
+                return "--strings needs a count from 5 to 37";
+        } else if (a == "--lowest") {
+            if (!value(v) || (o.lowestNote = ParseNote(v)) < 0)
+                return "--lowest needs a note number or a name such as G3";
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -91,6 +139,24 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
     if (positional.size() == 2)
         o.output = positional[1];
     return "";
+}
+
+// The harp of --tuning, --strings and --lowest, in the settings' string table; the tuning the
+// settings hold serves when none is given.
+void UseHarpOptions(const Options& o, ConfigRecord& settings)
+{
+    if (!o.tuning && o.strings == 0 && o.lowestNote < 0)
+        return;
+    Tuning tuning = o.tuning.value_or(RecogniseTuning(settings));
+    if (tuning == Tuning::Other)
+        tuning = Tuning::Chromatic;
+    if (o.strings > 0)
+        settings.stringCount = o.strings;
+    if (o.lowestNote >= 0)
+        settings.lowestNote = o.lowestNote;
+    while (!IsInTuning(tuning, settings.lowestNote))
+        ++settings.lowestNote;
+    FillStringNotes(settings, tuning);
 }
 
 } // namespace
@@ -113,8 +179,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 1;
     }
     // Without the user's file, the defaults.
-    const ConfigRecord settings = LoadConfigFile(
+    ConfigRecord settings = LoadConfigFile(
         o.settings.empty() ? JoinPath(JoinPath(UserConfigFolder(), "PV"), "setup.ini") : o.settings);
+    UseHarpOptions(o, settings);
 
     int32_t measures = 0, beats = 0, key = 0;
     CSongData song(o.song.c_str(), measures, beats, key);
@@ -126,7 +193,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     CScorePicture score;
     score.Create(nullptr, PictureRect{10, 10, (N + 1) * S + 10, V + 10},
                  ScoreSetup{N, settings.stringNotes, S, settings.leftAdjust, settings.displayZoom});
-    const int transposed = FitToStrings(song, settings.lowestNote, score.GetHighestStringPitch(0));
+    const int transposed = FitToStringTable(song, settings.lowestNote, CScorePicture::Strings(0));
 
     int first = 1, last = std::min(song.measureCount, 32);
     if (o.haveMeasures) {
@@ -151,7 +218,8 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         const char* fittedKey = kKeyTable[(song.keyIndex >= 0 && song.keyIndex < kKeyCount) ? song.keyIndex : 0].name;
         out << "measures=" << song.measureCount << "\nbeats=" << song.beatsPerMeasure << "\nkey=" << fittedKey
             << "\nloaded_key=" << loadedKey << "\ntranspose=" << transposed << "\nfirst=" << first << "\nlast=" << last << "\nlowest=" << lowest
-            << "\nhighest=" << highest << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
+            << "\nhighest=" << highest << "\nmissing=" << CScorePicture::NotesWithoutString(0)
+            << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
             << "\ntempo=" << song.Tempo() << "\n";
     }
     if (o.notes)

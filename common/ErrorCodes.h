@@ -27,3 +27,8 @@ constexpr uint32_t kNoteValuePosition = 2;
 constexpr uint32_t kLyricTooLong = 3;
 constexpr uint32_t kOldData = 4;
 } // namespace SongError
+
+// Codes of the strings message family ("STRG").
+namespace StringError {
+constexpr uint32_t kNotesWithoutString = 1;
+} // namespace StringError

@@ -107,3 +107,10 @@ void ShowSongErrorMessage(uint32_t code)
 {
     ShowMessage(FormatCodedMessage("SGDT", code, SongErrorText(code)));
 }
+
+void ShowNotesWithoutStringMessage(int count)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "弦のない音符が%d個あります。楽譜には表示されません。", count);
+    ShowMessage(FormatCodedMessage("STRG", StringError::kNotesWithoutString, text));
+}

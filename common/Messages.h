@@ -48,3 +48,5 @@ const char* DrawingErrorText(uint32_t code);
 
 void ShowGeneralError(uint32_t code);
 void ShowSongErrorMessage(uint32_t code);
+// "STRG00000001 ...": how many notes of the shown score have no string on the harp.
+void ShowNotesWithoutStringMessage(int count);

@@ -114,6 +114,20 @@ int CScorePicture::StringOf(int slot, int pitch)
     return -1;
 }
 
+std::span<const int32_t> CScorePicture::Strings(int slot)
+{
+    const ScoreSlot& s = SlotAt(slot);
+    return std::span<const int32_t>(s.stringPitches.data(), static_cast<size_t>(DrawnStrings(s)));
+}
+
+int CScorePicture::NotesWithoutString(int slot)
+{
+    int missing = 0;
+    for (const ScoreNote& note : Notes(slot))
+        missing += StringOf(slot, note.pitch) < 0 ? 1 : 0;
+    return missing;
+}
+
 void CScorePicture::Draw(int slot)
 {
     ScoreSlot& s = SlotAt(slot);

@@ -7,6 +7,7 @@
 #include "settings/ConfigRecord.h"
 
 #include <array>
+#include <span>
 #include <vector>
 
 class CSongData;
@@ -46,4 +47,8 @@ public:
     static const std::vector<ScoreNote>& Notes(int slot);
     // The string the note sounds on, or -1.
     static int StringOf(int slot, int pitch);
+    // The notes of the drawn strings, lowest string first.
+    static std::span<const int32_t> Strings(int slot);
+    // Laid-out notes that have no string and so are not drawn.
+    static int NotesWithoutString(int slot);
 };

@@ -76,6 +76,11 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     lowestNoteCombo = new QComboBox(this);
     lowestNoteCombo->setObjectName(QString::number(kLowestNote));
     lowestNoteCombo->setGeometry(DluRect(81, 40, 34, 14));
+    // The tuning sits beside the lowest note it starts from, so no other control moves.
+    SunkenLabel(this, QStringLiteral("調弦"), DluRect(133, 39, 54, 15));
+    tuningCombo = new QComboBox(this);
+    tuningCombo->setObjectName(QString::number(kTuning));
+    tuningCombo->setGeometry(DluRect(190, 40, 80, 14));
 
     (new QGroupBox(QStringLiteral("描画の設定"), this))->setGeometry(DluRect(7, 78, 338, 58));
     SunkenLabel(this, QStringLiteral("線の間隔"), DluRect(22, 95, 54, 15));
@@ -92,6 +97,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     closeControl = new COffScreenControl(this, kClose, true);
 
     connect(lowestNoteCombo, &QComboBox::currentIndexChanged, this, [this] { OnLowestNoteChanged(); });
+    connect(tuningCombo, &QComboBox::currentIndexChanged, this, [this] { OnTuningChanged(); });
     // The buddy text changes with every new position, also while the dialog is filled.
     connect(stringsSpin, &QSpinBox::textChanged, this, [this] { OnStringCountChanged(); });
 }
@@ -136,11 +142,17 @@ void CConfigDlg::Initialise()
     leftSpin->setRange(ConfigRange::kLeftAdjustMin, ConfigRange::kLeftAdjustMax);
     leftSpin->setValue(settings->leftAdjust);
 
-    const QSignalBlocker quiet(lowestNoteCombo);
-    lowestNoteCombo->clear();
-    for (int i = 0; i < 12; ++i)
-        lowestNoteCombo->addItem(QString::fromLatin1(kNoteNames[i]), kLowestNoteBase + i);
-    lowestNoteCombo->setCurrentIndex(lowestNoteCombo->findData(settings->lowestNote));
+    const Tuning tuning = RecogniseTuning(*settings);
+    {
+        const QSignalBlocker quiet(tuningCombo);
+        tuningCombo->clear();
+        for (const TuningName& t : kTuningNames)
+            tuningCombo->addItem(QString::fromUtf8(t.dialogText), static_cast<int>(t.tuning));
+        if (tuning == Tuning::Other)
+            tuningCombo->addItem(QString::fromUtf8(kOtherTuningText), static_cast<int>(Tuning::Other));
+        tuningCombo->setCurrentIndex(tuningCombo->findData(static_cast<int>(tuning)));
+    }
+    FillLowestNotes(tuning, settings->lowestNote);
     zoomCombo->clear();
     zoomCombo->addItem(QStringLiteral("1.0"), 1.0);
     zoomCombo->addItem(QStringLiteral("0.5"), 0.5);
@@ -160,20 +172,61 @@ void CConfigDlg::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+void CConfigDlg::FillLowestNotes(Tuning tuning, int lowestNote)
+{
+    const QSignalBlocker quiet(lowestNoteCombo);
+    lowestNoteCombo->clear();
+    for (int i = 0; i < 12; ++i)
+        if (IsInTuning(tuning, kLowestNoteBase + i))
+            lowestNoteCombo->addItem(QString::fromLatin1(kNoteNames[i]), kLowestNoteBase + i);
+    lowestNoteCombo->setCurrentIndex(lowestNoteCombo->findData(lowestNote));
+}
+
+Tuning CConfigDlg::ChosenTuning() const
+{
+    return tuningCombo->currentIndex() < 0 ? Tuning::Other : static_cast<Tuning>(tuningCombo->currentData().toInt());
+}
+
+void CConfigDlg::LeaveOtherTuning()
+{
+    if (ChosenTuning() != Tuning::Other)
+        return;
+    const QSignalBlocker quiet(tuningCombo);
+    tuningCombo->removeItem(tuningCombo->findData(static_cast<int>(Tuning::Other)));
+    tuningCombo->setCurrentIndex(tuningCombo->findData(static_cast<int>(Tuning::Chromatic)));
+}
+
 void CConfigDlg::OnLowestNoteChanged()
 {
     if (!settings || lowestNoteCombo->currentIndex() < 0)
         return;
+    LeaveOtherTuning();
     settings->lowestNote = lowestNoteCombo->currentData().toInt();
-    FillStringNotes(*settings);
+    FillStringNotes(*settings, ChosenTuning());
 }
 
 void CConfigDlg::OnStringCountChanged()
 {
     if (!initialised || !settings)
         return;
+    LeaveOtherTuning();
     settings->stringCount = stringsSpin->value();
-    FillStringNotes(*settings);
+    FillStringNotes(*settings, ChosenTuning());
+}
+
+void CConfigDlg::OnTuningChanged()
+{
+    if (!initialised || !settings || ChosenTuning() == Tuning::Other)
+        return;
+    // "その他" is only what the file held; once another tuning is chosen it is gone.
+    if (const int other = tuningCombo->findData(static_cast<int>(Tuning::Other)); other >= 0) {
+        const QSignalBlocker quiet(tuningCombo);
+        tuningCombo->removeItem(other);
+    }
+    const Tuning tuning = ChosenTuning();
+    settings->lowestNote = LowestNoteInTuning(tuning, settings->lowestNote);
+    FillLowestNotes(tuning, settings->lowestNote);
+    FillStringNotes(*settings, tuning);
 }
 
 void CConfigDlg::OnButtonPressed(int slot)

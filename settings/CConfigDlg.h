@@ -2,6 +2,8 @@
 // The settings dialog. It edits the main window's record in place: the number of strings
 // and the lowest note at once, the other four when its close button is pressed.
 
+#include "settings/Tuning.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -14,7 +16,7 @@ class QComboBox;
 namespace ConfigControl {
 constexpr int kClose = 1001, kStringsEdit = 1002, kStringsSpin = 1003, kLowestNote = 1004;
 constexpr int kSpacingEdit = 1005, kSpacingSpin = 1006, kVerticalEdit = 1007, kVerticalSpin = 1008;
-constexpr int kLeftEdit = 1009, kLeftSpin = 1010, kZoom = 1011;
+constexpr int kLeftEdit = 1009, kLeftSpin = 1010, kZoom = 1011, kTuning = 1012;
 } // namespace ConfigControl
 
 class CConfigDlg : public QDialog {
@@ -40,6 +42,13 @@ private:
     void Initialise();
     void OnLowestNoteChanged();
     void OnStringCountChanged();
+    void OnTuningChanged();
+    // The tuning the combo shows; a hand-made table counts as chromatic once it is changed.
+    Tuning ChosenTuning() const;
+    // Lists the lowest notes the tuning can start on and selects `lowestNote`.
+    void FillLowestNotes(Tuning tuning, int lowestNote);
+    // A change of count or lowest note rewrites a hand-made table as chromatic.
+    void LeaveOtherTuning();
     void CloseAction();
     static void OnButtonPressed(int slot);
 
@@ -51,6 +60,7 @@ private:
     CReadOnlySpinBox* verticalSpin = nullptr;
     CReadOnlySpinBox* spacingSpin = nullptr;
     QComboBox* lowestNoteCombo = nullptr;
+    QComboBox* tuningCombo = nullptr;
     CReadOnlySpinBox* stringsSpin = nullptr;
     COffScreenControl* closeControl = nullptr;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 class CSongData;
 
 // Transposes the song by octaves, then by semitones, until its lowest note is at least
@@ -9,3 +12,14 @@ class CSongData;
 // applied in all.
 constexpr int kMaxFitSteps = 128;
 int FitToStrings(CSongData& song, int lowestNote, int highestString);
+
+// Fits the song to any table of string notes. Strings one per semitone take FitToStrings with
+// `lowestNote` and the top string. Any other table (a diatonic harp) takes, among the shifts
+// -kMaxTableShift..+kMaxTableShift, the one that leaves the fewest notes without a string;
+// ties go to a shift that keeps every note within the strings' range, then to the smallest
+// shift, then to the upward one. Returns the semitones applied.
+constexpr int kMaxTableShift = 36;
+int FitToStringTable(CSongData& song, int lowestNote, std::span<const int32_t> strings);
+
+// Notes of the whole song that would have no string after moving it by `shift` semitones.
+int CountNotesWithoutString(const CSongData& song, int shift, std::span<const int32_t> strings);

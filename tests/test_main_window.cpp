@@ -4,6 +4,7 @@
 #include "controls/COffScreenControl.h"
 #include "controls/CReadOnlySpinBox.h"
 #include "render/CScorePicture.h"
+#include "settings/Tuning.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
@@ -185,4 +186,32 @@ TEST_F(MainWindowTest, TheWindowSitsAtTheScreensTopLeftAndTitlesAreTheirOwn)
     EXPECT_EQ(window.pos(), QPoint(0, 0)) << "not centred";
     // A display name would be appended by Qt to every other window's title.
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+}
+
+TEST_F(MainWindowTest, NotesWithoutAStringAreToldOncePerLoad)
+{
+    ConfigRecord diatonic = DefaultConfigRecord();
+    diatonic.stringCount = 15;
+    FillStringNotes(diatonic, Tuning::CMajor); // G3 to G5
+    fs::create_directories(sandbox.ConfigHome() + "/PV");
+    {
+        const ConfigImage image = EncodeConfigRecord(diatonic);
+        WriteFileBytes(sandbox.ConfigHome() + "/PV/setup.ini", std::vector<uint8_t>(image.begin(), image.end()));
+    }
+    CDovrelPlinvaraDlg window;
+    CSongFileWriter chromaticRun(1, 4);
+    for (int i = 0; i < 4; ++i)
+        chromaticRun.AddNote(i * 4, 60 + i, 4); // C C# D D#: a semitone down, only C# has no string
+    chromaticRun.Write(sandbox.Path("run.mwd"));
+    window.LoadSong(sandbox.Path("run.mwd"));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"STRG00000001 弦のない音符が1個あります。楽譜には表示されません。"});
+    EndBox(&window)->setValue(1);
+    EXPECT_EQ(sink.Count(), 0u) << "not again when the range is stepped";
+
+    CSongFileWriter scale(1, 4);
+    for (int i = 0; i < 4; ++i)
+        scale.AddNote(i * 4, std::vector<int>{60, 62, 64, 65}[static_cast<size_t>(i)], 4);
+    scale.Write(sandbox.Path("scale.mwd"));
+    window.LoadSong(sandbox.Path("scale.mwd"));
+    EXPECT_EQ(sink.Count(), 0u) << "a song that fits says nothing";
 }

@@ -31,7 +31,7 @@ TEST_F(RenderCommandTest, InfoAndNotesOfASample)
     ASSERT_EQ(Run({"--info", "--notes", Sample("twinkle.mwd")}), 0);
     const std::string text = out.str();
     EXPECT_EQ(text.substr(0, text.find("title=")),
-              "measures=12\nbeats=4\nkey=C\nloaded_key=C\ntranspose=0\nfirst=1\nlast=12\nlowest=60\nhighest=69\n");
+              "measures=12\nbeats=4\nkey=C\nloaded_key=C\ntranspose=0\nfirst=1\nlast=12\nlowest=60\nhighest=69\nmissing=0\n");
     EXPECT_NE(text.find("title=きらきら星\nfame=150\ntempo=100\n0\t60\t6\n6\t60\t6\n12\t67\t6\n"), std::string::npos);
     EXPECT_EQ(sink.Count(), 0u);
 }
@@ -115,4 +115,20 @@ TEST_F(RenderCommandTest, SettingsFileDecidesThePicture)
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(13 * 20, 400));
     EXPECT_NE(out.str().find("lowest=60\nhighest=69\n"), std::string::npos);
     EXPECT_EQ(Run({"--settings", sandbox.Path("none.ini"), Sample("twinkle.mwd")}), 1);
+}
+
+TEST_F(RenderCommandTest, AnyHarpFromTheCommandLineAndItsMissingNotes)
+{
+    ASSERT_EQ(Run({"--info", "--tuning", "C", "--strings", "15", "--lowest", "G3", Sample("twinkle.mwd")}), 0);
+    EXPECT_NE(out.str().find("transpose=0\nfirst=1\nlast=12\nlowest=60\nhighest=69\nmissing=0\n"), std::string::npos)
+        << out.str();
+    ASSERT_EQ(Run({"--info", "--tuning", "G", "--strings", "8", "--lowest", "55", Sample("scale.mwd")}), 0);
+    const std::string text = out.str();
+    const size_t at = text.find("missing=");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_GT(std::stoi(text.substr(at + 8)), 0) << "a two-octave scale cannot lie on eight strings";
+    EXPECT_EQ(Run({"--tuning", "E", Sample("twinkle.mwd")}), 2);
+    EXPECT_EQ(Run({"--lowest", "H3", Sample("twinkle.mwd")}), 2);
+    EXPECT_EQ(Run({"--strings", "4", Sample("twinkle.mwd")}), 2);
+    EXPECT_EQ(sink.Count(), 0u);
 }

@@ -4,6 +4,8 @@
 #include "render/CScorePicture.h"
 #include "settings/CConfigDlg.h"
 #include "settings/ConfigRecord.h"
+#include "settings/Tuning.h"
+#include "controls/DialogUnits.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
@@ -210,4 +212,87 @@ TEST_F(SettingsDialogTest, SettingsCommandShowsTheNoticeAndRedrawsTheStrings)
     EXPECT_EQ(again.Settings().stringNotes[29], 79);
     EXPECT_EQ(CScorePicture::Surface(0)->width(), 31 * 28);
     EXPECT_EQ(again.ButtonColumn(), static_cast<int>(31 * 28 * 0.5 + 20));
+}
+
+TEST_F(SettingsDialogTest, TuningIsRecognisedFromTheStoredTable)
+{
+    for (const TuningName& t : kTuningNames) {
+        record.lowestNote = LowestNoteInTuning(t.tuning, 55);
+        FillStringNotes(record, t.tuning);
+        RunDialog([&](QWidget* d) {
+            EXPECT_EQ(Combo(d, kTuning)->currentText(), QString::fromUtf8(t.dialogText));
+            EXPECT_EQ(Combo(d, kTuning)->count(), 6) << "no \"その他\" for a known tuning";
+            d->close();
+        });
+    }
+    // A hand-made table is shown as such and kept while nothing is changed.
+    record = DefaultConfigRecord();
+    record.stringNotes[3] = 40;
+    const ConfigRecord handMade = record;
+    RunDialog([](QWidget* d) {
+        EXPECT_EQ(Combo(d, kTuning)->currentText(), QStringLiteral("その他"));
+        EXPECT_EQ(Combo(d, kLowestNote)->count(), 12);
+        EXPECT_EQ(Control(d, kLowestNote)->geometry(), DluRect(81, 40, 34, 14)) << "the old controls keep their place";
+        Spin(d, kSpacingSpin)->setValue(20);
+        PressClose(d);
+    });
+    EXPECT_EQ(record.stringNotes, handMade.stringNotes);
+    // Changing the count rewrites it as the chromatic table.
+    RunDialog([](QWidget* d) {
+        Spin(d, kStringsSpin)->stepDown();
+        EXPECT_EQ(Combo(d, kTuning)->currentText(), QStringLiteral("半音階"));
+        d->close();
+    });
+    EXPECT_EQ(record.stringNotes[3], 58);
+}
+
+TEST_F(SettingsDialogTest, ATuningOffersItsScaleNotesAndMovesTheLowestNoteUp)
+{
+    record.lowestNote = 54; // F#
+    FillStringNotes(record);
+    RunDialog([this](QWidget* d) {
+        QComboBox* tuning = Combo(d, kTuning);
+        tuning->setCurrentIndex(tuning->findText(QStringLiteral("全音階 ハ長調")));
+        EXPECT_EQ(record.lowestNote, 55) << "F# is not in C major: the nearest above, G";
+        EXPECT_EQ(record.stringNotes[1], 57);
+        EXPECT_EQ(record.stringNotes[24], 96) << "the table is written at once";
+        QStringList names;
+        for (int i = 0; i < Combo(d, kLowestNote)->count(); ++i)
+            names << Combo(d, kLowestNote)->itemText(i);
+        EXPECT_EQ(names, QStringList({"C", "D", "E", "F", "G", "A", "B"}));
+        EXPECT_EQ(Combo(d, kLowestNote)->currentText(), QStringLiteral("G"));
+
+        tuning->setCurrentIndex(tuning->findText(QStringLiteral("全音階 ヘ長調")));
+        EXPECT_EQ(record.lowestNote, 55) << "G is in F major";
+        Combo(d, kLowestNote)->setCurrentIndex(Combo(d, kLowestNote)->findText(QStringLiteral("A#")));
+        EXPECT_EQ(record.lowestNote, 58);
+        EXPECT_EQ(record.stringNotes[1], 60);
+        Spin(d, kStringsSpin)->setValue(15);
+        EXPECT_EQ(record.stringNotes[14], 82) << "fifteen strings from Bb3 end on Bb5";
+        d->close();
+    });
+    EXPECT_EQ(RecogniseTuning(record), Tuning::FMajor);
+}
+
+TEST_F(SettingsDialogTest, TheTuningSurvivesExitAndRestart)
+{
+    {
+        CDovrelPlinvaraDlg window;
+        WhenModalOpens([](QWidget* d) {
+            Combo(d, kTuning)->setCurrentIndex(Combo(d, kTuning)->findText(QStringLiteral("全音階 ト長調")));
+            d->close();
+        });
+        window.RunCommand(MainCommand::kSettings);
+        sink.Take();
+    }
+    CDovrelPlinvaraDlg again;
+    EXPECT_EQ(RecogniseTuning(again.Settings()), Tuning::GMajor);
+    EXPECT_EQ(CScorePicture::Strings(0)[1], 57) << "the score's strings are the scale's from the start";
+    QString shown;
+    WhenModalOpens([&](QWidget* d) {
+        shown = Combo(d, kTuning)->currentText();
+        d->close();
+    });
+    again.RunCommand(MainCommand::kSettings);
+    EXPECT_EQ(shown, QStringLiteral("全音階 ト長調"));
 }
