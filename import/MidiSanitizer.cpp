@@ -309,7 +309,8 @@ ImportStatus SanitizeMidi(std::span<const uint8_t> file, SanitizedMidi& out)
     state.tickLimit = static_cast<uint32_t>(
         std::min<int64_t>(kMaxMidiTicks, int64_t(header.ticksPerQuarter) * kMaxMidiQuarters));
     std::vector<uint8_t> tracks;
-    tracks.reserve(file.size() + file.size() / 2);
+    constexpr size_t kMaxEventBytes = 4 + 3; // a delta and a note event
+    tracks.reserve(std::min(file.size() + file.size() / 2, kMaxMidiEvents * kMaxEventBytes));
     const int kept = RewriteTracks(file, header, state, tracks);
     if (kept == 0)
         return ImportStatus::Unreadable;
