@@ -7,6 +7,7 @@ PAIRS = {
     "LayoutDraw_Densest": "Baseline_BareFill",
     "Library_2000Songs": "Baseline_BareSummaryLoop",
     "Startup_ToFirstPaint": "Baseline_ProcessStart",
+    "Import_Midi": "Baseline_BareSmfRead",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

@@ -6,8 +6,9 @@ build=$1
 seconds=$2
 work=$build/fuzz-run
 rm -rf "$work"
-mkdir -p "$work/songs" "$work/settings"
+mkdir -p "$work/songs" "$work/settings" "$work/midi"
 "$build/fuzz/make_fuzz_seeds" "$work/songs" "$work/settings"
+"$build/fuzz/make_midi_seeds" "$work/midi"
 
 run() { # fuzzer, corpus
   local log=$work/$1.log
@@ -21,3 +22,4 @@ run() { # fuzzer, corpus
 }
 run fuzz_song_reader songs
 run fuzz_settings_loader settings
+run fuzz_midi_reader midi
