@@ -8,7 +8,7 @@
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr int kMaxTuneNumberDigits = 9;
+constexpr size_t kMaxTuneNumberDigits = 9;
 
 bool IsBlankLine(std::string_view line)
 {
@@ -21,9 +21,11 @@ bool IsBlankLine(std::string_view line)
 int TuneNumber(std::string_view value)
 {
     value = AbcTrim(value);
-    int number = 0, digits = 0;
-    for (; digits < static_cast<int>(value.size()) && value[digits] >= '0' && value[digits] <= '9'; ++digits)
-        number = number * 10 + (value[digits] - '0');
+    int number = 0;
+    size_t digits = 0;
+    for (; digits < value.size() && value[digits] >= '0' && value[digits] <= '9'; ++digits)
+        if (digits < kMaxTuneNumberDigits)
+            number = number * 10 + (value[digits] - '0');
     return digits > 0 && digits <= kMaxTuneNumberDigits ? number : 0;
 }
 

@@ -250,13 +250,19 @@ void AbcMusicReader::ReadTie()
 // A>B: the first longer by half, the second shorter by as much; >> and >>> by 3/4 and 7/8.
 void AbcMusicReader::ReadBroken(const AbcToken& token)
 {
-    if (token.count > kAbcMaxBrokenRhythm || lastTimed < 0 || chord.open)
+    // One mark between two notes; a second one before the next note would shorten the same
+    // note again.
+    const bool pending = brokenDen != 1;
+    if (token.count > kAbcMaxBrokenRhythm || lastTimed < 0 || chord.open || pending)
         return Skip();
     const int half = 1 << token.count;
     const int longer = 2 * half - 1, shorter = 1;
     AbcEvent& previous = tune.events[lastTimed];
     const bool firstLonger = token.direction == '>';
-    previous.duration = previous.duration * (firstLonger ? longer : shorter) / half;
+    const int64_t changed = previous.duration * (firstLonger ? longer : shorter) / half;
+    if (changed <= 0)
+        return Skip();
+    previous.duration = changed;
     brokenNum = firstLonger ? shorter : longer;
     brokenDen = half;
 }

@@ -42,6 +42,13 @@ TEST(AbcHostileTest, AbsurdNumbersAreSkipped)
     EXPECT_EQ(NotesText(r.melody), "71:1 72:1 74:1 76:1 77:1 79:1 81:1 83:1 r:1 r:1 62:1");
     EXPECT_EQ(r.melody.skipped, 11);
     EXPECT_EQ(ReadAbcText(TuneOf("A>>>>B")).melody.skipped, 1);
+    // Marks without a note between them would shorten one note to nothing.
+    std::string body = "A<<<";
+    for (int i = 0; i < 18; ++i)
+        body += " <";
+    const AbcResult marks = ReadAbcText(TuneOf(body + "B"));
+    EXPECT_EQ(NotesText(marks.melody), "69:1/8 71:15/8");
+    EXPECT_EQ(marks.melody.skipped, 18);
 }
 
 TEST(AbcHostileTest, UnitLengthAndMeterOfZero)
