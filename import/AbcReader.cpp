@@ -27,11 +27,11 @@ bool ReadTune(std::string_view text, const AbcFileLayout& file, const AbcTuneSpa
 
 bool ListAbcTunes(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& tunes)
 {
-    const AbcFileLayout file = ScanAbcFile(TextOf(bytes));
+    AbcFileLayout file = ScanAbcFile(TextOf(bytes));
     tunes.clear();
     tunes.reserve(file.tunes.size());
-    for (const AbcTuneSpan& tune : file.tunes)
-        tunes.push_back(MelodyChoice{tune.number, tune.title, -1});
+    for (AbcTuneSpan& tune : file.tunes)
+        tunes.push_back(MelodyChoice{tune.number, std::move(tune.title), -1});
     return !tunes.empty();
 }
 
