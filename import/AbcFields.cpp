@@ -168,6 +168,15 @@ bool ReadTonic(std::string_view word, std::string_view nextWord, AbcKey& key, bo
     return true;
 }
 
+// The first word of K: names the key unless it is a clef, a setting or an accidental.
+bool MayBeTonic(std::string_view word)
+{
+    if (EqualsNoCase(word, "none"))
+        return true;
+    const bool accidental = word[0] == '^' || word[0] == '_' || word[0] == '=';
+    return !IsClefName(word) && word.find('=') == std::string_view::npos && !accidental && word != "exp";
+}
+
 // "^f", "^^f", "_b", "__b", "=c": the letter's index, or -1 when the word is not one.
 int ReadKeyAccidental(std::string_view word, int& value)
 {
@@ -177,6 +186,27 @@ int ReadKeyAccidental(std::string_view word, int& value)
     else if (!word.empty() && (word[0] == '^' || word[0] == '_' || word[0] == '='))
         value = word[0] == '^' ? 1 : word[0] == '_' ? -1 : 0, marks = 1;
     return marks > 0 && word.size() == marks + 1 ? LetterIndex(word[marks]) : -1;
+}
+
+// The beat of a tempo in whole notes: "1/4", "3/8", "1/4 3/8" (added up), or in older
+// files "C" and "C2" as multiples of the unit length. 0 when unreadable.
+double BeatOf(std::string_view text, AbcFraction unit)
+{
+    double beat = 0;
+    for (const std::string_view word : Words(text)) {
+        AbcFraction f{1, 1};
+        int times = 1;
+        if (word[0] == 'C' || word[0] == 'L') {
+            if (word.size() > 1 && !ParseInt(word.substr(1), times))
+                return 0;
+            beat += double(unit.num) * times / unit.den;
+        } else if (ParseAbcUnitLength(word, f)) {
+            beat += double(f.num) / f.den;
+        } else {
+            return 0;
+        }
+    }
+    return beat;
 }
 
 } // namespace
@@ -261,23 +291,9 @@ double ParseAbcTempo(std::string_view text, AbcFraction unit)
     if (rest.empty())
         return 0;
     const size_t eq = rest.find('=');
-    double beat = double(unit.num) / unit.den; // in whole notes
-    if (eq != std::string_view::npos) {
-        beat = 0;
-        for (const std::string_view word : Words(rest.substr(0, eq))) {
-            AbcFraction f{1, 1};
-            if (word[0] == 'C' || word[0] == 'L') { // older files: multiples of the unit length
-                int times = 1;
-                if (word.size() > 1 && !ParseInt(word.substr(1), times))
-                    return -1;
-                beat += double(unit.num) * times / unit.den;
-            } else if (ParseAbcUnitLength(word, f)) {
-                beat += double(f.num) / f.den;
-            } else {
-                return -1;
-            }
-        }
-    }
+    const double beat = eq == std::string_view::npos ? double(unit.num) / unit.den : BeatOf(rest.substr(0, eq), unit);
+    if (beat <= 0)
+        return -1;
     const std::vector<std::string_view> count = Words(eq == std::string_view::npos ? rest : rest.substr(eq + 1));
     int perMinute = 0;
     if (count.empty() || !ParseInt(count[0], perMinute))
@@ -292,9 +308,7 @@ bool ParseAbcKey(std::string_view text, AbcKey& key, AbcClef& clef)
     key = AbcKey{};
     bool readable = true;
     size_t i = 0;
-    if (!words.empty() && (EqualsNoCase(words[0], "none") || !IsClefName(words[0])) &&
-        words[0].find('=') == std::string_view::npos &&
-        words[0][0] != '^' && words[0][0] != '_' && words[0][0] != '=' && words[0] != "exp") {
+    if (!words.empty() && MayBeTonic(words[0])) {
         bool usedNext = false;
         readable = ReadTonic(words[0], words.size() > 1 ? words[1] : std::string_view(), key, usedNext);
         i = usedNext ? 2 : 1;

@@ -183,7 +183,6 @@ void AbcMusicReader::AddTimed(AbcEvent event, int letter, int octave)
         tiePending = false;
     if (event.duration <= 0)
         return Skip();
-    const bool pitched = event.pitch != MelodyNote::kRest;
     const bool note = event.kind == AbcEvent::Kind::Note;
     if (!AddEvent(std::move(event)))
         return Skip();
@@ -191,7 +190,6 @@ void AbcMusicReader::AddTimed(AbcEvent event, int letter, int octave)
     lastLetter = letter, lastOctave = octave;
     if (note)
         lyricSlots.push_back(AbcLyricSlot{tune.events.size() - 1, bar});
-    hasPitchedNote = hasPitchedNote || pitched;
 }
 
 bool AbcMusicReader::AddEvent(AbcEvent event)

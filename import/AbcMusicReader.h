@@ -23,7 +23,6 @@ public:
     void SetMeter(const AbcMeter& meter); // a meter event when it has numbers
     void SetPitchShift(int semitones) { shift = semitones; }
     void SetPropagation(Propagation p) { propagation = p; }
-    const AbcMeter& Meter() const { return meter; }
 
     void Read(const AbcToken& token);
     void EndLine(); // a chord left open ends here
@@ -31,7 +30,6 @@ public:
     // Notes written since the last call, for the next lyric line.
     std::vector<AbcLyricSlot> TakeLyricSlots() { return std::exchange(lyricSlots, {}); }
     AbcWrittenTune& Written() { return tune; }
-    bool HasPitchedNote() const { return hasPitchedNote; }
     int Skipped() const { return skipped; }
 
 private:
@@ -78,6 +76,5 @@ private:
     int lastLetter = 0, lastOctave = 0;
     bool overlay = false;             // notes after & belong to another voice until the bar line
     int bar = 0;
-    bool hasPitchedNote = false;
     int skipped = 0;
 };

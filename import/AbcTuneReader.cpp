@@ -89,6 +89,7 @@ void AbcTuneReader::ReadField(char letter, std::string_view value)
 void AbcTuneReader::ReadMusicLine(std::string_view line)
 {
     lastWasLyrics = false;
+    musicSeen = true;
     AbcTokenizer tokenizer(line);
     AbcToken token;
     while (tokenizer.Next(token)) {
@@ -177,9 +178,12 @@ void AbcTuneReader::ReadVoice(std::string_view value)
 {
     AbcClef clef;
     const std::string_view id = ParseAbcVoice(value, clef);
-    if (!voiceNamed)
-        melodyVoice = id, voiceNamed = true;
-    const bool melody = id == melodyVoice;
+    if (!voiceNamed) {
+        melodyVoice = id;
+        melodyUnnamed = musicSeen;
+        voiceNamed = true;
+    }
+    const bool melody = !melodyUnnamed && id == melodyVoice;
     if (melody)
         ApplyClef(clef);
     if (!inHeader) // header V: lines only declare voices; the body starts in the first

@@ -47,6 +47,8 @@ private:
 
     std::string melodyVoice; // the first voice named; the melody
     bool voiceNamed = false;
+    bool melodyUnnamed = false; // music came before any V:, so that is the melody
+    bool musicSeen = false;
     bool inMelodyVoice = true;
     AbcClef melodyClef;
 

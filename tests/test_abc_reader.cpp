@@ -223,6 +223,8 @@ TEST(AbcReaderTest, TheFirstVoiceIsTheMelody)
     EXPECT_EQ(Letters(Tune(header, "C D [V:2] A, B, [V:1] E F|")), "CDEF");
     EXPECT_EQ(Letters(Tune(header, "C D|\nV:2\nA, B,|")), "CD"); // the body starts in the first voice
     EXPECT_EQ(NotesText(Tune("L:1/4\nV:T1 clef=bass octave=-1\nK:C", "c"), kQuarter), "60:1");
+    EXPECT_EQ(Letters(Tune("L:1/4\nK:C", "C D|\nV:2\nE F|")), "CD"); // music before any V:
+    EXPECT_EQ(Letters(Tune("L:1/4\nK:C", "V:2\nC D|\nV:3\nE F|\nV:2\nG")), "CDG");
 }
 
 TEST(AbcReaderTest, FileHeaderFieldsApplyToEveryTune)
