@@ -8,6 +8,7 @@ PAIRS = {
     "Library_2000Songs": "Baseline_BareSummaryLoop",
     "Startup_ToFirstPaint": "Baseline_ProcessStart",
     "Import_Midi": "Baseline_BareSmfRead",
+    "AbcList_1000Tunes": "Baseline_AbcScanForX",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
@@ -35,7 +36,7 @@ for name, run in times.items():
     line = f"{name:<42}{ms(run):>12.4f}"
     if base:
         line += f"{plain(base['name']):>34}{ms(base):>11.4f}{ms(run) / ms(base):>8.2f}"
-    extras = {k: v for k, v in run.items() if k in ("first_song_ms", "complete_ms", "notes")}
+    extras = {k: v for k, v in run.items() if k in ("first_song_ms", "complete_ms", "notes", "tunes")}
     if extras:
         line += "   " + " ".join(f"{k}={v:.3f}" for k, v in extras.items())
     print(line)

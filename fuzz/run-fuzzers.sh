@@ -6,14 +6,15 @@ build=$1
 seconds=$2
 work=$build/fuzz-run
 rm -rf "$work"
-mkdir -p "$work/songs" "$work/settings" "$work/midi"
+mkdir -p "$work/songs" "$work/settings" "$work/midi" "$work/abc"
 "$build/fuzz/make_fuzz_seeds" "$work/songs" "$work/settings"
 "$build/fuzz/make_midi_seeds" "$work/midi"
+"$build/fuzz/make_abc_seeds" "$work/abc"
 
-run() { # fuzzer, corpus
+run() { # fuzzer, corpus, further libFuzzer options...
   local log=$work/$1.log
   if ! "$build/fuzz/$1" -max_total_time="$seconds" -max_len=100000 -timeout=10 -rss_limit_mb=2048 \
-       -print_final_stats=1 -artifact_prefix="$work/$1-" "$work/$2" > "$log" 2>&1; then
+       -print_final_stats=1 -artifact_prefix="$work/$1-" "${@:3}" "$work/$2" > "$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzzer $1 found a problem"
     exit 1
@@ -23,3 +24,4 @@ run() { # fuzzer, corpus
 run fuzz_song_reader songs
 run fuzz_settings_loader settings
 run fuzz_midi_reader midi
+run fuzz_abc_reader abc -dict="$(dirname "$0")/abc.dict"

@@ -1,0 +1,85 @@
+// ABC: listing a collection of 1000 tunes next to a bare scan of its lines for X:, and
+// reading one tune into a melody.
+
+#include "import/AbcReader.h"
+
+#include <benchmark/benchmark.h>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A reel of two repeated parts with endings, chords and a verse, as folk collections hold them.
+std::string Reel(int number)
+{
+    const std::string n = std::to_string(number);
+    return "X:" + n + "\nT:Reel number " + n + "\nR:reel\nC:Trad.\nM:4/4\nL:1/8\nQ:1/4=120\nK:D\n"
+           "|:\"D\"A2FA dAFA|\"G\"B2GB dBGB|\"D\"A2FA dAFA|1\"A7\"BAGF E2D2:|2\"A7\"BAGF EFGA||\n"
+           "w:one two three four five six sev-en eight nine ten e-lev-en twelve\n"
+           "|:\"D\"d2fd Adfd|\"G\"g2bg dgbg|\"D\"f2af dfaf|1\"A7\"gfed e2dc:|2\"A7\"gfed d4|]\n"
+           "w:la la la la la la la la la la la la la la la la\n\n";
+}
+
+const std::vector<uint8_t>& Collection()
+{
+    static const std::vector<uint8_t> bytes = [] {
+        std::string text = "%abc-2.1\n%%propagate-accidentals pitch\n\n";
+        for (int i = 1; i <= 1000; ++i)
+            text += Reel(i);
+        return std::vector<uint8_t>(text.begin(), text.end());
+    }();
+    return bytes;
+}
+
+void AbcList_1000Tunes(benchmark::State& state)
+{
+    std::vector<MelodyChoice> tunes;
+    for (auto _ : state) {
+        ListAbcTunes(Collection(), tunes);
+        benchmark::DoNotOptimize(tunes.data());
+    }
+    state.counters["tunes"] = static_cast<double>(tunes.size());
+}
+BENCHMARK(AbcList_1000Tunes)->Unit(benchmark::kMicrosecond);
+
+// The floor: every line looked at once for a leading "X:".
+void Baseline_AbcScanForX(benchmark::State& state)
+{
+    const std::vector<uint8_t>& bytes = Collection();
+    const char* const begin = reinterpret_cast<const char*>(bytes.data());
+    const char* const end = begin + bytes.size();
+    for (auto _ : state) {
+        size_t count = 0;
+        for (const char* p = begin; p < end;) {
+            count += end - p >= 2 && p[0] == 'X' && p[1] == ':';
+            const void* newline = std::memchr(p, '\n', end - p);
+            p = newline ? static_cast<const char*>(newline) + 1 : end;
+        }
+        benchmark::DoNotOptimize(count);
+    }
+}
+BENCHMARK(Baseline_AbcScanForX)->Unit(benchmark::kMicrosecond);
+
+void Read(benchmark::State& state, const std::vector<uint8_t>& bytes, int choice)
+{
+    Melody melody;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadAbc(bytes, choice, melody));
+    state.counters["notes"] = static_cast<double>(melody.notes.size());
+}
+
+void AbcRead_OneTune(benchmark::State& state)
+{
+    const std::string text = Reel(1);
+    Read(state, std::vector<uint8_t>(text.begin(), text.end()), 1);
+}
+BENCHMARK(AbcRead_OneTune)->Unit(benchmark::kMicrosecond);
+
+// The tune chosen from the collection: the file is searched for it first.
+void AbcRead_TuneOf1000(benchmark::State& state)
+{
+    Read(state, Collection(), 500);
+}
+BENCHMARK(AbcRead_TuneOf1000)->Unit(benchmark::kMicrosecond);
+
+} // namespace

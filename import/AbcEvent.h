@@ -1,0 +1,40 @@
+#pragma once
+// What one ABC tune writes for its melody, in the order it is written: the step between
+// reading the music (AbcMusicReader) and playing its repeats out (AbcPlayout).
+
+#include "import/Melody.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct AbcEvent {
+    enum class Kind : uint8_t { Note, Rest, Bar, Meter, Chord };
+
+    Kind kind = Kind::Rest;
+    int64_t duration = 0;      // Note, Rest: ticks, > 0
+    int pitch = MelodyNote::kRest; // Note: sounding MIDI number; kRest when it was unreadable
+    bool tieAfter = false;     // Note
+    std::string lyric;         // Note: first-verse syllable
+
+    bool measureLine = false;  // Bar: a bar line that ends a measure (a bare [2 does not)
+    int repeatEnds = 0;        // Bar: colons before the line
+    bool repeatStart = false;  // Bar
+    bool thick = false;        // Bar: ||, [|, |]
+    uint32_t endings = 0;      // Bar: bit n starts ending n
+
+    int numerator = 4;         // Meter
+    int denominator = 4;
+    int chordIndex = -1;       // Chord: into AbcWrittenTune::chords (onset unset)
+};
+
+struct AbcWrittenTune {
+    std::vector<AbcEvent> events;
+    std::vector<ChordSymbol> chords;
+};
+
+// A written note as lyrics see it: which event, and after how many bar lines.
+struct AbcLyricSlot {
+    size_t event = 0;
+    int bar = 0;
+};

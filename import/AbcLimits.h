@@ -1,0 +1,21 @@
+#pragma once
+// Bounds on hostile ABC input. The tokenizer, the tune finder and the readers enforce them;
+// what lies beyond a bound is skipped and counted, never read.
+
+#include <cstddef>
+
+constexpr size_t kAbcMaxLineBytes = 64 * 1024;  // a longer line is skipped whole
+constexpr int kAbcMaxTunes = 10000;              // tunes offered per file; later ones are not
+constexpr size_t kAbcMaxTitleBytes = 256;        // a longer title is cut at a character
+constexpr int kAbcMaxEvents = 100000;            // notes, rests and bar lines one tune may write
+constexpr int kAbcMaxPlayedNotes = 200000;       // notes once repeats are played out
+constexpr int kAbcMaxLengthTerm = 1024;          // numerator or denominator of a length or L:
+constexpr int kAbcMaxNoteWholes = 1024;          // longest note or rest, in whole notes
+constexpr int kAbcMaxMeterTerm = 64;             // numerator and denominator of M:
+constexpr int kAbcMaxTupletTerm = 16;            // p and q of (p:q:r
+constexpr int kAbcMaxTupletNotes = 64;           // r of (p:q:r
+constexpr int kAbcMaxBrokenRhythm = 3;           // > >> >>>
+constexpr int kAbcMaxEndingNumber = 31;          // [1 .. [31
+constexpr size_t kAbcMaxDecorationBytes = 40;    // !name! and +name+
+constexpr int kAbcMaxOctaveShift = 4;            // octave= and clef octave marks together
+constexpr double kAbcMaxTempo = 2000;            // quarter notes per minute

@@ -1,0 +1,85 @@
+#include "import/AbcLyrics.h"
+
+#include "import/AbcText.h"
+
+namespace {
+
+class SyllableSplitter {
+public:
+    std::vector<AbcSyllable> Split(std::string_view line)
+    {
+        for (size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            if (c == '\\' && i + 1 < line.size()) {
+                // "\-" is a hyphen inside the syllable; other escapes stay for the text decoder
+                if (line[i + 1] != '-')
+                    word += c;
+                word += line[++i];
+                inWord = true;
+            } else if (c == ' ' || c == '\t') {
+                EndWord();
+                afterBreak = true;
+            } else if (c == '-') {
+                if (!inWord && afterBreak)
+                    Add(AbcSyllable::Kind::Blank);
+                EndWord();
+                afterBreak = true;
+            } else if (c == '_' || c == '*' || c == '|') {
+                EndWord();
+                Add(c == '|' ? AbcSyllable::Kind::Bar : AbcSyllable::Kind::Blank);
+                afterBreak = c != '_';
+            } else {
+                word += c == '~' ? ' ' : c;
+                inWord = true;
+            }
+        }
+        EndWord();
+        return std::move(syllables);
+    }
+
+private:
+    void EndWord()
+    {
+        if (inWord)
+            syllables.push_back(AbcSyllable{AbcSyllable::Kind::Text, AbcTextToUtf8(word)});
+        word.clear();
+        inWord = false;
+    }
+    void Add(AbcSyllable::Kind kind) { syllables.push_back(AbcSyllable{kind, {}}); }
+
+    std::vector<AbcSyllable> syllables;
+    std::string word;
+    bool inWord = false;
+    bool afterBreak = true; // the line start counts as a blank
+};
+
+} // namespace
+
+std::vector<AbcSyllable> SplitAbcLyrics(std::string_view line)
+{
+    return SyllableSplitter().Split(line);
+}
+
+void AlignAbcLyrics(const std::vector<AbcSyllable>& syllables, const std::vector<AbcLyricSlot>& slots,
+                    std::vector<AbcEvent>& events)
+{
+    size_t next = 0;
+    for (const AbcSyllable& syllable : syllables) {
+        if (next >= slots.size())
+            return;
+        switch (syllable.kind) {
+        case AbcSyllable::Kind::Text:
+            events[slots[next++].event].lyric = syllable.text;
+            break;
+        case AbcSyllable::Kind::Blank:
+            ++next;
+            break;
+        case AbcSyllable::Kind::Bar:
+            // Only moves when the bar still has notes without a syllable.
+            if (next > 0 && slots[next].bar == slots[next - 1].bar)
+                for (const int bar = slots[next - 1].bar; next < slots.size() && slots[next].bar == bar;)
+                    ++next;
+            break;
+        }
+    }
+}

@@ -1,0 +1,247 @@
+#include "import/AbcTuneReader.h"
+
+#include "import/AbcFile.h"
+#include "import/AbcLimits.h"
+#include "import/AbcLyrics.h"
+#include "import/AbcPlayout.h"
+#include "import/AbcText.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsFieldLine(std::string_view line)
+{
+    const char c = line.empty() ? '\0' : line[0];
+    return line.size() >= 2 && line[1] == ':' && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '+');
+}
+
+} // namespace
+
+void AbcTuneReader::ReadFileHeaderLine(std::string_view line)
+{
+    inFileHeader = true;
+    ReadLine(line);
+    inFileHeader = false;
+}
+
+void AbcTuneReader::ReadLine(std::string_view line)
+{
+    if (line.size() > kAbcMaxLineBytes) {
+        ++skipped;
+        return;
+    }
+    if (line.starts_with("%")) { // comments and directives leave a w: block open
+        if (line.starts_with("%%"))
+            ReadDirective(AbcStripComment(line.substr(2)));
+        return;
+    }
+    if (IsFieldLine(line)) {
+        const std::string_view value = AbcStripComment(line.substr(2));
+        if (line[0] == '+') {
+            if (lyricsPending)
+                (lyrics += ' ') += value;
+            return;
+        }
+        if (line[0] != 'w')
+            FlushLyrics();
+        ReadField(line[0], value);
+        return;
+    }
+    if (inFileHeader || AbcTrim(line).empty())
+        return;
+    FlushLyrics();
+    if (inHeader) // music before K: starts the body all the same
+        EndHeader();
+    ReadMusicLine(line);
+}
+
+void AbcTuneReader::ReadField(char letter, std::string_view value)
+{
+    if (letter != 'w')
+        lastWasLyrics = false;
+    switch (letter) {
+    case 'M': ReadMeter(value); break;
+    case 'L': ReadUnitLength(value); break;
+    case 'Q': ReadTempo(value); break;
+    case 'I': ReadDirective(value); break;
+    case 'K':
+        if (!inFileHeader)
+            ReadKey(value);
+        break;
+    case 'V':
+        if (!inFileHeader)
+            ReadVoice(value);
+        break;
+    case 'T':
+        if (inHeader && !inFileHeader && title.empty())
+            title = AbcTitle(value);
+        break;
+    case 'w':
+        if (!inHeader)
+            ReadLyricLine(value);
+        break;
+    default: // X:, W:, P:, C:, and the other fields a melody does not need
+        break;
+    }
+}
+
+void AbcTuneReader::ReadMusicLine(std::string_view line)
+{
+    lastWasLyrics = false;
+    musicSeen = true;
+    AbcTokenizer tokenizer(line);
+    AbcToken token;
+    while (tokenizer.Next(token)) {
+        if (token.kind == AbcTokenKind::InlineField) {
+            if (token.fieldLetter != 'w' && token.fieldLetter != 'T')
+                ReadField(token.fieldLetter, AbcTrim(token.text));
+        } else if (inMelodyVoice) {
+            music.Read(token);
+        }
+    }
+    music.EndLine();
+}
+
+void AbcTuneReader::ReadDirective(std::string_view text)
+{
+    constexpr std::string_view kPropagate = "propagate-accidentals";
+    if (!text.starts_with(kPropagate))
+        return;
+    const std::string_view mode = AbcTrim(text.substr(kPropagate.size()));
+    if (mode == "not")
+        music.SetPropagation(AbcMusicReader::Propagation::Note);
+    else if (mode == "octave")
+        music.SetPropagation(AbcMusicReader::Propagation::Octave);
+    else if (mode == "pitch")
+        music.SetPropagation(AbcMusicReader::Propagation::Pitch);
+}
+
+void AbcTuneReader::ReadMeter(std::string_view value)
+{
+    AbcMeter meter;
+    if (!ParseAbcMeter(value, meter)) {
+        ++skipped;
+    } else if (inHeader) {
+        headerMeter = meter; // written when the body starts
+    } else if (inMelodyVoice) {
+        music.SetMeter(meter);
+    }
+}
+
+void AbcTuneReader::ReadUnitLength(std::string_view value)
+{
+    AbcFraction length;
+    if (!ParseAbcUnitLength(value, length)) {
+        ++skipped;
+        return;
+    }
+    unitGiven = unitGiven || inHeader;
+    if (inMelodyVoice || inHeader) {
+        unit = length;
+        music.SetUnit(length);
+    }
+}
+
+void AbcTuneReader::ReadTempo(std::string_view value)
+{
+    if (inHeader) { // its beat may depend on an L: still to come
+        if (!headerTempoGiven)
+            headerTempo = value, headerTempoGiven = true;
+        return;
+    }
+    const double quarters = ParseAbcTempo(value, unit);
+    if (quarters < 0)
+        ++skipped;
+    else if (tempo == 0)
+        tempo = quarters;
+}
+
+void AbcTuneReader::ReadKey(std::string_view value)
+{
+    AbcKey key;
+    AbcClef clef;
+    if (!ParseAbcKey(value, key, clef))
+        ++skipped;
+    if (inMelodyVoice) {
+        ApplyClef(clef);
+        if (key.named)
+            music.SetKey(key);
+    }
+    if (key.named && !keySeen)
+        firstKey = key, keySeen = true;
+    if (inHeader)
+        EndHeader();
+}
+
+void AbcTuneReader::ReadVoice(std::string_view value)
+{
+    AbcClef clef;
+    const std::string_view id = ParseAbcVoice(value, clef);
+    if (!voiceNamed) {
+        melodyVoice = id;
+        melodyUnnamed = musicSeen;
+        voiceNamed = true;
+    }
+    const bool melody = !melodyUnnamed && id == melodyVoice;
+    if (melody)
+        ApplyClef(clef);
+    if (!inHeader) // header V: lines only declare voices; the body starts in the first
+        inMelodyVoice = melody;
+}
+
+void AbcTuneReader::ApplyClef(const AbcClef& clef)
+{
+    melodyClef.Update(clef);
+    music.SetPitchShift(melodyClef.Shift());
+}
+
+// Adjacent w: lines are further verses; only the first is kept.
+void AbcTuneReader::ReadLyricLine(std::string_view value)
+{
+    if (lastWasLyrics || !inMelodyVoice)
+        return;
+    FlushLyrics();
+    lyrics.assign(value);
+    lyricsPending = true;
+    lastWasLyrics = true;
+}
+
+void AbcTuneReader::FlushLyrics()
+{
+    if (!lyricsPending)
+        return;
+    lyricsPending = false;
+    AlignAbcLyrics(SplitAbcLyrics(lyrics), music.TakeLyricSlots(), music.Written().events);
+}
+
+// Without L:, the unit is a sixteenth for meters below 3/4, otherwise an eighth.
+void AbcTuneReader::EndHeader()
+{
+    inHeader = false;
+    if (!unitGiven) {
+        const bool small = !headerMeter.free && 4 * headerMeter.numerator < 3 * headerMeter.denominator;
+        unit = AbcFraction{1, small ? 16 : 8};
+        music.SetUnit(unit);
+    }
+    music.SetMeter(headerMeter);
+    if (headerTempoGiven)
+        ReadTempo(headerTempo);
+}
+
+bool AbcTuneReader::Finish(Melody& out)
+{
+    FlushLyrics();
+    if (inHeader)
+        EndHeader();
+    out = Melody{};
+    AbcPlayout(music.Written()).Play(out);
+    out.title = title;
+    out.hasKey = keySeen && !firstKey.none;
+    out.keyFifths = out.hasKey ? firstKey.fifths : 0;
+    out.keyMinor = out.hasKey && firstKey.minor;
+    out.tempoQuarterBpm = tempo;
+    out.skipped += skipped + music.Skipped();
+    return std::any_of(out.notes.begin(), out.notes.end(),
+                       [](const MelodyNote& n) { return n.pitch != MelodyNote::kRest; });
+}
