@@ -2,6 +2,7 @@
 
 #include "app/CDovrelPlinvaraDlg.h"
 #include "common/MessageBoxSink.h"
+#include "common/QtTranslations.h"
 
 #include <memory>
 
@@ -22,6 +23,7 @@ CDovrelPlinvaraApp::CDovrelPlinvaraApp(int& argc, char** argv) : QApplication(ar
     // No display name: Qt would append it to every window's own title.
     setApplicationName(QStringLiteral("DovrelPlinvara"));
     InitialiseResources();
+    InstallQtTranslations();
 }
 
 int CDovrelPlinvaraApp::InitInstance()

@@ -11,6 +11,7 @@
 #include "controls/CReadOnlySpinBox.h"
 #include "library/CArchiveDlg.h"
 #include "print/CPrintPicture.h"
+#include "print/ScoreJob.h"
 #include "render/CScorePicture.h"
 #include "settings/CConfigControl.h"
 #include "settings/CConfigDlg.h"
@@ -268,13 +269,11 @@ void CDovrelPlinvaraDlg::PrintScore()
 {
     auto printer = std::make_unique<CPrintPicture>();
     printer->expectedPaperSize = PaperSize::kA3;
+    const SheetLegend legend = song ? LegendOf(*song, settings.startMeasure, settings.endMeasure) : SheetLegend{};
+    printer->documentName = legend.title;
     DeviceMode mode;
     if (printer->ChoosePrinter(mode, this)) {
-        printer->StartJob(mode);
-        printer->AddItem(CScorePicture::Surface(0), CScorePicture::Height(0), CScorePicture::Width(0), 0, 0);
-        printer->PrintItems(mode, CScorePicture::Width(0), CScorePicture::Height(0), 1.0);
-        printer->ClearItems();
-        printer->EndJob();
+        PrintScorePicture(*printer, mode, legend);
         printer->ReleasePrinter();
     }
 }

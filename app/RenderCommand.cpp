@@ -3,6 +3,8 @@
 #include "common/Cp932.h"
 #include "common/FileServices.h"
 #include "print/CPrintPicture.h"
+#include "print/PrintTarget.h"
+#include "print/ScoreJob.h"
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
 #include "settings/CConfigControl.h"
@@ -12,7 +14,6 @@
 #include "song/FitToStrings.h"
 
 #include <QImage>
-#include <QPageLayout>
 #include <QPrinter>
 #include <algorithm>
 #include <cctype>
@@ -23,10 +24,11 @@
 
 const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
-    "                             [--lowest NOTE] [--measures FIRST-LAST] [--zoom Z] [--info] [--notes]\n"
-    "                             SONG [OUTPUT.png | OUTPUT.pdf]\n"
+    "                             [--lowest NOTE] [--measures FIRST-LAST] [--zoom Z] [--paper A3|A4]\n"
+    "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG as the main window would: OUTPUT.png is the picture (at --zoom as the\n"
-    "  screen shows it), OUTPUT.pdf the page the print command puts on A3 paper.\n"
+    "  screen shows it), OUTPUT.pdf the pages the print command makes on --paper (A3, the default:\n"
+    "  one page; A4: the A3 sheet at its scale over two pages), OUTPUT.svg the A3 sheet on one page.\n"
     "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
     "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n"
     "  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp\n"
@@ -39,6 +41,7 @@ struct Options {
     bool haveMeasures = false;
     int first = 0, last = 0;
     double zoom = 1.0;
+    std::string paper; // empty: A3
     bool info = false, notes = false;
     std::string song, output;
     // The harp, when given on the command line instead of by the settings file.
@@ -121,6 +124,9 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         } else if (a == "--lowest") {
             if (!value(v) || (o.lowestNote = ParseNote(v)) < 0)
                 return "--lowest needs a note number or a name such as G3";
+        } else if (a == "--paper") {
+            if (!value(o.paper) || (o.paper != "A3" && o.paper != "A4"))
+                return "--paper needs A3 or A4";
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -138,6 +144,8 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
     o.song = positional[0];
     if (positional.size() == 2)
         o.output = positional[1];
+    if (!o.paper.empty() && !EndsWith(o.output, ".pdf"))
+        return "--paper applies to OUTPUT.pdf only";
     return "";
 }
 
@@ -230,23 +238,20 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (!o.output.empty()) {
         const QImage* surface = CScorePicture::Surface(0);
         bool written = false;
+        const SheetLegend legend = LegendOf(song, first, last);
         if (EndsWith(o.output, ".pdf")) {
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(QString::fromStdString(o.output));
-            printer->setResolution(600);
-            printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+            auto printer = A3PdfPrinter(QString::fromStdString(o.output), 600);
+            if (o.paper == "A4")
+                printer->setPageSize(QPageSize(QPageSize::A4));
             CPrintPicture job;
             job.expectedPaperSize = PaperSize::kA3;
             DeviceMode mode;
-            if (job.UsePrinter(std::move(printer), mode) && job.StartJob(mode)) {
-                job.AddItem(surface, CScorePicture::Height(0), CScorePicture::Width(0), 0, 0);
-                job.PrintItems(mode, CScorePicture::Width(0), CScorePicture::Height(0), 1.0);
-                job.ClearItems();
-                job.EndJob();
-                written = CanOpenFile(o.output);
+            if (job.UsePrinter(std::move(printer), mode)) {
+                written = PrintScorePicture(job, mode, legend) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();
+        } else if (EndsWith(o.output, ".svg")) {
+            written = WriteScoreSvg(QString::fromStdString(o.output), legend);
         } else {
             const QImage picture = o.zoom == 1.0 ? *surface : ScaleForShow(*surface, o.zoom);
             written = picture.save(QString::fromStdString(o.output), "PNG");

@@ -1,6 +1,7 @@
 #include "app/CDovrelPlinvaraApp.h"
 #include "app/RenderCommand.h"
 #include "common/Messages.h"
+#include "common/QtTranslations.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     PrepareProcess();
     QApplication app(argc, argv);
     InitialiseResources();
+    InstallQtTranslations();
     StderrMessageSink sink;
     SetMessageSink(&sink);
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,11 +1,12 @@
 # The Qt layer: drawing surfaces, controls, dialogs, printing and the two programs.
-find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport)
+find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport Svg)
 set(CMAKE_AUTOMOC ON)
 
 add_library(ui STATIC
   common/QtText.h common/QtText.cpp common/DialogPalette.h
   common/MessageBoxSink.h common/MessageBoxSink.cpp
   common/ChooseFileToOpen.h common/ChooseFileToOpen.cpp
+  common/QtTranslations.h common/QtTranslations.cpp
   render/PictureScaling.h render/PictureScaling.cpp
   render/COffScreenPicture.h render/COffScreenPicture.cpp
   render/CScorePicture.h render/CScorePicture.cpp
@@ -15,6 +16,9 @@ add_library(ui STATIC
   controls/CReadOnlySpinBox.h controls/CReadOnlySpinBox.cpp
   controls/DialogUnits.h
   print/CPrintPicture.h print/CPrintPicture.cpp
+  print/PrintTarget.h print/PrintTarget.cpp
+  print/ScoreSheet.h print/ScoreSheet.cpp
+  print/ScoreJob.h print/ScoreJob.cpp
   library/CArchiveDlg.h library/CArchiveDlg.cpp
   library/LibraryLoader.h library/LibraryLoader.cpp
   settings/CConfigDlg.h settings/CConfigDlg.cpp
@@ -23,7 +27,7 @@ add_library(ui STATIC
   app/CDovrelPlinvaraApp.h app/CDovrelPlinvaraApp.cpp
   resources/resources.qrc
 )
-target_link_libraries(ui PUBLIC core Qt6::Widgets Qt6::PrintSupport)
+target_link_libraries(ui PUBLIC core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
 target_include_directories(ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(ui PUBLIC DP_VERSION="${PROJECT_VERSION}")
 # The resources live in a static library: keep their initialiser.

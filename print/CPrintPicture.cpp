@@ -1,31 +1,18 @@
 #include "print/CPrintPicture.h"
 
 #include "common/Messages.h"
+#include "print/PrintTarget.h"
+#include "print/ScoreSheet.h"
 
 #include <QImage>
 #include <QPageLayout>
-#include <QPrintDialog>
 #include <QPrinter>
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-std::unique_ptr<QPrinter> RunPrintDialog(QWidget* owner)
-{
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(printer.get(), owner);
-    dialog.setObjectName(QStringLiteral("PrintDialog"));
-    dialog.setPrintRange(QAbstractPrintDialog::AllPages);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    if (dialog.exec() != QDialog::Accepted)
-        return nullptr;
-    return printer;
-}
-
-CPrintPicture::PrintDialogRunner g_runner = &RunPrintDialog;
+CPrintPicture::PrintDialogRunner g_runner = &AskForPrintTarget;
 
 int16_t TenthsOfMillimetre(double millimetres)
 {
@@ -62,13 +49,13 @@ CPrintPicture::~CPrintPicture()
 CPrintPicture::PrintDialogRunner CPrintPicture::SetPrintDialogRunner(PrintDialogRunner runner)
 {
     const PrintDialogRunner previous = g_runner;
-    g_runner = runner ? runner : &RunPrintDialog;
+    g_runner = runner ? runner : &AskForPrintTarget;
     return previous;
 }
 
 bool CPrintPicture::ChoosePrinter(DeviceMode& mode, QWidget* owner)
 {
-    std::unique_ptr<QPrinter> chosen = g_runner(owner);
+    std::unique_ptr<QPrinter> chosen = g_runner(owner, documentName);
     if (!chosen)
         return false; // cancelled: nothing to say
     return UsePrinter(std::move(chosen), mode);
@@ -77,59 +64,131 @@ bool CPrintPicture::ChoosePrinter(DeviceMode& mode, QWidget* owner)
 bool CPrintPicture::UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode)
 {
     printer = std::move(chosen);
-    if (!printer->isValid()) {
+    if (!printer || !printer->isValid()) {
         ShowPrintError(0);
         printer.reset();
         return false;
     }
     printer->setFullPage(false); // the origin is the printable area's corner
     mode = DeviceModeOf(*printer);
-    if (mode.orientation != 1 || mode.paperSize != expectedPaperSize)
+    halves = PrintsOnHalves(mode, expectedPaperSize);
+    if (halves) {
+        printer->setPageOrientation(QPageLayout::Landscape);
+        mode = DeviceModeOf(*printer);
+    } else if (mode.orientation != 1 || mode.paperSize != expectedPaperSize) {
         ShowPrintError(1);
+    }
     return true;
 }
 
 bool CPrintPicture::StartJob(const DeviceMode&)
 {
-    if (!printer)
+    failed = false;
+    // The document and its first page start together.
+    if (!printer || !painter.begin(printer.get())) {
+        Fail();
         return false;
-    // One page: the document and its page start together.
-    if (!painter.begin(printer.get()))
-        return false;
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setRenderHint(QPainter::Antialiasing, false);
     return true;
 }
 
-void CPrintPicture::AddItem(const QImage* source, int height, int width, int y, int x)
+void CPrintPicture::Add(const Item& item)
 {
     if (count >= kMaxItems)
         return;
-    items[static_cast<size_t>(count++)] = Item{source, height, width, y, x};
+    items[static_cast<size_t>(count++)] = item;
+}
+
+void CPrintPicture::AddItem(const QImage* source, int height, int width, int y, int x)
+{
+    Add(Item{source, nullptr, height, width, y, x});
+}
+
+void CPrintPicture::AddScore(const ScoreGeometry* score, int height, int width, int y, int x)
+{
+    Add(Item{nullptr, score, height, width, y, x});
+}
+
+void CPrintPicture::SetLegend(const SheetLegend* sheetLegend)
+{
+    legend = sheetLegend;
+}
+
+void CPrintPicture::DrawSheet(QPainter& p, const DeviceMode& sheet, int width, int height, double fraction,
+                              int visibleBottom) const
+{
+    const PagePlacement placement = ComputePagePlacement(sheet, width, height, fraction);
+    const int dotsPerInch = sheet.yResolution;
+    const ScoreGeometry* firstScore = nullptr;
+    DeviceRect firstScoreRect{};
+    for (int i = 0; i < count; ++i) {
+        const Item& item = items[static_cast<size_t>(i)];
+        const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
+        if (item.score) {
+            DrawScoreVector(p, *item.score, r, dotsPerInch);
+            if (!firstScore) {
+                firstScore = item.score;
+                firstScoreRect = r;
+            }
+        } else if (item.source && !item.source->isNull()) {
+            p.save();
+            p.setRenderHint(QPainter::LosslessImageRendering, true); // no JPEG blocks on a line drawing
+            p.drawImage(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), *item.source,
+                        QRect(0, 0, item.width, item.height));
+            p.restore();
+        }
+    }
+    if (legend && firstScore) {
+        const int paperBottom = static_cast<int>(sheet.paperLength / 2.54 / 100 * sheet.yResolution);
+        DrawLegend(p, *firstScore, firstScoreRect, std::min(visibleBottom, paperBottom), dotsPerInch, *legend);
+    }
 }
 
 void CPrintPicture::PrintItems(const DeviceMode& mode, int width, int height, double fraction)
 {
-    const PagePlacement placement = ComputePagePlacement(mode, width, height, fraction);
-    for (int i = 0; i < count; ++i) {
-        const Item& item = items[static_cast<size_t>(i)];
-        const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
-        if (!painter.isActive() || !item.source || item.source->isNull())
-            continue;
-        painter.drawImage(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), *item.source,
-                          QRect(0, 0, item.width, item.height));
+    if (!painter.isActive())
+        return;
+    const int printable = painter.device()->height();
+    const SheetPages pages = halves ? Halves(printable, mode.yResolution) : OnePage(printable);
+    const DeviceMode sheet = halves ? SheetOfHalves(mode) : mode;
+    for (size_t k = 0; k < pages.pages.size(); ++k) {
+        if (k > 0 && !printer->newPage()) {
+            Fail();
+            return;
+        }
+        painter.save();
+        painter.translate(0, -pages.pages[k].top);
+        DrawSheet(painter, sheet, width, height, fraction, pages.pages.back().bottom);
+        painter.restore();
+        if (halves)
+            DrawHalfMarks(painter, static_cast<int>(k), pages, painter.device()->width(), mode.yResolution);
     }
 }
 
 void CPrintPicture::ClearItems()
 {
     count = 0;
+    legend = nullptr; // it belongs to the list's score
 }
 
 void CPrintPicture::EndJob()
 {
+    if (failed) {
+        if (painter.isActive())
+            painter.end();
+        return;
+    }
     if (!painter.isActive() || !painter.end())
+        Fail();
+}
+
+void CPrintPicture::Fail()
+{
+    if (!failed)
         ShowPrintError(0);
+    failed = true;
 }
 
 void CPrintPicture::ReleasePrinter()

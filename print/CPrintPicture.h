@@ -1,15 +1,18 @@
 #pragma once
-// The printer side: printer choice, the paper check, a one-page job and the pictures on it.
+// The printer side: printer choice, the paper check, the job and the pictures on its page.
 
 #include "print/PageArithmetic.h"
 
 #include <QPainter>
+#include <QString>
 #include <array>
 #include <memory>
 
 class QImage;
 class QPrinter;
 class QWidget;
+struct ScoreGeometry;
+struct SheetLegend;
 
 // The printer settings the job reads, as the device mode tells them.
 DeviceMode DeviceModeOf(const QPrinter& printer);
@@ -21,34 +24,57 @@ public:
     CPrintPicture();
     ~CPrintPicture();
 
-    // Shows the print dialog; false when it was cancelled or the printer is unusable. A
-    // printer not set to portrait paper of the expected size is only warned about.
+    // Shows the print dialog (or, without any printer, the save dialog of a PDF); false when
+    // it was cancelled or the printer is unusable. A printer not set to portrait paper of the
+    // expected size is only warned about; A4 where A3 is expected takes two pages instead.
     bool ChoosePrinter(DeviceMode& mode, QWidget* owner);
     // Takes a printer chosen without a dialog, as the command-line tool does.
     bool UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode);
+    // Starts the document and its first page. A printer that refuses is reported once.
     bool StartJob(const DeviceMode& mode);
+    // A picture stretched onto the page (lossless).
     void AddItem(const QImage* source, int height, int width, int y, int x);
+    // A score traced as vector geometry where a picture of its size would be stretched to.
+    void AddScore(const ScoreGeometry* score, int height, int width, int y, int x);
+    // The legend goes below the first score item, when the sheet has room for it.
+    void SetLegend(const SheetLegend* legend);
+    // Puts the list on the page, or on both halves of the sheet.
     void PrintItems(const DeviceMode& mode, int width, int height, double fraction);
+    // Draws the list as one sheet laid out for `sheet` onto any painter; rows from
+    // `visibleBottom` down are not on paper.
+    void DrawSheet(QPainter& painter, const DeviceMode& sheet, int width, int height, double fraction,
+                   int visibleBottom) const;
     void ClearItems();
     void EndJob();
     void ReleasePrinter();
     static void ShowPrintError(int code);
 
     // The dialog step, replaceable so that tests can answer it: returns the chosen printer,
-    // or nullptr when the user cancelled.
-    using PrintDialogRunner = std::unique_ptr<QPrinter> (*)(QWidget* owner);
+    // or nullptr when the user cancelled. The name suggests the PDF's file name.
+    using PrintDialogRunner = std::unique_ptr<QPrinter> (*)(QWidget* owner, const QString& documentName);
     static PrintDialogRunner SetPrintDialogRunner(PrintDialogRunner runner);
 
     int expectedPaperSize = PaperSize::kA4;
+    QString documentName;
     int Count() const { return count; }
+    bool OnHalves() const { return halves; }
+    // The job could not start, or a page could not be made or ended (already reported).
+    bool Failed() const { return failed; }
 
 private:
     struct Item {
         const QImage* source = nullptr;
+        const ScoreGeometry* score = nullptr;
         int height = 0, width = 0, y = 0, x = 0;
     };
+    void Add(const Item& item);
+    void Fail();
+
     std::array<Item, kMaxItems> items{};
     int count = 0;
+    const SheetLegend* legend = nullptr;
     std::unique_ptr<QPrinter> printer;
     QPainter painter;
+    bool halves = false;
+    bool failed = false; // one message per job
 };

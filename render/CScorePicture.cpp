@@ -35,19 +35,17 @@ int DrawnStrings(const ScoreSlot& s)
     return std::clamp(s.stringCount, 0, kMaxStrings);
 }
 
-// Circle fill and diameter by note length in time units.
-void CircleFor(int length, QRgb& fill, int& diameter)
+ScoreFrame FrameOf(const ScoreSlot& s)
 {
-    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
-    if (length == 6) {
-        fill = black, diameter = 12;
-    } else if (length < 12) {
-        fill = black, diameter = 8;
-    } else if (length == 24) {
-        fill = white, diameter = 12;
-    } else {
-        fill = white, diameter = 8;
-    }
+    ScoreFrame frame;
+    frame.width = s.width;
+    frame.height = s.height;
+    frame.stringSpacing = s.stringSpacing;
+    frame.leftOffset = s.leftOffset;
+    frame.stringCount = s.stringCount;
+    frame.stringPitches = s.stringPitches;
+    frame.totalLength = s.totalLength;
+    return frame;
 }
 
 } // namespace
@@ -104,14 +102,14 @@ int CScorePicture::GetHighestStringPitch(int slot) const
     return n > 0 ? s.stringPitches[static_cast<size_t>(n - 1)] : 0;
 }
 
+ScoreGeometry CScorePicture::Geometry(int slot)
+{
+    return ComputeScoreGeometry(FrameOf(SlotAt(slot)), SlotAt(slot).notes);
+}
+
 int CScorePicture::StringOf(int slot, int pitch)
 {
-    const ScoreSlot& s = SlotAt(slot);
-    const int n = DrawnStrings(s);
-    for (int j = 0; j < n; ++j)
-        if (s.stringPitches[static_cast<size_t>(j)] == pitch)
-            return j;
-    return -1;
+    return ::StringOf(FrameOf(SlotAt(slot)), pitch);
 }
 
 std::span<const int32_t> CScorePicture::Strings(int slot)
@@ -133,40 +131,18 @@ void CScorePicture::Draw(int slot)
     ScoreSlot& s = SlotAt(slot);
     if (!s.surface || s.surface->isNull())
         return;
-    const int W = s.width, H = s.height, S = s.stringSpacing, L = s.leftOffset, T = s.totalLength;
+    const ScoreGeometry g = Geometry(slot);
     QPainter p(s.surface.get());
     PreparePainter(p);
-    p.fillRect(0, 0, W, H, QColor(255, 255, 255));
-
-    const int n = DrawnStrings(s);
-    for (int i = 0; i < n; ++i) {
-        const int x = (i + 1) * S - L;
-        p.drawLine(x, 0, x, H);
-    }
-    if (T <= 0)
-        return; // no notes can be placed on a picture of no length
-
-    // Notes without a string are left out, so the line runs on from the last drawn note.
-    struct Placed {
-        QPoint centre;
-        int length;
-    };
-    std::vector<Placed> placed;
-    placed.reserve(s.notes.size());
-    for (const ScoreNote& note : s.notes)
-        if (const int j = StringOf(slot, note.pitch); j >= 0)
-            placed.push_back({QPoint((j + 1) * S - L, H * note.time / T + 10), note.length});
-
+    p.fillRect(0, 0, g.width, g.height, QColor(255, 255, 255));
+    for (const int x : g.stringX)
+        p.drawLine(x, 0, x, g.height);
     // Lines first, so that the circles cover them.
-    for (size_t i = 1; i < placed.size(); ++i)
-        p.drawLine(placed[i - 1].centre, placed[i].centre);
-    for (const Placed& note : placed) {
-        QRgb fill;
-        int d;
-        CircleFor(note.length, fill, d);
-        const int left = note.centre.x() - d / 2;
-        const int top = note.centre.y() - d / 2;
-        DrawFilledEllipse(p, left, top, left + d, top + d, fill, qRgb(0, 0, 0));
+    for (size_t i = 1; i < g.notes.size(); ++i)
+        p.drawLine(g.notes[i - 1].x, g.notes[i - 1].y, g.notes[i].x, g.notes[i].y);
+    for (const PlacedNote& note : g.notes) {
+        const QRgb fill = StyleOf(note.mark).black ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        DrawFilledEllipse(p, note.left, note.top, note.right, note.bottom, fill, qRgb(0, 0, 0));
     }
 }
 

@@ -3,6 +3,7 @@
 // note list. Their state is process-wide, up to four slots; the main window uses slot 0.
 
 #include "render/COffScreenPicture.h"
+#include "render/ScoreGeometry.h"
 #include "render/ScoreLayout.h"
 #include "settings/ConfigRecord.h"
 
@@ -51,4 +52,6 @@ public:
     static std::span<const int32_t> Strings(int slot);
     // Laid-out notes that have no string and so are not drawn.
     static int NotesWithoutString(int slot);
+    // Where the slot's strings and notes stand: what Draw paints and the printed page traces.
+    static ScoreGeometry Geometry(int slot);
 };

@@ -39,6 +39,12 @@ int PitchClass(int value)
     return r < 0 ? r + 12 : r;
 }
 
+std::string NoteNameWithOctave(int noteNumber)
+{
+    const int octave = (noteNumber - PitchClass(noteNumber)) / 12 - 1;
+    return std::string(kNoteNames[static_cast<size_t>(PitchClass(noteNumber))]) + std::to_string(octave);
+}
+
 std::string ToFlatName(std::string_view sharpName)
 {
     static constexpr std::pair<std::string_view, const char*> kFlats[] = {

@@ -25,6 +25,9 @@ extern const std::array<KeyEntry, kKeyCount> kKeyTable;
 // Reduces any integer into 0..11.
 int PitchClass(int value);
 
+// The sharp name with its octave, middle C (note 60) being "C4".
+std::string NoteNameWithOctave(int noteNumber);
+
 // The flat spelling of a sharp name; other names are their own.
 std::string ToFlatName(std::string_view sharpName);
 

@@ -1,13 +1,24 @@
 #include "app/CDovrelPlinvaraDlg.h"
 #include "app/RenderCommand.h"
+#include "common/ByteIO.h"
 #include "print/CPrintPicture.h"
+#include "print/PrintTarget.h"
 #include "render/CScorePicture.h"
 #include "song/CSongFileWriter.h"
+#include "tests/support/PdfProbe.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPageLayout>
+#include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QSvgRenderer>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -17,47 +28,50 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kPaperWarning = "プリンタで設定されている用紙サイズに誤りがあります。・";
+const std::string kPrintError = "CPrintPicture::ErrorMsg";
 
+// The test printer: a PDF file with the chosen paper, at a resolution where one device
+// pixel is one pixel of a 150-dpi rendering.
 std::string g_pdfPath;
 QPageSize::PageSizeId g_size = QPageSize::A3;
 QPageLayout::Orientation g_orientation = QPageLayout::Portrait;
+int g_dpi = 150;
 int g_runs = 0;
+QString g_documentName;
 
-std::unique_ptr<QPrinter> PdfPrinter(QWidget*)
+std::unique_ptr<QPrinter> PdfPrinter(QWidget*, const QString& documentName)
 {
     ++g_runs;
+    g_documentName = documentName;
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(QString::fromStdString(g_pdfPath));
-    printer->setResolution(150);
+    printer->setResolution(g_dpi);
     printer->setPageLayout(QPageLayout(QPageSize(g_size), g_orientation, QMarginsF()));
     return printer;
 }
 
-std::unique_ptr<QPrinter> Cancelled(QWidget*)
+std::unique_ptr<QPrinter> Cancelled(QWidget*, const QString&)
 {
     ++g_runs;
     return nullptr;
 }
 
-// Renders the first page of a PDF at the given resolution; a null image without poppler.
-QImage RenderPage(const std::string& pdf, int dpi, const std::string& stem)
+QStringList NoPrinters() { return {}; }
+QStringList OnePrinter() { return {QStringLiteral("Office")}; }
+
+// A3 at 150 dpi: the picture's 832 pixels reach the paper's 1753.9 device pixels.
+constexpr double kA3Scale = 2970 / 254.0 * 150 / 832;
+constexpr double kPixelsPerMm = 150 / 25.4;
+
+std::string Sample(const char* name)
 {
-    const std::string command = "pdftoppm -r " + std::to_string(dpi) + " -png -singlefile '" + pdf + "' '" + stem + "'";
-    if (std::system(command.c_str()) != 0)
-        return QImage();
-    return QImage(QString::fromStdString(stem + ".png"));
+    return std::string(DP_SAMPLE_DIR) + "/" + name;
 }
 
-int PdfPages(const std::string& pdf)
+double Span(const std::vector<double>& lines)
 {
-    // Every page object names its type once.
-    const std::vector<uint8_t> bytes = ReadFileBytes(pdf);
-    const std::string text(bytes.begin(), bytes.end());
-    int pages = 0;
-    for (size_t at = text.find("/Type /Page"); at != std::string::npos; at = text.find("/Type /Page", at + 1))
-        pages += text.compare(at, 12, "/Type /Pages") != 0;
-    return pages;
+    return lines.empty() ? 0 : lines.back() - lines.front();
 }
 
 } // namespace
@@ -68,53 +82,253 @@ protected:
     {
         g_pdfPath = sandbox.Path("out.pdf");
         g_runs = 0;
+        g_dpi = 150;
+        g_documentName.clear();
         previous = CPrintPicture::SetPrintDialogRunner(&PdfPrinter);
+        previousLister = SetPrinterLister(&OnePrinter);
     }
-    void TearDown() override { CPrintPicture::SetPrintDialogRunner(previous); }
-    void Print(QPageSize::PageSizeId size, QPageLayout::Orientation orientation)
+    void TearDown() override
+    {
+        CPrintPicture::SetPrintDialogRunner(previous);
+        SetPrinterLister(previousLister);
+    }
+    void Print(QPageSize::PageSizeId size, QPageLayout::Orientation orientation, const std::string& song = "")
     {
         g_size = size;
         g_orientation = orientation;
         CDovrelPlinvaraDlg window;
+        if (!song.empty())
+            window.LoadSong(song);
         window.RunCommand(MainCommand::kPrint);
+    }
+    // The stretched bitmap page the print command used to make, for comparison.
+    void PrintBitmapPage(const std::string& pdf)
+    {
+        g_pdfPath = pdf;
+        g_size = QPageSize::A3;
+        g_orientation = QPageLayout::Portrait;
+        CPrintPicture job;
+        job.expectedPaperSize = PaperSize::kA3;
+        DeviceMode mode;
+        ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}), mode));
+        ASSERT_TRUE(job.StartJob(mode));
+        job.AddItem(CScorePicture::Surface(0), CScorePicture::Height(0), CScorePicture::Width(0), 0, 0);
+        job.PrintItems(mode, CScorePicture::Width(0), CScorePicture::Height(0), 1.0);
+        job.ClearItems();
+        job.EndJob();
+        job.ReleasePrinter();
+    }
+    QImage Page(const std::string& pdf, int page = 1, QRect crop = {}, int dpi = 150)
+    {
+        return RenderPage(pdf, dpi, sandbox.Path("page" + std::to_string(++renders)), page, crop);
+    }
+    std::string WriteSong(const std::string& name, const std::string& title, int tempo)
+    {
+        CSongFileWriter w(4, 3);
+        w.AddNote(0, 60, 4); // one beat on C4, the sixth string
+        w.AddNote(12, 64, 2);
+        if (!title.empty())
+            w.SetTitleUtf8(title);
+        w.SetTempo(tempo);
+        const std::string path = sandbox.Path(name);
+        w.Write(path);
+        return path;
     }
 
     SandboxDir sandbox;
     RecordingSink sink;
     CPrintPicture::PrintDialogRunner previous = nullptr;
+    PrinterLister previousLister = nullptr;
+    int renders = 0;
 };
 
-TEST_F(PrintTest, A3PortraitPrintsOnePageWithoutWarning)
+TEST_F(PrintTest, A3PortraitIsOneVectorPageWithoutWarning)
 {
-    Print(QPageSize::A3, QPageLayout::Portrait);
+    Print(QPageSize::A3, QPageLayout::Portrait, Sample("jinglebells.mwd"));
     EXPECT_EQ(sink.Count(), 0u);
-    ASSERT_TRUE(fs::exists(g_pdfPath));
-    EXPECT_EQ(PdfPages(g_pdfPath), 1);
-    const QImage page = RenderPage(g_pdfPath, 50, sandbox.Path("page"));
-    if (page.isNull())
-        GTEST_SKIP() << "pdftoppm is not available";
-    // A3 at 50 dpi is 585 x 827; the picture reaches the paper width: 832 px become 585,
-    // so string 0 (x 22) lies near 15 and string 24 (x 790) near 555.
-    EXPECT_NEAR(page.width(), 585, 2);
-    for (int x : {15, 555}) {
-        bool dark = false;
-        for (int dx = -2; dx <= 2; ++dx)
-            dark = dark || qGray(page.pixel(x + dx, 300)) < 160;
-        EXPECT_TRUE(dark) << "a string line near x " << x;
-    }
-    EXPECT_GT(qGray(page.pixel(585 / 2, 760)), 200) << "below the picture the page is empty";
+    EXPECT_EQ(g_documentName, QStringLiteral("ジングルベル"));
+    ASSERT_EQ(PdfPages(g_pdfPath), 1);
+    EXPECT_EQ(PdfImageEncodings(g_pdfPath), std::vector<std::string>{}) << "the score is paths, not an image";
+    const QImage page = Page(g_pdfPath);
+    EXPECT_NEAR(page.width(), 1754, 2);
+    EXPECT_NEAR(page.height(), 2480, 2);
+    EXPECT_EQ(DarkRunCentres(page, 1749 - 3).size(), 25u) << "every string line reaches the score's bottom";
 }
 
-TEST_F(PrintTest, WrongPaperOrOrientationWarnsOnceAndStillPrints)
+TEST_F(PrintTest, VectorPageTracesTheStretchedPicture)
 {
-    for (auto [size, orientation] : {std::pair{QPageSize::A4, QPageLayout::Portrait},
-                                     std::pair{QPageSize::A3, QPageLayout::Landscape}}) {
+    // One one-beat note on string 12 (G4) at time 0: a large black circle on its line.
+    CSongFileWriter w(4, 4);
+    w.AddNote(0, 67, 4);
+    w.Write(sandbox.Path("one.mwd"));
+    Print(QPageSize::A3, QPageLayout::Portrait, sandbox.Path("one.mwd"));
+    const std::string vectorPdf = g_pdfPath;
+    {
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(sandbox.Path("one.mwd"));
+        PrintBitmapPage(sandbox.Path("bitmap.pdf"));
+    }
+    const std::vector<std::string> bitmapImages = PdfImageEncodings(sandbox.Path("bitmap.pdf"));
+    ASSERT_EQ(bitmapImages.size(), 1u) << "the comparison page holds the picture";
+    EXPECT_NE(bitmapImages[0], "jpeg") << "a picture on a page is stored losslessly";
+    EXPECT_TRUE(PdfImageEncodings(vectorPdf).empty());
+
+    const QImage vectorPage = Page(vectorPdf), bitmapPage = Page(sandbox.Path("bitmap.pdf"));
+    for (int row : {200, 900, 1700}) {
+        const std::vector<double> traced = DarkRunCentres(vectorPage, row);
+        const std::vector<double> stretched = DarkRunCentres(bitmapPage, row);
+        ASSERT_EQ(traced.size(), 25u) << row;
+        ASSERT_EQ(stretched.size(), 25u) << row;
+        for (size_t i = 0; i < traced.size(); ++i)
+            EXPECT_NEAR(traced[i], stretched[i], 1.0) << "string " << i << " at row " << row;
+    }
+    // The circle: centred on its string at y 10, 12 picture pixels across.
+    const int centreRow = static_cast<int>(10.5 * kA3Scale);
+    const int lineX = static_cast<int>(((12 + 1) * 32 - 10 + 0.5) * kA3Scale);
+    const auto traced = InkExtent(vectorPage, centreRow, lineX - 30, lineX + 30);
+    const auto stretched = InkExtent(bitmapPage, centreRow, lineX - 30, lineX + 30);
+    EXPECT_NEAR(traced.second - traced.first + 1, 12 * kA3Scale, 1.5);
+    EXPECT_NEAR(traced.second - traced.first, stretched.second - stretched.first, 1.5);
+    EXPECT_NEAR((traced.first + traced.second) / 2.0, lineX, 1.0) << "the circle sits on its line";
+    EXPECT_NEAR((traced.first + traced.second) / 2.0, (stretched.first + stretched.second) / 2.0, 1.6);
+}
+
+TEST_F(PrintTest, LinesAreNeverThinnerThanAThirdOfAMillimetre)
+{
+    // Letter paper shrinks the picture: one picture pixel is 0.26 mm there.
+    g_dpi = 600;
+    Print(QPageSize::Letter, QPageLayout::Portrait);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kPaperWarning});
+    const double scale = 2159 / 254.0 * 600 / 832;
+    const int lineX = static_cast<int>(22.5 * scale);
+    const QImage row = Page(g_pdfPath, 1, QRect(0, 600, lineX + 40, 1), 600);
+    ASSERT_FALSE(row.isNull());
+    EXPECT_GE(InkWidth(row, 0, lineX - 30, lineX + 30), 0.3 * 600 / 25.4 - 0.2);
+    EXPECT_LT(scale, 0.3 * 600 / 25.4) << "the stretched pixel alone would be thinner";
+}
+
+TEST_F(PrintTest, OtherPapersWarnOnceAndPrintOneScaledPage)
+{
+    for (auto [size, orientation] : {std::pair{QPageSize::A3, QPageLayout::Landscape},
+                                     std::pair{QPageSize::Letter, QPageLayout::Portrait}}) {
         fs::remove(g_pdfPath);
         Print(size, orientation);
         EXPECT_EQ(sink.Take(), std::vector<std::string>{kPaperWarning});
-        EXPECT_TRUE(fs::exists(g_pdfPath));
         EXPECT_EQ(PdfPages(g_pdfPath), 1);
     }
+}
+
+TEST_F(PrintTest, A4TakesTheA3SheetAtItsScaleOverTwoLandscapePages)
+{
+    Print(QPageSize::A3, QPageLayout::Portrait, Sample("jinglebells.mwd"));
+    const double a3Span = Span(DarkRunCentres(Page(g_pdfPath), 100));
+    ASSERT_GT(a3Span, 1500);
+
+    for (auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+        SCOPED_TRACE(orientation == QPageLayout::Portrait ? "A4 portrait" : "A4 landscape");
+        fs::remove(g_pdfPath);
+        Print(QPageSize::A4, orientation, Sample("jinglebells.mwd"));
+        EXPECT_EQ(sink.Count(), 0u) << "A4 is no longer the wrong paper";
+        ASSERT_EQ(PdfPages(g_pdfPath), 2);
+        EXPECT_EQ(PdfPaper(g_pdfPath), "A4");
+        const QImage top = Page(g_pdfPath, 1), bottom = Page(g_pdfPath, 2);
+        for (const QImage* page : {&top, &bottom}) {
+            ASSERT_NEAR(page->width(), 1754, 2) << "A4 landscape";
+            ASSERT_NEAR(page->height(), 1240, 2);
+        }
+        EXPECT_NEAR(Span(DarkRunCentres(top, 100)), a3Span, 0.5 * kPixelsPerMm);
+        EXPECT_NEAR(Span(DarkRunCentres(bottom, 300)), a3Span, 0.5 * kPixelsPerMm);
+
+        // The 10 mm band closing the first page opens the second, with the same picture.
+        const int band = static_cast<int>(10 * kPixelsPerMm + 0.5);
+        int differing = 0;
+        for (int y = 3; y < band - 3; ++y)
+            for (int x = 0; x < 1500; ++x)
+                differing += std::abs(qGray(top.pixel(x, 1240 - band + y)) - qGray(bottom.pixel(x, y))) > 24;
+        EXPECT_LT(differing, 20);
+        // The band's edges are cut-and-glue lines across the page.
+        for (auto [page, y] : {std::pair{&top, 1240 - band}, std::pair{&bottom, band - 1}})
+            EXPECT_GT(InkWidth(*page, y, 0, 1754), 500) << "a dashed line at row " << y;
+        EXPECT_NE(PdfText(g_pdfPath, 1).find("1/2"), std::string::npos);
+        EXPECT_NE(PdfText(g_pdfPath, 2).find("2/2"), std::string::npos);
+        EXPECT_NE(PdfText(g_pdfPath, 2).find("ジングルベル"), std::string::npos) << "the legend is on the second half";
+    }
+}
+
+TEST_F(PrintTest, LegendNamesEachStringAndTellsTheSong)
+{
+    Print(QPageSize::A3, QPageLayout::Portrait, WriteSong("夜の歌.mwd", "", 96));
+    ASSERT_EQ(sink.Count(), 0u);
+    const std::string text = WithoutSpaces(PdfText(g_pdfPath, 1));
+    for (const char* expected : {"夜の歌", "調C", "1小節3拍", "テンポ96", "小節1〜4", "1拍", "2拍未満（1拍以外）", "4拍",
+                                 "2拍以上（4拍以外）"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << " in " << text;
+
+    // Each string's name right under the end of its line, centred on it.
+    const char* names[] = {"G3", "G#3", "A3", "A#3", "B3", "C4", "C#4", "D4", "D#4", "E4", "F4", "F#4", "G4",
+                           "G#4", "A4", "A#4", "B4", "C5", "C#5", "D5", "D#5", "E5", "F5", "F#5", "G5"};
+    const std::vector<PdfWord> words = PdfWords(g_pdfPath, 1);
+    const double scoreBottomPt = 1749 * 72.0 / 150;
+    for (int i = 0; i < 25; ++i) {
+        const auto word = std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == names[i]; });
+        ASSERT_NE(word, words.end()) << names[i];
+        const double lineXPt = ((i + 1) * 32 - 10 + 0.5) * kA3Scale * 72 / 150;
+        EXPECT_NEAR((word->xMin + word->xMax) / 2, lineXPt, 72 / 25.4) << names[i];
+        EXPECT_GT(word->yMin, scoreBottomPt - 1) << names[i];
+        EXPECT_LT(word->yMin, scoreBottomPt + 3 * 72 / 25.4) << names[i];
+    }
+
+    // The circle kinds at their printed size, just before their captions.
+    const QImage page = Page(g_pdfPath);
+    for (auto [caption, diameter] : {std::pair{"1拍", 12}, std::pair{"2拍未満（1拍以外）", 8}, std::pair{"4拍", 12},
+                                     std::pair{"2拍以上（4拍以外）", 8}}) {
+        const auto word = std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == caption; });
+        ASSERT_NE(word, words.end()) << caption;
+        const int row = static_cast<int>((word->yMin + word->yMax) / 2 * 150 / 72);
+        const int captionX = static_cast<int>(word->xMin * 150 / 72);
+        const auto circle = InkExtent(page, row, captionX - static_cast<int>(12 * kA3Scale + 3 * kPixelsPerMm), captionX);
+        EXPECT_NEAR(circle.second - circle.first + 1, diameter * kA3Scale, 2.0) << caption;
+    }
+}
+
+TEST_F(PrintTest, AScoreThatFillsThePagePrintsWithoutLegend)
+{
+    ConfigRecord r = DefaultConfigRecord();
+    r.verticalSize = 1180; // taller than the paper is long at the width's scale
+    fs::create_directories(sandbox.ConfigHome() + "/PV");
+    const ConfigImage image = EncodeConfigRecord(r);
+    WriteFileBytes(sandbox.ConfigHome() + "/PV/setup.ini", std::vector<uint8_t>(image.begin(), image.end()));
+    Print(QPageSize::A3, QPageLayout::Portrait, WriteSong("tall.mwd", "背の高い曲", 120));
+    ASSERT_EQ(PdfPages(g_pdfPath), 1);
+    const std::string text = WithoutSpaces(PdfText(g_pdfPath, 1));
+    EXPECT_EQ(text.find("背の高い曲"), std::string::npos) << text;
+    EXPECT_EQ(text.find("G3"), std::string::npos) << text;
+    EXPECT_EQ(DarkRunCentres(Page(g_pdfPath), 2400).size(), 25u) << "the score itself runs to the bottom";
+}
+
+TEST_F(PrintTest, APrinterThatRefusesTheJobIsReportedOnce)
+{
+    g_pdfPath = sandbox.Path("no/such/folder/out.pdf");
+    Print(QPageSize::A3, QPageLayout::Portrait, Sample("twinkle.mwd"));
+    EXPECT_EQ(g_runs, 1);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
+    EXPECT_FALSE(fs::exists(g_pdfPath));
+
+    // The same through the jobs' own steps: a start that fails is said once, at the start.
+    CPrintPicture job;
+    job.expectedPaperSize = PaperSize::kA3;
+    DeviceMode mode;
+    ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}), mode));
+    EXPECT_FALSE(job.StartJob(mode));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
+    job.PrintItems(mode, 832, 830, 1.0);
+    job.EndJob();
+    job.ReleasePrinter();
+    EXPECT_EQ(sink.Count(), 0u);
+
+    CPrintPicture never;
+    never.EndJob(); // no document was started: the page cannot be ended
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
 }
 
 TEST_F(PrintTest, CancelledDialogPrintsNothingAndSaysNothing)
@@ -129,53 +343,126 @@ TEST_F(PrintTest, CancelledDialogPrintsNothingAndSaysNothing)
     EXPECT_EQ(sink.Count(), 0u);
 }
 
-TEST_F(PrintTest, RealPrintDialogCancelledFromATimer)
+TEST_F(PrintTest, RealPrintDialogOffersAFileAndSpeaksJapanese)
 {
     CPrintPicture::SetPrintDialogRunner(nullptr);
     CDovrelPlinvaraDlg window;
     window.show();
-    bool sawDialog = false;
+    bool sawDialog = false, printToFile = false;
+    QString title;
+    QStringList buttons;
     WhenModalOpens([&](QWidget* modal) {
-        sawDialog = modal->objectName() == QStringLiteral("PrintDialog");
+        sawDialog = modal->objectName() == QString::fromLatin1(kPrintDialogName);
+        if (auto* dialog = qobject_cast<QPrintDialog*>(modal))
+            printToFile = dialog->testOption(QAbstractPrintDialog::PrintToFile);
+        title = modal->windowTitle();
+        for (QPushButton* b : modal->findChildren<QPushButton*>())
+            buttons << b->text();
         modal->close();
     });
     window.RunCommand(MainCommand::kPrint);
     EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(printToFile);
+    EXPECT_EQ(title, QStringLiteral("印刷"));
+    EXPECT_TRUE(buttons.contains(QStringLiteral("キャンセル"))) << buttons.join(u',').toStdString();
     EXPECT_EQ(sink.Count(), 0u);
 }
 
-TEST_F(PrintTest, EmptyListEndsTheDocumentAndAFailedStartIsReported)
+TEST_F(PrintTest, WithoutAPrinterTheSheetIsSavedAsPdf)
 {
-    CPrintPicture job;
-    DeviceMode mode;
-    g_size = QPageSize::A4;
-    g_orientation = QPageLayout::Portrait;
-    ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr), mode));
-    EXPECT_EQ(mode.paperSize, PaperSize::kA4);
-    EXPECT_EQ(mode.paperWidth, 2100);
-    EXPECT_EQ(mode.paperLength, 2970);
-    EXPECT_EQ(sink.Count(), 0u) << "A4 is what a new job expects";
-    ASSERT_TRUE(job.StartJob(mode));
-    job.PrintItems(mode, 0, 0, 1.0);
-    job.EndJob();
-    job.ReleasePrinter();
-    EXPECT_EQ(PdfPages(g_pdfPath), 1);
+    CPrintPicture::SetPrintDialogRunner(nullptr);
+    SetPrinterLister(&NoPrinters);
+    const std::string saved = sandbox.Path("saved.pdf");
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(Sample("jinglebells.mwd"));
+    window.show();
+    QString title, suggested;
+    QStringList filters, buttons;
+    WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), QString::fromLatin1(kSavePdfDialogName));
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        suggested = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+            buttons << b->text();
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(saved));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window.RunCommand(MainCommand::kPrint);
+    EXPECT_EQ(title, QStringLiteral("PDFとして保存"));
+    EXPECT_EQ(filters, QStringList{QStringLiteral("PDF (*.pdf)")});
+    EXPECT_EQ(suggested, QStringLiteral("ジングルベル.pdf"));
+    EXPECT_TRUE(buttons.contains(QStringLiteral("キャンセル"))) << buttons.join(u',').toStdString();
     EXPECT_EQ(sink.Count(), 0u);
-
-    CPrintPicture never;
-    never.EndJob(); // no document was started: the page cannot be ended
-    EXPECT_EQ(sink.Take(), std::vector<std::string>{"CPrintPicture::ErrorMsg"});
+    ASSERT_EQ(PdfPages(saved), 1);
+    EXPECT_EQ(PdfPaper(saved), "A3") << "the page a printer would get";
+    EXPECT_NE(PdfText(saved, 1).find("ジングルベル"), std::string::npos);
 }
 
-TEST_F(PrintTest, RendererWritesTheA3Page)
+TEST(PrintTarget, PdfFileNames)
 {
-    CSongFileWriter w(4, 4);
-    w.AddNote(0, 60, 4);
-    const std::string song = sandbox.Path("song.mwd");
-    w.Write(song);
-    std::ostringstream out, err;
-    EXPECT_EQ(RunRenderCommand({song, sandbox.Path("render.pdf")}, out, err), 0);
+    EXPECT_EQ(PdfFileNameFor(QStringLiteral("さくらさくら")), QStringLiteral("さくらさくら.pdf"));
+    EXPECT_EQ(PdfFileNameFor(QStringLiteral(" A/B ")), QStringLiteral("A_B.pdf"));
+    EXPECT_EQ(PdfFileNameFor(QString()), QStringLiteral("score.pdf"));
+    EXPECT_EQ(PdfFileNameFor(QStringLiteral("..")), QStringLiteral("score.pdf"));
+}
+
+class RenderedSheetTest : public PrintTest {
+protected:
+    int Run(const std::vector<std::string>& args)
+    {
+        std::ostringstream out;
+        err.str("");
+        return RunRenderCommand(args, out, err);
+    }
+    std::ostringstream err;
+};
+
+TEST_F(RenderedSheetTest, PaperChoosesThePagesAndSvgIsTheSameDrawing)
+{
+    const std::string song = Sample("jinglebells.mwd");
+    ASSERT_EQ(Run({song, sandbox.Path("a3.pdf")}), 0);
+    ASSERT_EQ(Run({"--paper", "A4", song, sandbox.Path("a4.pdf")}), 0);
+    ASSERT_EQ(Run({song, sandbox.Path("sheet.svg")}), 0);
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(sink.Count(), 0u);
-    EXPECT_EQ(PdfPages(sandbox.Path("render.pdf")), 1);
+    EXPECT_EQ(PdfPages(sandbox.Path("a3.pdf")), 1);
+    EXPECT_EQ(PdfPages(sandbox.Path("a4.pdf")), 2);
+    EXPECT_TRUE(PdfImageEncodings(sandbox.Path("a3.pdf")).empty());
+    EXPECT_TRUE(PdfImageEncodings(sandbox.Path("a4.pdf")).empty());
+
+    const std::vector<uint8_t> svgBytes = ReadFileBytes(sandbox.Path("sheet.svg"));
+    const std::string svg(svgBytes.begin(), svgBytes.end());
+    EXPECT_EQ(svg.find("<image"), std::string::npos) << "no bitmap in the SVG either";
+    EXPECT_NE(svg.find("<title>ジングルベル</title>"), std::string::npos);
+    QSvgRenderer renderer(QString::fromStdString(sandbox.Path("sheet.svg")));
+    ASSERT_TRUE(renderer.isValid());
+    QImage drawn(1754, 2480, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    renderer.render(&painter, QRectF(0, 0, 1754, 2480));
+    painter.end();
+    const std::vector<double> fromSvg = DarkRunCentres(drawn, 100);
+    const std::vector<double> fromPdf = DarkRunCentres(Page(sandbox.Path("a3.pdf")), 100);
+    ASSERT_EQ(fromSvg.size(), fromPdf.size());
+    for (size_t i = 0; i < fromSvg.size(); ++i)
+        EXPECT_NEAR(fromSvg[i], fromPdf[i], 1.0) << i;
+    EXPECT_LT(InkWidth(drawn, 2400, 0, 1754), 1) << "nothing below the legend";
+}
+
+TEST_F(RenderedSheetTest, PaperOptionsAndFailures)
+{
+    const std::string song = Sample("twinkle.mwd");
+    EXPECT_EQ(Run({"--paper", "A5", song, sandbox.Path("x.pdf")}), 2);
+    EXPECT_EQ(Run({"--paper", "A4", song, sandbox.Path("x.svg")}), 2);
+    EXPECT_EQ(Run({"--paper", "A4", song, sandbox.Path("x.png")}), 2);
+    EXPECT_EQ(Run({"--paper"}), 2);
+    EXPECT_EQ(sink.Count(), 0u);
+
+    EXPECT_EQ(Run({song, sandbox.Path("no/such/folder/x.pdf")}), 1);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
+    EXPECT_EQ(Run({song, sandbox.Path("no/such/folder/x.svg")}), 1);
+    EXPECT_NE(err.str().find("cannot write"), std::string::npos);
 }

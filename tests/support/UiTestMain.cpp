@@ -1,6 +1,7 @@
 // Runs widget suites on the offscreen platform with the program's resources.
 
 #include "app/CDovrelPlinvaraApp.h"
+#include "common/QtTranslations.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -14,5 +15,6 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     InitialiseResources();
+    InstallQtTranslations(); // as both programs do
     return RUN_ALL_TESTS();
 }

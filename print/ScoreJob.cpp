@@ -1,0 +1,89 @@
+#include "print/ScoreJob.h"
+
+#include "common/Cp932.h"
+#include "common/QtText.h"
+#include "print/CPrintPicture.h"
+#include "render/CScorePicture.h"
+#include "song/CSongData.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSvgGenerator>
+
+namespace {
+
+// The SVG's user units: device pixels of a page at this resolution.
+constexpr int kSvgDotsPerInch = 600;
+
+} // namespace
+
+QString SongTitle(const CSongData& song)
+{
+    const QString title = FromCp932(song.ListTitle()).trimmed();
+    if (!title.isEmpty())
+        return title;
+    const std::string_view path = FieldText(song.sourcePath, sizeof song.sourcePath);
+    return QFileInfo(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())))).completeBaseName();
+}
+
+SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
+{
+    SheetLegend legend;
+    legend.hasSong = true;
+    legend.title = SongTitle(song);
+    const int key = (song.keyIndex >= 0 && song.keyIndex < kKeyCount) ? song.keyIndex : 0;
+    legend.key = QString::fromLatin1(kKeyTable[static_cast<size_t>(key)].name);
+    legend.beatsPerMeasure = song.beatsPerMeasure;
+    legend.tempo = song.Tempo();
+    legend.firstMeasure = firstMeasure;
+    legend.lastMeasure = lastMeasure;
+    return legend;
+}
+
+bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend)
+{
+    if (!job.StartJob(mode))
+        return false;
+    const ScoreGeometry score = CScorePicture::Geometry(0);
+    const int width = CScorePicture::Width(0), height = CScorePicture::Height(0);
+    job.AddScore(&score, height, width, 0, 0);
+    job.SetLegend(&legend);
+    job.PrintItems(mode, width, height, 1.0);
+    job.ClearItems();
+    job.EndJob();
+    return !job.Failed();
+}
+
+bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend)
+{
+    DeviceMode sheet;
+    sheet.paperSize = PaperSize::kA3;
+    sheet.paperWidth = 2970;
+    sheet.paperLength = 4200;
+    sheet.printQuality = sheet.yResolution = kSvgDotsPerInch;
+    const QSize page(DotsFor(297, kSvgDotsPerInch), DotsFor(420, kSvgDotsPerInch));
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setResolution(kSvgDotsPerInch);
+    svg.setSize(page);
+    svg.setViewBox(QRect(QPoint(0, 0), page));
+    svg.setTitle(legend.title);
+    const ScoreGeometry score = CScorePicture::Geometry(0);
+    const int width = CScorePicture::Width(0), height = CScorePicture::Height(0);
+    CPrintPicture drawing;
+    drawing.AddScore(&score, height, width, 0, 0);
+    drawing.SetLegend(&legend);
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    painter.fillRect(QRect(QPoint(0, 0), page), Qt::white);
+    drawing.DrawSheet(painter, sheet, width, height, 1.0, page.height());
+    painter.end();
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}

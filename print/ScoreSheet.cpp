@@ -1,0 +1,273 @@
+#include "print/ScoreSheet.h"
+
+#include "render/ScoreGeometry.h"
+#include "song/ChordNaming.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Legend measures on paper, in millimetres.
+constexpr double kNameMm = 2.5;       // string names
+constexpr double kTitleMm = 5.0;      // the song's title
+constexpr double kTextMm = 3.2;       // facts and circle captions
+constexpr double kBelowScoreMm = 1.5; // from the ends of the string lines to their names
+constexpr double kBlockGapMm = 4.0;   // between the names, the facts and the circle kinds
+constexpr double kKeyGapMm = 8.0;     // between two circle kinds
+constexpr double kMarkLineMm = 0.15;  // the halves' cut-and-glue lines
+constexpr double kEdgeMm = 2.0;       // from the page's edge to the "1/2"
+
+double Dots(double millimetres, int dotsPerInch)
+{
+    return millimetres / 25.4 * dotsPerInch;
+}
+
+// Picture pixels to device pixels, as the stretch of the whole picture onto the rectangle.
+struct Stretch {
+    Stretch(const ScoreGeometry& g, const DeviceRect& r)
+        : left(r.left), top(r.top), sx(g.width > 0 ? double(r.right - r.left) / g.width : 1.0),
+          sy(g.height > 0 ? double(r.bottom - r.top) / g.height : 1.0)
+    {
+    }
+    // Where the stretch puts the centre of picture pixel (x, y).
+    QPointF Centre(int x, int y) const { return {left + (x + 0.5) * sx, top + (y + 0.5) * sy}; }
+    double left, top, sx, sy;
+};
+
+QFont LegendFont(double millimetres, int dotsPerInch, bool bold = false)
+{
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(std::max(1, static_cast<int>(Dots(millimetres, dotsPerInch) + 0.5)));
+    font.setBold(bold);
+    return font;
+}
+
+// A circle of the kind at the stretched size; its outline's outer edge is the circle's edge.
+void DrawMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen)
+{
+    const MarkStyle style = StyleOf(mark);
+    const double rx = std::max(style.diameter * s.sx / 2 - pen / 2, pen / 2);
+    const double ry = std::max(style.diameter * s.sy / 2 - pen / 2, pen / 2);
+    p.setPen(QPen(Qt::black, pen));
+    p.setBrush(style.black ? Qt::black : Qt::white);
+    p.drawEllipse(centre, rx, ry);
+}
+
+// The part of the segment inside the area (Liang-Barsky); false when nothing is.
+bool ClipSegment(const QRectF& area, QPointF& a, QPointF& b)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - area.left(), area.right() - a.x(), a.y() - area.top(), area.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return false;
+    const QPointF from = a;
+    a = from + t0 * QPointF(dx, dy);
+    b = from + t1 * QPointF(dx, dy);
+    return true;
+}
+
+// A circle the area's edge cuts: its fill and its outline, each cut to the area.
+void DrawCutMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen, const QRectF& area)
+{
+    const MarkStyle style = StyleOf(mark);
+    QPainterPath outline;
+    outline.addEllipse(centre, style.diameter * s.sx / 2 - pen / 2, style.diameter * s.sy / 2 - pen / 2);
+    QPainterPath box;
+    box.addRect(area);
+    QPainterPathStroker stroker;
+    stroker.setWidth(pen);
+    p.setPen(Qt::NoPen);
+    p.setBrush(style.black ? Qt::black : Qt::white);
+    p.drawPath(outline.intersected(box));
+    p.setBrush(Qt::black);
+    p.drawPath(stroker.createStroke(outline).intersected(box));
+}
+
+double LinePen(const Stretch& s, int dotsPerInch)
+{
+    // The picture's one-pixel line, stretched, unless that falls below the thinnest line.
+    return std::max(std::min(s.sx, s.sy), Dots(kMinLineMm, dotsPerInch));
+}
+
+} // namespace
+
+void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch)
+{
+    const Stretch s(score, target);
+    const double pen = LinePen(s, dotsPerInch);
+    // What falls outside the picture is cut here rather than by the device, since not every
+    // device clips (an SVG does not).
+    const QRectF area(target.left, target.top, target.right - target.left, target.bottom - target.top);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+
+    p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap));
+    for (const int x : score.stringX) {
+        if (x < 0 || x >= score.width)
+            continue;
+        const double at = s.Centre(x, 0).x();
+        p.drawLine(QPointF(at, area.top()), QPointF(at, area.bottom()));
+    }
+    // Each joining line ends under a circle, so flat ends meet unseen.
+    for (size_t i = 1; i < score.notes.size(); ++i) {
+        QPointF a = s.Centre(score.notes[i - 1].x, score.notes[i - 1].y);
+        QPointF b = s.Centre(score.notes[i].x, score.notes[i].y);
+        if (ClipSegment(area, a, b))
+            p.drawLine(a, b);
+    }
+    for (const PlacedNote& note : score.notes) {
+        // The box's middle is the note's point; the circle sits on it, centred on the line.
+        const QPointF centre = s.Centre((note.left + note.right) / 2, (note.top + note.bottom) / 2);
+        const double d = StyleOf(note.mark).diameter;
+        const QRectF extent(centre.x() - d * s.sx / 2, centre.y() - d * s.sy / 2, d * s.sx, d * s.sy);
+        if (area.contains(extent))
+            DrawMark(p, centre, note.mark, s, pen);
+        else if (area.intersects(extent))
+            DrawCutMark(p, centre, note.mark, s, pen, area);
+    }
+    p.restore();
+}
+
+bool DrawLegend(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int bandBottom, int dotsPerInch,
+                const SheetLegend& legend)
+{
+    const Stretch s(score, target);
+    const auto dots = [&](double mm) { return Dots(mm, dotsPerInch); };
+    const QFont nameFont = LegendFont(kNameMm, dotsPerInch);
+    const QFont titleFont = LegendFont(kTitleMm, dotsPerInch, true);
+    const QFont textFont = LegendFont(kTextMm, dotsPerInch);
+    const QFontMetricsF nameMetrics(nameFont, p.device());
+    const QFontMetricsF titleMetrics(titleFont, p.device());
+    const QFontMetricsF textMetrics(textFont, p.device());
+
+    // Names wider than the space between two lines go on two rows, every other string lower.
+    std::vector<QString> names;
+    double widest = 0;
+    for (const int pitch : score.stringPitch) {
+        names.push_back(QString::fromStdString(NoteNameWithOctave(pitch)));
+        widest = std::max(widest, nameMetrics.horizontalAdvance(names.back()));
+    }
+    const double spacing = score.stringX.size() > 1 ? (score.stringX[1] - score.stringX[0]) * s.sx : widest * 2;
+    const int nameRows = widest + dots(0.5) > spacing ? 2 : 1;
+
+    const double left = score.stringX.empty() ? target.left + dots(kBlockGapMm) : s.Centre(score.stringX[0], 0).x();
+    const double width = std::max(target.right - left - dots(kBlockGapMm), 1.0);
+    const QString facts = legend.hasSong ? QStringLiteral("調 %1　　1小節 %2拍　　テンポ %3　　小節 %4〜%5")
+                                               .arg(legend.key)
+                                               .arg(legend.beatsPerMeasure)
+                                               .arg(legend.tempo)
+                                               .arg(legend.firstMeasure)
+                                               .arg(legend.lastMeasure)
+                                         : QString();
+    static constexpr std::array<std::pair<NoteMark, const char*>, 4> kKinds = {{
+        {NoteMark::kOneBeat, "1拍"},
+        {NoteMark::kShorter, "2拍未満（1拍以外）"},
+        {NoteMark::kFourBeats, "4拍"},
+        {NoteMark::kOtherLong, "2拍以上（4拍以外）"},
+    }};
+    const double largest = 12 * std::max(s.sx, s.sy);
+    const double kindRow = std::max(largest, textMetrics.height());
+
+    // Measure first: the legend goes on paper whole or not at all.
+    double height = dots(kBelowScoreMm) + nameRows * nameMetrics.height() + dots(kBlockGapMm);
+    if (legend.hasSong)
+        height += titleMetrics.height() + textMetrics.height() + dots(kBlockGapMm);
+    double x = left;
+    int kindRows = 1;
+    for (const auto& [mark, caption] : kKinds) {
+        const double item = largest + dots(1.5) + textMetrics.horizontalAdvance(QString::fromUtf8(caption));
+        if (x > left && x + item > left + width) {
+            ++kindRows;
+            x = left;
+        }
+        x += item + dots(kKeyGapMm);
+    }
+    height += kindRows * kindRow;
+    if (target.bottom + height > bandBottom)
+        return false;
+
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setPen(Qt::black);
+    double y = target.bottom + dots(kBelowScoreMm);
+    p.setFont(nameFont);
+    for (size_t i = 0; i < names.size(); ++i) {
+        const double at = s.Centre(score.stringX[i], 0).x();
+        const double w = nameMetrics.horizontalAdvance(names[i]) + dots(1);
+        const double row = y + (nameRows == 2 && i % 2 == 1 ? nameMetrics.height() : 0);
+        p.drawText(QRectF(at - w / 2, row, w, nameMetrics.height()), Qt::AlignHCenter | Qt::AlignTop, names[i]);
+    }
+    y += nameRows * nameMetrics.height() + dots(kBlockGapMm);
+
+    if (legend.hasSong) {
+        p.setFont(titleFont);
+        p.drawText(QRectF(left, y, width, titleMetrics.height()), Qt::AlignLeft | Qt::AlignTop,
+                   titleMetrics.elidedText(legend.title, Qt::ElideRight, width));
+        y += titleMetrics.height();
+        p.setFont(textFont);
+        p.drawText(QRectF(left, y, width, textMetrics.height()), Qt::AlignLeft | Qt::AlignTop,
+                   textMetrics.elidedText(facts, Qt::ElideRight, width));
+        y += textMetrics.height() + dots(kBlockGapMm);
+    }
+
+    const double pen = LinePen(s, dotsPerInch);
+    x = left;
+    for (const auto& [mark, caption] : kKinds) {
+        const QString text = QString::fromUtf8(caption);
+        const double item = largest + dots(1.5) + textMetrics.horizontalAdvance(text);
+        if (x > left && x + item > left + width) {
+            y += kindRow;
+            x = left;
+        }
+        DrawMark(p, QPointF(x + largest / 2, y + kindRow / 2), mark, s, pen);
+        p.setPen(Qt::black);
+        p.setFont(textFont);
+        p.drawText(QRectF(x + largest + dots(1.5), y, textMetrics.horizontalAdvance(text) + dots(1), kindRow),
+                   Qt::AlignLeft | Qt::AlignVCenter, text);
+        x += item + dots(kKeyGapMm);
+    }
+    p.restore();
+    return true;
+}
+
+void DrawHalfMarks(QPainter& p, int half, const SheetPages& pages, int pageWidth, int dotsPerInch)
+{
+    if (half < 0 || static_cast<size_t>(half) >= pages.pages.size() || pages.overlap.bottom <= pages.overlap.top)
+        return;
+    const double pageTop = pages.pages[static_cast<size_t>(half)].top;
+    const double top = pages.overlap.top - pageTop, bottom = pages.overlap.bottom - pageTop;
+    const double pen = Dots(kMarkLineMm, dotsPerInch);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(QColor(80, 80, 80), pen, Qt::DashLine, Qt::FlatCap));
+    for (const double y : {top + pen / 2, bottom - pen / 2})
+        p.drawLine(QPointF(0, y), QPointF(pageWidth, y));
+    const QFont font = LegendFont(kNameMm, dotsPerInch);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    const QString label = QStringLiteral("%1/2").arg(half + 1);
+    const double w = QFontMetricsF(font, p.device()).horizontalAdvance(label) + Dots(1, dotsPerInch);
+    p.drawText(QRectF(pageWidth - Dots(kEdgeMm, dotsPerInch) - w, top, w, bottom - top),
+               Qt::AlignRight | Qt::AlignVCenter, label);
+    p.restore();
+}

@@ -1,0 +1,78 @@
+#include "render/ScoreGeometry.h"
+
+#include <algorithm>
+
+namespace {
+
+// Circles stand 10 pixels below the time's line, so that the first note is not cut.
+constexpr int kTopInset = 10;
+// Far beyond any picture, yet far from overflowing when a circle's box is added.
+constexpr int64_t kFarOff = 1 << 28;
+
+int DrawnStrings(const ScoreFrame& frame)
+{
+    return std::clamp(frame.stringCount, 0, kMaxStrings);
+}
+
+} // namespace
+
+NoteMark MarkOf(int length)
+{
+    if (length == 6)
+        return NoteMark::kOneBeat;
+    if (length < 12)
+        return NoteMark::kShorter;
+    if (length == 24)
+        return NoteMark::kFourBeats;
+    return NoteMark::kOtherLong;
+}
+
+MarkStyle StyleOf(NoteMark mark)
+{
+    switch (mark) {
+    case NoteMark::kOneBeat: return {true, 12};
+    case NoteMark::kShorter: return {true, 8};
+    case NoteMark::kFourBeats: return {false, 12};
+    case NoteMark::kOtherLong: break;
+    }
+    return {false, 8};
+}
+
+int StringOf(const ScoreFrame& frame, int pitch)
+{
+    const int n = DrawnStrings(frame);
+    for (int j = 0; j < n; ++j)
+        if (frame.stringPitches[static_cast<size_t>(j)] == pitch)
+            return j;
+    return -1;
+}
+
+ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes)
+{
+    ScoreGeometry g;
+    g.width = frame.width;
+    g.height = frame.height;
+    const int n = DrawnStrings(frame);
+    const int S = frame.stringSpacing, L = frame.leftOffset, H = frame.height, T = frame.totalLength;
+    for (int i = 0; i < n; ++i) {
+        g.stringX.push_back((i + 1) * S - L);
+        g.stringPitch.push_back(frame.stringPitches[static_cast<size_t>(i)]);
+    }
+    if (T <= 0)
+        return g;
+    g.notes.reserve(notes.size());
+    for (const ScoreNote& note : notes) {
+        const int j = StringOf(frame, note.pitch);
+        if (j < 0)
+            continue;
+        const NoteMark mark = MarkOf(note.length);
+        const int d = StyleOf(mark).diameter;
+        const int x = g.stringX[static_cast<size_t>(j)];
+        // The product in 64 bits, held in range: a note list handed in may hold any time.
+        const int64_t below = std::clamp<int64_t>(int64_t(H) * note.time / T, -kFarOff, kFarOff);
+        const int y = static_cast<int>(below) + kTopInset;
+        const int left = x - d / 2, top = y - d / 2;
+        g.notes.push_back({x, y, mark, left, top, left + d, top + d});
+    }
+    return g;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// Where everything of a score picture stands, in picture pixels. The bitmap on the screen
+// and the vector page on paper both draw from this one computation, so they cannot drift.
+
+#include "render/ScoreLayout.h"
+#include "settings/ConfigRecord.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// What the drawing reads from a score picture.
+struct ScoreFrame {
+    int width = 0;
+    int height = 0;
+    int stringSpacing = 0;
+    int leftOffset = 0;
+    int stringCount = 0; // held within 0..kMaxStrings when used
+    std::array<int32_t, kMaxStrings> stringPitches{};
+    int totalLength = 0; // time units the height stands for
+};
+
+// The four circle kinds a note's length chooses.
+enum class NoteMark : uint8_t {
+    kOneBeat,   // exactly one beat: large black
+    kShorter,   // below two beats, other than one: small black
+    kFourBeats, // exactly four beats: large white
+    kOtherLong, // two beats or more, other than four: small white
+};
+
+struct MarkStyle {
+    bool black;
+    int diameter; // picture pixels
+};
+
+NoteMark MarkOf(int length);
+MarkStyle StyleOf(NoteMark mark);
+
+struct PlacedNote {
+    int x, y; // the circle's centre: its string's x, its time's y
+    NoteMark mark;
+    int left, top, right, bottom; // the circle's box; a bitmap paints left..right-1 x top..bottom-1
+};
+
+struct ScoreGeometry {
+    int width = 0, height = 0;
+    std::vector<int> stringX;     // one per drawn string, lowest string first
+    std::vector<int> stringPitch; // the same strings' note numbers
+    std::vector<PlacedNote> notes; // notes that sound on a string, in list order; lines join neighbours
+};
+
+// The first string whose pitch is the note's, or -1.
+int StringOf(const ScoreFrame& frame, int pitch);
+
+// String i stands at (i + 1) x spacing - left offset; a note at time t stands at
+// height x t / total length + 10, the product taken first. Notes without a string are left
+// out, so the line runs on from the last drawn note. A frame of no length places no note.
+ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes);

@@ -1,0 +1,153 @@
+#pragma once
+// Reads printed pages back the way a user's viewer would: poppler's tools render a page, list
+// its images, and extract its words with their places. Nothing here trusts the program's own
+// numbers.
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <algorithm>
+#include <cstdio>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// Standard output of a shell command; empty when it could not run.
+inline std::string Capture(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+inline std::string Quoted(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+// One page at the resolution, optionally only the crop (in rendered pixels).
+inline QImage RenderPage(const std::string& pdf, int dpi, const std::string& stem, int page = 1, QRect crop = {})
+{
+    std::string command = "pdftoppm -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l " +
+                          std::to_string(page) + " -png -singlefile";
+    if (!crop.isNull())
+        command += " -x " + std::to_string(crop.x()) + " -y " + std::to_string(crop.y()) + " -W " +
+                   std::to_string(crop.width()) + " -H " + std::to_string(crop.height());
+    command += " " + Quoted(pdf) + " " + Quoted(stem) + " 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        return QImage();
+    return QImage(QString::fromStdString(stem + ".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// The paper poppler names for the first page, as "A3"; empty for other sizes.
+inline std::string PdfPaper(const std::string& pdf)
+{
+    const std::string info = Capture("pdfinfo " + Quoted(pdf) + " 2>/dev/null");
+    std::smatch m;
+    return std::regex_search(info, m, std::regex("Page size:[^(\\n]*\\((\\w+)\\)")) ? std::string(m[1]) : "";
+}
+
+inline int PdfPages(const std::string& pdf)
+{
+    const std::string info = Capture("pdfinfo " + Quoted(pdf) + " 2>/dev/null");
+    std::smatch m;
+    return std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : 0;
+}
+
+// The encoding of every image the PDF holds ("image" is lossless Flate, "jpeg" is DCT).
+inline std::vector<std::string> PdfImageEncodings(const std::string& pdf)
+{
+    const std::string list = Capture("pdfimages -list " + Quoted(pdf) + " 2>/dev/null");
+    std::vector<std::string> encodings;
+    size_t line = 0;
+    for (size_t at = 0, end; at < list.size(); at = end + 1, ++line) {
+        end = list.find('\n', at);
+        if (end == std::string::npos)
+            end = list.size();
+        if (line < 2)
+            continue; // the header and its rule
+        std::vector<std::string> fields;
+        std::istringstream row(list.substr(at, end - at));
+        for (std::string f; row >> f;)
+            fields.push_back(f);
+        if (fields.size() > 8)
+            encodings.push_back(fields[8]);
+    }
+    return encodings;
+}
+
+inline std::string PdfText(const std::string& pdf, int page)
+{
+    const std::string p = std::to_string(page);
+    return Capture("pdftotext -f " + p + " -l " + p + " " + Quoted(pdf) + " - 2>/dev/null");
+}
+
+inline std::string WithoutSpaces(std::string text)
+{
+    std::erase_if(text, [](char c) { return c == ' ' || c == '\n' || c == '\f'; });
+    return text;
+}
+
+struct PdfWord {
+    double xMin, yMin, xMax, yMax; // points from the page's top left
+    std::string text;
+};
+
+inline std::vector<PdfWord> PdfWords(const std::string& pdf, int page)
+{
+    const std::string p = std::to_string(page);
+    const std::string html = Capture("pdftotext -bbox -f " + p + " -l " + p + " " + Quoted(pdf) + " - 2>/dev/null");
+    static const std::regex word(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+    std::vector<PdfWord> words;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator(); ++it)
+        words.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4]), (*it)[5]});
+    return words;
+}
+
+// Centres of the dark runs across one row, each weighted by its darkness.
+inline std::vector<double> DarkRunCentres(const QImage& image, int row, int threshold = 160)
+{
+    std::vector<double> centres;
+    double weight = 0, moment = 0;
+    for (int x = 0; x <= image.width(); ++x) {
+        const int grey = x < image.width() ? qGray(image.pixel(x, row)) : 255;
+        if (grey < threshold) {
+            weight += 255 - grey;
+            moment += (255 - grey) * (x + 0.5);
+        } else if (weight > 0) {
+            centres.push_back(moment / weight);
+            weight = moment = 0;
+        }
+    }
+    return centres;
+}
+
+// The first and last dark column of a row within from..to-1; (-1, -1) when none is.
+inline std::pair<int, int> InkExtent(const QImage& image, int row, int from, int to, int threshold = 160)
+{
+    std::pair<int, int> extent{-1, -1};
+    for (int x = std::max(from, 0); x < std::min(to, image.width()); ++x)
+        if (qGray(image.pixel(x, row)) < threshold) {
+            if (extent.first < 0)
+                extent.first = x;
+            extent.second = x;
+        }
+    return extent;
+}
+
+// The width of ink across columns from..to-1 of a row, in pixels: coverage summed.
+inline double InkWidth(const QImage& image, int row, int from, int to)
+{
+    double ink = 0;
+    for (int x = std::max(from, 0); x < std::min(to, image.width()); ++x)
+        ink += (255 - qGray(image.pixel(x, row))) / 255.0;
+    return ink;
+}

@@ -1,0 +1,95 @@
+#include "render/ScoreGeometry.h"
+#include "song/ChordNaming.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+// 25 strings on 55..79, spacing 32, left offset 10, in an 832 x 830 picture.
+ScoreFrame DefaultFrame(int totalLength)
+{
+    ScoreFrame f;
+    f.width = 832;
+    f.height = 830;
+    f.stringSpacing = 32;
+    f.leftOffset = 10;
+    f.stringCount = 25;
+    for (int i = 0; i < 25; ++i)
+        f.stringPitches[static_cast<size_t>(i)] = 55 + i;
+    f.totalLength = totalLength;
+    return f;
+}
+
+} // namespace
+
+TEST(ScoreGeometry, CircleKindByLength)
+{
+    const std::pair<int, NoteMark> cases[] = {
+        {6, NoteMark::kOneBeat},  {3, NoteMark::kShorter},   {1, NoteMark::kShorter},
+        {9, NoteMark::kShorter},  {12, NoteMark::kOtherLong}, {18, NoteMark::kOtherLong},
+        {24, NoteMark::kFourBeats}, {48, NoteMark::kOtherLong},
+    };
+    for (auto [length, mark] : cases)
+        EXPECT_EQ(MarkOf(length), mark) << length;
+    EXPECT_EQ(StyleOf(NoteMark::kOneBeat).diameter, 12);
+    EXPECT_TRUE(StyleOf(NoteMark::kShorter).black);
+    EXPECT_FALSE(StyleOf(NoteMark::kFourBeats).black);
+    EXPECT_EQ(StyleOf(NoteMark::kOtherLong).diameter, 8);
+}
+
+TEST(ScoreGeometry, StringsAndNotesStandWhereThePictureDrawsThem)
+{
+    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(768), {{384, 60, 6}, {0, 79, 3}});
+    ASSERT_EQ(g.stringX.size(), 25u);
+    EXPECT_EQ(g.stringX.front(), 22);
+    EXPECT_EQ(g.stringX.back(), 790);
+    EXPECT_EQ(g.stringPitch.front(), 55);
+    ASSERT_EQ(g.notes.size(), 2u);
+    const PlacedNote& c4 = g.notes[0];
+    EXPECT_EQ(c4.x, 182);
+    EXPECT_EQ(c4.y, 425);
+    EXPECT_EQ(c4.mark, NoteMark::kOneBeat);
+    EXPECT_EQ(c4.left, 176);
+    EXPECT_EQ(c4.top, 419);
+    EXPECT_EQ(c4.right, 188);
+    EXPECT_EQ(c4.bottom, 431);
+    EXPECT_EQ(g.notes[1].y, 10) << "a note at time 0 stands 10 pixels down";
+
+    // 4980 / 96 truncates to 51.
+    EXPECT_EQ(ComputeScoreGeometry(DefaultFrame(96), {{6, 60, 6}}).notes[0].y, 61);
+}
+
+TEST(ScoreGeometry, NotesWithoutAStringAreLeftOut)
+{
+    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(96), {{0, 60, 6}, {6, 54, 6}, {12, 80, 6}, {18, 62, 6}});
+    ASSERT_EQ(g.notes.size(), 2u);
+    EXPECT_EQ(g.notes[1].x, (62 - 55 + 1) * 32 - 10);
+
+    ScoreFrame fewer = DefaultFrame(96);
+    fewer.stringCount = 6; // up to C4
+    EXPECT_EQ(ComputeScoreGeometry(fewer, {{0, 60, 6}, {6, 62, 6}}).notes.size(), 1u);
+    fewer.stringCount = 99; // held within the table
+    EXPECT_EQ(ComputeScoreGeometry(fewer, {}).stringX.size(), size_t(kMaxStrings));
+}
+
+TEST(ScoreGeometry, NoLengthPlacesNoNoteAndWildTimesStayInRange)
+{
+    EXPECT_TRUE(ComputeScoreGeometry(DefaultFrame(0), {{0, 60, 6}}).notes.empty());
+    const int far = std::numeric_limits<int32_t>::max();
+    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(1), {{far, 60, 6}, {-far, 60, 6}});
+    ASSERT_EQ(g.notes.size(), 2u);
+    EXPECT_GT(g.notes[0].bottom, g.notes[0].top);
+    EXPECT_GT(g.notes[0].y, 830);
+    EXPECT_LT(g.notes[1].y, 0);
+}
+
+TEST(NoteNames, SharpNameAndOctaveWithMiddleCInOctaveFour)
+{
+    EXPECT_EQ(NoteNameWithOctave(60), "C4");
+    EXPECT_EQ(NoteNameWithOctave(55), "G3");
+    EXPECT_EQ(NoteNameWithOctave(61), "C#4");
+    EXPECT_EQ(NoteNameWithOctave(79), "G5");
+    EXPECT_EQ(NoteNameWithOctave(0), "C-1");
+    EXPECT_EQ(NoteNameWithOctave(127), "G9");
+}
