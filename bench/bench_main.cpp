@@ -7,6 +7,8 @@
 #include "library/CArchiveDlg.h"
 #include "library/SongSummary.h"
 #include "print/CPrintPicture.h"
+#include "print/PrintTarget.h"
+#include "print/ScoreJob.h"
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
 #include "song/CSongData.h"
@@ -16,7 +18,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
-#include <QPageLayout>
 #include <QPrinter>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -228,30 +229,63 @@ void Baseline_BareSummaryLoop(benchmark::State& state)
 }
 BENCHMARK(Baseline_BareSummaryLoop)->Unit(benchmark::kMillisecond);
 
-void Print_ToPdf(benchmark::State& state)
+// The score of a song as the print command sees it: laid out in score picture 0.
+const std::string& PrintedSong(int which)
 {
-    QImage picture(832, 830, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    const std::string pdf = (Scratch() / "bench.pdf").string();
+    static const std::string typical = std::string(DP_SAMPLE_DIR) + "/jinglebells.mwd";
+    return which == 0 ? DensestSong() : typical;
+}
+
+std::unique_ptr<CSongData> LayOutForPrint(CScorePicture& score, int which)
+{
+    auto song = Load(PrintedSong(which));
+    score.Create(nullptr, PictureRect{10, 10, 842, 840}, DefaultSetup());
+    FitToStrings(*song, 55, score.GetHighestStringPitch(0));
+    score.LayOutMeasures(song.get(), 1, std::min(song->measureCount, 32));
+    return song;
+}
+
+// The page as the print command used to make it: the picture stretched onto A3.
+void Print_BitmapPage(benchmark::State& state)
+{
+    CScorePicture score;
+    auto song = LayOutForPrint(score, static_cast<int>(state.range(0)));
+    const std::string pdf = (Scratch() / "bitmap.pdf").string();
     for (auto _ : state) {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(QString::fromStdString(pdf));
-        printer->setResolution(600);
-        printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
         CPrintPicture job;
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
-        job.UsePrinter(std::move(printer), mode);
+        job.UsePrinter(A3PdfPrinter(QString::fromStdString(pdf), 600), mode);
         job.StartJob(mode);
-        job.AddItem(&picture, 830, 832, 0, 0);
-        job.PrintItems(mode, 832, 830, 1.0);
+        job.AddItem(CScorePicture::Surface(0), CScorePicture::Height(0), CScorePicture::Width(0), 0, 0);
+        job.PrintItems(mode, CScorePicture::Width(0), CScorePicture::Height(0), 1.0);
         job.ClearItems();
         job.EndJob();
         job.ReleasePrinter();
     }
+    score.Destroy();
 }
-BENCHMARK(Print_ToPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(Print_BitmapPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The page the print command makes now: the score traced as vectors, with its legend.
+void Print_VectorPage(benchmark::State& state)
+{
+    CScorePicture score;
+    auto song = LayOutForPrint(score, static_cast<int>(state.range(0)));
+    const SheetLegend legend = LegendOf(*song, 1, std::min(song->measureCount, 32));
+    const std::string pdf = (Scratch() / "vector.pdf").string();
+    for (auto _ : state) {
+        CPrintPicture job;
+        job.expectedPaperSize = PaperSize::kA3;
+        DeviceMode mode;
+        job.UsePrinter(A3PdfPrinter(QString::fromStdString(pdf), 600), mode);
+        PrintScorePicture(job, mode, legend);
+        job.ReleasePrinter();
+    }
+    state.counters["notes"] = static_cast<double>(CScorePicture::Geometry(0).notes.size());
+    score.Destroy();
+}
+BENCHMARK(Print_VectorPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The whole process: start, build the main window, paint it once, end.
 void Startup_ToFirstPaint(benchmark::State& state)

@@ -9,6 +9,7 @@ PAIRS = {
     "Startup_ToFirstPaint": "Baseline_ProcessStart",
     "Import_Midi": "Baseline_BareSmfRead",
     "AbcList_1000Tunes": "Baseline_AbcScanForX",
+    "Print_VectorPage": "Print_BitmapPage",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

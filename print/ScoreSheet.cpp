@@ -120,30 +120,56 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
 
-    p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap));
+    // Lines go to the device in one call per layer: a dense score has some 1500 of them.
+    QVector<QLineF> lines;
     for (const int x : score.stringX) {
         if (x < 0 || x >= score.width)
             continue;
         const double at = s.Centre(x, 0).x();
-        p.drawLine(QPointF(at, area.top()), QPointF(at, area.bottom()));
+        lines.append(QLineF(at, area.top(), at, area.bottom()));
     }
+    p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap));
+    p.drawLines(lines);
+    lines.clear();
     // Each joining line ends under a circle, so flat ends meet unseen.
     for (size_t i = 1; i < score.notes.size(); ++i) {
         QPointF a = s.Centre(score.notes[i - 1].x, score.notes[i - 1].y);
         QPointF b = s.Centre(score.notes[i].x, score.notes[i].y);
         if (ClipSegment(area, a, b))
-            p.drawLine(a, b);
+            lines.append(QLineF(a, b));
     }
+    p.drawLines(lines);
+
+    // Circles in list order, so that a later one covers an earlier one as on the screen. A
+    // black circle is all black, outline and fill, so a run of them is one filled shape.
+    QPainterPath blackRun;
+    blackRun.setFillRule(Qt::WindingFill);
+    const auto flush = [&] {
+        if (blackRun.isEmpty())
+            return;
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawPath(blackRun);
+        blackRun = QPainterPath();
+        blackRun.setFillRule(Qt::WindingFill);
+    };
     for (const PlacedNote& note : score.notes) {
         // The box's middle is the note's point; the circle sits on it, centred on the line.
         const QPointF centre = s.Centre((note.left + note.right) / 2, (note.top + note.bottom) / 2);
-        const double d = StyleOf(note.mark).diameter;
-        const QRectF extent(centre.x() - d * s.sx / 2, centre.y() - d * s.sy / 2, d * s.sx, d * s.sy);
-        if (area.contains(extent))
+        const MarkStyle style = StyleOf(note.mark);
+        const QRectF extent(centre.x() - style.diameter * s.sx / 2, centre.y() - style.diameter * s.sy / 2,
+                            style.diameter * s.sx, style.diameter * s.sy);
+        if (area.contains(extent) && style.black) {
+            blackRun.addEllipse(extent);
+        } else if (area.contains(extent)) {
+            flush();
             DrawMark(p, centre, note.mark, s, pen);
-        else if (area.intersects(extent))
+        } else if (area.intersects(extent)) {
+            flush();
             DrawCutMark(p, centre, note.mark, s, pen, area);
+        }
     }
+    flush();
     p.restore();
 }
 
