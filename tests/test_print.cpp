@@ -452,6 +452,28 @@ TEST_F(RenderedSheetTest, PaperChoosesThePagesAndSvgIsTheSameDrawing)
     EXPECT_LT(InkWidth(drawn, 2400, 0, 1754), 1) << "nothing below the legend";
 }
 
+TEST_F(RenderedSheetTest, NothingLeavesTheScoresRectangle)
+{
+    // Entry 2 of the last cell stands at y 831, below the 830-pixel picture: its circle is cut.
+    CSongFileWriter w(4, 4);
+    w.SetEntry(31, 2, 60);
+    const std::string song = sandbox.Path("late.mwd");
+    w.Write(song);
+    ASSERT_EQ(Run({song, sandbox.Path("late.pdf")}), 0);
+    ASSERT_EQ(Run({song, sandbox.Path("late.svg")}), 0);
+    QImage fromSvg(1754, 2480, QImage::Format_RGB32);
+    fromSvg.fill(Qt::white);
+    QPainter painter(&fromSvg);
+    QSvgRenderer(QString::fromStdString(sandbox.Path("late.svg"))).render(&painter, QRectF(0, 0, 1754, 2480));
+    painter.end();
+    const int lineX = static_cast<int>((6 * 32 - 10 + 0.5) * kA3Scale);
+    for (const QImage& page : {Page(sandbox.Path("late.pdf")), fromSvg}) {
+        EXPECT_GT(InkWidth(page, 1746, lineX - 12, lineX + 12), 10) << "the top of the circle is there";
+        for (int y = 1751; y < 1756; ++y)
+            EXPECT_LT(InkWidth(page, y, 0, 1754), 1) << "between the score and the names, row " << y;
+    }
+}
+
 TEST_F(RenderedSheetTest, PaperOptionsAndFailures)
 {
     const std::string song = Sample("twinkle.mwd");
