@@ -47,15 +47,20 @@ QFont LegendFont(double millimetres, int dotsPerInch, bool bold = false)
     return font;
 }
 
-// A circle of the kind at the stretched size; its outline's outer edge is the circle's edge.
+// The radii of a circle's outline path: the pen's outer edge is the circle's edge.
+QPointF OutlineRadii(const MarkStyle& style, const Stretch& s, double pen)
+{
+    return {std::max(style.diameter * s.sx / 2 - pen / 2, pen / 2), std::max(style.diameter * s.sy / 2 - pen / 2, pen / 2)};
+}
+
+// A circle of the kind at the stretched size.
 void DrawMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen)
 {
     const MarkStyle style = StyleOf(mark);
-    const double rx = std::max(style.diameter * s.sx / 2 - pen / 2, pen / 2);
-    const double ry = std::max(style.diameter * s.sy / 2 - pen / 2, pen / 2);
+    const QPointF radii = OutlineRadii(style, s, pen);
     p.setPen(QPen(Qt::black, pen));
     p.setBrush(style.black ? Qt::black : Qt::white);
-    p.drawEllipse(centre, rx, ry);
+    p.drawEllipse(centre, radii.x(), radii.y());
 }
 
 // The part of the segment inside the area (Liang-Barsky); false when nothing is.
@@ -89,8 +94,9 @@ bool ClipSegment(const QRectF& area, QPointF& a, QPointF& b)
 void DrawCutMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen, const QRectF& area)
 {
     const MarkStyle style = StyleOf(mark);
+    const QPointF radii = OutlineRadii(style, s, pen);
     QPainterPath outline;
-    outline.addEllipse(centre, style.diameter * s.sx / 2 - pen / 2, style.diameter * s.sy / 2 - pen / 2);
+    outline.addEllipse(centre, radii.x(), radii.y());
     QPainterPath box;
     box.addRect(area);
     QPainterPathStroker stroker;
@@ -173,105 +179,127 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
     p.restore();
 }
 
+namespace {
+
+constexpr std::array<std::pair<NoteMark, const char*>, 4> kMarkCaptions = {{
+    {NoteMark::kOneBeat, "1拍"},
+    {NoteMark::kShorter, "2拍未満（1拍以外）"},
+    {NoteMark::kFourBeats, "4拍"},
+    {NoteMark::kOtherLong, "2拍以上（4拍以外）"},
+}};
+
+// Where each part of the legend goes, worked out before anything is drawn: the legend goes
+// on paper whole or not at all.
+struct LegendLayout {
+    LegendLayout(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
+                 const SheetLegend& legend)
+        : s(score, target), dpi(dotsPerInch), nameFont(LegendFont(kNameMm, dpi)),
+          titleFont(LegendFont(kTitleMm, dpi, true)), textFont(LegendFont(kTextMm, dpi)),
+          names(nameFont, p.device()), title(titleFont, p.device()), text(textFont, p.device())
+    {
+        // Names wider than the space between two lines go on two rows, every other one lower.
+        double widest = 0;
+        for (const int pitch : score.stringPitch) {
+            stringNames.push_back(QString::fromStdString(NoteNameWithOctave(pitch)));
+            widest = std::max(widest, names.horizontalAdvance(stringNames.back()));
+        }
+        const double spacing = score.stringX.size() > 1 ? (score.stringX[1] - score.stringX[0]) * s.sx : 2 * widest;
+        nameRows = widest + Dots(0.5) > spacing ? 2 : 1;
+
+        left = score.stringX.empty() ? target.left + Dots(kBlockGapMm) : s.Centre(score.stringX[0], 0).x();
+        width = std::max(target.right - left - Dots(kBlockGapMm), 1.0);
+        largest = 12 * std::max(s.sx, s.sy);
+        kindRow = std::max(largest, text.height());
+
+        double y = target.bottom + Dots(kBelowScoreMm);
+        namesTop = y;
+        y += nameRows * names.height() + Dots(kBlockGapMm);
+        factsTop = y;
+        if (legend.hasSong)
+            y += title.height() + text.height() + Dots(kBlockGapMm);
+        double x = left;
+        for (const auto& [mark, caption] : kMarkCaptions) {
+            const double item = largest + Dots(1.5) + text.horizontalAdvance(QString::fromUtf8(caption));
+            if (x > left && x + item > left + width) {
+                x = left;
+                y += kindRow;
+            }
+            kinds.push_back(QPointF(x, y));
+            x += item + Dots(kKeyGapMm);
+        }
+        bottom = y + kindRow;
+    }
+    double Dots(double mm) const { return ::Dots(mm, dpi); }
+
+    Stretch s;
+    int dpi;
+    QFont nameFont, titleFont, textFont;
+    QFontMetricsF names, title, text;
+    std::vector<QString> stringNames;
+    int nameRows = 1;
+    double left = 0, width = 0, largest = 0, kindRow = 0;
+    double namesTop = 0, factsTop = 0, bottom = 0;
+    std::vector<QPointF> kinds; // top left of each circle kind
+};
+
+void DrawStringNames(QPainter& p, const ScoreGeometry& score, const LegendLayout& l)
+{
+    p.setFont(l.nameFont);
+    for (size_t i = 0; i < l.stringNames.size(); ++i) {
+        const double at = l.s.Centre(score.stringX[i], 0).x();
+        const double w = l.names.horizontalAdvance(l.stringNames[i]) + l.Dots(1);
+        const double top = l.namesTop + (l.nameRows == 2 && i % 2 == 1 ? l.names.height() : 0);
+        p.drawText(QRectF(at - w / 2, top, w, l.names.height()), Qt::AlignHCenter | Qt::AlignTop, l.stringNames[i]);
+    }
+}
+
+void DrawSongFacts(QPainter& p, const SheetLegend& legend, const LegendLayout& l)
+{
+    const QString facts = QStringLiteral("調 %1　　1小節 %2拍　　テンポ %3　　小節 %4〜%5")
+                              .arg(legend.key)
+                              .arg(legend.beatsPerMeasure)
+                              .arg(legend.tempo)
+                              .arg(legend.firstMeasure)
+                              .arg(legend.lastMeasure);
+    p.setFont(l.titleFont);
+    p.drawText(QRectF(l.left, l.factsTop, l.width, l.title.height()), Qt::AlignLeft | Qt::AlignTop,
+               l.title.elidedText(legend.title, Qt::ElideRight, l.width));
+    p.setFont(l.textFont);
+    p.drawText(QRectF(l.left, l.factsTop + l.title.height(), l.width, l.text.height()), Qt::AlignLeft | Qt::AlignTop,
+               l.text.elidedText(facts, Qt::ElideRight, l.width));
+}
+
+void DrawMarkKinds(QPainter& p, const LegendLayout& l)
+{
+    const double pen = LinePen(l.s, l.dpi);
+    for (size_t i = 0; i < kMarkCaptions.size(); ++i) {
+        const QPointF at = l.kinds[i];
+        DrawMark(p, at + QPointF(l.largest / 2, l.kindRow / 2), kMarkCaptions[i].first, l.s, pen);
+        const QString caption = QString::fromUtf8(kMarkCaptions[i].second);
+        p.setPen(Qt::black);
+        p.setFont(l.textFont);
+        p.drawText(QRectF(at.x() + l.largest + l.Dots(1.5), at.y(), l.text.horizontalAdvance(caption) + l.Dots(1),
+                          l.kindRow),
+                   Qt::AlignLeft | Qt::AlignVCenter, caption);
+    }
+}
+
+} // namespace
+
 bool DrawLegend(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int bandBottom, int dotsPerInch,
                 const SheetLegend& legend)
 {
-    const Stretch s(score, target);
-    const auto dots = [&](double mm) { return Dots(mm, dotsPerInch); };
-    const QFont nameFont = LegendFont(kNameMm, dotsPerInch);
-    const QFont titleFont = LegendFont(kTitleMm, dotsPerInch, true);
-    const QFont textFont = LegendFont(kTextMm, dotsPerInch);
-    const QFontMetricsF nameMetrics(nameFont, p.device());
-    const QFontMetricsF titleMetrics(titleFont, p.device());
-    const QFontMetricsF textMetrics(textFont, p.device());
-
-    // Names wider than the space between two lines go on two rows, every other string lower.
-    std::vector<QString> names;
-    double widest = 0;
-    for (const int pitch : score.stringPitch) {
-        names.push_back(QString::fromStdString(NoteNameWithOctave(pitch)));
-        widest = std::max(widest, nameMetrics.horizontalAdvance(names.back()));
-    }
-    const double spacing = score.stringX.size() > 1 ? (score.stringX[1] - score.stringX[0]) * s.sx : widest * 2;
-    const int nameRows = widest + dots(0.5) > spacing ? 2 : 1;
-
-    const double left = score.stringX.empty() ? target.left + dots(kBlockGapMm) : s.Centre(score.stringX[0], 0).x();
-    const double width = std::max(target.right - left - dots(kBlockGapMm), 1.0);
-    const QString facts = legend.hasSong ? QStringLiteral("調 %1　　1小節 %2拍　　テンポ %3　　小節 %4〜%5")
-                                               .arg(legend.key)
-                                               .arg(legend.beatsPerMeasure)
-                                               .arg(legend.tempo)
-                                               .arg(legend.firstMeasure)
-                                               .arg(legend.lastMeasure)
-                                         : QString();
-    static constexpr std::array<std::pair<NoteMark, const char*>, 4> kKinds = {{
-        {NoteMark::kOneBeat, "1拍"},
-        {NoteMark::kShorter, "2拍未満（1拍以外）"},
-        {NoteMark::kFourBeats, "4拍"},
-        {NoteMark::kOtherLong, "2拍以上（4拍以外）"},
-    }};
-    const double largest = 12 * std::max(s.sx, s.sy);
-    const double kindRow = std::max(largest, textMetrics.height());
-
-    // Measure first: the legend goes on paper whole or not at all.
-    double height = dots(kBelowScoreMm) + nameRows * nameMetrics.height() + dots(kBlockGapMm);
-    if (legend.hasSong)
-        height += titleMetrics.height() + textMetrics.height() + dots(kBlockGapMm);
-    double x = left;
-    int kindRows = 1;
-    for (const auto& [mark, caption] : kKinds) {
-        const double item = largest + dots(1.5) + textMetrics.horizontalAdvance(QString::fromUtf8(caption));
-        if (x > left && x + item > left + width) {
-            ++kindRows;
-            x = left;
-        }
-        x += item + dots(kKeyGapMm);
-    }
-    height += kindRows * kindRow;
-    if (target.bottom + height > bandBottom)
+    const LegendLayout layout(p, score, target, dotsPerInch, legend);
+    if (layout.bottom > bandBottom)
         return false;
-
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.setPen(Qt::black);
-    double y = target.bottom + dots(kBelowScoreMm);
-    p.setFont(nameFont);
-    for (size_t i = 0; i < names.size(); ++i) {
-        const double at = s.Centre(score.stringX[i], 0).x();
-        const double w = nameMetrics.horizontalAdvance(names[i]) + dots(1);
-        const double row = y + (nameRows == 2 && i % 2 == 1 ? nameMetrics.height() : 0);
-        p.drawText(QRectF(at - w / 2, row, w, nameMetrics.height()), Qt::AlignHCenter | Qt::AlignTop, names[i]);
-    }
-    y += nameRows * nameMetrics.height() + dots(kBlockGapMm);
-
-    if (legend.hasSong) {
-        p.setFont(titleFont);
-        p.drawText(QRectF(left, y, width, titleMetrics.height()), Qt::AlignLeft | Qt::AlignTop,
-                   titleMetrics.elidedText(legend.title, Qt::ElideRight, width));
-        y += titleMetrics.height();
-        p.setFont(textFont);
-        p.drawText(QRectF(left, y, width, textMetrics.height()), Qt::AlignLeft | Qt::AlignTop,
-                   textMetrics.elidedText(facts, Qt::ElideRight, width));
-        y += textMetrics.height() + dots(kBlockGapMm);
-    }
-
-    const double pen = LinePen(s, dotsPerInch);
-    x = left;
-    for (const auto& [mark, caption] : kKinds) {
-        const QString text = QString::fromUtf8(caption);
-        const double item = largest + dots(1.5) + textMetrics.horizontalAdvance(text);
-        if (x > left && x + item > left + width) {
-            y += kindRow;
-            x = left;
-        }
-        DrawMark(p, QPointF(x + largest / 2, y + kindRow / 2), mark, s, pen);
-        p.setPen(Qt::black);
-        p.setFont(textFont);
-        p.drawText(QRectF(x + largest + dots(1.5), y, textMetrics.horizontalAdvance(text) + dots(1), kindRow),
-                   Qt::AlignLeft | Qt::AlignVCenter, text);
-        x += item + dots(kKeyGapMm);
-    }
+    DrawStringNames(p, score, layout);
+    if (legend.hasSong)
+        DrawSongFacts(p, legend, layout);
+    DrawMarkKinds(p, layout);
     p.restore();
     return true;
 }
