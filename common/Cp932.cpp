@@ -63,3 +63,15 @@ std::string_view FieldText(const char* field, size_t size)
     const void* nul = std::memchr(field, 0, size);
     return std::string_view(field, nul ? static_cast<const char*>(nul) - field : size);
 }
+
+std::string CutCp932(std::string_view cp932, size_t maxBytes)
+{
+    size_t end = 0;
+    while (end < cp932.size()) {
+        const size_t width = (IsCp932LeadByte(static_cast<unsigned char>(cp932[end])) && end + 1 < cp932.size()) ? 2 : 1;
+        if (end + width > maxBytes)
+            break;
+        end += width;
+    }
+    return std::string(cp932.substr(0, end));
+}

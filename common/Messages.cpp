@@ -87,6 +87,16 @@ const char* DrawingErrorText(uint32_t code)
     return code == 1 ? "描画エラー。" : "COffScreenPictureでエラーが発生しました。";
 }
 
+const char* ImportErrorText(uint32_t code)
+{
+    switch (code) {
+    case ImportError::kNoMelody: return "旋律になる音符がありませんでした。";
+    case ImportError::kTooLong: return "曲が長すぎるため、1024拍を超える部分は省きました。";
+    case ImportError::kNoSuchChoice: return "指定されたパートがありません。";
+    default: return "楽譜ファイルを読み込めませんでした。";
+    }
+}
+
 void ShowGeneralError(uint32_t code)
 {
     ShowMessage(FormatCodedMessage("GENE", code, GeneralErrorText(code)));
@@ -95,4 +105,9 @@ void ShowGeneralError(uint32_t code)
 void ShowSongErrorMessage(uint32_t code)
 {
     ShowMessage(FormatCodedMessage("SGDT", code, SongErrorText(code)));
+}
+
+void ShowImportError(uint32_t code)
+{
+    ShowMessage(FormatCodedMessage("IMPT", code, ImportErrorText(code)));
 }

@@ -32,6 +32,8 @@ std::string FormatCodedMessage(const char* prefix, uint32_t code, const std::str
 const char* GeneralErrorText(uint32_t code);
 const char* SongErrorText(uint32_t code);
 const char* DrawingErrorText(uint32_t code);
+const char* ImportErrorText(uint32_t code);
 
 void ShowGeneralError(uint32_t code);
 void ShowSongErrorMessage(uint32_t code);
+void ShowImportError(uint32_t code);

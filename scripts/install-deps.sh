@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   poppler-utils
+  libpugixml-dev libzip-dev
 )
 
 missing=()

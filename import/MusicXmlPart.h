@@ -1,0 +1,49 @@
+#pragma once
+// One MusicXML part read measure by measure, in the order the file writes them: each
+// measure's notes of the melody voice relative to the measure's start, its chord symbols,
+// meter, tempo and the marks that decide the playing order.
+
+#include "import/Melody.h"
+#include "import/PlayOrder.h"
+
+#include <pugixml.hpp>
+#include <vector>
+
+// Durations beyond this are cut to it: more than any song holds (1024 beats of at most a
+// dotted whole note), small enough that no sum of them overflows.
+constexpr int64_t kMaxReadTicks = 16384 * kTicksPerQuarter;
+
+struct MeasureNote {
+    int64_t at = 0; // ticks from the measure's start
+    int64_t duration = 0;
+    int pitch = MelodyNote::kRest;
+    bool tieStart = false, tieStop = false;
+    std::string lyric;
+};
+
+struct MeasureContent {
+    int64_t length = 0;  // ticks the measure lasts as written
+    int64_t nominal = 0; // ticks its meter gives a full measure
+    int numerator = 4, denominator = 4;
+    std::vector<MeasureNote> notes;
+    std::vector<ChordSymbol> chords; // onsets relative to the measure's start
+    double soundTempo = 0, metronomeTempo = 0; // quarters per minute, 0 when none
+    MeasureMarks marks;
+};
+
+struct PartContent {
+    std::vector<MeasureContent> measures;
+    bool hasKey = false;
+    int keyFifths = 0;
+    bool keyMinor = false;
+    int skipped = 0;
+    bool readable = true; // false when a divisions value makes durations meaningless
+};
+
+// `data` holds each measure's music (the measure itself in a partwise file, the part's
+// element inside it in a timewise one). The melody voice is the first voice with pitched
+// notes on the part's upper staff.
+PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data);
+
+// Pitched notes that sound (not grace, not cue).
+bool IsMelodyCandidate(pugi::xml_node note);
