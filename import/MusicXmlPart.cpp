@@ -89,7 +89,7 @@ private:
     double Ticks(pugi::xml_node duration)
     {
         const double d = Number(duration);
-        if (!(d > 0))
+        if (!(d > 0) || !std::isfinite(d))
             return 0;
         const double ticks = d / s.divisions * kTicksPerQuarter;
         return ticks < double(kMaxReadTicks) ? ticks : double(kMaxReadTicks);

@@ -65,8 +65,12 @@ public:
 
     void Add(const MeasureContent& m, int64_t start)
     {
-        for (const MeasureNote& n : m.notes)
-            AddNote(n, start + n.at);
+        for (const MeasureNote& n : m.notes) {
+            if (start + n.at >= kMaxReadTicks)
+                ++out.skipped; // past anything a song can hold
+            else
+                AddNote(n, start + n.at);
+        }
         for (ChordSymbol c : m.chords) {
             c.onset += start;
             out.chords.push_back(std::move(c));

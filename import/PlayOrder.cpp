@@ -71,6 +71,7 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
                 ++pass;
                 i = repeatStart;
                 backFromRepeat = true;
+                inEnding = false;
                 continue;
             }
             repeatStart = i + 1; // a later backward repeat without a forward one returns here
