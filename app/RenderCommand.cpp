@@ -2,11 +2,13 @@
 
 #include "common/Cp932.h"
 #include "common/FileServices.h"
+#include "import/ScoreImport.h"
 #include "print/CPrintPicture.h"
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
 #include "settings/CConfigControl.h"
 #include "song/CSongData.h"
+#include "song/CSongFileWriter.h"
 #include "song/FitToStrings.h"
 
 #include <QImage>
@@ -18,9 +20,13 @@
 
 const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--measures FIRST-LAST] [--zoom Z] [--info] [--notes]\n"
+    "                             [--part N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             SONG [OUTPUT.png | OUTPUT.pdf]\n"
-    "  Draws the score of SONG as the main window would: OUTPUT.png is the picture (at --zoom as the\n"
-    "  screen shows it), OUTPUT.pdf the page the print command puts on A3 paper.\n"
+    "  Draws the score of SONG (a song file or a MusicXML score) as the main window would: OUTPUT.png\n"
+    "  is the picture (at --zoom as the screen shows it), OUTPUT.pdf the page the print command puts\n"
+    "  on A3 paper. --part N reads part N (from 1) of a score instead of the first with notes.\n"
+    "  --write-mwd writes the song as read, before fitting, as a song file; --title and --fame\n"
+    "  (0-255) set the title and fame level the library lists it under.\n"
     "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
     "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n";
 
@@ -32,6 +38,10 @@ struct Options {
     int first = 0, last = 0;
     double zoom = 1.0;
     bool info = false, notes = false;
+    int part = kDefaultChoice;
+    std::string writeMwd, title;
+    bool haveTitle = false;
+    int fame = -1;
     std::string song, output;
 };
 
@@ -73,6 +83,22 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             char* end = nullptr;
             if (!value(v) || (o.zoom = std::strtod(v.c_str(), &end), *end != 0) || !(o.zoom > 0 && o.zoom <= 4))
                 return "--zoom needs a factor above 0 and at most 4";
+        } else if (a == "--part") {
+            char* end = nullptr;
+            if (!value(v) || (o.part = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) || o.part < 1)
+                return "--part needs a number from 1";
+        } else if (a == "--write-mwd") {
+            if (!value(o.writeMwd))
+                return "--write-mwd needs a file";
+        } else if (a == "--title") {
+            if (!value(o.title))
+                return "--title needs a text";
+            o.haveTitle = true;
+        } else if (a == "--fame") {
+            char* end = nullptr;
+            if (!value(v) || (o.fame = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) || o.fame < 0 ||
+                o.fame > 255)
+                return "--fame needs a number from 0 to 255";
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -116,10 +142,24 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     const ConfigRecord settings = LoadConfigFile(
         o.settings.empty() ? JoinPath(JoinPath(UserConfigFolder(), "PV"), "setup.ini") : o.settings);
 
-    int32_t measures = 0, beats = 0, key = 0;
-    CSongData song(o.song.c_str(), measures, beats, key);
-    if (!CanOpenFile(o.song))
+    ImportRequest request;
+    request.choice = o.part;
+    ImportOutcome loaded = LoadScoreFile(o.song, request);
+    if (!CanOpenFile(o.song) || loaded.failed)
         return 1;
+    CSongData& song = *loaded.song;
+    if (o.haveTitle) {
+        const std::string title = CutCp932(Utf8ToCp932(o.title), SummaryBlock::kTitleEnd - SummaryBlock::kTitleOffset - 1);
+        std::memset(song.summaryBlock + SummaryBlock::kTitleOffset, 0, SummaryBlock::kTitleEnd - SummaryBlock::kTitleOffset);
+        std::memcpy(song.summaryBlock + SummaryBlock::kTitleOffset, title.data(), title.size());
+    }
+    if (o.fame >= 0)
+        song.summaryBlock[SummaryBlock::kFameOffset] = static_cast<uint8_t>(o.fame);
+    // The song as read, before it is fitted to the strings.
+    if (!o.writeMwd.empty() && !CSongFileWriter(song).Write(o.writeMwd)) {
+        err << "dovrelplinvara-render: cannot write " << o.writeMwd << "\n";
+        return 1;
+    }
 
     // The same picture the main window makes from these settings.
     const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
@@ -151,6 +191,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\ntranspose=" << transposed << "\nfirst=" << first << "\nlast=" << last << "\nlowest=" << lowest
             << "\nhighest=" << highest << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
             << "\ntempo=" << song.Tempo() << "\n";
+        out << "moved=" << loaded.report.moved << "\n";
     }
     if (o.notes)
         for (const ScoreNote& n : CScorePicture::Notes(0))
