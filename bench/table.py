@@ -7,6 +7,8 @@ PAIRS = {
     "LayoutDraw_Densest": "Baseline_BareFill",
     "Library_2000Songs": "Baseline_BareSummaryLoop",
     "Startup_ToFirstPaint": "Baseline_ProcessStart",
+    "Import_MusicXml": "Baseline_PugixmlParse",
+    "Import_Mxl": "Baseline_UnzipParse",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

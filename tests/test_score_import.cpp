@@ -170,3 +170,22 @@ TEST_F(ScoreImportTest, TheWrittenSongFileReadsBackTheSame)
     EXPECT_EQ(back.song->Tempo(), 240);
     EXPECT_EQ(std::memcmp(back.song->cells, o.song->cells, sizeof o.song->cells), 0);
 }
+
+TEST_F(ScoreImportTest, AScoreExportedTheWayNotationProgramsWriteThem)
+{
+    // Layout, credits, print and appearance elements are passed over; the music is read.
+    const ImportOutcome o = LoadScoreFile(std::string(DP_SCORE_DIR) + "/sakura.musicxml");
+    EXPECT_EQ(sink.Count(), 0u);
+    ASSERT_FALSE(o.failed);
+    EXPECT_EQ(o.song->measureCount, 14);
+    EXPECT_EQ(o.song->keyIndex, 15); // Am
+    EXPECT_EQ(o.song->Tempo(), 72);
+    EXPECT_EQ(Cp932ToUtf8(o.song->ListTitle()), "さくらさくら");
+    EXPECT_EQ(std::string(o.song->chordTable[0].first), "Am");
+    EXPECT_EQ(Cp932ToUtf8(o.song->cells[0].text[0]), "さ");
+    const std::vector<ScoreNote> notes = LayOutMeasures(*o.song, 1, 14).notes;
+    ASSERT_EQ(notes.size(), 50u);
+    EXPECT_EQ(notes[2], (ScoreNote{12, 71, 12}));
+    EXPECT_EQ(notes.back(), (ScoreNote{13 * 24, 64, 24}));
+    EXPECT_EQ(o.report.moved, 0);
+}
