@@ -58,6 +58,21 @@ double FirstTempo(const std::vector<MeasureContent>& measures, const std::vector
     return 0;
 }
 
+// A score often states its tempo in the first part only; another part borrows it.
+double TempoOfAnyPart(const std::vector<Part>& parts)
+{
+    for (const Part& part : parts)
+        for (pugi::xml_node measure : part.data) {
+            for (pugi::xml_node sound : measure.children("sound"))
+                if (const double t = sound.attribute("tempo").as_double(0); t > 0 && t < 1e6)
+                    return t;
+            for (pugi::xml_node direction : measure.children("direction"))
+                if (const double t = direction.child("sound").attribute("tempo").as_double(0); t > 0 && t < 1e6)
+                    return t;
+        }
+    return 0;
+}
+
 // Lays the measures out in playing order and merges ties on the way.
 class MelodyAssembler {
 public:
@@ -190,6 +205,8 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
     out.keyMinor = content.keyMinor;
     out.skipped = content.skipped;
     out.tempoQuarterBpm = FirstTempo(content.measures, order);
+    if (out.tempoQuarterBpm == 0)
+        out.tempoQuarterBpm = TempoOfAnyPart(parts);
 
     MelodyAssembler assembler(out);
     int64_t start = 0;

@@ -267,6 +267,10 @@ TEST(MusicXmlReader, PartsAreListedAndChosen)
     EXPECT_EQ(parts[3].name, "P4") << "a part without a name goes by its id";
 
     EXPECT_EQ(Pitches(ReadXml(xml).melody), (std::vector<int>{81, 83}));
+    EXPECT_EQ(ReadXml(xml).melody.tempoQuarterBpm, 0);
+    const std::string drumsWithTempo = Part("P1", {Measure(1, "<direction><sound tempo=\"66\"/></direction>")});
+    EXPECT_EQ(ReadXml(Score({{"P1", "Drums"}, {"P2", "Flute"}}, drumsWithTempo + flute)).melody.tempoQuarterBpm, 66)
+        << "the tempo stated in another part";
     EXPECT_EQ(Pitches(ReadXml(xml, 4).melody), (std::vector<int>{48}));
     EXPECT_EQ(ReadXml(xml, 3).status, ImportStatus::NoMelody);
     EXPECT_EQ(ReadXml(xml, 1).status, ImportStatus::NoMelody);
