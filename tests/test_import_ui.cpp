@@ -14,6 +14,7 @@
 #include "tests/support/UiTestSupport.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -113,8 +114,10 @@ TEST_F(ImportUiTest, LoadDialogOffersScoreFilesFirst)
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         filters = dialog->nameFilters();
-        dialog->selectFile(QString::fromStdString(path));
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(path));
         QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible())
+            dialog->reject(); // never leave the test waiting on a dialog
     });
     window.RunCommand(MainCommand::kLoad);
     EXPECT_EQ(filters, (QStringList{QStringLiteral("楽譜ファイル (*.mwd *.musicxml *.xml *.mxl)"),
