@@ -11,10 +11,17 @@ namespace {
 
 constexpr int kStepPitchClass[7] = {9, 11, 0, 2, 4, 5, 7}; // A..G
 
-// Decimal text as MusicXML writes numbers; NaN when it is none.
+// Decimal text as MusicXML writes numbers; NaN when it is none. Plain integers, by far the
+// most common, are read without strtod.
 double Number(pugi::xml_node node)
 {
     const char* text = node.child_value();
+    const char* p = text + (*text == '-');
+    int64_t whole = 0;
+    while (*p >= '0' && *p <= '9' && whole < (int64_t(1) << 50))
+        whole = whole * 10 + (*p++ - '0');
+    if (*p == 0 && p != text + (*text == '-'))
+        return *text == '-' ? -double(whole) : double(whole);
     char* end = nullptr;
     const double v = std::strtod(text, &end);
     while (end && (*end == ' ' || *end == '\n' || *end == '\t' || *end == '\r'))
@@ -28,16 +35,53 @@ int Integer(pugi::xml_node node, int fallback)
     return (std::isfinite(v) && std::abs(v) < 1e6) ? static_cast<int>(std::lround(v)) : fallback;
 }
 
-int StaffOf(pugi::xml_node note)
-{
-    return note.child("staff") ? Integer(note.child("staff"), 1) : 1;
-}
+// A note's children gathered in one pass: a score holds thousands of notes, and looking each
+// child up by name would compare every name again and again.
+struct NoteView {
+    pugi::xml_node pitch, duration, lyric;
+    const char* voice = "1";
+    int staff = 1;
+    bool grace = false, chord = false, cue = false, rest = false;
+    bool tieStart = false, tieStop = false;
 
-std::string VoiceOf(pugi::xml_node note)
-{
-    const char* v = note.child_value("voice");
-    return *v ? v : "1";
-}
+    explicit NoteView(pugi::xml_node note)
+    {
+        pugi::xml_node notations;
+        for (pugi::xml_node c : note.children()) {
+            const char* n = c.name();
+            switch (n[0]) {
+            case 'p': if (!std::strcmp(n, "pitch")) pitch = c; break;
+            case 'd': if (!std::strcmp(n, "duration")) duration = c; break;
+            case 'v': if (!std::strcmp(n, "voice") && *c.child_value()) voice = c.child_value(); break;
+            case 's': if (!std::strcmp(n, "staff")) staff = Integer(c, 1); break;
+            case 'g': grace |= !std::strcmp(n, "grace"); break;
+            case 'c': chord |= !std::strcmp(n, "chord"); cue |= !std::strcmp(n, "cue"); break;
+            case 'r': rest |= !std::strcmp(n, "rest"); break;
+            case 't': if (!std::strcmp(n, "tie")) Tie(c); break;
+            case 'n': if (!std::strcmp(n, "notations")) notations = c; break;
+            case 'l':
+                // The first verse: number 1, or a lyric without a number.
+                if (!lyric && !std::strcmp(n, "lyric") && !std::strcmp(c.attribute("number").as_string("1"), "1"))
+                    lyric = c;
+                break;
+            default: break;
+            }
+        }
+        if (!tieStart && !tieStop)
+            for (pugi::xml_node tied : notations.children("tied"))
+                Tie(tied);
+    }
+
+    bool Sounds() const { return pitch && !grace && !cue; }
+
+private:
+    void Tie(pugi::xml_node tie)
+    {
+        const char* type = tie.attribute("type").as_string();
+        tieStart |= !std::strcmp(type, "start");
+        tieStop |= !std::strcmp(type, "stop");
+    }
+};
 
 // The state that runs through a part in file order.
 struct PartState {
@@ -101,22 +145,22 @@ private:
         furthest = std::max(furthest, pos);
     }
 
-    void Note(pugi::xml_node note)
+    void Note(pugi::xml_node element)
     {
-        if (note.child("grace"))
+        const NoteView note(element);
+        if (note.grace)
             return; // takes no time
-        const bool chord = note.child("chord");
-        const double ticks = Ticks(note.child("duration"));
+        const double ticks = Ticks(note.duration);
         if (ticks <= 0) {
             ++part.skipped;
             return;
         }
-        const double onset = chord ? lastOnset : pos;
-        if (!chord) {
+        const double onset = note.chord ? lastOnset : pos;
+        if (!note.chord) {
             lastOnset = pos;
             Advance(ticks);
         }
-        if (note.child("cue") || StaffOf(note) != s.staff || VoiceOf(note) != s.voice)
+        if (note.cue || note.staff != s.staff || s.voice != note.voice)
             return;
         MeasureNote n;
         n.at = std::llround(onset);
@@ -125,60 +169,43 @@ private:
             ++part.skipped;
             return;
         }
-        if (pugi::xml_node pitch = note.child("pitch")) {
-            n.pitch = SoundingPitch(pitch);
+        if (note.pitch) {
+            n.pitch = SoundingPitch(note.pitch);
             if (n.pitch < 0) {
                 ++part.skipped;
                 return;
             }
-        } else if (!note.child("rest")) {
+        } else if (!note.rest) {
             return; // unpitched: silence for the melody
         }
-        Ties(note, n);
-        n.lyric = FirstVerse(note);
+        n.tieStart = note.tieStart;
+        n.tieStop = note.tieStop;
+        for (pugi::xml_node t : note.lyric.children("text"))
+            n.lyric += t.child_value();
         out.notes.push_back(std::move(n));
     }
 
     int SoundingPitch(pugi::xml_node pitch) const
     {
-        const char* step = pitch.child_value("step");
+        const char* step = "";
+        double alter = 0;
+        int octave = -100;
+        for (pugi::xml_node c : pitch.children()) {
+            const char* n = c.name();
+            if (n[0] == 's')
+                step = c.child_value();
+            else if (n[0] == 'a')
+                alter = Number(c);
+            else if (n[0] == 'o')
+                octave = Integer(c, -100);
+        }
         if (step[0] < 'A' || step[0] > 'G' || step[1] != 0)
             return -1;
-        const double alter = pitch.child("alter") ? Number(pitch.child("alter")) : 0;
-        const int octave = Integer(pitch.child("octave"), -100);
         if (!std::isfinite(alter) || std::abs(alter) > 12 || octave < -1 || octave > 10)
             return -1;
         const int value = (octave + 1) * 12 + kStepPitchClass[step[0] - 'A'] + static_cast<int>(std::lround(alter)) +
                           s.transpose;
         return (value >= 0 && value <= 127) ? value : -1;
-    }
-
-    static void Ties(pugi::xml_node note, MeasureNote& n)
-    {
-        auto mark = [&](pugi::xml_node tie) {
-            const char* type = tie.attribute("type").as_string();
-            n.tieStart |= !std::strcmp(type, "start");
-            n.tieStop |= !std::strcmp(type, "stop");
-        };
-        for (pugi::xml_node tie : note.children("tie"))
-            mark(tie);
-        if (!n.tieStart && !n.tieStop)
-            for (pugi::xml_node tied : note.child("notations").children("tied"))
-                mark(tied);
-    }
-
-    static std::string FirstVerse(pugi::xml_node note)
-    {
-        for (pugi::xml_node lyric : note.children("lyric")) {
-            const char* number = lyric.attribute("number").as_string("1");
-            if (std::strcmp(number, "1") != 0)
-                continue;
-            std::string text;
-            for (pugi::xml_node t : lyric.children("text"))
-                text += t.child_value();
-            return text;
-        }
-        return {};
     }
 
     void Attributes(pugi::xml_node attributes)
@@ -329,35 +356,35 @@ private:
     bool closeEnding = false;
 };
 
-// The melody voice: the upper staff with pitched notes, and on it the voice of the first one.
-void ChooseVoice(const std::vector<pugi::xml_node>& data, PartState& state)
-{
-    int staff = 0;
-    std::string voice;
-    for (pugi::xml_node measure : data)
-        for (pugi::xml_node note : measure.children("note"))
-            if (IsMelodyCandidate(note) && (staff == 0 || StaffOf(note) < staff)) {
-                staff = StaffOf(note);
-                voice = VoiceOf(note);
-            }
-    if (staff > 0) {
-        state.staff = staff;
-        state.voice = voice;
-    }
-}
-
 } // namespace
 
-bool IsMelodyCandidate(pugi::xml_node note)
+MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data)
 {
-    return note.child("pitch") && !note.child("grace") && !note.child("cue");
+    MelodyVoice found;
+    int staff = 0;
+    for (pugi::xml_node measure : data)
+        for (pugi::xml_node element = measure.first_child(); element; element = element.next_sibling()) {
+            if (std::strcmp(element.name(), "note") != 0)
+                continue;
+            const NoteView note(element);
+            if (!note.Sounds())
+                continue;
+            ++found.pitched;
+            if (staff == 0 || note.staff < staff) {
+                staff = note.staff;
+                found.staff = note.staff;
+                found.voice = note.voice;
+            }
+        }
+    return found;
 }
 
-PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data)
+PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data, const MelodyVoice& voice)
 {
     PartContent part;
     PartState state;
-    ChooseVoice(data, state);
+    state.staff = voice.staff;
+    state.voice = voice.voice;
     part.measures.resize(data.size());
     for (size_t i = 0; i < data.size() && part.readable; ++i)
         MeasureReader(state, part, part.measures[i]).Read(data[i]);

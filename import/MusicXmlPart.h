@@ -40,10 +40,15 @@ struct PartContent {
     bool readable = true; // false when a divisions value makes durations meaningless
 };
 
-// `data` holds each measure's music (the measure itself in a partwise file, the part's
-// element inside it in a timewise one). The melody voice is the first voice with pitched
-// notes on the part's upper staff.
-PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data);
+// The part's melody voice: the first voice with sounding pitched notes (not grace, not cue)
+// on its upper staff, and how many such notes the part has.
+struct MelodyVoice {
+    int staff = 1;
+    std::string voice = "1";
+    int pitched = 0;
+};
 
-// Pitched notes that sound (not grace, not cue).
-bool IsMelodyCandidate(pugi::xml_node note);
+// `data` holds each measure's music (the measure itself in a partwise file, the part's
+// element inside it in a timewise one).
+MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data);
+PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data, const MelodyVoice& voice);

@@ -21,7 +21,7 @@ constexpr int64_t kTieSlack = 2;
 struct Part {
     std::string id;
     std::vector<pugi::xml_node> data; // each measure's music for this part
-    int pitched = 0;
+    MelodyVoice melody;
 };
 
 std::string Trimmed(const char* text)
@@ -149,7 +149,7 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
     auto partFor = [&](const char* id) -> Part& {
         auto [it, added] = byId.emplace(id, parts.size());
         if (added)
-            parts.push_back(Part{id, {}, 0});
+            parts.push_back(Part{id, {}, {}});
         return parts[it->second];
     };
     if (timewise) {
@@ -162,7 +162,7 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
     } else {
         for (pugi::xml_node part : score.children("part")) {
             // Two parts under one id stay two parts.
-            parts.push_back(Part{part.attribute("id").as_string(), {}, 0});
+            parts.push_back(Part{part.attribute("id").as_string(), {}, {}});
             for (pugi::xml_node measure : part.children("measure"))
                 parts.back().data.push_back(measure);
         }
@@ -176,12 +176,10 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
     }
     for (size_t i = 0; i < parts.size(); ++i) {
         Part& p = parts[i];
-        for (pugi::xml_node measure : p.data)
-            for (pugi::xml_node note : measure.children("note"))
-                p.pitched += IsMelodyCandidate(note) ? 1 : 0;
+        p.melody = FindMelodyVoice(p.data);
         const auto name = names.find(p.id);
         choices.push_back(MelodyChoice{static_cast<int>(i) + 1,
-                                       name != names.end() && !name->second.empty() ? name->second : p.id, p.pitched});
+                                       name != names.end() && !name->second.empty() ? name->second : p.id, p.melody.pitched});
     }
     title = TitleOf(score);
     return true;
@@ -189,7 +187,7 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
 
 ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
 {
-    const PartContent content = ReadPartMeasures(part.data);
+    const PartContent content = ReadPartMeasures(part.data, part.melody);
     if (!content.readable)
         return ImportStatus::Unreadable;
     std::vector<MeasureMarks> marks;
@@ -263,7 +261,7 @@ ImportStatus MusicXmlScore::Read(int choice, Melody& out) const
 {
     const std::vector<Part>& parts = impl->parts;
     if (choice == kDefaultChoice) {
-        const auto first = std::find_if(parts.begin(), parts.end(), [](const Part& p) { return p.pitched > 0; });
+        const auto first = std::find_if(parts.begin(), parts.end(), [](const Part& p) { return p.melody.pitched > 0; });
         if (first == parts.end())
             return ImportStatus::NoMelody;
         return impl->Read(*first, out);
@@ -271,7 +269,7 @@ ImportStatus MusicXmlScore::Read(int choice, Melody& out) const
     if (choice < 1 || choice > static_cast<int>(parts.size()))
         return ImportStatus::NoSuchChoice;
     const Part& part = parts[static_cast<size_t>(choice - 1)];
-    return part.pitched > 0 ? impl->Read(part, out) : ImportStatus::NoMelody;
+    return part.melody.pitched > 0 ? impl->Read(part, out) : ImportStatus::NoMelody;
 }
 
 bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts)
