@@ -88,20 +88,23 @@ struct PartState {
     double divisions = 1;
     int transpose = 0; // semitones from written to sounding pitch
     int numerator = 4, denominator = 4;
-    int staff = 1;
-    std::string voice = "1";
+    int staff = 1; // keys and transpositions given for one staff count for the upper one
     std::vector<int> openEnding;
 };
 
 class MeasureReader {
 public:
-    MeasureReader(PartState& state, PartContent& part, MeasureContent& out) : s(state), part(part), out(out) {}
+    MeasureReader(PartState& state, PartContent& part, MeasureContent& out, MelodyVoice& melody)
+        : s(state), part(part), out(out), melody(melody)
+    {
+    }
 
     void Read(pugi::xml_node data)
     {
         out.numerator = s.numerator;
         out.denominator = s.denominator;
-        for (pugi::xml_node child : data.children()) {
+        out.notes.reserve(32);
+        for (pugi::xml_node child = data.first_child(); child; child = child.next_sibling()) {
             const char* name = child.name();
             if (!std::strcmp(name, "note"))
                 Note(child);
@@ -160,9 +163,15 @@ private:
             lastOnset = pos;
             Advance(ticks);
         }
-        if (note.cue || note.staff != s.staff || s.voice != note.voice)
+        if (note.cue)
             return;
+        if (note.Sounds() && (melody.pitched++ == 0 || note.staff < melody.staff)) {
+            melody.staff = note.staff;
+            melody.voice = note.voice;
+        }
         MeasureNote n;
+        n.staff = note.staff;
+        n.voice = note.voice;
         n.at = std::llround(onset);
         n.duration = std::llround(ticks);
         if (n.duration <= 0) {
@@ -180,8 +189,9 @@ private:
         }
         n.tieStart = note.tieStart;
         n.tieStop = note.tieStop;
-        for (pugi::xml_node t : note.lyric.children("text"))
-            n.lyric += t.child_value();
+        for (pugi::xml_node t = note.lyric.first_child(); t; t = t.next_sibling())
+            if (t.name()[0] == 't' && !std::strcmp(t.name(), "text"))
+                n.lyric += t.child_value();
         out.notes.push_back(std::move(n));
     }
 
@@ -352,6 +362,7 @@ private:
     PartState& s;
     PartContent& part;
     MeasureContent& out;
+    MelodyVoice& melody;
     double pos = 0, furthest = 0, lastOnset = 0;
     bool closeEnding = false;
 };
@@ -379,14 +390,17 @@ MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data)
     return found;
 }
 
-PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data, const MelodyVoice& voice)
+PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data)
 {
     PartContent part;
     PartState state;
-    state.staff = voice.staff;
-    state.voice = voice.voice;
+    MelodyVoice melody;
     part.measures.resize(data.size());
     for (size_t i = 0; i < data.size() && part.readable; ++i)
-        MeasureReader(state, part, part.measures[i]).Read(data[i]);
+        MeasureReader(state, part, part.measures[i], melody).Read(data[i]);
+    for (MeasureContent& m : part.measures)
+        std::erase_if(m.notes, [&](const MeasureNote& n) {
+            return n.staff != melody.staff || std::strcmp(n.voice, melody.voice.c_str()) != 0;
+        });
     return part;
 }

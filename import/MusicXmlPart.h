@@ -19,6 +19,8 @@ struct MeasureNote {
     int pitch = MelodyNote::kRest;
     bool tieStart = false, tieStop = false;
     std::string lyric;
+    int staff = 1;
+    const char* voice = "1"; // text of the document, which outlives the reading
 };
 
 struct MeasureContent {
@@ -49,6 +51,8 @@ struct MelodyVoice {
 };
 
 // `data` holds each measure's music (the measure itself in a partwise file, the part's
-// element inside it in a timewise one).
+// element inside it in a timewise one). Counting is a pass of its own, needed only to offer
+// a choice among parts.
 MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data);
-PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data, const MelodyVoice& voice);
+// Reads every voice and keeps the melody voice's notes, so that a part is walked once.
+PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data);

@@ -176,10 +176,12 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
     }
     for (size_t i = 0; i < parts.size(); ++i) {
         Part& p = parts[i];
-        p.melody = FindMelodyVoice(p.data);
+        // One part needs no count to be chosen; its reading finds out whether it has notes.
+        if (parts.size() > 1)
+            p.melody = FindMelodyVoice(p.data);
         const auto name = names.find(p.id);
         choices.push_back(MelodyChoice{static_cast<int>(i) + 1,
-                                       name != names.end() && !name->second.empty() ? name->second : p.id, p.melody.pitched});
+                                       name != names.end() && !name->second.empty() ? name->second : p.id, parts.size() > 1 ? p.melody.pitched : -1});
     }
     title = TitleOf(score);
     return true;
@@ -187,7 +189,7 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
 
 ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
 {
-    const PartContent content = ReadPartMeasures(part.data, part.melody);
+    const PartContent content = ReadPartMeasures(part.data);
     if (!content.readable)
         return ImportStatus::Unreadable;
     std::vector<MeasureMarks> marks;
@@ -206,6 +208,10 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
     if (out.tempoQuarterBpm == 0)
         out.tempoQuarterBpm = TempoOfAnyPart(parts);
 
+    size_t total = 0;
+    for (int i : order)
+        total += content.measures[i].notes.size();
+    out.notes.reserve(std::min(total, kMaxMelodyNotes));
     MelodyAssembler assembler(out);
     int64_t start = 0;
     for (size_t k = 0; k < order.size(); ++k) {
@@ -261,6 +267,8 @@ ImportStatus MusicXmlScore::Read(int choice, Melody& out) const
 {
     const std::vector<Part>& parts = impl->parts;
     if (choice == kDefaultChoice) {
+        if (parts.size() == 1)
+            return impl->Read(parts.front(), out);
         const auto first = std::find_if(parts.begin(), parts.end(), [](const Part& p) { return p.melody.pitched > 0; });
         if (first == parts.end())
             return ImportStatus::NoMelody;
@@ -269,7 +277,7 @@ ImportStatus MusicXmlScore::Read(int choice, Melody& out) const
     if (choice < 1 || choice > static_cast<int>(parts.size()))
         return ImportStatus::NoSuchChoice;
     const Part& part = parts[static_cast<size_t>(choice - 1)];
-    return part.melody.pitched > 0 ? impl->Read(part, out) : ImportStatus::NoMelody;
+    return parts.size() == 1 || part.melody.pitched > 0 ? impl->Read(part, out) : ImportStatus::NoMelody;
 }
 
 bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts)

@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-// The parts with their pitched-note counts. False when the bytes are not a readable score.
+// The parts with their pitched-note counts (-1, not counted, when there is only one).
+// False when the bytes are not a readable score.
 bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts);
 
 // choice: 1-based part, or kDefaultChoice for the first part with pitched notes.
