@@ -4,6 +4,7 @@
 #include "common/MessageBoxSink.h"
 #include "common/QtTranslations.h"
 
+#include <QTimer>
 #include <memory>
 
 void PrepareProcess()
@@ -30,7 +31,18 @@ int CDovrelPlinvaraApp::InitInstance()
 {
     static MessageBoxSink sink;
     SetMessageSink(&sink);
+    return RunMainWindow(arguments());
+}
+
+int RunMainWindow(const QStringList& arguments)
+{
     auto window = std::make_unique<CDovrelPlinvaraDlg>(nullptr);
+    // A file given as the one argument loads once the empty score is on the screen.
+    if (arguments.size() == 2) {
+        const std::string path = arguments[1].toStdString();
+        CDovrelPlinvaraDlg* w = window.get();
+        QTimer::singleShot(0, w, [w, path] { w->LoadSong(path); });
+    }
     window->exec();
     window.reset(); // the window's destruction writes the settings
     return 0;

@@ -16,5 +16,9 @@ public:
 // messages.
 void PrepareProcess();
 
+// Runs the main window modally; with exactly one argument after the program's name, that
+// file is loaded once the window shows its empty score.
+int RunMainWindow(const QStringList& arguments);
+
 // Makes the compiled-in bitmaps and icon reachable; the resources live in a static library.
 void InitialiseResources();

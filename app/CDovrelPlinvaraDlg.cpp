@@ -9,6 +9,8 @@
 #include "controls/CButtonPicture.h"
 #include "controls/COffScreenControl.h"
 #include "controls/CReadOnlySpinBox.h"
+#include "import/CMelodyChoiceDlg.h"
+#include "import/ScoreImport.h"
 #include "library/CArchiveDlg.h"
 #include "print/CPrintPicture.h"
 #include "print/ScoreJob.h"
@@ -203,9 +205,14 @@ void CDovrelPlinvaraDlg::keyPressEvent(QKeyEvent* event)
 
 void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
 {
-    song.reset(); // the old song goes before the new one is read
-    int32_t measures = 0, beats = 0, key = 0;
-    song = std::make_unique<CSongData>(path.c_str(), measures, beats, key);
+    if (IsSongFileName(path))
+        song.reset(); // the old song goes before the new one is read
+    ImportRequest request;
+    request.chooser = &CMelodyChoiceDlg::Ask;
+    ImportOutcome loaded = LoadScoreFile(path, request);
+    if (!loaded.song)
+        return; // the user cancelled the choice of a part
+    song = std::move(loaded.song);
     FitToStringTable(*song, settings.lowestNote, CScorePicture::Strings(0));
 
     settings.startMeasure = 1;
@@ -242,7 +249,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
 void CDovrelPlinvaraDlg::LoadFromFile()
 {
     std::string path;
-    if (ChooseFileToOpen(this, QStringLiteral("mwd"), QStringLiteral("mwd files|*.mwd|"), path) == 1)
+    if (ChooseFileToOpen(this, QStringLiteral("mwd"), QString::fromStdString(ScoreFileFilter()), path) == 1)
         LoadSong(path);
 }
 

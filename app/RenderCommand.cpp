@@ -2,6 +2,7 @@
 
 #include "common/Cp932.h"
 #include "common/FileServices.h"
+#include "import/ScoreImport.h"
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreJob.h"
@@ -11,6 +12,7 @@
 #include "settings/Tuning.h"
 #include "song/ChordNaming.h"
 #include "song/CSongData.h"
+#include "song/CSongFileWriter.h"
 #include "song/FitToStrings.h"
 
 #include <QImage>
@@ -25,10 +27,14 @@
 const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
     "                             [--lowest NOTE] [--measures FIRST-LAST] [--zoom Z] [--paper A3|A4]\n"
+    "                             [--part N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
-    "  Draws the score of SONG as the main window would: OUTPUT.png is the picture (at --zoom as the\n"
-    "  screen shows it), OUTPUT.pdf the pages the print command makes on --paper (A3, the default:\n"
-    "  one page; A4: the A3 sheet at its scale over two pages), OUTPUT.svg the A3 sheet on one page.\n"
+    "  Draws the score of SONG (a song file or a MusicXML score) as the main window would: OUTPUT.png\n"
+    "  is the picture (at --zoom as the screen shows it), OUTPUT.pdf the pages the print command makes\n"
+    "  on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),\n"
+    "  OUTPUT.svg the A3 sheet on one page. --part N reads part N (from 1) of a score instead of the\n"
+    "  first with notes. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
+    "  and --fame (0-255) set the title and fame level the library lists it under.\n"
     "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
     "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n"
     "  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp\n"
@@ -43,6 +49,10 @@ struct Options {
     double zoom = 1.0;
     std::string paper; // empty: A3
     bool info = false, notes = false;
+    int part = kDefaultChoice;
+    std::string writeMwd, title;
+    bool haveTitle = false;
+    int fame = -1;
     std::string song, output;
     // The harp, when given on the command line instead of by the settings file.
     std::optional<Tuning> tuning;
@@ -127,6 +137,22 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         } else if (a == "--paper") {
             if (!value(o.paper) || (o.paper != "A3" && o.paper != "A4"))
                 return "--paper needs A3 or A4";
+        } else if (a == "--part") {
+            char* end = nullptr;
+            if (!value(v) || (o.part = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) || o.part < 1)
+                return "--part needs a number from 1";
+        } else if (a == "--write-mwd") {
+            if (!value(o.writeMwd))
+                return "--write-mwd needs a file";
+        } else if (a == "--title") {
+            if (!value(o.title))
+                return "--title needs a text";
+            o.haveTitle = true;
+        } else if (a == "--fame") {
+            char* end = nullptr;
+            if (!value(v) || (o.fame = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) || o.fame < 0 ||
+                o.fame > 255)
+                return "--fame needs a number from 0 to 255";
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -191,10 +217,24 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         o.settings.empty() ? JoinPath(JoinPath(UserConfigFolder(), "PV"), "setup.ini") : o.settings);
     UseHarpOptions(o, settings);
 
-    int32_t measures = 0, beats = 0, key = 0;
-    CSongData song(o.song.c_str(), measures, beats, key);
-    if (!CanOpenFile(o.song))
+    ImportRequest request;
+    request.choice = o.part;
+    ImportOutcome loaded = LoadScoreFile(o.song, request);
+    if (!CanOpenFile(o.song) || loaded.failed)
         return 1;
+    CSongData& song = *loaded.song;
+    if (o.haveTitle) {
+        const std::string title = CutCp932(Utf8ToCp932(o.title), SummaryBlock::kTitleEnd - SummaryBlock::kTitleOffset - 1);
+        std::memset(song.summaryBlock + SummaryBlock::kTitleOffset, 0, SummaryBlock::kTitleEnd - SummaryBlock::kTitleOffset);
+        std::memcpy(song.summaryBlock + SummaryBlock::kTitleOffset, title.data(), title.size());
+    }
+    if (o.fame >= 0)
+        song.summaryBlock[SummaryBlock::kFameOffset] = static_cast<uint8_t>(o.fame);
+    // The song as read, before it is fitted to the strings.
+    if (!o.writeMwd.empty() && !CSongFileWriter(song).Write(o.writeMwd)) {
+        err << "dovrelplinvara-render: cannot write " << o.writeMwd << "\n";
+        return 1;
+    }
 
     // The same picture the main window makes from these settings.
     const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
@@ -229,6 +269,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\nhighest=" << highest << "\nmissing=" << CScorePicture::NotesWithoutString(0)
             << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
             << "\ntempo=" << song.Tempo() << "\n";
+        out << "moved=" << loaded.report.moved << "\n";
     }
     if (o.notes)
         for (const ScoreNote& n : CScorePicture::Notes(0))

@@ -10,6 +10,8 @@ PAIRS = {
     "Import_Midi": "Baseline_BareSmfRead",
     "AbcList_1000Tunes": "Baseline_AbcScanForX",
     "Print_VectorPage": "Print_BitmapPage",
+    "Import_MusicXml": "Baseline_PugixmlParse",
+    "Import_Mxl": "Baseline_UnzipParse",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

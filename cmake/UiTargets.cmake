@@ -22,6 +22,7 @@ add_library(ui STATIC
   library/CArchiveDlg.h library/CArchiveDlg.cpp
   library/LibraryLoader.h library/LibraryLoader.cpp
   settings/CConfigDlg.h settings/CConfigDlg.cpp
+  import/CMelodyChoiceDlg.h import/CMelodyChoiceDlg.cpp
   app/CAboutDlg.h app/CAboutDlg.cpp
   app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp
   app/CDovrelPlinvaraApp.h app/CDovrelPlinvaraApp.cpp

@@ -6,12 +6,34 @@
 
 namespace {
 
+// One descriptor per direction and thread, opened once: opening one costs more than
+// converting a lyric.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (Valid())
+            iconv_close(cd);
+    }
+    bool Valid() const { return cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t cd;
+};
+
+iconv_t Descriptor(bool utf8Input)
+{
+    thread_local Converter toUtf8("UTF-8", "CP932"), toCp932("CP932", "UTF-8");
+    Converter& c = utf8Input ? toCp932 : toUtf8;
+    if (c.Valid())
+        iconv(c.cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+    return c.cd;
+}
+
 // Runs iconv over the whole input; an unconvertible sequence is replaced and skipped by
 // the given number of input bytes (one character).
-std::string Convert(const char* to, const char* from, std::string_view input,
-                    std::string_view replacement, bool utf8Input)
+std::string Convert(std::string_view input, std::string_view replacement, bool utf8Input)
 {
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = Descriptor(utf8Input);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::string(input);
     std::string out;
@@ -42,7 +64,6 @@ std::string Convert(const char* to, const char* from, std::string_view input,
         inLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return out;
 }
 
@@ -50,16 +71,28 @@ std::string Convert(const char* to, const char* from, std::string_view input,
 
 std::string Cp932ToUtf8(std::string_view cp932)
 {
-    return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", false);
+    return Convert(cp932, "\xEF\xBF\xBD", false);
 }
 
 std::string Utf8ToCp932(std::string_view utf8)
 {
-    return Convert("CP932", "UTF-8", utf8, "?", true);
+    return Convert(utf8, "?", true);
 }
 
 std::string_view FieldText(const char* field, size_t size)
 {
     const void* nul = std::memchr(field, 0, size);
     return std::string_view(field, nul ? static_cast<const char*>(nul) - field : size);
+}
+
+std::string CutCp932(std::string_view cp932, size_t maxBytes)
+{
+    size_t end = 0;
+    while (end < cp932.size()) {
+        const size_t width = (IsCp932LeadByte(static_cast<unsigned char>(cp932[end])) && end + 1 < cp932.size()) ? 2 : 1;
+        if (end + width > maxBytes)
+            break;
+        end += width;
+    }
+    return std::string(cp932.substr(0, end));
 }

@@ -20,3 +20,6 @@ std::string Utf8ToCp932(std::string_view utf8);
 
 // The text of a fixed-size field: up to its first NUL or the field's end.
 std::string_view FieldText(const char* field, size_t size);
+
+// The longest start of the CP932 text that fits in maxBytes without splitting a character.
+std::string CutCp932(std::string_view cp932, size_t maxBytes);

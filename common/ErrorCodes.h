@@ -32,3 +32,11 @@ constexpr uint32_t kOldData = 4;
 namespace StringError {
 constexpr uint32_t kNotesWithoutString = 1;
 } // namespace StringError
+
+// Codes of the score import family ("IMPT"); 1, 2 and 4 are the readers' ImportStatus values.
+namespace ImportError {
+constexpr uint32_t kUnreadable = 1;
+constexpr uint32_t kNoMelody = 2;
+constexpr uint32_t kTooLong = 3;
+constexpr uint32_t kNoSuchChoice = 4;
+} // namespace ImportError

@@ -98,6 +98,16 @@ const char* DrawingErrorText(uint32_t code)
     return code == 1 ? "描画エラー。" : "COffScreenPictureでエラーが発生しました。";
 }
 
+const char* ImportErrorText(uint32_t code)
+{
+    switch (code) {
+    case ImportError::kNoMelody: return "旋律になる音符がありませんでした。";
+    case ImportError::kTooLong: return "曲が長すぎるため、1024拍を超える部分は省きました。";
+    case ImportError::kNoSuchChoice: return "指定されたパートがありません。";
+    default: return "楽譜ファイルを読み込めませんでした。";
+    }
+}
+
 void ShowGeneralError(uint32_t code)
 {
     ShowMessage(FormatCodedMessage("GENE", code, GeneralErrorText(code)));
@@ -113,4 +123,9 @@ void ShowNotesWithoutStringMessage(int count)
     char text[128];
     std::snprintf(text, sizeof text, "弦のない音符が%d個あります。楽譜には表示されません。", count);
     ShowMessage(FormatCodedMessage("STRG", StringError::kNotesWithoutString, text));
+}
+
+void ShowImportError(uint32_t code)
+{
+    ShowMessage(FormatCodedMessage("IMPT", code, ImportErrorText(code)));
 }

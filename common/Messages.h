@@ -45,8 +45,10 @@ std::string FormatCodedMessage(const char* prefix, uint32_t code, const std::str
 const char* GeneralErrorText(uint32_t code);
 const char* SongErrorText(uint32_t code);
 const char* DrawingErrorText(uint32_t code);
+const char* ImportErrorText(uint32_t code);
 
 void ShowGeneralError(uint32_t code);
 void ShowSongErrorMessage(uint32_t code);
 // "STRG00000001 ...": how many notes of the shown score have no string on the harp.
 void ShowNotesWithoutStringMessage(int count);
+void ShowImportError(uint32_t code);

@@ -2,14 +2,44 @@
 
 #include "settings/ConfigRecord.h"
 #include "song/CSongFileWriter.h"
+#include "tests/support/MusicXmlText.h"
 
 #include <string>
 
+namespace {
+
+// Every construct the MusicXML reader knows, in two parts.
+std::string SeedScore()
+{
+    using namespace mx;
+    const std::string repeatEnd = "<barline location=\"right\"><ending number=\"1\" type=\"stop\"/>"
+                                  "<repeat direction=\"backward\"/></barline>";
+    const std::string melody = Part(
+        "P1", {Measure(0, Attributes(6, 3, 4, -1, "minor") + "<direction><sound tempo=\"88\" segno=\"s\"/></direction>" +
+                              Note("A4", 6, Lyric("la")) + "<backup><duration>6</duration></backup>" +
+                              "<forward><duration>6</duration><voice>2</voice></forward>"),
+               Measure(1, "<barline location=\"left\"><repeat direction=\"forward\"/></barline>"
+                          "<harmony><root><root-step>D</root-step></root><kind>minor</kind></harmony>" +
+                              Note("D5", 6, "<tie type=\"start\"/>") + Note("D5", 2, "<tie type=\"stop\"/>") +
+                              ChordNote("F5", 2) + Note("E5", 2) + Note("F5", 2) + "<note><grace/>" + Pitch("G5") + "</note>"),
+               Measure(2, "<barline location=\"left\"><ending number=\"1\" type=\"start\"/></barline>" +
+                              Note("C5", 18) + repeatEnd),
+               Measure(3, "<attributes><divisions>12</divisions><time><beats>6</beats><beat-type>8</beat-type></time>"
+                          "<transpose><chromatic>-2</chromatic></transpose></attributes>" +
+                              Note("Bb4", 36) + "<sound tocoda=\"c\" dalsegno=\"s\"/>"),
+               Measure(4, "<sound coda=\"c\" fine=\"yes\"/>" + Rest(36))});
+    const std::string bass = Part("P2", {Measure(0, Attributes(1, 3, 4) + Note("D3", 1))});
+    return Score({{"P1", "Melody"}, {"P2", "Bass"}}, melody + bass,
+                 "<work><work-title>seed</work-title></work>");
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    if (argc != 4)
         return 2;
-    const std::string songs = argv[1], settings = argv[2];
+    const std::string songs = argv[1], settings = argv[2], scores = argv[3];
     CSongFileWriter w(6, 3, 15);
     for (int p = 0; p < 6 * 12; p += 3)
         w.AddNote(p, 57 + p % 14, 3, p % 2 ? "la" : "");
@@ -27,6 +57,9 @@ int main(int argc, char** argv)
     const std::vector<uint8_t> bytes(image.begin(), image.end());
     if (!WriteBytes(settings + "/default.ini", bytes) ||
         !WriteBytes(settings + "/short.ini", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100)))
+        return 1;
+    if (!WriteBytes(scores + "/melody.musicxml", mx::Bytes(SeedScore())) ||
+        !WriteBytes(scores + "/melody.mxl", mx::Mxl(SeedScore())))
         return 1;
     return 0;
 }

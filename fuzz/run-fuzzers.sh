@@ -6,22 +6,25 @@ build=$1
 seconds=$2
 work=$build/fuzz-run
 rm -rf "$work"
-mkdir -p "$work/songs" "$work/settings" "$work/midi" "$work/abc"
-"$build/fuzz/make_fuzz_seeds" "$work/songs" "$work/settings"
+mkdir -p "$work/songs" "$work/settings" "$work/scores" "$work/midi" "$work/abc"
+"$build/fuzz/make_fuzz_seeds" "$work/songs" "$work/settings" "$work/scores"
 "$build/fuzz/make_midi_seeds" "$work/midi"
 "$build/fuzz/make_abc_seeds" "$work/abc"
 
-run() { # fuzzer, corpus, further libFuzzer options...
+run() { # fuzzer, corpus, extra options...
   local log=$work/$1.log
-  if ! "$build/fuzz/$1" -max_total_time="$seconds" -max_len=100000 -timeout=10 -rss_limit_mb=2048 \
-       -print_final_stats=1 -artifact_prefix="$work/$1-" "${@:3}" "$work/$2" > "$log" 2>&1; then
+  local fuzzer=$1 corpus=$2
+  shift 2
+  if ! "$build/fuzz/$fuzzer" "$@" -max_total_time="$seconds" -max_len=100000 -timeout=10 -rss_limit_mb=2048 \
+       -print_final_stats=1 -artifact_prefix="$work/$fuzzer-" "$work/$corpus" > "$log" 2>&1; then
     tail -n 60 "$log"
-    echo "fuzzer $1 found a problem"
+    echo "fuzzer $fuzzer found a problem"
     exit 1
   fi
-  echo "$1: $(grep -E 'stat::number_of_executed_units|stat::average_exec_per_sec' "$log" | tr -s ' ' | paste -sd' ')"
+  echo "$fuzzer: $(grep -E 'stat::number_of_executed_units|stat::average_exec_per_sec' "$log" | tr -s ' ' | paste -sd' ')"
 }
 run fuzz_song_reader songs
 run fuzz_settings_loader settings
 run fuzz_midi_reader midi
 run fuzz_abc_reader abc -dict="$(dirname "$0")/abc.dict"
+run fuzz_musicxml_reader scores -dict="$(dirname "$0")/musicxml.dict"

@@ -208,18 +208,8 @@ void CSongData::UnpackTextLines()
 
 void CSongData::NormaliseNinthChords()
 {
-    for (int g = 0; g < BeatCount(); ++g) {
-        char* name = chordTable[g].first;
-        int keep = 0;
-        if (name[1] == '9')
-            keep = 1;
-        else if (name[1] != 0 && name[2] == '9')
-            keep = 2;
-        if (keep == 0)
-            continue;
-        std::memset(name + keep, 0, kChordNameSize - keep);
-        std::memcpy(name + keep, "add9", 4);
-    }
+    for (int g = 0; g < BeatCount(); ++g)
+        NormaliseNinthChordName(chordTable[g].first);
 }
 
 void CSongData::NormaliseSongText()

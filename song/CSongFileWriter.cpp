@@ -23,6 +23,29 @@ CSongFileWriter::CSongFileWriter(int measures, int beats, int key)
     bytes::WriteInt32(summary, 200, 120);
 }
 
+CSongFileWriter::CSongFileWriter(const CSongData& song)
+    : chords(song.chordTable, song.chordTable + CSongData::kBeatCapacity),
+      cells(song.cells, song.cells + CSongData::kCellCount),
+      summary(song.summaryBlock, song.summaryBlock + CSongData::kSummarySize),
+      songText(FieldText(song.songText, CSongData::kSongTextSize)),
+      beatTables{std::vector<uint8_t>(song.beatTable1, song.beatTable1 + CSongData::kBeatCapacity),
+                 std::vector<uint8_t>(song.beatTable2, song.beatTable2 + CSongData::kBeatCapacity)},
+      measures(song.measureCount), beats(song.beatsPerMeasure), meterWord(song.meterWord), key(song.keyIndex)
+{
+    // Twelve NUL-terminated lines laid end to end over the texts of non-note entries.
+    std::string packed;
+    for (int i = 0; i < CSongData::kPackedLineCount; ++i)
+        packed += std::string(FieldText(song.PackedLine(i), CSongData::kPackedLineSize)) + '\0';
+    size_t at = 0;
+    for (Cell& cell : cells)
+        for (int k = 0; k < 3; ++k) {
+            if (cell.entry[k] >= 0)
+                continue;
+            for (char& byte : cell.text[k])
+                byte = at < packed.size() ? packed[at++] : 0;
+        }
+}
+
 void CSongFileWriter::SetEntry(int cell, int entry, int32_t value)
 {
     cells.at(cell).entry[entry] = value;
@@ -59,9 +82,9 @@ void CSongFileWriter::SetChord(int beat, const std::string& first, const std::st
 
 void CSongFileWriter::SetTitleUtf8(const std::string& title)
 {
-    const std::string bytes = Utf8ToCp932(title);
+    const std::string bytes = CutCp932(Utf8ToCp932(title), 32);
     std::fill(summary.begin() + 256, summary.begin() + 289, 0);
-    std::memcpy(summary.data() + 256, bytes.data(), std::min<size_t>(bytes.size(), 32));
+    std::memcpy(summary.data() + 256, bytes.data(), bytes.size());
 }
 
 void CSongFileWriter::SetFame(int fame) { summary[237] = static_cast<uint8_t>(fame); }

@@ -21,6 +21,9 @@ public:
     // A song of rests: every quarter-beat position of the chain holds a rest entry, every
     // entry 2 is empty.
     CSongFileWriter(int measures, int beats, int key = 0);
+    // Everything the song holds, its packed text lines packed again into the texts of the
+    // entries that are not notes, as the song reader expects them.
+    explicit CSongFileWriter(const CSongData& song);
 
     // Position p of the continuation chain is (cell p / 2, entry p % 2); a beat has 4.
     // A note of `quarters` quarter beats: its entry, then continuation entries.

@@ -89,3 +89,16 @@ bool TransposeChordName(int semitones, char (&name)[kChordNameSize], bool report
     std::memcpy(name, moved.data(), moved.size());
     return pitch >= 0;
 }
+
+void NormaliseNinthChordName(char (&name)[kChordNameSize])
+{
+    int keep = 0;
+    if (name[1] == '9')
+        keep = 1;
+    else if (name[1] != 0 && name[2] == '9')
+        keep = 2;
+    if (keep == 0)
+        return;
+    std::memset(name + keep, 0, kChordNameSize - keep);
+    std::memcpy(name + keep, "add9", 4);
+}

@@ -39,3 +39,7 @@ int FindNoteName(std::string_view root);
 // as fits. Returns false when the root was not recognised; the name is then moved as if it
 // were pitch class 11, and song error 0 is shown when `report` is set.
 bool TransposeChordName(int semitones, char (&name)[kChordNameSize], bool report = true);
+
+// Ninth chords are kept as "add9": a name whose second or third byte is "9" becomes its
+// first one or two bytes followed by "add9" (C9 gives Cadd9, Cm9 gives Cmadd9).
+void NormaliseNinthChordName(char (&name)[kChordNameSize]);

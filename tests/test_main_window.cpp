@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, LoadFromFileDialogAndItsCancel)
     WhenModalOpens([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("mwd files (*.mwd)")});
+        EXPECT_EQ(dialog->nameFilters().first(), QStringLiteral("楽譜ファイル (*.mwd *.musicxml *.xml *.mxl)"));
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(path));
         QMetaObject::invokeMethod(dialog, "accept");
     });

@@ -1,0 +1,31 @@
+// Reads any bytes as a MusicXML score (plain or compressed): lists the parts, reads the
+// default part and the second, and builds the song of each.
+
+#include "fuzz/FuzzFile.h"
+#include "import/MusicXmlReader.h"
+#include "import/SongBuilder.h"
+#include "render/ScoreLayout.h"
+#include "song/CSongData.h"
+
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static SilentSink sink;
+    SetMessageSink(&sink);
+    const std::vector<uint8_t> bytes(data, data + size);
+    std::vector<MelodyChoice> parts;
+    ListMusicXmlParts(bytes, parts);
+    MusicXmlScore score;
+    if (score.Open(bytes) != ImportStatus::Ok)
+        return 0;
+    for (int choice : {kDefaultChoice, 2}) {
+        Melody melody;
+        if (score.Read(choice, melody) != ImportStatus::Ok)
+            continue;
+        SongBuilder builder(melody);
+        const auto song = builder.Build("fuzz");
+        (void)LayOutMeasures(*song, 1, song->measureCount < 32 ? song->measureCount : 32);
+    }
+    return 0;
+}

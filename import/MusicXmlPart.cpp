@@ -1,0 +1,406 @@
+#include "import/MusicXmlPart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+
+namespace {
+
+constexpr int kStepPitchClass[7] = {9, 11, 0, 2, 4, 5, 7}; // A..G
+
+// Decimal text as MusicXML writes numbers; NaN when it is none. Plain integers, by far the
+// most common, are read without strtod.
+double Number(pugi::xml_node node)
+{
+    const char* text = node.child_value();
+    const char* p = text + (*text == '-');
+    int64_t whole = 0;
+    while (*p >= '0' && *p <= '9' && whole < (int64_t(1) << 50))
+        whole = whole * 10 + (*p++ - '0');
+    if (*p == 0 && p != text + (*text == '-'))
+        return *text == '-' ? -double(whole) : double(whole);
+    char* end = nullptr;
+    const double v = std::strtod(text, &end);
+    while (end && (*end == ' ' || *end == '\n' || *end == '\t' || *end == '\r'))
+        ++end;
+    return (end == text || !end || *end != 0) ? std::nan("") : v;
+}
+
+int Integer(pugi::xml_node node, int fallback)
+{
+    const double v = Number(node);
+    return (std::isfinite(v) && std::abs(v) < 1e6) ? static_cast<int>(std::lround(v)) : fallback;
+}
+
+// A note's children gathered in one pass: a score holds thousands of notes, and looking each
+// child up by name would compare every name again and again.
+struct NoteView {
+    pugi::xml_node pitch, duration, lyric;
+    const char* voice = "1";
+    int staff = 1;
+    bool grace = false, chord = false, cue = false, rest = false;
+    bool tieStart = false, tieStop = false;
+
+    explicit NoteView(pugi::xml_node note)
+    {
+        pugi::xml_node notations;
+        for (pugi::xml_node c : note.children()) {
+            const char* n = c.name();
+            switch (n[0]) {
+            case 'p': if (!std::strcmp(n, "pitch")) pitch = c; break;
+            case 'd': if (!std::strcmp(n, "duration")) duration = c; break;
+            case 'v': if (!std::strcmp(n, "voice") && *c.child_value()) voice = c.child_value(); break;
+            case 's': if (!std::strcmp(n, "staff")) staff = Integer(c, 1); break;
+            case 'g': grace |= !std::strcmp(n, "grace"); break;
+            case 'c': chord |= !std::strcmp(n, "chord"); cue |= !std::strcmp(n, "cue"); break;
+            case 'r': rest |= !std::strcmp(n, "rest"); break;
+            case 't': if (!std::strcmp(n, "tie")) Tie(c); break;
+            case 'n': if (!std::strcmp(n, "notations")) notations = c; break;
+            case 'l':
+                // The first verse: number 1, or a lyric without a number.
+                if (!lyric && !std::strcmp(n, "lyric") && !std::strcmp(c.attribute("number").as_string("1"), "1"))
+                    lyric = c;
+                break;
+            default: break;
+            }
+        }
+        if (!tieStart && !tieStop)
+            for (pugi::xml_node tied : notations.children("tied"))
+                Tie(tied);
+    }
+
+    bool Sounds() const { return pitch && !grace && !cue; }
+
+private:
+    void Tie(pugi::xml_node tie)
+    {
+        const char* type = tie.attribute("type").as_string();
+        tieStart |= !std::strcmp(type, "start");
+        tieStop |= !std::strcmp(type, "stop");
+    }
+};
+
+// The state that runs through a part in file order.
+struct PartState {
+    double divisions = 1;
+    int transpose = 0; // semitones from written to sounding pitch
+    int numerator = 4, denominator = 4;
+    int staff = 1; // keys and transpositions given for one staff count for the upper one
+    std::vector<int> openEnding;
+};
+
+class MeasureReader {
+public:
+    MeasureReader(PartState& state, PartContent& part, MeasureContent& out, MelodyVoice& melody)
+        : s(state), part(part), out(out), melody(melody)
+    {
+    }
+
+    void Read(pugi::xml_node data)
+    {
+        out.numerator = s.numerator;
+        out.denominator = s.denominator;
+        out.notes.reserve(32);
+        for (pugi::xml_node child = data.first_child(); child; child = child.next_sibling()) {
+            const char* name = child.name();
+            if (!std::strcmp(name, "note"))
+                Note(child);
+            else if (!std::strcmp(name, "backup"))
+                pos = std::max(0.0, pos - Ticks(child.child("duration")));
+            else if (!std::strcmp(name, "forward"))
+                Advance(Ticks(child.child("duration")));
+            else if (!std::strcmp(name, "attributes"))
+                Attributes(child);
+            else if (!std::strcmp(name, "harmony"))
+                Harmony(child);
+            else if (!std::strcmp(name, "direction"))
+                Direction(child);
+            else if (!std::strcmp(name, "sound"))
+                Sound(child);
+            else if (!std::strcmp(name, "barline"))
+                Barline(child);
+        }
+        out.nominal = std::max<int64_t>(1, int64_t(out.numerator) * 4 * kTicksPerQuarter / out.denominator);
+        out.length = furthest > 0 ? std::llround(furthest) : out.nominal;
+        if (!s.openEnding.empty())
+            out.marks.ending = s.openEnding;
+        if (closeEnding)
+            s.openEnding.clear();
+    }
+
+private:
+    // Ticks of a duration element; 0 for one that is missing, not positive or not a number.
+    double Ticks(pugi::xml_node duration)
+    {
+        const double d = Number(duration);
+        if (!(d > 0) || !std::isfinite(d))
+            return 0;
+        const double ticks = d / s.divisions * kTicksPerQuarter;
+        return ticks < double(kMaxReadTicks) ? ticks : double(kMaxReadTicks);
+    }
+
+    void Advance(double ticks)
+    {
+        pos += ticks;
+        furthest = std::max(furthest, pos);
+    }
+
+    void Note(pugi::xml_node element)
+    {
+        const NoteView note(element);
+        if (note.grace)
+            return; // takes no time
+        const double ticks = Ticks(note.duration);
+        if (ticks <= 0) {
+            ++part.skipped;
+            return;
+        }
+        const double onset = note.chord ? lastOnset : pos;
+        if (!note.chord) {
+            lastOnset = pos;
+            Advance(ticks);
+        }
+        if (note.cue)
+            return;
+        if (note.Sounds() && (melody.pitched++ == 0 || note.staff < melody.staff)) {
+            melody.staff = note.staff;
+            melody.voice = note.voice;
+        }
+        MeasureNote n;
+        n.staff = note.staff;
+        n.voice = note.voice;
+        n.at = std::llround(onset);
+        n.duration = std::llround(ticks);
+        if (n.duration <= 0) {
+            ++part.skipped;
+            return;
+        }
+        if (note.pitch) {
+            n.pitch = SoundingPitch(note.pitch);
+            if (n.pitch < 0) {
+                ++part.skipped;
+                return;
+            }
+        } else if (!note.rest) {
+            return; // unpitched: silence for the melody
+        }
+        n.tieStart = note.tieStart;
+        n.tieStop = note.tieStop;
+        for (pugi::xml_node t = note.lyric.first_child(); t; t = t.next_sibling())
+            if (t.name()[0] == 't' && !std::strcmp(t.name(), "text"))
+                n.lyric += t.child_value();
+        out.notes.push_back(std::move(n));
+    }
+
+    int SoundingPitch(pugi::xml_node pitch) const
+    {
+        const char* step = "";
+        double alter = 0;
+        int octave = -100;
+        for (pugi::xml_node c : pitch.children()) {
+            const char* n = c.name();
+            if (n[0] == 's')
+                step = c.child_value();
+            else if (n[0] == 'a')
+                alter = Number(c);
+            else if (n[0] == 'o')
+                octave = Integer(c, -100);
+        }
+        if (step[0] < 'A' || step[0] > 'G' || step[1] != 0)
+            return -1;
+        if (!std::isfinite(alter) || std::abs(alter) > 12 || octave < -1 || octave > 10)
+            return -1;
+        const int value = (octave + 1) * 12 + kStepPitchClass[step[0] - 'A'] + static_cast<int>(std::lround(alter)) +
+                          s.transpose;
+        return (value >= 0 && value <= 127) ? value : -1;
+    }
+
+    void Attributes(pugi::xml_node attributes)
+    {
+        if (pugi::xml_node divisions = attributes.child("divisions")) {
+            const double d = Number(divisions);
+            if (!(d > 0) || !std::isfinite(d))
+                part.readable = false;
+            else
+                s.divisions = d;
+        }
+        for (pugi::xml_node key : attributes.children("key")) {
+            if (part.hasKey || !key.child("fifths") || !ForStaff(key))
+                continue;
+            part.hasKey = true;
+            part.keyFifths = std::clamp(Integer(key.child("fifths"), 0), -15, 15);
+            const std::string mode = key.child_value("mode");
+            part.keyMinor = mode == "minor" || mode == "aeolian" || mode == "dorian" || mode == "phrygian" ||
+                            mode == "locrian";
+        }
+        if (pugi::xml_node time = attributes.child("time"); time.child("beats") && time.child("beat-type")) {
+            int beats = 0;
+            std::stringstream parts(time.child_value("beats")); // "3+2" counts 5
+            for (std::string piece; std::getline(parts, piece, '+');)
+                beats += std::clamp(std::atoi(piece.c_str()), 0, 1000);
+            const int type = Integer(time.child("beat-type"), 0);
+            if (beats > 0 && type > 0 && type <= 64) {
+                s.numerator = out.numerator = beats;
+                s.denominator = out.denominator = type;
+            }
+        }
+        for (pugi::xml_node t : attributes.children("transpose"))
+            if (ForStaff(t))
+                s.transpose = std::clamp(Integer(t.child("chromatic"), 0), -48, 48) +
+                              12 * std::clamp(Integer(t.child("octave-change"), 0), -4, 4);
+    }
+
+    bool ForStaff(pugi::xml_node element) const
+    {
+        return !element.attribute("number") || element.attribute("number").as_int() == s.staff;
+    }
+
+    void Harmony(pugi::xml_node harmony)
+    {
+        pugi::xml_node root = harmony.child("root");
+        const char* step = root.child_value("root-step");
+        const std::string kind = harmony.child_value("kind");
+        if (step[0] < 'A' || step[0] > 'G' || kind == "none")
+            return;
+        const double offset = harmony.child("offset") ? Number(harmony.child("offset")) : 0;
+        const double at = pos + (std::isfinite(offset) ? offset / s.divisions * kTicksPerQuarter : 0);
+        ChordSymbol c;
+        c.onset = std::llround(std::clamp(at, 0.0, double(kMaxReadTicks)));
+        c.root = step[0];
+        c.alter = std::clamp(Integer(root.child("root-alter"), 0), -1, 1);
+        c.suffix = SuffixOf(kind);
+        out.chords.push_back(std::move(c));
+    }
+
+    static std::string SuffixOf(const std::string& kind)
+    {
+        static const std::pair<const char*, const char*> kSuffixes[] = {
+            {"major", ""},          {"minor", "m"},          {"augmented", "aug"},    {"diminished", "dim"},
+            {"dominant", "7"},      {"major-seventh", "maj7"}, {"minor-seventh", "m7"}, {"diminished-seventh", "dim7"},
+            {"augmented-seventh", "aug7"}, {"half-diminished", "m7b5"}, {"major-minor", "mM7"},
+            {"major-sixth", "6"},   {"minor-sixth", "m6"},   {"dominant-ninth", "9"}, {"major-ninth", "maj9"},
+            {"minor-ninth", "m9"},  {"dominant-11th", "11"}, {"major-11th", "maj11"}, {"minor-11th", "m11"},
+            {"dominant-13th", "13"}, {"major-13th", "maj13"}, {"minor-13th", "m13"}, {"suspended-second", "sus2"},
+            {"suspended-fourth", "sus4"}, {"power", "5"},
+        };
+        for (const auto& [name, suffix] : kSuffixes)
+            if (kind == name)
+                return suffix;
+        return "";
+    }
+
+    void Direction(pugi::xml_node direction)
+    {
+        for (pugi::xml_node type : direction.children("direction-type")) {
+            pugi::xml_node metronome = type.child("metronome");
+            const double perMinute = Number(metronome.child("per-minute"));
+            const double unit = UnitQuarters(metronome.child_value("beat-unit"), metronome.child("beat-unit-dot"));
+            if (out.metronomeTempo == 0 && perMinute > 0 && unit > 0)
+                out.metronomeTempo = perMinute * unit;
+        }
+        if (pugi::xml_node sound = direction.child("sound"))
+            Sound(sound);
+    }
+
+    static double UnitQuarters(const std::string& unit, bool dotted)
+    {
+        static const std::pair<const char*, double> kUnits[] = {
+            {"whole", 4}, {"half", 2}, {"quarter", 1}, {"eighth", 0.5}, {"16th", 0.25}, {"32nd", 0.125}};
+        for (const auto& [name, quarters] : kUnits)
+            if (unit == name)
+                return dotted ? quarters * 1.5 : quarters;
+        return 0;
+    }
+
+    void Sound(pugi::xml_node sound)
+    {
+        const double tempo = sound.attribute("tempo").as_double(0);
+        if (out.soundTempo == 0 && tempo > 0 && std::isfinite(tempo))
+            out.soundTempo = tempo;
+        MeasureMarks& m = out.marks;
+        if (pugi::xml_attribute a = sound.attribute("segno"))
+            m.segno = a.as_string();
+        if (pugi::xml_attribute a = sound.attribute("coda"))
+            m.coda = a.as_string();
+        if (pugi::xml_attribute a = sound.attribute("tocoda"))
+            m.toCoda = a.as_string();
+        if (pugi::xml_attribute a = sound.attribute("dalsegno"))
+            m.dalSegno = a.as_string();
+        m.daCapo |= !std::strcmp(sound.attribute("dacapo").as_string(), "yes");
+        m.fine |= static_cast<bool>(sound.attribute("fine"));
+    }
+
+    void Barline(pugi::xml_node barline)
+    {
+        if (pugi::xml_node repeat = barline.child("repeat")) {
+            if (!std::strcmp(repeat.attribute("direction").as_string(), "forward"))
+                out.marks.forwardRepeat = true;
+            else
+                out.marks.backwardRepeat = std::clamp(repeat.attribute("times").as_int(2), 1, 1000);
+        }
+        if (pugi::xml_node ending = barline.child("ending")) {
+            const std::string type = ending.attribute("type").as_string();
+            if (type == "start") {
+                s.openEnding.clear();
+                std::string numbers = ending.attribute("number").as_string();
+                std::replace_if(numbers.begin(), numbers.end(), [](char c) { return c < '0' || c > '9'; }, ' ');
+                std::stringstream list(numbers);
+                for (int v; list >> v && s.openEnding.size() < 16;)
+                    s.openEnding.push_back(v);
+                out.marks.endingStart = !s.openEnding.empty();
+            } else if (type == "stop" || type == "discontinue") {
+                closeEnding = true;
+            }
+        }
+        if (out.marks.backwardRepeat > 0)
+            closeEnding = true; // a first ending without a stop ends with its repeat
+    }
+
+    PartState& s;
+    PartContent& part;
+    MeasureContent& out;
+    MelodyVoice& melody;
+    double pos = 0, furthest = 0, lastOnset = 0;
+    bool closeEnding = false;
+};
+
+} // namespace
+
+MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data)
+{
+    MelodyVoice found;
+    int staff = 0;
+    for (pugi::xml_node measure : data)
+        for (pugi::xml_node element = measure.first_child(); element; element = element.next_sibling()) {
+            if (std::strcmp(element.name(), "note") != 0)
+                continue;
+            const NoteView note(element);
+            if (!note.Sounds())
+                continue;
+            ++found.pitched;
+            if (staff == 0 || note.staff < staff) {
+                staff = note.staff;
+                found.staff = note.staff;
+                found.voice = note.voice;
+            }
+        }
+    return found;
+}
+
+PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data)
+{
+    PartContent part;
+    PartState state;
+    MelodyVoice melody;
+    part.measures.resize(data.size());
+    for (size_t i = 0; i < data.size() && part.readable; ++i)
+        MeasureReader(state, part, part.measures[i], melody).Read(data[i]);
+    for (MeasureContent& m : part.measures)
+        std::erase_if(m.notes, [&](const MeasureNote& n) {
+            return n.staff != melody.staff || std::strcmp(n.voice, melody.voice.c_str()) != 0;
+        });
+    return part;
+}

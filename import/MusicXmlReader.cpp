@@ -1,0 +1,298 @@
+#include "import/MusicXmlReader.h"
+
+#include "import/MusicXmlPart.h"
+#include "import/MxlContainer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+#include <pugixml.hpp>
+#include <string>
+
+namespace {
+
+// A melody never holds more notes than this; what follows is left out. More than every
+// position of 1024 beats could show, even as chords of sixteen.
+constexpr size_t kMaxMelodyNotes = 100000;
+// A tie joins notes that meet within this many ticks (rounding of odd divisions).
+constexpr int64_t kTieSlack = 2;
+
+struct Part {
+    std::string id;
+    std::vector<pugi::xml_node> data; // each measure's music for this part
+    MelodyVoice melody;
+};
+
+std::string Trimmed(const char* text)
+{
+    std::string s = text;
+    const size_t a = s.find_first_not_of(" \t\r\n");
+    const size_t b = s.find_last_not_of(" \t\r\n");
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+std::string TitleOf(pugi::xml_node score)
+{
+    std::string title = Trimmed(score.child("work").child_value("work-title"));
+    if (title.empty())
+        title = Trimmed(score.child_value("movement-title"));
+    for (pugi::xml_node credit : score.children("credit")) {
+        if (!title.empty())
+            break;
+        if (Trimmed(credit.child_value("credit-type")) == "title")
+            title = Trimmed(credit.child_value("credit-words"));
+    }
+    return title;
+}
+
+// Tempo of the first measure that states one, in playing order.
+double FirstTempo(const std::vector<MeasureContent>& measures, const std::vector<int>& order)
+{
+    for (int i : order)
+        if (measures[i].soundTempo > 0)
+            return measures[i].soundTempo;
+    for (int i : order)
+        if (measures[i].metronomeTempo > 0)
+            return measures[i].metronomeTempo;
+    return 0;
+}
+
+// A score often states its tempo in the first part only; another part borrows it.
+double TempoOfAnyPart(const std::vector<Part>& parts)
+{
+    for (const Part& part : parts)
+        for (pugi::xml_node measure : part.data) {
+            for (pugi::xml_node sound : measure.children("sound"))
+                if (const double t = sound.attribute("tempo").as_double(0); t > 0 && t < 1e6)
+                    return t;
+            for (pugi::xml_node direction : measure.children("direction"))
+                if (const double t = direction.child("sound").attribute("tempo").as_double(0); t > 0 && t < 1e6)
+                    return t;
+        }
+    return 0;
+}
+
+// Lays the measures out in playing order and merges ties on the way.
+class MelodyAssembler {
+public:
+    explicit MelodyAssembler(Melody& out) : out(out) {}
+
+    void Add(const MeasureContent& m, int64_t start)
+    {
+        for (const MeasureNote& n : m.notes) {
+            if (start + n.at >= kMaxReadTicks)
+                ++out.skipped; // past anything a song can hold
+            else
+                AddNote(n, start + n.at);
+        }
+        for (ChordSymbol c : m.chords) {
+            c.onset += start;
+            out.chords.push_back(std::move(c));
+        }
+    }
+
+private:
+    void AddNote(const MeasureNote& n, int64_t onset)
+    {
+        if (n.pitch == MelodyNote::kRest) {
+            Push(MelodyNote{onset, n.duration, MelodyNote::kRest, {}});
+            return;
+        }
+        auto open = openTies.find(n.pitch);
+        if (n.tieStop && open != openTies.end()) {
+            MelodyNote& held = out.notes[open->second];
+            if (std::abs(held.onset + held.duration - onset) <= kTieSlack) {
+                held.duration = onset + n.duration - held.onset;
+                if (!n.tieStart)
+                    openTies.erase(open);
+                return;
+            }
+        }
+        if (!Push(MelodyNote{onset, n.duration, n.pitch, n.lyric}))
+            return;
+        if (n.tieStart)
+            openTies[n.pitch] = out.notes.size() - 1;
+        else if (open != openTies.end())
+            openTies.erase(open);
+    }
+
+    bool Push(MelodyNote note)
+    {
+        if (out.notes.size() >= kMaxMelodyNotes) {
+            ++out.skipped;
+            return false;
+        }
+        out.notes.push_back(std::move(note));
+        return true;
+    }
+
+    Melody& out;
+    std::map<int, size_t> openTies;
+};
+
+} // namespace
+
+struct MusicXmlScore::Impl {
+    pugi::xml_document doc;
+    std::vector<Part> parts;
+    std::vector<MelodyChoice> choices;
+    std::string title;
+
+    bool Index(pugi::xml_node score, bool timewise);
+    ImportStatus Read(const Part& part, Melody& out) const;
+};
+
+bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
+{
+    std::map<std::string, size_t> byId;
+    auto partFor = [&](const char* id) -> Part& {
+        auto [it, added] = byId.emplace(id, parts.size());
+        if (added)
+            parts.push_back(Part{id, {}, {}});
+        return parts[it->second];
+    };
+    if (timewise) {
+        for (pugi::xml_node measure : score.children("measure")) {
+            std::set<std::string> seen;
+            for (pugi::xml_node part : measure.children("part"))
+                if (seen.insert(part.attribute("id").as_string()).second)
+                    partFor(part.attribute("id").as_string()).data.push_back(part);
+        }
+    } else {
+        for (pugi::xml_node part : score.children("part")) {
+            // Two parts under one id stay two parts.
+            parts.push_back(Part{part.attribute("id").as_string(), {}, {}});
+            for (pugi::xml_node measure : part.children("measure"))
+                parts.back().data.push_back(measure);
+        }
+    }
+    std::map<std::string, std::string> names;
+    for (pugi::xml_node sp : score.child("part-list").children("score-part")) {
+        std::string name = Trimmed(sp.child_value("part-name"));
+        if (name.empty())
+            name = Trimmed(sp.child_value("part-abbreviation"));
+        names.emplace(sp.attribute("id").as_string(), name);
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        Part& p = parts[i];
+        // One part needs no count to be chosen; its reading finds out whether it has notes.
+        if (parts.size() > 1)
+            p.melody = FindMelodyVoice(p.data);
+        const auto name = names.find(p.id);
+        choices.push_back(MelodyChoice{static_cast<int>(i) + 1,
+                                       name != names.end() && !name->second.empty() ? name->second : p.id, parts.size() > 1 ? p.melody.pitched : -1});
+    }
+    title = TitleOf(score);
+    return true;
+}
+
+ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
+{
+    const PartContent content = ReadPartMeasures(part.data);
+    if (!content.readable)
+        return ImportStatus::Unreadable;
+    std::vector<MeasureMarks> marks;
+    marks.reserve(content.measures.size());
+    for (const MeasureContent& m : content.measures)
+        marks.push_back(m.marks);
+    const std::vector<int> order = PlayOrder(marks);
+
+    out = Melody{};
+    out.title = title;
+    out.hasKey = content.hasKey;
+    out.keyFifths = content.keyFifths;
+    out.keyMinor = content.keyMinor;
+    out.skipped = content.skipped;
+    out.tempoQuarterBpm = FirstTempo(content.measures, order);
+    if (out.tempoQuarterBpm == 0)
+        out.tempoQuarterBpm = TempoOfAnyPart(parts);
+
+    size_t total = 0;
+    for (int i : order)
+        total += content.measures[i].notes.size();
+    out.notes.reserve(std::min(total, kMaxMelodyNotes));
+    MelodyAssembler assembler(out);
+    int64_t start = 0;
+    for (size_t k = 0; k < order.size(); ++k) {
+        const MeasureContent& m = content.measures[order[k]];
+        if (k == 0 && m.length < m.nominal)
+            out.pickupTicks = m.length;
+        if (out.meters.empty() || out.meters.back().numerator != m.numerator ||
+            out.meters.back().denominator != m.denominator)
+            out.meters.push_back(MeterChange{start, m.numerator, m.denominator});
+        assembler.Add(m, start);
+        start += m.length;
+        if (start > kMaxReadTicks) {
+            ++out.skipped; // the song cannot hold more; the builder reports the cut
+            break;
+        }
+    }
+    const bool anyNote = std::any_of(out.notes.begin(), out.notes.end(),
+                                     [](const MelodyNote& n) { return n.pitch != MelodyNote::kRest; });
+    return anyNote ? ImportStatus::Ok : ImportStatus::NoMelody;
+}
+
+MusicXmlScore::MusicXmlScore() : impl(std::make_unique<Impl>()) {}
+MusicXmlScore::~MusicXmlScore() = default;
+
+ImportStatus MusicXmlScore::Open(const std::vector<uint8_t>& bytes)
+{
+    impl = std::make_unique<Impl>();
+    pugi::xml_parse_result parsed;
+    if (LooksLikeZip(bytes)) {
+        std::vector<uint8_t> root;
+        if (!UnpackMxlRootFile(bytes, root))
+            return ImportStatus::Unreadable;
+        parsed = impl->doc.load_buffer(root.data(), root.size());
+    } else {
+        parsed = impl->doc.load_buffer(bytes.data(), bytes.size());
+    }
+    if (!parsed)
+        return ImportStatus::Unreadable;
+    pugi::xml_node score = impl->doc.document_element();
+    const bool timewise = !std::strcmp(score.name(), "score-timewise");
+    if (!timewise && std::strcmp(score.name(), "score-partwise") != 0)
+        return ImportStatus::Unreadable;
+    impl->Index(score, timewise);
+    return ImportStatus::Ok;
+}
+
+const std::vector<MelodyChoice>& MusicXmlScore::Parts() const
+{
+    return impl->choices;
+}
+
+ImportStatus MusicXmlScore::Read(int choice, Melody& out) const
+{
+    const std::vector<Part>& parts = impl->parts;
+    if (choice == kDefaultChoice) {
+        if (parts.size() == 1)
+            return impl->Read(parts.front(), out);
+        const auto first = std::find_if(parts.begin(), parts.end(), [](const Part& p) { return p.melody.pitched > 0; });
+        if (first == parts.end())
+            return ImportStatus::NoMelody;
+        return impl->Read(*first, out);
+    }
+    if (choice < 1 || choice > static_cast<int>(parts.size()))
+        return ImportStatus::NoSuchChoice;
+    const Part& part = parts[static_cast<size_t>(choice - 1)];
+    return parts.size() == 1 || part.melody.pitched > 0 ? impl->Read(part, out) : ImportStatus::NoMelody;
+}
+
+bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts)
+{
+    MusicXmlScore score;
+    if (score.Open(bytes) != ImportStatus::Ok)
+        return false;
+    parts = score.Parts();
+    return true;
+}
+
+ImportStatus ReadMusicXml(const std::vector<uint8_t>& bytes, int choice, Melody& out)
+{
+    MusicXmlScore score;
+    if (const ImportStatus opened = score.Open(bytes); opened != ImportStatus::Ok)
+        return opened;
+    return score.Read(choice, out);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// MusicXML: partwise and timewise scores, plain (.musicxml, .xml) or compressed (.mxl).
+// Reads the melody of one part: its upper staff's first voice with notes, ties merged, grace,
+// cue and unpitched notes left out, transposing instruments at sounding pitch, and repeats,
+// endings and the jumps marked with `sound` played out.
+
+#include "import/Melody.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The parts with their pitched-note counts (-1, not counted, when there is only one).
+// False when the bytes are not a readable score.
+bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts);
+
+// choice: 1-based part, or kDefaultChoice for the first part with pitched notes.
+ImportStatus ReadMusicXml(const std::vector<uint8_t>& bytes, int choice, Melody& out);
+
+// A score parsed once, so that listing its parts and reading one costs a single parse.
+class MusicXmlScore {
+public:
+    MusicXmlScore();
+    ~MusicXmlScore();
+    MusicXmlScore(const MusicXmlScore&) = delete;
+    MusicXmlScore& operator=(const MusicXmlScore&) = delete;
+
+    // Ok, or Unreadable for malformed XML, a document that is not MusicXML or a broken
+    // container.
+    ImportStatus Open(const std::vector<uint8_t>& bytes);
+    const std::vector<MelodyChoice>& Parts() const;
+    ImportStatus Read(int choice, Melody& out) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};

@@ -1,0 +1,218 @@
+#include "import/ScoreImport.h"
+
+#include "common/ErrorCodes.h"
+#include "common/Messages.h"
+#include "import/MusicXmlReader.h"
+#include "import/MxlContainer.h"
+#include "song/CSongData.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// One import's reader. It may keep what List parsed for Read, so a file is parsed once.
+class IScoreFileReader {
+public:
+    virtual ~IScoreFileReader() = default;
+    virtual bool List(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& choices) = 0;
+    virtual ImportStatus Read(const std::vector<uint8_t>& bytes, int choice, Melody& out) = 0;
+};
+
+// A reader made of a format's two free functions.
+template <auto ListFunction, auto ReadFunction>
+class FunctionReader : public IScoreFileReader {
+public:
+    bool List(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& choices) override
+    {
+        return ListFunction(bytes, choices);
+    }
+    ImportStatus Read(const std::vector<uint8_t>& bytes, int choice, Melody& out) override
+    {
+        return ReadFunction(bytes, choice, out);
+    }
+};
+
+class MusicXmlFileReader : public IScoreFileReader {
+public:
+    bool List(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& choices) override
+    {
+        if (score.Open(bytes) != ImportStatus::Ok)
+            return false;
+        choices = score.Parts();
+        return true;
+    }
+    ImportStatus Read(const std::vector<uint8_t>&, int choice, Melody& out) override
+    {
+        return score.Read(choice, out);
+    }
+
+private:
+    MusicXmlScore score;
+};
+
+std::unique_ptr<IScoreFileReader> ReaderFor(ScoreFormat format)
+{
+    switch (format) {
+    case ScoreFormat::MusicXml: return std::make_unique<MusicXmlFileReader>();
+    case ScoreFormat::SongFile: break;
+    }
+    return nullptr;
+}
+
+const ScoreFormatInfo& InfoFor(ScoreFormat format)
+{
+    for (const ScoreFormatInfo& info : ScoreFormats())
+        if (info.format == format)
+            return info;
+    return ScoreFormats().front();
+}
+
+bool StartsWith(const std::vector<uint8_t>& bytes, size_t at, const char* text)
+{
+    const size_t n = std::strlen(text);
+    return bytes.size() >= at + n && std::memcmp(bytes.data() + at, text, n) == 0;
+}
+
+bool LooksLikeXml(const std::vector<uint8_t>& bytes)
+{
+    if (StartsWith(bytes, 0, "\xFF\xFE") || StartsWith(bytes, 0, "\xFE\xFF"))
+        return true; // UTF-16 byte order marks
+    size_t at = StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0;
+    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
+        ++at;
+    return StartsWith(bytes, at, "<?xml") || StartsWith(bytes, at, "<!") || StartsWith(bytes, at, "<score-");
+}
+
+std::string FileStem(const std::string& path)
+{
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// Up to limit + 1 bytes, so that a caller can tell a file past the limit; false when the file
+// cannot be opened.
+bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& out)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    out.clear();
+    uint8_t buffer[65536];
+    size_t n = 0;
+    while (out.size() <= limit && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        out.insert(out.end(), buffer, buffer + std::min(n, limit + 1 - out.size()));
+    std::fclose(f);
+    return true;
+}
+
+std::unique_ptr<CSongData> EmptySong()
+{
+    int32_t measures = 4, beats = 4, key = 0;
+    auto song = std::make_unique<CSongData>(nullptr, measures, beats, key);
+    song->CreateEmpty(4, 4, 0, 0);
+    return song;
+}
+
+ImportOutcome Failure(ScoreFormat format, uint32_t code)
+{
+    ShowImportError(code);
+    ImportOutcome outcome;
+    outcome.format = format;
+    outcome.failed = true;
+    outcome.song = EmptySong();
+    return outcome;
+}
+
+std::unique_ptr<CSongData> ReadSongFile(const std::string& path)
+{
+    int32_t measures = 0, beats = 0, key = 0;
+    return std::make_unique<CSongData>(path.c_str(), measures, beats, key);
+}
+
+} // namespace
+
+const std::vector<ScoreFormatInfo>& ScoreFormats()
+{
+    static const std::vector<ScoreFormatInfo> formats = {
+        {ScoreFormat::SongFile, "mwd files", "*.mwd", ""},
+        {ScoreFormat::MusicXml, "MusicXML", "*.musicxml;*.xml;*.mxl", "パートの選択"},
+    };
+    return formats;
+}
+
+std::string ScoreFileFilter()
+{
+    std::string all, each;
+    for (const ScoreFormatInfo& info : ScoreFormats()) {
+        all += (all.empty() ? "" : ";") + std::string(info.patterns);
+        each += std::string(info.description) + "|" + info.patterns + "|";
+    }
+    return "楽譜ファイル|" + all + "|" + each + "すべてのファイル|*|";
+}
+
+bool IsSongFileName(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+    return tail == ".mwd";
+}
+
+ScoreFormat DetectScoreFormat(const std::vector<uint8_t>& content)
+{
+    if (LooksLikeZip(content) || LooksLikeXml(content))
+        return ScoreFormat::MusicXml;
+    return ScoreFormat::SongFile;
+}
+
+ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& bytes, const std::string& name,
+                               const ImportRequest& request)
+{
+    std::unique_ptr<IScoreFileReader> reader = ReaderFor(format);
+    std::vector<MelodyChoice> choices;
+    if (!reader || bytes.size() > kMaxScoreFileBytes || !reader->List(bytes, choices))
+        return Failure(format, ImportError::kUnreadable);
+
+    int choice = request.choice;
+    std::vector<MelodyChoice> offered;
+    std::copy_if(choices.begin(), choices.end(), std::back_inserter(offered),
+                 [](const MelodyChoice& c) { return c.noteCount != 0; });
+    if (choice == kDefaultChoice && offered.size() > 1 && request.chooser) {
+        choice = request.chooser(InfoFor(format).choiceTitle, offered);
+        if (choice == 0)
+            return ImportOutcome{nullptr, format, false, {}};
+    }
+
+    Melody melody;
+    if (const ImportStatus status = reader->Read(bytes, choice, melody); status != ImportStatus::Ok)
+        return Failure(format, static_cast<uint32_t>(status));
+    SongBuilder builder(melody);
+    ImportOutcome outcome;
+    outcome.format = format;
+    outcome.song = builder.Build(FileStem(name));
+    outcome.report = builder.Report();
+    if (outcome.report.truncated)
+        ShowImportError(ImportError::kTooLong);
+    return outcome;
+}
+
+ImportOutcome LoadScoreFile(const std::string& path, const ImportRequest& request)
+{
+    std::vector<uint8_t> bytes;
+    if (IsSongFileName(path) || !ReadFileStart(path, kMaxScoreFileBytes, bytes))
+        return ImportOutcome{ReadSongFile(path), ScoreFormat::SongFile, false, {}};
+    const ScoreFormat format = DetectScoreFormat(bytes);
+    if (format == ScoreFormat::SongFile)
+        return ImportOutcome{ReadSongFile(path), format, false, {}};
+    ImportOutcome outcome = ImportScoreBytes(format, bytes, path, request);
+    if (outcome.song) {
+        const size_t n = std::min(path.size(), sizeof outcome.song->sourcePath - 1);
+        std::memcpy(outcome.song->sourcePath, path.data(), n);
+        outcome.song->sourcePath[n] = 0;
+    }
+    return outcome;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The one place that knows every score format: tells a file's format from its name and
+// content, lets the user choose a part where a file holds several, runs the format's reader
+// and the song builder, and shows the "IMPT" messages. Readers themselves show nothing.
+
+#include "import/Melody.h"
+#include "import/SongBuilder.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CSongData;
+
+enum class ScoreFormat {
+    SongFile, // the program's own .mwd, read by the song reader
+    MusicXml, // .musicxml, .xml and compressed .mxl
+};
+
+struct ScoreFormatInfo {
+    ScoreFormat format;
+    const char* description; // UTF-8, for the load dialog's filter
+    const char* patterns;    // ";"-separated
+    const char* choiceTitle; // title of the dialog that chooses among the file's melodies
+};
+
+// Every format, in the order the load dialog offers them.
+const std::vector<ScoreFormatInfo>& ScoreFormats();
+
+// The load dialog's filter in ChooseFileToOpen's form: all score files first, then each
+// format alone, then all files.
+std::string ScoreFileFilter();
+
+// Files larger than this are not read as scores.
+constexpr size_t kMaxScoreFileBytes = 64u << 20;
+
+// A name ending in ".mwd" (any case) is a song file; any other file is told by its content,
+// and content that is no score format is read as a song file, as the song reader reads any file.
+bool IsSongFileName(const std::string& path);
+ScoreFormat DetectScoreFormat(const std::vector<uint8_t>& content);
+
+// Asks the user for one of the file's melodies: returns the chosen number, 0 for cancel.
+using MelodyChooser = std::function<int(const std::string& titleUtf8, const std::vector<MelodyChoice>& choices)>;
+
+struct ImportRequest {
+    int choice = kDefaultChoice; // a part, tune or track asked for by number
+    MelodyChooser chooser;       // asked when the file has several and no choice was given
+};
+
+struct ImportOutcome {
+    std::unique_ptr<CSongData> song; // null only when the user cancelled the choice
+    ScoreFormat format = ScoreFormat::SongFile;
+    bool failed = false; // a message was shown and the song is the empty one
+    SongBuildReport report;
+};
+
+// Reads any score file as the main window and the renderer load it. After a failure the song
+// is the empty song of 4 measures of 4 beats that a damaged song file also gives.
+ImportOutcome LoadScoreFile(const std::string& path, const ImportRequest& request = {});
+
+// The import of bytes already in memory; `name` is the file name the title falls back on.
+ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& bytes, const std::string& name,
+                               const ImportRequest& request = {});

@@ -1,0 +1,257 @@
+#include "import/SongBuilder.h"
+
+#include "common/ByteIO.h"
+#include "common/Cp932.h"
+#include "song/CSongData.h"
+#include "song/ChordNaming.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int kSixthsPerBeat = 6;
+constexpr int kQuartersPerBeat = 4;
+constexpr int64_t kWholeTicks = 4 * kTicksPerQuarter;
+constexpr int kMaxNumerator = 128;
+
+// Drawn sixth of a beat -> quarter-beat position of the continuation chain, or -1 for the
+// two places that only entry 2 holds.
+constexpr int kChainQuarter[kSixthsPerBeat] = {0, 1, -1, 2, 3, -1};
+
+// Nearest multiple of `unit` in `value / unit` terms; a tie goes down or up as asked.
+int64_t NearestStep(int64_t value, int64_t unit, bool tieUp)
+{
+    const int64_t q = value / unit, rem = value % unit;
+    return (2 * rem > unit || (tieUp && 2 * rem == unit)) ? q + 1 : q;
+}
+
+void SetText(Cell& cell, int entry, const std::string& utf8)
+{
+    const std::string bytes = CutCp932(Utf8ToCp932(utf8), SongBuilder::kEntryTextBytes);
+    std::memset(cell.text[entry], 0, sizeof cell.text[entry]);
+    std::memcpy(cell.text[entry], bytes.data(), bytes.size());
+}
+
+} // namespace
+
+SongMeter SongBuilder::MeterFor(int numerator, int denominator)
+{
+    if (numerator < 1 || numerator > kMaxNumerator || denominator < 1 || kWholeTicks % denominator != 0 ||
+        (denominator & (denominator - 1)) != 0)
+        return SongMeter{};
+    SongMeter m{numerator, kWholeTicks / denominator};
+    while (m.beatsPerMeasure > kMaxGridBeats) {
+        if (m.beatsPerMeasure % 2 == 0) {
+            m.beatsPerMeasure /= 2;
+        } else if (m.beatsPerMeasure % 3 == 0) {
+            m.beatsPerMeasure /= 3;
+            m.beatTicks *= 3;
+        } else {
+            int divisor = kMaxGridBeats;
+            while (m.beatsPerMeasure % divisor != 0)
+                --divisor;
+            m.beatsPerMeasure = divisor;
+        }
+    }
+    return m;
+}
+
+int SongBuilder::KeyIndexFor(int fifths, bool minor)
+{
+    if (fifths >= -7 && fifths <= 7) {
+        if (!minor)
+            return fifths >= 0 ? fifths : 7 - fifths;
+        return fifths >= 0 ? 15 + fifths : 22 - fifths;
+    }
+    // Theoretical signatures: the first key of that mode on the same tonic.
+    const int tonic = PitchClass(7 * fifths + (minor ? 9 : 0));
+    const KeyMode mode = minor ? KeyMode::Minor : KeyMode::Major;
+    for (int i = 0; i < kKeyCount; ++i)
+        if (kKeyTable[i].mode == mode && kKeyTable[i].pitchClass == tonic)
+            return i;
+    return 0;
+}
+
+void SongBuilder::ChooseGrid()
+{
+    MeterChange first;
+    for (const MeterChange& change : melody.meters)
+        if (change.onset <= melody.pickupTicks)
+            first = change;
+    meter = MeterFor(first.numerator, first.denominator);
+    const int64_t measureTicks = meter.beatsPerMeasure * meter.beatTicks;
+    padTicks = (measureTicks - std::max<int64_t>(melody.pickupTicks, 0) % measureTicks) % measureTicks;
+
+    int64_t end = 0;
+    for (const MelodyNote& n : melody.notes)
+        if (n.duration > 0)
+            end = std::max(end, n.onset + n.duration);
+    const int64_t measuresNeeded = std::max<int64_t>(1, (end + padTicks + measureTicks - 1) / measureTicks);
+    const int maxMeasures = kMaxBeats / meter.beatsPerMeasure;
+    report.truncated = measuresNeeded > maxMeasures;
+    measureCount = static_cast<int>(std::min<int64_t>(measuresNeeded, maxMeasures));
+    beatCount = measureCount * meter.beatsPerMeasure;
+}
+
+int64_t SongBuilder::GridEnd() const
+{
+    return int64_t(beatCount) * meter.beatTicks;
+}
+
+std::vector<SongBuilder::Placed> SongBuilder::MelodyLine() const
+{
+    std::vector<const MelodyNote*> notes;
+    for (const MelodyNote& n : melody.notes)
+        if (n.pitch >= 0 && n.pitch <= 127 && n.duration > 0 && n.onset >= 0)
+            notes.push_back(&n);
+    std::stable_sort(notes.begin(), notes.end(), [](const MelodyNote* a, const MelodyNote* b) {
+        return a->onset != b->onset ? a->onset < b->onset : a->pitch > b->pitch;
+    });
+    std::vector<Placed> line;
+    for (size_t i = 0; i < notes.size();) {
+        const MelodyNote& top = *notes[i];
+        std::string lyric;
+        size_t j = i;
+        for (; j < notes.size() && notes[j]->onset == top.onset; ++j)
+            if (lyric.empty())
+                lyric = notes[j]->lyric;
+        if (!top.lyric.empty())
+            lyric = top.lyric;
+        i = j;
+        const int64_t onset = top.onset + padTicks;
+        if (!line.empty() && line.back().end > onset) {
+            if (line.back().pitch > top.pitch)
+                continue; // a higher note still sounds
+            line.back().end = onset;
+        }
+        line.push_back(Placed{onset, onset + top.duration, top.pitch, lyric});
+    }
+    return line;
+}
+
+void SongBuilder::PlaceNotes(CSongData& song, const std::vector<Placed>& line)
+{
+    const int64_t L = meter.beatTicks;
+    const int64_t gridEnd = GridEnd();
+    const int64_t chainLength = int64_t(beatCount) * kQuartersPerBeat;
+    assigned.assign(static_cast<size_t>(chainLength), false);
+
+    // Where each note stands: its sixth of a beat, and the chain position its continuation
+    // starts from (the own entry's next, or the next cell for entry 2).
+    struct Spot {
+        int64_t sixth, own, next;
+    };
+    std::vector<Spot> spots;
+    std::vector<const Placed*> kept;
+    int64_t lastSixth = -1;
+    for (const Placed& p : line) {
+        if (p.onset >= gridEnd)
+            break;
+        const int64_t sixth = NearestStep(p.onset * kSixthsPerBeat, L, false);
+        const bool onSixth = (p.onset * kSixthsPerBeat) % L == 0;
+        const bool onQuarter = (p.onset * kQuartersPerBeat) % L == 0;
+        if (sixth <= lastSixth) {
+            ++report.dropped;
+            continue;
+        }
+        if (!onSixth && !onQuarter)
+            ++report.moved;
+        lastSixth = sixth;
+        const int64_t beat = sixth / kSixthsPerBeat;
+        const int within = static_cast<int>(sixth % kSixthsPerBeat);
+        Spot s{sixth, -1, 0};
+        if (kChainQuarter[within] >= 0) {
+            s.own = beat * kQuartersPerBeat + kChainQuarter[within];
+            s.next = s.own + 1;
+        } else {
+            s.next = beat * kQuartersPerBeat + (within == 2 ? 2 : 4);
+        }
+        spots.push_back(s);
+        kept.push_back(&p);
+    }
+
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const Placed& p = *kept[i];
+        const Spot& s = spots[i];
+        const int64_t beat = s.sixth / kSixthsPerBeat;
+        const int within = static_cast<int>(s.sixth % kSixthsPerBeat);
+        const int cellIndex = static_cast<int>(beat * 2 + within / 3);
+        Cell& cell = song.cells[cellIndex];
+        const int entry = s.own >= 0 ? static_cast<int>(s.own % 2) : 2;
+        cell.entry[entry] = p.pitch;
+        SetText(cell, entry, p.lyric);
+        if (s.own >= 0)
+            assigned[static_cast<size_t>(s.own)] = true;
+
+        // The next note's own entry, or for entry 2 the chain position it continues from.
+        const int64_t barrier = i + 1 < kept.size() ? (spots[i + 1].own >= 0 ? spots[i + 1].own : spots[i + 1].next)
+                                                    : chainLength;
+        const int64_t end = NearestStep(std::min(p.end, gridEnd) * kQuartersPerBeat, L, true);
+        for (int64_t q = s.next; q < std::min({end, barrier, chainLength}); ++q) {
+            song.cells[q / 2].entry[q % 2] = NoteEntry::kContinuation;
+            assigned[static_cast<size_t>(q)] = true;
+        }
+    }
+}
+
+void SongBuilder::FillRests(CSongData& song) const
+{
+    const int64_t quartersPerMeasure = int64_t(meter.beatsPerMeasure) * kQuartersPerBeat;
+    for (size_t q = 0; q < assigned.size(); ++q) {
+        if (assigned[q])
+            continue;
+        const bool runStart = q == 0 || assigned[q - 1] || int64_t(q) % quartersPerMeasure == 0;
+        song.cells[q / 2].entry[q % 2] = runStart ? NoteEntry::kRest : NoteEntry::kContinuation;
+    }
+}
+
+void SongBuilder::PlaceChords(CSongData& song) const
+{
+    for (int g = 0; g < beatCount; ++g)
+        std::memset(&song.chordTable[g], 0, sizeof song.chordTable[g]);
+    for (const ChordSymbol& chord : melody.chords) {
+        const int root = FindNoteName(std::string(1, chord.root));
+        const int64_t at = chord.onset + padTicks;
+        if (root < 0 || chord.root == 0 || at < 0 || at >= GridEnd())
+            continue;
+        const int64_t half = at * 2 / meter.beatTicks;
+        const char* sharp = kNoteNames[PitchClass(root + chord.alter)];
+        const std::string name = (chord.alter < 0 ? ToFlatName(sharp) : std::string(sharp)) + Utf8ToCp932(chord.suffix);
+        const std::string fitted = CutCp932(name, kChordNameSize - 1);
+        ChordRecord& record = song.chordTable[half / 2];
+        char(&field)[kChordNameSize] = half % 2 ? record.second : record.first;
+        std::memset(field, 0, kChordNameSize);
+        std::memcpy(field, fitted.data(), fitted.size());
+        NormaliseNinthChordName(field);
+    }
+}
+
+void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) const
+{
+    const std::string title =
+        CutCp932(Utf8ToCp932(melody.title.empty() ? fallbackTitle : melody.title), kListTitleBytes);
+    std::memset(song.summaryBlock + SummaryBlock::kTitleOffset, 0, SummaryBlock::kTitleEnd - SummaryBlock::kTitleOffset);
+    std::memcpy(song.summaryBlock + SummaryBlock::kTitleOffset, title.data(), title.size());
+
+    const double quarters = melody.tempoQuarterBpm > 0 ? melody.tempoQuarterBpm : kDefaultQuarterTempo;
+    const double bpm = std::round(quarters * kTicksPerQuarter / static_cast<double>(meter.beatTicks));
+    const int32_t tempo = (bpm >= 40 && bpm <= 240) ? static_cast<int32_t>(bpm) : 80;
+    bytes::WriteInt32(song.summaryBlock, SummaryBlock::kTempoOffset, tempo);
+    song.summaryBlock[SummaryBlock::kFameOffset] = 0;
+}
+
+std::unique_ptr<CSongData> SongBuilder::Build(const std::string& fallbackTitle)
+{
+    report = SongBuildReport{};
+    ChooseGrid();
+    int32_t measures = measureCount, beats = meter.beatsPerMeasure;
+    int32_t key = melody.hasKey ? KeyIndexFor(melody.keyFifths, melody.keyMinor) : 0;
+    auto song = std::make_unique<CSongData>(nullptr, measures, beats, key);
+    PlaceNotes(*song, MelodyLine());
+    FillRests(*song);
+    PlaceChords(*song);
+    SetSummary(*song, fallbackTitle);
+    return song;
+}

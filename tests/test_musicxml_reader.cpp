@@ -1,0 +1,340 @@
+#include "import/MusicXmlReader.h"
+#include "import/MxlContainer.h"
+#include "tests/support/MusicXmlText.h"
+
+#include <gtest/gtest.h>
+
+using namespace mx;
+
+namespace {
+
+constexpr int64_t Q = kTicksPerQuarter;
+
+struct Read {
+    ImportStatus status;
+    Melody melody;
+};
+
+Read ReadXml(const std::string& xml, int choice = kDefaultChoice)
+{
+    Read r;
+    r.status = ReadMusicXml(Bytes(xml), choice, r.melody);
+    return r;
+}
+
+// (onset, duration, pitch) of the pitched notes, in ticks.
+std::vector<std::tuple<int64_t, int64_t, int>> Notes(const Melody& m)
+{
+    std::vector<std::tuple<int64_t, int64_t, int>> out;
+    for (const MelodyNote& n : m.notes)
+        if (n.pitch != MelodyNote::kRest)
+            out.emplace_back(n.onset, n.duration, n.pitch);
+    return out;
+}
+
+std::vector<int> Pitches(const Melody& m)
+{
+    std::vector<int> out;
+    for (const MelodyNote& n : m.notes)
+        if (n.pitch != MelodyNote::kRest)
+            out.push_back(n.pitch);
+    return out;
+}
+
+std::string Barline(const std::string& location, const std::string& inside)
+{
+    return "<barline location=\"" + location + "\">" + inside + "</barline>";
+}
+
+const std::string kForward = Barline("left", "<repeat direction=\"forward\"/>");
+const std::string kBackward = Barline("right", "<repeat direction=\"backward\"/>");
+
+std::string Ending(const std::string& numbers, const std::string& type, const std::string& location)
+{
+    return Barline(location, "<ending number=\"" + numbers + "\" type=\"" + type + "\"/>");
+}
+
+std::string Whole(const std::string& pitch)
+{
+    return Note(pitch, 4);
+}
+
+} // namespace
+
+TEST(MusicXmlReader, NotesTitleKeyTempoAndFirstVerse)
+{
+    const std::string xml = OnePart(
+        {Measure(1, Attributes(2, 4, 4, 1) + "<direction><sound tempo=\"96\"/></direction>" +
+                        Note("C4", 2, Lyric("a") + Lyric("x", 2)) + Note("D4", 1) + Note("E4", 1) + Note("F#4", 4)),
+         Measure(2, "<attributes><divisions>8</divisions></attributes>" + Note("G4", 8) + Note("Bb4", 24))},
+        "<work><work-title>Song of the wind</work-title></work><movement-title>Other</movement-title>");
+    const Read r = ReadXml(xml);
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(Notes(r.melody), (std::vector<std::tuple<int64_t, int64_t, int>>{
+                                   {0, Q, 60}, {Q, Q / 2, 62}, {3 * Q / 2, Q / 2, 64}, {2 * Q, 2 * Q, 66},
+                                   {4 * Q, Q, 67}, {5 * Q, 3 * Q, 70}}));
+    EXPECT_EQ(r.melody.notes[0].lyric, "a");
+    EXPECT_EQ(r.melody.title, "Song of the wind");
+    EXPECT_TRUE(r.melody.hasKey);
+    EXPECT_EQ(r.melody.keyFifths, 1);
+    EXPECT_FALSE(r.melody.keyMinor);
+    EXPECT_EQ(r.melody.tempoQuarterBpm, 96);
+    EXPECT_EQ(r.melody.pickupTicks, 0);
+    ASSERT_EQ(r.melody.meters.size(), 1u);
+
+    // Without a work title: the movement title, then the title credit.
+    EXPECT_EQ(ReadXml(OnePart({Measure(1, Attributes(1) + Whole("C4"))}, "<movement-title>Moved</movement-title>"))
+                  .melody.title,
+              "Moved");
+    EXPECT_EQ(ReadXml(OnePart({Measure(1, Attributes(1) + Whole("C4"))},
+                              "<credit page=\"1\"><credit-type>composer</credit-type><credit-words>X</credit-words>"
+                              "</credit><credit page=\"1\"><credit-type>title</credit-type><credit-words>さくら"
+                              "</credit-words></credit>"))
+                  .melody.title,
+              "さくら");
+}
+
+TEST(MusicXmlReader, VoicesStavesBackupForwardAndChords)
+{
+    // Staff 2 is written first; the upper staff's first voice is the melody.
+    const std::string measure =
+        Attributes(4) + "<note>" + Pitch("C3") + "<duration>16</duration><voice>5</voice><staff>2</staff></note>" +
+        "<backup><duration>16</duration></backup>" +
+        "<note>" + Pitch("E5") + "<duration>4</duration><voice>1</voice><staff>1</staff></note>" +
+        "<note><chord/>" + Pitch("G5") + "<duration>4</duration><voice>1</voice><staff>1</staff></note>" +
+        "<forward><duration>4</duration><voice>1</voice><staff>1</staff></forward>" +
+        "<note>" + Pitch("F5") + "<duration>8</duration><voice>1</voice><staff>1</staff></note>" +
+        "<backup><duration>12</duration></backup>" +
+        "<note>" + Pitch("A4") + "<duration>12</duration><voice>2</voice><staff>1</staff></note>";
+    const Read r = ReadXml(OnePart({Measure(1, measure)}));
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(Notes(r.melody),
+              (std::vector<std::tuple<int64_t, int64_t, int>>{{0, Q, 76}, {0, Q, 79}, {2 * Q, 2 * Q, 77}}));
+}
+
+TEST(MusicXmlReader, TiesTupletsGraceCueAndUnpitched)
+{
+    const std::string tieStart = "<tie type=\"start\"/>", tieStop = "<tie type=\"stop\"/>";
+    const std::string triplet = "<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes>"
+                                "</time-modification>";
+    const std::string xml = OnePart({
+        Measure(1, Attributes(3) + Note("C4", 6) + Note("C4", 6, tieStart)),
+        Measure(2, Note("C4", 3, tieStop) + Note("D4", 1, triplet) + Note("E4", 1, triplet) + Note("F4", 1, triplet) +
+                       "<note><grace/>" + Pitch("A4") + "</note>" +
+                       "<note><cue/>" + Pitch("B4") + "<duration>3</duration></note>" +
+                       "<note><unpitched><display-step>E</display-step><display-octave>4</display-octave>"
+                       "</unpitched><duration>3</duration></note>"),
+    });
+    const Read r = ReadXml(xml);
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(Notes(r.melody), (std::vector<std::tuple<int64_t, int64_t, int>>{
+                                   {0, 2 * Q, 60}, {2 * Q, 3 * Q, 60}, {5 * Q, Q / 3, 62}, {5 * Q + Q / 3, Q / 3, 64},
+                                   {5 * Q + 2 * Q / 3, Q / 3, 65}}));
+}
+
+TEST(MusicXmlReader, TransposingInstrumentsSoundAndMultiRestsTakeTheirMeasures)
+{
+    const std::string clarinet = "<attributes><divisions>1</divisions><time><beats>3</beats><beat-type>4</beat-type>"
+                                 "</time><transpose><diatonic>-1</diatonic><chromatic>-2</chromatic></transpose>"
+                                 "<measure-style><multiple-rest>2</multiple-rest></measure-style></attributes>";
+    const std::string rest = "<note><rest measure=\"yes\"/><duration>3</duration></note>";
+    const Read r = ReadXml(OnePart({Measure(1, clarinet + rest), Measure(2, rest), Measure(3, Note("D4", 3))}));
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(Notes(r.melody), (std::vector<std::tuple<int64_t, int64_t, int>>{{6 * Q, 3 * Q, 60}}));
+    EXPECT_EQ(r.melody.meters.front().numerator, 3);
+}
+
+TEST(MusicXmlReader, PickupAndMeterChanges)
+{
+    const std::string xml = OnePart({
+        "<measure number=\"0\" implicit=\"yes\">" + Attributes(1, 3, 4) + Note("G4", 1) + "</measure>",
+        Measure(1, Note("C5", 3)),
+        Measure(2, "<attributes><time><beats>6</beats><beat-type>8</beat-type></time></attributes>" + Note("D5", 3)),
+    });
+    const Read r = ReadXml(xml);
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(r.melody.pickupTicks, Q);
+    ASSERT_EQ(r.melody.meters.size(), 2u);
+    EXPECT_EQ(r.melody.meters[1].onset, 4 * Q);
+    EXPECT_EQ(r.melody.meters[1].denominator, 8);
+    EXPECT_EQ(std::get<0>(Notes(r.melody).back()), 4 * Q);
+}
+
+TEST(MusicXmlReader, RepeatsAndEndingsArePlayedOut)
+{
+    // |: C D |1. E :|2. F | G  ->  C D E C D F G
+    const std::string xml = OnePart({
+        Measure(1, Attributes(1) + kForward + Whole("C4")),
+        Measure(2, Whole("D4")),
+        Measure(3, Ending("1", "start", "left") + Whole("E4") + "<barline location=\"right\"><ending number=\"1\" "
+                   "type=\"stop\"/><repeat direction=\"backward\"/></barline>"),
+        Measure(4, Ending("2", "start", "left") + Whole("F4") + Ending("2", "discontinue", "right")),
+        Measure(5, Whole("G4")),
+    });
+    EXPECT_EQ(Pitches(ReadXml(xml).melody), (std::vector<int>{60, 62, 64, 60, 62, 65, 67}));
+
+    // Three times through, then a section repeated back to the last repeat's end.
+    const std::string thrice = OnePart({
+        Measure(1, Attributes(1) + Whole("C4") + Barline("right", "<repeat direction=\"backward\" times=\"3\"/>")),
+        Measure(2, Whole("D4") + kBackward),
+    });
+    EXPECT_EQ(Pitches(ReadXml(thrice).melody), (std::vector<int>{60, 60, 60, 62, 62}));
+}
+
+TEST(MusicXmlReader, DaCapoDalSegnoFineAndCoda)
+{
+    const std::string fine = OnePart({
+        Measure(1, Attributes(1) + Whole("C4")),
+        Measure(2, Whole("D4") + "<direction><direction-type><words>Fine</words></direction-type>"
+                                 "<sound fine=\"yes\"/></direction>"),
+        Measure(3, Whole("E4") + "<direction><sound dacapo=\"yes\"/></direction>"),
+    });
+    EXPECT_EQ(Pitches(ReadXml(fine).melody), (std::vector<int>{60, 62, 64, 60, 62}));
+
+    const std::string coda = OnePart({
+        Measure(1, Attributes(1) + Whole("C4")),
+        Measure(2, "<direction><sound segno=\"s\"/></direction>" + Whole("D4")),
+        Measure(3, Whole("E4") + "<sound tocoda=\"c\"/>"),
+        Measure(4, Whole("F4") + "<direction><sound dalsegno=\"s\"/></direction>"),
+        Measure(5, "<direction><sound coda=\"c\"/></direction>" + Whole("G4")),
+    });
+    EXPECT_EQ(Pitches(ReadXml(coda).melody), (std::vector<int>{60, 62, 64, 65, 62, 64, 67}));
+
+    // A repeat is not taken again after the jump, and the last ending is played.
+    const std::string endings = OnePart({
+        Measure(1, Attributes(1) + Whole("C4")),
+        Measure(2, Ending("1", "start", "left") + Whole("D4") + kBackward),
+        Measure(3, Ending("2", "start", "left") + Whole("E4") + Ending("2", "stop", "right") +
+                       "<sound dacapo=\"yes\"/>"),
+    });
+    EXPECT_EQ(Pitches(ReadXml(endings).melody), (std::vector<int>{60, 62, 60, 64, 60, 64}));
+}
+
+TEST(MusicXmlReader, ChordSymbols)
+{
+    const std::string harmony = "<harmony><root><root-step>B</root-step><root-alter>-1</root-alter></root>"
+                                "<kind text=\"m7\">minor-seventh</kind></harmony>";
+    const std::string later = "<harmony><root><root-step>F</root-step><root-alter>1</root-alter></root>"
+                              "<kind>diminished</kind><offset>1</offset></harmony>";
+    const std::string none = "<harmony><root><root-step>C</root-step></root><kind>none</kind></harmony>";
+    const Read r = ReadXml(OnePart({Measure(1, Attributes(2) + harmony + Note("C4", 4) + later + none +
+                                                   Note("D4", 4))}));
+    ASSERT_EQ(r.melody.chords.size(), 2u);
+    EXPECT_EQ(r.melody.chords[0].root, 'B');
+    EXPECT_EQ(r.melody.chords[0].alter, -1);
+    EXPECT_EQ(r.melody.chords[0].suffix, "m7");
+    EXPECT_EQ(r.melody.chords[1].onset, 2 * Q + Q / 2);
+    EXPECT_EQ(r.melody.chords[1].suffix, "dim");
+}
+
+TEST(MusicXmlReader, TimewiseAndCompressedReadAsPartwise)
+{
+    const std::string partwise = OnePart({Measure(1, Attributes(1) + Note("C4", 2) + Note("E4", 2)),
+                                          Measure(2, Whole("G4"))});
+    const std::string timewise =
+        "<?xml version=\"1.0\"?><score-timewise version=\"4.0\"><part-list><score-part id=\"P1\"><part-name>M"
+        "</part-name></score-part></part-list><measure number=\"1\"><part id=\"P1\">" + Attributes(1) +
+        Note("C4", 2) + Note("E4", 2) + "</part></measure><measure number=\"2\"><part id=\"P1\">" + Whole("G4") +
+        "</part></measure></score-timewise>";
+    const auto expected = Notes(ReadXml(partwise).melody);
+    ASSERT_EQ(expected.size(), 3u);
+    EXPECT_EQ(Notes(ReadXml(timewise).melody), expected);
+
+    for (const std::string root : {"score.musicxml", "scores/inner/song.xml"}) {
+        Melody m;
+        EXPECT_EQ(ReadMusicXml(Mxl(partwise, root), kDefaultChoice, m), ImportStatus::Ok) << root;
+        EXPECT_EQ(Notes(m), expected) << root;
+    }
+}
+
+TEST(MusicXmlReader, PartsAreListedAndChosen)
+{
+    const std::string drums = Part("P1", {Measure(1, Attributes(1) + "<note><unpitched><display-step>C</display-step>"
+                                                                     "<display-octave>5</display-octave></unpitched>"
+                                                                     "<duration>4</duration></note>")});
+    const std::string flute = Part("P2", {Measure(1, Attributes(1) + Note("A5", 2) + Note("B5", 2))});
+    const std::string empty = Part("P3", {Measure(1, Attributes(1) + Rest(4))});
+    const std::string cello = Part("P4", {Measure(1, Attributes(1) + Whole("C3"))});
+    const std::string xml = Score({{"P1", "Drums"}, {"P2", "Flute"}, {"P3", "Tacet"}, {"P4", ""}, {"P9", "Ghost"}},
+                                  drums + flute + empty + cello);
+    std::vector<MelodyChoice> parts;
+    ASSERT_TRUE(ListMusicXmlParts(Bytes(xml), parts));
+    ASSERT_EQ(parts.size(), 4u) << "a listed part without music is no part";
+    EXPECT_EQ(parts[1].name, "Flute");
+    EXPECT_EQ(parts[1].number, 2);
+    EXPECT_EQ(parts[1].noteCount, 2);
+    EXPECT_EQ(parts[0].noteCount, 0);
+    EXPECT_EQ(parts[3].name, "P4") << "a part without a name goes by its id";
+
+    EXPECT_EQ(Pitches(ReadXml(xml).melody), (std::vector<int>{81, 83}));
+    EXPECT_EQ(ReadXml(xml).melody.tempoQuarterBpm, 0);
+    const std::string drumsWithTempo = Part("P1", {Measure(1, "<direction><sound tempo=\"66\"/></direction>")});
+    EXPECT_EQ(ReadXml(Score({{"P1", "Drums"}, {"P2", "Flute"}}, drumsWithTempo + flute)).melody.tempoQuarterBpm, 66)
+        << "the tempo stated in another part";
+    EXPECT_EQ(Pitches(ReadXml(xml, 4).melody), (std::vector<int>{48}));
+    EXPECT_EQ(ReadXml(xml, 3).status, ImportStatus::NoMelody);
+    EXPECT_EQ(ReadXml(xml, 1).status, ImportStatus::NoMelody);
+    EXPECT_EQ(ReadXml(xml, 5).status, ImportStatus::NoSuchChoice);
+    EXPECT_EQ(ReadXml(xml, 0).status, ImportStatus::NoSuchChoice);
+    EXPECT_EQ(ReadXml(Score({{"P1", "Drums"}}, drums)).status, ImportStatus::NoMelody);
+}
+
+TEST(MusicXmlReaderBadInput, BrokenDocumentsAreUnreadable)
+{
+    const std::string good = OnePart({Measure(1, Attributes(1) + Whole("C4"))});
+    std::string deep, close;
+    for (int i = 0; i < 100000; ++i) {
+        deep += "<a>";
+        close += "</a>";
+    }
+    const std::vector<std::string> unreadable = {
+        "", "<score-partwise><part id=\"P1\">", good.substr(0, good.size() / 2), "<html><body/></html>",
+        "<score-partwise><part></score-partwise>", "<?xml version=\"1.0\"?>\n" + deep,
+        OnePart({Measure(1, Attributes(0) + Whole("C4"))}), OnePart({Measure(1, Attributes(-4) + Whole("C4"))}),
+        OnePart({Measure(1, "<attributes><divisions>lots</divisions></attributes>" + Whole("C4"))})};
+    for (const std::string& xml : unreadable) {
+        Melody m;
+        EXPECT_EQ(ReadMusicXml(Bytes(xml), kDefaultChoice, m), ImportStatus::Unreadable) << xml.substr(0, 80);
+    }
+    // Deep nesting inside a measure is only content the reader passes over.
+    EXPECT_EQ(ReadXml(OnePart({Measure(1, Attributes(1) + Whole("C4") + deep + close)})).status, ImportStatus::Ok);
+}
+
+TEST(MusicXmlReaderBadInput, AbsurdDurations)
+{
+    for (const std::string d : {"0", "-4", "", "nan", "1e999"}) {
+        const std::string note = "<note>" + Pitch("C4") + "<duration>" + d + "</duration></note>";
+        const Read r = ReadXml(OnePart({Measure(1, Attributes(1) + note)}));
+        EXPECT_NE(r.status, ImportStatus::Ok) << d;
+    }
+    // The largest int32 divisions make every duration vanish; the largest duration is cut.
+    EXPECT_EQ(ReadXml(OnePart({Measure(1, Attributes(2147483647) + Whole("C4"))})).status, ImportStatus::NoMelody);
+    const Read huge = ReadXml(OnePart({Measure(1, Attributes(1) + Note("C4", 2147483647) + Note("D4", 2147483647))}));
+    ASSERT_EQ(huge.status, ImportStatus::Ok);
+    EXPECT_EQ(Notes(huge.melody).size(), 1u) << "reading stops where no song can reach";
+}
+
+TEST(MusicXmlReaderBadInput, HostileContainers)
+{
+    const std::string good = OnePart({Measure(1, Attributes(1) + Whole("C4"))});
+    std::vector<std::pair<std::string, std::string>> many = {{"META-INF/container.xml", ""}};
+    for (int i = 0; i < 1000; ++i)
+        many.push_back({"f" + std::to_string(i), "x"});
+    const std::string container = "<container><rootfiles><rootfile full-path=\"s.xml\"/></rootfiles></container>";
+    const std::vector<std::vector<uint8_t>> broken = {
+        Zip(many),
+        Zip({{"META-INF/container.xml", container}, {"s.xml", good}, {"big.bin", std::string(kMaxMxlEntryBytes + 1, 0)}}),
+        Zip({{"score.xml", good}}),                                       // no container
+        Zip({{"META-INF/container.xml", container}}),                     // root file missing
+        Zip({{"META-INF/container.xml", "<container/>"}, {"s.xml", good}}), // names no root file
+        Zip({{"META-INF/container.xml", container}, {"s.xml", "not xml"}}),
+        Bytes(std::string("PK\x03\x04", 4) + std::string(100, 'z')),
+    };
+    for (size_t i = 0; i < broken.size(); ++i) {
+        Melody m;
+        EXPECT_EQ(ReadMusicXml(broken[i], kDefaultChoice, m), ImportStatus::Unreadable) << i;
+    }
+    Melody m;
+    EXPECT_EQ(ReadMusicXml(Zip({{"META-INF/container.xml", container}, {"s.xml", good}}), kDefaultChoice, m),
+              ImportStatus::Ok);
+}

@@ -1,0 +1,191 @@
+#include "common/Cp932.h"
+#include "import/ScoreImport.h"
+#include "render/ScoreLayout.h"
+#include "song/CSongData.h"
+#include "song/CSongFileWriter.h"
+#include "tests/support/MusicXmlText.h"
+#include "tests/support/TestSupport.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using namespace mx;
+
+class ScoreImportTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        const std::string path = sandbox.Path(name);
+        WriteFileBytes(path, bytes);
+        return path;
+    }
+    static std::vector<std::string> Texts(const std::vector<std::string>& codes) { return codes; }
+
+    SandboxDir sandbox;
+    RecordingSink sink;
+};
+
+namespace {
+
+const std::string kTwoParts =
+    Score({{"P1", "Flute"}, {"P2", "Piano"}, {"P3", "Drums"}},
+          Part("P1", {Measure(1, Attributes(1) + Note("A5", 4))}) +
+              Part("P2", {Measure(1, Attributes(1) + Note("C4", 2) + Note("E4", 2))}) +
+              Part("P3", {Measure(1, Attributes(1) + "<note><unpitched/><duration>4</duration></note>")}));
+
+} // namespace
+
+TEST_F(ScoreImportTest, FormatsAreToldByNameThenContent)
+{
+    EXPECT_TRUE(IsSongFileName("/a/b/SONG.MwD"));
+    EXPECT_FALSE(IsSongFileName("/a/song.mwd.xml"));
+    EXPECT_EQ(DetectScoreFormat(Bytes("\xEF\xBB\xBF  \n<?xml version=\"1.0\"?><score-partwise/>")), ScoreFormat::MusicXml);
+    EXPECT_EQ(DetectScoreFormat(Bytes("<score-timewise/>")), ScoreFormat::MusicXml);
+    EXPECT_EQ(DetectScoreFormat(Mxl("<score-partwise/>")), ScoreFormat::MusicXml);
+    EXPECT_EQ(DetectScoreFormat(CSongFileWriter(2, 4).Build()), ScoreFormat::SongFile);
+    EXPECT_EQ(DetectScoreFormat({}), ScoreFormat::SongFile);
+    EXPECT_EQ(ScoreFileFilter(), "楽譜ファイル|*.mwd;*.musicxml;*.xml;*.mxl|mwd files|*.mwd|"
+                                 "MusicXML|*.musicxml;*.xml;*.mxl|すべてのファイル|*|");
+
+    // A song file under any other name is still a song file; a score named .mwd is not read as one.
+    CSongFileWriter w(3, 4);
+    w.AddNote(0, 64, 4);
+    const std::string renamed = Write("song.dat", w.Build());
+    const ImportOutcome song = LoadScoreFile(renamed);
+    EXPECT_EQ(song.format, ScoreFormat::SongFile);
+    EXPECT_EQ(song.song->measureCount, 3);
+    const ImportOutcome named = LoadScoreFile(Write("score.mwd", Bytes(kTwoParts)));
+    EXPECT_EQ(named.format, ScoreFormat::SongFile);
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{"[0]", "time sign 0"}));
+}
+
+TEST_F(ScoreImportTest, MusicXmlLoadsLikeASongFile)
+{
+    const std::string xml = OnePart({Measure(1, Attributes(1, 3, 4) + Note("C4", 1, Lyric("ら")) + Note("D4", 2)),
+                                     Measure(2, Note("E4", 3))});
+    for (const auto& [name, bytes] : {std::pair{"melody.musicxml", Bytes(xml)}, std::pair{"melody.mxl", Mxl(xml)},
+                                      std::pair{"no-extension", Bytes(xml)}}) {
+        const ImportOutcome o = LoadScoreFile(Write(name, bytes));
+        ASSERT_NE(o.song, nullptr) << name;
+        EXPECT_FALSE(o.failed);
+        EXPECT_EQ(o.format, ScoreFormat::MusicXml);
+        EXPECT_EQ(o.song->measureCount, 2);
+        EXPECT_EQ(o.song->beatsPerMeasure, 3);
+        EXPECT_EQ(LayOutMeasures(*o.song, 1, 2).notes, (std::vector<ScoreNote>{{0, 60, 6}, {6, 62, 12}, {18, 64, 18}}));
+        EXPECT_EQ(Cp932ToUtf8(o.song->cells[0].text[0]), "ら");
+        EXPECT_EQ(std::string(o.song->sourcePath), sandbox.Path(name));
+    }
+    EXPECT_EQ(LoadScoreFile(Write("named.xml", Bytes(xml))).song->ListTitle(), "named") << "the file name as title";
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(ScoreImportTest, EachFailureShowsItsMessageAndGivesTheEmptySong)
+{
+    struct Case {
+        std::vector<uint8_t> bytes;
+        int choice;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {Bytes("<?xml version=\"1.0\"?><score-partwise><part"), kDefaultChoice,
+         "IMPT00000001 楽譜ファイルを読み込めませんでした。"},
+        {Bytes("<?xml version=\"1.0\"?><svg/>"), kDefaultChoice, "IMPT00000001 楽譜ファイルを読み込めませんでした。"},
+        {Zip({{"a.txt", "x"}}), kDefaultChoice, "IMPT00000001 楽譜ファイルを読み込めませんでした。"},
+        {Bytes(OnePart({Measure(1, Attributes(1) + Rest(4))})), kDefaultChoice,
+         "IMPT00000002 旋律になる音符がありませんでした。"},
+        {Bytes(kTwoParts), 3, "IMPT00000002 旋律になる音符がありませんでした。"},
+        {Bytes(kTwoParts), 7, "IMPT00000004 指定されたパートがありません。"},
+    };
+    for (const Case& c : cases) {
+        ImportRequest request;
+        request.choice = c.choice;
+        const ImportOutcome o = LoadScoreFile(Write("bad.xml", c.bytes), request);
+        EXPECT_EQ(sink.Take(), std::vector<std::string>{c.message});
+        ASSERT_NE(o.song, nullptr);
+        EXPECT_TRUE(o.failed);
+        EXPECT_EQ(o.song->measureCount, 4);
+        EXPECT_EQ(o.song->beatsPerMeasure, 4);
+        EXPECT_EQ(o.song->cells[0].entry[0], NoteEntry::kRest);
+    }
+}
+
+TEST_F(ScoreImportTest, TooLongSongsAreCutWithAMessage)
+{
+    std::vector<std::string> measures = {Measure(1, Attributes(1) + Note("C4", 4))};
+    for (int i = 2; i <= 300; ++i)
+        measures.push_back(Measure(i, Note("D4", 4)));
+    const ImportOutcome o = LoadScoreFile(Write("long.xml", Bytes(OnePart(measures))));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000003 曲が長すぎるため、1024拍を超える部分は省きました。"});
+    EXPECT_FALSE(o.failed);
+    EXPECT_TRUE(o.report.truncated);
+    EXPECT_EQ(o.song->measureCount, 256);
+}
+
+TEST_F(ScoreImportTest, SeveralPartsAskTheChooser)
+{
+    const std::string path = Write("parts.musicxml", Bytes(kTwoParts));
+    std::string title;
+    std::vector<MelodyChoice> offered;
+    ImportRequest request;
+    request.chooser = [&](const std::string& t, const std::vector<MelodyChoice>& choices) {
+        title = t;
+        offered = choices;
+        return 2;
+    };
+    const ImportOutcome chosen = LoadScoreFile(path, request);
+    EXPECT_EQ(title, "パートの選択");
+    ASSERT_EQ(offered.size(), 2u) << "the drums have no pitched note";
+    EXPECT_EQ(offered[0].name, "Flute");
+    EXPECT_EQ(offered[1].name, "Piano");
+    EXPECT_EQ(LayOutMeasures(*chosen.song, 1, 1).notes.front().pitch, 60);
+
+    request.chooser = [](const std::string&, const std::vector<MelodyChoice>&) { return 0; };
+    EXPECT_EQ(LoadScoreFile(path, request).song, nullptr) << "cancel loads nothing";
+
+    // A part asked for by number, or a file with one part with notes, asks nobody.
+    request.choice = 1;
+    EXPECT_EQ(LayOutMeasures(*LoadScoreFile(path, request).song, 1, 1).notes.front().pitch, 81);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(ScoreImportTest, TheWrittenSongFileReadsBackTheSame)
+{
+    const std::string xml = OnePart({Measure(1, Attributes(2, 6, 8, -2) +
+                                                    "<harmony><root><root-step>G</root-step></root><kind>minor</kind>"
+                                                    "</harmony>" + Note("G4", 3, Lyric("かぜ")) + Note("A4", 1) +
+                                                    Note("Bb4", 2)),
+                                     Measure(2, Note("D5", 6))},
+                                    "<work><work-title>風の歌</work-title></work>");
+    const ImportOutcome o = LoadScoreFile(Write("wind.xml", Bytes(xml)));
+    const std::string mwd = sandbox.Path("wind.mwd");
+    ASSERT_TRUE(CSongFileWriter(*o.song).Write(mwd));
+    EXPECT_EQ(ReadFileBytes(mwd).size(), 94540u);
+    const ImportOutcome back = LoadScoreFile(mwd);
+    EXPECT_EQ(sink.Count(), 0u);
+    EXPECT_EQ(LayOutMeasures(*back.song, 1, 2).notes, LayOutMeasures(*o.song, 1, 2).notes);
+    EXPECT_EQ(Cp932ToUtf8(back.song->ListTitle()), "風の歌");
+    EXPECT_EQ(back.song->keyIndex, 9); // Bb
+    EXPECT_EQ(std::string(back.song->chordTable[0].first), "Gm");
+    EXPECT_EQ(Cp932ToUtf8(back.song->cells[0].text[0]), "かぜ");
+    EXPECT_EQ(back.song->Tempo(), 240);
+    EXPECT_EQ(std::memcmp(back.song->cells, o.song->cells, sizeof o.song->cells), 0);
+}
+
+TEST_F(ScoreImportTest, AScoreExportedTheWayNotationProgramsWriteThem)
+{
+    // Layout, credits, print and appearance elements are passed over; the music is read.
+    const ImportOutcome o = LoadScoreFile(std::string(DP_SCORE_DIR) + "/sakura.musicxml");
+    EXPECT_EQ(sink.Count(), 0u);
+    ASSERT_FALSE(o.failed);
+    EXPECT_EQ(o.song->measureCount, 14);
+    EXPECT_EQ(o.song->keyIndex, 15); // Am
+    EXPECT_EQ(o.song->Tempo(), 72);
+    EXPECT_EQ(Cp932ToUtf8(o.song->ListTitle()), "さくらさくら");
+    EXPECT_EQ(std::string(o.song->chordTable[0].first), "Am");
+    EXPECT_EQ(Cp932ToUtf8(o.song->cells[0].text[0]), "さ");
+    const std::vector<ScoreNote> notes = LayOutMeasures(*o.song, 1, 14).notes;
+    ASSERT_EQ(notes.size(), 50u);
+    EXPECT_EQ(notes[2], (ScoreNote{12, 71, 12}));
+    EXPECT_EQ(notes.back(), (ScoreNote{13 * 24, 64, 24}));
+    EXPECT_EQ(o.report.moved, 0);
+}

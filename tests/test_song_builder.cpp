@@ -1,0 +1,213 @@
+#include "common/Cp932.h"
+#include "import/SongBuilder.h"
+#include "render/ScoreLayout.h"
+#include "song/CSongData.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int64_t Q = kTicksPerQuarter;
+
+MelodyNote N(int64_t onset, int64_t duration, int pitch, const std::string& lyric = "")
+{
+    return MelodyNote{onset, duration, pitch, lyric};
+}
+
+struct Built {
+    std::unique_ptr<CSongData> song;
+    SongBuildReport report;
+    std::vector<ScoreNote> notes;
+};
+
+Built Build(const Melody& melody, const std::string& fallback = "file")
+{
+    SongBuilder builder(melody);
+    Built b;
+    b.song = builder.Build(fallback);
+    b.report = builder.Report();
+    b.notes = LayOutMeasures(*b.song, 1, b.song->measureCount).notes;
+    return b;
+}
+
+Melody Of(std::vector<MelodyNote> notes, int num = 4, int den = 4)
+{
+    Melody m;
+    m.notes = std::move(notes);
+    m.meters = {MeterChange{0, num, den}};
+    return m;
+}
+
+std::string Chord(const CSongData& s, int beat, bool second = false)
+{
+    return std::string(FieldText(second ? s.chordTable[beat].second : s.chordTable[beat].first, 8));
+}
+
+} // namespace
+
+TEST(SongBuilderMeter, BeatIsTheLowerUnitAndLargeMetersAreFolded)
+{
+    struct Case {
+        int num, den, beats;
+        int64_t beatTicks;
+    };
+    for (const Case& c : {Case{4, 4, 4, Q}, Case{3, 4, 3, Q}, Case{6, 8, 6, Q / 2}, Case{2, 2, 2, 2 * Q},
+                          Case{12, 8, 6, Q / 2}, Case{9, 8, 3, 3 * Q / 2}, Case{15, 8, 5, 3 * Q / 2},
+                          Case{11, 8, 1, Q / 2}, Case{18, 8, 3, 3 * Q / 2}, Case{5, 3, 4, Q}, Case{0, 4, 4, Q},
+                          Case{4, 0, 4, Q}}) {
+        const SongMeter m = SongBuilder::MeterFor(c.num, c.den);
+        EXPECT_EQ(m.beatsPerMeasure, c.beats) << c.num << "/" << c.den;
+        EXPECT_EQ(m.beatTicks, c.beatTicks) << c.num << "/" << c.den;
+    }
+}
+
+TEST(SongBuilderGrid, DurationsGiveTheLayoutsLengthClasses)
+{
+    // Quarter, half, eighth, sixteenth, sixteenth, whole (across the bar), in 4/4.
+    const Built b = Build(Of({N(0, Q, 60), N(Q, 2 * Q, 62), N(3 * Q, Q / 2, 64), N(3 * Q + Q / 2, Q / 4, 65),
+                              N(3 * Q + 3 * Q / 4, Q / 4, 67), N(4 * Q, 4 * Q, 69)}));
+    EXPECT_EQ(b.song->measureCount, 2);
+    EXPECT_EQ(b.song->beatsPerMeasure, 4);
+    EXPECT_EQ(b.notes, (std::vector<ScoreNote>{{0, 60, 6}, {6, 62, 12}, {18, 64, 3}, {21, 65, 1}, {22, 67, 1},
+                                                {24, 69, 24}}));
+    const Cell* c = b.song->cells;
+    EXPECT_EQ((std::vector<int>{c[0].entry[0], c[0].entry[1], c[1].entry[0], c[1].entry[1], c[0].entry[2]}),
+              (std::vector<int>{60, -2, -2, -2, -3}));
+    EXPECT_EQ(b.report.moved, 0);
+}
+
+TEST(SongBuilderGrid, SixteenthsAndTripletsLandWhereTheyAreDrawn)
+{
+    const int64_t t = Q / 3;
+    const Built b = Build(Of({N(0, t, 60), N(t, t, 62), N(2 * t, t, 64), N(Q, Q / 4, 65), N(Q + Q / 4, Q / 4, 67),
+                              N(Q + Q / 2, Q / 4, 69), N(Q + 3 * Q / 4, Q / 4, 71)}));
+    // Triplet: entries 0 and 2 of the first cell, entry 1 of the second.
+    EXPECT_EQ(b.song->cells[0].entry[0], 60);
+    EXPECT_EQ(b.song->cells[0].entry[2], 62);
+    EXPECT_EQ(b.song->cells[1].entry[1], 64);
+    // Sixteenths: entries 0 and 1 of both cells of beat 2.
+    EXPECT_EQ((std::vector<int>{b.song->cells[2].entry[0], b.song->cells[2].entry[1], b.song->cells[3].entry[0],
+                                b.song->cells[3].entry[1]}),
+              (std::vector<int>{65, 67, 69, 71}));
+    ASSERT_EQ(b.notes.size(), 7u);
+    EXPECT_EQ(b.notes[1].time, 2);
+    EXPECT_EQ(b.notes[2].time, 4);
+    EXPECT_EQ(b.report.moved, 0);
+    EXPECT_EQ(b.report.dropped, 0);
+}
+
+TEST(SongBuilderGrid, OffGridOnsetsMoveAndCrowdedOnesAreDropped)
+{
+    // A quintuplet: 1/5 of a beat is neither a quarter nor a sixth; 64ths crowd one position.
+    const int64_t f = Q / 5, s = Q / 16;
+    const Built b = Build(Of({N(0, f, 60), N(f, f, 62), N(2 * f, f, 64), N(3 * f, f, 65), N(4 * f, f, 67),
+                              N(Q, s, 60), N(Q + s, s, 62), N(Q + 2 * s, s, 64), N(Q + 3 * s, s, 65)}));
+    EXPECT_EQ(b.report.moved, 4 + 1); // four quintuplet notes, the 64th that stays off its beat
+    EXPECT_EQ(b.report.dropped, 2);
+    ASSERT_EQ(b.notes.size(), 7u);
+    EXPECT_EQ(b.notes[1].time, 1); // 1/5 beat is nearest the first sixth
+}
+
+TEST(SongBuilderGrid, HighestSoundingNoteIsTheMelody)
+{
+    const Built b = Build(Of({N(0, Q, 60, "la"), N(0, Q, 67), N(0, Q, 64),       // chord: the top, with its lyric
+                              N(Q, 2 * Q, 72), N(Q + Q / 2, Q / 2, 65),            // under a held higher note
+                              N(3 * Q, 2 * Q, 62), N(3 * Q + Q / 2, Q / 2, 69)})); // a higher one cuts it
+    EXPECT_EQ(b.notes, (std::vector<ScoreNote>{{0, 67, 6}, {6, 72, 12}, {18, 62, 3}, {21, 69, 3}}));
+    EXPECT_EQ(std::string(b.song->cells[0].text[0]), "la");
+    // Time nobody sounds is rest, starting a new rest at each measure.
+    EXPECT_EQ(b.song->cells[8].entry[0], NoteEntry::kRest);
+    EXPECT_EQ(b.song->measureCount, 2);
+}
+
+TEST(SongBuilderGrid, PickupIsPaddedSoThatDownbeatsStartMeasures)
+{
+    Melody m = Of({N(0, Q, 67), N(Q, 3 * Q, 72), N(4 * Q, Q, 71)}, 3, 4);
+    m.pickupTicks = Q;
+    const Built b = Build(m);
+    EXPECT_EQ(b.song->beatsPerMeasure, 3);
+    EXPECT_EQ(b.song->measureCount, 3);
+    EXPECT_EQ(b.notes, (std::vector<ScoreNote>{{12, 67, 6}, {18, 72, 18}, {36, 71, 6}}));
+    EXPECT_EQ(b.song->cells[0].entry[0], NoteEntry::kRest);
+
+    // 12/8 counts measures of six eighths: a pickup of three eighths gets three eighths of rest.
+    Melody compound = Of({N(0, 3 * Q / 2, 60), N(3 * Q / 2, 6 * Q, 62)}, 12, 8);
+    compound.pickupTicks = 3 * Q / 2;
+    const Built c = Build(compound);
+    EXPECT_EQ(c.song->beatsPerMeasure, 6);
+    EXPECT_EQ(c.notes.front().time, 3 * 6);
+    EXPECT_EQ(c.notes.back().time, 6 * 6);
+}
+
+TEST(SongBuilderGrid, LaterMeterChangesKeepTheTimeline)
+{
+    Melody m = Of({N(0, 4 * Q, 60), N(4 * Q, Q / 2, 62), N(4 * Q + Q / 2, Q / 2, 64)});
+    m.meters.push_back(MeterChange{4 * Q, 6, 8});
+    const Built b = Build(m);
+    EXPECT_EQ(b.song->beatsPerMeasure, 4);
+    EXPECT_EQ(b.notes, (std::vector<ScoreNote>{{0, 60, 24}, {24, 62, 3}, {27, 64, 3}}));
+}
+
+TEST(SongBuilderSummary, KeyChordsLyricsTitleAndTempo)
+{
+    Melody m = Of({N(0, Q, 60, "さくら"), N(Q, Q, 62, "ありがとう"), N(2 * Q, Q, 64, "abcdefghij")}, 6, 8);
+    m.hasKey = true;
+    m.keyFifths = -3;
+    m.keyMinor = true;
+    m.tempoQuarterBpm = 90;
+    m.title = "とても長い題名のついたわらべうたの楽譜です";
+    m.chords = {ChordSymbol{0, 'B', -1, "m7"}, ChordSymbol{Q / 4, 'C', -1, ""}, ChordSymbol{Q, 'F', 1, "dim"},
+                ChordSymbol{3 * Q / 2, 'D', 0, "9"}, ChordSymbol{2 * Q, 'C', 1, "maj13sus"}, ChordSymbol{Q, 'H', 0, ""}};
+    const Built b = Build(m);
+    const CSongData& s = *b.song;
+    EXPECT_EQ(s.keyIndex, 25); // Cm
+    EXPECT_EQ(Chord(s, 0), "Bbm7");
+    EXPECT_EQ(Chord(s, 0, true), "B") << "a sixteenth in: the second half of the eighth beat; Cb is B";
+    EXPECT_EQ(Chord(s, 1), "") ;
+    EXPECT_EQ(Chord(s, 2), "F#dim");
+    EXPECT_EQ(Chord(s, 3), "Dadd9");
+    EXPECT_EQ(Chord(s, 4), "C#maj13");
+    EXPECT_EQ(Cp932ToUtf8(s.cells[0].text[0]), "さくら");
+    EXPECT_EQ(Cp932ToUtf8(s.cells[4].text[0]), "ありが") << "cut to 7 bytes on a character boundary";
+    EXPECT_EQ(std::string(s.cells[8].text[0]), "abcdefg");
+    EXPECT_EQ(Cp932ToUtf8(s.ListTitle()), "とても長い題名のついたわらべうた");
+    EXPECT_EQ(s.Tempo(), 180) << "90 quarters are 180 eighth beats";
+    EXPECT_EQ(s.FameLevel(), 0);
+
+    Melody plain = Of({N(0, Q, 60)});
+    plain.tempoQuarterBpm = 300;
+    const Built p = Build(plain, "my song");
+    EXPECT_EQ(p.song->ListTitle(), "my song");
+    EXPECT_EQ(p.song->Tempo(), 80) << "outside 40..240, as the song reader has it";
+    EXPECT_EQ(p.song->keyIndex, 0);
+    EXPECT_EQ(Build(Of({N(0, Q, 60)}, 2, 2)).song->Tempo(), 60) << "no tempo: 120 quarters";
+}
+
+TEST(SongBuilderSummary, KeySignaturesMapToTheKeyTable)
+{
+    struct Case {
+        int fifths;
+        bool minor;
+        int index;
+    };
+    for (const Case& c : {Case{0, false, 0}, Case{2, false, 2}, Case{-1, false, 8}, Case{-7, false, 14},
+                          Case{0, true, 15}, Case{3, true, 18}, Case{-1, true, 23}, Case{-7, true, 29},
+                          Case{8, false, 11}, Case{-9, true, 18}})
+        EXPECT_EQ(SongBuilder::KeyIndexFor(c.fifths, c.minor), c.index) << c.fifths << (c.minor ? "m" : "");
+}
+
+TEST(SongBuilderLimits, MoreThan1024BeatsAreLeftOut)
+{
+    Melody m = Of({}, 3, 4);
+    for (int i = 0; i < 1100; ++i)
+        m.notes.push_back(N(i * Q, Q, 60 + i % 12));
+    const Built b = Build(m);
+    EXPECT_TRUE(b.report.truncated);
+    EXPECT_EQ(b.song->measureCount, 341);
+    EXPECT_EQ(b.notes.size(), 1023u);
+
+    const Built fits = Build(Of({N(0, 1024 * Q, 60)}));
+    EXPECT_FALSE(fits.report.truncated);
+    EXPECT_EQ(fits.song->measureCount, 256);
+}
