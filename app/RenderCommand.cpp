@@ -27,13 +27,14 @@
 const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
     "                             [--lowest NOTE] [--measures FIRST-LAST] [--zoom Z] [--paper A3|A4]\n"
-    "                             [--part N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
+    "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
-    "  Draws the score of SONG (a song file or a MusicXML score) as the main window would: OUTPUT.png\n"
+    "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
     "  is the picture (at --zoom as the screen shows it), OUTPUT.pdf the pages the print command makes\n"
     "  on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),\n"
-    "  OUTPUT.svg the A3 sheet on one page. --part N reads part N (from 1) of a score instead of the\n"
-    "  first with notes. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
+    "  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.\n"
+    "  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N\n"
+    "  track N (from 1) of a MIDI file, instead of the first with notes. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
     "  and --fame (0-255) set the title and fame level the library lists it under.\n"
     "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
     "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n"
@@ -137,10 +138,14 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         } else if (a == "--paper") {
             if (!value(o.paper) || (o.paper != "A3" && o.paper != "A4"))
                 return "--paper needs A3 or A4";
-        } else if (a == "--part") {
+        } else if (a == "--part" || a == "--tune" || a == "--track") {
+            // A tune is named by its X: number, which may be 0; parts and tracks count from 1.
+            const int least = a == "--tune" ? 0 : 1;
             char* end = nullptr;
-            if (!value(v) || (o.part = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) || o.part < 1)
-                return "--part needs a number from 1";
+            if (o.part != kDefaultChoice)
+                return "give only one of --part, --tune and --track";
+            if (!value(v) || (o.part = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) || o.part < least)
+                return a + (least ? " needs a number from 1" : " needs the tune's X: number");
         } else if (a == "--write-mwd") {
             if (!value(o.writeMwd))
                 return "--write-mwd needs a file";
@@ -269,7 +274,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\nhighest=" << highest << "\nmissing=" << CScorePicture::NotesWithoutString(0)
             << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
             << "\ntempo=" << song.Tempo() << "\n";
-        out << "moved=" << loaded.report.moved << "\n";
+        out << "moved=" << loaded.report.moved << "\nskipped=" << loaded.report.skipped << "\n";
     }
     if (o.notes)
         for (const ScoreNote& n : CScorePicture::Notes(0))

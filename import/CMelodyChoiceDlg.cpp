@@ -1,6 +1,7 @@
 #include "import/CMelodyChoiceDlg.h"
 
 #include "common/QtText.h"
+#include "import/ScoreImport.h"
 #include "controls/DialogUnits.h"
 
 #include <QListWidget>
@@ -36,11 +37,12 @@ CMelodyChoiceDlg::CMelodyChoiceDlg(const QString& title, const std::vector<Melod
 int CMelodyChoiceDlg::Chosen() const
 {
     const int row = list->currentRow();
-    return row >= 0 && row < static_cast<int>(choices.size()) ? choices[static_cast<size_t>(row)].number : 0;
+    return row >= 0 && row < static_cast<int>(choices.size()) ? choices[static_cast<size_t>(row)].number
+                                                               : kChoiceCancelled;
 }
 
 int CMelodyChoiceDlg::Ask(const std::string& titleUtf8, const std::vector<MelodyChoice>& choices)
 {
     CMelodyChoiceDlg dialog(QString::fromStdString(titleUtf8), choices);
-    return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : 0;
+    return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : kChoiceCancelled;
 }

@@ -2,6 +2,8 @@
 
 #include "common/ErrorCodes.h"
 #include "common/Messages.h"
+#include "import/AbcReader.h"
+#include "import/MidiReader.h"
 #include "import/MusicXmlReader.h"
 #include "import/MxlContainer.h"
 #include "song/CSongData.h"
@@ -56,6 +58,8 @@ std::unique_ptr<IScoreFileReader> ReaderFor(ScoreFormat format)
 {
     switch (format) {
     case ScoreFormat::MusicXml: return std::make_unique<MusicXmlFileReader>();
+    case ScoreFormat::Abc: return std::make_unique<FunctionReader<&ListAbcTunes, &ReadAbc>>();
+    case ScoreFormat::Midi: return std::make_unique<FunctionReader<&ListMidiTracks, &ReadMidi>>();
     case ScoreFormat::SongFile: break;
     }
     return nullptr;
@@ -83,6 +87,29 @@ bool LooksLikeXml(const std::vector<uint8_t>& bytes)
     while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
         ++at;
     return StartsWith(bytes, at, "<?xml") || StartsWith(bytes, at, "<!") || StartsWith(bytes, at, "<score-");
+}
+
+// A standard MIDI file, bare or in its RIFF wrapping.
+bool LooksLikeMidi(const std::vector<uint8_t>& bytes)
+{
+    return StartsWith(bytes, 0, "MThd") || (StartsWith(bytes, 0, "RIFF") && StartsWith(bytes, 8, "RMID"));
+}
+
+// An ABC file names its version first or starts a tune with "X:" at a line's start, near the top.
+bool LooksLikeAbc(const std::vector<uint8_t>& bytes)
+{
+    constexpr size_t kLookAhead = 4096;
+    const size_t end = std::min(bytes.size(), kLookAhead);
+    size_t at = StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0;
+    if (StartsWith(bytes, at, "%abc"))
+        return true;
+    for (; at + 1 < end; ++at) {
+        if ((at == 0 || bytes[at - 1] == '\n' || bytes[at - 1] == '\r') && bytes[at] == 'X' && bytes[at + 1] == ':')
+            return true;
+        if (bytes[at] == 0)
+            return false; // binary
+    }
+    return false;
 }
 
 std::string FileStem(const std::string& path)
@@ -139,6 +166,8 @@ const std::vector<ScoreFormatInfo>& ScoreFormats()
     static const std::vector<ScoreFormatInfo> formats = {
         {ScoreFormat::SongFile, "mwd files", "*.mwd", ""},
         {ScoreFormat::MusicXml, "MusicXML", "*.musicxml;*.xml;*.mxl", "パートの選択"},
+        {ScoreFormat::Abc, "ABC", "*.abc", "曲の選択"},
+        {ScoreFormat::Midi, "MIDI", "*.mid;*.midi", "トラックの選択"},
     };
     return formats;
 }
@@ -166,7 +195,22 @@ ScoreFormat DetectScoreFormat(const std::vector<uint8_t>& content)
 {
     if (LooksLikeZip(content) || LooksLikeXml(content))
         return ScoreFormat::MusicXml;
+    if (LooksLikeMidi(content))
+        return ScoreFormat::Midi;
+    if (LooksLikeAbc(content))
+        return ScoreFormat::Abc;
     return ScoreFormat::SongFile;
+}
+
+std::string ChoiceLabel(ScoreFormat format, const MelodyChoice& choice)
+{
+    switch (format) {
+    case ScoreFormat::Abc: return "X:" + std::to_string(choice.number) + (choice.name.empty() ? "" : " " + choice.name);
+    case ScoreFormat::Midi:
+        return (choice.name.empty() ? "トラック " + std::to_string(choice.number) : choice.name) + " (" +
+               std::to_string(std::max(choice.noteCount, 0)) + "音)";
+    default: return choice.name;
+    }
 }
 
 ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& bytes, const std::string& name,
@@ -182,8 +226,10 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
     std::copy_if(choices.begin(), choices.end(), std::back_inserter(offered),
                  [](const MelodyChoice& c) { return c.noteCount != 0; });
     if (choice == kDefaultChoice && offered.size() > 1 && request.chooser) {
+        for (MelodyChoice& c : offered)
+            c.name = ChoiceLabel(format, c);
         choice = request.chooser(InfoFor(format).choiceTitle, offered);
-        if (choice == 0)
+        if (choice == kChoiceCancelled)
             return ImportOutcome{nullptr, format, false, {}};
     }
 

@@ -16,6 +16,8 @@ class CSongData;
 enum class ScoreFormat {
     SongFile, // the program's own .mwd, read by the song reader
     MusicXml, // .musicxml, .xml and compressed .mxl
+    Abc,      // .abc tune collections
+    Midi,     // .mid and .midi, formats 0 and 1
 };
 
 struct ScoreFormatInfo {
@@ -40,7 +42,15 @@ constexpr size_t kMaxScoreFileBytes = 64u << 20;
 bool IsSongFileName(const std::string& path);
 ScoreFormat DetectScoreFormat(const std::vector<uint8_t>& content);
 
-// Asks the user for one of the file's melodies: returns the chosen number, 0 for cancel.
+// What a chooser returns when the user cancels; any other value is a choice's number (an ABC
+// tune may be numbered 0).
+constexpr int kChoiceCancelled = -2;
+
+// The line a chooser shows for one choice: the part's name, the tune's X: number and title,
+// the track's name and note count.
+std::string ChoiceLabel(ScoreFormat format, const MelodyChoice& choice);
+
+// Asks the user for one of the file's melodies: returns the chosen number or kChoiceCancelled.
 using MelodyChooser = std::function<int(const std::string& titleUtf8, const std::vector<MelodyChoice>& choices)>;
 
 struct ImportRequest {

@@ -245,6 +245,7 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
 std::unique_ptr<CSongData> SongBuilder::Build(const std::string& fallbackTitle)
 {
     report = SongBuildReport{};
+    report.skipped = melody.skipped;
     ChooseGrid();
     int32_t measures = measureCount, beats = meter.beatsPerMeasure;
     int32_t key = melody.hasKey ? KeyIndexFor(melody.keyFifths, melody.keyMinor) : 0;

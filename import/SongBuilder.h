@@ -54,6 +54,7 @@ struct SongBuildReport {
     int moved = 0;          // notes placed off the time the file gives them
     int dropped = 0;        // notes left out: their grid position was taken
     bool truncated = false; // the melody ran past 1024 beats
+    int skipped = 0;        // what the reader could not read and left out
 };
 
 // The song's beat and measure as the builder chooses them from a meter.

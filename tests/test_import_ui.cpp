@@ -120,8 +120,9 @@ TEST_F(ImportUiTest, LoadDialogOffersScoreFilesFirst)
             dialog->reject(); // never leave the test waiting on a dialog
     });
     window.RunCommand(MainCommand::kLoad);
-    EXPECT_EQ(filters, (QStringList{QStringLiteral("楽譜ファイル (*.mwd *.musicxml *.xml *.mxl)"),
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("楽譜ファイル (*.mwd *.musicxml *.xml *.mxl *.abc *.mid *.midi)"),
                                     QStringLiteral("mwd files (*.mwd)"), QStringLiteral("MusicXML (*.musicxml *.xml *.mxl)"),
+                                    QStringLiteral("ABC (*.abc)"), QStringLiteral("MIDI (*.mid *.midi)"),
                                     QStringLiteral("すべてのファイル (*)")}));
     EXPECT_EQ(ShownPitches(), std::vector<int>{76});
 }
@@ -173,7 +174,7 @@ TEST_F(ImportUiTest, RendererReadsScoresAndWritesSongFiles)
 {
     const std::string xml = Write("duet.xml", kParts);
     ASSERT_EQ(Run({"--notes", "--info", "--part", "2", xml}), 0);
-    const std::string notes = out.str().substr(out.str().find("moved=0\n") + 8);
+    const std::string notes = out.str().substr(out.str().find("skipped=0\n") + 10);
     EXPECT_EQ(notes, "0\t67\t12\n12\t71\t12\n24\t74\t24\n");
 
     const std::string mwd = sandbox.Path("duet.mwd");

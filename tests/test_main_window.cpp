@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, LoadFromFileDialogAndItsCancel)
     WhenModalOpens([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->nameFilters().first(), QStringLiteral("楽譜ファイル (*.mwd *.musicxml *.xml *.mxl)"));
+        EXPECT_EQ(dialog->nameFilters().first(), QStringLiteral("楽譜ファイル (*.mwd *.musicxml *.xml *.mxl *.abc *.mid *.midi)"));
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(path));
         QMetaObject::invokeMethod(dialog, "accept");
     });

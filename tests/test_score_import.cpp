@@ -44,8 +44,12 @@ TEST_F(ScoreImportTest, FormatsAreToldByNameThenContent)
     EXPECT_EQ(DetectScoreFormat(Mxl("<score-partwise/>")), ScoreFormat::MusicXml);
     EXPECT_EQ(DetectScoreFormat(CSongFileWriter(2, 4).Build()), ScoreFormat::SongFile);
     EXPECT_EQ(DetectScoreFormat({}), ScoreFormat::SongFile);
-    EXPECT_EQ(ScoreFileFilter(), "楽譜ファイル|*.mwd;*.musicxml;*.xml;*.mxl|mwd files|*.mwd|"
-                                 "MusicXML|*.musicxml;*.xml;*.mxl|すべてのファイル|*|");
+    EXPECT_EQ(DetectScoreFormat(Bytes("MThd\0\0\0\x06\0\0\0\x01\x01\xE0")), ScoreFormat::Midi);
+    EXPECT_EQ(DetectScoreFormat(Bytes("%abc-2.1\n")), ScoreFormat::Abc);
+    EXPECT_EQ(DetectScoreFormat(Bytes("% a collection\r\nX:12\r\nT:Tune\r\nK:G\r\nGAB|\r\n")), ScoreFormat::Abc);
+    EXPECT_EQ(DetectScoreFormat(Bytes("no X: at a line start")), ScoreFormat::SongFile);
+    EXPECT_EQ(ScoreFileFilter(), "楽譜ファイル|*.mwd;*.musicxml;*.xml;*.mxl;*.abc;*.mid;*.midi|mwd files|*.mwd|"
+                                 "MusicXML|*.musicxml;*.xml;*.mxl|ABC|*.abc|MIDI|*.mid;*.midi|すべてのファイル|*|");
 
     // A song file under any other name is still a song file; a score named .mwd is not read as one.
     CSongFileWriter w(3, 4);
@@ -139,7 +143,7 @@ TEST_F(ScoreImportTest, SeveralPartsAskTheChooser)
     EXPECT_EQ(offered[1].name, "Piano");
     EXPECT_EQ(LayOutMeasures(*chosen.song, 1, 1).notes.front().pitch, 60);
 
-    request.chooser = [](const std::string&, const std::vector<MelodyChoice>&) { return 0; };
+    request.chooser = [](const std::string&, const std::vector<MelodyChoice>&) { return kChoiceCancelled; };
     EXPECT_EQ(LoadScoreFile(path, request).song, nullptr) << "cancel loads nothing";
 
     // A part asked for by number, or a file with one part with notes, asks nobody.
