@@ -19,6 +19,8 @@
 #include <QPrinter>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <optional>
 #include <cstring>
@@ -61,24 +63,33 @@ struct Options {
     int lowestNote = -1; // -1: from the settings
 };
 
+// A whole decimal number from least to most; an empty text, trailing characters or a value
+// outside the range are refused.
+bool ParseInt(const std::string& text, long least, long most, int& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != 0 || errno == ERANGE || number < least || number > most)
+        return false;
+    out = static_cast<int>(number);
+    return true;
+}
+
 // A note number 0..127, or a name such as G3, C#4 or Bb2 (C4 = 60); -1 when it is neither.
 int ParseNote(const std::string& text)
 {
-    char* end = nullptr;
-    const long number = std::strtol(text.c_str(), &end, 10);
-    if (!text.empty() && *end == 0)
-        return number >= 0 && number <= 127 ? static_cast<int>(number) : -1;
+    if (int number = 0; ParseInt(text, 0, 127, number))
+        return number;
     size_t at = 0;
     while (at < text.size() && (std::isalpha(static_cast<unsigned char>(text[at])) || text[at] == '#'))
         ++at;
     const int pitchClass = at > 0 && at <= 2 ? FindNoteName(text.substr(0, at)) : -1;
-    if (pitchClass < 0 || at == text.size())
+    int octave = 0;
+    if (pitchClass < 0 || !ParseInt(text.substr(at), -1, 9, octave))
         return -1;
-    const long octave = std::strtol(text.c_str() + at, &end, 10);
-    if (*end != 0 || octave < -1 || octave > 9)
-        return -1;
-    const long note = (octave + 1) * 12 + pitchClass;
-    return note >= 0 && note <= 127 ? static_cast<int>(note) : -1;
+    const int note = (octave + 1) * 12 + pitchClass;
+    return note <= 127 ? note : -1;
 }
 
 bool EndsWith(const std::string& s, const char* suffix)
@@ -128,9 +139,7 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             if (!o.tuning)
                 return "--tuning needs chromatic, C, G, D, F or Bb";
         } else if (a == "--strings") {
-            char* end = nullptr;
-            if (!value(v) || (o.strings = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) ||
-                o.strings < ConfigRange::kStringsMin || o.strings > ConfigRange::kStringsMax)
+            if (!value(v) || !ParseInt(v, ConfigRange::kStringsMin, ConfigRange::kStringsMax, o.strings))
                 return "--strings needs a count from 5 to 37";
         } else if (a == "--lowest") {
             if (!value(v) || (o.lowestNote = ParseNote(v)) < 0)
@@ -141,10 +150,9 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         } else if (a == "--part" || a == "--tune" || a == "--track") {
             // A tune is named by its X: number, which may be 0; parts and tracks count from 1.
             const int least = a == "--tune" ? 0 : 1;
-            char* end = nullptr;
             if (o.part != kDefaultChoice)
                 return "give only one of --part, --tune and --track";
-            if (!value(v) || (o.part = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) || o.part < least)
+            if (!value(v) || !ParseInt(v, least, INT_MAX, o.part))
                 return a + (least ? " needs a number from 1" : " needs the tune's X: number");
         } else if (a == "--write-mwd") {
             if (!value(o.writeMwd))
@@ -154,9 +162,7 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
                 return "--title needs a text";
             o.haveTitle = true;
         } else if (a == "--fame") {
-            char* end = nullptr;
-            if (!value(v) || (o.fame = static_cast<int>(std::strtol(v.c_str(), &end, 10)), *end != 0) || o.fame < 0 ||
-                o.fame > 255)
+            if (!value(v) || !ParseInt(v, 0, 255, o.fame))
                 return "--fame needs a number from 0 to 255";
         } else if (a == "--info") {
             o.info = true;

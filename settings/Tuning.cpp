@@ -1,5 +1,7 @@
 #include "settings/Tuning.h"
 
+#include "song/ChordNaming.h"
+
 #include <algorithm>
 
 const std::array<TuningName, 6> kTuningNames = {{
@@ -25,12 +27,6 @@ int Tonic(Tuning tuning)
     }
 }
 
-int PitchClassOf(int note)
-{
-    const int r = note % 12;
-    return r < 0 ? r + 12 : r;
-}
-
 } // namespace
 
 bool IsInTuning(Tuning tuning, int note)
@@ -40,7 +36,7 @@ bool IsInTuning(Tuning tuning, int note)
         return true;
     // The major scale's steps above its tonic.
     constexpr bool kMajorStep[12] = {true, false, true, false, true, true, false, true, false, true, false, true};
-    return kMajorStep[PitchClassOf(note - tonic)];
+    return kMajorStep[PitchClass(note - tonic)];
 }
 
 int LowestNoteInTuning(Tuning tuning, int lowestNote)

@@ -132,3 +132,13 @@ TEST_F(RenderCommandTest, AnyHarpFromTheCommandLineAndItsMissingNotes)
     EXPECT_EQ(Run({"--strings", "4", Sample("twinkle.mwd")}), 2);
     EXPECT_EQ(sink.Count(), 0u);
 }
+
+TEST_F(RenderCommandTest, NumbersOfOptionsAreWholeAndInRange)
+{
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--fame", ""}, {"--fame", "256"}, {"--tune", ""}, {"--part", "99999999999"},
+          {"--strings", "12x"}, {"--lowest", "C10"}, {"--lowest", ""}})
+        EXPECT_EQ(Run({bad[0], bad[1], Sample("twinkle.mwd")}), 2) << bad[0] << " '" << bad[1] << "'";
+    ASSERT_EQ(Run({"--info", "--strings", "15", "--lowest", "C#4", Sample("twinkle.mwd")}), 0);
+    EXPECT_EQ(sink.Count(), 0u);
+}
