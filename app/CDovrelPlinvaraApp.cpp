@@ -5,10 +5,12 @@
 #include "common/QtTranslations.h"
 
 #include <QTimer>
+#include <csignal>
 #include <memory>
 
 void PrepareProcess()
 {
+    std::signal(SIGXFSZ, SIG_IGN);
 #ifdef NDEBUG
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
 #endif

@@ -13,7 +13,8 @@ public:
 
 // What both programs do before their application object exists: in release builds Qt's own
 // diagnostics are dropped, so standard error and the message boxes carry only the program's
-// messages.
+// messages. A write past the file-size limit fails like one to a full disk, so it is reported
+// and the old file kept, instead of the signal ending the program mid-write.
 void PrepareProcess();
 
 // Runs the main window modally; with exactly one argument after the program's name, that

@@ -15,6 +15,7 @@
 #include "song/CSongFileWriter.h"
 #include "song/FitToStrings.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPrinter>
 #include <algorithm>
@@ -25,6 +26,7 @@
 #include <optional>
 #include <cstring>
 #include <ostream>
+#include <sys/stat.h>
 
 const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
@@ -100,6 +102,15 @@ bool EndsWith(const std::string& s, const char* suffix)
     std::string tail = s.substr(s.size() - n);
     std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
     return tail == suffix;
+}
+
+// Both names lead to one file (through links, or as the same text for a file not yet there).
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return a == b;
 }
 
 // "" on success, else the reason for the usage error.
@@ -183,6 +194,11 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         o.output = positional[1];
     if (!o.paper.empty() && !EndsWith(o.output, ".pdf"))
         return "--paper applies to OUTPUT.pdf only";
+    // Writing would destroy the song being read.
+    if (!o.writeMwd.empty() && SameFile(o.writeMwd, o.song))
+        return "--write-mwd must not name SONG itself";
+    if (!o.output.empty() && SameFile(o.output, o.song))
+        return "OUTPUT must not be SONG itself";
     return "";
 }
 
@@ -306,7 +322,10 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             written = WriteScoreSvg(QString::fromStdString(o.output), legend);
         } else {
             const QImage picture = o.zoom == 1.0 ? *surface : ScaleForShow(*surface, o.zoom);
-            written = picture.save(QString::fromStdString(o.output), "PNG");
+            QByteArray png;
+            QBuffer buffer(&png);
+            written = buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG") &&
+                      WriteWholeFile(o.output, png.constData(), static_cast<size_t>(png.size()));
         }
         if (!written) {
             err << "dovrelplinvara-render: cannot write " << o.output << "\n";

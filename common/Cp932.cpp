@@ -1,5 +1,6 @@
 #include "common/Cp932.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -20,13 +21,49 @@ public:
     iconv_t cd;
 };
 
+std::atomic<bool> g_failConversion{false};
+
 iconv_t Descriptor(bool utf8Input)
 {
+    if (g_failConversion)
+        return reinterpret_cast<iconv_t>(-1);
     thread_local Converter toUtf8("UTF-8", "CP932"), toCp932("CP932", "UTF-8");
     Converter& c = utf8Input ? toCp932 : toUtf8;
     if (c.Valid())
         iconv(c.cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state
     return c.cd;
+}
+
+// Input bytes of the character that starts at `in`: a UTF-8 lead with its continuation
+// bytes, a CP932 lead with its trail byte.
+size_t CharacterBytes(const char* in, size_t inLeft, bool utf8Input)
+{
+    size_t skip = 1;
+    if (utf8Input) {
+        while (skip < inLeft && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80)
+            ++skip;
+    } else if (IsCp932LeadByte(static_cast<unsigned char>(*in)) && inLeft >= 2) {
+        skip = 2;
+    }
+    return skip;
+}
+
+// Without a converter only ASCII is the same in both encodings; every other character is
+// replaced whole, so no cut can split it later.
+std::string ConvertAsciiOnly(std::string_view input, std::string_view replacement, bool utf8Input)
+{
+    std::string out;
+    for (size_t at = 0; at < input.size();) {
+        const auto c = static_cast<unsigned char>(input[at]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++at;
+            continue;
+        }
+        out.append(replacement);
+        at += CharacterBytes(input.data() + at, input.size() - at, utf8Input);
+    }
+    return out;
 }
 
 // Runs iconv over the whole input; an unconvertible sequence is replaced and skipped by
@@ -35,7 +72,7 @@ std::string Convert(std::string_view input, std::string_view replacement, bool u
 {
     iconv_t cd = Descriptor(utf8Input);
     if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string(input);
+        return ConvertAsciiOnly(input, replacement, utf8Input);
     std::string out;
     out.reserve(input.size() * 2);
     char* in = const_cast<char*>(input.data());
@@ -52,14 +89,7 @@ std::string Convert(std::string_view input, std::string_view replacement, bool u
             continue;
         // EILSEQ or EINVAL: replace one character and go on.
         out.append(replacement);
-        size_t skip = 1;
-        const auto c = static_cast<unsigned char>(*in);
-        if (utf8Input) {
-            while (skip < inLeft && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80)
-                ++skip;
-        } else if (IsCp932LeadByte(c) && inLeft >= 2) {
-            skip = 2;
-        }
+        const size_t skip = CharacterBytes(in, inLeft, utf8Input);
         in += skip;
         inLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -68,6 +98,11 @@ std::string Convert(std::string_view input, std::string_view replacement, bool u
 }
 
 } // namespace
+
+void FailTextConversionForTests(bool fail)
+{
+    g_failConversion = fail;
+}
 
 std::string Cp932ToUtf8(std::string_view cp932)
 {

@@ -15,8 +15,11 @@ inline bool IsCp932LeadByte(unsigned char c)
 std::string Cp932ToUtf8(std::string_view cp932);
 
 // Converts UTF-8 to CP932 for the project's own writers; characters without a CP932 form
-// become '?'.
+// become '?'. Where the system has no converter, ASCII passes and every other character is
+// one '?' (one U+FFFD the other way).
 std::string Utf8ToCp932(std::string_view utf8);
+// Tests make the converter unavailable while this is set.
+void FailTextConversionForTests(bool fail);
 
 // The text of a fixed-size field: up to its first NUL or the field's end.
 std::string_view FieldText(const char* field, size_t size);

@@ -114,17 +114,32 @@ int FileExists(const std::string& path)
     return FindFirstEntry(path, found) ? 1 : 0;
 }
 
-int CanOpenFile(const std::string& path)
+int OpenRegularFile(const std::string& path)
 {
     if (!FitsPathBuffer(path))
-        return 0;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        return -1;
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+int CanOpenFile(const std::string& path)
+{
+    const int fd = OpenRegularFile(path);
     if (fd < 0)
         return 0;
-    struct stat st;
-    const bool regular = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
     close(fd);
-    return regular ? 1 : 0;
+    return 1;
 }
 
 uint32_t GetFileSize(const std::string& path)
@@ -152,7 +167,7 @@ int ReadWholeFile(const std::string& path, void* buffer, size_t byteCount)
 {
     if (g_beforeRead)
         g_beforeRead(path);
-    const int fd = FitsPathBuffer(path) ? open(path.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    const int fd = OpenRegularFile(path);
     if (fd < 0) {
         ShowGeneralError(GeneralError::kCannotOpenFile);
         return 0;
@@ -173,44 +188,82 @@ int ReadWholeFile(const std::string& path, void* buffer, size_t byteCount)
     return 1;
 }
 
-int WriteWholeFile(const std::string& path, const void* buffer, size_t byteCount)
+namespace {
+
+// The temporary file beside the file that `path` names (through its links), open for writing
+// with that file's permissions; -1 when the file may not be replaced.
+int CreateReplacement(const std::string& path, std::string& temp)
 {
-    if (!FitsPathBuffer(path)) {
-        ShowGeneralError(GeneralError::kCannotOpenFile);
-        return 0;
-    }
+    if (!FitsPathBuffer(path))
+        return -1;
     // A link is written through, so the file it names is replaced, not the link.
     const std::string target = ResolveLink(path);
     mode_t mode = 0;
     struct stat st;
     if (stat(target.c_str(), &st) == 0) {
-        // A file nobody may write is left as it is, whoever runs the program.
-        if ((st.st_mode & 0222) == 0) {
-            ShowGeneralError(GeneralError::kCannotOpenFile);
-            return 0;
-        }
+        // A file nobody may write is left as it is, whoever runs the program; so is a device
+        // or FIFO, which a rename would replace by a plain file.
+        if ((st.st_mode & 0222) == 0 || !S_ISREG(st.st_mode))
+            return -1;
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = umask(0);
         umask(mask);
         mode = 0666 & ~mask;
     }
-    std::string temp = target + ".XXXXXX";
+    temp = target + ".XXXXXX";
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        ShowGeneralError(GeneralError::kCannotOpenFile);
-        return 0;
-    }
-    fchmod(fd, mode);
-    const bool written = WriteAll(fd, static_cast<const uint8_t*>(buffer), byteCount) && fsync(fd) == 0;
+    if (fd >= 0)
+        fchmod(fd, mode);
+    return fd;
+}
+
+// Renames the temporary file over the target when everything before succeeded and its data
+// reached the disk; otherwise removes it. Closes fd.
+bool CommitReplacement(const std::string& path, const std::string& temp, int fd, bool written)
+{
+    written = written && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
+    const std::string target = ResolveLink(path);
     if (!written || !closed || rename(temp.c_str(), target.c_str()) != 0) {
         unlink(temp.c_str());
+        return false;
+    }
+    SyncFolderOf(target); // makes the rename itself survive a power cut
+    return true;
+}
+
+} // namespace
+
+int WriteWholeFile(const std::string& path, const void* buffer, size_t byteCount)
+{
+    std::string temp;
+    const int fd = CreateReplacement(path, temp);
+    if (fd < 0 || !CommitReplacement(path, temp, fd, WriteAll(fd, static_cast<const uint8_t*>(buffer), byteCount))) {
         ShowGeneralError(GeneralError::kCannotOpenFile);
         return 0;
     }
-    SyncFolderOf(target); // makes the rename itself survive a power cut
     return 1;
+}
+
+std::string BeginReplacingFile(const std::string& path)
+{
+    std::string temp;
+    const int fd = CreateReplacement(path, temp);
+    if (fd < 0)
+        return {};
+    close(fd); // the writer opens it by name
+    return temp;
+}
+
+bool FinishReplacingFile(const std::string& path, const std::string& temp, bool written)
+{
+    const int fd = open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        unlink(temp.c_str());
+        return false;
+    }
+    return CommitReplacement(path, temp, fd, written);
 }
 
 void CreateFolderPath(const std::string& folder)

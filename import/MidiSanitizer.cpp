@@ -299,9 +299,33 @@ int RewriteTracks(std::span<const uint8_t> file, const MidiHeader& h, RewriteSta
 
 } // namespace
 
-ImportStatus SanitizeMidi(std::span<const uint8_t> file, SanitizedMidi& out)
+std::span<const uint8_t> UnwrapRiff(std::span<const uint8_t> file)
+{
+    constexpr size_t kRiffHeaderBytes = 12; // "RIFF", size, "RMID"
+    if (file.size() < kRiffHeaderBytes || std::memcmp(file.data(), "RIFF", 4) != 0 ||
+        std::memcmp(file.data() + 8, "RMID", 4) != 0)
+        return file;
+    auto littleEndian = [&](size_t at) {
+        return uint32_t(file[at]) | uint32_t(file[at + 1]) << 8 | uint32_t(file[at + 2]) << 16 | uint32_t(file[at + 3]) << 24;
+    };
+    // RIFF chunks: a four-letter id, a little-endian length, the body padded to an even length.
+    size_t at = kRiffHeaderBytes;
+    while (file.size() - at >= kChunkHeaderBytes) {
+        const size_t body = at + kChunkHeaderBytes;
+        const size_t length = std::min<size_t>(littleEndian(at + 4), file.size() - body);
+        if (std::memcmp(file.data() + at, "data", 4) == 0)
+            return file.subspan(body, length);
+        at = body + length + (length & 1);
+        if (at > file.size())
+            break;
+    }
+    return {};
+}
+
+ImportStatus SanitizeMidi(std::span<const uint8_t> wrapped, SanitizedMidi& out)
 {
     out = SanitizedMidi{};
+    const std::span<const uint8_t> file = UnwrapRiff(wrapped);
     MidiHeader header;
     if (!ReadHeader(file, header))
         return ImportStatus::Unreadable;

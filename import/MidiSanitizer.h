@@ -37,5 +37,10 @@ struct SanitizedMidi {
     int skipped = 0;            // damaged tails, events beyond a limit, invalid changes
 };
 
-// Unreadable for anything but a format 0 or 1 file counted in ticks per quarter with a track.
+// The standard MIDI file inside a RIFF "RMID" wrapping (its "data" chunk), else the bytes as
+// they are; empty when the wrapping holds no data chunk.
+std::span<const uint8_t> UnwrapRiff(std::span<const uint8_t> file);
+
+// Unreadable for anything but a format 0 or 1 file counted in ticks per quarter with a track,
+// bare or in its RIFF wrapping.
 ImportStatus SanitizeMidi(std::span<const uint8_t> file, SanitizedMidi& out);

@@ -233,6 +233,20 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
     return anyNote ? ImportStatus::Ok : ImportStatus::NoMelody;
 }
 
+Utf16Order XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes)
+{
+    for (const Utf16Order order : {Utf16Order::LittleEndian, Utf16Order::BigEndian}) {
+        const size_t low = order == Utf16Order::LittleEndian ? 0 : 1; // where an ASCII byte stands
+        size_t at = 0;
+        auto character = [&](size_t i) { return bytes[i + low] != 0 && bytes[i + 1 - low] == 0 ? bytes[i + low] : 0; };
+        while (at + 1 < bytes.size() && std::strchr(" \t\r\n", character(at)) && character(at) != 0)
+            at += 2;
+        if (at + 3 < bytes.size() && character(at) == '<' && std::strchr("?!s", character(at + 2)) && character(at + 2) != 0)
+            return order;
+    }
+    return Utf16Order::None;
+}
+
 MusicXmlScore::MusicXmlScore() : impl(std::make_unique<Impl>()) {}
 MusicXmlScore::~MusicXmlScore() = default;
 
@@ -246,7 +260,12 @@ ImportStatus MusicXmlScore::Open(const std::vector<uint8_t>& bytes)
             return ImportStatus::Unreadable;
         parsed = impl->doc.load_buffer(root.data(), root.size());
     } else {
-        parsed = impl->doc.load_buffer(bytes.data(), bytes.size());
+        // pugixml recognises UTF-16 without a mark only when "<?" is the very first character.
+        const Utf16Order utf16 = XmlInUtf16WithoutMark(bytes);
+        const pugi::xml_encoding encoding = utf16 == Utf16Order::LittleEndian ? pugi::encoding_utf16_le
+                                            : utf16 == Utf16Order::BigEndian  ? pugi::encoding_utf16_be
+                                                                              : pugi::encoding_auto;
+        parsed = impl->doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, encoding);
     }
     if (!parsed)
         return ImportStatus::Unreadable;

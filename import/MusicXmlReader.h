@@ -10,6 +10,11 @@
 #include <memory>
 #include <vector>
 
+// XML text in UTF-16 without a byte-order mark, told by a "<" with a zero byte beside it after
+// any blanks, as some exporters write it.
+enum class Utf16Order { None, LittleEndian, BigEndian };
+Utf16Order XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes);
+
 // The parts with their pitched-note counts (-1, not counted, when there is only one).
 // False when the bytes are not a readable score.
 bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts);

@@ -1,6 +1,7 @@
 #include "import/ScoreImport.h"
 
 #include "common/ErrorCodes.h"
+#include "common/FileServices.h"
 #include "common/Messages.h"
 #include "import/AbcReader.h"
 #include "import/MidiReader.h"
@@ -10,7 +11,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +86,8 @@ bool LooksLikeXml(const std::vector<uint8_t>& bytes)
 {
     if (StartsWith(bytes, 0, "\xFF\xFE") || StartsWith(bytes, 0, "\xFE\xFF"))
         return true; // UTF-16 byte order marks
+    if (XmlInUtf16WithoutMark(bytes) != Utf16Order::None)
+        return true;
     size_t at = StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0;
     while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
         ++at;
@@ -120,18 +125,24 @@ std::string FileStem(const std::string& path)
 }
 
 // Up to limit + 1 bytes, so that a caller can tell a file past the limit; false when the file
-// cannot be opened.
+// cannot be opened. The song files' rules hold for every format: a path over the limit or a
+// file that is not a regular one is refused, and then fails as a song file does.
 bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& out)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
         return false;
     out.clear();
     uint8_t buffer[65536];
-    size_t n = 0;
-    while (out.size() <= limit && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        out.insert(out.end(), buffer, buffer + std::min(n, limit + 1 - out.size()));
-    std::fclose(f);
+    while (out.size() <= limit) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        out.insert(out.end(), buffer, buffer + std::min(static_cast<size_t>(n), limit + 1 - out.size()));
+    }
+    close(fd);
     return true;
 }
 
@@ -145,7 +156,10 @@ std::unique_ptr<CSongData> EmptySong()
 
 ImportOutcome Failure(ScoreFormat format, uint32_t code)
 {
-    ShowImportError(code);
+    if (code == ImportError::kNoSuchChoice)
+        ShowMessage(FormatCodedMessage("IMPT", code, InfoFor(format).noSuchChoice));
+    else
+        ShowImportError(code);
     ImportOutcome outcome;
     outcome.format = format;
     outcome.failed = true;
@@ -164,10 +178,10 @@ std::unique_ptr<CSongData> ReadSongFile(const std::string& path)
 const std::vector<ScoreFormatInfo>& ScoreFormats()
 {
     static const std::vector<ScoreFormatInfo> formats = {
-        {ScoreFormat::SongFile, "mwd files", "*.mwd", ""},
-        {ScoreFormat::MusicXml, "MusicXML", "*.musicxml;*.xml;*.mxl", "パートの選択"},
-        {ScoreFormat::Abc, "ABC", "*.abc", "曲の選択"},
-        {ScoreFormat::Midi, "MIDI", "*.mid;*.midi", "トラックの選択"},
+        {ScoreFormat::SongFile, "mwd files", "*.mwd", "", ""},
+        {ScoreFormat::MusicXml, "MusicXML", "*.musicxml;*.xml;*.mxl", "パートの選択", "指定されたパートがありません。"},
+        {ScoreFormat::Abc, "ABC", "*.abc", "曲の選択", "指定された曲がありません。"},
+        {ScoreFormat::Midi, "MIDI", "*.mid;*.midi", "トラックの選択", "指定されたトラックがありません。"},
     };
     return formats;
 }

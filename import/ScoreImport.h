@@ -25,6 +25,7 @@ struct ScoreFormatInfo {
     const char* description; // UTF-8, for the load dialog's filter
     const char* patterns;    // ";"-separated
     const char* choiceTitle; // title of the dialog that chooses among the file's melodies
+    const char* noSuchChoice; // the message when the part, tune or track asked for is not there
 };
 
 // Every format, in the order the load dialog offers them.

@@ -1,5 +1,7 @@
 #include "library/SongSummary.h"
 
+#include "common/FileServices.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -25,7 +27,7 @@ SongSummary ReadSongSummary(const std::string& path, const std::string& fileName
     SongSummary summary;
     uint8_t block[SummaryBlock::kSize];
     ssize_t got = -1;
-    if (const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+    if (const int fd = OpenRegularFile(path); fd >= 0) {
         got = pread(fd, block, sizeof block, SummaryBlock::kFileOffset);
         close(fd);
     }

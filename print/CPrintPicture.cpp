@@ -1,9 +1,11 @@
 #include "print/CPrintPicture.h"
 
+#include "common/FileServices.h"
 #include "common/Messages.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreSheet.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPageLayout>
 #include <QPrinter>
@@ -11,6 +13,27 @@
 #include <cmath>
 
 namespace {
+
+// A PDF is whole when its last cross-reference offset, given at its end, points at a
+// cross-reference section: bytes lost on the way shift it, and a cut file has no end.
+bool IsWholePdf(const std::string& path)
+{
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 32)
+        return false;
+    const qint64 size = file.size();
+    const qint64 tailSize = std::min<qint64>(size, 1024);
+    file.seek(size - tailSize);
+    const QByteArray tail = file.read(tailSize);
+    const qsizetype start = tail.lastIndexOf("startxref");
+    if (start < 0 || tail.indexOf("%%EOF", start) < 0)
+        return false;
+    bool ok = false;
+    const qint64 offset = tail.mid(start + 9).trimmed().split('\n').value(0).trimmed().toLongLong(&ok);
+    if (!ok || offset < 0 || offset >= size - 4 || !file.seek(offset))
+        return false;
+    return file.read(4) == "xref";
+}
 
 CPrintPicture::PrintDialogRunner g_runner = &AskForPrintTarget;
 
@@ -42,8 +65,7 @@ CPrintPicture::CPrintPicture() = default;
 
 CPrintPicture::~CPrintPicture()
 {
-    if (painter.isActive())
-        painter.end();
+    ReleasePrinter();
 }
 
 CPrintPicture::PrintDialogRunner CPrintPicture::SetPrintDialogRunner(PrintDialogRunner runner)
@@ -85,7 +107,8 @@ bool CPrintPicture::StartJob(const DeviceMode&)
 {
     failed = false;
     // The document and its first page start together.
-    if (!printer || !painter.begin(printer.get())) {
+    if (!printer || !BeginPdfFile() || !painter.begin(printer.get())) {
+        FinishPdfFile(false);
         Fail();
         return false;
     }
@@ -178,10 +201,36 @@ void CPrintPicture::EndJob()
     if (failed) {
         if (painter.isActive())
             painter.end();
+        FinishPdfFile(false);
         return;
     }
-    if (!painter.isActive() || !painter.end())
+    const bool ended = painter.isActive() && painter.end();
+    if (!FinishPdfFile(ended) || !ended)
         Fail();
+}
+
+bool CPrintPicture::BeginPdfFile()
+{
+    if (printer->outputFormat() != QPrinter::PdfFormat || printer->outputFileName().isEmpty())
+        return true;
+    pdfTarget = QFile::encodeName(printer->outputFileName()).toStdString();
+    pdfTemp = BeginReplacingFile(pdfTarget);
+    if (pdfTemp.empty())
+        return false;
+    printer->setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfTemp)));
+    return true;
+}
+
+bool CPrintPicture::FinishPdfFile(bool printed)
+{
+    if (pdfTemp.empty())
+        return true;
+    // The PDF writer does not report a full disk; a file that lost bytes fails the check.
+    const bool whole = FinishReplacingFile(pdfTarget, pdfTemp, printed && IsWholePdf(pdfTemp));
+    if (printer)
+        printer->setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfTarget)));
+    pdfTemp.clear();
+    return whole;
 }
 
 void CPrintPicture::Fail()
@@ -195,6 +244,7 @@ void CPrintPicture::ReleasePrinter()
 {
     if (painter.isActive())
         painter.end();
+    FinishPdfFile(false);
     printer.reset();
 }
 

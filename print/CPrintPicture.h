@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <string>
 
 class QImage;
 class QPrinter;
@@ -69,6 +70,10 @@ private:
     };
     void Add(const Item& item);
     void Fail();
+    // A PDF file is printed to a temporary file beside it that replaces it only when whole.
+    bool BeginPdfFile();
+    bool FinishPdfFile(bool printed);
+
 
     std::array<Item, kMaxItems> items{};
     int count = 0;
@@ -77,4 +82,5 @@ private:
     QPainter painter;
     bool halves = false;
     bool failed = false; // one message per job
+    std::string pdfTarget, pdfTemp; // the PDF file named and the one being printed
 };

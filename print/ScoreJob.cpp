@@ -1,11 +1,13 @@
 #include "print/ScoreJob.h"
 
 #include "common/Cp932.h"
+#include "common/FileServices.h"
 #include "common/QtText.h"
 #include "print/CPrintPicture.h"
 #include "render/CScorePicture.h"
 #include "song/CSongData.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -64,9 +66,9 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend)
     sheet.printQuality = sheet.yResolution = kSvgDotsPerInch;
     const QSize page(DotsFor(297, kSvgDotsPerInch), DotsFor(420, kSvgDotsPerInch));
 
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+    // Made in memory and written whole: a cut SVG is no picture, and the old file stays.
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
     svg.setResolution(kSvgDotsPerInch);
@@ -83,7 +85,8 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend)
         return false;
     painter.fillRect(QRect(QPoint(0, 0), page), Qt::white);
     drawing.DrawSheet(painter, sheet, width, height, 1.0, page.height());
-    painter.end();
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    if (!painter.end())
+        return false;
+    const QByteArray& bytes = file.data();
+    return WriteWholeFile(QFile::encodeName(fileName).toStdString(), bytes.constData(), static_cast<size_t>(bytes.size())) != 0;
 }

@@ -2,6 +2,7 @@
 
 #include "common/ByteIO.h"
 #include "common/Cp932.h"
+#include "common/FileServices.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -153,9 +154,6 @@ bool CSongFileWriter::Write(const std::string& path, uint32_t layoutSize) const
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    // Never truncated first: a write cut short would leave neither the old file nor the new.
+    return WriteWholeFile(path, bytes.data(), bytes.size()) != 0;
 }

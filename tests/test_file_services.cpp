@@ -3,8 +3,14 @@
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -180,4 +186,96 @@ TEST_F(ProtectedSettingsFileTest, TheFileKeepsItsModeAndALinkIsWrittenThrough)
     EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"real.ini", "setup.ini"}));
     EXPECT_EQ(sink.Count(), 0u);
+}
+
+// A FIFO, a socket or a device where a file is expected: every reader refuses it at once. The
+// alarm ends the test process instead of letting an open hang the suite.
+class SpecialFileTest : public FileServicesTest {
+protected:
+    SpecialFileTest() { alarm(30); }
+    ~SpecialFileTest() override { alarm(0); }
+    std::string Fifo(const std::string& name)
+    {
+        const std::string path = sandbox.Path(name);
+        EXPECT_EQ(mkfifo(path.c_str(), 0644), 0);
+        return path;
+    }
+    std::string Socket(const std::string& name)
+    {
+        const std::string path = sandbox.Path(name);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+        socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
+        EXPECT_EQ(bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        return path;
+    }
+    void TearDown() override
+    {
+        if (socketFd >= 0)
+            close(socketFd);
+    }
+    int socketFd = -1;
+};
+
+TEST_F(SpecialFileTest, EveryReaderRefusesWhatIsNotARegularFileWithoutWaiting)
+{
+    for (const std::string& path : {Fifo("x.mwd"), Socket("s.mwd"), std::string("/dev/zero"), sandbox.Path()}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(OpenRegularFile(path), -1);
+        EXPECT_EQ(CanOpenFile(path), 0);
+        uint8_t buffer[16] = {};
+        EXPECT_EQ(ReadWholeFile(path, buffer, sizeof buffer), 0);
+        EXPECT_EQ(sink.Take(), std::vector<std::string>{kOpenFailure});
+    }
+    const std::string regular = sandbox.Path("song.mwd");
+    WriteFileBytes(regular, std::vector<uint8_t>(10, 7));
+    const int fd = OpenRegularFile(regular);
+    ASSERT_GE(fd, 0);
+    uint8_t byte = 0;
+    EXPECT_EQ(read(fd, &byte, 1), 1) << "the descriptor reads as a blocking one again";
+    close(fd);
+}
+
+TEST_F(SpecialFileTest, AWriteThroughALinkReplacesOnlyARegularFile)
+{
+    const std::string fifo = Fifo("pipe"), link = sandbox.Path("setup.ini");
+    fs::create_symlink("pipe", link);
+    const std::vector<uint8_t> bytes(184, 2);
+    EXPECT_EQ(WriteWholeFile(link, bytes.data(), bytes.size()), 0);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kOpenFailure});
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(WriteWholeFile(fifo, bytes.data(), bytes.size()), 0) << "nor a FIFO named directly";
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    for (const auto& e : fs::directory_iterator(sandbox.Path()))
+        EXPECT_TRUE(e.path().filename() == "pipe" || e.path().filename() == "setup.ini" || e.path().filename() == "config")
+            << "temporary file left: " << e.path();
+}
+
+// Past the file-size limit a write fails as on a full disk: the old file stays whole.
+TEST_F(FileServicesTest, AWriteCutShortByTheFileSizeLimitKeepsTheOldFile)
+{
+    const std::string path = sandbox.Path("song.mwd");
+    const std::vector<uint8_t> oldBytes(1000, 1), newBytes(94540, 2);
+    WriteFileBytes(path, oldBytes);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 40960;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const int written = WriteWholeFile(path, newBytes.data(), newBytes.size());
+    const std::string temp = BeginReplacingFile(path);
+    const bool finished = FinishReplacingFile(path, temp, false);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kOpenFailure});
+    EXPECT_EQ(ReadFileBytes(path), oldBytes);
+    EXPECT_FALSE(temp.empty());
+    EXPECT_FALSE(finished) << "a writer that failed never replaces the file";
+    EXPECT_EQ(ReadFileBytes(path), oldBytes);
+    for (const auto& e : fs::directory_iterator(sandbox.Path()))
+        EXPECT_EQ(e.path().filename().string().rfind("song.mwd.", 0), std::string::npos) << "temporary file left: " << e.path();
 }

@@ -169,8 +169,11 @@ TEST_F(ImportFormatsTest, AChooserListsTunesAndTracksAndTheRendererTakesTheirNum
     sink.Take();
     Notes({"--tune", "9", abc});
     EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000002 旋律になる音符がありませんでした。"});
+    // The message names what the format offers: a tune of a collection, a track of a MIDI file.
     Notes({"--tune", "8", abc});
-    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000004 指定されたパートがありません。"});
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000004 指定された曲がありません。"});
+    Notes({"--track", "99", midi});
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000004 指定されたトラックがありません。"});
     EXPECT_EQ(Notes({"--tune", "1", "--track", "1", abc}).substr(0, 6), "exit 2");
 }
 

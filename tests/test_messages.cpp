@@ -1,3 +1,4 @@
+#include "common/Cp932.h"
 #include "common/ErrorCodes.h"
 #include "common/Messages.h"
 #include "tests/support/TestSupport.h"
@@ -52,4 +53,18 @@ TEST(CodedMessages, LongTextIsCutWithoutSplittingACharacter)
     EXPECT_LE(shown.size(), kMaxMessageBytes);
     EXPECT_EQ((shown.size() - 13) % 3, 0u);
     EXPECT_EQ(shown.substr(0, 13), "OSPC00000002 ");
+}
+
+// Without a converter, texts must still be cut on character boundaries: a non-ASCII character
+// becomes one replacement character, never raw bytes of the other encoding.
+TEST(TextConversion, WithoutAConverterOnlyAsciiPassesAndEachOtherCharacterIsReplacedWhole)
+{
+    FailTextConversionForTests(true);
+    const std::string cp932 = Utf8ToCp932("Sakura さくら 桜!");
+    const std::string utf8 = Cp932ToUtf8("a\x82\xa0" "b\x8d\xf7");
+    FailTextConversionForTests(false);
+    EXPECT_EQ(cp932, "Sakura ??? ?!");
+    EXPECT_EQ(CutCp932(cp932, 9), "Sakura ??");
+    EXPECT_EQ(utf8, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(Utf8ToCp932("さ"), "\x82\xb3") << "the converter is back";
 }

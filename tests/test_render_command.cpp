@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -141,4 +144,80 @@ TEST_F(RenderCommandTest, NumbersOfOptionsAreWholeAndInRange)
         EXPECT_EQ(Run({bad[0], bad[1], Sample("twinkle.mwd")}), 2) << bad[0] << " '" << bad[1] << "'";
     ASSERT_EQ(Run({"--info", "--strings", "15", "--lowest", "C#4", Sample("twinkle.mwd")}), 0);
     EXPECT_EQ(sink.Count(), 0u);
+}
+
+// Every file the renderer writes is whole or absent: under a file-size limit (as on a full
+// disk) the old file stays, no partial or temporary file is left, and the exit status says so.
+TEST_F(RenderCommandTest, AWriteCutShortLeavesTheOldFileAndFails)
+{
+    const std::string oldText = "the old file\n";
+    for (const char* name : {"out.mwd", "out.png", "out.pdf", "out.svg"}) {
+        SCOPED_TRACE(name);
+        const std::string folder = sandbox.Path(std::string("cut-") + name);
+        fs::create_directory(folder);
+        const std::string target = folder + "/" + name;
+        WriteFileBytes(target, std::vector<uint8_t>(oldText.begin(), oldText.end()));
+        const bool mwd = std::string(name) == "out.mwd";
+        const std::string output = mwd ? "--write-mwd '" + target + "'" : "'" + target + "'";
+        // 4 KiB: less than any of the four files needs.
+        const std::string command = "ulimit -f 4; QT_QPA_PLATFORM=offscreen '" DP_RENDER_PROGRAM "' " +
+                                    std::string(mwd ? output + " '" + Sample("sakura.mwd") + "'"
+                                                    : "'" + Sample("sakura.mwd") + "' " + output) +
+                                    " 2>'" + sandbox.Path("err.txt") + "'";
+        const int status = std::system(("bash -c \"" + command + "\"").c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        const std::vector<uint8_t> kept = ReadFileBytes(target);
+        EXPECT_EQ(std::string(kept.begin(), kept.end()), oldText);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1) << "a temporary file was left";
+        const std::vector<uint8_t> err = ReadFileBytes(sandbox.Path("err.txt"));
+        EXPECT_NE(std::string(err.begin(), err.end()).find("cannot write " + target), std::string::npos);
+    }
+}
+
+TEST_F(RenderCommandTest, WritingOverTheSongIsAUsageError)
+{
+    const std::string song = sandbox.Path("song.mwd"), link = sandbox.Path("link.mwd");
+    fs::copy_file(Sample("sakura.mwd"), song);
+    fs::create_symlink(song, link);
+    const std::vector<uint8_t> before = ReadFileBytes(song);
+    EXPECT_EQ(Run({"--write-mwd", song, song}), 2);
+    EXPECT_EQ(Run({"--write-mwd", link, song}), 2);
+    EXPECT_EQ(Run({link, song}), 2) << "OUTPUT too";
+    EXPECT_NE(err.str().find("OUTPUT must not be SONG"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(song), before);
+    EXPECT_EQ(Run({"--write-mwd", sandbox.Path("copy.mwd"), song}), 0);
+    EXPECT_EQ(ReadFileBytes(sandbox.Path("copy.mwd")), before);
+}
+
+// A FIFO as the song, as the settings file or as OUTPUT must neither block nor be replaced.
+TEST_F(RenderCommandTest, SpecialFilesAreRefusedWithoutBlocking)
+{
+    alarm(30);
+    const std::string fifo = sandbox.Path("pipe.mwd");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(Run({fifo}), 1);
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{"SGDT00000000 楽曲情報でエラーがおきました。", "[0]", "time sign 0"}));
+    EXPECT_EQ(Run({"--settings", fifo, Sample("sakura.mwd")}), 1);
+    EXPECT_NE(err.str().find("cannot read the settings file"), std::string::npos);
+    const std::string pipePng = sandbox.Path("out-pipe.png");
+    ASSERT_EQ(mkfifo(pipePng.c_str(), 0644), 0);
+    EXPECT_EQ(Run({Sample("sakura.mwd"), pipePng}), 1);
+    EXPECT_TRUE(fs::is_fifo(pipePng));
+    alarm(0);
+}
+
+// One rule for every format in both programs: a path over 259 bytes is refused with the
+// messages of a song file that cannot be opened.
+TEST_F(RenderCommandTest, AScorePathOverTheLimitIsRefusedWithAMessage)
+{
+    std::string folder = sandbox.Path("long");
+    while (folder.size() < 250)
+        folder += "/" + std::string(20, 'd');
+    fs::create_directories(folder);
+    const std::string score = folder + "/song.abc";
+    const std::string abc = "X:1\nT:Long\nK:C\nCDEF|\n";
+    WriteFileBytes(score, std::vector<uint8_t>(abc.begin(), abc.end()));
+    EXPECT_EQ(Run({"--info", score}), 1);
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{"SGDT00000000 楽曲情報でエラーがおきました。", "[0]", "time sign 0"}));
 }

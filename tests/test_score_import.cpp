@@ -3,11 +3,15 @@
 #include "render/ScoreLayout.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
+#include "tests/support/MidiBytes.h"
 #include "tests/support/MusicXmlText.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mx;
 
@@ -192,4 +196,70 @@ TEST_F(ScoreImportTest, AScoreExportedTheWayNotationProgramsWriteThem)
     EXPECT_EQ(notes[2], (ScoreNote{12, 71, 12}));
     EXPECT_EQ(notes.back(), (ScoreNote{13 * 24, 64, 24}));
     EXPECT_EQ(o.report.moved, 0);
+}
+
+// A score that cannot be opened fails as a song file that cannot be opened does, whatever its
+// format: a path over the buffer's limit, a FIFO (which must not block), a device.
+TEST_F(ScoreImportTest, EveryFormatFollowsTheSongFilesRulesForAFileThatCannotBeOpened)
+{
+    alarm(30); // a blocking open ends the test process instead of hanging the suite
+    const std::string xml = OnePart({Measure(1, Attributes(1) + Note("C4", 4))});
+    std::string folder = sandbox.Path("long");
+    while (folder.size() < 250)
+        folder += "/" + std::string(20, 'd');
+    std::filesystem::create_directories(folder);
+    const std::string longPath = folder + "/melody.musicxml";
+    WriteFileBytes(longPath, Bytes(xml));
+    const std::string fifo = sandbox.Path("x.abc");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& path : {longPath, fifo, std::string("/dev/zero")}) {
+        SCOPED_TRACE(path.substr(0, 40));
+        const ImportOutcome o = LoadScoreFile(path);
+        ASSERT_NE(o.song, nullptr);
+        EXPECT_EQ(o.format, ScoreFormat::SongFile);
+        EXPECT_EQ(o.song->measureCount, 4);
+        EXPECT_EQ(sink.Take(), (std::vector<std::string>{"SGDT00000000 楽曲情報でエラーがおきました。", "[0]", "time sign 0"}));
+    }
+    alarm(0);
+}
+
+// Files that exporters write in other wrappings and encodings read as the plain ones do.
+TEST_F(ScoreImportTest, Utf16WithoutAMarkAndTheRiffWrappingOfMidiAreRecognisedAndRead)
+{
+    const std::string xml = "\r\n" + OnePart({Measure(1, Attributes(1) + Note("C4", 2) + Note("E4", 2))});
+    std::vector<uint8_t> little, big;
+    for (const char c : xml) {
+        little.insert(little.end(), {uint8_t(c), 0});
+        big.insert(big.end(), {0, uint8_t(c)});
+    }
+    const std::vector<ScoreNote> expected{{0, 60, 12}, {12, 64, 12}};
+    for (const auto& [name, bytes] : {std::pair{"le.xml", little}, std::pair{"be.xml", big}}) {
+        const ImportOutcome o = LoadScoreFile(Write(name, bytes));
+        ASSERT_NE(o.song, nullptr);
+        EXPECT_EQ(o.format, ScoreFormat::MusicXml) << name;
+        EXPECT_FALSE(o.failed) << name;
+        EXPECT_EQ(LayOutMeasures(*o.song, 1, 1).notes, expected) << name;
+    }
+
+    MidiTrackBytes track;
+    track.Name("Melody").Note(0, 60, 960).Note(0, 64, 960).End();
+    const std::vector<uint8_t> smf = MidiFileBytes(1, 480, {track});
+    std::vector<uint8_t> riff{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D'};
+    const std::vector<uint8_t> info{'I', 'N', 'F', 'O', 'x'}; // an odd length, padded
+    for (const auto& [id, body] : {std::pair{"LIST", info}, std::pair{"data", smf}}) {
+        riff.insert(riff.end(), id, id + 4);
+        for (int i = 0; i < 4; ++i)
+            riff.push_back(uint8_t(body.size() >> (8 * i)));
+        riff.insert(riff.end(), body.begin(), body.end());
+        if (body.size() & 1)
+            riff.push_back(0);
+    }
+    const ImportOutcome bare = LoadScoreFile(Write("bare.mid", smf));
+    const ImportOutcome wrapped = LoadScoreFile(Write("wrapped.rmi", riff));
+    ASSERT_NE(wrapped.song, nullptr);
+    EXPECT_EQ(wrapped.format, ScoreFormat::Midi);
+    EXPECT_FALSE(wrapped.failed);
+    EXPECT_EQ(LayOutMeasures(*wrapped.song, 1, 1).notes, LayOutMeasures(*bare.song, 1, 1).notes);
+    EXPECT_EQ(LayOutMeasures(*wrapped.song, 1, 1).notes, expected);
+    EXPECT_EQ(sink.Count(), 0u);
 }
