@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -142,4 +144,20 @@ TEST_F(SettingsStorageTest, UnwritableFileIsReportedAndTheOldFileSurvives)
     }
     EXPECT_EQ(sink.Take(), (std::vector<std::string>{FormatCodedMessage(
                                "GENE", 0x01000007, GeneralErrorText(0x01000007))}));
+}
+
+// A FIFO as setup.ini neither blocks the start nor is replaced at the end.
+TEST_F(SettingsStorageTest, AFifoAsTheSettingsFileGivesTheDefaultsAndStays)
+{
+    const std::string path = SettingsPath();
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    alarm(30);
+    {
+        ConfigRecord record;
+        CConfigControl control(path, &record, DefaultConfigRecord());
+        EXPECT_EQ(EncodeConfigRecord(record), EncodeConfigRecord(DefaultConfigRecord()));
+    }
+    alarm(0);
+    EXPECT_TRUE(fs::is_fifo(path));
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{FormatCodedMessage("GENE", 0x01000007, GeneralErrorText(0x01000007))}));
 }
