@@ -215,6 +215,9 @@ void UseHarpOptions(const Options& o, ConfigRecord& settings)
         settings.stringCount = o.strings;
     if (o.lowestNote >= 0)
         settings.lowestNote = o.lowestNote;
+    // The settings dialog's rule (B in F major gives B flat); a lowest note beyond the dialog's
+    // range, which only the command line gives, takes the next tuning note above.
+    settings.lowestNote = LowestNoteInTuning(tuning, settings.lowestNote);
     while (!IsInTuning(tuning, settings.lowestNote))
         ++settings.lowestNote;
     FillStringNotes(settings, tuning);
@@ -251,12 +254,10 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 1;
     CSongData& song = *loaded.song;
     if (o.haveTitle) {
-        const std::string title = CutCp932(Utf8ToCp932(o.title), SummaryBlock::kTitleEnd - SummaryBlock::kTitleOffset - 1);
-        std::memset(song.summaryBlock + SummaryBlock::kTitleOffset, 0, SummaryBlock::kTitleEnd - SummaryBlock::kTitleOffset);
-        std::memcpy(song.summaryBlock + SummaryBlock::kTitleOffset, title.data(), title.size());
+        song.SetListTitle(Utf8ToCp932(o.title));
     }
     if (o.fame >= 0)
-        song.summaryBlock[SummaryBlock::kFameOffset] = static_cast<uint8_t>(o.fame);
+        song.SetFameLevel(static_cast<uint8_t>(o.fame));
     // The song as read, before it is fitted to the strings.
     if (!o.writeMwd.empty() && !CSongFileWriter(song).Write(o.writeMwd)) {
         err << "dovrelplinvara-render: cannot write " << o.writeMwd << "\n";

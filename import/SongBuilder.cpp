@@ -230,16 +230,14 @@ void SongBuilder::PlaceChords(CSongData& song) const
 
 void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) const
 {
-    const std::string title =
-        CutCp932(Utf8ToCp932(melody.title.empty() ? fallbackTitle : melody.title), kListTitleBytes);
-    std::memset(song.summaryBlock + SummaryBlock::kTitleOffset, 0, SummaryBlock::kTitleEnd - SummaryBlock::kTitleOffset);
-    std::memcpy(song.summaryBlock + SummaryBlock::kTitleOffset, title.data(), title.size());
+    song.SetListTitle(Utf8ToCp932(melody.title.empty() ? fallbackTitle : melody.title));
 
     const double quarters = melody.tempoQuarterBpm > 0 ? melody.tempoQuarterBpm : kDefaultQuarterTempo;
     const double bpm = std::round(quarters * kTicksPerQuarter / static_cast<double>(meter.beatTicks));
-    const int32_t tempo = (bpm >= 40 && bpm <= 240) ? static_cast<int32_t>(bpm) : 80;
-    bytes::WriteInt32(song.summaryBlock, SummaryBlock::kTempoOffset, tempo);
-    song.summaryBlock[SummaryBlock::kFameOffset] = 0;
+    const int32_t tempo = (bpm >= SummaryBlock::kMinTempo && bpm <= SummaryBlock::kMaxTempo) ? static_cast<int32_t>(bpm)
+                                                                                          : SummaryBlock::kRepairedTempo;
+    song.SetTempo(tempo);
+    song.SetFameLevel(0);
 }
 
 std::unique_ptr<CSongData> SongBuilder::Build(const std::string& fallbackTitle)

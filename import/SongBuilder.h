@@ -43,6 +43,7 @@
 //   left out and the report says so.
 
 #include "import/Melody.h"
+#include "song/SummaryBlock.h"
 
 #include <memory>
 #include <string>
@@ -67,7 +68,7 @@ class SongBuilder {
 public:
     static constexpr int kMaxBeats = 1024;
     static constexpr int kMaxGridBeats = 8;
-    static constexpr int kListTitleBytes = 32;
+    static constexpr int kListTitleBytes = SummaryBlock::kTitleBytes;
     static constexpr int kEntryTextBytes = 7;
     static constexpr double kDefaultQuarterTempo = 120;
 

@@ -35,7 +35,7 @@ SongSummary ReadSongSummary(const std::string& path, const std::string& fileName
         summary.title = NameWithoutExtension(fileName);
         return summary;
     }
-    summary.fame = block[SummaryBlock::kFameOffset];
+    summary.fame = SummaryBlock::Fame(block);
     summary.title = SummaryBlock::Title(block);
     return summary;
 }

@@ -33,12 +33,10 @@ void CSongData::Reset()
 {
     std::memset(chordTable, 0, sizeof chordTable);
     std::memset(cells, 0, sizeof cells);
-    std::memset(summaryBlock, 0, sizeof summaryBlock);
+    SummaryBlock::MakeNew(summaryBlock);
     std::memset(songText, 0, sizeof songText);
     std::memset(beatTable1, 0, sizeof beatTable1);
     std::memset(beatTable2, 0, sizeof beatTable2);
-    bytes::WriteInt32(summaryBlock, SummaryBlock::kOneOffset, 1);
-    bytes::WriteInt32(summaryBlock, SummaryBlock::kTempoOffset, 120);
     measureCount = 0;
     beatsPerMeasure = 4;
     keyIndex = 0;
@@ -185,7 +183,3 @@ void CSongData::ShowSongError(uint32_t code)
     ShowSongErrorMessage(code);
 }
 
-int32_t CSongData::Tempo() const
-{
-    return bytes::ReadInt32(summaryBlock, SummaryBlock::kTempoOffset);
-}

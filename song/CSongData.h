@@ -68,9 +68,13 @@ public:
     // Beats the song occupies, held within the arrays' capacity.
     int32_t BeatCount() const;
     const char* PackedLine(int index) const { return packedLines.at(static_cast<size_t>(index)).get(); }
-    int32_t Tempo() const;
-    int FameLevel() const { return summaryBlock[SummaryBlock::kFameOffset]; }
+    int32_t Tempo() const { return SummaryBlock::Tempo(summaryBlock); }
+    int FameLevel() const { return SummaryBlock::Fame(summaryBlock); }
     std::string ListTitle() const { return SummaryBlock::Title(summaryBlock); } // raw CP932
+    // The summary's fields as writers set them; the title is CP932, cut on a character.
+    void SetListTitle(std::string_view cp932) { SummaryBlock::SetTitle(summaryBlock, cp932); }
+    void SetFameLevel(uint8_t fame) { SummaryBlock::SetFame(summaryBlock, fame); }
+    void SetTempo(int32_t bpm) { SummaryBlock::SetTempo(summaryBlock, bpm); }
 
     ChordRecord chordTable[kBeatCapacity];
     Cell cells[kCellCount];

@@ -122,16 +122,7 @@ void CSongData::LoadFile(const char* path, int32_t& measures, int32_t& beats, in
     if (layout.summaryArea) {
         const size_t at = layout.chordArea + layout.cellArea;
         std::memcpy(summaryBlock, data.data() + at, kSummarySize);
-        if (summaryBlock[64] == 0xDD)
-            summaryBlock[64] = 0;
-        if (bytes::ReadUInt32(summaryBlock, 192) == 0xFEEEFEEE)
-            bytes::WriteInt32(summaryBlock, 192, 0);
-        if (bytes::ReadUInt32(summaryBlock, SummaryBlock::kOneOffset) == 0xFEEEFEEE)
-            bytes::WriteInt32(summaryBlock, SummaryBlock::kOneOffset, 1);
-        if (const int32_t tempo = bytes::ReadInt32(summaryBlock, SummaryBlock::kTempoOffset); tempo < 40 || tempo > 240)
-            bytes::WriteInt32(summaryBlock, SummaryBlock::kTempoOffset, 80);
-        if (const int32_t v = bytes::ReadInt32(summaryBlock, 204); v < 0 || v > 127)
-            bytes::WriteInt32(summaryBlock, 204, 0);
+        SummaryBlock::Repair(summaryBlock);
     }
 
     const size_t trailer = layout.Trailer();

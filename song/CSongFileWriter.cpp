@@ -20,8 +20,7 @@ CSongFileWriter::CSongFileWriter(int measures, int beats, int key)
         cell.entry[1] = NoteEntry::kRest;
         cell.entry[2] = NoteEntry::kEmpty;
     }
-    bytes::WriteInt32(summary, 196, 1);
-    bytes::WriteInt32(summary, 200, 120);
+    SummaryBlock::MakeNew(Summary());
 }
 
 CSongFileWriter::CSongFileWriter(const CSongData& song)
@@ -83,13 +82,11 @@ void CSongFileWriter::SetChord(int beat, const std::string& first, const std::st
 
 void CSongFileWriter::SetTitleUtf8(const std::string& title)
 {
-    const std::string bytes = CutCp932(Utf8ToCp932(title), 32);
-    std::fill(summary.begin() + 256, summary.begin() + 289, 0);
-    std::memcpy(summary.data() + 256, bytes.data(), bytes.size());
+    SummaryBlock::SetTitle(Summary(), Utf8ToCp932(title));
 }
 
-void CSongFileWriter::SetFame(int fame) { summary[237] = static_cast<uint8_t>(fame); }
-void CSongFileWriter::SetTempo(int32_t tempo) { bytes::WriteInt32(summary, 200, tempo); }
+void CSongFileWriter::SetFame(int fame) { SummaryBlock::SetFame(Summary(), static_cast<uint8_t>(fame)); }
+void CSongFileWriter::SetTempo(int32_t tempo) { SummaryBlock::SetTempo(Summary(), tempo); }
 void CSongFileWriter::SetSummaryByte(size_t offset, uint8_t value) { summary.at(offset) = value; }
 void CSongFileWriter::SetSummaryInt32(size_t offset, int32_t value) { bytes::WriteInt32(summary, offset, value); }
 void CSongFileWriter::SetSongText(const std::string& bytes) { songText = bytes.substr(0, CSongData::kSongTextSize); }

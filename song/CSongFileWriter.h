@@ -47,6 +47,8 @@ public:
     bool Write(const std::string& path, uint32_t layoutSize = SongLayout::kCurrent) const;
 
 private:
+    SummaryBlock::Block Summary() { return SummaryBlock::Block(summary.data(), SummaryBlock::kSize); }
+
     std::vector<ChordRecord> chords;
     std::vector<Cell> cells;
     std::vector<uint8_t> summary;

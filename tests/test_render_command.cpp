@@ -4,6 +4,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QImage>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -130,6 +131,14 @@ TEST_F(RenderCommandTest, AnyHarpFromTheCommandLineAndItsMissingNotes)
     const size_t at = text.find("missing=");
     ASSERT_NE(at, std::string::npos);
     EXPECT_GT(std::stoi(text.substr(at + 8)), 0) << "a two-octave scale cannot lie on eight strings";
+    // B is no note of F major: the harp starts on B flat, as the settings dialog would make it.
+    CSongFileWriter w(2, 4);
+    for (int i = 0; i < 5; ++i)
+        w.AddNote(4 * i, std::array{58, 60, 62, 64, 65}[static_cast<size_t>(i)], 4);
+    ASSERT_TRUE(w.Write(sandbox.Path("fmajor.mwd")));
+    ASSERT_EQ(Run({"--info", "--tuning", "F", "--strings", "5", "--lowest", "B3", sandbox.Path("fmajor.mwd")}), 0);
+    EXPECT_NE(out.str().find("transpose=0\nfirst=1\nlast=2\nlowest=58\nhighest=65\nmissing=0\n"), std::string::npos)
+        << out.str();
     EXPECT_EQ(Run({"--tuning", "E", Sample("twinkle.mwd")}), 2);
     EXPECT_EQ(Run({"--lowest", "H3", Sample("twinkle.mwd")}), 2);
     EXPECT_EQ(Run({"--strings", "4", Sample("twinkle.mwd")}), 2);
