@@ -37,8 +37,12 @@ set_target_properties(ui PROPERTIES AUTORCC ON)
 add_executable(dovrelplinvara app/main.cpp)
 target_link_libraries(dovrelplinvara PRIVATE ui)
 
-add_executable(dovrelplinvara-render app/render_main.cpp app/RenderCommand.h app/RenderCommand.cpp)
-target_link_libraries(dovrelplinvara-render PRIVATE ui)
+# The renderer's command, compiled once for the program and its tests.
+add_library(rendercommand STATIC app/RenderCommand.h app/RenderCommand.cpp)
+target_link_libraries(rendercommand PUBLIC ui)
+
+add_executable(dovrelplinvara-render app/render_main.cpp)
+target_link_libraries(dovrelplinvara-render PRIVATE rendercommand)
 
 # Regenerates the committed bitmaps and icon: cmake --build BUILD --target make-resources
 add_executable(make-resources EXCLUDE_FROM_ALL resources/make_resources.cpp)

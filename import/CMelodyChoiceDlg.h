@@ -19,10 +19,11 @@ class CMelodyChoiceDlg : public QDialog {
 public:
     CMelodyChoiceDlg(const QString& title, const std::vector<MelodyChoice>& choices, QWidget* parent = nullptr);
 
-    // The number of the chosen melody.
+    // The number of the chosen melody, or kChoiceCancelled when none is selected.
     int Chosen() const;
 
-    // Runs the dialog: the chosen number, or 0 when the user cancels.
+    // Runs the dialog: the chosen number (an ABC tune may be numbered 0), or kChoiceCancelled
+    // when the user cancels.
     static int Ask(const std::string& titleUtf8, const std::vector<MelodyChoice>& choices);
 
 private:
