@@ -18,7 +18,7 @@
 #include "settings/CConfigControl.h"
 #include "settings/CConfigDlg.h"
 #include "song/CSongData.h"
-#include "song/FitToStrings.h"
+#include "settings/SettingsScore.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -136,8 +136,10 @@ void CDovrelPlinvaraDlg::Initialise()
     startBox->move(e + 80, 10);
     endBox->move(e + 80, 60);
 
+    frame = ScoreFrameOf(settings);
+    fitted = UnfittedScore(frame);
     score = std::make_unique<CScorePicture>();
-    const PictureRect scoreRect{kScoreMargin, kScoreMargin, (N + 1) * S + kScoreMargin, V + kScoreMargin};
+    const PictureRect scoreRect{kScoreMargin, kScoreMargin, frame.width + kScoreMargin, frame.height + kScoreMargin};
     score->Create(scoreControl, scoreRect, ScoreSetup{N, settings.stringNotes, S, settings.leftAdjust, Z});
 
     setFixedSize(e + 150, static_cast<int>(V * Z + 10 + 50));
@@ -213,10 +215,11 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     if (!loaded.song)
         return; // the user cancelled the choice of a part
     song = std::move(loaded.song);
-    FitToStringTable(*song, settings.lowestNote, CScorePicture::Strings(0));
+    const int transposition = FitSongToFrame(*song, frame, settings.lowestNote);
 
-    settings.startMeasure = 1;
-    settings.endMeasure = std::min(song->measureCount, kMaxShownMeasures);
+    const MeasureRange shown = FirstShownMeasures(*song);
+    settings.startMeasure = shown.first;
+    settings.endMeasure = shown.last;
     settingBoxes = true;
     const int count = std::max(1, static_cast<int>(static_cast<int16_t>(song->measureCount & 0xFFFF)));
     for (CReadOnlySpinBox* box : {startBox, endBox})
@@ -224,10 +227,11 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     startBox->setValue(settings.startMeasure);
     endBox->setValue(std::max(1, settings.endMeasure));
     settingBoxes = false;
+    fitted = LayOutFittedScore(frame, *song, shown, transposition);
     score->LayOutMeasures(song.get(), settings.startMeasure, settings.endMeasure);
     // Said once per song; a note without a string would otherwise just be missing.
-    if (const int missing = CScorePicture::NotesWithoutString(0); missing > 0)
-        ShowNotesWithoutStringMessage(missing);
+    if (fitted.notesWithoutString > 0)
+        ShowNotesWithoutStringMessage(fitted.notesWithoutString);
 }
 
 void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
@@ -243,6 +247,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
     settingBoxes = false;
     settings.startMeasure = startBox->value();
     settings.endMeasure = endBox->value();
+    fitted = LayOutFittedScore(frame, *song, {settings.startMeasure, settings.endMeasure}, fitted.transposition);
     score->LayOutMeasures(song.get(), settings.startMeasure, settings.endMeasure);
 }
 
@@ -268,6 +273,10 @@ void CDovrelPlinvaraDlg::EditSettings()
     dialog.SetSettings(&settings);
     dialog.exec();
     ShowMessage("設定を有効にするにはソフトを終了して再起動する必要があります。");
+    // Only the string count and spacing change at once; the rest waits for the next start.
+    frame.stringCount = settings.stringCount;
+    frame.stringSpacing = settings.lineSpacing;
+    fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition) : UnfittedScore(frame);
     score->SetStrings(0, settings.stringCount, settings.lineSpacing);
     score->Show(0);
 }
@@ -280,7 +289,7 @@ void CDovrelPlinvaraDlg::PrintScore()
     printer->documentName = legend.title;
     DeviceMode mode;
     if (printer->ChoosePrinter(mode, this)) {
-        PrintScorePicture(*printer, mode, legend);
+        PrintScorePicture(*printer, mode, legend, fitted.geometry);
         printer->ReleasePrinter();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the score of the loaded song under five picture buttons.
 
+#include "render/FittedScore.h"
 #include "settings/ConfigRecord.h"
 
 #include <QDialog>
@@ -30,7 +31,6 @@ class CDovrelPlinvaraDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kResourceId = 102;
-    static constexpr int kMaxShownMeasures = 32;
 
     explicit CDovrelPlinvaraDlg(QWidget* parent = nullptr);
     ~CDovrelPlinvaraDlg() override;
@@ -41,6 +41,8 @@ public:
 
     const ConfigRecord& Settings() const { return settings; }
     const CSongData* Song() const { return song.get(); }
+    // The song fitted to the harp and laid out as the window shows and prints it.
+    const FittedScore& Score() const { return fitted; }
     const std::string& CurrentFolder() const { return currentFolder; }
     int ButtonColumn() const { return buttonColumn; }
 
@@ -62,6 +64,8 @@ private:
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<CSongData> song;
+    ScoreFrame frame;   // the harp and picture the window was started with
+    FittedScore fitted; // the shown score, handed to whoever draws or prints it
     std::string settingsFolder;
     QLabel* startLabel = nullptr;
     QLabel* endLabel = nullptr;

@@ -9,11 +9,11 @@
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
 #include "settings/CConfigControl.h"
+#include "settings/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/ChordNaming.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
-#include "song/FitToStrings.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -264,25 +264,17 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 1;
     }
 
-    // The same picture the main window makes from these settings.
-    const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
-    CScorePicture score;
-    score.Create(nullptr, PictureRect{10, 10, (N + 1) * S + 10, V + 10},
-                 ScoreSetup{N, settings.stringNotes, S, settings.leftAdjust, settings.displayZoom});
-    const int transposed = FitToStringTable(song, settings.lowestNote, CScorePicture::Strings(0));
-
-    int first = 1, last = std::min(song.measureCount, 32);
+    MeasureRange measures = FirstShownMeasures(song);
     if (o.haveMeasures) {
         if (o.first < 1 || o.first > o.last || o.last > song.measureCount) {
             err << "dovrelplinvara-render: the measures must lie within 1-" << song.measureCount << "\n"
                 << kRenderUsage;
-            score.Destroy();
             return 2;
         }
-        first = o.first;
-        last = o.last;
+        measures = MeasureRange{o.first, o.last};
     }
-    score.LayOutMeasures(&song, first, last);
+    // The same score the main window makes from these settings.
+    const FittedScore score = FitScore(settings, song, measures);
 
     if (o.info) {
         int lowest = 0, highest = 0;
@@ -293,21 +285,21 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         // The key name is the one read; the fitting moved the key index along with the notes.
         const char* fittedKey = kKeyTable[(song.keyIndex >= 0 && song.keyIndex < kKeyCount) ? song.keyIndex : 0].name;
         out << "measures=" << song.measureCount << "\nbeats=" << song.beatsPerMeasure << "\nkey=" << fittedKey
-            << "\nloaded_key=" << loadedKey << "\ntranspose=" << transposed << "\nfirst=" << first << "\nlast=" << last << "\nlowest=" << lowest
-            << "\nhighest=" << highest << "\nmissing=" << CScorePicture::NotesWithoutString(0)
+            << "\nloaded_key=" << loadedKey << "\ntranspose=" << score.transposition << "\nfirst=" << measures.first
+            << "\nlast=" << measures.last << "\nlowest=" << lowest << "\nhighest=" << highest
+            << "\nmissing=" << score.notesWithoutString
             << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
             << "\ntempo=" << song.Tempo() << "\n";
         out << "moved=" << loaded.report.moved << "\nskipped=" << loaded.report.skipped << "\n";
     }
     if (o.notes)
-        for (const ScoreNote& n : CScorePicture::Notes(0))
+        for (const ScoreNote& n : score.notes)
             out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
 
     int status = 0;
     if (!o.output.empty()) {
-        const QImage* surface = CScorePicture::Surface(0);
         bool written = false;
-        const SheetLegend legend = LegendOf(song, first, last);
+        const SheetLegend legend = LegendOf(song, measures.first, measures.last);
         if (EndsWith(o.output, ".pdf")) {
             auto printer = A3PdfPrinter(QString::fromStdString(o.output), 600);
             if (o.paper == "A4")
@@ -316,13 +308,14 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             job.expectedPaperSize = PaperSize::kA3;
             DeviceMode mode;
             if (job.UsePrinter(std::move(printer), mode)) {
-                written = PrintScorePicture(job, mode, legend) && CanOpenFile(o.output);
+                written = PrintScorePicture(job, mode, legend, score.geometry) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();
         } else if (EndsWith(o.output, ".svg")) {
-            written = WriteScoreSvg(QString::fromStdString(o.output), legend);
+            written = WriteScoreSvg(QString::fromStdString(o.output), legend, score.geometry);
         } else {
-            const QImage picture = o.zoom == 1.0 ? *surface : ScaleForShow(*surface, o.zoom);
+            const QImage surface = CScorePicture::Picture(score.geometry);
+            const QImage picture = o.zoom == 1.0 ? surface : ScaleForShow(surface, o.zoom);
             QByteArray png;
             QBuffer buffer(&png);
             written = buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG") &&
@@ -333,6 +326,5 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             status = 1;
         }
     }
-    score.Destroy();
     return status;
 }

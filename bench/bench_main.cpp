@@ -11,6 +11,7 @@
 #include "print/ScoreJob.h"
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
+#include "settings/SettingsScore.h"
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
 #include "song/CSongFileWriter.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QPainter>
 #include <QPrinter>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -125,7 +127,7 @@ void LayoutDraw_Densest(benchmark::State& state)
     score.Create(nullptr, PictureRect{10, 10, 842, 840}, DefaultSetup());
     for (auto _ : state)
         score.LayOutMeasures(song.get(), 1, 32);
-    state.counters["notes"] = static_cast<double>(CScorePicture::Notes(0).size());
+    state.counters["notes"] = static_cast<double>(LayOutMeasures(*song, 1, 32).notes.size());
     score.Destroy();
 }
 BENCHMARK(LayoutDraw_Densest)->Unit(benchmark::kMicrosecond);
@@ -229,61 +231,58 @@ void Baseline_BareSummaryLoop(benchmark::State& state)
 }
 BENCHMARK(Baseline_BareSummaryLoop)->Unit(benchmark::kMillisecond);
 
-// The score of a song as the print command sees it: laid out in score picture 0.
+// The score of a song as the print command is handed it, on the default harp.
 const std::string& PrintedSong(int which)
 {
     static const std::string typical = std::string(DP_SAMPLE_DIR) + "/jinglebells.mwd";
     return which == 0 ? DensestSong() : typical;
 }
 
-std::unique_ptr<CSongData> LayOutForPrint(CScorePicture& score, int which)
+struct PrintedScore {
+    std::unique_ptr<CSongData> song;
+    FittedScore score;
+};
+
+PrintedScore LayOutForPrint(int which)
 {
-    auto song = Load(PrintedSong(which));
-    score.Create(nullptr, PictureRect{10, 10, 842, 840}, DefaultSetup());
-    FitToStrings(*song, 55, score.GetHighestStringPitch(0));
-    score.LayOutMeasures(song.get(), 1, std::min(song->measureCount, 32));
-    return song;
+    PrintedScore printed{Load(PrintedSong(which)), {}};
+    printed.score = FitScore(DefaultConfigRecord(), *printed.song, FirstShownMeasures(*printed.song));
+    return printed;
 }
 
 // The page as the print command used to make it: the picture stretched onto A3.
 void Print_BitmapPage(benchmark::State& state)
 {
-    CScorePicture score;
-    auto song = LayOutForPrint(score, static_cast<int>(state.range(0)));
+    const PrintedScore printed = LayOutForPrint(static_cast<int>(state.range(0)));
+    const QImage picture = CScorePicture::Picture(printed.score.geometry);
     const std::string pdf = (Scratch() / "bitmap.pdf").string();
     for (auto _ : state) {
-        CPrintPicture job;
-        job.expectedPaperSize = PaperSize::kA3;
-        DeviceMode mode;
-        job.UsePrinter(A3PdfPrinter(QString::fromStdString(pdf), 600), mode);
-        job.StartJob(mode);
-        job.AddItem(CScorePicture::Surface(0), CScorePicture::Height(0), CScorePicture::Width(0), 0, 0);
-        job.PrintItems(mode, CScorePicture::Width(0), CScorePicture::Height(0), 1.0);
-        job.ClearItems();
-        job.EndJob();
-        job.ReleasePrinter();
+        auto printer = A3PdfPrinter(QString::fromStdString(pdf), 600);
+        printer->setFullPage(false);
+        const DeviceRect r = PlaceItem(ComputePagePlacement(DeviceModeOf(*printer), picture.width(), picture.height(), 1.0),
+                                       0, 0, picture.width(), picture.height());
+        QPainter p(printer.get());
+        p.setRenderHint(QPainter::LosslessImageRendering, true);
+        p.drawImage(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), picture, picture.rect());
     }
-    score.Destroy();
 }
 BENCHMARK(Print_BitmapPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The page the print command makes now: the score traced as vectors, with its legend.
 void Print_VectorPage(benchmark::State& state)
 {
-    CScorePicture score;
-    auto song = LayOutForPrint(score, static_cast<int>(state.range(0)));
-    const SheetLegend legend = LegendOf(*song, 1, std::min(song->measureCount, 32));
+    const PrintedScore printed = LayOutForPrint(static_cast<int>(state.range(0)));
+    const SheetLegend legend = LegendOf(*printed.song, printed.score.measures.first, printed.score.measures.last);
     const std::string pdf = (Scratch() / "vector.pdf").string();
     for (auto _ : state) {
         CPrintPicture job;
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
         job.UsePrinter(A3PdfPrinter(QString::fromStdString(pdf), 600), mode);
-        PrintScorePicture(job, mode, legend);
+        PrintScorePicture(job, mode, legend, printed.score.geometry);
         job.ReleasePrinter();
     }
-    state.counters["notes"] = static_cast<double>(CScorePicture::Geometry(0).notes.size());
-    score.Destroy();
+    state.counters["notes"] = static_cast<double>(printed.score.geometry.notes.size());
 }
 BENCHMARK(Print_VectorPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

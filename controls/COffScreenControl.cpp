@@ -14,6 +14,12 @@ COffScreenControl::COffScreenControl(QWidget* parent, int id, bool notify) : QWi
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
+void COffScreenControl::PlaceAt(const PictureRect& rect)
+{
+    setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    raise();
+}
+
 void COffScreenControl::SetHandlers(MouseHandler press, MouseHandler release, MouseHandler move,
                                     MouseHandler doubleClick)
 {

@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QWidget>
 
-class COffScreenControl : public QWidget {
+class COffScreenControl : public QWidget, public IPictureHost {
     Q_OBJECT
 public:
     // Without `notify` the control lets every mouse event pass to the window beneath.
@@ -16,10 +16,9 @@ public:
     void SetIndex(int value) { index = value; }
     int Index() const { return index; }
     bool IsPressed() const { return pressed != 0; }
-    void SetHandlers(MouseHandler press, MouseHandler release, MouseHandler move, MouseHandler doubleClick);
-
-    // Binds the surface at the zoom and repaints at once; nullptr unbinds it.
-    void ShowSurface(const QImage* surface, double zoom);
+    void PlaceAt(const PictureRect& rect) override;
+    void SetHandlers(MouseHandler press, MouseHandler release, MouseHandler move, MouseHandler doubleClick) override;
+    void ShowSurface(const QImage* surface, double zoom) override;
     // What the control shows now, at its zoom.
     QImage ShownPicture() const;
 

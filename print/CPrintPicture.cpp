@@ -124,14 +124,9 @@ void CPrintPicture::Add(const Item& item)
     items[static_cast<size_t>(count++)] = item;
 }
 
-void CPrintPicture::AddItem(const QImage* source, int height, int width, int y, int x)
-{
-    Add(Item{source, nullptr, height, width, y, x});
-}
-
 void CPrintPicture::AddScore(const ScoreGeometry* score, int height, int width, int y, int x)
 {
-    Add(Item{nullptr, score, height, width, y, x});
+    Add(Item{score, height, width, y, x});
 }
 
 void CPrintPicture::SetLegend(const SheetLegend* sheetLegend)
@@ -155,12 +150,6 @@ void CPrintPicture::DrawSheet(QPainter& p, const DeviceMode& sheet, int width, i
                 firstScore = item.score;
                 firstScoreRect = r;
             }
-        } else if (item.source && !item.source->isNull()) {
-            p.save();
-            p.setRenderHint(QPainter::LosslessImageRendering, true); // no JPEG blocks on a line drawing
-            p.drawImage(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), *item.source,
-                        QRect(0, 0, item.width, item.height));
-            p.restore();
         }
     }
     if (legend && firstScore) {

@@ -33,8 +33,6 @@ public:
     bool UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode);
     // Starts the document and its first page. A printer that refuses is reported once.
     bool StartJob(const DeviceMode& mode);
-    // A picture stretched onto the page (lossless).
-    void AddItem(const QImage* source, int height, int width, int y, int x);
     // A score traced as vector geometry where a picture of its size would be stretched to.
     void AddScore(const ScoreGeometry* score, int height, int width, int y, int x);
     // The legend goes below the first score item, when the sheet has room for it.
@@ -64,7 +62,6 @@ public:
 
 private:
     struct Item {
-        const QImage* source = nullptr;
         const ScoreGeometry* score = nullptr;
         int height = 0, width = 0, y = 0, x = 0;
     };

@@ -4,7 +4,7 @@
 #include "common/FileServices.h"
 #include "common/QtText.h"
 #include "print/CPrintPicture.h"
-#include "render/CScorePicture.h"
+#include "render/ScoreGeometry.h"
 #include "song/CSongData.h"
 
 #include <QBuffer>
@@ -43,12 +43,11 @@ SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
     return legend;
 }
 
-bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend)
+bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const ScoreGeometry& score)
 {
     if (!job.StartJob(mode))
         return false;
-    const ScoreGeometry score = CScorePicture::Geometry(0);
-    const int width = CScorePicture::Width(0), height = CScorePicture::Height(0);
+    const int width = score.width, height = score.height;
     job.AddScore(&score, height, width, 0, 0);
     job.SetLegend(&legend);
     job.PrintItems(mode, width, height, 1.0);
@@ -57,7 +56,7 @@ bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLe
     return !job.Failed();
 }
 
-bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend)
+bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const ScoreGeometry& score)
 {
     DeviceMode sheet;
     sheet.paperSize = PaperSize::kA3;
@@ -75,8 +74,7 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend)
     svg.setSize(page);
     svg.setViewBox(QRect(QPoint(0, 0), page));
     svg.setTitle(legend.title);
-    const ScoreGeometry score = CScorePicture::Geometry(0);
-    const int width = CScorePicture::Width(0), height = CScorePicture::Height(0);
+    const int width = score.width, height = score.height;
     CPrintPicture drawing;
     drawing.AddScore(&score, height, width, 0, 0);
     drawing.SetLegend(&legend);

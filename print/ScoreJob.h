@@ -1,6 +1,6 @@
 #pragma once
-// The print command's work on score picture 0: the legend from the song, the job on a chosen
-// printer, and the same sheet as an SVG file.
+// The print command's work on a score it is handed: the legend from the song, the job on a
+// chosen printer, and the same sheet as an SVG file.
 
 #include "print/ScoreSheet.h"
 
@@ -8,6 +8,7 @@
 
 class CPrintPicture;
 class CSongData;
+struct ScoreGeometry;
 
 // The song's list title; when it has none, its file name without the extension.
 QString SongTitle(const CSongData& song);
@@ -15,11 +16,11 @@ QString SongTitle(const CSongData& song);
 // The legend of measures first..last of a song already fitted to the strings.
 SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure);
 
-// Prints score picture 0 on the printer the job has chosen: traced as vector geometry on one
-// page or on both halves of the sheet, with the legend below it. Failures are reported by
-// the job; false after one.
-bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend);
+// Prints the score on the printer the job has chosen: traced as vector geometry where its
+// picture would be stretched to, on one page or on both halves of the sheet, with the legend
+// below it. Failures are reported by the job; false after one.
+bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const ScoreGeometry& score);
 
-// Writes score picture 0 as the A3 sheet the print command makes, on one SVG page. False
-// when the file cannot be written.
-bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend);
+// Writes the score as the A3 sheet the print command makes, on one SVG page. False when the
+// file cannot be written.
+bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const ScoreGeometry& score);

@@ -1,7 +1,6 @@
 #include "render/COffScreenPicture.h"
 
 #include "common/Messages.h"
-#include "controls/COffScreenControl.h"
 
 #include <QPainter>
 #include <atomic>
@@ -10,7 +9,7 @@ namespace {
 std::atomic<bool> g_drawingErrorShown{false};
 }
 
-void COffScreenPicture::Create(COffScreenControl* host, const PictureRect& rect, MouseHandler press,
+void COffScreenPicture::Create(IPictureHost* host, const PictureRect& rect, MouseHandler press,
                                MouseHandler release, MouseHandler move, MouseHandler doubleClick, int& width,
                                int& height, std::unique_ptr<QImage>& surface)
 {
@@ -18,22 +17,21 @@ void COffScreenPicture::Create(COffScreenControl* host, const PictureRect& rect,
     height = rect.bottom - rect.top;
     width = rect.right - rect.left;
     if (host) {
-        host->setGeometry(rect.left, rect.top, width, height);
-        host->raise();
+        host->PlaceAt(rect);
         host->SetHandlers(press, release, move, doubleClick);
     }
     surface = std::make_unique<QImage>(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
     surface->fill(Qt::white);
 }
 
-void COffScreenPicture::Show(const QImage* surface, COffScreenControl* host, double zoom)
+void COffScreenPicture::Show(const QImage* surface, IPictureHost* host, double zoom)
 {
     if (!host || !surface || surface->isNull())
         return;
     host->ShowSurface(surface, zoom);
 }
 
-void COffScreenPicture::Destroy(std::unique_ptr<QImage>& surface, COffScreenControl* host)
+void COffScreenPicture::Destroy(std::unique_ptr<QImage>& surface, IPictureHost* host)
 {
     if (host)
         host->ShowSurface(nullptr, 1.0);

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 
-class COffScreenControl;
 class QPainter;
 
 using MouseHandler = void (*)(int x, int y, int index);
@@ -16,15 +15,29 @@ struct PictureRect {
     int left, top, right, bottom;
 };
 
+// What a picture needs of the control that shows it. The controls implement it, so that the
+// pictures know no widget.
+class IPictureHost {
+public:
+    // Puts the control at the rectangle, above its siblings.
+    virtual void PlaceAt(const PictureRect& rect) = 0;
+    virtual void SetHandlers(MouseHandler press, MouseHandler release, MouseHandler move, MouseHandler doubleClick) = 0;
+    // Binds the surface at the zoom and repaints at once; nullptr unbinds it.
+    virtual void ShowSurface(const QImage* surface, double zoom) = 0;
+
+protected:
+    ~IPictureHost() = default;
+};
+
 class COffScreenPicture {
 public:
     // Places and sizes the host, gives it the handlers and makes a surface of its size.
-    static void Create(COffScreenControl* host, const PictureRect& rect, MouseHandler press, MouseHandler release,
+    static void Create(IPictureHost* host, const PictureRect& rect, MouseHandler press, MouseHandler release,
                        MouseHandler move, MouseHandler doubleClick, int& width, int& height,
                        std::unique_ptr<QImage>& surface);
     // Copies the surface onto the host at the zoom, anchored top-left, and repaints it now.
-    static void Show(const QImage* surface, COffScreenControl* host, double zoom);
-    static void Destroy(std::unique_ptr<QImage>& surface, COffScreenControl* host);
+    static void Show(const QImage* surface, IPictureHost* host, double zoom);
+    static void Destroy(std::unique_ptr<QImage>& surface, IPictureHost* host);
     // 0 clears the drawing-error one-shot; 1 reports a drawing error once until then; any
     // other code reports every time.
     static void ReportError(uint32_t code);

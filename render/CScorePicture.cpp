@@ -1,6 +1,5 @@
 #include "render/CScorePicture.h"
 
-#include "controls/COffScreenControl.h"
 #include "song/CSongData.h"
 
 #include <QPainter>
@@ -9,17 +8,11 @@
 namespace {
 
 struct ScoreSlot {
-    int leftOffset = 0;
+    ScoreFrame frame; // the harp, the picture's size and the laid-out length
     std::vector<ScoreNote> notes;
     double zoom = 1.0;
-    int totalLength = 0;
-    int stringSpacing = 0;
-    int stringCount = 0;
-    std::array<int32_t, kMaxStrings> stringPitches{};
-    int width = 0;
-    int height = 0;
     std::unique_ptr<QImage> surface;
-    COffScreenControl* host = nullptr;
+    IPictureHost* host = nullptr;
 };
 
 std::array<ScoreSlot, CScorePicture::kSlots> g_slots;
@@ -32,47 +25,36 @@ ScoreSlot& SlotAt(int slot)
 
 int DrawnStrings(const ScoreSlot& s)
 {
-    return std::clamp(s.stringCount, 0, kMaxStrings);
-}
-
-ScoreFrame FrameOf(const ScoreSlot& s)
-{
-    ScoreFrame frame;
-    frame.width = s.width;
-    frame.height = s.height;
-    frame.stringSpacing = s.stringSpacing;
-    frame.leftOffset = s.leftOffset;
-    frame.stringCount = s.stringCount;
-    frame.stringPitches = s.stringPitches;
-    frame.totalLength = s.totalLength;
-    return frame;
+    return std::clamp(s.frame.stringCount, 0, kMaxStrings);
 }
 
 } // namespace
 
-void CScorePicture::Create(COffScreenControl* host, const PictureRect& rect, const ScoreSetup& setup)
+void CScorePicture::Create(IPictureHost* host, const PictureRect& rect, const ScoreSetup& setup)
 {
     g_count = 0;
     // The score takes no mouse input.
-    COffScreenPicture::Create(host, rect, nullptr, nullptr, nullptr, nullptr, g_slots[0].width, g_slots[0].height,
+    ScoreFrame& frame = g_slots[0].frame;
+    COffScreenPicture::Create(host, rect, nullptr, nullptr, nullptr, nullptr, frame.width, frame.height,
                               g_slots[0].surface);
     AddPicture(host, rect, setup);
 }
 
-void CScorePicture::AddPicture(COffScreenControl* host, const PictureRect& rect, const ScoreSetup& setup)
+void CScorePicture::AddPicture(IPictureHost* host, const PictureRect& rect, const ScoreSetup& setup)
 {
     if (g_count >= kSlots)
         return;
     ScoreSlot& s = g_slots[static_cast<size_t>(g_count)];
     if (g_count > 0)
-        COffScreenPicture::Create(host, rect, nullptr, nullptr, nullptr, nullptr, s.width, s.height, s.surface);
-    s.stringPitches = setup.stringPitches;
+        COffScreenPicture::Create(host, rect, nullptr, nullptr, nullptr, nullptr, s.frame.width, s.frame.height,
+                                  s.surface);
+    s.frame.stringPitches = setup.stringPitches;
     s.zoom = setup.zoom;
-    s.stringCount = setup.stringCount;
-    s.stringSpacing = setup.stringSpacing;
-    s.leftOffset = setup.leftOffset;
+    s.frame.stringCount = setup.stringCount;
+    s.frame.stringSpacing = setup.stringSpacing;
+    s.frame.leftOffset = setup.leftOffset;
     s.host = host;
-    s.totalLength = 0;
+    s.frame.totalLength = 0;
     s.notes.clear();
     Draw(g_count);
     ++g_count;
@@ -85,13 +67,13 @@ void CScorePicture::AddNote(int slot, int time, int pitch, int length)
     SlotAt(slot).notes.push_back({time, pitch, length});
 }
 
-void CScorePicture::SetTotalLength(int slot, int units) { SlotAt(slot).totalLength = units; }
+void CScorePicture::SetTotalLength(int slot, int units) { SlotAt(slot).frame.totalLength = units; }
 
 void CScorePicture::SetStrings(int slot, int stringCount, int spacing)
 {
     ScoreSlot& s = SlotAt(slot);
-    s.stringCount = stringCount;
-    s.stringSpacing = spacing;
+    s.frame.stringCount = stringCount;
+    s.frame.stringSpacing = spacing;
     Draw(slot);
 }
 
@@ -99,23 +81,23 @@ int CScorePicture::GetHighestStringPitch(int slot) const
 {
     const ScoreSlot& s = SlotAt(slot);
     const int n = DrawnStrings(s);
-    return n > 0 ? s.stringPitches[static_cast<size_t>(n - 1)] : 0;
+    return n > 0 ? s.frame.stringPitches[static_cast<size_t>(n - 1)] : 0;
 }
 
 ScoreGeometry CScorePicture::Geometry(int slot)
 {
-    return ComputeScoreGeometry(FrameOf(SlotAt(slot)), SlotAt(slot).notes);
+    return ComputeScoreGeometry(SlotAt(slot).frame, SlotAt(slot).notes);
 }
 
 int CScorePicture::StringOf(int slot, int pitch)
 {
-    return ::StringOf(FrameOf(SlotAt(slot)), pitch);
+    return ::StringOf(SlotAt(slot).frame, pitch);
 }
 
 std::span<const int32_t> CScorePicture::Strings(int slot)
 {
     const ScoreSlot& s = SlotAt(slot);
-    return std::span<const int32_t>(s.stringPitches.data(), static_cast<size_t>(DrawnStrings(s)));
+    return std::span<const int32_t>(s.frame.stringPitches.data(), static_cast<size_t>(DrawnStrings(s)));
 }
 
 int CScorePicture::NotesWithoutString(int slot)
@@ -131,8 +113,21 @@ void CScorePicture::Draw(int slot)
     ScoreSlot& s = SlotAt(slot);
     if (!s.surface || s.surface->isNull())
         return;
-    const ScoreGeometry g = Geometry(slot);
-    QPainter p(s.surface.get());
+    Paint(*s.surface, Geometry(slot));
+}
+
+QImage CScorePicture::Picture(const ScoreGeometry& geometry)
+{
+    QImage surface(std::max(geometry.width, 0), std::max(geometry.height, 0), QImage::Format_RGB32);
+    surface.fill(Qt::white);
+    if (!surface.isNull())
+        Paint(surface, geometry);
+    return surface;
+}
+
+void CScorePicture::Paint(QImage& surface, const ScoreGeometry& g)
+{
+    QPainter p(&surface);
     PreparePainter(p);
     p.fillRect(0, 0, g.width, g.height, QColor(255, 255, 255));
     for (const int x : g.stringX)
@@ -178,7 +173,7 @@ void CScorePicture::LayOutMeasures(const CSongData* song, int first, int last)
 
 int CScorePicture::Count() { return g_count; }
 const QImage* CScorePicture::Surface(int slot) { return SlotAt(slot).surface.get(); }
-int CScorePicture::Width(int slot) { return SlotAt(slot).width; }
-int CScorePicture::Height(int slot) { return SlotAt(slot).height; }
-int CScorePicture::TotalLength(int slot) { return SlotAt(slot).totalLength; }
+int CScorePicture::Width(int slot) { return SlotAt(slot).frame.width; }
+int CScorePicture::Height(int slot) { return SlotAt(slot).frame.height; }
+int CScorePicture::TotalLength(int slot) { return SlotAt(slot).frame.totalLength; }
 const std::vector<ScoreNote>& CScorePicture::Notes(int slot) { return SlotAt(slot).notes; }

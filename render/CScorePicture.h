@@ -1,11 +1,11 @@
 #pragma once
 // The score pictures: string lines, connecting lines and note circles drawn from a laid-out
-// note list. Their state is process-wide, up to four slots; the main window uses slot 0.
+// note list. Their state is process-wide, up to four slots; the main window uses slot 0 for
+// what it shows. Whoever needs the score itself is handed a FittedScore, not these slots.
 
 #include "render/COffScreenPicture.h"
 #include "render/ScoreGeometry.h"
 #include "render/ScoreLayout.h"
-#include "settings/ConfigRecord.h"
 
 #include <array>
 #include <span>
@@ -26,8 +26,8 @@ public:
     static constexpr int kSlots = 4;
 
     // Starts the family again with slot 0.
-    void Create(COffScreenControl* host, const PictureRect& rect, const ScoreSetup& setup);
-    void AddPicture(COffScreenControl* host, const PictureRect& rect, const ScoreSetup& setup);
+    void Create(IPictureHost* host, const PictureRect& rect, const ScoreSetup& setup);
+    void AddPicture(IPictureHost* host, const PictureRect& rect, const ScoreSetup& setup);
     void ClearNotes(int slot);
     void AddNote(int slot, int time, int pitch, int length);
     void SetTotalLength(int slot, int units);
@@ -52,6 +52,10 @@ public:
     static std::span<const int32_t> Strings(int slot);
     // Laid-out notes that have no string and so are not drawn.
     static int NotesWithoutString(int slot);
-    // Where the slot's strings and notes stand: what Draw paints and the printed page traces.
+    // Where the slot's strings and notes stand: what Draw paints.
     static ScoreGeometry Geometry(int slot);
+
+    // The picture of a score's geometry, as a slot's surface shows it.
+    static QImage Picture(const ScoreGeometry& geometry);
+    static void Paint(QImage& surface, const ScoreGeometry& geometry);
 };

@@ -1,12 +1,12 @@
 #pragma once
 // The settings record and its 184-byte little-endian image ("setup.ini").
 
+#include "song/FitToStrings.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
-
-constexpr int kMaxStrings = 37;
 
 struct ConfigRecord {
     int32_t stringCount = 0;

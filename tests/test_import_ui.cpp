@@ -29,10 +29,10 @@ const std::string kParts = Score({{"P1", "Flute"}, {"P2", "Violin"}},
                                      Part("P2", {Measure(1, Attributes(1) + Note("G4", 2) + Note("B4", 2)),
                                                  Measure(2, Note("D5", 4))}));
 
-std::vector<int> ShownPitches()
+std::vector<int> ShownPitches(const CDovrelPlinvaraDlg& window)
 {
     std::vector<int> out;
-    for (const ScoreNote& n : CScorePicture::Notes(0))
+    for (const ScoreNote& n : window.Score().notes)
         out.push_back(n.pitch);
     return out;
 }
@@ -82,7 +82,7 @@ TEST_F(ImportUiTest, PartDialogChoosesAndCancelKeepsTheSong)
     EXPECT_EQ(openRow, 0);
     ASSERT_NE(window.Song(), nullptr);
     EXPECT_EQ(window.Song()->measureCount, 2);
-    EXPECT_EQ(ShownPitches(), (std::vector<int>{67, 71, 74}));
+    EXPECT_EQ(ShownPitches(window), (std::vector<int>{67, 71, 74}));
 
     WhenModalOpens([](QWidget* modal) { Control<QPushButton>(modal, ChoiceControl::kCancel)->click(); });
     const CSongData* before = window.Song();
@@ -95,11 +95,11 @@ TEST_F(ImportUiTest, FailedImportShowsItsMessageAndAnEmptyScore)
 {
     CDovrelPlinvaraDlg window;
     window.LoadSong(Write("one.xml", OnePart({Measure(1, Attributes(1) + Note("C5", 4))})));
-    EXPECT_EQ(ShownPitches(), std::vector<int>{72});
+    EXPECT_EQ(ShownPitches(window), std::vector<int>{72});
     window.LoadSong(Write("broken.xml", "<?xml version=\"1.0\"?><score-partwise><part id="));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000001 楽譜ファイルを読み込めませんでした。"});
-    EXPECT_TRUE(CScorePicture::Notes(0).empty());
-    EXPECT_EQ(CScorePicture::TotalLength(0), 4 * 4 * 6);
+    EXPECT_TRUE(window.Score().notes.empty());
+    EXPECT_EQ(window.Score().frame.totalLength, 4 * 4 * 6);
     EXPECT_EQ(Control<CReadOnlySpinBox>(&window, MainControl::kEndSpin)->value(), 4);
 }
 
@@ -124,7 +124,7 @@ TEST_F(ImportUiTest, LoadDialogOffersScoreFilesFirst)
                                     QStringLiteral("mwd files (*.mwd)"), QStringLiteral("MusicXML (*.musicxml *.xml *.mxl)"),
                                     QStringLiteral("ABC (*.abc)"), QStringLiteral("MIDI (*.mid *.midi)"),
                                     QStringLiteral("すべてのファイル (*)")}));
-    EXPECT_EQ(ShownPitches(), std::vector<int>{76});
+    EXPECT_EQ(ShownPitches(window), std::vector<int>{76});
 }
 
 namespace {
@@ -156,7 +156,7 @@ TEST_F(ImportUiTest, TheOneArgumentIsLoadedAfterTheEmptyScoreShows)
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* window = qobject_cast<CDovrelPlinvaraDlg*>(QApplication::activeModalWidget());
         if (window && (window->Song() || ++ticks > 500)) {
-            shown = ShownPitches();
+            shown = ShownPitches(*window);
             poll.stop();
             window->reject();
         }

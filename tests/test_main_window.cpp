@@ -73,15 +73,15 @@ TEST_F(MainWindowTest, LoadingShowsAtMost32MeasuresAndTheBoxesAllowTheWholeSong)
     EXPECT_EQ(StartBox(&window)->value(), 1);
     EXPECT_EQ(EndBox(&window)->value(), 32);
     EXPECT_EQ(EndBox(&window)->maximum(), 40);
-    EXPECT_EQ(CScorePicture::TotalLength(0), 32 * 4 * 6);
+    EXPECT_EQ(window.Score().frame.totalLength, 32 * 4 * 6);
     EXPECT_EQ(window.Settings().endMeasure, 32);
 
     // Stepping the boxes lays out the chosen measures.
     EndBox(&window)->setValue(40);
     StartBox(&window)->setValue(33);
-    EXPECT_EQ(CScorePicture::TotalLength(0), 8 * 4 * 6);
-    ASSERT_FALSE(CScorePicture::Notes(0).empty());
-    EXPECT_EQ(CScorePicture::Notes(0).front().pitch, 60 + 32 % 12);
+    EXPECT_EQ(window.Score().frame.totalLength, 8 * 4 * 6);
+    ASSERT_FALSE(window.Score().notes.empty());
+    EXPECT_EQ(window.Score().notes.front().pitch, 60 + 32 % 12);
     EXPECT_EQ(window.Settings().startMeasure, 33);
     EXPECT_EQ(window.Settings().endMeasure, 40);
     // The start never passes the end: moving the end below it takes it along.
@@ -104,8 +104,8 @@ TEST_F(MainWindowTest, MissingFileShowsTheReadersMessagesAndAnEmptyScore)
     EXPECT_EQ(sink.Take(), (std::vector<std::string>{"SGDT00000000 楽曲情報でエラーがおきました。", "[0]",
                                                      "time sign 0"}));
     EXPECT_EQ(EndBox(&window)->value(), 4);
-    EXPECT_TRUE(CScorePicture::Notes(0).empty());
-    EXPECT_EQ(CScorePicture::TotalLength(0), 4 * 4 * 6);
+    EXPECT_TRUE(window.Score().notes.empty());
+    EXPECT_EQ(window.Score().frame.totalLength, 4 * 4 * 6);
 }
 
 TEST_F(MainWindowTest, LoadFromFileDialogAndItsCancel)

@@ -101,22 +101,22 @@ protected:
             window.LoadSong(song);
         window.RunCommand(MainCommand::kPrint);
     }
-    // The stretched bitmap page the print command used to make, for comparison.
-    void PrintBitmapPage(const std::string& pdf)
+    // The stretched bitmap page the print command used to make, for comparison: the picture
+    // drawn losslessly where the score stands on an A3 page.
+    void PrintBitmapPage(const std::string& pdf, const QImage& picture)
     {
         g_pdfPath = pdf;
         g_size = QPageSize::A3;
         g_orientation = QPageLayout::Portrait;
-        CPrintPicture job;
-        job.expectedPaperSize = PaperSize::kA3;
-        DeviceMode mode;
-        ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}), mode));
-        ASSERT_TRUE(job.StartJob(mode));
-        job.AddItem(CScorePicture::Surface(0), CScorePicture::Height(0), CScorePicture::Width(0), 0, 0);
-        job.PrintItems(mode, CScorePicture::Width(0), CScorePicture::Height(0), 1.0);
-        job.ClearItems();
-        job.EndJob();
-        job.ReleasePrinter();
+        std::unique_ptr<QPrinter> printer = PdfPrinter(nullptr, {});
+        printer->setFullPage(false);
+        const DeviceMode mode = DeviceModeOf(*printer);
+        const DeviceRect r = PlaceItem(ComputePagePlacement(mode, picture.width(), picture.height(), 1.0), 0, 0,
+                                       picture.width(), picture.height());
+        QPainter p(printer.get());
+        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        p.setRenderHint(QPainter::LosslessImageRendering, true);
+        p.drawImage(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), picture, picture.rect());
     }
     QImage Page(const std::string& pdf, int page = 1, QRect crop = {}, int dpi = 150)
     {
@@ -166,7 +166,7 @@ TEST_F(PrintTest, VectorPageTracesTheStretchedPicture)
     {
         CDovrelPlinvaraDlg window;
         window.LoadSong(sandbox.Path("one.mwd"));
-        PrintBitmapPage(sandbox.Path("bitmap.pdf"));
+        PrintBitmapPage(sandbox.Path("bitmap.pdf"), CScorePicture::Picture(window.Score().geometry));
     }
     const std::vector<std::string> bitmapImages = PdfImageEncodings(sandbox.Path("bitmap.pdf"));
     ASSERT_EQ(bitmapImages.size(), 1u) << "the comparison page holds the picture";

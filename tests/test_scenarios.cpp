@@ -95,7 +95,7 @@ TEST_F(ScenarioTest, FirstRunLibraryRangeSettingsAndRestart)
         // Step the range to the last chorus.
         end->setValue(48);
         start->setValue(33);
-        EXPECT_EQ(CScorePicture::TotalLength(0), 16 * 4 * 6);
+        EXPECT_EQ(window.Score().frame.totalLength, 16 * 4 * 6);
         const QImage shown = Control<COffScreenControl>(&window, MainControl::kScore)->ShownPicture();
         EXPECT_EQ(shown.size(), QSize(416, 415));
 
@@ -138,13 +138,13 @@ TEST_F(ScenarioTest, DamagedFileAfterAGoodOneAndPrinting)
 {
     CDovrelPlinvaraDlg window;
     window.LoadSong("Archive/odetojoy.mwd");
-    EXPECT_FALSE(CScorePicture::Notes(0).empty());
+    EXPECT_FALSE(window.Score().notes.empty());
     std::vector<uint8_t> damaged = ReadFileBytes("Archive/odetojoy.mwd");
     bytes::WriteInt16(damaged, 90112 + 320 + 4, 12); // beats per measure 12
     WriteFileBytes(sandbox.Path("damaged.mwd"), damaged);
     window.LoadSong(sandbox.Path("damaged.mwd"));
     EXPECT_EQ(sink.Take(), (std::vector<std::string>{"[12]", "time sign 0"}));
-    EXPECT_TRUE(CScorePicture::Notes(0).empty());
+    EXPECT_TRUE(window.Score().notes.empty());
     EXPECT_EQ(Control<CReadOnlySpinBox>(&window, MainControl::kEndSpin)->value(), 4);
 
     g_pdf = sandbox.Path("score.pdf");

@@ -287,7 +287,7 @@ TEST_F(SettingsDialogTest, TheTuningSurvivesExitAndRestart)
     }
     CDovrelPlinvaraDlg again;
     EXPECT_EQ(RecogniseTuning(again.Settings()), Tuning::GMajor);
-    EXPECT_EQ(CScorePicture::Strings(0)[1], 57) << "the score's strings are the scale's from the start";
+    EXPECT_EQ(again.Score().frame.stringPitches[1], 57) << "the score's strings are the scale's from the start";
     QString shown;
     WhenModalOpens([&](QWidget* d) {
         shown = Combo(d, kTuning)->currentText();

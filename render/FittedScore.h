@@ -1,0 +1,42 @@
+#pragma once
+// One song fitted to one harp and laid out: the value the window, the renderer and the printer
+// are handed. Built once per load or measure change; the picture, the page and the facts all
+// read it, so they cannot disagree.
+
+#include "render/ScoreGeometry.h"
+#include "render/ScoreLayout.h"
+
+#include <vector>
+
+class CSongData;
+
+// A newly loaded song shows measures 1 up to this many.
+constexpr int kMaxShownMeasures = 32;
+
+struct MeasureRange {
+    int first = 1;
+    int last = 1;
+};
+
+// Measures 1..min(measure count, kMaxShownMeasures).
+MeasureRange FirstShownMeasures(const CSongData& song);
+
+struct FittedScore {
+    ScoreFrame frame;         // the harp and picture size, with the layout's total length
+    int transposition = 0;    // semitones the fitting moved the song
+    MeasureRange measures;
+    std::vector<ScoreNote> notes; // the laid-out notes, also those without a string
+    ScoreGeometry geometry;   // where strings and drawn notes stand
+    int notesWithoutString = 0;
+};
+
+// The score of no song: the frame's strings alone.
+FittedScore UnfittedScore(const ScoreFrame& frame);
+
+// Moves the song's notes onto the frame's strings (lowest allowed note `lowestNote`) and
+// returns the semitones applied.
+int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote);
+
+// Lays out the measures of a song already fitted by `transposition` semitones.
+FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures,
+                              int transposition);
