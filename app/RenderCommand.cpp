@@ -94,16 +94,6 @@ int ParseNote(const std::string& text)
     return note <= 127 ? note : -1;
 }
 
-bool EndsWith(const std::string& s, const char* suffix)
-{
-    const size_t n = std::strlen(suffix);
-    if (s.size() < n)
-        return false;
-    std::string tail = s.substr(s.size() - n);
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
-    return tail == suffix;
-}
-
 // Both names lead to one file (through links, or as the same text for a file not yet there).
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -192,7 +182,7 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
     o.song = positional[0];
     if (positional.size() == 2)
         o.output = positional[1];
-    if (!o.paper.empty() && !EndsWith(o.output, ".pdf"))
+    if (!o.paper.empty() && !HasSuffix(o.output, ".pdf"))
         return "--paper applies to OUTPUT.pdf only";
     // Writing would destroy the song being read.
     if (!o.writeMwd.empty() && SameFile(o.writeMwd, o.song))
@@ -300,7 +290,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (!o.output.empty()) {
         bool written = false;
         const SheetLegend legend = LegendOf(song, measures.first, measures.last);
-        if (EndsWith(o.output, ".pdf")) {
+        if (HasSuffix(o.output, ".pdf")) {
             auto printer = A3PdfPrinter(QString::fromStdString(o.output), 600);
             if (o.paper == "A4")
                 printer->setPageSize(QPageSize(QPageSize::A4));
@@ -311,7 +301,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                 written = PrintScorePicture(job, mode, legend, score.geometry) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();
-        } else if (EndsWith(o.output, ".svg")) {
+        } else if (HasSuffix(o.output, ".svg")) {
             written = WriteScoreSvg(QString::fromStdString(o.output), legend, score.geometry);
         } else {
             const QImage surface = CScorePicture::Picture(score.geometry);

@@ -4,7 +4,9 @@
 #include "common/Messages.h"
 #include "common/Wildcard.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -286,6 +288,14 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     if (folder.empty())
         return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool HasSuffix(const std::string& name, const std::string& suffix)
+{
+    if (name.size() < suffix.size())
+        return false;
+    return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 std::string UserConfigFolder()

@@ -62,6 +62,9 @@ std::string GetSettingsFolder(const std::string& subFolder);
 // folder + "/" + name, without doubling a "/" the folder already ends in.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// Whether the name ends in the suffix, ASCII letters of any case ("SONG.MwD" ends in ".mwd").
+bool HasSuffix(const std::string& name, const std::string& suffix);
+
 // A zero-filled block; nullptr after the out-of-memory message.
 void* AllocZeroed(size_t byteCount);
 void FreeBlock(void* block);

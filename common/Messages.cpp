@@ -1,6 +1,7 @@
 #include "common/Messages.h"
 
 #include "common/ErrorCodes.h"
+#include "common/Utf8.h"
 
 #include <atomic>
 #include <cstdio>
@@ -10,17 +11,6 @@ namespace {
 StderrMessageSink g_stderrSink;
 std::atomic<IMessageSink*> g_sink{nullptr};
 thread_local IMessageSink* t_threadSink = nullptr;
-
-std::string CutUtf8(std::string text, size_t maxBytes)
-{
-    if (text.size() <= maxBytes)
-        return text;
-    size_t end = maxBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    text.resize(end);
-    return text;
-}
 
 } // namespace
 

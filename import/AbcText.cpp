@@ -180,13 +180,4 @@ std::string AbcTextToUtf8(std::string_view raw)
     return out;
 }
 
-std::string CutUtf8(std::string text, size_t maxBytes)
-{
-    if (text.size() <= maxBytes)
-        return text;
-    size_t end = maxBytes;
-    while (end > 0 && (static_cast<uint8_t>(text[end]) & 0xC0) == 0x80)
-        --end;
-    text.resize(end);
-    return text;
-}
+

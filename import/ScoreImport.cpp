@@ -198,11 +198,7 @@ std::string ScoreFileFilter()
 
 bool IsSongFileName(const std::string& path)
 {
-    if (path.size() < 4)
-        return false;
-    std::string tail = path.substr(path.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
-    return tail == ".mwd";
+    return HasSuffix(path, ".mwd");
 }
 
 ScoreFormat DetectScoreFormat(const std::vector<uint8_t>& content)

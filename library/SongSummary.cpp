@@ -9,14 +9,9 @@ namespace {
 
 std::string NameWithoutExtension(const std::string& fileName)
 {
-    const size_t dot = fileName.find_last_of('.');
-    if (dot != std::string::npos && dot > 0 && fileName.size() - dot == 4) {
-        std::string ext = fileName.substr(dot);
-        for (char& c : ext)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (ext == ".mwd")
-            return fileName.substr(0, dot);
-    }
+    const std::string extension = ".mwd";
+    if (fileName.size() > extension.size() && HasSuffix(fileName, extension))
+        return fileName.substr(0, fileName.size() - extension.size());
     return fileName;
 }
 
