@@ -22,6 +22,8 @@ constexpr int64_t kSlackPerBeat = 48;
 // Drawn sixth of a beat -> quarter-beat position of the continuation chain, or -1 for the
 // two places that only entry 2 holds.
 constexpr int kChainQuarter[kSixthsPerBeat] = {0, 1, -1, 2, 3, -1};
+// Quarter beat -> the sixth of a beat it is drawn on.
+constexpr int kQuarterSixth[kQuartersPerBeat] = {0, 1, 3, 4};
 
 // Nearest multiple of `unit` in `value / unit` terms; a tie goes down or up as asked.
 int64_t NearestStep(int64_t value, int64_t unit, bool tieUp)
@@ -103,17 +105,27 @@ int64_t SongBuilder::SlackTicks() const
     return meter.beatTicks / kSlackPerBeat;
 }
 
+bool SongBuilder::NearQuarter(int64_t onset, int64_t& sixth) const
+{
+    const int64_t L = meter.beatTicks;
+    const int64_t quarter = NearestStep(onset * kQuartersPerBeat, L, false);
+    sixth = quarter / kQuartersPerBeat * kSixthsPerBeat + kQuarterSixth[quarter % kQuartersPerBeat];
+    return std::abs(onset * kQuartersPerBeat - quarter * L) <= SlackTicks() * kQuartersPerBeat;
+}
+
+int64_t SongBuilder::PlaceOf(int64_t onset) const
+{
+    // A sixteenth after the beat lies halfway between two sixths; a tick late must not tip it.
+    int64_t sixth = 0;
+    return NearQuarter(onset, sixth) ? sixth : NearestStep(onset * kSixthsPerBeat, meter.beatTicks, false);
+}
+
 bool SongBuilder::StandsNear(int64_t onset, int64_t sixth) const
 {
     // Within the slack of the drawn place, or of the quarter beat that the place stands for.
-    const int64_t L = meter.beatTicks, slack = SlackTicks();
-    if (std::abs(onset * kSixthsPerBeat - sixth * L) <= slack * kSixthsPerBeat)
-        return true;
-    const int64_t quarter = NearestStep(onset * kQuartersPerBeat, L, false);
-    const int64_t within = quarter % kQuartersPerBeat;
-    constexpr int kQuarterSixth[kQuartersPerBeat] = {0, 1, 3, 4};
-    return quarter / kQuartersPerBeat * kSixthsPerBeat + kQuarterSixth[within] == sixth &&
-           std::abs(onset * kQuartersPerBeat - quarter * L) <= slack * kQuartersPerBeat;
+    int64_t quarterSixth = 0;
+    return std::abs(onset * kSixthsPerBeat - sixth * meter.beatTicks) <= SlackTicks() * kSixthsPerBeat ||
+           (NearQuarter(onset, quarterSixth) && quarterSixth == sixth);
 }
 
 int64_t SongBuilder::GridEnd() const
@@ -173,7 +185,7 @@ void SongBuilder::PlaceNotes(CSongData& song, const std::vector<Placed>& line)
     for (const Placed& p : line) {
         if (p.onset >= gridEnd)
             break;
-        const int64_t sixth = std::min(NearestStep(p.onset * kSixthsPerBeat, L, false), lastPlace);
+        const int64_t sixth = std::min(PlaceOf(p.onset), lastPlace);
         if (sixth <= lastSixth) {
             ++report.dropped;
             continue;

@@ -18,10 +18,12 @@
 //   0, 1, 2 of its first cell and 0, 1, 2 of its second, drawn a sixth of a beat apart; on a
 //   tie the earlier one wins. A sixteenth after the beat therefore lands on entry 1 (the
 //   second quarter of the cell, as the file format intends) and an eighth-note triplet on
-//   entries 0 and 2 of the first cell and entry 1 of the second. Onsets farther than a 48th
-//   of a beat from both the quarter and the sixth they stand for count as moved. A note whose
-//   position an earlier note already holds is left out and counted as dropped; one that would
-//   round past the song's end takes its last place, when that is free.
+//   entries 0 and 2 of the first cell and entry 1 of the second. An onset within a 48th of a
+//   beat of a quarter beat takes that quarter's entry, so a tick late tips no sixteenth over.
+//   Onsets farther than a 48th of a beat from both the quarter and the sixth they stand for
+//   count as moved. A note whose position an earlier note already holds is left out and
+//   counted as dropped; one that would round past the song's end takes its last place, when
+//   that is free.
 // - Durations become continuation entries up to the quarter beat nearest the note's end (at
 //   least the note's own entry), stopping where the next note starts, so that a one-beat note
 //   spans four entries (a large black circle) and a four-beat note sixteen (a large white one).
@@ -96,6 +98,9 @@ private:
     void SetSummary(CSongData& song, const std::string& fallbackTitle) const;
     int64_t GridEnd() const;
     int64_t SlackTicks() const;
+    // Whether the onset lies within the slack of a quarter beat; `sixth` is where that is drawn.
+    bool NearQuarter(int64_t onset, int64_t& sixth) const;
+    int64_t PlaceOf(int64_t onset) const;
     bool StandsNear(int64_t onset, int64_t sixth) const;
 
     const Melody& melody;

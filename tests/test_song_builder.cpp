@@ -108,9 +108,14 @@ TEST(SongBuilderGrid, RoundedTimesWithinAHairStandWhereTheyWereMeant)
     EXPECT_EQ(placed, (std::vector<std::pair<int, int>>{{0, 67}, {2, 65}, {4, 64}, {6, 60}}));
     EXPECT_EQ(t.report.moved, 0);
 
-    // A converter that starts every note a tick late moves none; a 24th of a beat off does.
-    const Built late = Build(Of({N(1, Q, 60), N(Q + 1, Q / 2, 62), N(3 * Q / 2 + 1, Q / 2, 64), N(2 * Q + Q / 24, Q, 65)}));
-    ASSERT_EQ(late.notes.size(), 4u);
+    // A converter that starts every note a tick late moves none, and its sixteenths stay on
+    // their quarter entries; a 24th of a beat off is moved.
+    const Built late = Build(Of({N(1, Q, 60), N(Q + 1, Q / 4, 62), N(Q + Q / 4 + 1, Q / 2, 64),
+                                 N(Q + 3 * Q / 4 + 1, Q / 4, 65), N(2 * Q + Q / 24, Q, 67)}));
+    std::vector<int> times;
+    for (const ScoreNote& n : late.notes)
+        times.push_back(n.time);
+    EXPECT_EQ(times, (std::vector<int>{0, 6, 7, 10, 12}));
     EXPECT_EQ(late.report.moved, 1);
 
     // A higher note held clearly into the next one still hides it.
