@@ -280,7 +280,8 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\nmissing=" << score.notesWithoutString
             << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
             << "\ntempo=" << song.Tempo() << "\n";
-        out << "moved=" << loaded.report.moved << "\nskipped=" << loaded.report.skipped << "\n";
+        out << "moved=" << loaded.report.moved << "\nskipped=" << loaded.report.skipped
+            << "\ndropped=" << loaded.report.dropped << "\n";
     }
     if (o.notes)
         for (const ScoreNote& n : score.notes)

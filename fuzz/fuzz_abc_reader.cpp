@@ -1,6 +1,9 @@
 // Reads any bytes as an ABC file: lists its tunes, reads the default one and a few chosen
-// ones, and checks that every result is a melody the song builder can trust.
+// ones, checks that every result is a melody the song builder can trust, and builds, fits
+// and lays out its song.
 
+#include "fuzz/FuzzFile.h"
+#include "fuzz/FuzzSong.h"
 #include "import/AbcReader.h"
 
 #include <cstdlib>
@@ -41,12 +44,15 @@ void Check(const Melody& m)
             std::abort();
     if (!pitched || !ValidUtf8(m.title) || m.pickupTicks < 0 || m.keyFifths < -7 || m.keyFifths > 7 || m.skipped < 0)
         std::abort();
+    BuildFitAndLayOut(m, m.keyFifths % 2 != 0);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    static SilentSink sink;
+    SetMessageSink(&sink);
     const std::vector<uint8_t> bytes(data, data + size);
     std::vector<MelodyChoice> tunes;
     if (ListAbcTunes(bytes, tunes) == tunes.empty())

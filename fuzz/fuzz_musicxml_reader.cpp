@@ -1,11 +1,9 @@
 // Reads any bytes as a MusicXML score (plain or compressed): lists the parts, reads the
-// default part and the second, and builds the song of each.
+// default part and the second, and builds, fits and lays out the song of each.
 
 #include "fuzz/FuzzFile.h"
+#include "fuzz/FuzzSong.h"
 #include "import/MusicXmlReader.h"
-#include "import/SongBuilder.h"
-#include "render/ScoreLayout.h"
-#include "song/CSongData.h"
 
 #include <vector>
 
@@ -23,9 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Melody melody;
         if (score.Read(choice, melody) != ImportStatus::Ok)
             continue;
-        SongBuilder builder(melody);
-        const auto song = builder.Build("fuzz");
-        (void)LayOutMeasures(*song, 1, song->measureCount < 32 ? song->measureCount : 32);
+        BuildFitAndLayOut(melody, choice == 2);
     }
     return 0;
 }

@@ -19,6 +19,10 @@ const char* const kSeeds[] = {
     "X:4\nT:Repeats\nM:2/4\nK:G clef=treble-8\nD|:G>A B<c|1 d2 d2:|2 e2 e2|]\n"
     "|: G :: A :|3 B |[1,3 c :|[2 d | Z3 | x2 y |\n"
     "%%propagate-accidentals octave\nI:propagate-accidentals not\nT:Part\nP:B\n\\\n",
+
+    // Short final notes, empty measures, repeated chord symbols, accidentals written together.
+    "X:5\nT:Ends short\nM:4/4\nL:1/64\nK:C^f^c\n|:\"C\"\"C\"\"G7\"C48 D15 | | \"Am\"\"Am\" | [|] E63 F:|2 G63 A/2|]\n",
+    "X:6\nT:Cut time\nM:2/2\nL:1/32\nK:D_b\nd32 | c32 | B32 | A32 | G32 | F32 | E32 | D31 E|]\n",
 };
 
 } // namespace

@@ -33,6 +33,27 @@ std::string SeedScore()
                  "<work><work-title>seed</work-title></work>");
 }
 
+// Eight measures of 2/2 ending on a 32nd, empty measures, chord symbols repeated on one
+// beat and played again by a repeat, a triplet at 256 divisions and an overfull measure.
+std::string SeedEdges()
+{
+    using namespace mx;
+    const std::string harmony = "<harmony><root><root-step>G</root-step></root><kind>dominant</kind></harmony>";
+    const std::string triplet = "<type>eighth</type><time-modification><actual-notes>3</actual-notes>"
+                                "<normal-notes>2</normal-notes></time-modification>";
+    std::vector<std::string> measures = {
+        Measure(1, Attributes(256, 2, 2) + "<barline location=\"left\"><repeat direction=\"forward\"/></barline>" +
+                       harmony + harmony + harmony + Note("C5", 85, triplet) + Note("D5", 85, triplet) +
+                       Note("E5", 86, triplet) + Note("F5", 768) +
+                       "<barline location=\"right\"><repeat direction=\"backward\" times=\"3\"/></barline>"),
+        "<measure number=\"2\"/>", "<measure number=\"3\"></measure>",
+        Measure(4, Note("G5", 512) + Note("A5", 512) + Note("B5", 256))};
+    for (int m = 5; m < 8; ++m)
+        measures.push_back(Measure(m, Note("C5", 1024)));
+    measures.push_back(Measure(8, Note("D5", 1024 - 32) + Note("E5", 32, "<type>32nd</type>")));
+    return OnePart(measures);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -59,7 +80,8 @@ int main(int argc, char** argv)
         !WriteBytes(settings + "/short.ini", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100)))
         return 1;
     if (!WriteBytes(scores + "/melody.musicxml", mx::Bytes(SeedScore())) ||
-        !WriteBytes(scores + "/melody.mxl", mx::Mxl(SeedScore())))
+        !WriteBytes(scores + "/melody.mxl", mx::Mxl(SeedScore())) ||
+        !WriteBytes(scores + "/edges.musicxml", mx::Bytes(SeedEdges())))
         return 1;
     return 0;
 }

@@ -24,7 +24,13 @@ int main(int argc, char** argv)
     mixed.Raw({0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}).Meta(0, 0x01, std::string(130, 't'));
     mixed.On(0, 1, 62).Raw({0x60, 65, 80, 0x60, 62, 0}).Raw({0x00, 0xB0, 7, 100, 0x00, 0xC1, 5});
     mixed.Note(0, 40, 60, 9).Off(120, 1, 65);
+    // Many overlapping notes of one pitch, and a last note a few ticks long.
+    MidiTrackBytes overlapping;
+    for (int i = 0; i < 16; ++i)
+        overlapping.On(i ? 7 : 0, 0, 64);
+    overlapping.Off(4 * 480 - 7 * 15 - 5, 0, 64).Note(0, 67, 5).End();
     const bool ok = WriteBytes(dir + "/format1.mid", MidiFileBytes(1, 480, {conductor, melody, drums})) &&
+                    WriteBytes(dir + "/overlapping.mid", MidiFileBytes(1, 480, {overlapping})) &&
                     WriteBytes(dir + "/format0.mid", MidiFileBytes(0, 96, {mixed})) &&
                     WriteBytes(dir + "/claims-more.mid", MidiFileBytes(1, 384, {melody}, 3));
     return ok ? 0 : 1;

@@ -188,6 +188,44 @@ int ReadKeyAccidental(std::string_view word, int& value)
     return marks > 0 && word.size() == marks + 1 ? LetterIndex(word[marks]) : -1;
 }
 
+// "^f^c_B": one word per accidental; false when the text is anything else.
+bool SplitAccidentals(std::string_view run, std::vector<std::string_view>& out)
+{
+    std::vector<std::string_view> found;
+    while (!run.empty()) {
+        const size_t marks = run.starts_with("^^") || run.starts_with("__") ? 2 : 1;
+        int value = 0;
+        if (run.size() <= marks || ReadKeyAccidental(run.substr(0, marks + 1), value) < 0)
+            return false;
+        found.push_back(run.substr(0, marks + 1));
+        run.remove_prefix(marks + 1);
+    }
+    out.insert(out.end(), found.begin(), found.end());
+    return true;
+}
+
+// The words of K:, with accidentals written together ("^f^c", or after the tonic as in
+// "C^f^c^a", common in collections of klezmer tunes) taken one by one.
+std::vector<std::string_view> KeyWords(std::string_view text)
+{
+    std::vector<std::string_view> words;
+    for (const std::string_view word : Words(text)) {
+        const size_t at = word.find_first_of("^_=");
+        AbcKey probe;
+        bool usedNext = false;
+        const bool afterTonic = at != std::string_view::npos && at > 0 && words.empty() &&
+                                ReadTonic(word.substr(0, at), {}, probe, usedNext);
+        if (afterTonic)
+            words.push_back(word.substr(0, at));
+        if ((at == 0 || afterTonic) && SplitAccidentals(word.substr(at), words))
+            continue;
+        if (afterTonic)
+            words.pop_back();
+        words.push_back(word);
+    }
+    return words;
+}
+
 // The beat of a tempo in whole notes: "1/4", "3/8", "1/4 3/8" (added up), or in older
 // files "C" and "C2" as multiples of the unit length. 0 when unreadable.
 double BeatOf(std::string_view text, AbcFraction unit)
@@ -304,7 +342,7 @@ double ParseAbcTempo(std::string_view text, AbcFraction unit)
 
 bool ParseAbcKey(std::string_view text, AbcKey& key, AbcClef& clef)
 {
-    const std::vector<std::string_view> words = Words(text);
+    const std::vector<std::string_view> words = KeyWords(text);
     key = AbcKey{};
     bool readable = true;
     size_t i = 0;

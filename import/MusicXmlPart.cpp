@@ -38,7 +38,8 @@ int Integer(pugi::xml_node node, int fallback)
 // A note's children gathered in one pass: a score holds thousands of notes, and looking each
 // child up by name would compare every name again and again.
 struct NoteView {
-    pugi::xml_node pitch, duration, lyric;
+    pugi::xml_node pitch, duration, lyric, type, timeModification;
+    int dots = 0;
     const char* voice = "1";
     int staff = 1;
     bool grace = false, chord = false, cue = false, rest = false;
@@ -51,13 +52,25 @@ struct NoteView {
             const char* n = c.name();
             switch (n[0]) {
             case 'p': if (!std::strcmp(n, "pitch")) pitch = c; break;
-            case 'd': if (!std::strcmp(n, "duration")) duration = c; break;
+            case 'd':
+                if (!std::strcmp(n, "duration"))
+                    duration = c;
+                else if (!std::strcmp(n, "dot"))
+                    ++dots;
+                break;
             case 'v': if (!std::strcmp(n, "voice") && *c.child_value()) voice = c.child_value(); break;
             case 's': if (!std::strcmp(n, "staff")) staff = Integer(c, 1); break;
             case 'g': grace |= !std::strcmp(n, "grace"); break;
             case 'c': chord |= !std::strcmp(n, "chord"); cue |= !std::strcmp(n, "cue"); break;
             case 'r': rest |= !std::strcmp(n, "rest"); break;
-            case 't': if (!std::strcmp(n, "tie")) Tie(c); break;
+            case 't':
+                if (!std::strcmp(n, "tie"))
+                    Tie(c);
+                else if (!std::strcmp(n, "type"))
+                    type = c;
+                else if (!std::strcmp(n, "time-modification"))
+                    timeModification = c;
+                break;
             case 'n': if (!std::strcmp(n, "notations")) notations = c; break;
             case 'l':
                 // The first verse: number 1, or a lyric without a number.
@@ -74,6 +87,29 @@ struct NoteView {
 
     bool Sounds() const { return pitch && !grace && !cue; }
 
+    // Ticks the note's type, dots and tuplet ratio give; 0 when the note writes no known type.
+    double WrittenTicks() const
+    {
+        static const std::pair<const char*, double> kTypes[] = {
+            {"256th", 1.0 / 64}, {"128th", 1.0 / 32}, {"64th", 1.0 / 16}, {"32nd", 1.0 / 8}, {"16th", 0.25},
+            {"eighth", 0.5},     {"quarter", 1},      {"half", 2},        {"whole", 4},      {"breve", 8}};
+        double quarters = 0;
+        for (const auto& [name, value] : kTypes)
+            if (!std::strcmp(type.child_value(), name))
+                quarters = value;
+        if (quarters == 0 || dots > 4)
+            return 0;
+        quarters *= 2 - std::ldexp(1.0, -dots);
+        if (timeModification) {
+            const int actual = timeModification.child("actual-notes").text().as_int(0);
+            const int normal = timeModification.child("normal-notes").text().as_int(0);
+            if (actual < 1 || normal < 1 || actual > 64 || normal > 64)
+                return 0;
+            quarters = quarters * normal / actual;
+        }
+        return quarters * kTicksPerQuarter;
+    }
+
 private:
     void Tie(pugi::xml_node tie)
     {
@@ -81,6 +117,49 @@ private:
         tieStart |= !std::strcmp(type, "start");
         tieStop |= !std::strcmp(type, "stop");
     }
+};
+
+// Counts sounding notes per voice of the upper staff. The melody is voice 1 when it has
+// notes, else the voice with most: the first note may belong to a lower voice crossing up.
+class VoiceTally {
+public:
+    void Add(const NoteView& note)
+    {
+        if (!note.Sounds())
+            return;
+        ++pitched;
+        if (staff == 0 || note.staff < staff) {
+            staff = note.staff;
+            voices.clear();
+        }
+        if (note.staff != staff)
+            return;
+        auto it = std::find_if(voices.begin(), voices.end(),
+                               [&](const auto& v) { return !std::strcmp(v.first, note.voice); });
+        if (it == voices.end())
+            voices.emplace_back(note.voice, 1);
+        else
+            ++it->second;
+    }
+
+    MelodyVoice Result() const
+    {
+        MelodyVoice melody;
+        melody.pitched = pitched;
+        if (voices.empty())
+            return melody;
+        melody.staff = staff;
+        auto best = std::find_if(voices.begin(), voices.end(), [](const auto& v) { return !std::strcmp(v.first, "1"); });
+        if (best == voices.end())
+            best = std::max_element(voices.begin(), voices.end(),
+                                    [](const auto& a, const auto& b) { return a.second < b.second; });
+        melody.voice = best->first;
+        return melody;
+    }
+
+private:
+    int staff = 0, pitched = 0;
+    std::vector<std::pair<const char*, int>> voices; // text of the document, in order of appearance
 };
 
 // The state that runs through a part in file order.
@@ -94,7 +173,7 @@ struct PartState {
 
 class MeasureReader {
 public:
-    MeasureReader(PartState& state, PartContent& part, MeasureContent& out, MelodyVoice& melody)
+    MeasureReader(PartState& state, PartContent& part, MeasureContent& out, VoiceTally& melody)
         : s(state), part(part), out(out), melody(melody)
     {
     }
@@ -133,13 +212,23 @@ public:
 
 private:
     // Ticks of a duration element; 0 for one that is missing, not positive or not a number.
-    double Ticks(pugi::xml_node duration)
+    double Ticks(pugi::xml_node duration) const
     {
         const double d = Number(duration);
         if (!(d > 0) || !std::isfinite(d))
             return 0;
         const double ticks = d / s.divisions * kTicksPerQuarter;
         return ticks < double(kMaxReadTicks) ? ticks : double(kMaxReadTicks);
+    }
+
+    // A duration rounded to whole divisions (a triplet eighth at 256 divisions is 85 or 86)
+    // is taken as written, so that tuplets land on the same places whatever the divisions.
+    double RhythmTicks(const NoteView& note) const
+    {
+        const double ticks = Ticks(note.duration);
+        const double written = note.WrittenTicks();
+        const double division = kTicksPerQuarter / s.divisions;
+        return ticks > 0 && written > 0 && std::abs(written - ticks) < division ? written : ticks;
     }
 
     void Advance(double ticks)
@@ -153,7 +242,7 @@ private:
         const NoteView note(element);
         if (note.grace)
             return; // takes no time
-        const double ticks = Ticks(note.duration);
+        const double ticks = RhythmTicks(note);
         if (ticks <= 0) {
             ++part.skipped;
             return;
@@ -165,10 +254,7 @@ private:
         }
         if (note.cue)
             return;
-        if (note.Sounds() && (melody.pitched++ == 0 || note.staff < melody.staff)) {
-            melody.staff = note.staff;
-            melody.voice = note.voice;
-        }
+        melody.Add(note);
         MeasureNote n;
         n.staff = note.staff;
         n.voice = note.voice;
@@ -362,7 +448,7 @@ private:
     PartState& s;
     PartContent& part;
     MeasureContent& out;
-    MelodyVoice& melody;
+    VoiceTally& melody;
     double pos = 0, furthest = 0, lastOnset = 0;
     bool closeEnding = false;
 };
@@ -371,33 +457,23 @@ private:
 
 MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data)
 {
-    MelodyVoice found;
-    int staff = 0;
+    VoiceTally tally;
     for (pugi::xml_node measure : data)
-        for (pugi::xml_node element = measure.first_child(); element; element = element.next_sibling()) {
-            if (std::strcmp(element.name(), "note") != 0)
-                continue;
-            const NoteView note(element);
-            if (!note.Sounds())
-                continue;
-            ++found.pitched;
-            if (staff == 0 || note.staff < staff) {
-                staff = note.staff;
-                found.staff = note.staff;
-                found.voice = note.voice;
-            }
-        }
-    return found;
+        for (pugi::xml_node element = measure.first_child(); element; element = element.next_sibling())
+            if (!std::strcmp(element.name(), "note"))
+                tally.Add(NoteView(element));
+    return tally.Result();
 }
 
 PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data)
 {
     PartContent part;
     PartState state;
-    MelodyVoice melody;
+    VoiceTally tally;
     part.measures.resize(data.size());
     for (size_t i = 0; i < data.size() && part.readable; ++i)
-        MeasureReader(state, part, part.measures[i], melody).Read(data[i]);
+        MeasureReader(state, part, part.measures[i], tally).Read(data[i]);
+    const MelodyVoice melody = tally.Result();
     for (MeasureContent& m : part.measures)
         std::erase_if(m.notes, [&](const MeasureNote& n) {
             return n.staff != melody.staff || std::strcmp(n.voice, melody.voice.c_str()) != 0;

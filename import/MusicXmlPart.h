@@ -42,8 +42,9 @@ struct PartContent {
     bool readable = true; // false when a divisions value makes durations meaningless
 };
 
-// The part's melody voice: the first voice with sounding pitched notes (not grace, not cue)
-// on its upper staff, and how many such notes the part has.
+// The part's melody voice: on the upper staff with sounding pitched notes (not grace, not
+// cue), voice 1 when it has such notes, else the voice with most of them; and how many such
+// notes the part has.
 struct MelodyVoice {
     int staff = 1;
     std::string voice = "1";

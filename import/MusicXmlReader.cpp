@@ -78,13 +78,17 @@ class MelodyAssembler {
 public:
     explicit MelodyAssembler(Melody& out) : out(out) {}
 
-    void Add(const MeasureContent& m, int64_t start)
+    // Notes from `length` on are left out: a measure that overflows its meter would push
+    // every later measure off its place.
+    void Add(const MeasureContent& m, int64_t start, int64_t length)
     {
-        for (const MeasureNote& n : m.notes) {
-            if (start + n.at >= kMaxReadTicks)
-                ++out.skipped; // past anything a song can hold
-            else
-                AddNote(n, start + n.at);
+        for (MeasureNote n : m.notes) {
+            if (start + n.at >= kMaxReadTicks || n.at >= length) {
+                ++out.skipped; // past anything a song can hold, or past the measure's end
+                continue;
+            }
+            n.duration = std::min(n.duration, length - n.at);
+            AddNote(n, start + n.at);
         }
         for (ChordSymbol c : m.chords) {
             c.onset += start;
@@ -221,8 +225,9 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         if (out.meters.empty() || out.meters.back().numerator != m.numerator ||
             out.meters.back().denominator != m.denominator)
             out.meters.push_back(MeterChange{start, m.numerator, m.denominator});
-        assembler.Add(m, start);
-        start += m.length;
+        const int64_t length = std::min(m.length, m.nominal);
+        assembler.Add(m, start, length);
+        start += length;
         if (start > kMaxReadTicks) {
             ++out.skipped; // the song cannot hold more; the builder reports the cut
             break;

@@ -15,10 +15,15 @@ constexpr int kSixthsPerBeat = 6;
 constexpr int kQuartersPerBeat = 4;
 constexpr int64_t kWholeTicks = 4 * kTicksPerQuarter;
 constexpr int kMaxNumerator = 128;
+// Onsets and ends this close to a place count as on it: a 48th of a beat, far below what a
+// reader hears, covers converters that start notes a tick late and rounded durations.
+constexpr int64_t kSlackPerBeat = 48;
 
 // Drawn sixth of a beat -> quarter-beat position of the continuation chain, or -1 for the
 // two places that only entry 2 holds.
 constexpr int kChainQuarter[kSixthsPerBeat] = {0, 1, -1, 2, 3, -1};
+// Quarter beat -> the sixth of a beat it is drawn on.
+constexpr int kQuarterSixth[kQuartersPerBeat] = {0, 1, 3, 4};
 
 // Nearest multiple of `unit` in `value / unit` terms; a tie goes down or up as asked.
 int64_t NearestStep(int64_t value, int64_t unit, bool tieUp)
@@ -95,6 +100,34 @@ void SongBuilder::ChooseGrid()
     beatCount = measureCount * meter.beatsPerMeasure;
 }
 
+int64_t SongBuilder::SlackTicks() const
+{
+    return meter.beatTicks / kSlackPerBeat;
+}
+
+bool SongBuilder::NearQuarter(int64_t onset, int64_t& sixth) const
+{
+    const int64_t L = meter.beatTicks;
+    const int64_t quarter = NearestStep(onset * kQuartersPerBeat, L, false);
+    sixth = quarter / kQuartersPerBeat * kSixthsPerBeat + kQuarterSixth[quarter % kQuartersPerBeat];
+    return std::abs(onset * kQuartersPerBeat - quarter * L) <= SlackTicks() * kQuartersPerBeat;
+}
+
+int64_t SongBuilder::PlaceOf(int64_t onset) const
+{
+    // A sixteenth after the beat lies halfway between two sixths; a tick late must not tip it.
+    int64_t sixth = 0;
+    return NearQuarter(onset, sixth) ? sixth : NearestStep(onset * kSixthsPerBeat, meter.beatTicks, false);
+}
+
+bool SongBuilder::StandsNear(int64_t onset, int64_t sixth) const
+{
+    // Within the slack of the drawn place, or of the quarter beat that the place stands for.
+    int64_t quarterSixth = 0;
+    return std::abs(onset * kSixthsPerBeat - sixth * meter.beatTicks) <= SlackTicks() * kSixthsPerBeat ||
+           (NearQuarter(onset, quarterSixth) && quarterSixth == sixth);
+}
+
 int64_t SongBuilder::GridEnd() const
 {
     return int64_t(beatCount) * meter.beatTicks;
@@ -122,7 +155,8 @@ std::vector<SongBuilder::Placed> SongBuilder::MelodyLine() const
         i = j;
         const int64_t onset = top.onset + padTicks;
         if (!line.empty() && line.back().end > onset) {
-            if (line.back().pitch > top.pitch)
+            // Rounded durations and legato playing let a note outlast its successor by a hair.
+            if (line.back().pitch > top.pitch && line.back().end - onset > SlackTicks())
                 continue; // a higher note still sounds
             line.back().end = onset;
         }
@@ -145,18 +179,18 @@ void SongBuilder::PlaceNotes(CSongData& song, const std::vector<Placed>& line)
     };
     std::vector<Spot> spots;
     std::vector<const Placed*> kept;
+    // A note just before the end may round onto the place past it; it stands on the last one.
+    const int64_t lastPlace = int64_t(beatCount) * kSixthsPerBeat - 1;
     int64_t lastSixth = -1;
     for (const Placed& p : line) {
         if (p.onset >= gridEnd)
             break;
-        const int64_t sixth = NearestStep(p.onset * kSixthsPerBeat, L, false);
-        const bool onSixth = (p.onset * kSixthsPerBeat) % L == 0;
-        const bool onQuarter = (p.onset * kQuartersPerBeat) % L == 0;
+        const int64_t sixth = std::min(PlaceOf(p.onset), lastPlace);
         if (sixth <= lastSixth) {
             ++report.dropped;
             continue;
         }
-        if (!onSixth && !onQuarter)
+        if (!StandsNear(p.onset, sixth))
             ++report.moved;
         lastSixth = sixth;
         const int64_t beat = sixth / kSixthsPerBeat;

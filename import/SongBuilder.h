@@ -18,17 +18,21 @@
 //   0, 1, 2 of its first cell and 0, 1, 2 of its second, drawn a sixth of a beat apart; on a
 //   tie the earlier one wins. A sixteenth after the beat therefore lands on entry 1 (the
 //   second quarter of the cell, as the file format intends) and an eighth-note triplet on
-//   entries 0 and 2 of the first cell and entry 1 of the second. Onsets that are neither a
-//   quarter nor a sixth of a beat count as moved. A note whose position an earlier note
-//   already holds is left out and counted as dropped.
+//   entries 0 and 2 of the first cell and entry 1 of the second. An onset within a 48th of a
+//   beat of a quarter beat takes that quarter's entry, so a tick late tips no sixteenth over.
+//   Onsets farther than a 48th of a beat from both the quarter and the sixth they stand for
+//   count as moved. A note whose position an earlier note already holds is left out and
+//   counted as dropped; one that would round past the song's end takes its last place, when
+//   that is free.
 // - Durations become continuation entries up to the quarter beat nearest the note's end (at
 //   least the note's own entry), stopping where the next note starts, so that a one-beat note
 //   spans four entries (a large black circle) and a four-beat note sixteen (a large white one).
 //   A note in entry 2 continues from the next cell, as the grid measures entry 2. Time that
 //   no note covers is rest, split at measure starts.
 // - Simultaneous notes: at each onset the highest note starting there is the melody; it ends
-//   a lower note still sounding, and a note starting under a higher one still sounding is
-//   left out. A lyric on another note of the same onset goes with the chosen note.
+//   a lower note still sounding, and a note starting under a higher one still sounding (by
+//   more than a 48th of a beat) is left out. A lyric on another note of the same onset goes
+//   with the chosen note.
 // - Key: the first key signature becomes the key table's entry of that mode and signature
 //   (a signature beyond 7 by the tonic's pitch class).
 // - Chord symbols become chord names on the half beat where they stand: root with "#" or
@@ -94,6 +98,11 @@ private:
     void PlaceChords(CSongData& song) const;
     void SetSummary(CSongData& song, const std::string& fallbackTitle) const;
     int64_t GridEnd() const;
+    int64_t SlackTicks() const;
+    // Whether the onset lies within the slack of a quarter beat; `sixth` is where that is drawn.
+    bool NearQuarter(int64_t onset, int64_t& sixth) const;
+    int64_t PlaceOf(int64_t onset) const;
+    bool StandsNear(int64_t onset, int64_t sixth) const;
 
     const Melody& melody;
     SongBuildReport report;

@@ -70,9 +70,12 @@ TEST(AbcFieldsTest, KeysModesAndAccidentals)
         {"Ebmaj", -3, false, "..b..bb"},  {"D Dorian", 0, true, "......."}, {"Dmix", 1, false, "...#..."},
         {"E phr", 0, true, "......."},    {"F lyd", 0, false, "......."},   {"B loc", 0, true, "......."},
         {"AMix", 2, false, "#..#..."},    {"Gion", 1, false, "...#..."},    {"Aaeolian", 0, true, "......."},
-        {"C#", 7, false, "#######"},      {"Cb", -7, false, "bbbbbbb"},     {"G#", -4, false, "#######"},
+        {"C#", 7, false, "#######"},      {"Cb", -7, false, "bbbbbbb"},     {"G#", -4, false, "###x###"},
         {"D exp ^f", 2, false, "...#..."}, {"D =c", 2, false, "...#..."},   {"D ^g", 2, false, "#..##.."},
         {"Hp", 2, false, "#..#..."},      {"HP", 0, false, "......."},      {"d", 2, false, "#..#..."},
+        // Accidentals written together, as many collections do.
+        {"C^f^c^a", 0, false, "#..#.#."}, {"D_b=c", 2, false, "...#..b"},  {"Am ^g^^f", 0, true, "...x#.."},
+        {"^f^c", 0, false, "#..#..."},
     };
     for (const Case& c : cases) {
         AbcKey key;
@@ -83,7 +86,7 @@ TEST(AbcFieldsTest, KeysModesAndAccidentals)
         EXPECT_EQ(key.minor, c.minor) << c.text;
         std::string signature;
         for (const int a : key.accidentals)
-            signature += a > 0 ? '#' : a < 0 ? 'b' : '.';
+            signature += a > 1 ? 'x' : a > 0 ? '#' : a < 0 ? 'b' : '.';
         EXPECT_EQ(signature, c.signature) << c.text;
     }
 }

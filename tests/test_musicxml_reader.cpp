@@ -1,5 +1,8 @@
 #include "import/MusicXmlReader.h"
 #include "import/MxlContainer.h"
+#include "import/SongBuilder.h"
+#include "render/ScoreLayout.h"
+#include "song/CSongData.h"
 #include "tests/support/MusicXmlText.h"
 
 #include <gtest/gtest.h>
@@ -337,4 +340,104 @@ TEST(MusicXmlReaderBadInput, HostileContainers)
     Melody m;
     EXPECT_EQ(ReadMusicXml(Zip({{"META-INF/container.xml", container}, {"s.xml", good}}), kDefaultChoice, m),
               ImportStatus::Ok);
+}
+
+TEST(MusicXmlReaderRhythm, TripletsLandAlikeWhateverTheDivisions)
+{
+    // Eighth triplets as 24 divisions write them exactly, and as 256 and 128 divisions round them.
+    const std::string triplet = "<type>eighth</type><time-modification><actual-notes>3</actual-notes>"
+                                "<normal-notes>2</normal-notes></time-modification>";
+    struct Case {
+        int divisions, first, second, third;
+    };
+    for (const Case& c : {Case{24, 8, 8, 8}, Case{256, 85, 85, 86}, Case{256, 86, 85, 85}, Case{128, 42, 43, 43}}) {
+        const int d = c.divisions;
+        const std::string xml = OnePart(
+            {Measure(1, Attributes(d, 3, 4) + Note("G4", c.first, triplet) + Note("F4", c.second, triplet) +
+                            Note("E4", c.third, triplet) + Note("D4", 2 * d, "<type>half</type>")),
+             Measure(2, Note("C4", d, "<type>quarter</type>") + Note("B3", 2 * d, "<type>half</type>"))});
+        const Read r = ReadXml(xml);
+        ASSERT_EQ(r.status, ImportStatus::Ok) << d;
+        EXPECT_EQ(Notes(r.melody), (std::vector<std::tuple<int64_t, int64_t, int>>{
+                                       {0, Q / 3, 67}, {Q / 3, Q / 3, 65}, {2 * Q / 3, Q / 3, 64}, {Q, 2 * Q, 62},
+                                       {3 * Q, Q, 60}, {4 * Q, 2 * Q, 59}}))
+            << d << ": " << c.first << "/" << c.second << "/" << c.third;
+
+        SongBuilder builder(r.melody);
+        const auto song = builder.Build("t");
+        EXPECT_EQ(LayOutMeasures(*song, 1, song->measureCount).notes.size(), 6u) << d;
+        EXPECT_EQ(builder.Report().moved + builder.Report().dropped, 0) << d;
+    }
+
+    // A duration that is not a rounding of its type keeps its divisions.
+    const Read odd = ReadXml(OnePart({Measure(1, Attributes(4) + Note("C4", 3, "<type>quarter</type>") +
+                                                     Note("D4", 13, "<type>whole</type>"))}));
+    EXPECT_EQ(Notes(odd.melody),
+              (std::vector<std::tuple<int64_t, int64_t, int>>{{0, 3 * Q / 4, 60}, {3 * Q / 4, 13 * Q / 4, 62}}));
+}
+
+TEST(MusicXmlReaderRhythm, AnOverfullMeasureKeepsTheNextOnItsPlace)
+{
+    // Five quarters in 4/4, as some exports write them: the fifth is left out and counted.
+    const Read r = ReadXml(OnePart({Measure(1, Attributes(1) + Note("C4", 1) + Note("D4", 1) + Note("E4", 1) +
+                                                   Note("F4", 1) + Note("G4", 1)),
+                                    Measure(2, Note("A4", 3) + Note("B4", 2)), Measure(3, Whole("C5"))}));
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(Notes(r.melody), (std::vector<std::tuple<int64_t, int64_t, int>>{
+                                   {0, Q, 60}, {Q, Q, 62}, {2 * Q, Q, 64}, {3 * Q, Q, 65},
+                                   {4 * Q, 3 * Q, 69}, {7 * Q, Q, 71}, {8 * Q, 4 * Q, 72}}));
+    EXPECT_EQ(r.melody.skipped, 1);
+    // A pickup stays short.
+    const Read pickup = ReadXml(OnePart({Measure(0, Attributes(1) + Note("G4", 1)), Measure(1, Whole("C5"))}));
+    EXPECT_EQ(pickup.melody.pickupTicks, Q);
+    EXPECT_EQ(std::get<0>(Notes(pickup.melody)[1]), Q);
+}
+
+TEST(MusicXmlReaderVoices, VoiceOneOfTheUpperStaffIsTheMelody)
+{
+    auto note = [](const std::string& pitch, int duration, const std::string& voice, int staff = 1) {
+        return "<note>" + Pitch(pitch) + "<duration>" + std::to_string(duration) + "</duration><voice>" + voice +
+               "</voice><staff>" + std::to_string(staff) + "</staff></note>";
+    };
+    const std::string back = "<backup><duration>4</duration></backup>";
+    // As in a fugue: the soprano rests while a lower voice, written on the upper staff, enters.
+    const std::string fugue = OnePart(
+        {Measure(1, Attributes(1) + "<note><rest/><duration>4</duration><voice>1</voice><staff>1</staff></note>" +
+                        back + note("C5", 4, "2") + back + note("C3", 4, "5", 2)),
+         Measure(2, note("E5", 2, "1") + note("D5", 2, "1") + back + note("G4", 4, "2"))});
+    const Read r = ReadXml(fugue);
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(Pitches(r.melody), (std::vector<int>{76, 74}));
+
+    // Without a voice 1 on the upper staff the voice with most notes is taken.
+    const std::string noFirst = OnePart({Measure(
+        1, Attributes(1) + note("C5", 4, "2") + back + note("E4", 1, "3") + note("F4", 1, "3") + note("G4", 2, "3"))});
+    EXPECT_EQ(Pitches(ReadXml(noFirst).melody), (std::vector<int>{64, 65, 67}));
+
+    // Among several parts the count offered is the same, and the same voice is read.
+    const std::string twoParts =
+        Score({{"P1", "Upper"}, {"P2", "Lower"}},
+              Part("P1", {Measure(1, Attributes(1) + "<note><rest/><duration>4</duration><voice>1</voice></note>" +
+                                         back + note("C5", 4, "2")),
+                          Measure(2, note("E5", 4, "1"))}) +
+                  Part("P2", {Measure(1, Attributes(1) + Whole("C3"))}));
+    std::vector<MelodyChoice> parts;
+    ASSERT_TRUE(ListMusicXmlParts(Bytes(twoParts), parts));
+    EXPECT_EQ(parts[0].noteCount, 2);
+    EXPECT_EQ(Pitches(ReadXml(twoParts).melody), (std::vector<int>{76}));
+}
+
+TEST(MusicXmlReader, ArchivesWithDataDescriptorsAreRead)
+{
+    const std::string score = OnePart({Measure(1, Attributes(1) + Whole("E4"))});
+    const std::string container = "<container><rootfiles><rootfile full-path=\"s.xml\"/></rootfiles></container>";
+    Melody m;
+    ASSERT_EQ(ReadMusicXml(StreamedZip({{"META-INF/container.xml", container}, {"s.xml", score}}), kDefaultChoice, m),
+              ImportStatus::Ok);
+    EXPECT_EQ(Pitches(m), (std::vector<int>{64}));
+    // The entry limit holds for them as well.
+    std::vector<std::pair<std::string, std::string>> many = {{"META-INF/container.xml", container}, {"s.xml", score}};
+    for (int i = 0; i < 1000; ++i)
+        many.push_back({"f" + std::to_string(i), "x"});
+    EXPECT_EQ(ReadMusicXml(StreamedZip(many), kDefaultChoice, m), ImportStatus::Unreadable);
 }

@@ -97,6 +97,32 @@ TEST(SongBuilderGrid, SixteenthsAndTripletsLandWhereTheyAreDrawn)
     EXPECT_EQ(b.report.dropped, 0);
 }
 
+TEST(SongBuilderGrid, RoundedTimesWithinAHairStandWhereTheyWereMeant)
+{
+    // A triplet as 256 divisions round it (85, 85, 86): the last note outlasts the downbeat
+    // by a tick and must not hide the lower note there.
+    const Built t = Build(Of({N(0, 2231, 67), N(2231, 2232, 65), N(4463, 2258, 64), N(Q, Q, 60)}, 3, 4));
+    std::vector<std::pair<int, int>> placed;
+    for (const ScoreNote& n : t.notes)
+        placed.emplace_back(n.time, n.pitch);
+    EXPECT_EQ(placed, (std::vector<std::pair<int, int>>{{0, 67}, {2, 65}, {4, 64}, {6, 60}}));
+    EXPECT_EQ(t.report.moved, 0);
+
+    // A converter that starts every note a tick late moves none, and its sixteenths stay on
+    // their quarter entries; a 24th of a beat off is moved.
+    const Built late = Build(Of({N(1, Q, 60), N(Q + 1, Q / 4, 62), N(Q + Q / 4 + 1, Q / 2, 64),
+                                 N(Q + 3 * Q / 4 + 1, Q / 4, 65), N(2 * Q + Q / 24, Q, 67)}));
+    std::vector<int> times;
+    for (const ScoreNote& n : late.notes)
+        times.push_back(n.time);
+    EXPECT_EQ(times, (std::vector<int>{0, 6, 7, 10, 12}));
+    EXPECT_EQ(late.report.moved, 1);
+
+    // A higher note held clearly into the next one still hides it.
+    const Built held = Build(Of({N(0, Q + Q / 8, 67), N(Q, Q, 60)}));
+    EXPECT_EQ(held.notes.size(), 1u);
+}
+
 TEST(SongBuilderGrid, OffGridOnsetsMoveAndCrowdedOnesAreDropped)
 {
     // A quintuplet: 1/5 of a beat is neither a quarter nor a sixth; 64ths crowd one position.
@@ -210,4 +236,33 @@ TEST(SongBuilderLimits, MoreThan1024BeatsAreLeftOut)
     const Built fits = Build(Of({N(0, 1024 * Q, 60)}));
     EXPECT_FALSE(fits.report.truncated);
     EXPECT_EQ(fits.song->measureCount, 256);
+}
+
+TEST(SongBuilderLimits, AShortLastNoteStaysInsideTheSong)
+{
+    // A 32nd ending 8 measures of 2/2 is nearer the place past the end than the last one.
+    Melody cut = Of({N(0, 16 * 2 * Q - Q / 8, 60)}, 2, 2);
+    cut.notes.push_back(N(16 * 2 * Q - Q / 8, Q / 8, 62, "end"));
+    const Built b = Build(cut);
+    EXPECT_EQ(b.song->measureCount, 8);
+    ASSERT_EQ(b.notes.size(), 2u);
+    EXPECT_EQ(b.notes.back().time, 16 * 6 - 1);
+    EXPECT_EQ(b.notes.back().pitch, 62);
+    EXPECT_EQ(b.report.moved, 1);
+
+    // At 1024 beats the place past the end is the summary block; a 64th must not reach it.
+    Melody full = Of({N(0, 1024 * Q - Q / 16, 60)});
+    const Built plain = Build(full);
+    full.notes.push_back(N(1024 * Q - Q / 16, Q / 16, 62, "end"));
+    const Built last = Build(full);
+    EXPECT_FALSE(last.report.truncated);
+    EXPECT_EQ(std::vector<uint8_t>(last.song->summaryBlock, last.song->summaryBlock + CSongData::kSummarySize),
+              std::vector<uint8_t>(plain.song->summaryBlock, plain.song->summaryBlock + CSongData::kSummarySize));
+    EXPECT_EQ(last.notes.back().pitch, 62);
+
+    // When the last place is taken already, the short note is dropped.
+    Melody crowded = Of({N(0, 4 * Q - Q / 6, 60), N(4 * Q - Q / 6, Q / 6 - Q / 16, 64), N(4 * Q - Q / 16, Q / 16, 67)});
+    const Built c = Build(crowded);
+    EXPECT_EQ(c.report.dropped, 1);
+    EXPECT_EQ(c.notes.back().pitch, 64);
 }

@@ -108,6 +108,79 @@ std::vector<uint8_t> Zip(const std::vector<std::pair<std::string, std::string>>&
     return out;
 }
 
+namespace {
+
+uint32_t Crc32(const std::string& data)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : data) {
+        crc ^= static_cast<uint8_t>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void Put(std::vector<uint8_t>& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(i < 4 ? static_cast<uint8_t>(value >> (8 * i)) : 0);
+}
+
+} // namespace
+
+std::vector<uint8_t> StreamedZip(const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    constexpr uint16_t kDescriptorFlag = 1u << 3;
+    std::vector<uint8_t> out, central;
+    for (const auto& [name, content] : entries) {
+        const uint32_t offset = static_cast<uint32_t>(out.size());
+        const uint32_t crc = Crc32(content), size = static_cast<uint32_t>(content.size());
+        Put(out, 0x04034b50, 4);
+        Put(out, 20, 2);
+        Put(out, kDescriptorFlag, 2);
+        Put(out, 0, 2);  // stored
+        Put(out, 0, 4);  // time, date
+        // CRC and sizes follow the data; the compressed size is given early as well, as the
+        // archiver of one desktop system writes it.
+        Put(out, 0, 4);
+        Put(out, size, 4);
+        Put(out, 0, 4);
+        Put(out, static_cast<uint32_t>(name.size()), 2);
+        Put(out, 0, 2);
+        out.insert(out.end(), name.begin(), name.end());
+        out.insert(out.end(), content.begin(), content.end());
+        Put(out, 0x08074b50, 4);
+        Put(out, crc, 4);
+        Put(out, size, 4);
+        Put(out, size, 4);
+
+        Put(central, 0x02014b50, 4);
+        Put(central, 20, 2);
+        Put(central, 20, 2);
+        Put(central, kDescriptorFlag, 2);
+        Put(central, 0, 2);
+        Put(central, 0, 4);
+        Put(central, crc, 4);
+        Put(central, size, 4);
+        Put(central, size, 4);
+        Put(central, static_cast<uint32_t>(name.size()), 2);
+        Put(central, 0, 2 + 2 + 2 + 2 + 4); // extra, comment, disk, attributes
+        Put(central, offset, 4);
+        central.insert(central.end(), name.begin(), name.end());
+    }
+    const uint32_t centralAt = static_cast<uint32_t>(out.size());
+    out.insert(out.end(), central.begin(), central.end());
+    Put(out, 0x06054b50, 4);
+    Put(out, 0, 4);
+    Put(out, static_cast<uint32_t>(entries.size()), 2);
+    Put(out, static_cast<uint32_t>(entries.size()), 2);
+    Put(out, static_cast<uint32_t>(central.size()), 4);
+    Put(out, centralAt, 4);
+    Put(out, 0, 2);
+    return out;
+}
+
 std::vector<uint8_t> Mxl(const std::string& score, const std::string& rootPath)
 {
     const std::string container =

@@ -28,6 +28,9 @@ std::string OnePart(const std::vector<std::string>& measures, const std::string&
 std::vector<uint8_t> Bytes(const std::string& text);
 // A zip archive of (name, content) entries, stored or deflated by libzip.
 std::vector<uint8_t> Zip(const std::vector<std::pair<std::string, std::string>>& entries);
+// The same archive written as streaming zip writers do: entries stored, their CRC and sizes
+// in a data descriptor after the data; the local header gives only the compressed size.
+std::vector<uint8_t> StreamedZip(const std::vector<std::pair<std::string, std::string>>& entries);
 // A .mxl with a container naming `rootPath`.
 std::vector<uint8_t> Mxl(const std::string& score, const std::string& rootPath = "score.musicxml");
 
