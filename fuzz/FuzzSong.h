@@ -4,14 +4,12 @@
 // measures shown. Aborts when the song holds a note past its end.
 
 #include "import/SongBuilder.h"
-#include "render/ScoreLayout.h"
+#include "settings/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/CSongData.h"
-#include "song/FitToStrings.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <span>
 
 inline void BuildFitAndLayOut(const Melody& melody, bool diatonic)
 {
@@ -24,11 +22,9 @@ inline void BuildFitAndLayOut(const Melody& melody, bool diatonic)
                 std::abort();
     ConfigRecord settings = DefaultConfigRecord();
     FillStringNotes(settings, diatonic ? Tuning::GMajor : Tuning::Chromatic);
-    FitToStringTable(*song, settings.lowestNote,
-                     std::span<const int32_t>(settings.stringNotes.data(), static_cast<size_t>(settings.stringCount)));
-    constexpr int kShown = 32;
+    // As the window and the renderer make it: fitted, laid out and placed.
+    const FittedScore first = FitScore(settings, *song, FirstShownMeasures(*song));
     const int last = song->measureCount;
-    (void)LayOutMeasures(*song, 1, std::min(last, kShown));
-    if (last > kShown)
-        (void)LayOutMeasures(*song, last - kShown + 1, last);
+    if (last > kMaxShownMeasures)
+        (void)LayOutFittedScore(first.frame, *song, MeasureRange{last - kMaxShownMeasures + 1, last}, first.transposition);
 }
