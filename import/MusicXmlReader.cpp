@@ -4,6 +4,7 @@
 #include "import/MxlContainer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <set>
@@ -80,16 +81,35 @@ public:
 
     void Add(const MeasureContent& m, int64_t start)
     {
-        for (const MeasureNote& n : m.notes) {
-            if (start + n.at >= kMaxReadTicks)
-                ++out.skipped; // past anything a song can hold
-            else
-                AddNote(n, start + n.at);
+        // Once a limit is reached the measure's rest is counted, not walked: a measure of a
+        // million chord notes or symbols may be repeated a thousand times.
+        if (out.notes.size() >= kMaxMelodyNotes)
+            Skip(m.notes.size());
+        else
+            for (const MeasureNote& n : m.notes) {
+                if (start + n.at >= kMaxReadTicks)
+                    Skip(1); // past anything a song can hold
+                else
+                    AddNote(n, start + n.at);
+            }
+        // Repeats copy chord symbols as they copy notes, and are held to the same limit.
+        for (size_t i = 0; i < m.chords.size(); ++i) {
+            if (out.chords.size() >= kMaxMelodyNotes) {
+                Skip(m.chords.size() - i);
+                break;
+            }
+            if (start + m.chords[i].onset >= kMaxReadTicks) {
+                Skip(1);
+                continue;
+            }
+            out.chords.push_back(m.chords[i]);
+            out.chords.back().onset += start;
         }
-        for (ChordSymbol c : m.chords) {
-            c.onset += start;
-            out.chords.push_back(std::move(c));
-        }
+    }
+
+    void Skip(size_t count)
+    {
+        out.skipped = static_cast<int>(std::min<uint64_t>(INT_MAX, uint64_t(out.skipped) + count));
     }
 
 private:
@@ -120,7 +140,7 @@ private:
     bool Push(MelodyNote note)
     {
         if (out.notes.size() >= kMaxMelodyNotes) {
-            ++out.skipped;
+            Skip(1);
             return false;
         }
         out.notes.push_back(std::move(note));
