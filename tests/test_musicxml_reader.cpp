@@ -379,3 +379,27 @@ TEST(MusicXmlReaderBadInput, AMeterSumBeyondAnyNumberStaysLarge)
     EXPECT_EQ(r.melody.meters[0].numerator, 1000000) << "not wrapped round to a negative sum";
     EXPECT_EQ(r.melody.meters[0].denominator, 4);
 }
+
+TEST(MusicXmlReaderBadInput, DenseMarkupIsRefusedBeforeItIsParsed)
+{
+    // Every "<" and "=" may become a node or an attribute of some 80 bytes; past 786432 of
+    // them the score is refused, plain or compressed.
+    std::string within, beyond;
+    for (int i = 0; i < 700000; ++i)
+        within += "<a/>";
+    for (int i = 0; i < 800000; ++i)
+        beyond += "<b/>";
+    const std::string ok = OnePart({Measure(1, Attributes(1) + Whole("C4") + within)});
+    EXPECT_EQ(ReadXml(ok).status, ImportStatus::Ok);
+    EXPECT_EQ(ReadXml(OnePart({Measure(1, Attributes(1) + Whole("C4") + beyond)})).status, ImportStatus::Unreadable);
+    std::string attributes = "<a";
+    for (int i = 0; i < 100000; ++i)
+        attributes += " a" + std::to_string(i) + "=\"\"";
+    attributes += "/>";
+    EXPECT_EQ(ReadXml(OnePart({Measure(1, Attributes(1) + Whole("C4") + within + attributes)})).status,
+              ImportStatus::Unreadable);
+    Melody m;
+    EXPECT_EQ(ReadMusicXml(Mxl(OnePart({Measure(1, Attributes(1) + Whole("C4") + beyond)})), kDefaultChoice, m),
+              ImportStatus::Unreadable);
+    EXPECT_EQ(ReadMusicXml(Mxl(ok), kDefaultChoice, m), ImportStatus::Ok);
+}
