@@ -20,8 +20,8 @@ constexpr size_t kMaxMelodyNotes = 100000;
 constexpr int64_t kTieSlack = 2;
 // A parsed document costs some 80 bytes per node and 48 per attribute, however few bytes
 // the text spends on them; a document with more '<' and '=' than this is refused before it
-// is parsed, so that a 64 MiB file stays within 256 MiB. Scores of some 15 MB pass.
-constexpr size_t kMaxXmlMarkup = size_t(3) << 18;
+// is parsed, so that a 64 MiB file stays well within 256 MiB. Scores of some 13 MB pass.
+constexpr size_t kMaxXmlMarkup = size_t(5) << 17;
 
 // An upper bound of the nodes and attributes the document would make: every node but the
 // last text has a '<' of its own, every attribute an '='.

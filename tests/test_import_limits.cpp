@@ -100,7 +100,7 @@ TEST_F(ImportLimitsTest, EmptyMeasuresPlainAndCompressed)
     const std::vector<uint8_t> mxl = mx::Mxl(ScoreOf(Repeated("<measure/>", (64 << 20) - 4096)));
     ExpectWithinLimits("empty.mxl", std::string(mxl.begin(), mxl.end()), 1);
     // As much markup as a document may hold, in the largest file that is read.
-    const std::string measures = Repeated("<measure/>", 7'800'000);
+    const std::string measures = Repeated("<measure/>", 6'500'000);
     const std::string comment = "<!--" + std::string((64 << 20) - measures.size() - 4096, 'x') + "-->";
     ExpectWithinLimits("largest.musicxml", ScoreOf(comment + measures), 1);
 }

@@ -382,12 +382,12 @@ TEST(MusicXmlReaderBadInput, AMeterSumBeyondAnyNumberStaysLarge)
 
 TEST(MusicXmlReaderBadInput, DenseMarkupIsRefusedBeforeItIsParsed)
 {
-    // Every "<" and "=" may become a node or an attribute of some 80 bytes; past 786432 of
+    // Every "<" and "=" may become a node or an attribute of some 80 bytes; past 655360 of
     // them the score is refused, plain or compressed.
     std::string within, beyond;
-    for (int i = 0; i < 700000; ++i)
+    for (int i = 0; i < 600000; ++i)
         within += "<a/>";
-    for (int i = 0; i < 800000; ++i)
+    for (int i = 0; i < 700000; ++i)
         beyond += "<b/>";
     const std::string ok = OnePart({Measure(1, Attributes(1) + Whole("C4") + within)});
     EXPECT_EQ(ReadXml(ok).status, ImportStatus::Ok);
