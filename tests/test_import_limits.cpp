@@ -47,9 +47,6 @@ class ImportLimitsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-        GTEST_SKIP() << "the limits hold for the program as shipped, not under a sanitizer";
-#endif
         if (std::system("test -x /usr/bin/time") != 0)
             GTEST_FAIL() << "/usr/bin/time is missing (Debian package time)";
     }
@@ -68,9 +65,16 @@ protected:
         double user = 0, system = 0;
         std::ifstream in(times);
         std::string line, last;
-        while (std::getline(in, line))
-            last = line; // a killed program's line comes after time's own note
+        int signal = 0;
+        while (std::getline(in, line)) {
+            // A killed program gets time's own note before the line of figures.
+            if (const size_t at = line.find("terminated by signal "); at != std::string::npos)
+                signal = std::atoi(line.c_str() + at + 21);
+            last = line;
+        }
         std::istringstream(last) >> u.status >> u.residentKiB >> user >> system >> u.elapsedSeconds;
+        if (signal != 0)
+            u.status = 128 + signal;
         u.cpuSeconds = user + system;
         std::remove(file.c_str());
         return u;
@@ -80,6 +84,9 @@ protected:
     {
         const Usage u = Render(name, content);
         EXPECT_EQ(u.status, status) << name;
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        return; // a sanitizer finds faults on the way; the limits hold for the program as shipped
+#endif
         EXPECT_GT(u.residentKiB, 0) << name;
         EXPECT_LT(u.residentKiB, kMaxResidentKiB) << name;
         // Processor time, not the clock: other test programs share the machine.
