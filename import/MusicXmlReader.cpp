@@ -259,7 +259,7 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         assembler.Add(m, start);
         start += m.length;
         if (start > kMaxReadTicks) {
-            ++out.skipped; // the song cannot hold more; the builder reports the cut
+            out.skipped += out.skipped < INT_MAX; // the song cannot hold more; the builder reports the cut
             break;
         }
     }
