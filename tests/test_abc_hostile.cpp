@@ -86,6 +86,15 @@ TEST(AbcHostileTest, NoteCountsAreBounded)
     const AbcResult played = ReadAbcText(TuneOf("|:" + std::string(7000, 'C') + "|1-30 D :|31 E |]"));
     EXPECT_EQ(played.melody.notes.size(), static_cast<size_t>(kAbcMaxPlayedNotes));
     EXPECT_EQ(played.melody.skipped, 1);
+
+    // Thirty-one times through 7000 chord names: the copies are held to the same limit.
+    std::string names;
+    for (int i = 0; i < 7000; ++i)
+        names += "\"G7\"";
+    const AbcResult chords = ReadAbcText(TuneOf("|:" + names + " C |1-30 D :|31 E |]"));
+    EXPECT_EQ(chords.melody.notes.size(), 62u);
+    EXPECT_EQ(chords.melody.chords.size(), static_cast<size_t>(kAbcMaxPlayedNotes));
+    EXPECT_EQ(chords.melody.skipped, 31 * 7000 - kAbcMaxPlayedNotes);
 }
 
 TEST(AbcHostileTest, RepeatSoupEnds)
