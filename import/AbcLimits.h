@@ -7,8 +7,9 @@
 constexpr size_t kAbcMaxLineBytes = 64 * 1024;  // a longer line is skipped whole
 constexpr int kAbcMaxTunes = 10000;              // tunes offered per file; later ones are not
 constexpr size_t kAbcMaxTitleBytes = 256;        // a longer title is cut at a character
+constexpr size_t kAbcMaxLyricBlockBytes = 1 << 20; // a w: line with its +: lines; later +: skipped
 constexpr int kAbcMaxEvents = 100000;            // notes, rests and bar lines one tune may write
-constexpr int kAbcMaxPlayedNotes = 200000;       // notes once repeats are played out
+constexpr int kAbcMaxPlayedNotes = 200000;       // notes, and chord names, once repeats are played out
 constexpr int kAbcMaxLengthTerm = 1024;          // numerator or denominator of a length or L:
 constexpr int kAbcMaxNoteWholes = 1024;          // longest note or rest, in whole notes
 constexpr int kAbcMaxMeterTerm = 64;             // numerator and denominator of M:

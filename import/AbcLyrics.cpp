@@ -41,7 +41,7 @@ private:
     void EndWord()
     {
         if (inWord)
-            syllables.push_back(AbcSyllable{AbcSyllable::Kind::Text, AbcTextToUtf8(word)});
+            syllables.push_back(AbcSyllable{AbcSyllable::Kind::Text, CutUtf8(AbcTextToUtf8(word), kMaxMelodyTextBytes)});
         word.clear();
         inWord = false;
     }

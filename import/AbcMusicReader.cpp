@@ -51,7 +51,7 @@ bool ParseChordSymbol(std::string_view text, ChordSymbol& chord)
     text = text.substr(0, std::min(text.find_first_of(" \t"), text.size()));
     if (bracketed && text.ends_with(")"))
         text.remove_suffix(1);
-    chord.suffix = AbcTextToUtf8(text);
+    chord.suffix = CutUtf8(AbcTextToUtf8(text), kMaxMelodyTextBytes);
     return true;
 }
 

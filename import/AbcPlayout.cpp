@@ -20,7 +20,7 @@ void AbcPlayout::Play(Melody& out)
     for (size_t i = events.size(); i-- > 0;)
         endingsAhead[i] = events[i].endings | (i + 1 < events.size() && IsRepeatStart(events[i + 1]) ? 0 : endingsAhead[i + 1]);
 
-    int played = 0;
+    int played = 0, chordsPlayed = 0;
     for (size_t i = 0; i < events.size();) {
         const AbcEvent& event = events[i];
         if (event.kind == AbcEvent::Kind::Bar) {
@@ -34,6 +34,11 @@ void AbcPlayout::Play(Melody& out)
             if (timed && ++played > kAbcMaxPlayedNotes) {
                 ++out.skipped;
                 break;
+            }
+            if (event.kind == AbcEvent::Kind::Chord && ++chordsPlayed > kAbcMaxPlayedNotes) {
+                ++out.skipped;
+                ++i;
+                continue;
             }
             PlayEvent(event, out);
         }

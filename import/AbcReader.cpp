@@ -12,12 +12,21 @@ std::string_view TextOf(const std::vector<uint8_t>& bytes)
     return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-bool ReadTune(std::string_view text, const AbcFileLayout& file, const AbcTuneSpan& tune, Melody& out)
+// The file header's fields, read once: a collection may hold thousands of tunes after a long
+// header, and each tune starts from this state.
+AbcTuneReader ReadFileHeader(std::string_view text, const AbcFileLayout& file)
 {
     AbcTuneReader reader;
     std::string_view line;
     for (AbcLines header(text, 0, file.headerEnd, file.separator); header.Next(line);)
         reader.ReadFileHeaderLine(line);
+    return reader;
+}
+
+bool ReadTune(std::string_view text, const AbcFileLayout& file, const AbcTuneSpan& tune, AbcTuneReader reader,
+              Melody& out)
+{
+    std::string_view line;
     for (AbcLines body(text, tune.begin, tune.end, file.separator); body.Next(line);)
         reader.ReadLine(line);
     return reader.Finish(out);
@@ -41,13 +50,14 @@ ImportStatus ReadAbc(const std::vector<uint8_t>& bytes, int choice, Melody& out)
     const AbcFileLayout file = ScanAbcFile(text);
     if (file.tunes.empty())
         return ImportStatus::Unreadable;
+    const AbcTuneReader afterHeader = ReadFileHeader(text, file);
     bool found = false;
     for (const AbcTuneSpan& tune : file.tunes) {
         if (choice != kDefaultChoice && tune.number != choice)
             continue;
         found = true;
         Melody melody;
-        if (ReadTune(text, file, tune, melody)) {
+        if (ReadTune(text, file, tune, afterHeader, melody)) {
             out = std::move(melody);
             return ImportStatus::Ok;
         }

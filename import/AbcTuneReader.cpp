@@ -39,7 +39,9 @@ void AbcTuneReader::ReadLine(std::string_view line)
     if (IsFieldLine(line)) {
         const std::string_view value = AbcStripComment(line.substr(2));
         if (line[0] == '+') {
-            if (lyricsPending)
+            if (lyricsPending && lyrics.size() + 1 + value.size() > kAbcMaxLyricBlockBytes)
+                ++skipped;
+            else if (lyricsPending)
                 (lyrics += ' ') += value;
             return;
         }

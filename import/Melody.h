@@ -11,6 +11,22 @@
 // and dotted values of every common kind are exact.
 constexpr int64_t kTicksPerQuarter = 6720;
 
+// Lyrics and chord suffixes are cut to this many bytes when read, at a character boundary. A
+// song cell shows at most 7 bytes and every character takes at least one, so nothing a cell
+// could show is lost, and a passage repeated a thousand times copies no more than this.
+constexpr size_t kMaxMelodyTextBytes = 32;
+
+// Cuts valid UTF-8 to kMaxMelodyTextBytes without splitting a character.
+inline void CutMelodyText(std::string& text)
+{
+    if (text.size() <= kMaxMelodyTextBytes)
+        return;
+    size_t end = kMaxMelodyTextBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
+}
+
 struct MelodyNote {
     static constexpr int kRest = -1;
 

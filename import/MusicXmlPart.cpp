@@ -1,6 +1,7 @@
 #include "import/MusicXmlPart.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,8 @@
 namespace {
 
 constexpr int kStepPitchClass[7] = {9, 11, 0, 2, 4, 5, 7}; // A..G
+constexpr long kMaxBeatsTerm = 1000;     // one number of a <beats> sum
+constexpr int64_t kMaxBeatsSum = 1000000; // the whole sum, as for any other integer read
 
 // Decimal text as MusicXML writes numbers; NaN when it is none. Plain integers, by far the
 // most common, are read without strtod.
@@ -182,7 +185,6 @@ public:
     {
         out.numerator = s.numerator;
         out.denominator = s.denominator;
-        out.notes.reserve(32);
         for (pugi::xml_node child = data.first_child(); child; child = child.next_sibling()) {
             const char* name = child.name();
             if (!std::strcmp(name, "note"))
@@ -275,9 +277,11 @@ private:
         }
         n.tieStart = note.tieStart;
         n.tieStop = note.tieStop;
-        for (pugi::xml_node t = note.lyric.first_child(); t; t = t.next_sibling())
+        for (pugi::xml_node t = note.lyric.first_child(); t && n.lyric.size() <= kMaxMelodyTextBytes;
+             t = t.next_sibling())
             if (t.name()[0] == 't' && !std::strcmp(t.name(), "text"))
-                n.lyric += t.child_value();
+                n.lyric.append(t.child_value(), std::min(std::strlen(t.child_value()), kMaxMelodyTextBytes + 1));
+        CutMelodyText(n.lyric);
         out.notes.push_back(std::move(n));
     }
 
@@ -323,10 +327,12 @@ private:
                             mode == "locrian";
         }
         if (pugi::xml_node time = attributes.child("time"); time.child("beats") && time.child("beat-type")) {
-            int beats = 0;
-            std::stringstream parts(time.child_value("beats")); // "3+2" counts 5
-            for (std::string piece; std::getline(parts, piece, '+');)
-                beats += std::clamp(std::atoi(piece.c_str()), 0, 1000);
+            // "3+2" counts 5; the sum is held where no product with it can overflow.
+            int64_t sum = 0;
+            std::stringstream parts(time.child_value("beats"));
+            for (std::string piece; std::getline(parts, piece, '+') && sum < kMaxBeatsSum;)
+                sum += std::clamp<long>(std::strtol(piece.c_str(), nullptr, 10), 0, kMaxBeatsTerm);
+            const int beats = static_cast<int>(std::min(sum, kMaxBeatsSum));
             const int type = Integer(time.child("beat-type"), 0);
             if (beats > 0 && type > 0 && type <= 64) {
                 s.numerator = out.numerator = beats;
@@ -470,8 +476,12 @@ PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data)
     PartContent part;
     PartState state;
     VoiceTally tally;
-    part.measures.resize(data.size());
-    for (size_t i = 0; i < data.size() && part.readable; ++i)
+    // Measures past this can never be played; a file of millions of empty ones must not
+    // cost a record each.
+    const size_t count = std::min(data.size(), kMaxPlayedMeasures);
+    part.skipped += static_cast<int>(std::min<size_t>(data.size() - count, INT_MAX / 2));
+    part.measures.resize(count);
+    for (size_t i = 0; i < count && part.readable; ++i)
         MeasureReader(state, part, part.measures[i], tally).Read(data[i]);
     const MelodyVoice melody = tally.Result();
     for (MeasureContent& m : part.measures)

@@ -4,6 +4,7 @@
 #include "import/MxlContainer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <set>
@@ -17,6 +18,20 @@ namespace {
 constexpr size_t kMaxMelodyNotes = 100000;
 // A tie joins notes that meet within this many ticks (rounding of odd divisions).
 constexpr int64_t kTieSlack = 2;
+// A parsed document costs some 80 bytes per node and 48 per attribute, however few bytes
+// the text spends on them; a document with more '<' and '=' than this is refused before it
+// is parsed, so that a 64 MiB file stays well within 256 MiB. Scores of some 13 MB pass.
+constexpr size_t kMaxXmlMarkup = size_t(5) << 17;
+
+// An upper bound of the nodes and attributes the document would make: every node but the
+// last text has a '<' of its own, every attribute an '='.
+bool WithinMarkupLimit(const uint8_t* text, size_t size)
+{
+    size_t markup = 0;
+    for (const uint8_t* end = text + size; text < end && markup <= kMaxXmlMarkup; ++text)
+        markup += *text == '<' || *text == '=';
+    return markup <= kMaxXmlMarkup;
+}
 
 struct Part {
     std::string id;
@@ -82,18 +97,37 @@ public:
     // every later measure off its place.
     void Add(const MeasureContent& m, int64_t start, int64_t length)
     {
-        for (MeasureNote n : m.notes) {
-            if (start + n.at >= kMaxReadTicks || n.at >= length) {
-                ++out.skipped; // past anything a song can hold, or past the measure's end
+        // Once a limit is reached the measure's rest is counted, not walked: a measure of a
+        // million chord notes or symbols may be repeated a thousand times.
+        if (out.notes.size() >= kMaxMelodyNotes)
+            Skip(m.notes.size());
+        else
+            for (MeasureNote n : m.notes) {
+                if (start + n.at >= kMaxReadTicks || n.at >= length) {
+                    Skip(1); // past anything a song can hold, or past the measure's end
+                    continue;
+                }
+                n.duration = std::min(n.duration, length - n.at);
+                AddNote(n, start + n.at);
+            }
+        // Repeats copy chord symbols as they copy notes, and are held to the same limit.
+        for (size_t i = 0; i < m.chords.size(); ++i) {
+            if (out.chords.size() >= kMaxMelodyNotes) {
+                Skip(m.chords.size() - i);
+                break;
+            }
+            if (start + m.chords[i].onset >= kMaxReadTicks) {
+                Skip(1);
                 continue;
             }
-            n.duration = std::min(n.duration, length - n.at);
-            AddNote(n, start + n.at);
+            out.chords.push_back(m.chords[i]);
+            out.chords.back().onset += start;
         }
-        for (ChordSymbol c : m.chords) {
-            c.onset += start;
-            out.chords.push_back(std::move(c));
-        }
+    }
+
+    void Skip(size_t count)
+    {
+        out.skipped = static_cast<int>(std::min<uint64_t>(INT_MAX, uint64_t(out.skipped) + count));
     }
 
 private:
@@ -124,7 +158,7 @@ private:
     bool Push(MelodyNote note)
     {
         if (out.notes.size() >= kMaxMelodyNotes) {
-            ++out.skipped;
+            Skip(1);
             return false;
         }
         out.notes.push_back(std::move(note));
@@ -138,6 +172,7 @@ private:
 } // namespace
 
 struct MusicXmlScore::Impl {
+    std::vector<uint8_t> unpacked; // a compressed score's text, parsed where it lies
     pugi::xml_document doc;
     std::vector<Part> parts;
     std::vector<MelodyChoice> choices;
@@ -229,7 +264,7 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         assembler.Add(m, start, length);
         start += length;
         if (start > kMaxReadTicks) {
-            ++out.skipped; // the song cannot hold more; the builder reports the cut
+            out.skipped += out.skipped < INT_MAX; // the song cannot hold more; the builder reports the cut
             break;
         }
     }
@@ -260,11 +295,13 @@ ImportStatus MusicXmlScore::Open(const std::vector<uint8_t>& bytes)
     impl = std::make_unique<Impl>();
     pugi::xml_parse_result parsed;
     if (LooksLikeZip(bytes)) {
-        std::vector<uint8_t> root;
-        if (!UnpackMxlRootFile(bytes, root))
+        std::vector<uint8_t>& root = impl->unpacked;
+        if (!UnpackMxlRootFile(bytes, root) || !WithinMarkupLimit(root.data(), root.size()))
             return ImportStatus::Unreadable;
-        parsed = impl->doc.load_buffer(root.data(), root.size());
+        parsed = impl->doc.load_buffer_inplace(root.data(), root.size());
     } else {
+        if (!WithinMarkupLimit(bytes.data(), bytes.size()))
+            return ImportStatus::Unreadable;
         // pugixml recognises UTF-16 without a mark only when "<?" is the very first character.
         const Utf16Order utf16 = XmlInUtf16WithoutMark(bytes);
         const pugi::xml_encoding encoding = utf16 == Utf16Order::LittleEndian ? pugi::encoding_utf16_le

@@ -2,13 +2,18 @@
 
 #include "song/CSongData.h"
 
+#include <algorithm>
+#include <cstdint>
+
 ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
 {
     ScoreLayout layout;
     const int beats = song.beatsPerMeasure;
     if (first < 1 || last < first || beats <= 0)
         return layout;
-    layout.totalLength = (last - first + 1) * beats * kUnitsPerBeat;
+    // The range comes from the settings file and the beats from the song file: neither bounds it.
+    layout.totalLength = static_cast<int32_t>(
+        std::min<int64_t>(INT32_MAX, (int64_t(last) - first + 1) * beats * kUnitsPerBeat));
     const int firstCell = 2 * beats * (first - 1);
     for (int m = first - 1; m <= last - 1; ++m) {
         for (int b = 0; b < beats; ++b) {

@@ -9,7 +9,7 @@ packages=(
   fonts-ipafont-gothic
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
-  poppler-utils
+  poppler-utils time
   libsmf-dev libpugixml-dev libzip-dev
 )
 

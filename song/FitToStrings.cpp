@@ -99,7 +99,7 @@ int FitToStringTable(CSongData& song, int lowestNote, std::span<const int32_t> s
     bool any = false;
     for (int shift = -kMaxTableShift; shift <= kMaxTableShift; ++shift) {
         ShiftScore s{shift, CountNotesWithoutString(song, shift, strings),
-                     songLow + shift >= *low && songHigh + shift <= *high};
+                     int64_t(songLow) + shift >= *low && int64_t(songHigh) + shift <= *high};
         if (!any || s.BetterThan(best))
             best = s;
         any = true;

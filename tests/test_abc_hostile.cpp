@@ -86,6 +86,15 @@ TEST(AbcHostileTest, NoteCountsAreBounded)
     const AbcResult played = ReadAbcText(TuneOf("|:" + std::string(7000, 'C') + "|1-30 D :|31 E |]"));
     EXPECT_EQ(played.melody.notes.size(), static_cast<size_t>(kAbcMaxPlayedNotes));
     EXPECT_EQ(played.melody.skipped, 1);
+
+    // Thirty-one times through 7000 chord names: the copies are held to the same limit.
+    std::string names;
+    for (int i = 0; i < 7000; ++i)
+        names += "\"G7\"";
+    const AbcResult chords = ReadAbcText(TuneOf("|:" + names + " C |1-30 D :|31 E |]"));
+    EXPECT_EQ(chords.melody.notes.size(), 62u);
+    EXPECT_EQ(chords.melody.chords.size(), static_cast<size_t>(kAbcMaxPlayedNotes));
+    EXPECT_EQ(chords.melody.skipped, 31 * 7000 - kAbcMaxPlayedNotes);
 }
 
 TEST(AbcHostileTest, RepeatSoupEnds)
@@ -120,4 +129,39 @@ TEST(AbcHostileTest, TruncatedAndGarbageInput)
         std::vector<MelodyChoice> tunes;
         ListAbcTunes(AbcBytes(text), tunes);
     }
+}
+
+TEST(AbcHostileTest, LyricContinuationsAndSyllablesAreBounded)
+{
+    // Four notes, then 1.2 MB of +: lines after their w: line: what passes a mebibyte is
+    // left out and counted.
+    std::string continuations;
+    for (int i = 0; i < 20; ++i)
+        continuations += "+:" + std::string(60000, '-') + "\n";
+    const AbcResult r = ReadAbcText(TuneOf("CDEF|\nw:do re\n" + continuations));
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(r.melody.skipped, 20 - int((kAbcMaxLyricBlockBytes - 5) / 60001));
+    EXPECT_EQ(r.melody.notes[0].lyric, "do");
+    EXPECT_EQ(r.melody.notes[1].lyric, "re");
+    EXPECT_EQ(r.melody.notes[2].lyric, "");
+
+    const AbcResult longWord = ReadAbcText(TuneOf("C|\nw:" + std::string(50000, 'o') + "\n"));
+    ASSERT_EQ(longWord.melody.notes[0].lyric.size(), kMaxMelodyTextBytes);
+    EXPECT_EQ(longWord.melody.notes[0].lyric, std::string(kMaxMelodyTextBytes, 'o'));
+}
+
+TEST(AbcHostileTest, FileHeaderIsReadOnceAndEachTuneStartsFromIt)
+{
+    // The first tune has no notes and changes the unit and meter; the tune tried after it
+    // starts again from the file header alone.
+    std::string file = "M:3/4\nL:1/4\n%%propagate-accidentals not\n";
+    for (int i = 0; i < 1000; ++i)
+        file += "C:header line " + std::to_string(i) + "\n";
+    file += "\nX:1\nL:1/16\nM:6/8\nK:D\n\nX:2\nK:C\n^C C|\n";
+    const AbcResult r = ReadAbcText(file);
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(NotesText(r.melody), "61:2 60:2");
+    ASSERT_EQ(r.melody.meters.size(), 1u);
+    EXPECT_EQ(r.melody.meters[0].numerator, 3);
+    EXPECT_FALSE(r.melody.keyFifths);
 }

@@ -441,3 +441,68 @@ TEST(MusicXmlReader, ArchivesWithDataDescriptorsAreRead)
         many.push_back({"f" + std::to_string(i), "x"});
     EXPECT_EQ(ReadMusicXml(StreamedZip(many), kDefaultChoice, m), ImportStatus::Unreadable);
 }
+
+TEST(MusicXmlReaderBadInput, RepeatsCopyNoMoreThanASongCanHold)
+{
+    // 2000 chord symbols played a thousand times: copies are held to the note limit, and the
+    // rest is counted as left out.
+    std::string harmonies;
+    for (int i = 0; i < 2000; ++i)
+        harmonies += "<harmony><root><root-step>G</root-step></root><kind>dominant</kind></harmony>";
+    const std::string thousandTimes = "<barline location=\"right\"><repeat direction=\"backward\" times=\"1000\"/></barline>";
+    const Read chords = ReadXml(OnePart({Measure(1, Attributes(1) + harmonies + Whole("C4") + thousandTimes)}));
+    ASSERT_EQ(chords.status, ImportStatus::Ok);
+    EXPECT_EQ(chords.melody.notes.size(), 1000u);
+    EXPECT_EQ(chords.melody.chords.size(), 100000u);
+    EXPECT_EQ(chords.melody.skipped, 2000 * 1000 - 100000);
+    EXPECT_EQ(chords.melody.chords.back().suffix, "7");
+
+    // A lyric is cut when read to what a song cell could ever show, at a character.
+    std::string words;
+    for (int i = 0; i < 100000; ++i)
+        words += "\xE3\x81\x82"; // あ
+    const std::string lyric = "<lyric><text>" + words + "</text><elision/><text>" + words + "</text></lyric>";
+    const Read sung = ReadXml(OnePart({Measure(1, Attributes(1) + Note("C4", 4, lyric) + thousandTimes)}));
+    ASSERT_EQ(sung.status, ImportStatus::Ok);
+    ASSERT_EQ(sung.melody.notes.size(), 1000u);
+    ASSERT_EQ(sung.melody.notes.back().lyric.size(), 30u);
+    EXPECT_EQ(sung.melody.notes.back().lyric, words.substr(0, 30));
+}
+
+TEST(MusicXmlReaderBadInput, AMeterSumBeyondAnyNumberStaysLarge)
+{
+    std::string beats;
+    for (int i = 0; i < 2'200'000; ++i) // their sum passes 2^31
+        beats += "1000+";
+    const std::string time = "<attributes><time><beats>" + beats + "99999999999999999999</beats>"
+                             "<beat-type>4</beat-type></time></attributes>";
+    const Read r = ReadXml(OnePart({Measure(1, Attributes(1) + time + Whole("C4"))}));
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    ASSERT_EQ(r.melody.meters.size(), 1u);
+    EXPECT_EQ(r.melody.meters[0].numerator, 1000000) << "not wrapped round to a negative sum";
+    EXPECT_EQ(r.melody.meters[0].denominator, 4);
+}
+
+TEST(MusicXmlReaderBadInput, DenseMarkupIsRefusedBeforeItIsParsed)
+{
+    // Every "<" and "=" may become a node or an attribute of some 80 bytes; past 655360 of
+    // them the score is refused, plain or compressed.
+    std::string within, beyond;
+    for (int i = 0; i < 600000; ++i)
+        within += "<a/>";
+    for (int i = 0; i < 700000; ++i)
+        beyond += "<b/>";
+    const std::string ok = OnePart({Measure(1, Attributes(1) + Whole("C4") + within)});
+    EXPECT_EQ(ReadXml(ok).status, ImportStatus::Ok);
+    EXPECT_EQ(ReadXml(OnePart({Measure(1, Attributes(1) + Whole("C4") + beyond)})).status, ImportStatus::Unreadable);
+    std::string attributes = "<a";
+    for (int i = 0; i < 100000; ++i)
+        attributes += " a" + std::to_string(i) + "=\"\"";
+    attributes += "/>";
+    EXPECT_EQ(ReadXml(OnePart({Measure(1, Attributes(1) + Whole("C4") + within + attributes)})).status,
+              ImportStatus::Unreadable);
+    Melody m;
+    EXPECT_EQ(ReadMusicXml(Mxl(OnePart({Measure(1, Attributes(1) + Whole("C4") + beyond)})), kDefaultChoice, m),
+              ImportStatus::Unreadable);
+    EXPECT_EQ(ReadMusicXml(Mxl(ok), kDefaultChoice, m), ImportStatus::Ok);
+}

@@ -61,4 +61,8 @@ TEST_F(ScoreLayoutTest, DensestRangeAndRangesBeyondTheGrid)
     EXPECT_EQ(LayOutMeasures(*song, 120, 200).notes.size(), 9u * 16 * 3) << "cells past the grid are not read";
     EXPECT_TRUE(LayOutMeasures(*song, 5, 4).notes.empty());
     EXPECT_TRUE(LayOutMeasures(*song, 0, 4).notes.empty());
+    // A last measure from a damaged settings file: the height's time span is held, not wrapped.
+    const ScoreLayout far = LayOutMeasures(*song, 1, INT32_MAX);
+    EXPECT_EQ(far.totalLength, INT32_MAX);
+    EXPECT_EQ(far.notes.size(), 2048u * 3);
 }

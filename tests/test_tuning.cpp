@@ -4,6 +4,7 @@
 #include "song/FitToStrings.h"
 #include "tests/support/TestSupport.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,4 +109,12 @@ TEST_F(TableFittingTest, TheSongMovesOnceWithItsKeyAndAChromaticTableFitsAsBefor
     CSongData silent("", m, b, k);
     EXPECT_EQ(FitToStringTable(silent, harp.lowestNote, Strings(harp)), 0) << "a song without notes stays";
     EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(TableFittingTest, ANoteBeyondEveryHarpFromADamagedFileDoesNotOverflow)
+{
+    // The largest entry a file can hold: the fitting's range test must not wrap it round.
+    auto song = Song({60, INT32_MAX});
+    const int shift = FitToStringTable(*song, harp.lowestNote, Strings(harp));
+    EXPECT_EQ(shift, 0) << "no shift puts the song within the strings; the smallest wins";
 }
