@@ -2,8 +2,11 @@
 // The neutral melody that every score-file reader produces and SongBuilder consumes. Nothing
 // here knows a file format or the song grid.
 
+#include "common/Utf8.h"
+
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Time is counted in ticks from the start of the first measure as written (a pickup starts at
@@ -19,12 +22,7 @@ constexpr size_t kMaxMelodyTextBytes = 32;
 // Cuts valid UTF-8 to kMaxMelodyTextBytes without splitting a character.
 inline void CutMelodyText(std::string& text)
 {
-    if (text.size() <= kMaxMelodyTextBytes)
-        return;
-    size_t end = kMaxMelodyTextBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    text.resize(end);
+    text = CutUtf8(std::move(text), kMaxMelodyTextBytes);
 }
 
 struct MelodyNote {
