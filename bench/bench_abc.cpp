@@ -1,7 +1,7 @@
 // ABC: listing a collection of 1000 tunes next to a bare scan of its lines for X:, and
 // reading one tune into a melody.
 
-#include "import/AbcReader.h"
+#include "import/abc/AbcReader.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The MIDI reader next to libsmf reading the same file's events bare, measured in one run.
 
-#include "import/MidiReader.h"
-#include "import/SmfFile.h"
+#include "import/midi/MidiReader.h"
+#include "import/midi/SmfFile.h"
 #include "tests/support/MidiBytes.h"
 
 #include <benchmark/benchmark.h>

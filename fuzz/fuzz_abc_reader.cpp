@@ -4,7 +4,7 @@
 
 #include "fuzz/FuzzFile.h"
 #include "fuzz/FuzzSong.h"
-#include "import/AbcReader.h"
+#include "import/abc/AbcReader.h"
 
 #include <cstdlib>
 

@@ -3,7 +3,7 @@
 
 #include "fuzz/FuzzFile.h"
 #include "fuzz/FuzzSong.h"
-#include "import/MidiReader.h"
+#include "import/midi/MidiReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -3,7 +3,7 @@
 
 #include "fuzz/FuzzFile.h"
 #include "fuzz/FuzzSong.h"
-#include "import/MusicXmlReader.h"
+#include "import/musicxml/MusicXmlReader.h"
 
 #include <vector>
 

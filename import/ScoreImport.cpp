@@ -3,10 +3,10 @@
 #include "common/ErrorCodes.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
-#include "import/AbcReader.h"
-#include "import/MidiReader.h"
-#include "import/MusicXmlReader.h"
-#include "import/MxlContainer.h"
+#include "import/abc/AbcReader.h"
+#include "import/midi/MidiReader.h"
+#include "import/musicxml/MusicXmlReader.h"
+#include "import/musicxml/MxlContainer.h"
 #include "song/CSongData.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
-#include "import/AbcFields.h"
-#include "import/AbcText.h"
+#include "import/abc/AbcFields.h"
+#include "import/abc/AbcText.h"
 
 #include <gtest/gtest.h>
 #include <string>

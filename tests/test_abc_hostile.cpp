@@ -1,7 +1,7 @@
 // Hand-made broken and hostile ABC: each must end in a clean result, never a crash or a hang.
 
-#include "import/AbcLimits.h"
-#include "import/AbcReader.h"
+#include "import/abc/AbcLimits.h"
+#include "import/abc/AbcReader.h"
 #include "tests/support/AbcTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "import/AbcReader.h"
+#include "import/abc/AbcReader.h"
 #include "tests/support/AbcTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "import/AbcTokenizer.h"
+#include "import/abc/AbcTokenizer.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,6 @@
-#include "import/MidiNotes.h"
-#include "import/MidiReader.h"
-#include "import/MidiSanitizer.h"
+#include "import/midi/MidiNotes.h"
+#include "import/midi/MidiReader.h"
+#include "import/midi/MidiSanitizer.h"
 #include "tests/support/MidiBytes.h"
 
 #include <gtest/gtest.h>

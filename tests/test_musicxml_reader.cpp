@@ -1,5 +1,5 @@
-#include "import/MusicXmlReader.h"
-#include "import/MxlContainer.h"
+#include "import/musicxml/MusicXmlReader.h"
+#include "import/musicxml/MxlContainer.h"
 #include "import/SongBuilder.h"
 #include "render/ScoreLayout.h"
 #include "song/CSongData.h"

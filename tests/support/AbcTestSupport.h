@@ -2,7 +2,7 @@
 // ABC text for the reader's tests, and the melody written back as short text that a failed
 // comparison shows plainly: "60:2 62:1 r:1" is pitch (or r for a rest) and length in units.
 
-#include "import/AbcReader.h"
+#include "import/abc/AbcReader.h"
 
 #include <cstdint>
 #include <numeric>

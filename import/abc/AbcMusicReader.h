@@ -3,9 +3,9 @@
 // accidentals, lengths from the unit length, tuplets and broken rhythm, the highest note of
 // a chord. The result is the tune as written (AbcWrittenTune); fields are set from outside.
 
-#include "import/AbcEvent.h"
-#include "import/AbcFields.h"
-#include "import/AbcTokenizer.h"
+#include "import/abc/AbcEvent.h"
+#include "import/abc/AbcFields.h"
+#include "import/abc/AbcTokenizer.h"
 
 #include <array>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "import/AbcReader.h"
+#include "import/abc/AbcReader.h"
 
-#include "import/AbcFile.h"
-#include "import/AbcTuneReader.h"
+#include "import/abc/AbcFile.h"
+#include "import/abc/AbcTuneReader.h"
 
 #include <string_view>
 

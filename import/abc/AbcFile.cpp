@@ -1,7 +1,7 @@
-#include "import/AbcFile.h"
+#include "import/abc/AbcFile.h"
 
-#include "import/AbcLimits.h"
-#include "import/AbcText.h"
+#include "import/abc/AbcLimits.h"
+#include "import/abc/AbcText.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "import/AbcFields.h"
+#include "import/abc/AbcFields.h"
 
-#include "import/AbcLimits.h"
-#include "import/AbcText.h"
+#include "import/abc/AbcLimits.h"
+#include "import/abc/AbcText.h"
 
 #include <algorithm>
 #include <cctype>

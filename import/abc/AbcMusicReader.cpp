@@ -1,7 +1,7 @@
-#include "import/AbcMusicReader.h"
+#include "import/abc/AbcMusicReader.h"
 
-#include "import/AbcLimits.h"
-#include "import/AbcText.h"
+#include "import/abc/AbcLimits.h"
+#include "import/abc/AbcText.h"
 
 #include <algorithm>
 #include <cstdlib>

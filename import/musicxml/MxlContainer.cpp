@@ -1,4 +1,4 @@
-#include "import/MxlContainer.h"
+#include "import/musicxml/MxlContainer.h"
 
 #include <cstring>
 #include <memory>

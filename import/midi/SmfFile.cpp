@@ -1,4 +1,4 @@
-#include "import/SmfFile.h"
+#include "import/midi/SmfFile.h"
 
 #include <mutex>
 

@@ -3,7 +3,7 @@
 // them, tied notes merged, meters and chord names placed at their onsets, and a short first
 // bar reported as the pickup.
 
-#include "import/AbcEvent.h"
+#include "import/abc/AbcEvent.h"
 
 class AbcPlayout {
 public:

@@ -1,6 +1,6 @@
-#include "import/AbcTokenizer.h"
+#include "import/abc/AbcTokenizer.h"
 
-#include "import/AbcLimits.h"
+#include "import/abc/AbcLimits.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // the body. Field lines and inline fields set the music reader up; music lines of the first
 // voice go to it token by token; w: lines put lyrics on the notes written before them.
 
-#include "import/AbcMusicReader.h"
+#include "import/abc/AbcMusicReader.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "import/AbcPlayout.h"
+#include "import/abc/AbcPlayout.h"
 
-#include "import/AbcLimits.h"
+#include "import/abc/AbcLimits.h"
 
 namespace {
 

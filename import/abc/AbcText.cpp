@@ -1,4 +1,4 @@
-#include "import/AbcText.h"
+#include "import/abc/AbcText.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "import/MidiNotes.h"
+#include "import/midi/MidiNotes.h"
 
 #include <algorithm>
 

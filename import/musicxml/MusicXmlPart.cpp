@@ -1,4 +1,4 @@
-#include "import/MusicXmlPart.h"
+#include "import/musicxml/MusicXmlPart.h"
 
 #include <algorithm>
 #include <climits>

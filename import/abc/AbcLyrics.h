@@ -2,7 +2,7 @@
 // Lyrics of a w: line: split into syllables, then laid on the notes written since the
 // previous w: line, one syllable per note; rests and grace notes take none.
 
-#include "import/AbcEvent.h"
+#include "import/abc/AbcEvent.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
-#include "import/MidiReader.h"
+#include "import/midi/MidiReader.h"
 
 #include "common/Cp932.h"
-#include "import/MidiNotes.h"
-#include "import/MidiSanitizer.h"
-#include "import/SmfFile.h"
+#include "import/midi/MidiNotes.h"
+#include "import/midi/MidiSanitizer.h"
+#include "import/midi/SmfFile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "import/AbcLyrics.h"
+#include "import/abc/AbcLyrics.h"
 
-#include "import/AbcText.h"
+#include "import/abc/AbcText.h"
 
 namespace {
 

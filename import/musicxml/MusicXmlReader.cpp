@@ -1,7 +1,7 @@
-#include "import/MusicXmlReader.h"
+#include "import/musicxml/MusicXmlReader.h"
 
-#include "import/MusicXmlPart.h"
-#include "import/MxlContainer.h"
+#include "import/musicxml/MusicXmlPart.h"
+#include "import/musicxml/MxlContainer.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,10 +1,10 @@
-#include "import/AbcTuneReader.h"
+#include "import/abc/AbcTuneReader.h"
 
-#include "import/AbcFile.h"
-#include "import/AbcLimits.h"
-#include "import/AbcLyrics.h"
-#include "import/AbcPlayout.h"
-#include "import/AbcText.h"
+#include "import/abc/AbcFile.h"
+#include "import/abc/AbcLimits.h"
+#include "import/abc/AbcLyrics.h"
+#include "import/abc/AbcPlayout.h"
+#include "import/abc/AbcText.h"
 
 #include <algorithm>
 

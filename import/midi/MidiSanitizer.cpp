@@ -1,4 +1,4 @@
-#include "import/MidiSanitizer.h"
+#include "import/midi/MidiSanitizer.h"
 
 #include <algorithm>
 #include <cstdlib>
