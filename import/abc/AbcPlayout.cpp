@@ -123,16 +123,14 @@ void AbcPlayout::PlayEvent(const AbcEvent& event, Melody& out)
 // A note tied to the one before it at the same pitch lengthens that one.
 void AbcPlayout::PlayNote(const AbcEvent& event, Melody& out)
 {
-    MelodyNote* previous = out.notes.empty() ? nullptr : &out.notes.back();
-    if (lastTied && previous && previous->pitch == event.pitch && event.pitch != MelodyNote::kRest &&
-        previous->onset + previous->duration == now) {
-        previous->duration += event.duration;
-    } else {
-        out.notes.push_back(MelodyNote{now, event.duration, event.pitch,
-                                       event.pitch == MelodyNote::kRest ? std::string() : event.lyric});
+    MelodyNote note{now, event.duration, event.pitch, event.pitch == MelodyNote::kRest ? std::string() : event.lyric};
+    const bool tieGoesOn = event.tieAfter && event.pitch != MelodyNote::kRest;
+    if (!ties.Continue(out.notes, note, lastTied, tieGoesOn)) {
+        out.notes.push_back(std::move(note));
+        ties.Added(out.notes.size() - 1, event.pitch, tieGoesOn);
     }
     now += event.duration;
-    lastTied = event.tieAfter && event.pitch != MelodyNote::kRest;
+    lastTied = tieGoesOn;
 }
 
 // The first bar line after some music: a first measure shorter than its meter is a pickup.

@@ -3,6 +3,7 @@
 // them, tied notes merged, meters and chord names placed at their onsets, and a short first
 // bar reported as the pickup.
 
+#include "import/TiedNotes.h"
 #include "import/abc/AbcEvent.h"
 
 class AbcPlayout {
@@ -21,7 +22,8 @@ private:
 
     const AbcWrittenTune& tune;
     int64_t now = 0;
-    bool lastTied = false;
+    bool lastTied = false;     // the note before has a tie after it
+    TiedNotes ties{0};         // a written tie meets exactly
     int meterNumerator = 4, meterDenominator = 4;
     bool pickupDecided = false;
 

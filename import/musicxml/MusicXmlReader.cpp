@@ -1,6 +1,7 @@
 #include "import/musicxml/MusicXmlReader.h"
 
 #include "import/musicxml/MusicXmlPart.h"
+#include "import/TiedNotes.h"
 #include "import/musicxml/MxlContainer.h"
 
 #include <algorithm>
@@ -137,22 +138,11 @@ private:
             Push(MelodyNote{onset, n.duration, MelodyNote::kRest, {}});
             return;
         }
-        auto open = openTies.find(n.pitch);
-        if (n.tieStop && open != openTies.end()) {
-            MelodyNote& held = out.notes[open->second];
-            if (std::abs(held.onset + held.duration - onset) <= kTieSlack) {
-                held.duration = onset + n.duration - held.onset;
-                if (!n.tieStart)
-                    openTies.erase(open);
-                return;
-            }
-        }
-        if (!Push(MelodyNote{onset, n.duration, n.pitch, n.lyric}))
+        MelodyNote note{onset, n.duration, n.pitch, n.lyric};
+        if (ties.Continue(out.notes, note, n.tieStop, n.tieStart))
             return;
-        if (n.tieStart)
-            openTies[n.pitch] = out.notes.size() - 1;
-        else if (open != openTies.end())
-            openTies.erase(open);
+        if (Push(std::move(note)))
+            ties.Added(out.notes.size() - 1, n.pitch, n.tieStart);
     }
 
     bool Push(MelodyNote note)
@@ -166,7 +156,7 @@ private:
     }
 
     Melody& out;
-    std::map<int, size_t> openTies;
+    TiedNotes ties{kTieSlack};
 };
 
 } // namespace
