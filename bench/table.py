@@ -7,7 +7,7 @@ PAIRS = {
     "LayoutDraw_Densest": "Baseline_BareFill",
     "Library_2000Songs": "Baseline_BareSummaryLoop",
     "Startup_ToFirstPaint": "Baseline_ProcessStart",
-    "Import_Midi": "Baseline_BareSmfRead",
+    "Import_Midi": "Baseline_BareMidiDecode",
     "AbcList_1000Tunes": "Baseline_AbcScanForX",
     "Print_VectorPage": "Print_BitmapPage",
     "Import_MusicXml": "Baseline_PugixmlParse",

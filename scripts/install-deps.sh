@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   poppler-utils time
-  libsmf-dev libpugixml-dev libzip-dev
+  libpugixml-dev libzip-dev
 )
 
 missing=()

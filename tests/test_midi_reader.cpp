@@ -1,6 +1,6 @@
+#include "import/midi/MidiFile.h"
 #include "import/midi/MidiNotes.h"
 #include "import/midi/MidiReader.h"
-#include "import/midi/MidiSanitizer.h"
 #include "tests/support/MidiBytes.h"
 
 #include <gtest/gtest.h>
@@ -196,7 +196,7 @@ TEST(MidiReader, RefusesWhatItCannotRead)
     EXPECT_EQ(Read({}, m), ImportStatus::Unreadable);
 }
 
-// Each of these would crash, hang or exhaust libsmf if handed to it as they are.
+// Hand-made damage after the first note; what precedes it is kept.
 TEST(MidiReaderBadInput, DamagedTracksAreReadUpToTheDamage)
 {
     struct Case {
@@ -275,6 +275,33 @@ TEST(MidiReaderBadInput, EveryTruncationAndGarbageFailsCleanly)
         Read(bytes, m, 1 + round % 3);
         ListMidiTracks(bytes, list);
     }
+}
+
+TEST(MidiFileDecode, TracksKeepTheirFirstNameNotesAndEndAndTimingIsMergedByTick)
+{
+    MidiTrackBytes first;
+    first.Name("").Name("Lead").Name("Other").Tempo(0, 500000).KeySignature(480, 2, false);
+    first.On(0, 3, 60).Raw({0x00, 60, 0}).Tempo(0, 0).Raw({0x60, 0xB0, 7, 100}); // ends at 576, no EOT
+    MidiTrackBytes second;
+    second.TimeSignature(480, 3, 2).KeySignature(0, 9, false).Tempo(0, 400000).Note(0, 72, 10, 1).End(5);
+    MidiFile file;
+    ASSERT_EQ(ReadMidiFile(MidiFileBytes(1, 480, {first, second}), file), ImportStatus::Ok);
+    ASSERT_EQ(file.tracks.size(), 2u);
+    EXPECT_EQ(file.tracks[0].name, "Lead");
+    EXPECT_EQ(file.tracks[1].name, "");
+    std::vector<std::string> notes;
+    for (const MidiTrack& t : file.tracks)
+        for (const MidiNoteEvent& e : t.notes)
+            notes.push_back(std::to_string(e.tick) + (e.on ? " on " : " off ") + std::to_string(e.channel) + ":" +
+                            std::to_string(e.pitch));
+    EXPECT_EQ(notes, (std::vector<std::string>{"480 on 3:60", "480 off 3:60", "480 on 1:72", "490 off 1:72"}));
+    EXPECT_EQ((std::vector<int64_t>{file.tracks[0].end, file.tracks[1].end}), (std::vector<int64_t>{576, 495}));
+    std::vector<std::string> timing;
+    for (const MidiTimingChange& c : file.timing)
+        timing.push_back(std::to_string(c.tick) + ":" + std::to_string(c.type) + ":" + std::to_string(c.data[0]));
+    // Tempo 0 and nine sharps are invalid; at tick 480 the tracks' changes stay in file order.
+    EXPECT_EQ(timing, (std::vector<std::string>{"0:81:7", "480:89:2", "480:88:3", "480:81:6"}));
+    EXPECT_EQ(file.skipped, 2);
 }
 
 TEST(MidiNotes, EachOffEndsTheEarliestSoundingNoteOfItsChannelAndPitch)

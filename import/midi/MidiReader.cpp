@@ -1,12 +1,11 @@
 #include "import/midi/MidiReader.h"
 
 #include "common/Cp932.h"
-#include "import/midi/MidiNotes.h"
-#include "import/midi/MidiSanitizer.h"
-#include "import/midi/SmfFile.h"
+#include "import/midi/MidiFile.h"
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,60 +13,11 @@ namespace {
 
 constexpr int kChannels = 16;
 constexpr int kDrumChannel = 9; // channel 10 as players count
-constexpr int kConductorTrack = 1;
 constexpr int64_t kMicrosecondsPerMinute = 60'000'000;
-
-struct MidiFile {
-    SanitizedMidi midi;
-    SmfPtr smf;
-};
 
 bool Open(const std::vector<uint8_t>& bytes, MidiFile& file)
 {
-    if (SanitizeMidi(bytes, file.midi) != ImportStatus::Ok)
-        return false;
-    file.smf = LoadSmf(file.midi.bytes);
-    return file.smf && file.smf->number_of_tracks == file.midi.trackCount + 1;
-}
-
-// Calls f for every event of a track (1-based, libsmf's numbering).
-template <class F>
-void ForEachEvent(smf_t* smf, int track, F f)
-{
-    smf_track_t* t = smf_get_track_by_number(smf, track);
-    for (int i = 1; t && i <= t->number_of_events; ++i)
-        if (const smf_event_t* e = smf_track_get_event_by_number(t, i); e && e->midi_buffer_length > 0)
-            f(*e);
-}
-
-bool IsNoteOn(const smf_event_t& e)
-{
-    return (e.midi_buffer[0] & 0xF0) == 0x90 && e.midi_buffer_length >= 3 && e.midi_buffer[2] > 0;
-}
-
-bool IsNoteOff(const smf_event_t& e)
-{
-    const int kind = e.midi_buffer[0] & 0xF0;
-    return e.midi_buffer_length >= 3 && (kind == 0x80 || (kind == 0x90 && e.midi_buffer[2] == 0));
-}
-
-bool IsMeta(const smf_event_t& e, uint8_t type)
-{
-    return e.midi_buffer_length >= 3 && e.midi_buffer[0] == kMidiMetaStatus && e.midi_buffer[1] == type;
-}
-
-// The data of a meta event: after its type and its length.
-std::string_view MetaData(const smf_event_t& e)
-{
-    int at = 2;
-    uint32_t length = 0;
-    while (at < e.midi_buffer_length && (e.midi_buffer[at] & 0x80))
-        length = length << 7 | (e.midi_buffer[at++] & 0x7F);
-    if (at >= e.midi_buffer_length)
-        return {};
-    length = length << 7 | e.midi_buffer[at++];
-    const auto* data = reinterpret_cast<const char*>(e.midi_buffer + at);
-    return std::string_view(data, std::min<size_t>(length, size_t(e.midi_buffer_length - at)));
+    return ReadMidiFile(std::span(bytes), file) == ImportStatus::Ok;
 }
 
 bool IsUtf8(std::string_view s)
@@ -85,8 +35,8 @@ bool IsUtf8(std::string_view s)
     return true;
 }
 
-// Names are UTF-8 in newer files and Shift-JIS in older Japanese ones. A name the rewriting
-// cut may end inside a character.
+// Names are UTF-8 in newer files and Shift-JIS in older Japanese ones. A name cut to
+// kMaxMidiNameBytes may end inside a character.
 std::string NameText(std::string_view raw)
 {
     for (size_t cut = 0; cut <= (raw.size() == kMaxMidiNameBytes ? 3u : 0u); ++cut)
@@ -108,18 +58,13 @@ struct TrackSummary {
     int Pitched() const { return Total() - notes[kDrumChannel]; }
 };
 
-TrackSummary Summarise(smf_t* smf, int fileTrack)
+TrackSummary Summarise(const MidiTrack& track)
 {
     TrackSummary s;
-    bool named = false;
-    ForEachEvent(smf, fileTrack + 1, [&](const smf_event_t& e) {
-        if (IsNoteOn(e))
-            ++s.notes[e.midi_buffer[0] & 0x0F];
-        else if (!named && IsMeta(e, kMidiMetaTrackName)) {
-            s.name = NameText(MetaData(e));
-            named = true;
-        }
-    });
+    s.name = NameText(track.name);
+    for (const MidiNoteEvent& e : track.notes)
+        if (e.on)
+            ++s.notes[e.channel];
     return s;
 }
 
@@ -147,14 +92,15 @@ std::array<bool, kChannels> MelodyChannels(const TrackSummary& s)
     return use;
 }
 
-ImportStatus SelectTrack(smf_t* smf, int trackCount, int choice, Selection& sel)
+ImportStatus SelectTrack(const MidiFile& file, int choice, Selection& sel)
 {
+    const int trackCount = static_cast<int>(file.tracks.size());
     if (choice != kDefaultChoice && (choice < 1 || choice > trackCount))
         return ImportStatus::NoSuchChoice;
     for (int t = 1; t <= trackCount; ++t) {
         if (choice != kDefaultChoice && t != choice)
             continue;
-        const TrackSummary s = Summarise(smf, t);
+        const TrackSummary s = Summarise(file.tracks[t - 1]);
         if (choice == kDefaultChoice && s.Pitched() == 0)
             continue;
         if (s.Total() == 0)
@@ -166,9 +112,9 @@ ImportStatus SelectTrack(smf_t* smf, int trackCount, int choice, Selection& sel)
     return ImportStatus::NoMelody;
 }
 
-ImportStatus SelectChannel(smf_t* smf, int choice, Selection& sel)
+ImportStatus SelectChannel(const MidiFile& file, int choice, Selection& sel)
 {
-    const std::vector<int> channels = ChannelsWithNotes(Summarise(smf, 1));
+    const std::vector<int> channels = ChannelsWithNotes(Summarise(file.tracks.front()));
     if (choice != kDefaultChoice && (choice < 1 || size_t(choice) > channels.size()))
         return ImportStatus::NoSuchChoice;
     int channel = -1;
@@ -191,16 +137,14 @@ int64_t ToMelodyTicks(int64_t tick, int ticksPerQuarter)
 
 void ReadNotes(const MidiFile& file, const Selection& sel, Melody& out)
 {
+    const MidiTrack& track = file.tracks[sel.fileTrack - 1];
     std::vector<MidiNoteEvent> events;
-    int64_t trackEnd = 0;
-    ForEachEvent(file.smf.get(), sel.fileTrack + 1, [&](const smf_event_t& e) {
-        trackEnd = e.time_pulses;
-        const bool on = IsNoteOn(e);
-        if ((on || IsNoteOff(e)) && sel.channels[e.midi_buffer[0] & 0x0F])
-            events.push_back({e.time_pulses, e.midi_buffer[0] & 0x0F, e.midi_buffer[1], on});
-    });
-    const int tpq = file.midi.ticksPerQuarter;
-    std::vector<MidiTimedNote> notes = PairNotes(events, trackEnd, out.skipped);
+    events.reserve(track.notes.size());
+    for (const MidiNoteEvent& e : track.notes)
+        if (sel.channels[e.channel])
+            events.push_back(e);
+    const int tpq = file.ticksPerQuarter;
+    std::vector<MidiTimedNote> notes = PairNotes(events, track.end, out.skipped);
     for (MidiTimedNote& n : notes) {
         n.start = ToMelodyTicks(n.start, tpq);
         n.end = std::max(ToMelodyTicks(n.end, tpq), n.start + 1);
@@ -231,20 +175,20 @@ std::vector<MeterChange> TidyMeters(const std::vector<MeterChange>& changes)
 void ReadTiming(const MidiFile& file, Melody& out)
 {
     std::vector<MeterChange> changes;
-    ForEachEvent(file.smf.get(), kConductorTrack, [&](const smf_event_t& e) {
-        const auto d = MetaData(e);
-        const int64_t onset = ToMelodyTicks(e.time_pulses, file.midi.ticksPerQuarter);
-        if (IsMeta(e, kMidiMetaTimeSignature) && d.size() >= 2)
-            changes.push_back({onset, uint8_t(d[0]), 1 << uint8_t(d[1])});
-        else if (IsMeta(e, kMidiMetaKeySignature) && d.size() >= 2 && !out.hasKey) {
+    for (const MidiTimingChange& e : file.timing) {
+        const uint8_t* d = e.data;
+        const int64_t onset = ToMelodyTicks(e.tick, file.ticksPerQuarter);
+        if (e.type == kMidiMetaTimeSignature)
+            changes.push_back({onset, d[0], 1 << d[1]});
+        else if (e.type == kMidiMetaKeySignature && !out.hasKey) {
             out.keyFifths = int8_t(d[0]);
             out.keyMinor = d[1] != 0;
             out.hasKey = true;
-        } else if (IsMeta(e, kMidiMetaTempo) && d.size() >= 3 && out.tempoQuarterBpm == 0) {
-            const int64_t us = uint8_t(d[0]) << 16 | uint8_t(d[1]) << 8 | uint8_t(d[2]);
+        } else if (e.type == kMidiMetaTempo && out.tempoQuarterBpm == 0) {
+            const int64_t us = d[0] << 16 | d[1] << 8 | d[2];
             out.tempoQuarterBpm = double(kMicrosecondsPerMinute) / double(us);
         }
-    });
+    }
     out.meters = TidyMeters(changes);
 }
 
@@ -256,14 +200,14 @@ bool ListMidiTracks(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>
     MidiFile file;
     if (!Open(bytes, file))
         return false;
-    if (file.midi.format == 0) {
-        const TrackSummary s = Summarise(file.smf.get(), 1);
+    if (file.format == 0) {
+        const TrackSummary s = Summarise(file.tracks.front());
         for (int c : ChannelsWithNotes(s))
             tracks.push_back({int(tracks.size()) + 1, "チャンネル " + std::to_string(c + 1), s.notes[c]});
         return true;
     }
-    for (int t = 1; t <= file.midi.trackCount; ++t) {
-        TrackSummary s = Summarise(file.smf.get(), t);
+    for (int t = 1; t <= int(file.tracks.size()); ++t) {
+        TrackSummary s = Summarise(file.tracks[t - 1]);
         tracks.push_back({t, std::move(s.name), s.Total()});
     }
     return true;
@@ -276,15 +220,14 @@ ImportStatus ReadMidi(const std::vector<uint8_t>& bytes, int choice, Melody& out
     if (!Open(bytes, file))
         return ImportStatus::Unreadable;
     Selection sel;
-    const ImportStatus chosen = file.midi.format == 0 ? SelectChannel(file.smf.get(), choice, sel)
-                                                      : SelectTrack(file.smf.get(), file.midi.trackCount, choice, sel);
+    const ImportStatus chosen = file.format == 0 ? SelectChannel(file, choice, sel) : SelectTrack(file, choice, sel);
     if (chosen != ImportStatus::Ok)
         return chosen;
-    out.skipped = file.midi.skipped;
+    out.skipped = file.skipped;
     ReadNotes(file, sel, out);
     if (out.notes.empty())
         return ImportStatus::NoMelody;
-    out.title = Summarise(file.smf.get(), 1).name;
+    out.title = NameText(file.tracks.front().name);
     ReadTiming(file, out);
     return ImportStatus::Ok;
 }

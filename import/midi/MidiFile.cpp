@@ -1,9 +1,9 @@
-#include "import/midi/MidiSanitizer.h"
+#include "import/midi/MidiFile.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -20,20 +20,6 @@ uint32_t ReadBigEndian(std::span<const uint8_t> b, size_t offset, int bytes)
     for (int i = 0; i < bytes; ++i)
         v = v << 8 | b[offset + i];
     return v;
-}
-
-void AppendBigEndian(std::vector<uint8_t>& out, uint32_t v, int bytes)
-{
-    for (int i = bytes - 1; i >= 0; --i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void AppendVlq(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int shift = 7 * (kMaxVlqBytes - 1); shift > 0; shift -= 7)
-        if (v >> shift)
-            out.push_back(static_cast<uint8_t>(0x80 | ((v >> shift) & 0x7F)));
-    out.push_back(static_cast<uint8_t>(v & 0x7F));
 }
 
 // Reads one chunk's bytes; no read passes its end.
@@ -76,41 +62,32 @@ private:
     size_t pos = 0;
 };
 
-struct TimingEvent {
-    uint32_t tick = 0;
-    uint8_t type = 0;
-    uint8_t size = 0;
-    uint8_t data[4] = {};
-};
-
-// What the tracks of one file share while they are rewritten.
-struct RewriteState {
+// What the tracks of one file share while they are read.
+struct ReadState {
     uint32_t tickLimit = 0;
     size_t events = 0;
-    std::vector<TimingEvent> timing;
+    std::vector<MidiTimingChange> timing;
     int skipped = 0;
 };
 
-bool ValidTiming(uint8_t type, std::span<const uint8_t> d, TimingEvent& e)
+// Checks a change and sets how many of its bytes count.
+bool ValidTiming(uint8_t type, std::span<const uint8_t> d, size_t& size)
 {
     if (type == kMidiMetaTempo) {
-        e.size = 3;
+        size = 3;
         return d.size() >= 3 && (d[0] | d[1] | d[2]) != 0;
     }
     if (type == kMidiMetaTimeSignature) {
-        e.size = 4;
+        size = 4;
         return d.size() >= 4 && d[0] >= 1 && d[1] <= kMaxDenominatorPower;
     }
-    e.size = 2;
+    size = 2;
     return d.size() >= 2 && std::abs(int(int8_t(d[0]))) <= kMaxKeyFifths && d[1] <= 1;
 }
 
-class TrackRewriter {
+class TrackReader {
 public:
-    TrackRewriter(std::span<const uint8_t> chunk, RewriteState& s, std::vector<uint8_t>& o)
-        : cursor(chunk), state(s), out(o)
-    {
-    }
+    TrackReader(std::span<const uint8_t> chunk, ReadState& s, MidiTrack& t) : cursor(chunk), state(s), track(t) {}
     void Run();
 
 private:
@@ -118,35 +95,27 @@ private:
     Step NextEvent();
     Step ChannelEvent(uint8_t status);
     Step MetaEvent();
-    bool Emit(std::span<const uint8_t> head, std::span<const uint8_t> tail = {});
+    bool CountEvent();
     void KeepTiming(uint8_t type, std::span<const uint8_t> data);
 
     ByteCursor cursor;
-    RewriteState& state;
-    std::vector<uint8_t>& out;
+    ReadState& state;
+    MidiTrack& track;
     uint32_t tick = 0;
-    uint32_t written = 0;
     uint8_t running = 0;
-    bool named = false;
 };
 
-void TrackRewriter::Run()
+void TrackReader::Run()
 {
-    out.insert(out.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
-    const size_t start = out.size();
     Step step = Step::Next;
     while (step == Step::Next)
         step = NextEvent();
     if (step != Step::End)
         ++state.skipped;
-    AppendVlq(out, tick - written);
-    out.insert(out.end(), {kMidiMetaStatus, kMidiMetaEndOfTrack, 0});
-    const uint32_t length = static_cast<uint32_t>(out.size() - start);
-    for (int i = 0; i < 4; ++i)
-        out[start - 4 + i] = static_cast<uint8_t>(length >> (8 * (3 - i)));
+    track.end = tick;
 }
 
-TrackRewriter::Step TrackRewriter::NextEvent()
+TrackReader::Step TrackReader::NextEvent()
 {
     if (cursor.AtEnd())
         return Step::End; // a missing end-of-track event is common and harmless
@@ -175,21 +144,25 @@ TrackRewriter::Step TrackRewriter::NextEvent()
     return Step::Damaged; // system common and real-time messages have no place in a file
 }
 
-TrackRewriter::Step TrackRewriter::ChannelEvent(uint8_t status)
+TrackReader::Step TrackReader::ChannelEvent(uint8_t status)
 {
     running = status;
     const int dataBytes = (status & 0xE0) == 0xC0 ? 1 : 2; // program change, channel pressure
-    uint8_t message[3] = {status, 0, 0};
-    for (int i = 1; i <= dataBytes; ++i)
-        if (!cursor.Byte(message[i]) || (message[i] & 0x80))
+    uint8_t data[2] = {};
+    for (int i = 0; i < dataBytes; ++i)
+        if (!cursor.Byte(data[i]) || (data[i] & 0x80))
             return Step::Damaged;
     const uint8_t kind = status & 0xF0;
     if (kind != 0x80 && kind != 0x90)
         return Step::Next;
-    return Emit(message) ? Step::Next : Step::Limit;
+    if (!CountEvent())
+        return Step::Limit;
+    const bool on = kind == 0x90 && data[1] > 0; // a note-on of velocity 0 is an off
+    track.notes.push_back({tick, status & 0x0F, data[0], on});
+    return Step::Next;
 }
 
-TrackRewriter::Step TrackRewriter::MetaEvent()
+TrackReader::Step TrackReader::MetaEvent()
 {
     uint8_t type = 0;
     uint32_t length = 0;
@@ -200,56 +173,36 @@ TrackRewriter::Step TrackRewriter::MetaEvent()
         return Step::End;
     if (type == kMidiMetaTempo || type == kMidiMetaTimeSignature || type == kMidiMetaKeySignature)
         KeepTiming(type, data);
-    if (type != kMidiMetaTrackName || named || data.empty())
+    if (type != kMidiMetaTrackName || !track.name.empty() || data.empty())
         return Step::Next;
-    named = true;
+    if (!CountEvent())
+        return Step::Limit;
     const std::span<const uint8_t> name = data.first(std::min(data.size(), kMaxMidiNameBytes));
-    std::vector<uint8_t> head = {kMidiMetaStatus, kMidiMetaTrackName};
-    AppendVlq(head, static_cast<uint32_t>(name.size()));
-    return Emit(head, name) ? Step::Next : Step::Limit;
+    track.name.assign(name.begin(), name.end());
+    return Step::Next;
 }
 
-bool TrackRewriter::Emit(std::span<const uint8_t> head, std::span<const uint8_t> tail)
+// The names and notes kept count against one limit for the whole file.
+bool TrackReader::CountEvent()
 {
     if (state.events >= kMaxMidiEvents)
         return false;
     ++state.events;
-    AppendVlq(out, tick - written);
-    written = tick;
-    out.insert(out.end(), head.begin(), head.end());
-    out.insert(out.end(), tail.begin(), tail.end());
     return true;
 }
 
-void TrackRewriter::KeepTiming(uint8_t type, std::span<const uint8_t> data)
+void TrackReader::KeepTiming(uint8_t type, std::span<const uint8_t> data)
 {
-    TimingEvent e;
-    e.tick = tick;
-    e.type = type;
-    if (!ValidTiming(type, data, e) || state.timing.size() >= kMaxMidiTimingEvents) {
+    MidiTimingChange change;
+    change.tick = tick;
+    change.type = type;
+    size_t size = 0;
+    if (!ValidTiming(type, data, size) || state.timing.size() >= kMaxMidiTimingEvents) {
         ++state.skipped;
         return;
     }
-    std::copy_n(data.begin(), e.size, e.data);
-    state.timing.push_back(e);
-}
-
-void AppendConductor(std::vector<uint8_t>& out, std::vector<TimingEvent>& timing)
-{
-    std::stable_sort(timing.begin(), timing.end(),
-                     [](const TimingEvent& a, const TimingEvent& b) { return a.tick < b.tick; });
-    std::vector<uint8_t> body;
-    uint32_t written = 0;
-    for (const TimingEvent& e : timing) {
-        AppendVlq(body, e.tick - written);
-        written = e.tick;
-        body.insert(body.end(), {kMidiMetaStatus, e.type, e.size});
-        body.insert(body.end(), e.data, e.data + e.size);
-    }
-    body.insert(body.end(), {0, kMidiMetaStatus, kMidiMetaEndOfTrack, 0});
-    out.insert(out.end(), {'M', 'T', 'r', 'k'});
-    AppendBigEndian(out, static_cast<uint32_t>(body.size()), 4);
-    out.insert(out.end(), body.begin(), body.end());
+    std::copy_n(data.begin(), size, change.data);
+    state.timing.push_back(change);
 }
 
 struct MidiHeader {
@@ -274,27 +227,21 @@ bool ReadHeader(std::span<const uint8_t> file, MidiHeader& h)
     return h.format <= 1 && h.claimedTracks > 0 && !(division & kSmpteDivisionBit) && division > 0;
 }
 
-// Rewrites each MTrk chunk the header claims, skipping chunks of other kinds; a chunk longer
-// than the file is read up to the file's end.
-int RewriteTracks(std::span<const uint8_t> file, const MidiHeader& h, RewriteState& state,
-                  std::vector<uint8_t>& out)
+// Reads each MTrk chunk the header claims, skipping chunks of other kinds; a chunk longer than
+// the file is read up to the file's end.
+void ReadTracks(std::span<const uint8_t> file, const MidiHeader& h, ReadState& state, std::vector<MidiTrack>& tracks)
 {
     size_t next = h.firstChunk;
-    int kept = 0;
     const size_t wanted = std::min(h.claimedTracks, kMaxMidiTracks);
-    while (size_t(kept) < wanted && file.size() - next >= kChunkHeaderBytes) {
+    while (tracks.size() < wanted && file.size() - next >= kChunkHeaderBytes) {
         const size_t body = next + kChunkHeaderBytes;
         const size_t length = std::min<size_t>(ReadBigEndian(file, next + 4, 4), file.size() - body);
-        if (std::memcmp(file.data() + next, "MTrk", 4) == 0) {
-            TrackRewriter(file.subspan(body, length), state, out).Run();
-            ++kept;
-        }
+        if (std::memcmp(file.data() + next, "MTrk", 4) == 0)
+            TrackReader(file.subspan(body, length), state, tracks.emplace_back()).Run();
         next = body + length;
     }
-    if (size_t(kept) == kMaxMidiTracks && h.claimedTracks > kMaxMidiTracks &&
-        file.size() - next >= kChunkHeaderBytes)
+    if (tracks.size() == kMaxMidiTracks && h.claimedTracks > kMaxMidiTracks && file.size() - next >= kChunkHeaderBytes)
         ++state.skipped;
-    return kept;
 }
 
 } // namespace
@@ -322,33 +269,24 @@ std::span<const uint8_t> UnwrapRiff(std::span<const uint8_t> file)
     return {};
 }
 
-ImportStatus SanitizeMidi(std::span<const uint8_t> wrapped, SanitizedMidi& out)
+ImportStatus ReadMidiFile(std::span<const uint8_t> wrapped, MidiFile& out)
 {
-    out = SanitizedMidi{};
+    out = MidiFile{};
     const std::span<const uint8_t> file = UnwrapRiff(wrapped);
     MidiHeader header;
     if (!ReadHeader(file, header))
         return ImportStatus::Unreadable;
-    RewriteState state;
+    ReadState state;
     state.tickLimit = static_cast<uint32_t>(
         std::min<int64_t>(kMaxMidiTicks, int64_t(header.ticksPerQuarter) * kMaxMidiQuarters));
-    std::vector<uint8_t> tracks;
-    constexpr size_t kMaxEventBytes = 4 + 3; // a delta and a note event
-    tracks.reserve(std::min(file.size() + file.size() / 2, kMaxMidiEvents * kMaxEventBytes));
-    const int kept = RewriteTracks(file, header, state, tracks);
-    if (kept == 0)
+    ReadTracks(file, header, state, out.tracks);
+    if (out.tracks.empty())
         return ImportStatus::Unreadable;
-
-    std::vector<uint8_t>& bytes = out.bytes;
-    bytes.reserve(tracks.size() + 64 + state.timing.size() * 8);
-    bytes.insert(bytes.end(), {'M', 'T', 'h', 'd', 0, 0, 0, kHeaderBodyBytes, 0, 1});
-    AppendBigEndian(bytes, static_cast<uint32_t>(kept + 1), 2);
-    AppendBigEndian(bytes, static_cast<uint32_t>(header.ticksPerQuarter), 2);
-    AppendConductor(bytes, state.timing);
-    bytes.insert(bytes.end(), tracks.begin(), tracks.end());
+    std::stable_sort(state.timing.begin(), state.timing.end(),
+                     [](const MidiTimingChange& a, const MidiTimingChange& b) { return a.tick < b.tick; });
+    out.timing = std::move(state.timing);
     out.format = header.format;
     out.ticksPerQuarter = header.ticksPerQuarter;
-    out.trackCount = kept;
     out.skipped = state.skipped;
     return ImportStatus::Ok;
 }
