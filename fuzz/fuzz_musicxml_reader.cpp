@@ -12,11 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static SilentSink sink;
     SetMessageSink(&sink);
     const std::vector<uint8_t> bytes(data, data + size);
-    std::vector<MelodyChoice> parts;
-    ListMusicXmlParts(bytes, parts);
     MusicXmlScore score;
     if (score.Open(bytes) != ImportStatus::Ok)
         return 0;
+    (void)score.Parts();
     for (int choice : {kDefaultChoice, 2}) {
         Melody melody;
         if (score.Read(choice, melody) != ImportStatus::Ok)

@@ -13,6 +13,25 @@ namespace {
 
 constexpr int64_t Q = kTicksPerQuarter;
 
+// The score's parts, as the import lists them; false when it does not open.
+bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts)
+{
+    MusicXmlScore score;
+    if (score.Open(bytes) != ImportStatus::Ok)
+        return false;
+    parts = score.Parts();
+    return true;
+}
+
+// One part read as the import reads it: opened, then read.
+ImportStatus ReadMusicXml(const std::vector<uint8_t>& bytes, int choice, Melody& out)
+{
+    MusicXmlScore score;
+    if (const ImportStatus opened = score.Open(bytes); opened != ImportStatus::Ok)
+        return opened;
+    return score.Read(choice, out);
+}
+
 struct Read {
     ImportStatus status;
     Melody melody;

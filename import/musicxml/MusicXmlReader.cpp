@@ -330,20 +330,3 @@ ImportStatus MusicXmlScore::Read(int choice, Melody& out) const
     const Part& part = parts[static_cast<size_t>(choice - 1)];
     return parts.size() == 1 || part.melody.pitched > 0 ? impl->Read(part, out) : ImportStatus::NoMelody;
 }
-
-bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts)
-{
-    MusicXmlScore score;
-    if (score.Open(bytes) != ImportStatus::Ok)
-        return false;
-    parts = score.Parts();
-    return true;
-}
-
-ImportStatus ReadMusicXml(const std::vector<uint8_t>& bytes, int choice, Melody& out)
-{
-    MusicXmlScore score;
-    if (const ImportStatus opened = score.Open(bytes); opened != ImportStatus::Ok)
-        return opened;
-    return score.Read(choice, out);
-}

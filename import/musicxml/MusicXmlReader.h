@@ -15,14 +15,8 @@
 enum class Utf16Order { None, LittleEndian, BigEndian };
 Utf16Order XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes);
 
-// The parts with their pitched-note counts (-1, not counted, when there is only one).
-// False when the bytes are not a readable score.
-bool ListMusicXmlParts(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>& parts);
-
-// choice: 1-based part, or kDefaultChoice for the first part with pitched notes.
-ImportStatus ReadMusicXml(const std::vector<uint8_t>& bytes, int choice, Melody& out);
-
-// A score parsed once, so that listing its parts and reading one costs a single parse.
+// A score parsed once, so that listing its parts and reading one costs a single parse. The
+// import reads every MusicXML file through it.
 class MusicXmlScore {
 public:
     MusicXmlScore();
@@ -33,7 +27,9 @@ public:
     // Ok, or Unreadable for malformed XML, a document that is not MusicXML or a broken
     // container.
     ImportStatus Open(const std::vector<uint8_t>& bytes);
+    // The parts with their pitched-note counts (-1, not counted, when there is only one).
     const std::vector<MelodyChoice>& Parts() const;
+    // choice: 1-based part, or kDefaultChoice for the first part with pitched notes.
     ImportStatus Read(int choice, Melody& out) const;
 
 private:
