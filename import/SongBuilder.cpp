@@ -2,6 +2,7 @@
 
 #include "common/ByteIO.h"
 #include "common/Cp932.h"
+#include "import/HighestNote.h"
 #include "song/CSongData.h"
 #include "song/ChordNaming.h"
 
@@ -139,9 +140,7 @@ std::vector<SongBuilder::Placed> SongBuilder::MelodyLine() const
     for (const MelodyNote& n : melody.notes)
         if (n.pitch >= 0 && n.pitch <= 127 && n.duration > 0 && n.onset >= 0)
             notes.push_back(&n);
-    std::stable_sort(notes.begin(), notes.end(), [](const MelodyNote* a, const MelodyNote* b) {
-        return a->onset != b->onset ? a->onset < b->onset : a->pitch > b->pitch;
-    });
+    OrderHighestFirst(notes, [](const MelodyNote* n) { return n->onset; }, [](const MelodyNote* n) { return n->pitch; });
     std::vector<Placed> line;
     for (size_t i = 0; i < notes.size();) {
         const MelodyNote& top = *notes[i];

@@ -1,5 +1,7 @@
 #include "import/midi/MidiNotes.h"
 
+#include "import/HighestNote.h"
+
 #include <algorithm>
 
 namespace {
@@ -53,9 +55,7 @@ std::vector<MidiTimedNote> PairNotes(const std::vector<MidiNoteEvent>& events, i
 
 std::vector<MidiTimedNote> HighestAtEachOnset(std::vector<MidiTimedNote> notes)
 {
-    std::sort(notes.begin(), notes.end(), [](const MidiTimedNote& a, const MidiTimedNote& b) {
-        return a.start != b.start ? a.start < b.start : a.pitch > b.pitch;
-    });
+    OrderHighestFirst(notes, [](const MidiTimedNote& n) { return n.start; }, [](const MidiTimedNote& n) { return n.pitch; });
     notes.erase(std::unique(notes.begin(), notes.end(),
                             [](const MidiTimedNote& a, const MidiTimedNote& b) { return a.start == b.start; }),
                 notes.end());
