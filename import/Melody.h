@@ -2,11 +2,8 @@
 // The neutral melody that every score-file reader produces and SongBuilder consumes. Nothing
 // here knows a file format or the song grid.
 
-#include "common/Utf8.h"
-
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 // Time is counted in ticks from the start of the first measure as written (a pickup starts at
@@ -19,11 +16,6 @@ constexpr int64_t kTicksPerQuarter = 6720;
 // could show is lost, and a passage repeated a thousand times copies no more than this.
 constexpr size_t kMaxMelodyTextBytes = 32;
 
-// Cuts valid UTF-8 to kMaxMelodyTextBytes without splitting a character.
-inline void CutMelodyText(std::string& text)
-{
-    text = CutUtf8(std::move(text), kMaxMelodyTextBytes);
-}
 
 struct MelodyNote {
     static constexpr int kRest = -1;

@@ -267,9 +267,7 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
 
     const double quarters = melody.tempoQuarterBpm > 0 ? melody.tempoQuarterBpm : kDefaultQuarterTempo;
     const double bpm = std::round(quarters * kTicksPerQuarter / static_cast<double>(meter.beatTicks));
-    const int32_t tempo = (bpm >= SummaryBlock::kMinTempo && bpm <= SummaryBlock::kMaxTempo) ? static_cast<int32_t>(bpm)
-                                                                                          : SummaryBlock::kRepairedTempo;
-    song.SetTempo(tempo);
+    song.SetTempo(SummaryBlock::KeptTempo(bpm));
     song.SetFameLevel(0);
 }
 

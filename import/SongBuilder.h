@@ -47,7 +47,6 @@
 //   left out and the report says so.
 
 #include "import/Melody.h"
-#include "song/SummaryBlock.h"
 
 #include <memory>
 #include <string>
@@ -72,7 +71,6 @@ class SongBuilder {
 public:
     static constexpr int kMaxBeats = 1024;
     static constexpr int kMaxGridBeats = 8;
-    static constexpr int kListTitleBytes = SummaryBlock::kTitleBytes;
     static constexpr int kEntryTextBytes = 7;
     static constexpr double kDefaultQuarterTempo = 120;
 

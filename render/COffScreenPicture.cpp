@@ -20,8 +20,14 @@ void COffScreenPicture::Create(IPictureHost* host, const PictureRect& rect, Mous
         host->PlaceAt(rect);
         host->SetHandlers(press, release, move, doubleClick);
     }
-    surface = std::make_unique<QImage>(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
-    surface->fill(Qt::white);
+    surface = std::make_unique<QImage>(NewSurface(width, height));
+}
+
+QImage COffScreenPicture::NewSurface(int width, int height)
+{
+    QImage surface(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+    surface.fill(Qt::white);
+    return surface;
 }
 
 void COffScreenPicture::Show(const QImage* surface, IPictureHost* host, double zoom)

@@ -46,4 +46,6 @@ public:
     // A painter on a surface as the pictures expect it: no antialiasing, a one-pixel black
     // pen that leaves a line's end point unpainted.
     static void PreparePainter(QPainter& painter);
+    // A white surface of that size (none for a size below one pixel).
+    static QImage NewSurface(int width, int height);
 };

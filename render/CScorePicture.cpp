@@ -118,8 +118,7 @@ void CScorePicture::Draw(int slot)
 
 QImage CScorePicture::Picture(const ScoreGeometry& geometry)
 {
-    QImage surface(std::max(geometry.width, 0), std::max(geometry.height, 0), QImage::Format_RGB32);
-    surface.fill(Qt::white);
+    QImage surface = NewSurface(geometry.width, geometry.height);
     if (!surface.isNull())
         Paint(surface, geometry);
     return surface;

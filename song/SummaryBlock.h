@@ -45,6 +45,12 @@ inline void SetTitle(Block block, std::string_view cp932)
     std::copy(cut.begin(), cut.end(), block.begin() + kTitleOffset);
 }
 
+// The tempo a song keeps: beats per minute within kMinTempo..kMaxTempo, else kRepairedTempo.
+inline int32_t KeptTempo(double bpm)
+{
+    return bpm >= kMinTempo && bpm <= kMaxTempo ? static_cast<int32_t>(bpm) : kRepairedTempo;
+}
+
 inline int Fame(ConstBlock block) { return block[kFameOffset]; }
 inline void SetFame(Block block, uint8_t fame) { block[kFameOffset] = fame; }
 inline int32_t Tempo(ConstBlock block) { return bytes::ReadInt32(block, kTempoOffset); }
@@ -67,8 +73,7 @@ inline void Repair(Block block)
         bytes::WriteInt32(block, kWordOffset, 0);
     if (bytes::ReadUInt32(block, kOneOffset) == kFiller)
         bytes::WriteInt32(block, kOneOffset, 1);
-    if (const int32_t tempo = Tempo(block); tempo < kMinTempo || tempo > kMaxTempo)
-        SetTempo(block, kRepairedTempo);
+    SetTempo(block, KeptTempo(Tempo(block)));
     if (const int32_t v = bytes::ReadInt32(block, kRangeOffset); v < 0 || v > 127)
         bytes::WriteInt32(block, kRangeOffset, 0);
 }

@@ -1,5 +1,7 @@
 #include "import/musicxml/MusicXmlPart.h"
 
+#include "common/Utf8.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -281,7 +283,7 @@ private:
              t = t.next_sibling())
             if (t.name()[0] == 't' && !std::strcmp(t.name(), "text"))
                 n.lyric.append(t.child_value(), std::min(std::strlen(t.child_value()), kMaxMelodyTextBytes + 1));
-        CutMelodyText(n.lyric);
+        n.lyric = CutUtf8(std::move(n.lyric), kMaxMelodyTextBytes);
         out.notes.push_back(std::move(n));
     }
 
