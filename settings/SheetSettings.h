@@ -1,0 +1,26 @@
+#pragma once
+// How the printed sheet is made, kept in "sheet.ini" beside "setup.ini" so that the 184-byte
+// record stays as it is.
+
+#include <QString>
+
+namespace SheetRange {
+// The string spacing on paper a player can set, in tenths of a millimetre.
+constexpr int kSpacingMinTenths = 50, kSpacingMaxTenths = 200;
+} // namespace SheetRange
+
+struct SheetSettings {
+    int spacingTenthsMm = 0; // distance between string lines on paper; 0 fits the sheet to the paper
+
+    bool FitsPaper() const { return spacingTenthsMm == 0; }
+    bool operator==(const SheetSettings&) const = default;
+};
+
+constexpr const char* kSheetSettingsFileName = "sheet.ini";
+
+// The settings the file holds; the defaults when it is missing, unreadable, not a regular
+// file or damaged. Never blocks and never reports.
+SheetSettings ReadSheetSettings(const QString& path);
+
+// Replaces the file whole or leaves it as it was; false when it could not be written.
+bool WriteSheetSettings(const QString& path, const SheetSettings& settings);
