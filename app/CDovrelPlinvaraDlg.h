@@ -3,6 +3,7 @@
 
 #include "render/FittedScore.h"
 #include "settings/ConfigRecord.h"
+#include "settings/SheetSettings.h"
 
 #include <QDialog>
 #include <memory>
@@ -40,6 +41,7 @@ public:
     void OnSystemCommand(int id);
 
     const ConfigRecord& Settings() const { return settings; }
+    const SheetSettings& Sheet() const { return sheet; }
     const CSongData* Song() const { return song.get(); }
     // The song fitted to the harp and laid out as the window shows and prints it.
     const FittedScore& Score() const { return fitted; }
@@ -61,6 +63,7 @@ private:
     std::unique_ptr<CButtonPicture> buttons;
     std::unique_ptr<CScorePicture> score;
     ConfigRecord settings;
+    SheetSettings sheet; // how the paper sheet is made, from sheet.ini
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<CSongData> song;
