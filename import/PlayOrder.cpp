@@ -1,6 +1,7 @@
 #include "import/PlayOrder.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -25,6 +26,22 @@ int FindMark(const std::vector<MeasureMarks>& marks, const std::string MeasureMa
     return -1;
 }
 
+// Per measure, the ending numbers that start from it up to the next forward repeat: whether
+// an ending still waits for the next time through. Numbers beyond 63 are not looked for.
+std::vector<uint64_t> EndingsAhead(const std::vector<MeasureMarks>& marks)
+{
+    std::vector<uint64_t> ahead(marks.size() + 1, 0);
+    for (size_t i = marks.size(); i-- > 0;) {
+        uint64_t here = 0;
+        if (marks[i].endingStart)
+            for (int number : marks[i].ending)
+                if (number > 0 && number < 64)
+                    here |= uint64_t{1} << number;
+        ahead[i] = here | (i + 1 < marks.size() && marks[i + 1].forwardRepeat ? 0 : ahead[i + 1]);
+    }
+    return ahead;
+}
+
 } // namespace
 
 std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
@@ -32,6 +49,7 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
     const int n = static_cast<int>(marks.size());
     std::vector<int> order;
     std::vector<int> repeatsDone(marks.size(), 0);
+    const std::vector<uint64_t> endingsAhead = EndingsAhead(marks);
     int i = 0, repeatStart = 0, pass = 1;
     bool jumped = false, codaTaken = false, backFromRepeat = false, inEnding = false;
     while (i < n && order.size() < kMaxPlayedMeasures) {
@@ -50,8 +68,12 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
                 continue;
             }
         }
-        if (m.ending.empty() && inEnding)
-            pass = 1; // the ending group is behind us
+        if (m.ending.empty() && inEnding) {
+            // The ending group is behind us: a later backward repeat without a forward one
+            // returns here, not into the section the endings closed.
+            pass = 1;
+            repeatStart = i;
+        }
         inEnding = !m.ending.empty();
         order.push_back(i);
 
@@ -66,7 +88,11 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
             }
         }
         if (m.backwardRepeat > 0 && !jumped) {
-            if (repeatsDone[i] < m.backwardRepeat - 1) {
+            // Inside an ending the endings count the passes: go back while one waits for the
+            // next time through, whatever the sign's own count says.
+            const bool again = m.ending.empty() ? repeatsDone[i] < m.backwardRepeat - 1
+                                                : pass < 63 && (endingsAhead[repeatStart] >> (pass + 1) & 1) != 0;
+            if (again) {
                 ++repeatsDone[i];
                 ++pass;
                 i = repeatStart;
@@ -75,7 +101,8 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
                 continue;
             }
             repeatStart = i + 1; // a later backward repeat without a forward one returns here
-            if (m.ending.empty())
+            // An ending right after the sign is the one for this time through.
+            if (m.ending.empty() && !(i + 1 < n && marks[i + 1].endingStart))
                 pass = 1;
         }
         if (!jumped && (m.daCapo || !m.dalSegno.empty())) {

@@ -20,6 +20,8 @@ struct MeasureMarks {
 // A played score never grows past this many measures, whatever its repeat counts say.
 constexpr size_t kMaxPlayedMeasures = 65536;
 
-// Indices into `marks`, in playing order. After a jump (da capo or dal segno) repeats are
-// not taken again and only the last ending of each group is played, as players do.
+// Indices into `marks`, in playing order. A backward repeat outside an ending is taken as often
+// as it says; inside an ending, while an ending for the next time through waits ahead. After
+// a jump (da capo or dal segno) repeats are not taken again and only the last ending of each
+// group is played, as players do.
 std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks);

@@ -203,6 +203,27 @@ TEST(MusicXmlReader, RepeatsAndEndingsArePlayedOut)
     EXPECT_EQ(Pitches(ReadXml(thrice).melody), (std::vector<int>{60, 60, 60, 62, 62}));
 }
 
+TEST(MusicXmlReader, EndingsCountThePassesAsAbcDoes)
+{
+    // |: C |1,2. D :|3. E |  ->  C D C D C E: the endings, not the sign's count, decide.
+    const std::string xml = OnePart({
+        Measure(1, Attributes(1) + kForward + Whole("C4")),
+        Measure(2, Ending("1, 2", "start", "left") + Whole("D4") + kBackward),
+        Measure(3, Ending("3", "start", "left") + Whole("E4") + Ending("3", "stop", "right")),
+    });
+    EXPECT_EQ(Pitches(ReadXml(xml).melody), (std::vector<int>{60, 62, 60, 62, 60, 64}));
+
+    // |: C |1. D :|2. E :| F :|  ->  the last ending's sign waits for no third ending, and
+    // F's sign returns to F, not into the section the endings closed.
+    const std::string after = OnePart({
+        Measure(1, Attributes(1) + kForward + Whole("C4")),
+        Measure(2, Ending("1", "start", "left") + Whole("D4") + kBackward),
+        Measure(3, Ending("2", "start", "left") + Whole("E4") + Ending("2", "stop", "right") + kBackward),
+        Measure(4, Whole("F4") + kBackward),
+    });
+    EXPECT_EQ(Pitches(ReadXml(after).melody), (std::vector<int>{60, 62, 60, 64, 65, 65}));
+}
+
 TEST(MusicXmlReader, DaCapoDalSegnoFineAndCoda)
 {
     const std::string fine = OnePart({

@@ -2,91 +2,78 @@
 
 #include "import/abc/AbcLimits.h"
 
-namespace {
-
-bool IsRepeatStart(const AbcEvent& e)
+AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
 {
-    return e.kind == AbcEvent::Kind::Bar && e.repeatStart;
+    AbcMeasures out;
+    // What the bar lines before the measure being gathered open.
+    bool forward = false, endsEnding = false;
+    uint32_t endings = 0;
+    size_t first = 0;
+    bool timed = false;
+    auto close = [&](size_t end) {
+        MeasureMarks m;
+        m.forwardRepeat = forward;
+        if (endings) {
+            m.endingStart = true;
+            for (int n = 1; n < 32; ++n)
+                if (endings >> n & 1)
+                    m.ending.push_back(n);
+        } else if (!endsEnding && !out.marks.empty()) {
+            m.ending = out.marks.back().ending; // an ending runs on to a repeat sign or thick bar
+        }
+        out.marks.push_back(std::move(m));
+        out.measures.push_back(AbcMeasure{first, end, false});
+    };
+    for (size_t i = 0; i < events.size(); ++i) {
+        const AbcEvent& e = events[i];
+        if (e.kind != AbcEvent::Kind::Bar) {
+            timed |= e.kind == AbcEvent::Kind::Note || e.kind == AbcEvent::Kind::Rest;
+            continue;
+        }
+        if (timed) {
+            close(i);
+            first = i + 1;
+            timed = false;
+            forward = endsEnding = false;
+            endings = 0;
+        }
+        // What the line closes belongs to the measure before it.
+        if (!out.marks.empty()) {
+            if (e.repeatEnds > 0)
+                out.marks.back().backwardRepeat = 2; // ABC repeats once, whatever the colons
+            out.measures.back().closedByMeasureLine |= e.measureLine;
+        }
+        forward |= e.repeatStart;
+        endings |= e.endings;
+        endsEnding |= e.repeatEnds > 0 || e.repeatStart || e.thick;
+    }
+    if (first < events.size())
+        close(events.size());
+    return out;
 }
-
-} // namespace
 
 void AbcPlayout::Play(Melody& out)
 {
-    const std::vector<AbcEvent>& events = tune.events;
-    jumpsTaken.assign(events.size(), 0);
-    // Endings written from each event up to the next start of a repeat.
-    endingsAhead.assign(events.size() + 1, 0);
-    for (size_t i = events.size(); i-- > 0;)
-        endingsAhead[i] = events[i].endings | (i + 1 < events.size() && IsRepeatStart(events[i + 1]) ? 0 : endingsAhead[i + 1]);
-
+    const AbcMeasures cut = CutIntoMeasures(tune.events);
     int played = 0, chordsPlayed = 0;
-    for (size_t i = 0; i < events.size();) {
-        const AbcEvent& event = events[i];
-        if (event.kind == AbcEvent::Kind::Bar) {
-            if (event.measureLine && !skipping)
-                NotePickup(out);
-            i = AtBar(i);
-            continue;
-        }
-        if (!skipping) {
+    for (int index : PlayOrder(cut.marks)) {
+        const AbcMeasure& measure = cut.measures[index];
+        for (size_t i = measure.first; i < measure.end; ++i) {
+            const AbcEvent& event = tune.events[i];
             const bool timed = event.kind == AbcEvent::Kind::Note || event.kind == AbcEvent::Kind::Rest;
             if (timed && ++played > kAbcMaxPlayedNotes) {
                 ++out.skipped;
-                break;
+                return;
             }
             if (event.kind == AbcEvent::Kind::Chord && ++chordsPlayed > kAbcMaxPlayedNotes) {
                 ++out.skipped;
-                ++i;
                 continue;
             }
             PlayEvent(event, out);
         }
-        ++i;
+        if (measure.closedByMeasureLine)
+            NotePickup(out);
     }
-}
-
-// Takes a bar line as a player does; returns the event to go on with.
-size_t AbcPlayout::AtBar(size_t i)
-{
-    const AbcEvent& bar = tune.events[i];
-    const uint32_t passBit = 1u << pass; // pass never exceeds kAbcMaxEndingNumber
-    if (skipping) { // passing over an ending for another time; its repeat marks are its own
-        if (bar.endings)
-            skipping = (bar.endings & passBit) == 0;
-        else if (bar.repeatStart || bar.thick) {
-            skipping = false;
-            StartSection(i);
-        }
-        return i + 1;
-    }
-    if (bar.repeatEnds > 0) {
-        // Inside endings, go back while an ending waits for the next time through.
-        const bool back = pass < kAbcMaxEndingNumber &&
-                          (inEnding ? (endingsAhead[sectionStart] & (1u << (pass + 1))) != 0 : jumpsTaken[i] == 0);
-        if (back) {
-            ++jumpsTaken[i];
-            ++pass;
-            inEnding = false;
-            return sectionStart;
-        }
-        if (!bar.endings)
-            StartSection(i);
-    }
-    if (bar.endings) {
-        inEnding = true;
-        skipping = (bar.endings & passBit) == 0;
-    }
-    if (bar.repeatStart || (bar.thick && inEnding && !bar.endings))
-        StartSection(i);
-    return i + 1;
-}
-
-void AbcPlayout::StartSection(size_t bar)
-{
-    sectionStart = bar + 1;
-    pass = 1;
-    inEnding = false;
 }
 
 void AbcPlayout::PlayEvent(const AbcEvent& event, Melody& out)

@@ -1,8 +1,9 @@
 #pragma once
-// Plays a written tune out in time order: repeats and endings taken as a player takes
-// them, tied notes merged, meters and chord names placed at their onsets, and a short first
-// bar reported as the pickup.
+// Plays a written tune out in time order: its bar lines become the marks every reader gives
+// the one play order, tied notes are merged, meters and chord names placed at their onsets,
+// and a short first bar is reported as the pickup.
 
+#include "import/PlayOrder.h"
 #include "import/TiedNotes.h"
 #include "import/abc/AbcEvent.h"
 
@@ -16,8 +17,6 @@ public:
 private:
     void PlayEvent(const AbcEvent& event, Melody& out);
     void PlayNote(const AbcEvent& event, Melody& out);
-    size_t AtBar(size_t index);
-    void StartSection(size_t bar);
     void NotePickup(Melody& out);
 
     const AbcWrittenTune& tune;
@@ -26,13 +25,19 @@ private:
     TiedNotes ties{0};         // a written tie meets exactly
     int meterNumerator = 4, meterDenominator = 4;
     bool pickupDecided = false;
-
-    // The repeat being played: where a backward repeat returns to, which time through it
-    // this is, whether an ending for another time is being passed over.
-    size_t sectionStart = 0;
-    int pass = 1;
-    bool skipping = false;
-    bool inEnding = false;
-    std::vector<int> jumpsTaken;         // per event: backward repeats already taken there
-    std::vector<uint32_t> endingsAhead;  // per event: endings written up to the next |:
 };
+
+// The written tune cut at its bar lines into the measures the play order walks: events
+// first..end-1 of the tune, and whether a bar line that ends a measure closes them. Bar lines
+// with no note between them act as one.
+struct AbcMeasure {
+    size_t first = 0, end = 0;
+    bool closedByMeasureLine = false;
+};
+
+struct AbcMeasures {
+    std::vector<AbcMeasure> measures;
+    std::vector<MeasureMarks> marks; // one per measure
+};
+
+AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events);
