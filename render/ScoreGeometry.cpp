@@ -47,6 +47,15 @@ int StringOf(const ScoreFrame& frame, int pitch)
     return -1;
 }
 
+int TimeToY(int height, int totalLength, int64_t time)
+{
+    if (totalLength <= 0)
+        return kTopInset;
+    // The product in 64 bits, held in range: a note list handed in may hold any time.
+    const int64_t below = std::clamp<int64_t>(int64_t(height) * time / totalLength, -kFarOff, kFarOff);
+    return static_cast<int>(below) + kTopInset;
+}
+
 ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes)
 {
     ScoreGeometry g;
@@ -61,18 +70,17 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
     if (T <= 0)
         return g;
     g.notes.reserve(notes.size());
-    for (const ScoreNote& note : notes) {
+    for (size_t i = 0; i < notes.size(); ++i) {
+        const ScoreNote& note = notes[i];
         const int j = StringOf(frame, note.pitch);
         if (j < 0)
             continue;
         const NoteMark mark = MarkOf(note.length);
         const int d = StyleOf(mark).diameter;
         const int x = g.stringX[static_cast<size_t>(j)];
-        // The product in 64 bits, held in range: a note list handed in may hold any time.
-        const int64_t below = std::clamp<int64_t>(int64_t(H) * note.time / T, -kFarOff, kFarOff);
-        const int y = static_cast<int>(below) + kTopInset;
+        const int y = TimeToY(H, T, note.time);
         const int left = x - d / 2, top = y - d / 2;
-        g.notes.push_back({x, y, mark, left, top, left + d, top + d});
+        g.notes.push_back({x, y, mark, left, top, left + d, top + d, static_cast<int>(i)});
     }
     return g;
 }

@@ -40,6 +40,7 @@ struct PlacedNote {
     int x, y; // the circle's centre: its string's x, its time's y
     NoteMark mark;
     int left, top, right, bottom; // the circle's box; a bitmap paints left..right-1 x top..bottom-1
+    int source = -1;              // the layout note it draws
 };
 
 struct ScoreGeometry {
@@ -51,6 +52,9 @@ struct ScoreGeometry {
 
 // The first string whose pitch is the note's, or -1.
 int StringOf(const ScoreFrame& frame, int pitch);
+
+// Where a time stands on a picture `height` high that shows `totalLength` time units.
+int TimeToY(int height, int totalLength, int64_t time);
 
 // String i stands at (i + 1) x spacing - left offset; a note at time t stands at
 // height x t / total length + 10, the product taken first. Notes without a string are left

@@ -2,8 +2,21 @@
 
 #include "song/CSongData.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
+
+namespace {
+
+// A fixed-size text field up to its first zero; a field without one is read whole.
+std::string_view Bounded(const char* field, size_t size)
+{
+    return {field, strnlen(field, size)};
+}
+
+} // namespace
 
 ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
 {
@@ -15,18 +28,29 @@ ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
     layout.totalLength = static_cast<int32_t>(
         std::min<int64_t>(INT32_MAX, (int64_t(last) - first + 1) * beats * kUnitsPerBeat));
     const int firstCell = 2 * beats * (first - 1);
+    std::string_view chordBefore;
     for (int m = first - 1; m <= last - 1; ++m) {
+        if (int64_t(m) * beats * 2 < CSongData::kCellCount)
+            layout.measures.push_back({kUnitsPerCell * (2 * m * beats - firstCell), m + 1});
         for (int b = 0; b < beats; ++b) {
             for (int h = 0; h < 2; ++h) {
                 const int c = (m * beats + b) * 2 + h;
                 if (c >= CSongData::kCellCount)
                     return layout;
+                const int32_t cellTime = kUnitsPerCell * (c - firstCell);
+                const ChordRecord& chords = song.chordTable[c / 2];
+                const std::string_view chord = Bounded(h == 0 ? chords.first : chords.second, kChordNameSize);
+                if (!chord.empty() && chord != chordBefore) {
+                    layout.chords.push_back({cellTime, std::string(chord)});
+                    chordBefore = chord;
+                }
                 for (int k = 0; k < 3; ++k) {
                     const int32_t v = song.cells[c].entry[k];
                     if (v < 0)
                         continue;
                     const auto length = static_cast<int32_t>(kUnitsPerCell * song.GetNoteLength(m, 2 * b + h, k != 0));
-                    layout.notes.push_back({kUnitsPerCell * (c - firstCell) + k, v, length});
+                    layout.notes.push_back({cellTime + k, v, length});
+                    layout.words.emplace_back(Bounded(song.cells[c].text[k], sizeof song.cells[c].text[k]));
                 }
             }
         }

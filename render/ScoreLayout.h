@@ -2,6 +2,7 @@
 // The layout of a measure range into plain score notes; the drawing only consumes them.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CSongData;
@@ -17,9 +18,23 @@ struct ScoreNote {
     bool operator==(const ScoreNote&) const = default;
 };
 
+// A chord name where the chord changes, as the song holds it (CP932).
+struct ScoreChord {
+    int32_t time;
+    std::string name;
+};
+
+struct ScoreMeasure {
+    int32_t time;
+    int number; // 1-based, as the song counts its measures
+};
+
 struct ScoreLayout {
     int32_t totalLength = 0; // time units the picture height stands for
     std::vector<ScoreNote> notes;
+    std::vector<std::string> words;     // one per note: its syllable as the song holds it (CP932)
+    std::vector<ScoreChord> chords;     // in time order
+    std::vector<ScoreMeasure> measures; // the start of each measure laid out
 };
 
 // Lays out measures first..last (1-based, inclusive) in time order; entries of one cell

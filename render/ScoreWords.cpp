@@ -1,0 +1,221 @@
+#include "render/ScoreWords.h"
+
+#include "common/Cp932.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Room kept between a text and what it must not touch, in picture pixels.
+constexpr double kPad = 1.0;
+// A syllable strays from its circle by at most this share of the string spacing.
+constexpr double kWordReach = 0.6;
+
+// Boxes and line pieces sorted into bands of picture rows, so that a test looks only at what
+// stands near it: a song's texts and circles are many, a place's neighbours few.
+class Obstacles {
+public:
+    void AddBox(const TextBox& box)
+    {
+        const size_t index = boxes.size();
+        boxes.push_back(box);
+        for (size_t b = Band(box.top); b <= Band(box.bottom); ++b)
+            BandAt(boxBands, b).push_back(index);
+    }
+
+    void AddLine(double x1, double y1, double x2, double y2)
+    {
+        const size_t index = lines.size();
+        lines.push_back({x1, y1, x2, y2});
+        for (size_t b = Band(std::min(y1, y2)); b <= Band(std::max(y1, y2)); ++b)
+            BandAt(lineBands, b).push_back(index);
+    }
+
+    bool HitsBox(const TextBox& box) const
+    {
+        for (size_t b = Band(box.top); b <= Band(box.bottom) && b < boxBands.size(); ++b)
+            for (size_t i : boxBands[b])
+                if (boxes[i].Overlaps(box))
+                    return true;
+        return false;
+    }
+
+    bool HitsLine(const TextBox& box) const
+    {
+        for (size_t b = Band(box.top); b <= Band(box.bottom) && b < lineBands.size(); ++b)
+            for (size_t i : lineBands[b])
+                if (Crosses(lines[i], box))
+                    return true;
+        return false;
+    }
+
+private:
+    struct Line {
+        double x1, y1, x2, y2;
+    };
+    static constexpr double kBand = 64;
+    // Pictures are at most a few thousand pixels high; anything beyond shares the last band.
+    static constexpr size_t kMaxBands = 4096;
+
+    static size_t Band(double y)
+    {
+        return static_cast<size_t>(std::clamp(y / kBand, 0.0, double(kMaxBands - 1)));
+    }
+
+    static std::vector<size_t>& BandAt(std::vector<std::vector<size_t>>& bands, size_t b)
+    {
+        if (b >= bands.size())
+            bands.resize(b + 1);
+        return bands[b];
+    }
+
+    // Whether the segment passes through the box: clipped to the box's rows, its x range
+    // meets the box's columns.
+    static bool Crosses(const Line& l, const TextBox& box)
+    {
+        double ya = l.y1, yb = l.y2, xa = l.x1, xb = l.x2;
+        if (ya > yb) {
+            std::swap(ya, yb);
+            std::swap(xa, xb);
+        }
+        const double top = std::max(ya, box.top), bottom = std::min(yb, box.bottom);
+        if (top > bottom)
+            return false;
+        auto xAt = [&](double y) { return yb == ya ? xa : xa + (xb - xa) * (y - ya) / (yb - ya); };
+        const double x1 = xAt(top), x2 = xAt(bottom);
+        return std::max(x1, x2) > box.left && std::min(x1, x2) < box.right;
+    }
+
+    std::vector<TextBox> boxes;
+    std::vector<Line> lines;
+    std::vector<std::vector<size_t>> boxBands, lineBands;
+};
+
+TextBox BoxBeside(double x, double y, double radius, int side, double width, double height)
+{
+    TextBox box;
+    box.top = y - height / 2;
+    box.bottom = y + height / 2;
+    if (side > 0) {
+        box.left = x + radius + kPad;
+        box.right = box.left + width;
+    } else {
+        box.right = x - radius - kPad;
+        box.left = box.right - width;
+    }
+    return box;
+}
+
+TextBox Grown(const TextBox& box, double by)
+{
+    return {box.left - by, box.top - by, box.right + by, box.bottom + by};
+}
+
+bool InsidePicture(const TextBox& box, const ScoreGeometry& score)
+{
+    return box.left >= 0 && box.right <= score.width && box.top >= 0 && box.bottom <= score.height;
+}
+
+double Spacing(const ScoreGeometry& score)
+{
+    return score.stringX.size() >= 2 ? score.stringX[1] - score.stringX[0] : 32;
+}
+
+} // namespace
+
+ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
+                           const TextExtent& extent)
+{
+    ScoreWords out;
+    Obstacles taken;
+    double largestRadius = 0;
+    for (const PlacedNote& n : score.notes) {
+        taken.AddBox({double(n.left), double(n.top), double(n.right), double(n.bottom)});
+        largestRadius = std::max(largestRadius, (n.right - n.left) / 2.0);
+    }
+    for (size_t i = 1; i < score.notes.size(); ++i)
+        taken.AddLine(score.notes[i - 1].x, score.notes[i - 1].y, score.notes[i].x, score.notes[i].y);
+    const double spacing = Spacing(score);
+
+    if (choices.measures && !score.stringX.empty()) {
+        for (const ScoreMeasure& m : layout.measures) {
+            PlacedMeasure placed;
+            placed.y = TimeToY(score.height, layout.totalLength, m.time);
+            placed.number = m.number;
+            const auto [w, h] = extent(std::to_string(m.number));
+            placed.numberBox = BoxBeside(score.stringX.front(), placed.y + h / 2 + kPad, largestRadius, -1, w, h);
+            out.measures.push_back(placed);
+            taken.AddBox(placed.numberBox);
+        }
+    }
+
+    if (choices.words) {
+        for (size_t i = 0; i < score.notes.size(); ++i) {
+            const PlacedNote& note = score.notes[i];
+            if (note.source < 0 || static_cast<size_t>(note.source) >= layout.words.size())
+                continue;
+            std::string word = Cp932ToUtf8(layout.words[static_cast<size_t>(note.source)]);
+            word.erase(word.find_last_not_of(' ') + 1);
+            word.erase(0, word.find_first_not_of(' '));
+            if (word.empty())
+                continue;
+            const auto [w, h] = extent(word);
+            const double radius = (note.right - note.left) / 2.0;
+            // Away from the line to the next note; the last note looks back at the one before.
+            int side = 1;
+            if (i + 1 < score.notes.size() && score.notes[i + 1].x != note.x)
+                side = score.notes[i + 1].x > note.x ? -1 : 1;
+            else if (i > 0 && score.notes[i - 1].x != note.x)
+                side = score.notes[i - 1].x > note.x ? -1 : 1;
+            // First a place that crosses no line either, then one that only keeps off circles;
+            // each first on the preferred side, nearest the circle's height first.
+            const double reach = kWordReach * spacing;
+            bool placed = false;
+            for (int pass = 0; pass < 2 && !placed; ++pass)
+                for (int s : {side, -side})
+                    for (double dy = 0; dy <= reach && !placed; dy += h / 2)
+                        for (double sign : {-1.0, 1.0}) {
+                            const TextBox box = BoxBeside(note.x, note.y + sign * dy, radius, s, w, h);
+                            if (!InsidePicture(box, score) || taken.HitsBox(Grown(box, kPad / 2)) ||
+                                (pass == 0 && taken.HitsLine(box)))
+                                continue;
+                            taken.AddBox(box);
+                            out.words.push_back({word, box});
+                            placed = true;
+                            break;
+                        }
+            if (!placed)
+                ++out.wordsLeftOut;
+        }
+    }
+
+    if (choices.chords && !score.stringX.empty()) {
+        for (const ScoreChord& chord : layout.chords) {
+            const std::string name = Cp932ToUtf8(chord.name);
+            if (name.empty())
+                continue;
+            const auto [w, h] = extent(name);
+            const double y = TimeToY(score.height, layout.totalLength, chord.time);
+            // The margin after the highest string first, then each gap from the top string down.
+            std::vector<TextBox> places{BoxBeside(score.stringX.back(), y, largestRadius, 1, w, h)};
+            for (size_t s = score.stringX.size(); s-- > 1;) {
+                const double mid = (score.stringX[s] + score.stringX[s - 1]) / 2.0;
+                places.push_back({mid - w / 2, y - h / 2, mid + w / 2, y + h / 2});
+            }
+            places.push_back(BoxBeside(score.stringX.front(), y, largestRadius, -1, w, h));
+            bool placed = false;
+            for (const TextBox& box : places) {
+                if (!InsidePicture(box, score) || taken.HitsBox(Grown(box, kPad / 2)) || taken.HitsLine(box))
+                    continue;
+                taken.AddBox(box);
+                out.chords.push_back({name, box});
+                placed = true;
+                break;
+            }
+            if (!placed)
+                ++out.chordsLeftOut;
+        }
+    }
+    return out;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// What a player reads beside the circles: each note's syllable, the chord names where the
+// chord changes, and the measures with their numbers. Placed in picture pixels, as the circles
+// are, so that the page only has to scale them; no text covers a circle.
+
+#include "render/ScoreGeometry.h"
+#include "render/ScoreLayout.h"
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct TextBox {
+    double left = 0, top = 0, right = 0, bottom = 0;
+
+    bool Overlaps(const TextBox& other) const
+    {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+};
+
+struct PlacedText {
+    std::string text; // UTF-8
+    TextBox box;
+};
+
+struct PlacedMeasure {
+    int y = 0;      // where the measure starts: its mark runs across the strings there
+    int number = 0; // as the song counts its measures
+    TextBox numberBox; // in the margin before the lowest string
+};
+
+// What the player chose to see.
+struct WordChoices {
+    bool words = true;
+    bool chords = false;
+    bool measures = true;
+};
+
+struct ScoreWords {
+    std::vector<PlacedText> words;
+    int wordsLeftOut = 0; // syllables that found no free place
+    std::vector<PlacedText> chords;
+    int chordsLeftOut = 0;
+    std::vector<PlacedMeasure> measures;
+};
+
+// Width and height a UTF-8 text takes on the sheet, in picture pixels.
+using TextExtent = std::function<std::pair<double, double>(const std::string& utf8)>;
+
+// `score` must have been computed from `layout`'s notes. A syllable goes beside its circle on
+// the side away from the line to the next note, or moved along its string's gap when that
+// place is taken; a chord name goes in the margin after the highest string, else in the first
+// free gap at its height; a place that would cover a circle, a line or another text is not
+// taken, and what finds none is left out and counted.
+ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
+                           const TextExtent& extent);
