@@ -48,6 +48,7 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
 {
     const int n = static_cast<int>(marks.size());
     std::vector<int> order;
+    order.reserve(marks.size());
     std::vector<int> repeatsDone(marks.size(), 0);
     const std::vector<uint64_t> endingsAhead = EndingsAhead(marks);
     int i = 0, repeatStart = 0, pass = 1;

@@ -2,9 +2,15 @@
 
 #include "import/abc/AbcLimits.h"
 
+#include <algorithm>
+
 AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
 {
     AbcMeasures out;
+    const size_t bars = static_cast<size_t>(
+        std::count_if(events.begin(), events.end(), [](const AbcEvent& e) { return e.kind == AbcEvent::Kind::Bar; }));
+    out.marks.reserve(bars + 1);
+    out.measures.reserve(bars + 1);
     // What the bar lines before the measure being gathered open.
     bool forward = false, endsEnding = false;
     uint32_t endings = 0;
