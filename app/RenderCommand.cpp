@@ -284,7 +284,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\ndropped=" << loaded.report.dropped << "\n";
     }
     if (o.notes)
-        for (const ScoreNote& n : score.notes)
+        for (const ScoreNote& n : score.layout.notes)
             out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
 
     int status = 0;

@@ -17,7 +17,7 @@ FittedScore UnfittedScore(const ScoreFrame& frame)
     score.frame = frame;
     score.frame.totalLength = 0;
     score.measures = MeasureRange{1, 0};
-    score.geometry = ComputeScoreGeometry(score.frame, score.notes);
+    score.geometry = ComputeScoreGeometry(score.frame, score.layout.notes);
     return score;
 }
 
@@ -31,14 +31,14 @@ int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote)
 FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures, int transposition)
 {
     FittedScore score;
-    ScoreLayout layout = LayOutMeasures(song, measures.first, measures.last);
+    score.layout = LayOutMeasures(song, measures.first, measures.last);
     score.frame = frame;
-    score.frame.totalLength = layout.totalLength;
+    score.frame.totalLength = score.layout.totalLength;
     score.transposition = transposition;
     score.measures = measures;
-    score.notes = std::move(layout.notes);
-    score.geometry = ComputeScoreGeometry(score.frame, score.notes);
+    const std::vector<ScoreNote>& notes = score.layout.notes;
+    score.geometry = ComputeScoreGeometry(score.frame, notes);
     score.notesWithoutString = static_cast<int>(std::count_if(
-        score.notes.begin(), score.notes.end(), [&](const ScoreNote& n) { return StringOf(score.frame, n.pitch) < 0; }));
+        notes.begin(), notes.end(), [&](const ScoreNote& n) { return StringOf(score.frame, n.pitch) < 0; }));
     return score;
 }

@@ -25,7 +25,7 @@ struct FittedScore {
     ScoreFrame frame;         // the harp and picture size, with the layout's total length
     int transposition = 0;    // semitones the fitting moved the song
     MeasureRange measures;
-    std::vector<ScoreNote> notes; // the laid-out notes, also those without a string
+    ScoreLayout layout;       // the laid-out notes (also those without a string), words, chords, measures
     ScoreGeometry geometry;   // where strings and drawn notes stand
     int notesWithoutString = 0;
 };

@@ -143,7 +143,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             PlacedMeasure placed;
             placed.y = TimeToY(score.height, layout.totalLength, m.time);
             placed.number = m.number;
-            const auto [w, h] = extent(std::to_string(m.number));
+            const auto [w, h] = extent(TextKind::kMeasureNumber, std::to_string(m.number));
             placed.numberBox = BoxBeside(score.stringX.front(), placed.y + h / 2 + kPad, largestRadius, -1, w, h);
             out.measures.push_back(placed);
             taken.AddBox(placed.numberBox);
@@ -160,7 +160,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             word.erase(0, word.find_first_not_of(' '));
             if (word.empty())
                 continue;
-            const auto [w, h] = extent(word);
+            const auto [w, h] = extent(TextKind::kWord, word);
             const double radius = (note.right - note.left) / 2.0;
             // Away from the line to the next note; the last note looks back at the one before.
             int side = 1;
@@ -195,7 +195,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             const std::string name = Cp932ToUtf8(chord.name);
             if (name.empty())
                 continue;
-            const auto [w, h] = extent(name);
+            const auto [w, h] = extent(TextKind::kChord, name);
             const double y = TimeToY(score.height, layout.totalLength, chord.time);
             // The margin after the highest string first, then each gap from the top string down.
             std::vector<TextBox> places{BoxBeside(score.stringX.back(), y, largestRadius, 1, w, h)};

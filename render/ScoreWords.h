@@ -46,8 +46,10 @@ struct ScoreWords {
     std::vector<PlacedMeasure> measures;
 };
 
-// Width and height a UTF-8 text takes on the sheet, in picture pixels.
-using TextExtent = std::function<std::pair<double, double>(const std::string& utf8)>;
+enum class TextKind { kWord, kChord, kMeasureNumber };
+
+// Width and height a UTF-8 text of the kind takes on the sheet, in picture pixels.
+using TextExtent = std::function<std::pair<double, double>(TextKind kind, const std::string& utf8)>;
 
 // `score` must have been computed from `layout`'s notes. A syllable goes beside its circle on
 // the side away from the line to the next note, or moved along its string's gap when that

@@ -157,8 +157,8 @@ TEST_F(ImportFormatsTest, AChooserListsTunesAndTracksAndTheRendererTakesTheirNum
             window.LoadSong(path);
             EXPECT_EQ(shownTitle, title);
             EXPECT_EQ(shown, labels);
-            ASSERT_FALSE(window.Score().notes.empty());
-            EXPECT_EQ(window.Score().notes.front().pitch % 12, first % 12);
+            ASSERT_FALSE(window.Score().layout.notes.empty());
+            EXPECT_EQ(window.Score().layout.notes.front().pitch % 12, first % 12);
         }
     }
 

@@ -32,7 +32,7 @@ const std::string kParts = Score({{"P1", "Flute"}, {"P2", "Violin"}},
 std::vector<int> ShownPitches(const CDovrelPlinvaraDlg& window)
 {
     std::vector<int> out;
-    for (const ScoreNote& n : window.Score().notes)
+    for (const ScoreNote& n : window.Score().layout.notes)
         out.push_back(n.pitch);
     return out;
 }
@@ -98,7 +98,7 @@ TEST_F(ImportUiTest, FailedImportShowsItsMessageAndAnEmptyScore)
     EXPECT_EQ(ShownPitches(window), std::vector<int>{72});
     window.LoadSong(Write("broken.xml", "<?xml version=\"1.0\"?><score-partwise><part id="));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000001 楽譜ファイルを読み込めませんでした。"});
-    EXPECT_TRUE(window.Score().notes.empty());
+    EXPECT_TRUE(window.Score().layout.notes.empty());
     EXPECT_EQ(window.Score().frame.totalLength, 4 * 4 * 6);
     EXPECT_EQ(Control<CReadOnlySpinBox>(&window, MainControl::kEndSpin)->value(), 4);
 }

@@ -80,8 +80,8 @@ TEST_F(MainWindowTest, LoadingShowsAtMost32MeasuresAndTheBoxesAllowTheWholeSong)
     EndBox(&window)->setValue(40);
     StartBox(&window)->setValue(33);
     EXPECT_EQ(window.Score().frame.totalLength, 8 * 4 * 6);
-    ASSERT_FALSE(window.Score().notes.empty());
-    EXPECT_EQ(window.Score().notes.front().pitch, 60 + 32 % 12);
+    ASSERT_FALSE(window.Score().layout.notes.empty());
+    EXPECT_EQ(window.Score().layout.notes.front().pitch, 60 + 32 % 12);
     EXPECT_EQ(window.Settings().startMeasure, 33);
     EXPECT_EQ(window.Settings().endMeasure, 40);
     // The start never passes the end: moving the end below it takes it along.
@@ -104,7 +104,7 @@ TEST_F(MainWindowTest, MissingFileShowsTheReadersMessagesAndAnEmptyScore)
     EXPECT_EQ(sink.Take(), (std::vector<std::string>{"SGDT00000000 楽曲情報でエラーがおきました。", "[0]",
                                                      "time sign 0"}));
     EXPECT_EQ(EndBox(&window)->value(), 4);
-    EXPECT_TRUE(window.Score().notes.empty());
+    EXPECT_TRUE(window.Score().layout.notes.empty());
     EXPECT_EQ(window.Score().frame.totalLength, 4 * 4 * 6);
 }
 

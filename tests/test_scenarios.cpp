@@ -138,13 +138,13 @@ TEST_F(ScenarioTest, DamagedFileAfterAGoodOneAndPrinting)
 {
     CDovrelPlinvaraDlg window;
     window.LoadSong("Archive/odetojoy.mwd");
-    EXPECT_FALSE(window.Score().notes.empty());
+    EXPECT_FALSE(window.Score().layout.notes.empty());
     std::vector<uint8_t> damaged = ReadFileBytes("Archive/odetojoy.mwd");
     bytes::WriteInt16(damaged, 90112 + 320 + 4, 12); // beats per measure 12
     WriteFileBytes(sandbox.Path("damaged.mwd"), damaged);
     window.LoadSong(sandbox.Path("damaged.mwd"));
     EXPECT_EQ(sink.Take(), (std::vector<std::string>{"[12]", "time sign 0"}));
-    EXPECT_TRUE(window.Score().notes.empty());
+    EXPECT_TRUE(window.Score().layout.notes.empty());
     EXPECT_EQ(Control<CReadOnlySpinBox>(&window, MainControl::kEndSpin)->value(), 4);
 
     g_pdf = sandbox.Path("score.pdf");

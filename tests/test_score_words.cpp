@@ -11,7 +11,7 @@
 namespace {
 
 // Every character 6 x 8 picture pixels, so that tests know where a text can go.
-std::pair<double, double> FixedExtent(const std::string& utf8)
+std::pair<double, double> FixedExtent(TextKind, const std::string& utf8)
 {
     size_t characters = 0;
     for (unsigned char c : utf8)

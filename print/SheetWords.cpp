@@ -1,0 +1,88 @@
+#include "print/SheetWords.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <algorithm>
+
+namespace {
+
+// Text heights on paper, in millimetres: syllables small enough to sit in a string's gap.
+constexpr double kWordMm = 2.8;
+constexpr double kChordMm = 3.0;
+constexpr double kNumberMm = 2.4;
+constexpr double kMeasureLineMm = 0.2;
+// Light enough that the circles and their lines stay what the eye follows.
+constexpr int kMeasureGrey = 170;
+
+double Dots(double millimetres, int dotsPerInch)
+{
+    return millimetres / 25.4 * dotsPerInch;
+}
+
+QFont SheetFont(double millimetres, int dotsPerInch, bool bold = false)
+{
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(std::max(1, static_cast<int>(Dots(millimetres, dotsPerInch) + 0.5)));
+    font.setBold(bold);
+    return font;
+}
+
+// Picture pixels to device pixels, the way the traced score is stretched into its rectangle.
+struct PictureToDevice {
+    PictureToDevice(const ScoreGeometry& g, const DeviceRect& r)
+        : left(r.left), top(r.top), sx(g.width > 0 ? double(r.right - r.left) / g.width : 1.0),
+          sy(g.height > 0 ? double(r.bottom - r.top) / g.height : 1.0)
+    {
+    }
+    QRectF Box(const TextBox& b) const
+    {
+        return QRectF(QPointF(left + b.left * sx, top + b.top * sy), QPointF(left + b.right * sx, top + b.bottom * sy));
+    }
+    double X(double x) const { return left + (x + 0.5) * sx; }
+    double Y(double y) const { return top + (y + 0.5) * sy; }
+    double left, top, sx, sy;
+};
+
+} // namespace
+
+ScoreWords PlaceSheetWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
+                           const DeviceRect& target, int dotsPerInch)
+{
+    const PictureToDevice map(score, target);
+    const QFontMetricsF word(SheetFont(kWordMm, dotsPerInch)), chord(SheetFont(kChordMm, dotsPerInch, true)),
+        number(SheetFont(kNumberMm, dotsPerInch));
+    const TextExtent extent = [&](TextKind kind, const std::string& utf8) -> std::pair<double, double> {
+        const QFontMetricsF& m = kind == TextKind::kChord ? chord : kind == TextKind::kMeasureNumber ? number : word;
+        const QString text = QString::fromStdString(utf8);
+        return {m.horizontalAdvance(text) / map.sx, m.height() / map.sy};
+    };
+    ScoreWords placed = PlaceScoreWords(score, layout, choices, extent);
+    return placed;
+}
+
+void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
+                    int dotsPerInch)
+{
+    const PictureToDevice map(score, target);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (!words.measures.empty() && !score.stringX.empty()) {
+        p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), Dots(kMeasureLineMm, dotsPerInch)));
+        const double from = map.X(score.stringX.front()), to = map.X(score.stringX.back());
+        for (const PlacedMeasure& m : words.measures)
+            p.drawLine(QPointF(from, map.Y(m.y)), QPointF(to, map.Y(m.y)));
+        p.setPen(Qt::black);
+        p.setFont(SheetFont(kNumberMm, dotsPerInch));
+        for (const PlacedMeasure& m : words.measures)
+            p.drawText(map.Box(m.numberBox), Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
+    }
+    p.setPen(Qt::black);
+    p.setFont(SheetFont(kChordMm, dotsPerInch, true));
+    for (const PlacedText& c : words.chords)
+        p.drawText(map.Box(c.box), Qt::AlignCenter, QString::fromStdString(c.text));
+    p.setFont(SheetFont(kWordMm, dotsPerInch));
+    for (const PlacedText& w : words.words)
+        p.drawText(map.Box(w.box), Qt::AlignCenter, QString::fromStdString(w.text));
+    p.restore();
+}
