@@ -145,7 +145,8 @@ void CPrintPicture::DrawSheet(QPainter& p, const DeviceMode& sheet, int width, i
                std::min(visibleBottom, paperBottom));
 }
 
-void CPrintPicture::DrawPlaced(QPainter& p, const PagePlacement& placement, int dotsPerInch, int legendBottom) const
+void CPrintPicture::DrawPlaced(QPainter& p, const PagePlacement& placement, int dotsPerInch, int legendBottom,
+                               const QRectF* visible) const
 {
     const ScoreGeometry* firstScore = nullptr;
     DeviceRect firstScoreRect{};
@@ -153,15 +154,21 @@ void CPrintPicture::DrawPlaced(QPainter& p, const PagePlacement& placement, int 
         const Item& item = items[static_cast<size_t>(i)];
         const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
         if (item.score) {
-            DrawScoreVector(p, *item.score, r, dotsPerInch);
+            DrawScoreVector(p, *item.score, r, dotsPerInch, visible);
             if (!firstScore) {
                 firstScore = item.score;
                 firstScoreRect = r;
             }
         }
     }
-    if (legend && firstScore)
-        DrawLegend(p, *firstScore, firstScoreRect, legendBottom, dotsPerInch, *legend);
+    if (!legend || !firstScore)
+        return;
+    // The names under the outermost lines reach a little beside the legend's bounds.
+    const double reach = DotsFor(10, dotsPerInch);
+    if (visible && !visible->intersects(LegendBounds(p.device(), *firstScore, firstScoreRect, dotsPerInch, *legend)
+                                            .adjusted(-reach, -reach, reach, reach)))
+        return;
+    DrawLegend(p, *firstScore, firstScoreRect, legendBottom, dotsPerInch, *legend);
 }
 
 const ScoreGeometry* CPrintPicture::FirstScore() const
@@ -283,7 +290,8 @@ void CPrintPicture::PrintAtScale(const DeviceMode& mode, int width, int height)
             painter.save();
             painter.setClipRect(QRect(0, 0, across.to - across.from, down.to - down.from));
             painter.translate(-across.from, -down.from);
-            DrawPlaced(painter, placement, dpi, sheet.height());
+            const QRectF shown(across.from, down.from, across.to - across.from, down.to - down.from);
+            DrawPlaced(painter, placement, dpi, sheet.height(), &shown);
             DrawTileMarks(painter, tiles, static_cast<int>(column), static_cast<int>(row), dpi);
             painter.restore();
             if (tiles.Count() > 1)

@@ -4,6 +4,7 @@
 #include "print/PageArithmetic.h"
 
 #include <QPainter>
+#include <QRectF>
 #include <QString>
 #include <array>
 #include <memory>
@@ -45,8 +46,10 @@ public:
     // `visibleBottom` down are not on paper.
     void DrawSheet(QPainter& painter, const DeviceMode& sheet, int width, int height, double fraction,
                    int visibleBottom) const;
-    // Draws the list placed as given, the legend when it fits above `legendBottom`.
-    void DrawPlaced(QPainter& painter, const PagePlacement& placement, int dotsPerInch, int legendBottom) const;
+    // Draws the list placed as given, the legend when it fits above `legendBottom`; with
+    // `visible`, only what reaches that part of the sheet.
+    void DrawPlaced(QPainter& painter, const PagePlacement& placement, int dotsPerInch, int legendBottom,
+                    const QRectF* visible = nullptr) const;
     // Where the list stands on the sheet at the harp's scale: the picture's blank beside the
     // outermost circles is left out, the sheet's margin kept.
     PagePlacement PlacementAtScale(int dotsPerInch) const;

@@ -120,13 +120,16 @@ double LinePen(const Stretch& s, int dotsPerInch)
 
 } // namespace
 
-void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch)
+void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
+                     const QRectF* visible)
 {
     const Stretch s(score, target);
     const double pen = LinePen(s, dotsPerInch);
     // What falls outside the picture is cut here rather than by the device, since not every
     // device clips (an SVG does not).
     const QRectF area(target.left, target.top, target.right - target.left, target.bottom - target.top);
+    // A page of a split sheet gets only what it shows, lest every page carry the whole score.
+    const QRectF shown = visible ? area.intersected(visible->adjusted(-pen, -pen, pen, pen)) : area;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
 
@@ -136,7 +139,9 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
         if (x < 0 || x >= score.width)
             continue;
         const double at = s.Centre(x, 0).x();
-        lines.append(QLineF(at, area.top(), at, area.bottom()));
+        if (visible && (at < shown.left() || at > shown.right()))
+            continue;
+        lines.append(QLineF(at, shown.top(), at, shown.bottom()));
     }
     p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap));
     p.drawLines(lines);
@@ -145,7 +150,7 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
     for (size_t i = 1; i < score.notes.size(); ++i) {
         QPointF a = s.Centre(score.notes[i - 1].x, score.notes[i - 1].y);
         QPointF b = s.Centre(score.notes[i].x, score.notes[i].y);
-        if (ClipSegment(area, a, b))
+        if (ClipSegment(shown, a, b))
             lines.append(QLineF(a, b));
     }
     p.drawLines(lines);
@@ -169,6 +174,8 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
         const MarkStyle style = StyleOf(note.mark);
         const QRectF extent(centre.x() - style.diameter * s.sx / 2, centre.y() - style.diameter * s.sy / 2,
                             style.diameter * s.sx, style.diameter * s.sy);
+        if (visible && !shown.intersects(extent))
+            continue;
         if (area.contains(extent) && style.black) {
             blackRun.addEllipse(extent);
         } else if (area.contains(extent)) {

@@ -31,8 +31,10 @@ constexpr double kMinLineMm = 0.3;
 
 // Traces the score into the device rectangle the stretched picture would fill: each string
 // line, joining line and circle centred where the stretch puts the centre of its picture
-// pixel, circles at the stretched diameter. Nothing leaves the rectangle.
-void DrawScoreVector(QPainter& painter, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch);
+// pixel, circles at the stretched diameter. Nothing leaves the rectangle. With `visible`, only
+// what reaches that part of the device goes to it (one page of a split sheet).
+void DrawScoreVector(QPainter& painter, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
+                     const QRectF* visible = nullptr);
 
 // Below the score's rectangle: each string's note name under its line, then the song's facts
 // and the four circle kinds at their printed size. Drawn only when all of it fits above

@@ -7,7 +7,7 @@
 #include <vector>
 
 // Blank paper round everything the sheet shows, so that no circle touches a page's edge.
-constexpr double kSheetMarginMm = 4.0;
+constexpr double kSheetMarginMm = 3.0;
 // A cut keeps this far from every string line, so that no line is lost along an edge.
 constexpr double kCutClearanceMm = 1.0;
 // Room below a split sheet's window on each page for the line that tells where the page goes.

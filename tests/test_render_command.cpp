@@ -273,8 +273,8 @@ TEST_F(RenderCommandTest, HarpPresetSetsTheStringsFromG2)
     ASSERT_TRUE(std::regex_search(text, m, std::regex("width=\"([0-9.]+)mm\" height=\"([0-9.]+)mm\"")));
     // At least from the lowest string's circle to the highest's, and the margins; at most the
     // whole picture (38 spacings) and the margins.
-    EXPECT_GE(std::stod(m[1]), 36 * 11.5 + 12 * 11.5 / 32 + 8 - 0.5);
-    EXPECT_LE(std::stod(m[1]), 38 * 11.5 + 8 + 0.5);
+    EXPECT_GE(std::stod(m[1]), 36 * 11.5 + 12 * 11.5 / 32 + 6 - 0.5);
+    EXPECT_LE(std::stod(m[1]), 38 * 11.5 + 6 + 0.5);
     EXPECT_GT(std::stod(m[2]), 830 * 11.5 / 32);
     EXPECT_NE(text.find(">100 mm"), std::string::npos);
     EXPECT_NE(text.find(">印刷<"), std::string::npos);

@@ -313,7 +313,7 @@ TEST_F(TrueScaleSheetTest, EveryPageSaysWhereItGoesAndNoneIsMissing)
         for (const PdfWord& word : PdfWords(s.pdf, pages))
             EXPECT_GT(word.xMin, 0);
     }
-    // The split follows the paper: a 37-string sheet (426 mm wide) takes two A3 columns and
+    // The split follows the paper: a 37-string sheet (424 mm wide) takes two A3 columns and
     // three A4 ones; the 15-string sheet fits one A3 page.
     EXPECT_EQ(ColumnsOf(g_sheets[0].pdf), 2);
     EXPECT_EQ(ColumnsOf(g_sheets[1].pdf), 3);
