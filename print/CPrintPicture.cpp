@@ -43,6 +43,25 @@ int16_t TenthsOfMillimetre(double millimetres)
     return static_cast<int16_t>(std::lround(millimetres * 10));
 }
 
+// Picture pixels from a string line to the edge of the largest circle on it.
+double LargestRadius()
+{
+    int diameter = 0;
+    for (const NoteMark mark : {NoteMark::kOneBeat, NoteMark::kShorter, NoteMark::kFourBeats, NoteMark::kOtherLong})
+        diameter = std::max(diameter, StyleOf(mark).diameter);
+    return diameter / 2.0;
+}
+
+// Device x of the right edge of the largest circle on the score's last string.
+double LastCircleRight(const ScoreGeometry& score, const DeviceRect& r)
+{
+    const double sx = score.width > 0 ? double(r.right - r.left) / score.width : 0;
+    if (score.stringX.empty())
+        return r.right;
+    return std::min<double>(r.left + (score.stringX.back() + 0.5 + LargestRadius()) * sx, r.right);
+}
+
+
 } // namespace
 
 DeviceMode DeviceModeOf(const QPrinter& printer)
@@ -163,12 +182,15 @@ void CPrintPicture::DrawPlaced(QPainter& p, const PagePlacement& placement, int 
     }
     if (!legend || !firstScore)
         return;
+    // At scale the legend keeps to the strings' width, as the sheet does.
+    const double rightLimit = spacingTenthsMm > 0 ? LastCircleRight(*firstScore, firstScoreRect) : 0;
     // The names under the outermost lines reach a little beside the legend's bounds.
     const double reach = DotsFor(10, dotsPerInch);
-    if (visible && !visible->intersects(LegendBounds(p.device(), *firstScore, firstScoreRect, dotsPerInch, *legend)
-                                            .adjusted(-reach, -reach, reach, reach)))
+    if (visible &&
+        !visible->intersects(LegendBounds(p.device(), *firstScore, firstScoreRect, dotsPerInch, *legend, rightLimit)
+                                 .adjusted(-reach, -reach, reach, reach)))
         return;
-    DrawLegend(p, *firstScore, firstScoreRect, legendBottom, dotsPerInch, *legend);
+    DrawLegend(p, *firstScore, firstScoreRect, legendBottom, dotsPerInch, *legend, rightLimit);
 }
 
 const ScoreGeometry* CPrintPicture::FirstScore() const
@@ -179,18 +201,6 @@ const ScoreGeometry* CPrintPicture::FirstScore() const
     return nullptr;
 }
 
-namespace {
-
-// Picture pixels from a string line to the edge of the largest circle on it.
-double LargestRadius()
-{
-    int diameter = 0;
-    for (const NoteMark mark : {NoteMark::kOneBeat, NoteMark::kShorter, NoteMark::kFourBeats, NoteMark::kOtherLong})
-        diameter = std::max(diameter, StyleOf(mark).diameter);
-    return diameter / 2.0;
-}
-
-} // namespace
 
 PagePlacement CPrintPicture::PlacementAtScale(int dotsPerInch) const
 {
@@ -213,21 +223,20 @@ QSize CPrintPicture::SheetSizeAtScale(const QPaintDevice* device, const PagePlac
         if (!item.score)
             continue;
         const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
-        const double sx = item.score->width > 0 ? double(r.right - r.left) / item.score->width : 0;
         // The picture's blank right of the last circle is left out, as on the left.
-        const double lastCircle = item.score->stringX.empty()
-                                      ? r.right
-                                      : r.left + (item.score->stringX.back() + 0.5 + LargestRadius()) * sx;
-        right = std::max(right, std::min<double>(lastCircle, r.right));
+        const double lastCircle = LastCircleRight(*item.score, r);
+        right = std::max(right, lastCircle);
         bottom = std::max<double>(bottom, r.bottom);
         if (legend) {
-            const QRectF bounds = LegendBounds(device, *item.score, r, dotsPerInch, *legend);
+            const QRectF bounds = LegendBounds(device, *item.score, r, dotsPerInch, *legend, lastCircle);
             right = std::max(right, bounds.right());
             bottom = std::max(bottom, bounds.bottom());
         }
         break; // the legend goes with the first score only
     }
-    return QSize(static_cast<int>(std::ceil(right)) + placement.marginX, static_cast<int>(std::ceil(bottom)) + placement.marginY);
+    // The margin after the drawing, as before it (marginX has the picture's blank taken off).
+    const int margin = DotsFor(kSheetMarginMm, dotsPerInch);
+    return QSize(static_cast<int>(std::ceil(right)) + margin, static_cast<int>(std::ceil(bottom)) + margin);
 }
 
 std::vector<int> CPrintPicture::StringLinesAtScale(const PagePlacement& placement) const

@@ -203,7 +203,7 @@ constexpr std::array<std::pair<NoteMark, const char*>, 4> kMarkCaptions = {{
 // on paper whole or not at all.
 struct LegendLayout {
     LegendLayout(const QPaintDevice* device, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
-                 const SheetLegend& legend)
+                 const SheetLegend& legend, double rightLimit)
         : s(score, target), dpi(dotsPerInch), nameFont(LegendFont(kNameMm, dpi)),
           titleFont(LegendFont(kTitleMm, dpi, true)), textFont(LegendFont(kTextMm, dpi)),
           names(nameFont, device), title(titleFont, device), text(textFont, device)
@@ -218,7 +218,8 @@ struct LegendLayout {
         nameRows = widest + Dots(0.5) > spacing ? 2 : 1;
 
         left = score.stringX.empty() ? target.left + Dots(kBlockGapMm) : s.Centre(score.stringX[0], 0).x();
-        width = std::max(target.right - left - Dots(kBlockGapMm), 1.0);
+        const double kindsEnd = rightLimit > 0 ? std::min<double>(rightLimit, target.right) : target.right;
+        width = std::max(kindsEnd - left - Dots(kBlockGapMm), 1.0);
         largest = 12 * std::max(s.sx, s.sy);
         kindRow = std::max(largest, text.height());
 
@@ -322,16 +323,17 @@ void DrawScaleBar(QPainter& p, const LegendLayout& l)
 } // namespace
 
 QRectF LegendBounds(const QPaintDevice* device, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
-                    const SheetLegend& legend)
+                    const SheetLegend& legend, double rightLimit)
 {
-    const LegendLayout l(device, score, target, dotsPerInch, legend);
-    return QRectF(QPointF(target.left, l.namesTop), QPointF(std::max<double>(l.right, target.right), l.bottom));
+    const LegendLayout l(device, score, target, dotsPerInch, legend, rightLimit);
+    const double scoreRight = rightLimit > 0 ? std::min<double>(rightLimit, target.right) : target.right;
+    return QRectF(QPointF(target.left, l.namesTop), QPointF(std::max(l.right, scoreRight), l.bottom));
 }
 
 bool DrawLegend(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int bandBottom, int dotsPerInch,
-                const SheetLegend& legend)
+                const SheetLegend& legend, double rightLimit)
 {
-    const LegendLayout layout(p.device(), score, target, dotsPerInch, legend);
+    const LegendLayout layout(p.device(), score, target, dotsPerInch, legend, rightLimit);
     if (layout.bottom > bandBottom)
         return false;
     p.save();

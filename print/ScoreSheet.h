@@ -38,13 +38,14 @@ void DrawScoreVector(QPainter& painter, const ScoreGeometry& score, const Device
 
 // Below the score's rectangle: each string's note name under its line, then the song's facts
 // and the four circle kinds at their printed size. Drawn only when all of it fits above
-// `bandBottom`; returns whether it was.
+// `bandBottom`; returns whether it was. A `rightLimit` above 0 keeps the rows of circle kinds
+// left of it instead of the rectangle's right edge.
 bool DrawLegend(QPainter& painter, const ScoreGeometry& score, const DeviceRect& target, int bandBottom,
-                int dotsPerInch, const SheetLegend& legend);
+                int dotsPerInch, const SheetLegend& legend, double rightLimit = 0);
 
 // Where the legend would stand below the score's rectangle, measured with the device's fonts.
 QRectF LegendBounds(const QPaintDevice* device, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
-                    const SheetLegend& legend);
+                    const SheetLegend& legend, double rightLimit = 0);
 
 // On the page at `column`, `row` of a split sheet, drawn in sheet pixels: the cut-and-glue lines
 // at both edges of every band it shares with a neighbour. The dashes run from the sheet's
