@@ -285,6 +285,7 @@ void CDovrelPlinvaraDlg::PrintScore()
 {
     auto printer = std::make_unique<CPrintPicture>();
     printer->expectedPaperSize = PaperSize::kA3;
+    printer->spacingTenthsMm = sheet.spacingTenthsMm;
     const SheetLegend legend = song ? LegendOf(*song, settings.startMeasure, settings.endMeasure) : SheetLegend{};
     printer->documentName = legend.title;
     DeviceMode mode;

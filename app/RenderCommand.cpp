@@ -9,6 +9,8 @@
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
 #include "settings/CConfigControl.h"
+#include "settings/HarpPresets.h"
+#include "settings/SheetSettings.h"
 #include "settings/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/ChordNaming.h"
@@ -30,7 +32,8 @@
 
 const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
-    "                             [--lowest NOTE] [--measures FIRST-LAST] [--zoom Z] [--paper A3|A4]\n"
+    "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST] [--zoom Z]\n"
+    "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape]\n"
     "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
@@ -43,7 +46,11 @@ const char* const kRenderUsage =
     "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
     "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n"
     "  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp\n"
-    "  instead of the settings file: a chromatic harp or one tuned to a major scale.\n";
+    "  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME\n"
+    "  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.\n"
+    "  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM\n"
+    "  apart on paper: OUTPUT.pdf on as many pages of --paper (--landscape turns them) as it\n"
+    "  needs, OUTPUT.svg on one page of the sheet's size; fit, the default, fits the sheet to A3.\n";
 
 namespace {
 
@@ -53,6 +60,9 @@ struct Options {
     int first = 0, last = 0;
     double zoom = 1.0;
     std::string paper; // empty: A3
+    bool landscape = false;
+    int spacingTenthsMm = -1; // -1: not given; 0: fit to the paper
+    const HarpPreset* harp = nullptr;
     bool info = false, notes = false;
     int part = kDefaultChoice;
     std::string writeMwd, title;
@@ -92,6 +102,38 @@ int ParseNote(const std::string& text)
         return -1;
     const int note = (octave + 1) * 12 + pitchClass;
     return note <= 127 ? note : -1;
+}
+
+// "fit" (0), or millimetres with at most one decimal within the sheet settings' range, in tenths;
+// -1 when it is neither.
+int ParseSpacing(const std::string& text)
+{
+    if (text == "fit")
+        return 0;
+    const size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string tenth = point == std::string::npos ? "0" : text.substr(point + 1);
+    int millimetres = 0, tenths = 0;
+    if (whole.empty() || whole.find_first_not_of("0123456789") != std::string::npos || tenth.size() != 1 ||
+        !std::isdigit(static_cast<unsigned char>(tenth[0])) || !ParseInt(whole, 0, 99, millimetres) ||
+        !ParseInt(tenth, 0, 9, tenths))
+        return -1;
+    const int value = millimetres * 10 + tenths;
+    return value >= SheetRange::kSpacingMinTenths && value <= SheetRange::kSpacingMaxTenths ? value : -1;
+}
+
+// The page size a --paper name stands for; B4 is the Japanese size printers here hold.
+std::optional<QPageSize::PageSizeId> PaperOf(const std::string& name)
+{
+    if (name.empty() || name == "A3")
+        return QPageSize::A3;
+    if (name == "A4")
+        return QPageSize::A4;
+    if (name == "B4")
+        return QPageSize::JisB4;
+    if (name == "Letter")
+        return QPageSize::Letter;
+    return std::nullopt;
 }
 
 // Both names lead to one file (through links, or as the same text for a file not yet there).
@@ -146,8 +188,16 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             if (!value(v) || (o.lowestNote = ParseNote(v)) < 0)
                 return "--lowest needs a note number or a name such as G3";
         } else if (a == "--paper") {
-            if (!value(o.paper) || (o.paper != "A3" && o.paper != "A4"))
-                return "--paper needs A3 or A4";
+            if (!value(o.paper) || o.paper.empty() || !PaperOf(o.paper))
+                return "--paper needs A3, A4, B4 or Letter";
+        } else if (a == "--landscape") {
+            o.landscape = true;
+        } else if (a == "--spacing") {
+            if (!value(v) || (o.spacingTenthsMm = ParseSpacing(v)) < 0)
+                return "--spacing needs fit or millimetres from 5.0 to 20.0 with at most one decimal";
+        } else if (a == "--harp") {
+            if (!value(v) || !(o.harp = FindHarpPreset(v)))
+                return "--harp needs one of 37, 25, 21, 18 or 15G";
         } else if (a == "--part" || a == "--tune" || a == "--track") {
             // A tune is named by its X: number, which may be 0; parts and tracks count from 1.
             const int least = a == "--tune" ? 0 : 1;
@@ -184,6 +234,12 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         o.output = positional[1];
     if (!o.paper.empty() && !HasSuffix(o.output, ".pdf"))
         return "--paper applies to OUTPUT.pdf only";
+    if (o.landscape && !HasSuffix(o.output, ".pdf"))
+        return "--landscape applies to OUTPUT.pdf only";
+    if (o.spacingTenthsMm >= 0 && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg"))
+        return "--spacing applies to OUTPUT.pdf and OUTPUT.svg only";
+    if (o.harp && (o.tuning || o.strings > 0 || o.lowestNote >= 0))
+        return "--harp already sets the strings: give it without --tuning, --strings and --lowest";
     // Writing would destroy the song being read.
     if (!o.writeMwd.empty() && SameFile(o.writeMwd, o.song))
         return "--write-mwd must not name SONG itself";
@@ -196,6 +252,10 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
 // settings hold serves when none is given.
 void UseHarpOptions(const Options& o, ConfigRecord& settings)
 {
+    if (o.harp) {
+        ApplyHarpPreset(*o.harp, settings);
+        return;
+    }
     if (!o.tuning && o.strings == 0 && o.lowestNote < 0)
         return;
     Tuning tuning = o.tuning.value_or(RecogniseTuning(settings));
@@ -287,23 +347,27 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         for (const ScoreNote& n : score.layout.notes)
             out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
 
+    // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
+    const int spacing = o.spacingTenthsMm >= 0 ? o.spacingTenthsMm : o.harp ? o.harp->spacingTenthsMm : 0;
     int status = 0;
     if (!o.output.empty()) {
         bool written = false;
         const SheetLegend legend = LegendOf(song, measures.first, measures.last);
         if (HasSuffix(o.output, ".pdf")) {
             auto printer = A3PdfPrinter(QString::fromStdString(o.output), 600);
-            if (o.paper == "A4")
-                printer->setPageSize(QPageSize(QPageSize::A4));
+            printer->setPageSize(QPageSize(*PaperOf(o.paper)));
+            if (o.landscape)
+                printer->setPageOrientation(QPageLayout::Landscape);
             CPrintPicture job;
             job.expectedPaperSize = PaperSize::kA3;
+            job.spacingTenthsMm = spacing;
             DeviceMode mode;
             if (job.UsePrinter(std::move(printer), mode)) {
                 written = PrintScorePicture(job, mode, legend, score.geometry) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();
         } else if (HasSuffix(o.output, ".svg")) {
-            written = WriteScoreSvg(QString::fromStdString(o.output), legend, score.geometry);
+            written = WriteScoreSvg(QString::fromStdString(o.output), legend, score.geometry, spacing);
         } else {
             const QImage surface = CScorePicture::Picture(score.geometry);
             const QImage picture = o.zoom == 1.0 ? surface : ScaleForShow(surface, o.zoom);

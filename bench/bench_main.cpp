@@ -11,6 +11,7 @@
 #include "print/ScoreJob.h"
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
+#include "settings/HarpPresets.h"
 #include "settings/SettingsScore.h"
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
@@ -285,6 +286,42 @@ void Print_VectorPage(benchmark::State& state)
     state.counters["notes"] = static_cast<double>(printed.score.geometry.notes.size());
 }
 BENCHMARK(Print_VectorPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The densest song on the 37-string harp, printed on `paper` at `spacingTenthsMm` (0 fits A3).
+void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId paper, int spacingTenthsMm)
+{
+    ConfigRecord harp = DefaultConfigRecord();
+    ApplyHarpPreset(*FindHarpPreset("37"), harp);
+    std::unique_ptr<CSongData> song = Load(DensestSong());
+    const FittedScore score = FitScore(harp, *song, FirstShownMeasures(*song));
+    const SheetLegend legend = LegendOf(*song, score.measures.first, score.measures.last);
+    const std::string pdf = (Scratch() / "sheet37.pdf").string();
+    for (auto _ : state) {
+        CPrintPicture job;
+        job.expectedPaperSize = PaperSize::kA3;
+        job.spacingTenthsMm = spacingTenthsMm;
+        auto printer = A3PdfPrinter(QString::fromStdString(pdf), 600);
+        printer->setPageSize(QPageSize(paper));
+        DeviceMode mode;
+        job.UsePrinter(std::move(printer), mode);
+        PrintScorePicture(job, mode, legend, score.geometry);
+        job.ReleasePrinter();
+    }
+    state.counters["notes"] = static_cast<double>(score.geometry.notes.size());
+}
+
+// The same sheet at the harp's 11.5 mm over A4 pages, against one fitted A3 page.
+void Print_TrueScaleA4(benchmark::State& state)
+{
+    PrintThirtySevenStrings(state, QPageSize::A4, 115);
+}
+BENCHMARK(Print_TrueScaleA4)->Unit(benchmark::kMillisecond);
+
+void Print_FitA3(benchmark::State& state)
+{
+    PrintThirtySevenStrings(state, QPageSize::A3, 0);
+}
+BENCHMARK(Print_FitA3)->Unit(benchmark::kMillisecond);
 
 // The whole process: start, build the main window, paint it once, end.
 void Startup_ToFirstPaint(benchmark::State& state)

@@ -10,6 +10,7 @@ PAIRS = {
     "Import_Midi": "Baseline_BareMidiDecode",
     "AbcList_1000Tunes": "Baseline_AbcScanForX",
     "Print_VectorPage": "Print_BitmapPage",
+    "Print_TrueScaleA4": "Print_FitA3",
     "Import_MusicXml": "Baseline_PugixmlParse",
     "Import_Mxl": "Baseline_UnzipParse",
 }

@@ -4,6 +4,7 @@
 #include "common/Messages.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreSheet.h"
+#include "render/ScoreGeometry.h"
 
 #include <QFile>
 #include <QImage>
@@ -41,6 +42,25 @@ int16_t TenthsOfMillimetre(double millimetres)
 {
     return static_cast<int16_t>(std::lround(millimetres * 10));
 }
+
+// Picture pixels from a string line to the edge of the largest circle on it.
+double LargestRadius()
+{
+    int diameter = 0;
+    for (const NoteMark mark : {NoteMark::kOneBeat, NoteMark::kShorter, NoteMark::kFourBeats, NoteMark::kOtherLong})
+        diameter = std::max(diameter, StyleOf(mark).diameter);
+    return diameter / 2.0;
+}
+
+// Device x of the right edge of the largest circle on the score's last string.
+double LastCircleRight(const ScoreGeometry& score, const DeviceRect& r)
+{
+    const double sx = score.width > 0 ? double(r.right - r.left) / score.width : 0;
+    if (score.stringX.empty())
+        return r.right;
+    return std::min<double>(r.left + (score.stringX.back() + 0.5 + LargestRadius()) * sx, r.right);
+}
+
 
 } // namespace
 
@@ -93,8 +113,10 @@ bool CPrintPicture::UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mod
     }
     printer->setFullPage(false); // the origin is the printable area's corner
     mode = DeviceModeOf(*printer);
-    halves = PrintsOnHalves(mode, expectedPaperSize);
-    if (halves) {
+    halves = spacingTenthsMm == 0 && PrintsOnHalves(mode, expectedPaperSize);
+    if (spacingTenthsMm > 0) {
+        // The sheet is cut to whatever paper the printer holds.
+    } else if (halves) {
         printer->setPageOrientation(QPageLayout::Landscape);
         mode = DeviceModeOf(*printer);
     } else if (mode.orientation != 1 || mode.paperSize != expectedPaperSize) {
@@ -137,31 +159,109 @@ void CPrintPicture::SetLegend(const SheetLegend* sheetLegend)
 void CPrintPicture::DrawSheet(QPainter& p, const DeviceMode& sheet, int width, int height, double fraction,
                               int visibleBottom) const
 {
-    const PagePlacement placement = ComputePagePlacement(sheet, width, height, fraction);
-    const int dotsPerInch = sheet.yResolution;
+    const int paperBottom = static_cast<int>(sheet.paperLength / 2.54 / 100 * sheet.yResolution);
+    DrawPlaced(p, ComputePagePlacement(sheet, width, height, fraction), sheet.yResolution,
+               std::min(visibleBottom, paperBottom));
+}
+
+void CPrintPicture::DrawPlaced(QPainter& p, const PagePlacement& placement, int dotsPerInch, int legendBottom,
+                               const QRectF* visible) const
+{
     const ScoreGeometry* firstScore = nullptr;
     DeviceRect firstScoreRect{};
     for (int i = 0; i < count; ++i) {
         const Item& item = items[static_cast<size_t>(i)];
         const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
         if (item.score) {
-            DrawScoreVector(p, *item.score, r, dotsPerInch);
+            DrawScoreVector(p, *item.score, r, dotsPerInch, visible);
             if (!firstScore) {
                 firstScore = item.score;
                 firstScoreRect = r;
             }
         }
     }
-    if (legend && firstScore) {
-        const int paperBottom = static_cast<int>(sheet.paperLength / 2.54 / 100 * sheet.yResolution);
-        DrawLegend(p, *firstScore, firstScoreRect, std::min(visibleBottom, paperBottom), dotsPerInch, *legend);
+    if (!legend || !firstScore)
+        return;
+    // At scale the legend keeps to the strings' width, as the sheet does.
+    const double rightLimit = spacingTenthsMm > 0 ? LastCircleRight(*firstScore, firstScoreRect) : 0;
+    // The names under the outermost lines reach a little beside the legend's bounds.
+    const double reach = DotsFor(10, dotsPerInch);
+    if (visible &&
+        !visible->intersects(LegendBounds(p.device(), *firstScore, firstScoreRect, dotsPerInch, *legend, rightLimit)
+                                 .adjusted(-reach, -reach, reach, reach)))
+        return;
+    DrawLegend(p, *firstScore, firstScoreRect, legendBottom, dotsPerInch, *legend, rightLimit);
+}
+
+const ScoreGeometry* CPrintPicture::FirstScore() const
+{
+    for (int i = 0; i < count; ++i)
+        if (const ScoreGeometry* score = items[static_cast<size_t>(i)].score)
+            return score;
+    return nullptr;
+}
+
+
+PagePlacement CPrintPicture::PlacementAtScale(int dotsPerInch) const
+{
+    const ScoreGeometry* score = FirstScore();
+    PagePlacement p = TrueScalePlacement(spacingTenthsMm, score ? score->stringSpacing : 0, dotsPerInch);
+    if (score && !score->stringX.empty()) {
+        const double blank = std::max(0.0, score->stringX.front() + 0.5 - LargestRadius());
+        p.marginX -= static_cast<int>(blank * p.scale);
     }
+    return p;
+}
+
+QSize CPrintPicture::SheetSizeAtScale(const QPaintDevice* device, const PagePlacement& placement, int width,
+                                      int height, int dotsPerInch) const
+{
+    const DeviceRect picture = PlaceItem(placement, 0, 0, width, height);
+    double right = placement.marginX, bottom = picture.bottom;
+    for (int i = 0; i < count; ++i) {
+        const Item& item = items[static_cast<size_t>(i)];
+        if (!item.score)
+            continue;
+        const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
+        // The picture's blank right of the last circle is left out, as on the left.
+        const double lastCircle = LastCircleRight(*item.score, r);
+        right = std::max(right, lastCircle);
+        bottom = std::max<double>(bottom, r.bottom);
+        if (legend) {
+            const QRectF bounds = LegendBounds(device, *item.score, r, dotsPerInch, *legend, lastCircle);
+            right = std::max(right, bounds.right());
+            bottom = std::max(bottom, bounds.bottom());
+        }
+        break; // the legend goes with the first score only
+    }
+    // The margin after the drawing, as before it (marginX has the picture's blank taken off).
+    const int margin = DotsFor(kSheetMarginMm, dotsPerInch);
+    return QSize(static_cast<int>(std::ceil(right)) + margin, static_cast<int>(std::ceil(bottom)) + margin);
+}
+
+std::vector<int> CPrintPicture::StringLinesAtScale(const PagePlacement& placement) const
+{
+    std::vector<int> lines;
+    for (int i = 0; i < count; ++i) {
+        const Item& item = items[static_cast<size_t>(i)];
+        if (!item.score)
+            continue;
+        const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
+        const double sx = item.score->width > 0 ? double(r.right - r.left) / item.score->width : 0;
+        for (const int x : item.score->stringX)
+            lines.push_back(static_cast<int>(std::lround(r.left + (x + 0.5) * sx)));
+    }
+    return lines;
 }
 
 void CPrintPicture::PrintItems(const DeviceMode& mode, int width, int height, double fraction)
 {
     if (!painter.isActive())
         return;
+    if (spacingTenthsMm > 0) {
+        PrintAtScale(mode, width, height);
+        return;
+    }
     const int printable = painter.device()->height();
     const SheetPages pages = halves ? Halves(printable, mode.yResolution) : OnePage(printable);
     const DeviceMode sheet = halves ? SheetOfHalves(mode) : mode;
@@ -176,6 +276,36 @@ void CPrintPicture::PrintItems(const DeviceMode& mode, int width, int height, do
         painter.restore();
         if (halves)
             DrawHalfMarks(painter, static_cast<int>(k), pages, painter.device()->width(), mode.yResolution);
+    }
+}
+
+void CPrintPicture::PrintAtScale(const DeviceMode& mode, int width, int height)
+{
+    const int dpi = mode.yResolution;
+    const PagePlacement placement = PlacementAtScale(dpi);
+    const QSize sheet = SheetSizeAtScale(painter.device(), placement, width, height, dpi);
+    const std::vector<int> lines = StringLinesAtScale(placement);
+    const int pageWidth = painter.device()->width(), pageHeight = painter.device()->height();
+    SheetTiles tiles = TileSheet(sheet.width(), sheet.height(), pageWidth, pageHeight, dpi, lines);
+    if (tiles.Count() > 1) // each page then says where it goes, below its window
+        tiles = TileSheet(sheet.width(), sheet.height(), pageWidth, pageHeight - DotsFor(kPageLabelMm, dpi), dpi, lines);
+    for (size_t row = 0; row < tiles.rows.size(); ++row) {
+        for (size_t column = 0; column < tiles.columns.size(); ++column) {
+            if ((row > 0 || column > 0) && !printer->newPage()) {
+                Fail();
+                return;
+            }
+            const SheetSpan across = tiles.columns[column], down = tiles.rows[row];
+            painter.save();
+            painter.setClipRect(QRect(0, 0, across.to - across.from, down.to - down.from));
+            painter.translate(-across.from, -down.from);
+            const QRectF shown(across.from, down.from, across.to - across.from, down.to - down.from);
+            DrawPlaced(painter, placement, dpi, sheet.height(), &shown);
+            DrawTileMarks(painter, tiles, static_cast<int>(column), static_cast<int>(row), dpi);
+            painter.restore();
+            if (tiles.Count() > 1)
+                DrawTileLabel(painter, tiles, static_cast<int>(column), static_cast<int>(row), dpi);
+        }
     }
 }
 

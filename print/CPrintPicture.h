@@ -4,10 +4,12 @@
 #include "print/PageArithmetic.h"
 
 #include <QPainter>
+#include <QRectF>
 #include <QString>
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QImage;
 class QPrinter;
@@ -37,12 +39,26 @@ public:
     void AddScore(const ScoreGeometry* score, int height, int width, int y, int x);
     // The legend goes below the first score item, when the sheet has room for it.
     void SetLegend(const SheetLegend* legend);
-    // Puts the list on the page, or on both halves of the sheet.
+    // Puts the list on the page, or on both halves of the sheet; with a spacing, at that scale
+    // on as many pages as the sheet needs.
     void PrintItems(const DeviceMode& mode, int width, int height, double fraction);
     // Draws the list as one sheet laid out for `sheet` onto any painter; rows from
     // `visibleBottom` down are not on paper.
     void DrawSheet(QPainter& painter, const DeviceMode& sheet, int width, int height, double fraction,
                    int visibleBottom) const;
+    // Draws the list placed as given, the legend when it fits above `legendBottom`; with
+    // `visible`, only what reaches that part of the sheet.
+    void DrawPlaced(QPainter& painter, const PagePlacement& placement, int dotsPerInch, int legendBottom,
+                    const QRectF* visible = nullptr) const;
+    // Where the list stands on the sheet at the harp's scale: the picture's blank beside the
+    // outermost circles is left out, the sheet's margin kept.
+    PagePlacement PlacementAtScale(int dotsPerInch) const;
+    // The sheet at the harp's scale, margins included, for a picture of width x height
+    // pixels; its fonts are measured on `device`.
+    QSize SheetSizeAtScale(const QPaintDevice* device, const PagePlacement& placement, int width, int height,
+                           int dotsPerInch) const;
+    // The string lines' places on that sheet.
+    std::vector<int> StringLinesAtScale(const PagePlacement& placement) const;
     void ClearItems();
     void EndJob();
     void ReleasePrinter();
@@ -54,6 +70,9 @@ public:
     static PrintDialogRunner SetPrintDialogRunner(PrintDialogRunner runner);
 
     int expectedPaperSize = PaperSize::kA4;
+    // Distance between string lines on paper; 0 fits the sheet to the expected paper. Set
+    // before the printer is chosen: a sheet at scale takes any paper without a warning.
+    int spacingTenthsMm = 0;
     QString documentName;
     int Count() const { return count; }
     bool OnHalves() const { return halves; }
@@ -67,6 +86,8 @@ private:
     };
     void Add(const Item& item);
     void Fail();
+    void PrintAtScale(const DeviceMode& mode, int width, int height);
+    const ScoreGeometry* FirstScore() const;
     // A PDF file is printed to a temporary file beside it that replaces it only when whole.
     bool BeginPdfFile();
     bool FinishPdfFile(bool printed);

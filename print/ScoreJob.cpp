@@ -47,23 +47,25 @@ bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLe
 {
     if (!job.StartJob(mode))
         return false;
+    SheetLegend shown = legend;
+    shown.scaleBar = job.spacingTenthsMm > 0;
     const int width = score.width, height = score.height;
     job.AddScore(&score, height, width, 0, 0);
-    job.SetLegend(&legend);
+    job.SetLegend(&shown);
     job.PrintItems(mode, width, height, 1.0);
     job.ClearItems();
     job.EndJob();
     return !job.Failed();
 }
 
-bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const ScoreGeometry& score)
+bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const ScoreGeometry& score, int spacingTenthsMm)
 {
     DeviceMode sheet;
     sheet.paperSize = PaperSize::kA3;
     sheet.paperWidth = 2970;
     sheet.paperLength = 4200;
     sheet.printQuality = sheet.yResolution = kSvgDotsPerInch;
-    const QSize page(DotsFor(297, kSvgDotsPerInch), DotsFor(420, kSvgDotsPerInch));
+    QSize page(DotsFor(297, kSvgDotsPerInch), DotsFor(420, kSvgDotsPerInch));
 
     // Made in memory and written whole: a cut SVG is no picture, and the old file stays.
     QBuffer file;
@@ -71,18 +73,27 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Sco
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
     svg.setResolution(kSvgDotsPerInch);
-    svg.setSize(page);
-    svg.setViewBox(QRect(QPoint(0, 0), page));
     svg.setTitle(legend.title);
+    SheetLegend shown = legend;
+    shown.scaleBar = spacingTenthsMm > 0;
     const int width = score.width, height = score.height;
     CPrintPicture drawing;
     drawing.AddScore(&score, height, width, 0, 0);
-    drawing.SetLegend(&legend);
+    drawing.SetLegend(&shown);
+    drawing.spacingTenthsMm = spacingTenthsMm;
+    const PagePlacement atScale = drawing.PlacementAtScale(kSvgDotsPerInch);
+    if (spacingTenthsMm > 0)
+        page = drawing.SheetSizeAtScale(&svg, atScale, width, height, kSvgDotsPerInch);
+    svg.setSize(page);
+    svg.setViewBox(QRect(QPoint(0, 0), page));
     QPainter painter;
     if (!painter.begin(&svg))
         return false;
     painter.fillRect(QRect(QPoint(0, 0), page), Qt::white);
-    drawing.DrawSheet(painter, sheet, width, height, 1.0, page.height());
+    if (spacingTenthsMm > 0)
+        drawing.DrawPlaced(painter, atScale, kSvgDotsPerInch, page.height());
+    else
+        drawing.DrawSheet(painter, sheet, width, height, 1.0, page.height());
     if (!painter.end())
         return false;
     const QByteArray& bytes = file.data();

@@ -18,9 +18,12 @@ SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure);
 
 // Prints the score on the printer the job has chosen: traced as vector geometry where its
 // picture would be stretched to, on one page or on both halves of the sheet, with the legend
-// below it. Failures are reported by the job; false after one.
+// below it; when the job has a spacing, at that scale over as many pages as it takes, with the
+// scale bar in the legend. Failures are reported by the job; false after one.
 bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const ScoreGeometry& score);
 
-// Writes the score as the A3 sheet the print command makes, on one SVG page. False when the
-// file cannot be written.
-bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const ScoreGeometry& score);
+// Writes the score as the A3 sheet the print command makes, on one SVG page; with a spacing,
+// the whole sheet at that scale on one page of its own size. False when the file cannot be
+// written.
+bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const ScoreGeometry& score,
+                   int spacingTenthsMm = 0);

@@ -21,6 +21,10 @@ constexpr double kBlockGapMm = 4.0;   // between the names, the facts and the ci
 constexpr double kKeyGapMm = 8.0;     // between two circle kinds
 constexpr double kMarkLineMm = 0.15;  // the halves' cut-and-glue lines
 constexpr double kEdgeMm = 2.0;       // from the page's edge to the "1/2"
+constexpr double kScaleBarHighMm = 1.5;  // the scale bar's thickness
+constexpr double kScaleTextGapMm = 3.0;  // from the bar to its captions
+// A split sheet's cut-and-glue lines: long dashes that stay visible at any viewer's zoom.
+constexpr double kTileMarkMm = 0.2, kTileDashMm = 2.0, kTileGapMm = 1.0;
 
 double Dots(double millimetres, int dotsPerInch)
 {
@@ -116,13 +120,16 @@ double LinePen(const Stretch& s, int dotsPerInch)
 
 } // namespace
 
-void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch)
+void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
+                     const QRectF* visible)
 {
     const Stretch s(score, target);
     const double pen = LinePen(s, dotsPerInch);
     // What falls outside the picture is cut here rather than by the device, since not every
     // device clips (an SVG does not).
     const QRectF area(target.left, target.top, target.right - target.left, target.bottom - target.top);
+    // A page of a split sheet gets only what it shows, lest every page carry the whole score.
+    const QRectF shown = visible ? area.intersected(visible->adjusted(-pen, -pen, pen, pen)) : area;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
 
@@ -132,7 +139,9 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
         if (x < 0 || x >= score.width)
             continue;
         const double at = s.Centre(x, 0).x();
-        lines.append(QLineF(at, area.top(), at, area.bottom()));
+        if (visible && (at < shown.left() || at > shown.right()))
+            continue;
+        lines.append(QLineF(at, shown.top(), at, shown.bottom()));
     }
     p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap));
     p.drawLines(lines);
@@ -141,7 +150,7 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
     for (size_t i = 1; i < score.notes.size(); ++i) {
         QPointF a = s.Centre(score.notes[i - 1].x, score.notes[i - 1].y);
         QPointF b = s.Centre(score.notes[i].x, score.notes[i].y);
-        if (ClipSegment(area, a, b))
+        if (ClipSegment(shown, a, b))
             lines.append(QLineF(a, b));
     }
     p.drawLines(lines);
@@ -165,6 +174,8 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
         const MarkStyle style = StyleOf(note.mark);
         const QRectF extent(centre.x() - style.diameter * s.sx / 2, centre.y() - style.diameter * s.sy / 2,
                             style.diameter * s.sx, style.diameter * s.sy);
+        if (visible && !shown.intersects(extent))
+            continue;
         if (area.contains(extent) && style.black) {
             blackRun.addEllipse(extent);
         } else if (area.contains(extent)) {
@@ -191,11 +202,11 @@ constexpr std::array<std::pair<NoteMark, const char*>, 4> kMarkCaptions = {{
 // Where each part of the legend goes, worked out before anything is drawn: the legend goes
 // on paper whole or not at all.
 struct LegendLayout {
-    LegendLayout(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
-                 const SheetLegend& legend)
+    LegendLayout(const QPaintDevice* device, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
+                 const SheetLegend& legend, double rightLimit)
         : s(score, target), dpi(dotsPerInch), nameFont(LegendFont(kNameMm, dpi)),
           titleFont(LegendFont(kTitleMm, dpi, true)), textFont(LegendFont(kTextMm, dpi)),
-          names(nameFont, p.device()), title(titleFont, p.device()), text(textFont, p.device())
+          names(nameFont, device), title(titleFont, device), text(textFont, device)
     {
         // Names wider than the space between two lines go on two rows, every other one lower.
         double widest = 0;
@@ -207,7 +218,8 @@ struct LegendLayout {
         nameRows = widest + Dots(0.5) > spacing ? 2 : 1;
 
         left = score.stringX.empty() ? target.left + Dots(kBlockGapMm) : s.Centre(score.stringX[0], 0).x();
-        width = std::max(target.right - left - Dots(kBlockGapMm), 1.0);
+        const double kindsEnd = rightLimit > 0 ? std::min<double>(rightLimit, target.right) : target.right;
+        width = std::max(kindsEnd - left - Dots(kBlockGapMm), 1.0);
         largest = 12 * std::max(s.sx, s.sy);
         kindRow = std::max(largest, text.height());
 
@@ -225,10 +237,18 @@ struct LegendLayout {
                 y += kindRow;
             }
             kinds.push_back(QPointF(x, y));
+            right = std::max(right, x + item);
             x += item + Dots(kKeyGapMm);
         }
         bottom = y + kindRow;
+        if (legend.scaleBar) {
+            barTop = bottom + Dots(kBlockGapMm);
+            bottom = barTop + std::max(Dots(kScaleBarHighMm), text.height());
+            right = std::max(right, left + Dots(kScaleBarMm) + Dots(kScaleTextGapMm) +
+                                        text.horizontalAdvance(ScaleCaption()) + Dots(1));
+        }
     }
+    static QString ScaleCaption() { return QStringLiteral("100 mm　　100%で印刷"); }
     double Dots(double mm) const { return ::Dots(mm, dpi); }
 
     Stretch s;
@@ -238,7 +258,8 @@ struct LegendLayout {
     std::vector<QString> stringNames;
     int nameRows = 1;
     double left = 0, width = 0, largest = 0, kindRow = 0;
-    double namesTop = 0, factsTop = 0, bottom = 0;
+    double namesTop = 0, factsTop = 0, bottom = 0, right = 0;
+    double barTop = -1; // none
     std::vector<QPointF> kinds; // top left of each circle kind
 };
 
@@ -284,12 +305,35 @@ void DrawMarkKinds(QPainter& p, const LegendLayout& l)
     }
 }
 
+// A bar of exactly the stated length: a print or a viewer that shrinks the page shows it short.
+void DrawScaleBar(QPainter& p, const LegendLayout& l)
+{
+    const double row = l.bottom - l.barTop;
+    const double high = l.Dots(kScaleBarHighMm);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawRect(QRectF(l.left, l.barTop + (row - high) / 2, l.Dots(kScaleBarMm), high));
+    const double textLeft = l.left + l.Dots(kScaleBarMm) + l.Dots(kScaleTextGapMm);
+    p.setPen(Qt::black);
+    p.setFont(l.textFont);
+    p.drawText(QRectF(textLeft, l.barTop, l.text.horizontalAdvance(LegendLayout::ScaleCaption()) + l.Dots(1), row),
+               Qt::AlignLeft | Qt::AlignVCenter, LegendLayout::ScaleCaption());
+}
+
 } // namespace
 
-bool DrawLegend(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int bandBottom, int dotsPerInch,
-                const SheetLegend& legend)
+QRectF LegendBounds(const QPaintDevice* device, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
+                    const SheetLegend& legend, double rightLimit)
 {
-    const LegendLayout layout(p, score, target, dotsPerInch, legend);
+    const LegendLayout l(device, score, target, dotsPerInch, legend, rightLimit);
+    const double scoreRight = rightLimit > 0 ? std::min<double>(rightLimit, target.right) : target.right;
+    return QRectF(QPointF(target.left, l.namesTop), QPointF(std::max(l.right, scoreRight), l.bottom));
+}
+
+bool DrawLegend(QPainter& p, const ScoreGeometry& score, const DeviceRect& target, int bandBottom, int dotsPerInch,
+                const SheetLegend& legend, double rightLimit)
+{
+    const LegendLayout layout(p.device(), score, target, dotsPerInch, legend, rightLimit);
     if (layout.bottom > bandBottom)
         return false;
     p.save();
@@ -300,6 +344,8 @@ bool DrawLegend(QPainter& p, const ScoreGeometry& score, const DeviceRect& targe
     if (legend.hasSong)
         DrawSongFacts(p, legend, layout);
     DrawMarkKinds(p, layout);
+    if (layout.barTop >= 0)
+        DrawScaleBar(p, layout);
     p.restore();
     return true;
 }
@@ -323,5 +369,59 @@ void DrawHalfMarks(QPainter& p, int half, const SheetPages& pages, int pageWidth
     const double w = QFontMetricsF(font, p.device()).horizontalAdvance(label) + Dots(1, dotsPerInch);
     p.drawText(QRectF(pageWidth - Dots(kEdgeMm, dotsPerInch) - w, top, w, bottom - top),
                Qt::AlignRight | Qt::AlignVCenter, label);
+    p.restore();
+}
+
+void DrawTileMarks(QPainter& p, const SheetTiles& tiles, int column, int row, int dotsPerInch)
+{
+    const size_t c = static_cast<size_t>(column), r = static_cast<size_t>(row);
+    if (c >= tiles.columns.size() || r >= tiles.rows.size())
+        return;
+    const double pen = Dots(kTileMarkMm, dotsPerInch);
+    QPen dashes(Qt::black, pen, Qt::CustomDashLine, Qt::FlatCap);
+    dashes.setDashPattern({kTileDashMm / kTileMarkMm, kTileGapMm / kTileMarkMm});
+    // The lines stop at the sheet's margin, so no page's outer edge carries ink.
+    const double margin = DotsFor(kSheetMarginMm, dotsPerInch);
+    const double sheetRight = tiles.columns.back().to - margin, sheetBottom = tiles.rows.back().to - margin;
+    // Each band runs from the next span's start to this span's end; its lines lie inside it.
+    std::vector<std::pair<double, double>> across, down;
+    for (size_t k = 1; k < tiles.columns.size(); ++k)
+        if (k == c || k == c + 1)
+            across.push_back({tiles.columns[k].from, tiles.columns[k - 1].to});
+    for (size_t k = 1; k < tiles.rows.size(); ++k)
+        if (k == r || k == r + 1)
+            down.push_back({tiles.rows[k].from, tiles.rows[k - 1].to});
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(dashes);
+    for (const auto& [from, to] : across)
+        for (const double x : {from + pen / 2, to - pen / 2})
+            p.drawLine(QPointF(x, margin), QPointF(x, sheetBottom));
+    for (const auto& [from, to] : down)
+        for (const double y : {from + pen / 2, to - pen / 2})
+            p.drawLine(QPointF(margin, y), QPointF(sheetRight, y));
+    p.restore();
+}
+
+void DrawTileLabel(QPainter& p, const SheetTiles& tiles, int column, int row, int dotsPerInch)
+{
+    const size_t c = static_cast<size_t>(column), r = static_cast<size_t>(row);
+    if (c >= tiles.columns.size() || r >= tiles.rows.size())
+        return;
+    const int page = row * static_cast<int>(tiles.columns.size()) + column + 1;
+    const QString label = QStringLiteral("%1/%2 (列%3・行%4)　点線の間を隣のページと重ねて貼る")
+                              .arg(page)
+                              .arg(tiles.Count())
+                              .arg(column + 1)
+                              .arg(row + 1);
+    const double top = tiles.rows[r].to - tiles.rows[r].from;
+    const QFont font = LegendFont(kNameMm, dotsPerInch);
+    p.save();
+    p.setFont(font);
+    p.setPen(Qt::black);
+    const double edge = Dots(kEdgeMm, dotsPerInch);
+    // The whole printable width: a narrow last column must not cut its own label.
+    p.drawText(QRectF(edge, top, std::max(p.device()->width() - 2 * edge, 1.0), Dots(kPageLabelMm, dotsPerInch)),
+               Qt::AlignLeft | Qt::AlignVCenter, label);
     p.restore();
 }

@@ -61,6 +61,7 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
     ScoreGeometry g;
     g.width = frame.width;
     g.height = frame.height;
+    g.stringSpacing = frame.stringSpacing;
     const int n = DrawnStrings(frame);
     const int S = frame.stringSpacing, L = frame.leftOffset, H = frame.height, T = frame.totalLength;
     for (int i = 0; i < n; ++i) {

@@ -45,6 +45,7 @@ struct PlacedNote {
 
 struct ScoreGeometry {
     int width = 0, height = 0;
+    int stringSpacing = 0;        // picture pixels between neighbouring strings
     std::vector<int> stringX;     // one per drawn string, lowest string first
     std::vector<int> stringPitch; // the same strings' note numbers
     std::vector<PlacedNote> notes; // notes that sound on a string, in list order; lines join neighbours

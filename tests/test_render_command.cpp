@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -229,4 +230,52 @@ TEST_F(RenderCommandTest, AScorePathOverTheLimitIsRefusedWithAMessage)
     WriteFileBytes(score, std::vector<uint8_t>(abc.begin(), abc.end()));
     EXPECT_EQ(Run({"--info", score}), 1);
     EXPECT_EQ(sink.Take(), (std::vector<std::string>{"SGDT00000000 楽曲情報でエラーがおきました。", "[0]", "time sign 0"}));
+}
+
+TEST_F(RenderCommandTest, SheetOptionsAreCheckedAsUsage)
+{
+    const std::string song = Sample("twinkle.mwd");
+    const std::string pdf = sandbox.Path("x.pdf"), svg = sandbox.Path("x.svg"), png = sandbox.Path("x.png");
+    for (const char* spacing : {"4.9", "20.1", "11.55", "11.", ".5", "1e1", "-5", "11,5", "fitted", ""}) {
+        EXPECT_EQ(Run({"--spacing", spacing, song, pdf}), 2) << spacing;
+        EXPECT_NE(err.str().find("--spacing needs"), std::string::npos) << spacing;
+    }
+    EXPECT_EQ(Run({"--spacing", "11.5", song, png}), 2) << "a PNG has no paper scale";
+    EXPECT_EQ(Run({"--landscape", song, svg}), 2);
+    EXPECT_EQ(Run({"--paper", "A5", song, pdf}), 2);
+    EXPECT_NE(err.str().find("A3, A4, B4 or Letter"), std::string::npos);
+    EXPECT_EQ(Run({"--harp", "36", song, pdf}), 2);
+    EXPECT_NE(err.str().find("37, 25, 21, 18 or 15G"), std::string::npos);
+    EXPECT_EQ(Run({"--harp", "37", "--strings", "25", song, pdf}), 2) << "two harps at once";
+    EXPECT_FALSE(fs::exists(pdf));
+    EXPECT_EQ(sink.Count(), 0u);
+
+    EXPECT_EQ(Run({"--spacing", "5", "--paper", "B4", "--landscape", song, pdf}), 0) << err.str();
+    EXPECT_EQ(Run({"--spacing", "20.0", song, svg}), 0) << err.str();
+    EXPECT_EQ(Run({"--harp", "15g", "--spacing", "fit", song, pdf}), 0) << err.str();
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(RenderCommandTest, HarpPresetSetsTheStringsFromG2)
+{
+    // G2 (43) lies below the settings dialog's range; nothing on the way clamps it.
+    ASSERT_EQ(Run({"--harp", "37", "--info", Sample("twinkle.mwd")}), 0);
+    EXPECT_NE(out.str().find("missing=0\n"), std::string::npos);
+    ASSERT_EQ(Run({"--harp", "37", "--notes", Sample("twinkle.mwd")}), 0);
+    EXPECT_NE(out.str().find("0\t60\t6\n"), std::string::npos) << "C4 stays: it is on the harp";
+
+    // The SVG holds the whole sheet at the harp's scale: 38 string spacings and the margins.
+    const std::string svg = sandbox.Path("sheet.svg");
+    ASSERT_EQ(Run({"--harp", "37", Sample("twinkle.mwd"), svg}), 0);
+    const std::vector<uint8_t> bytes = ReadFileBytes(svg);
+    const std::string text(bytes.begin(), bytes.end());
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(text, m, std::regex("width=\"([0-9.]+)mm\" height=\"([0-9.]+)mm\"")));
+    // At least from the lowest string's circle to the highest's, and the margins; at most the
+    // whole picture (38 spacings) and the margins.
+    EXPECT_GE(std::stod(m[1]), 36 * 11.5 + 12 * 11.5 / 32 + 6 - 0.5);
+    EXPECT_LE(std::stod(m[1]), 38 * 11.5 + 6 + 0.5);
+    EXPECT_GT(std::stod(m[2]), 830 * 11.5 / 32);
+    EXPECT_NE(text.find(">100 mm"), std::string::npos);
+    EXPECT_NE(text.find(">印刷<"), std::string::npos);
 }
