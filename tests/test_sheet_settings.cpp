@@ -148,14 +148,6 @@ TEST_F(SheetSettingsWindowTest, TheWindowReadsAndSavesSheetIniAndSetupIniStaysBy
     EXPECT_EQ(ReadFileBytes(SetupPath()), setup);
     EXPECT_EQ(ReadFileBytes(Path()), Bytes("[sheet]\nstring_spacing_mm=11.5\n"));
     EXPECT_EQ(sink.Count(), 0u);
-
-    // A first run writes both files, the record exactly as before.
-    fs::remove(Path());
-    fs::remove(SetupPath());
-    { CDovrelPlinvaraDlg window; }
-    const ConfigImage image = EncodeConfigRecord(DefaultConfigRecord());
-    EXPECT_EQ(ReadFileBytes(SetupPath()), std::vector<uint8_t>(image.begin(), image.end()));
-    EXPECT_EQ(ReadSheetSettings(QPath()), defaults);
 }
 
 TEST_F(SheetSettingsWindowTest, AHostileSheetIniGivesTheDefaultsAndItsFailedSaveIsToldOnce)
