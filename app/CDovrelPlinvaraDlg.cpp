@@ -21,17 +21,24 @@
 #include "settings/SettingsScore.h"
 
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QThread>
 #include <algorithm>
+#include <optional>
 #include <unistd.h>
 
 namespace {
 
 CDovrelPlinvaraDlg* g_mainWindow = nullptr;
+
+class DiscardedMessages : public IMessageSink {
+public:
+    void Show(const std::string&) override {}
+};
 
 void OnButtonCommand(int command)
 {
@@ -108,6 +115,7 @@ void CDovrelPlinvaraDlg::Initialise()
 
     settingsStore = std::make_unique<CConfigControl>(JoinPath(settingsFolder, "setup.ini"), &settings,
                                                      DefaultConfigRecord());
+    sheet = ReadSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()));
     const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
     const double Z = settings.displayZoom;
 
@@ -153,7 +161,17 @@ CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
     buttons.reset();
     score->Destroy();
     score.reset();
-    settingsStore.reset(); // writes the settings file
+    const bool recordSaved = settingsStore->Save();
+    settingsStore.reset();
+    {
+        // Beside the record, in a file of its own, so that the record keeps its 184 bytes. When
+        // the record could not be saved the user has heard it once; the sheet adds nothing.
+        DiscardedMessages discarded;
+        std::optional<ThreadMessageSinkScope> quiet;
+        if (!recordSaved)
+            quiet.emplace(&discarded);
+        WriteSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()), sheet);
+    }
     song.reset();
     if (g_mainWindow == this)
         g_mainWindow = nullptr;
@@ -271,6 +289,7 @@ void CDovrelPlinvaraDlg::EditSettings()
 {
     CConfigDlg dialog(nullptr);
     dialog.SetSettings(&settings);
+    dialog.SetSheetSettings(&sheet);
     dialog.exec();
     ShowMessage("設定を有効にするにはソフトを終了して再起動する必要があります。");
     // Only the string count and spacing change at once; the rest waits for the next start.

@@ -22,6 +22,7 @@ add_library(ui STATIC
   print/ScoreJob.h print/ScoreJob.cpp
   library/CArchiveDlg.h library/CArchiveDlg.cpp
   library/LibraryLoader.h library/LibraryLoader.cpp
+  settings/SheetSettings.h settings/SheetSettings.cpp
   settings/CConfigDlg.h settings/CConfigDlg.cpp
   import/CMelodyChoiceDlg.h import/CMelodyChoiceDlg.cpp
   app/CAboutDlg.h app/CAboutDlg.cpp

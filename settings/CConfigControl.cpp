@@ -26,8 +26,15 @@ CConfigControl::CConfigControl(const std::string& path, ConfigRecord* record, co
 
 CConfigControl::~CConfigControl()
 {
+    if (!saved)
+        Save();
+}
+
+bool CConfigControl::Save()
+{
+    saved = true;
     const ConfigImage image = EncodeConfigRecord(*record);
-    WriteWholeFile(path, image.data(), image.size());
+    return WriteWholeFile(path, image.data(), image.size()) != 0;
 }
 
 ConfigRecord LoadConfigFile(const std::string& path)

@@ -1,5 +1,6 @@
 #pragma once
-// Binds the settings record to its file: fills it at construction, writes it at destruction.
+// Binds the settings record to its file: fills it at construction, writes it at destruction
+// (once: not again when Save wrote it).
 
 #include "settings/ConfigRecord.h"
 
@@ -17,9 +18,14 @@ public:
 
     const std::string& Path() const { return path; }
 
+    // Writes the record now instead of at destruction, so that the owner learns whether it
+    // was saved; false after the failed save's message.
+    bool Save();
+
 private:
     std::string path;
     ConfigRecord* record;
+    bool saved = false;
 };
 
 // Reads a settings image the way start-up does (defaults first, then the file's bytes,

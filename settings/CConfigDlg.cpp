@@ -7,15 +7,19 @@
 #include "controls/CSubDialogButtonPicture.h"
 #include "controls/DialogUnits.h"
 #include "settings/ConfigRecord.h"
+#include "settings/HarpPresets.h"
+#include "settings/SheetSettings.h"
 #include "song/ChordNaming.h"
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -40,7 +44,18 @@ CReadOnlySpinBox* ValueBox(QWidget* parent, int editId, int spinId, const QRect&
     return box;
 }
 
-constexpr int kLowestNoteBase = 48;
+// Notes from C3 up are listed by their name alone, as they always were; the lower ones that
+// large harps reach carry their octave.
+constexpr int kPlainNameBase = 48;
+constexpr int kOtherHarpData = -1;
+// One step below the least spacing stands for "fit to the paper".
+constexpr double kFitPaperValue = (SheetRange::kSpacingMinTenths - 1) / 10.0;
+
+QString LowestNoteName(int note)
+{
+    return QString::fromStdString(note >= kPlainNameBase ? kNoteNames[static_cast<size_t>(PitchClass(note))]
+                                                         : NoteNameWithOctave(note));
+}
 constexpr int kCloseButtonHeight = 30;
 constexpr int kCloseButtonMargin = 5; // below the button when the dialog grows for it
 
@@ -81,6 +96,11 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     tuningCombo = new QComboBox(this);
     tuningCombo->setObjectName(QString::number(kTuning));
     tuningCombo->setGeometry(DluRect(190, 40, 80, 14));
+    // The harp fills the row's free place above the tuning it sets.
+    SunkenLabel(this, QStringLiteral("楽器"), DluRect(133, 19, 54, 15));
+    harpCombo = new QComboBox(this);
+    harpCombo->setObjectName(QString::number(kHarp));
+    harpCombo->setGeometry(DluRect(190, 20, 104, 14));
 
     (new QGroupBox(QStringLiteral("描画の設定"), this))->setGeometry(DluRect(7, 78, 338, 58));
     SunkenLabel(this, QStringLiteral("線の間隔"), DluRect(22, 95, 54, 15));
@@ -93,11 +113,25 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     zoomCombo = new QComboBox(this);
     zoomCombo->setObjectName(QString::number(kZoom));
     zoomCombo->setGeometry(DluRect(84, 118, 41, 14));
+    SunkenLabel(this, QStringLiteral("用紙の弦間隔"), DluRect(133, 117, 54, 15));
+    paperSpacingSpin = new QDoubleSpinBox(this);
+    paperSpacingSpin->setObjectName(QString::number(kPaperSpacing));
+    paperSpacingSpin->setGeometry(DluRect(190, 117, 76, 15));
+    paperSpacingSpin->findChild<QLineEdit*>()->setReadOnly(true); // stepped like the other values, never typed
+    paperSpacingSpin->setDecimals(1);
+    paperSpacingSpin->setSingleStep(0.1);
+    paperSpacingSpin->setRange(kFitPaperValue, SheetRange::kSpacingMaxTenths / 10.0);
+    paperSpacingSpin->setSpecialValueText(QStringLiteral("用紙に合わせる"));
+    paperSpacingSpin->setSuffix(QStringLiteral(" mm"));
+    paperSpacingSpin->setKeyboardTracking(false);
+    paperSpacingSpin->setAccelerated(false);
 
     closeControl = new COffScreenControl(this, kClose, true);
 
     connect(lowestNoteCombo, &QComboBox::currentIndexChanged, this, [this] { OnLowestNoteChanged(); });
     connect(tuningCombo, &QComboBox::currentIndexChanged, this, [this] { OnTuningChanged(); });
+    connect(harpCombo, &QComboBox::currentIndexChanged, this, [this] { OnHarpChanged(); });
+    connect(paperSpacingSpin, &QDoubleSpinBox::valueChanged, this, [this] { OnPaperSpacingChanged(); });
     // The buddy text changes with every new position, also while the dialog is filled.
     connect(stringsSpin, &QSpinBox::textChanged, this, [this] { OnStringCountChanged(); });
 }
@@ -153,6 +187,15 @@ void CConfigDlg::Initialise()
         tuningCombo->setCurrentIndex(tuningCombo->findData(static_cast<int>(tuning)));
     }
     FillLowestNotes(tuning, settings->lowestNote);
+    {
+        const QSignalBlocker quiet(harpCombo);
+        harpCombo->clear();
+        for (size_t i = 0; i < kHarpPresets.size(); ++i)
+            harpCombo->addItem(QString::fromUtf8(kHarpPresets[i].dialogText), static_cast<int>(i));
+        harpCombo->addItem(QString::fromUtf8(kOtherHarpText), kOtherHarpData);
+    }
+    ShowRecognisedHarp();
+    ShowPaperSpacing();
     zoomCombo->clear();
     zoomCombo->addItem(QStringLiteral("1.0"), 1.0);
     zoomCombo->addItem(QStringLiteral("0.5"), 0.5);
@@ -176,9 +219,9 @@ void CConfigDlg::FillLowestNotes(Tuning tuning, int lowestNote)
 {
     const QSignalBlocker quiet(lowestNoteCombo);
     lowestNoteCombo->clear();
-    for (int i = 0; i < 12; ++i)
-        if (IsInTuning(tuning, kLowestNoteBase + i))
-            lowestNoteCombo->addItem(QString::fromLatin1(kNoteNames[i]), kLowestNoteBase + i);
+    for (int note = ConfigRange::kLowestNoteMin; note <= ConfigRange::kLowestNoteMax; ++note)
+        if (IsInTuning(tuning, note))
+            lowestNoteCombo->addItem(LowestNoteName(note), note);
     lowestNoteCombo->setCurrentIndex(lowestNoteCombo->findData(lowestNote));
 }
 
@@ -203,6 +246,7 @@ void CConfigDlg::OnLowestNoteChanged()
     LeaveOtherTuning();
     settings->lowestNote = lowestNoteCombo->currentData().toInt();
     FillStringNotes(*settings, ChosenTuning());
+    ShowRecognisedHarp();
 }
 
 void CConfigDlg::OnStringCountChanged()
@@ -212,6 +256,7 @@ void CConfigDlg::OnStringCountChanged()
     LeaveOtherTuning();
     settings->stringCount = stringsSpin->value();
     FillStringNotes(*settings, ChosenTuning());
+    ShowRecognisedHarp();
 }
 
 void CConfigDlg::OnTuningChanged()
@@ -227,6 +272,57 @@ void CConfigDlg::OnTuningChanged()
     settings->lowestNote = LowestNoteInTuning(tuning, settings->lowestNote);
     FillLowestNotes(tuning, settings->lowestNote);
     FillStringNotes(*settings, tuning);
+    ShowRecognisedHarp();
+}
+
+void CConfigDlg::OnHarpChanged()
+{
+    if (!initialised || !settings)
+        return;
+    const int index = harpCombo->currentData().toInt();
+    if (index < 0 || static_cast<size_t>(index) >= kHarpPresets.size())
+        return; // "その他" leaves the harp as it is, to be changed by hand
+    const HarpPreset& preset = kHarpPresets[static_cast<size_t>(index)];
+    ApplyHarpPreset(preset, *settings);
+    {
+        // The record is already whole: the controls only follow it.
+        const QSignalBlocker quietStrings(stringsSpin);
+        const QSignalBlocker quietTuning(tuningCombo);
+        stringsSpin->setValue(preset.stringCount);
+        if (const int other = tuningCombo->findData(static_cast<int>(Tuning::Other)); other >= 0)
+            tuningCombo->removeItem(other);
+        tuningCombo->setCurrentIndex(tuningCombo->findData(static_cast<int>(preset.tuning)));
+    }
+    FillLowestNotes(preset.tuning, preset.lowestNote);
+    if (sheet) {
+        sheet->spacingTenthsMm = preset.spacingTenthsMm;
+        ShowPaperSpacing();
+    }
+}
+
+void CConfigDlg::ShowRecognisedHarp()
+{
+    const HarpPreset* preset = RecogniseHarpPreset(*settings);
+    const int data = preset ? static_cast<int>(preset - kHarpPresets.data()) : kOtherHarpData;
+    const QSignalBlocker quiet(harpCombo);
+    harpCombo->setCurrentIndex(harpCombo->findData(data));
+}
+
+void CConfigDlg::ShowPaperSpacing()
+{
+    const QSignalBlocker quiet(paperSpacingSpin);
+    paperSpacingSpin->setEnabled(sheet != nullptr);
+    const int tenths = sheet ? sheet->spacingTenthsMm : 0;
+    const bool inRange = tenths >= SheetRange::kSpacingMinTenths && tenths <= SheetRange::kSpacingMaxTenths;
+    paperSpacingSpin->setValue(inRange ? tenths / 10.0 : kFitPaperValue);
+}
+
+void CConfigDlg::OnPaperSpacingChanged()
+{
+    if (!initialised || !sheet)
+        return;
+    const int tenths = static_cast<int>(std::lround(paperSpacingSpin->value() * 10));
+    sheet->spacingTenthsMm = tenths < SheetRange::kSpacingMinTenths ? 0 : tenths;
 }
 
 void CConfigDlg::OnButtonPressed(int slot)

@@ -1,6 +1,7 @@
 #pragma once
 // The settings dialog. It edits the main window's record in place: the number of strings
-// and the lowest note at once, the other four when its close button is pressed.
+// and the lowest note at once (with the harp that fills them and the string spacing on paper,
+// which it sets together), the other four when its close button is pressed.
 
 #include "settings/Tuning.h"
 
@@ -8,15 +9,18 @@
 #include <memory>
 
 struct ConfigRecord;
+struct SheetSettings;
 class CReadOnlySpinBox;
 class CSubDialogButtonPicture;
 class COffScreenControl;
 class QComboBox;
+class QDoubleSpinBox;
 
 namespace ConfigControl {
 constexpr int kClose = 1001, kStringsEdit = 1002, kStringsSpin = 1003, kLowestNote = 1004;
 constexpr int kSpacingEdit = 1005, kSpacingSpin = 1006, kVerticalEdit = 1007, kVerticalSpin = 1008;
 constexpr int kLeftEdit = 1009, kLeftSpin = 1010, kZoom = 1011, kTuning = 1012;
+constexpr int kHarp = 1013, kPaperSpacing = 1014;
 } // namespace ConfigControl
 
 class CConfigDlg : public QDialog {
@@ -28,6 +32,8 @@ public:
     ~CConfigDlg() override;
 
     void SetSettings(ConfigRecord* record) { settings = record; }
+    // Without it the paper spacing is shown disabled and a harp fills only the record.
+    void SetSheetSettings(SheetSettings* sheetSettings) { sheet = sheetSettings; }
     int exec() override;
 
     // Top of the close button: lower on a large-font 120-dpi screen.
@@ -43,6 +49,11 @@ private:
     void OnLowestNoteChanged();
     void OnStringCountChanged();
     void OnTuningChanged();
+    void OnHarpChanged();
+    void OnPaperSpacingChanged();
+    // Selects the harp the record now holds, or "その他".
+    void ShowRecognisedHarp();
+    void ShowPaperSpacing();
     // The tuning the combo shows; a hand-made table counts as chromatic once it is changed.
     Tuning ChosenTuning() const;
     // Lists the lowest notes the tuning can start on and selects `lowestNote`.
@@ -54,6 +65,7 @@ private:
 
     std::unique_ptr<CSubDialogButtonPicture> buttons;
     ConfigRecord* settings = nullptr;
+    SheetSettings* sheet = nullptr;
     int initialised = 0;
     QComboBox* zoomCombo = nullptr;
     CReadOnlySpinBox* leftSpin = nullptr;
@@ -61,6 +73,8 @@ private:
     CReadOnlySpinBox* spacingSpin = nullptr;
     QComboBox* lowestNoteCombo = nullptr;
     QComboBox* tuningCombo = nullptr;
+    QComboBox* harpCombo = nullptr;
+    QDoubleSpinBox* paperSpacingSpin = nullptr;
     CReadOnlySpinBox* stringsSpin = nullptr;
     COffScreenControl* closeControl = nullptr;
 };

@@ -19,8 +19,10 @@ struct SheetSettings {
 constexpr const char* kSheetSettingsFileName = "sheet.ini";
 
 // The settings the file holds; the defaults when it is missing, unreadable, not a regular
-// file or damaged. Never blocks and never reports.
+// file, over 4 KiB or not text. A value that does not read, or lies outside its range, keeps
+// its default alone; unknown keys and groups are passed over. Never blocks and never reports.
 SheetSettings ReadSheetSettings(const QString& path);
 
-// Replaces the file whole or leaves it as it was; false when it could not be written.
+// Replaces the file whole or leaves it as it was; false, after the message setup.ini's failed
+// save shows, when it could not be written.
 bool WriteSheetSettings(const QString& path, const SheetSettings& settings);

@@ -102,7 +102,8 @@ TEST_F(ScenarioTest, FirstRunLibraryRangeSettingsAndRestart)
         // Settings: 30 strings from C, spacing 24.
         WhenModalOpens([](QWidget* d) {
             Control<CReadOnlySpinBox>(d, ConfigControl::kStringsSpin)->setValue(30);
-            Control<QComboBox>(d, ConfigControl::kLowestNote)->setCurrentIndex(0);
+            QComboBox* lowest = Control<QComboBox>(d, ConfigControl::kLowestNote);
+            lowest->setCurrentIndex(lowest->findData(48)); // C
             Control<CReadOnlySpinBox>(d, ConfigControl::kSpacingSpin)->setValue(24);
             Click(Control(d, ConfigControl::kClose), QPoint(40, 15));
         });

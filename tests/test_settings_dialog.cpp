@@ -4,6 +4,8 @@
 #include "render/CScorePicture.h"
 #include "settings/CConfigDlg.h"
 #include "settings/ConfigRecord.h"
+#include "settings/HarpPresets.h"
+#include "settings/SheetSettings.h"
 #include "settings/Tuning.h"
 #include "controls/DialogUnits.h"
 #include "song/CSongFileWriter.h"
@@ -11,6 +13,9 @@
 #include "tests/support/UiTestSupport.h"
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -29,6 +34,7 @@ protected:
     {
         CConfigDlg dialog;
         dialog.SetSettings(&record);
+        dialog.SetSheetSettings(&sheet);
         WhenModalOpens(act);
         dialog.exec();
     }
@@ -39,6 +45,7 @@ protected:
     SandboxDir sandbox;
     RecordingSink sink;
     ConfigRecord record = DefaultConfigRecord();
+    SheetSettings sheet;
 };
 
 TEST_F(SettingsDialogTest, ShowsTheRecord)
@@ -47,8 +54,8 @@ TEST_F(SettingsDialogTest, ShowsTheRecord)
         EXPECT_EQ(d->windowTitle(), QStringLiteral("設定"));
         EXPECT_EQ(Control<QLineEdit>(d, kStringsEdit)->text(), QStringLiteral("25"));
         EXPECT_EQ(Combo(d, kLowestNote)->currentText(), QStringLiteral("G"));
-        EXPECT_EQ(Combo(d, kLowestNote)->count(), 12);
-        EXPECT_EQ(Combo(d, kLowestNote)->itemData(0).toInt(), 48);
+        EXPECT_EQ(Combo(d, kLowestNote)->count(), 17);
+        EXPECT_EQ(Combo(d, kLowestNote)->itemText(Combo(d, kLowestNote)->findData(48)), QStringLiteral("C"));
         EXPECT_EQ(Control<QLineEdit>(d, kSpacingEdit)->text(), QStringLiteral("32"));
         EXPECT_EQ(Control<QLineEdit>(d, kVerticalEdit)->text(), QStringLiteral("830"));
         EXPECT_EQ(Control<QLineEdit>(d, kLeftEdit)->text(), QStringLiteral("10"));
@@ -74,7 +81,7 @@ TEST_F(SettingsDialogTest, StringCountAndLowestNoteGoIntoTheRecordAtOnce)
         EXPECT_EQ(record.stringNotes[24], 79) << "entries past the count stay";
         EXPECT_EQ(record.stringNotes[25], 80);
         Spin(d, kStringsSpin)->stepUp();
-        Combo(d, kLowestNote)->setCurrentIndex(0); // "C"
+        Combo(d, kLowestNote)->setCurrentIndex(Combo(d, kLowestNote)->findData(48)); // "C"
         EXPECT_EQ(record.lowestNote, 48);
         for (int i = 0; i < 25; ++i)
             EXPECT_EQ(record.stringNotes[i], 48 + i);
@@ -193,7 +200,7 @@ TEST_F(SettingsDialogTest, SettingsCommandShowsTheNoticeAndRedrawsTheStrings)
         WhenModalOpens([](QWidget* d) {
             Spin(d, kStringsSpin)->setValue(30);
             Spin(d, kSpacingSpin)->setValue(28);
-            Combo(d, kLowestNote)->setCurrentIndex(2); // D, 50
+            Combo(d, kLowestNote)->setCurrentIndex(Combo(d, kLowestNote)->findText(QStringLiteral("D"))); // 50
             PressClose(d);
         });
         window.RunCommand(MainCommand::kSettings);
@@ -231,7 +238,7 @@ TEST_F(SettingsDialogTest, TuningIsRecognisedFromTheStoredTable)
     const ConfigRecord handMade = record;
     RunDialog([](QWidget* d) {
         EXPECT_EQ(Combo(d, kTuning)->currentText(), QStringLiteral("その他"));
-        EXPECT_EQ(Combo(d, kLowestNote)->count(), 12);
+        EXPECT_EQ(Combo(d, kLowestNote)->count(), 17);
         EXPECT_EQ(Control(d, kLowestNote)->geometry(), DluRect(81, 40, 34, 14)) << "the old controls keep their place";
         Spin(d, kSpacingSpin)->setValue(20);
         PressClose(d);
@@ -259,7 +266,7 @@ TEST_F(SettingsDialogTest, ATuningOffersItsScaleNotesAndMovesTheLowestNoteUp)
         QStringList names;
         for (int i = 0; i < Combo(d, kLowestNote)->count(); ++i)
             names << Combo(d, kLowestNote)->itemText(i);
-        EXPECT_EQ(names, QStringList({"C", "D", "E", "F", "G", "A", "B"}));
+        EXPECT_EQ(names, QStringList({"G2", "A2", "B2", "C", "D", "E", "F", "G", "A", "B"}));
         EXPECT_EQ(Combo(d, kLowestNote)->currentText(), QStringLiteral("G"));
 
         tuning->setCurrentIndex(tuning->findText(QStringLiteral("全音階 ヘ長調")));
@@ -295,4 +302,147 @@ TEST_F(SettingsDialogTest, TheTuningSurvivesExitAndRestart)
     });
     again.RunCommand(MainCommand::kSettings);
     EXPECT_EQ(shown, QStringLiteral("全音階 ト長調"));
+}
+
+TEST_F(SettingsDialogTest, AHarpFillsStringsLowestNoteTuningAndPaperSpacingAtOnce)
+{
+    RunDialog([this](QWidget* d) {
+        QComboBox* harp = Combo(d, kHarp);
+        harp->setCurrentIndex(harp->findText(QStringLiteral("15弦 ト長調 (G3–G5)")));
+        EXPECT_EQ(record.stringCount, 15);
+        EXPECT_EQ(record.lowestNote, 55);
+        EXPECT_EQ(record.stringNotes[1], 57);
+        EXPECT_EQ(record.stringNotes[14], 79) << "fifteen G-major strings end on G5";
+        EXPECT_EQ(sheet.spacingTenthsMm, 145);
+        EXPECT_EQ(Control<QLineEdit>(d, kStringsEdit)->text(), QStringLiteral("15"));
+        EXPECT_EQ(Combo(d, kTuning)->currentText(), QStringLiteral("全音階 ト長調"));
+        EXPECT_EQ(Combo(d, kLowestNote)->currentText(), QStringLiteral("G"));
+        EXPECT_EQ(Control<QDoubleSpinBox>(d, kPaperSpacing)->text(), QStringLiteral("14.5 mm"));
+
+        harp->setCurrentIndex(harp->findText(QStringLiteral("37弦 (G2–G5)")));
+        EXPECT_EQ(record.stringCount, 37);
+        EXPECT_EQ(record.lowestNote, 43);
+        EXPECT_EQ(record.stringNotes[36], 79);
+        EXPECT_EQ(RecogniseTuning(record), Tuning::Chromatic);
+        EXPECT_EQ(sheet.spacingTenthsMm, 115);
+        EXPECT_EQ(Combo(d, kLowestNote)->currentText(), QStringLiteral("G2"));
+        EXPECT_EQ(Combo(d, kTuning)->currentText(), QStringLiteral("半音階"));
+        EXPECT_EQ(harp->currentText(), QStringLiteral("37弦 (G2–G5)")) << "filling the controls keeps the choice";
+        d->close();
+    });
+    EXPECT_EQ(RecogniseHarpPreset(record), &kHarpPresets[0]);
+}
+
+TEST_F(SettingsDialogTest, TheHarpShownIsTheOneTheRecordHolds)
+{
+    RunDialog([](QWidget* d) {
+        EXPECT_EQ(Combo(d, kHarp)->currentText(), QStringLiteral("25弦 (G3–G5)")) << "the default harp";
+        Spin(d, kStringsSpin)->stepDown();
+        EXPECT_EQ(Combo(d, kHarp)->currentText(), QStringLiteral("その他"));
+        Combo(d, kLowestNote)->setCurrentIndex(Combo(d, kLowestNote)->findData(57));
+        Spin(d, kStringsSpin)->setValue(21);
+        EXPECT_EQ(Combo(d, kHarp)->currentText(), QStringLiteral("21弦 (A3–F5)")) << "reached by hand";
+        Combo(d, kTuning)->setCurrentIndex(Combo(d, kTuning)->findText(QStringLiteral("全音階 ハ長調")));
+        EXPECT_EQ(Combo(d, kHarp)->currentText(), QStringLiteral("その他"));
+        d->close();
+    });
+
+    // A diatonic preset is recognised on opening too, and a hand-made table is not a preset.
+    ApplyHarpPreset(kHarpPresets[4], record);
+    RunDialog([](QWidget* d) {
+        EXPECT_EQ(Combo(d, kHarp)->currentText(), QStringLiteral("15弦 ト長調 (G3–G5)"));
+        d->close();
+    });
+    record = DefaultConfigRecord();
+    record.stringNotes[3] = 40;
+    RunDialog([this](QWidget* d) {
+        EXPECT_EQ(Combo(d, kHarp)->currentText(), QStringLiteral("その他"));
+        Combo(d, kHarp)->setCurrentIndex(Combo(d, kHarp)->findText(QStringLiteral("その他")));
+        EXPECT_EQ(record.stringNotes[3], 40) << "choosing その他 changes nothing";
+        d->close();
+    });
+}
+
+TEST_F(SettingsDialogTest, PaperSpacingStepsFromFitToTheRangeAndIsWrittenAtOnce)
+{
+    RunDialog([this](QWidget* d) {
+        auto* spin = Control<QDoubleSpinBox>(d, kPaperSpacing);
+        EXPECT_EQ(spin->text(), QStringLiteral("用紙に合わせる"));
+        EXPECT_TRUE(spin->findChild<QLineEdit*>()->isReadOnly());
+        spin->stepDown();
+        EXPECT_EQ(sheet.spacingTenthsMm, 0);
+        spin->stepUp();
+        EXPECT_EQ(spin->text(), QStringLiteral("5.0 mm"));
+        EXPECT_EQ(sheet.spacingTenthsMm, 50);
+        spin->setValue(19.9);
+        spin->stepUp();
+        spin->stepUp();
+        EXPECT_EQ(sheet.spacingTenthsMm, 200);
+        spin->setValue(11.5);
+        d->close(); // like the harp it sets, the spacing is not waiting for the close button
+    });
+    EXPECT_EQ(sheet.spacingTenthsMm, 115);
+
+    sheet.spacingTenthsMm = 145;
+    RunDialog([](QWidget* d) {
+        EXPECT_EQ(Control<QDoubleSpinBox>(d, kPaperSpacing)->text(), QStringLiteral("14.5 mm"));
+        d->close();
+    });
+}
+
+TEST_F(SettingsDialogTest, TheLowestNoteReachesG2AndNamesItsOctaveBelowC)
+{
+    RunDialog([](QWidget* d) {
+        QComboBox* lowest = Combo(d, kLowestNote);
+        EXPECT_EQ(lowest->itemText(0), QStringLiteral("G2"));
+        EXPECT_EQ(lowest->itemData(0).toInt(), 43);
+        QStringList names;
+        for (int i = 0; i < 6; ++i)
+            names << lowest->itemText(i);
+        EXPECT_EQ(names, QStringList({"G2", "G#2", "A2", "A#2", "B2", "C"}));
+        d->close();
+    });
+}
+
+TEST_F(SettingsDialogTest, TheNewControlsLeaveEveryOldControlInItsPlace)
+{
+    RunDialog([](QWidget* d) {
+        const auto valueBox = [](int x, int y, int w, int h, int spin) {
+            const QRect edit = DluRect(x, y, w, h);
+            return QRect(edit.x(), edit.y(), edit.width() + DluToPixels(spin), edit.height());
+        };
+        struct Place {
+            int id;
+            QRect rect;
+        };
+        const Place old[] = {
+            {kStringsSpin, valueBox(79, 19, 37, 15, 10)}, {kLowestNote, DluRect(81, 40, 34, 14)},
+            {kTuning, DluRect(190, 40, 80, 14)},          {kSpacingSpin, valueBox(79, 95, 37, 15, 10)},
+            {kLeftSpin, valueBox(190, 94, 37, 15, 11)},   {kVerticalSpin, valueBox(298, 93, 37, 15, 11)},
+            {kZoom, DluRect(84, 118, 41, 14)},            {kClose, QRect(250, 220, 88, 30)},
+        };
+        for (const Place& p : old)
+            EXPECT_EQ(Control(d, p.id)->geometry(), p.rect) << "control " << p.id;
+        EXPECT_EQ(d->size(), QSize(DluToPixels(352), DluToPixels(177)));
+
+        // The new controls and their labels lie inside and overlap nothing else.
+        QList<QWidget*> shown;
+        for (QWidget* w : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!qobject_cast<QGroupBox*>(w) && w->isVisible())
+                shown << w;
+        QList<QWidget*> added = {Control(d, kHarp), Control(d, kPaperSpacing)};
+        for (QWidget* w : shown)
+            if (auto* label = qobject_cast<QLabel*>(w);
+                label && (label->text() == QStringLiteral("楽器") || label->text() == QStringLiteral("用紙の弦間隔")))
+                added << w;
+        ASSERT_EQ(added.size(), 4);
+        for (QWidget* a : added) {
+            EXPECT_TRUE(a->isVisible());
+            EXPECT_TRUE(d->rect().contains(a->geometry())) << a->objectName().toStdString();
+            for (QWidget* other : shown)
+                EXPECT_TRUE(other == a || !a->geometry().intersects(other->geometry()))
+                    << a->objectName().toStdString() << " and " << other->objectName().toStdString();
+        }
+        d->close();
+    });
 }

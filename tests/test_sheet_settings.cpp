@@ -1,0 +1,167 @@
+#include "app/CDovrelPlinvaraDlg.h"
+#include "common/FileServices.h"
+#include "common/Messages.h"
+#include "settings/ConfigRecord.h"
+#include "settings/SheetSettings.h"
+#include "tests/support/TestSupport.h"
+
+#include <QString>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+const std::vector<std::string> kFailedSave = {"GENE01000007 " + std::string(GeneralErrorText(0x01000007))};
+
+// Ends the test run instead of hanging it when a read waits on a FIFO.
+class HangGuard {
+public:
+    HangGuard() { alarm(10); }
+    ~HangGuard() { alarm(0); }
+};
+
+} // namespace
+
+class SheetSettingsFileTest : public ::testing::Test {
+protected:
+    std::string Path() const { return JoinPath(GetSettingsFolder("PV"), kSheetSettingsFileName); }
+    QString QPath() const { return QString::fromStdString(Path()); }
+    SheetSettings ReadText(const std::string& text)
+    {
+        WriteFileBytes(Path(), Bytes(text));
+        return ReadSheetSettings(QPath());
+    }
+
+    SandboxDir sandbox;
+    RecordingSink sink;
+    const SheetSettings defaults;
+};
+
+TEST_F(SheetSettingsFileTest, AFileThatIsNotOursGivesTheDefaults)
+{
+    EXPECT_EQ(ReadSheetSettings(QPath()), defaults) << "missing";
+    EXPECT_EQ(ReadText(""), defaults) << "empty";
+    EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=11."), defaults) << "cut inside the value";
+    EXPECT_EQ(ReadText(std::string("[sheet]\nstring_spacing_mm=11.5\n\0\x01\xff", 34)), defaults) << "binary";
+    const std::string padded = "[sheet]\nstring_spacing_mm=11.5\n" + std::string(5000, ';') + "\n";
+    EXPECT_EQ(ReadText(padded), defaults) << "oversized, however good its start";
+    EXPECT_EQ(ReadText("string_spacing_mm=11.5\n"), defaults) << "outside the [sheet] group";
+    EXPECT_EQ(ReadText("[other]\nstring_spacing_mm=11.5\n"), defaults);
+
+    fs::remove(Path());
+    fs::create_directory(Path());
+    EXPECT_EQ(ReadSheetSettings(QPath()), defaults) << "a folder";
+    fs::remove(Path());
+    ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
+    {
+        const HangGuard guard;
+        EXPECT_EQ(ReadSheetSettings(QPath()), defaults) << "a FIFO without a writer";
+    }
+    EXPECT_EQ(ReadSheetSettings(QStringLiteral("/dev/zero")), defaults) << "a device";
+    EXPECT_EQ(sink.Count(), 0u) << "reading never reports";
+}
+
+TEST_F(SheetSettingsFileTest, ABadValueKeepsItsDefaultAndUnknownKeysAreHarmless)
+{
+    for (const char* bad : {"4.9", "20.1", "0", "-11.5", "11.55", "1e1", "abc", "", "11,5", "0011.5", ".5", "FIT"})
+        EXPECT_EQ(ReadText(std::string("[sheet]\nstring_spacing_mm=") + bad + "\n"), defaults) << bad;
+
+    const SheetSettings read = ReadText("; written by hand\r\n[sheet]\r\nlyrics = true\r\nfuture key\r\n"
+                                        "  string_spacing_mm = 14.50 \r\n[later]\r\nstring_spacing_mm=9\r\n");
+    EXPECT_EQ(read.spacingTenthsMm, 145) << "CR LF, blanks, unknown keys and other groups";
+    EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=20\nstring_spacing_mm=nonsense\n").spacingTenthsMm, 200)
+        << "a bad repetition does not undo a good value";
+    EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=5\n").spacingTenthsMm, 50);
+}
+
+TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
+{
+    ASSERT_TRUE(WriteSheetSettings(QPath(), defaults));
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes("[sheet]\nstring_spacing_mm=fit\n"));
+    EXPECT_EQ(ReadSheetSettings(QPath()), defaults);
+    for (int tenths : {115, 50, 200, 145}) {
+        ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{tenths}));
+        EXPECT_EQ(ReadSheetSettings(QPath()).spacingTenthsMm, tenths);
+    }
+    ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{115}));
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes("[sheet]\nstring_spacing_mm=11.5\n"));
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(SheetSettingsFileTest, AFailedSaveKeepsTheOldFileAndSaysSo)
+{
+    const std::vector<uint8_t> old = Bytes("[sheet]\nstring_spacing_mm=11.5\n");
+    WriteFileBytes(Path(), old);
+    chmod(Path().c_str(), 0444); // refused even to root
+    EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{145}));
+    EXPECT_EQ(ReadFileBytes(Path()), old);
+    EXPECT_EQ(sink.Take(), kFailedSave);
+
+    fs::remove(Path());
+    ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
+    {
+        const HangGuard guard;
+        EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{145}));
+    }
+    EXPECT_TRUE(fs::is_fifo(Path())) << "a FIFO is not replaced by a plain file";
+    EXPECT_EQ(sink.Take(), kFailedSave);
+    for (const auto& entry : fs::directory_iterator(fs::path(Path()).parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find("sheet.ini."), std::string::npos) << "no temporary file is left";
+}
+
+// The window keeps the sheet settings beside the record without touching the record's file.
+class SheetSettingsWindowTest : public SheetSettingsFileTest {
+protected:
+    std::string SetupPath() const { return JoinPath(GetSettingsFolder("PV"), "setup.ini"); }
+    std::vector<uint8_t> WriteSetup()
+    {
+        ConfigRecord record = DefaultConfigRecord();
+        record.stringCount = 21;
+        record.lowestNote = 57;
+        FillStringNotes(record);
+        const ConfigImage image = EncodeConfigRecord(record);
+        const std::vector<uint8_t> bytes(image.begin(), image.end());
+        WriteFileBytes(SetupPath(), bytes);
+        return bytes;
+    }
+};
+
+TEST_F(SheetSettingsWindowTest, TheWindowReadsAndSavesSheetIniAndSetupIniStaysByteForByte)
+{
+    const std::vector<uint8_t> setup = WriteSetup();
+    WriteFileBytes(Path(), Bytes("[sheet]\nstring_spacing_mm=11.5\n"));
+    {
+        CDovrelPlinvaraDlg window;
+        EXPECT_EQ(window.Sheet().spacingTenthsMm, 115);
+        EXPECT_EQ(window.Settings().lowestNote, 57);
+    }
+    EXPECT_EQ(ReadFileBytes(SetupPath()), setup);
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes("[sheet]\nstring_spacing_mm=11.5\n"));
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(SheetSettingsWindowTest, AHostileSheetIniGivesTheDefaultsAndItsFailedSaveIsToldOnce)
+{
+    const std::vector<uint8_t> setup = WriteSetup();
+    ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
+    {
+        const HangGuard guard;
+        CDovrelPlinvaraDlg window;
+        EXPECT_EQ(window.Sheet(), defaults);
+        EXPECT_EQ(window.Settings().stringCount, 21) << "the record is read as ever";
+        EXPECT_EQ(sink.Count(), 0u) << "the start reports nothing";
+    }
+    EXPECT_EQ(sink.Take(), kFailedSave);
+    EXPECT_EQ(ReadFileBytes(SetupPath()), setup);
+    EXPECT_TRUE(fs::is_fifo(Path()));
+}
