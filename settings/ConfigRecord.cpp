@@ -55,8 +55,9 @@ ConfigRecord DefaultConfigRecord()
 void FillStringNotes(ConfigRecord& record)
 {
     const int count = record.stringCount < 0 ? 0 : std::min(record.stringCount, kMaxStrings);
+    const int lowest = std::clamp(record.lowestNote, 0, 127); // a damaged file's number cannot overflow
     for (int i = 0; i < count; ++i)
-        record.stringNotes[i] = record.lowestNote + i;
+        record.stringNotes[i] = lowest + i;
 }
 
 ConfigImage EncodeConfigRecord(const ConfigRecord& record)

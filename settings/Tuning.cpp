@@ -41,6 +41,8 @@ bool IsInTuning(Tuning tuning, int note)
 
 int LowestNoteInTuning(Tuning tuning, int lowestNote)
 {
+    // A damaged settings file may hold any number; the search starts inside the range.
+    lowestNote = std::clamp(lowestNote, ConfigRange::kLowestNoteMin, ConfigRange::kLowestNoteMax);
     for (int up = lowestNote; up <= ConfigRange::kLowestNoteMax; ++up)
         if (IsInTuning(tuning, up))
             return up;
@@ -59,7 +61,7 @@ void FillStringNotes(ConfigRecord& record, Tuning tuning)
     if (tuning == Tuning::Other)
         return;
     const int count = std::clamp(record.stringCount, 0, kMaxStrings);
-    int note = record.lowestNote;
+    int note = std::clamp(record.lowestNote, 0, 127); // a damaged file's number cannot overflow the climb
     for (int i = 0; i < count; ++i) {
         while (!IsInTuning(tuning, note))
             ++note;

@@ -51,6 +51,17 @@ TEST(TuningTest, LowestNoteMovesUpToTheScaleUnlessThatLeavesTheRange)
     EXPECT_EQ(LowestNoteInTuning(Tuning::GMajor, 53), 54) << "F in G major: F#";
     EXPECT_EQ(LowestNoteInTuning(Tuning::FMajor, 59), 58) << "B in F major: C5 is out of the range, Bb";
     EXPECT_EQ(LowestNoteInTuning(Tuning::Chromatic, 59), 59);
+    EXPECT_EQ(LowestNoteInTuning(Tuning::Chromatic, 43), 43) << "G2, the 37-string harp's lowest string";
+
+    // A damaged settings file's lowest note: answered at once, inside the range, and filling
+    // the table from it overflows nothing.
+    EXPECT_EQ(LowestNoteInTuning(Tuning::GMajor, INT_MIN), 43);
+    EXPECT_EQ(LowestNoteInTuning(Tuning::GMajor, INT_MAX), 59);
+    for (Tuning t : {Tuning::Chromatic, Tuning::GMajor}) {
+        const ConfigRecord high = Harp(t, 37, INT_MAX);
+        EXPECT_LE(high.stringNotes[36], 127 + 2 * 36);
+        EXPECT_GE(Harp(t, 37, INT_MIN).stringNotes[0], 0);
+    }
 }
 
 class TableFittingTest : public ::testing::Test {
