@@ -13,6 +13,7 @@
 #include "import/ScoreImport.h"
 #include "library/CArchiveDlg.h"
 #include "print/CPrintPicture.h"
+#include "print/PrintTarget.h"
 #include "print/ScoreJob.h"
 #include "render/CScorePicture.h"
 #include "settings/CConfigControl.h"
@@ -26,6 +27,8 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QThread>
 #include <algorithm>
 #include <optional>
@@ -194,7 +197,9 @@ void CDovrelPlinvaraDlg::RunCommand(int command)
 
 void CDovrelPlinvaraDlg::OnSystemCommand(int id)
 {
-    if ((id & 0xFFF0) == MainCommand::kAbout) {
+    if (id == MainCommand::kPrintPreview) {
+        PreviewScore();
+    } else if ((id & 0xFFF0) == MainCommand::kAbout) {
         CAboutDlg about(nullptr);
         about.exec();
     }
@@ -207,6 +212,8 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("SystemMenu"));
     menu.addSeparator();
+    QAction* preview = menu.addAction(QStringLiteral("印刷プレビュー(&V)..."));
+    preview->setData(MainCommand::kPrintPreview);
     QAction* about = menu.addAction(QStringLiteral("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
     about->setData(MainCommand::kAbout);
     if (QAction* chosen = menu.exec(event->globalPos()))
@@ -300,6 +307,11 @@ void CDovrelPlinvaraDlg::EditSettings()
     score->Show(0);
 }
 
+WordChoices CDovrelPlinvaraDlg::SheetWords() const
+{
+    return WordChoices{sheet.lyrics, sheet.chords, sheet.measureNumbers};
+}
+
 void CDovrelPlinvaraDlg::PrintScore()
 {
     auto printer = std::make_unique<CPrintPicture>();
@@ -309,7 +321,27 @@ void CDovrelPlinvaraDlg::PrintScore()
     printer->documentName = legend.title;
     DeviceMode mode;
     if (printer->ChoosePrinter(mode, this)) {
-        PrintScorePicture(*printer, mode, legend, fitted.geometry);
+        PrintScorePicture(*printer, mode, legend, fitted, SheetWords());
         printer->ReleasePrinter();
     }
+}
+
+void CDovrelPlinvaraDlg::PreviewScore()
+{
+    const SheetLegend legend = song ? LegendOf(*song, settings.startMeasure, settings.endMeasure) : SheetLegend{};
+    const std::unique_ptr<QPrinter> printer = PreviewPrinter(legend.title);
+    QPrintPreviewDialog preview(printer.get(), this);
+    preview.setObjectName(QString::fromLatin1(kPrintPreviewName));
+    preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    // Asked again for every change of page setup, and once more for the printer chosen there.
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+        CPrintPicture job;
+        job.expectedPaperSize = PaperSize::kA3;
+        job.spacingTenthsMm = sheet.spacingTenthsMm;
+        DeviceMode mode;
+        if (job.UsePreviewPrinter(*target, mode))
+            PrintScorePicture(job, mode, legend, fitted, SheetWords());
+        job.ReleasePrinter();
+    });
+    preview.exec();
 }

@@ -3,6 +3,7 @@
 
 #include "render/FittedScore.h"
 #include "settings/ConfigRecord.h"
+#include "render/ScoreWords.h"
 #include "settings/SheetSettings.h"
 
 #include <QDialog>
@@ -26,6 +27,7 @@ constexpr int kStartLabel = 1012, kEndLabel = 1013;
 namespace MainCommand {
 constexpr int kExit = 0, kSettings = 1, kLoad = 2, kPrint = 3, kLibrary = 4;
 constexpr int kAbout = 16;
+constexpr int kPrintPreview = 32;
 } // namespace MainCommand
 
 class CDovrelPlinvaraDlg : public QDialog {
@@ -58,6 +60,9 @@ private:
     void OpenLibrary();
     void EditSettings();
     void PrintScore();
+    // The pages 印刷 would print, in Qt's print preview, printable from there.
+    void PreviewScore();
+    WordChoices SheetWords() const;
     void OnMeasureBoxChanged(bool startMoved);
 
     std::unique_ptr<CButtonPicture> buttons;

@@ -6,6 +6,7 @@
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreJob.h"
+#include "render/ScoreWords.h"
 #include "render/CScorePicture.h"
 #include "render/PictureScaling.h"
 #include "settings/CConfigControl.h"
@@ -34,6 +35,7 @@ const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
     "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST] [--zoom Z]\n"
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape]\n"
+    "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off]\n"
     "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
@@ -50,7 +52,10 @@ const char* const kRenderUsage =
     "  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.\n"
     "  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM\n"
     "  apart on paper: OUTPUT.pdf on as many pages of --paper (--landscape turns them) as it\n"
-    "  needs, OUTPUT.svg on one page of the sheet's size; fit, the default, fits the sheet to A3.\n";
+    "  needs, OUTPUT.svg on one page of the sheet's size; fit, the default, fits the sheet to A3.\n"
+    "  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord\n"
+    "  names and the measure marks with their numbers on the sheet (on, off and on by default);\n"
+    "  --info tells in lyrics_left_out how many words found no room on it.\n";
 
 namespace {
 
@@ -63,6 +68,7 @@ struct Options {
     bool landscape = false;
     int spacingTenthsMm = -1; // -1: not given; 0: fit to the paper
     const HarpPreset* harp = nullptr;
+    WordChoices words; // what the sheet shows besides the circles
     bool info = false, notes = false;
     int part = kDefaultChoice;
     std::string writeMwd, title;
@@ -195,6 +201,11 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         } else if (a == "--spacing") {
             if (!value(v) || (o.spacingTenthsMm = ParseSpacing(v)) < 0)
                 return "--spacing needs fit or millimetres from 5.0 to 20.0 with at most one decimal";
+        } else if (a == "--lyrics" || a == "--chords" || a == "--measure-numbers") {
+            if (!value(v) || (v != "on" && v != "off"))
+                return a + " needs on or off";
+            bool& choice = a == "--lyrics" ? o.words.words : a == "--chords" ? o.words.chords : o.words.measures;
+            choice = v == "on";
         } else if (a == "--harp") {
             if (!value(v) || !(o.harp = FindHarpPreset(v)))
                 return "--harp needs one of 37, 25, 21, 18 or 15G";
@@ -343,31 +354,45 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         out << "moved=" << loaded.report.moved << "\nskipped=" << loaded.report.skipped
             << "\ndropped=" << loaded.report.dropped << "\n";
     }
+    // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
+    const int spacing = o.spacingTenthsMm >= 0 ? o.spacingTenthsMm : o.harp ? o.harp->spacingTenthsMm : 0;
+    // The paper the PDF goes on; the other outputs tell of the A3 sheet.
+    const auto paperPrinter = [&](const QString& fileName) {
+        auto printer = A3PdfPrinter(fileName, 600);
+        printer->setPageSize(QPageSize(*PaperOf(o.paper)));
+        if (o.landscape)
+            printer->setPageOrientation(QPageLayout::Landscape);
+        return printer;
+    };
+    if (o.info) {
+        CPrintPicture sheet;
+        sheet.expectedPaperSize = PaperSize::kA3;
+        sheet.spacingTenthsMm = spacing;
+        sheet.AddScore(&score.geometry, score.geometry.height, score.geometry.width, 0, 0);
+        sheet.SetWords(&score.layout, o.words);
+        const ScoreWords placed =
+            sheet.PlacedWords(DeviceModeOf(*paperPrinter(QString())), score.geometry.width, score.geometry.height);
+        out << "lyrics_left_out=" << placed.wordsLeftOut << "\n";
+    }
     if (o.notes)
         for (const ScoreNote& n : score.layout.notes)
             out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
 
-    // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
-    const int spacing = o.spacingTenthsMm >= 0 ? o.spacingTenthsMm : o.harp ? o.harp->spacingTenthsMm : 0;
     int status = 0;
     if (!o.output.empty()) {
         bool written = false;
         const SheetLegend legend = LegendOf(song, measures.first, measures.last);
         if (HasSuffix(o.output, ".pdf")) {
-            auto printer = A3PdfPrinter(QString::fromStdString(o.output), 600);
-            printer->setPageSize(QPageSize(*PaperOf(o.paper)));
-            if (o.landscape)
-                printer->setPageOrientation(QPageLayout::Landscape);
             CPrintPicture job;
             job.expectedPaperSize = PaperSize::kA3;
             job.spacingTenthsMm = spacing;
             DeviceMode mode;
-            if (job.UsePrinter(std::move(printer), mode)) {
-                written = PrintScorePicture(job, mode, legend, score.geometry) && CanOpenFile(o.output);
+            if (job.UsePrinter(paperPrinter(QString::fromStdString(o.output)), mode)) {
+                written = PrintScorePicture(job, mode, legend, score, o.words) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();
         } else if (HasSuffix(o.output, ".svg")) {
-            written = WriteScoreSvg(QString::fromStdString(o.output), legend, score.geometry, spacing);
+            written = WriteScoreSvg(QString::fromStdString(o.output), legend, score, o.words, spacing);
         } else {
             const QImage surface = CScorePicture::Picture(score.geometry);
             const QImage picture = o.zoom == 1.0 ? surface : ScaleForShow(surface, o.zoom);

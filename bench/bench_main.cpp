@@ -280,7 +280,7 @@ void Print_VectorPage(benchmark::State& state)
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
         job.UsePrinter(A3PdfPrinter(QString::fromStdString(pdf), 600), mode);
-        PrintScorePicture(job, mode, legend, printed.score.geometry);
+        PrintScorePicture(job, mode, legend, printed.score, WordChoices{false, false, false});
         job.ReleasePrinter();
     }
     state.counters["notes"] = static_cast<double>(printed.score.geometry.notes.size());
@@ -288,11 +288,12 @@ void Print_VectorPage(benchmark::State& state)
 BENCHMARK(Print_VectorPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The densest song on the 37-string harp, printed on `paper` at `spacingTenthsMm` (0 fits A3).
-void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId paper, int spacingTenthsMm)
+void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId paper, int spacingTenthsMm,
+                             const std::string& songPath = DensestSong(), WordChoices words = {false, false, false})
 {
     ConfigRecord harp = DefaultConfigRecord();
     ApplyHarpPreset(*FindHarpPreset("37"), harp);
-    std::unique_ptr<CSongData> song = Load(DensestSong());
+    std::unique_ptr<CSongData> song = Load(songPath);
     const FittedScore score = FitScore(harp, *song, FirstShownMeasures(*song));
     const SheetLegend legend = LegendOf(*song, score.measures.first, score.measures.last);
     const std::string pdf = (Scratch() / "sheet37.pdf").string();
@@ -304,7 +305,7 @@ void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId pape
         printer->setPageSize(QPageSize(paper));
         DeviceMode mode;
         job.UsePrinter(std::move(printer), mode);
-        PrintScorePicture(job, mode, legend, score.geometry);
+        PrintScorePicture(job, mode, legend, score, words);
         job.ReleasePrinter();
     }
     state.counters["notes"] = static_cast<double>(score.geometry.notes.size());
@@ -322,6 +323,40 @@ void Print_FitA3(benchmark::State& state)
     PrintThirtySevenStrings(state, QPageSize::A3, 0);
 }
 BENCHMARK(Print_FitA3)->Unit(benchmark::kMillisecond);
+
+// The densest song with a syllable on every note and a new chord on every half beat.
+const std::string& DensestSongWithWords()
+{
+    static const std::string path = [] {
+        CSongFileWriter w(32, 8);
+        const char* const chords[] = {"C", "Am7", "F", "G7", "Dm", "E7"};
+        for (int c = 0; c < 32 * 8 * 2; ++c) {
+            for (int k = 0; k < 3; ++k) {
+                w.SetEntry(c, k, 55 + (c + k) % 25);
+                w.SetText(c, k, k == 0 ? "\x82\xb3" : "la"); // さ, la
+            }
+            if (c % 2 == 0)
+                w.SetChord(c / 2, chords[(c / 2) % 6], chords[(c / 2 + 1) % 6]);
+        }
+        const std::string p = (Scratch() / "densest-words.mwd").string();
+        w.Write(p);
+        return p;
+    }();
+    return path;
+}
+
+// The densest sheet with every word, chord name and measure, against the same sheet bare.
+void Print_DensestWithWords(benchmark::State& state)
+{
+    PrintThirtySevenStrings(state, QPageSize::A3, 0, DensestSongWithWords(), WordChoices{true, true, true});
+}
+BENCHMARK(Print_DensestWithWords)->Unit(benchmark::kMillisecond);
+
+void Print_DensestWithoutWords(benchmark::State& state)
+{
+    PrintThirtySevenStrings(state, QPageSize::A3, 0, DensestSongWithWords(), WordChoices{false, false, false});
+}
+BENCHMARK(Print_DensestWithoutWords)->Unit(benchmark::kMillisecond);
 
 // The whole process: start, build the main window, paint it once, end.
 void Startup_ToFirstPaint(benchmark::State& state)

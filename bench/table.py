@@ -11,6 +11,7 @@ PAIRS = {
     "AbcList_1000Tunes": "Baseline_AbcScanForX",
     "Print_VectorPage": "Print_BitmapPage",
     "Print_TrueScaleA4": "Print_FitA3",
+    "Print_DensestWithWords": "Print_DensestWithoutWords",
     "Import_MusicXml": "Baseline_PugixmlParse",
     "Import_Mxl": "Baseline_UnzipParse",
 }

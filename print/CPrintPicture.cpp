@@ -4,6 +4,7 @@
 #include "common/Messages.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreSheet.h"
+#include "print/SheetWords.h"
 #include "render/ScoreGeometry.h"
 
 #include <QFile>
@@ -105,10 +106,22 @@ bool CPrintPicture::ChoosePrinter(DeviceMode& mode, QWidget* owner)
 
 bool CPrintPicture::UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode)
 {
-    printer = std::move(chosen);
+    owned = std::move(chosen);
+    return TakePrinter(owned.get(), mode, true);
+}
+
+bool CPrintPicture::UsePreviewPrinter(QPrinter& preview, DeviceMode& mode)
+{
+    return TakePrinter(&preview, mode, false);
+}
+
+bool CPrintPicture::TakePrinter(QPrinter* chosen, DeviceMode& mode, bool warnOfPaper)
+{
+    printer = chosen;
     if (!printer || !printer->isValid()) {
         ShowPrintError(0);
-        printer.reset();
+        owned.reset();
+        printer = nullptr;
         return false;
     }
     printer->setFullPage(false); // the origin is the printable area's corner
@@ -119,7 +132,7 @@ bool CPrintPicture::UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mod
     } else if (halves) {
         printer->setPageOrientation(QPageLayout::Landscape);
         mode = DeviceModeOf(*printer);
-    } else if (mode.orientation != 1 || mode.paperSize != expectedPaperSize) {
+    } else if (warnOfPaper && (mode.orientation != 1 || mode.paperSize != expectedPaperSize)) {
         ShowPrintError(1);
     }
     return true;
@@ -129,7 +142,7 @@ bool CPrintPicture::StartJob(const DeviceMode&)
 {
     failed = false;
     // The document and its first page start together.
-    if (!printer || !BeginPdfFile() || !painter.begin(printer.get())) {
+    if (!printer || !BeginPdfFile() || !painter.begin(printer)) {
         FinishPdfFile(false);
         Fail();
         return false;
@@ -156,6 +169,28 @@ void CPrintPicture::SetLegend(const SheetLegend* sheetLegend)
     legend = sheetLegend;
 }
 
+void CPrintPicture::SetWords(const ScoreLayout* layout, const WordChoices& choices)
+{
+    wordsLayout = layout;
+    wordChoices = choices;
+}
+
+ScoreWords CPrintPicture::PlacedWords(const DeviceMode& mode, int width, int height) const
+{
+    for (int i = 0; i < count && wordsLayout; ++i) {
+        const Item& item = items[static_cast<size_t>(i)];
+        if (!item.score)
+            continue;
+        const int dpi = mode.yResolution;
+        const DeviceMode sheet = PrintsOnHalves(mode, expectedPaperSize) ? SheetOfHalves(mode) : mode;
+        const PagePlacement placement =
+            spacingTenthsMm > 0 ? PlacementAtScale(dpi) : ComputePagePlacement(sheet, width, height, 1.0);
+        return PlaceSheetWords(*item.score, *wordsLayout, wordChoices,
+                               PlaceItem(placement, item.x, item.y, item.width, item.height), dpi);
+    }
+    return {};
+}
+
 void CPrintPicture::DrawSheet(QPainter& p, const DeviceMode& sheet, int width, int height, double fraction,
                               int visibleBottom) const
 {
@@ -177,6 +212,9 @@ void CPrintPicture::DrawPlaced(QPainter& p, const PagePlacement& placement, int 
             if (!firstScore) {
                 firstScore = item.score;
                 firstScoreRect = r;
+                if (wordsLayout)
+                    DrawSheetWords(p, *item.score, PlaceSheetWords(*item.score, *wordsLayout, wordChoices, r, dotsPerInch),
+                                   r, dotsPerInch);
             }
         }
     }
@@ -312,7 +350,8 @@ void CPrintPicture::PrintAtScale(const DeviceMode& mode, int width, int height)
 void CPrintPicture::ClearItems()
 {
     count = 0;
-    legend = nullptr; // it belongs to the list's score
+    legend = nullptr; // it belongs to the list's score, as the words do
+    wordsLayout = nullptr;
 }
 
 void CPrintPicture::EndJob()
@@ -364,7 +403,8 @@ void CPrintPicture::ReleasePrinter()
     if (painter.isActive())
         painter.end();
     FinishPdfFile(false);
-    printer.reset();
+    printer = nullptr;
+    owned.reset();
 }
 
 void CPrintPicture::ShowPrintError(int code)

@@ -2,6 +2,7 @@
 // The printer side: printer choice, the paper check, the job and the pictures on its page.
 
 #include "print/PageArithmetic.h"
+#include "render/ScoreWords.h"
 
 #include <QPainter>
 #include <QRectF>
@@ -33,12 +34,20 @@ public:
     bool ChoosePrinter(DeviceMode& mode, QWidget* owner);
     // Takes a printer chosen without a dialog, as the command-line tool does.
     bool UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode);
+    // Prints into the print preview's printer, which the preview keeps; its paper is what the
+    // preview's page setup says, so it is not warned about.
+    bool UsePreviewPrinter(QPrinter& preview, DeviceMode& mode);
     // Starts the document and its first page. A printer that refuses is reported once.
     bool StartJob(const DeviceMode& mode);
     // A score traced as vector geometry where a picture of its size would be stretched to.
     void AddScore(const ScoreGeometry* score, int height, int width, int y, int x);
     // The legend goes below the first score item, when the sheet has room for it.
     void SetLegend(const SheetLegend* legend);
+    // The words, chord names and measures of the first score item's layout, as chosen; they
+    // are placed at the printed size of the sheet they go on.
+    void SetWords(const ScoreLayout* layout, const WordChoices& choices);
+    // Where the sheet printed on paper of `mode` puts them, for a picture of width x height.
+    ScoreWords PlacedWords(const DeviceMode& mode, int width, int height) const;
     // Puts the list on the page, or on both halves of the sheet; with a spacing, at that scale
     // on as many pages as the sheet needs.
     void PrintItems(const DeviceMode& mode, int width, int height, double fraction);
@@ -87,6 +96,7 @@ private:
     void Add(const Item& item);
     void Fail();
     void PrintAtScale(const DeviceMode& mode, int width, int height);
+    bool TakePrinter(QPrinter* chosen, DeviceMode& mode, bool warnOfPaper);
     const ScoreGeometry* FirstScore() const;
     // A PDF file is printed to a temporary file beside it that replaces it only when whole.
     bool BeginPdfFile();
@@ -96,7 +106,10 @@ private:
     std::array<Item, kMaxItems> items{};
     int count = 0;
     const SheetLegend* legend = nullptr;
-    std::unique_ptr<QPrinter> printer;
+    const ScoreLayout* wordsLayout = nullptr;
+    WordChoices wordChoices;
+    std::unique_ptr<QPrinter> owned; // the chosen printer, unless the preview lends its own
+    QPrinter* printer = nullptr;     // the one the job prints on
     QPainter painter;
     bool halves = false;
     bool failed = false; // one message per job

@@ -61,6 +61,15 @@ std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& docum
     return RunPrintDialog(owner);
 }
 
+std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName)
+{
+    if (!g_lister().isEmpty())
+        return std::make_unique<QPrinter>(QPrinter::HighResolution);
+    const QString here = QDir::currentPath();
+    const QString folder = QFileInfo(here).isWritable() ? here : QDir::homePath();
+    return A3PdfPrinter(QDir(folder).filePath(PdfFileNameFor(documentName)), kPdfDotsPerInch);
+}
+
 std::unique_ptr<QPrinter> A3PdfPrinter(const QString& fileName, int dotsPerInch)
 {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);

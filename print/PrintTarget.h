@@ -13,6 +13,10 @@ class QWidget;
 // "PDFとして保存" when the system has no printer. nullptr when the user cancelled.
 std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName);
 
+// The printer the print preview starts from: the one the print dialog would offer first, or
+// the A3 PDF the save dialog would propose when the system has no printer.
+std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName);
+
 // A PDF printer writing the page a printer set to A3 portrait would get.
 std::unique_ptr<QPrinter> A3PdfPrinter(const QString& fileName, int dotsPerInch);
 
@@ -28,3 +32,4 @@ PrinterLister SetPrinterLister(PrinterLister lister);
 // The dialog objects' names, for tests and tools.
 inline constexpr const char* kPrintDialogName = "PrintDialog";
 inline constexpr const char* kSavePdfDialogName = "SavePdfDialog";
+inline constexpr const char* kPrintPreviewName = "PrintPreview";

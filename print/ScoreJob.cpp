@@ -4,6 +4,7 @@
 #include "common/FileServices.h"
 #include "common/QtText.h"
 #include "print/CPrintPicture.h"
+#include "print/SheetWords.h"
 #include "render/ScoreGeometry.h"
 #include "song/CSongData.h"
 
@@ -43,23 +44,29 @@ SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
     return legend;
 }
 
-bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const ScoreGeometry& score)
+bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const FittedScore& fitted,
+                       const WordChoices& words)
 {
     if (!job.StartJob(mode))
         return false;
     SheetLegend shown = legend;
     shown.scaleBar = job.spacingTenthsMm > 0;
+    shown.shown = ShownOnSheet(words);
+    const ScoreGeometry& score = fitted.geometry;
     const int width = score.width, height = score.height;
     job.AddScore(&score, height, width, 0, 0);
     job.SetLegend(&shown);
+    job.SetWords(&fitted.layout, words);
     job.PrintItems(mode, width, height, 1.0);
     job.ClearItems();
     job.EndJob();
     return !job.Failed();
 }
 
-bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const ScoreGeometry& score, int spacingTenthsMm)
+bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const FittedScore& fitted,
+                   const WordChoices& words, int spacingTenthsMm)
 {
+    const ScoreGeometry& score = fitted.geometry;
     DeviceMode sheet;
     sheet.paperSize = PaperSize::kA3;
     sheet.paperWidth = 2970;
@@ -76,10 +83,12 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Sco
     svg.setTitle(legend.title);
     SheetLegend shown = legend;
     shown.scaleBar = spacingTenthsMm > 0;
+    shown.shown = ShownOnSheet(words);
     const int width = score.width, height = score.height;
     CPrintPicture drawing;
     drawing.AddScore(&score, height, width, 0, 0);
     drawing.SetLegend(&shown);
+    drawing.SetWords(&fitted.layout, words);
     drawing.spacingTenthsMm = spacingTenthsMm;
     const PagePlacement atScale = drawing.PlacementAtScale(kSvgDotsPerInch);
     if (spacingTenthsMm > 0)

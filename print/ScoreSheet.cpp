@@ -281,7 +281,8 @@ void DrawSongFacts(QPainter& p, const SheetLegend& legend, const LegendLayout& l
                               .arg(legend.beatsPerMeasure)
                               .arg(legend.tempo)
                               .arg(legend.firstMeasure)
-                              .arg(legend.lastMeasure);
+                              .arg(legend.lastMeasure) +
+                          (legend.shown.isEmpty() ? QString() : QStringLiteral("　　表示 ") + legend.shown.join(u'・'));
     p.setFont(l.titleFont);
     p.drawText(QRectF(l.left, l.factsTop, l.width, l.title.height()), Qt::AlignLeft | Qt::AlignTop,
                l.title.elidedText(legend.title, Qt::ElideRight, l.width));

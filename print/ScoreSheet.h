@@ -7,6 +7,7 @@
 
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 class QPaintDevice;
@@ -21,6 +22,7 @@ struct SheetLegend {
     int tempo = 0;
     int firstMeasure = 0, lastMeasure = 0;
     bool scaleBar = false; // a sheet at the harp's scale shows a 100 mm bar to check the print
+    QStringList shown;     // what the sheet shows besides the circles ("歌詞", "コード", "小節番号")
 };
 
 // The scale check's length on paper.

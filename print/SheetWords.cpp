@@ -46,6 +46,18 @@ struct PictureToDevice {
 
 } // namespace
 
+QStringList ShownOnSheet(const WordChoices& choices)
+{
+    QStringList names;
+    if (choices.words)
+        names << QStringLiteral("歌詞");
+    if (choices.chords)
+        names << QStringLiteral("コード");
+    if (choices.measures)
+        names << QStringLiteral("小節番号");
+    return names;
+}
+
 ScoreWords PlaceSheetWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
                            const DeviceRect& target, int dotsPerInch)
 {

@@ -5,7 +5,12 @@
 #include "print/PageArithmetic.h"
 #include "render/ScoreWords.h"
 
+#include <QStringList>
+
 class QPainter;
+
+// The names of what the choices show, as the legend lists them.
+QStringList ShownOnSheet(const WordChoices& choices);
 
 // Places what the player chose for a score traced into `target` at `dotsPerInch`: the texts'
 // printed size decides where they find room.

@@ -11,6 +11,7 @@
 #include "settings/SheetSettings.h"
 #include "song/ChordNaming.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
@@ -126,6 +127,19 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     paperSpacingSpin->setKeyboardTracking(false);
     paperSpacingSpin->setAccelerated(false);
 
+    // What the sheet shows besides the circles, in the free place left of the close button.
+    (new QGroupBox(QStringLiteral("用紙に表示"), this))->setGeometry(DluRect(7, 139, 150, 32));
+    const auto switchBox = [this](const QString& text, int id, const QRect& rect) {
+        auto* box = new QCheckBox(text, this);
+        box->setObjectName(QString::number(id));
+        box->setGeometry(rect);
+        connect(box, &QCheckBox::toggled, this, [this] { OnSheetSwitchChanged(); });
+        return box;
+    };
+    lyricsBox = switchBox(QStringLiteral("歌詞"), kLyrics, DluRect(16, 153, 32, 12));
+    chordsBox = switchBox(QStringLiteral("コード"), kChords, DluRect(52, 153, 40, 12));
+    measureNumbersBox = switchBox(QStringLiteral("小節番号"), kMeasureNumbers, DluRect(96, 153, 56, 12));
+
     closeControl = new COffScreenControl(this, kClose, true);
 
     connect(lowestNoteCombo, &QComboBox::currentIndexChanged, this, [this] { OnLowestNoteChanged(); });
@@ -196,6 +210,7 @@ void CConfigDlg::Initialise()
     }
     ShowRecognisedHarp();
     ShowPaperSpacing();
+    ShowSheetSwitches();
     zoomCombo->clear();
     zoomCombo->addItem(QStringLiteral("1.0"), 1.0);
     zoomCombo->addItem(QStringLiteral("0.5"), 0.5);
@@ -315,6 +330,25 @@ void CConfigDlg::ShowPaperSpacing()
     const int tenths = sheet ? sheet->spacingTenthsMm : 0;
     const bool inRange = tenths >= SheetRange::kSpacingMinTenths && tenths <= SheetRange::kSpacingMaxTenths;
     paperSpacingSpin->setValue(inRange ? tenths / 10.0 : kFitPaperValue);
+}
+
+void CConfigDlg::ShowSheetSwitches()
+{
+    for (auto [box, on] : {std::pair{lyricsBox, sheet && sheet->lyrics}, std::pair{chordsBox, sheet && sheet->chords},
+                           std::pair{measureNumbersBox, sheet && sheet->measureNumbers}}) {
+        const QSignalBlocker quiet(box);
+        box->setEnabled(sheet != nullptr);
+        box->setChecked(on);
+    }
+}
+
+void CConfigDlg::OnSheetSwitchChanged()
+{
+    if (!initialised || !sheet)
+        return;
+    sheet->lyrics = lyricsBox->isChecked();
+    sheet->chords = chordsBox->isChecked();
+    sheet->measureNumbers = measureNumbersBox->isChecked();
 }
 
 void CConfigDlg::OnPaperSpacingChanged()

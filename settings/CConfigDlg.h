@@ -13,6 +13,7 @@ struct SheetSettings;
 class CReadOnlySpinBox;
 class CSubDialogButtonPicture;
 class COffScreenControl;
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 
@@ -20,7 +21,7 @@ namespace ConfigControl {
 constexpr int kClose = 1001, kStringsEdit = 1002, kStringsSpin = 1003, kLowestNote = 1004;
 constexpr int kSpacingEdit = 1005, kSpacingSpin = 1006, kVerticalEdit = 1007, kVerticalSpin = 1008;
 constexpr int kLeftEdit = 1009, kLeftSpin = 1010, kZoom = 1011, kTuning = 1012;
-constexpr int kHarp = 1013, kPaperSpacing = 1014;
+constexpr int kHarp = 1013, kPaperSpacing = 1014, kLyrics = 1015, kChords = 1016, kMeasureNumbers = 1017;
 } // namespace ConfigControl
 
 class CConfigDlg : public QDialog {
@@ -51,9 +52,12 @@ private:
     void OnTuningChanged();
     void OnHarpChanged();
     void OnPaperSpacingChanged();
+    void OnSheetSwitchChanged();
     // Selects the harp the record now holds, or "その他".
     void ShowRecognisedHarp();
     void ShowPaperSpacing();
+    // The sheet's switches show the sheet settings and write them at once, as the spacing does.
+    void ShowSheetSwitches();
     // The tuning the combo shows; a hand-made table counts as chromatic once it is changed.
     Tuning ChosenTuning() const;
     // Lists the lowest notes the tuning can start on and selects `lowestNote`.
@@ -75,6 +79,9 @@ private:
     QComboBox* tuningCombo = nullptr;
     QComboBox* harpCombo = nullptr;
     QDoubleSpinBox* paperSpacingSpin = nullptr;
+    QCheckBox* lyricsBox = nullptr;
+    QCheckBox* chordsBox = nullptr;
+    QCheckBox* measureNumbersBox = nullptr;
     CReadOnlySpinBox* stringsSpin = nullptr;
     COffScreenControl* closeControl = nullptr;
 };

@@ -69,6 +69,22 @@ std::string WriteSpacing(const SheetSettings& from)
     return std::to_string(from.spacingTenthsMm / 10) + "." + std::to_string(from.spacingTenthsMm % 10);
 }
 
+// A switch as Qt's own INI files write it; "on" and "off" are read too.
+template <bool SheetSettings::*field>
+bool ReadSwitch(std::string_view value, SheetSettings& into)
+{
+    if (value != "true" && value != "on" && value != "false" && value != "off")
+        return false;
+    into.*field = value == "true" || value == "on";
+    return true;
+}
+
+template <bool SheetSettings::*field>
+std::string WriteSwitch(const SheetSettings& from)
+{
+    return from.*field ? "true" : "false";
+}
+
 // Every key of the file once, for reading and writing alike. A value that does not read keeps
 // its default, so one bad line costs only its own setting.
 struct SheetKey {
@@ -79,6 +95,9 @@ struct SheetKey {
 
 constexpr SheetKey kSheetKeys[] = {
     {"string_spacing_mm", ReadSpacing, WriteSpacing},
+    {"lyrics", ReadSwitch<&SheetSettings::lyrics>, WriteSwitch<&SheetSettings::lyrics>},
+    {"chords", ReadSwitch<&SheetSettings::chords>, WriteSwitch<&SheetSettings::chords>},
+    {"measure_numbers", ReadSwitch<&SheetSettings::measureNumbers>, WriteSwitch<&SheetSettings::measureNumbers>},
 };
 
 // The file's bytes, or false when it is not a regular file or larger than the bound.

@@ -11,6 +11,10 @@ constexpr int kSpacingMinTenths = 50, kSpacingMaxTenths = 200;
 
 struct SheetSettings {
     int spacingTenthsMm = 0; // distance between string lines on paper; 0 fits the sheet to the paper
+    // What the sheet shows besides the circles.
+    bool lyrics = true;
+    bool chords = false;
+    bool measureNumbers = true;
 
     bool FitsPaper() const { return spacingTenthsMm == 0; }
     bool operator==(const SheetSettings&) const = default;
