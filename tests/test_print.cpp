@@ -15,7 +15,10 @@
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPainter>
+#include <QMenu>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSvgRenderer>
@@ -487,4 +490,51 @@ TEST_F(RenderedSheetTest, PaperOptionsAndFailures)
     EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
     EXPECT_EQ(Run({song, sandbox.Path("no/such/folder/x.svg")}), 1);
     EXPECT_NE(err.str().find("cannot write"), std::string::npos);
+}
+
+TEST_F(PrintTest, ThePreviewFromTheContextMenuShowsThePagesThePrintCommandPrints)
+{
+    // At the harp's 11.5 mm the 25-string sheet takes more than one A4 page.
+    const std::string folder = sandbox.ConfigHome() + "/PV";
+    std::filesystem::create_directories(folder);
+    const std::string ini = "[sheet]\nstring_spacing_mm=11.5\n";
+    ASSERT_TRUE(WriteBytes(folder + "/sheet.ini", std::vector<uint8_t>(ini.begin(), ini.end())));
+    Print(QPageSize::A4, QPageLayout::Portrait, Sample("sakura.mwd"));
+    const int printed = PdfPages(g_pdfPath);
+    ASSERT_GT(printed, 1);
+
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(Sample("sakura.mwd"));
+    window.show();
+    QString item, title;
+    int shown = -1;
+    // The menu first: its item is chosen as a user would, by the keyboard.
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions())
+            if (action->text().startsWith(QStringLiteral("印刷プレビュー"))) {
+                item = action->text();
+                menu->setActiveAction(action);
+            }
+        WhenModalOpens([&](QWidget* modal) {
+            title = modal->windowTitle();
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
+            auto* pages = modal->findChild<QPrintPreviewWidget*>();
+            if (preview && pages) {
+                preview->printer()->setPageLayout(
+                    QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+                pages->updatePreview();
+                shown = pages->pageCount();
+            }
+            modal->close();
+        });
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+    QApplication::sendEvent(&window, &event);
+    EXPECT_EQ(item, QStringLiteral("印刷プレビュー(&V)..."));
+    EXPECT_EQ(title, QStringLiteral("印刷プレビュー"));
+    EXPECT_EQ(shown, printed);
+    EXPECT_EQ(sink.Count(), 0u) << "the preview warns of no paper";
 }

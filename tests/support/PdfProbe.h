@@ -151,3 +151,104 @@ inline double InkWidth(const QImage& image, int row, int from, int to)
         ink += (255 - qGray(image.pixel(x, row))) / 255.0;
     return ink;
 }
+
+// A box on a page, in points from its top left.
+struct PdfBox {
+    double left, top, right, bottom;
+    double CentreX() const { return (left + right) / 2; }
+    double CentreY() const { return (top + bottom) / 2; }
+    bool Overlaps(const PdfBox& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+};
+
+// One drawn path of a page as poppler's cairo backend writes it to SVG: its subpaths' points in
+// points from the page's top left, whether it has curves, and its stroke colour ("" when none).
+struct PdfPath {
+    std::vector<std::vector<std::pair<double, double>>> subpaths;
+    std::vector<int> curves; // curve segments per subpath
+    std::string stroke;
+};
+
+inline std::vector<PdfPath> PdfPaths(const std::string& pdf, int page, const std::string& stem)
+{
+    const std::string p = std::to_string(page);
+    const std::string svgFile = stem + ".svg";
+    if (std::system(("pdftocairo -svg -f " + p + " -l " + p + " " + Quoted(pdf) + " " + Quoted(svgFile) + " 2>/dev/null")
+                        .c_str()) != 0)
+        return {};
+    std::string svg = Capture("cat " + Quoted(svgFile));
+    // Glyph outlines live in <defs>; the page's own drawing follows it.
+    if (const size_t defs = svg.find("</defs>"); defs != std::string::npos)
+        svg.erase(0, defs);
+    static const std::regex path("<path ([^>]*)/>");
+    static const std::regex d("\\bd=\"([^\"]*)\"");
+    static const std::regex stroke("stroke:(rgb\\([^)]*\\))");
+    static const std::regex matrix("transform=\"matrix\\(([^)]*)\\)\"");
+    std::vector<PdfPath> paths;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), path); it != std::sregex_iterator(); ++it) {
+        const std::string attributes = (*it)[1];
+        std::smatch m;
+        if (!std::regex_search(attributes, m, d))
+            continue;
+        std::istringstream commands(m[1].str());
+        double a = 1, b = 0, c = 0, e = 1, f = 0, g = 0; // x' = a x + c y + f, y' = b x + e y + g
+        if (std::smatch t; std::regex_search(attributes, t, matrix)) {
+            std::string list = t[1];
+            std::replace(list.begin(), list.end(), ',', ' ');
+            std::istringstream values(list);
+            values >> a >> b >> c >> e >> f >> g;
+        }
+        PdfPath out;
+        if (std::smatch s; std::regex_search(attributes, s, stroke))
+            out.stroke = s[1];
+        std::string token;
+        char command = 0;
+        std::vector<double> numbers;
+        const auto flush = [&] {
+            const size_t per = command == 'C' ? 6 : 2;
+            for (size_t i = 0; i + per <= numbers.size(); i += per) {
+                if (command == 'M' || out.subpaths.empty()) {
+                    out.subpaths.emplace_back();
+                    out.curves.push_back(0);
+                }
+                for (size_t k = 0; k < per; k += 2)
+                    out.subpaths.back().push_back({a * numbers[i + k] + c * numbers[i + k + 1] + f,
+                                                   b * numbers[i + k] + e * numbers[i + k + 1] + g});
+                out.curves.back() += command == 'C';
+            }
+            numbers.clear();
+        };
+        while (commands >> token) {
+            if (std::isalpha(static_cast<unsigned char>(token[0]))) {
+                flush();
+                command = token[0];
+            } else {
+                numbers.push_back(std::stod(token));
+            }
+        }
+        flush();
+        paths.push_back(std::move(out));
+    }
+    return paths;
+}
+
+// Every circle of a page: subpaths made of four or more curves whose points span a square.
+inline std::vector<PdfBox> PdfCircles(const std::vector<PdfPath>& paths)
+{
+    std::vector<PdfBox> circles;
+    for (const PdfPath& path : paths)
+        for (size_t i = 0; i < path.subpaths.size(); ++i) {
+            if (path.curves[i] < 4)
+                continue;
+            PdfBox box{1e9, 1e9, -1e9, -1e9};
+            for (auto [x, y] : path.subpaths[i]) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+            const double w = box.right - box.left, h = box.bottom - box.top;
+            if (w > 0.5 && std::abs(w - h) < 0.1 * w)
+                circles.push_back(box);
+        }
+    return circles;
+}
