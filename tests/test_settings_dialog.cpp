@@ -12,6 +12,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
@@ -386,6 +387,40 @@ TEST_F(SettingsDialogTest, PaperSpacingStepsFromFitToTheRangeAndIsWrittenAtOnce)
     sheet.spacingTenthsMm = 145;
     RunDialog([](QWidget* d) {
         EXPECT_EQ(Control<QDoubleSpinBox>(d, kPaperSpacing)->text(), QStringLiteral("14.5 mm"));
+        d->close();
+    });
+}
+
+TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
+{
+    RunDialog([this](QWidget* d) {
+        auto* lyrics = Control<QCheckBox>(d, kLyrics);
+        auto* chords = Control<QCheckBox>(d, kChords);
+        auto* numbers = Control<QCheckBox>(d, kMeasureNumbers);
+        ASSERT_TRUE(lyrics && chords && numbers);
+        EXPECT_EQ(lyrics->text(), QStringLiteral("歌詞"));
+        EXPECT_EQ(chords->text(), QStringLiteral("コード"));
+        EXPECT_EQ(numbers->text(), QStringLiteral("小節番号"));
+        EXPECT_TRUE(lyrics->isChecked() && !chords->isChecked() && numbers->isChecked()) << "the defaults";
+        // Inside the dialog, left of the close button, overlapping no other control.
+        for (QCheckBox* box : {lyrics, chords, numbers}) {
+            EXPECT_TRUE(d->rect().contains(box->geometry())) << box->text().toStdString();
+            for (QWidget* other : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (other != box && other->isVisible() && qobject_cast<QCheckBox*>(other))
+                    EXPECT_FALSE(box->geometry().intersects(other->geometry()));
+            EXPECT_FALSE(box->geometry().intersects(Control(d, kClose)->geometry()));
+        }
+        chords->click();
+        lyrics->click();
+        d->close(); // like the spacing, the switches do not wait for the close button
+    });
+    EXPECT_FALSE(sheet.lyrics);
+    EXPECT_TRUE(sheet.chords);
+    EXPECT_TRUE(sheet.measureNumbers);
+
+    sheet.measureNumbers = false;
+    RunDialog([](QWidget* d) {
+        EXPECT_FALSE(Control<QCheckBox>(d, kMeasureNumbers)->isChecked());
         d->close();
     });
 }

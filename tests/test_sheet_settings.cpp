@@ -87,14 +87,20 @@ TEST_F(SheetSettingsFileTest, ABadValueKeepsItsDefaultAndUnknownKeysAreHarmless)
 TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
 {
     ASSERT_TRUE(WriteSheetSettings(QPath(), defaults));
-    EXPECT_EQ(ReadFileBytes(Path()), Bytes("[sheet]\nstring_spacing_mm=fit\n"));
+    EXPECT_EQ(ReadFileBytes(Path()),
+              Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), defaults);
     for (int tenths : {115, 50, 200, 145}) {
         ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{tenths}));
         EXPECT_EQ(ReadSheetSettings(QPath()).spacingTenthsMm, tenths);
     }
-    ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{115}));
-    EXPECT_EQ(ReadFileBytes(Path()), Bytes("[sheet]\nstring_spacing_mm=11.5\n"));
+    ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{115, false, true, false}));
+    EXPECT_EQ(ReadFileBytes(Path()),
+              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\n"));
+    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{115, false, true, false}));
+    // A hand-written file may say on and off; anything else keeps the switch's default.
+    WriteFileBytes(Path(), Bytes("[sheet]\nlyrics=off\nchords=on\nmeasure_numbers=maybe\n"));
+    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{0, false, true, true}));
     EXPECT_EQ(sink.Count(), 0u);
 }
 
