@@ -152,7 +152,8 @@ TEST_F(SheetSettingsWindowTest, TheWindowReadsAndSavesSheetIniAndSetupIniStaysBy
         EXPECT_EQ(window.Settings().lowestNote, 57);
     }
     EXPECT_EQ(ReadFileBytes(SetupPath()), setup);
-    EXPECT_EQ(ReadFileBytes(Path()), Bytes("[sheet]\nstring_spacing_mm=11.5\n"));
+    EXPECT_EQ(ReadFileBytes(Path()),
+              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=true\nchords=false\nmeasure_numbers=true\n"));
     EXPECT_EQ(sink.Count(), 0u);
 }
 
