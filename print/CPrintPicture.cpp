@@ -240,13 +240,38 @@ const ScoreGeometry* CPrintPicture::FirstScore() const
 }
 
 
+std::pair<double, double> CPrintPicture::WordsReachAtScale(const PagePlacement& placement, int dotsPerInch) const
+{
+    std::pair<double, double> reach{1e9, -1e9};
+    for (int i = 0; i < count && wordsLayout; ++i) {
+        const Item& item = items[static_cast<size_t>(i)];
+        if (!item.score)
+            continue;
+        const ScoreWords words = PlaceSheetWords(*item.score, *wordsLayout, wordChoices,
+                                                 PlaceItem(placement, item.x, item.y, item.width, item.height), dotsPerInch);
+        const auto widen = [&](const TextBox& b) {
+            reach.first = std::min(reach.first, b.left);
+            reach.second = std::max(reach.second, b.right);
+        };
+        for (const PlacedText& t : words.words)
+            widen(t.box);
+        for (const PlacedText& t : words.chords)
+            widen(t.box);
+        for (const PlacedMeasure& m : words.measures)
+            widen(m.numberBox);
+        break;
+    }
+    return reach;
+}
+
 PagePlacement CPrintPicture::PlacementAtScale(int dotsPerInch) const
 {
     const ScoreGeometry* score = FirstScore();
     PagePlacement p = TrueScalePlacement(spacingTenthsMm, score ? score->stringSpacing : 0, dotsPerInch);
     if (score && !score->stringX.empty()) {
-        const double blank = std::max(0.0, score->stringX.front() + 0.5 - LargestRadius());
-        p.marginX -= static_cast<int>(blank * p.scale);
+        // The texts beside the outermost strings stay on the sheet, as the circles do.
+        const double kept = std::min(score->stringX.front() + 0.5 - LargestRadius(), WordsReachAtScale(p, dotsPerInch).first);
+        p.marginX -= static_cast<int>(std::max(0.0, kept) * p.scale);
     }
     return p;
 }
@@ -261,9 +286,10 @@ QSize CPrintPicture::SheetSizeAtScale(const QPaintDevice* device, const PagePlac
         if (!item.score)
             continue;
         const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
-        // The picture's blank right of the last circle is left out, as on the left.
+        // The picture's blank right of the last circle (or text) is left out, as on the left.
         const double lastCircle = LastCircleRight(*item.score, r);
-        right = std::max(right, lastCircle);
+        const double sx = item.score->width > 0 ? double(r.right - r.left) / item.score->width : 0;
+        right = std::max({right, lastCircle, r.left + WordsReachAtScale(placement, dotsPerInch).second * sx});
         bottom = std::max<double>(bottom, r.bottom);
         if (legend) {
             const QRectF bounds = LegendBounds(device, *item.score, r, dotsPerInch, *legend, lastCircle);

@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QImage;
@@ -97,6 +98,8 @@ private:
     void Fail();
     void PrintAtScale(const DeviceMode& mode, int width, int height);
     bool TakePrinter(QPrinter* chosen, DeviceMode& mode, bool warnOfPaper);
+    // The leftmost and rightmost picture x the placed texts reach at this scale.
+    std::pair<double, double> WordsReachAtScale(const PagePlacement& placement, int dotsPerInch) const;
     const ScoreGeometry* FirstScore() const;
     // A PDF file is printed to a temporary file beside it that replaces it only when whole.
     bool BeginPdfFile();

@@ -174,7 +174,7 @@ TEST_F(ImportUiTest, RendererReadsScoresAndWritesSongFiles)
 {
     const std::string xml = Write("duet.xml", kParts);
     ASSERT_EQ(Run({"--notes", "--info", "--part", "2", xml}), 0);
-    const std::string notes = out.str().substr(out.str().find("dropped=0\n") + 10);
+    const std::string notes = out.str().substr(out.str().find("lyrics_left_out=0\n") + 18);
     EXPECT_EQ(notes, "0\t67\t12\n12\t71\t12\n24\t74\t24\n");
 
     const std::string mwd = sandbox.Path("duet.mwd");

@@ -160,6 +160,11 @@ TEST_F(PrintTest, A3PortraitIsOneVectorPageWithoutWarning)
 
 TEST_F(PrintTest, VectorPageTracesTheStretchedPicture)
 {
+    // The picture has no words or measure numbers: neither has the sheet compared with it.
+    const std::string folder = sandbox.ConfigHome() + "/PV";
+    std::filesystem::create_directories(folder);
+    const std::string ini = "[sheet]\nlyrics=false\nmeasure_numbers=false\n";
+    ASSERT_TRUE(WriteBytes(folder + "/sheet.ini", std::vector<uint8_t>(ini.begin(), ini.end())));
     // One one-beat note on string 12 (G4) at time 0: a large black circle on its line.
     CSongFileWriter w(4, 4);
     w.AddNote(0, 67, 4);

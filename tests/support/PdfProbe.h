@@ -179,27 +179,33 @@ inline std::vector<PdfPath> PdfPaths(const std::string& pdf, int page, const std
     // Glyph outlines live in <defs>; the page's own drawing follows it.
     if (const size_t defs = svg.find("</defs>"); defs != std::string::npos)
         svg.erase(0, defs);
-    static const std::regex path("<path ([^>]*)/>");
-    static const std::regex d("\\bd=\"([^\"]*)\"");
-    static const std::regex stroke("stroke:(rgb\\([^)]*\\))");
-    static const std::regex matrix("transform=\"matrix\\(([^)]*)\\)\"");
+    // Scanned by hand: a page's paths run to megabytes, too long for std::regex.
+    const auto attribute = [](const std::string& element, const std::string& name) -> std::string {
+        const size_t at = element.find(" " + name + "=\"");
+        if (at == std::string::npos)
+            return {};
+        const size_t from = at + name.size() + 3;
+        return element.substr(from, element.find('"', from) - from);
+    };
     std::vector<PdfPath> paths;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), path); it != std::sregex_iterator(); ++it) {
-        const std::string attributes = (*it)[1];
-        std::smatch m;
-        if (!std::regex_search(attributes, m, d))
+    for (size_t at = svg.find("<path "); at != std::string::npos; at = svg.find("<path ", at + 1)) {
+        const std::string element = svg.substr(at, svg.find('>', at) - at);
+        const std::string data = attribute(element, "d");
+        if (data.empty())
             continue;
-        std::istringstream commands(m[1].str());
+        std::istringstream commands(data);
         double a = 1, b = 0, c = 0, e = 1, f = 0, g = 0; // x' = a x + c y + f, y' = b x + e y + g
-        if (std::smatch t; std::regex_search(attributes, t, matrix)) {
-            std::string list = t[1];
+        if (const std::string t = attribute(element, "transform"); t.rfind("matrix(", 0) == 0) {
+            std::string list = t.substr(7);
             std::replace(list.begin(), list.end(), ',', ' ');
+            std::replace(list.begin(), list.end(), ')', ' ');
             std::istringstream values(list);
             values >> a >> b >> c >> e >> f >> g;
         }
         PdfPath out;
-        if (std::smatch s; std::regex_search(attributes, s, stroke))
-            out.stroke = s[1];
+        const std::string style = attribute(element, "style");
+        if (const size_t st = style.find("stroke:rgb("); st != std::string::npos)
+            out.stroke = style.substr(st + 7, style.find(')', st) - st - 6);
         std::string token;
         char command = 0;
         std::vector<double> numbers;
