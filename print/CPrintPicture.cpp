@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
@@ -112,6 +113,9 @@ bool CPrintPicture::UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mod
 
 bool CPrintPicture::UsePreviewPrinter(QPrinter& preview, DeviceMode& mode)
 {
+    // While the preview draws its pages the printer records them (a picture engine); only when
+    // the user prints from the preview does it write, and a PDF then goes in whole or not at all.
+    previewing = preview.paintEngine() && preview.paintEngine()->type() == QPaintEngine::Picture;
     return TakePrinter(&preview, mode, false);
 }
 
@@ -395,7 +399,7 @@ void CPrintPicture::EndJob()
 
 bool CPrintPicture::BeginPdfFile()
 {
-    if (printer->outputFormat() != QPrinter::PdfFormat || printer->outputFileName().isEmpty())
+    if (previewing || printer->outputFormat() != QPrinter::PdfFormat || printer->outputFileName().isEmpty())
         return true;
     pdfTarget = QFile::encodeName(printer->outputFileName()).toStdString();
     pdfTemp = BeginReplacingFile(pdfTarget);

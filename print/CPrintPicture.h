@@ -113,6 +113,7 @@ private:
     WordChoices wordChoices;
     std::unique_ptr<QPrinter> owned; // the chosen printer, unless the preview lends its own
     QPrinter* printer = nullptr;     // the one the job prints on
+    bool previewing = false;         // the preview records pages: no file is written
     QPainter painter;
     bool halves = false;
     bool failed = false; // one message per job

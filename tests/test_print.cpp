@@ -10,6 +10,7 @@
 #include "tests/support/UiTestSupport.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -508,38 +509,44 @@ TEST_F(PrintTest, ThePreviewFromTheContextMenuShowsThePagesThePrintCommandPrints
     const int printed = PdfPages(g_pdfPath);
     ASSERT_GT(printed, 1);
 
-    CDovrelPlinvaraDlg window;
-    window.LoadSong(Sample("sakura.mwd"));
-    window.show();
-    QString item, title;
-    int shown = -1;
-    // The menu first: its item is chosen as a user would, by the keyboard.
-    QTimer::singleShot(50, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions())
-            if (action->text().startsWith(QStringLiteral("印刷プレビュー"))) {
-                item = action->text();
-                menu->setActiveAction(action);
-            }
-        WhenModalOpens([&](QWidget* modal) {
-            title = modal->windowTitle();
-            auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
-            auto* pages = modal->findChild<QPrintPreviewWidget*>();
-            if (preview && pages) {
-                preview->printer()->setPageLayout(
-                    QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-                pages->updatePreview();
-                shown = pages->pageCount();
-            }
-            modal->close();
+    // With a printer the preview starts from it; without any, from the PDF 印刷 would save.
+    for (PrinterLister lister : {&OnePrinter, &NoPrinters}) {
+        SetPrinterLister(lister);
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(Sample("sakura.mwd"));
+        window.show();
+        QString item, title;
+        int shown = -1;
+        // The menu first: its item is chosen as a user would, by the keyboard.
+        QTimer::singleShot(50, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            for (QAction* action : menu->actions())
+                if (action->text().startsWith(QStringLiteral("印刷プレビュー"))) {
+                    item = action->text();
+                    menu->setActiveAction(action);
+                }
+            WhenModalOpens([&](QWidget* modal) {
+                title = modal->windowTitle();
+                auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
+                auto* pages = modal->findChild<QPrintPreviewWidget*>();
+                if (preview && pages) {
+                    preview->printer()->setPageLayout(
+                        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+                    pages->updatePreview();
+                    shown = pages->pageCount();
+                }
+                modal->close();
+            });
+            QTest::keyClick(menu, Qt::Key_Return);
         });
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
-    QApplication::sendEvent(&window, &event);
-    EXPECT_EQ(item, QStringLiteral("印刷プレビュー(&V)..."));
-    EXPECT_EQ(title, QStringLiteral("印刷プレビュー"));
-    EXPECT_EQ(shown, printed);
-    EXPECT_EQ(sink.Count(), 0u) << "the preview warns of no paper";
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+        QApplication::sendEvent(&window, &event);
+        EXPECT_EQ(item, QStringLiteral("印刷プレビュー(&V)..."));
+        EXPECT_EQ(title, QStringLiteral("印刷プレビュー"));
+        EXPECT_EQ(shown, printed);
+        EXPECT_EQ(sink.Count(), 0u) << "the preview warns of no paper and fails nothing";
+    }
+    EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(PdfFileNameFor(QStringLiteral("さくらさくら")))))
+        << "the preview writes no file";
 }
