@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QThread>
 #include <algorithm>
 #include <optional>
@@ -333,6 +334,9 @@ void CDovrelPlinvaraDlg::PreviewScore()
     QPrintPreviewDialog preview(printer.get(), this);
     preview.setObjectName(QString::fromLatin1(kPrintPreviewName));
     preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    // A page is read in the preview, not glimpsed: most of the screen, not Qt's small default.
+    if (const QScreen* shown = screen())
+        preview.resize(shown->availableGeometry().size() * 0.8);
     // Asked again for every change of page setup, and once more for the printer chosen there.
     connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
         CPrintPicture job;
