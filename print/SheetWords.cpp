@@ -2,7 +2,10 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace {
@@ -73,6 +76,41 @@ ScoreWords PlaceSheetWords(const ScoreGeometry& score, const ScoreLayout& layout
     return placed;
 }
 
+namespace {
+
+// Each distinct text shaped once: a song repeats its syllables and chord names, and shaping is
+// most of what a text costs on a page.
+class ShapedTexts {
+public:
+    explicit ShapedTexts(const QFont& font) : font(font) {}
+
+    // Draws the text centred in the box.
+    void Draw(QPainter& p, const QString& text, const QRectF& box)
+    {
+        auto it = shaped.find(text);
+        if (it == shaped.end()) {
+            QTextLayout layout(text, font);
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            layout.endLayout();
+            it = shaped.insert(text, Shaped{layout.glyphRuns(), QSizeF(line.naturalTextWidth(), line.height())});
+        }
+        const QPointF origin(box.center().x() - it->size.width() / 2, box.center().y() - it->size.height() / 2);
+        for (const QGlyphRun& run : it->runs)
+            p.drawGlyphRun(origin, run);
+    }
+
+private:
+    struct Shaped {
+        QList<QGlyphRun> runs;
+        QSizeF size;
+    };
+    QFont font;
+    QHash<QString, Shaped> shaped;
+};
+
+} // namespace
+
 void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
                     int dotsPerInch)
 {
@@ -90,11 +128,11 @@ void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& w
             p.drawText(map.Box(m.numberBox), Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
     }
     p.setPen(Qt::black);
-    p.setFont(SheetFont(kChordMm, dotsPerInch, true));
+    ShapedTexts chords(SheetFont(kChordMm, dotsPerInch, true));
     for (const PlacedText& c : words.chords)
-        p.drawText(map.Box(c.box), Qt::AlignCenter, QString::fromStdString(c.text));
-    p.setFont(SheetFont(kWordMm, dotsPerInch));
+        chords.Draw(p, QString::fromStdString(c.text), map.Box(c.box));
+    ShapedTexts syllables(SheetFont(kWordMm, dotsPerInch));
     for (const PlacedText& w : words.words)
-        p.drawText(map.Box(w.box), Qt::AlignCenter, QString::fromStdString(w.text));
+        syllables.Draw(p, QString::fromStdString(w.text), map.Box(w.box));
     p.restore();
 }

@@ -50,15 +50,7 @@ std::string OutermostSong(const HarpPreset& harp, const std::string& path)
 
 QImage Grey(const std::string& pdf, int page, int dpi, QRect crop, const std::string& stem)
 {
-    std::string command = "pdftoppm -gray -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l " +
-                          std::to_string(page) + " -png -singlefile";
-    if (!crop.isNull())
-        command += " -x " + std::to_string(crop.x()) + " -y " + std::to_string(crop.y()) + " -W " +
-                   std::to_string(crop.width()) + " -H " + std::to_string(crop.height());
-    command += " " + Quoted(pdf) + " " + Quoted(stem) + " 2>/dev/null";
-    if (std::system(command.c_str()) != 0)
-        return QImage();
-    return QImage(QString::fromStdString(stem + ".png")).convertToFormat(QImage::Format_Grayscale8);
+    return RenderPage(pdf, dpi, stem, page, crop).convertToFormat(QImage::Format_Grayscale8);
 }
 
 int Ink(const QImage& image, int x, int y)
