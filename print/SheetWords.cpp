@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -67,10 +68,15 @@ ScoreWords PlaceSheetWords(const ScoreGeometry& score, const ScoreLayout& layout
     const PictureToDevice map(score, target);
     const QFontMetricsF word(SheetFont(kWordMm, dotsPerInch)), chord(SheetFont(kChordMm, dotsPerInch, true)),
         number(SheetFont(kNumberMm, dotsPerInch));
+    // Measured once per distinct text: a song repeats its syllables and chords.
+    std::map<std::pair<TextKind, std::string>, std::pair<double, double>> measured;
     const TextExtent extent = [&](TextKind kind, const std::string& utf8) -> std::pair<double, double> {
-        const QFontMetricsF& m = kind == TextKind::kChord ? chord : kind == TextKind::kMeasureNumber ? number : word;
-        const QString text = QString::fromStdString(utf8);
-        return {m.horizontalAdvance(text) / map.sx, m.height() / map.sy};
+        auto [it, added] = measured.try_emplace({kind, utf8});
+        if (added) {
+            const QFontMetricsF& m = kind == TextKind::kChord ? chord : kind == TextKind::kMeasureNumber ? number : word;
+            it->second = {m.horizontalAdvance(QString::fromStdString(utf8)) / map.sx, m.height() / map.sy};
+        }
+        return it->second;
     };
     ScoreWords placed = PlaceScoreWords(score, layout, choices, extent);
     return placed;

@@ -12,62 +12,75 @@ constexpr double kPad = 1.0;
 // A syllable strays from its circle by at most this share of the string spacing.
 constexpr double kWordReach = 0.6;
 
-// Boxes and line pieces sorted into bands of picture rows, so that a test looks only at what
-// stands near it: a song's texts and circles are many, a place's neighbours few.
+// Boxes and line pieces sorted into cells of the picture, so that a test looks only at what
+// stands near it: a dense song has thousands of circles and texts, a place's neighbours few.
 class Obstacles {
 public:
+    Obstacles(double width, double height)
+        : columns(Cells(width, kCellWidth)), rows(Cells(height, kCellHeight)), boxCells(columns * rows),
+          lineCells(columns * rows)
+    {
+    }
+
     void AddBox(const TextBox& box)
     {
         const size_t index = boxes.size();
         boxes.push_back(box);
-        for (size_t b = Band(box.top); b <= Band(box.bottom); ++b)
-            BandAt(boxBands, b).push_back(index);
+        ForCells(box.left, box.top, box.right, box.bottom, [&](size_t cell) { boxCells[cell].push_back(index); });
     }
 
     void AddLine(double x1, double y1, double x2, double y2)
     {
         const size_t index = lines.size();
         lines.push_back({x1, y1, x2, y2});
-        for (size_t b = Band(std::min(y1, y2)); b <= Band(std::max(y1, y2)); ++b)
-            BandAt(lineBands, b).push_back(index);
+        ForCells(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2),
+                 [&](size_t cell) { lineCells[cell].push_back(index); });
     }
 
     bool HitsBox(const TextBox& box) const
     {
-        for (size_t b = Band(box.top); b <= Band(box.bottom) && b < boxBands.size(); ++b)
-            for (size_t i : boxBands[b])
-                if (boxes[i].Overlaps(box))
-                    return true;
-        return false;
+        bool hit = false;
+        ForCells(box.left, box.top, box.right, box.bottom, [&](size_t cell) {
+            for (size_t i : boxCells[cell])
+                hit = hit || boxes[i].Overlaps(box);
+        });
+        return hit;
     }
 
     bool HitsLine(const TextBox& box) const
     {
-        for (size_t b = Band(box.top); b <= Band(box.bottom) && b < lineBands.size(); ++b)
-            for (size_t i : lineBands[b])
-                if (Crosses(lines[i], box))
-                    return true;
-        return false;
+        bool hit = false;
+        ForCells(box.left, box.top, box.right, box.bottom, [&](size_t cell) {
+            for (size_t i : lineCells[cell])
+                hit = hit || Crosses(lines[i], box);
+        });
+        return hit;
     }
 
 private:
     struct Line {
         double x1, y1, x2, y2;
     };
-    static constexpr double kBand = 64;
-    // Pictures are at most a few thousand pixels high; anything beyond shares the last band.
-    static constexpr size_t kMaxBands = 4096;
+    static constexpr double kCellWidth = 16, kCellHeight = 8;
+    // Pictures are at most a few thousand pixels across; anything beyond shares the edge cells.
+    static constexpr size_t kMaxCellsAcross = 1024;
 
-    static size_t Band(double y)
+    static size_t Cells(double length, double cell)
     {
-        return static_cast<size_t>(std::clamp(y / kBand, 0.0, double(kMaxBands - 1)));
+        return static_cast<size_t>(std::clamp(std::ceil(length / cell), 1.0, double(kMaxCellsAcross)));
     }
 
-    static std::vector<size_t>& BandAt(std::vector<std::vector<size_t>>& bands, size_t b)
+    static size_t Cell(double at, double cell, size_t count)
     {
-        if (b >= bands.size())
-            bands.resize(b + 1);
-        return bands[b];
+        return static_cast<size_t>(std::clamp(std::floor(at / cell), 0.0, double(count - 1)));
+    }
+
+    template <class F>
+    void ForCells(double left, double top, double right, double bottom, F f) const
+    {
+        for (size_t r = Cell(top, kCellHeight, rows); r <= Cell(bottom, kCellHeight, rows); ++r)
+            for (size_t c = Cell(left, kCellWidth, columns); c <= Cell(right, kCellWidth, columns); ++c)
+                f(r * columns + c);
     }
 
     // Whether the segment passes through the box: clipped to the box's rows, its x range
@@ -87,9 +100,10 @@ private:
         return std::max(x1, x2) > box.left && std::min(x1, x2) < box.right;
     }
 
+    size_t columns, rows;
     std::vector<TextBox> boxes;
     std::vector<Line> lines;
-    std::vector<std::vector<size_t>> boxBands, lineBands;
+    std::vector<std::vector<size_t>> boxCells, lineCells;
 };
 
 TextBox BoxBeside(double x, double y, double radius, int side, double width, double height)
@@ -128,7 +142,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
                            const TextExtent& extent)
 {
     ScoreWords out;
-    Obstacles taken;
+    Obstacles taken(score.width, score.height);
     double largestRadius = 0;
     for (const PlacedNote& n : score.notes) {
         taken.AddBox({double(n.left), double(n.top), double(n.right), double(n.bottom)});
