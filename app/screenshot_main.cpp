@@ -7,6 +7,7 @@
 #include "library/CArchiveDlg.h"
 #include "settings/CConfigDlg.h"
 #include "settings/ConfigRecord.h"
+#include "settings/SheetSettings.h"
 
 #include <QTimer>
 #include <cstdlib>
@@ -26,8 +27,10 @@ int main(int argc, char** argv)
     bool ok = false;
     if (!std::strcmp(which, "settings")) {
         ConfigRecord record = DefaultConfigRecord();
+        SheetSettings sheet;
         CConfigDlg dialog;
         dialog.SetSettings(&record);
+        dialog.SetSheetSettings(&sheet);
         QTimer::singleShot(100, &dialog, [&] { ok = dialog.grab().save(out); dialog.reject(); });
         dialog.exec();
     } else if (!std::strcmp(which, "library")) {
