@@ -2,6 +2,7 @@
 
 #include "common/FileServices.h"
 #include "common/Messages.h"
+#include "print/PageDrawing.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreSheet.h"
 #include "print/SheetWords.h"
@@ -57,12 +58,10 @@ double LargestRadius()
 // Device x of the right edge of the largest circle on the score's last string.
 double LastCircleRight(const ScoreGeometry& score, const DeviceRect& r)
 {
-    const double sx = score.width > 0 ? double(r.right - r.left) / score.width : 0;
     if (score.stringX.empty())
         return r.right;
-    return std::min<double>(r.left + (score.stringX.back() + 0.5 + LargestRadius()) * sx, r.right);
+    return std::min<double>(Stretch(score, r).Centre(score.stringX.back() + LargestRadius(), 0).x(), r.right);
 }
-
 
 } // namespace
 
@@ -177,22 +176,35 @@ void CPrintPicture::SetWords(const ScoreLayout* layout, const WordChoices& choic
 {
     wordsLayout = layout;
     wordChoices = choices;
+    placedWords.reset();
+}
+
+const ScoreWords* CPrintPicture::WordsPlacedIn(const DeviceRect& r, int dotsPerInch) const
+{
+    const Item* item = FirstScoreItem();
+    if (!wordsLayout || !item)
+        return nullptr;
+    // The texts' room depends on the rectangle's size and the resolution only: every page of
+    // a job, which shows the same sheet shifted, shares one placement.
+    const std::array<int, 3> key{r.right - r.left, r.bottom - r.top, dotsPerInch};
+    if (!placedWords || placedKey != key) {
+        placedWords = PlaceSheetWords(*item->score, *wordsLayout, wordChoices, r, dotsPerInch);
+        placedKey = key;
+    }
+    return &*placedWords;
 }
 
 ScoreWords CPrintPicture::PlacedWords(const DeviceMode& mode, int width, int height) const
 {
-    for (int i = 0; i < count && wordsLayout; ++i) {
-        const Item& item = items[static_cast<size_t>(i)];
-        if (!item.score)
-            continue;
-        const int dpi = mode.yResolution;
-        const DeviceMode sheet = PrintsOnHalves(mode, expectedPaperSize) ? SheetOfHalves(mode) : mode;
-        const PagePlacement placement =
-            spacingTenthsMm > 0 ? PlacementAtScale(dpi) : ComputePagePlacement(sheet, width, height, 1.0);
-        return PlaceSheetWords(*item.score, *wordsLayout, wordChoices,
-                               PlaceItem(placement, item.x, item.y, item.width, item.height), dpi);
-    }
-    return {};
+    const Item* item = FirstScoreItem();
+    if (!item)
+        return {};
+    const int dpi = mode.yResolution;
+    const DeviceMode sheet = PrintsOnHalves(mode, expectedPaperSize) ? SheetOfHalves(mode) : mode;
+    const PagePlacement placement =
+        spacingTenthsMm > 0 ? PlacementAtScale(dpi) : ComputePagePlacement(sheet, width, height, 1.0);
+    const ScoreWords* words = WordsPlacedIn(PlaceItem(placement, item->x, item->y, item->width, item->height), dpi);
+    return words ? *words : ScoreWords{};
 }
 
 void CPrintPicture::DrawSheet(QPainter& p, const DeviceMode& sheet, int width, int height, double fraction,
@@ -216,9 +228,8 @@ void CPrintPicture::DrawPlaced(QPainter& p, const PagePlacement& placement, int 
             if (!firstScore) {
                 firstScore = item.score;
                 firstScoreRect = r;
-                if (wordsLayout)
-                    DrawSheetWords(p, *item.score, PlaceSheetWords(*item.score, *wordsLayout, wordChoices, r, dotsPerInch),
-                                   r, dotsPerInch);
+                if (const ScoreWords* words = WordsPlacedIn(r, dotsPerInch))
+                    DrawSheetWords(p, *item.score, *words, r, dotsPerInch);
             }
         }
     }
@@ -235,42 +246,39 @@ void CPrintPicture::DrawPlaced(QPainter& p, const PagePlacement& placement, int 
     DrawLegend(p, *firstScore, firstScoreRect, legendBottom, dotsPerInch, *legend, rightLimit);
 }
 
-const ScoreGeometry* CPrintPicture::FirstScore() const
+const CPrintPicture::Item* CPrintPicture::FirstScoreItem() const
 {
     for (int i = 0; i < count; ++i)
-        if (const ScoreGeometry* score = items[static_cast<size_t>(i)].score)
-            return score;
+        if (items[static_cast<size_t>(i)].score)
+            return &items[static_cast<size_t>(i)];
     return nullptr;
 }
-
 
 std::pair<double, double> CPrintPicture::WordsReachAtScale(const PagePlacement& placement, int dotsPerInch) const
 {
     std::pair<double, double> reach{1e9, -1e9};
-    for (int i = 0; i < count && wordsLayout; ++i) {
-        const Item& item = items[static_cast<size_t>(i)];
-        if (!item.score)
-            continue;
-        const ScoreWords words = PlaceSheetWords(*item.score, *wordsLayout, wordChoices,
-                                                 PlaceItem(placement, item.x, item.y, item.width, item.height), dotsPerInch);
-        const auto widen = [&](const TextBox& b) {
-            reach.first = std::min(reach.first, b.left);
-            reach.second = std::max(reach.second, b.right);
-        };
-        for (const PlacedText& t : words.words)
-            widen(t.box);
-        for (const PlacedText& t : words.chords)
-            widen(t.box);
-        for (const PlacedMeasure& m : words.measures)
-            widen(m.numberBox);
-        break;
-    }
+    const Item* item = FirstScoreItem();
+    const ScoreWords* words =
+        item ? WordsPlacedIn(PlaceItem(placement, item->x, item->y, item->width, item->height), dotsPerInch) : nullptr;
+    if (!words)
+        return reach;
+    const auto widen = [&](const TextBox& b) {
+        reach.first = std::min(reach.first, b.left);
+        reach.second = std::max(reach.second, b.right);
+    };
+    for (const PlacedText& t : words->words)
+        widen(t.box);
+    for (const PlacedText& t : words->chords)
+        widen(t.box);
+    for (const PlacedMeasure& m : words->measures)
+        widen(m.numberBox);
     return reach;
 }
 
 PagePlacement CPrintPicture::PlacementAtScale(int dotsPerInch) const
 {
-    const ScoreGeometry* score = FirstScore();
+    const Item* item = FirstScoreItem();
+    const ScoreGeometry* score = item ? item->score : nullptr;
     PagePlacement p = TrueScalePlacement(spacingTenthsMm, score ? score->stringSpacing : 0, dotsPerInch);
     if (score && !score->stringX.empty()) {
         // The texts beside the outermost strings stay on the sheet, as the circles do.
@@ -285,22 +293,19 @@ QSize CPrintPicture::SheetSizeAtScale(const QPaintDevice* device, const PagePlac
 {
     const DeviceRect picture = PlaceItem(placement, 0, 0, width, height);
     double right = placement.marginX, bottom = picture.bottom;
-    for (int i = 0; i < count; ++i) {
-        const Item& item = items[static_cast<size_t>(i)];
-        if (!item.score)
-            continue;
-        const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
+    if (const Item* item = FirstScoreItem()) { // the legend goes with the first score only
+        const DeviceRect r = PlaceItem(placement, item->x, item->y, item->width, item->height);
         // The picture's blank right of the last circle (or text) is left out, as on the left.
-        const double lastCircle = LastCircleRight(*item.score, r);
-        const double sx = item.score->width > 0 ? double(r.right - r.left) / item.score->width : 0;
-        right = std::max({right, lastCircle, r.left + WordsReachAtScale(placement, dotsPerInch).second * sx});
+        const double lastCircle = LastCircleRight(*item->score, r);
+        const Stretch s(*item->score, r);
+        const double lastText = s.left + WordsReachAtScale(placement, dotsPerInch).second * s.sx;
+        right = std::max({right, lastCircle, lastText});
         bottom = std::max<double>(bottom, r.bottom);
         if (legend) {
-            const QRectF bounds = LegendBounds(device, *item.score, r, dotsPerInch, *legend, lastCircle);
+            const QRectF bounds = LegendBounds(device, *item->score, r, dotsPerInch, *legend, lastCircle);
             right = std::max(right, bounds.right());
             bottom = std::max(bottom, bounds.bottom());
         }
-        break; // the legend goes with the first score only
     }
     // The margin after the drawing, as before it (marginX has the picture's blank taken off).
     const int margin = DotsFor(kSheetMarginMm, dotsPerInch);
@@ -314,10 +319,9 @@ std::vector<int> CPrintPicture::StringLinesAtScale(const PagePlacement& placemen
         const Item& item = items[static_cast<size_t>(i)];
         if (!item.score)
             continue;
-        const DeviceRect r = PlaceItem(placement, item.x, item.y, item.width, item.height);
-        const double sx = item.score->width > 0 ? double(r.right - r.left) / item.score->width : 0;
+        const Stretch s(*item.score, PlaceItem(placement, item.x, item.y, item.width, item.height));
         for (const int x : item.score->stringX)
-            lines.push_back(static_cast<int>(std::lround(r.left + (x + 0.5) * sx)));
+            lines.push_back(static_cast<int>(std::lround(s.Centre(x, 0).x())));
     }
     return lines;
 }
@@ -382,6 +386,7 @@ void CPrintPicture::ClearItems()
     count = 0;
     legend = nullptr; // it belongs to the list's score, as the words do
     wordsLayout = nullptr;
+    placedWords.reset();
 }
 
 void CPrintPicture::EndJob()

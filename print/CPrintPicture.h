@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -100,17 +101,20 @@ private:
     bool TakePrinter(QPrinter* chosen, DeviceMode& mode, bool warnOfPaper);
     // The leftmost and rightmost picture x the placed texts reach at this scale.
     std::pair<double, double> WordsReachAtScale(const PagePlacement& placement, int dotsPerInch) const;
-    const ScoreGeometry* FirstScore() const;
+    // The words of the first score traced into a rectangle of r's size; nullptr without words.
+    const ScoreWords* WordsPlacedIn(const DeviceRect& r, int dotsPerInch) const;
+    const Item* FirstScoreItem() const;
     // A PDF file is printed to a temporary file beside it that replaces it only when whole.
     bool BeginPdfFile();
     bool FinishPdfFile(bool printed);
-
 
     std::array<Item, kMaxItems> items{};
     int count = 0;
     const SheetLegend* legend = nullptr;
     const ScoreLayout* wordsLayout = nullptr;
     WordChoices wordChoices;
+    mutable std::optional<ScoreWords> placedWords; // for the rectangle size and resolution of placedKey
+    mutable std::array<int, 3> placedKey{};
     std::unique_ptr<QPrinter> owned; // the chosen printer, unless the preview lends its own
     QPrinter* printer = nullptr;     // the one the job prints on
     bool previewing = false;         // the preview records pages: no file is written

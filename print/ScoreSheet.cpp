@@ -1,5 +1,6 @@
 #include "print/ScoreSheet.h"
 
+#include "print/PageDrawing.h"
 #include "render/ScoreGeometry.h"
 #include "song/ChordNaming.h"
 
@@ -25,31 +26,6 @@ constexpr double kScaleBarHighMm = 1.5;  // the scale bar's thickness
 constexpr double kScaleTextGapMm = 3.0;  // from the bar to its captions
 // A split sheet's cut-and-glue lines: long dashes that stay visible at any viewer's zoom.
 constexpr double kTileMarkMm = 0.2, kTileDashMm = 2.0, kTileGapMm = 1.0;
-
-double Dots(double millimetres, int dotsPerInch)
-{
-    return millimetres / 25.4 * dotsPerInch;
-}
-
-// Picture pixels to device pixels, as the stretch of the whole picture onto the rectangle.
-struct Stretch {
-    Stretch(const ScoreGeometry& g, const DeviceRect& r)
-        : left(r.left), top(r.top), sx(g.width > 0 ? double(r.right - r.left) / g.width : 1.0),
-          sy(g.height > 0 ? double(r.bottom - r.top) / g.height : 1.0)
-    {
-    }
-    // Where the stretch puts the centre of picture pixel (x, y).
-    QPointF Centre(int x, int y) const { return {left + (x + 0.5) * sx, top + (y + 0.5) * sy}; }
-    double left, top, sx, sy;
-};
-
-QFont LegendFont(double millimetres, int dotsPerInch, bool bold = false)
-{
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPixelSize(std::max(1, static_cast<int>(Dots(millimetres, dotsPerInch) + 0.5)));
-    font.setBold(bold);
-    return font;
-}
 
 // The radii of a circle's outline path: the pen's outer edge is the circle's edge.
 QPointF OutlineRadii(const MarkStyle& style, const Stretch& s, double pen)
@@ -204,8 +180,8 @@ constexpr std::array<std::pair<NoteMark, const char*>, 4> kMarkCaptions = {{
 struct LegendLayout {
     LegendLayout(const QPaintDevice* device, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
                  const SheetLegend& legend, double rightLimit)
-        : s(score, target), dpi(dotsPerInch), nameFont(LegendFont(kNameMm, dpi)),
-          titleFont(LegendFont(kTitleMm, dpi, true)), textFont(LegendFont(kTextMm, dpi)),
+        : s(score, target), dpi(dotsPerInch), nameFont(PageFont(kNameMm, dpi)),
+          titleFont(PageFont(kTitleMm, dpi, true)), textFont(PageFont(kTextMm, dpi)),
           names(nameFont, device), title(titleFont, device), text(textFont, device)
     {
         // Names wider than the space between two lines go on two rows, every other one lower.
@@ -363,7 +339,7 @@ void DrawHalfMarks(QPainter& p, int half, const SheetPages& pages, int pageWidth
     p.setPen(QPen(QColor(80, 80, 80), pen, Qt::DashLine, Qt::FlatCap));
     for (const double y : {top + pen / 2, bottom - pen / 2})
         p.drawLine(QPointF(0, y), QPointF(pageWidth, y));
-    const QFont font = LegendFont(kNameMm, dotsPerInch);
+    const QFont font = PageFont(kNameMm, dotsPerInch);
     p.setFont(font);
     p.setPen(Qt::black);
     const QString label = QStringLiteral("%1/2").arg(half + 1);
@@ -416,7 +392,7 @@ void DrawTileLabel(QPainter& p, const SheetTiles& tiles, int column, int row, in
                               .arg(column + 1)
                               .arg(row + 1);
     const double top = tiles.rows[r].to - tiles.rows[r].from;
-    const QFont font = LegendFont(kNameMm, dotsPerInch);
+    const QFont font = PageFont(kNameMm, dotsPerInch);
     p.save();
     p.setFont(font);
     p.setPen(Qt::black);

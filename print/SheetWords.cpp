@@ -1,5 +1,7 @@
 #include "print/SheetWords.h"
 
+#include "print/PageDrawing.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -19,34 +21,10 @@ constexpr double kMeasureLineMm = 0.2;
 // Light enough that the circles and their lines stay what the eye follows.
 constexpr int kMeasureGrey = 170;
 
-double Dots(double millimetres, int dotsPerInch)
+QRectF Box(const Stretch& map, const TextBox& b)
 {
-    return millimetres / 25.4 * dotsPerInch;
+    return map.Box(b.left, b.top, b.right, b.bottom);
 }
-
-QFont SheetFont(double millimetres, int dotsPerInch, bool bold = false)
-{
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPixelSize(std::max(1, static_cast<int>(Dots(millimetres, dotsPerInch) + 0.5)));
-    font.setBold(bold);
-    return font;
-}
-
-// Picture pixels to device pixels, the way the traced score is stretched into its rectangle.
-struct PictureToDevice {
-    PictureToDevice(const ScoreGeometry& g, const DeviceRect& r)
-        : left(r.left), top(r.top), sx(g.width > 0 ? double(r.right - r.left) / g.width : 1.0),
-          sy(g.height > 0 ? double(r.bottom - r.top) / g.height : 1.0)
-    {
-    }
-    QRectF Box(const TextBox& b) const
-    {
-        return QRectF(QPointF(left + b.left * sx, top + b.top * sy), QPointF(left + b.right * sx, top + b.bottom * sy));
-    }
-    double X(double x) const { return left + (x + 0.5) * sx; }
-    double Y(double y) const { return top + (y + 0.5) * sy; }
-    double left, top, sx, sy;
-};
 
 } // namespace
 
@@ -65,9 +43,9 @@ QStringList ShownOnSheet(const WordChoices& choices)
 ScoreWords PlaceSheetWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
                            const DeviceRect& target, int dotsPerInch)
 {
-    const PictureToDevice map(score, target);
-    const QFontMetricsF word(SheetFont(kWordMm, dotsPerInch)), chord(SheetFont(kChordMm, dotsPerInch, true)),
-        number(SheetFont(kNumberMm, dotsPerInch));
+    const Stretch map(score, target);
+    const QFontMetricsF word(PageFont(kWordMm, dotsPerInch)), chord(PageFont(kChordMm, dotsPerInch, true)),
+        number(PageFont(kNumberMm, dotsPerInch));
     // Measured once per distinct text: a song repeats its syllables and chords.
     std::map<std::pair<TextKind, std::string>, std::pair<double, double>> measured;
     const TextExtent extent = [&](TextKind kind, const std::string& utf8) -> std::pair<double, double> {
@@ -78,8 +56,7 @@ ScoreWords PlaceSheetWords(const ScoreGeometry& score, const ScoreLayout& layout
         }
         return it->second;
     };
-    ScoreWords placed = PlaceScoreWords(score, layout, choices, extent);
-    return placed;
+    return PlaceScoreWords(score, layout, choices, extent);
 }
 
 namespace {
@@ -120,25 +97,24 @@ private:
 void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
                     int dotsPerInch)
 {
-    const PictureToDevice map(score, target);
+    const Stretch map(score, target);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     if (!words.measures.empty() && !score.stringX.empty()) {
         p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), Dots(kMeasureLineMm, dotsPerInch)));
-        const double from = map.X(score.stringX.front()), to = map.X(score.stringX.back());
         for (const PlacedMeasure& m : words.measures)
-            p.drawLine(QPointF(from, map.Y(m.y)), QPointF(to, map.Y(m.y)));
+            p.drawLine(map.Centre(score.stringX.front(), m.y), map.Centre(score.stringX.back(), m.y));
         p.setPen(Qt::black);
-        p.setFont(SheetFont(kNumberMm, dotsPerInch));
+        p.setFont(PageFont(kNumberMm, dotsPerInch));
         for (const PlacedMeasure& m : words.measures)
-            p.drawText(map.Box(m.numberBox), Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
+            p.drawText(Box(map, m.numberBox), Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
     }
     p.setPen(Qt::black);
-    ShapedTexts chords(SheetFont(kChordMm, dotsPerInch, true));
+    ShapedTexts chords(PageFont(kChordMm, dotsPerInch, true));
     for (const PlacedText& c : words.chords)
-        chords.Draw(p, QString::fromStdString(c.text), map.Box(c.box));
-    ShapedTexts syllables(SheetFont(kWordMm, dotsPerInch));
+        chords.Draw(p, QString::fromStdString(c.text), Box(map, c.box));
+    ShapedTexts syllables(PageFont(kWordMm, dotsPerInch));
     for (const PlacedText& w : words.words)
-        syllables.Draw(p, QString::fromStdString(w.text), map.Box(w.box));
+        syllables.Draw(p, QString::fromStdString(w.text), Box(map, w.box));
     p.restore();
 }

@@ -151,6 +151,19 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
     for (size_t i = 1; i < score.notes.size(); ++i)
         taken.AddLine(score.notes[i - 1].x, score.notes[i - 1].y, score.notes[i].x, score.notes[i].y);
     const double spacing = Spacing(score);
+    // Takes the first place inside the picture that keeps off the circles and texts already
+    // there, and off the lines too unless `overLines`; false when none does.
+    const auto takeFirst = [&](const std::vector<TextBox>& places, bool overLines, std::vector<PlacedText>& into,
+                               const std::string& text) {
+        for (const TextBox& box : places) {
+            if (!InsidePicture(box, score) || taken.HitsBox(Grown(box, kPad / 2)) || (!overLines && taken.HitsLine(box)))
+                continue;
+            taken.AddBox(box);
+            into.push_back({text, box});
+            return true;
+        }
+        return false;
+    };
 
     if (choices.measures && !score.stringX.empty()) {
         for (const ScoreMeasure& m : layout.measures) {
@@ -182,24 +195,15 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
                 side = score.notes[i + 1].x > note.x ? -1 : 1;
             else if (i > 0 && score.notes[i - 1].x != note.x)
                 side = score.notes[i - 1].x > note.x ? -1 : 1;
-            // First a place that crosses no line either, then one that only keeps off circles;
-            // each first on the preferred side, nearest the circle's height first.
-            const double reach = kWordReach * spacing;
-            bool placed = false;
-            for (int pass = 0; pass < 2 && !placed; ++pass)
-                for (int s : {side, -side})
-                    for (double dy = 0; dy <= reach && !placed; dy += h / 2)
-                        for (double sign : {-1.0, 1.0}) {
-                            const TextBox box = BoxBeside(note.x, note.y + sign * dy, radius, s, w, h);
-                            if (!InsidePicture(box, score) || taken.HitsBox(Grown(box, kPad / 2)) ||
-                                (pass == 0 && taken.HitsLine(box)))
-                                continue;
-                            taken.AddBox(box);
-                            out.words.push_back({word, box});
-                            placed = true;
-                            break;
-                        }
-            if (!placed)
+            // The preferred side first, nearest the circle's height first; first a place that
+            // crosses no line either, then one that only keeps off circles and texts.
+            std::vector<TextBox> places;
+            for (int s : {side, -side})
+                for (double dy = 0; dy <= kWordReach * spacing; dy += h / 2)
+                    for (double sign : {-1.0, 1.0})
+                        if (dy > 0 || sign > 0)
+                            places.push_back(BoxBeside(note.x, note.y + sign * dy, radius, s, w, h));
+            if (!takeFirst(places, false, out.words, word) && !takeFirst(places, true, out.words, word))
                 ++out.wordsLeftOut;
         }
     }
@@ -218,16 +222,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
                 places.push_back({mid - w / 2, y - h / 2, mid + w / 2, y + h / 2});
             }
             places.push_back(BoxBeside(score.stringX.front(), y, largestRadius, -1, w, h));
-            bool placed = false;
-            for (const TextBox& box : places) {
-                if (!InsidePicture(box, score) || taken.HitsBox(Grown(box, kPad / 2)) || taken.HitsLine(box))
-                    continue;
-                taken.AddBox(box);
-                out.chords.push_back({name, box});
-                placed = true;
-                break;
-            }
-            if (!placed)
+            if (!takeFirst(places, false, out.chords, name))
                 ++out.chordsLeftOut;
         }
     }
