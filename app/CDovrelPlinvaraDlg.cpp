@@ -308,11 +308,6 @@ void CDovrelPlinvaraDlg::EditSettings()
     score->Show(0);
 }
 
-WordChoices CDovrelPlinvaraDlg::SheetWords() const
-{
-    return WordChoices{sheet.lyrics, sheet.chords, sheet.measureNumbers};
-}
-
 void CDovrelPlinvaraDlg::PrintScore()
 {
     auto printer = std::make_unique<CPrintPicture>();
@@ -322,7 +317,7 @@ void CDovrelPlinvaraDlg::PrintScore()
     printer->documentName = legend.title;
     DeviceMode mode;
     if (printer->ChoosePrinter(mode, this)) {
-        PrintScorePicture(*printer, mode, legend, fitted, SheetWords());
+        PrintScorePicture(*printer, mode, legend, fitted, sheet.shown);
         printer->ReleasePrinter();
     }
 }
@@ -344,7 +339,7 @@ void CDovrelPlinvaraDlg::PreviewScore()
         job.spacingTenthsMm = sheet.spacingTenthsMm;
         DeviceMode mode;
         if (job.UsePreviewPrinter(*target, mode))
-            PrintScorePicture(job, mode, legend, fitted, SheetWords());
+            PrintScorePicture(job, mode, legend, fitted, sheet.shown);
         job.ReleasePrinter();
     });
     preview.exec();

@@ -3,7 +3,6 @@
 
 #include "render/FittedScore.h"
 #include "settings/ConfigRecord.h"
-#include "render/ScoreWords.h"
 #include "settings/SheetSettings.h"
 
 #include <QDialog>
@@ -62,7 +61,6 @@ private:
     void PrintScore();
     // The pages 印刷 would print, in Qt's print preview, printable from there.
     void PreviewScore();
-    WordChoices SheetWords() const;
     void OnMeasureBoxChanged(bool startMoved);
 
     std::unique_ptr<CButtonPicture> buttons;

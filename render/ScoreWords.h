@@ -36,6 +36,8 @@ struct WordChoices {
     bool words = true;
     bool chords = false;
     bool measures = true;
+
+    bool operator==(const WordChoices&) const = default;
 };
 
 struct ScoreWords {

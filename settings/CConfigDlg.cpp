@@ -334,8 +334,9 @@ void CConfigDlg::ShowPaperSpacing()
 
 void CConfigDlg::ShowSheetSwitches()
 {
-    for (auto [box, on] : {std::pair{lyricsBox, sheet && sheet->lyrics}, std::pair{chordsBox, sheet && sheet->chords},
-                           std::pair{measureNumbersBox, sheet && sheet->measureNumbers}}) {
+    const WordChoices shown = sheet ? sheet->shown : WordChoices{false, false, false};
+    for (auto [box, on] : {std::pair{lyricsBox, shown.words}, std::pair{chordsBox, shown.chords},
+                           std::pair{measureNumbersBox, shown.measures}}) {
         const QSignalBlocker quiet(box);
         box->setEnabled(sheet != nullptr);
         box->setChecked(on);
@@ -346,9 +347,7 @@ void CConfigDlg::OnSheetSwitchChanged()
 {
     if (!initialised || !sheet)
         return;
-    sheet->lyrics = lyricsBox->isChecked();
-    sheet->chords = chordsBox->isChecked();
-    sheet->measureNumbers = measureNumbersBox->isChecked();
+    sheet->shown = WordChoices{lyricsBox->isChecked(), chordsBox->isChecked(), measureNumbersBox->isChecked()};
 }
 
 void CConfigDlg::OnPaperSpacingChanged()

@@ -70,19 +70,19 @@ std::string WriteSpacing(const SheetSettings& from)
 }
 
 // A switch as Qt's own INI files write it; "on" and "off" are read too.
-template <bool SheetSettings::*field>
+template <bool WordChoices::*field>
 bool ReadSwitch(std::string_view value, SheetSettings& into)
 {
     if (value != "true" && value != "on" && value != "false" && value != "off")
         return false;
-    into.*field = value == "true" || value == "on";
+    into.shown.*field = value == "true" || value == "on";
     return true;
 }
 
-template <bool SheetSettings::*field>
+template <bool WordChoices::*field>
 std::string WriteSwitch(const SheetSettings& from)
 {
-    return from.*field ? "true" : "false";
+    return from.shown.*field ? "true" : "false";
 }
 
 // Every key of the file once, for reading and writing alike. A value that does not read keeps
@@ -95,9 +95,9 @@ struct SheetKey {
 
 constexpr SheetKey kSheetKeys[] = {
     {"string_spacing_mm", ReadSpacing, WriteSpacing},
-    {"lyrics", ReadSwitch<&SheetSettings::lyrics>, WriteSwitch<&SheetSettings::lyrics>},
-    {"chords", ReadSwitch<&SheetSettings::chords>, WriteSwitch<&SheetSettings::chords>},
-    {"measure_numbers", ReadSwitch<&SheetSettings::measureNumbers>, WriteSwitch<&SheetSettings::measureNumbers>},
+    {"lyrics", ReadSwitch<&WordChoices::words>, WriteSwitch<&WordChoices::words>},
+    {"chords", ReadSwitch<&WordChoices::chords>, WriteSwitch<&WordChoices::chords>},
+    {"measure_numbers", ReadSwitch<&WordChoices::measures>, WriteSwitch<&WordChoices::measures>},
 };
 
 // The file's bytes, or false when it is not a regular file or larger than the bound.

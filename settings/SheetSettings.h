@@ -2,6 +2,8 @@
 // How the printed sheet is made, kept in "sheet.ini" beside "setup.ini" so that the 184-byte
 // record stays as it is.
 
+#include "render/ScoreWords.h"
+
 #include <QString>
 
 namespace SheetRange {
@@ -11,10 +13,7 @@ constexpr int kSpacingMinTenths = 50, kSpacingMaxTenths = 200;
 
 struct SheetSettings {
     int spacingTenthsMm = 0; // distance between string lines on paper; 0 fits the sheet to the paper
-    // What the sheet shows besides the circles.
-    bool lyrics = true;
-    bool chords = false;
-    bool measureNumbers = true;
+    WordChoices shown;       // what the sheet shows besides the circles
 
     bool FitsPaper() const { return spacingTenthsMm == 0; }
     bool operator==(const SheetSettings&) const = default;

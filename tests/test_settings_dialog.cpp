@@ -405,20 +405,22 @@ TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
         // Inside the dialog, left of the close button, overlapping no other control.
         for (QCheckBox* box : {lyrics, chords, numbers}) {
             EXPECT_TRUE(d->rect().contains(box->geometry())) << box->text().toStdString();
-            for (QWidget* other : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                if (other != box && other->isVisible() && qobject_cast<QCheckBox*>(other))
+            for (QWidget* other : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (other != box && other->isVisible() && qobject_cast<QCheckBox*>(other)) {
                     EXPECT_FALSE(box->geometry().intersects(other->geometry()));
+                }
+            }
             EXPECT_FALSE(box->geometry().intersects(Control(d, kClose)->geometry()));
         }
         chords->click();
         lyrics->click();
         d->close(); // like the spacing, the switches do not wait for the close button
     });
-    EXPECT_FALSE(sheet.lyrics);
-    EXPECT_TRUE(sheet.chords);
-    EXPECT_TRUE(sheet.measureNumbers);
+    EXPECT_FALSE(sheet.shown.words);
+    EXPECT_TRUE(sheet.shown.chords);
+    EXPECT_TRUE(sheet.shown.measures);
 
-    sheet.measureNumbers = false;
+    sheet.shown.measures = false;
     RunDialog([](QWidget* d) {
         EXPECT_FALSE(Control<QCheckBox>(d, kMeasureNumbers)->isChecked());
         d->close();

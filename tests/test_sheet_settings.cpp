@@ -91,16 +91,16 @@ TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
               Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), defaults);
     for (int tenths : {115, 50, 200, 145}) {
-        ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{tenths}));
+        ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{tenths, {}}));
         EXPECT_EQ(ReadSheetSettings(QPath()).spacingTenthsMm, tenths);
     }
-    ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{115, false, true, false}));
+    ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{115, {false, true, false}}));
     EXPECT_EQ(ReadFileBytes(Path()),
               Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\n"));
-    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{115, false, true, false}));
+    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{115, {false, true, false}}));
     // A hand-written file may say on and off; anything else keeps the switch's default.
     WriteFileBytes(Path(), Bytes("[sheet]\nlyrics=off\nchords=on\nmeasure_numbers=maybe\n"));
-    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{0, false, true, true}));
+    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{0, {false, true, true}}));
     EXPECT_EQ(sink.Count(), 0u);
 }
 
@@ -109,7 +109,7 @@ TEST_F(SheetSettingsFileTest, AFailedSaveKeepsTheOldFileAndSaysSo)
     const std::vector<uint8_t> old = Bytes("[sheet]\nstring_spacing_mm=11.5\n");
     WriteFileBytes(Path(), old);
     chmod(Path().c_str(), 0444); // refused even to root
-    EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{145}));
+    EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{145, {}}));
     EXPECT_EQ(ReadFileBytes(Path()), old);
     EXPECT_EQ(sink.Take(), kFailedSave);
 
@@ -117,7 +117,7 @@ TEST_F(SheetSettingsFileTest, AFailedSaveKeepsTheOldFileAndSaysSo)
     ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
     {
         const HangGuard guard;
-        EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{145}));
+        EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{145, {}}));
     }
     EXPECT_TRUE(fs::is_fifo(Path())) << "a FIFO is not replaced by a plain file";
     EXPECT_EQ(sink.Take(), kFailedSave);
