@@ -18,8 +18,9 @@
 #include "render/CScorePicture.h"
 #include "settings/CConfigControl.h"
 #include "settings/CConfigDlg.h"
+#include "settings/SheetSettingsFile.h"
 #include "song/CSongData.h"
-#include "settings/SettingsScore.h"
+#include "render/SettingsScore.h"
 
 #include <QContextMenuEvent>
 #include <QFile>
@@ -254,7 +255,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     endBox->setValue(std::max(1, settings.endMeasure));
     settingBoxes = false;
     fitted = LayOutFittedScore(frame, *song, shown, transposition);
-    score->LayOutMeasures(song.get(), settings.startMeasure, settings.endMeasure);
+    score->LayOutMeasures(fitted);
     // Said once per song; a note without a string would otherwise just be missing.
     if (fitted.notesWithoutString > 0)
         ShowNotesWithoutStringMessage(fitted.notesWithoutString);
@@ -274,7 +275,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
     settings.startMeasure = startBox->value();
     settings.endMeasure = endBox->value();
     fitted = LayOutFittedScore(frame, *song, {settings.startMeasure, settings.endMeasure}, fitted.transposition);
-    score->LayOutMeasures(song.get(), settings.startMeasure, settings.endMeasure);
+    score->LayOutMeasures(fitted);
 }
 
 void CDovrelPlinvaraDlg::LoadFromFile()
@@ -312,12 +313,11 @@ void CDovrelPlinvaraDlg::PrintScore()
 {
     auto printer = std::make_unique<CPrintPicture>();
     printer->expectedPaperSize = PaperSize::kA3;
-    printer->spacingTenthsMm = sheet.spacingTenthsMm;
     const SheetLegend legend = song ? LegendOf(*song, settings.startMeasure, settings.endMeasure) : SheetLegend{};
-    printer->documentName = legend.title;
+    printer->SetDocumentName(legend.title);
     DeviceMode mode;
-    if (printer->ChoosePrinter(mode, this)) {
-        PrintScorePicture(*printer, mode, legend, fitted, sheet.shown);
+    if (printer->ChoosePrinter(mode, this, sheet.spacing)) {
+        PrintScorePicture(*printer, mode, legend, fitted, sheet);
         printer->ReleasePrinter();
     }
 }
@@ -336,10 +336,9 @@ void CDovrelPlinvaraDlg::PreviewScore()
     connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
         CPrintPicture job;
         job.expectedPaperSize = PaperSize::kA3;
-        job.spacingTenthsMm = sheet.spacingTenthsMm;
         DeviceMode mode;
-        if (job.UsePreviewPrinter(*target, mode))
-            PrintScorePicture(job, mode, legend, fitted, sheet.shown);
+        if (job.UsePreviewPrinter(*target, mode, sheet.spacing))
+            PrintScorePicture(job, mode, legend, fitted, sheet);
         job.ReleasePrinter();
     });
     preview.exec();

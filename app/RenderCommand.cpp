@@ -2,17 +2,18 @@
 
 #include "common/Cp932.h"
 #include "common/FileServices.h"
+#include "controls/PictureScaling.h"
 #include "import/ScoreImport.h"
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreJob.h"
-#include "render/ScoreWords.h"
+#include "print/SheetPage.h"
+#include "print/SheetPlan.h"
 #include "render/CScorePicture.h"
-#include "render/PictureScaling.h"
+#include "render/SettingsScore.h"
 #include "settings/CConfigControl.h"
 #include "settings/HarpPresets.h"
 #include "settings/SheetSettings.h"
-#include "settings/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/ChordNaming.h"
 #include "song/CSongData.h"
@@ -66,7 +67,7 @@ struct Options {
     double zoom = 1.0;
     std::string paper; // empty: A3
     bool landscape = false;
-    int spacingTenthsMm = -1; // -1: not given; 0: fit to the paper
+    std::optional<PaperSpacing> spacing; // none: not given
     const HarpPreset* harp = nullptr;
     WordChoices words; // what the sheet shows besides the circles
     bool info = false, notes = false;
@@ -110,12 +111,12 @@ int ParseNote(const std::string& text)
     return note <= 127 ? note : -1;
 }
 
-// "fit" (0), or millimetres with at most one decimal within the sheet settings' range, in tenths;
-// -1 when it is neither.
-int ParseSpacing(const std::string& text)
+// "fit", or millimetres with at most one decimal within the sheet settings' range; none when
+// it is neither.
+std::optional<PaperSpacing> ParseSpacing(const std::string& text)
 {
     if (text == "fit")
-        return 0;
+        return PaperSpacing::FitToPaper();
     const size_t point = text.find('.');
     const std::string whole = text.substr(0, point);
     const std::string tenth = point == std::string::npos ? "0" : text.substr(point + 1);
@@ -123,9 +124,11 @@ int ParseSpacing(const std::string& text)
     if (whole.empty() || whole.find_first_not_of("0123456789") != std::string::npos || tenth.size() != 1 ||
         !std::isdigit(static_cast<unsigned char>(tenth[0])) || !ParseInt(whole, 0, 99, millimetres) ||
         !ParseInt(tenth, 0, 9, tenths))
-        return -1;
+        return std::nullopt;
     const int value = millimetres * 10 + tenths;
-    return value >= SheetRange::kSpacingMinTenths && value <= SheetRange::kSpacingMaxTenths ? value : -1;
+    if (value < SheetRange::kSpacingMinTenths || value > SheetRange::kSpacingMaxTenths)
+        return std::nullopt;
+    return PaperSpacing::TenthsMm(value);
 }
 
 // The page size a --paper name stands for; B4 is the Japanese size printers here hold.
@@ -199,7 +202,7 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         } else if (a == "--landscape") {
             o.landscape = true;
         } else if (a == "--spacing") {
-            if (!value(v) || (o.spacingTenthsMm = ParseSpacing(v)) < 0)
+            if (!value(v) || !(o.spacing = ParseSpacing(v)))
                 return "--spacing needs fit or millimetres from 5.0 to 20.0 with at most one decimal";
         } else if (a == "--lyrics" || a == "--chords" || a == "--measure-numbers") {
             if (!value(v) || (v != "on" && v != "off"))
@@ -247,7 +250,7 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         return "--paper applies to OUTPUT.pdf only";
     if (o.landscape && !HasSuffix(o.output, ".pdf"))
         return "--landscape applies to OUTPUT.pdf only";
-    if (o.spacingTenthsMm >= 0 && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg"))
+    if (o.spacing && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg"))
         return "--spacing applies to OUTPUT.pdf and OUTPUT.svg only";
     if (o.harp && (o.tuning || o.strings > 0 || o.lowestNote >= 0))
         return "--harp already sets the strings: give it without --tuning, --strings and --lowest";
@@ -355,7 +358,11 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\ndropped=" << loaded.report.dropped << "\n";
     }
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
-    const int spacing = o.spacingTenthsMm >= 0 ? o.spacingTenthsMm : o.harp ? o.harp->spacingTenthsMm : 0;
+    SheetSettings sheet;
+    sheet.spacing = o.spacing ? *o.spacing
+                    : o.harp  ? PaperSpacing::TenthsMm(o.harp->spacingTenthsMm)
+                              : PaperSpacing::FitToPaper();
+    sheet.shown = o.words;
     // The paper the PDF goes on; the other outputs tell of the A3 sheet.
     const auto paperPrinter = [&](const QString& fileName) {
         auto printer = A3PdfPrinter(fileName, 600);
@@ -365,14 +372,11 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return printer;
     };
     if (o.info) {
-        CPrintPicture sheet;
-        sheet.expectedPaperSize = PaperSize::kA3;
-        sheet.spacingTenthsMm = spacing;
-        sheet.AddScore(&score.geometry, score.geometry.height, score.geometry.width, 0, 0);
-        sheet.SetWords(&score.layout, o.words);
-        const ScoreWords placed =
-            sheet.PlacedWords(DeviceModeOf(*paperPrinter(QString())), score.geometry.width, score.geometry.height);
-        out << "lyrics_left_out=" << placed.wordsLeftOut << "\n";
+        // The words find their room on the sheet the PDF would print.
+        const std::unique_ptr<QPrinter> printer = paperPrinter(QString());
+        const SheetPaper paper = PreparePaper(*printer, PaperSize::kA3, sheet.spacing);
+        const SheetPlan plan = PlanSheet(score, sheet, paper, MeasureSheetText(nullptr, paper.mode.yResolution), true);
+        out << "lyrics_left_out=" << plan.words.wordsLeftOut << "\n";
     }
     if (o.notes)
         for (const ScoreNote& n : score.layout.notes)
@@ -385,14 +389,13 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         if (HasSuffix(o.output, ".pdf")) {
             CPrintPicture job;
             job.expectedPaperSize = PaperSize::kA3;
-            job.spacingTenthsMm = spacing;
             DeviceMode mode;
-            if (job.UsePrinter(paperPrinter(QString::fromStdString(o.output)), mode)) {
-                written = PrintScorePicture(job, mode, legend, score, o.words) && CanOpenFile(o.output);
+            if (job.UsePrinter(paperPrinter(QString::fromStdString(o.output)), mode, sheet.spacing)) {
+                written = PrintScorePicture(job, mode, legend, score, sheet) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();
         } else if (HasSuffix(o.output, ".svg")) {
-            written = WriteScoreSvg(QString::fromStdString(o.output), legend, score, o.words, spacing);
+            written = WriteScoreSvg(QString::fromStdString(o.output), legend, score, sheet);
         } else {
             const QImage surface = CScorePicture::Picture(score.geometry);
             const QImage picture = o.zoom == 1.0 ? surface : ScaleForShow(surface, o.zoom);

@@ -10,9 +10,9 @@
 #include "print/PrintTarget.h"
 #include "print/ScoreJob.h"
 #include "render/CScorePicture.h"
-#include "render/PictureScaling.h"
+#include "controls/PictureScaling.h"
 #include "settings/HarpPresets.h"
-#include "settings/SettingsScore.h"
+#include "render/SettingsScore.h"
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
 #include "song/CSongFileWriter.h"
@@ -280,15 +280,15 @@ void Print_VectorPage(benchmark::State& state)
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
         job.UsePrinter(A3PdfPrinter(QString::fromStdString(pdf), 600), mode);
-        PrintScorePicture(job, mode, legend, printed.score, WordChoices{false, false, false});
+        PrintScorePicture(job, mode, legend, printed.score, SheetSettings{PaperSpacing::FitToPaper(), {false, false, false}});
         job.ReleasePrinter();
     }
     state.counters["notes"] = static_cast<double>(printed.score.geometry.notes.size());
 }
 BENCHMARK(Print_VectorPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// The densest song on the 37-string harp, printed on `paper` at `spacingTenthsMm` (0 fits A3).
-void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId paper, int spacingTenthsMm,
+// The densest song on the 37-string harp, printed on `paper` at `spacing`.
+void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId paper, PaperSpacing spacing,
                              const std::string& songPath = DensestSong(), WordChoices words = {false, false, false})
 {
     ConfigRecord harp = DefaultConfigRecord();
@@ -300,12 +300,11 @@ void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId pape
     for (auto _ : state) {
         CPrintPicture job;
         job.expectedPaperSize = PaperSize::kA3;
-        job.spacingTenthsMm = spacingTenthsMm;
         auto printer = A3PdfPrinter(QString::fromStdString(pdf), 600);
         printer->setPageSize(QPageSize(paper));
         DeviceMode mode;
-        job.UsePrinter(std::move(printer), mode);
-        PrintScorePicture(job, mode, legend, score, words);
+        job.UsePrinter(std::move(printer), mode, spacing);
+        PrintScorePicture(job, mode, legend, score, SheetSettings{spacing, words});
         job.ReleasePrinter();
     }
     state.counters["notes"] = static_cast<double>(score.geometry.notes.size());
@@ -314,13 +313,13 @@ void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId pape
 // The same sheet at the harp's 11.5 mm over A4 pages, against one fitted A3 page.
 void Print_TrueScaleA4(benchmark::State& state)
 {
-    PrintThirtySevenStrings(state, QPageSize::A4, 115);
+    PrintThirtySevenStrings(state, QPageSize::A4, PaperSpacing::TenthsMm(115));
 }
 BENCHMARK(Print_TrueScaleA4)->Unit(benchmark::kMillisecond);
 
 void Print_FitA3(benchmark::State& state)
 {
-    PrintThirtySevenStrings(state, QPageSize::A3, 0);
+    PrintThirtySevenStrings(state, QPageSize::A3, PaperSpacing::FitToPaper());
 }
 BENCHMARK(Print_FitA3)->Unit(benchmark::kMillisecond);
 
@@ -348,13 +347,13 @@ const std::string& DensestSongWithWords()
 // The densest sheet with every word, chord name and measure, against the same sheet bare.
 void Print_DensestWithWords(benchmark::State& state)
 {
-    PrintThirtySevenStrings(state, QPageSize::A3, 0, DensestSongWithWords(), WordChoices{true, true, true});
+    PrintThirtySevenStrings(state, QPageSize::A3, PaperSpacing::FitToPaper(), DensestSongWithWords(), WordChoices{true, true, true});
 }
 BENCHMARK(Print_DensestWithWords)->Unit(benchmark::kMillisecond);
 
 void Print_DensestWithoutWords(benchmark::State& state)
 {
-    PrintThirtySevenStrings(state, QPageSize::A3, 0, DensestSongWithWords(), WordChoices{false, false, false});
+    PrintThirtySevenStrings(state, QPageSize::A3, PaperSpacing::FitToPaper(), DensestSongWithWords(), WordChoices{false, false, false});
 }
 BENCHMARK(Print_DensestWithoutWords)->Unit(benchmark::kMillisecond);
 

@@ -7,8 +7,8 @@ add_library(ui STATIC
   common/MessageBoxSink.h common/MessageBoxSink.cpp
   common/ChooseFileToOpen.h common/ChooseFileToOpen.cpp
   common/QtTranslations.h common/QtTranslations.cpp
-  render/PictureScaling.h render/PictureScaling.cpp
-  render/COffScreenPicture.h render/COffScreenPicture.cpp
+  controls/PictureScaling.h controls/PictureScaling.cpp
+  controls/COffScreenPicture.h controls/COffScreenPicture.cpp
   render/CScorePicture.h render/CScorePicture.cpp
   controls/COffScreenControl.h controls/COffScreenControl.cpp
   controls/CButtonFamily.h controls/CButtonFamily.cpp
@@ -19,10 +19,11 @@ add_library(ui STATIC
   print/PrintTarget.h print/PrintTarget.cpp
   print/ScoreSheet.h print/ScoreSheet.cpp
   print/SheetWords.h print/SheetWords.cpp
+  print/SheetPage.h print/SheetPage.cpp
   print/ScoreJob.h print/ScoreJob.cpp
   library/CArchiveDlg.h library/CArchiveDlg.cpp
   library/LibraryLoader.h library/LibraryLoader.cpp
-  settings/SheetSettings.h settings/SheetSettings.cpp
+  settings/SheetSettingsFile.h settings/SheetSettingsFile.cpp
   settings/CConfigDlg.h settings/CConfigDlg.cpp
   import/CMelodyChoiceDlg.h import/CMelodyChoiceDlg.cpp
   app/CAboutDlg.h app/CAboutDlg.cpp

@@ -3,7 +3,7 @@
 // button. Each registry kind keeps its buttons in process-wide tables, because the control
 // handlers receive nothing but the control's index.
 
-#include "render/COffScreenPicture.h"
+#include "controls/COffScreenPicture.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "controls/COffScreenControl.h"
 
-#include "render/PictureScaling.h"
+#include "controls/PictureScaling.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

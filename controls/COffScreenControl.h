@@ -2,7 +2,7 @@
 // The control every picture is shown on. It paints the surface bound to it and, with the
 // notify style, turns left-button presses and releases into calls of plain handlers.
 
-#include "render/COffScreenPicture.h"
+#include "controls/COffScreenPicture.h"
 
 #include <QImage>
 #include <QWidget>

@@ -4,7 +4,7 @@
 // measures shown. Aborts when the song holds a note past its end.
 
 #include "import/SongBuilder.h"
-#include "settings/SettingsScore.h"
+#include "render/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/CSongData.h"
 

@@ -39,6 +39,11 @@ DeviceRect PlaceItem(const PagePlacement& placement, int x, int y, int width, in
 
 // Device pixels for a length on paper.
 int DotsFor(double millimetres, int dotsPerInch);
+// The same, unrounded.
+inline double Dots(double millimetres, int dotsPerInch)
+{
+    return millimetres / 25.4 * dotsPerInch;
+}
 
 // The band the two halves of a sheet share, so that they can be cut and glued together.
 constexpr double kHalvesOverlapMm = 10;

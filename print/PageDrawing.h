@@ -1,19 +1,13 @@
 #pragma once
-// What every drawing on paper shares: lengths in millimetres at the device's resolution, the
-// page's font, and where the stretch of a score's picture onto its rectangle puts a pixel.
+// What every drawing on paper shares: the sheet's fonts at the device's resolution, its boxes
+// as Qt's rectangles, and where the stretch of a score's picture onto its rectangle puts a pixel.
 
-#include "print/PageArithmetic.h"
-#include "render/ScoreGeometry.h"
+#include "print/SheetPlan.h"
 
 #include <QFont>
 #include <QPointF>
 #include <QRectF>
 #include <algorithm>
-
-inline double Dots(double millimetres, int dotsPerInch)
-{
-    return millimetres / 25.4 * dotsPerInch;
-}
 
 // The font installed for the sheet's Japanese and Latin text, at a height on paper.
 inline QFont PageFont(double millimetres, int dotsPerInch, bool bold = false)
@@ -24,19 +18,33 @@ inline QFont PageFont(double millimetres, int dotsPerInch, bool bold = false)
     return font;
 }
 
-// Picture pixels to device pixels, as the stretch of the whole picture onto the rectangle.
-struct Stretch {
-    Stretch(const ScoreGeometry& g, const DeviceRect& r)
-        : left(r.left), top(r.top), sx(g.width > 0 ? double(r.right - r.left) / g.width : 1.0),
-          sy(g.height > 0 ? double(r.bottom - r.top) / g.height : 1.0)
-    {
+// Each face of the sheet's texts: syllables small enough to sit in a string's gap.
+inline QFont SheetFontOf(SheetFont face, int dotsPerInch)
+{
+    switch (face) {
+    case SheetFont::kWord: return PageFont(2.8, dotsPerInch);
+    case SheetFont::kChord: return PageFont(3.0, dotsPerInch, true);
+    case SheetFont::kMeasureNumber: return PageFont(2.4, dotsPerInch);
+    case SheetFont::kStringName: return PageFont(2.5, dotsPerInch);
+    case SheetFont::kTitle: return PageFont(5.0, dotsPerInch, true);
+    case SheetFont::kText: break;
     }
+    return PageFont(3.2, dotsPerInch);
+}
+
+inline QRectF Rect(const SheetBox& box)
+{
+    return QRectF(box.left, box.top, box.width, box.height);
+}
+
+// Picture pixels to device pixels, as the stretch of the whole picture onto the rectangle.
+struct Stretch : PictureStretch {
+    using PictureStretch::PictureStretch;
     // Where the stretch puts the centre of picture pixel (x, y).
-    QPointF Centre(double x, double y) const { return {left + (x + 0.5) * sx, top + (y + 0.5) * sy}; }
+    QPointF Centre(double x, double y) const { return {X(x), Y(y)}; }
     // Where it puts a box given in picture coordinates.
     QRectF Box(double l, double t, double r, double b) const
     {
         return QRectF(QPointF(left + l * sx, top + t * sy), QPointF(left + r * sx, top + b * sy));
     }
-    double left, top, sx, sy;
 };

@@ -4,8 +4,7 @@
 #include "common/FileServices.h"
 #include "common/QtText.h"
 #include "print/CPrintPicture.h"
-#include "print/SheetWords.h"
-#include "render/ScoreGeometry.h"
+#include "print/SheetPage.h"
 #include "song/CSongData.h"
 
 #include <QBuffer>
@@ -45,35 +44,19 @@ SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
 }
 
 bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const FittedScore& fitted,
-                       const WordChoices& words)
+                       const SheetSettings& sheet)
 {
     if (!job.StartJob(mode))
         return false;
-    SheetLegend shown = legend;
-    shown.scaleBar = job.spacingTenthsMm > 0;
-    shown.shown = ShownOnSheet(words);
-    const ScoreGeometry& score = fitted.geometry;
-    const int width = score.width, height = score.height;
-    job.AddScore(&score, height, width, 0, 0);
-    job.SetLegend(&shown);
-    job.SetWords(&fitted.layout, words);
-    job.PrintItems(mode, width, height, 1.0);
-    job.ClearItems();
+    const SheetPlan plan = PlanSheet(fitted, sheet, job.Paper(), job.TextMeasure(), legend.hasSong);
+    job.PrintPages(plan, fitted.geometry, legend);
     job.EndJob();
     return !job.Failed();
 }
 
 bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const FittedScore& fitted,
-                   const WordChoices& words, int spacingTenthsMm)
+                   const SheetSettings& sheet)
 {
-    const ScoreGeometry& score = fitted.geometry;
-    DeviceMode sheet;
-    sheet.paperSize = PaperSize::kA3;
-    sheet.paperWidth = 2970;
-    sheet.paperLength = 4200;
-    sheet.printQuality = sheet.yResolution = kSvgDotsPerInch;
-    QSize page(DotsFor(297, kSvgDotsPerInch), DotsFor(420, kSvgDotsPerInch));
-
     // Made in memory and written whole: a cut SVG is no picture, and the old file stays.
     QBuffer file;
     file.open(QIODevice::WriteOnly);
@@ -81,28 +64,16 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
     svg.setOutputDevice(&file);
     svg.setResolution(kSvgDotsPerInch);
     svg.setTitle(legend.title);
-    SheetLegend shown = legend;
-    shown.scaleBar = spacingTenthsMm > 0;
-    shown.shown = ShownOnSheet(words);
-    const int width = score.width, height = score.height;
-    CPrintPicture drawing;
-    drawing.AddScore(&score, height, width, 0, 0);
-    drawing.SetLegend(&shown);
-    drawing.SetWords(&fitted.layout, words);
-    drawing.spacingTenthsMm = spacingTenthsMm;
-    const PagePlacement atScale = drawing.PlacementAtScale(kSvgDotsPerInch);
-    if (spacingTenthsMm > 0)
-        page = drawing.SheetSizeAtScale(&svg, atScale, width, height, kSvgDotsPerInch);
+    const SheetPlan plan =
+        PlanWholeSheet(fitted, sheet, kSvgDotsPerInch, MeasureSheetText(&svg, kSvgDotsPerInch), legend.hasSong);
+    const QSize page(plan.sheetWidth, plan.sheetHeight);
     svg.setSize(page);
     svg.setViewBox(QRect(QPoint(0, 0), page));
     QPainter painter;
     if (!painter.begin(&svg))
         return false;
     painter.fillRect(QRect(QPoint(0, 0), page), Qt::white);
-    if (spacingTenthsMm > 0)
-        drawing.DrawPlaced(painter, atScale, kSvgDotsPerInch, page.height());
-    else
-        drawing.DrawSheet(painter, sheet, width, height, 1.0, page.height());
+    DrawSheetPage(painter, plan, 0, fitted.geometry, legend);
     if (!painter.end())
         return false;
     const QByteArray& bytes = file.data();

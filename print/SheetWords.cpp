@@ -9,14 +9,9 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
-#include <map>
 
 namespace {
 
-// Text heights on paper, in millimetres: syllables small enough to sit in a string's gap.
-constexpr double kWordMm = 2.8;
-constexpr double kChordMm = 3.0;
-constexpr double kNumberMm = 2.4;
 constexpr double kMeasureLineMm = 0.2;
 // Light enough that the circles and their lines stay what the eye follows.
 constexpr int kMeasureGrey = 170;
@@ -38,25 +33,6 @@ QStringList ShownOnSheet(const WordChoices& choices)
     if (choices.measures)
         names << QStringLiteral("小節番号");
     return names;
-}
-
-ScoreWords PlaceSheetWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
-                           const DeviceRect& target, int dotsPerInch)
-{
-    const Stretch map(score, target);
-    const QFontMetricsF word(PageFont(kWordMm, dotsPerInch)), chord(PageFont(kChordMm, dotsPerInch, true)),
-        number(PageFont(kNumberMm, dotsPerInch));
-    // Measured once per distinct text: a song repeats its syllables and chords.
-    std::map<std::pair<TextKind, std::string>, std::pair<double, double>> measured;
-    const TextExtent extent = [&](TextKind kind, const std::string& utf8) -> std::pair<double, double> {
-        auto [it, added] = measured.try_emplace({kind, utf8});
-        if (added) {
-            const QFontMetricsF& m = kind == TextKind::kChord ? chord : kind == TextKind::kMeasureNumber ? number : word;
-            it->second = {m.horizontalAdvance(QString::fromStdString(utf8)) / map.sx, m.height() / map.sy};
-        }
-        return it->second;
-    };
-    return PlaceScoreWords(score, layout, choices, extent);
 }
 
 namespace {
@@ -95,26 +71,37 @@ private:
 } // namespace
 
 void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
-                    int dotsPerInch)
+                    int dotsPerInch, const QRectF* visible)
 {
     const Stretch map(score, target);
+    // A text's glyphs may stand a little beyond its box; a page takes what comes that near.
+    const auto reaches = [&](const QRectF& box) {
+        return !visible || visible->intersects(box.adjusted(-box.height(), -box.height(), box.height(), box.height()));
+    };
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     if (!words.measures.empty() && !score.stringX.empty()) {
-        p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), Dots(kMeasureLineMm, dotsPerInch)));
-        for (const PlacedMeasure& m : words.measures)
-            p.drawLine(map.Centre(score.stringX.front(), m.y), map.Centre(score.stringX.back(), m.y));
+        const double pen = Dots(kMeasureLineMm, dotsPerInch);
+        p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), pen));
+        for (const PlacedMeasure& m : words.measures) {
+            const QPointF from = map.Centre(score.stringX.front(), m.y), to = map.Centre(score.stringX.back(), m.y);
+            if (reaches(QRectF(from, to).adjusted(-pen, -pen, pen, pen)))
+                p.drawLine(from, to);
+        }
         p.setPen(Qt::black);
-        p.setFont(PageFont(kNumberMm, dotsPerInch));
+        p.setFont(SheetFontOf(SheetFont::kMeasureNumber, dotsPerInch));
         for (const PlacedMeasure& m : words.measures)
-            p.drawText(Box(map, m.numberBox), Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
+            if (const QRectF box = Box(map, m.numberBox); reaches(box))
+                p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
     }
     p.setPen(Qt::black);
-    ShapedTexts chords(PageFont(kChordMm, dotsPerInch, true));
+    ShapedTexts chords(SheetFontOf(SheetFont::kChord, dotsPerInch));
     for (const PlacedText& c : words.chords)
-        chords.Draw(p, QString::fromStdString(c.text), Box(map, c.box));
-    ShapedTexts syllables(PageFont(kWordMm, dotsPerInch));
+        if (const QRectF box = Box(map, c.box); reaches(box))
+            chords.Draw(p, QString::fromStdString(c.text), box);
+    ShapedTexts syllables(SheetFontOf(SheetFont::kWord, dotsPerInch));
     for (const PlacedText& w : words.words)
-        syllables.Draw(p, QString::fromStdString(w.text), Box(map, w.box));
+        if (const QRectF box = Box(map, w.box); reaches(box))
+            syllables.Draw(p, QString::fromStdString(w.text), box);
     p.restore();
 }

@@ -170,6 +170,16 @@ void CScorePicture::LayOutMeasures(const CSongData* song, int first, int last)
     Show(0);
 }
 
+void CScorePicture::LayOutMeasures(const FittedScore& fitted)
+{
+    ScoreSlot& s = g_slots[0];
+    s.frame.totalLength = fitted.layout.totalLength;
+    s.notes = fitted.layout.notes;
+    if (s.surface && !s.surface->isNull())
+        Paint(*s.surface, fitted.geometry);
+    Show(0);
+}
+
 int CScorePicture::Count() { return g_count; }
 const QImage* CScorePicture::Surface(int slot) { return SlotAt(slot).surface.get(); }
 int CScorePicture::Width(int slot) { return SlotAt(slot).frame.width; }

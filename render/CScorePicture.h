@@ -3,7 +3,8 @@
 // note list. Their state is process-wide, up to four slots; the main window uses slot 0 for
 // what it shows. Whoever needs the score itself is handed a FittedScore, not these slots.
 
-#include "render/COffScreenPicture.h"
+#include "controls/COffScreenPicture.h"
+#include "render/FittedScore.h"
 #include "render/ScoreGeometry.h"
 #include "render/ScoreLayout.h"
 
@@ -39,6 +40,9 @@ public:
     void Destroy();
     // Lays out measures first..last of the song into slot 0, then draws and shows it.
     void LayOutMeasures(const CSongData* song, int first, int last);
+    // Takes a score already fitted and laid out into slot 0, then draws its geometry and
+    // shows it: nothing is laid out again.
+    void LayOutMeasures(const FittedScore& fitted);
 
     static int Count();
     static const QImage* Surface(int slot);

@@ -3,7 +3,7 @@
 // and the vector page on paper both draw from this one computation, so they cannot drift.
 
 #include "render/ScoreLayout.h"
-#include "song/FitToStrings.h"
+#include "settings/ConfigRecord.h"
 
 #include <array>
 #include <cstdint>

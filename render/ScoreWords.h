@@ -5,6 +5,7 @@
 
 #include "render/ScoreGeometry.h"
 #include "render/ScoreLayout.h"
+#include "settings/SheetSettings.h"
 
 #include <functional>
 #include <string>
@@ -29,15 +30,6 @@ struct PlacedMeasure {
     int y = 0;      // where the measure starts: its mark runs across the strings there
     int number = 0; // as the song counts its measures
     TextBox numberBox; // in the margin before the lowest string
-};
-
-// What the player chose to see.
-struct WordChoices {
-    bool words = true;
-    bool chords = false;
-    bool measures = true;
-
-    bool operator==(const WordChoices&) const = default;
 };
 
 struct ScoreWords {

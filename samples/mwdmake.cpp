@@ -1,6 +1,6 @@
 // Turns a melody text into a song file: mwdmake SONG.txt OUT.mwd
 
-#include "tests/support/MelodyText.h"
+#include "samples/MelodyText.h"
 
 #include <cstdio>
 #include <fstream>

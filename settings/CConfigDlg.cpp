@@ -310,7 +310,7 @@ void CConfigDlg::OnHarpChanged()
     }
     FillLowestNotes(preset.tuning, preset.lowestNote);
     if (sheet) {
-        sheet->spacingTenthsMm = preset.spacingTenthsMm;
+        sheet->spacing = PaperSpacing::TenthsMm(preset.spacingTenthsMm);
         ShowPaperSpacing();
     }
 }
@@ -327,7 +327,7 @@ void CConfigDlg::ShowPaperSpacing()
 {
     const QSignalBlocker quiet(paperSpacingSpin);
     paperSpacingSpin->setEnabled(sheet != nullptr);
-    const int tenths = sheet ? sheet->spacingTenthsMm : 0;
+    const int tenths = sheet ? sheet->spacing.Tenths() : 0;
     const bool inRange = tenths >= SheetRange::kSpacingMinTenths && tenths <= SheetRange::kSpacingMaxTenths;
     paperSpacingSpin->setValue(inRange ? tenths / 10.0 : kFitPaperValue);
 }
@@ -355,7 +355,8 @@ void CConfigDlg::OnPaperSpacingChanged()
     if (!initialised || !sheet)
         return;
     const int tenths = static_cast<int>(std::lround(paperSpacingSpin->value() * 10));
-    sheet->spacingTenthsMm = tenths < SheetRange::kSpacingMinTenths ? 0 : tenths;
+    sheet->spacing =
+        tenths < SheetRange::kSpacingMinTenths ? PaperSpacing::FitToPaper() : PaperSpacing::TenthsMm(tenths);
 }
 
 void CConfigDlg::OnButtonPressed(int slot)

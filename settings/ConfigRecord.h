@@ -1,12 +1,13 @@
 #pragma once
 // The settings record and its 184-byte little-endian image ("setup.ini").
 
-#include "song/FitToStrings.h"
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+
+// The most strings a harp has here: the settings' string table and the score's hold this many.
+constexpr int kMaxStrings = 37;
 
 struct ConfigRecord {
     int32_t stringCount = 0;

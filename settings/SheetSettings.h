@@ -1,31 +1,47 @@
 #pragma once
-// How the printed sheet is made, kept in "sheet.ini" beside "setup.ini" so that the 184-byte
-// record stays as it is.
+// How the printed sheet is made: the distance between its string lines and what it shows
+// besides the circles. Plain values, chosen in the settings dialog or on the renderer's command
+// line and handed to the sheet's plan.
 
-#include "render/ScoreWords.h"
-
-#include <QString>
+#include <optional>
 
 namespace SheetRange {
 // The string spacing on paper a player can set, in tenths of a millimetre.
 constexpr int kSpacingMinTenths = 50, kSpacingMaxTenths = 200;
 } // namespace SheetRange
 
-struct SheetSettings {
-    int spacingTenthsMm = 0; // distance between string lines on paper; 0 fits the sheet to the paper
-    WordChoices shown;       // what the sheet shows besides the circles
+// Where the string lines stand on paper: the sheet fitted to the paper as the screen shows it,
+// or the harp's own distance between neighbouring strings.
+class PaperSpacing {
+public:
+    static PaperSpacing FitToPaper() { return PaperSpacing(); }
+    static PaperSpacing TenthsMm(int tenths) { return PaperSpacing(tenths); }
 
-    bool FitsPaper() const { return spacingTenthsMm == 0; }
-    bool operator==(const SheetSettings&) const = default;
+    bool FitsPaper() const { return !tenths; }
+    // The distance at the harp's scale; only for a sheet that does not fit the paper.
+    int Tenths() const { return tenths.value_or(0); }
+    double Millimetres() const { return Tenths() / 10.0; }
+    bool operator==(const PaperSpacing&) const = default;
+
+private:
+    PaperSpacing() = default;
+    explicit PaperSpacing(int tenthsMm) : tenths(tenthsMm) {}
+    std::optional<int> tenths;
 };
 
-constexpr const char* kSheetSettingsFileName = "sheet.ini";
+// What the player chose to see beside the circles.
+struct WordChoices {
+    bool words = true;
+    bool chords = false;
+    bool measures = true;
 
-// The settings the file holds; the defaults when it is missing, unreadable, not a regular
-// file, over 4 KiB or not text. A value that does not read, or lies outside its range, keeps
-// its default alone; unknown keys and groups are passed over. Never blocks and never reports.
-SheetSettings ReadSheetSettings(const QString& path);
+    bool operator==(const WordChoices&) const = default;
+};
 
-// Replaces the file whole or leaves it as it was; false, after the message setup.ini's failed
-// save shows, when it could not be written.
-bool WriteSheetSettings(const QString& path, const SheetSettings& settings);
+struct SheetSettings {
+    PaperSpacing spacing = PaperSpacing::FitToPaper();
+    WordChoices shown;
+
+    bool FitsPaper() const { return spacing.FitsPaper(); }
+    bool operator==(const SheetSettings&) const = default;
+};

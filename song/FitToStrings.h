@@ -5,9 +5,6 @@
 
 class CSongData;
 
-// The most strings a harp has here: the settings' string table and the score's hold this many.
-constexpr int kMaxStrings = 37;
-
 // Transposes the song by octaves, then by semitones, until its lowest note is at least
 // `lowestNote` and its highest at most `highestString`: up by 12 while too low, down by 12
 // while too high, then the same by 1. Each of the four loops stops after kMaxFitSteps, so

@@ -3,6 +3,7 @@
 #include "common/ByteIO.h"
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
+#include "print/ScoreSheet.h"
 #include "render/CScorePicture.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/PdfProbe.h"
@@ -330,7 +331,7 @@ TEST_F(PrintTest, APrinterThatRefusesTheJobIsReportedOnce)
     ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}), mode));
     EXPECT_FALSE(job.StartJob(mode));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
-    job.PrintItems(mode, 832, 830, 1.0);
+    job.PrintPages(SheetPlan{}, ScoreGeometry{}, SheetLegend{});
     job.EndJob();
     job.ReleasePrinter();
     EXPECT_EQ(sink.Count(), 0u);

@@ -3,7 +3,7 @@
 #include "library/SongSummary.h"
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
-#include "tests/support/MelodyText.h"
+#include "samples/MelodyText.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "controls/COffScreenControl.h"
 #include "render/CScorePicture.h"
-#include "render/PictureScaling.h"
+#include "controls/PictureScaling.h"
 #include "settings/ConfigRecord.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"

@@ -314,7 +314,7 @@ TEST_F(SettingsDialogTest, AHarpFillsStringsLowestNoteTuningAndPaperSpacingAtOnc
         EXPECT_EQ(record.lowestNote, 55);
         EXPECT_EQ(record.stringNotes[1], 57);
         EXPECT_EQ(record.stringNotes[14], 79) << "fifteen G-major strings end on G5";
-        EXPECT_EQ(sheet.spacingTenthsMm, 145);
+        EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(145));
         EXPECT_EQ(Control<QLineEdit>(d, kStringsEdit)->text(), QStringLiteral("15"));
         EXPECT_EQ(Combo(d, kTuning)->currentText(), QStringLiteral("全音階 ト長調"));
         EXPECT_EQ(Combo(d, kLowestNote)->currentText(), QStringLiteral("G"));
@@ -325,7 +325,7 @@ TEST_F(SettingsDialogTest, AHarpFillsStringsLowestNoteTuningAndPaperSpacingAtOnc
         EXPECT_EQ(record.lowestNote, 43);
         EXPECT_EQ(record.stringNotes[36], 79);
         EXPECT_EQ(RecogniseTuning(record), Tuning::Chromatic);
-        EXPECT_EQ(sheet.spacingTenthsMm, 115);
+        EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(115));
         EXPECT_EQ(Combo(d, kLowestNote)->currentText(), QStringLiteral("G2"));
         EXPECT_EQ(Combo(d, kTuning)->currentText(), QStringLiteral("半音階"));
         EXPECT_EQ(harp->currentText(), QStringLiteral("37弦 (G2–G5)")) << "filling the controls keeps the choice";
@@ -371,20 +371,20 @@ TEST_F(SettingsDialogTest, PaperSpacingStepsFromFitToTheRangeAndIsWrittenAtOnce)
         EXPECT_EQ(spin->text(), QStringLiteral("用紙に合わせる"));
         EXPECT_TRUE(spin->findChild<QLineEdit*>()->isReadOnly());
         spin->stepDown();
-        EXPECT_EQ(sheet.spacingTenthsMm, 0);
+        EXPECT_EQ(sheet.spacing, PaperSpacing::FitToPaper());
         spin->stepUp();
         EXPECT_EQ(spin->text(), QStringLiteral("5.0 mm"));
-        EXPECT_EQ(sheet.spacingTenthsMm, 50);
+        EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(50));
         spin->setValue(19.9);
         spin->stepUp();
         spin->stepUp();
-        EXPECT_EQ(sheet.spacingTenthsMm, 200);
+        EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(200));
         spin->setValue(11.5);
         d->close(); // like the harp it sets, the spacing is not waiting for the close button
     });
-    EXPECT_EQ(sheet.spacingTenthsMm, 115);
+    EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(115));
 
-    sheet.spacingTenthsMm = 145;
+    sheet.spacing = PaperSpacing::TenthsMm(145);
     RunDialog([](QWidget* d) {
         EXPECT_EQ(Control<QDoubleSpinBox>(d, kPaperSpacing)->text(), QStringLiteral("14.5 mm"));
         d->close();

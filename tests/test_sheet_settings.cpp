@@ -2,7 +2,7 @@
 #include "common/FileServices.h"
 #include "common/Messages.h"
 #include "settings/ConfigRecord.h"
-#include "settings/SheetSettings.h"
+#include "settings/SheetSettingsFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <QString>
@@ -78,10 +78,10 @@ TEST_F(SheetSettingsFileTest, ABadValueKeepsItsDefaultAndUnknownKeysAreHarmless)
 
     const SheetSettings read = ReadText("; written by hand\r\n[sheet]\r\nlyrics = true\r\nfuture key\r\n"
                                         "  string_spacing_mm = 14.50 \r\n[later]\r\nstring_spacing_mm=9\r\n");
-    EXPECT_EQ(read.spacingTenthsMm, 145) << "CR LF, blanks, unknown keys and other groups";
-    EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=20\nstring_spacing_mm=nonsense\n").spacingTenthsMm, 200)
+    EXPECT_EQ(read.spacing, PaperSpacing::TenthsMm(145)) << "CR LF, blanks, unknown keys and other groups";
+    EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=20\nstring_spacing_mm=nonsense\n").spacing, PaperSpacing::TenthsMm(200))
         << "a bad repetition does not undo a good value";
-    EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=5\n").spacingTenthsMm, 50);
+    EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=5\n").spacing, PaperSpacing::TenthsMm(50));
 }
 
 TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
@@ -91,16 +91,16 @@ TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
               Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), defaults);
     for (int tenths : {115, 50, 200, 145}) {
-        ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{tenths, {}}));
-        EXPECT_EQ(ReadSheetSettings(QPath()).spacingTenthsMm, tenths);
+        ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(tenths), {}}));
+        EXPECT_EQ(ReadSheetSettings(QPath()).spacing, PaperSpacing::TenthsMm(tenths));
     }
-    ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{115, {false, true, false}}));
+    ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(115), {false, true, false}}));
     EXPECT_EQ(ReadFileBytes(Path()),
               Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\n"));
-    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{115, {false, true, false}}));
+    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{PaperSpacing::TenthsMm(115), {false, true, false}}));
     // A hand-written file may say on and off; anything else keeps the switch's default.
     WriteFileBytes(Path(), Bytes("[sheet]\nlyrics=off\nchords=on\nmeasure_numbers=maybe\n"));
-    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{0, {false, true, true}}));
+    EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{PaperSpacing::FitToPaper(), {false, true, true}}));
     EXPECT_EQ(sink.Count(), 0u);
 }
 
@@ -109,7 +109,7 @@ TEST_F(SheetSettingsFileTest, AFailedSaveKeepsTheOldFileAndSaysSo)
     const std::vector<uint8_t> old = Bytes("[sheet]\nstring_spacing_mm=11.5\n");
     WriteFileBytes(Path(), old);
     chmod(Path().c_str(), 0444); // refused even to root
-    EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{145, {}}));
+    EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(145), {}}));
     EXPECT_EQ(ReadFileBytes(Path()), old);
     EXPECT_EQ(sink.Take(), kFailedSave);
 
@@ -117,7 +117,7 @@ TEST_F(SheetSettingsFileTest, AFailedSaveKeepsTheOldFileAndSaysSo)
     ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
     {
         const HangGuard guard;
-        EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{145, {}}));
+        EXPECT_FALSE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(145), {}}));
     }
     EXPECT_TRUE(fs::is_fifo(Path())) << "a FIFO is not replaced by a plain file";
     EXPECT_EQ(sink.Take(), kFailedSave);
@@ -148,7 +148,7 @@ TEST_F(SheetSettingsWindowTest, TheWindowReadsAndSavesSheetIniAndSetupIniStaysBy
     WriteFileBytes(Path(), Bytes("[sheet]\nstring_spacing_mm=11.5\n"));
     {
         CDovrelPlinvaraDlg window;
-        EXPECT_EQ(window.Sheet().spacingTenthsMm, 115);
+        EXPECT_EQ(window.Sheet().spacing, PaperSpacing::TenthsMm(115));
         EXPECT_EQ(window.Settings().lowestNote, 57);
     }
     EXPECT_EQ(ReadFileBytes(SetupPath()), setup);

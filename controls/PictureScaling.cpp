@@ -1,4 +1,4 @@
-#include "render/PictureScaling.h"
+#include "controls/PictureScaling.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "settings/SheetSettings.h"
+#include "settings/SheetSettingsFile.h"
 
 #include "common/FileServices.h"
 
@@ -29,7 +29,7 @@ std::string_view Trimmed(std::string_view text)
 bool ReadSpacing(std::string_view value, SheetSettings& into)
 {
     if (value == kFitText) {
-        into.spacingTenthsMm = 0;
+        into.spacing = PaperSpacing::FitToPaper();
         return true;
     }
     int tenths = 0, whole = 0, decimals = 0;
@@ -56,17 +56,17 @@ bool ReadSpacing(std::string_view value, SheetSettings& into)
         tenths *= 10;
     if (tenths < SheetRange::kSpacingMinTenths || tenths > SheetRange::kSpacingMaxTenths)
         return false;
-    into.spacingTenthsMm = tenths;
+    into.spacing = PaperSpacing::TenthsMm(tenths);
     return true;
 }
 
 std::string WriteSpacing(const SheetSettings& from)
 {
     // A value no file could have given is not written either.
-    if (from.FitsPaper() || from.spacingTenthsMm < SheetRange::kSpacingMinTenths ||
-        from.spacingTenthsMm > SheetRange::kSpacingMaxTenths)
+    const int tenths = from.spacing.Tenths();
+    if (from.FitsPaper() || tenths < SheetRange::kSpacingMinTenths || tenths > SheetRange::kSpacingMaxTenths)
         return std::string(kFitText);
-    return std::to_string(from.spacingTenthsMm / 10) + "." + std::to_string(from.spacingTenthsMm % 10);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
 // A switch as Qt's own INI files write it; "on" and "off" are read too.

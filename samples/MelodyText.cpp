@@ -1,4 +1,4 @@
-#include "tests/support/MelodyText.h"
+#include "samples/MelodyText.h"
 
 #include "common/Cp932.h"
 #include "song/ChordNaming.h"

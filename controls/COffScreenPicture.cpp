@@ -1,4 +1,4 @@
-#include "render/COffScreenPicture.h"
+#include "controls/COffScreenPicture.h"
 
 #include "common/Messages.h"
 

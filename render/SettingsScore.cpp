@@ -1,4 +1,4 @@
-#include "settings/SettingsScore.h"
+#include "render/SettingsScore.h"
 
 ScoreFrame ScoreFrameOf(const ConfigRecord& settings)
 {

@@ -1,0 +1,18 @@
+#pragma once
+// The sheet settings kept in "sheet.ini" beside "setup.ini", so that the 184-byte record stays
+// as it is.
+
+#include "settings/SheetSettings.h"
+
+#include <QString>
+
+constexpr const char* kSheetSettingsFileName = "sheet.ini";
+
+// The settings the file holds; the defaults when it is missing, unreadable, not a regular
+// file, over 4 KiB or not text. A value that does not read, or lies outside its range, keeps
+// its default alone; unknown keys and groups are passed over. Never blocks and never reports.
+SheetSettings ReadSheetSettings(const QString& path);
+
+// Replaces the file whole or leaves it as it was; false, after the message setup.ini's failed
+// save shows, when it could not be written.
+bool WriteSheetSettings(const QString& path, const SheetSettings& settings);
