@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Renders every sample song and score with two builds of the renderer and compares what they
 # make: --info and --notes text, PNG bytes, PDF pages as pictures (the files themselves carry
-# their creation time) and SVG bytes. A structural change passes when nothing differs.
+# their creation time) and SVG bytes; then the sheets at the harps' own scale, with words and
+# chords, on A4, A3 and Letter. A structural change passes when nothing differs.
 #   scripts/compare-renders.sh BEFORE-RENDERER AFTER-RENDERER [EXTRA-SONG...]
+# COMPARE_FIT_ONLY=1 leaves the sheets at scale out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 before=$1 after=$2
@@ -42,5 +44,34 @@ for song in "${songs[@]}"; do
     fi
   done
 done
+# The sheet at scale: every page of the PDF on each paper, and the whole sheet as SVG.
+render_at_scale() { # renderer, folder, harp, song
+  local program=$1 out=$2 harp=$3 song=$4
+  mkdir -p "$out"
+  for paper in A4 A3 Letter; do
+    "$program" --harp "$harp" --lyrics on --chords on --info --paper "$paper" "$song" "$out/$paper.pdf" \
+      > "$out/$paper.txt" 2>&1 || echo "exit $?" >> "$out/$paper.txt"
+  done
+  "$program" --harp "$harp" --lyrics on --chords on "$song" "$out/sheet.svg" 2>/dev/null || true
+  for pdf in "$out"/*.pdf; do
+    if [ -f "$pdf" ]; then pdftoppm -r 30 -png "$pdf" "${pdf%.pdf}-page"; rm "$pdf"; fi
+  done
+}
+
+if [ -z "${COMPARE_FIT_ONLY:-}" ]; then
+  for song in "${songs[@]}"; do
+    for harp in 37 25 15G; do
+      name=$(basename "$song")-scale-$harp
+      render_at_scale "$before" "$work/before/$name" "$harp" "$song"
+      render_at_scale "$after" "$work/after/$name" "$harp" "$song"
+      compared=$((compared + 1))
+      if ! diff -r "$work/before/$name" "$work/after/$name" > "$work/diff.txt"; then
+        echo "DIFFERS: $song at scale on harp $harp"
+        head -20 "$work/diff.txt"
+        differences=$((differences + 1))
+      fi
+    done
+  done
+fi
 echo "$compared renderings compared, $differences differ"
 [ "$differences" -eq 0 ]
