@@ -317,7 +317,7 @@ void CDovrelPlinvaraDlg::PrintScore()
     printer->SetDocumentName(legend.title);
     DeviceMode mode;
     if (printer->ChoosePrinter(mode, this, sheet.spacing)) {
-        PrintScorePicture(*printer, mode, legend, fitted, sheet);
+        PrintScorePicture(*printer, mode, legend, fitted, sheet, &AskToPrintPages);
         printer->ReleasePrinter();
     }
 }

@@ -26,3 +26,12 @@ void MessageBoxSink::Show(const std::string& text)
     }
     QMetaObject::invokeMethod(app, [message] { ShowBox(message); }, Qt::BlockingQueuedConnection);
 }
+
+bool MessageBoxSink::Ask(const std::string& text)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kMessageBoxTitle), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Yes;
+}

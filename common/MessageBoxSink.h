@@ -10,4 +10,6 @@ constexpr const char* kMessageBoxTitle = "ハープ用図形楽譜";
 class MessageBoxSink : public IMessageSink {
 public:
     void Show(const std::string& text) override;
+    // Yes and No, on the user-interface thread only.
+    bool Ask(const std::string& text) override;
 };

@@ -41,6 +41,12 @@ void ShowMessage(const std::string& text)
     (sink ? sink : &g_stderrSink)->Show(CutUtf8(text, kMaxMessageBytes));
 }
 
+bool AskMessage(const std::string& text)
+{
+    IMessageSink* sink = t_threadSink ? t_threadSink : g_sink.load();
+    return (sink ? sink : &g_stderrSink)->Ask(CutUtf8(text, kMaxMessageBytes));
+}
+
 std::string FormatCodedMessage(const char* prefix, uint32_t code, const std::string& text)
 {
     char head[32];

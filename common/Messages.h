@@ -10,6 +10,13 @@ public:
     virtual ~IMessageSink() = default;
     // Shows one message (UTF-8) and returns when the user has dismissed it.
     virtual void Show(const std::string& text) = 0;
+    // Asks a question that the user answers yes or no. Where nobody can answer (standard
+    // error, a recorder) the message is shown and the answer is yes.
+    virtual bool Ask(const std::string& text)
+    {
+        Show(text);
+        return true;
+    }
 };
 
 // Writes each message to standard error as one line.
@@ -38,6 +45,8 @@ private:
 constexpr size_t kMaxMessageBytes = 2047;
 
 void ShowMessage(const std::string& text);
+// A question for the user, through the same sink; true for yes.
+bool AskMessage(const std::string& text);
 
 // "PREFIX%08X %s", cut to kMaxMessageBytes without splitting a UTF-8 character.
 std::string FormatCodedMessage(const char* prefix, uint32_t code, const std::string& text);

@@ -2,6 +2,7 @@
 
 #include "common/Cp932.h"
 #include "common/FileServices.h"
+#include "common/Messages.h"
 #include "common/QtText.h"
 #include "print/CPrintPicture.h"
 #include "print/SheetPage.h"
@@ -43,12 +44,22 @@ SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
     return legend;
 }
 
-bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const FittedScore& fitted,
-                       const SheetSettings& sheet)
+bool AskToPrintPages(int pages)
 {
+    return AskMessage("印刷するページが" + std::to_string(pages) + "枚になります。印刷しますか？");
+}
+
+bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const FittedScore& fitted,
+                       const SheetSettings& sheet, bool (*mayPrint)(int pages))
+{
+    // Planned on the chosen printer before anything goes to it, so that a sheet of many pages
+    // can still be declined.
+    const SheetPlan plan = PlanSheet(fitted, sheet, job.Paper(), job.TextMeasure(), legend.hasSong);
+    const int pages = static_cast<int>(plan.pages.size());
+    if (mayPrint && pages > kPagesWithoutAsking && !mayPrint(pages))
+        return false;
     if (!job.StartJob(mode))
         return false;
-    const SheetPlan plan = PlanSheet(fitted, sheet, job.Paper(), job.TextMeasure(), legend.hasSong);
     job.PrintPages(plan, fitted.geometry, legend);
     job.EndJob();
     return !job.Failed();

@@ -17,12 +17,19 @@ QString SongTitle(const CSongData& song);
 // The legend of measures first..last of a song already fitted to the strings.
 SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure);
 
+// A print of more pages than this is asked about first.
+constexpr int kPagesWithoutAsking = 20;
+
+// "印刷するページが25枚になります。印刷しますか？"; true when the user says yes.
+bool AskToPrintPages(int pages);
+
 // Prints the score on the printer the job has chosen, as the sheet settings make it: fitted
 // to the paper (one page, or both halves of the A3 sheet) or at the harp's scale over as many
-// pages as it takes, with the words, chords and measures chosen and the legend. Failures are
-// reported by the job; false after one.
+// pages as it takes, with the words, chords and measures chosen and the legend. With
+// `mayPrint`, a sheet of more than kPagesWithoutAsking pages is printed only when it says yes.
+// Failures are reported by the job; false after one, or when nothing was printed.
 bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const FittedScore& score,
-                       const SheetSettings& sheet);
+                       const SheetSettings& sheet, bool (*mayPrint)(int pages) = nullptr);
 
 // Writes the sheet on one SVG page: fitted to A3, or the whole sheet at the harp's scale on a
 // page of its own size. False when the file cannot be written.

@@ -94,7 +94,14 @@ void DrawSheetPage(QPainter& p, const SheetPlan& plan, size_t index, const Score
         p.translate(-page.across.from, -page.down.from);
     }
     const QRectF* visible = page.cut ? &shown : nullptr;
-    DrawScoreVector(p, score, plan.score, dpi, visible);
+    if (plan.scoreEnd >= plan.score.bottom) {
+        DrawScoreVector(p, score, plan.score, dpi, visible);
+    } else if (const QRectF ended = (visible ? shown : QRectF(0, 0, plan.sheetWidth, plan.sheetHeight))
+                                        .intersected(QRectF(0, 0, plan.sheetWidth, plan.scoreEnd));
+               !ended.isEmpty()) {
+        // The strings stop after the last note.
+        DrawScoreVector(p, score, plan.score, dpi, &ended);
+    }
     DrawSheetWords(p, score, plan.words, plan.score, dpi, visible);
     if (page.legend)
         DrawLegend(p, plan, score, legend);

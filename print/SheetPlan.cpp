@@ -18,6 +18,9 @@ constexpr double kScaleTextGapMm = 3.0; // from the bar to its caption
 constexpr double kEdgeMm = 2.0;         // from the page's edge to its label
 // The legend's names under the outermost lines reach a little beside its bounds.
 constexpr double kLegendReachMm = 10;
+// A sheet at scale goes on this far after its last circle; the picture's blank below is not
+// printed.
+constexpr double kAfterLastNoteMm = 10;
 
 constexpr std::array<std::pair<NoteMark, const char*>, 4> kMarkCaptions = {{
     {NoteMark::kOneBeat, "1拍"},
@@ -88,10 +91,10 @@ std::pair<double, double> WordsReach(const ScoreWords& words)
     return reach;
 }
 
-// The legend below the score's rectangle; the circle kinds keep left of `rightLimit` when it
-// is above 0. Not yet told whether it is drawn.
-LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, int dpi, const SheetTextMeasure& measure,
-                        bool songFacts, bool scaleBar, double rightLimit)
+// The legend below `scoreEnd`, across the score's rectangle; the circle kinds keep left of
+// `rightLimit` when it is above 0. Not yet told whether it is drawn.
+LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
+                        const SheetTextMeasure& measure, bool songFacts, bool scaleBar, double rightLimit)
 {
     const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
     const auto width = [&](SheetFont font, const std::string& text) { return measure(font, text).first; };
@@ -119,7 +122,7 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, in
     const double largest = 12 * std::max(s.sx, s.sy);
     const double kindRow = std::max(largest, textHeight);
 
-    double y = target.bottom + dots(kBelowScoreMm);
+    double y = scoreEnd + dots(kBelowScoreMm);
     const double namesTop = y;
     for (size_t i = 0; i < names.size(); ++i) {
         const double at = s.X(score.stringX[i]);
@@ -165,6 +168,25 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, in
     return l;
 }
 
+// Where the strings of a sheet at scale end: a little after the last circle, or where the
+// picture does when that comes first. A page of paper is the music's, not the picture's.
+int ScoreEnd(const ScoreGeometry& score, const DeviceRect& target, int dpi)
+{
+    const PictureStretch s(score, target);
+    double last = target.top;
+    for (const PlacedNote& note : score.notes)
+        last = std::max(last, s.Y((note.top + note.bottom) / 2) + StyleOf(note.mark).diameter * s.sy / 2);
+    return static_cast<int>(std::min<double>(target.bottom, std::ceil(last + Dots(kAfterLastNoteMm, dpi))));
+}
+
+// Measures and chords that would stand below the score's end (after the last note) are not on
+// the sheet; the words belong to notes and always are.
+void DropWordsAfter(double pictureY, ScoreWords& words)
+{
+    std::erase_if(words.measures, [&](const PlacedMeasure& m) { return m.y > pictureY; });
+    std::erase_if(words.chords, [&](const PlacedText& c) { return c.box.top > pictureY; });
+}
+
 // The fitted sheet on one page, or the A3 sheet over the two A4 halves.
 SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
                      const SheetTextMeasure& measure, bool songFacts)
@@ -186,7 +208,8 @@ SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, cons
     plan.sheetWidth = paper.pageWidth;
     plan.sheetHeight = rows.pages.back().bottom;
 
-    plan.legend = PlaceLegend(score, plan.score, dpi, measure, songFacts, false, 0);
+    plan.scoreEnd = plan.score.bottom;
+    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, false, 0);
     const int paperBottom = static_cast<int>(sheetMode.paperLength / 2.54 / 100 * sheetMode.yResolution);
     plan.legend.drawn = plan.legend.bottom <= std::min(rows.pages.back().bottom, paperBottom);
 
@@ -228,15 +251,17 @@ SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int
         plan.placement.marginX -= static_cast<int>(std::max(0.0, kept) * plan.placement.scale);
     }
     plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);
+    const PictureStretch s(score, plan.score);
+    plan.scoreEnd = ScoreEnd(score, plan.score, dpi);
+    DropWordsAfter((plan.scoreEnd - s.top) / s.sy - 0.5, plan.words);
 
     // The blank right of the last circle (or text) goes too, and the legend keeps to the
     // strings' width.
     const double lastCircle = LastCircleRight(score, plan.score);
-    const PictureStretch s(score, plan.score);
     double right = std::max({double(plan.placement.marginX), lastCircle, s.left + reach.second * s.sx});
-    plan.legend = PlaceLegend(score, plan.score, dpi, measure, songFacts, true, lastCircle);
+    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, lastCircle);
     right = std::max(right, plan.legend.bounds.Right());
-    const double bottom = std::max<double>(plan.score.bottom, plan.legend.bounds.Bottom());
+    const double bottom = std::max<double>(plan.scoreEnd, plan.legend.bounds.Bottom());
     const int margin = DotsFor(kSheetMarginMm, dpi);
     plan.sheetWidth = static_cast<int>(std::ceil(right)) + margin;
     plan.sheetHeight = static_cast<int>(std::ceil(bottom)) + margin;

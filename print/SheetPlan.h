@@ -99,6 +99,7 @@ struct SheetPlan {
     int pageWidth = 0;                   // the printable width the pages share
     PagePlacement placement;             // picture pixels to the sheet
     DeviceRect score{};                  // the score's picture on the sheet
+    int scoreEnd = 0;                    // where its strings end: at scale, soon after the last note
     WordChoices shown;
     ScoreWords words; // in picture pixels, as the circles
     LegendPlace legend;

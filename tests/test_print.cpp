@@ -5,6 +5,7 @@
 #include "print/PrintTarget.h"
 #include "print/ScoreSheet.h"
 #include "render/CScorePicture.h"
+#include "settings/HarpPresets.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/TestSupport.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QSvgRenderer>
 #include <filesystem>
+#include <regex>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -550,4 +552,45 @@ TEST_F(PrintTest, ThePreviewFromTheContextMenuShowsThePagesThePrintCommandPrints
     }
     EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(PdfFileNameFor(QStringLiteral("さくらさくら")))))
         << "the preview writes no file";
+}
+
+// A sheet at scale of more than 20 pages is asked about before anything goes to the printer.
+// A tall picture at 20 mm makes one: 37 strings on A4, and many rows.
+TEST_F(PrintTest, ManyPagesAreAskedAboutFirst)
+{
+    const std::string folder = sandbox.ConfigHome() + "/PV";
+    fs::create_directories(folder);
+    ConfigRecord r = DefaultConfigRecord();
+    ApplyHarpPreset(*FindHarpPreset("37"), r);
+    r.lineSpacing = 10;
+    r.verticalSize = 2000;
+    const ConfigImage image = EncodeConfigRecord(r);
+    WriteFileBytes(folder + "/setup.ini", std::vector<uint8_t>(image.begin(), image.end()));
+    const std::string ini = "[sheet]\nstring_spacing_mm=20\n";
+    ASSERT_TRUE(WriteBytes(folder + "/sheet.ini", std::vector<uint8_t>(ini.begin(), ini.end())));
+
+    sink.answer = false;
+    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
+    std::vector<std::string> said = sink.Take();
+    ASSERT_EQ(said.size(), 1u);
+    const std::smatch asked = [&] {
+        std::smatch m;
+        std::regex_match(said[0], m, std::regex("印刷するページが([0-9]+)枚になります。印刷しますか？"));
+        return m;
+    }();
+    ASSERT_FALSE(asked.empty()) << said[0];
+    EXPECT_FALSE(fs::exists(g_pdfPath)) << "declined: nothing printed";
+
+    sink.answer = true;
+    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
+    said = sink.Take();
+    EXPECT_EQ(said.size(), 1u);
+    EXPECT_EQ(PdfPages(g_pdfPath), std::stoi(asked[1])) << "the pages asked about are the pages printed";
+
+    // A sheet that fits 20 pages is not asked about.
+    const std::string fewer = "[sheet]\nstring_spacing_mm=5\n";
+    ASSERT_TRUE(WriteBytes(folder + "/sheet.ini", std::vector<uint8_t>(fewer.begin(), fewer.end())));
+    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
+    EXPECT_EQ(sink.Count(), 0u);
+    EXPECT_LE(PdfPages(g_pdfPath), 20);
 }

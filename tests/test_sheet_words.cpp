@@ -240,3 +240,32 @@ TEST_F(SheetWordsTest, CrowdedSyllablesOverlapNothingAndWhatIsLeftOutIsCounted)
             EXPECT_FALSE(words[i].Overlaps(words[j])) << i << " and " << j;
     }
 }
+
+// A page of a split sheet carries the texts that reach it, not the whole sheet's: the PDF's text
+// of all pages together holds each syllable about once (a band's neighbours share a few).
+TEST_F(SheetWordsTest, EachPageOfASplitSheetCarriesOnlyItsOwnWords)
+{
+    CSongFileWriter w(16, 4);
+    for (int cell = 0; cell < 16 * 8; ++cell) {
+        w.SetEntry(cell, 0, 55 + cell % 25);
+        w.SetText(cell, 0, Utf8ToCp932("なみ"));
+    }
+    const std::string song = sandbox.Path("split.mwd");
+    ASSERT_TRUE(w.Write(song));
+    const std::string pdf = sandbox.Path("split.pdf");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunRenderCommand({"--info", "--harp", "37", "--spacing", "20", "--paper", "A4", song, pdf}, out, err), 0)
+        << err.str();
+    const int pages = PdfPages(pdf);
+    ASSERT_GE(pages, 6);
+    const size_t at = out.str().find("lyrics_left_out=");
+    ASSERT_NE(at, std::string::npos);
+    const size_t placed = 128 - static_cast<size_t>(std::stoi(out.str().substr(at + 16)));
+    // Read beyond each page's edges too: text the page cuts off is still in the file.
+    const std::string text = Capture("pdftotext -nopgbrk -x -3000 -y -3000 -W 9000 -H 9000 " + Quoted(pdf) + " -");
+    size_t drawn = 0;
+    for (size_t at = text.find("なみ"); at != std::string::npos; at = text.find("なみ", at + 1))
+        ++drawn;
+    EXPECT_GE(drawn, placed) << "every placed syllable is on some page";
+    EXPECT_LE(drawn, placed + placed / 4) << "a syllable goes only to the pages it reaches";
+}

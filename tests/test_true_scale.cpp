@@ -32,7 +32,8 @@ std::vector<RenderedSheet> g_sheets;
 std::string g_failures;
 
 // A song whose first beat sounds the harp's lowest string and whose second its highest, so
-// that circles stand on both outermost lines near the top of the sheet.
+// that circles stand on both outermost lines near the top of the sheet, and one note on the
+// last beat.
 std::string OutermostSong(const HarpPreset& harp, const std::string& path)
 {
     int highest = harp.lowestNote;
@@ -43,6 +44,7 @@ std::string OutermostSong(const HarpPreset& harp, const std::string& path)
     CSongFileWriter w(4, 4);
     w.AddNote(0, harp.lowestNote, 4);
     w.AddNote(4, highest, 4);
+    w.AddNote(60, harp.lowestNote, 4); // the last beat: the sheet runs as long as the picture
     w.SetTitleUtf8("両端の弦");
     w.Write(path);
     return path;
@@ -406,4 +408,33 @@ TEST_F(TrueScaleSheetTest, NeighbouringPagesShowTheSameBand)
     EXPECT_NEAR((down.back() - down.front()) / kPerMm, 10, 0.5);
     EXPECT_GT(inked, 1000);
     EXPECT_LT(differing, inked / 50);
+}
+
+// The sheet ends soon after its last note: one whole note at the start of a tall picture takes
+// the pages its width needs and no more (it took 159 A4 pages when the sheet was as tall as the
+// picture). The string lines stop below the note, and the legend follows them.
+TEST(TrueScaleSheetEnd, TheSheetEndsAfterItsLastNote)
+{
+    SandboxDir sandbox;
+    RecordingSink sink;
+    ConfigRecord r = DefaultConfigRecord();
+    r.lineSpacing = 4;
+    r.verticalSize = 2000;
+    const ConfigImage image = EncodeConfigRecord(r);
+    WriteFileBytes(sandbox.Path("setup.ini"), std::vector<uint8_t>(image.begin(), image.end()));
+    CSongFileWriter w(4, 4);
+    w.AddNote(0, 60, 16); // four beats on C4
+    ASSERT_TRUE(w.Write(sandbox.Path("one.mwd")));
+    const std::string pdf = sandbox.Path("one.pdf");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunRenderCommand({"--settings", sandbox.Path("setup.ini"), "--harp", "37", "--spacing", "20", "--paper",
+                                "A4", "--landscape", sandbox.Path("one.mwd"), pdf},
+                               out, err),
+              0)
+        << err.str();
+    // 36 gaps of 20 mm are 720 mm: three landscape A4 widths, one row.
+    EXPECT_EQ(PdfPages(pdf), 3);
+    EXPECT_NE(WithoutSpaces(PdfText(pdf, 1) + PdfText(pdf, 2) + PdfText(pdf, 3)).find("小節1〜4"), std::string::npos)
+        << "the legend is on the sheet";
+    EXPECT_EQ(sink.Count(), 0u);
 }

@@ -22,6 +22,13 @@ public:
         std::lock_guard lock(mutex);
         messages.push_back(text);
     }
+    // A question is recorded as a message and answered as the test says.
+    bool Ask(const std::string& text) override
+    {
+        Show(text);
+        return answer;
+    }
+    bool answer = true;
     std::vector<std::string> Take()
     {
         std::lock_guard lock(mutex);
