@@ -316,7 +316,7 @@ void CDovrelPlinvaraDlg::PrintScore()
     const SheetLegend legend = song ? LegendOf(*song, settings.startMeasure, settings.endMeasure) : SheetLegend{};
     printer->SetDocumentName(legend.title);
     DeviceMode mode;
-    if (printer->ChoosePrinter(mode, this, sheet.spacing)) {
+    if (printer->ChoosePrinter(mode, this, sheet)) {
         PrintScorePicture(*printer, mode, legend, fitted, sheet, &AskToPrintPages);
         printer->ReleasePrinter();
     }
@@ -325,7 +325,7 @@ void CDovrelPlinvaraDlg::PrintScore()
 void CDovrelPlinvaraDlg::PreviewScore()
 {
     const SheetLegend legend = song ? LegendOf(*song, settings.startMeasure, settings.endMeasure) : SheetLegend{};
-    const std::unique_ptr<QPrinter> printer = PreviewPrinter(legend.title);
+    const std::unique_ptr<QPrinter> printer = PreviewPrinter(legend.title, sheet.paper);
     QPrintPreviewDialog preview(printer.get(), this);
     preview.setObjectName(QString::fromLatin1(kPrintPreviewName));
     preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
@@ -337,7 +337,7 @@ void CDovrelPlinvaraDlg::PreviewScore()
         CPrintPicture job;
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
-        if (job.UsePreviewPrinter(*target, mode, sheet.spacing))
+        if (job.UsePreviewPrinter(*target, mode, sheet))
             PrintScorePicture(job, mode, legend, fitted, sheet);
         job.ReleasePrinter();
     });

@@ -134,15 +134,10 @@ std::optional<PaperSpacing> ParseSpacing(const std::string& text)
 // The page size a --paper name stands for; B4 is the Japanese size printers here hold.
 std::optional<QPageSize::PageSizeId> PaperOf(const std::string& name)
 {
-    if (name.empty() || name == "A3")
-        return QPageSize::A3;
-    if (name == "A4")
-        return QPageSize::A4;
-    if (name == "B4")
-        return QPageSize::JisB4;
-    if (name == "Letter")
-        return QPageSize::Letter;
-    return std::nullopt;
+    const std::optional<PaperChoice> paper = name.empty() ? PaperChoice::kA3 : PaperNamed(name);
+    if (!paper)
+        return std::nullopt;
+    return PageSizeOf(*paper);
 }
 
 // Both names lead to one file (through links, or as the same text for a file not yet there).
@@ -390,7 +385,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             CPrintPicture job;
             job.expectedPaperSize = PaperSize::kA3;
             DeviceMode mode;
-            if (job.UsePrinter(paperPrinter(QString::fromStdString(o.output)), mode, sheet.spacing)) {
+            if (job.UsePrinter(paperPrinter(QString::fromStdString(o.output)), mode, sheet)) {
                 written = PrintScorePicture(job, mode, legend, score, sheet) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();

@@ -303,7 +303,7 @@ void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId pape
         auto printer = A3PdfPrinter(QString::fromStdString(pdf), 600);
         printer->setPageSize(QPageSize(paper));
         DeviceMode mode;
-        job.UsePrinter(std::move(printer), mode, spacing);
+        job.UsePrinter(std::move(printer), mode, SheetSettings{spacing, words});
         PrintScorePicture(job, mode, legend, score, SheetSettings{spacing, words});
         job.ReleasePrinter();
     }

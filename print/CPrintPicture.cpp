@@ -88,26 +88,26 @@ CPrintPicture::PrintDialogRunner CPrintPicture::SetPrintDialogRunner(PrintDialog
     return previous;
 }
 
-bool CPrintPicture::ChoosePrinter(DeviceMode& mode, QWidget* owner, const PaperSpacing& spacing)
+bool CPrintPicture::ChoosePrinter(DeviceMode& mode, QWidget* owner, const SheetSettings& sheet)
 {
-    std::unique_ptr<QPrinter> chosen = g_runner(owner, documentName);
+    std::unique_ptr<QPrinter> chosen = g_runner(owner, documentName, sheet.paper);
     if (!chosen)
         return false; // cancelled: nothing to say
-    return UsePrinter(std::move(chosen), mode, spacing);
+    return UsePrinter(std::move(chosen), mode, sheet);
 }
 
-bool CPrintPicture::UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode, const PaperSpacing& spacing)
+bool CPrintPicture::UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode, const SheetSettings& sheet)
 {
     owned = std::move(chosen);
-    return TakePrinter(owned.get(), mode, true, spacing);
+    return TakePrinter(owned.get(), mode, true, sheet.spacing);
 }
 
-bool CPrintPicture::UsePreviewPrinter(QPrinter& preview, DeviceMode& mode, const PaperSpacing& spacing)
+bool CPrintPicture::UsePreviewPrinter(QPrinter& preview, DeviceMode& mode, const SheetSettings& sheet)
 {
     // While the preview draws its pages the printer records them (a picture engine); only when
     // the user prints from the preview does it write, and a PDF then goes in whole or not at all.
     previewing = preview.paintEngine() && preview.paintEngine()->type() == QPaintEngine::Picture;
-    return TakePrinter(&preview, mode, false, spacing);
+    return TakePrinter(&preview, mode, false, sheet.spacing);
 }
 
 bool CPrintPicture::TakePrinter(QPrinter* chosen, DeviceMode& mode, bool warnOfPaper, const PaperSpacing& spacing)

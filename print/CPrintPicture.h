@@ -31,13 +31,13 @@ public:
     // it was cancelled or the printer is unusable. For a sheet fitted to the paper, a printer
     // not set to portrait paper of the expected size is only warned about, and A4 where A3 is
     // expected takes two pages instead; a sheet at scale takes any paper.
-    bool ChoosePrinter(DeviceMode& mode, QWidget* owner, const PaperSpacing& spacing = PaperSpacing::FitToPaper());
+    // Without any printer, the PDF is saved on the sheet settings' paper.
+    bool ChoosePrinter(DeviceMode& mode, QWidget* owner, const SheetSettings& sheet = {});
     // Takes a printer chosen without a dialog, as the command-line tool does.
-    bool UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode,
-                    const PaperSpacing& spacing = PaperSpacing::FitToPaper());
+    bool UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode, const SheetSettings& sheet = {});
     // Prints into the print preview's printer, which the preview keeps; its paper is what the
     // preview's page setup says, so it is not warned about.
-    bool UsePreviewPrinter(QPrinter& preview, DeviceMode& mode, const PaperSpacing& spacing = PaperSpacing::FitToPaper());
+    bool UsePreviewPrinter(QPrinter& preview, DeviceMode& mode, const SheetSettings& sheet = {});
     // Starts the document and its first page. A printer that refuses is reported once.
     bool StartJob(const DeviceMode& mode);
     // The paper of the started job, and its texts measured as the printer draws them: what
@@ -52,7 +52,8 @@ public:
 
     // The dialog step, replaceable so that tests can answer it: returns the chosen printer,
     // or nullptr when the user cancelled. The name suggests the PDF's file name.
-    using PrintDialogRunner = std::unique_ptr<QPrinter> (*)(QWidget* owner, const QString& documentName);
+    using PrintDialogRunner = std::unique_ptr<QPrinter> (*)(QWidget* owner, const QString& documentName,
+                                                            PaperChoice paper);
     static PrintDialogRunner SetPrintDialogRunner(PrintDialogRunner runner);
 
     int expectedPaperSize = PaperSize::kA4;

@@ -35,7 +35,7 @@ std::unique_ptr<QPrinter> RunPrintDialog(QWidget* owner)
     return printer;
 }
 
-std::unique_ptr<QPrinter> RunSavePdfDialog(QWidget* owner, const QString& documentName)
+std::unique_ptr<QPrinter> RunSavePdfDialog(QWidget* owner, const QString& documentName, PaperChoice paper)
 {
     QFileDialog dialog(owner, QStringLiteral("PDFとして保存"));
     dialog.setObjectName(QString::fromLatin1(kSavePdfDialogName));
@@ -49,34 +49,49 @@ std::unique_ptr<QPrinter> RunSavePdfDialog(QWidget* owner, const QString& docume
     dialog.selectFile(PdfFileNameFor(documentName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return nullptr;
-    return A3PdfPrinter(dialog.selectedFiles().first(), kPdfDotsPerInch);
+    return PdfPrinterOn(paper, dialog.selectedFiles().first(), kPdfDotsPerInch);
 }
 
 } // namespace
 
-std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName)
+std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName, PaperChoice paper)
 {
     if (g_lister().isEmpty())
-        return RunSavePdfDialog(owner, documentName);
+        return RunSavePdfDialog(owner, documentName, paper);
     return RunPrintDialog(owner);
 }
 
-std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName)
+std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName, PaperChoice paper)
 {
-    if (!g_lister().isEmpty())
-        return std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!g_lister().isEmpty()) {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setPageSize(QPageSize(PageSizeOf(paper)));
+        printer->setPageOrientation(QPageLayout::Portrait);
+        return printer;
+    }
     const QString here = QDir::currentPath();
     const QString folder = QFileInfo(here).isWritable() ? here : QDir::homePath();
-    return A3PdfPrinter(QDir(folder).filePath(PdfFileNameFor(documentName)), kPdfDotsPerInch);
+    return PdfPrinterOn(paper, QDir(folder).filePath(PdfFileNameFor(documentName)), kPdfDotsPerInch);
 }
 
-std::unique_ptr<QPrinter> A3PdfPrinter(const QString& fileName, int dotsPerInch)
+QPageSize::PageSizeId PageSizeOf(PaperChoice paper)
+{
+    switch (paper) {
+    case PaperChoice::kA4: return QPageSize::A4;
+    case PaperChoice::kB4: return QPageSize::JisB4;
+    case PaperChoice::kLetter: return QPageSize::Letter;
+    case PaperChoice::kA3: break;
+    }
+    return QPageSize::A3;
+}
+
+std::unique_ptr<QPrinter> PdfPrinterOn(PaperChoice paper, const QString& fileName, int dotsPerInch)
 {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(fileName);
     printer->setResolution(dotsPerInch);
-    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+    printer->setPageLayout(QPageLayout(QPageSize(PageSizeOf(paper)), QPageLayout::Portrait, QMarginsF()));
     return printer;
 }
 

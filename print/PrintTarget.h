@@ -2,6 +2,9 @@
 // Where a print job goes: the printer the print dialog returns, or, on a system without any
 // printer, a PDF file the user names.
 
+#include "settings/SheetSettings.h"
+
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -10,15 +13,23 @@ class QPrinter;
 class QWidget;
 
 // Shows the print dialog (which also offers printing to a PDF file), or the save dialog
-// "PDFとして保存" when the system has no printer. nullptr when the user cancelled.
-std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName);
+// "PDFとして保存" of a PDF on `paper` when the system has no printer. nullptr when the user
+// cancelled.
+std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName, PaperChoice paper);
 
-// The printer the print preview starts from: the one the print dialog would offer first, or
-// the A3 PDF the save dialog would propose when the system has no printer.
-std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName);
+// The printer the print preview starts from, set to `paper`: the one the print dialog would
+// offer first, or the PDF the save dialog would propose when the system has no printer.
+std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName, PaperChoice paper);
 
-// A PDF printer writing the page a printer set to A3 portrait would get.
-std::unique_ptr<QPrinter> A3PdfPrinter(const QString& fileName, int dotsPerInch);
+// The page size of a paper the settings name.
+QPageSize::PageSizeId PageSizeOf(PaperChoice paper);
+
+// A PDF printer writing the page a printer set to portrait `paper` would get.
+std::unique_ptr<QPrinter> PdfPrinterOn(PaperChoice paper, const QString& fileName, int dotsPerInch);
+inline std::unique_ptr<QPrinter> A3PdfPrinter(const QString& fileName, int dotsPerInch)
+{
+    return PdfPrinterOn(PaperChoice::kA3, fileName, dotsPerInch);
+}
 
 // "タイトル.pdf" for a document name, "score.pdf" without one; characters a file name cannot
 // hold become "_".

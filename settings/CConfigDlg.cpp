@@ -118,7 +118,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     paperSpacingSpin = new QDoubleSpinBox(this);
     paperSpacingSpin->setObjectName(QString::number(kPaperSpacing));
     paperSpacingSpin->setGeometry(DluRect(190, 117, 76, 15));
-    paperSpacingSpin->findChild<QLineEdit*>()->setReadOnly(true); // stepped like the other values, never typed
+    // Typed ("11.5") or stepped; the least value below the range reads "用紙に合わせる".
     paperSpacingSpin->setDecimals(1);
     paperSpacingSpin->setSingleStep(0.1);
     paperSpacingSpin->setRange(kFitPaperValue, SheetRange::kSpacingMaxTenths / 10.0);
@@ -126,6 +126,13 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     paperSpacingSpin->setSuffix(QStringLiteral(" mm"));
     paperSpacingSpin->setKeyboardTracking(false);
     paperSpacingSpin->setAccelerated(false);
+    // The paper fills the row's free place beside the spacing it goes with.
+    SunkenLabel(this, QStringLiteral("用紙"), DluRect(271, 117, 28, 15));
+    paperCombo = new QComboBox(this);
+    paperCombo->setObjectName(QString::number(kPaper));
+    paperCombo->setGeometry(DluRect(302, 118, 38, 14));
+    for (const auto& [paper, name] : kPaperNames)
+        paperCombo->addItem(QString::fromLatin1(name), static_cast<int>(paper));
 
     // What the sheet shows besides the circles, in the free place left of the close button.
     (new QGroupBox(QStringLiteral("用紙に表示"), this))->setGeometry(DluRect(7, 139, 150, 32));
@@ -146,6 +153,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     connect(tuningCombo, &QComboBox::currentIndexChanged, this, [this] { OnTuningChanged(); });
     connect(harpCombo, &QComboBox::currentIndexChanged, this, [this] { OnHarpChanged(); });
     connect(paperSpacingSpin, &QDoubleSpinBox::valueChanged, this, [this] { OnPaperSpacingChanged(); });
+    connect(paperCombo, &QComboBox::currentIndexChanged, this, [this] { OnPaperChanged(); });
     // The buddy text changes with every new position, also while the dialog is filled.
     connect(stringsSpin, &QSpinBox::textChanged, this, [this] { OnStringCountChanged(); });
 }
@@ -330,6 +338,16 @@ void CConfigDlg::ShowPaperSpacing()
     const int tenths = sheet ? sheet->spacing.Tenths() : 0;
     const bool inRange = tenths >= SheetRange::kSpacingMinTenths && tenths <= SheetRange::kSpacingMaxTenths;
     paperSpacingSpin->setValue(inRange ? tenths / 10.0 : kFitPaperValue);
+    const QSignalBlocker quietPaper(paperCombo);
+    paperCombo->setEnabled(sheet != nullptr);
+    paperCombo->setCurrentIndex(paperCombo->findData(static_cast<int>(sheet ? sheet->paper : PaperChoice::kA3)));
+}
+
+void CConfigDlg::OnPaperChanged()
+{
+    if (!initialised || !sheet)
+        return;
+    sheet->paper = static_cast<PaperChoice>(paperCombo->currentData().toInt());
 }
 
 void CConfigDlg::ShowSheetSwitches()

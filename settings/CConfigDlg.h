@@ -22,6 +22,7 @@ constexpr int kClose = 1001, kStringsEdit = 1002, kStringsSpin = 1003, kLowestNo
 constexpr int kSpacingEdit = 1005, kSpacingSpin = 1006, kVerticalEdit = 1007, kVerticalSpin = 1008;
 constexpr int kLeftEdit = 1009, kLeftSpin = 1010, kZoom = 1011, kTuning = 1012;
 constexpr int kHarp = 1013, kPaperSpacing = 1014, kLyrics = 1015, kChords = 1016, kMeasureNumbers = 1017;
+constexpr int kPaper = 1018;
 } // namespace ConfigControl
 
 class CConfigDlg : public QDialog {
@@ -53,8 +54,10 @@ private:
     void OnHarpChanged();
     void OnPaperSpacingChanged();
     void OnSheetSwitchChanged();
+    void OnPaperChanged();
     // Selects the harp the record now holds, or "その他".
     void ShowRecognisedHarp();
+    // The sheet's spacing and paper as the sheet settings hold them.
     void ShowPaperSpacing();
     // The sheet's switches show the sheet settings and write them at once, as the spacing does.
     void ShowSheetSwitches();
@@ -79,6 +82,7 @@ private:
     QComboBox* tuningCombo = nullptr;
     QComboBox* harpCombo = nullptr;
     QDoubleSpinBox* paperSpacingSpin = nullptr;
+    QComboBox* paperCombo = nullptr;
     QCheckBox* lyricsBox = nullptr;
     QCheckBox* chordsBox = nullptr;
     QCheckBox* measureNumbersBox = nullptr;

@@ -3,7 +3,10 @@
 // besides the circles. Plain values, chosen in the settings dialog or on the renderer's command
 // line and handed to the sheet's plan.
 
+#include <array>
 #include <optional>
+#include <string_view>
+#include <utility>
 
 namespace SheetRange {
 // The string spacing on paper a player can set, in tenths of a millimetre.
@@ -38,9 +41,37 @@ struct WordChoices {
     bool operator==(const WordChoices&) const = default;
 };
 
+// The paper a sheet goes on where no printer tells: the PDF saved without a printer, and the
+// print preview's first page setup. B4 is the Japanese size printers here hold.
+enum class PaperChoice { kA3, kA4, kB4, kLetter };
+inline constexpr std::array<std::pair<PaperChoice, const char*>, 4> kPaperNames = {{
+    {PaperChoice::kA3, "A3"},
+    {PaperChoice::kA4, "A4"},
+    {PaperChoice::kB4, "B4"},
+    {PaperChoice::kLetter, "Letter"},
+}};
+
+// "A3", "A4", "B4" or "Letter", as sheet.ini, the dialog and the renderer name them.
+inline const char* PaperName(PaperChoice paper)
+{
+    for (const auto& [choice, name] : kPaperNames)
+        if (choice == paper)
+            return name;
+    return "A3";
+}
+
+inline std::optional<PaperChoice> PaperNamed(std::string_view name)
+{
+    for (const auto& [choice, known] : kPaperNames)
+        if (name == known)
+            return choice;
+    return std::nullopt;
+}
+
 struct SheetSettings {
     PaperSpacing spacing = PaperSpacing::FitToPaper();
     WordChoices shown;
+    PaperChoice paper = PaperChoice::kA3;
 
     bool FitsPaper() const { return spacing.FitsPaper(); }
     bool operator==(const SheetSettings&) const = default;

@@ -85,6 +85,19 @@ std::string WriteSwitch(const SheetSettings& from)
     return from.shown.*field ? "true" : "false";
 }
 
+bool ReadPaper(std::string_view value, SheetSettings& into)
+{
+    const std::optional<PaperChoice> paper = PaperNamed(value);
+    if (paper)
+        into.paper = *paper;
+    return paper.has_value();
+}
+
+std::string WritePaper(const SheetSettings& from)
+{
+    return PaperName(from.paper);
+}
+
 // Every key of the file once, for reading and writing alike. A value that does not read keeps
 // its default, so one bad line costs only its own setting.
 struct SheetKey {
@@ -98,6 +111,7 @@ constexpr SheetKey kSheetKeys[] = {
     {"lyrics", ReadSwitch<&WordChoices::words>, WriteSwitch<&WordChoices::words>},
     {"chords", ReadSwitch<&WordChoices::chords>, WriteSwitch<&WordChoices::chords>},
     {"measure_numbers", ReadSwitch<&WordChoices::measures>, WriteSwitch<&WordChoices::measures>},
+    {"paper", ReadPaper, WritePaper},
 };
 
 // The file's bytes, or false when it is not a regular file or larger than the bound.

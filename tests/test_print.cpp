@@ -46,7 +46,7 @@ int g_dpi = 150;
 int g_runs = 0;
 QString g_documentName;
 
-std::unique_ptr<QPrinter> PdfPrinter(QWidget*, const QString& documentName)
+std::unique_ptr<QPrinter> PdfPrinter(QWidget*, const QString& documentName, PaperChoice)
 {
     ++g_runs;
     g_documentName = documentName;
@@ -58,7 +58,7 @@ std::unique_ptr<QPrinter> PdfPrinter(QWidget*, const QString& documentName)
     return printer;
 }
 
-std::unique_ptr<QPrinter> Cancelled(QWidget*, const QString&)
+std::unique_ptr<QPrinter> Cancelled(QWidget*, const QString&, PaperChoice)
 {
     ++g_runs;
     return nullptr;
@@ -115,7 +115,7 @@ protected:
         g_pdfPath = pdf;
         g_size = QPageSize::A3;
         g_orientation = QPageLayout::Portrait;
-        std::unique_ptr<QPrinter> printer = PdfPrinter(nullptr, {});
+        std::unique_ptr<QPrinter> printer = PdfPrinter(nullptr, {}, PaperChoice::kA3);
         printer->setFullPage(false);
         const DeviceMode mode = DeviceModeOf(*printer);
         const DeviceRect r = PlaceItem(ComputePagePlacement(mode, picture.width(), picture.height(), 1.0), 0, 0,
@@ -330,7 +330,7 @@ TEST_F(PrintTest, APrinterThatRefusesTheJobIsReportedOnce)
     CPrintPicture job;
     job.expectedPaperSize = PaperSize::kA3;
     DeviceMode mode;
-    ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}), mode));
+    ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}, PaperChoice::kA3), mode));
     EXPECT_FALSE(job.StartJob(mode));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
     job.PrintPages(SheetPlan{}, ScoreGeometry{}, SheetLegend{});
@@ -593,4 +593,31 @@ TEST_F(PrintTest, ManyPagesAreAskedAboutFirst)
     Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
     EXPECT_EQ(sink.Count(), 0u);
     EXPECT_LE(PdfPages(g_pdfPath), 20);
+}
+
+// Without a printer the PDF goes on the sheet settings' paper, and the preview starts from it.
+TEST_F(PrintTest, WithoutAPrinterTheSheetsPaperIsTaken)
+{
+    CPrintPicture::SetPrintDialogRunner(nullptr);
+    SetPrinterLister(&NoPrinters);
+    const std::string folder = sandbox.ConfigHome() + "/PV";
+    fs::create_directories(folder);
+    const std::string ini = "[sheet]\nstring_spacing_mm=11.5\npaper=B4\n";
+    ASSERT_TRUE(WriteBytes(folder + "/sheet.ini", std::vector<uint8_t>(ini.begin(), ini.end())));
+    const std::string saved = sandbox.Path("b4.pdf");
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(Sample("sakura.mwd"));
+    WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(saved));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window.RunCommand(MainCommand::kPrint);
+    EXPECT_EQ(sink.Count(), 0u);
+    // JIS B4, 257 x 364 mm.
+    EXPECT_NE(Capture("pdfinfo " + Quoted(saved)).find("Page size:       729 x 1032 pts"), std::string::npos);
+    EXPECT_EQ(PreviewPrinter(QString(), PaperChoice::kLetter)->pageLayout().pageSize().id(), QPageSize::Letter);
+    SetPrinterLister(&OnePrinter);
+    EXPECT_EQ(PreviewPrinter(QString(), PaperChoice::kA4)->pageLayout().pageSize().id(), QPageSize::A4);
 }

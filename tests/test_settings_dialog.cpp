@@ -369,7 +369,7 @@ TEST_F(SettingsDialogTest, PaperSpacingStepsFromFitToTheRangeAndIsWrittenAtOnce)
     RunDialog([this](QWidget* d) {
         auto* spin = Control<QDoubleSpinBox>(d, kPaperSpacing);
         EXPECT_EQ(spin->text(), QStringLiteral("用紙に合わせる"));
-        EXPECT_TRUE(spin->findChild<QLineEdit*>()->isReadOnly());
+        EXPECT_FALSE(spin->findChild<QLineEdit*>()->isReadOnly()) << "the spacing can be typed";
         spin->stepDown();
         EXPECT_EQ(sheet.spacing, PaperSpacing::FitToPaper());
         spin->stepUp();
@@ -387,6 +387,40 @@ TEST_F(SettingsDialogTest, PaperSpacingStepsFromFitToTheRangeAndIsWrittenAtOnce)
     sheet.spacing = PaperSpacing::TenthsMm(145);
     RunDialog([](QWidget* d) {
         EXPECT_EQ(Control<QDoubleSpinBox>(d, kPaperSpacing)->text(), QStringLiteral("14.5 mm"));
+        d->close();
+    });
+}
+
+// A player types the spacing instead of stepping 66 times from 用紙に合わせる to 11.5 mm, within
+// the same bounds, and picks the paper the sheet goes on without a printer.
+TEST_F(SettingsDialogTest, PaperSpacingIsTypedAndThePaperChosen)
+{
+    RunDialog([this](QWidget* d) {
+        auto* spin = Control<QDoubleSpinBox>(d, kPaperSpacing);
+        QLineEdit* edit = spin->findChild<QLineEdit*>();
+        const auto type = [&](const QString& text) {
+            edit->selectAll();
+            QTest::keyClicks(edit, text);
+            QTest::keyClick(edit, Qt::Key_Tab); // leaving the field takes what was typed
+            spin->setFocus();
+        };
+        spin->setFocus();
+        type(QStringLiteral("11.5"));
+        EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(115));
+        type(QStringLiteral("25"));
+        EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(115)) << "beyond 20 mm is not taken";
+        type(QStringLiteral("7"));
+        EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(70));
+        QComboBox* paper = Combo(d, kPaper);
+        ASSERT_NE(paper, nullptr);
+        EXPECT_EQ(paper->currentText(), QStringLiteral("A3"));
+        EXPECT_EQ(paper->count(), 4);
+        paper->setCurrentIndex(paper->findText(QStringLiteral("Letter")));
+        EXPECT_EQ(sheet.paper, PaperChoice::kLetter);
+        d->close();
+    });
+    RunDialog([](QWidget* d) {
+        EXPECT_EQ(Combo(d, kPaper)->currentText(), QStringLiteral("Letter"));
         d->close();
     });
 }

@@ -50,6 +50,8 @@ protected:
 TEST_F(SheetSettingsFileTest, AFileThatIsNotOursGivesTheDefaults)
 {
     EXPECT_EQ(ReadSheetSettings(QPath()), defaults) << "missing";
+    EXPECT_EQ(ReadText("[sheet]\npaper=Letter\n").paper, PaperChoice::kLetter);
+    EXPECT_EQ(ReadText("[sheet]\npaper=A5\n").paper, PaperChoice::kA3) << "a paper not offered keeps A3";
     EXPECT_EQ(ReadText(""), defaults) << "empty";
     EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=11."), defaults) << "cut inside the value";
     EXPECT_EQ(ReadText(std::string("[sheet]\nstring_spacing_mm=11.5\n\0\x01\xff", 34)), defaults) << "binary";
@@ -88,7 +90,7 @@ TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
 {
     ASSERT_TRUE(WriteSheetSettings(QPath(), defaults));
     EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n"));
+              Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), defaults);
     for (int tenths : {115, 50, 200, 145}) {
         ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(tenths), {}}));
@@ -96,7 +98,7 @@ TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
     }
     ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(115), {false, true, false}}));
     EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\n"));
+              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\npaper=A3\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{PaperSpacing::TenthsMm(115), {false, true, false}}));
     // A hand-written file may say on and off; anything else keeps the switch's default.
     WriteFileBytes(Path(), Bytes("[sheet]\nlyrics=off\nchords=on\nmeasure_numbers=maybe\n"));
@@ -153,7 +155,7 @@ TEST_F(SheetSettingsWindowTest, TheWindowReadsAndSavesSheetIniAndSetupIniStaysBy
     }
     EXPECT_EQ(ReadFileBytes(SetupPath()), setup);
     EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=true\nchords=false\nmeasure_numbers=true\n"));
+              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\n"));
     EXPECT_EQ(sink.Count(), 0u);
 }
 
