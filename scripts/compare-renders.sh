@@ -31,17 +31,22 @@ render() { # renderer, folder, harp, song
   done
 }
 
+# Renders with both programs into folders of one name and says whether they differ.
+compare() { # renderer function, name, what it is, harp, song
+  local how=$1 name=$2 what=$3 harp=$4 song=$5
+  "$how" "$before" "$work/before/$name" "$harp" "$song"
+  "$how" "$after" "$work/after/$name" "$harp" "$song"
+  compared=$((compared + 1))
+  if ! diff -r "$work/before/$name" "$work/after/$name" > "$work/diff.txt"; then
+    echo "DIFFERS: $what"
+    head -20 "$work/diff.txt"
+    differences=$((differences + 1))
+  fi
+}
+
 for song in "${songs[@]}"; do
   for harp in "${harps[@]}"; do
-    name=$(basename "$song")-$(echo "$harp" | tr ' ' '_')
-    render "$before" "$work/before/$name" "$harp" "$song"
-    render "$after" "$work/after/$name" "$harp" "$song"
-    compared=$((compared + 1))
-    if ! diff -r "$work/before/$name" "$work/after/$name" > "$work/diff.txt"; then
-      echo "DIFFERS: $song with '${harp}'"
-      head -20 "$work/diff.txt"
-      differences=$((differences + 1))
-    fi
+    compare render "$(basename "$song")-$(echo "$harp" | tr ' ' '_')" "$song with '${harp}'" "$harp" "$song"
   done
 done
 # The sheet at scale: every page of the PDF on each paper, and the whole sheet as SVG.
@@ -61,15 +66,7 @@ render_at_scale() { # renderer, folder, harp, song
 if [ -z "${COMPARE_FIT_ONLY:-}" ]; then
   for song in "${songs[@]}"; do
     for harp in 37 25 15G; do
-      name=$(basename "$song")-scale-$harp
-      render_at_scale "$before" "$work/before/$name" "$harp" "$song"
-      render_at_scale "$after" "$work/after/$name" "$harp" "$song"
-      compared=$((compared + 1))
-      if ! diff -r "$work/before/$name" "$work/after/$name" > "$work/diff.txt"; then
-        echo "DIFFERS: $song at scale on harp $harp"
-        head -20 "$work/diff.txt"
-        differences=$((differences + 1))
-      fi
+      compare render_at_scale "$(basename "$song")-scale-$harp" "$song at scale on harp $harp" "$harp" "$song"
     done
   done
 fi
