@@ -214,6 +214,7 @@ void SongBuilder::PlaceNotes(CSongData& song, const std::vector<Placed>& line)
         Cell& cell = song.cells[cellIndex];
         const int entry = s.own >= 0 ? static_cast<int>(s.own % 2) : 2;
         cell.entry[entry] = p.pitch;
+        ++report.placed;
         SetText(cell, entry, p.lyric);
         if (s.own >= 0)
             assigned[static_cast<size_t>(s.own)] = true;

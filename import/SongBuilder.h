@@ -59,6 +59,7 @@ struct SongBuildReport {
     int dropped = 0;        // notes left out: their grid position was taken
     bool truncated = false; // the melody ran past 1024 beats
     int skipped = 0;        // what the reader could not read and left out
+    int placed = 0;         // pitched notes that stand on the grid
 };
 
 // The song's beat and measure as the builder chooses them from a meter.

@@ -263,18 +263,53 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
     return anyNote ? ImportStatus::Ok : ImportStatus::NoMelody;
 }
 
-Utf16Order XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes)
+namespace {
+
+// Whether the text, in code units of `width` bytes in the given order, starts with markup
+// after any blanks: a "<" followed by "?", "!" or "s".
+bool StartsWithMarkup(const std::vector<uint8_t>& bytes, size_t width, XmlByteOrder order)
 {
-    for (const Utf16Order order : {Utf16Order::LittleEndian, Utf16Order::BigEndian}) {
-        const size_t low = order == Utf16Order::LittleEndian ? 0 : 1; // where an ASCII byte stands
-        size_t at = 0;
-        auto character = [&](size_t i) { return bytes[i + low] != 0 && bytes[i + 1 - low] == 0 ? bytes[i + low] : 0; };
-        while (at + 1 < bytes.size() && std::strchr(" \t\r\n", character(at)) && character(at) != 0)
-            at += 2;
-        if (at + 3 < bytes.size() && character(at) == '<' && std::strchr("?!s", character(at + 2)) && character(at + 2) != 0)
+    // The ASCII character of the unit at i, or 0 when the unit is none.
+    auto character = [&](size_t i) -> uint8_t {
+        if (i + width > bytes.size())
+            return 0;
+        uint8_t ascii = 0;
+        for (size_t k = 0; k < width; ++k) {
+            const uint8_t b = bytes[i + (order == XmlByteOrder::LittleEndian ? k : width - 1 - k)];
+            if (k == 0 ? b == 0 : b != 0)
+                return 0;
+            if (k == 0)
+                ascii = b;
+        }
+        return ascii < 0x80 ? ascii : 0;
+    };
+    size_t at = 0;
+    while (character(at) != 0 && std::strchr(" \t\r\n", character(at)))
+        at += width;
+    return character(at) == '<' && character(at + width) != 0 && std::strchr("?!s", character(at + width));
+}
+
+} // namespace
+
+XmlByteOrder XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes)
+{
+    for (const XmlByteOrder order : {XmlByteOrder::LittleEndian, XmlByteOrder::BigEndian})
+        if (StartsWithMarkup(bytes, 2, order))
             return order;
-    }
-    return Utf16Order::None;
+    return XmlByteOrder::None;
+}
+
+XmlByteOrder XmlInUtf32(const std::vector<uint8_t>& bytes)
+{
+    static constexpr uint8_t kLittleMark[] = {0xFF, 0xFE, 0, 0}, kBigMark[] = {0, 0, 0xFE, 0xFF};
+    if (bytes.size() >= 4 && std::equal(kLittleMark, kLittleMark + 4, bytes.begin()))
+        return XmlByteOrder::LittleEndian;
+    if (bytes.size() >= 4 && std::equal(kBigMark, kBigMark + 4, bytes.begin()))
+        return XmlByteOrder::BigEndian;
+    for (const XmlByteOrder order : {XmlByteOrder::LittleEndian, XmlByteOrder::BigEndian})
+        if (StartsWithMarkup(bytes, 4, order))
+            return order;
+    return XmlByteOrder::None;
 }
 
 MusicXmlScore::MusicXmlScore() : impl(std::make_unique<Impl>()) {}
@@ -292,11 +327,14 @@ ImportStatus MusicXmlScore::Open(const std::vector<uint8_t>& bytes)
     } else {
         if (!WithinMarkupLimit(bytes.data(), bytes.size()))
             return ImportStatus::Unreadable;
-        // pugixml recognises UTF-16 without a mark only when "<?" is the very first character.
-        const Utf16Order utf16 = XmlInUtf16WithoutMark(bytes);
-        const pugi::xml_encoding encoding = utf16 == Utf16Order::LittleEndian ? pugi::encoding_utf16_le
-                                            : utf16 == Utf16Order::BigEndian  ? pugi::encoding_utf16_be
-                                                                              : pugi::encoding_auto;
+        // pugixml recognises UTF-16 and UTF-32 without a mark only when "<" is the very first
+        // character.
+        const XmlByteOrder utf32 = XmlInUtf32(bytes), utf16 = XmlInUtf16WithoutMark(bytes);
+        const pugi::xml_encoding encoding = utf32 == XmlByteOrder::LittleEndian   ? pugi::encoding_utf32_le
+                                            : utf32 == XmlByteOrder::BigEndian    ? pugi::encoding_utf32_be
+                                            : utf16 == XmlByteOrder::LittleEndian ? pugi::encoding_utf16_le
+                                            : utf16 == XmlByteOrder::BigEndian    ? pugi::encoding_utf16_be
+                                                                                  : pugi::encoding_auto;
         parsed = impl->doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, encoding);
     }
     if (!parsed)
