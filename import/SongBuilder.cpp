@@ -153,6 +153,14 @@ std::vector<SongBuilder::Placed> SongBuilder::MelodyLine() const
             lyric = top.lyric;
         i = j;
         const int64_t onset = top.onset + padTicks;
+        // Onsets within the slack share a place on the grid, where the earlier would win: a
+        // lower note a hair ahead, no longer than this one, gives way to it.
+        while (!line.empty() && onset - line.back().onset <= SlackTicks() && line.back().pitch < top.pitch &&
+               line.back().end - line.back().onset <= top.duration) {
+            if (lyric.empty())
+                lyric = line.back().lyric;
+            line.pop_back();
+        }
         if (!line.empty() && line.back().end > onset) {
             // Rounded durations and legato playing let a note outlast its successor by a hair.
             if (line.back().pitch > top.pitch && line.back().end - onset > SlackTicks())

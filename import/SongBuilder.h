@@ -31,8 +31,9 @@
 //   no note covers is rest, split at measure starts.
 // - Simultaneous notes: at each onset the highest note starting there is the melody; it ends
 //   a lower note still sounding, and a note starting under a higher one still sounding (by
-//   more than a 48th of a beat) is left out. A lyric on another note of the same onset goes
-//   with the chosen note.
+//   more than a 48th of a beat) is left out. Onsets within a 48th of a beat count as one: a
+//   lower note starting that little before a higher one that lasts at least as long gives way
+//   to it. A lyric on another note of the same onset goes with the chosen note.
 // - Key: the first key signature becomes the key table's entry of that mode and signature
 //   (a signature beyond 7 by the tonic's pitch class).
 // - Chord symbols become chord names on the half beat where they stand: root with "#" or

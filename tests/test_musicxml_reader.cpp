@@ -449,10 +449,18 @@ TEST(MusicXmlReaderVoices, VoiceOneOfTheUpperStaffIsTheMelody)
     ASSERT_EQ(r.status, ImportStatus::Ok);
     EXPECT_EQ(Pitches(r.melody), (std::vector<int>{76, 74}));
 
-    // Without a voice 1 on the upper staff the voice with most notes is taken.
-    const std::string noFirst = OnePart({Measure(
-        1, Attributes(1) + note("C5", 4, "2") + back + note("E4", 1, "3") + note("F4", 1, "3") + note("G4", 2, "3"))});
-    EXPECT_EQ(Pitches(ReadXml(noFirst).melody), (std::vector<int>{64, 65, 67}));
+    // Without a voice 1 on the upper staff the voice that sounds highest on average is taken,
+    // however many notes a lower voice has: the tune in voice 3, the bass in voice 4.
+    std::string bass;
+    for (int i = 0; i < 16; ++i)
+        bass += note(i % 2 ? "G2" : "C3", 1, "4");
+    const std::string noFirst = OnePart(
+        {Measure(1, Attributes(1) + note("C5", 4, "3") + back + note("E4", 1, "2") + note("F4", 1, "2") +
+                        note("G4", 2, "2") + back + bass.substr(0, bass.size() / 4)),
+         Measure(2, note("D5", 4, "3") + back + bass.substr(bass.size() / 4, bass.size() / 4)),
+         Measure(3, note("E5", 2, "3") + note("A3", 2, "3") + back + bass.substr(bass.size() / 2, bass.size() / 4)),
+         Measure(4, note("F5", 4, "3") + back + bass.substr(3 * bass.size() / 4))});
+    EXPECT_EQ(Pitches(ReadXml(noFirst).melody), (std::vector<int>{72, 74, 76, 57, 77}));
 
     // Among several parts the count offered is the same, and the same voice is read.
     const std::string twoParts =

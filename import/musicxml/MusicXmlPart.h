@@ -43,8 +43,8 @@ struct PartContent {
 };
 
 // The part's melody voice: on the upper staff with sounding pitched notes (not grace, not
-// cue), voice 1 when it has such notes, else the voice with most of them; and how many such
-// notes the part has.
+// cue), voice 1 when it has such notes, else the voice that sounds highest on average; and
+// how many such notes the part has.
 struct MelodyVoice {
     int staff = 1;
     std::string voice = "1";
