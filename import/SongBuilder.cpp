@@ -280,6 +280,14 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
     song.SetFameLevel(0);
 }
 
+void SongBuilder::CountBarsOffGrid()
+{
+    const int64_t measureTicks = meter.beatsPerMeasure * meter.beatTicks;
+    for (const int64_t bar : melody.bars)
+        if (const int64_t at = bar + padTicks; at > 0 && at < GridEnd() && at % measureTicks != 0)
+            ++report.barsOffGrid;
+}
+
 std::unique_ptr<CSongData> SongBuilder::Build(const std::string& fallbackTitle)
 {
     report = SongBuildReport{};
@@ -289,6 +297,7 @@ std::unique_ptr<CSongData> SongBuilder::Build(const std::string& fallbackTitle)
     int32_t key = melody.hasKey ? KeyIndexFor(melody.keyFifths, melody.keyMinor) : 0;
     auto song = std::make_unique<CSongData>(nullptr, measures, beats, key);
     PlaceNotes(*song, MelodyLine());
+    CountBarsOffGrid();
     FillRests(*song);
     PlaceChords(*song);
     SetSummary(*song, fallbackTitle);

@@ -44,6 +44,8 @@
 //   character boundary to 32 bytes. Tempo becomes beats per minute of the song's beat
 //   (120 quarters per minute when the melody has none); outside 40..240 it is 80, as the
 //   song reader has it. Fame level 0.
+// - Written bar lines (where the reader tells them) that fall inside a song measure, after a
+//   meter change or a measure longer than its meter, are counted in the report.
 // - More than 1024 beats: the song ends with the last whole measure within them; the rest is
 //   left out and the report says so.
 
@@ -61,6 +63,7 @@ struct SongBuildReport {
     bool truncated = false; // the melody ran past 1024 beats
     int skipped = 0;        // what the reader could not read and left out
     int placed = 0;         // pitched notes that stand on the grid
+    int barsOffGrid = 0;    // written bar lines within the song that fall inside a song measure
 };
 
 // The song's beat and measure as the builder chooses them from a meter.
@@ -97,6 +100,7 @@ private:
     void FillRests(CSongData& song) const;
     void PlaceChords(CSongData& song) const;
     void SetSummary(CSongData& song, const std::string& fallbackTitle) const;
+    void CountBarsOffGrid();
     int64_t GridEnd() const;
     int64_t SlackTicks() const;
     // Whether the onset lies within the slack of a quarter beat; `sixth` is where that is drawn.

@@ -509,3 +509,15 @@ PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data)
         });
     return part;
 }
+
+std::vector<int64_t> WrittenMeasureLengths(const std::vector<pugi::xml_node>& data)
+{
+    const PartContent part = ReadPartMeasures(data);
+    std::vector<int64_t> lengths;
+    if (!part.readable)
+        return lengths;
+    lengths.reserve(part.measures.size());
+    for (const MeasureContent& m : part.measures)
+        lengths.push_back(m.length);
+    return lengths;
+}

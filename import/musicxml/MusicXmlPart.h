@@ -57,3 +57,6 @@ struct MelodyVoice {
 MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data);
 // Reads every voice and keeps the melody voice's notes, so that a part is walked once.
 PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data);
+// Each measure's length as written (MeasureContent::length); empty when the part's durations
+// are meaningless.
+std::vector<int64_t> WrittenMeasureLengths(const std::vector<pugi::xml_node>& data);

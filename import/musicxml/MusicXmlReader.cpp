@@ -94,7 +94,7 @@ class MelodyAssembler {
 public:
     explicit MelodyAssembler(Melody& out) : out(out) {}
 
-    // Notes from `length` on are left out: a measure that overflows its meter would push
+    // Notes from `length` on are left out: a voice that overflows its measure would push
     // every later measure off its place.
     void Add(const MeasureContent& m, int64_t start, int64_t length)
     {
@@ -170,7 +170,24 @@ struct MusicXmlScore::Impl {
 
     bool Index(pugi::xml_node score, bool timewise);
     ImportStatus Read(const Part& part, Melody& out) const;
+    std::vector<int64_t> LengthsOtherPartsHold(const Part& part) const;
 };
+
+// Per measure, the shortest length any other part writes for it; INT64_MAX where no other part
+// has the measure. A measure is as long as every part makes it: where only the melody's part
+// runs over, the others keep the bar line.
+std::vector<int64_t> MusicXmlScore::Impl::LengthsOtherPartsHold(const Part& part) const
+{
+    std::vector<int64_t> held(std::min(part.data.size(), kMaxPlayedMeasures), INT64_MAX);
+    for (const Part& other : parts) {
+        if (&other == &part)
+            continue;
+        const std::vector<int64_t> lengths = WrittenMeasureLengths(other.data);
+        for (size_t i = 0; i < std::min(lengths.size(), held.size()); ++i)
+            held[i] = std::min(held[i], lengths[i]);
+    }
+    return held;
+}
 
 bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
 {
@@ -242,15 +259,21 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         total += content.measures[i].notes.size();
     out.notes.reserve(std::min(total, kMaxMelodyNotes));
     MelodyAssembler assembler(out);
+    const std::vector<int64_t> held = LengthsOtherPartsHold(part);
     int64_t start = 0;
     for (size_t k = 0; k < order.size(); ++k) {
         const MeasureContent& m = content.measures[order[k]];
         if (k == 0 && m.length < m.nominal)
             out.pickupTicks = m.length;
+        if (k > 0)
+            out.bars.push_back(start);
         if (out.meters.empty() || out.meters.back().numerator != m.numerator ||
             out.meters.back().denominator != m.denominator)
             out.meters.push_back(MeterChange{start, m.numerator, m.denominator});
-        const int64_t length = std::min(m.length, m.nominal);
+        // A measure longer than its meter is cut to what the other parts hold, never below
+        // the meter: a wrong signature or a cadenza that every part writes keeps its notes.
+        const int64_t length =
+            m.length <= m.nominal ? m.length : std::max(m.nominal, std::min(m.length, held[size_t(order[k])]));
         assembler.Add(m, start, length);
         start += length;
         if (start > kMaxReadTicks) {
