@@ -134,7 +134,7 @@ int64_t SongBuilder::GridEnd() const
     return int64_t(beatCount) * meter.beatTicks;
 }
 
-std::vector<SongBuilder::Placed> SongBuilder::MelodyLine() const
+std::vector<SongBuilder::Placed> SongBuilder::MelodyLine()
 {
     std::vector<const MelodyNote*> notes;
     for (const MelodyNote& n : melody.notes)
@@ -153,13 +153,22 @@ std::vector<SongBuilder::Placed> SongBuilder::MelodyLine() const
             lyric = top.lyric;
         i = j;
         const int64_t onset = top.onset + padTicks;
-        // Onsets within the slack share a place on the grid, where the earlier would win: a
-        // lower note a hair ahead, no longer than this one, gives way to it.
-        while (!line.empty() && onset - line.back().onset <= SlackTicks() && line.back().pitch < top.pitch &&
-               line.back().end - line.back().onset <= top.duration) {
+        // Onsets within the slack contend for one place on the grid, where the earlier would
+        // win: a lower note a hair ahead gives way unless it lasts longer; at one pitch the
+        // longer stays. The one that yields is left out whole, never left cut short.
+        bool yields = false;
+        while (!line.empty() && onset - line.back().onset <= SlackTicks() && line.back().pitch <= top.pitch) {
+            const int64_t earlier = line.back().end - line.back().onset;
+            yields = top.pitch > line.back().pitch ? top.duration < earlier : top.duration <= earlier;
+            if (yields)
+                break;
             if (lyric.empty())
                 lyric = line.back().lyric;
             line.pop_back();
+        }
+        if (yields) {
+            ++report.dropped;
+            continue;
         }
         if (!line.empty() && line.back().end > onset) {
             // Rounded durations and legato playing let a note outlast its successor by a hair.

@@ -33,7 +33,8 @@
 //   a lower note still sounding, and a note starting under a higher one still sounding (by
 //   more than a 48th of a beat) is left out. Onsets within a 48th of a beat count as one: a
 //   lower note starting that little before a higher one that lasts at least as long gives way
-//   to it. A lyric on another note of the same onset goes with the chosen note.
+//   to it; otherwise the later note is left out (counted as dropped) and the earlier keeps its
+//   length. A lyric on another note of the same onset goes with the chosen note.
 // - Key: the first key signature becomes the key table's entry of that mode and signature
 //   (a signature beyond 7 by the tonic's pitch class).
 // - Chord symbols become chord names on the half beat where they stand: root with "#" or
@@ -95,7 +96,7 @@ private:
     };
 
     void ChooseGrid();
-    std::vector<Placed> MelodyLine() const;
+    std::vector<Placed> MelodyLine();
     void PlaceNotes(CSongData& song, const std::vector<Placed>& line);
     void FillRests(CSongData& song) const;
     void PlaceChords(CSongData& song) const;
