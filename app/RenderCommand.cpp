@@ -351,6 +351,8 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\ntempo=" << song.Tempo() << "\n";
         out << "moved=" << loaded.report.moved << "\nskipped=" << loaded.report.skipped
             << "\ndropped=" << loaded.report.dropped << "\n";
+        if (loaded.report.barsOffGrid > 0) // written bar lines the song's measures cannot follow
+            out << "bars_off_grid=" << loaded.report.barsOffGrid << "\n";
     }
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;

@@ -49,6 +49,8 @@ struct Melody {
     bool hasKey = false;
     double tempoQuarterBpm = 0;        // quarter notes per minute; 0 when the file gives none
     int64_t pickupTicks = 0;           // length of an incomplete first measure; 0 when full
+    std::vector<int64_t> bars;         // written bar lines between measures, in playing order;
+                                       // empty when the reader does not tell them
     int skipped = 0;                   // things the reader could not read and left out
 };
 

@@ -2,28 +2,52 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 
 namespace {
 
-// Measures from an ending's first measure to the one after its group member ends.
-int EndOfEnding(const std::vector<MeasureMarks>& marks, int start)
+// Per measure, the measure after the ending that starts there (up to the next ending's start
+// or the first measure outside one); computed once, for a walk may reach an ending many times.
+std::vector<int> EndsOfEndings(const std::vector<MeasureMarks>& marks)
 {
-    int i = start + 1;
-    while (i < static_cast<int>(marks.size()) && !marks[i].ending.empty() && !marks[i].endingStart)
-        ++i;
-    return i;
+    const int n = static_cast<int>(marks.size());
+    std::vector<int> end(marks.size() + 1, n);
+    for (int i = n - 1; i >= 0; --i) {
+        const bool continues = i + 1 < n && !marks[i + 1].ending.empty() && !marks[i + 1].endingStart;
+        end[i] = continues ? end[i + 1] : i + 1;
+    }
+    return end;
 }
 
-int FindMark(const std::vector<MeasureMarks>& marks, const std::string MeasureMarks::*field, const std::string& name,
-             int from)
+// Where each jump of a measure lands, looked up once: a walk visits a jump's measure many
+// times, and a missing mark must not be searched for at every visit. The coda is the first
+// after the jump, else the first from the start; the segno the first from the start.
+struct JumpTargets {
+    std::vector<int> coda, segno; // per measure, -1 for none
+};
+
+JumpTargets FindJumpTargets(const std::vector<MeasureMarks>& marks)
 {
-    for (int i = from; i < static_cast<int>(marks.size()); ++i)
-        if (marks[i].*field == name)
-            return i;
-    for (int i = 0; i < from && i < static_cast<int>(marks.size()); ++i)
-        if (marks[i].*field == name)
-            return i;
-    return -1;
+    const int n = static_cast<int>(marks.size());
+    std::map<std::string, std::vector<int>> codas, segnos;
+    for (int i = 0; i < n; ++i) {
+        if (!marks[i].coda.empty())
+            codas[marks[i].coda].push_back(i);
+        if (!marks[i].segno.empty())
+            segnos[marks[i].segno].push_back(i);
+    }
+    JumpTargets t{std::vector<int>(marks.size(), -1), std::vector<int>(marks.size(), -1)};
+    for (int i = 0; i < n; ++i) {
+        if (!marks[i].toCoda.empty())
+            if (const auto it = codas.find(marks[i].toCoda); it != codas.end()) {
+                const auto after = std::upper_bound(it->second.begin(), it->second.end(), i);
+                t.coda[i] = after != it->second.end() ? *after : it->second.front();
+            }
+        if (!marks[i].dalSegno.empty())
+            if (const auto it = segnos.find(marks[i].dalSegno); it != segnos.end())
+                t.segno[i] = it->second.front();
+    }
+    return t;
 }
 
 // Per measure, the ending numbers that start from it up to the next forward repeat: whether
@@ -51,6 +75,8 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
     order.reserve(marks.size());
     std::vector<int> repeatsDone(marks.size(), 0);
     const std::vector<uint64_t> endingsAhead = EndingsAhead(marks);
+    const std::vector<int> endOfEnding = EndsOfEndings(marks);
+    const JumpTargets targets = FindJumpTargets(marks);
     int i = 0, repeatStart = 0, pass = 1;
     bool jumped = false, codaTaken = false, backFromRepeat = false, inEnding = false;
     while (i < n && order.size() < kMaxPlayedMeasures) {
@@ -61,7 +87,7 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
         }
         backFromRepeat = false;
         if (m.endingStart) {
-            const int after = EndOfEnding(marks, i);
+            const int after = endOfEnding[i];
             const bool last = after >= n || !marks[after].endingStart;
             const bool play = jumped ? last : std::find(m.ending.begin(), m.ending.end(), pass) != m.ending.end();
             if (!play) {
@@ -81,7 +107,7 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
         if (jumped && m.fine)
             break;
         if (jumped && !codaTaken && !m.toCoda.empty()) {
-            const int target = FindMark(marks, &MeasureMarks::coda, m.toCoda, i + 1);
+            const int target = targets.coda[i];
             if (target >= 0) {
                 codaTaken = true;
                 i = target;
@@ -107,7 +133,7 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
                 pass = 1;
         }
         if (!jumped && (m.daCapo || !m.dalSegno.empty())) {
-            const int target = m.daCapo ? 0 : FindMark(marks, &MeasureMarks::segno, m.dalSegno, 0);
+            const int target = m.daCapo ? 0 : targets.segno[i];
             if (target >= 0) {
                 jumped = true;
                 inEnding = false;

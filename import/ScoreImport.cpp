@@ -84,9 +84,11 @@ bool StartsWith(const std::vector<uint8_t>& bytes, size_t at, const char* text)
 
 bool LooksLikeXml(const std::vector<uint8_t>& bytes)
 {
+    if (XmlInUtf32(bytes) != XmlByteOrder::None)
+        return true;
     if (StartsWith(bytes, 0, "\xFF\xFE") || StartsWith(bytes, 0, "\xFE\xFF"))
         return true; // UTF-16 byte order marks
-    if (XmlInUtf16WithoutMark(bytes) != Utf16Order::None)
+    if (XmlInUtf16WithoutMark(bytes) != XmlByteOrder::None)
         return true;
     size_t at = StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0;
     while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
@@ -165,6 +167,24 @@ ImportOutcome Failure(ScoreFormat format, uint32_t code)
     outcome.failed = true;
     outcome.song = EmptySong();
     return outcome;
+}
+
+// The score format a file's name claims (its patterns in ScoreFormats()); SongFile for any
+// other name.
+ScoreFormat FormatOfName(const std::string& path)
+{
+    for (const ScoreFormatInfo& info : ScoreFormats()) {
+        if (info.format == ScoreFormat::SongFile)
+            continue;
+        const std::string patterns = info.patterns;
+        for (size_t at = 0; at < patterns.size();) {
+            const size_t end = std::min(patterns.find(';', at), patterns.size());
+            if (HasSuffix(path, patterns.substr(at + 1, end - at - 1))) // after the "*"
+                return info.format;
+            at = end + 1;
+        }
+    }
+    return ScoreFormat::SongFile;
 }
 
 std::unique_ptr<CSongData> ReadSongFile(const std::string& path)
@@ -251,6 +271,9 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
     outcome.format = format;
     outcome.song = builder.Build(FileStem(name));
     outcome.report = builder.Report();
+    // Notes only past what a song holds leave nothing to play.
+    if (outcome.report.placed == 0)
+        return Failure(format, ImportError::kNoMelody);
     if (outcome.report.truncated)
         ShowImportError(ImportError::kTooLong);
     return outcome;
@@ -262,8 +285,13 @@ ImportOutcome LoadScoreFile(const std::string& path, const ImportRequest& reques
     if (IsSongFileName(path) || !ReadFileStart(path, kMaxScoreFileBytes, bytes))
         return ImportOutcome{ReadSongFile(path), ScoreFormat::SongFile, false, {}};
     const ScoreFormat format = DetectScoreFormat(bytes);
-    if (format == ScoreFormat::SongFile)
+    if (format == ScoreFormat::SongFile) {
+        // A file named as a score whose content is none is no song file either: reading it as
+        // one would show an empty sheet as if something had been read.
+        if (const ScoreFormat named = FormatOfName(path); named != ScoreFormat::SongFile)
+            return Failure(named, ImportError::kUnreadable);
         return ImportOutcome{ReadSongFile(path), format, false, {}};
+    }
     ImportOutcome outcome = ImportScoreBytes(format, bytes, path, request);
     if (outcome.song) {
         const size_t n = std::min(path.size(), sizeof outcome.song->sourcePath - 1);

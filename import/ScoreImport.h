@@ -39,7 +39,8 @@ std::string ScoreFileFilter();
 constexpr size_t kMaxScoreFileBytes = 64u << 20;
 
 // A name ending in ".mwd" (any case) is a song file; any other file is told by its content,
-// and content that is no score format is read as a song file, as the song reader reads any file.
+// and content that is no score format is read as a song file, as the song reader reads any file,
+// unless the name is a score's (LoadScoreFile then refuses it).
 bool IsSongFileName(const std::string& path);
 ScoreFormat DetectScoreFormat(const std::vector<uint8_t>& content);
 

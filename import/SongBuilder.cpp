@@ -134,7 +134,7 @@ int64_t SongBuilder::GridEnd() const
     return int64_t(beatCount) * meter.beatTicks;
 }
 
-std::vector<SongBuilder::Placed> SongBuilder::MelodyLine() const
+std::vector<SongBuilder::Placed> SongBuilder::MelodyLine()
 {
     std::vector<const MelodyNote*> notes;
     for (const MelodyNote& n : melody.notes)
@@ -153,6 +153,23 @@ std::vector<SongBuilder::Placed> SongBuilder::MelodyLine() const
             lyric = top.lyric;
         i = j;
         const int64_t onset = top.onset + padTicks;
+        // Onsets within the slack contend for one place on the grid, where the earlier would
+        // win: a lower note a hair ahead gives way unless it lasts longer; at one pitch the
+        // longer stays. The one that yields is left out whole, never left cut short.
+        bool yields = false;
+        while (!line.empty() && onset - line.back().onset <= SlackTicks() && line.back().pitch <= top.pitch) {
+            const int64_t earlier = line.back().end - line.back().onset;
+            yields = top.pitch > line.back().pitch ? top.duration < earlier : top.duration <= earlier;
+            if (yields)
+                break;
+            if (lyric.empty())
+                lyric = line.back().lyric;
+            line.pop_back();
+        }
+        if (yields) {
+            ++report.dropped;
+            continue;
+        }
         if (!line.empty() && line.back().end > onset) {
             // Rounded durations and legato playing let a note outlast its successor by a hair.
             if (line.back().pitch > top.pitch && line.back().end - onset > SlackTicks())
@@ -214,6 +231,7 @@ void SongBuilder::PlaceNotes(CSongData& song, const std::vector<Placed>& line)
         Cell& cell = song.cells[cellIndex];
         const int entry = s.own >= 0 ? static_cast<int>(s.own % 2) : 2;
         cell.entry[entry] = p.pitch;
+        ++report.placed;
         SetText(cell, entry, p.lyric);
         if (s.own >= 0)
             assigned[static_cast<size_t>(s.own)] = true;
@@ -271,6 +289,14 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
     song.SetFameLevel(0);
 }
 
+void SongBuilder::CountBarsOffGrid()
+{
+    const int64_t measureTicks = meter.beatsPerMeasure * meter.beatTicks;
+    for (const int64_t bar : melody.bars)
+        if (const int64_t at = bar + padTicks; at > 0 && at < GridEnd() && at % measureTicks != 0)
+            ++report.barsOffGrid;
+}
+
 std::unique_ptr<CSongData> SongBuilder::Build(const std::string& fallbackTitle)
 {
     report = SongBuildReport{};
@@ -280,6 +306,7 @@ std::unique_ptr<CSongData> SongBuilder::Build(const std::string& fallbackTitle)
     int32_t key = melody.hasKey ? KeyIndexFor(melody.keyFifths, melody.keyMinor) : 0;
     auto song = std::make_unique<CSongData>(nullptr, measures, beats, key);
     PlaceNotes(*song, MelodyLine());
+    CountBarsOffGrid();
     FillRests(*song);
     PlaceChords(*song);
     SetSummary(*song, fallbackTitle);

@@ -31,8 +31,10 @@
 //   no note covers is rest, split at measure starts.
 // - Simultaneous notes: at each onset the highest note starting there is the melody; it ends
 //   a lower note still sounding, and a note starting under a higher one still sounding (by
-//   more than a 48th of a beat) is left out. A lyric on another note of the same onset goes
-//   with the chosen note.
+//   more than a 48th of a beat) is left out. Onsets within a 48th of a beat count as one: a
+//   lower note starting that little before a higher one that lasts at least as long gives way
+//   to it; otherwise the later note is left out (counted as dropped) and the earlier keeps its
+//   length. A lyric on another note of the same onset goes with the chosen note.
 // - Key: the first key signature becomes the key table's entry of that mode and signature
 //   (a signature beyond 7 by the tonic's pitch class).
 // - Chord symbols become chord names on the half beat where they stand: root with "#" or
@@ -43,6 +45,8 @@
 //   character boundary to 32 bytes. Tempo becomes beats per minute of the song's beat
 //   (120 quarters per minute when the melody has none); outside 40..240 it is 80, as the
 //   song reader has it. Fame level 0.
+// - Written bar lines (where the reader tells them) that fall inside a song measure, after a
+//   meter change or a measure longer than its meter, are counted in the report.
 // - More than 1024 beats: the song ends with the last whole measure within them; the rest is
 //   left out and the report says so.
 
@@ -59,6 +63,8 @@ struct SongBuildReport {
     int dropped = 0;        // notes left out: their grid position was taken
     bool truncated = false; // the melody ran past 1024 beats
     int skipped = 0;        // what the reader could not read and left out
+    int placed = 0;         // pitched notes that stand on the grid
+    int barsOffGrid = 0;    // written bar lines within the song that fall inside a song measure
 };
 
 // The song's beat and measure as the builder chooses them from a meter.
@@ -90,11 +96,12 @@ private:
     };
 
     void ChooseGrid();
-    std::vector<Placed> MelodyLine() const;
+    std::vector<Placed> MelodyLine();
     void PlaceNotes(CSongData& song, const std::vector<Placed>& line);
     void FillRests(CSongData& song) const;
     void PlaceChords(CSongData& song) const;
     void SetSummary(CSongData& song, const std::string& fallbackTitle) const;
+    void CountBarsOffGrid();
     int64_t GridEnd() const;
     int64_t SlackTicks() const;
     // Whether the onset lies within the slack of a quarter beat; `sixth` is where that is drawn.

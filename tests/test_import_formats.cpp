@@ -194,3 +194,35 @@ TEST_F(ImportFormatsTest, AThousandTuneCollectionOpensItsChooser)
     EXPECT_EQ(count, 1000);
     EXPECT_EQ(sink.Count(), 0u);
 }
+
+// The renderer fails where the import refuses: content that is no score under a score's name,
+// and a MIDI file whose notes all lie past what a song holds.
+TEST_F(ImportFormatsTest, TheRendererFailsOnWhatTheImportRefuses)
+{
+    EXPECT_EQ(Notes({Write("one.musicxml", mx::Bytes("<"))}), "exit 1");
+    EXPECT_EQ(Notes({Write("blank.xml", mx::Bytes("   \n"))}), "exit 1");
+    MidiTrackBytes late;
+    late.Name("Late").Note(1025 * kDivision, 60, kDivision).End();
+    EXPECT_EQ(Notes({Write("late.mid", MidiFileBytes(0, kDivision, {late}))}), "exit 1");
+    EXPECT_EQ(sink.Take(), (std::vector<std::string>{"IMPT00000001 楽譜ファイルを読み込めませんでした。",
+                                                     "IMPT00000001 楽譜ファイルを読み込めませんでした。",
+                                                     "IMPT00000002 旋律になる音符がありませんでした。"}));
+}
+
+// A measure every part makes longer than its meter keeps its notes; --info says how many
+// written bar lines then fall inside the song's measures.
+TEST_F(ImportFormatsTest, InfoTellsOfBarLinesTheSongCannotFollow)
+{
+    std::vector<std::string> measures{mx::Measure(1, mx::Attributes(1) + mx::Note("C4", 1) + mx::Note("D4", 1) +
+                                                         mx::Note("E4", 1) + mx::Note("F4", 1) + mx::Note("G4", 1))};
+    for (int i = 2; i <= 4; ++i)
+        measures.push_back(mx::Measure(i, mx::Note("C5", 4)));
+    std::ostringstream out, err;
+    ASSERT_EQ(RunRenderCommand({"--info", Write("five.musicxml", mx::Bytes(mx::OnePart(measures)))}, out, err), 0);
+    EXPECT_NE(out.str().find("skipped=0\ndropped=0\nbars_off_grid=3\n"), std::string::npos) << out.str();
+    // Without such measures the line is left out.
+    measures[0] = mx::Measure(1, mx::Attributes(1) + mx::Note("C4", 4));
+    std::ostringstream plain;
+    ASSERT_EQ(RunRenderCommand({"--info", Write("four.musicxml", mx::Bytes(mx::OnePart(measures)))}, plain, err), 0);
+    EXPECT_EQ(plain.str().find("bars_off_grid"), std::string::npos) << plain.str();
+}

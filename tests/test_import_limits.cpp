@@ -138,3 +138,18 @@ TEST_F(ImportLimitsTest, AbcLyricContinuationsAndLongHeaders)
         ExpectWithinLimits("header" + std::to_string(tunes) + ".abc", file, 0);
     }
 }
+
+TEST_F(ImportLimitsTest, JumpsToMarksThatAreMissing)
+{
+    // Every measure names a coda or segno the score lacks: the walk must not search for it at
+    // each of the 65536 measures it plays.
+    const std::string first = "<measure>" + mx::Attributes(1) + mx::Note("C4", 4);
+    ExpectWithinLimits("tocoda.musicxml",
+                       ScoreOf(first + "<sound dacapo=\"yes\" tocoda=\"x\"/></measure>" +
+                               Repeated("<measure><sound tocoda=\"x\"/></measure>", 65535 * 38)),
+                       0);
+    ExpectWithinLimits("dalsegno.musicxml",
+                       ScoreOf(first + "<sound dalsegno=\"x\"/></measure>" +
+                               Repeated("<measure><sound dalsegno=\"x\"/></measure>", 65535 * 40)),
+                       0);
+}

@@ -3,6 +3,7 @@
 #include "import/midi/MidiReader.h"
 #include "tests/support/MidiBytes.h"
 
+#include <ctime>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -314,4 +315,31 @@ TEST(MidiNotes, EachOffEndsTheEarliestSoundingNoteOfItsChannelAndPitch)
     EXPECT_EQ((std::vector<int64_t>{notes[0].start, notes[0].end, notes[1].start, notes[1].end}),
               (std::vector<int64_t>{0, 5, 5, 20}));
     EXPECT_EQ(skipped, 0);
+}
+
+TEST(MidiNotes, StackedNotesOfOnePitchArePairedInLinearTime)
+{
+    // All ons first, then all offs: each off ends the earliest, as one at a time would.
+    constexpr int kStacked = 200000;
+    std::vector<MidiNoteEvent> events;
+    for (int i = 0; i < kStacked; ++i)
+        events.push_back({i, 0, 60, true});
+    for (int i = 0; i < kStacked; ++i)
+        events.push_back({kStacked + i, 0, 60, false});
+    // Stacked again after the first have ended: the emptied list is used anew.
+    events.push_back({3 * kStacked, 0, 60, true});
+    events.push_back({3 * kStacked + 5, 0, 60, false});
+    int skipped = 0;
+    const std::clock_t begin = std::clock();
+    const auto notes = PairNotes(events, 4 * kStacked, skipped);
+    const double seconds = double(std::clock() - begin) / CLOCKS_PER_SEC;
+    ASSERT_EQ(notes.size(), size_t(kStacked) + 1);
+    // A note still sounding when the next of its pitch starts ends there.
+    EXPECT_EQ(notes.front().end, 1);
+    EXPECT_EQ(notes[kStacked - 1].start, kStacked - 1);
+    EXPECT_EQ(notes[kStacked - 1].end, kStacked + kStacked - 1);
+    EXPECT_EQ(notes.back().start, 3 * kStacked);
+    EXPECT_EQ(notes.back().end, 3 * kStacked + 5);
+    EXPECT_EQ(skipped, 0);
+    EXPECT_LT(seconds, 1.0) << "processor seconds";
 }

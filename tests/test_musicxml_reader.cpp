@@ -418,10 +418,15 @@ TEST(MusicXmlReaderRhythm, TripletsLandAlikeWhateverTheDivisions)
 
 TEST(MusicXmlReaderRhythm, AnOverfullMeasureKeepsTheNextOnItsPlace)
 {
-    // Five quarters in 4/4, as some exports write them: the fifth is left out and counted.
-    const Read r = ReadXml(OnePart({Measure(1, Attributes(1) + Note("C4", 1) + Note("D4", 1) + Note("E4", 1) +
-                                                   Note("F4", 1) + Note("G4", 1)),
-                                    Measure(2, Note("A4", 3) + Note("B4", 2)), Measure(3, Whole("C5"))}));
+    // Five quarters in 4/4 in the melody's part only, as some exports write them: the fifth is
+    // left out and counted.
+    const std::string bass = Part("P2", {Measure(1, Attributes(1) + Whole("C3")), Measure(2, Whole("C3")),
+                                         Measure(3, Whole("C3"))});
+    const Read r = ReadXml(Score({{"P1", "Melody"}, {"P2", "Bass"}},
+                                 Part("P1", {Measure(1, Attributes(1) + Note("C4", 1) + Note("D4", 1) + Note("E4", 1) +
+                                                            Note("F4", 1) + Note("G4", 1)),
+                                             Measure(2, Note("A4", 3) + Note("B4", 2)), Measure(3, Whole("C5"))}) +
+                                     bass));
     ASSERT_EQ(r.status, ImportStatus::Ok);
     EXPECT_EQ(Notes(r.melody), (std::vector<std::tuple<int64_t, int64_t, int>>{
                                    {0, Q, 60}, {Q, Q, 62}, {2 * Q, Q, 64}, {3 * Q, Q, 65},
@@ -431,6 +436,45 @@ TEST(MusicXmlReaderRhythm, AnOverfullMeasureKeepsTheNextOnItsPlace)
     const Read pickup = ReadXml(OnePart({Measure(0, Attributes(1) + Note("G4", 1)), Measure(1, Whole("C5"))}));
     EXPECT_EQ(pickup.melody.pickupTicks, Q);
     EXPECT_EQ(std::get<0>(Notes(pickup.melody)[1]), Q);
+}
+
+TEST(MusicXmlReaderRhythm, AMeasureEveryPartMakesLongerKeepsItsNotes)
+{
+    // A signature that is simply wrong: 3/4 over measures of four quarters. Every note stays,
+    // every measure starts at its written bar line, and the song says which bar lines its
+    // measures of three cannot follow.
+    std::vector<std::string> measures;
+    for (int i = 0; i < 3; ++i)
+        measures.push_back(Measure(i + 1, (i == 0 ? Attributes(1, 3, 4) : "") + Note("C4", 1) + Note("D4", 1) +
+                                              Note("E4", 1) + Note("F4", 1)));
+    const Read wrong = ReadXml(OnePart(measures));
+    ASSERT_EQ(wrong.status, ImportStatus::Ok);
+    EXPECT_EQ(Notes(wrong.melody).size(), 12u);
+    EXPECT_EQ(std::get<0>(Notes(wrong.melody)[11]), 11 * Q);
+    EXPECT_EQ(wrong.melody.skipped, 0);
+    EXPECT_EQ(wrong.melody.bars, (std::vector<int64_t>{4 * Q, 8 * Q}));
+    SongBuilder builder(wrong.melody);
+    const auto song = builder.Build("t");
+    EXPECT_EQ(LayOutMeasures(*song, 1, song->measureCount).notes.size(), 12u);
+    EXPECT_EQ(builder.Report().barsOffGrid, 2);
+
+    // Six quarters where the other part writes five: what overflows the other part is cut, the
+    // fifth quarter that both hold is kept, and the next measure starts after it.
+    auto part = [](const std::string& id, int quarters, const std::string& pitch) {
+        std::string first = Attributes(1);
+        for (int i = 0; i < quarters; ++i)
+            first += Note(pitch, 1);
+        return Part(id, {Measure(1, first), Measure(2, Whole(pitch))});
+    };
+    const Read both = ReadXml(Score({{"P1", "Upper"}, {"P2", "Lower"}}, part("P1", 6, "E5") + part("P2", 5, "C3")));
+    ASSERT_EQ(both.status, ImportStatus::Ok);
+    EXPECT_EQ(Notes(both.melody).size(), 6u);
+    EXPECT_EQ(Notes(both.melody).back(), std::make_tuple(5 * Q, 4 * Q, 76));
+    EXPECT_EQ(both.melody.skipped, 1);
+    // The lower part, read as the melody, is within what the upper part holds and loses nothing.
+    const Read lower = ReadXml(Score({{"P1", "Upper"}, {"P2", "Lower"}}, part("P1", 6, "E5") + part("P2", 5, "C3")), 2);
+    EXPECT_EQ(Notes(lower.melody).size(), 6u);
+    EXPECT_EQ(lower.melody.skipped, 0);
 }
 
 TEST(MusicXmlReaderVoices, VoiceOneOfTheUpperStaffIsTheMelody)
@@ -449,10 +493,18 @@ TEST(MusicXmlReaderVoices, VoiceOneOfTheUpperStaffIsTheMelody)
     ASSERT_EQ(r.status, ImportStatus::Ok);
     EXPECT_EQ(Pitches(r.melody), (std::vector<int>{76, 74}));
 
-    // Without a voice 1 on the upper staff the voice with most notes is taken.
-    const std::string noFirst = OnePart({Measure(
-        1, Attributes(1) + note("C5", 4, "2") + back + note("E4", 1, "3") + note("F4", 1, "3") + note("G4", 2, "3"))});
-    EXPECT_EQ(Pitches(ReadXml(noFirst).melody), (std::vector<int>{64, 65, 67}));
+    // Without a voice 1 on the upper staff the voice that sounds highest on average is taken,
+    // however many notes a lower voice has: the tune in voice 3, the bass in voice 4.
+    std::string bass;
+    for (int i = 0; i < 16; ++i)
+        bass += note(i % 2 ? "G2" : "C3", 1, "4");
+    const std::string noFirst = OnePart(
+        {Measure(1, Attributes(1) + note("C5", 4, "3") + back + note("E4", 1, "2") + note("F4", 1, "2") +
+                        note("G4", 2, "2") + back + bass.substr(0, bass.size() / 4)),
+         Measure(2, note("D5", 4, "3") + back + bass.substr(bass.size() / 4, bass.size() / 4)),
+         Measure(3, note("E5", 2, "3") + note("A3", 2, "3") + back + bass.substr(bass.size() / 2, bass.size() / 4)),
+         Measure(4, note("F5", 4, "3") + back + bass.substr(3 * bass.size() / 4))});
+    EXPECT_EQ(Pitches(ReadXml(noFirst).melody), (std::vector<int>{72, 74, 76, 57, 77}));
 
     // Among several parts the count offered is the same, and the same voice is read.
     const std::string twoParts =

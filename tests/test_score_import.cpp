@@ -263,3 +263,69 @@ TEST_F(ScoreImportTest, Utf16WithoutAMarkAndTheRiffWrappingOfMidiAreRecognisedAn
     EXPECT_EQ(LayOutMeasures(*wrapped.song, 1, 1).notes, expected);
     EXPECT_EQ(sink.Count(), 0u);
 }
+
+// Content that is no score under a score's name is refused, never read as an empty song file;
+// other names keep the song files' rule. XML in UTF-32 is read, with or without its mark.
+TEST_F(ScoreImportTest, UnknownContentUnderAScoresNameIsRefused)
+{
+    const std::string xml = "\n " + OnePart({Measure(1, Attributes(1) + Note("C4", 2) + Note("E4", 2))});
+    std::vector<uint8_t> little, big;
+    for (const char c : xml) {
+        little.insert(little.end(), {uint8_t(c), 0, 0, 0});
+        big.insert(big.end(), {0, 0, 0, uint8_t(c)});
+    }
+    std::vector<uint8_t> littleMarked{0xFF, 0xFE, 0, 0}, bigMarked{0, 0, 0xFE, 0xFF};
+    littleMarked.insert(littleMarked.end(), little.begin() + 8, little.end()); // without the blanks
+    bigMarked.insert(bigMarked.end(), big.begin() + 8, big.end());
+    for (const auto& [name, bytes] : {std::pair{"le.musicxml", little}, std::pair{"be.xml", big},
+                                      std::pair{"le-mark.xml", littleMarked}, std::pair{"be-mark", bigMarked}}) {
+        const ImportOutcome o = LoadScoreFile(Write(name, bytes));
+        ASSERT_NE(o.song, nullptr);
+        EXPECT_EQ(o.format, ScoreFormat::MusicXml) << name;
+        EXPECT_FALSE(o.failed) << name;
+        EXPECT_EQ(LayOutMeasures(*o.song, 1, 1).notes, (std::vector<ScoreNote>{{0, 60, 12}, {12, 64, 12}})) << name;
+    }
+    EXPECT_EQ(sink.Count(), 0u);
+
+    const std::vector<std::pair<std::string, ScoreFormat>> named = {
+        {"a.musicxml", ScoreFormat::MusicXml}, {"a.XML", ScoreFormat::MusicXml}, {"a.mxl", ScoreFormat::MusicXml},
+        {"a.abc", ScoreFormat::Abc},           {"a.mid", ScoreFormat::Midi},     {"a.midi", ScoreFormat::Midi}};
+    const std::vector<std::vector<uint8_t>> contents = {Bytes("<"), Bytes(" \r\n\t  \n"), {},
+                                                        std::vector<uint8_t>(100000, 0), CSongFileWriter(2, 4).Build()};
+    for (const auto& [name, format] : named)
+        for (size_t c = 0; c < contents.size(); ++c) {
+            const ImportOutcome o = LoadScoreFile(Write(name, contents[c]));
+            EXPECT_TRUE(o.failed) << name << " " << c;
+            EXPECT_EQ(o.format, format) << name << " " << c;
+            EXPECT_EQ(o.song->measureCount, 4);
+            EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000001 楽譜ファイルを読み込めませんでした。"})
+                << name << " " << c;
+        }
+    // Under any other name the song reader decides, as before.
+    for (const char* name : {"b.mwd", "b.dat", "b"}) {
+        const ImportOutcome o = LoadScoreFile(Write(name, Bytes("<")));
+        EXPECT_FALSE(o.failed) << name;
+        EXPECT_EQ(o.format, ScoreFormat::SongFile) << name;
+        EXPECT_EQ(sink.Take(), (std::vector<std::string>{"[0]", "time sign 0"})) << name;
+    }
+}
+
+// Notes only past what a song can hold leave nothing to play: the message of a file without
+// notes, not an empty song.
+TEST_F(ScoreImportTest, AMelodyWhollyPastTheSongsEndIsNoMelody)
+{
+    MidiTrackBytes late;
+    late.Name("Late").Note(1100 * 480, 60, 480).Note(0, 62, 480).End();
+    const ImportOutcome o = LoadScoreFile(Write("late.mid", MidiFileBytes(1, 480, {late})));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000002 旋律になる音符がありませんでした。"});
+    EXPECT_TRUE(o.failed);
+    EXPECT_EQ(o.song->measureCount, 4);
+
+    // One note within the song keeps it, with the notice of the cut.
+    MidiTrackBytes both;
+    both.Name("Both").Note(0, 64, 480).Note(1100 * 480, 60, 480).End();
+    const ImportOutcome kept = LoadScoreFile(Write("both.mid", MidiFileBytes(1, 480, {both})));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000003 曲が長すぎるため、1024拍を超える部分は省きました。"});
+    EXPECT_FALSE(kept.failed);
+    EXPECT_EQ(kept.song->measureCount, 256);
+}

@@ -147,6 +147,30 @@ TEST(SongBuilderGrid, HighestSoundingNoteIsTheMelody)
     EXPECT_EQ(b.song->measureCount, 2);
 }
 
+TEST(SongBuilderGrid, AShortLowerNoteAHairAheadGivesWayToTheLongerHigherOne)
+{
+    const int64_t slack = Q / 48, tick = Q / 480;
+    // As a MIDI file plays it: a 9-tick accompaniment note a tick or a whole slack before the
+    // melody's E5, ended before it or still sounding.
+    for (const int64_t ahead : {tick, slack}) {
+        for (const int64_t length : {9 * tick, ahead, Q}) {
+            const Built b = Build(Of({N(Q - ahead, length, 57, "ta"), N(Q, Q, 76), N(2 * Q, Q, 74)}));
+            EXPECT_EQ(b.notes, (std::vector<ScoreNote>{{6, 76, 6}, {12, 74, 6}})) << ahead << " " << length;
+            EXPECT_EQ(b.report.dropped, 0);
+            EXPECT_EQ(Cp932ToUtf8(b.song->cells[2].text[0]), "ta"); // the syllable goes with the note kept
+        }
+    }
+    // Farther ahead, or a lower note that outlasts the higher one, keeps its place.
+    EXPECT_EQ(Build(Of({N(Q - Q / 6, Q / 6, 57), N(Q, Q, 76)})).notes,
+              (std::vector<ScoreNote>{{5, 57, 1}, {6, 76, 6}}));
+    // It keeps its whole length; the later note that yields is counted, as at one pitch.
+    for (const int pitch : {76, 57}) {
+        const Built longer = Build(Of({N(Q - tick, 2 * Q, 57), N(Q, Q / 4, pitch), N(3 * Q, Q, 74)}));
+        EXPECT_EQ(longer.notes, (std::vector<ScoreNote>{{6, 57, 12}, {18, 74, 6}})) << pitch;
+        EXPECT_EQ(longer.report.dropped, 1);
+    }
+}
+
 TEST(SongBuilderGrid, PickupIsPaddedSoThatDownbeatsStartMeasures)
 {
     Melody m = Of({N(0, Q, 67), N(Q, 3 * Q, 72), N(4 * Q, Q, 71)}, 3, 4);

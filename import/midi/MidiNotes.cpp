@@ -31,15 +31,25 @@ void CutAtNextOfSamePitch(std::vector<MidiTimedNote>& notes)
 std::vector<MidiTimedNote> PairNotes(const std::vector<MidiNoteEvent>& events, int64_t trackEnd, int& skipped)
 {
     std::vector<MidiTimedNote> notes;
-    std::vector<std::vector<size_t>> sounding(kChannels * kPitches);
+    // The notes of one channel and pitch still sounding, earliest first: those before `first`
+    // have ended. An off takes the earliest without moving the rest, so that thousands of
+    // stacked notes of one pitch cost no more than as many notes of different pitches.
+    struct Sounding {
+        std::vector<size_t> notes;
+        size_t first = 0;
+    };
+    std::vector<Sounding> sounding(kChannels * kPitches);
     for (const MidiNoteEvent& e : events) {
-        std::vector<size_t>& open = sounding[(e.channel & (kChannels - 1)) * kPitches + (e.pitch & (kPitches - 1))];
+        Sounding& open = sounding[(e.channel & (kChannels - 1)) * kPitches + (e.pitch & (kPitches - 1))];
         if (e.on) {
-            open.push_back(notes.size());
+            if (open.first == open.notes.size()) {
+                open.notes.clear();
+                open.first = 0;
+            }
+            open.notes.push_back(notes.size());
             notes.push_back({e.tick, -1, e.pitch});
-        } else if (!open.empty()) {
-            notes[open.front()].end = e.tick;
-            open.erase(open.begin());
+        } else if (open.first < open.notes.size()) {
+            notes[open.notes[open.first++]].end = e.tick;
         }
     }
     for (MidiTimedNote& n : notes) {

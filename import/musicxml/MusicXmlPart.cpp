@@ -40,6 +40,28 @@ int Integer(pugi::xml_node node, int fallback)
     return (std::isfinite(v) && std::abs(v) < 1e6) ? static_cast<int>(std::lround(v)) : fallback;
 }
 
+// The MIDI number a <pitch> element writes, before any transposition; -1 when it names none.
+int WrittenPitch(pugi::xml_node pitch)
+{
+    const char* step = "";
+    double alter = 0;
+    int octave = -100;
+    for (pugi::xml_node c : pitch.children()) {
+        const char* n = c.name();
+        if (n[0] == 's')
+            step = c.child_value();
+        else if (n[0] == 'a')
+            alter = Number(c);
+        else if (n[0] == 'o')
+            octave = Integer(c, -100);
+    }
+    if (step[0] < 'A' || step[0] > 'G' || step[1] != 0)
+        return -1;
+    if (!std::isfinite(alter) || std::abs(alter) > 12 || octave < -1 || octave > 10)
+        return -1;
+    return (octave + 1) * 12 + kStepPitchClass[step[0] - 'A'] + static_cast<int>(std::lround(alter));
+}
+
 // A note's children gathered in one pass: a score holds thousands of notes, and looking each
 // child up by name would compare every name again and again.
 struct NoteView {
@@ -125,7 +147,8 @@ private:
 };
 
 // Counts sounding notes per voice of the upper staff. The melody is voice 1 when it has
-// notes, else the voice with most: the first note may belong to a lower voice crossing up.
+// notes, else the voice that sounds highest on average: a tune is rarely written under its
+// accompaniment, however many notes the accompaniment has.
 class VoiceTally {
 public:
     void Add(const NoteView& note)
@@ -140,11 +163,14 @@ public:
         if (note.staff != staff)
             return;
         auto it = std::find_if(voices.begin(), voices.end(),
-                               [&](const auto& v) { return !std::strcmp(v.first, note.voice); });
+                               [&](const Voice& v) { return !std::strcmp(v.name, note.voice); });
         if (it == voices.end())
-            voices.emplace_back(note.voice, 1);
-        else
-            ++it->second;
+            it = voices.insert(voices.end(), Voice{note.voice});
+        // Written pitch: one staff's voices share a transposition.
+        if (const int pitch = WrittenPitch(note.pitch); pitch >= 0) {
+            ++it->pitchedNotes;
+            it->pitchSum += pitch;
+        }
     }
 
     MelodyVoice Result() const
@@ -154,17 +180,24 @@ public:
         if (voices.empty())
             return melody;
         melody.staff = staff;
-        auto best = std::find_if(voices.begin(), voices.end(), [](const auto& v) { return !std::strcmp(v.first, "1"); });
+        auto best = std::find_if(voices.begin(), voices.end(), [](const Voice& v) { return !std::strcmp(v.name, "1"); });
         if (best == voices.end())
-            best = std::max_element(voices.begin(), voices.end(),
-                                    [](const auto& a, const auto& b) { return a.second < b.second; });
-        melody.voice = best->first;
+            best = std::max_element(voices.begin(), voices.end(), [](const Voice& a, const Voice& b) {
+                return a.Average() < b.Average();
+            }); // the first of equals
+        melody.voice = best->name;
         return melody;
     }
 
 private:
+    struct Voice {
+        const char* name; // text of the document
+        int pitchedNotes = 0;
+        int64_t pitchSum = 0;
+        double Average() const { return pitchedNotes > 0 ? double(pitchSum) / pitchedNotes : -1; }
+    };
     int staff = 0, pitched = 0;
-    std::vector<std::pair<const char*, int>> voices; // text of the document, in order of appearance
+    std::vector<Voice> voices; // in order of appearance
 };
 
 // The state that runs through a part in file order.
@@ -289,25 +322,9 @@ private:
 
     int SoundingPitch(pugi::xml_node pitch) const
     {
-        const char* step = "";
-        double alter = 0;
-        int octave = -100;
-        for (pugi::xml_node c : pitch.children()) {
-            const char* n = c.name();
-            if (n[0] == 's')
-                step = c.child_value();
-            else if (n[0] == 'a')
-                alter = Number(c);
-            else if (n[0] == 'o')
-                octave = Integer(c, -100);
-        }
-        if (step[0] < 'A' || step[0] > 'G' || step[1] != 0)
-            return -1;
-        if (!std::isfinite(alter) || std::abs(alter) > 12 || octave < -1 || octave > 10)
-            return -1;
-        const int value = (octave + 1) * 12 + kStepPitchClass[step[0] - 'A'] + static_cast<int>(std::lround(alter)) +
-                          s.transpose;
-        return (value >= 0 && value <= 127) ? value : -1;
+        const int written = WrittenPitch(pitch);
+        const int value = written + s.transpose;
+        return (written >= 0 && value >= 0 && value <= 127) ? value : -1;
     }
 
     void Attributes(pugi::xml_node attributes)
@@ -491,4 +508,16 @@ PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data)
             return n.staff != melody.staff || std::strcmp(n.voice, melody.voice.c_str()) != 0;
         });
     return part;
+}
+
+std::vector<int64_t> WrittenMeasureLengths(const std::vector<pugi::xml_node>& data)
+{
+    const PartContent part = ReadPartMeasures(data);
+    std::vector<int64_t> lengths;
+    if (!part.readable)
+        return lengths;
+    lengths.reserve(part.measures.size());
+    for (const MeasureContent& m : part.measures)
+        lengths.push_back(m.length);
+    return lengths;
 }

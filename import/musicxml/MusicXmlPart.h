@@ -43,8 +43,8 @@ struct PartContent {
 };
 
 // The part's melody voice: on the upper staff with sounding pitched notes (not grace, not
-// cue), voice 1 when it has such notes, else the voice with most of them; and how many such
-// notes the part has.
+// cue), voice 1 when it has such notes, else the voice that sounds highest on average; and
+// how many such notes the part has.
 struct MelodyVoice {
     int staff = 1;
     std::string voice = "1";
@@ -57,3 +57,6 @@ struct MelodyVoice {
 MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data);
 // Reads every voice and keeps the melody voice's notes, so that a part is walked once.
 PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data);
+// Each measure's length as written (MeasureContent::length); empty when the part's durations
+// are meaningless.
+std::vector<int64_t> WrittenMeasureLengths(const std::vector<pugi::xml_node>& data);

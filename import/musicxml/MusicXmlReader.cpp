@@ -94,7 +94,7 @@ class MelodyAssembler {
 public:
     explicit MelodyAssembler(Melody& out) : out(out) {}
 
-    // Notes from `length` on are left out: a measure that overflows its meter would push
+    // Notes from `length` on are left out: a voice that overflows its measure would push
     // every later measure off its place.
     void Add(const MeasureContent& m, int64_t start, int64_t length)
     {
@@ -170,7 +170,24 @@ struct MusicXmlScore::Impl {
 
     bool Index(pugi::xml_node score, bool timewise);
     ImportStatus Read(const Part& part, Melody& out) const;
+    std::vector<int64_t> LengthsOtherPartsHold(const Part& part) const;
 };
+
+// Per measure, the shortest length any other part writes for it; INT64_MAX where no other part
+// has the measure. A measure is as long as every part makes it: where only the melody's part
+// runs over, the others keep the bar line.
+std::vector<int64_t> MusicXmlScore::Impl::LengthsOtherPartsHold(const Part& part) const
+{
+    std::vector<int64_t> held(std::min(part.data.size(), kMaxPlayedMeasures), INT64_MAX);
+    for (const Part& other : parts) {
+        if (&other == &part)
+            continue;
+        const std::vector<int64_t> lengths = WrittenMeasureLengths(other.data);
+        for (size_t i = 0; i < std::min(lengths.size(), held.size()); ++i)
+            held[i] = std::min(held[i], lengths[i]);
+    }
+    return held;
+}
 
 bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
 {
@@ -242,15 +259,21 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         total += content.measures[i].notes.size();
     out.notes.reserve(std::min(total, kMaxMelodyNotes));
     MelodyAssembler assembler(out);
+    const std::vector<int64_t> held = LengthsOtherPartsHold(part);
     int64_t start = 0;
     for (size_t k = 0; k < order.size(); ++k) {
         const MeasureContent& m = content.measures[order[k]];
         if (k == 0 && m.length < m.nominal)
             out.pickupTicks = m.length;
+        if (k > 0)
+            out.bars.push_back(start);
         if (out.meters.empty() || out.meters.back().numerator != m.numerator ||
             out.meters.back().denominator != m.denominator)
             out.meters.push_back(MeterChange{start, m.numerator, m.denominator});
-        const int64_t length = std::min(m.length, m.nominal);
+        // A measure longer than its meter is cut to what the other parts hold, never below
+        // the meter: a wrong signature or a cadenza that every part writes keeps its notes.
+        const int64_t length =
+            m.length <= m.nominal ? m.length : std::max(m.nominal, std::min(m.length, held[size_t(order[k])]));
         assembler.Add(m, start, length);
         start += length;
         if (start > kMaxReadTicks) {
@@ -263,18 +286,53 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
     return anyNote ? ImportStatus::Ok : ImportStatus::NoMelody;
 }
 
-Utf16Order XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes)
+namespace {
+
+// Whether the text, in code units of `width` bytes in the given order, starts with markup
+// after any blanks: a "<" followed by "?", "!" or "s".
+bool StartsWithMarkup(const std::vector<uint8_t>& bytes, size_t width, XmlByteOrder order)
 {
-    for (const Utf16Order order : {Utf16Order::LittleEndian, Utf16Order::BigEndian}) {
-        const size_t low = order == Utf16Order::LittleEndian ? 0 : 1; // where an ASCII byte stands
-        size_t at = 0;
-        auto character = [&](size_t i) { return bytes[i + low] != 0 && bytes[i + 1 - low] == 0 ? bytes[i + low] : 0; };
-        while (at + 1 < bytes.size() && std::strchr(" \t\r\n", character(at)) && character(at) != 0)
-            at += 2;
-        if (at + 3 < bytes.size() && character(at) == '<' && std::strchr("?!s", character(at + 2)) && character(at + 2) != 0)
+    // The ASCII character of the unit at i, or 0 when the unit is none.
+    auto character = [&](size_t i) -> uint8_t {
+        if (i + width > bytes.size())
+            return 0;
+        uint8_t ascii = 0;
+        for (size_t k = 0; k < width; ++k) {
+            const uint8_t b = bytes[i + (order == XmlByteOrder::LittleEndian ? k : width - 1 - k)];
+            if (k == 0 ? b == 0 : b != 0)
+                return 0;
+            if (k == 0)
+                ascii = b;
+        }
+        return ascii < 0x80 ? ascii : 0;
+    };
+    size_t at = 0;
+    while (character(at) != 0 && std::strchr(" \t\r\n", character(at)))
+        at += width;
+    return character(at) == '<' && character(at + width) != 0 && std::strchr("?!s", character(at + width));
+}
+
+} // namespace
+
+XmlByteOrder XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes)
+{
+    for (const XmlByteOrder order : {XmlByteOrder::LittleEndian, XmlByteOrder::BigEndian})
+        if (StartsWithMarkup(bytes, 2, order))
             return order;
-    }
-    return Utf16Order::None;
+    return XmlByteOrder::None;
+}
+
+XmlByteOrder XmlInUtf32(const std::vector<uint8_t>& bytes)
+{
+    static constexpr uint8_t kLittleMark[] = {0xFF, 0xFE, 0, 0}, kBigMark[] = {0, 0, 0xFE, 0xFF};
+    if (bytes.size() >= 4 && std::equal(kLittleMark, kLittleMark + 4, bytes.begin()))
+        return XmlByteOrder::LittleEndian;
+    if (bytes.size() >= 4 && std::equal(kBigMark, kBigMark + 4, bytes.begin()))
+        return XmlByteOrder::BigEndian;
+    for (const XmlByteOrder order : {XmlByteOrder::LittleEndian, XmlByteOrder::BigEndian})
+        if (StartsWithMarkup(bytes, 4, order))
+            return order;
+    return XmlByteOrder::None;
 }
 
 MusicXmlScore::MusicXmlScore() : impl(std::make_unique<Impl>()) {}
@@ -292,11 +350,14 @@ ImportStatus MusicXmlScore::Open(const std::vector<uint8_t>& bytes)
     } else {
         if (!WithinMarkupLimit(bytes.data(), bytes.size()))
             return ImportStatus::Unreadable;
-        // pugixml recognises UTF-16 without a mark only when "<?" is the very first character.
-        const Utf16Order utf16 = XmlInUtf16WithoutMark(bytes);
-        const pugi::xml_encoding encoding = utf16 == Utf16Order::LittleEndian ? pugi::encoding_utf16_le
-                                            : utf16 == Utf16Order::BigEndian  ? pugi::encoding_utf16_be
-                                                                              : pugi::encoding_auto;
+        // pugixml recognises UTF-16 and UTF-32 without a mark only when "<" is the very first
+        // character.
+        const XmlByteOrder utf32 = XmlInUtf32(bytes), utf16 = XmlInUtf16WithoutMark(bytes);
+        const pugi::xml_encoding encoding = utf32 == XmlByteOrder::LittleEndian   ? pugi::encoding_utf32_le
+                                            : utf32 == XmlByteOrder::BigEndian    ? pugi::encoding_utf32_be
+                                            : utf16 == XmlByteOrder::LittleEndian ? pugi::encoding_utf16_le
+                                            : utf16 == XmlByteOrder::BigEndian    ? pugi::encoding_utf16_be
+                                                                                  : pugi::encoding_auto;
         parsed = impl->doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, encoding);
     }
     if (!parsed)

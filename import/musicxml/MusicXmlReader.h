@@ -12,8 +12,10 @@
 
 // XML text in UTF-16 without a byte-order mark, told by a "<" with a zero byte beside it after
 // any blanks, as some exporters write it.
-enum class Utf16Order { None, LittleEndian, BigEndian };
-Utf16Order XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes);
+enum class XmlByteOrder { None, LittleEndian, BigEndian };
+XmlByteOrder XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes);
+// XML text in UTF-32: its byte-order mark, or a "<" in four bytes after any blanks.
+XmlByteOrder XmlInUtf32(const std::vector<uint8_t>& bytes);
 
 // A score parsed once, so that listing its parts and reading one costs a single parse. The
 // import reads every MusicXML file through it.
