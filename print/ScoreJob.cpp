@@ -3,6 +3,7 @@
 #include "common/Cp932.h"
 #include "common/FileServices.h"
 #include "common/QtText.h"
+#include "common/XmlText.h"
 #include "print/CPrintPicture.h"
 #include "print/SheetWords.h"
 #include "render/ScoreGeometry.h"
@@ -80,7 +81,7 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
     svg.setResolution(kSvgDotsPerInch);
-    svg.setTitle(legend.title);
+    svg.setTitle(QString::fromStdString(XmlEscaped(legend.title.toStdString()))); // Qt writes it as given
     SheetLegend shown = legend;
     shown.scaleBar = spacingTenthsMm > 0;
     shown.shown = ShownOnSheet(words);
@@ -105,6 +106,7 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
         drawing.DrawSheet(painter, sheet, width, height, 1.0, page.height());
     if (!painter.end())
         return false;
-    const QByteArray& bytes = file.data();
-    return WriteWholeFile(QFile::encodeName(fileName).toStdString(), bytes.constData(), static_cast<size_t>(bytes.size())) != 0;
+    // Qt escapes the texts it draws but keeps the control characters a title or lyric may hold.
+    const std::string bytes = WithoutXmlForbidden(std::string_view(file.data().constData(), static_cast<size_t>(file.data().size())));
+    return WriteWholeFile(QFile::encodeName(fileName).toStdString(), bytes.data(), bytes.size()) != 0;
 }
