@@ -153,7 +153,7 @@ void CDovrelPlinvaraDlg::Initialise()
     fitted = UnfittedScore(frame);
     score = std::make_unique<CScorePicture>();
     const PictureRect scoreRect{kScoreMargin, kScoreMargin, frame.width + kScoreMargin, frame.height + kScoreMargin};
-    score->Create(scoreControl, scoreRect, ScoreSetup{N, settings.stringNotes, S, settings.leftAdjust, Z});
+    score->Create(scoreControl, scoreRect, ScoreSetup{N, frame.stringPitches, S, settings.leftAdjust, Z});
 
     setFixedSize(e + 150, static_cast<int>(V * Z + 10 + 50));
     buttons->ShowAll();

@@ -80,7 +80,7 @@ const std::string& DensestSong()
 ScoreSetup DefaultSetup()
 {
     const ConfigRecord r = DefaultConfigRecord();
-    return ScoreSetup{r.stringCount, r.stringNotes, r.lineSpacing, r.leftAdjust, 1.0};
+    return ScoreSetup{r.stringCount, ScoreFrameOf(r).stringPitches, r.lineSpacing, r.leftAdjust, 1.0};
 }
 
 std::unique_ptr<CSongData> Load(const std::string& path)

@@ -7,6 +7,7 @@ add_library(ui STATIC
   common/MessageBoxSink.h common/MessageBoxSink.cpp
   common/ChooseFileToOpen.h common/ChooseFileToOpen.cpp
   common/QtTranslations.h common/QtTranslations.cpp
+  common/JapaneseFileDates.h common/JapaneseFileDates.cpp
   controls/PictureScaling.h controls/PictureScaling.cpp
   controls/COffScreenPicture.h controls/COffScreenPicture.cpp
   render/CScorePicture.h render/CScorePicture.cpp
@@ -32,6 +33,18 @@ add_library(ui STATIC
   resources/resources.qrc
 )
 target_link_libraries(ui PUBLIC core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
+
+# Qt's own texts that the distribution's Japanese catalogue lacks, built by the distribution's
+# lrelease (scripts/install-deps.sh) into the program's resources.
+find_program(DP_LRELEASE lrelease HINTS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS} /usr/lib/qt6/bin REQUIRED)
+set(DP_EXTRA_TS ${CMAKE_CURRENT_SOURCE_DIR}/resources/translations/qt_extra_ja.ts)
+set(DP_EXTRA_QM ${CMAKE_CURRENT_BINARY_DIR}/translations/qt_extra_ja.qm)
+add_custom_command(OUTPUT ${DP_EXTRA_QM}
+  COMMAND ${DP_LRELEASE} -silent ${DP_EXTRA_TS} -qm ${DP_EXTRA_QM}
+  DEPENDS ${DP_EXTRA_TS}
+  COMMENT "Building Qt's missing Japanese texts" VERBATIM)
+qt_add_resources(ui qt_extra_translations PREFIX /translations BASE ${CMAKE_CURRENT_BINARY_DIR}/translations
+  FILES ${DP_EXTRA_QM})
 target_include_directories(ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(ui PUBLIC DP_VERSION="${PROJECT_VERSION}")
 # The resources live in a static library: keep their initialiser.

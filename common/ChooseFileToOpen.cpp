@@ -1,6 +1,7 @@
 #include "common/ChooseFileToOpen.h"
 
 #include "common/FileServices.h"
+#include "common/JapaneseFileDates.h"
 
 #include <QFileDialog>
 
@@ -18,6 +19,7 @@ int ChooseFileToOpen(QWidget* parent, const QString& defaultExtension, const QSt
 {
     QFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("ChooseFileToOpen"));
+    ShowJapaneseFileDates(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile); // the chosen file must exist
     dialog.setDefaultSuffix(defaultExtension);

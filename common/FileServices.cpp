@@ -2,6 +2,7 @@
 
 #include "common/ErrorCodes.h"
 #include "common/Messages.h"
+#include "common/Utf8.h"
 #include "common/Wildcard.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <fcntl.h>
 #include <new>
 #include <pwd.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -192,6 +194,19 @@ int ReadWholeFile(const std::string& path, void* buffer, size_t byteCount)
 
 namespace {
 
+constexpr size_t kMaxNameBytes = 255; // of one path component, on every Linux file system
+constexpr std::string_view kTempSuffix = ".XXXXXX";
+
+// "NAME.XXXXXX" for mkostemp, NAME cut (never inside a UTF-8 character) so that the temporary
+// name fits wherever the target's own name does.
+std::string TemporaryNameBeside(const std::string& target)
+{
+    const size_t slash = target.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return target.substr(0, nameStart) + CutUtf8(target.substr(nameStart), kMaxNameBytes - kTempSuffix.size()) +
+           std::string(kTempSuffix);
+}
+
 // The temporary file beside the file that `path` names (through its links), open for writing
 // with that file's permissions; -1 when the file may not be replaced.
 int CreateReplacement(const std::string& path, std::string& temp)
@@ -202,18 +217,22 @@ int CreateReplacement(const std::string& path, std::string& temp)
     const std::string target = ResolveLink(path);
     mode_t mode = 0;
     struct stat st;
+    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return -1; // a loop of links, or one too long to follow: nothing to write through to
     if (stat(target.c_str(), &st) == 0) {
         // A file nobody may write is left as it is, whoever runs the program; so is a device
         // or FIFO, which a rename would replace by a plain file.
         if ((st.st_mode & 0222) == 0 || !S_ISREG(st.st_mode))
             return -1;
         mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return -1; // cannot be looked at, so cannot be known to be a regular file
     } else {
         const mode_t mask = umask(0);
         umask(mask);
         mode = 0666 & ~mask;
     }
-    temp = target + ".XXXXXX";
+    temp = TemporaryNameBeside(target);
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd >= 0)
         fchmod(fd, mode);

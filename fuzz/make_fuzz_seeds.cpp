@@ -1,6 +1,7 @@
 // Writes the seed corpora: one song file per layout and a few settings images.
 
 #include "settings/ConfigRecord.h"
+#include "settings/Tuning.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/MusicXmlText.h"
 
@@ -78,6 +79,14 @@ int main(int argc, char** argv)
     const std::vector<uint8_t> bytes(image.begin(), image.end());
     if (!WriteBytes(settings + "/default.ini", bytes) ||
         !WriteBytes(settings + "/short.ini", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100)))
+        return 1;
+    // A table no harp has: a diatonic one with its first string at the largest number.
+    ConfigRecord odd = DefaultConfigRecord();
+    odd.stringCount = 15;
+    FillStringNotes(odd, Tuning::GMajor);
+    odd.stringNotes[0] = INT32_MAX;
+    const ConfigImage oddImage = EncodeConfigRecord(odd);
+    if (!WriteBytes(settings + "/odd-table.ini", std::vector<uint8_t>(oddImage.begin(), oddImage.end())))
         return 1;
     if (!WriteBytes(scores + "/melody.musicxml", mx::Bytes(SeedScore())) ||
         !WriteBytes(scores + "/melody.mxl", mx::Mxl(SeedScore())) ||

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <algorithm>
 
 namespace {
 
@@ -24,6 +25,10 @@ struct FameFilter {
     const char* text;
     int threshold;
 };
+
+// The load button's left edge and the buttons' top, in the dialog's client area.
+constexpr int kLoadButtonLeft = 150;
+constexpr int kButtonTop = 340;
 
 const FameFilter kFilters[] = {
     {"全て表示", 0},
@@ -80,15 +85,32 @@ void CArchiveDlg::done(int result)
     QDialog::done(result);
 }
 
+// The template's 67 units hold the longest choice only in the font it was made for. The box takes
+// the width its choices need in the font in use: beside the buttons when that leaves room, else
+// on a row of its own under the list, which gives up that height.
+void CArchiveDlg::PlaceFameFilter()
+{
+    const QRect list = DluRect(7, 7, 188, 208), box = DluRect(7, 223, 67, 14);
+    const int needed = fameFilter->sizeHint().width(), gap = DluToPixels(4);
+    if (box.left() + needed + gap <= kLoadButtonLeft) {
+        songList->setGeometry(list);
+        fameFilter->setGeometry(box.left(), box.top(), std::max(needed, box.width()), box.height());
+        return;
+    }
+    const int rowTop = kButtonTop - gap - box.height();
+    songList->setGeometry(list.left(), list.top(), list.width(), rowTop - gap - list.top());
+    fameFilter->setGeometry(list.left(), rowTop, std::min(needed, list.width()), box.height());
+}
+
 void CArchiveDlg::Initialise()
 {
     g_archiveDialog = this;
     resultPath.clear();
     buttons = std::make_unique<CSubDialogButtonPicture>(&CArchiveDlg::OnButtonPressed, &OnButtonReleased, loadControl,
-                                                        PictureRect{150, 340, 238, 370}, QStringLiteral("読み込み"),
+                                                        PictureRect{kLoadButtonLeft, kButtonTop, 238, 370}, QStringLiteral("読み込み"),
                                                         ButtonImage::kNormal, ButtonImage::kPressed, -1);
     loadControl->SetIndex(0);
-    buttons->AddButton(cancelControl, PictureRect{250, 340, 338, 370}, QStringLiteral("取り消し"), ButtonImage::kNormal,
+    buttons->AddButton(cancelControl, PictureRect{250, kButtonTop, 338, 370}, QStringLiteral("取り消し"), ButtonImage::kNormal,
                        ButtonImage::kPressed, -1);
     cancelControl->SetIndex(1);
 
@@ -99,6 +121,7 @@ void CArchiveDlg::Initialise()
             fameFilter->addItem(QString::fromUtf8(f.text), f.threshold);
         fameFilter->setCurrentIndex(kInitialFilter);
     }
+    PlaceFameFilter();
     fameThreshold = kFilters[kInitialFilter].threshold;
     connect(fameFilter, &QComboBox::currentIndexChanged, this, &CArchiveDlg::Refilter, Qt::UniqueConnection);
     buttons->ShowAll();

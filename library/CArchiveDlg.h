@@ -41,6 +41,7 @@ protected:
 
 private:
     void Initialise();
+    void PlaceFameFilter();
     void OnSong(LibrarySong song);
     void OnFilled(bool tooMany);
     void Refilter();

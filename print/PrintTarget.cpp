@@ -1,5 +1,7 @@
 #include "print/PrintTarget.h"
 
+#include "common/JapaneseFileDates.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -39,6 +41,7 @@ std::unique_ptr<QPrinter> RunSavePdfDialog(QWidget* owner, const QString& docume
 {
     QFileDialog dialog(owner, QStringLiteral("PDFとして保存"));
     dialog.setObjectName(QString::fromLatin1(kSavePdfDialogName));
+    ShowJapaneseFileDates(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("PDF (*.pdf)"));

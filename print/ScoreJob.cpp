@@ -4,6 +4,7 @@
 #include "common/FileServices.h"
 #include "common/Messages.h"
 #include "common/QtText.h"
+#include "common/XmlText.h"
 #include "print/CPrintPicture.h"
 #include "print/SheetPage.h"
 #include "song/CSongData.h"
@@ -74,7 +75,7 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
     svg.setResolution(kSvgDotsPerInch);
-    svg.setTitle(legend.title);
+    svg.setTitle(QString::fromStdString(XmlEscaped(legend.title.toStdString()))); // Qt writes it as given
     const SheetPlan plan =
         PlanWholeSheet(fitted, sheet, kSvgDotsPerInch, MeasureSheetText(&svg, kSvgDotsPerInch), legend.hasSong);
     const QSize page(plan.sheetWidth, plan.sheetHeight);
@@ -87,6 +88,7 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
     DrawSheetPage(painter, plan, 0, fitted.geometry, legend);
     if (!painter.end())
         return false;
-    const QByteArray& bytes = file.data();
-    return WriteWholeFile(QFile::encodeName(fileName).toStdString(), bytes.constData(), static_cast<size_t>(bytes.size())) != 0;
+    // Qt escapes the texts it draws but keeps the control characters a title or lyric may hold.
+    const std::string bytes = WithoutXmlForbidden(std::string_view(file.data().constData(), static_cast<size_t>(file.data().size())));
+    return WriteWholeFile(QFile::encodeName(fileName).toStdString(), bytes.data(), bytes.size()) != 0;
 }

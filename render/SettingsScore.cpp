@@ -1,5 +1,11 @@
 #include "render/SettingsScore.h"
 
+#include <algorithm>
+
+namespace {
+constexpr int kLowestMidiNote = 0, kHighestMidiNote = 127;
+} // namespace
+
 ScoreFrame ScoreFrameOf(const ConfigRecord& settings)
 {
     ScoreFrame frame;
@@ -8,7 +14,10 @@ ScoreFrame ScoreFrameOf(const ConfigRecord& settings)
     frame.stringSpacing = settings.lineSpacing;
     frame.leftOffset = settings.leftAdjust;
     frame.stringCount = settings.stringCount;
-    frame.stringPitches = settings.stringNotes;
+    // A damaged file's pitches are held to the MIDI note range where they are used; the record
+    // keeps them as stored.
+    for (size_t i = 0; i < frame.stringPitches.size(); ++i)
+        frame.stringPitches[i] = std::clamp(settings.stringNotes[i], kLowestMidiNote, kHighestMidiNote);
     return frame;
 }
 

@@ -6,7 +6,8 @@
 
 class CSongData;
 
-// The harp and picture of the settings: (strings + 1) x spacing wide, the vertical size high.
+// The harp and picture of the settings: (strings + 1) x spacing wide, the vertical size high;
+// every string's pitch within 0..127.
 ScoreFrame ScoreFrameOf(const ConfigRecord& settings);
 
 // Fits the song to the settings' harp (moving its notes) and lays out the measures.

@@ -3,10 +3,13 @@
 #include "common/FileServices.h"
 
 #include <QFile>
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -172,22 +175,152 @@ void ParseSheetText(std::string_view text, SheetSettings& into)
     }
 }
 
+// A byte-order mark some editors put before the first line; not part of the text.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::string_view WithoutBom(std::string_view text)
+{
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        text.remove_prefix(kUtf8Bom.size());
+    return text;
+}
+
+enum class SheetFile { kNone, kNotOurs, kText };
+
+// What lies at the path: nothing readable (missing, a folder, a FIFO, a device), a regular
+// file that is not ours (over the bound, or not text), or our text, without its mark.
+SheetFile ReadSheetFile(const std::string& path, std::string& text)
+{
+    const int fd = OpenRegularFile(path);
+    if (fd < 0)
+        return SheetFile::kNone;
+    close(fd);
+    if (!ReadBoundedFile(path, text) || !LooksLikeText(WithoutBom(text)))
+        return SheetFile::kNotOurs;
+    return SheetFile::kText;
+}
+
+SheetSettings ParsedSheet(std::string_view text)
+{
+    SheetSettings settings;
+    ParseSheetText(WithoutBom(text), settings);
+    return settings;
+}
+
+std::string FreshSheetText(const SheetSettings& settings, std::string_view lineEnd = "\n")
+{
+    std::string text = "[" + std::string(kGroup) + "]" + std::string(lineEnd);
+    for (const SheetKey& k : kSheetKeys)
+        text += std::string(k.name) + "=" + k.write(settings) + std::string(lineEnd);
+    return text;
+}
+
+// The old text with the settings put in: every line stays as it was, except the line that gave a
+// changed setting its old value, which now holds the new one; a setting without a line in the
+// group gets one at the group's end (a group is added when there is none). A player's comments,
+// unknown keys and groups and lines the program could not read all survive.
+std::string MergedSheetText(const std::string& old, const SheetSettings& settings)
+{
+    const std::string_view bom = std::string_view(old).substr(0, old.size() - WithoutBom(old).size());
+    const std::string_view body = std::string_view(old).substr(bom.size());
+    std::vector<std::string> lines;
+    for (size_t from = 0; from < body.size();) {
+        const size_t end = std::min(body.find('\n', from), body.size());
+        lines.emplace_back(body.substr(from, end - from));
+        from = end + 1;
+    }
+    const bool endsWithNewline = !body.empty() && body.back() == '\n';
+    const std::string cr = body.find("\r\n") != std::string_view::npos ? "\r" : "";
+
+    constexpr size_t kKeys = std::size(kSheetKeys);
+    std::array<int, kKeys> anyLine, effectiveLine;
+    anyLine.fill(-1);
+    effectiveLine.fill(-1);
+    int groupEnd = -1; // the last line of the last [sheet] group that is not blank or a comment
+    bool inGroup = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = Trimmed(lines[i]);
+        if (line.empty() || line.front() == ';' || line.front() == '#')
+            continue;
+        if (line.front() == '[') {
+            inGroup = line == "[" + std::string(kGroup) + "]";
+            if (inGroup)
+                groupEnd = static_cast<int>(i);
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        groupEnd = static_cast<int>(i);
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        for (size_t k = 0; k < kKeys; ++k)
+            if (kSheetKeys[k].name == Trimmed(line.substr(0, equals))) {
+                anyLine[k] = static_cast<int>(i);
+                SheetSettings probe;
+                if (kSheetKeys[k].read(Trimmed(line.substr(equals + 1)), probe))
+                    effectiveLine[k] = static_cast<int>(i);
+            }
+    }
+
+    const SheetSettings stored = ParsedSheet(old);
+    std::vector<std::string> added;
+    for (size_t k = 0; k < kKeys; ++k) {
+        const std::string line = std::string(kSheetKeys[k].name) + "=" + kSheetKeys[k].write(settings);
+        if (kSheetKeys[k].write(stored) == kSheetKeys[k].write(settings)) {
+            if (anyLine[k] < 0)
+                added.push_back(line + cr);
+        } else if (effectiveLine[k] >= 0) {
+            lines[static_cast<size_t>(effectiveLine[k])] = line + cr;
+        } else {
+            added.push_back(line + cr); // after the lines that did not read, so it wins
+        }
+    }
+    if (groupEnd < 0 && !added.empty())
+        added.insert(added.begin(), "[" + std::string(kGroup) + "]" + cr);
+    const size_t at = groupEnd < 0 ? lines.size() : static_cast<size_t>(groupEnd) + 1;
+    const bool atEnd = at == lines.size();
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
+
+    std::string text(bom);
+    for (size_t i = 0; i < lines.size(); ++i)
+        text += lines[i] + (i + 1 < lines.size() || endsWithNewline || (atEnd && !added.empty()) ? "\n" : "");
+    return text;
+}
+
 } // namespace
 
 SheetSettings ReadSheetSettings(const QString& path)
 {
-    SheetSettings settings;
     std::string text;
-    if (!ReadBoundedFile(QFile::encodeName(path).toStdString(), text) || !LooksLikeText(text))
+    if (ReadSheetFile(QFile::encodeName(path).toStdString(), text) != SheetFile::kText)
         return {};
-    ParseSheetText(text, settings);
-    return settings;
+    return ParsedSheet(text);
 }
 
 bool WriteSheetSettings(const QString& path, const SheetSettings& settings)
 {
-    std::string text = "[" + std::string(kGroup) + "]\n";
-    for (const SheetKey& k : kSheetKeys)
-        text += std::string(k.name) + "=" + k.write(settings) + "\n";
-    return WriteWholeFile(QFile::encodeName(path).toStdString(), text.data(), text.size()) != 0;
+    const std::string file = QFile::encodeName(path).toStdString();
+    std::string old, text;
+    switch (ReadSheetFile(file, old)) {
+    case SheetFile::kText:
+        text = MergedSheetText(old, settings);
+        if (text == old)
+            return true; // it says all of it already
+        // Beyond the bound the next start would not read it at all: only then is it written anew.
+        if (text.size() > kMaxSheetFileBytes || ParsedSheet(text) != settings)
+            text = FreshSheetText(settings);
+        break;
+    case SheetFile::kNotOurs:
+        // Its lines were not understood, so the program runs on the defaults: they are not
+        // written over what the file holds; a setting the player chose is.
+        if (settings == SheetSettings{})
+            return true;
+        text = FreshSheetText(settings);
+        break;
+    case SheetFile::kNone:
+        text = FreshSheetText(settings); // a FIFO or device is refused by the writer, with its message
+        break;
+    }
+    return WriteWholeFile(file, text.data(), text.size()) != 0;
 }

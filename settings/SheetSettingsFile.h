@@ -13,6 +13,8 @@ constexpr const char* kSheetSettingsFileName = "sheet.ini";
 // its default alone; unknown keys and groups are passed over. Never blocks and never reports.
 SheetSettings ReadSheetSettings(const QString& path);
 
-// Replaces the file whole or leaves it as it was; false, after the message setup.ini's failed
-// save shows, when it could not be written.
+// Puts the settings into the file as it stands: the lines of changed settings rewritten, missing
+// keys added, whatever else it holds kept; a file that was not understood is not overwritten
+// with the defaults. Written whole or left as it was; false, after the message setup.ini's
+// failed save shows, when it could not be written.
 bool WriteSheetSettings(const QString& path, const SheetSettings& settings);

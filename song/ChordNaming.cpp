@@ -4,6 +4,7 @@
 #include "common/ErrorCodes.h"
 #include "common/Messages.h"
 
+#include <cstdint>
 #include <cstring>
 
 const std::array<const char*, 12> kNoteNames = {"C", "C#", "D", "D#", "E", "F",
@@ -41,7 +42,7 @@ int PitchClass(int value)
 
 std::string NoteNameWithOctave(int noteNumber)
 {
-    const int octave = (noteNumber - PitchClass(noteNumber)) / 12 - 1;
+    const auto octave = (int64_t{noteNumber} - PitchClass(noteNumber)) / 12 - 1; // wide: any int has a name
     return std::string(kNoteNames[static_cast<size_t>(PitchClass(noteNumber))]) + std::to_string(octave);
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -63,6 +64,16 @@ TEST(ChordNaming, RootsInSharpAndFlatSpelling)
         EXPECT_EQ(FindNoteName(unknown), -1) << unknown;
     EXPECT_EQ(ToFlatName("G#"), "Ab");
     EXPECT_EQ(ToFlatName("E"), "E");
+}
+
+TEST(ChordNaming, NoteNamesWithOctaveForAnyNumber)
+{
+    EXPECT_EQ(NoteNameWithOctave(60), "C4");
+    EXPECT_EQ(NoteNameWithOctave(0), "C-1");
+    EXPECT_EQ(NoteNameWithOctave(127), "G9");
+    EXPECT_EQ(NoteNameWithOctave(-1), "B-2");
+    EXPECT_EQ(NoteNameWithOctave(INT_MAX), "G178956969") << "2147483647 = 12 * 178956970 + 7";
+    EXPECT_EQ(NoteNameWithOctave(INT_MIN), "E-178956972") << "the octave below, not a wrapped one";
 }
 
 TEST(KeyTable, SharpKeysComeFirstForSharedPitchClasses)

@@ -253,6 +253,59 @@ TEST_F(SpecialFileTest, AWriteThroughALinkReplacesOnlyARegularFile)
             << "temporary file left: " << e.path();
 }
 
+TEST_F(SpecialFileTest, ALoopOfLinksIsRefusedAndKept)
+{
+    const std::string a = sandbox.Path("la.png"), b = sandbox.Path("lb.png"), self = sandbox.Path("self.png");
+    fs::create_symlink("lb.png", a);
+    fs::create_symlink("la.png", b);
+    fs::create_symlink("self.png", self);
+    const std::vector<uint8_t> bytes(100, 3);
+    for (const std::string& path : {a, b, self}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(WriteWholeFile(path, bytes.data(), bytes.size()), 0);
+        EXPECT_EQ(sink.Take(), std::vector<std::string>{kOpenFailure});
+        EXPECT_EQ(BeginReplacingFile(path), "");
+        EXPECT_TRUE(fs::is_symlink(path));
+    }
+    EXPECT_EQ(fs::read_symlink(a), "lb.png");
+    EXPECT_EQ(fs::read_symlink(b), "la.png");
+    size_t entries = 0;
+    for (const auto& e : fs::directory_iterator(sandbox.Path()))
+        entries += e.path().filename() != "config";
+    EXPECT_EQ(entries, 3u) << "no temporary file is left";
+}
+
+// A name the file system takes (up to 255 bytes) is written although NAME.XXXXXX would not fit.
+TEST_F(FileServicesTest, NamesUpToTheFileSystemsLimitAreWritten)
+{
+    struct InSandbox { // the sandbox's own path would pass the 259 bytes: names relative to it
+        const fs::path before = fs::current_path();
+        explicit InSandbox(const std::string& folder) { fs::current_path(folder); }
+        ~InSandbox() { fs::current_path(before); }
+    } inSandbox(sandbox.Path());
+    std::string kana;
+    for (int i = 0; i < 85; ++i)
+        kana += "\xe3\x81\x82"; // 255 bytes of three-byte characters
+    for (const std::string& name : {std::string(249, 'n'), std::string(255, 'n'), kana}) {
+        SCOPED_TRACE(name.size());
+        const std::vector<uint8_t> bytes(name.size(), 5);
+        EXPECT_EQ(WriteWholeFile(name, bytes.data(), bytes.size()), 1);
+        EXPECT_EQ(ReadFileBytes(name), bytes);
+        const std::string temp = BeginReplacingFile(name);
+        ASSERT_FALSE(temp.empty());
+        EXPECT_LE(temp.size(), 255u);
+        EXPECT_EQ(temp.find('/'), std::string::npos) << "beside the target";
+        EXPECT_TRUE(FinishReplacingFile(name, temp, true));
+        EXPECT_TRUE(ReadFileBytes(name).empty()) << "the writer's (empty) file replaced it";
+        fs::remove(name);
+    }
+    size_t entries = 0;
+    for (const auto& e : fs::directory_iterator(sandbox.Path()))
+        entries += e.path().filename() != "config";
+    EXPECT_EQ(entries, 0u) << "no temporary file is left";
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
 // Past the file-size limit a write fails as on a full disk: the old file stays whole.
 TEST_F(FileServicesTest, AWriteCutShortByTheFileSizeLimitKeepsTheOldFile)
 {

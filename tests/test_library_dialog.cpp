@@ -296,3 +296,19 @@ TEST_F(LibraryDialogTest, ChosenSongLoadsAsFromAFile)
     }
     fs::current_path(cwd);
 }
+
+// Every choice of the filter is whole in the font in use, at the dialog's own size.
+TEST_F(LibraryDialogTest, EveryFilterChoiceIsWholeAndClearOfTheListAndButtons)
+{
+    Run([](CArchiveDlg* d) {
+        QComboBox* filter = Control<QComboBox>(d, kFameFilter);
+        EXPECT_EQ(d->size(), QSize(350, 376)) << "the dialog keeps its size";
+        EXPECT_GE(filter->width(), filter->sizeHint().width()) << "the widest choice and the arrow fit";
+        const QRect buttons(150, 340, 338 - 150, 30);
+        EXPECT_FALSE(filter->geometry().intersects(buttons));
+        EXPECT_FALSE(filter->geometry().intersects(List(d)->geometry()));
+        EXPECT_TRUE(d->rect().contains(filter->geometry()));
+        EXPECT_GE(List(d)->height(), 280) << "the list keeps most of its height";
+        d->reject();
+    });
+}

@@ -1,3 +1,4 @@
+#include "app/CAboutDlg.h"
 #include "app/CDovrelPlinvaraDlg.h"
 #include "common/ByteIO.h"
 #include "common/FileServices.h"
@@ -11,8 +12,13 @@
 #include "tests/support/UiTestSupport.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTreeView>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -214,4 +220,64 @@ TEST_F(MainWindowTest, NotesWithoutAStringAreToldOncePerLoad)
     scale.Write(sandbox.Path("scale.mwd"));
     window.LoadSong(sandbox.Path("scale.mwd"));
     EXPECT_EQ(sink.Count(), 0u) << "a song that fits says nothing";
+}
+
+TEST_F(MainWindowTest, TheVersionTextIsWholeInTheFontInUse)
+{
+    CAboutDlg about;
+    EXPECT_EQ(about.size(), QSize(352, 82)) << "the dialog keeps its size";
+    auto* text = about.findChild<QLabel*>(QStringLiteral("text"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text().replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified(), QStringLiteral("DovrelPlinvara ハープ用図形楽譜 Version " DP_VERSION));
+    const QFontMetrics metrics(text->font());
+    const QStringList lines = text->text().split(QLatin1Char('\n'));
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), text->width()) << line.toStdString();
+    EXPECT_GE(text->height(), static_cast<int>(lines.size()) * metrics.lineSpacing() - metrics.leading());
+    EXPECT_TRUE(about.rect().contains(text->geometry()));
+    EXPECT_LT(text->geometry().right(), about.findChild<QPushButton*>()->geometry().left());
+}
+
+// Qt's file and print dialogs speak Japanese where the distribution's catalogue is silent.
+TEST_F(MainWindowTest, QtsOwnDialogsHaveTheirMissingJapaneseTexts)
+{
+    EXPECT_EQ(QCoreApplication::translate("QPrintPropertiesWidget", "Advanced"), QStringLiteral("詳細設定"));
+    EXPECT_EQ(QCoreApplication::translate("QPrintPropertiesWidget", "Page"), QStringLiteral("ページ")) << "Qt's own catalogue";
+
+    fs::create_directory(sandbox.Path("Archive"));
+    WriteSong("song.mwd", 2);
+    QString type, date, fileType;
+    int dateWidth = 0, dateNeeds = 0;
+    WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(QString::fromStdString(sandbox.Path()));
+        auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_NE(details, nullptr);
+        QAbstractItemModel* shown = details->model();
+        auto row = [&](const QString& name) {
+            for (int r = 0; r < shown->rowCount(details->rootIndex()); ++r)
+                if (shown->index(r, 0, details->rootIndex()).data().toString() == name)
+                    return r;
+            return -1;
+        };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return row(QStringLiteral("Archive")) >= 0 && row(QStringLiteral("song.mwd")) >= 0; }, 10000));
+        const int folder = row(QStringLiteral("Archive")), song = row(QStringLiteral("song.mwd"));
+        type = shown->index(folder, 2, details->rootIndex()).data().toString();
+        fileType = shown->index(song, 2, details->rootIndex()).data().toString();
+        date = shown->index(song, 3, details->rootIndex()).data().toString();
+        dialog->resize(636, 412); // the size Qt gives it on a 1280 x 1024 screen
+        QTest::qWait(50);
+        dateWidth = details->header()->sectionSize(3);
+        dateNeeds = details->fontMetrics().horizontalAdvance(date);
+        dialog->reject();
+    });
+    CDovrelPlinvaraDlg window;
+    window.show();
+    window.RunCommand(MainCommand::kLoad);
+    EXPECT_EQ(type, QStringLiteral("フォルダ"));
+    EXPECT_EQ(fileType, QStringLiteral("不明")) << "file types in the locale's words";
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$")).match(date).hasMatch())
+        << date.toStdString();
+    EXPECT_GT(dateWidth, dateNeeds) << "the date is whole";
 }

@@ -1,6 +1,7 @@
 #include "common/Cp932.h"
 #include "common/ErrorCodes.h"
 #include "common/Messages.h"
+#include "common/XmlText.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -67,4 +68,14 @@ TEST(TextConversion, WithoutAConverterOnlyAsciiPassesAndEachOtherCharacterIsRepl
     EXPECT_EQ(CutCp932(cp932, 9), "Sakura ??");
     EXPECT_EQ(utf8, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
     EXPECT_EQ(Utf8ToCp932("さ"), "\x82\xb3") << "the converter is back";
+}
+
+TEST(XmlText, MarkupIsEscapedAndWhatXml10ForbidsIsLeftOut)
+{
+    EXPECT_EQ(XmlEscaped("Tom & Jerry"), "Tom &amp; Jerry");
+    EXPECT_EQ(XmlEscaped("<script>alert('1')</script>\""), "&lt;script&gt;alert(&apos;1&apos;)&lt;/script&gt;&quot;");
+    EXPECT_EQ(XmlEscaped(std::string("a\x01\x1b\0b\t\n\r", 9)), "ab\t\n\r") << "C0 controls but tab and line ends";
+    EXPECT_EQ(XmlEscaped("\xef\xbf\xbe\xef\xbf\xbfx\xef\xbf\xbd"), "x\xef\xbf\xbd") << "U+FFFE and U+FFFF, not U+FFFD";
+    EXPECT_EQ(WithoutXmlForbidden("\xed\xa0\x80s\xed\x9f\xbf\xed\xb0"), "s\xed\x9f\xbf") << "surrogates, even cut";
+    EXPECT_EQ(WithoutXmlForbidden("さくら <&> \x7f\xc2\x85"), "さくら <&> \x7f\xc2\x85") << "only the forbidden go";
 }

@@ -25,6 +25,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
 #include <filesystem>
 #include <regex>
 #include <gtest/gtest.h>
@@ -620,4 +621,23 @@ TEST_F(PrintTest, WithoutAPrinterTheSheetsPaperIsTaken)
     EXPECT_EQ(PreviewPrinter(QString(), PaperChoice::kLetter)->pageLayout().pageSize().id(), QPageSize::Letter);
     SetPrinterLister(&OnePrinter);
     EXPECT_EQ(PreviewPrinter(QString(), PaperChoice::kA4)->pageLayout().pageSize().id(), QPageSize::A4);
+}
+
+// A title or lyric holds what a score file gave it: the SVG stays well-formed and inert.
+TEST_F(RenderedSheetTest, SvgTextsAreEscapedAndForbiddenCharactersLeftOut)
+{
+    const std::string abc = sandbox.Path("tune.abc");
+    const std::string text = "X:1\nT:A&B <s>\x01\x1bz\nM:4/4\nL:1/4\nK:C\nC D E F|G A B c|\n";
+    WriteFileBytes(abc, std::vector<uint8_t>(text.begin(), text.end()));
+    ASSERT_EQ(Run({abc, sandbox.Path("tune.svg")}), 0) << err.str();
+    const std::vector<uint8_t> bytes = ReadFileBytes(sandbox.Path("tune.svg"));
+    const std::string svg(bytes.begin(), bytes.end());
+    EXPECT_NE(svg.find("<title>A&amp;B &lt;s&gt;z</title>"), std::string::npos);
+    EXPECT_NE(svg.find(">A&amp;B &lt;s&gt;z</text>"), std::string::npos) << "the legend's title";
+    EXPECT_EQ(svg.find("<s>"), std::string::npos);
+    EXPECT_EQ(std::count_if(svg.begin(), svg.end(), [](char c) { return c >= 0 && c < 0x20 && c != '\n' && c != '\t' && c != '\r'; }), 0);
+    QXmlStreamReader xml(QByteArray(svg.data(), static_cast<qsizetype>(svg.size())));
+    while (!xml.atEnd())
+        xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString() << " at line " << xml.lineNumber();
 }

@@ -42,6 +42,12 @@ protected:
         return ReadSheetSettings(QPath());
     }
 
+    static std::string FreshText(const SheetSettings& settings)
+    {
+        return "[sheet]\nstring_spacing_mm=" + std::to_string(settings.spacingTenthsMm / 10) + "." +
+               std::to_string(settings.spacingTenthsMm % 10) + "\nlyrics=true\nchords=false\nmeasure_numbers=true\n";
+    }
+
     SandboxDir sandbox;
     RecordingSink sink;
     const SheetSettings defaults;
@@ -125,6 +131,55 @@ TEST_F(SheetSettingsFileTest, AFailedSaveKeepsTheOldFileAndSaysSo)
     EXPECT_EQ(sink.Take(), kFailedSave);
     for (const auto& entry : fs::directory_iterator(fs::path(Path()).parent_path()))
         EXPECT_EQ(entry.path().filename().string().find("sheet.ini."), std::string::npos) << "no temporary file is left";
+}
+
+TEST_F(SheetSettingsFileTest, AByteOrderMarkIsSkipped)
+{
+    EXPECT_EQ(ReadText("\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\n"),
+              (SheetSettings{125, {true, true, true}}));
+    EXPECT_EQ(ReadText("\xEF\xBB\xBF"), defaults);
+    EXPECT_EQ(ReadText("\xEF\xBB[sheet]\nstring_spacing_mm=12.5\n"), defaults) << "half a mark is no mark";
+}
+
+// Saving puts the settings into the file as it stands: what the program does not know stays.
+TEST_F(SheetSettingsFileTest, SavingKeepsWhatTheFileHoldsThatTheProgramDoesNotKnow)
+{
+    const auto save = [&](const std::string& before, const SheetSettings& settings) {
+        WriteFileBytes(Path(), Bytes(before));
+        EXPECT_TRUE(WriteSheetSettings(QPath(), settings)) << before;
+        const std::vector<uint8_t> after = ReadFileBytes(Path());
+        EXPECT_EQ(ReadSheetSettings(QPath()), settings) << before;
+        return std::string(after.begin(), after.end());
+    };
+    const std::string bom = "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\n";
+    EXPECT_EQ(save(bom, ReadText(bom)), "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\nlyrics=true\r\n"
+                                        "measure_numbers=true\r\n")
+        << "read, then saved unchanged: the player's 12.5 mm and chords stay";
+
+    const std::string mine = "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\n[later]\nx=y\n";
+    EXPECT_EQ(save(mine, SheetSettings{0, {false, false, true}}),
+              "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\nchords=false\nmeasure_numbers=true\n"
+              "[later]\nx=y\n")
+        << "unknown keys and groups, comments and a value that did not read all stay";
+    EXPECT_EQ(save(mine, SheetSettings{145, {true, false, true}}),
+              "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=true\nstring_spacing_mm=14.5\nchords=false\n"
+              "measure_numbers=true\n[later]\nx=y\n")
+        << "a changed setting takes the line that gave the old value, or comes after the one that did not read";
+    EXPECT_EQ(save("[Sheet]\nstring_spacing_mm=12.5", defaults),
+              "[Sheet]\nstring_spacing_mm=12.5\n[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n");
+
+    const std::string full = "[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n";
+    WriteFileBytes(Path(), Bytes(full));
+    chmod(Path().c_str(), 0444);
+    EXPECT_TRUE(WriteSheetSettings(QPath(), defaults)) << "a file that says it all already is left alone";
+    chmod(Path().c_str(), 0644);
+
+    const std::string binary("[sheet]\nstring_spacing_mm=11.5\n\x01\x02", 33);
+    EXPECT_EQ(save(binary, defaults), binary) << "not understood: the defaults are not written over it";
+    const std::string oversized = "[sheet]\nstring_spacing_mm=11.5\n" + std::string(5000, ';') + "\n";
+    EXPECT_EQ(save(oversized, defaults), oversized);
+    EXPECT_EQ(save(binary, SheetSettings{145, {}}), FreshText(SheetSettings{145, {}})) << "a setting the player chose is";
+    EXPECT_EQ(sink.Count(), 0u);
 }
 
 // The window keeps the sheet settings beside the record without touching the record's file.

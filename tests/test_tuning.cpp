@@ -1,4 +1,7 @@
+#include "settings/CConfigControl.h"
+#include "settings/SettingsScore.h"
 #include "settings/Tuning.h"
+#include "song/ChordNaming.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
 #include "song/FitToStrings.h"
@@ -128,4 +131,39 @@ TEST_F(TableFittingTest, ANoteBeyondEveryHarpFromADamagedFileDoesNotOverflow)
     auto song = Song({60, INT32_MAX});
     const int shift = FitToStringTable(*song, harp.lowestNote, Strings(harp));
     EXPECT_EQ(shift, 0) << "no shift puts the song within the strings; the smallest wins";
+}
+
+// A damaged setup.ini's string table: every use holds it to 0..127, the file keeps it as stored.
+TEST_F(TableFittingTest, ADamagedStringTableIsHeldWhereItIsUsedAndKeptAsStored)
+{
+    for (const int first : {INT_MAX, INT_MIN}) {
+        SCOPED_TRACE(first);
+        ConfigRecord stored = Harp(Tuning::Chromatic, 25, 55);
+        stored.stringNotes[0] = first;
+        stored.stringNotes[5] = first == INT_MAX ? INT_MIN : INT_MAX;
+        stored.stringNotes[9] = 200;
+        const ConfigImage image = EncodeConfigRecord(stored);
+        const std::string path = sandbox.Path("setup.ini");
+        WriteFileBytes(path, std::vector<uint8_t>(image.begin(), image.end()));
+
+        const ConfigRecord loaded = LoadConfigFile(path);
+        EXPECT_EQ(loaded.stringNotes, stored.stringNotes) << "the record stays as stored";
+        EXPECT_EQ(EncodeConfigRecord(loaded), image);
+
+        const ScoreFrame frame = ScoreFrameOf(loaded);
+        EXPECT_EQ(frame.stringPitches[0], first == INT_MAX ? 127 : 0);
+        EXPECT_EQ(frame.stringPitches[5], first == INT_MAX ? 0 : 127);
+        EXPECT_EQ(frame.stringPitches[9], 127);
+        EXPECT_EQ(frame.stringPitches[1], 56) << "sound strings as they are";
+
+        auto song = Song({60, 62, 64, 65});
+        const FittedScore fitted = FitScore(loaded, *song, MeasureRange{1, 4});
+        ASSERT_EQ(fitted.geometry.stringPitch.size(), 25u);
+        for (const int pitch : fitted.geometry.stringPitch) {
+            EXPECT_GE(pitch, 0);
+            EXPECT_LE(pitch, 127);
+            EXPECT_LE(NoteNameWithOctave(pitch).size(), 4u);
+        }
+    }
+    EXPECT_EQ(sink.Count(), 0u);
 }
