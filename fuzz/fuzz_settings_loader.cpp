@@ -5,7 +5,7 @@
 #include "fuzz/FuzzFile.h"
 #include "import/SongBuilder.h"
 #include "settings/CConfigControl.h"
-#include "settings/SettingsScore.h"
+#include "render/SettingsScore.h"
 #include "song/CSongData.h"
 #include "song/ChordNaming.h"
 

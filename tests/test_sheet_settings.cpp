@@ -44,8 +44,9 @@ protected:
 
     static std::string FreshText(const SheetSettings& settings)
     {
-        return "[sheet]\nstring_spacing_mm=" + std::to_string(settings.spacingTenthsMm / 10) + "." +
-               std::to_string(settings.spacingTenthsMm % 10) + "\nlyrics=true\nchords=false\nmeasure_numbers=true\n";
+        const int tenths = settings.spacing.Tenths();
+        return "[sheet]\nstring_spacing_mm=" + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
+               "\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\n";
     }
 
     SandboxDir sandbox;
@@ -136,7 +137,7 @@ TEST_F(SheetSettingsFileTest, AFailedSaveKeepsTheOldFileAndSaysSo)
 TEST_F(SheetSettingsFileTest, AByteOrderMarkIsSkipped)
 {
     EXPECT_EQ(ReadText("\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\n"),
-              (SheetSettings{125, {true, true, true}}));
+              (SheetSettings{PaperSpacing::TenthsMm(125), {true, true, true}}));
     EXPECT_EQ(ReadText("\xEF\xBB\xBF"), defaults);
     EXPECT_EQ(ReadText("\xEF\xBB[sheet]\nstring_spacing_mm=12.5\n"), defaults) << "half a mark is no mark";
 }
@@ -153,22 +154,23 @@ TEST_F(SheetSettingsFileTest, SavingKeepsWhatTheFileHoldsThatTheProgramDoesNotKn
     };
     const std::string bom = "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\n";
     EXPECT_EQ(save(bom, ReadText(bom)), "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\nlyrics=true\r\n"
-                                        "measure_numbers=true\r\n")
+                                        "measure_numbers=true\r\npaper=A3\r\n")
         << "read, then saved unchanged: the player's 12.5 mm and chords stay";
 
     const std::string mine = "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\n[later]\nx=y\n";
-    EXPECT_EQ(save(mine, SheetSettings{0, {false, false, true}}),
+    EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::FitToPaper(), {false, false, true}}),
               "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\nchords=false\nmeasure_numbers=true\n"
-              "[later]\nx=y\n")
+              "paper=A3\n[later]\nx=y\n")
         << "unknown keys and groups, comments and a value that did not read all stay";
-    EXPECT_EQ(save(mine, SheetSettings{145, {true, false, true}}),
+    EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::TenthsMm(145), {true, false, true}}),
               "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=true\nstring_spacing_mm=14.5\nchords=false\n"
-              "measure_numbers=true\n[later]\nx=y\n")
+              "measure_numbers=true\npaper=A3\n[later]\nx=y\n")
         << "a changed setting takes the line that gave the old value, or comes after the one that did not read";
     EXPECT_EQ(save("[Sheet]\nstring_spacing_mm=12.5", defaults),
-              "[Sheet]\nstring_spacing_mm=12.5\n[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n");
+              "[Sheet]\nstring_spacing_mm=12.5\n[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n"
+              "paper=A3\n");
 
-    const std::string full = "[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n";
+    const std::string full = "[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\n";
     WriteFileBytes(Path(), Bytes(full));
     chmod(Path().c_str(), 0444);
     EXPECT_TRUE(WriteSheetSettings(QPath(), defaults)) << "a file that says it all already is left alone";
@@ -178,7 +180,7 @@ TEST_F(SheetSettingsFileTest, SavingKeepsWhatTheFileHoldsThatTheProgramDoesNotKn
     EXPECT_EQ(save(binary, defaults), binary) << "not understood: the defaults are not written over it";
     const std::string oversized = "[sheet]\nstring_spacing_mm=11.5\n" + std::string(5000, ';') + "\n";
     EXPECT_EQ(save(oversized, defaults), oversized);
-    EXPECT_EQ(save(binary, SheetSettings{145, {}}), FreshText(SheetSettings{145, {}})) << "a setting the player chose is";
+    EXPECT_EQ(save(binary, SheetSettings{PaperSpacing::TenthsMm(145), {}}), FreshText(SheetSettings{PaperSpacing::TenthsMm(145), {}})) << "a setting the player chose is";
     EXPECT_EQ(sink.Count(), 0u);
 }
 

@@ -1,5 +1,5 @@
 #include "settings/CConfigControl.h"
-#include "settings/SettingsScore.h"
+#include "render/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/ChordNaming.h"
 #include "song/CSongData.h"
