@@ -574,19 +574,17 @@ TEST_F(PrintTest, ManyPagesAreAskedAboutFirst)
     Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
     std::vector<std::string> said = sink.Take();
     ASSERT_EQ(said.size(), 1u);
-    const std::smatch asked = [&] {
-        std::smatch m;
-        std::regex_match(said[0], m, std::regex("印刷するページが([0-9]+)枚になります。印刷しますか？"));
-        return m;
-    }();
-    ASSERT_FALSE(asked.empty()) << said[0];
+    std::smatch asked;
+    ASSERT_TRUE(std::regex_match(said[0], asked, std::regex("印刷するページが([0-9]+)枚になります。印刷しますか？")))
+        << said[0];
+    const int pages = std::stoi(asked[1]); // before `said` is read again
     EXPECT_FALSE(fs::exists(g_pdfPath)) << "declined: nothing printed";
 
     sink.answer = true;
     Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
     said = sink.Take();
     EXPECT_EQ(said.size(), 1u);
-    EXPECT_EQ(PdfPages(g_pdfPath), std::stoi(asked[1])) << "the pages asked about are the pages printed";
+    EXPECT_EQ(PdfPages(g_pdfPath), pages) << "the pages asked about are the pages printed";
 
     // A sheet that fits 20 pages is not asked about.
     const std::string fewer = "[sheet]\nstring_spacing_mm=5\n";
