@@ -127,10 +127,10 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     paperSpacingSpin->setKeyboardTracking(false);
     paperSpacingSpin->setAccelerated(false);
     // The paper fills the row's free place beside the spacing it goes with.
-    SunkenLabel(this, QStringLiteral("用紙"), DluRect(271, 117, 28, 15));
+    SunkenLabel(this, QStringLiteral("用紙"), DluRect(270, 117, 24, 15));
     paperCombo = new QComboBox(this);
     paperCombo->setObjectName(QString::number(kPaper));
-    paperCombo->setGeometry(DluRect(302, 118, 38, 14));
+    paperCombo->setGeometry(DluRect(297, 118, 45, 14));
     for (const auto& [paper, name] : kPaperNames)
         paperCombo->addItem(QString::fromLatin1(name), static_cast<int>(paper));
 

@@ -415,6 +415,7 @@ TEST_F(SettingsDialogTest, PaperSpacingIsTypedAndThePaperChosen)
         ASSERT_NE(paper, nullptr);
         EXPECT_EQ(paper->currentText(), QStringLiteral("A3"));
         EXPECT_EQ(paper->count(), 4);
+        EXPECT_GE(paper->width(), paper->sizeHint().width()) << "every paper's name is whole";
         paper->setCurrentIndex(paper->findText(QStringLiteral("Letter")));
         EXPECT_EQ(sheet.paper, PaperChoice::kLetter);
         d->close();
