@@ -61,17 +61,22 @@ DeviceMode DeviceModeOf(const QPrinter& printer)
     return mode;
 }
 
+SheetPaper PaperOf(const QPrinter& printer, int16_t expectedPaperSize)
+{
+    SheetPaper paper;
+    paper.mode = DeviceModeOf(printer);
+    paper.expectedPaperSize = expectedPaperSize;
+    paper.pageWidth = printer.width();
+    paper.pageHeight = printer.height();
+    return paper;
+}
+
 SheetPaper PreparePaper(QPrinter& printer, int16_t expectedPaperSize, const PaperSpacing& spacing)
 {
     printer.setFullPage(false); // the origin is the printable area's corner
     if (spacing.FitsPaper() && PrintsOnHalves(DeviceModeOf(printer), expectedPaperSize))
         printer.setPageOrientation(QPageLayout::Landscape);
-    SheetPaper paper;
-    paper.mode = DeviceModeOf(printer);
-    paper.expectedPaperSize = static_cast<int16_t>(expectedPaperSize);
-    paper.pageWidth = printer.width();
-    paper.pageHeight = printer.height();
-    return paper;
+    return PaperOf(printer, expectedPaperSize);
 }
 
 CPrintPicture::CPrintPicture() = default;
@@ -119,9 +124,9 @@ bool CPrintPicture::TakePrinter(QPrinter* chosen, DeviceMode& mode, bool warnOfP
         printer = nullptr;
         return false;
     }
-    const bool halves = spacing.FitsPaper() && PrintsOnHalves(DeviceModeOf(*printer), expectedPaperSize);
     mode = PreparePaper(*printer, static_cast<int16_t>(expectedPaperSize), spacing).mode;
     // A sheet at scale is cut to whatever paper the printer holds; the halves are as expected.
+    const bool halves = PrintsOnHalves(mode, expectedPaperSize);
     if (spacing.FitsPaper() && !halves && warnOfPaper && (mode.orientation != 1 || mode.paperSize != expectedPaperSize))
         ShowPrintError(1);
     return true;
@@ -143,21 +148,12 @@ bool CPrintPicture::StartJob(const DeviceMode&)
 
 SheetPaper CPrintPicture::Paper() const
 {
-    if (!printer)
-        return {};
-    SheetPaper paper;
-    paper.mode = DeviceModeOf(*printer);
-    paper.expectedPaperSize = static_cast<int16_t>(expectedPaperSize);
-    const QPaintDevice* page = painter.isActive() ? painter.device() : printer;
-    paper.pageWidth = page->width();
-    paper.pageHeight = page->height();
-    return paper;
+    return printer ? PaperOf(*printer, static_cast<int16_t>(expectedPaperSize)) : SheetPaper{};
 }
 
 SheetTextMeasure CPrintPicture::TextMeasure() const
 {
-    const QPaintDevice* device = painter.isActive() ? painter.device() : printer;
-    return MeasureSheetText(device, printer ? DeviceModeOf(*printer).yResolution : 0);
+    return MeasureSheetText(printer, printer ? DeviceModeOf(*printer).yResolution : 0);
 }
 
 void CPrintPicture::PrintPages(const SheetPlan& plan, const ScoreGeometry& score, const SheetLegend& legend)

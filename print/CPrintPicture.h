@@ -17,6 +17,9 @@ struct SheetLegend;
 // The printer settings the job reads, as the device mode tells them.
 DeviceMode DeviceModeOf(const QPrinter& printer);
 
+// The paper of a printer as the sheet's plan takes it.
+SheetPaper PaperOf(const QPrinter& printer, int16_t expectedPaperSize);
+
 // Readies a printer for a sheet at `spacing` and tells its paper as the plan takes it: the
 // origin is the printable area's corner, and a sheet fitted to A3 that meets A4 paper turns
 // it to landscape, for the two halves.
@@ -40,8 +43,8 @@ public:
     bool UsePreviewPrinter(QPrinter& preview, DeviceMode& mode, const SheetSettings& sheet = {});
     // Starts the document and its first page. A printer that refuses is reported once.
     bool StartJob(const DeviceMode& mode);
-    // The paper of the started job, and its texts measured as the printer draws them: what
-    // the sheet's plan is made for.
+    // The chosen printer's paper, and its texts measured as it draws them: what the sheet's
+    // plan is made for, before the job starts.
     SheetPaper Paper() const;
     SheetTextMeasure TextMeasure() const;
     // Every page of the plan, each on a paper of its own.

@@ -106,9 +106,6 @@ struct SheetPlan {
     std::vector<SheetPage> pages;
 };
 
-// One page's label text, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".
-std::string TileLabel(int page, int pages, int column, int row);
-
 // Plans the sheet of a fitted score on the paper: fitted to it (one page, or the two A4 halves
 // of an A3 sheet) or at the settings' spacing over as many pages as it takes. `songFacts`
 // gives the legend its title and facts lines.

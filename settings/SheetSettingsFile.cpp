@@ -117,12 +117,9 @@ constexpr SheetKey kSheetKeys[] = {
     {"paper", ReadPaper, WritePaper},
 };
 
-// The file's bytes, or false when it is not a regular file or larger than the bound.
-bool ReadBoundedFile(const std::string& path, std::string& text)
+// The bytes of the open file, or false when it is larger than the bound.
+bool ReadBounded(int fd, std::string& text)
 {
-    const int fd = OpenRegularFile(path);
-    if (fd < 0)
-        return false;
     text.assign(kMaxSheetFileBytes + 1, '\0');
     size_t got = 0;
     while (got < text.size()) {
@@ -133,7 +130,6 @@ bool ReadBoundedFile(const std::string& path, std::string& text)
             break;
         got += static_cast<size_t>(r);
     }
-    close(fd);
     text.resize(got);
     return got <= kMaxSheetFileBytes;
 }
@@ -149,30 +145,55 @@ bool LooksLikeText(std::string_view text)
     return true;
 }
 
-void ParseSheetText(std::string_view text, SheetSettings& into)
+// The text's lines, without their line feeds (a carriage return stays).
+std::vector<std::string> LinesOf(std::string_view text)
+{
+    std::vector<std::string> lines;
+    for (size_t from = 0; from < text.size();) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        lines.emplace_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return lines;
+}
+
+// Walks the lines of the file's [sheet] groups, for reading and merging alike: `entry` for each
+// that is neither blank nor a comment (a group's heading included), `setting` for each that
+// names a key of ours, with the key's index and its value.
+template <class Entry, class Setting>
+void WalkSheetGroups(const std::vector<std::string>& lines, Entry entry, Setting setting)
 {
     bool inGroup = false;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        const std::string_view line = Trimmed(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = Trimmed(lines[i]);
         if (line.empty() || line.front() == ';' || line.front() == '#')
             continue;
         if (line.front() == '[') {
             inGroup = line == "[" + std::string(kGroup) + "]";
+            if (inGroup)
+                entry(i);
             continue;
         }
+        if (!inGroup)
+            continue;
+        entry(i);
         const size_t equals = line.find('=');
-        if (!inGroup || equals == std::string_view::npos)
+        if (equals == std::string_view::npos)
             continue;
         const std::string_view key = Trimmed(line.substr(0, equals));
-        for (const SheetKey& k : kSheetKeys)
-            if (k.name == key) {
-                SheetSettings candidate = into;
-                if (k.read(Trimmed(line.substr(equals + 1)), candidate))
-                    into = candidate;
-            }
+        for (size_t k = 0; k < std::size(kSheetKeys); ++k)
+            if (kSheetKeys[k].name == key)
+                setting(i, k, Trimmed(line.substr(equals + 1)));
     }
+}
+
+void ParseSheetText(std::string_view text, SheetSettings& into)
+{
+    WalkSheetGroups(LinesOf(text), [](size_t) {}, [&](size_t, size_t k, std::string_view value) {
+        SheetSettings candidate = into;
+        if (kSheetKeys[k].read(value, candidate))
+            into = candidate;
+    });
 }
 
 // A byte-order mark some editors put before the first line; not part of the text.
@@ -194,8 +215,9 @@ SheetFile ReadSheetFile(const std::string& path, std::string& text)
     const int fd = OpenRegularFile(path);
     if (fd < 0)
         return SheetFile::kNone;
+    const bool bounded = ReadBounded(fd, text);
     close(fd);
-    if (!ReadBoundedFile(path, text) || !LooksLikeText(WithoutBom(text)))
+    if (!bounded || !LooksLikeText(WithoutBom(text)))
         return SheetFile::kNotOurs;
     return SheetFile::kText;
 }
@@ -223,12 +245,7 @@ std::string MergedSheetText(const std::string& old, const SheetSettings& setting
 {
     const std::string_view bom = std::string_view(old).substr(0, old.size() - WithoutBom(old).size());
     const std::string_view body = std::string_view(old).substr(bom.size());
-    std::vector<std::string> lines;
-    for (size_t from = 0; from < body.size();) {
-        const size_t end = std::min(body.find('\n', from), body.size());
-        lines.emplace_back(body.substr(from, end - from));
-        from = end + 1;
-    }
+    std::vector<std::string> lines = LinesOf(body);
     const bool endsWithNewline = !body.empty() && body.back() == '\n';
     const std::string cr = body.find("\r\n") != std::string_view::npos ? "\r" : "";
 
@@ -237,31 +254,13 @@ std::string MergedSheetText(const std::string& old, const SheetSettings& setting
     anyLine.fill(-1);
     effectiveLine.fill(-1);
     int groupEnd = -1; // the last line of the last [sheet] group that is not blank or a comment
-    bool inGroup = false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = Trimmed(lines[i]);
-        if (line.empty() || line.front() == ';' || line.front() == '#')
-            continue;
-        if (line.front() == '[') {
-            inGroup = line == "[" + std::string(kGroup) + "]";
-            if (inGroup)
-                groupEnd = static_cast<int>(i);
-            continue;
-        }
-        if (!inGroup)
-            continue;
-        groupEnd = static_cast<int>(i);
-        const size_t equals = line.find('=');
-        if (equals == std::string_view::npos)
-            continue;
-        for (size_t k = 0; k < kKeys; ++k)
-            if (kSheetKeys[k].name == Trimmed(line.substr(0, equals))) {
-                anyLine[k] = static_cast<int>(i);
-                SheetSettings probe;
-                if (kSheetKeys[k].read(Trimmed(line.substr(equals + 1)), probe))
-                    effectiveLine[k] = static_cast<int>(i);
-            }
-    }
+    WalkSheetGroups(lines, [&](size_t i) { groupEnd = static_cast<int>(i); },
+                    [&](size_t i, size_t k, std::string_view value) {
+                        anyLine[k] = static_cast<int>(i);
+                        SheetSettings probe;
+                        if (kSheetKeys[k].read(value, probe))
+                            effectiveLine[k] = static_cast<int>(i);
+                    });
 
     const SheetSettings stored = ParsedSheet(old);
     std::vector<std::string> added;

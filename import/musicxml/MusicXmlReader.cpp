@@ -259,7 +259,10 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         total += content.measures[i].notes.size();
     out.notes.reserve(std::min(total, kMaxMelodyNotes));
     MelodyAssembler assembler(out);
-    const std::vector<int64_t> held = LengthsOtherPartsHold(part);
+    // The other parts are read only when a measure of this one runs over its meter.
+    const bool overflows = std::any_of(content.measures.begin(), content.measures.end(),
+                                       [](const MeasureContent& m) { return m.length > m.nominal; });
+    const std::vector<int64_t> held = overflows ? LengthsOtherPartsHold(part) : std::vector<int64_t>{};
     int64_t start = 0;
     for (size_t k = 0; k < order.size(); ++k) {
         const MeasureContent& m = content.measures[order[k]];
