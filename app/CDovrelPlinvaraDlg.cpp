@@ -18,6 +18,7 @@
 #include "render/CScorePicture.h"
 #include "settings/CConfigControl.h"
 #include "settings/CConfigDlg.h"
+#include "settings/HarpPresets.h"
 #include "settings/SheetSettingsFile.h"
 #include "song/CSongData.h"
 #include "render/SettingsScore.h"
@@ -199,8 +200,10 @@ void CDovrelPlinvaraDlg::RunCommand(int command)
 
 void CDovrelPlinvaraDlg::OnSystemCommand(int id)
 {
-    if (id == MainCommand::kPrintPreview) {
-        PreviewScore();
+    if (id == MainCommand::kPrintPreview || id == MainCommand::kPreviewWhole) {
+        PreviewScore(id == MainCommand::kPreviewWhole);
+    } else if (id == MainCommand::kPrintWhole) {
+        PrintScore(true);
     } else if ((id & 0xFFF0) == MainCommand::kAbout) {
         CAboutDlg about(nullptr);
         about.exec();
@@ -216,6 +219,12 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     QAction* preview = menu.addAction(QStringLiteral("印刷プレビュー(&V)..."));
     preview->setData(MainCommand::kPrintPreview);
+    QAction* whole = menu.addAction(QStringLiteral("全曲を印刷(&W)..."));
+    whole->setData(MainCommand::kPrintWhole);
+    QAction* wholePreview = menu.addAction(QStringLiteral("全曲の印刷プレビュー(&O)..."));
+    wholePreview->setData(MainCommand::kPreviewWhole);
+    for (QAction* a : {whole, wholePreview})
+        a->setEnabled(song != nullptr);
     QAction* about = menu.addAction(QStringLiteral("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
     about->setData(MainCommand::kAbout);
     if (QAction* chosen = menu.exec(event->globalPos()))
@@ -309,23 +318,38 @@ void CDovrelPlinvaraDlg::EditSettings()
     score->Show(0);
 }
 
-void CDovrelPlinvaraDlg::PrintScore()
+CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong, QSizeF paperMm) const
+{
+    PrintRequest r;
+    const MeasureRange range = wholeSong && song ? MeasureRange{1, std::max(1, song->measureCount)}
+                                                 : MeasureRange{settings.startMeasure, settings.endMeasure};
+    r.score = wholeSong && song ? LayOutFittedScore(frame, *song, range, fitted.transposition) : fitted;
+    r.legend = song ? LegendOf(*song, range.first, range.last) : SheetLegend{};
+    r.sheet = sheet;
+    // A harp the settings name keeps its own sheet height; one set by hand takes sheet.ini's.
+    if (const HarpPreset* harp = RecogniseHarpPreset(settings))
+        r.sheet.harpHeightMm = harp->sheetHeightMm;
+    r.landscape = SuitsLandscape(frame.stringCount, r.sheet, paperMm.width(), paperMm.height());
+    return r;
+}
+
+void CDovrelPlinvaraDlg::PrintScore(bool wholeSong)
 {
     auto printer = std::make_unique<CPrintPicture>();
     printer->expectedPaperSize = PaperSize::kA3;
-    const SheetLegend legend = song ? LegendOf(*song, settings.startMeasure, settings.endMeasure) : SheetLegend{};
-    printer->SetDocumentName(legend.title);
+    const PrintRequest r = RequestPrint(wholeSong, QPageSize(PageSizeOf(sheet.paper)).size(QPageSize::Millimeter));
+    printer->SetDocumentName(r.legend.title);
     DeviceMode mode;
-    if (printer->ChoosePrinter(mode, this, sheet)) {
-        PrintScorePicture(*printer, mode, legend, fitted, sheet, &AskToPrintPages);
+    if (printer->ChoosePrinter(mode, this, r.sheet, r.landscape)) {
+        PrintScorePicture(*printer, mode, r.legend, r.score, r.sheet, &AskToPrintPages);
         printer->ReleasePrinter();
     }
 }
 
-void CDovrelPlinvaraDlg::PreviewScore()
+void CDovrelPlinvaraDlg::PreviewScore(bool wholeSong)
 {
-    const SheetLegend legend = song ? LegendOf(*song, settings.startMeasure, settings.endMeasure) : SheetLegend{};
-    const std::unique_ptr<QPrinter> printer = PreviewPrinter(legend.title, sheet.paper);
+    const PrintRequest r = RequestPrint(wholeSong, QPageSize(PageSizeOf(sheet.paper)).size(QPageSize::Millimeter));
+    const std::unique_ptr<QPrinter> printer = PreviewPrinter(r.legend.title, sheet.paper, r.landscape);
     QPrintPreviewDialog preview(printer.get(), this);
     preview.setObjectName(QString::fromLatin1(kPrintPreviewName));
     preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
@@ -337,8 +361,8 @@ void CDovrelPlinvaraDlg::PreviewScore()
         CPrintPicture job;
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
-        if (job.UsePreviewPrinter(*target, mode, sheet))
-            PrintScorePicture(job, mode, legend, fitted, sheet);
+        if (job.UsePreviewPrinter(*target, mode, r.sheet))
+            PrintScorePicture(job, mode, r.legend, r.score, r.sheet);
         job.ReleasePrinter();
     });
     preview.exec();

@@ -1,11 +1,13 @@
 #pragma once
 // The main window: the score of the loaded song under five picture buttons.
 
+#include "print/ScoreSheet.h"
 #include "render/FittedScore.h"
 #include "settings/ConfigRecord.h"
 #include "settings/SheetSettings.h"
 
 #include <QDialog>
+#include <QSizeF>
 #include <memory>
 #include <string>
 
@@ -27,6 +29,7 @@ namespace MainCommand {
 constexpr int kExit = 0, kSettings = 1, kLoad = 2, kPrint = 3, kLibrary = 4;
 constexpr int kAbout = 16;
 constexpr int kPrintPreview = 32;
+constexpr int kPrintWhole = 48, kPreviewWhole = 64; // the whole song, whatever the boxes show
 } // namespace MainCommand
 
 class CDovrelPlinvaraDlg : public QDialog {
@@ -58,9 +61,17 @@ private:
     void LoadFromFile();
     void OpenLibrary();
     void EditSettings();
-    void PrintScore();
+    void PrintScore(bool wholeSong = false);
     // The pages 印刷 would print, in Qt's print preview, printable from there.
-    void PreviewScore();
+    void PreviewScore(bool wholeSong = false);
+    // What a print takes: the shown measures or the whole song, the sheet made for this harp.
+    struct PrintRequest {
+        FittedScore score;
+        SheetLegend legend;
+        SheetSettings sheet;
+        bool landscape = false;
+    };
+    PrintRequest RequestPrint(bool wholeSong, QSizeF paperMm) const;
     void OnMeasureBoxChanged(bool startMoved);
 
     std::unique_ptr<CButtonPicture> buttons;

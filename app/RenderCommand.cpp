@@ -34,8 +34,8 @@
 
 const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
-    "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST] [--zoom Z]\n"
-    "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape]\n"
+    "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]\n"
+    "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off]\n"
     "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
@@ -52,8 +52,10 @@ const char* const kRenderUsage =
     "  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME\n"
     "  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.\n"
     "  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM\n"
-    "  apart on paper: OUTPUT.pdf on as many pages of --paper (--landscape turns them) as it\n"
-    "  needs, OUTPUT.svg on one page of the sheet's size; fit, the default, fits the sheet to A3.\n"
+    "  apart on paper: OUTPUT.pdf on as many sheets as the harp's strings take, each on one page of\n"
+    "  --paper where the strings fit across it (turned when only that fits, unless --landscape or\n"
+    "  --portrait says), OUTPUT.svg on one page of the sheet's size; fit, the default, fits the\n"
+    "  sheet to A3. --measures all takes the whole song.\n"
     "  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord\n"
     "  names and the measure marks with their numbers on the sheet (on, off and on by default);\n"
     "  --info tells in lyrics_left_out how many words found no room on it.\n";
@@ -62,11 +64,11 @@ namespace {
 
 struct Options {
     std::string settings;
-    bool haveMeasures = false;
+    bool haveMeasures = false, allMeasures = false;
     int first = 0, last = 0;
     double zoom = 1.0;
     std::string paper; // empty: A3
-    bool landscape = false;
+    bool landscape = false, portrait = false;
     std::optional<PaperSpacing> spacing; // none: not given
     const HarpPreset* harp = nullptr;
     WordChoices words; // what the sheet shows besides the circles
@@ -169,7 +171,11 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
                 return "--settings needs a file";
         } else if (a == "--measures") {
             int consumed = 0;
-            if (!value(v) || std::sscanf(v.c_str(), "%d-%d%n", &o.first, &o.last, &consumed) != 2 ||
+            if (value(v) && v == "all") {
+                o.haveMeasures = o.allMeasures = true;
+                continue;
+            }
+            if (v.empty() || std::sscanf(v.c_str(), "%d-%d%n", &o.first, &o.last, &consumed) != 2 ||
                 consumed != static_cast<int>(v.size()))
                 return "--measures needs FIRST-LAST";
             o.haveMeasures = true;
@@ -196,6 +202,8 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
                 return "--paper needs A3, A4, B4 or Letter";
         } else if (a == "--landscape") {
             o.landscape = true;
+        } else if (a == "--portrait") {
+            o.portrait = true;
         } else if (a == "--spacing") {
             if (!value(v) || !(o.spacing = ParseSpacing(v)))
                 return "--spacing needs fit or millimetres from 5.0 to 20.0 with at most one decimal";
@@ -243,8 +251,10 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         o.output = positional[1];
     if (!o.paper.empty() && !HasSuffix(o.output, ".pdf"))
         return "--paper applies to OUTPUT.pdf only";
-    if (o.landscape && !HasSuffix(o.output, ".pdf"))
-        return "--landscape applies to OUTPUT.pdf only";
+    if ((o.landscape || o.portrait) && !HasSuffix(o.output, ".pdf"))
+        return "--landscape and --portrait apply to OUTPUT.pdf only";
+    if (o.landscape && o.portrait)
+        return "give --landscape or --portrait, not both";
     if (o.spacing && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg"))
         return "--spacing applies to OUTPUT.pdf and OUTPUT.svg only";
     if (o.harp && (o.tuning || o.strings > 0 || o.lowestNote >= 0))
@@ -324,7 +334,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
 
     MeasureRange measures = FirstShownMeasures(song);
-    if (o.haveMeasures) {
+    if (o.allMeasures)
+        measures = MeasureRange{1, std::max(1, song.measureCount)};
+    else if (o.haveMeasures) {
         if (o.first < 1 || o.first > o.last || o.last > song.measureCount) {
             err << "dovrelplinvara-render: the measures must lie within 1-" << song.measureCount << "\n"
                 << kRenderUsage;
@@ -360,20 +372,25 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                     : o.harp  ? PaperSpacing::TenthsMm(o.harp->spacingTenthsMm)
                               : PaperSpacing::FitToPaper();
     sheet.shown = o.words;
+    if (o.harp)
+        sheet.harpHeightMm = o.harp->sheetHeightMm;
     // The paper the PDF goes on; the other outputs tell of the A3 sheet.
     const auto paperPrinter = [&](const QString& fileName) {
         auto printer = A3PdfPrinter(fileName, 600);
         printer->setPageSize(QPageSize(*PaperOf(o.paper)));
-        if (o.landscape)
+        const QSizeF size = printer->pageLayout().pageSize().size(QPageSize::Millimeter);
+        if (o.landscape || (!o.portrait && SuitsLandscape(score.frame.stringCount, sheet, size.width(), size.height())))
             printer->setPageOrientation(QPageLayout::Landscape);
         return printer;
     };
     if (o.info) {
-        // The words find their room on the sheet the PDF would print.
+        // The words find their room on the sheets the PDF would print.
         const std::unique_ptr<QPrinter> printer = paperPrinter(QString());
         const SheetPaper paper = PreparePaper(*printer, PaperSize::kA3, sheet.spacing);
-        const SheetPlan plan = PlanSheet(score, sheet, paper, MeasureSheetText(nullptr, paper.mode.yResolution), true);
-        out << "lyrics_left_out=" << plan.words.wordsLeftOut << "\n";
+        const SheetSet set = PlanSheets(score, sheet, paper, MeasureSheetText(nullptr, paper.mode.yResolution), true);
+        out << "lyrics_left_out=" << set.WordsLeftOut() << "\n";
+        if (!sheet.FitsPaper())
+            out << "sheets=" << set.sheets.size() << "\npages=" << set.PageCount() << "\n";
     }
     if (o.notes)
         for (const ScoreNote& n : score.layout.notes)

@@ -93,9 +93,9 @@ CPrintPicture::PrintDialogRunner CPrintPicture::SetPrintDialogRunner(PrintDialog
     return previous;
 }
 
-bool CPrintPicture::ChoosePrinter(DeviceMode& mode, QWidget* owner, const SheetSettings& sheet)
+bool CPrintPicture::ChoosePrinter(DeviceMode& mode, QWidget* owner, const SheetSettings& sheet, bool landscape)
 {
-    std::unique_ptr<QPrinter> chosen = g_runner(owner, documentName, sheet.paper);
+    std::unique_ptr<QPrinter> chosen = g_runner(owner, documentName, sheet.paper, landscape);
     if (!chosen)
         return false; // cancelled: nothing to say
     return UsePrinter(std::move(chosen), mode, sheet);
@@ -156,16 +156,20 @@ SheetTextMeasure CPrintPicture::TextMeasure() const
     return MeasureSheetText(printer, printer ? DeviceModeOf(*printer).yResolution : 0);
 }
 
-void CPrintPicture::PrintPages(const SheetPlan& plan, const ScoreGeometry& score, const SheetLegend& legend)
+void CPrintPicture::PrintPages(const SheetSet& sheets, const SheetLegend& legend)
 {
     if (!painter.isActive())
         return;
-    for (size_t k = 0; k < plan.pages.size(); ++k) {
-        if (k > 0 && !printer->newPage()) {
-            Fail();
-            return;
+    bool first = true;
+    for (size_t s = 0; s < sheets.sheets.size() && s < sheets.scores.size(); ++s) {
+        for (size_t k = 0; k < sheets.sheets[s].pages.size(); ++k) {
+            if (!first && !printer->newPage()) {
+                Fail();
+                return;
+            }
+            first = false;
+            DrawSheetPage(painter, sheets.sheets[s], k, sheets.scores[s].geometry, legend);
         }
-        DrawSheetPage(painter, plan, k, score, legend);
     }
 }
 

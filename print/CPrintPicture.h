@@ -35,7 +35,8 @@ public:
     // not set to portrait paper of the expected size is only warned about, and A4 where A3 is
     // expected takes two pages instead; a sheet at scale takes any paper.
     // Without any printer, the PDF is saved on the sheet settings' paper.
-    bool ChoosePrinter(DeviceMode& mode, QWidget* owner, const SheetSettings& sheet = {});
+    // `landscape` turns the paper first, for a sheet whose strings fit only across it.
+    bool ChoosePrinter(DeviceMode& mode, QWidget* owner, const SheetSettings& sheet = {}, bool landscape = false);
     // Takes a printer chosen without a dialog, as the command-line tool does.
     bool UsePrinter(std::unique_ptr<QPrinter> chosen, DeviceMode& mode, const SheetSettings& sheet = {});
     // Prints into the print preview's printer, which the preview keeps; its paper is what the
@@ -48,7 +49,7 @@ public:
     SheetPaper Paper() const;
     SheetTextMeasure TextMeasure() const;
     // Every page of the plan, each on a paper of its own.
-    void PrintPages(const SheetPlan& plan, const ScoreGeometry& score, const SheetLegend& legend);
+    void PrintPages(const SheetSet& sheets, const SheetLegend& legend);
     void EndJob();
     void ReleasePrinter();
     static void ShowPrintError(int code);
@@ -56,7 +57,7 @@ public:
     // The dialog step, replaceable so that tests can answer it: returns the chosen printer,
     // or nullptr when the user cancelled. The name suggests the PDF's file name.
     using PrintDialogRunner = std::unique_ptr<QPrinter> (*)(QWidget* owner, const QString& documentName,
-                                                            PaperChoice paper);
+                                                            PaperChoice paper, bool landscape);
     static PrintDialogRunner SetPrintDialogRunner(PrintDialogRunner runner);
 
     int expectedPaperSize = PaperSize::kA4;

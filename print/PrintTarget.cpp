@@ -22,9 +22,11 @@ QStringList SystemPrinters()
 
 PrinterLister g_lister = &SystemPrinters;
 
-std::unique_ptr<QPrinter> RunPrintDialog(QWidget* owner)
+std::unique_ptr<QPrinter> RunPrintDialog(QWidget* owner, bool landscape)
 {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (landscape)
+        printer->setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialog(printer.get(), owner);
     dialog.setObjectName(QString::fromLatin1(kPrintDialogName));
     dialog.setPrintRange(QAbstractPrintDialog::AllPages);
@@ -37,7 +39,8 @@ std::unique_ptr<QPrinter> RunPrintDialog(QWidget* owner)
     return printer;
 }
 
-std::unique_ptr<QPrinter> RunSavePdfDialog(QWidget* owner, const QString& documentName, PaperChoice paper)
+std::unique_ptr<QPrinter> RunSavePdfDialog(QWidget* owner, const QString& documentName, PaperChoice paper,
+                                           bool landscape)
 {
     QFileDialog dialog(owner, QStringLiteral("PDFとして保存"));
     dialog.setObjectName(QString::fromLatin1(kSavePdfDialogName));
@@ -52,29 +55,36 @@ std::unique_ptr<QPrinter> RunSavePdfDialog(QWidget* owner, const QString& docume
     dialog.selectFile(PdfFileNameFor(documentName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return nullptr;
-    return PdfPrinterOn(paper, dialog.selectedFiles().first(), kPdfDotsPerInch);
+    auto printer = PdfPrinterOn(paper, dialog.selectedFiles().first(), kPdfDotsPerInch);
+    if (landscape)
+        printer->setPageOrientation(QPageLayout::Landscape);
+    return printer;
 }
 
 } // namespace
 
-std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName, PaperChoice paper)
+std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName, PaperChoice paper,
+                                            bool landscape)
 {
     if (g_lister().isEmpty())
-        return RunSavePdfDialog(owner, documentName, paper);
-    return RunPrintDialog(owner);
+        return RunSavePdfDialog(owner, documentName, paper, landscape);
+    return RunPrintDialog(owner, landscape);
 }
 
-std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName, PaperChoice paper)
+std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName, PaperChoice paper, bool landscape)
 {
+    const QPageLayout::Orientation turn = landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
     if (!g_lister().isEmpty()) {
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setPageSize(QPageSize(PageSizeOf(paper)));
-        printer->setPageOrientation(QPageLayout::Portrait);
+        printer->setPageOrientation(turn);
         return printer;
     }
     const QString here = QDir::currentPath();
     const QString folder = QFileInfo(here).isWritable() ? here : QDir::homePath();
-    return PdfPrinterOn(paper, QDir(folder).filePath(PdfFileNameFor(documentName)), kPdfDotsPerInch);
+    auto printer = PdfPrinterOn(paper, QDir(folder).filePath(PdfFileNameFor(documentName)), kPdfDotsPerInch);
+    printer->setPageOrientation(turn);
+    return printer;
 }
 
 QPageSize::PageSizeId PageSizeOf(PaperChoice paper)

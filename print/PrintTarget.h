@@ -15,11 +15,13 @@ class QWidget;
 // Shows the print dialog (which also offers printing to a PDF file), or the save dialog
 // "PDFとして保存" of a PDF on `paper` when the system has no printer. nullptr when the user
 // cancelled.
-std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName, PaperChoice paper);
+// `landscape` turns the paper the dialog starts from.
+std::unique_ptr<QPrinter> AskForPrintTarget(QWidget* owner, const QString& documentName, PaperChoice paper,
+                                            bool landscape = false);
 
 // The printer the print preview starts from, set to `paper`: the one the print dialog would
 // offer first, or the PDF the save dialog would propose when the system has no printer.
-std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName, PaperChoice paper);
+std::unique_ptr<QPrinter> PreviewPrinter(const QString& documentName, PaperChoice paper, bool landscape = false);
 
 // The page size of a paper the settings name.
 QPageSize::PageSizeId PageSizeOf(PaperChoice paper);

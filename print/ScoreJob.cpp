@@ -42,6 +42,7 @@ SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
     legend.tempo = song.Tempo();
     legend.firstMeasure = firstMeasure;
     legend.lastMeasure = lastMeasure;
+    legend.songMeasures = song.measureCount;
     return legend;
 }
 
@@ -55,13 +56,13 @@ bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLe
 {
     // Planned on the chosen printer before anything goes to it, so that a sheet of many pages
     // can still be declined.
-    const SheetPlan plan = PlanSheet(fitted, sheet, job.Paper(), job.TextMeasure(), legend.hasSong);
-    const int pages = static_cast<int>(plan.pages.size());
+    const SheetSet set = PlanSheets(fitted, sheet, job.Paper(), job.TextMeasure(), legend.hasSong);
+    const int pages = static_cast<int>(set.PageCount());
     if (mayPrint && pages > kPagesWithoutAsking && !mayPrint(pages))
         return false;
     if (!job.StartJob(mode))
         return false;
-    job.PrintPages(plan, fitted.geometry, legend);
+    job.PrintPages(set, legend);
     job.EndJob();
     return !job.Failed();
 }
@@ -76,8 +77,9 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
     svg.setOutputDevice(&file);
     svg.setResolution(kSvgDotsPerInch);
     svg.setTitle(QString::fromStdString(XmlEscaped(legend.title.toStdString()))); // Qt writes it as given
-    const SheetPlan plan =
+    const SheetSet set =
         PlanWholeSheet(fitted, sheet, kSvgDotsPerInch, MeasureSheetText(&svg, kSvgDotsPerInch), legend.hasSong);
+    const SheetPlan& plan = set.sheets.front();
     const QSize page(plan.sheetWidth, plan.sheetHeight);
     svg.setSize(page);
     svg.setViewBox(QRect(QPoint(0, 0), page));
@@ -85,7 +87,7 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
     if (!painter.begin(&svg))
         return false;
     painter.fillRect(QRect(QPoint(0, 0), page), Qt::white);
-    DrawSheetPage(painter, plan, 0, fitted.geometry, legend);
+    DrawSheetPage(painter, plan, 0, set.scores.front().geometry, legend);
     if (!painter.end())
         return false;
     // Qt escapes the texts it draws but keeps the control characters a title or lyric may hold.

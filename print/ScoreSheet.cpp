@@ -154,22 +154,42 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
 
 namespace {
 
-void DrawSongFacts(QPainter& p, const SheetLegend& legend, const LegendPlace& l, const WordChoices& shown, int dpi)
+QString FactsLine(const SheetLegend& legend, const SheetPlan& plan)
 {
-    const QStringList names = ShownOnSheet(shown);
-    const QString facts = QStringLiteral("調 %1　　1小節 %2拍　　テンポ %3　　小節 %4〜%5")
-                              .arg(legend.key)
-                              .arg(legend.beatsPerMeasure)
-                              .arg(legend.tempo)
-                              .arg(legend.firstMeasure)
-                              .arg(legend.lastMeasure) +
-                          (names.isEmpty() ? QString() : QStringLiteral("　　表示 ") + names.join(u'・'));
+    const QStringList names = ShownOnSheet(plan.shown);
+    // A sheet of several says which it is and holds its own measures.
+    const bool own = plan.sheetCount > 1 && plan.measures.last >= plan.measures.first && plan.measures.first > 0;
+    const int first = own ? plan.measures.first : legend.firstMeasure;
+    const int last = own ? plan.measures.last : legend.lastMeasure;
+    const bool partial = legend.songMeasures > 0 && (legend.firstMeasure > 1 || legend.lastMeasure < legend.songMeasures);
+    QString facts = QStringLiteral("調 %1　　1小節 %2拍　　テンポ %3　　小節 %4〜%5")
+                        .arg(legend.key)
+                        .arg(legend.beatsPerMeasure)
+                        .arg(legend.tempo)
+                        .arg(first)
+                        .arg(last);
+    if (partial)
+        facts += QStringLiteral("／全%1小節").arg(legend.songMeasures);
+    if (plan.sheetCount > 1)
+        facts = QStringLiteral("%1/%2枚　").arg(plan.sheetNumber).arg(plan.sheetCount) + facts;
+    if (!names.isEmpty())
+        facts += QStringLiteral("　　表示 ") + names.join(u'・');
+    return facts;
+}
+
+void DrawSongFacts(QPainter& p, const SheetLegend& legend, const SheetPlan& plan, int dpi)
+{
+    const LegendPlace& l = plan.legend;
+    const QString facts = FactsLine(legend, plan);
     const QFont titleFont = SheetFontOf(SheetFont::kTitle, dpi), textFont = SheetFontOf(SheetFont::kText, dpi);
     const QFontMetricsF title(titleFont, p.device()), text(textFont, p.device());
     p.setFont(titleFont);
     p.drawText(Rect(l.title), Qt::AlignLeft | Qt::AlignTop, title.elidedText(legend.title, Qt::ElideRight, l.title.width));
     p.setFont(textFont);
-    p.drawText(Rect(l.facts), Qt::AlignLeft | Qt::AlignTop, text.elidedText(facts, Qt::ElideRight, l.facts.width));
+    if (l.facts.height >= 2 * text.height() - 1)
+        p.drawText(Rect(l.facts), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, facts);
+    else
+        p.drawText(Rect(l.facts), Qt::AlignLeft | Qt::AlignTop, text.elidedText(facts, Qt::ElideRight, l.facts.width));
 }
 
 } // namespace
@@ -182,12 +202,14 @@ void DrawLegend(QPainter& p, const SheetPlan& plan, const ScoreGeometry& score, 
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
+    if (l.onWhite) // the strings and measure marks under it give way
+        p.fillRect(Rect(l.bounds), Qt::white);
     p.setPen(Qt::black);
     p.setFont(SheetFontOf(SheetFont::kStringName, dpi));
     for (const SheetLabel& name : l.stringNames)
         p.drawText(Rect(name.box), Qt::AlignHCenter | Qt::AlignTop, QString::fromStdString(name.text));
     if (l.songFacts)
-        DrawSongFacts(p, legend, l, plan.shown, dpi);
+        DrawSongFacts(p, legend, plan, dpi);
     const double pen = LinePen(s, dpi);
     const QFont textFont = SheetFontOf(SheetFont::kText, dpi);
     for (const LegendPlace::Kind& kind : l.kinds) {

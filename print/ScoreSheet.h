@@ -18,6 +18,7 @@ struct SheetLegend {
     int beatsPerMeasure = 0;
     int tempo = 0;
     int firstMeasure = 0, lastMeasure = 0;
+    int songMeasures = 0; // the song's own count: a range that leaves some out says so
 };
 
 // No line on paper is thinner than this.

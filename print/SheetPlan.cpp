@@ -1,5 +1,6 @@
 #include "print/SheetPlan.h"
 
+#include "print/PlayingSheets.h"
 #include "song/ChordNaming.h"
 
 #include <algorithm>
@@ -87,7 +88,8 @@ std::pair<double, double> WordsReach(const ScoreWords& words)
     for (const PlacedText& t : words.chords)
         widen(t.box);
     for (const PlacedMeasure& m : words.measures)
-        widen(m.numberBox);
+        if (m.numbered)
+            widen(m.numberBox);
     return reach;
 }
 
@@ -318,6 +320,274 @@ void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper&
     }
 }
 
+
+// ---- A sheet at scale on a page of its own ----
+
+// Where the strings start on the page, and time 0 below that: room for the first measure's mark
+// and the texts on it.
+constexpr double kStringsTopMm = 3.0, kFirstMeasureMm = 4.5;
+// The strings go on this far past a sheet's last measure line or last note.
+constexpr double kStringsEndMm = 2.0;
+// The legend's block on a page: its width at most, the room round it, the search's step.
+constexpr double kNumberRoomMm = 4.5; // a measure number of two figures before the lowest string
+constexpr double kBlockWidthMm = 110, kBlockClearMm = 1.0, kBlockStepMm = 2.0;
+
+// Device boxes of everything drawn on a sheet, for finding free paper.
+struct Drawn {
+    std::vector<SheetBox> boxes;
+    struct Segment {
+        double x1, y1, x2, y2;
+    };
+    std::vector<Segment> segments;
+
+    static bool Overlap(const SheetBox& a, const SheetBox& b)
+    {
+        return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
+    }
+
+    static bool Crosses(const Segment& s, const SheetBox& b)
+    {
+        // Clipped to the box's rows, the segment's x range meets its columns.
+        double ya = s.y1, yb = s.y2, xa = s.x1, xb = s.x2;
+        if (ya > yb) {
+            std::swap(ya, yb);
+            std::swap(xa, xb);
+        }
+        const double top = std::max(ya, b.top), bottom = std::min(yb, b.Bottom());
+        if (top > bottom)
+            return false;
+        const auto xAt = [&](double y) { return yb == ya ? xa : xa + (xb - xa) * (y - ya) / (yb - ya); };
+        const double x1 = xAt(top), x2 = xAt(bottom);
+        return std::max(x1, x2) > b.left && std::min(x1, x2) < b.Right();
+    }
+
+    bool Free(const SheetBox& b) const
+    {
+        for (const SheetBox& d : boxes)
+            if (Overlap(d, b))
+                return false;
+        for (const Segment& s : segments)
+            if (Crosses(s, b))
+                return false;
+        return true;
+    }
+};
+
+Drawn DrawnOn(const SheetPlan& plan, const ScoreGeometry& score)
+{
+    const PictureStretch s(score, plan.score);
+    Drawn d;
+    const auto box = [&](const TextBox& t) {
+        return SheetBox{s.left + t.left * s.sx, s.top + t.top * s.sy, (t.right - t.left) * s.sx, (t.bottom - t.top) * s.sy};
+    };
+    for (const PlacedNote& n : score.notes)
+        d.boxes.push_back(box({double(n.left), double(n.top), double(n.right), double(n.bottom)}));
+    for (size_t i = 1; i < score.notes.size(); ++i)
+        d.segments.push_back({s.X(score.notes[i - 1].x), s.Y(score.notes[i - 1].y), s.X(score.notes[i].x),
+                              s.Y(score.notes[i].y)});
+    for (const PlacedText& t : plan.words.words)
+        d.boxes.push_back(box(t.box));
+    for (const PlacedText& t : plan.words.chords)
+        d.boxes.push_back(box(t.box));
+    for (const PlacedMeasure& m : plan.words.measures)
+        if (m.numbered)
+            d.boxes.push_back(box(m.numberBox));
+    for (const SheetLabel& name : plan.legend.stringNames)
+        d.boxes.push_back(name.box);
+    return d;
+}
+
+// The legend's block (title, facts, circle kinds, scale bar) with its top left corner at
+// (left, top) and `width` wide; returns its bottom.
+double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi, const SheetTextMeasure& measure,
+                  double largest, bool scaleBar)
+{
+    const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
+    const double titleHeight = measure(SheetFont::kTitle, {}).second;
+    const double textHeight = measure(SheetFont::kText, {}).second;
+    const double kindRow = std::max(largest, textHeight);
+    double y = top;
+    if (l.songFacts) {
+        l.title = SheetBox{left, y, width, titleHeight};
+        l.facts = SheetBox{left, y + titleHeight, width, 2 * textHeight}; // wraps onto a second line
+        y += titleHeight + 2 * textHeight + dots(kBlockClearMm);
+    }
+    l.kinds.clear();
+    double x = left;
+    for (const auto& [mark, caption] : kMarkCaptions) {
+        const double captionWidth = measure(SheetFont::kText, caption).first;
+        const double item = largest + dots(kKindGapMm) + captionWidth;
+        if (x > left && x + item > left + width) {
+            x = left;
+            y += kindRow;
+        }
+        l.kinds.push_back({mark, x + largest / 2, y + kindRow / 2,
+                           SheetLabel{caption, SheetBox{x + largest + dots(kKindGapMm), y, captionWidth + dots(1), kindRow}}});
+        x += item + dots(kKeyGapMm);
+    }
+    y += kindRow;
+    l.scaleBar = scaleBar;
+    if (scaleBar) {
+        const double high = dots(kScaleBarHighMm);
+        l.bar = SheetBox{left, y + dots(kBlockClearMm), dots(kScaleBarMm), high};
+        y = l.bar.Bottom();
+        const double captionWidth = measure(SheetFont::kText, kScaleCaption).first;
+        l.barCaption = {kScaleCaption, SheetBox{left, y, captionWidth + dots(1), textHeight}};
+        y += textHeight;
+    }
+    return y;
+}
+
+// The names under the strings, then the block below them where the page has room, else on the
+// free paper among the strings nearest the page's foot, else smaller without the scale bar;
+// where nothing of the block finds room, the names alone.
+void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
+                       const SheetBox& textArea)
+{
+    const int dpi = plan.dotsPerInch;
+    const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
+    const PictureStretch s(score, plan.score);
+    LegendPlace& l = plan.legend;
+    l = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, false, false, 0);
+    for (SheetLabel& name : l.stringNames) // the outermost names keep off the edge
+        name.box.left = std::clamp(name.box.left, textArea.left, textArea.Right() - name.box.width);
+    double namesBottom = plan.scoreEnd;
+    for (const SheetLabel& name : l.stringNames)
+        namesBottom = std::max(namesBottom, name.box.Bottom());
+    l.drawn = true;
+    l.songFacts = songFacts;
+    const double largest = 12 * std::max(s.sx, s.sy);
+    const double width = std::min(textArea.width, dots(kBlockWidthMm));
+    const Drawn drawn = DrawnOn(plan, score);
+    for (const bool bar : {true, false}) {
+        LegendPlace trial = l;
+        const double height = PlaceBlock(trial, 0, 0, width, dpi, measure, largest, bar);
+        const double clear = dots(kBlockClearMm);
+        const double firstString = score.stringX.empty() ? textArea.left : s.X(score.stringX.front());
+        const double belowLeft = std::clamp(firstString, textArea.left, std::max(textArea.left, textArea.Right() - width));
+        const double belowTop = namesBottom + dots(kBlockGapMm);
+        if (belowTop + height <= textArea.Bottom()) {
+            PlaceBlock(l, belowLeft, belowTop, width, dpi, measure, largest, bar);
+            l.bounds = SheetBox{textArea.left, double(plan.scoreEnd), textArea.width, belowTop + height - plan.scoreEnd};
+            l.bottom = belowTop + height;
+            return;
+        }
+        const double step = dots(kBlockStepMm);
+        for (double top = textArea.Bottom() - height; top >= textArea.top; top -= step) {
+            for (double left = textArea.left; left + width <= textArea.Right(); left += step) {
+                const SheetBox room{left - clear, top - clear, width + 2 * clear, height + 2 * clear};
+                if (!drawn.Free(room))
+                    continue;
+                PlaceBlock(l, left, top, width, dpi, measure, largest, bar);
+                l.onWhite = true;
+                l.bounds = SheetBox{left, top, width, height};
+                l.bottom = namesBottom;
+                return;
+            }
+        }
+    }
+    l.songFacts = false;
+    l.kinds.clear();
+    l.scaleBar = false;
+    l.bounds = SheetBox{textArea.left, double(plan.scoreEnd), textArea.width, namesBottom - plan.scoreEnd};
+    l.bottom = namesBottom;
+}
+
+struct PageFrame {
+    ScoreFrame frame;
+    PagePlacement placement;
+    TextBox textArea; // picture pixels
+    SheetBox textAreaOnPage;
+};
+
+// The picture of one sheet across one page: the strings centred on the paper's width, starting
+// near its top; texts keep within the page's text margin.
+PageFrame FrameOnPage(const ScoreFrame& whole, const SheetSettings& sheet, const SheetPaper& paper, int height)
+{
+    const int dpi = paper.mode.yResolution;
+    PageFrame f;
+    f.placement = TrueScalePlacement(sheet.spacing.Tenths(), whole.stringSpacing, dpi);
+    // The picture spans the paper's width, so that no circle beside an outer line is cut.
+    f.placement.marginX = 0;
+    f.placement.marginY = DotsFor(kStringsTopMm, dpi);
+    const double scale = f.placement.scale > 0 ? f.placement.scale : 1;
+    f.frame = whole;
+    f.frame.width = std::max(1, static_cast<int>(paper.pageWidth / scale));
+    f.frame.height = height;
+    const int n = std::clamp(whole.stringCount, 0, kMaxStrings), S = whole.stringSpacing;
+    // The strings in the middle of the paper, moved right as far as it takes and the paper
+    // allows to leave the measure numbers room before the lowest string.
+    const double span = std::max(n - 1, 0) * S;
+    const double wanted = (Dots(kTextEdgeMm + kNumberRoomMm, dpi) - f.placement.marginX) / scale + LargestRadius();
+    // The lines keep off the edges, and the circles on the highest string where they can.
+    const double room = f.frame.width - span, edge = Dots(kLineEdgeMm, dpi) / scale;
+    const double first =
+        std::clamp(std::max(room / 2, wanted), std::min(edge, room / 2), std::max(room / 2, room - edge - LargestRadius()));
+    // String i at (i + 1) S - L.
+    f.frame.leftOffset = static_cast<int>(std::lround(S - first));
+    const double text = Dots(kTextEdgeMm, dpi);
+    f.textAreaOnPage = SheetBox{text, text, paper.pageWidth - 2 * text, paper.pageHeight - 2 * text};
+    f.textArea = TextBox{(text - f.placement.marginX) / scale, (text - f.placement.marginY) / scale,
+                         (paper.pageWidth - text - f.placement.marginX) / scale,
+                         (paper.pageHeight - text - f.placement.marginY) / scale};
+    return f;
+}
+
+SheetPlan PlanOnPage(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
+                     const PageFrame& frame, const SheetTextMeasure& measure, bool songFacts)
+{
+    const ScoreGeometry& score = fitted.geometry;
+    const int dpi = paper.mode.yResolution;
+    SheetPlan plan;
+    plan.layout = SheetLayout::kAtScale;
+    plan.dotsPerInch = dpi;
+    plan.shown = sheet.shown;
+    plan.placement = frame.placement;
+    plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);
+    const PictureStretch map(score, plan.score);
+    std::map<std::pair<TextKind, std::string>, std::pair<double, double>> measured;
+    const TextExtent extent = [&](TextKind kind, const std::string& utf8) -> std::pair<double, double> {
+        auto [it, added] = measured.try_emplace({kind, utf8});
+        if (added) {
+            const auto [width, height] = measure(FontOf(kind), utf8);
+            it->second = {width / map.sx, height / map.sy};
+        }
+        return it->second;
+    };
+    plan.words = PlaceScoreWords(score, fitted.layout, sheet.shown, extent, &frame.textArea);
+    plan.scoreEnd = ScoreEnd(score, plan.score, dpi);
+    plan.pageWidth = plan.sheetWidth = paper.pageWidth;
+    plan.sheetHeight = paper.pageHeight;
+    PlaceLegendOnPage(plan, score, measure, songFacts, frame.textAreaOnPage);
+    SheetPage page;
+    page.across = {0, paper.pageWidth};
+    page.down = {0, paper.pageHeight};
+    page.legend = true;
+    plan.pages.push_back(page);
+    return plan;
+}
+
+double PictureMillimetres(const FittedScore& score, const SheetSettings& sheet)
+{
+    return score.frame.stringSpacing > 0 ? sheet.spacing.Millimetres() / score.frame.stringSpacing : 1.0;
+}
+
+// Whether the strings, with the paper kept clear at both edges, go across a page this wide.
+bool StringsFit(int stringCount, const SheetSettings& sheet, double widthMm)
+{
+    const double span = std::max(0, std::clamp(stringCount, 0, kMaxStrings) - 1) * sheet.spacing.Millimetres();
+    return span + 2 * kLineEdgeMm <= widthMm + 1e-9;
+}
+
+// What a page of one sheet holds besides its strings, above and below them, about.
+constexpr double kBesideStringsMm = 15;
+
+// Whether a sheet goes on one page of this size without cutting the harp's strings much short.
+bool OnePageHolds(int stringCount, const SheetSettings& sheet, double widthMm, double heightMm)
+{
+    return StringsFit(stringCount, sheet, widthMm) && heightMm - kBesideStringsMm >= 0.9 * sheet.harpHeightMm;
+}
+
 } // namespace
 
 SheetPlan PlanSheet(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
@@ -330,9 +600,10 @@ SheetPlan PlanSheet(const FittedScore& score, const SheetSettings& sheet, const 
     return plan;
 }
 
-SheetPlan PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
-                         const SheetTextMeasure& measure, bool songFacts)
+SheetSet PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
+                        const SheetTextMeasure& measure, bool songFacts)
 {
+    SheetSet set;
     if (sheet.FitsPaper()) {
         SheetPaper a3;
         a3.mode.paperSize = PaperSize::kA3;
@@ -341,14 +612,108 @@ SheetPlan PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, i
         a3.mode.printQuality = a3.mode.yResolution = static_cast<int16_t>(dotsPerInch);
         a3.pageWidth = DotsFor(297, dotsPerInch);
         a3.pageHeight = DotsFor(420, dotsPerInch);
-        return PlanFitted(score, sheet, a3, measure, songFacts);
+        set.scores.push_back(score);
+        set.sheets.push_back(PlanFitted(score, sheet, a3, measure, songFacts));
+        return set;
     }
-    SheetPlan plan = PlanAtScale(score, sheet, dotsPerInch, measure, songFacts);
+    // The whole range on one long sheet: a web page has no paper to cut it for.
+    const double mmPerPixel = PictureMillimetres(score, sheet);
+    const int top = static_cast<int>(std::ceil(kFirstMeasureMm / mmPerPixel));
+    const int end = static_cast<int>(std::ceil(kStringsEndMm / mmPerPixel));
+    const std::vector<TimeMark> timeline = PlayingTimeline(score, 1 / mmPerPixel, top);
+    const std::vector<int> starts = MeasureStarts(score, timeline);
+    ScoreFrame frame = score.frame;
+    frame.height = starts.back() - starts.front() + top + end;
+    set.scores.push_back(SheetScore(score, timeline, SheetCut{0, starts.size() - 1}, frame, top));
+    SheetPlan plan = PlanAtScale(set.scores.back(), sheet, dotsPerInch, measure, songFacts);
     plan.pageWidth = plan.sheetWidth;
+    plan.measures = set.scores.back().measures;
     SheetPage whole;
     whole.across = {0, plan.sheetWidth};
     whole.down = {0, plan.sheetHeight};
     whole.legend = plan.legend.drawn;
     plan.pages.push_back(whole);
-    return plan;
+    set.sheets.push_back(std::move(plan));
+    return set;
+}
+
+size_t SheetSet::PageCount() const
+{
+    size_t pages = 0;
+    for (const SheetPlan& plan : sheets)
+        pages += plan.pages.size();
+    return pages;
+}
+
+int SheetSet::WordsLeftOut() const
+{
+    int left = 0;
+    for (const SheetPlan& plan : sheets)
+        left += plan.words.wordsLeftOut;
+    return left;
+}
+
+bool SuitsLandscape(int stringCount, const SheetSettings& sheet, double paperWidthMm, double paperLengthMm)
+{
+    if (sheet.FitsPaper())
+        return false;
+    const double narrow = std::min(paperWidthMm, paperLengthMm), wide = std::max(paperWidthMm, paperLengthMm);
+    return !OnePageHolds(stringCount, sheet, narrow, wide) && OnePageHolds(stringCount, sheet, wide, narrow);
+}
+
+SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
+                    const SheetTextMeasure& measure, bool songFacts)
+{
+    SheetSet set;
+    if (sheet.FitsPaper()) {
+        set.scores.push_back(score);
+        set.sheets.push_back(PlanFitted(score, sheet, paper, measure, songFacts));
+        return set;
+    }
+    const int dpi = std::max<int>(paper.mode.yResolution, 1);
+    const double mmPerPixel = PictureMillimetres(score, sheet);
+    const auto pixels = [&](double mm) { return static_cast<int>(std::floor(mm / mmPerPixel)); };
+    const double pageWidthMm = paper.pageWidth * 25.4 / dpi, pageHeightMm = paper.pageHeight * 25.4 / dpi;
+    // One page when the strings go across it, unless turning the paper would cut the sheet
+    // far shorter than gluing columns of pages.
+    const int strings = score.frame.stringCount;
+    const bool onePage = OnePageHolds(strings, sheet, pageWidthMm, pageHeightMm) ||
+                         (StringsFit(strings, sheet, pageWidthMm) && !StringsFit(strings, sheet, pageHeightMm));
+    const int top = static_cast<int>(std::ceil(kFirstMeasureMm / mmPerPixel));
+    const int end = static_cast<int>(std::ceil(kStringsEndMm / mmPerPixel));
+
+    // What must stand on the page besides the strings decides how long they may be.
+    const double nameHeightMm = measure(SheetFont::kStringName, {}).second * 25.4 / dpi;
+    double besideMm = kStringsTopMm + kBelowScoreMm + 2 * nameHeightMm + kTextEdgeMm;
+    if (!onePage) {
+        const LegendPlace trial = PlaceLegend(score.geometry, DeviceRect{0, 0, paper.pageWidth, 0}, 0, dpi, measure,
+                                              songFacts, true, 0);
+        besideMm = 2 * kSheetMarginMm + trial.bounds.height * 25.4 / dpi + kPageLabelMm;
+    }
+    const double stringsMm = std::min<double>(sheet.harpHeightMm, pageHeightMm - besideMm);
+    const int room = std::max(pixels(stringsMm) - top - end, 1);
+
+    const std::vector<TimeMark> timeline = PlayingTimeline(score, 1 / mmPerPixel, top);
+    const std::vector<int> starts = MeasureStarts(score, timeline);
+    const std::vector<SheetCut> cuts = CutIntoSheets(starts, room);
+    for (size_t k = 0; k < cuts.size(); ++k) {
+        const SheetCut& cut = cuts[k];
+        const int height = (starts.empty() ? 0 : starts[std::min(cut.end, starts.size() - 1)] - starts[std::min(cut.first, starts.size() - 1)]) + top + end;
+        SheetPlan plan;
+        if (onePage) {
+            const PageFrame frame = FrameOnPage(score.frame, sheet, paper, height);
+            set.scores.push_back(SheetScore(score, timeline, cut, frame.frame, top));
+            plan = PlanOnPage(set.scores.back(), sheet, paper, frame, measure, songFacts);
+        } else {
+            ScoreFrame frame = score.frame;
+            frame.height = height;
+            set.scores.push_back(SheetScore(score, timeline, cut, frame, top));
+            plan = PlanSheet(set.scores.back(), sheet, paper, measure, songFacts);
+        }
+        plan.sheetNumber = static_cast<int>(k + 1);
+        plan.sheetCount = static_cast<int>(cuts.size());
+        plan.measures = set.scores.back().measures;
+        set.sheets.push_back(std::move(plan));
+    }
+    return set;
 }

@@ -61,6 +61,7 @@ struct PictureStretch {
 // harp's scale a 100 mm bar. Drawn whole or not at all.
 struct LegendPlace {
     bool drawn = false;
+    bool onWhite = false; // it stands among the strings, on paper cleared for it
     SheetBox bounds;   // what it covers, with the score's width
     double bottom = 0; // its lowest edge
     std::vector<SheetLabel> stringNames;
@@ -104,7 +105,22 @@ struct SheetPlan {
     ScoreWords words; // in picture pixels, as the circles
     LegendPlace legend;
     std::vector<SheetPage> pages;
+    // One of several sheets a range at scale is cut into: which, and the measures it holds.
+    int sheetNumber = 1, sheetCount = 1;
+    MeasureRange measures{};
 };
+
+// What one print makes: the sheets, each with its part of the score, drawn page after page.
+struct SheetSet {
+    std::vector<FittedScore> scores; // one per sheet
+    std::vector<SheetPlan> sheets;
+
+    size_t PageCount() const;
+    int WordsLeftOut() const;
+};
+
+// No text stands nearer the paper's edge than this, and no line or circle nearer than the second.
+constexpr double kTextEdgeMm = 5.0, kLineEdgeMm = 2.0;
 
 // Plans the sheet of a fitted score on the paper: fitted to it (one page, or the two A4 halves
 // of an A3 sheet) or at the settings' spacing over as many pages as it takes. `songFacts`
@@ -112,7 +128,17 @@ struct SheetPlan {
 SheetPlan PlanSheet(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
                     const SheetTextMeasure& measure, bool songFacts);
 
+// The print of a fitted score: fitted to the paper, one sheet as PlanSheet makes it; at scale,
+// the range on as many sheets as the harp's strings (`sheet.harpHeightMm`) take, each on one
+// page where its strings fit the paper's width, else on columns of pages glued together.
+SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
+                    const SheetTextMeasure& measure, bool songFacts);
+
+// Whether a sheet at scale of `stringCount` strings wants the paper turned: its strings fit the
+// paper's width only when it lies across.
+bool SuitsLandscape(int stringCount, const SheetSettings& sheet, double paperWidthMm, double paperLengthMm);
+
 // The whole sheet on one page of its own size, as the SVG holds it: fitted to A3, or at the
 // settings' spacing.
-SheetPlan PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
-                         const SheetTextMeasure& measure, bool songFacts);
+SheetSet PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
+                        const SheetTextMeasure& measure, bool songFacts);

@@ -91,7 +91,7 @@ void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& w
         p.setPen(Qt::black);
         p.setFont(SheetFontOf(SheetFont::kMeasureNumber, dotsPerInch));
         for (const PlacedMeasure& m : words.measures)
-            if (const QRectF box = Box(map, m.numberBox); reaches(box))
+            if (const QRectF box = Box(map, m.numberBox); m.numbered && reaches(box))
                 p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
     }
     p.setPen(Qt::black);

@@ -1,6 +1,7 @@
 #include "render/ScoreGeometry.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -56,9 +57,27 @@ int TimeToY(int height, int totalLength, int64_t time)
     return static_cast<int>(below) + kTopInset;
 }
 
-ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes)
+int ScoreY(const ScoreGeometry& score, int totalLength, int64_t time)
+{
+    const std::vector<TimeMark>& line = score.timeline;
+    if (line.empty())
+        return TimeToY(score.height, totalLength, time);
+    if (time <= line.front().time)
+        return line.front().y;
+    if (time >= line.back().time)
+        return line.back().y;
+    const auto after = std::upper_bound(line.begin(), line.end(), time,
+                                        [](int64_t t, const TimeMark& m) { return t < m.time; });
+    const TimeMark& b = *after;
+    const TimeMark& a = *(after - 1);
+    return a.y + static_cast<int>((int64_t(b.y - a.y) * (time - a.time)) / std::max<int64_t>(b.time - a.time, 1));
+}
+
+ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes,
+                                   std::vector<TimeMark> timeline)
 {
     ScoreGeometry g;
+    g.timeline = std::move(timeline);
     g.width = frame.width;
     g.height = frame.height;
     g.stringSpacing = frame.stringSpacing;
@@ -79,7 +98,7 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
         const NoteMark mark = MarkOf(note.length);
         const int d = StyleOf(mark).diameter;
         const int x = g.stringX[static_cast<size_t>(j)];
-        const int y = TimeToY(H, T, note.time);
+        const int y = g.timeline.empty() ? TimeToY(H, T, note.time) : ScoreY(g, T, note.time);
         const int left = x - d / 2, top = y - d / 2;
         g.notes.push_back({x, y, mark, left, top, left + d, top + d, static_cast<int>(i)});
     }

@@ -43,12 +43,20 @@ struct PlacedNote {
     int source = -1;              // the layout note it draws
 };
 
+// Where a time stands on a sheet that gives time its own room (the sheet at the harp's scale).
+struct TimeMark {
+    int32_t time;
+    int y;
+    bool operator==(const TimeMark&) const = default;
+};
+
 struct ScoreGeometry {
     int width = 0, height = 0;
     int stringSpacing = 0;        // picture pixels between neighbouring strings
     std::vector<int> stringX;     // one per drawn string, lowest string first
     std::vector<int> stringPitch; // the same strings' note numbers
     std::vector<PlacedNote> notes; // notes that sound on a string, in list order; lines join neighbours
+    std::vector<TimeMark> timeline; // rising; empty where time runs evenly down the height
 };
 
 // The first string whose pitch is the note's, or -1.
@@ -60,4 +68,10 @@ int TimeToY(int height, int totalLength, int64_t time);
 // String i stands at (i + 1) x spacing - left offset; a note at time t stands at
 // height x t / total length + 10, the product taken first. Notes without a string are left
 // out, so the line runs on from the last drawn note. A frame of no length places no note.
-ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes);
+// With a `timeline`, times stand where it puts them instead.
+ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes,
+                                   std::vector<TimeMark> timeline = {});
+
+// Where a time stands on the score: on its timeline, between two marks in proportion, held at
+// its ends; else as TimeToY.
+int ScoreY(const ScoreGeometry& score, int totalLength, int64_t time);

@@ -126,9 +126,9 @@ TextBox Grown(const TextBox& box, double by)
     return {box.left - by, box.top - by, box.right + by, box.bottom + by};
 }
 
-bool InsidePicture(const TextBox& box, const ScoreGeometry& score)
+bool Inside(const TextBox& box, const TextBox& area)
 {
-    return box.left >= 0 && box.right <= score.width && box.top >= 0 && box.bottom <= score.height;
+    return box.left >= area.left && box.right <= area.right && box.top >= area.top && box.bottom <= area.bottom;
 }
 
 double Spacing(const ScoreGeometry& score)
@@ -139,9 +139,10 @@ double Spacing(const ScoreGeometry& score)
 } // namespace
 
 ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
-                           const TextExtent& extent)
+                           const TextExtent& extent, const TextBox* within)
 {
     ScoreWords out;
+    const TextBox area = within ? *within : TextBox{0, 0, double(score.width), double(score.height)};
     Obstacles taken(score.width, score.height);
     double largestRadius = 0;
     for (const PlacedNote& n : score.notes) {
@@ -156,7 +157,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
     const auto takeFirst = [&](const std::vector<TextBox>& places, bool overLines, std::vector<PlacedText>& into,
                                const std::string& text) {
         for (const TextBox& box : places) {
-            if (!InsidePicture(box, score) || taken.HitsBox(Grown(box, kPad / 2)) || (!overLines && taken.HitsLine(box)))
+            if (!Inside(box, area) || taken.HitsBox(Grown(box, kPad / 2)) || (!overLines && taken.HitsLine(box)))
                 continue;
             taken.AddBox(box);
             into.push_back({text, box});
@@ -168,10 +169,29 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
     if (choices.measures && !score.stringX.empty()) {
         for (const ScoreMeasure& m : layout.measures) {
             PlacedMeasure placed;
-            placed.y = TimeToY(score.height, layout.totalLength, m.time);
+            placed.y = ScoreY(score, layout.totalLength, m.time);
             placed.number = m.number;
             const auto [w, h] = extent(TextKind::kMeasureNumber, std::to_string(m.number));
-            placed.numberBox = BoxBeside(score.stringX.front(), placed.y + h / 2 + kPad, largestRadius, -1, w, h);
+            const double y = placed.y + h / 2 + kPad;
+            placed.numberBox = BoxBeside(score.stringX.front(), y, largestRadius, -1, w, h);
+            if (within && !Inside(placed.numberBox, area)) {
+                // No margin on this paper: the gaps from the lowest string up, just below the mark.
+                std::vector<TextBox> places;
+                for (size_t s = 1; s < score.stringX.size(); ++s) {
+                    const double mid = (score.stringX[s] + score.stringX[s - 1]) / 2.0;
+                    places.push_back({mid - w / 2, y - h / 2, mid + w / 2, y + h / 2});
+                }
+                std::vector<PlacedText> found;
+                if (!takeFirst(places, false, found, {})) {
+                    ++out.numbersLeftOut;
+                    placed.numbered = false;
+                    out.measures.push_back(placed);
+                    continue;
+                }
+                placed.numberBox = found.front().box;
+                out.measures.push_back(placed);
+                continue;
+            }
             out.measures.push_back(placed);
             taken.AddBox(placed.numberBox);
         }
@@ -214,7 +234,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             if (name.empty())
                 continue;
             const auto [w, h] = extent(TextKind::kChord, name);
-            const double y = TimeToY(score.height, layout.totalLength, chord.time);
+            const double y = ScoreY(score, layout.totalLength, chord.time);
             // The margin after the highest string first, then each gap from the top string down.
             std::vector<TextBox> places{BoxBeside(score.stringX.back(), y, largestRadius, 1, w, h)};
             for (size_t s = score.stringX.size(); s-- > 1;) {

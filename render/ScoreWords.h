@@ -30,6 +30,7 @@ struct PlacedMeasure {
     int y = 0;      // where the measure starts: its mark runs across the strings there
     int number = 0; // as the song counts its measures
     TextBox numberBox; // in the margin before the lowest string
+    bool numbered = true; // false: the number found no room, only the mark is drawn
 };
 
 struct ScoreWords {
@@ -38,6 +39,7 @@ struct ScoreWords {
     std::vector<PlacedText> chords;
     int chordsLeftOut = 0;
     std::vector<PlacedMeasure> measures;
+    int numbersLeftOut = 0; // measure numbers that found no room inside `within`
 };
 
 enum class TextKind { kWord, kChord, kMeasureNumber };
@@ -49,6 +51,8 @@ using TextExtent = std::function<std::pair<double, double>(TextKind kind, const 
 // the side away from the line to the next note, or moved along its string's gap when that
 // place is taken; a chord name goes in the margin after the highest string, else in the first
 // free gap at its height; a place that would cover a circle, a line or another text is not
-// taken, and what finds none is left out and counted.
+// taken, and what finds none is left out and counted. With `within` (picture pixels), every
+// text keeps inside it, and a measure number with no room before the lowest string goes into
+// the first free gap above it, or is left out.
 ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
-                           const TextExtent& extent);
+                           const TextExtent& extent, const TextBox* within = nullptr);

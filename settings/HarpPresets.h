@@ -4,6 +4,7 @@
 // renderer's --harp.
 
 #include "settings/ConfigRecord.h"
+#include "settings/SheetSettings.h"
 #include "settings/Tuning.h"
 
 #include <array>
@@ -16,6 +17,7 @@ struct HarpPreset {
     int lowestNote;
     Tuning tuning;
     int spacingTenthsMm;    // distance between neighbouring strings, in tenths of a millimetre
+    int sheetHeightMm = kHarpHeightMm; // the longest strings a sheet underlay for it holds
 };
 
 extern const std::array<HarpPreset, 5> kHarpPresets;

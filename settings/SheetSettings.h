@@ -68,10 +68,18 @@ inline std::optional<PaperChoice> PaperNamed(std::string_view name)
     return std::nullopt;
 }
 
+// The longest strings a sheet underlay is made for, in millimetres: a sheet at the harp's scale
+// holds no more. Harps that need less say so.
+constexpr int kHarpHeightMm = 282;
+namespace SheetRange {
+constexpr int kHarpHeightMinMm = 100, kHarpHeightMaxMm = 600;
+} // namespace SheetRange
+
 struct SheetSettings {
     PaperSpacing spacing = PaperSpacing::FitToPaper();
     WordChoices shown;
     PaperChoice paper = PaperChoice::kA3;
+    int harpHeightMm = kHarpHeightMm;
 
     bool FitsPaper() const { return spacing.FitsPaper(); }
     bool operator==(const SheetSettings&) const = default;

@@ -101,6 +101,26 @@ std::string WritePaper(const SheetSettings& from)
     return PaperName(from.paper);
 }
 
+// Whole millimetres within the range a harp's strings can have.
+bool ReadHarpHeight(std::string_view value, SheetSettings& into)
+{
+    if (value.empty() || value.size() > 4 || value.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    int mm = 0;
+    for (const char c : value)
+        mm = mm * 10 + (c - '0');
+    if (mm < SheetRange::kHarpHeightMinMm || mm > SheetRange::kHarpHeightMaxMm)
+        return false;
+    into.harpHeightMm = mm;
+    return true;
+}
+
+std::string WriteHarpHeight(const SheetSettings& from)
+{
+    const int mm = std::clamp(from.harpHeightMm, SheetRange::kHarpHeightMinMm, SheetRange::kHarpHeightMaxMm);
+    return std::to_string(mm);
+}
+
 // Every key of the file once, for reading and writing alike. A value that does not read keeps
 // its default, so one bad line costs only its own setting.
 struct SheetKey {
@@ -115,6 +135,7 @@ constexpr SheetKey kSheetKeys[] = {
     {"chords", ReadSwitch<&WordChoices::chords>, WriteSwitch<&WordChoices::chords>},
     {"measure_numbers", ReadSwitch<&WordChoices::measures>, WriteSwitch<&WordChoices::measures>},
     {"paper", ReadPaper, WritePaper},
+    {"harp_height_mm", ReadHarpHeight, WriteHarpHeight},
 };
 
 // The bytes of the open file, or false when it is larger than the bound.

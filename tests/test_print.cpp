@@ -47,7 +47,7 @@ int g_dpi = 150;
 int g_runs = 0;
 QString g_documentName;
 
-std::unique_ptr<QPrinter> PdfPrinter(QWidget*, const QString& documentName, PaperChoice)
+std::unique_ptr<QPrinter> PdfPrinter(QWidget*, const QString& documentName, PaperChoice, bool)
 {
     ++g_runs;
     g_documentName = documentName;
@@ -59,7 +59,7 @@ std::unique_ptr<QPrinter> PdfPrinter(QWidget*, const QString& documentName, Pape
     return printer;
 }
 
-std::unique_ptr<QPrinter> Cancelled(QWidget*, const QString&, PaperChoice)
+std::unique_ptr<QPrinter> Cancelled(QWidget*, const QString&, PaperChoice, bool)
 {
     ++g_runs;
     return nullptr;
@@ -116,7 +116,7 @@ protected:
         g_pdfPath = pdf;
         g_size = QPageSize::A3;
         g_orientation = QPageLayout::Portrait;
-        std::unique_ptr<QPrinter> printer = PdfPrinter(nullptr, {}, PaperChoice::kA3);
+        std::unique_ptr<QPrinter> printer = PdfPrinter(nullptr, {}, PaperChoice::kA3, false);
         printer->setFullPage(false);
         const DeviceMode mode = DeviceModeOf(*printer);
         const DeviceRect r = PlaceItem(ComputePagePlacement(mode, picture.width(), picture.height(), 1.0), 0, 0,
@@ -331,10 +331,10 @@ TEST_F(PrintTest, APrinterThatRefusesTheJobIsReportedOnce)
     CPrintPicture job;
     job.expectedPaperSize = PaperSize::kA3;
     DeviceMode mode;
-    ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}, PaperChoice::kA3), mode));
+    ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}, PaperChoice::kA3, false), mode));
     EXPECT_FALSE(job.StartJob(mode));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
-    job.PrintPages(SheetPlan{}, ScoreGeometry{}, SheetLegend{});
+    job.PrintPages(SheetSet{}, SheetLegend{});
     job.EndJob();
     job.ReleasePrinter();
     EXPECT_EQ(sink.Count(), 0u);

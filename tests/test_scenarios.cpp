@@ -29,7 +29,7 @@ namespace {
 const std::string kRestartNotice = "設定を有効にするにはソフトを終了して再起動する必要があります。";
 std::string g_pdf;
 
-std::unique_ptr<QPrinter> A3Pdf(QWidget*, const QString&, PaperChoice)
+std::unique_ptr<QPrinter> A3Pdf(QWidget*, const QString&, PaperChoice, bool)
 {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);

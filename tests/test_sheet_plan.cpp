@@ -124,12 +124,12 @@ TEST(SheetPlan, FittedSheetTakesOneA3PageOrTwoA4Halves)
 TEST(SheetPlan, WholeSheetIsOnePageOfItsOwnSize)
 {
     const Fitted f = FitSample(SamplePath("jinglebells.mwd"), "37");
-    const SheetPlan fitted = PlanWholeSheet(f.score, SheetSettings{}, 600, FixedMeasure, true);
+    const SheetPlan fitted = PlanWholeSheet(f.score, SheetSettings{}, 600, FixedMeasure, true).sheets.front();
     EXPECT_EQ(fitted.sheetWidth, DotsFor(297, 600));
     EXPECT_EQ(fitted.sheetHeight, DotsFor(420, 600));
     ASSERT_EQ(fitted.pages.size(), 1u);
 
-    const SheetPlan scaled = PlanWholeSheet(f.score, AtScale(115), 600, FixedMeasure, true);
+    const SheetPlan scaled = PlanWholeSheet(f.score, AtScale(115), 600, FixedMeasure, true).sheets.front();
     ASSERT_EQ(scaled.pages.size(), 1u);
     EXPECT_EQ(scaled.pages[0].across.to, scaled.sheetWidth);
     EXPECT_EQ(scaled.pages[0].down.to, scaled.sheetHeight);

@@ -275,7 +275,8 @@ TEST_F(TrueScaleSheetTest, StringsStandAtTheHarpsSpacingAcrossGluedPages)
         for (const CircleSide& side : {low, high}) {
             EXPECT_GT(side.radius, 0.3 * Spacing(s) / 2) << "a circle stands on the outermost line";
             EXPECT_NEAR(side.reach, side.radius, 0.25) << "not cut";
-            EXPECT_GT(side.edgeGap, 1.0);
+            // 37 strings across A3 leave 3 mm beside the outermost lines, less than a circle.
+            EXPECT_GT(side.edgeGap, 0.5);
         }
     }
 }
@@ -310,9 +311,9 @@ TEST_F(TrueScaleSheetTest, EveryPageSaysWhereItGoesAndNoneIsMissing)
         for (const PdfWord& word : PdfWords(s.pdf, pages))
             EXPECT_GT(word.xMin, 0);
     }
-    // The split follows the paper: a 37-string sheet (424 mm wide) takes two A3 columns and
-    // three A4 ones; the 15-string sheet fits one A3 page.
-    EXPECT_EQ(ColumnsOf(g_sheets[0].pdf), 2);
+    // The split follows the paper: a 37-string sheet (414 mm between its outermost lines) goes
+    // across one A3 page turned, and over three A4 columns; the 15-string sheet fits one A3 page.
+    EXPECT_EQ(pagesOf["37A3"], 1);
     EXPECT_EQ(ColumnsOf(g_sheets[1].pdf), 3);
     EXPECT_EQ(pagesOf["15GA3"], 1);
     EXPECT_GT(pagesOf["37A4"], pagesOf["37A3"]);
@@ -352,14 +353,13 @@ TEST_F(TrueScaleSheetTest, ScaleBarIsOneHundredMillimetres)
 
 TEST_F(TrueScaleSheetTest, NeighbouringPagesShowTheSameBand)
 {
-    const RenderedSheet& s = g_sheets[1]; // 37 strings on A4: columns and rows
+    const RenderedSheet& s = g_sheets[1]; // 37 strings on A4: columns of one row
     ASSERT_EQ(s.paper, "A4");
     const int columns = ColumnsOf(s.pdf);
     ASSERT_GE(columns, 2);
-    ASSERT_GT(PdfPages(s.pdf), columns) << "more than one row";
+    EXPECT_EQ(PdfPages(s.pdf), columns) << "a sheet is never taller than the page";
     const QImage first = Grey(s.pdf, 1, kDpi, {}, g_dir->Path("p1"));
     const QImage right = Grey(s.pdf, 2, kDpi, {}, g_dir->Path("p2"));
-    const QImage below = Grey(s.pdf, 1 + columns, kDpi, {}, g_dir->Path("pb"));
     const QRect top(0, 0, first.width(), static_cast<int>(kTopMm * kPerMm));
     const std::vector<double> a = DashLines(first.copy(top)), b = DashLines(right.copy(top));
     ASSERT_EQ(a.size(), 2u);
@@ -376,38 +376,6 @@ TEST_F(TrueScaleSheetTest, NeighbouringPagesShowTheSameBand)
     EXPECT_GT(inked, 1000) << "the band holds strokes";
     EXPECT_LT(differing, inked / 50);
 
-    // Row band: the rows both pages show, found by their dashed lines across: many dark runs
-    // of a dash's length, which neither text nor string lines make.
-    const auto dashRows = [](const QImage& image) {
-        std::vector<int> rows;
-        for (int y = 0; y < image.height(); ++y) {
-            int dashes = 0, run = 0;
-            for (int x = 0; x <= image.width(); ++x) {
-                if (x < image.width() && Ink(image, x, y) > 127) {
-                    ++run;
-                    continue;
-                }
-                dashes += std::abs(run / kPerMm - 2.0) < 0.4;
-                run = 0;
-            }
-            if (dashes >= 30)
-                rows.push_back(y);
-        }
-        return rows;
-    };
-    const std::vector<int> up = dashRows(first), down = dashRows(below);
-    ASSERT_FALSE(up.empty());
-    ASSERT_FALSE(down.empty());
-    const int dy = up.front() - down.front();
-    differing = inked = 0;
-    for (int y = down.front(); y <= down.back(); ++y)
-        for (int x = 0; x < first.width(); ++x) {
-            inked += Ink(first, x, y + dy) > 127;
-            differing += Differs(first, x, y + dy, below, x, y);
-        }
-    EXPECT_NEAR((down.back() - down.front()) / kPerMm, 10, 0.5);
-    EXPECT_GT(inked, 1000);
-    EXPECT_LT(differing, inked / 50);
 }
 
 // The sheet ends soon after its last note: one whole note at the start of a tall picture takes
@@ -418,7 +386,6 @@ TEST(TrueScaleSheetEnd, TheSheetEndsAfterItsLastNote)
     SandboxDir sandbox;
     RecordingSink sink;
     ConfigRecord r = DefaultConfigRecord();
-    r.lineSpacing = 4;
     r.verticalSize = 2000;
     const ConfigImage image = EncodeConfigRecord(r);
     WriteFileBytes(sandbox.Path("setup.ini"), std::vector<uint8_t>(image.begin(), image.end()));
