@@ -502,8 +502,9 @@ struct PageFrame {
 
 // The picture of one sheet across one page: the strings centred on the paper's width, starting
 // near its top; texts keep within the page's text margin.
-PageFrame FrameOnPage(const ScoreFrame& whole, const SheetSettings& sheet, const SheetPaper& paper, int height)
+PageFrame FrameOnPage(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper, int height)
 {
+    const ScoreFrame& whole = score.frame;
     const int dpi = paper.mode.yResolution;
     PageFrame f;
     f.placement = TrueScalePlacement(sheet.spacing.Tenths(), whole.stringSpacing, dpi);
@@ -516,13 +517,20 @@ PageFrame FrameOnPage(const ScoreFrame& whole, const SheetSettings& sheet, const
     f.frame.height = height;
     const int n = std::clamp(whole.stringCount, 0, kMaxStrings), S = whole.stringSpacing;
     // The strings in the middle of the paper, moved right as far as it takes and the paper
-    // allows to leave the measure numbers room before the lowest string.
+    // allows to leave the measure numbers room before the lowest string. The lines, and the
+    // circles the tune puts on them, keep off both edges where the paper is wide enough; every
+    // sheet of the tune puts its strings at the same place.
     const double span = std::max(n - 1, 0) * S;
     const double wanted = (Dots(kTextEdgeMm + kNumberRoomMm, dpi) - f.placement.marginX) / scale + LargestRadius();
-    // The lines keep off the edges, and the circles on the highest string where they can.
-    const double room = f.frame.width - span, edge = Dots(kLineEdgeMm, dpi) / scale;
-    const double first =
-        std::clamp(std::max(room / 2, wanted), std::min(edge, room / 2), std::max(room / 2, room - edge - LargestRadius()));
+    const double width = f.frame.width, edge = Dots(kLineEdgeMm, dpi) / scale;
+    double low = edge, high = width - edge - span;
+    const std::vector<int>& lines = score.geometry.stringX;
+    for (const PlacedNote& note : score.geometry.notes) {
+        const double at = lines.empty() ? 0 : note.x - lines.front(), radius = (note.right - note.left) / 2.0;
+        low = std::max(low, edge + radius - at);
+        high = std::min(high, width - edge - radius - at);
+    }
+    const double first = low <= high ? std::clamp(std::max((width - span) / 2, wanted), low, high) : (low + high) / 2;
     // String i at (i + 1) S - L.
     f.frame.leftOffset = static_cast<int>(std::lround(S - first));
     const double text = Dots(kTextEdgeMm, dpi);
@@ -701,7 +709,7 @@ SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const 
         const int height = (starts.empty() ? 0 : starts[std::min(cut.end, starts.size() - 1)] - starts[std::min(cut.first, starts.size() - 1)]) + top + end;
         SheetPlan plan;
         if (onePage) {
-            const PageFrame frame = FrameOnPage(score.frame, sheet, paper, height);
+            const PageFrame frame = FrameOnPage(score, sheet, paper, height);
             set.scores.push_back(SheetScore(score, timeline, cut, frame.frame, top));
             plan = PlanOnPage(set.scores.back(), sheet, paper, frame, measure, songFacts);
         } else {

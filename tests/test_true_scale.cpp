@@ -275,8 +275,9 @@ TEST_F(TrueScaleSheetTest, StringsStandAtTheHarpsSpacingAcrossGluedPages)
         for (const CircleSide& side : {low, high}) {
             EXPECT_GT(side.radius, 0.3 * Spacing(s) / 2) << "a circle stands on the outermost line";
             EXPECT_NEAR(side.reach, side.radius, 0.25) << "not cut";
-            // 37 strings across A3 leave 3 mm beside the outermost lines, less than a circle.
-            EXPECT_GT(side.edgeGap, 0.5);
+            // 37 strings across A3 and 15 at 14.5 mm across A4 leave less than a circle and the
+            // printer's 2 mm beside the outermost lines: the circles are still whole on the paper.
+            EXPECT_GT(side.edgeGap, 0.3);
         }
     }
 }
