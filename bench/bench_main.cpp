@@ -289,12 +289,14 @@ BENCHMARK(Print_VectorPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The densest song on the 37-string harp, printed on `paper` at `spacing`.
 void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId paper, PaperSpacing spacing,
-                             const std::string& songPath = DensestSong(), WordChoices words = {false, false, false})
+                             const std::string& songPath = DensestSong(), WordChoices words = {false, false, false},
+                             bool wholeSong = false, const char* preset = "37")
 {
     ConfigRecord harp = DefaultConfigRecord();
-    ApplyHarpPreset(*FindHarpPreset("37"), harp);
+    ApplyHarpPreset(*FindHarpPreset(preset), harp);
     std::unique_ptr<CSongData> song = Load(songPath);
-    const FittedScore score = FitScore(harp, *song, FirstShownMeasures(*song));
+    const FittedScore score =
+        FitScore(harp, *song, wholeSong ? MeasureRange{1, song->measureCount} : FirstShownMeasures(*song));
     const SheetLegend legend = LegendOf(*song, score.measures.first, score.measures.last);
     const std::string pdf = (Scratch() / "sheet37.pdf").string();
     for (auto _ : state) {
@@ -322,6 +324,49 @@ void Print_FitA3(benchmark::State& state)
     PrintThirtySevenStrings(state, QPageSize::A3, PaperSpacing::FitToPaper());
 }
 BENCHMARK(Print_FitA3)->Unit(benchmark::kMillisecond);
+
+// A tune of 200 measures in 4/4: quarters and pairs of eighths wandering over two octaves,
+// a half note closing every fourth measure.
+const std::string& LongTune()
+{
+    static const std::string path = [] {
+        CSongFileWriter w(200, 4);
+        for (int m = 0; m < 200; ++m)
+            for (int beat = 0; beat < 4; ++beat) {
+                const int at = (m * 4 + beat) * 4, pitch = 60 + (m * 5 + beat * 3) % 24;
+                if (m % 4 == 3 && beat >= 2) {
+                    if (beat == 2)
+                        w.AddNote(at, pitch, 8);
+                } else if ((m + beat) % 3 == 0) {
+                    w.AddNote(at, pitch, 2);
+                    w.AddNote(at + 2, pitch + 2 <= 84 ? pitch + 2 : pitch - 2, 2);
+                } else {
+                    w.AddNote(at, pitch, 4);
+                }
+            }
+        const std::string p = (Scratch() / "long-tune.mwd").string();
+        w.Write(p);
+        return p;
+    }();
+    return path;
+}
+
+// The whole long tune at the harp's scale on A4 sheets (37 strings: three pages a sheet; 25:
+// two; 18: one), against its fitted A3 page (the first 32 measures).
+void Print_LongTuneWholeTrueScaleA4(benchmark::State& state)
+{
+    const char* const harps[] = {"37", "25", "18"};
+    PrintThirtySevenStrings(state, QPageSize::A4, PaperSpacing::TenthsMm(115), LongTune(), WordChoices{true, false, true},
+                            true, harps[state.range(0)]);
+}
+BENCHMARK(Print_LongTuneWholeTrueScaleA4)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void Print_LongTuneFitA3(benchmark::State& state)
+{
+    PrintThirtySevenStrings(state, QPageSize::A3, PaperSpacing::FitToPaper(), LongTune(), WordChoices{true, false, true},
+                            false, "25");
+}
+BENCHMARK(Print_LongTuneFitA3)->Unit(benchmark::kMillisecond);
 
 // The densest song with a syllable on every note and a new chord on every half beat.
 const std::string& DensestSongWithWords()

@@ -708,7 +708,9 @@ SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const 
         const SheetCut& cut = cuts[k];
         const int height = (starts.empty() ? 0 : starts[std::min(cut.end, starts.size() - 1)] - starts[std::min(cut.first, starts.size() - 1)]) + top + end;
         SheetPlan plan;
-        if (onePage) {
+        // A measure longer than the strings (a hostile file's) takes rows of glued pages rather
+        // than running off its page.
+        if (onePage && height <= pixels(stringsMm)) {
             const PageFrame frame = FrameOnPage(score, sheet, paper, height);
             set.scores.push_back(SheetScore(score, timeline, cut, frame.frame, top));
             plan = PlanOnPage(set.scores.back(), sheet, paper, frame, measure, songFacts);

@@ -1,5 +1,6 @@
 #include "common/FileServices.h"
 #include "import/ScoreImport.h"
+#include "print/PlayingSheets.h"
 #include "print/SheetPlan.h"
 #include "render/SettingsScore.h"
 #include "settings/HarpPresets.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -290,4 +292,158 @@ TEST(SheetPlan, EmptyScoresPlanWithoutFault)
         EXPECT_TRUE(plan.legend.stringNames.empty());
         EXPECT_FALSE(plan.legend.songFacts);
     }
+}
+
+namespace {
+
+// Measures of equal length `each`, their starts and the range's end.
+std::vector<int> EvenStarts(size_t measures, int each)
+{
+    std::vector<int> starts;
+    for (size_t i = 0; i <= measures; ++i)
+        starts.push_back(static_cast<int>(i) * each);
+    return starts;
+}
+
+} // namespace
+
+TEST(PlayingSheets, MeasuresAreCutIntoFewFullSheetsAtPhrases)
+{
+    const auto check = [](const std::vector<int>& starts, int room, const std::vector<SheetCut>& cuts, bool full = true) {
+        ASSERT_FALSE(cuts.empty());
+        EXPECT_EQ(cuts.front().first, 0u);
+        EXPECT_EQ(cuts.back().end, starts.size() - 1) << "every measure on a sheet";
+        for (size_t k = 0; k < cuts.size(); ++k) {
+            if (k > 0)
+                EXPECT_EQ(cuts[k].first, cuts[k - 1].end);
+            const int length = starts[cuts[k].end] - starts[cuts[k].first];
+            if (cuts[k].end - cuts[k].first > 1)
+                EXPECT_LE(length, room);
+            if (full && k + 1 < cuts.size())
+                EXPECT_GE(length, 0.7 * room) << "sheet " << k + 1 << " nearly full";
+        }
+    };
+    // 48 measures of which 10 fit a sheet: five sheets, not the six a cut every eight would take.
+    std::vector<int> starts = EvenStarts(48, 10);
+    std::vector<SheetCut> cuts = CutIntoSheets(starts, 100);
+    check(starts, 100, cuts);
+    EXPECT_EQ(cuts.size(), 5u);
+    // 32 measures of which 9 fit: four sheets of eight, at the phrases, rather than 9+9+9+5.
+    starts = EvenStarts(32, 10);
+    cuts = CutIntoSheets(starts, 90);
+    check(starts, 90, cuts);
+    ASSERT_EQ(cuts.size(), 4u);
+    for (const SheetCut& c : cuts)
+        EXPECT_EQ(c.end - c.first, 8u);
+    // 9 measures of which 8 fit: no measure is left alone on the last sheet, phrase or not.
+    starts = EvenStarts(9, 10);
+    cuts = CutIntoSheets(starts, 80);
+    check(starts, 80, cuts);
+    EXPECT_GE(cuts.back().end - cuts.back().first, 2u);
+    // A measure longer than a sheet gets one of its own; the rest go on as before.
+    starts = {0, 10, 20, 400, 410, 420};
+    cuts = CutIntoSheets(starts, 100);
+    check(starts, 100, cuts, false);
+    EXPECT_TRUE(std::any_of(cuts.begin(), cuts.end(), [](const SheetCut& c) { return c.first == 2 && c.end == 3; }));
+    EXPECT_EQ(CutIntoSheets({0}, 100), (std::vector<SheetCut>{{0, 0}})) << "no measure: one empty sheet";
+}
+
+TEST(PlayingSheets, EveryPluckStandsClearOfTheOneBefore)
+{
+    // Jingle Bells whole: quarters, eighths, halves and a whole note.
+    ConfigRecord record = DefaultConfigRecord();
+    ApplyHarpPreset(*FindHarpPreset("25"), record);
+    const std::unique_ptr<CSongData> song = LoadScoreFile(SamplePath("jinglebells.mwd")).song;
+    const FittedScore score = FitScore(record, *song, MeasureRange{1, song->measureCount});
+    const double perMm = score.frame.stringSpacing / 11.5;
+    const std::vector<TimeMark> line = PlayingTimeline(score, perMm, 12);
+    ASSERT_FALSE(line.empty());
+    EXPECT_EQ(line.front(), (TimeMark{0, 12}));
+    for (size_t i = 1; i < line.size(); ++i) {
+        EXPECT_GT(line[i].time, line[i - 1].time);
+        EXPECT_GT(line[i].y, line[i - 1].y) << "a later time stands lower";
+    }
+    ScoreGeometry g;
+    g.timeline = line;
+    // Circles clear by the least paper, and a longer gap never shorter than a shorter one.
+    std::map<int, std::pair<int, int>> roomOfGap; // gap -> least and most room
+    const std::vector<ScoreNote>& notes = score.layout.notes;
+    for (size_t i = 1; i < score.geometry.notes.size(); ++i) {
+        const PlacedNote &a = score.geometry.notes[i - 1], &b = score.geometry.notes[i];
+        const int32_t ta = notes[static_cast<size_t>(a.source)].time, tb = notes[static_cast<size_t>(b.source)].time;
+        if (ta == tb)
+            continue;
+        const int room = ScoreY(g, score.layout.totalLength, tb) - ScoreY(g, score.layout.totalLength, ta);
+        const double clear = room - (a.right - a.left) / 2.0 - (b.right - b.left) / 2.0;
+        EXPECT_GE(clear / perMm, SheetRoom::kClearMm - 0.01);
+        auto [it, added] = roomOfGap.try_emplace(tb - ta, room, room);
+        it->second = {std::min(it->second.first, room), std::max(it->second.second, room)};
+    }
+    for (auto it = roomOfGap.begin(); std::next(it) != roomOfGap.end(); ++it) {
+        // The most a gap takes, without its measure's start, stays below the least of a longer one.
+        EXPECT_LE(it->second.second - SheetRoom::kMeasureStart, std::next(it)->second.first)
+            << it->first << " against " << std::next(it)->first << " time units";
+    }
+    // A gap takes less than its share of time once it is longer than a beat.
+    ASSERT_TRUE(roomOfGap.count(6) && roomOfGap.count(24));
+    EXPECT_LT(roomOfGap[24].first, 4 * roomOfGap[6].first);
+}
+
+TEST(PlayingSheets, OneSheetHoldsItsMeasuresFromTimeZero)
+{
+    ConfigRecord record = DefaultConfigRecord();
+    ApplyHarpPreset(*FindHarpPreset("25"), record);
+    const std::unique_ptr<CSongData> song = LoadScoreFile(SamplePath("jinglebells.mwd")).song;
+    const FittedScore whole = FitScore(record, *song, MeasureRange{1, song->measureCount});
+    const std::vector<TimeMark> line = PlayingTimeline(whole, 2.78, 12);
+    const FittedScore part = SheetScore(whole, line, SheetCut{8, 16}, whole.frame, 12);
+    EXPECT_EQ(part.measures.first, 9);
+    EXPECT_EQ(part.measures.last, 16);
+    ASSERT_FALSE(part.layout.measures.empty());
+    EXPECT_EQ(part.layout.measures.front().time, 0);
+    EXPECT_EQ(part.geometry.timeline.front().y, 12) << "its first measure starts at the top";
+    const int32_t from = whole.layout.measures[8].time, to = whole.layout.measures[16].time;
+    const auto inPart = std::count_if(whole.layout.notes.begin(), whole.layout.notes.end(),
+                                      [&](const ScoreNote& n) { return n.time >= from && n.time < to; });
+    EXPECT_EQ(static_cast<long>(part.layout.notes.size()), inPart);
+    EXPECT_EQ(part.layout.words.size(), part.layout.notes.size());
+}
+
+TEST(PlayingSheets, PagesFollowWhatTheHarpsStringsNeed)
+{
+    // The paper turns only where the strings then fit across it and the sheet stays long.
+    const auto turned = [](const char* harp, const PaperCase& paper) {
+        const HarpPreset& p = *FindHarpPreset(harp);
+        return SuitsLandscape(p.stringCount, AtScale(p.spacingTenthsMm), paper.widthMm, paper.lengthMm);
+    };
+    EXPECT_TRUE(turned("37", kA3));
+    EXPECT_FALSE(turned("25", kA3));
+    EXPECT_FALSE(turned("25", kA4)) << "two glued A4 pages rather than short sheets";
+    EXPECT_FALSE(turned("18", kA4));
+    EXPECT_FALSE(turned("37", kA4));
+    EXPECT_FALSE(SuitsLandscape(37, SheetSettings{}, 297, 420)) << "the fitted sheet keeps its page";
+
+    ConfigRecord record = DefaultConfigRecord();
+    ApplyHarpPreset(*FindHarpPreset("18"), record);
+    const std::unique_ptr<CSongData> song = LoadScoreFile(SamplePath("jinglebells.mwd")).song;
+    const FittedScore whole = FitScore(record, *song, MeasureRange{1, song->measureCount});
+    const SheetSet set = PlanSheets(whole, AtScale(115), PaperOf(kA4, false), FixedMeasure, true);
+    ASSERT_GE(set.sheets.size(), 3u);
+    EXPECT_EQ(set.PageCount(), set.sheets.size()) << "one A4 page a sheet";
+    int measures = 0;
+    for (size_t k = 0; k < set.sheets.size(); ++k) {
+        const SheetPlan& plan = set.sheets[k];
+        EXPECT_EQ(plan.sheetNumber, static_cast<int>(k) + 1);
+        EXPECT_EQ(plan.sheetCount, static_cast<int>(set.sheets.size()));
+        EXPECT_TRUE(plan.legend.drawn);
+        EXPECT_FALSE(plan.legend.kinds.empty()) << "the legend found room on the page";
+        EXPECT_LE(plan.legend.bounds.Bottom(), plan.sheetHeight);
+        measures += plan.measures.last - plan.measures.first + 1;
+    }
+    EXPECT_EQ(measures, song->measureCount);
+
+    // Taller harps' strings are not cut to a shorter harp's sheet.
+    SheetSettings short_ = AtScale(115);
+    short_.harpHeightMm = 150;
+    EXPECT_GT(PlanSheets(whole, short_, PaperOf(kA4, false), FixedMeasure, true).sheets.size(), set.sheets.size());
 }
