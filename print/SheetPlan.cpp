@@ -15,7 +15,6 @@ constexpr double kBlockGapMm = 4.0;   // between the names, the facts and the ci
 constexpr double kKeyGapMm = 8.0;     // between two circle kinds
 constexpr double kKindGapMm = 1.5;    // from a circle kind to its caption
 constexpr double kScaleBarHighMm = 1.5;
-constexpr double kScaleTextGapMm = 3.0; // from the bar to its caption
 constexpr double kEdgeMm = 2.0;         // from the page's edge to its label
 // The legend's names under the outermost lines reach a little beside its bounds.
 constexpr double kLegendReachMm = 10;
@@ -154,15 +153,14 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
     }
     double bottom = y + kindRow;
     if (scaleBar) {
-        const double barTop = bottom + dots(kBlockGapMm);
-        bottom = barTop + std::max(dots(kScaleBarHighMm), textHeight);
+        // The caption under the bar: a column of glued pages is seldom wider than the bar.
+        const double high = dots(kScaleBarHighMm);
         const double captionWidth = width(SheetFont::kText, kScaleCaption);
-        right = std::max(right, left + dots(kScaleBarMm) + dots(kScaleTextGapMm) + captionWidth + dots(1));
-        const double row = bottom - barTop, high = dots(kScaleBarHighMm);
         l.scaleBar = true;
-        l.bar = SheetBox{left, barTop + (row - high) / 2, dots(kScaleBarMm), high};
-        l.barCaption = {kScaleCaption,
-                        SheetBox{left + dots(kScaleBarMm) + dots(kScaleTextGapMm), barTop, captionWidth + dots(1), row}};
+        l.bar = SheetBox{left, bottom + dots(kBlockGapMm), dots(kScaleBarMm), high};
+        l.barCaption = {kScaleCaption, SheetBox{left, l.bar.Bottom(), captionWidth + dots(1), textHeight}};
+        bottom = l.barCaption.box.Bottom();
+        right = std::max({right, l.bar.Right(), l.barCaption.box.Right()});
     }
     const double boundsRight = std::max(right, kindsEnd);
     l.bounds = SheetBox{double(target.left), namesTop, boundsRight - target.left, bottom - namesTop};

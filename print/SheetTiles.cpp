@@ -48,7 +48,20 @@ SheetTiles TileSheet(int sheetWidth, int sheetHeight, int pageWidth, int pageHei
 {
     const int band = DotsFor(kHalvesOverlapMm, dotsPerInch);
     SheetTiles tiles;
-    tiles.columns = SplitSpan(sheetWidth, pageWidth, band, stringLines, DotsFor(kCutClearanceMm, dotsPerInch));
+    const int clearance = DotsFor(kCutClearanceMm, dotsPerInch);
+    tiles.columns = SplitSpan(sheetWidth, pageWidth, band, stringLines, clearance);
+    // As many columns, but as wide as each other: the last no strip of a string or two.
+    const int count = static_cast<int>(tiles.columns.size());
+    if (count > 1) {
+        const int even = (std::max(sheetWidth, 0) + (count - 1) * band + count - 1) / count;
+        for (int slack = 0; even + slack < pageWidth; slack += std::max(clearance, 1)) {
+            std::vector<SheetSpan> balanced = SplitSpan(sheetWidth, even + slack, band, stringLines, clearance);
+            if (static_cast<int>(balanced.size()) == count) {
+                tiles.columns = std::move(balanced);
+                break;
+            }
+        }
+    }
     tiles.rows = SplitSpan(sheetHeight, pageHeight, band, {}, 0);
     return tiles;
 }

@@ -35,6 +35,7 @@ std::vector<SheetSpan> SplitSpan(int sheetLength, int pageLength, int overlap, c
                                  int clearance);
 
 // The pages of a sheet on paper whose window is pageWidth x pageHeight, sharing the 10 mm band
-// of the halves; column cuts miss the string lines at `stringLines` (sheet pixels).
+// of the halves; column cuts miss the string lines at `stringLines` (sheet pixels), and the
+// columns share the sheet's width about evenly.
 SheetTiles TileSheet(int sheetWidth, int sheetHeight, int pageWidth, int pageHeight, int dotsPerInch,
                      const std::vector<int>& stringLines);
