@@ -447,3 +447,24 @@ TEST(PlayingSheets, PagesFollowWhatTheHarpsStringsNeed)
     short_.harpHeightMm = 150;
     EXPECT_GT(PlanSheets(whole, short_, PaperOf(kA4, false), FixedMeasure, true).sheets.size(), set.sheets.size());
 }
+
+TEST(PlayingSheets, AMeasureLongerThanTheStringsIsPrintedWholeOnGluedRows)
+{
+    ConfigRecord record = DefaultConfigRecord();
+    ApplyHarpPreset(*FindHarpPreset("18"), record);
+    const std::unique_ptr<CSongData> song = LoadScoreFile(SamplePath("jinglebells.mwd")).song;
+    const FittedScore score = FitScore(record, *song, MeasureRange{1, 4});
+    SheetSettings tiny = AtScale(115);
+    tiny.harpHeightMm = 20; // shorter than any measure
+    constexpr PaperCase kStrip{"strip", 210, 40, 0}; // lower than a measure, too
+    const SheetSet set = PlanSheets(score, tiny, PaperOf(kStrip, false), FixedMeasure, true);
+    ASSERT_EQ(set.sheets.size(), 4u) << "a sheet for each measure";
+    for (size_t k = 0; k < set.sheets.size(); ++k) {
+        const SheetPlan& plan = set.sheets[k];
+        EXPECT_EQ(plan.measures.first, static_cast<int>(k) + 1);
+        int shown = 0;
+        for (const SheetPage& page : plan.pages)
+            shown = std::max(shown, page.down.to);
+        EXPECT_GE(shown, plan.scoreEnd) << "the strings are on paper to their end";
+    }
+}
