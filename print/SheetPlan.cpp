@@ -308,10 +308,10 @@ void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper&
                     page.bandsDown.push_back({tiles.rows[k].from, tiles.rows[k - 1].to});
             if (tiles.Count() > 1) {
                 const int number = static_cast<int>(row * tiles.columns.size() + column + 1);
-                const double edge = Dots(kEdgeMm, dpi);
+                const double edge = Dots(kTextEdgeMm, dpi);
                 page.label = {TileLabel(number, tiles.Count(), static_cast<int>(column) + 1, static_cast<int>(row) + 1),
                               SheetBox{edge, double(page.down.to - page.down.from),
-                                       std::max(paper.pageWidth - 2 * edge, 1.0), Dots(kPageLabelMm, dpi)}};
+                                       std::max(paper.pageWidth - 2 * edge, 1.0), Dots(kPageLabelMm - kTextEdgeMm, dpi)}};
             }
             plan.pages.push_back(page);
         }

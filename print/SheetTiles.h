@@ -6,12 +6,14 @@
 
 #include <vector>
 
-// Blank paper round everything the sheet shows, so that no circle touches a page's edge.
-constexpr double kSheetMarginMm = 3.0;
+// Blank paper round everything the sheet shows, so that no text comes nearer a page's edge than
+// a printer can print.
+constexpr double kSheetMarginMm = 5.0;
 // A cut keeps this far from every string line, so that no line is lost along an edge.
 constexpr double kCutClearanceMm = 1.0;
-// Room below a split sheet's window on each page for the line that tells where the page goes.
-constexpr double kPageLabelMm = 6.0;
+// Room below a split sheet's window on each page for the line that tells where the page goes,
+// with the printer's margin below it.
+constexpr double kPageLabelMm = 10.0;
 
 // Picture pixels to device pixels when `lineSpacing` picture pixels are `spacingTenthsMm` on
 // paper, the picture starting after the sheet's margin.

@@ -206,6 +206,54 @@ TEST_F(PlaySheetTest, NothingStandsInThePrintersMargin)
     }
 }
 
+// Glued columns keep the printer's margins at the sheet's outer edges, their page labels
+// included; at the edges they are glued along, a text in the shared band is whole on one of
+// the two pages.
+TEST(PlaySheetColumns, GluedPagesKeepThePrintersMargin)
+{
+    SandboxDir sandbox;
+    RecordingSink sink;
+    const std::string pdf = sandbox.Path("columns.pdf");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunRenderCommand({"--harp", "37", "--paper", "A4", "--measures", "1-12", "--chords", "on",
+                                std::string(DP_SAMPLE_DIR) + "/jinglebells.mwd", pdf},
+                               out, err),
+              0)
+        << err.str();
+    const int pages = PdfPages(pdf);
+    ASSERT_GE(pages, 3);
+    const std::regex where("\\(列(\\d+)・行1\\)");
+    int columns = 0;
+    std::vector<Page> read;
+    std::vector<int> columnOf;
+    for (int p = 1; p <= pages; ++p) {
+        read.push_back(ReadPage(pdf, p, sandbox.Path("page")));
+        std::smatch m;
+        const std::string text = PdfText(pdf, p);
+        columnOf.push_back(std::regex_search(text, m, where) ? std::stoi(m[1]) : 0);
+        columns = std::max(columns, columnOf.back());
+    }
+    ASSERT_EQ(columns, 3);
+    for (int p = 1; p <= pages; ++p) {
+        SCOPED_TRACE("page " + std::to_string(p));
+        const Page& page = read[static_cast<size_t>(p - 1)];
+        const int column = columnOf[static_cast<size_t>(p - 1)];
+        EXPECT_NE(page.text.find("点線の間を隣のページと重ねて貼る"), std::string::npos);
+        for (const PdfWord& w : page.words) {
+            if (column == 1)
+                EXPECT_GE(w.xMin, 4.9 * kMm) << w.text;
+            if (column == columns)
+                EXPECT_LE(w.xMax, page.width - 4.9 * kMm) << w.text;
+            EXPECT_GE(w.yMin, 4.9 * kMm) << w.text;
+            EXPECT_LE(w.yMax, page.height - 4.9 * kMm) << w.text;
+        }
+        EXPECT_GE(page.strings.size(), 3u) << "no strip of a string or two";
+        EXPECT_GE(page.inkTop, 2 * kMm);
+        EXPECT_LE(page.inkBottom, page.height - 2 * kMm);
+    }
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
 // A range that leaves measures of the song out says so, on the sheet at scale and on the page
 // fitted to the paper alike; the whole song says nothing of the kind.
 TEST(PlaySheetRange, APartOfTheSongSaysHowMuchIsLeftOut)
