@@ -36,7 +36,7 @@ const char* const kRenderUsage =
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
     "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]\n"
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
-    "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off]\n"
+    "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
     "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
@@ -58,7 +58,8 @@ const char* const kRenderUsage =
     "  sheet to A3. --measures all takes the whole song.\n"
     "  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord\n"
     "  names and the measure marks with their numbers on the sheet (on, off and on by default);\n"
-    "  --info tells in lyrics_left_out how many words found no room on it.\n";
+    "  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the\n"
+    "  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.\n";
 
 namespace {
 
@@ -207,10 +208,13 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         } else if (a == "--spacing") {
             if (!value(v) || !(o.spacing = ParseSpacing(v)))
                 return "--spacing needs fit or millimetres from 5.0 to 20.0 with at most one decimal";
-        } else if (a == "--lyrics" || a == "--chords" || a == "--measure-numbers") {
+        } else if (a == "--lyrics" || a == "--chords" || a == "--measure-numbers" || a == "--counts") {
             if (!value(v) || (v != "on" && v != "off"))
                 return a + " needs on or off";
-            bool& choice = a == "--lyrics" ? o.words.words : a == "--chords" ? o.words.chords : o.words.measures;
+            bool& choice = a == "--lyrics"   ? o.words.words
+                           : a == "--chords" ? o.words.chords
+                           : a == "--counts" ? o.words.counts
+                                             : o.words.measures;
             choice = v == "on";
         } else if (a == "--harp") {
             if (!value(v) || !(o.harp = FindHarpPreset(v)))
@@ -365,6 +369,14 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\ndropped=" << loaded.report.dropped << "\n";
         if (loaded.report.barsOffGrid > 0) // written bar lines the song's measures cannot follow
             out << "bars_off_grid=" << loaded.report.barsOffGrid << "\n";
+        // The pickup's own length, which the song file's whole first measure does not keep.
+        if (const int pickup = song.pickupStart > 0 ? song.beatsPerMeasure * kUnitsPerBeat - song.pickupStart : 0;
+            pickup > 0) {
+            out << "pickup_beats=" << pickup / kUnitsPerBeat;
+            if (pickup % kUnitsPerBeat)
+                out << "." << pickup * 10 / kUnitsPerBeat % 10;
+            out << "\n";
+        }
     }
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;

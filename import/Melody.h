@@ -41,6 +41,7 @@ struct ChordSymbol {
 
 struct Melody {
     std::string title;                 // UTF-8, empty when the file names none
+    std::string composer, lyricist;    // UTF-8, empty when the file names none
     std::vector<MelodyNote> notes;     // any order; simultaneous notes allowed
     std::vector<MeterChange> meters;   // by onset; empty means 4/4 throughout
     std::vector<ChordSymbol> chords;   // by onset

@@ -282,6 +282,10 @@ void SongBuilder::PlaceChords(CSongData& song) const
 void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) const
 {
     song.SetListTitle(Utf8ToCp932(melody.title.empty() ? fallbackTitle : melody.title));
+    song.composer = melody.composer;
+    song.lyricist = melody.lyricist;
+    constexpr int64_t kUnitsPerBeat = 6; // as the score's layout counts time
+    song.pickupStart = static_cast<int32_t>(padTicks * kUnitsPerBeat / std::max<int64_t>(meter.beatTicks, 1));
 
     const double quarters = melody.tempoQuarterBpm > 0 ? melody.tempoQuarterBpm : kDefaultQuarterTempo;
     const double bpm = std::round(quarters * kTicksPerQuarter / static_cast<double>(meter.beatTicks));

@@ -29,7 +29,8 @@ std::vector<TimeMark> PlayingTimeline(const FittedScore& score, double pixelsPer
     const ScoreLayout& layout = score.layout;
     const double clear = std::max(3.0, std::ceil(kClearMm * pixelsPerMm));
     // The drawn notes' times, each with the largest circle starting then.
-    std::map<int32_t, double> radius{{0, 0.0}};
+    // A pickup's empty beats take no room: time starts where it does.
+    std::map<int32_t, double> radius{{std::max(layout.pickupStart, 0), 0.0}};
     for (const PlacedNote& n : score.geometry.notes) {
         if (n.source < 0 || static_cast<size_t>(n.source) >= layout.notes.size())
             continue;
@@ -121,7 +122,8 @@ FittedScore SheetScore(const FittedScore& whole, const std::vector<TimeMark>& ti
 {
     const ScoreLayout& all = whole.layout;
     const bool last = cut.end >= all.measures.size();
-    const int32_t from = MeasureTime(whole, cut.first), to = MeasureTime(whole, cut.end);
+    const int32_t from = std::max(MeasureTime(whole, cut.first), cut.first == 0 ? all.pickupStart : 0);
+    const int32_t to = MeasureTime(whole, cut.end);
     const auto inside = [&](int32_t time) { return time >= from && (time < to || (last && time <= to)); };
 
     FittedScore sheet;
@@ -137,11 +139,17 @@ FittedScore SheetScore(const FittedScore& whole, const std::vector<TimeMark>& ti
     for (const ScoreChord& c : all.chords)
         if (inside(c.time))
             sheet.layout.chords.push_back({c.time - from, c.name});
+    // Numbered as the score numbers them: a pickup is measure 0 and goes without a mark.
     for (size_t i = cut.first; i < cut.end && i < all.measures.size(); ++i)
-        sheet.layout.measures.push_back({all.measures[i].time - from, all.measures[i].number});
+        sheet.layout.measures.push_back({all.measures[i].time - from, all.measures[i].number - all.numberShift});
     sheet.layout.totalLength = to - from;
-    if (!sheet.layout.measures.empty())
-        sheet.measures = {sheet.layout.measures.front().number, sheet.layout.measures.back().number};
+    sheet.measures = {0, 0};
+    for (const ScoreMeasure& m : sheet.layout.measures)
+        if (m.number >= 1) {
+            if (sheet.measures.first < 1)
+                sheet.measures.first = m.number;
+            sheet.measures.last = std::max(sheet.measures.last, m.number);
+        }
 
     ScoreGeometry line;
     line.timeline = timeline;

@@ -43,6 +43,9 @@ SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
     legend.firstMeasure = firstMeasure;
     legend.lastMeasure = lastMeasure;
     legend.songMeasures = song.measureCount;
+    legend.pickup = song.pickupStart > 0;
+    legend.composer = QString::fromStdString(song.composer);
+    legend.lyricist = QString::fromStdString(song.lyricist);
     return legend;
 }
 

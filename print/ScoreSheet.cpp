@@ -154,11 +154,13 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
 
 namespace {
 
-QString FactsLine(const SheetLegend& legend, const SheetPlan& plan)
+// The song's facts, and what the switches show ("" when nothing).
+std::pair<QString, QString> FactsLines(const SheetLegend& legend, const SheetPlan& plan)
 {
     const QStringList names = ShownOnSheet(plan.shown);
-    // A sheet of several says which it is and holds its own measures.
-    const bool own = plan.sheetCount > 1 && plan.measures.last >= plan.measures.first && plan.measures.first > 0;
+    // A sheet at scale says which measures it holds, numbered as the score numbers them.
+    const bool own = plan.layout == SheetLayout::kAtScale && plan.measures.last >= plan.measures.first &&
+                     plan.measures.first > 0;
     const int first = own ? plan.measures.first : legend.firstMeasure;
     const int last = own ? plan.measures.last : legend.lastMeasure;
     const bool partial = legend.songMeasures > 0 && (legend.firstMeasure > 1 || legend.lastMeasure < legend.songMeasures);
@@ -169,27 +171,44 @@ QString FactsLine(const SheetLegend& legend, const SheetPlan& plan)
                         .arg(first)
                         .arg(last);
     if (partial)
-        facts += QStringLiteral("／全%1小節").arg(legend.songMeasures);
+        facts += QStringLiteral("／全%1小節").arg(legend.songMeasures - (own && legend.pickup ? 1 : 0));
     if (plan.sheetCount > 1)
         facts = QStringLiteral("%1/%2枚　").arg(plan.sheetNumber).arg(plan.sheetCount) + facts;
-    if (!names.isEmpty())
-        facts += QStringLiteral("　　表示 ") + names.join(u'・');
-    return facts;
+    return {facts, names.isEmpty() ? QString() : QStringLiteral("表示 ") + names.join(u'・')};
 }
 
 void DrawSongFacts(QPainter& p, const SheetLegend& legend, const SheetPlan& plan, int dpi)
 {
     const LegendPlace& l = plan.legend;
-    const QString facts = FactsLine(legend, plan);
+    const auto [facts, shown] = FactsLines(legend, plan);
     const QFont titleFont = SheetFontOf(SheetFont::kTitle, dpi), textFont = SheetFontOf(SheetFont::kText, dpi);
     const QFontMetricsF title(titleFont, p.device()), text(textFont, p.device());
+    // Who wrote it stands at the title's right; the title gives way.
+    QStringList by;
+    if (!legend.composer.isEmpty())
+        by << QStringLiteral("作曲 ") + legend.composer;
+    if (!legend.lyricist.isEmpty())
+        by << QStringLiteral("作詞 ") + legend.lyricist;
+    double titleWidth = l.title.width;
+    if (!by.isEmpty()) {
+        const QString credit = text.elidedText(by.join(QStringLiteral("　")), Qt::ElideRight, l.title.width / 2);
+        p.setFont(textFont);
+        p.drawText(Rect(l.title), Qt::AlignRight | Qt::AlignBottom, credit);
+        titleWidth -= text.horizontalAdvance(credit) + text.height();
+    }
     p.setFont(titleFont);
-    p.drawText(Rect(l.title), Qt::AlignLeft | Qt::AlignTop, title.elidedText(legend.title, Qt::ElideRight, l.title.width));
+    p.drawText(Rect(l.title), Qt::AlignLeft | Qt::AlignTop, title.elidedText(legend.title, Qt::ElideRight, titleWidth));
     p.setFont(textFont);
-    if (l.facts.height >= 2 * text.height() - 1)
-        p.drawText(Rect(l.facts), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, facts);
-    else
-        p.drawText(Rect(l.facts), Qt::AlignLeft | Qt::AlignTop, text.elidedText(facts, Qt::ElideRight, l.facts.width));
+    if (l.facts.height >= 2 * text.height() - 1) { // what the switches show on a line of its own
+        QRectF line = Rect(l.facts);
+        line.setHeight(text.height());
+        p.drawText(line, Qt::AlignLeft | Qt::AlignTop, text.elidedText(facts, Qt::ElideRight, l.facts.width));
+        line.translate(0, text.height());
+        p.drawText(line, Qt::AlignLeft | Qt::AlignTop, text.elidedText(shown, Qt::ElideRight, l.facts.width));
+    } else {
+        const QString both = shown.isEmpty() ? facts : facts + QStringLiteral("　　") + shown;
+        p.drawText(Rect(l.facts), Qt::AlignLeft | Qt::AlignTop, text.elidedText(both, Qt::ElideRight, l.facts.width));
+    }
 }
 
 } // namespace

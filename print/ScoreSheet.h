@@ -19,6 +19,8 @@ struct SheetLegend {
     int tempo = 0;
     int firstMeasure = 0, lastMeasure = 0;
     int songMeasures = 0; // the song's own count: a range that leaves some out says so
+    bool pickup = false;  // a sheet at scale numbers from the first full measure
+    QString composer, lyricist;
 };
 
 // No line on paper is thinner than this.

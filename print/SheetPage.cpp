@@ -94,6 +94,10 @@ void DrawSheetPage(QPainter& p, const SheetPlan& plan, size_t index, const Score
         p.translate(-page.across.from, -page.down.from);
     }
     const QRectF* visible = page.cut ? &shown : nullptr;
+    // At scale the measure marks go under the circles: a circle on a measure's first beat stays whole.
+    const bool marksUnder = plan.layout == SheetLayout::kAtScale;
+    if (marksUnder)
+        DrawMeasureMarks(p, score, plan.words, plan.score, dpi, visible);
     if (plan.scoreEnd >= plan.score.bottom) {
         DrawScoreVector(p, score, plan.score, dpi, visible);
     } else if (const QRectF ended = (visible ? shown : QRectF(0, 0, plan.sheetWidth, plan.sheetHeight))
@@ -102,7 +106,7 @@ void DrawSheetPage(QPainter& p, const SheetPlan& plan, size_t index, const Score
         // The strings stop after the last note.
         DrawScoreVector(p, score, plan.score, dpi, &ended);
     }
-    DrawSheetWords(p, score, plan.words, plan.score, dpi, visible);
+    DrawSheetWords(p, score, plan.words, plan.score, dpi, visible, !marksUnder);
     if (page.legend)
         DrawLegend(p, plan, score, legend);
     if (plan.layout == SheetLayout::kAtScale && (!page.bandsAcross.empty() || !page.bandsDown.empty()))

@@ -50,15 +50,16 @@ double LastCircleRight(const ScoreGeometry& score, const DeviceRect& r)
 
 SheetFont FontOf(TextKind kind)
 {
-    return kind == TextKind::kChord ? SheetFont::kChord
+    return kind == TextKind::kChord           ? SheetFont::kChord
            : kind == TextKind::kMeasureNumber ? SheetFont::kMeasureNumber
+           : kind == TextKind::kCount         ? SheetFont::kCount
                                               : SheetFont::kWord;
 }
 
 // The chosen texts placed beside the circles of a score drawn into `target`: their printed
 // size decides where they find room.
 ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, const DeviceRect& target,
-                      const SheetTextMeasure& measure)
+                      const SheetTextMeasure& measure, PlayingMarks marks = {})
 {
     const PictureStretch map(fitted.geometry, target);
     // Measured once per distinct text: a song repeats its syllables and chords.
@@ -71,7 +72,13 @@ ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, con
         }
         return it->second;
     };
-    return PlaceScoreWords(fitted.geometry, fitted.layout, choices, extent);
+    return PlaceScoreWords(fitted.geometry, fitted.layout, choices, extent, nullptr, marks);
+}
+
+// What a sheet at scale adds to its circles.
+PlayingMarks MarksAtScale(const SheetSettings& sheet)
+{
+    return PlayingMarks{true, true, sheet.shown.counts};
 }
 
 // The leftmost and rightmost picture x the placed texts reach.
@@ -201,6 +208,7 @@ SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, cons
     plan.layout = halves ? SheetLayout::kHalves : SheetLayout::kOnePage;
     plan.dotsPerInch = dpi;
     plan.shown = sheet.shown;
+    plan.shown.counts = false; // the fitted page shows every length by its room
     plan.placement = ComputePagePlacement(sheetMode, score.width, score.height, 1.0);
     plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);
     plan.words = PlaceWords(fitted, sheet.shown, plan.score, measure);
@@ -242,7 +250,8 @@ SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int
     plan.shown = sheet.shown;
     plan.placement = TrueScalePlacement(sheet.spacing.Tenths(), score.stringSpacing, dpi);
     // The texts' room depends on the rectangle's size only, which the margin does not change.
-    plan.words = PlaceWords(fitted, sheet.shown, PlaceItem(plan.placement, 0, 0, score.width, score.height), measure);
+    plan.words = PlaceWords(fitted, sheet.shown, PlaceItem(plan.placement, 0, 0, score.width, score.height), measure,
+                            MarksAtScale(sheet));
     const std::pair<double, double> reach = WordsReach(plan.words);
     if (!score.stringX.empty()) {
         // The picture's blank left of the outermost circles (or texts) is left out, the sheet's
@@ -560,7 +569,7 @@ SheetPlan PlanOnPage(const FittedScore& fitted, const SheetSettings& sheet, cons
         }
         return it->second;
     };
-    plan.words = PlaceScoreWords(score, fitted.layout, sheet.shown, extent, &frame.textArea);
+    plan.words = PlaceScoreWords(score, fitted.layout, sheet.shown, extent, &frame.textArea, MarksAtScale(sheet));
     plan.scoreEnd = ScoreEnd(score, plan.score, dpi);
     plan.pageWidth = plan.sheetWidth = paper.pageWidth;
     plan.sheetHeight = paper.pageHeight;

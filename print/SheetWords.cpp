@@ -15,6 +15,7 @@ namespace {
 constexpr double kMeasureLineMm = 0.2;
 // Light enough that the circles and their lines stay what the eye follows.
 constexpr int kMeasureGrey = 170;
+constexpr int kCountGrey = 110;
 
 QRectF Box(const Stretch& map, const TextBox& b)
 {
@@ -32,6 +33,8 @@ QStringList ShownOnSheet(const WordChoices& choices)
         names << QStringLiteral("コード");
     if (choices.measures)
         names << QStringLiteral("小節番号");
+    if (choices.counts)
+        names << QStringLiteral("カウント");
     return names;
 }
 
@@ -70,30 +73,62 @@ private:
 
 } // namespace
 
+void DrawMeasureMarks(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
+                      int dotsPerInch, const QRectF* visible)
+{
+    if (words.measures.empty() || score.stringX.empty())
+        return;
+    const Stretch map(score, target);
+    const double pen = Dots(kMeasureLineMm, dotsPerInch);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), pen));
+    for (const PlacedMeasure& m : words.measures) {
+        const QPointF from = map.Centre(score.stringX.front(), m.y), to = map.Centre(score.stringX.back(), m.y);
+        if (!visible || visible->intersects(QRectF(from, to).adjusted(-pen, -pen, pen, pen)))
+            p.drawLine(from, to);
+    }
+    p.restore();
+}
+
 void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
-                    int dotsPerInch, const QRectF* visible)
+                    int dotsPerInch, const QRectF* visible, bool marks)
 {
     const Stretch map(score, target);
     // A text's glyphs may stand a little beyond its box; a page takes what comes that near.
     const auto reaches = [&](const QRectF& box) {
         return !visible || visible->intersects(box.adjusted(-box.height(), -box.height(), box.height(), box.height()));
     };
+    if (marks)
+        DrawMeasureMarks(p, score, words, target, dotsPerInch, visible);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     if (!words.measures.empty() && !score.stringX.empty()) {
-        const double pen = Dots(kMeasureLineMm, dotsPerInch);
-        p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), pen));
-        for (const PlacedMeasure& m : words.measures) {
-            const QPointF from = map.Centre(score.stringX.front(), m.y), to = map.Centre(score.stringX.back(), m.y);
-            if (reaches(QRectF(from, to).adjusted(-pen, -pen, pen, pen)))
-                p.drawLine(from, to);
-        }
         p.setPen(Qt::black);
         p.setFont(SheetFontOf(SheetFont::kMeasureNumber, dotsPerInch));
         for (const PlacedMeasure& m : words.measures)
             if (const QRectF box = Box(map, m.numberBox); m.numbered && reaches(box))
                 p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
     }
+    // Dots and rest marks in the circles' black; the counts lighter than anything a player reads first.
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    for (const PlacedDot& d : words.dots)
+        if (const QRectF box = Box(map, {d.x - d.radius, d.y - d.radius, d.x + d.radius, d.y + d.radius}); reaches(box))
+            p.drawEllipse(box);
+    for (const PlacedRest& r : words.rests)
+        if (const QRectF box = Box(map, r.mark); reaches(box))
+            p.drawRect(box);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Qt::black);
+    ShapedTexts small(SheetFontOf(SheetFont::kCount, dotsPerInch));
+    for (const PlacedRest& r : words.rests)
+        if (const QRectF box = Box(map, r.label); !r.beats.empty() && reaches(box))
+            small.Draw(p, QString::fromStdString(r.beats), box);
+    p.setPen(QColor(kCountGrey, kCountGrey, kCountGrey));
+    for (const PlacedText& c : words.counts)
+        if (const QRectF box = Box(map, c.box); reaches(box))
+            small.Draw(p, QString::fromStdString(c.text), box);
     p.setPen(Qt::black);
     ShapedTexts chords(SheetFontOf(SheetFont::kChord, dotsPerInch));
     for (const PlacedText& c : words.chords)

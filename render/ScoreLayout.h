@@ -35,6 +35,10 @@ struct ScoreLayout {
     std::vector<std::string> words;     // one per note: its syllable as the song holds it (CP932)
     std::vector<ScoreChord> chords;     // in time order
     std::vector<ScoreMeasure> measures; // the start of each measure laid out
+    // An imported pickup: the time units before it at the top (the range starting with the
+    // song), and 1 when the score numbers its measures from the first full one.
+    int32_t pickupStart = 0;
+    int numberShift = 0;
 };
 
 // Lays out measures first..last (1-based, inclusive) in time order; entries of one cell

@@ -136,10 +136,45 @@ double Spacing(const ScoreGeometry& score)
     return score.stringX.size() >= 2 ? score.stringX[1] - score.stringX[0] : 32;
 }
 
+// Picture pixels of the marks a sheet to play from adds.
+constexpr double kDotRadius = 1.3;
+constexpr double kRestWidth = 7, kRestHeight = 2.5;
+
+// The beats of a rest as a player counts them: "2", "1.5".
+std::string BeatsText(int units)
+{
+    if (units % kUnitsPerBeat == 0)
+        return std::to_string(units / kUnitsPerBeat);
+    const int tenths = units * 10 / kUnitsPerBeat;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+// The side of a note's circle away from the line to the next note; the last looks back.
+int SideAway(const ScoreGeometry& score, size_t i)
+{
+    const PlacedNote& note = score.notes[i];
+    if (i + 1 < score.notes.size() && score.notes[i + 1].x != note.x)
+        return score.notes[i + 1].x > note.x ? -1 : 1;
+    if (i > 0 && score.notes[i - 1].x != note.x)
+        return score.notes[i - 1].x > note.x ? -1 : 1;
+    return 1;
+}
+
 } // namespace
 
+int DotsOfLength(int length)
+{
+    for (int plain = 3; plain <= 96; plain *= 2) {
+        if (length * 2 == plain * 3)
+            return 1;
+        if (length * 4 == plain * 7)
+            return 2;
+    }
+    return 0;
+}
+
 ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
-                           const TextExtent& extent, const TextBox* within)
+                           const TextExtent& extent, const TextBox* within, PlayingMarks marks)
 {
     ScoreWords out;
     const TextBox area = within ? *within : TextBox{0, 0, double(score.width), double(score.height)};
@@ -168,6 +203,8 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
 
     if (choices.measures && !score.stringX.empty()) {
         for (const ScoreMeasure& m : layout.measures) {
+            if (m.number < 1)
+                continue; // a pickup, numbered 0 as the score does
             PlacedMeasure placed;
             placed.y = ScoreY(score, layout.totalLength, m.time);
             placed.number = m.number;
@@ -194,6 +231,71 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             }
             out.measures.push_back(placed);
             taken.AddBox(placed.numberBox);
+        }
+    }
+
+    if (marks.dots) {
+        for (size_t i = 0; i < score.notes.size(); ++i) {
+            const PlacedNote& note = score.notes[i];
+            if (note.source < 0 || static_cast<size_t>(note.source) >= layout.notes.size())
+                continue;
+            const int count = DotsOfLength(layout.notes[static_cast<size_t>(note.source)].length);
+            if (count == 0)
+                continue;
+            const double radius = (note.right - note.left) / 2.0;
+            const int away = SideAway(score, i);
+            for (const int side : {away, -away}) {
+                std::vector<TextBox> boxes;
+                for (int k = 0; k < count; ++k) {
+                    const double x = note.x + side * (radius + 2 * kPad + kDotRadius + k * 3 * kDotRadius);
+                    boxes.push_back({x - kDotRadius, note.y - kDotRadius, x + kDotRadius, note.y + kDotRadius});
+                }
+                const bool free = std::all_of(boxes.begin(), boxes.end(), [&](const TextBox& b) {
+                    return Inside(b, area) && !taken.HitsBox(Grown(b, kPad / 2)) && !taken.HitsLine(b);
+                });
+                if (!free)
+                    continue;
+                for (const TextBox& b : boxes) {
+                    taken.AddBox(b);
+                    out.dots.push_back({(b.left + b.right) / 2, note.y, kDotRadius});
+                }
+                break;
+            }
+        }
+    }
+
+    if (marks.rests) {
+        // The gap after the last sound before a note: every laid-out note counts, drawn or not.
+        const std::vector<ScoreNote>& all = layout.notes;
+        for (size_t i = 1; i < score.notes.size(); ++i) {
+            const PlacedNote &a = score.notes[i - 1], &b = score.notes[i];
+            if (a.source < 0 || b.source < 0 || static_cast<size_t>(b.source) >= all.size())
+                continue;
+            const int32_t from = all[static_cast<size_t>(a.source)].time, to = all[static_cast<size_t>(b.source)].time;
+            int32_t end = from;
+            for (size_t k = static_cast<size_t>(a.source); k < static_cast<size_t>(b.source); ++k)
+                end = std::max(end, all[k].time + all[k].length);
+            const int32_t rest = to - end;
+            if (to <= from || rest < kUnitsPerBeat)
+                continue;
+            const double y = ScoreY(score, layout.totalLength, end + rest / 2);
+            const double x = b.y == a.y ? (a.x + b.x) / 2.0 : a.x + double(b.x - a.x) * (y - a.y) / (b.y - a.y);
+            PlacedRest placed;
+            placed.mark = {x - kRestWidth / 2, y - kRestHeight / 2, x + kRestWidth / 2, y + kRestHeight / 2};
+            taken.AddBox(placed.mark);
+            if (rest > kUnitsPerBeat) {
+                placed.beats = BeatsText(rest);
+                const auto [w, h] = extent(TextKind::kCount, placed.beats);
+                std::vector<TextBox> places;
+                for (const int side : {1, -1})
+                    places.push_back(BoxBeside(x, y, kRestWidth / 2, side, w, h));
+                std::vector<PlacedText> found;
+                if (takeFirst(places, false, found, placed.beats) || takeFirst(places, true, found, placed.beats))
+                    placed.label = found.front().box;
+                else
+                    placed.beats.clear(); // the mark alone
+            }
+            out.rests.push_back(placed);
         }
     }
 
@@ -225,6 +327,34 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
                             places.push_back(BoxBeside(note.x, note.y + sign * dy, radius, s, w, h));
             if (!takeFirst(places, false, out.words, word) && !takeFirst(places, true, out.words, word))
                 ++out.wordsLeftOut;
+        }
+    }
+
+    if (marks.counts) {
+        size_t measure = 0;
+        for (size_t i = 0; i < score.notes.size(); ++i) {
+            const PlacedNote& note = score.notes[i];
+            if (note.source < 0 || static_cast<size_t>(note.source) >= layout.notes.size())
+                continue;
+            const int32_t time = layout.notes[static_cast<size_t>(note.source)].time;
+            while (measure + 1 < layout.measures.size() && layout.measures[measure + 1].time <= time)
+                ++measure;
+            const int32_t start = layout.measures.empty() ? 0 : layout.measures[measure].time;
+            const int32_t into = time - start;
+            if (into < 0 || (into % kUnitsPerBeat != 0 && into % kUnitsPerBeat != kUnitsPerBeat / 2))
+                continue;
+            const std::string text = into % kUnitsPerBeat == 0 ? std::to_string(into / kUnitsPerBeat + 1) : "+";
+            const auto [w, h] = extent(TextKind::kCount, text);
+            const double radius = (note.right - note.left) / 2.0;
+            // Toward the line the syllable keeps away from, nearest the circle first.
+            const int side = -SideAway(score, i);
+            std::vector<TextBox> places;
+            for (int s : {side, -side})
+                for (double dy = 0; dy <= kWordReach * spacing; dy += h / 2)
+                    for (double sign : {-1.0, 1.0})
+                        if (dy > 0 || sign > 0)
+                            places.push_back(BoxBeside(note.x, note.y + sign * dy, radius, s, w, h));
+            takeFirst(places, false, out.counts, text);
         }
     }
 

@@ -33,6 +33,19 @@ struct PlacedMeasure {
     bool numbered = true; // false: the number found no room, only the mark is drawn
 };
 
+// A dot beside a dotted note's circle.
+struct PlacedDot {
+    double x, y, radius;
+};
+
+// A rest of a beat or more, marked on the line between the notes around it, with its length in
+// beats where it is longer than one.
+struct PlacedRest {
+    TextBox mark;
+    std::string beats; // "" for one beat
+    TextBox label;
+};
+
 struct ScoreWords {
     std::vector<PlacedText> words;
     int wordsLeftOut = 0; // syllables that found no free place
@@ -40,9 +53,20 @@ struct ScoreWords {
     int chordsLeftOut = 0;
     std::vector<PlacedMeasure> measures;
     int numbersLeftOut = 0; // measure numbers that found no room inside `within`
+    std::vector<PlacedDot> dots;
+    std::vector<PlacedRest> rests;
+    std::vector<PlacedText> counts; // "1", "2", "+" beside the notes
 };
 
-enum class TextKind { kWord, kChord, kMeasureNumber };
+// What a sheet to play from adds, since its room no longer shows every length: dots, rest
+// marks and, when chosen, the counts. The page fitted to the paper has none of them.
+struct PlayingMarks {
+    bool dots = false;
+    bool rests = false;
+    bool counts = false;
+};
+
+enum class TextKind { kWord, kChord, kMeasureNumber, kCount };
 
 // Width and height a UTF-8 text of the kind takes on the sheet, in picture pixels.
 using TextExtent = std::function<std::pair<double, double>(TextKind kind, const std::string& utf8)>;
@@ -55,4 +79,7 @@ using TextExtent = std::function<std::pair<double, double>(TextKind kind, const 
 // text keeps inside it, and a measure number with no room before the lowest string goes into
 // the first free gap above it, or is left out.
 ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
-                           const TextExtent& extent, const TextBox* within = nullptr);
+                           const TextExtent& extent, const TextBox* within = nullptr, PlayingMarks marks = {});
+
+// How many dots a length in time units carries: one for 1.5 times a plain length, two for 1.75.
+int DotsOfLength(int length);

@@ -135,7 +135,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
         paperCombo->addItem(QString::fromLatin1(name), static_cast<int>(paper));
 
     // What the sheet shows besides the circles, in the free place left of the close button.
-    (new QGroupBox(QStringLiteral("用紙に表示"), this))->setGeometry(DluRect(7, 139, 150, 32));
+    (new QGroupBox(QStringLiteral("用紙に表示"), this))->setGeometry(DluRect(7, 137, 150, 36));
     const auto switchBox = [this](const QString& text, int id, const QRect& rect) {
         auto* box = new QCheckBox(text, this);
         box->setObjectName(QString::number(id));
@@ -143,9 +143,10 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
         connect(box, &QCheckBox::toggled, this, [this] { OnSheetSwitchChanged(); });
         return box;
     };
-    lyricsBox = switchBox(QStringLiteral("歌詞"), kLyrics, DluRect(16, 153, 32, 12));
-    chordsBox = switchBox(QStringLiteral("コード"), kChords, DluRect(52, 153, 40, 12));
-    measureNumbersBox = switchBox(QStringLiteral("小節番号"), kMeasureNumbers, DluRect(96, 153, 56, 12));
+    lyricsBox = switchBox(QStringLiteral("歌詞"), kLyrics, DluRect(16, 147, 32, 11));
+    chordsBox = switchBox(QStringLiteral("コード"), kChords, DluRect(52, 147, 40, 11));
+    measureNumbersBox = switchBox(QStringLiteral("小節番号"), kMeasureNumbers, DluRect(96, 147, 56, 11));
+    countsBox = switchBox(QStringLiteral("カウント"), kCounts, DluRect(16, 159, 56, 11)); // on the sheet at scale
 
     closeControl = new COffScreenControl(this, kClose, true);
 
@@ -352,9 +353,9 @@ void CConfigDlg::OnPaperChanged()
 
 void CConfigDlg::ShowSheetSwitches()
 {
-    const WordChoices shown = sheet ? sheet->shown : WordChoices{false, false, false};
+    const WordChoices shown = sheet ? sheet->shown : WordChoices{false, false, false, false};
     for (auto [box, on] : {std::pair{lyricsBox, shown.words}, std::pair{chordsBox, shown.chords},
-                           std::pair{measureNumbersBox, shown.measures}}) {
+                           std::pair{measureNumbersBox, shown.measures}, std::pair{countsBox, shown.counts}}) {
         const QSignalBlocker quiet(box);
         box->setEnabled(sheet != nullptr);
         box->setChecked(on);
@@ -365,7 +366,8 @@ void CConfigDlg::OnSheetSwitchChanged()
 {
     if (!initialised || !sheet)
         return;
-    sheet->shown = WordChoices{lyricsBox->isChecked(), chordsBox->isChecked(), measureNumbersBox->isChecked()};
+    sheet->shown = WordChoices{lyricsBox->isChecked(), chordsBox->isChecked(), measureNumbersBox->isChecked(),
+                               countsBox->isChecked()};
 }
 
 void CConfigDlg::OnPaperSpacingChanged()

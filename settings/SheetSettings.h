@@ -37,6 +37,7 @@ struct WordChoices {
     bool words = true;
     bool chords = false;
     bool measures = true;
+    bool counts = false; // the beat beside each note on a beat, "+" on the half beat (at scale)
 
     bool operator==(const WordChoices&) const = default;
 };

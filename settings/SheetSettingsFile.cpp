@@ -136,6 +136,7 @@ constexpr SheetKey kSheetKeys[] = {
     {"measure_numbers", ReadSwitch<&WordChoices::measures>, WriteSwitch<&WordChoices::measures>},
     {"paper", ReadPaper, WritePaper},
     {"harp_height_mm", ReadHarpHeight, WriteHarpHeight},
+    {"counts", ReadSwitch<&WordChoices::counts>, WriteSwitch<&WordChoices::counts>},
 };
 
 // The bytes of the open file, or false when it is larger than the bound.

@@ -89,6 +89,10 @@ public:
     char keyName[kKeyNameSize] = {};
     char sourcePath[kPathSize] = {};
     std::array<std::unique_ptr<char[]>, kPackedLineCount> packedLines;
+    // What an imported score tells beyond the song file, which keeps none of it: the time units
+    // of the first measure before its pickup starts (0 without one), and who wrote it (UTF-8).
+    int32_t pickupStart = 0;
+    std::string composer, lyricist;
 
 private:
     void FillEmptyContent();

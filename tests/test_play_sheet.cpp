@@ -70,7 +70,8 @@ Page ReadPage(const std::string& pdf, int number, const std::string& stem)
                 for (auto [x, y] : points)
                     box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
                 const double w = box.right - box.left;
-                if (w < 0.5 || std::abs(w - (box.bottom - box.top)) > 0.1 * w)
+                // Dots beside dotted notes are circles far smaller than any note's.
+                if (w < 1.5 * kMm || std::abs(w - (box.bottom - box.top)) > 0.1 * w)
                     continue;
                 // An outlined circle's path runs half a pen inside its edge.
                 const Circle c{box.CentreX(), box.CentreY(), w / 2 + (path.stroke.empty() ? 0 : 0.2 * kMm)};

@@ -432,13 +432,16 @@ TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
         auto* lyrics = Control<QCheckBox>(d, kLyrics);
         auto* chords = Control<QCheckBox>(d, kChords);
         auto* numbers = Control<QCheckBox>(d, kMeasureNumbers);
-        ASSERT_TRUE(lyrics && chords && numbers);
+        auto* counts = Control<QCheckBox>(d, kCounts);
+        ASSERT_TRUE(lyrics && chords && numbers && counts);
+        EXPECT_EQ(counts->text(), QStringLiteral("カウント"));
+        EXPECT_FALSE(counts->isChecked()) << "off by default";
         EXPECT_EQ(lyrics->text(), QStringLiteral("歌詞"));
         EXPECT_EQ(chords->text(), QStringLiteral("コード"));
         EXPECT_EQ(numbers->text(), QStringLiteral("小節番号"));
         EXPECT_TRUE(lyrics->isChecked() && !chords->isChecked() && numbers->isChecked()) << "the defaults";
         // Inside the dialog, left of the close button, overlapping no other control.
-        for (QCheckBox* box : {lyrics, chords, numbers}) {
+        for (QCheckBox* box : {lyrics, chords, numbers, counts}) {
             EXPECT_TRUE(d->rect().contains(box->geometry())) << box->text().toStdString();
             for (QWidget* other : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                 if (other != box && other->isVisible() && qobject_cast<QCheckBox*>(other)) {
@@ -449,9 +452,11 @@ TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
         }
         chords->click();
         lyrics->click();
+        counts->click();
         d->close(); // like the spacing, the switches do not wait for the close button
     });
     EXPECT_FALSE(sheet.shown.words);
+    EXPECT_TRUE(sheet.shown.counts);
     EXPECT_TRUE(sheet.shown.chords);
     EXPECT_TRUE(sheet.shown.measures);
 

@@ -79,11 +79,15 @@ void AbcTuneReader::ReadField(char letter, std::string_view value)
         if (inHeader && !inFileHeader && title.empty())
             title = AbcTitle(value);
         break;
+    case 'C':
+        if (inHeader && !inFileHeader && composer.empty())
+            composer = AbcTitle(value);
+        break;
     case 'w':
         if (!inHeader)
             ReadLyricLine(value);
         break;
-    default: // X:, W:, P:, C:, and the other fields a melody does not need
+    default: // X:, W:, P:, and the other fields a melody does not need
         break;
     }
 }
@@ -239,6 +243,7 @@ bool AbcTuneReader::Finish(Melody& out)
     out = Melody{};
     AbcPlayout(music.Written()).Play(out);
     out.title = title;
+    out.composer = composer;
     out.hasKey = keySeen && !firstKey.none;
     out.keyFifths = out.hasKey ? firstKey.fifths : 0;
     out.keyMinor = out.hasKey && firstKey.minor;

@@ -41,6 +41,7 @@ private:
     bool headerTempoGiven = false;
 
     std::string title;
+    std::string composer;
     bool keySeen = false;
     AbcKey firstKey;
     double tempo = 0;

@@ -62,6 +62,15 @@ std::string TitleOf(pugi::xml_node score)
     return title;
 }
 
+// The score's creator of a kind ("composer", "lyricist"), from its identification.
+std::string CreatorOf(pugi::xml_node score, const char* type)
+{
+    for (pugi::xml_node creator : score.child("identification").children("creator"))
+        if (std::string_view(creator.attribute("type").value()) == type)
+            return Trimmed(creator.child_value());
+    return {};
+}
+
 // Tempo of the first measure that states one, in playing order.
 double FirstTempo(const std::vector<MeasureContent>& measures, const std::vector<int>& order)
 {
@@ -166,7 +175,7 @@ struct MusicXmlScore::Impl {
     pugi::xml_document doc;
     std::vector<Part> parts;
     std::vector<MelodyChoice> choices;
-    std::string title;
+    std::string title, composer, lyricist;
 
     bool Index(pugi::xml_node score, bool timewise);
     ImportStatus Read(const Part& part, Melody& out) const;
@@ -230,6 +239,8 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
                                        name != names.end() && !name->second.empty() ? name->second : p.id, parts.size() > 1 ? p.melody.pitched : -1});
     }
     title = TitleOf(score);
+    composer = CreatorOf(score, "composer");
+    lyricist = CreatorOf(score, "lyricist");
     return true;
 }
 
@@ -246,6 +257,8 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
 
     out = Melody{};
     out.title = title;
+    out.composer = composer;
+    out.lyricist = lyricist;
     out.hasKey = content.hasKey;
     out.keyFifths = content.keyFifths;
     out.keyMinor = content.keyMinor;
