@@ -59,7 +59,7 @@ SheetFont FontOf(TextKind kind)
 // The chosen texts placed beside the circles of a score drawn into `target`: their printed
 // size decides where they find room.
 ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, const DeviceRect& target,
-                      const SheetTextMeasure& measure, PlayingMarks marks = {})
+                      const SheetTextMeasure& measure, PlayingMarks marks = {}, const std::vector<double>& fences = {})
 {
     const PictureStretch map(fitted.geometry, target);
     // Measured once per distinct text: a song repeats its syllables and chords.
@@ -72,7 +72,7 @@ ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, con
         }
         return it->second;
     };
-    return PlaceScoreWords(fitted.geometry, fitted.layout, choices, extent, nullptr, marks);
+    return PlaceScoreWords(fitted.geometry, fitted.layout, choices, extent, nullptr, marks, fences);
 }
 
 // What a sheet at scale adds to its circles.
@@ -141,9 +141,11 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
     y += nameRows * nameHeight + dots(kBlockGapMm);
     l.songFacts = songFacts;
     if (songFacts) {
+        // At scale the legend keeps to a column, and what the switches show takes a line of its own.
+        const double factsHeight = (rightLimit > 0 ? 2 : 1) * textHeight;
         l.title = SheetBox{left, y, columnWidth, titleHeight};
-        l.facts = SheetBox{left, y + titleHeight, columnWidth, textHeight};
-        y += titleHeight + textHeight + dots(kBlockGapMm);
+        l.facts = SheetBox{left, y + titleHeight, columnWidth, factsHeight};
+        y += titleHeight + factsHeight + dots(kBlockGapMm);
     }
     double x = left, right = 0;
     for (const auto& [mark, caption] : kMarkCaptions) {
@@ -610,8 +612,32 @@ SheetPlan PlanSheet(const FittedScore& score, const SheetSettings& sheet, const 
 {
     if (sheet.FitsPaper())
         return PlanFitted(score, sheet, paper, measure, songFacts);
-    SheetPlan plan = PlanAtScale(score, sheet, paper.mode.yResolution, measure, songFacts);
+    const int dpi = paper.mode.yResolution;
+    SheetPlan plan = PlanAtScale(score, sheet, dpi, measure, songFacts);
     CutIntoPages(plan, score.geometry, paper);
+    const PictureStretch s(score.geometry, plan.score);
+    if (!plan.pages.empty() && !plan.pages.front().bandsAcross.empty()) {
+        // The legend keeps to the first column, off the band it is glued along.
+        const double limit = plan.pages.front().bandsAcross.front().from - Dots(kTextEdgeMm, dpi);
+        plan.legend = PlaceLegend(score.geometry, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, limit);
+        plan.sheetHeight = static_cast<int>(std::ceil(std::max<double>(plan.scoreEnd, plan.legend.bounds.Bottom()))) +
+                           DotsFor(kSheetMarginMm, dpi);
+        plan.legend.drawn = true;
+        plan.pages.clear();
+        CutIntoPages(plan, score.geometry, paper);
+    }
+    // The texts move off the edges the pages are glued along, rather than being cut there.
+    std::vector<double> fences;
+    for (const SheetPage& page : plan.pages)
+        for (const SheetSpan& band : page.bandsAcross)
+            for (const int x : {band.from, band.to})
+                fences.push_back((x - s.left) / s.sx);
+    if (!fences.empty()) {
+        std::sort(fences.begin(), fences.end());
+        fences.erase(std::unique(fences.begin(), fences.end()), fences.end());
+        plan.words = PlaceWords(score, sheet.shown, plan.score, measure, MarksAtScale(sheet), fences);
+        DropWordsAfter((plan.scoreEnd - s.top) / s.sy - 0.5, plan.words);
+    }
     return plan;
 }
 

@@ -174,11 +174,14 @@ int DotsOfLength(int length)
 }
 
 ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
-                           const TextExtent& extent, const TextBox* within, PlayingMarks marks)
+                           const TextExtent& extent, const TextBox* within, PlayingMarks marks,
+                           const std::vector<double>& fences)
 {
     ScoreWords out;
     const TextBox area = within ? *within : TextBox{0, 0, double(score.width), double(score.height)};
     Obstacles taken(score.width, score.height);
+    for (const double x : fences)
+        taken.AddBox({x - kPad, 0, x + kPad, double(score.height)});
     double largestRadius = 0;
     for (const PlacedNote& n : score.notes) {
         taken.AddBox({double(n.left), double(n.top), double(n.right), double(n.bottom)});

@@ -77,9 +77,11 @@ using TextExtent = std::function<std::pair<double, double>(TextKind kind, const 
 // free gap at its height; a place that would cover a circle, a line or another text is not
 // taken, and what finds none is left out and counted. With `within` (picture pixels), every
 // text keeps inside it, and a measure number with no room before the lowest string goes into
-// the first free gap above it, or is left out.
+// the first free gap above it, or is left out. No text or mark crosses a fence: a picture x
+// where pages are glued.
 ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout, const WordChoices& choices,
-                           const TextExtent& extent, const TextBox* within = nullptr, PlayingMarks marks = {});
+                           const TextExtent& extent, const TextBox* within = nullptr, PlayingMarks marks = {},
+                           const std::vector<double>& fences = {});
 
 // How many dots a length in time units carries: one for 1.5 times a plain length, two for 1.75.
 int DotsOfLength(int length);

@@ -208,15 +208,14 @@ TEST_F(PlaySheetTest, NothingStandsInThePrintersMargin)
 }
 
 // Glued columns keep the printer's margins at the sheet's outer edges, their page labels
-// included; at the edges they are glued along, a text in the shared band is whole on one of
-// the two pages.
+// included; no text is cut at the edges they are glued along.
 TEST(PlaySheetColumns, GluedPagesKeepThePrintersMargin)
 {
     SandboxDir sandbox;
     RecordingSink sink;
     const std::string pdf = sandbox.Path("columns.pdf");
     std::ostringstream out, err;
-    ASSERT_EQ(RunRenderCommand({"--harp", "37", "--paper", "A4", "--measures", "1-12", "--chords", "on",
+    ASSERT_EQ(RunRenderCommand({"--harp", "37", "--paper", "A4", "--measures", "1-12", "--chords", "on", "--counts", "on",
                                 std::string(DP_SAMPLE_DIR) + "/jinglebells.mwd", pdf},
                                out, err),
               0)
@@ -241,6 +240,9 @@ TEST(PlaySheetColumns, GluedPagesKeepThePrintersMargin)
         const int column = columnOf[static_cast<size_t>(p - 1)];
         EXPECT_NE(page.text.find("点線の間を隣のページと重ねて貼る"), std::string::npos);
         for (const PdfWord& w : page.words) {
+            // Moved off the edges the pages are glued along: never cut there.
+            EXPECT_GE(w.xMin, 0) << w.text;
+            EXPECT_LE(w.xMax, page.width) << w.text;
             if (column == 1)
                 EXPECT_GE(w.xMin, 4.9 * kMm) << w.text;
             if (column == columns)
@@ -280,3 +282,194 @@ TEST(PlaySheetRange, APartOfTheSongSaysHowMuchIsLeftOut)
 }
 
 } // namespace
+
+namespace {
+
+// A 3/4 tune that starts with a one-beat pickup, has two dotted quarters, rests of one and two
+// beats, and names its composer.
+constexpr const char* kWaltzAbc = "X:1\nT:Pickup Waltz\nC:K. Tanaka\nM:3/4\nL:1/4\nK:C\n"
+                                  "G | c3/2 d/2 e | z f g | e3/2 d/2 c | z2 G | c2 d |]\n";
+
+// The same tune as a notation program writes it: an implicit first measure, the composer as
+// the score's creator.
+std::string WaltzMusicXml()
+{
+    const auto note = [](const char* step, int octave, int duration, const char* type, bool dot = false) {
+        return std::string("<note><pitch><step>") + step + "</step><octave>" + std::to_string(octave) +
+               "</octave></pitch><duration>" + std::to_string(duration) + "</duration><type>" + type + "</type>" +
+               (dot ? "<dot/>" : "") + "</note>";
+    };
+    const auto rest = [](int duration) {
+        return "<note><rest/><duration>" + std::to_string(duration) + "</duration></note>";
+    };
+    const auto measure = [](int number, const std::string& body, bool implicit = false) {
+        return "<measure number=\"" + std::to_string(number) + "\"" + (implicit ? " implicit=\"yes\"" : "") + ">" +
+               body + "</measure>";
+    };
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<score-partwise version=\"3.1\">"
+                       "<work><work-title>Pickup Waltz</work-title></work>"
+                       "<identification><creator type=\"composer\">K. Tanaka</creator></identification>"
+                       "<part-list><score-part id=\"P1\"><part-name>Melody</part-name></score-part></part-list>"
+                       "<part id=\"P1\">") +
+           measure(0,
+                   "<attributes><divisions>2</divisions><key><fifths>0</fifths></key><time><beats>3</beats>"
+                   "<beat-type>4</beat-type></time></attributes>" +
+                       note("G", 4, 2, "quarter"),
+                   true) +
+           measure(1, note("C", 5, 3, "quarter", true) + note("D", 5, 1, "eighth") + note("E", 5, 2, "quarter")) +
+           measure(2, rest(2) + note("F", 5, 2, "quarter") + note("G", 5, 2, "quarter")) +
+           measure(3, note("E", 5, 3, "quarter", true) + note("D", 5, 1, "eighth") + note("C", 5, 2, "quarter")) +
+           measure(4, rest(4) + note("G", 4, 2, "quarter")) +
+           measure(5, note("C", 5, 4, "half") + note("D", 5, 2, "quarter")) + "</part></score-partwise>\n";
+}
+
+struct Marks {
+    Page page;
+    std::vector<Circle> dots;
+    std::vector<PdfBox> rests; // the rest marks' boxes
+    std::string info;
+};
+
+Marks RenderMarks(SandboxDir& sandbox, const std::string& name, const std::string& text,
+                  std::vector<std::string> options = {})
+{
+    const std::string song = sandbox.Path(name), pdf = sandbox.Path(name + ".pdf");
+    WriteFileBytes(song, std::vector<uint8_t>(text.begin(), text.end()));
+    std::ostringstream out, err;
+    options.insert(options.begin(), {"--harp", "25", "--paper", "A3", "--info"});
+    options.insert(options.end(), {song, pdf});
+    EXPECT_EQ(RunRenderCommand(options, out, err), 0) << err.str();
+    Marks m;
+    m.info = out.str();
+    m.page = ReadPage(pdf, 1, sandbox.Path("marks"));
+    for (const PdfPath& path : PdfPaths(pdf, 1, sandbox.Path("marks"))) {
+        for (size_t i = 0; i < path.subpaths.size(); ++i) {
+            PdfBox box{1e9, 1e9, -1e9, -1e9};
+            for (auto [x, y] : path.subpaths[i])
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
+            const double w = (box.right - box.left) / kMm, h = (box.bottom - box.top) / kMm;
+            if (path.curves[i] >= 4 && w > 0.3 && w < 1.5)
+                m.dots.push_back({box.CentreX(), box.CentreY(), (box.right - box.left) / 2});
+            else if (path.curves[i] == 0 && path.stroke.empty() && w > 1.5 && w < 4 && h > 0.5 && h < 1.5)
+                m.rests.push_back(box);
+        }
+    }
+    return m;
+}
+
+bool Covers(const PdfBox& a, const Circle& c)
+{
+    const double x = std::clamp(c.x, a.left, a.right), y = std::clamp(c.y, a.top, a.bottom);
+    return std::hypot(x - c.x, y - c.y) < c.radius;
+}
+
+// The words above the string names: measure numbers, counts and rest lengths.
+std::vector<PdfWord> ScoreWordsOf(const Page& page)
+{
+    double names = 1e9;
+    for (const PdfWord& w : page.words)
+        if (w.text == "C4" || w.text == "G3")
+            names = std::min(names, w.yMin);
+    std::vector<PdfWord> out;
+    for (const PdfWord& w : page.words)
+        if (w.yMax < names)
+            out.push_back(w);
+    return out;
+}
+
+void ExpectNothingCovered(const Marks& m)
+{
+    const std::vector<PdfWord> words = ScoreWordsOf(m.page);
+    for (size_t i = 0; i < words.size(); ++i) {
+        const PdfBox a{words[i].xMin, words[i].yMin, words[i].xMax, words[i].yMax};
+        for (size_t k = i + 1; k < words.size(); ++k)
+            EXPECT_FALSE(a.Overlaps({words[k].xMin, words[k].yMin, words[k].xMax, words[k].yMax}))
+                << words[i].text << " and " << words[k].text;
+        for (const Circle& c : m.page.notes)
+            EXPECT_FALSE(Covers(a, c)) << words[i].text << " covers a circle";
+        for (const Circle& d : m.dots)
+            EXPECT_FALSE(Covers(a, d)) << words[i].text << " covers a dot";
+    }
+    for (const Circle& d : m.dots)
+        for (const Circle& c : m.page.notes)
+            EXPECT_GT(std::hypot(d.x - c.x, d.y - c.y), d.radius + c.radius) << "a dot on a circle";
+}
+
+} // namespace
+
+TEST(PlayingMarks, DotsRestsPickupAndComposerAsTheScoreWritesThem)
+{
+    SandboxDir sandbox;
+    RecordingSink sink;
+    const Marks abc = RenderMarks(sandbox, "waltz.abc", kWaltzAbc);
+    EXPECT_NE(abc.info.find("pickup_beats=1\n"), std::string::npos) << abc.info;
+    ASSERT_EQ(abc.page.notes.size(), 12u);
+    // Two dots, each level with a circle and just beside it.
+    ASSERT_EQ(abc.dots.size(), 2u);
+    for (const Circle& d : abc.dots)
+        EXPECT_TRUE(std::any_of(abc.page.notes.begin(), abc.page.notes.end(), [&](const Circle& c) {
+            return std::abs(c.y - d.y) < 0.3 * kMm && std::abs(c.x - d.x) < c.radius + 1.5 * kMm;
+        }));
+    // A mark for each rest; the two-beat one says "2" beside it.
+    ASSERT_EQ(abc.rests.size(), 2u);
+    const std::vector<PdfWord> words = ScoreWordsOf(abc.page);
+    const auto labelled = [&](const PdfBox& mark) {
+        return std::any_of(words.begin(), words.end(), [&](const PdfWord& w) {
+            return w.text == "2" && std::abs((w.yMin + w.yMax) / 2 - mark.CentreY()) < 1 * kMm &&
+                   std::min(std::abs(w.xMin - mark.right), std::abs(mark.left - w.xMax)) < 1.5 * kMm;
+        });
+    };
+    EXPECT_EQ(labelled(abc.rests[0]) + labelled(abc.rests[1]), 1);
+    // Measures numbered from the first full one, 1 to 5, as the score prints them; the pickup
+    // takes no empty room before its note.
+    std::vector<std::string> numbers;
+    for (const PdfWord& w : words) {
+        const bool restLength = std::any_of(abc.rests.begin(), abc.rests.end(), [&](const PdfBox& r) {
+            return std::abs((w.yMin + w.yMax) / 2 - r.CentreY()) < 1 * kMm && w.xMin < r.right + 2 * kMm &&
+                   w.xMax > r.left - 2 * kMm;
+        });
+        if (!restLength && w.text.find_first_not_of("0123456789") == std::string::npos)
+            numbers.push_back(w.text);
+    }
+    EXPECT_EQ(numbers, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    const double top = std::min_element(abc.page.notes.begin(), abc.page.notes.end(),
+                                        [](const Circle& a, const Circle& b) { return a.y < b.y; })->y;
+    EXPECT_LT(top / kMm, 12) << "the pickup's note at the top of the strings";
+    EXPECT_NE(abc.page.text.find("作曲K.Tanaka"), std::string::npos);
+    EXPECT_NE(abc.page.text.find("小節1〜5"), std::string::npos);
+    ExpectNothingCovered(abc);
+
+    // The same tune from MusicXML gives the same sheet.
+    const Marks xml = RenderMarks(sandbox, "waltz.musicxml", WaltzMusicXml());
+    EXPECT_NE(xml.info.find("pickup_beats=1\n"), std::string::npos) << xml.info;
+    ASSERT_EQ(xml.page.notes.size(), abc.page.notes.size());
+    for (size_t i = 0; i < xml.page.notes.size(); ++i) {
+        EXPECT_NEAR(xml.page.notes[i].x, abc.page.notes[i].x, 0.05 * kMm);
+        EXPECT_NEAR(xml.page.notes[i].y, abc.page.notes[i].y, 0.05 * kMm);
+    }
+    EXPECT_EQ(xml.dots.size(), abc.dots.size());
+    EXPECT_EQ(xml.rests.size(), abc.rests.size());
+    EXPECT_EQ(xml.page.text, abc.page.text);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST(PlayingMarks, CountsStandBesideTheNotesOnTheBeat)
+{
+    SandboxDir sandbox;
+    RecordingSink sink;
+    const auto counts = [&](const std::string& name, const std::string& tune) {
+        const Marks m = RenderMarks(sandbox, name, tune, {"--counts", "on", "--measure-numbers", "off"});
+        ExpectNothingCovered(m);
+        std::vector<PdfWord> words = ScoreWordsOf(m.page);
+        std::sort(words.begin(), words.end(), [](const PdfWord& a, const PdfWord& b) { return a.yMin < b.yMin; });
+        std::string seen;
+        for (const PdfWord& w : words)
+            seen += w.text;
+        return seen;
+    };
+    EXPECT_EQ(counts("four.abc", "X:1\nT:Four\nM:4/4\nL:1/4\nK:C\nC D E F | G A/2 B/2 c2 | c B A G | F E D C |]\n"),
+              "1234" "12+3" "1234" "1234");
+    EXPECT_EQ(counts("six.abc", "X:1\nT:Six\nM:6/8\nL:1/8\nK:C\nCDE FGA | B2c d2e | c6 |]\n"),
+              "123456" "1346" "1");
+    EXPECT_EQ(sink.Count(), 0u);
+}
