@@ -42,6 +42,7 @@ struct ChordSymbol {
 struct Melody {
     std::string title;                 // UTF-8, empty when the file names none
     std::string composer, lyricist;    // UTF-8, empty when the file names none
+    std::vector<std::string> verses;   // the words of further verses, a line each (UTF-8)
     std::vector<MelodyNote> notes;     // any order; simultaneous notes allowed
     std::vector<MeterChange> meters;   // by onset; empty means 4/4 throughout
     std::vector<ChordSymbol> chords;   // by onset

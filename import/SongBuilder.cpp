@@ -284,6 +284,7 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
     song.SetListTitle(Utf8ToCp932(melody.title.empty() ? fallbackTitle : melody.title));
     song.composer = melody.composer;
     song.lyricist = melody.lyricist;
+    song.verses = melody.verses;
     constexpr int64_t kUnitsPerBeat = 6; // as the score's layout counts time
     song.pickupStart = static_cast<int32_t>(padTicks * kUnitsPerBeat / std::max<int64_t>(meter.beatTicks, 1));
 

@@ -143,6 +143,8 @@ FittedScore SheetScore(const FittedScore& whole, const std::vector<TimeMark>& ti
     for (size_t i = cut.first; i < cut.end && i < all.measures.size(); ++i)
         sheet.layout.measures.push_back({all.measures[i].time - from, all.measures[i].number - all.numberShift});
     sheet.layout.totalLength = to - from;
+    sheet.layout.verses = all.verses;
+    sheet.layout.numberShift = all.numberShift;
     sheet.measures = {0, 0};
     for (const ScoreMeasure& m : sheet.layout.measures)
         if (m.number >= 1) {

@@ -237,6 +237,12 @@ void DrawLegend(QPainter& p, const SheetPlan& plan, const ScoreGeometry& score, 
         p.setFont(textFont);
         p.drawText(Rect(kind.caption.box), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(kind.caption.text));
     }
+    p.setPen(Qt::black);
+    p.setFont(textFont);
+    const QFontMetricsF verseMetrics(textFont, p.device());
+    for (const SheetLabel& line : l.verses)
+        p.drawText(Rect(line.box), Qt::AlignLeft | Qt::AlignVCenter,
+                   verseMetrics.elidedText(QString::fromStdString(line.text), Qt::ElideRight, line.box.width));
     if (l.scaleBar) {
         // A bar of exactly the stated length: a print or a viewer that shrinks the page shows it short.
         p.setPen(Qt::NoPen);

@@ -502,6 +502,75 @@ void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetT
     l.bottom = namesBottom;
 }
 
+// The further verses as a block of lines `width` wide at most, its top left at the origin;
+// returns its size.
+std::pair<double, double> VerseBlock(const std::vector<std::string>& verses, double width, const SheetTextMeasure& measure,
+                                     std::vector<SheetLabel>& lines)
+{
+    const double height = measure(SheetFont::kText, {}).second;
+    double widest = 0;
+    lines.clear();
+    for (const std::string& verse : verses) {
+        const double w = std::min(measure(SheetFont::kText, verse).first + 1, width);
+        lines.push_back({verse, SheetBox{0, lines.size() * height, w, height}});
+        widest = std::max(widest, w);
+    }
+    return {widest, lines.size() * height};
+}
+
+// The verses on free paper of a page: below everything where there is room, else among the
+// strings nearest the page's foot; left out where they find none.
+void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,
+                       const SheetTextMeasure& measure, const SheetBox& textArea)
+{
+    const int dpi = plan.dotsPerInch;
+    std::vector<SheetLabel> lines;
+    const auto [width, height] = VerseBlock(verses, std::min(textArea.width, Dots(kBlockWidthMm, dpi)), measure, lines);
+    if (lines.empty())
+        return;
+    Drawn drawn = DrawnOn(plan, score);
+    if (plan.legend.onWhite || !plan.legend.kinds.empty())
+        drawn.boxes.push_back(plan.legend.bounds);
+    const double clear = Dots(kBlockClearMm, dpi), step = Dots(kBlockStepMm, dpi);
+    const auto put = [&](double left, double top) {
+        for (SheetLabel& line : lines) {
+            line.box.left += left;
+            line.box.top += top;
+        }
+        plan.legend.verses = lines;
+    };
+    const double below = std::max(plan.legend.bottom, plan.legend.bounds.Bottom()) + Dots(kBlockGapMm, dpi);
+    if (below + height <= textArea.Bottom()) {
+        put(textArea.left, below);
+        return;
+    }
+    for (double top = textArea.Bottom() - height; top >= textArea.top; top -= step)
+        for (double left = textArea.left; left + width <= textArea.Right(); left += step)
+            if (drawn.Free(SheetBox{left - clear, top - clear, width + 2 * clear, height + 2 * clear})) {
+                put(left, top);
+                return;
+            }
+}
+
+// The verses below the legend of a sheet that grows for them (glued columns, the SVG).
+void AddVersesBelow(SheetPlan& plan, const std::vector<std::string>& verses, const SheetTextMeasure& measure)
+{
+    const int dpi = plan.dotsPerInch;
+    std::vector<SheetLabel> lines;
+    const double left = plan.legend.bounds.left + Dots(kBlockGapMm, dpi);
+    const auto [width, height] = VerseBlock(verses, Dots(kBlockWidthMm, dpi), measure, lines);
+    if (lines.empty())
+        return;
+    const double top = std::max<double>(plan.legend.bottom, plan.scoreEnd) + Dots(kBlockGapMm, dpi);
+    for (SheetLabel& line : lines) {
+        line.box.left += left;
+        line.box.top += top;
+    }
+    plan.legend.verses = lines;
+    plan.sheetHeight = std::max(plan.sheetHeight, static_cast<int>(std::ceil(top + height)) + DotsFor(kSheetMarginMm, dpi));
+    plan.sheetWidth = std::max(plan.sheetWidth, static_cast<int>(std::ceil(left + width)) + DotsFor(kSheetMarginMm, dpi));
+}
+
 struct PageFrame {
     ScoreFrame frame;
     PagePlacement placement;
@@ -551,7 +620,7 @@ PageFrame FrameOnPage(const FittedScore& score, const SheetSettings& sheet, cons
 }
 
 SheetPlan PlanOnPage(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
-                     const PageFrame& frame, const SheetTextMeasure& measure, bool songFacts)
+                     const PageFrame& frame, const SheetTextMeasure& measure, bool songFacts, bool lastSheet)
 {
     const ScoreGeometry& score = fitted.geometry;
     const int dpi = paper.mode.yResolution;
@@ -576,6 +645,8 @@ SheetPlan PlanOnPage(const FittedScore& fitted, const SheetSettings& sheet, cons
     plan.pageWidth = plan.sheetWidth = paper.pageWidth;
     plan.sheetHeight = paper.pageHeight;
     PlaceLegendOnPage(plan, score, measure, songFacts, frame.textAreaOnPage);
+    if (lastSheet)
+        PlaceVersesOnPage(plan, score, fitted.layout.verses, measure, frame.textAreaOnPage);
     SheetPage page;
     page.across = {0, paper.pageWidth};
     page.down = {0, paper.pageHeight};
@@ -667,6 +738,7 @@ SheetSet PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, in
     frame.height = starts.back() - starts.front() + top + end;
     set.scores.push_back(SheetScore(score, timeline, SheetCut{0, starts.size() - 1}, frame, top));
     SheetPlan plan = PlanAtScale(set.scores.back(), sheet, dotsPerInch, measure, songFacts);
+    AddVersesBelow(plan, score.layout.verses, measure);
     plan.pageWidth = plan.sheetWidth;
     plan.measures = set.scores.back().measures;
     SheetPage whole;
@@ -746,12 +818,17 @@ SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const 
         if (onePage && height <= pixels(stringsMm)) {
             const PageFrame frame = FrameOnPage(score, sheet, paper, height);
             set.scores.push_back(SheetScore(score, timeline, cut, frame.frame, top));
-            plan = PlanOnPage(set.scores.back(), sheet, paper, frame, measure, songFacts);
+            plan = PlanOnPage(set.scores.back(), sheet, paper, frame, measure, songFacts, k + 1 == cuts.size());
         } else {
             ScoreFrame frame = score.frame;
             frame.height = height;
             set.scores.push_back(SheetScore(score, timeline, cut, frame, top));
             plan = PlanSheet(set.scores.back(), sheet, paper, measure, songFacts);
+            if (k + 1 == cuts.size() && !score.layout.verses.empty()) {
+                AddVersesBelow(plan, score.layout.verses, measure);
+                plan.pages.clear();
+                CutIntoPages(plan, set.scores.back().geometry, paper);
+            }
         }
         plan.sheetNumber = static_cast<int>(k + 1);
         plan.sheetCount = static_cast<int>(cuts.size());

@@ -76,6 +76,7 @@ struct LegendPlace {
     bool scaleBar = false;
     SheetBox bar;
     SheetLabel barCaption;
+    std::vector<SheetLabel> verses; // further verses, on a sheet's last page
 };
 
 enum class SheetLayout {

@@ -28,6 +28,7 @@ ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
     layout.totalLength = static_cast<int32_t>(
         std::min<int64_t>(INT32_MAX, (int64_t(last) - first + 1) * beats * kUnitsPerBeat));
     const int firstCell = 2 * beats * (first - 1);
+    layout.verses = song.verses;
     if (song.pickupStart > 0 && song.pickupStart < beats * kUnitsPerBeat) {
         layout.numberShift = 1;
         layout.pickupStart = first == 1 ? song.pickupStart : 0;

@@ -39,6 +39,7 @@ struct ScoreLayout {
     // song), and 1 when the score numbers its measures from the first full one.
     int32_t pickupStart = 0;
     int numberShift = 0;
+    std::vector<std::string> verses; // the song's further verses (UTF-8), for the sheet's last page
 };
 
 // Lays out measures first..last (1-based, inclusive) in time order; entries of one cell

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Note entry values other than note numbers 0..127.
 namespace NoteEntry {
@@ -93,6 +94,7 @@ public:
     // of the first measure before its pickup starts (0 without one), and who wrote it (UTF-8).
     int32_t pickupStart = 0;
     std::string composer, lyricist;
+    std::vector<std::string> verses; // further verses' words, a line each
 
 private:
     void FillEmptyContent();

@@ -473,3 +473,44 @@ TEST(PlayingMarks, CountsStandBesideTheNotesOnTheBeat)
               "123456" "1346" "1");
     EXPECT_EQ(sink.Count(), 0u);
 }
+
+// Further verses stand as a block on the last sheet: ABC's W: lines, MusicXML's lyrics of verse
+// 2 on, their syllables joined.
+TEST(PlayingMarks, FurtherVersesGoOnTheLastSheet)
+{
+    SandboxDir sandbox;
+    RecordingSink sink;
+    std::string abc = "X:1\nT:Verses\nM:4/4\nL:1/4\nK:C\n";
+    for (int m = 0; m < 40; ++m)
+        abc += "C D E F | G A B c | ";
+    abc += "c4 |]\nw:one\nW:2. The second verse\nW:goes on here\n";
+    const std::string song = sandbox.Path("verses.abc"), pdf = sandbox.Path("verses.pdf");
+    WriteFileBytes(song, std::vector<uint8_t>(abc.begin(), abc.end()));
+    std::ostringstream out, err;
+    ASSERT_EQ(RunRenderCommand({"--harp", "25", "--paper", "A3", "--measures", "all", song, pdf}, out, err), 0) << err.str();
+    const int pages = PdfPages(pdf);
+    ASSERT_GE(pages, 2);
+    for (int p = 1; p <= pages; ++p) {
+        const std::string text = WithoutSpaces(PdfText(pdf, p));
+        EXPECT_EQ(text.find("2.Thesecondverse") != std::string::npos, p == pages) << "page " << p;
+        EXPECT_EQ(text.find("goesonhere") != std::string::npos, p == pages) << "page " << p;
+    }
+
+    const auto note = [](const char* step, const char* first, const char* syllabic, const char* second) {
+        return std::string("<note><pitch><step>") + step + "</step><octave>4</octave></pitch><duration>1</duration>"
+               "<type>quarter</type><lyric number=\"1\"><syllabic>single</syllabic><text>" + first + "</text></lyric>"
+               "<lyric number=\"2\"><syllabic>" + syllabic + "</syllabic><text>" + second + "</text></lyric></note>";
+    };
+    const std::string xml = std::string("<?xml version=\"1.0\"?><score-partwise version=\"3.1\"><part-list><score-part id=\"P1\">"
+                                        "<part-name>M</part-name></score-part></part-list><part id=\"P1\"><measure number=\"1\">"
+                                        "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
+                                        "</attributes>") +
+                            note("C", "la", "begin", "Hel") + note("D", "la", "end", "lo") + note("E", "la", "single", "sing") +
+                            note("F", "la", "single", "on") + "</measure></part></score-partwise>";
+    const std::string score = sandbox.Path("verses.musicxml"), xmlPdf = sandbox.Path("verses-xml.pdf");
+    WriteFileBytes(score, std::vector<uint8_t>(xml.begin(), xml.end()));
+    ASSERT_EQ(RunRenderCommand({"--harp", "25", "--paper", "A3", score, xmlPdf}, out, err), 0) << err.str();
+    const std::string text = PdfText(xmlPdf, 1);
+    EXPECT_NE(text.find("Hello sing on"), std::string::npos) << text;
+    EXPECT_EQ(sink.Count(), 0u);
+}

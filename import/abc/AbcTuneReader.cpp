@@ -83,11 +83,15 @@ void AbcTuneReader::ReadField(char letter, std::string_view value)
         if (inHeader && !inFileHeader && composer.empty())
             composer = AbcTitle(value);
         break;
+    case 'W': // the words of further verses, printed after the tune
+        if (!inFileHeader && verses.size() < kMaxVerseLines)
+            verses.push_back(AbcTitle(value));
+        break;
     case 'w':
         if (!inHeader)
             ReadLyricLine(value);
         break;
-    default: // X:, W:, P:, and the other fields a melody does not need
+    default: // X:, P:, and the other fields a melody does not need
         break;
     }
 }
@@ -244,6 +248,9 @@ bool AbcTuneReader::Finish(Melody& out)
     AbcPlayout(music.Written()).Play(out);
     out.title = title;
     out.composer = composer;
+    while (!verses.empty() && verses.back().empty())
+        verses.pop_back();
+    out.verses = verses;
     out.hasKey = keySeen && !firstKey.none;
     out.keyFifths = out.hasKey ? firstKey.fifths : 0;
     out.keyMinor = out.hasKey && firstKey.minor;

@@ -42,6 +42,8 @@ private:
 
     std::string title;
     std::string composer;
+    std::vector<std::string> verses;
+    static constexpr size_t kMaxVerseLines = 64;
     bool keySeen = false;
     AbcKey firstKey;
     double tempo = 0;

@@ -1,11 +1,13 @@
 #include "import/musicxml/MusicXmlReader.h"
 
+#include "common/Utf8.h"
 #include "import/musicxml/MusicXmlPart.h"
 #include "import/TiedNotes.h"
 #include "import/musicxml/MxlContainer.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -60,6 +62,41 @@ std::string TitleOf(pugi::xml_node score)
             title = Trimmed(credit.child_value("credit-words"));
     }
     return title;
+}
+
+// The words of every verse but the first, in written order, a line each: syllables joined as
+// their syllabic says, a verse cut at a bound the sheet can hold.
+std::vector<std::string> FurtherVerses(const std::vector<pugi::xml_node>& measures)
+{
+    constexpr size_t kMaxVerses = 8, kMaxVerseBytes = 2000;
+    std::map<std::string, std::string> verses;
+    for (pugi::xml_node measure : measures)
+        for (pugi::xml_node note : measure.children("note"))
+            for (pugi::xml_node lyric : note.children("lyric")) {
+                const std::string number = lyric.attribute("number").as_string("1");
+                if (number == "1" || (!verses.contains(number) && verses.size() >= kMaxVerses))
+                    continue;
+                std::string& line = verses[number];
+                const std::string syllabic = Trimmed(lyric.child_value("syllabic"));
+                const std::string text = Trimmed(lyric.child_value("text"));
+                if (text.empty() || line.size() > kMaxVerseBytes)
+                    continue;
+                line += text;
+                if (syllabic != "begin" && syllabic != "middle")
+                    line += ' ';
+            }
+    std::vector<std::pair<int, std::string>> numbered;
+    for (auto& [number, line] : verses) {
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        if (!line.empty())
+            numbered.push_back({std::atoi(number.c_str()), CutUtf8(std::move(line), kMaxVerseBytes)});
+    }
+    std::sort(numbered.begin(), numbered.end());
+    std::vector<std::string> out;
+    for (auto& [number, line] : numbered)
+        out.push_back(std::move(line));
+    return out;
 }
 
 // The score's creator of a kind ("composer", "lyricist"), from its identification.
@@ -259,6 +296,7 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
     out.title = title;
     out.composer = composer;
     out.lyricist = lyricist;
+    out.verses = FurtherVerses(part.data);
     out.hasKey = content.hasKey;
     out.keyFifths = content.keyFifths;
     out.keyMinor = content.keyMinor;
