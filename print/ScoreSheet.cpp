@@ -183,11 +183,11 @@ void DrawSongFacts(QPainter& p, const SheetLegend& legend, const SheetPlan& plan
     const auto [facts, shown] = FactsLines(legend, plan);
     const QFont titleFont = SheetFontOf(SheetFont::kTitle, dpi), textFont = SheetFontOf(SheetFont::kText, dpi);
     const QFontMetricsF title(titleFont, p.device()), text(textFont, p.device());
-    // Who wrote it stands at the title's right; the title gives way.
+    // Who wrote it stands at the title's right on the sheet at scale; the title gives way.
     QStringList by;
-    if (!legend.composer.isEmpty())
+    if (plan.layout == SheetLayout::kAtScale && !legend.composer.isEmpty())
         by << QStringLiteral("作曲 ") + legend.composer;
-    if (!legend.lyricist.isEmpty())
+    if (plan.layout == SheetLayout::kAtScale && !legend.lyricist.isEmpty())
         by << QStringLiteral("作詞 ") + legend.lyricist;
     double titleWidth = l.title.width;
     if (!by.isEmpty()) {
@@ -237,12 +237,14 @@ void DrawLegend(QPainter& p, const SheetPlan& plan, const ScoreGeometry& score, 
         p.setFont(textFont);
         p.drawText(Rect(kind.caption.box), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(kind.caption.text));
     }
-    p.setPen(Qt::black);
-    p.setFont(textFont);
-    const QFontMetricsF verseMetrics(textFont, p.device());
-    for (const SheetLabel& line : l.verses)
-        p.drawText(Rect(line.box), Qt::AlignLeft | Qt::AlignVCenter,
-                   verseMetrics.elidedText(QString::fromStdString(line.text), Qt::ElideRight, line.box.width));
+    if (!l.verses.empty()) {
+        p.setPen(Qt::black);
+        p.setFont(textFont);
+        const QFontMetricsF verseMetrics(textFont, p.device());
+        for (const SheetLabel& line : l.verses)
+            p.drawText(Rect(line.box), Qt::AlignLeft | Qt::AlignVCenter,
+                       verseMetrics.elidedText(QString::fromStdString(line.text), Qt::ElideRight, line.box.width));
+    }
     if (l.scaleBar) {
         // A bar of exactly the stated length: a print or a viewer that shrinks the page shows it short.
         p.setPen(Qt::NoPen);

@@ -73,44 +73,11 @@ private:
 
 } // namespace
 
-void DrawMeasureMarks(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
-                      int dotsPerInch, const QRectF* visible)
-{
-    if (words.measures.empty() || score.stringX.empty())
-        return;
-    const Stretch map(score, target);
-    const double pen = Dots(kMeasureLineMm, dotsPerInch);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), pen));
-    for (const PlacedMeasure& m : words.measures) {
-        const QPointF from = map.Centre(score.stringX.front(), m.y), to = map.Centre(score.stringX.back(), m.y);
-        if (!visible || visible->intersects(QRectF(from, to).adjusted(-pen, -pen, pen, pen)))
-            p.drawLine(from, to);
-    }
-    p.restore();
-}
+namespace {
 
-void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
-                    int dotsPerInch, const QRectF* visible, bool marks)
+template <class Reaches>
+void DrawPlayingMarks(QPainter& p, const Stretch& map, const ScoreWords& words, int dotsPerInch, const Reaches& reaches)
 {
-    const Stretch map(score, target);
-    // A text's glyphs may stand a little beyond its box; a page takes what comes that near.
-    const auto reaches = [&](const QRectF& box) {
-        return !visible || visible->intersects(box.adjusted(-box.height(), -box.height(), box.height(), box.height()));
-    };
-    if (marks)
-        DrawMeasureMarks(p, score, words, target, dotsPerInch, visible);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    if (!words.measures.empty() && !score.stringX.empty()) {
-        p.setPen(Qt::black);
-        p.setFont(SheetFontOf(SheetFont::kMeasureNumber, dotsPerInch));
-        for (const PlacedMeasure& m : words.measures)
-            if (const QRectF box = Box(map, m.numberBox); m.numbered && reaches(box))
-                p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
-    }
-    // Dots and rest marks in the circles' black; the counts lighter than anything a player reads first.
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::black);
     for (const PlacedDot& d : words.dots)
@@ -129,6 +96,60 @@ void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& w
     for (const PlacedText& c : words.counts)
         if (const QRectF box = Box(map, c.box); reaches(box))
             small.Draw(p, QString::fromStdString(c.text), box);
+}
+
+} // namespace
+
+namespace {
+
+// The marks with the painter's state as it is.
+void MeasureLines(QPainter& p, const Stretch& map, const ScoreGeometry& score, const ScoreWords& words,
+                  int dotsPerInch, const QRectF* visible)
+{
+    const double pen = Dots(kMeasureLineMm, dotsPerInch);
+    p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), pen));
+    for (const PlacedMeasure& m : words.measures) {
+        const QPointF from = map.Centre(score.stringX.front(), m.y), to = map.Centre(score.stringX.back(), m.y);
+        if (!visible || visible->intersects(QRectF(from, to).adjusted(-pen, -pen, pen, pen)))
+            p.drawLine(from, to);
+    }
+}
+
+} // namespace
+
+void DrawMeasureMarks(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
+                      int dotsPerInch, const QRectF* visible)
+{
+    if (words.measures.empty() || score.stringX.empty())
+        return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    MeasureLines(p, Stretch(score, target), score, words, dotsPerInch, visible);
+    p.restore();
+}
+
+void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const DeviceRect& target,
+                    int dotsPerInch, const QRectF* visible, bool marks)
+{
+    const Stretch map(score, target);
+    // A text's glyphs may stand a little beyond its box; a page takes what comes that near.
+    const auto reaches = [&](const QRectF& box) {
+        return !visible || visible->intersects(box.adjusted(-box.height(), -box.height(), box.height(), box.height()));
+    };
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (!words.measures.empty() && !score.stringX.empty()) {
+        if (marks)
+            MeasureLines(p, map, score, words, dotsPerInch, visible);
+        p.setPen(Qt::black);
+        p.setFont(SheetFontOf(SheetFont::kMeasureNumber, dotsPerInch));
+        for (const PlacedMeasure& m : words.measures)
+            if (const QRectF box = Box(map, m.numberBox); m.numbered && reaches(box))
+                p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
+    }
+    // Dots and rest marks in the circles' black; the counts lighter than anything a player reads first.
+    if (!words.dots.empty() || !words.rests.empty() || !words.counts.empty())
+        DrawPlayingMarks(p, map, words, dotsPerInch, reaches);
     p.setPen(Qt::black);
     ShapedTexts chords(SheetFontOf(SheetFont::kChord, dotsPerInch));
     for (const PlacedText& c : words.chords)
