@@ -69,6 +69,8 @@ void SchedulePlayer::Render(float* left, float* right, int frames)
             synth.Write(left + done, right + done, n);
             done += n;
             tailLeft -= n;
+            // The clock runs on past the measures, so no note is taken to sound any more.
+            position.store(schedule.length + TailFrames() - tailLeft);
             if (tailLeft <= 0)
                 ended.store(true);
             continue;
@@ -81,9 +83,6 @@ void SchedulePlayer::Render(float* left, float* right, int frames)
         synth.Write(left + done, right + done, n);
         done += n;
         at += n;
-        // The synthesizer holds what sounds at the frame reached, so the clock never runs ahead.
-        if (at < schedule.length)
-            DispatchUpTo(at);
         position.store(at);
     }
     std::fill(left + done, left + frames, 0.0f);

@@ -29,7 +29,8 @@ public:
     // The rendering thread: overwrites `frames` samples of each channel.
     void Render(float* left, float* right, int frames);
 
-    // Any thread: the schedule frame the rendered sound has reached.
+    // Any thread: the schedule frame the rendered sound has reached; the frame before it is the
+    // last one rendered. Past the measures it counts the ringing out.
     int64_t Position() const { return position.load(); }
     // The last pass has been rendered with its ringing out.
     bool Ended() const { return ended.load(); }

@@ -12,6 +12,7 @@
 #include "settings/Tuning.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
+#include "tests/support/FakeAudioDevice.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -200,7 +201,9 @@ TEST_F(PlaybackTest, ThePlayerStartsNotesOnTheirFramesLoopsAndEndsAfterTheRingin
         render(1000);
     render(static_cast<int>(kBeat - rendered));
     EXPECT_EQ(player.Position(), kBeat);
-    EXPECT_EQ(player.LastStarted(), 1) << "the note on the frame reached already sounds";
+    EXPECT_EQ(player.LastStarted(), 0) << "the next note starts with its first frame";
+    render(1);
+    EXPECT_EQ(player.LastStarted(), 1);
     EXPECT_GT(energy, 1.0);
     // Past the end of the measures the loop starts again from the first note.
     while (rendered < 2 * kBeat + 500)
@@ -213,7 +216,7 @@ TEST_F(PlaybackTest, ThePlayerStartsNotesOnTheirFramesLoopsAndEndsAfterTheRingin
     player.SetLoop(false);
     while (!player.Ended())
         render(999);
-    EXPECT_EQ(player.Position(), schedule.length);
+    EXPECT_EQ(player.Position(), player.PassFrames());
     EXPECT_LE(rendered, 4 * kBeat + player.PassFrames() - schedule.length + 999);
     render(512);
     for (int i = 0; i < 512; ++i)
@@ -470,55 +473,6 @@ TEST_F(PlaybackTest, TheSoundFontIsThePlayersWhenUsableElseTheDistributions)
 
 namespace {
 
-struct FakeDevice {
-    std::mutex mutex;
-    FillBuffers fill;
-    int opened = 0, closed = 0;
-    bool present = true;
-
-    AudioOutputFactory Factory()
-    {
-        return [this](int, FillBuffers f) -> std::unique_ptr<IAudioOutput> {
-            std::lock_guard lock(mutex);
-            if (!present)
-                return nullptr;
-            fill = std::move(f);
-            ++opened;
-            return std::make_unique<Output>(*this);
-        };
-    }
-    struct Output : IAudioOutput {
-        explicit Output(FakeDevice& d) : device(d) {}
-        ~Output() override
-        {
-            std::lock_guard lock(device.mutex);
-            device.fill = nullptr;
-            ++device.closed;
-        }
-        FakeDevice& device;
-    };
-    int Closed()
-    {
-        std::lock_guard lock(mutex);
-        return closed;
-    }
-    void SetPresent(bool on)
-    {
-        std::lock_guard lock(mutex);
-        present = on;
-    }
-    // Renders as the device would; false when it is closed.
-    bool Render(int frames)
-    {
-        std::lock_guard lock(mutex);
-        if (!fill)
-            return false;
-        std::vector<float> l(static_cast<size_t>(frames)), r(static_cast<size_t>(frames));
-        fill(l.data(), r.data(), frames);
-        return true;
-    }
-};
-
 struct Reports {
     std::mutex mutex;
     std::vector<std::pair<uint64_t, PlaybackReport>> got;
@@ -556,7 +510,7 @@ PlaySchedule OneNote()
 
 TEST_F(PlaybackTest, TheEngineOpensTheDeviceOffTheCallersThreadAndReportsEachSession)
 {
-    FakeDevice device;
+    FakeAudioDevice device;
     Reports reports;
     {
         PlaybackEngine engine(device.Factory(), "", reports.Sink());
@@ -590,7 +544,7 @@ TEST_F(PlaybackTest, TheEngineOpensTheDeviceOffTheCallersThreadAndReportsEachSes
         ASSERT_EQ(reports.WaitFor(4), 4u);
         EXPECT_EQ(reports.got[3].second, PlaybackReport::kStarted);
     }
-    EXPECT_EQ(device.opened, 3);
-    EXPECT_EQ(device.closed, 3) << "the engine's end closes the device";
+    EXPECT_EQ(device.Opened(), 3);
+    EXPECT_EQ(device.Closed(), 3) << "the engine's end closes the device";
 
 }
