@@ -316,6 +316,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     settingBoxes = false;
     fitted = LayOutFittedScore(frame, *song, shown, transposition);
     score->LayOutMeasures(fitted);
+    playback->Prepare(); // a song is there to be played
     // Said once per song; a note without a string would otherwise just be missing.
     if (fitted.notesWithoutString > 0)
         ShowNotesWithoutStringMessage(fitted.notesWithoutString);

@@ -36,6 +36,8 @@ HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
     fluid_settings_setnum(settings, "synth.gain", 0.5);
     fluid_settings_setint(settings, "synth.chorus.active", 0);
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
+    // Only the harp's samples are read, so even a large soundfont loads at once.
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
     synth = new_fluid_synth(settings);
     if (!synth)
         return;

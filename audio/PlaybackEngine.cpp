@@ -23,6 +23,15 @@ PlaybackEngine::~PlaybackEngine()
     worker.join();
 }
 
+void PlaybackEngine::Prepare()
+{
+    {
+        std::lock_guard lock(mutex);
+        preparing = true;
+    }
+    changed.notify_all();
+}
+
 uint64_t PlaybackEngine::Start(const PlaySchedule& schedule, int64_t from, bool loop)
 {
     {
@@ -75,6 +84,20 @@ int PlaybackEngine::LastStarted() const
     return p ? p->LastStarted() : -1;
 }
 
+bool PlaybackEngine::LoadSynth(int sampleRate)
+{
+    if (synth)
+        return true;
+    auto loaded = std::make_unique<HarpSynth>(ChooseSoundFont(soundFont), sampleRate);
+    if (!loaded->Ready())
+        return false;
+    synth = std::move(loaded);
+    std::lock_guard lock(mutex);
+    player = std::make_unique<SchedulePlayer>(*synth);
+    playing.store(player.get());
+    return true;
+}
+
 void PlaybackEngine::Work()
 {
     uint64_t handled = 0;
@@ -82,10 +105,16 @@ void PlaybackEngine::Work()
         std::optional<Request> request;
         {
             std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return generation != handled; });
-            handled = generation;
+            changed.wait(lock, [&] { return generation != handled || preparing; });
             if (quitting)
                 break;
+            if (generation == handled) {
+                preparing = false;
+                lock.unlock();
+                LoadSynth(kSampleRate);
+                continue;
+            }
+            handled = generation;
             request = std::move(wanted);
             wanted.reset();
         }
@@ -93,16 +122,9 @@ void PlaybackEngine::Work()
         output.reset();
         if (!request)
             continue;
-        if (!synth) {
-            auto loaded = std::make_unique<HarpSynth>(ChooseSoundFont(soundFont), request->schedule.sampleRate);
-            if (!loaded->Ready()) {
-                report(request->session, PlaybackReport::kNoSoundFont);
-                continue;
-            }
-            synth = std::move(loaded);
-            std::lock_guard lock(mutex);
-            player = std::make_unique<SchedulePlayer>(*synth);
-            playing.store(player.get());
+        if (!LoadSynth(request->schedule.sampleRate)) {
+            report(request->session, PlaybackReport::kNoSoundFont);
+            continue;
         }
         {
             std::lock_guard lock(mutex);

@@ -37,6 +37,9 @@ public:
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
+    // Loads the synthesizer on the worker ahead of the first start, so that the first sound
+    // comes as soon as later ones.
+    void Prepare();
     // Starts the schedule at frame `from`; returns the new session. Never waits on the device.
     uint64_t Start(const PlaySchedule& schedule, int64_t from, bool loop);
     // Silent from the next buffer on; the device is closed on the worker.
@@ -58,6 +61,8 @@ private:
         uint64_t session = 0;
     };
     void Work();
+    // The worker's: the synthesizer and its player, once; false when no soundfont loads.
+    bool LoadSynth(int sampleRate);
 
     AudioOutputFactory openOutput;
     std::string soundFont;
@@ -68,6 +73,7 @@ private:
     std::optional<Request> wanted; // under mutex; taken by the worker
     uint64_t generation = 0;       // under mutex; bumped by every Start and Stop
     bool quitting = false;         // under mutex
+    bool preparing = false;        // under mutex
     uint64_t lastSession = 0;      // the caller's
 
     // The worker's alone, but for the player's atomics that the caller reads.

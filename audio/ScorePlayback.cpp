@@ -31,6 +31,11 @@ ScorePlayback::~ScorePlayback()
     engine.reset();
 }
 
+void ScorePlayback::Prepare()
+{
+    engine->Prepare();
+}
+
 void ScorePlayback::Play(const FittedScore& score, int bpm)
 {
     Stop();

@@ -23,6 +23,8 @@ public:
     ScorePlayback(AudioOutputFactory openOutput, std::string soundFont, QObject* parent = nullptr);
     ~ScorePlayback() override;
 
+    // Readies the synthesizer off this thread, for a quick first start.
+    void Prepare();
     // From the first shown measure; a score without a note to sound stays silent.
     void Play(const FittedScore& score, int beatsPerMinute);
     void Stop();

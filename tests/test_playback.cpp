@@ -514,6 +514,7 @@ TEST_F(PlaybackTest, TheEngineOpensTheDeviceOffTheCallersThreadAndReportsEachSes
     Reports reports;
     {
         PlaybackEngine engine(device.Factory(), "", reports.Sink());
+        engine.Prepare(); // the synthesizer loads ahead; the start finds it ready
         const uint64_t first = engine.Start(OneNote(), 0, false);
         ASSERT_EQ(reports.WaitFor(1), 1u);
         EXPECT_EQ(reports.got[0], std::make_pair(first, PlaybackReport::kStarted));
