@@ -6,9 +6,11 @@
 
 namespace {
 
-// Small periods keep the press of 再生 and the first sound close together.
+// The mark follows the frames rendered, which run ahead of the speaker by what the device
+// buffers: two periods of 11.6 ms at most (PulseAudio keeps about one), short enough for the
+// mark to stay with the sound and long enough not to break up on a busy machine.
 constexpr int kPeriodFrames = 512;
-constexpr int kPeriods = 4;
+constexpr int kPeriods = 2;
 
 class FluidAudioOutput : public IAudioOutput {
 public:
