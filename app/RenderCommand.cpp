@@ -304,7 +304,7 @@ void UseHarpOptions(const Options& o, ConfigRecord& settings)
     FillStringNotes(settings, tuning);
 }
 
-// The shown measures as the window plays them, rendered into memory and written whole.
+// The shown measures as the window plays them, rendered block by block and written whole.
 bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerMinute, int tempoPercent,
                 std::ostream& err)
 {
@@ -314,10 +314,7 @@ bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerM
         err << "dovrelplinvara-render: no General MIDI soundfont found (install timgm6mb-soundfont)\n";
         return false;
     }
-    const PlaySchedule schedule = MakePlaySchedule(score, beatsPerMinute, tempoPercent);
-    const std::vector<int16_t> samples = RenderPass(schedule, synth);
-    const std::vector<uint8_t> wave = WaveFileBytes(samples, schedule.sampleRate, 2);
-    if (!WriteWholeFile(path, wave.data(), wave.size())) {
+    if (!WriteWaveFile(path, MakePlaySchedule(score, beatsPerMinute, tempoPercent), synth)) {
         err << "dovrelplinvara-render: cannot write " << path << "\n";
         return false;
     }

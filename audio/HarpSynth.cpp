@@ -41,13 +41,19 @@ HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
     synth = new_fluid_synth(settings);
     if (!synth)
         return;
-    const int font = IsSoundFontFile(soundFont) ? fluid_synth_sfload(synth, soundFont.c_str(), 1) : -1;
-    if (font < 0 || fluid_synth_program_select(synth, 0, font, 0, kHarpProgram) != FLUID_OK) {
+    font = IsSoundFontFile(soundFont) ? fluid_synth_sfload(synth, soundFont.c_str(), 1) : -1;
+    if (font < 0 || !SelectHarp()) {
         delete_fluid_synth(synth);
         synth = nullptr;
-        return;
     }
+}
+
+bool HarpSynth::SelectHarp()
+{
+    if (fluid_synth_program_select(synth, 0, font, 0, kHarpProgram) != FLUID_OK)
+        return false;
     fluid_synth_set_gen(synth, 0, GEN_VOLENVRELEASE, kReleaseOffset);
+    return true;
 }
 
 HarpSynth::~HarpSynth()
@@ -78,8 +84,12 @@ void HarpSynth::ReleaseAll()
 
 void HarpSynth::Silence()
 {
-    if (synth)
-        fluid_synth_all_sounds_off(synth, -1);
+    if (!synth)
+        return;
+    // The reset also empties the reverb, so that every pass starts from the same silence and
+    // renders the same samples.
+    fluid_synth_system_reset(synth);
+    SelectHarp();
 }
 
 void HarpSynth::Write(float* left, float* right, int frames)

@@ -29,7 +29,10 @@ public:
     void Write(float* left, float* right, int frames);
 
 private:
+    bool SelectHarp();
+
     _fluid_hashtable_t* settings = nullptr;
+    int font = -1;
     _fluid_synth_t* synth = nullptr;
 };
 

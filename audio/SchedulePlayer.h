@@ -38,7 +38,11 @@ public:
     int LastStarted() const { return lastStarted.load(); }
     const PlaySchedule& Schedule() const { return schedule; }
     // The frames Render gives for one pass without a loop, ringing included.
-    int64_t PassFrames() const { return schedule.length + TailFrames(); }
+    int64_t PassFrames() const { return PassFramesOf(schedule); }
+    static int64_t PassFramesOf(const PlaySchedule& schedule)
+    {
+        return schedule.length + int64_t(schedule.sampleRate) * kTailMilliseconds / 1000;
+    }
 
 private:
     struct Event {

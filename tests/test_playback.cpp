@@ -423,6 +423,41 @@ TEST(WaveFile, HoldsSixteenBitPcmWithItsSizes)
     EXPECT_EQ(bytes::ReadInt16(bytes, 44 + 6), -32767);
 }
 
+// Written a block at a time, the file holds exactly what the pass renders in memory; a file
+// that may not be replaced is kept and the failure told.
+TEST_F(PlaybackTest, TheWaveFileIsWrittenBlockByBlockWholeOrNotAtAll)
+{
+    CSongFileWriter w(2, 3);
+    w.SetTempo(150);
+    for (int q = 0; q < 24; q += 2)
+        w.AddNote(q, 62 + q % 7, 2);
+    const std::string song = sandbox.Path("short.mwd");
+    ASSERT_TRUE(w.Write(song));
+    const LoadedSong loaded = Load(song);
+    const PlaySchedule schedule = MakePlaySchedule(loaded.score, 150, 120);
+    // A synthesizer each: it renders in blocks of its own, so a pass is repeated exactly only
+    // from a fresh start, as the renderer makes one.
+    HarpSynth first(SoundFont(), kSampleRate), synth(SoundFont(), kSampleRate);
+    const std::vector<uint8_t> expected = WaveFileBytes(RenderPass(schedule, first), kSampleRate, 2);
+    EXPECT_EQ(expected.size(), 44 + 4 * size_t(SchedulePlayer::PassFramesOf(schedule)));
+
+    const std::string wav = sandbox.Path("short.wav");
+    ASSERT_TRUE(WriteWaveFile(wav, schedule, synth));
+    EXPECT_EQ(ReadFileBytes(wav), expected);
+    EXPECT_EQ(sink.Count(), 0u);
+
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    WriteFileBytes(wav, old);
+    ASSERT_EQ(chmod(wav.c_str(), 0444), 0);
+    EXPECT_FALSE(WriteWaveFile(wav, schedule, synth));
+    EXPECT_EQ(ReadFileBytes(wav), old);
+    EXPECT_EQ(sink.Take().size(), 1u);
+    EXPECT_FALSE(WriteWaveFile(sandbox.Path("no/such/folder.wav"), schedule, synth));
+    EXPECT_EQ(sink.Take().size(), 1u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sandbox.Path()), std::filesystem::directory_iterator()),
+              2) << "no temporary file left beside the song and the kept file";
+}
+
 // ---- the soundfont ---------------------------------------------------------------------------
 
 TEST_F(PlaybackTest, TheSoundFontIsThePlayersWhenUsableElseTheDistributions)
