@@ -5,8 +5,10 @@
 #include "audio/SoundFont.h"
 
 PlaybackEngine::PlaybackEngine(AudioOutputFactory openOutput, std::string soundFont,
-                               std::function<void(uint64_t, PlaybackReport)> report)
-    : openOutput(std::move(openOutput)), soundFont(std::move(soundFont)), report(std::move(report))
+                               std::function<void(uint64_t, PlaybackReport)> report,
+                               std::span<const char* const> installed)
+    : openOutput(std::move(openOutput)), soundFont(std::move(soundFont)), report(std::move(report)),
+      installed(installed)
 {
     worker = std::thread([this] { Work(); });
 }
@@ -88,7 +90,7 @@ bool PlaybackEngine::LoadSynth(int sampleRate)
 {
     if (synth)
         return true;
-    auto loaded = std::make_unique<HarpSynth>(ChooseSoundFont(soundFont), sampleRate);
+    auto loaded = std::make_unique<HarpSynth>(ChooseSoundFont(soundFont, installed), sampleRate);
     if (!loaded->Ready())
         return false;
     synth = std::move(loaded);

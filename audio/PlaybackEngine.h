@@ -6,6 +6,7 @@
 
 #include "audio/AudioOutput.h"
 #include "audio/PlaySchedule.h"
+#include "audio/SoundFont.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -30,8 +32,10 @@ class PlaybackEngine {
 public:
     // `report` is called on the worker thread with the session it concerns. `soundFont` is the
     // player's choice (may be empty), looked at on the worker when the first session starts.
+    // `installed` are the soundfonts looked for when the player names none that is usable.
     PlaybackEngine(AudioOutputFactory openOutput, std::string soundFont,
-                   std::function<void(uint64_t session, PlaybackReport)> report);
+                   std::function<void(uint64_t session, PlaybackReport)> report,
+                   std::span<const char* const> installed = kDistributionSoundFonts);
     // Stops, closes the device and joins the worker.
     ~PlaybackEngine();
     PlaybackEngine(const PlaybackEngine&) = delete;
@@ -67,6 +71,7 @@ private:
     AudioOutputFactory openOutput;
     std::string soundFont;
     std::function<void(uint64_t, PlaybackReport)> report;
+    std::span<const char* const> installed;
 
     std::mutex mutex;
     std::condition_variable changed;

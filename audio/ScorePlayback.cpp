@@ -10,7 +10,8 @@
 const char* const kNoAudioDeviceMessage = "音声を再生できる装置が見つかりません。";
 const char* const kNoSoundFontMessage = "音色ファイル（サウンドフォント）が見つかりません。";
 
-ScorePlayback::ScorePlayback(AudioOutputFactory openOutput, std::string soundFont, QObject* parent)
+ScorePlayback::ScorePlayback(AudioOutputFactory openOutput, std::string soundFont, QObject* parent,
+                             std::span<const char* const> installed)
     : QObject(parent)
 {
     // Reports come on the worker's thread and are handled on this object's.
@@ -19,7 +20,8 @@ ScorePlayback::ScorePlayback(AudioOutputFactory openOutput, std::string soundFon
                                                   QMetaObject::invokeMethod(
                                                       this, [this, id, report] { OnReport(id, report); },
                                                       Qt::QueuedConnection);
-                                              });
+                                              },
+                                              installed);
     follow.setTimerType(Qt::PreciseTimer);
     follow.setInterval(kFollowMilliseconds);
     connect(&follow, &QTimer::timeout, this, &ScorePlayback::Follow);

@@ -4,10 +4,12 @@
 
 #include "audio/AudioOutput.h"
 #include "audio/PlaySchedule.h"
+#include "audio/SoundFont.h"
 
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <span>
 #include <string>
 
 class PlaybackEngine;
@@ -20,7 +22,9 @@ public:
     enum class State { kStopped, kStarting, kPlaying };
     static constexpr int kFollowMilliseconds = 5;
 
-    ScorePlayback(AudioOutputFactory openOutput, std::string soundFont, QObject* parent = nullptr);
+    // `soundFont` is the player's choice, `installed` where the distribution's are looked for.
+    ScorePlayback(AudioOutputFactory openOutput, std::string soundFont, QObject* parent = nullptr,
+                  std::span<const char* const> installed = kDistributionSoundFonts);
     ~ScorePlayback() override;
 
     // Readies the synthesizer off this thread, for a quick first start.

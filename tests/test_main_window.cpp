@@ -535,3 +535,20 @@ TEST_F(MainWindowTest, WithoutASoundDevicePlaySaysSoAndTheWindowGoesOn)
     EXPECT_EQ(window.Playback().CurrentState(), ScorePlayback::State::kStopped);
     EXPECT_EQ(sink.Count(), 0u);
 }
+
+// Without any soundfont 再生 says so, and no device is opened.
+TEST_F(MainWindowTest, WithoutASoundFontPlaySaysSo)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.LoadSong(SampleSong("twinkle.mwd"));
+    const std::string notOne = sandbox.Path("mine.sf2");
+    WriteFileBytes(notOne, std::vector<uint8_t>(64, 'x'));
+    const char* const none[] = {"/nonexistent/harp.sf2"};
+    ScorePlayback playback(device.Factory(), notOne, nullptr, none);
+    playback.Play(window.Score(), 100);
+    QTRY_COMPARE(sink.Count(), 1u);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"音色ファイル（サウンドフォント）が見つかりません。"});
+    EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped);
+    EXPECT_EQ(device.Opened(), 0);
+}
