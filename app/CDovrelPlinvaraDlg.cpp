@@ -1,6 +1,8 @@
 #include "app/CDovrelPlinvaraDlg.h"
 
 #include "app/CAboutDlg.h"
+#include "audio/ScorePlayback.h"
+#include "audio/SoundFont.h"
 #include "common/ChooseFileToOpen.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
@@ -76,7 +78,7 @@ constexpr int kScoreMargin = 10;
 
 } // namespace
 
-CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent) : QDialog(parent)
+CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio) : QDialog(parent)
 {
     setObjectName(QString::number(kResourceId));
     setWindowTitle(QStringLiteral("ハープ用図形楽譜"));
@@ -104,6 +106,10 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent) : QDialog(parent)
     libraryControl = new COffScreenControl(this, MainControl::kLibrary, true);
 
     Initialise();
+    playback = std::make_unique<ScorePlayback>(
+        std::move(audio), ReadSoundFontSetting(JoinPath(settingsFolder, kSoundSettingsFileName)));
+    // Only the mark is drawn anew; nothing else of the picture changes.
+    connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) { score->ShowMark(fitted, placed); });
     move(0, 0); // the window's place is the screen's top left, never centred
 
     connect(startBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(true); });
@@ -163,6 +169,7 @@ void CDovrelPlinvaraDlg::Initialise()
 
 CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
 {
+    playback.reset();
     buttons->DestroyAll();
     buttons.reset();
     score->Destroy();
@@ -185,6 +192,7 @@ CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
 
 void CDovrelPlinvaraDlg::RunCommand(int command)
 {
+    StopPlayback();
     switch (command) {
     case MainCommand::kExit:
         QThread::msleep(200); // the pressed look stays on the screen meanwhile
@@ -200,6 +208,11 @@ void CDovrelPlinvaraDlg::RunCommand(int command)
 
 void CDovrelPlinvaraDlg::OnSystemCommand(int id)
 {
+    if (id == MainCommand::kPlay) {
+        TogglePlayback();
+        return;
+    }
+    StopPlayback();
     if (id == MainCommand::kPrintPreview || id == MainCommand::kPreviewWhole) {
         PreviewScore(id == MainCommand::kPreviewWhole);
     } else if (id == MainCommand::kPrintWhole) {
@@ -216,6 +229,7 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     // window's own context menu.
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("SystemMenu"));
+    AddPlaybackItems(menu);
     menu.addSeparator();
     QAction* preview = menu.addAction(QStringLiteral("印刷プレビュー(&V)..."));
     preview->setData(MainCommand::kPrintPreview);
@@ -227,7 +241,8 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
         a->setEnabled(song != nullptr);
     QAction* about = menu.addAction(QStringLiteral("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
     about->setData(MainCommand::kAbout);
-    if (QAction* chosen = menu.exec(event->globalPos()))
+    // The tempo and loop items act by themselves and keep the sound going.
+    if (QAction* chosen = menu.exec(event->globalPos()); chosen && chosen->data().toInt() >= 0)
         OnSystemCommand(chosen->data().toInt());
 }
 
@@ -238,11 +253,56 @@ void CDovrelPlinvaraDlg::keyPressEvent(QKeyEvent* event)
         reject();
         return;
     }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && !event->isAutoRepeat()) {
+        TogglePlayback();
+        return;
+    }
     QDialog::keyPressEvent(event);
+}
+
+void CDovrelPlinvaraDlg::done(int result)
+{
+    StopPlayback();
+    QDialog::done(result);
+}
+
+void CDovrelPlinvaraDlg::AddPlaybackItems(QMenu& menu)
+{
+    QAction* play = menu.addAction(playback->Active() ? QStringLiteral("停止(&P)") : QStringLiteral("再生(&P)"));
+    play->setData(MainCommand::kPlay);
+    QMenu* tempo = menu.addMenu(QStringLiteral("テンポ(&T)"));
+    tempo->setObjectName(QStringLiteral("TempoMenu"));
+    for (int percent = kMinTempoPercent; percent <= kMaxTempoPercent; percent += 10) {
+        QAction* choice = tempo->addAction(QStringLiteral("%1%").arg(percent));
+        choice->setCheckable(true);
+        choice->setChecked(percent == playback->TempoPercent());
+        choice->setData(-1);
+        connect(choice, &QAction::triggered, this, [this, percent] { playback->SetTempoPercent(percent); });
+    }
+    QAction* loop = menu.addAction(QStringLiteral("ループ(&L)"));
+    loop->setCheckable(true);
+    loop->setChecked(playback->Loop());
+    loop->setData(-1);
+    connect(loop, &QAction::triggered, this, [this](bool on) { playback->SetLoop(on); });
+}
+
+void CDovrelPlinvaraDlg::TogglePlayback()
+{
+    if (playback->Active())
+        playback->Stop();
+    else if (song)
+        playback->Play(fitted, song->Tempo());
+}
+
+void CDovrelPlinvaraDlg::StopPlayback()
+{
+    if (playback)
+        playback->Stop();
 }
 
 void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
 {
+    StopPlayback();
     if (IsSongFileName(path))
         song.reset(); // the old song goes before the new one is read
     ImportRequest request;
@@ -265,6 +325,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     settingBoxes = false;
     fitted = LayOutFittedScore(frame, *song, shown, transposition);
     score->LayOutMeasures(fitted);
+    playback->Prepare(); // a song is there to be played
     // Said once per song; a note without a string would otherwise just be missing.
     if (fitted.notesWithoutString > 0)
         ShowNotesWithoutStringMessage(fitted.notesWithoutString);
@@ -274,6 +335,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
 {
     if (settingBoxes || !song)
         return;
+    StopPlayback();
     // The range never turns over: moving one end past the other takes the other along.
     settingBoxes = true;
     if (startMoved && startBox->value() > endBox->value())

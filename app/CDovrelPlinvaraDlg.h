@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the score of the loaded song under five picture buttons.
 
+#include "audio/AudioOutput.h"
 #include "print/ScoreSheet.h"
 #include "render/FittedScore.h"
 #include "settings/ConfigRecord.h"
@@ -18,6 +19,8 @@ class CReadOnlySpinBox;
 class CScorePicture;
 class CSongData;
 class QLabel;
+class QMenu;
+class ScorePlayback;
 
 namespace MainControl {
 constexpr int kExit = 1000, kScore = 1001, kSettings = 1002, kLoad = 1003, kPrint = 1004;
@@ -29,7 +32,8 @@ namespace MainCommand {
 constexpr int kExit = 0, kSettings = 1, kLoad = 2, kPrint = 3, kLibrary = 4;
 constexpr int kAbout = 16;
 constexpr int kPrintPreview = 32;
-constexpr int kPrintWhole = 48, kPreviewWhole = 64; // the whole song, whatever the boxes show
+constexpr int kPrintWhole = 64, kPreviewWhole = 80; // the whole song, whatever the boxes show
+constexpr int kPlay = 48; // 再生 and 停止 of the context menu, and the space bar
 } // namespace MainCommand
 
 class CDovrelPlinvaraDlg : public QDialog {
@@ -37,7 +41,8 @@ class CDovrelPlinvaraDlg : public QDialog {
 public:
     static constexpr int kResourceId = 102;
 
-    explicit CDovrelPlinvaraDlg(QWidget* parent = nullptr);
+    // `audio` opens the sound device; tests hand in one of their own.
+    explicit CDovrelPlinvaraDlg(QWidget* parent = nullptr, AudioOutputFactory audio = OpenFluidAudioOutput);
     ~CDovrelPlinvaraDlg() override;
 
     void LoadSong(const std::string& path);
@@ -51,10 +56,12 @@ public:
     const FittedScore& Score() const { return fitted; }
     const std::string& CurrentFolder() const { return currentFolder; }
     int ButtonColumn() const { return buttonColumn; }
+    ScorePlayback& Playback() { return *playback; }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void done(int result) override;
 
 private:
     void Initialise();
@@ -73,6 +80,11 @@ private:
     };
     PrintRequest RequestPrint(bool wholeSong, QSizeF paperMm) const;
     void OnMeasureBoxChanged(bool startMoved);
+    // Starts playing the shown measures, or stops what plays.
+    void TogglePlayback();
+    // Whatever changes the score, opens a dialog or ends the window stops the sound first.
+    void StopPlayback();
+    void AddPlaybackItems(QMenu& menu);
 
     std::unique_ptr<CButtonPicture> buttons;
     std::unique_ptr<CScorePicture> score;
@@ -84,6 +96,7 @@ private:
     ScoreFrame frame;   // the harp and picture the window was started with
     FittedScore fitted; // the shown score, handed to whoever draws or prints it
     std::string settingsFolder;
+    std::unique_ptr<ScorePlayback> playback;
     QLabel* startLabel = nullptr;
     QLabel* endLabel = nullptr;
     COffScreenControl* libraryControl = nullptr;

@@ -1,5 +1,9 @@
 #include "app/RenderCommand.h"
 
+#include "audio/HarpSynth.h"
+#include "audio/PlaySchedule.h"
+#include "audio/SoundFont.h"
+#include "audio/WaveRender.h"
 #include "common/Cp932.h"
 #include "common/FileServices.h"
 #include "controls/PictureScaling.h"
@@ -38,6 +42,7 @@ const char* const kRenderUsage =
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
     "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
+    "                             [--audio OUT.wav [--tempo PERCENT]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
     "  is the picture (at --zoom as the screen shows it), OUTPUT.pdf the pages the print command makes\n"
@@ -59,7 +64,10 @@ const char* const kRenderUsage =
     "  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord\n"
     "  names and the measure marks with their numbers on the sheet (on, off and on by default);\n"
     "  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the\n"
-    "  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.\n";
+    "  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.\n"
+    "  --audio writes the shown measures as the window plays them, on the harp of the distribution's\n"
+    "  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (50-150, 100 by default) is the\n"
+    "  percentage of the song's tempo.\n";
 
 namespace {
 
@@ -79,6 +87,9 @@ struct Options {
     bool haveTitle = false;
     int fame = -1;
     std::string song, output;
+    std::string audio;
+    int tempoPercent = 100;
+    bool haveTempo = false;
     // The harp, when given on the command line instead of by the settings file.
     std::optional<Tuning> tuning;
     int strings = 0;     // 0: from the settings
@@ -236,6 +247,13 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         } else if (a == "--fame") {
             if (!value(v) || !ParseInt(v, 0, 255, o.fame))
                 return "--fame needs a number from 0 to 255";
+        } else if (a == "--audio") {
+            if (!value(o.audio) || o.audio.empty())
+                return "--audio needs a file";
+        } else if (a == "--tempo") {
+            if (!value(v) || !ParseInt(v, kMinTempoPercent, kMaxTempoPercent, o.tempoPercent))
+                return "--tempo needs a percentage from 50 to 150";
+            o.haveTempo = true;
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -268,6 +286,10 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         return "--write-mwd must not name SONG itself";
     if (!o.output.empty() && SameFile(o.output, o.song))
         return "OUTPUT must not be SONG itself";
+    if (o.haveTempo && o.audio.empty())
+        return "--tempo applies to --audio only";
+    if (!o.audio.empty() && (SameFile(o.audio, o.song) || (!o.output.empty() && SameFile(o.audio, o.output))))
+        return "--audio must name a file of its own";
     return "";
 }
 
@@ -294,6 +316,23 @@ void UseHarpOptions(const Options& o, ConfigRecord& settings)
     while (!IsInTuning(tuning, settings.lowestNote))
         ++settings.lowestNote;
     FillStringNotes(settings, tuning);
+}
+
+// The shown measures as the window plays them, rendered block by block and written whole.
+bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerMinute, int tempoPercent,
+                std::ostream& err)
+{
+    const std::string soundFont = ChooseSoundFont("");
+    HarpSynth synth(soundFont, kSampleRate);
+    if (!synth.Ready()) {
+        err << "dovrelplinvara-render: no General MIDI soundfont found (install timgm6mb-soundfont)\n";
+        return false;
+    }
+    if (!WriteWaveFile(path, MakePlaySchedule(score, beatsPerMinute, tempoPercent), synth)) {
+        err << "dovrelplinvara-render: cannot write " << path << "\n";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -409,6 +448,8 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
 
     int status = 0;
+    if (!o.audio.empty() && !WriteAudio(o.audio, score, song.Tempo(), o.tempoPercent, err))
+        status = 1;
     if (!o.output.empty()) {
         bool written = false;
         const SheetLegend legend = LegendOf(song, measures.first, measures.last);

@@ -14,6 +14,7 @@ PAIRS = {
     "Print_DensestWithWords": "Print_DensestWithoutWords",
     "Import_MusicXml": "Baseline_PugixmlParse",
     "Import_Mxl": "Baseline_UnzipParse",
+    "Audio_ThreeMinuteTune": "Baseline_SynthFrames",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

@@ -27,12 +27,13 @@ add_library(ui STATIC
   settings/SheetSettingsFile.h settings/SheetSettingsFile.cpp
   settings/CConfigDlg.h settings/CConfigDlg.cpp
   import/CMelodyChoiceDlg.h import/CMelodyChoiceDlg.cpp
+  audio/ScorePlayback.h audio/ScorePlayback.cpp
   app/CAboutDlg.h app/CAboutDlg.cpp
   app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp
   app/CDovrelPlinvaraApp.h app/CDovrelPlinvaraApp.cpp
   resources/resources.qrc
 )
-target_link_libraries(ui PUBLIC core Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
+target_link_libraries(ui PUBLIC core sound Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
 
 # Qt's own texts that the distribution's Japanese catalogue lacks, built by the distribution's
 # lrelease (scripts/install-deps.sh) into the program's resources.

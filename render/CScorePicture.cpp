@@ -180,6 +180,28 @@ void CScorePicture::LayOutMeasures(const FittedScore& fitted)
     Show(0);
 }
 
+void CScorePicture::ShowMark(const FittedScore& fitted, int placed)
+{
+    ScoreSlot& s = g_slots[0];
+    if (!s.surface || s.surface->isNull())
+        return;
+    Paint(*s.surface, fitted.geometry);
+    if (placed >= 0 && static_cast<size_t>(placed) < fitted.geometry.notes.size())
+        PaintMark(*s.surface, fitted.geometry.notes[static_cast<size_t>(placed)]);
+    Show(0);
+}
+
+void CScorePicture::PaintMark(QImage& surface, const PlacedNote& note)
+{
+    QPainter p(&surface);
+    PreparePainter(p);
+    p.setPen(QPen(QColor::fromRgb(kMarkColour), 2));
+    p.setBrush(Qt::NoBrush);
+    // Just outside the circle, so that its fill and outline stay as they are.
+    constexpr int kGap = 3;
+    p.drawEllipse(QRect(QPoint(note.left - kGap, note.top - kGap), QPoint(note.right - 1 + kGap, note.bottom - 1 + kGap)));
+}
+
 int CScorePicture::Count() { return g_count; }
 const QImage* CScorePicture::Surface(int slot) { return SlotAt(slot).surface.get(); }
 int CScorePicture::Width(int slot) { return SlotAt(slot).frame.width; }

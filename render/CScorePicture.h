@@ -43,6 +43,9 @@ public:
     // Takes a score already fitted and laid out into slot 0, then draws its geometry and
     // shows it: nothing is laid out again.
     void LayOutMeasures(const FittedScore& fitted);
+    // Draws slot 0 again from the score with a ring over drawn note `placed` (an index into its
+    // geometry.notes; -1 for none) and shows it.
+    void ShowMark(const FittedScore& fitted, int placed);
 
     static int Count();
     static const QImage* Surface(int slot);
@@ -62,4 +65,7 @@ public:
     // The picture of a score's geometry, as a slot's surface shows it.
     static QImage Picture(const ScoreGeometry& geometry);
     static void Paint(QImage& surface, const ScoreGeometry& geometry);
+    // The ring that marks the sounding note, around its circle.
+    static void PaintMark(QImage& surface, const PlacedNote& note);
+    static constexpr QRgb kMarkColour = 0xFFE0301E;
 };

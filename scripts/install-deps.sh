@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-dev
   poppler-utils time
   libpugixml-dev libzip-dev
+  libfluidsynth-dev timgm6mb-soundfont
 )
 
 missing=()

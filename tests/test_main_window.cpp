@@ -1,5 +1,6 @@
 #include "app/CAboutDlg.h"
 #include "app/CDovrelPlinvaraDlg.h"
+#include "audio/ScorePlayback.h"
 #include "common/ByteIO.h"
 #include "common/FileServices.h"
 #include "controls/COffScreenControl.h"
@@ -8,6 +9,7 @@
 #include "settings/Tuning.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
+#include "tests/support/FakeAudioDevice.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -16,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTreeView>
@@ -280,4 +283,272 @@ TEST_F(MainWindowTest, QtsOwnDialogsHaveTheirMissingJapaneseTexts)
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$")).match(date).hasMatch())
         << date.toStdString();
     EXPECT_GT(dateWidth, dateNeeds) << "the date is whole";
+}
+
+// ---- playback ---------------------------------------------------------------------------------
+
+namespace {
+
+std::string SampleSong(const char* name)
+{
+    return std::string(DP_SAMPLE_DIR) + "/" + name;
+}
+
+// The texts of the context menu's items, chosen there by `choose` (nothing when it returns
+// nullptr), as a user would open it.
+QStringList UseContextMenu(CDovrelPlinvaraDlg& window, std::function<QAction*(QMenu&)> choose = {})
+{
+    QStringList texts;
+    QTimer::singleShot(30, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            texts << action->text();
+        QAction* chosen = choose ? choose(*menu) : nullptr;
+        if (chosen && chosen->parent() == menu) {
+            menu->setActiveAction(chosen);
+            QTest::keyClick(menu, Qt::Key_Return);
+            return;
+        }
+        if (chosen)
+            chosen->trigger(); // an item of the tempo submenu
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+    QApplication::sendEvent(&window, &event);
+    return texts;
+}
+
+QAction* Item(QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions())
+        if (action->text() == text)
+            return action;
+    if (auto* tempo = menu.findChild<QMenu*>(QStringLiteral("TempoMenu")))
+        for (QAction* action : tempo->actions())
+            if (action->text() == text)
+                return action;
+    return nullptr;
+}
+
+// Pixels of the shown picture in the mark's colour.
+int MarkPixels(const QRect& within = QRect())
+{
+    const QImage& shown = *CScorePicture::Surface(0);
+    const QRect box = within.isNull() ? shown.rect() : within.intersected(shown.rect());
+    int count = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            count += shown.pixel(x, y) == CScorePicture::kMarkColour;
+    return count;
+}
+
+} // namespace
+
+// With the test's device setting the clock: at every note start the marked note is the one the
+// synthesizer has just started, ringed on the picture with nothing else changed, and the mark
+// goes when the sound ends.
+TEST_F(MainWindowTest, TheMarkFollowsTheSoundingNoteAndStopsWithTheSound)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    window.LoadSong(SampleSong("twinkle.mwd"));
+    const QImage plain = CScorePicture::Surface(0)->copy();
+    const ScoreGeometry& g = window.Score().geometry;
+    ASSERT_GT(g.notes.size(), 20u);
+
+    // The space bar, with the focus where the window puts it.
+    QWidget* focused = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+    QTest::keyClick(focused, Qt::Key_Space);
+    ScorePlayback& playback = window.Playback();
+    QTRY_VERIFY(playback.CurrentState() == ScorePlayback::State::kPlaying);
+    const PlaySchedule& schedule = playback.Schedule();
+    ASSERT_EQ(schedule.notes.size(), g.notes.size());
+    EXPECT_EQ(schedule.length, int64_t(12) * 4 * kSampleRate * 60 / 100) << "12 measures of 4 beats at 100";
+
+    int64_t clock = 0;
+    for (size_t i = 0; i < schedule.notes.size(); ++i) {
+        const ScheduledNote& note = schedule.notes[i];
+        // Up to the note's first frame.
+        ASSERT_TRUE(device.Advance(note.start + 1 - clock));
+        clock = note.start + 1;
+        playback.Follow();
+        ASSERT_EQ(playback.LastStartedNote(), int(i)) << "the synthesizer sounds note " << i;
+        ASSERT_EQ(playback.MarkedNote(), note.placed) << i;
+        const PlacedNote& drawn = g.notes[size_t(note.placed)];
+        const QRect ring(drawn.left - 6, drawn.top - 6, drawn.right - drawn.left + 12, drawn.bottom - drawn.top + 12);
+        EXPECT_GT(MarkPixels(ring), 10) << i;
+        EXPECT_EQ(MarkPixels(), MarkPixels(ring)) << "only the ring is drawn";
+        // Under the ring the picture is as it was.
+        const QImage& shown = *CScorePicture::Surface(0);
+        for (int y = drawn.top; y < drawn.bottom; ++y)
+            for (int x = drawn.left; x < drawn.right; ++x)
+                ASSERT_EQ(shown.pixel(x, y), plain.pixel(x, y)) << i;
+    }
+    // The last note's end: no mark while the strings ring out, then the playback is over.
+    ASSERT_TRUE(device.Advance(schedule.length - clock));
+    playback.Follow();
+    EXPECT_EQ(playback.MarkedNote(), schedule.notes.back().placed) << "its last frame";
+    ASSERT_TRUE(device.Advance(1));
+    playback.Follow();
+    EXPECT_EQ(playback.MarkedNote(), -1);
+    EXPECT_TRUE(playback.Active());
+    ASSERT_TRUE(device.Advance(kSampleRate * 2));
+    playback.Follow();
+    EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped);
+    EXPECT_EQ(*CScorePicture::Surface(0), plain);
+    QTRY_COMPARE(device.Closed(), 1);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(MainWindowTest, PlayAndStopFromTheMenuAndEverythingThatChangesTheScoreStopsFirst)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    window.LoadSong(SampleSong("twinkle.mwd"));
+    ScorePlayback& playback = window.Playback();
+    const QImage plain = CScorePicture::Surface(0)->copy();
+
+    const auto play = [&] {
+        const QStringList items = UseContextMenu(window, [](QMenu& m) { return Item(m, QStringLiteral("再生(&P)")); });
+        EXPECT_EQ(items.mid(0, 3), (QStringList{QStringLiteral("再生(&P)"), QStringLiteral("テンポ(&T)"),
+                                                QStringLiteral("ループ(&L)")}));
+        QTRY_VERIFY(playback.CurrentState() == ScorePlayback::State::kPlaying);
+        EXPECT_TRUE(device.Advance(kSampleRate / 10));
+        playback.Follow();
+        EXPECT_EQ(playback.MarkedNote(), 0);
+        EXPECT_GT(MarkPixels(), 0);
+    };
+    const auto stopped = [&](const char* by) {
+        EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped) << by;
+        EXPECT_EQ(MarkPixels(), 0) << by;
+        QTRY_COMPARE(device.Closed(), device.Opened());
+        EXPECT_FALSE(device.Render(64)) << by << ": the device is closed";
+    };
+
+    play();
+    const QStringList items = UseContextMenu(window, [](QMenu& m) { return Item(m, QStringLiteral("停止(&P)")); });
+    EXPECT_EQ(items.value(0), QStringLiteral("停止(&P)"));
+    stopped("停止");
+    EXPECT_EQ(*CScorePicture::Surface(0), plain);
+
+    play();
+    QTest::keyClick(&window, Qt::Key_Space);
+    stopped("the space bar");
+
+    play();
+    EndBox(&window)->stepDown();
+    stopped("a measure box");
+
+    play();
+    ScorePlayback::State whenOpen = ScorePlayback::State::kPlaying;
+    WhenModalOpens([&](QWidget* modal) {
+        whenOpen = playback.CurrentState();
+        modal->close();
+    });
+    window.OnSystemCommand(MainCommand::kAbout);
+    EXPECT_EQ(whenOpen, ScorePlayback::State::kStopped) << "a dialog";
+    stopped("a dialog");
+
+    play();
+    window.LoadSong(SampleSong("sakura.mwd"));
+    stopped("loading");
+
+    play();
+    window.reject();
+    stopped("closing the window");
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+// The speed and the loop are chosen in the menu; a new speed plays on from the same place.
+TEST_F(MainWindowTest, TempoAndLoopFromTheMenu)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    window.LoadSong(SampleSong("twinkle.mwd"));
+    ScorePlayback& playback = window.Playback();
+    const QStringList percents = [&] {
+        QStringList texts;
+        UseContextMenu(window, [&](QMenu& m) {
+            for (QAction* a : m.findChild<QMenu*>(QStringLiteral("TempoMenu"))->actions())
+                texts << a->text() + (a->isChecked() ? "*" : "");
+            return nullptr;
+        });
+        return texts;
+    }();
+    EXPECT_EQ(percents, (QStringList{"50%", "60%", "70%", "80%", "90%", "100%*", "110%", "120%", "130%", "140%", "150%"}));
+
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTRY_VERIFY(playback.CurrentState() == ScorePlayback::State::kPlaying);
+    const int64_t length = playback.Schedule().length;
+    const int64_t third = playback.Schedule().notes[3].start;
+    ASSERT_TRUE(device.Advance(third + 1));
+    UseContextMenu(window, [](QMenu& m) { return Item(m, QStringLiteral("50%")); });
+    EXPECT_EQ(playback.TempoPercent(), 50);
+    QTRY_VERIFY(playback.CurrentState() == ScorePlayback::State::kPlaying);
+    EXPECT_EQ(playback.Schedule().length, 2 * length);
+    ASSERT_TRUE(device.Render(1));
+    playback.Follow();
+    EXPECT_EQ(playback.Schedule().notes[size_t(SoundingNoteAt(playback.Schedule(), 2 * third))].placed,
+              playback.MarkedNote())
+        << "the same note, now at half the speed";
+
+    UseContextMenu(window, [](QMenu& m) { return Item(m, QStringLiteral("ループ(&L)")); });
+    EXPECT_TRUE(playback.Loop());
+    EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kPlaying) << "the loop item does not stop";
+    ASSERT_TRUE(device.Advance(2 * length - 2 * (third + 1) + kSampleRate / 10));
+    playback.Follow();
+    EXPECT_TRUE(playback.Active()) << "looping";
+    EXPECT_EQ(playback.MarkedNote(), playback.Schedule().notes[0].placed) << "from the first note again";
+    EXPECT_EQ(playback.LastStartedNote(), 0);
+    playback.Stop();
+}
+
+// Without a device, 再生 says so once each time and the window goes on.
+TEST_F(MainWindowTest, WithoutASoundDevicePlaySaysSoAndTheWindowGoesOn)
+{
+    FakeAudioDevice device;
+    device.SetPresent(false);
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    window.LoadSong(SampleSong("twinkle.mwd"));
+    const QImage plain = CScorePicture::Surface(0)->copy();
+    for (int press = 0; press < 2; ++press) {
+        QTest::keyClick(&window, Qt::Key_Space);
+        QTRY_COMPARE(sink.Count(), 1u);
+        EXPECT_EQ(sink.Take(), std::vector<std::string>{"音声を再生できる装置が見つかりません。"});
+        EXPECT_EQ(window.Playback().CurrentState(), ScorePlayback::State::kStopped);
+        QTest::qWait(50);
+        EXPECT_EQ(sink.Count(), 0u) << "said once";
+    }
+    EXPECT_EQ(UseContextMenu(window).value(0), QStringLiteral("再生(&P)"));
+    EXPECT_EQ(*CScorePicture::Surface(0), plain);
+    // A device that appears later is used.
+    device.SetPresent(true);
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTRY_VERIFY(window.Playback().CurrentState() == ScorePlayback::State::kPlaying);
+    window.LoadSong(SampleSong("sakura.mwd"));
+    EXPECT_EQ(window.Playback().CurrentState(), ScorePlayback::State::kStopped);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+// Without any soundfont 再生 says so, and no device is opened.
+TEST_F(MainWindowTest, WithoutASoundFontPlaySaysSo)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.LoadSong(SampleSong("twinkle.mwd"));
+    const std::string notOne = sandbox.Path("mine.sf2");
+    WriteFileBytes(notOne, std::vector<uint8_t>(64, 'x'));
+    const char* const none[] = {"/nonexistent/harp.sf2"};
+    ScorePlayback playback(device.Factory(), notOne, nullptr, none);
+    playback.Play(window.Score(), 100);
+    QTRY_COMPARE(sink.Count(), 1u);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"音色ファイル（サウンドフォント）が見つかりません。"});
+    EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped);
+    EXPECT_EQ(device.Opened(), 0);
 }

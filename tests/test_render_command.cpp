@@ -1,4 +1,5 @@
 #include "app/RenderCommand.h"
+#include "common/ByteIO.h"
 #include "settings/ConfigRecord.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
@@ -161,17 +162,19 @@ TEST_F(RenderCommandTest, NumbersOfOptionsAreWholeAndInRange)
 TEST_F(RenderCommandTest, AWriteCutShortLeavesTheOldFileAndFails)
 {
     const std::string oldText = "the old file\n";
-    for (const char* name : {"out.mwd", "out.png", "out.pdf", "out.svg"}) {
+    for (const char* name : {"out.mwd", "out.png", "out.pdf", "out.svg", "out.wav"}) {
         SCOPED_TRACE(name);
         const std::string folder = sandbox.Path(std::string("cut-") + name);
         fs::create_directory(folder);
         const std::string target = folder + "/" + name;
         WriteFileBytes(target, std::vector<uint8_t>(oldText.begin(), oldText.end()));
-        const bool mwd = std::string(name) == "out.mwd";
-        const std::string output = mwd ? "--write-mwd '" + target + "'" : "'" + target + "'";
+        const bool mwd = std::string(name) == "out.mwd", wav = std::string(name) == "out.wav";
+        const std::string output = mwd   ? "--write-mwd '" + target + "'"
+                                   : wav ? "--audio '" + target + "'"
+                                         : "'" + target + "'";
         // 4 KiB: less than any of the four files needs.
         const std::string command = "ulimit -f 4; QT_QPA_PLATFORM=offscreen '" DP_RENDER_PROGRAM "' " +
-                                    std::string(mwd ? output + " '" + Sample("sakura.mwd") + "'"
+                                    std::string(mwd || wav ? output + " '" + Sample("sakura.mwd") + "'"
                                                     : "'" + Sample("sakura.mwd") + "' " + output) +
                                     " 2>'" + sandbox.Path("err.txt") + "'";
         const int status = std::system(("bash -c \"" + command + "\"").c_str());
@@ -278,4 +281,54 @@ TEST_F(RenderCommandTest, HarpPresetSetsTheStringsFromG2)
     EXPECT_GT(std::stod(m[2]), 830 * 11.5 / 32);
     EXPECT_NE(text.find(">100 mm"), std::string::npos);
     EXPECT_NE(text.find(">印刷<"), std::string::npos);
+}
+
+// The window's playback written offline: 16-bit stereo PCM at 44.1 kHz, the shown measures at
+// the song's tempo times --tempo, then the strings ringing out for 1.5 s.
+TEST_F(RenderCommandTest, AudioIsThePlaybackAsAWaveFile)
+{
+    const auto dataFrames = [](const std::vector<uint8_t>& wave) {
+        const std::span<const uint8_t> b(wave);
+        EXPECT_EQ(std::string(wave.begin(), wave.begin() + 4), "RIFF");
+        EXPECT_EQ(std::string(wave.begin() + 8, wave.begin() + 16), "WAVEfmt ");
+        EXPECT_EQ(bytes::ReadInt16(b, 20), 1);
+        EXPECT_EQ(bytes::ReadInt16(b, 22), 2);
+        EXPECT_EQ(bytes::ReadInt32(b, 24), 44100);
+        EXPECT_EQ(bytes::ReadInt16(b, 34), 16);
+        EXPECT_EQ(size_t(bytes::ReadInt32(b, 40)) + 44, wave.size());
+        return (int64_t(wave.size()) - 44) / 4;
+    };
+    const std::string wav = sandbox.Path("sakura.wav"), png = sandbox.Path("sakura.png");
+    ASSERT_EQ(Run({"--audio", wav, Sample("sakura.mwd"), png}), 0) << err.str();
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(sink.Count(), 0u);
+    EXPECT_TRUE(fs::exists(png)) << "the picture too";
+    ASSERT_EQ(Run({"--info", Sample("sakura.mwd")}), 0);
+    std::smatch m;
+    const std::string info = out.str();
+    ASSERT_TRUE(std::regex_search(info, m, std::regex("measures=(\\d+)\nbeats=(\\d+)")));
+    const int64_t beats = std::stoi(m[1]) * std::stoi(m[2]);
+    ASSERT_TRUE(std::regex_search(info, m, std::regex("tempo=(\\d+)")));
+    const int tempo = std::stoi(m[1]);
+    const int64_t tail = 44100 * 3 / 2;
+    const int64_t frames = dataFrames(ReadFileBytes(wav));
+    EXPECT_EQ(frames - tail, beats * 60 * 44100 / tempo);
+
+    ASSERT_EQ(Run({"--audio", wav, "--tempo", "50", Sample("sakura.mwd")}), 0) << err.str();
+    EXPECT_EQ(dataFrames(ReadFileBytes(wav)) - tail, 2 * (frames - tail)) << "half the speed, twice as long";
+    ASSERT_EQ(Run({"--audio", wav, "--measures", "2-3", Sample("sakura.mwd")}), 0) << err.str();
+    EXPECT_EQ(dataFrames(ReadFileBytes(wav)) - tail, 2 * std::stoi(info.substr(info.find("beats=") + 6)) * 60 * 44100 / tempo)
+        << "the shown measures only";
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--audio", wav, "--tempo", "49", Sample("sakura.mwd")},
+          {"--audio", wav, "--tempo", "151", Sample("sakura.mwd")},
+          {"--audio", wav, "--tempo", "1e2", Sample("sakura.mwd")},
+          {"--tempo", "100", Sample("sakura.mwd"), png},
+          {"--audio", png, Sample("sakura.mwd"), png},
+          {"--audio", Sample("sakura.mwd"), Sample("sakura.mwd")},
+          {"--audio"}}) {
+        EXPECT_EQ(Run(args), 2) << args.size() << " arguments from " << args[0];
+        EXPECT_NE(err.str().find("usage:"), std::string::npos);
+    }
 }

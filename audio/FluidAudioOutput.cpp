@@ -1,0 +1,68 @@
+#include "audio/AudioOutput.h"
+
+#include "audio/HarpSynth.h"
+
+#include <fluidsynth.h>
+
+namespace {
+
+// The mark follows the frames rendered, which run ahead of the speaker by what the device
+// buffers: two periods of 11.6 ms at most (PulseAudio keeps about one), short enough for the
+// mark to stay with the sound and long enough not to break up on a busy machine.
+constexpr int kPeriodFrames = 512;
+constexpr int kPeriods = 2;
+
+class FluidAudioOutput : public IAudioOutput {
+public:
+    explicit FluidAudioOutput(FillBuffers fill) : fill(std::move(fill)) {}
+    ~FluidAudioOutput() override
+    {
+        if (driver)
+            delete_fluid_audio_driver(driver);
+        if (settings)
+            delete_fluid_settings(settings);
+    }
+
+    bool Open(int sampleRate)
+    {
+        settings = new_fluid_settings();
+        if (!settings)
+            return false;
+        fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
+        fluid_settings_setint(settings, "audio.period-size", kPeriodFrames);
+        fluid_settings_setint(settings, "audio.periods", kPeriods);
+        for (const char* name : {"pulseaudio", "pipewire", "alsa"}) {
+            if (fluid_settings_setstr(settings, "audio.driver", name) != FLUID_OK)
+                continue;
+            driver = new_fluid_audio_driver2(settings, &FluidAudioOutput::Callback, this);
+            if (driver)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    static int Callback(void* data, int len, int, float**, int nout, float** out)
+    {
+        auto* self = static_cast<FluidAudioOutput*>(data);
+        if (nout < 2 || !out[0] || !out[1])
+            return FLUID_FAILED;
+        self->fill(out[0], out[1], len);
+        return FLUID_OK;
+    }
+
+    FillBuffers fill;
+    fluid_settings_t* settings = nullptr;
+    fluid_audio_driver_t* driver = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<IAudioOutput> OpenFluidAudioOutput(int sampleRate, FillBuffers fill)
+{
+    QuietFluidSynth();
+    auto output = std::make_unique<FluidAudioOutput>(std::move(fill));
+    if (!output->Open(sampleRate))
+        return nullptr;
+    return output;
+}

@@ -1,0 +1,101 @@
+#include "audio/HarpSynth.h"
+
+#include "audio/SoundFont.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+constexpr int kVelocity = 96;
+// A released string is damped within a fraction of a second (the soundfont's own release,
+// in timecents, shortened fourfold), so that one note does not blur the next.
+constexpr float kReleaseOffset = -2400.0f;
+
+} // namespace
+
+void QuietFluidSynth()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
+            fluid_set_log_function(level, nullptr, nullptr);
+    });
+}
+
+HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
+{
+    QuietFluidSynth();
+    settings = new_fluid_settings();
+    if (!settings)
+        return;
+    fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
+    // A melody of one voice peaks well below full scale at this gain, even with its reverb.
+    fluid_settings_setnum(settings, "synth.gain", 0.5);
+    fluid_settings_setint(settings, "synth.chorus.active", 0);
+    fluid_settings_setint(settings, "synth.cpu-cores", 1);
+    // Only the harp's samples are read, so even a large soundfont loads at once.
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    synth = new_fluid_synth(settings);
+    if (!synth)
+        return;
+    font = IsSoundFontFile(soundFont) ? fluid_synth_sfload(synth, soundFont.c_str(), 1) : -1;
+    if (font < 0 || !SelectHarp()) {
+        delete_fluid_synth(synth);
+        synth = nullptr;
+    }
+}
+
+bool HarpSynth::SelectHarp()
+{
+    if (fluid_synth_program_select(synth, 0, font, 0, kHarpProgram) != FLUID_OK)
+        return false;
+    fluid_synth_set_gen(synth, 0, GEN_VOLENVRELEASE, kReleaseOffset);
+    return true;
+}
+
+HarpSynth::~HarpSynth()
+{
+    if (synth)
+        delete_fluid_synth(synth);
+    if (settings)
+        delete_fluid_settings(settings);
+}
+
+void HarpSynth::NoteOn(int pitch)
+{
+    if (synth && pitch >= 0 && pitch <= 127)
+        fluid_synth_noteon(synth, 0, pitch, kVelocity);
+}
+
+void HarpSynth::NoteOff(int pitch)
+{
+    if (synth && pitch >= 0 && pitch <= 127)
+        fluid_synth_noteoff(synth, 0, pitch);
+}
+
+void HarpSynth::ReleaseAll()
+{
+    if (synth)
+        fluid_synth_all_notes_off(synth, 0);
+}
+
+void HarpSynth::Silence()
+{
+    if (!synth)
+        return;
+    // The reset also empties the reverb, so that every pass starts from the same silence and
+    // renders the same samples.
+    fluid_synth_system_reset(synth);
+    SelectHarp();
+}
+
+void HarpSynth::Write(float* left, float* right, int frames)
+{
+    if (synth && frames > 0 && fluid_synth_write_float(synth, frames, left, 0, 1, right, 0, 1) == FLUID_OK)
+        return;
+    std::fill(left, left + std::max(frames, 0), 0.0f);
+    std::fill(right, right + std::max(frames, 0), 0.0f);
+}

@@ -1,0 +1,79 @@
+#include "audio/PlaySchedule.h"
+
+#include "render/FittedScore.h"
+#include "song/SummaryBlock.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+std::vector<SoundingSpan> SoundingSpans(const FittedScore& score)
+{
+    const std::vector<ScoreNote>& notes = score.layout.notes;
+    std::set<int32_t> tripletCells;
+    for (const ScoreNote& n : notes)
+        if (n.time % kUnitsPerCell == 2) {
+            tripletCells.insert(n.time - 2);
+            tripletCells.insert(n.time - 2 + kUnitsPerCell);
+        }
+    std::vector<SoundingSpan> spans;
+    spans.reserve(notes.size());
+    for (const ScoreNote& n : notes) {
+        const int entry = n.time % kUnitsPerCell;
+        const double cell = n.time - entry;
+        double start = cell;
+        if (entry == 1)
+            start = tripletCells.count(n.time - 1) ? cell + 1 : cell + 1.5;
+        else if (entry == 2)
+            start = cell + 2;
+        // The layout holds whole units, so a length of k quarter beats (1.5 k units) is cut
+        // to floor(1.5 k); k comes back whole. A later entry's length is counted from the
+        // quarter beat after the cell's start.
+        const double length = 1.5 * ((2 * n.length + 2) / 3);
+        const double end = entry == 0 ? cell + length : cell + 1.5 + length;
+        spans.push_back({start, std::max(end, start + 0.5)});
+    }
+    return spans;
+}
+
+PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, int tempoPercent, int sampleRate)
+{
+    PlaySchedule schedule;
+    schedule.sampleRate = sampleRate;
+    const int bpm = SummaryBlock::KeptTempo(beatsPerMinute);
+    const int percent = std::clamp(tempoPercent, kMinTempoPercent, kMaxTempoPercent);
+    // A unit is a sixth of a beat: 60 / (bpm x 6) seconds at 100 %.
+    const double framesPerUnit = 1000.0 * sampleRate / (double(bpm) * percent);
+    const auto frameOf = [&](double units) { return static_cast<int64_t>(std::llround(units * framesPerUnit)); };
+    schedule.length = frameOf(score.layout.totalLength);
+
+    const std::vector<SoundingSpan> spans = SoundingSpans(score);
+    for (size_t i = 0; i < score.geometry.notes.size(); ++i) {
+        const int source = score.geometry.notes[i].source;
+        if (source < 0 || static_cast<size_t>(source) >= spans.size())
+            continue;
+        const SoundingSpan& span = spans[static_cast<size_t>(source)];
+        ScheduledNote note;
+        note.start = frameOf(span.start);
+        // The pass ends with the measures: what still sounds there is let go.
+        note.end = std::min(std::max(note.start + 1, frameOf(span.end)), schedule.length);
+        note.pitch = score.layout.notes[static_cast<size_t>(source)].pitch;
+        note.placed = static_cast<int>(i);
+        if (note.start < schedule.length)
+            schedule.notes.push_back(note);
+    }
+    std::stable_sort(schedule.notes.begin(), schedule.notes.end(),
+                     [](const ScheduledNote& a, const ScheduledNote& b) { return a.start < b.start; });
+    return schedule;
+}
+
+int SoundingNoteAt(const PlaySchedule& schedule, int64_t frame)
+{
+    const auto& notes = schedule.notes;
+    auto after = std::upper_bound(notes.begin(), notes.end(), frame,
+                                  [](int64_t f, const ScheduledNote& n) { return f < n.start; });
+    if (after == notes.begin())
+        return -1;
+    const auto latest = std::prev(after);
+    return frame < latest->end ? static_cast<int>(latest - notes.begin()) : -1;
+}

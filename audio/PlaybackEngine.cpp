@@ -1,0 +1,144 @@
+#include "audio/PlaybackEngine.h"
+
+#include "audio/HarpSynth.h"
+#include "audio/SchedulePlayer.h"
+#include "audio/SoundFont.h"
+
+PlaybackEngine::PlaybackEngine(AudioOutputFactory openOutput, std::string soundFont,
+                               std::function<void(uint64_t, PlaybackReport)> report,
+                               std::span<const char* const> installed)
+    : openOutput(std::move(openOutput)), soundFont(std::move(soundFont)), report(std::move(report)),
+      installed(installed)
+{
+    worker = std::thread([this] { Work(); });
+}
+
+PlaybackEngine::~PlaybackEngine()
+{
+    {
+        std::lock_guard lock(mutex);
+        quitting = true;
+        wanted.reset();
+        ++generation;
+    }
+    changed.notify_all();
+    worker.join();
+}
+
+void PlaybackEngine::Prepare()
+{
+    {
+        std::lock_guard lock(mutex);
+        preparing = true;
+    }
+    changed.notify_all();
+}
+
+uint64_t PlaybackEngine::Start(const PlaySchedule& schedule, int64_t from, bool loop)
+{
+    {
+        std::lock_guard lock(mutex);
+        if (player)
+            player->Mute();
+        wanted = Request{schedule, from, loop, ++lastSession};
+        ++generation;
+    }
+    changed.notify_all();
+    return lastSession;
+}
+
+void PlaybackEngine::Stop()
+{
+    {
+        std::lock_guard lock(mutex);
+        if (player)
+            player->Mute();
+        wanted.reset();
+        ++generation;
+    }
+    changed.notify_all();
+}
+
+void PlaybackEngine::SetLoop(bool loop)
+{
+    std::lock_guard lock(mutex);
+    if (player)
+        player->SetLoop(loop);
+    if (wanted)
+        wanted->loop = loop;
+}
+
+int64_t PlaybackEngine::Position() const
+{
+    const SchedulePlayer* p = playing.load();
+    return p ? p->Position() : 0;
+}
+
+bool PlaybackEngine::Ended() const
+{
+    const SchedulePlayer* p = playing.load();
+    return p && p->Ended();
+}
+
+int PlaybackEngine::LastStarted() const
+{
+    const SchedulePlayer* p = playing.load();
+    return p ? p->LastStarted() : -1;
+}
+
+bool PlaybackEngine::LoadSynth(int sampleRate)
+{
+    if (synth)
+        return true;
+    auto loaded = std::make_unique<HarpSynth>(ChooseSoundFont(soundFont, installed), sampleRate);
+    if (!loaded->Ready())
+        return false;
+    synth = std::move(loaded);
+    std::lock_guard lock(mutex);
+    player = std::make_unique<SchedulePlayer>(*synth);
+    playing.store(player.get());
+    return true;
+}
+
+void PlaybackEngine::Work()
+{
+    uint64_t handled = 0;
+    for (;;) {
+        std::optional<Request> request;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return generation != handled || preparing; });
+            if (quitting)
+                break;
+            if (generation == handled) {
+                preparing = false;
+                lock.unlock();
+                LoadSynth(kSampleRate);
+                continue;
+            }
+            handled = generation;
+            request = std::move(wanted);
+            wanted.reset();
+        }
+        // The device goes first, so that nothing renders while the player is set anew.
+        output.reset();
+        if (!request)
+            continue;
+        if (!LoadSynth(request->schedule.sampleRate)) {
+            report(request->session, PlaybackReport::kNoSoundFont);
+            continue;
+        }
+        {
+            std::lock_guard lock(mutex);
+            if (generation != handled)
+                continue; // stopped or started again meanwhile
+            player->Begin(request->schedule, request->from, request->loop);
+        }
+        SchedulePlayer* p = player.get();
+        output = openOutput ? openOutput(request->schedule.sampleRate,
+                                         [p](float* left, float* right, int frames) { p->Render(left, right, frames); })
+                            : nullptr;
+        report(request->session, output ? PlaybackReport::kStarted : PlaybackReport::kNoDevice);
+    }
+    output.reset();
+}

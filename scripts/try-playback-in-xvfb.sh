@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Plays a song in a real X window with PulseAudio's null sink as the sound device: presses the
+# space bar, tells how long the first sound took to reach the sink, takes screenshots of the
+# mark moving, turns on the loop and a slower tempo from the context menu, stops, and ends the
+# window. Screenshots in build/xvfb-playback/. Needs the plain build (./run.sh makes it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+need=(xvfb xdotool imagemagick x11-utils openbox pulseaudio pulseaudio-utils python3)
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+song=${1:-build/samples/Archive/twinkle.mwd} # starts on its first beat
+out=build/xvfb-playback
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+export DISPLAY=:96
+export XDG_RUNTIME_DIR=$out/runtime
+export XDG_CONFIG_HOME=$out/config
+export HOME=$out/home
+rm -rf "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$HOME"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$HOME"
+
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; pulseaudio --kill 2>/dev/null || true' EXIT
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 >/dev/null 2>&1 & pids+=($!)
+sleep 1
+openbox >/dev/null 2>&1 & pids+=($!)
+pulseaudio -D --exit-idle-time=-1 --log-target=file:"$out/pulseaudio.log" 2>/dev/null
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl load-module module-null-sink sink_name=silent >/dev/null
+pactl set-default-sink silent
+echo "sound device: PulseAudio $(pactl info | sed -n 's/^Server Version: //p'), sink $(pactl get-default-sink)"
+
+# Every buffer reaching the sink, with the time it arrived; the first loud one is the first sound.
+python3 - "$out/arrivals.txt" <<'PY' & pids+=($!)
+import subprocess, sys, time, struct
+rec = subprocess.Popen(["parec", "-d", "silent.monitor", "--raw", "--format=s16le", "--rate=44100",
+                        "--channels=2", "--latency-msec=5"], stdout=subprocess.PIPE)
+with open(sys.argv[1], "w", buffering=1) as log:
+    while True:
+        block = rec.stdout.read(441 * 4)
+        if not block:
+            break
+        peak = max(abs(v) for v in struct.unpack("<%dh" % (len(block) // 2), block))
+        log.write("%.4f %d\n" % (time.monotonic(), peak))
+PY
+sleep 0.5
+
+wait_window() { # title
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.2
+  done
+  echo "no window titled $1" >&2; return 1
+}
+first_sound_after() { # monotonic time
+  for _ in $(seq 100); do
+    t=$(awk -v from="$1" '$1 > from && $2 > 300 { print $1; exit }' "$out/arrivals.txt")
+    [ -n "$t" ] && { python3 -c "print(round(($t - $1) * 1000))"; return; }
+    sleep 0.05
+  done
+  echo "none"
+}
+now() { python3 -c 'import time; print("%.4f" % time.monotonic())'; }
+
+./build/dovrelplinvara "$PWD/$song" 2>"$out/program.log" & app=$!; pids+=($app)
+main=$(wait_window 'ハープ用図形楽譜')
+sleep 1
+xdotool windowactivate --sync "$main"
+
+for run in 1 2 3; do
+  pressed=$(now)
+  xdotool key --window "$main" space
+  echo "press $run: first sound at the sink after $(first_sound_after "$pressed") ms"
+  sleep 1.2
+  import -window "$main" "$out/playing-$run.png"
+  sleep 0.8
+  import -window "$main" "$out/playing-$run-later.png"
+  xdotool key --window "$main" space
+  sleep 1
+done
+
+# The context menu: ループ on, then テンポ 50 %, while playing.
+xdotool key --window "$main" space
+sleep 0.5
+# A key that reaches the window instead of a menu not yet open could end it (Enter) or step
+# a measure box, so each menu is given time to open.
+xdotool mousemove --window "$main" 200 200 click 3
+sleep 1
+import -window root "$out/menu.png"
+xdotool key Down Down Down Return # 再生/停止, テンポ, ループ
+sleep 0.5
+xdotool mousemove --window "$main" 200 200 click 3
+sleep 1
+xdotool key Down Down Right
+sleep 1
+import -window root "$out/tempo-menu.png"
+xdotool key Return # the first percentage, 50 %
+sleep 2
+import -window "$main" "$out/slow-loop.png"
+xdotool key --window "$main" space
+sleep 0.5
+import -window "$main" "$out/stopped.png"
+xdotool key --window "$main" Return 2>/dev/null || true # the window may be gone before the key is released
+for _ in $(seq 25); do kill -0 $app 2>/dev/null || break; sleep 0.2; done
+kill -0 $app 2>/dev/null && { echo "the window did not end"; exit 1; }
+status=0; wait $app || status=$?
+echo "the window ended with status $status; screenshots in $out"
