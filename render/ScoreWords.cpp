@@ -260,7 +260,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
                     continue;
                 for (const TextBox& b : boxes) {
                     taken.AddBox(b);
-                    out.dots.push_back({(b.left + b.right) / 2, note.y, kDotRadius});
+                    out.dots.push_back({(b.left + b.right) / 2, double(note.y), kDotRadius});
                 }
                 break;
             }
