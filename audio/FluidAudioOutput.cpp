@@ -1,6 +1,6 @@
 #include "audio/AudioOutput.h"
 
-#include "audio/HarpSynth.h"
+#include "audio/SoundFont.h"
 
 #include <fluidsynth.h>
 

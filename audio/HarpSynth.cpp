@@ -16,15 +16,6 @@ constexpr float kReleaseOffset = -2400.0f;
 
 } // namespace
 
-void QuietFluidSynth()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
-            fluid_set_log_function(level, nullptr, nullptr);
-    });
-}
-
 HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
 {
     QuietFluidSynth();

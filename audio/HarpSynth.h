@@ -36,5 +36,3 @@ private:
     _fluid_synth_t* synth = nullptr;
 };
 
-// FluidSynth's own diagnostics off: the program says what matters in its own words.
-void QuietFluidSynth();

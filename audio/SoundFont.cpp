@@ -1,10 +1,10 @@
 #include "audio/SoundFont.h"
 
-#include "audio/HarpSynth.h"
 
 #include <fluidsynth.h>
 
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -37,6 +37,15 @@ std::string Trimmed(const std::string& text)
 }
 
 } // namespace
+
+void QuietFluidSynth()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
+            fluid_set_log_function(level, nullptr, nullptr);
+    });
+}
 
 bool IsSoundFontFile(const std::string& path)
 {

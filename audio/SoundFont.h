@@ -11,6 +11,9 @@ constexpr const char* kSoundSettingsFileName = "sound.ini";
 // names.
 extern const char* const kDistributionSoundFonts[3];
 
+// FluidSynth's own diagnostics off: the program says what matters in its own words.
+void QuietFluidSynth();
+
 // A regular file (a FIFO or device is never opened) that FluidSynth takes for a soundfont.
 bool IsSoundFontFile(const std::string& path);
 
