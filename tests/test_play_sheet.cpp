@@ -98,7 +98,7 @@ protected:
         RecordingSink sink;
         for (const char* song : {"jinglebells.mwd", "greensleeves.mwd", "amazinggrace.mwd"})
             for (const auto& [harp, paper] : {std::pair{"37", "A3"}, {"25", "A3"}, {"18", "A4"}}) {
-                Render r{song, harp, paper};
+                Render r{song, harp, paper, 0, 0, {}};
                 const std::string pdf = g_dir->Path(std::string(song) + harp + paper + ".pdf");
                 std::ostringstream out, err;
                 if (RunRenderCommand({"--harp", harp, "--paper", paper, "--measures", "all", "--chords", "on", "--info",
@@ -179,8 +179,9 @@ TEST_F(PlaySheetTest, EachSheetIsOnePageNoTallerThanTheHarp)
             }
             // Every sheet but the last nearly full: its strings at least 70 % of what the page holds.
             const double room = std::min(282.0, page.height / kMm - 15);
-            if (k + 1 < r.pages.size())
+            if (k + 1 < r.pages.size()) {
                 EXPECT_GE(page.longestString / kMm, 0.7 * room);
+            }
         }
     }
     EXPECT_GE(pages["jinglebells.mwd37"], 3u) << "48 measures do not go on one sheet";
@@ -243,10 +244,12 @@ TEST(PlaySheetColumns, GluedPagesKeepThePrintersMargin)
             // Moved off the edges the pages are glued along: never cut there.
             EXPECT_GE(w.xMin, 0) << w.text;
             EXPECT_LE(w.xMax, page.width) << w.text;
-            if (column == 1)
+            if (column == 1) {
                 EXPECT_GE(w.xMin, 4.9 * kMm) << w.text;
-            if (column == columns)
+            }
+            if (column == columns) {
                 EXPECT_LE(w.xMax, page.width - 4.9 * kMm) << w.text;
+            }
             EXPECT_GE(w.yMin, 4.9 * kMm) << w.text;
             EXPECT_LE(w.yMax, page.height - 4.9 * kMm) << w.text;
         }

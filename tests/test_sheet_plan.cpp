@@ -314,13 +314,16 @@ TEST(PlayingSheets, MeasuresAreCutIntoFewFullSheetsAtPhrases)
         EXPECT_EQ(cuts.front().first, 0u);
         EXPECT_EQ(cuts.back().end, starts.size() - 1) << "every measure on a sheet";
         for (size_t k = 0; k < cuts.size(); ++k) {
-            if (k > 0)
+            if (k > 0) {
                 EXPECT_EQ(cuts[k].first, cuts[k - 1].end);
+            }
             const int length = starts[cuts[k].end] - starts[cuts[k].first];
-            if (cuts[k].end - cuts[k].first > 1)
+            if (cuts[k].end - cuts[k].first > 1) {
                 EXPECT_LE(length, room);
-            if (full && k + 1 < cuts.size())
+            }
+            if (full && k + 1 < cuts.size()) {
                 EXPECT_GE(length, 0.7 * room) << "sheet " << k + 1 << " nearly full";
+            }
         }
     };
     // 48 measures of which 10 fit a sheet: five sheets, not the six a cut every eight would take.

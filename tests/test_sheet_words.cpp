@@ -186,8 +186,9 @@ TEST_F(SheetWordsTest, ChordNamesStandAtTheirBeatsAndTheSwitchesLeaveEverythingO
         for (const PdfBox& c : circles)
             EXPECT_FALSE(box.Overlaps(c)) << name;
         for (const PdfWord& other : on.words)
-            if (&other != &*it && other.yMax < legendTop)
+            if (&other != &*it && other.yMax < legendTop) {
                 EXPECT_FALSE(box.Overlaps(BoxOf(other))) << name << " and " << other.text;
+            }
     }
     const auto legendLine = [](const Sheet& s) {
         std::string all;
