@@ -57,9 +57,10 @@ SheetFont FontOf(TextKind kind)
 }
 
 // The chosen texts placed beside the circles of a score drawn into `target`: their printed
-// size decides where they find room.
+// size decides where they find room. With `within`, they keep inside it (picture pixels).
 ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, const DeviceRect& target,
-                      const SheetTextMeasure& measure, PlayingMarks marks = {}, const std::vector<double>& fences = {})
+                      const SheetTextMeasure& measure, PlayingMarks marks = {}, const std::vector<double>& fences = {},
+                      const TextBox* within = nullptr)
 {
     const PictureStretch map(fitted.geometry, target);
     // Measured once per distinct text: a song repeats its syllables and chords.
@@ -72,7 +73,7 @@ ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, con
         }
         return it->second;
     };
-    return PlaceScoreWords(fitted.geometry, fitted.layout, choices, extent, nullptr, marks, fences);
+    return PlaceScoreWords(fitted.geometry, fitted.layout, choices, extent, within, marks, fences);
 }
 
 // What a sheet at scale adds to its circles.
@@ -630,17 +631,7 @@ SheetPlan PlanOnPage(const FittedScore& fitted, const SheetSettings& sheet, cons
     plan.shown = sheet.shown;
     plan.placement = frame.placement;
     plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);
-    const PictureStretch map(score, plan.score);
-    std::map<std::pair<TextKind, std::string>, std::pair<double, double>> measured;
-    const TextExtent extent = [&](TextKind kind, const std::string& utf8) -> std::pair<double, double> {
-        auto [it, added] = measured.try_emplace({kind, utf8});
-        if (added) {
-            const auto [width, height] = measure(FontOf(kind), utf8);
-            it->second = {width / map.sx, height / map.sy};
-        }
-        return it->second;
-    };
-    plan.words = PlaceScoreWords(score, fitted.layout, sheet.shown, extent, &frame.textArea, MarksAtScale(sheet));
+    plan.words = PlaceWords(fitted, sheet.shown, plan.score, measure, MarksAtScale(sheet), {}, &frame.textArea);
     plan.scoreEnd = ScoreEnd(score, plan.score, dpi);
     plan.pageWidth = plan.sheetWidth = paper.pageWidth;
     plan.sheetHeight = paper.pageHeight;
@@ -811,7 +802,8 @@ SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const 
     const std::vector<SheetCut> cuts = CutIntoSheets(starts, room);
     for (size_t k = 0; k < cuts.size(); ++k) {
         const SheetCut& cut = cuts[k];
-        const int height = (starts.empty() ? 0 : starts[std::min(cut.end, starts.size() - 1)] - starts[std::min(cut.first, starts.size() - 1)]) + top + end;
+        // MeasureStarts holds a start for every measure and the range's end, so every cut's ends are in it.
+        const int height = starts[cut.end] - starts[cut.first] + top + end;
         SheetPlan plan;
         // A measure longer than the strings (a hostile file's) takes rows of glued pages rather
         // than running off its page.

@@ -160,6 +160,20 @@ int SideAway(const ScoreGeometry& score, size_t i)
     return 1;
 }
 
+// Places for a text beside a circle: the preferred side first, then the other, each nearest
+// the circle's height first and straying at most `reach` along the string.
+std::vector<TextBox> PlacesBeside(const PlacedNote& note, int side, double width, double height, double reach)
+{
+    const double radius = (note.right - note.left) / 2.0;
+    std::vector<TextBox> places;
+    for (int s : {side, -side})
+        for (double dy = 0; dy <= reach; dy += height / 2)
+            for (double sign : {-1.0, 1.0})
+                if (dy > 0 || sign > 0)
+                    places.push_back(BoxBeside(note.x, note.y + sign * dy, radius, s, width, height));
+    return places;
+}
+
 } // namespace
 
 int DotsOfLength(int length)
@@ -313,21 +327,9 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             if (word.empty())
                 continue;
             const auto [w, h] = extent(TextKind::kWord, word);
-            const double radius = (note.right - note.left) / 2.0;
-            // Away from the line to the next note; the last note looks back at the one before.
-            int side = 1;
-            if (i + 1 < score.notes.size() && score.notes[i + 1].x != note.x)
-                side = score.notes[i + 1].x > note.x ? -1 : 1;
-            else if (i > 0 && score.notes[i - 1].x != note.x)
-                side = score.notes[i - 1].x > note.x ? -1 : 1;
-            // The preferred side first, nearest the circle's height first; first a place that
-            // crosses no line either, then one that only keeps off circles and texts.
-            std::vector<TextBox> places;
-            for (int s : {side, -side})
-                for (double dy = 0; dy <= kWordReach * spacing; dy += h / 2)
-                    for (double sign : {-1.0, 1.0})
-                        if (dy > 0 || sign > 0)
-                            places.push_back(BoxBeside(note.x, note.y + sign * dy, radius, s, w, h));
+            // Away from the line to the next note; first a place that crosses no line either,
+            // then one that only keeps off circles and texts.
+            const std::vector<TextBox> places = PlacesBeside(note, SideAway(score, i), w, h, kWordReach * spacing);
             if (!takeFirst(places, false, out.words, word) && !takeFirst(places, true, out.words, word))
                 ++out.wordsLeftOut;
         }
@@ -348,16 +350,8 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
                 continue;
             const std::string text = into % kUnitsPerBeat == 0 ? std::to_string(into / kUnitsPerBeat + 1) : "+";
             const auto [w, h] = extent(TextKind::kCount, text);
-            const double radius = (note.right - note.left) / 2.0;
-            // Toward the line the syllable keeps away from, nearest the circle first.
-            const int side = -SideAway(score, i);
-            std::vector<TextBox> places;
-            for (int s : {side, -side})
-                for (double dy = 0; dy <= kWordReach * spacing; dy += h / 2)
-                    for (double sign : {-1.0, 1.0})
-                        if (dy > 0 || sign > 0)
-                            places.push_back(BoxBeside(note.x, note.y + sign * dy, radius, s, w, h));
-            takeFirst(places, false, out.counts, text);
+            // Toward the line the syllable keeps away from.
+            takeFirst(PlacesBeside(note, -SideAway(score, i), w, h, kWordReach * spacing), false, out.counts, text);
         }
     }
 

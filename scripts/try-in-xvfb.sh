@@ -5,15 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-need=(xvfb xdotool imagemagick x11-utils openbox)
-missing=()
-for p in "${need[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+. scripts/xvfb-common.sh
+install_missing xvfb xdotool imagemagick x11-utils openbox
 
 out=build/xvfb
 mkdir -p "$out"
@@ -29,13 +22,6 @@ rm -rf "$XDG_CONFIG_HOME"
 app=$!
 trap 'kill $app $wm $xvfb 2>/dev/null || true' EXIT
 
-wait_window() { # title
-  for _ in $(seq 50); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.2
-  done
-  echo "no window titled $1" >&2; return 1
-}
 
 main=$(wait_window 'ハープ用図形楽譜')
 sleep 0.5

@@ -6,15 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-need=(xvfb xdotool imagemagick x11-utils openbox pulseaudio pulseaudio-utils python3)
-missing=()
-for p in "${need[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+. scripts/xvfb-common.sh
+install_missing xvfb xdotool imagemagick x11-utils openbox pulseaudio pulseaudio-utils python3
 
 song=${1:-build/samples/Archive/twinkle.mwd} # starts on its first beat
 out=build/xvfb-playback
@@ -53,13 +46,6 @@ with open(sys.argv[1], "w", buffering=1) as log:
 PY
 sleep 0.5
 
-wait_window() { # title
-  for _ in $(seq 50); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.2
-  done
-  echo "no window titled $1" >&2; return 1
-}
 first_sound_after() { # monotonic time
   for _ in $(seq 100); do
     t=$(awk -v from="$1" '$1 > from && $2 > 300 { print $1; exit }' "$out/arrivals.txt")

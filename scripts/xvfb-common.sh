@@ -1,0 +1,22 @@
+# Shared by the scripts that use the program in Xvfb: sourced, not run.
+
+# Installs the Debian packages named that are missing.
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    local SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# The id of the visible window with exactly this title, waiting up to 10 s for it.
+wait_window() { # title
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.2
+  done
+  echo "no window titled $1" >&2; return 1
+}
