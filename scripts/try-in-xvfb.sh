@@ -16,6 +16,7 @@ xvfb=$!
 sleep 1
 openbox >/dev/null 2>&1 & # a window manager, so titles and placement are real
 wm=$!
+wait_window_manager
 export XDG_CONFIG_HOME=$PWD/$out/config
 rm -rf "$XDG_CONFIG_HOME"
 (cd build/samples && exec ../dovrelplinvara "$@") &

@@ -25,6 +25,7 @@ trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; pulseaudio 
 Xvfb "$DISPLAY" -screen 0 1280x1024x24 >/dev/null 2>&1 & pids+=($!)
 sleep 1
 openbox >/dev/null 2>&1 & pids+=($!)
+wait_window_manager
 pulseaudio -D --exit-idle-time=-1 --log-target=file:"$out/pulseaudio.log" 2>/dev/null
 for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl load-module module-null-sink sink_name=silent >/dev/null

@@ -20,3 +20,13 @@ wait_window() { # title
   done
   echo "no window titled $1" >&2; return 1
 }
+
+# Waits until the window manager has taken the screen: a window mapped before it would stay
+# unmapped under it.
+wait_window_manager() {
+  for _ in $(seq 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
+    sleep 0.1
+  done
+  echo "no window manager came up" >&2; return 1
+}
