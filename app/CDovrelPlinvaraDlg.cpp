@@ -313,17 +313,18 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     song = std::move(loaded.song);
     const int transposition = FitSongToFrame(*song, frame, settings.lowestNote);
 
-    const MeasureRange shown = FirstShownMeasures(*song);
+    // The range counts the measures as drawn: written ones when repeats are drawn with lines.
+    fitted = LayOutFittedScore(frame, *song, FirstShownMeasures(*song), transposition, sheet.repeats);
+    const MeasureRange shown = fitted.measures;
     settings.startMeasure = shown.first;
     settings.endMeasure = shown.last;
     settingBoxes = true;
-    const int count = std::max(1, static_cast<int>(static_cast<int16_t>(song->measureCount & 0xFFFF)));
+    const int count = std::max(1, static_cast<int>(static_cast<int16_t>(fitted.measureCount & 0xFFFF)));
     for (CReadOnlySpinBox* box : {startBox, endBox})
         box->setRange(1, count);
     startBox->setValue(settings.startMeasure);
     endBox->setValue(std::max(1, settings.endMeasure));
     settingBoxes = false;
-    fitted = LayOutFittedScore(frame, *song, shown, transposition);
     score->LayOutMeasures(fitted);
     playback->Prepare(); // a song is there to be played
     // Said once per song; a note without a string would otherwise just be missing.
@@ -345,7 +346,8 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
     settingBoxes = false;
     settings.startMeasure = startBox->value();
     settings.endMeasure = endBox->value();
-    fitted = LayOutFittedScore(frame, *song, {settings.startMeasure, settings.endMeasure}, fitted.transposition);
+    fitted = LayOutFittedScore(frame, *song, {settings.startMeasure, settings.endMeasure}, fitted.transposition,
+                               RepeatsShown());
     score->LayOutMeasures(fitted);
 }
 
@@ -375,18 +377,25 @@ void CDovrelPlinvaraDlg::EditSettings()
     // Only the string count and spacing change at once; the rest waits for the next start.
     frame.stringCount = settings.stringCount;
     frame.stringSpacing = settings.lineSpacing;
-    fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition) : UnfittedScore(frame);
+    fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition, RepeatsShown())
+                  : UnfittedScore(frame);
     score->SetStrings(0, settings.stringCount, settings.lineSpacing);
     score->Show(0);
+}
+
+RepeatDrawing CDovrelPlinvaraDlg::RepeatsShown() const
+{
+    // A choice changed in the settings waits for the next song, as the measure boxes count by it.
+    return fitted.drawnOnce ? RepeatDrawing::kLines : RepeatDrawing::kWrittenOut;
 }
 
 CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong, QSizeF paperMm) const
 {
     PrintRequest r;
-    const MeasureRange range = wholeSong && song ? MeasureRange{1, std::max(1, song->measureCount)}
-                                                 : MeasureRange{settings.startMeasure, settings.endMeasure};
-    r.score = wholeSong && song ? LayOutFittedScore(frame, *song, range, fitted.transposition) : fitted;
-    r.legend = song ? LegendOf(*song, range.first, range.last) : SheetLegend{};
+    r.score = wholeSong && song ? LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)},
+                                                    fitted.transposition, RepeatsShown())
+                                : fitted;
+    r.legend = song ? LegendOf(*song, r.score) : SheetLegend{};
     r.sheet = sheet;
     // A harp the settings name keeps its own sheet height; one set by hand takes sheet.ini's.
     if (const HarpPreset* harp = RecogniseHarpPreset(settings))

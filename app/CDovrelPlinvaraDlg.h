@@ -79,6 +79,7 @@ private:
         bool landscape = false;
     };
     PrintRequest RequestPrint(bool wholeSong, QSizeF paperMm) const;
+    RepeatDrawing RepeatsShown() const;
     void OnMeasureBoxChanged(bool startMoved);
     // Starts playing the shown measures, or stops what plays.
     void TogglePlayback();

@@ -15,6 +15,7 @@
 #include "print/SheetPlan.h"
 #include "render/CScorePicture.h"
 #include "render/SettingsScore.h"
+#include "render/WrittenScore.h"
 #include "settings/CConfigControl.h"
 #include "settings/HarpPresets.h"
 #include "settings/SheetSettings.h"
@@ -41,6 +42,7 @@ const char* const kRenderUsage =
     "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]\n"
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
+    "                             [--repeats lines|written]\n"
     "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--audio OUT.wav [--tempo PERCENT]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
@@ -65,6 +67,8 @@ const char* const kRenderUsage =
     "  names and the measure marks with their numbers on the sheet (on, off and on by default);\n"
     "  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the\n"
     "  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.\n"
+    "  --repeats lines (the default) draws a score's repeats, endings, D.C. and D.S. once, with a\n"
+    "  line for each jump, and counts the written measures; written draws the tune as played.\n"
     "  --audio writes the shown measures as the window plays them, on the harp of the distribution's\n"
     "  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (50-150, 100 by default) is the\n"
     "  percentage of the song's tempo.\n";
@@ -81,6 +85,7 @@ struct Options {
     std::optional<PaperSpacing> spacing; // none: not given
     const HarpPreset* harp = nullptr;
     WordChoices words; // what the sheet shows besides the circles
+    RepeatDrawing repeats = RepeatDrawing::kLines;
     bool info = false, notes = false;
     int part = kDefaultChoice;
     std::string writeMwd, title;
@@ -227,6 +232,10 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
                            : a == "--counts" ? o.words.counts
                                              : o.words.measures;
             choice = v == "on";
+        } else if (a == "--repeats") {
+            if (!value(v) || (v != "lines" && v != "written"))
+                return "--repeats needs lines or written";
+            o.repeats = v == "lines" ? RepeatDrawing::kLines : RepeatDrawing::kWrittenOut;
         } else if (a == "--harp") {
             if (!value(v) || !(o.harp = FindHarpPreset(v)))
                 return "--harp needs one of 37, 25, 21, 18 or 15G";
@@ -376,19 +385,23 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 1;
     }
 
-    MeasureRange measures = FirstShownMeasures(song);
+    // The same score the main window makes from these settings; the range counts the measures
+    // as drawn, written ones when repeats are drawn with lines.
+    const ScoreFrame frame = ScoreFrameOf(settings);
+    const int transposition = FitSongToFrame(song, frame, settings.lowestNote);
+    const FittedScore opening = LayOutFittedScore(frame, song, FirstShownMeasures(song), transposition, o.repeats);
+    const int count = opening.measureCount;
+    MeasureRange measures = opening.measures;
     if (o.allMeasures)
-        measures = MeasureRange{1, std::max(1, song.measureCount)};
+        measures = MeasureRange{1, std::max(1, count)};
     else if (o.haveMeasures) {
-        if (o.first < 1 || o.first > o.last || o.last > song.measureCount) {
-            err << "dovrelplinvara-render: the measures must lie within 1-" << song.measureCount << "\n"
-                << kRenderUsage;
+        if (o.first < 1 || o.first > o.last || o.last > count) {
+            err << "dovrelplinvara-render: the measures must lie within 1-" << count << "\n" << kRenderUsage;
             return 2;
         }
         measures = MeasureRange{o.first, o.last};
     }
-    // The same score the main window makes from these settings.
-    const FittedScore score = FitScore(settings, song, measures);
+    const FittedScore score = LayOutFittedScore(frame, song, measures, transposition, o.repeats);
 
     if (o.info) {
         int lowest = 0, highest = 0;
@@ -416,6 +429,12 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                 out << "." << pickup * 10 / kUnitsPerBeat % 10;
             out << "\n";
         }
+        const RepeatForm& form = song.repeats;
+        out << "written_measures=" << (form.marks.empty() ? song.measureCount : form.marks.size())
+            << "\nplayed_measures=" << (form.marks.empty() ? song.measureCount : form.order.size())
+            << "\nrepeats=" << (score.drawnOnce ? "lines" : form.Jumps() ? "written" : "none") << "\n";
+        if (score.layout.fallback != RepeatFallback::kNone)
+            out << "repeats_fallback=" << FallbackName(score.layout.fallback) << "\n";
     }
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;
@@ -423,6 +442,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                     : o.harp  ? PaperSpacing::TenthsMm(o.harp->spacingTenthsMm)
                               : PaperSpacing::FitToPaper();
     sheet.shown = o.words;
+    sheet.repeats = o.repeats;
     if (o.harp)
         sheet.harpHeightMm = o.harp->sheetHeightMm;
     // The paper the PDF goes on; the other outputs tell of the A3 sheet.
@@ -452,7 +472,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         status = 1;
     if (!o.output.empty()) {
         bool written = false;
-        const SheetLegend legend = LegendOf(song, measures.first, measures.last);
+        const SheetLegend legend = LegendOf(song, score);
         if (HasSuffix(o.output, ".pdf")) {
             CPrintPicture job;
             job.expectedPaperSize = PaperSize::kA3;

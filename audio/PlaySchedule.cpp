@@ -45,23 +45,38 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, int 
     // A unit is a sixth of a beat: 60 / (bpm x 6) seconds at 100 %.
     const double framesPerUnit = 1000.0 * sampleRate / (double(bpm) * percent);
     const auto frameOf = [&](double units) { return static_cast<int64_t>(std::llround(units * framesPerUnit)); };
-    schedule.length = frameOf(score.layout.totalLength);
-
+    // A score drawn once is played the way its jumps lead: each stretch in turn, its notes
+    // after what was played before. Straight down, the whole range is one stretch.
+    std::vector<std::pair<int32_t, int32_t>> way = score.layout.playing;
+    if (way.empty())
+        way.push_back({0, score.layout.totalLength});
     const std::vector<SoundingSpan> spans = SoundingSpans(score);
-    for (size_t i = 0; i < score.geometry.notes.size(); ++i) {
-        const int source = score.geometry.notes[i].source;
-        if (source < 0 || static_cast<size_t>(source) >= spans.size())
-            continue;
-        const SoundingSpan& span = spans[static_cast<size_t>(source)];
-        ScheduledNote note;
-        note.start = frameOf(span.start);
-        // The pass ends with the measures: what still sounds there is let go.
-        note.end = std::min(std::max(note.start + 1, frameOf(span.end)), schedule.length);
-        note.pitch = score.layout.notes[static_cast<size_t>(source)].pitch;
-        note.placed = static_cast<int>(i);
-        if (note.start < schedule.length)
-            schedule.notes.push_back(note);
+    // The drawn notes by time, so that a stretch finds its own among thousands of stretches.
+    std::vector<std::pair<int32_t, size_t>> drawn;
+    for (size_t i = 0; i < score.geometry.notes.size(); ++i)
+        if (const int source = score.geometry.notes[i].source; source >= 0 && static_cast<size_t>(source) < spans.size())
+            drawn.push_back({score.layout.notes[static_cast<size_t>(source)].time, i});
+    std::stable_sort(drawn.begin(), drawn.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    double before = 0;
+    for (const auto& [from, to] : way) {
+        const int64_t stretchEnd = frameOf(before + (to - from));
+        auto it = std::lower_bound(drawn.begin(), drawn.end(), from, [](const auto& d, int32_t t) { return d.first < t; });
+        for (; it != drawn.end() && it->first < to; ++it) {
+            const size_t i = it->second;
+            const int source = score.geometry.notes[i].source;
+            const SoundingSpan& span = spans[static_cast<size_t>(source)];
+            ScheduledNote note;
+            note.start = frameOf(before + span.start - from);
+            // The stretch ends with its measures: what still sounds there is let go.
+            note.end = std::min(std::max(note.start + 1, frameOf(before + span.end - from)), stretchEnd);
+            note.pitch = score.layout.notes[static_cast<size_t>(source)].pitch;
+            note.placed = static_cast<int>(i);
+            if (note.start < stretchEnd)
+                schedule.notes.push_back(note);
+        }
+        before += to - from;
     }
+    schedule.length = frameOf(before);
     std::stable_sort(schedule.notes.begin(), schedule.notes.end(),
                      [](const ScheduledNote& a, const ScheduledNote& b) { return a.start < b.start; });
     return schedule;

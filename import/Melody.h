@@ -2,6 +2,8 @@
 // The neutral melody that every score-file reader produces and SongBuilder consumes. Nothing
 // here knows a file format or the song grid.
 
+#include "song/SongRepeats.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -54,6 +56,8 @@ struct Melody {
     std::vector<int64_t> bars;         // written bar lines between measures, in playing order;
                                        // empty when the reader does not tell them
     int skipped = 0;                   // things the reader could not read and left out
+    RepeatForm repeats;                // written measures and play order (starts in ticks);
+                                       // empty when the reader does not tell them
 };
 
 // What a reader can fail with; the values are the "IMPT" message codes.

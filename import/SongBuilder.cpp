@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kSixthsPerBeat = 6;
+constexpr int64_t kUnitsPerBeat = 6; // as the score's layout counts time
 constexpr int kQuartersPerBeat = 4;
 constexpr int64_t kWholeTicks = 4 * kTicksPerQuarter;
 constexpr int kMaxNumerator = 128;
@@ -285,13 +286,39 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
     song.composer = melody.composer;
     song.lyricist = melody.lyricist;
     song.verses = melody.verses;
-    constexpr int64_t kUnitsPerBeat = 6; // as the score's layout counts time
     song.pickupStart = static_cast<int32_t>(padTicks * kUnitsPerBeat / std::max<int64_t>(meter.beatTicks, 1));
+    SetRepeats(song);
 
     const double quarters = melody.tempoQuarterBpm > 0 ? melody.tempoQuarterBpm : kDefaultQuarterTempo;
     const double bpm = std::round(quarters * kTicksPerQuarter / static_cast<double>(meter.beatTicks));
     song.SetTempo(SummaryBlock::KeptTempo(bpm));
     song.SetFameLevel(0);
+}
+
+// The written measures on the song's timeline: a played measure starts at the sixth of a beat
+// nearest its written start, the first at the grid's start (before a pickup's rest), and none
+// past the grid's end; a form cut there keeps the measures that start within it.
+void SongBuilder::SetRepeats(CSongData& song) const
+{
+    const RepeatForm& form = melody.repeats;
+    if (form.marks.empty() || form.starts.size() != form.order.size() + 1)
+        return;
+    RepeatForm& kept = song.repeats;
+    kept.marks = form.marks;
+    kept.cut = form.cut || report.truncated;
+    const int64_t end = GridEnd() * kUnitsPerBeat / meter.beatTicks;
+    for (size_t k = 0; k < form.order.size(); ++k) {
+        const int64_t at = k == 0 ? 0 : NearestStep((form.starts[k] + padTicks) * kUnitsPerBeat, meter.beatTicks, false);
+        // A measure without time (bar lines closing nothing at the end) is no cut.
+        if (at >= end && form.starts[k + 1] > form.starts[k]) {
+            kept.cut = true;
+            break;
+        }
+        kept.order.push_back(form.order[k]);
+        kept.starts.push_back(std::min(at, end));
+    }
+    kept.starts.push_back(
+        kept.cut ? end : std::min(end, NearestStep((form.starts.back() + padTicks) * kUnitsPerBeat, meter.beatTicks, false)));
 }
 
 void SongBuilder::CountBarsOffGrid()

@@ -101,6 +101,7 @@ private:
     void FillRests(CSongData& song) const;
     void PlaceChords(CSongData& song) const;
     void SetSummary(CSongData& song, const std::string& fallbackTitle) const;
+    void SetRepeats(CSongData& song) const;
     void CountBarsOffGrid();
     int64_t GridEnd() const;
     int64_t SlackTicks() const;

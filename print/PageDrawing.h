@@ -28,6 +28,7 @@ inline QFont SheetFontOf(SheetFont face, int dotsPerInch)
     case SheetFont::kStringName: return PageFont(2.5, dotsPerInch);
     case SheetFont::kTitle: return PageFont(5.0, dotsPerInch, true);
     case SheetFont::kCount: return PageFont(2.2, dotsPerInch);
+    case SheetFont::kSign: return PageFont(3.0, dotsPerInch, true);
     case SheetFont::kText: break;
     }
     return PageFont(3.2, dotsPerInch);

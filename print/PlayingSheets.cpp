@@ -1,5 +1,7 @@
 #include "print/PlayingSheets.h"
 
+#include "render/WrittenScore.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -124,27 +126,12 @@ FittedScore SheetScore(const FittedScore& whole, const std::vector<TimeMark>& ti
     const bool last = cut.end >= all.measures.size();
     const int32_t from = std::max(MeasureTime(whole, cut.first), cut.first == 0 ? all.pickupStart : 0);
     const int32_t to = MeasureTime(whole, cut.end);
-    const auto inside = [&](int32_t time) { return time >= from && (time < to || (last && time <= to)); };
-
     FittedScore sheet;
     sheet.transposition = whole.transposition;
-    for (size_t i = 0; i < all.notes.size(); ++i) {
-        if (!inside(all.notes[i].time))
-            continue;
-        ScoreNote note = all.notes[i];
-        note.time -= from;
-        sheet.layout.notes.push_back(note);
-        sheet.layout.words.push_back(i < all.words.size() ? all.words[i] : std::string());
-    }
-    for (const ScoreChord& c : all.chords)
-        if (inside(c.time))
-            sheet.layout.chords.push_back({c.time - from, c.name});
+    sheet.layout = PartOfLayout(all, cut.first, cut.end, from, to, last);
     // Numbered as the score numbers them: a pickup is measure 0 and goes without a mark.
-    for (size_t i = cut.first; i < cut.end && i < all.measures.size(); ++i)
-        sheet.layout.measures.push_back({all.measures[i].time - from, all.measures[i].number - all.numberShift});
-    sheet.layout.totalLength = to - from;
-    sheet.layout.verses = all.verses;
-    sheet.layout.numberShift = all.numberShift;
+    for (ScoreMeasure& m : sheet.layout.measures)
+        m.number -= all.numberShift;
     sheet.measures = {0, 0};
     for (const ScoreMeasure& m : sheet.layout.measures)
         if (m.number >= 1) {
@@ -163,6 +150,7 @@ FittedScore SheetScore(const FittedScore& whole, const std::vector<TimeMark>& ti
     sheet.frame = frame;
     sheet.frame.totalLength = sheet.layout.totalLength;
     sheet.geometry = ComputeScoreGeometry(sheet.frame, sheet.layout.notes, std::move(own));
+    sheet.geometry.jumps = JumpLines(sheet.geometry, sheet.layout);
     sheet.notesWithoutString = static_cast<int>(std::count_if(
         sheet.layout.notes.begin(), sheet.layout.notes.end(),
         [&](const ScoreNote& n) { return StringOf(sheet.frame, n.pitch) < 0; }));

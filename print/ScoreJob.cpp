@@ -7,6 +7,7 @@
 #include "common/XmlText.h"
 #include "print/CPrintPicture.h"
 #include "print/SheetPage.h"
+#include "render/WrittenScore.h"
 #include "song/CSongData.h"
 
 #include <QBuffer>
@@ -31,7 +32,7 @@ QString SongTitle(const CSongData& song)
     return QFileInfo(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())))).completeBaseName();
 }
 
-SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
+SheetLegend LegendOf(const CSongData& song, const FittedScore& score)
 {
     SheetLegend legend;
     legend.hasSong = true;
@@ -40,9 +41,10 @@ SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure)
     legend.key = QString::fromLatin1(kKeyTable[static_cast<size_t>(key)].name);
     legend.beatsPerMeasure = song.beatsPerMeasure;
     legend.tempo = song.Tempo();
-    legend.firstMeasure = firstMeasure;
-    legend.lastMeasure = lastMeasure;
-    legend.songMeasures = song.measureCount;
+    legend.firstMeasure = score.measures.first;
+    legend.lastMeasure = score.measures.last;
+    legend.songMeasures = score.measureCount;
+    legend.repeatsNotice = QString::fromStdString(FallbackNotice(score.layout.fallback));
     legend.pickup = song.pickupStart > 0;
     legend.composer = QString::fromStdString(song.composer);
     legend.lyricist = QString::fromStdString(song.lyricist);

@@ -14,8 +14,8 @@ class CSongData;
 // The song's list title; when it has none, its file name without the extension.
 QString SongTitle(const CSongData& song);
 
-// The legend of measures first..last of a song already fitted to the strings.
-SheetLegend LegendOf(const CSongData& song, int firstMeasure, int lastMeasure);
+// The legend of a song's score, already fitted to the strings and laid out.
+SheetLegend LegendOf(const CSongData& song, const FittedScore& score);
 
 // A print of more pages than this is asked about first.
 constexpr int kPagesWithoutAsking = 20;

@@ -21,6 +21,7 @@ struct SheetLegend {
     int songMeasures = 0; // the song's own count: a range that leaves some out says so
     bool pickup = false;  // a sheet at scale numbers from the first full measure
     QString composer, lyricist;
+    QString repeatsNotice; // why a score with repeats is written out although lines were asked for
 };
 
 // No line on paper is thinner than this.

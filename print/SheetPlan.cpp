@@ -53,6 +53,7 @@ SheetFont FontOf(TextKind kind)
     return kind == TextKind::kChord           ? SheetFont::kChord
            : kind == TextKind::kMeasureNumber ? SheetFont::kMeasureNumber
            : kind == TextKind::kCount         ? SheetFont::kCount
+           : kind == TextKind::kSign          ? SheetFont::kSign
                                               : SheetFont::kWord;
 }
 

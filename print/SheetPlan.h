@@ -26,7 +26,7 @@ struct SheetPaper {
 };
 
 // The faces of the sheet's texts; the Qt side knows their fonts.
-enum class SheetFont { kWord, kChord, kMeasureNumber, kStringName, kTitle, kText, kCount };
+enum class SheetFont { kWord, kChord, kMeasureNumber, kStringName, kTitle, kText, kCount, kSign };
 
 // Width and height of a UTF-8 text in a face, in device pixels at the paper's resolution; the
 // height is the face's line height, whatever the text.

@@ -13,6 +13,7 @@
 namespace {
 
 constexpr double kMeasureLineMm = 0.2;
+constexpr double kSignLineMm = 0.3; // the segno's slash and the coda's circle
 // Light enough that the circles and their lines stay what the eye follows.
 constexpr int kMeasureGrey = 170;
 constexpr int kCountGrey = 110;
@@ -102,6 +103,46 @@ void DrawPlayingMarks(QPainter& p, const Stretch& map, const ScoreWords& words, 
 
 namespace {
 
+// The way through: endings' numbers and the words of the jumps as text, the segno as a slashed
+// S with its two dots, the coda as a crossed circle.
+template <class Reaches>
+void DrawSigns(QPainter& p, const Stretch& map, const ScoreWords& words, int dotsPerInch, const Reaches& reaches)
+{
+    const QFont font = SheetFontOf(SheetFont::kSign, dotsPerInch);
+    ShapedTexts texts(font);
+    const double pen = Dots(kSignLineMm, dotsPerInch);
+    p.setPen(QPen(Qt::black, pen));
+    p.setBrush(Qt::NoBrush);
+    for (const PlacedSign& sign : words.signs) {
+        const QRectF box = Box(map, sign.box);
+        if (!reaches(box))
+            continue;
+        const QPointF c = box.center();
+        const double r = std::min(box.width(), box.height()) / 2 - pen;
+        switch (sign.kind) {
+        case SignKind::kSegno: {
+            p.setFont(font);
+            p.drawText(box, Qt::AlignCenter, QStringLiteral("S"));
+            p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
+            p.save();
+            p.setBrush(Qt::black);
+            p.setPen(Qt::NoPen);
+            for (const double side : {-1.0, 1.0})
+                p.drawEllipse(c + QPointF(side * r * 0.7, side * 0.3 * r), pen, pen);
+            p.restore();
+            break;
+        }
+        case SignKind::kCoda:
+        case SignKind::kToCoda:
+            p.drawEllipse(c, r * 0.6, r * 0.75);
+            p.drawLine(c + QPointF(-r, 0), c + QPointF(r, 0));
+            p.drawLine(c + QPointF(0, -r), c + QPointF(0, r));
+            break;
+        default: texts.Draw(p, QString::fromStdString(sign.text), box); break;
+        }
+    }
+}
+
 // The marks with the painter's state as it is.
 void MeasureLines(QPainter& p, const Stretch& map, const ScoreGeometry& score, const ScoreWords& words,
                   int dotsPerInch, const QRectF* visible)
@@ -159,5 +200,6 @@ void DrawSheetWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& w
     for (const PlacedText& w : words.words)
         if (const QRectF box = Box(map, w.box); reaches(box))
             syllables.Draw(p, QString::fromStdString(w.text), box);
+    DrawSigns(p, map, words, dotsPerInch, reaches);
     p.restore();
 }

@@ -1,5 +1,6 @@
 #include "render/CScorePicture.h"
 
+#include "render/WrittenScore.h"
 #include "song/CSongData.h"
 
 #include <QPainter>
@@ -137,6 +138,29 @@ void CScorePicture::Paint(QImage& surface, const ScoreGeometry& g)
     for (const PlacedNote& note : g.notes) {
         const QRgb fill = StyleOf(note.mark).black ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
         DrawFilledEllipse(p, note.left, note.top, note.right, note.bottom, fill, qRgb(0, 0, 0));
+    }
+    // Jump lines twice as strong as the strings, so that the way back stands out.
+    for (const JumpLine& line : g.jumps) {
+        if (line.points.size() < 2)
+            continue;
+        const JumpArrow head = ArrowOf(line);
+        p.save();
+        p.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        QPolygonF path;
+        for (size_t i = 0; i + 1 < line.points.size(); ++i)
+            path << QPointF(line.points[i].x, line.points[i].y);
+        path << (line.arrow ? QPointF(head.base.first, head.base.second)
+                            : QPointF(line.points.back().x, line.points.back().y));
+        p.drawPolyline(path);
+        if (line.arrow) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::black);
+            QPolygonF triangle;
+            for (const auto& [x, y] : head.corners)
+                triangle << QPointF(x, y);
+            p.drawPolygon(triangle);
+        }
+        p.restore();
     }
 }
 

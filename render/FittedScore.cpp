@@ -1,5 +1,7 @@
 #include "render/FittedScore.h"
 
+#include "render/WrittenScore.h"
+
 #include "song/CSongData.h"
 #include "song/FitToStrings.h"
 
@@ -28,16 +30,41 @@ int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote)
     return FitToStringTable(song, lowestNote, strings);
 }
 
-FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures, int transposition)
+FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures, int transposition,
+                              RepeatDrawing repeats)
 {
     FittedScore score;
-    score.layout = LayOutMeasures(song, measures.first, measures.last);
+    score.measureCount = song.measureCount;
+    if (repeats == RepeatDrawing::kLines && song.repeats.Jumps()) {
+        ScoreLayout whole = LayOutWritten(song);
+        if (whole.fallback == RepeatFallback::kNone && !RouteJumps(whole, frame))
+            whole.fallback = RepeatFallback::kCrossing;
+        if (whole.fallback == RepeatFallback::kNone) {
+            const int count = static_cast<int>(whole.measures.size());
+            measures.last = std::clamp(measures.last, 1, count);
+            measures.first = std::clamp(measures.first, 1, measures.last);
+            const bool toEnd = measures.last == count;
+            const int32_t from = whole.measures[static_cast<size_t>(measures.first - 1)].time;
+            const int32_t to = toEnd ? whole.totalLength : whole.measures[static_cast<size_t>(measures.last)].time;
+            score.layout = PartOfLayout(whole, static_cast<size_t>(measures.first - 1), static_cast<size_t>(measures.last),
+                                        from, to, toEnd);
+            score.layout.pickupStart = measures.first == 1 ? whole.pickupStart : 0;
+            score.measureCount = count;
+            score.drawnOnce = true;
+        } else {
+            score.layout = LayOutMeasures(song, measures.first, measures.last);
+            score.layout.fallback = whole.fallback;
+        }
+    } else {
+        score.layout = LayOutMeasures(song, measures.first, measures.last);
+    }
     score.frame = frame;
     score.frame.totalLength = score.layout.totalLength;
     score.transposition = transposition;
     score.measures = measures;
     const std::vector<ScoreNote>& notes = score.layout.notes;
     score.geometry = ComputeScoreGeometry(score.frame, notes);
+    score.geometry.jumps = JumpLines(score.geometry, score.layout);
     score.notesWithoutString = static_cast<int>(std::count_if(
         notes.begin(), notes.end(), [&](const ScoreNote& n) { return StringOf(score.frame, n.pitch) < 0; }));
     return score;

@@ -5,6 +5,7 @@
 
 #include "render/ScoreGeometry.h"
 #include "render/ScoreLayout.h"
+#include "settings/SheetSettings.h"
 
 #include <vector>
 
@@ -28,6 +29,9 @@ struct FittedScore {
     ScoreLayout layout;       // the laid-out notes (also those without a string), words, chords, measures
     ScoreGeometry geometry;   // where strings and drawn notes stand
     int notesWithoutString = 0;
+    // The measures the range counts: written ones when each is drawn once.
+    int measureCount = 0;
+    bool drawnOnce = false;
 };
 
 // The score of no song: the frame's strings alone.
@@ -37,6 +41,9 @@ FittedScore UnfittedScore(const ScoreFrame& frame);
 // returns the semitones applied.
 int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote);
 
-// Lays out the measures of a song already fitted by `transposition` semitones.
+// Lays out the measures of a song already fitted by `transposition` semitones. With jump
+// lines asked for and a score that repeats, the measures are the written ones and the range is
+// held within them; when its jumps cannot be drawn the song is laid out as played and the
+// layout says why.
 FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures,
-                              int transposition);
+                              int transposition, RepeatDrawing repeats = RepeatDrawing::kLines);

@@ -50,6 +50,17 @@ struct TimeMark {
     bool operator==(const TimeMark&) const = default;
 };
 
+// A jump line in picture pixels: straight pieces through `points`, the last ending in an
+// arrowhead into its note unless that end lies beyond the picture's range.
+struct JumpLine {
+    struct Point {
+        int x, y;
+        bool operator==(const Point&) const = default;
+    };
+    std::vector<Point> points;
+    bool arrow = true;
+};
+
 struct ScoreGeometry {
     int width = 0, height = 0;
     int stringSpacing = 0;        // picture pixels between neighbouring strings
@@ -57,6 +68,7 @@ struct ScoreGeometry {
     std::vector<int> stringPitch; // the same strings' note numbers
     std::vector<PlacedNote> notes; // notes that sound on a string, in list order; lines join neighbours
     std::vector<TimeMark> timeline; // rising; empty where time runs evenly down the height
+    std::vector<JumpLine> jumps;    // of a written score drawn once
 };
 
 // The first string whose pitch is the note's, or -1.

@@ -62,3 +62,50 @@ ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
     }
     return layout;
 }
+
+ScoreLayout PartOfLayout(const ScoreLayout& all, size_t firstMeasure, size_t endMeasure, int32_t from, int32_t to,
+                         bool withEnd)
+{
+    const auto inside = [&](int32_t time) { return time >= from && (time < to || (withEnd && time <= to)); };
+    ScoreLayout part;
+    for (size_t i = 0; i < all.notes.size(); ++i) {
+        if (!inside(all.notes[i].time))
+            continue;
+        ScoreNote note = all.notes[i];
+        note.time -= from;
+        part.notes.push_back(note);
+        part.words.push_back(i < all.words.size() ? all.words[i] : std::string());
+    }
+    for (const ScoreChord& c : all.chords)
+        if (inside(c.time))
+            part.chords.push_back({c.time - from, c.name});
+    for (size_t i = firstMeasure; i < endMeasure && i < all.measures.size(); ++i)
+        part.measures.push_back({all.measures[i].time - from, all.measures[i].number});
+    for (ScoreJump jump : all.jumps) {
+        const int32_t high = std::min(jump.from, jump.to), low = std::max(jump.from, jump.to);
+        if (low < from || high > to)
+            continue;
+        jump.fromShown = jump.fromShown && inside(jump.from);
+        jump.toShown = jump.toShown && inside(jump.to);
+        jump.from -= from;
+        jump.to -= from;
+        part.jumps.push_back(jump);
+    }
+    for (const auto& [start, end] : all.playing) {
+        const int32_t a = std::max(start, from), b = std::min(end, to);
+        if (a >= b)
+            continue;
+        if (!part.playing.empty() && part.playing.back().second == a - from)
+            part.playing.back().second = b - from; // straight on
+        else
+            part.playing.push_back({a - from, b - from});
+    }
+    for (const ScoreSign& sign : all.signs)
+        if (inside(sign.time))
+            part.signs.push_back({sign.time - from, sign.kind, sign.text});
+    part.totalLength = to - from;
+    part.verses = all.verses;
+    part.numberShift = all.numberShift;
+    part.fallback = all.fallback;
+    return part;
+}

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CSongData;
@@ -29,6 +30,35 @@ struct ScoreMeasure {
     int number; // 1-based, as the song counts its measures
 };
 
+// A way the play order takes other than on to the next measure: a line out of the note at
+// time `from` into the note at time `to`. An end outside the laid-out range is not drawn; the
+// line runs to the range's edge there.
+struct ScoreJump {
+    int32_t from = 0, to = 0;
+    bool fromShown = true, toShown = true;
+    int gap = -1; // the line runs between strings gap and gap + 1; -1 until routed
+    bool operator==(const ScoreJump&) const = default;
+};
+
+// What a written score marks beside a note: an ending's number at its first note, the segno
+// and coda where they stand, "Fine" and the jumps at the last note before them.
+enum class SignKind : uint8_t { kEnding, kSegno, kCoda, kFine, kDaCapo, kDalSegno, kToCoda };
+
+struct ScoreSign {
+    int32_t time; // of the note it stands beside
+    SignKind kind;
+    std::string text; // UTF-8: "1.", "Fine", "D.C."; empty for the segno and coda marks
+    bool operator==(const ScoreSign&) const = default;
+};
+
+// Why a score with repeats is laid out as played although jump lines were asked for.
+enum class RepeatFallback : uint8_t {
+    kNone,
+    kMalformed, // the play order leaves a written measure out or never ends
+    kTooLong,   // the song holds only part of the tune as played
+    kCrossing,  // the jumps need more gaps between strings than the harp has
+};
+
 struct ScoreLayout {
     int32_t totalLength = 0; // time units the picture height stands for
     std::vector<ScoreNote> notes;
@@ -40,7 +70,21 @@ struct ScoreLayout {
     int32_t pickupStart = 0;
     int numberShift = 0;
     std::vector<std::string> verses; // the song's further verses (UTF-8), for the sheet's last page
+    // A written score drawn once: its jumps and marks, and why it is not when it has repeats.
+    std::vector<ScoreJump> jumps;
+    std::vector<ScoreSign> signs;
+    RepeatFallback fallback = RepeatFallback::kNone;
+    // The way a player goes through a written score: its stretches of time in playing order
+    // ([first, second)); empty when it is played straight down.
+    std::vector<std::pair<int32_t, int32_t>> playing;
 };
+
+// Measures [firstMeasure, endMeasure) of `layout.measures` and what stands from `from` up to
+// `to` (and at `to` too when `withEnd`), with times from `from`; measures keep their numbers.
+// Jumps keep their gaps; an end beyond the part is marked not shown, and a jump that passes
+// the whole part stays as a line through it.
+ScoreLayout PartOfLayout(const ScoreLayout& layout, size_t firstMeasure, size_t endMeasure, int32_t from, int32_t to,
+                         bool withEnd);
 
 // Lays out measures first..last (1-based, inclusive) in time order; entries of one cell
 // follow each other as 0, 1, 2. Cells past the song's capacity are not read.

@@ -1,6 +1,7 @@
 #include "render/ScoreWords.h"
 
 #include "common/Cp932.h"
+#include "render/WrittenScore.h"
 
 #include <algorithm>
 #include <cmath>
@@ -136,6 +137,10 @@ double Spacing(const ScoreGeometry& score)
     return score.stringX.size() >= 2 ? score.stringX[1] - score.stringX[0] : 32;
 }
 
+// Picture pixels of a jump line's half width, with room, and of a drawn segno or coda sign.
+constexpr double kJumpHalfWidth = 1.5;
+constexpr double kSignSize = 9;
+
 // Picture pixels of the marks a sheet to play from adds.
 constexpr double kDotRadius = 1.3;
 constexpr double kRestWidth = 7, kRestHeight = 2.5;
@@ -203,6 +208,22 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
     }
     for (size_t i = 1; i < score.notes.size(); ++i)
         taken.AddLine(score.notes[i - 1].x, score.notes[i - 1].y, score.notes[i].x, score.notes[i].y);
+    // A jump line is read as a way to follow: no text may stand on it, as on a circle.
+    for (const JumpLine& line : score.jumps) {
+        for (size_t i = 1; i < line.points.size(); ++i) {
+            const JumpLine::Point a = line.points[i - 1], b = line.points[i];
+            taken.AddBox(Grown({double(std::min(a.x, b.x)), double(std::min(a.y, b.y)), double(std::max(a.x, b.x)),
+                                double(std::max(a.y, b.y))},
+                               kJumpHalfWidth));
+        }
+        if (line.arrow && line.points.size() >= 2) {
+            const JumpArrow head = ArrowOf(line);
+            TextBox box{head.corners[0].first, head.corners[0].second, head.corners[0].first, head.corners[0].second};
+            for (const auto& [x, y] : head.corners)
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
+            taken.AddBox(box);
+        }
+    }
     const double spacing = Spacing(score);
     // Takes the first place inside the picture that keeps off the circles and texts already
     // there, and off the lines too unless `overLines`; false when none does.
@@ -217,6 +238,25 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
         }
         return false;
     };
+
+    // The marks of the way through come first: a player cannot do without them.
+    for (const ScoreSign& sign : layout.signs) {
+        const auto at = std::find_if(score.notes.begin(), score.notes.end(), [&](const PlacedNote& n) {
+            return n.source >= 0 && static_cast<size_t>(n.source) < layout.notes.size() &&
+                   layout.notes[static_cast<size_t>(n.source)].time == sign.time;
+        });
+        if (at == score.notes.end())
+            continue;
+        const bool drawn = sign.kind == SignKind::kSegno || sign.kind == SignKind::kCoda || sign.kind == SignKind::kToCoda;
+        const auto [w, h] = drawn ? std::pair{kSignSize, kSignSize} : extent(TextKind::kSign, sign.text);
+        const size_t i = static_cast<size_t>(at - score.notes.begin());
+        std::vector<PlacedText> found;
+        if (takeFirst(PlacesBeside(*at, SideAway(score, i), w, h, kWordReach * spacing), false, found, sign.text) ||
+            takeFirst(PlacesBeside(*at, SideAway(score, i), w, h, kWordReach * spacing), true, found, sign.text))
+            out.signs.push_back({sign.kind, sign.text, found.front().box});
+        else
+            ++out.signsLeftOut;
+    }
 
     if (choices.measures && !score.stringX.empty()) {
         for (const ScoreMeasure& m : layout.measures) {

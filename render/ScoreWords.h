@@ -46,6 +46,14 @@ struct PlacedRest {
     TextBox label;
 };
 
+// A written score's mark beside its note: an ending's number, "Fine", "D.C.", "D.S." as text;
+// the segno and coda as their signs, drawn in the box.
+struct PlacedSign {
+    SignKind kind;
+    std::string text; // UTF-8; empty for the segno and coda
+    TextBox box;
+};
+
 struct ScoreWords {
     std::vector<PlacedText> words;
     int wordsLeftOut = 0; // syllables that found no free place
@@ -56,6 +64,8 @@ struct ScoreWords {
     std::vector<PlacedDot> dots;
     std::vector<PlacedRest> rests;
     std::vector<PlacedText> counts; // "1", "2", "+" beside the notes
+    std::vector<PlacedSign> signs;
+    int signsLeftOut = 0;
 };
 
 // What a sheet to play from adds, since its room no longer shows every length: dots, rest
@@ -66,12 +76,13 @@ struct PlayingMarks {
     bool counts = false;
 };
 
-enum class TextKind { kWord, kChord, kMeasureNumber, kCount };
+enum class TextKind { kWord, kChord, kMeasureNumber, kCount, kSign };
 
 // Width and height a UTF-8 text of the kind takes on the sheet, in picture pixels.
 using TextExtent = std::function<std::pair<double, double>(TextKind kind, const std::string& utf8)>;
 
-// `score` must have been computed from `layout`'s notes. A syllable goes beside its circle on
+// `score` must have been computed from `layout`'s notes; its jump lines are kept clear of every
+// text, and the layout's signs go beside their notes before anything else. A syllable goes beside its circle on
 // the side away from the line to the next note, or moved along its string's gap when that
 // place is taken; a chord name goes in the margin after the highest string, else in the first
 // free gap at its height; a place that would cover a circle, a line or another text is not

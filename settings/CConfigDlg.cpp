@@ -147,6 +147,14 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     chordsBox = switchBox(QStringLiteral("コード"), kChords, DluRect(52, 147, 40, 11));
     measureNumbersBox = switchBox(QStringLiteral("小節番号"), kMeasureNumbers, DluRect(96, 147, 56, 11));
     countsBox = switchBox(QStringLiteral("カウント"), kCounts, DluRect(16, 159, 56, 11)); // on the sheet at scale
+    // A score's repeats: drawn once with lines back, or written out as played.
+    (new QLabel(QStringLiteral("繰り返し"), this))->setGeometry(DluRect(72, 159, 32, 11));
+    repeatsCombo = new QComboBox(this);
+    repeatsCombo->setObjectName(QString::number(kRepeats));
+    repeatsCombo->setGeometry(DluRect(104, 157, 50, 14));
+    repeatsCombo->addItem(QStringLiteral("線で示す"), static_cast<int>(RepeatDrawing::kLines));
+    repeatsCombo->addItem(QStringLiteral("展開する"), static_cast<int>(RepeatDrawing::kWrittenOut));
+    connect(repeatsCombo, &QComboBox::currentIndexChanged, this, [this] { OnSheetSwitchChanged(); });
 
     closeControl = new COffScreenControl(this, kClose, true);
 
@@ -360,6 +368,10 @@ void CConfigDlg::ShowSheetSwitches()
         box->setEnabled(sheet != nullptr);
         box->setChecked(on);
     }
+    const QSignalBlocker quiet(repeatsCombo);
+    repeatsCombo->setEnabled(sheet != nullptr);
+    repeatsCombo->setCurrentIndex(
+        repeatsCombo->findData(static_cast<int>(sheet ? sheet->repeats : RepeatDrawing::kLines)));
 }
 
 void CConfigDlg::OnSheetSwitchChanged()
@@ -368,6 +380,7 @@ void CConfigDlg::OnSheetSwitchChanged()
         return;
     sheet->shown = WordChoices{lyricsBox->isChecked(), chordsBox->isChecked(), measureNumbersBox->isChecked(),
                                countsBox->isChecked()};
+    sheet->repeats = static_cast<RepeatDrawing>(repeatsCombo->currentData().toInt());
 }
 
 void CConfigDlg::OnPaperSpacingChanged()

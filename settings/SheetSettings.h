@@ -76,11 +76,16 @@ namespace SheetRange {
 constexpr int kHarpHeightMinMm = 100, kHarpHeightMaxMm = 600;
 } // namespace SheetRange
 
+// How a score with repeats is drawn: each written measure once with jump lines, or written
+// out as it is played. Song files have no repeats; both draw them alike.
+enum class RepeatDrawing { kLines, kWrittenOut };
+
 struct SheetSettings {
     PaperSpacing spacing = PaperSpacing::FitToPaper();
     WordChoices shown;
     PaperChoice paper = PaperChoice::kA3;
     int harpHeightMm = kHarpHeightMm;
+    RepeatDrawing repeats = RepeatDrawing::kLines;
 
     bool FitsPaper() const { return spacing.FitsPaper(); }
     bool operator==(const SheetSettings&) const = default;

@@ -121,6 +121,19 @@ std::string WriteHarpHeight(const SheetSettings& from)
     return std::to_string(mm);
 }
 
+bool ReadRepeats(std::string_view value, SheetSettings& into)
+{
+    if (value != "lines" && value != "written")
+        return false;
+    into.repeats = value == "lines" ? RepeatDrawing::kLines : RepeatDrawing::kWrittenOut;
+    return true;
+}
+
+std::string WriteRepeats(const SheetSettings& from)
+{
+    return from.repeats == RepeatDrawing::kWrittenOut ? "written" : "lines";
+}
+
 // Every key of the file once, for reading and writing alike. A value that does not read keeps
 // its default, so one bad line costs only its own setting.
 struct SheetKey {
@@ -137,6 +150,7 @@ constexpr SheetKey kSheetKeys[] = {
     {"paper", ReadPaper, WritePaper},
     {"harp_height_mm", ReadHarpHeight, WriteHarpHeight},
     {"counts", ReadSwitch<&WordChoices::counts>, WriteSwitch<&WordChoices::counts>},
+    {"repeats", ReadRepeats, WriteRepeats},
 };
 
 // The bytes of the open file, or false when it is larger than the bound.

@@ -2,6 +2,7 @@
 // The in-memory song: the whole content of one song file in fixed-capacity arrays.
 
 #include "song/ChordNaming.h"
+#include "song/SongRepeats.h"
 #include "song/SummaryBlock.h"
 
 #include <array>
@@ -95,6 +96,7 @@ public:
     int32_t pickupStart = 0;
     std::string composer, lyricist;
     std::vector<std::string> verses; // further verses' words, a line each
+    RepeatForm repeats; // written measures and play order, starts in time units; empty for song files
 
 private:
     void FillEmptyContent();

@@ -86,11 +86,11 @@ protected:
         WriteFileBytes(path, bytes);
         return path;
     }
-    // The renderer's --notes for a file, or the failure's exit status.
+    // The renderer's --notes for a file as played, or the failure's exit status.
     std::string Notes(const std::vector<std::string>& args)
     {
         std::ostringstream out, err;
-        std::vector<std::string> all{"--notes"};
+        std::vector<std::string> all{"--notes", "--repeats", "written"};
         all.insert(all.end(), args.begin(), args.end());
         const int status = RunRenderCommand(all, out, err);
         return status == 0 ? out.str() : "exit " + std::to_string(status);

@@ -450,11 +450,25 @@ TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
             }
             EXPECT_FALSE(box->geometry().intersects(Control(d, kClose)->geometry()));
         }
+        // The repeats' choice shares the second row, clear of every other control.
+        auto* repeats = Control<QComboBox>(d, kRepeats);
+        ASSERT_TRUE(repeats);
+        ASSERT_EQ(repeats->count(), 2);
+        EXPECT_EQ(repeats->itemText(0), QStringLiteral("線で示す"));
+        EXPECT_EQ(repeats->itemText(1), QStringLiteral("展開する"));
+        EXPECT_EQ(repeats->currentIndex(), 0) << "lines by default";
+        EXPECT_TRUE(d->rect().contains(repeats->geometry()));
+        for (QWidget* other : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other != repeats && other->isVisible() && !qobject_cast<QGroupBox*>(other)) {
+                EXPECT_FALSE(repeats->geometry().intersects(other->geometry())) << other->objectName().toStdString();
+            }
         chords->click();
         lyrics->click();
         counts->click();
+        repeats->setCurrentIndex(1);
         d->close(); // like the spacing, the switches do not wait for the close button
     });
+    EXPECT_EQ(sheet.repeats, RepeatDrawing::kWrittenOut);
     EXPECT_FALSE(sheet.shown.words);
     EXPECT_TRUE(sheet.shown.counts);
     EXPECT_TRUE(sheet.shown.chords);

@@ -46,7 +46,7 @@ protected:
     {
         const int tenths = settings.spacing.Tenths();
         return "[sheet]\nstring_spacing_mm=" + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
-               "\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\n";
+               "\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n";
     }
 
     SandboxDir sandbox;
@@ -97,7 +97,7 @@ TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
 {
     ASSERT_TRUE(WriteSheetSettings(QPath(), defaults));
     EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\n"));
+              Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), defaults);
     for (int tenths : {115, 50, 200, 145}) {
         ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(tenths), {}}));
@@ -105,7 +105,7 @@ TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
     }
     ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(115), {false, true, false}}));
     EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\npaper=A3\nharp_height_mm=282\ncounts=false\n"));
+              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{PaperSpacing::TenthsMm(115), {false, true, false}}));
     // A hand-written file may say on and off; anything else keeps the switch's default.
     WriteFileBytes(Path(), Bytes("[sheet]\nlyrics=off\nchords=on\nmeasure_numbers=maybe\n"));
@@ -154,23 +154,23 @@ TEST_F(SheetSettingsFileTest, SavingKeepsWhatTheFileHoldsThatTheProgramDoesNotKn
     };
     const std::string bom = "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\n";
     EXPECT_EQ(save(bom, ReadText(bom)), "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\nlyrics=true\r\n"
-                                        "measure_numbers=true\r\npaper=A3\r\nharp_height_mm=282\r\ncounts=false\r\n")
+                                        "measure_numbers=true\r\npaper=A3\r\nharp_height_mm=282\r\ncounts=false\r\nrepeats=lines\r\n")
         << "read, then saved unchanged: the player's 12.5 mm and chords stay";
 
     const std::string mine = "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\n[later]\nx=y\n";
     EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::FitToPaper(), {false, false, true}}),
               "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\nchords=false\nmeasure_numbers=true\n"
-              "paper=A3\nharp_height_mm=282\ncounts=false\n[later]\nx=y\n")
+              "paper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n[later]\nx=y\n")
         << "unknown keys and groups, comments and a value that did not read all stay";
     EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::TenthsMm(145), {true, false, true}}),
               "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=true\nstring_spacing_mm=14.5\nchords=false\n"
-              "measure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\n[later]\nx=y\n")
+              "measure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n[later]\nx=y\n")
         << "a changed setting takes the line that gave the old value, or comes after the one that did not read";
     EXPECT_EQ(save("[Sheet]\nstring_spacing_mm=12.5", defaults),
               "[Sheet]\nstring_spacing_mm=12.5\n[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n"
-              "paper=A3\nharp_height_mm=282\ncounts=false\n");
+              "paper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n");
 
-    const std::string full = "[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\n";
+    const std::string full = "[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n";
     WriteFileBytes(Path(), Bytes(full));
     chmod(Path().c_str(), 0444);
     EXPECT_TRUE(WriteSheetSettings(QPath(), defaults)) << "a file that says it all already is left alone";
@@ -212,7 +212,7 @@ TEST_F(SheetSettingsWindowTest, TheWindowReadsAndSavesSheetIniAndSetupIniStaysBy
     }
     EXPECT_EQ(ReadFileBytes(SetupPath()), setup);
     EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\n"));
+              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n"));
     EXPECT_EQ(sink.Count(), 0u);
 }
 

@@ -62,13 +62,21 @@ void AbcPlayout::Play(Melody& out)
 {
     const AbcMeasures cut = CutIntoMeasures(tune.events);
     int played = 0, chordsPlayed = 0;
-    for (int index : PlayOrder(cut.marks)) {
+    out.repeats.marks = cut.marks;
+    const std::vector<int> order = PlayOrder(cut.marks);
+    // Each played measure's start, and where the playing stopped.
+    const auto markStart = [&] { out.repeats.starts.push_back(now); };
+    for (int index : order) {
         const AbcMeasure& measure = cut.measures[index];
+        out.repeats.order.push_back(index);
+        markStart();
         for (size_t i = measure.first; i < measure.end; ++i) {
             const AbcEvent& event = tune.events[i];
             const bool timed = event.kind == AbcEvent::Kind::Note || event.kind == AbcEvent::Kind::Rest;
             if (timed && ++played > kAbcMaxPlayedNotes) {
                 ++out.skipped;
+                markStart();
+                out.repeats.cut = true;
                 return;
             }
             if (event.kind == AbcEvent::Kind::Chord && ++chordsPlayed > kAbcMaxPlayedNotes) {
@@ -80,6 +88,7 @@ void AbcPlayout::Play(Melody& out)
         if (measure.closedByMeasureLine)
             NotePickup(out);
     }
+    markStart();
 }
 
 void AbcPlayout::PlayEvent(const AbcEvent& event, Melody& out)

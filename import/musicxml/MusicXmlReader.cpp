@@ -315,8 +315,11 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
                                        [](const MeasureContent& m) { return m.length > m.nominal; });
     const std::vector<int64_t> held = overflows ? LengthsOtherPartsHold(part) : std::vector<int64_t>{};
     int64_t start = 0;
+    out.repeats.marks = std::move(marks);
     for (size_t k = 0; k < order.size(); ++k) {
         const MeasureContent& m = content.measures[order[k]];
+        out.repeats.order.push_back(order[k]);
+        out.repeats.starts.push_back(start);
         if (k == 0 && m.length < m.nominal)
             out.pickupTicks = m.length;
         if (k > 0)
@@ -331,10 +334,12 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         assembler.Add(m, start, length);
         start += length;
         if (start > kMaxReadTicks) {
+            out.repeats.cut = k + 1 < order.size();
             out.skipped += out.skipped < INT_MAX; // the song cannot hold more; the builder reports the cut
             break;
         }
     }
+    out.repeats.starts.push_back(start);
     const bool anyNote = std::any_of(out.notes.begin(), out.notes.end(),
                                      [](const MelodyNote& n) { return n.pitch != MelodyNote::kRest; });
     return anyNote ? ImportStatus::Ok : ImportStatus::NoMelody;

@@ -1,0 +1,399 @@
+// Repeats drawn once with jump lines, read back from the PDFs the renderer writes (circles,
+// lines and words as a viewer sees them), and the score, sheets and sound behind them.
+
+#include "app/RenderCommand.h"
+#include "audio/PlaySchedule.h"
+#include "import/ScoreImport.h"
+#include "print/PlayingSheets.h"
+#include "render/SettingsScore.h"
+#include "render/WrittenScore.h"
+#include "settings/HarpPresets.h"
+#include "song/CSongData.h"
+#include "tests/support/MusicXmlText.h"
+#include "tests/support/PdfProbe.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+constexpr double kMm = 72 / 25.4; // points per millimetre
+
+// What a page of a sheet shows, in points: the notes' circles (those among the strings; the
+// legend's kinds stand below them), the string lines, the jump lines and their arrowheads.
+struct SheetRead {
+    std::vector<PdfBox> circles;
+    std::vector<double> strings;
+    double stringsTop = 1e9, stringsBottom = -1e9;
+    std::vector<std::vector<std::pair<double, double>>> jumps; // polylines of three pieces or more
+    std::vector<std::vector<std::pair<double, double>>> arrows; // filled triangles
+    std::vector<PdfWord> words;
+    std::string text;
+};
+
+SheetRead ReadSheet(const std::string& pdf, const std::string& stem, int page = 1)
+{
+    SheetRead read;
+    const std::vector<PdfPath> paths = PdfPaths(pdf, page, stem);
+    for (const PdfPath& path : paths)
+        for (const auto& points : path.subpaths)
+            if (path.stroke == "rgb(0%,0%,0%)" && points.size() == 2 && std::abs(points[0].first - points[1].first) < 0.01 &&
+                std::abs(points[0].second - points[1].second) > 20 * kMm) {
+                read.strings.push_back(points[0].first);
+                read.stringsTop = std::min({read.stringsTop, points[0].second, points[1].second});
+                read.stringsBottom = std::max({read.stringsBottom, points[0].second, points[1].second});
+            }
+    for (const PdfBox& c : PdfCircles(paths))
+        if (c.CentreY() > read.stringsTop && c.CentreY() < read.stringsBottom && c.right - c.left > 1.5 * kMm)
+            read.circles.push_back(c);
+    for (const PdfPath& path : paths)
+        for (size_t i = 0; i < path.subpaths.size(); ++i) {
+            const auto& points = path.subpaths[i];
+            if (path.curves[i] > 0)
+                continue;
+            if (!path.stroke.empty() && points.size() >= 4)
+                read.jumps.push_back(points);
+            else if (path.stroke.empty() && (points.size() == 3 || points.size() == 4))
+                read.arrows.push_back(points);
+        }
+    read.words = PdfWords(pdf, page);
+    read.text = WithoutSpaces(PdfText(pdf, page));
+    return read;
+}
+
+bool Near(double a, double b, double by)
+{
+    return std::abs(a - b) <= by;
+}
+
+// Whether two spans along one line share more than a point.
+bool Overlap(double a1, double a2, double b1, double b2)
+{
+    return std::max(std::min(a1, a2), std::min(b1, b2)) < std::min(std::max(a1, a2), std::max(b1, b2)) - 0.01;
+}
+
+// The circle nearest the point, and how far its edge is.
+std::pair<const PdfBox*, double> NearestCircle(const SheetRead& s, std::pair<double, double> p)
+{
+    const PdfBox* best = nullptr;
+    double distance = 1e9;
+    for (const PdfBox& c : s.circles) {
+        const double d = std::hypot(c.CentreX() - p.first, c.CentreY() - p.second) - (c.right - c.left) / 2;
+        if (d < distance)
+            best = &c, distance = d;
+    }
+    return {best, distance};
+}
+
+class RepeatLinesTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::string& text)
+    {
+        const std::string path = sandbox.Path(name);
+        WriteFileBytes(path, mx::Bytes(text));
+        return path;
+    }
+    static std::string Abc(const std::string& body, const std::string& meter = "4/4")
+    {
+        return "X:1\nT:Tune\nM:" + meter + "\nL:1/4\nK:C\n" + body + "\n";
+    }
+    // The renderer's --info and --notes lines for a file; the PDF when `pdf` is named.
+    std::string Run(std::vector<std::string> args)
+    {
+        std::ostringstream out, err;
+        const int status = RunRenderCommand(args, out, err);
+        return status == 0 ? out.str() : "exit " + std::to_string(status) + ": " + err.str();
+    }
+    SheetRead Sheet(const std::string& song, std::vector<std::string> extra = {}, const std::string& harp = "25")
+    {
+        const std::string pdf = sandbox.Path("sheet" + std::to_string(++sheets) + ".pdf");
+        std::vector<std::string> args{"--harp", harp, "--measures", "all"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back(song);
+        args.push_back(pdf);
+        EXPECT_EQ(Run(args), "") << song;
+        return ReadSheet(pdf, sandbox.Path("paths" + std::to_string(sheets)));
+    }
+    // Every jump line ends in an arrowhead at a note's edge; the notes it enters, by circle.
+    static std::vector<const PdfBox*> Entered(const SheetRead& s)
+    {
+        std::vector<const PdfBox*> entered;
+        for (const auto& line : s.jumps) {
+            const auto [circle, gap] = NearestCircle(s, line.back());
+            EXPECT_LT(gap, 3.5 * kMm) << "the line stops short of a note's side";
+            const bool headed = std::any_of(s.arrows.begin(), s.arrows.end(), [&](const auto& a) {
+                return std::any_of(a.begin(), a.end(), [&](auto p) {
+                    return Near(p.first, circle->left, 0.6 * kMm) || Near(p.first, circle->right, 0.6 * kMm);
+                }) && std::all_of(a.begin(), a.end(), [&](auto p) { return Near(p.second, circle->CentreY(), 1.5 * kMm); });
+            });
+            EXPECT_TRUE(headed) << "an arrowhead into the note from its side";
+            entered.push_back(circle);
+        }
+        return entered;
+    }
+
+    SandboxDir sandbox;
+    RecordingSink sink;
+    int sheets = 0;
+};
+
+TEST_F(RepeatLinesTest, ARepeatIsDrawnOnceWithOneLineBackToItsFirstNote)
+{
+    const std::string song = Write("repeat.abc", Abc("|: C D E F | G A B c :|"));
+    const SheetRead s = Sheet(song);
+    ASSERT_EQ(s.circles.size(), 8u);
+    ASSERT_EQ(s.jumps.size(), 1u);
+    const auto first = std::min_element(s.circles.begin(), s.circles.end(),
+                                        [](const PdfBox& a, const PdfBox& b) { return a.top < b.top; });
+    const std::vector<const PdfBox*> entered = Entered(s);
+    EXPECT_EQ(entered.front(), &*first) << "back to the first note";
+    // It leaves the last note sideways: its first point level with that note.
+    const auto last = std::max_element(s.circles.begin(), s.circles.end(),
+                                       [](const PdfBox& a, const PdfBox& b) { return a.top < b.top; });
+    EXPECT_TRUE(Near(s.jumps.front().front().second, last->CentreY(), 0.5 * kMm));
+    EXPECT_EQ(NearestCircle(s, s.jumps.front().front()).first, &*last);
+
+    const std::string info = Run({"--info", song});
+    EXPECT_NE(info.find("written_measures=2\nplayed_measures=4\nrepeats=lines\n"), std::string::npos) << info;
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(RepeatLinesTest, EndingsAreNumberedAndLinesLeadOutOfTheFirstAndIntoTheSecond)
+{
+    const SheetRead s = Sheet(Write("endings.abc", Abc("|: C D E F |1 G A B c :|2 c B A G |]")));
+    EXPECT_EQ(s.circles.size(), 12u);
+    EXPECT_NE(s.text.find("1."), std::string::npos);
+    EXPECT_NE(s.text.find("2."), std::string::npos);
+    ASSERT_EQ(s.jumps.size(), 2u);
+    std::vector<const PdfBox*> entered = Entered(s);
+    std::vector<double> rows;
+    for (const PdfBox* c : entered)
+        rows.push_back(c->CentreY());
+    std::sort(rows.begin(), rows.end());
+    std::vector<double> tops;
+    for (const PdfBox& c : s.circles)
+        tops.push_back(c.CentreY());
+    std::sort(tops.begin(), tops.end());
+    EXPECT_TRUE(Near(rows[0], tops[0], 0.1)) << "out of the first ending, back to the start";
+    EXPECT_TRUE(Near(rows[1], tops[8], 0.1)) << "from the end of the part into the second ending";
+}
+
+// D.C. al Fine and D.S. al Coda as MusicXML writes them: the jumps in <sound>, the marks as words.
+std::string Marked(int number, const std::string& notes, const std::string& sound)
+{
+    return mx::Measure(number, (number == 1 ? mx::Attributes(1) : "") + notes +
+                                   (sound.empty() ? "" : "<direction><sound " + sound + "/></direction>"));
+}
+
+TEST_F(RepeatLinesTest, DaCapoAlFineAndDalSegnoAlCodaShowTheirMarksAndLines)
+{
+    const std::string four = mx::Note("C4", 1) + mx::Note("D4", 1) + mx::Note("E4", 1) + mx::Note("F4", 1);
+    const std::string high = mx::Note("G4", 1) + mx::Note("A4", 1) + mx::Note("B4", 1) + mx::Note("C5", 1);
+    const std::string fine =
+        mx::OnePart({Marked(1, four, ""), Marked(2, high, "fine=\"yes\""), Marked(3, four, ""), Marked(4, high, "dacapo=\"yes\"")});
+    const std::string dc = Write("dc.musicxml", fine);
+    const SheetRead a = Sheet(dc);
+    EXPECT_EQ(a.circles.size(), 16u);
+    EXPECT_NE(a.text.find("Fine"), std::string::npos);
+    EXPECT_NE(a.text.find("D.C."), std::string::npos);
+    ASSERT_EQ(a.jumps.size(), 1u);
+    Entered(a);
+    EXPECT_NE(Run({"--info", dc}).find("written_measures=4\nplayed_measures=6\nrepeats=lines\n"), std::string::npos);
+
+    const std::string coda =
+        mx::OnePart({Marked(1, four, ""), Marked(2, high, "segno=\"s\""), Marked(3, four, "tocoda=\"c\""),
+                     Marked(4, high, "dalsegno=\"s\""), Marked(5, four, "coda=\"c\"")});
+    const SheetRead b = Sheet(Write("ds.musicxml", coda));
+    EXPECT_EQ(b.circles.size(), 20u);
+    EXPECT_NE(b.text.find("D.S."), std::string::npos);
+    ASSERT_EQ(b.jumps.size(), 2u) << "back to the segno, on from the coda sign to the coda";
+    Entered(b);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+TEST_F(RepeatLinesTest, NoJumpLineRunsOverACircleAStringOrAWord)
+{
+    // Words and chords beside every note, three repeats and endings side by side on a small harp.
+    const std::string tune = Write("busy.abc", "X:1\nT:Busy\nM:3/4\nL:1/4\nK:G\n"
+                                               "|: \"G\"G A B | \"D\"d c B |1 \"C\"c B A :|2 \"G\"G2 B |\n"
+                                               "|: \"C\"c e d | \"G\"B d g |1 \"D\"f e d :|2 \"G\"g3 |]\n"
+                                               "w: la la la li li li lo lo lo le le la la la li li li lo lo lo le\n");
+    for (const std::string harp : {"15G", "25", "37"}) {
+        const SheetRead s = Sheet(tune, {"--chords", "on"}, harp);
+        ASSERT_GE(s.jumps.size(), 4u) << harp;
+        Entered(s);
+        for (const auto& line : s.jumps) {
+            for (size_t i = 1; i < line.size(); ++i) {
+                const auto [x1, y1] = line[i - 1];
+                const auto [x2, y2] = line[i];
+                const PdfBox piece{std::min(x1, x2) - 0.2, std::min(y1, y2) - 0.2, std::max(x1, x2) + 0.2, std::max(y1, y2) + 0.2};
+                if (Near(x1, x2, 0.01)) // along its gap, clear of the strings
+                    for (const double x : s.strings)
+                        EXPECT_GT(std::abs(x - x1), 1.0 * kMm) << harp;
+                for (const PdfBox& c : s.circles) {
+                    // Only the notes it leaves and enters touch it, at their sides.
+                    const bool own = c.Overlaps({line.front().first - 0.5, line.front().second - 0.5, line.front().first + 0.5, line.front().second + 0.5}) ||
+                                     c.Overlaps({line.back().first - 0.5, line.back().second - 0.5, line.back().first + 0.5, line.back().second + 0.5});
+                    const PdfBox inner{c.left + 0.3, c.top + 0.3, c.right - 0.3, c.bottom - 0.3};
+                    EXPECT_TRUE(own || !inner.Overlaps(piece)) << harp << " a circle at " << c.CentreX() << "," << c.CentreY();
+                }
+                for (const PdfWord& w : s.words) {
+                    const PdfBox box{w.xMin + 0.3, w.yMin + 0.3, w.xMax - 0.3, w.yMax - 0.3};
+                    EXPECT_FALSE(box.Overlaps(piece)) << harp << " the word " << w.text;
+                }
+            }
+            // Two lines never share a gap where they run side by side.
+            for (const auto& other : s.jumps)
+                if (&other != &line)
+                    for (size_t i = 1; i < line.size(); ++i)
+                        for (size_t k = 1; k < other.size(); ++k)
+                            if (Near(line[i].first, line[i - 1].first, 0.01) && Near(other[k].first, other[k - 1].first, 0.01) &&
+                                Near(line[i].first, other[k].first, 0.5))
+                                EXPECT_FALSE(Overlap(line[i - 1].second, line[i].second, other[k - 1].second, other[k].second));
+        }
+    }
+}
+
+TEST_F(RepeatLinesTest, WrittenOutIsTheSheetOfTheTuneAsPlayed)
+{
+    const std::string repeated = Write("twice.abc", Abc("|: C D E F | G A B c :| d c B A |]"));
+    const std::string byHand = Write("byhand.abc", Abc("C D E F | G A B c | C D E F | G A B c | d c B A |]"));
+    for (const std::vector<std::string> look : {std::vector<std::string>{}, {"--harp", "25", "--measures", "all"}}) {
+        std::vector<std::string> written = look, plain = look;
+        written.insert(written.end(), {"--repeats", "written", repeated, sandbox.Path("a.pdf")});
+        plain.insert(plain.end(), {byHand, sandbox.Path("b.pdf")});
+        ASSERT_EQ(Run(written), "");
+        ASSERT_EQ(Run(plain), "");
+        const QImage a = RenderPage(sandbox.Path("a.pdf"), 40, sandbox.Path("a"));
+        const QImage b = RenderPage(sandbox.Path("b.pdf"), 40, sandbox.Path("b"));
+        ASSERT_FALSE(a.isNull());
+        EXPECT_EQ(a, b) << look.size();
+    }
+    EXPECT_EQ(Run({"--notes", "--repeats", "written", repeated}), Run({"--notes", byHand}));
+}
+
+TEST_F(RepeatLinesTest, WhatCannotBeDrawnOnceIsWrittenOutAndTheSheetSaysWhy)
+{
+    struct Case {
+        const char* body;
+        const char* why;
+        const char* notice;
+    };
+    for (const Case& c : {Case{"C D E F |2 G A B c |]", "malformed", "記号がそろっていないため"},
+                          Case{"|: C4 :| D E F G |]", "crossing", "線が弦の間に収まらないため"}}) {
+        const std::string song = Write("odd.abc", Abc(c.body));
+        const std::string info = Run({"--info", song});
+        EXPECT_NE(info.find("repeats=written\nrepeats_fallback=" + std::string(c.why) + "\n"), std::string::npos) << info;
+        const SheetRead s = Sheet(song);
+        EXPECT_NE(s.text.find(c.notice), std::string::npos) << c.body;
+        EXPECT_TRUE(s.jumps.empty());
+    }
+}
+
+// Tunes as folk players write them, made here: two or three parts of eight bars, each played
+// twice, some with first and second endings or a pickup.
+std::string FolkTune(unsigned seed)
+{
+    unsigned state = seed * 2654435761u + 12345u;
+    const auto next = [&](unsigned n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    };
+    const bool three = next(2) == 0;
+    const std::string meter = three ? "3/4" : "4/4";
+    const int beats = three ? 3 : 4;
+    static const char* const kNotes[] = {"C", "D", "E", "F", "G", "A", "B", "c", "d", "e", "f", "g"};
+    const auto bar = [&] {
+        std::string b;
+        for (int at = 0; at < beats;) {
+            const bool eighths = next(3) == 0;
+            b += eighths ? std::string(kNotes[next(12)]) + "/" + kNotes[next(12)] + "/ " : std::string(kNotes[next(12)]) + " ";
+            ++at;
+        }
+        return b;
+    };
+    std::string body = next(3) == 0 ? "G |" : "";
+    const unsigned parts = 2 + next(2);
+    for (unsigned p = 0; p < parts; ++p) {
+        body += "|: ";
+        const bool endings = next(2) == 0;
+        for (int i = 0; i < 7; ++i)
+            body += bar() + "| ";
+        body += endings ? "[1 " + bar() + ":|2 " + bar() + "|\n" : bar() + ":|\n";
+    }
+    return "X:" + std::to_string(seed) + "\nT:Tune " + std::to_string(seed) + "\nM:" + meter + "\nL:1/4\nK:G\n" + body;
+}
+
+// The sheet's length at the harp's scale: where its timeline ends.
+int SheetLength(const CSongData& song, const ConfigRecord& record, RepeatDrawing repeats)
+{
+    const ScoreFrame frame = ScoreFrameOf(record);
+    const FittedScore score = LayOutFittedScore(frame, song, {1, 1024}, 0, repeats);
+    const std::vector<TimeMark> line = PlayingTimeline(score, 2.78, 0);
+    return line.empty() ? 0 : line.back().y;
+}
+
+TEST_F(RepeatLinesTest, OverTwoHundredFolkTunesTheSheetsTakeAtMostSixtyPercent)
+{
+    ConfigRecord record = DefaultConfigRecord();
+    ApplyHarpPreset(*FindHarpPreset("25"), record);
+    double shares = 0;
+    int tunes = 0, fallbacks = 0;
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        const std::string text = FolkTune(seed);
+        ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(text), "folk.abc");
+        ASSERT_TRUE(loaded.song && !loaded.failed) << text;
+        FitSongToFrame(*loaded.song, ScoreFrameOf(record), record.lowestNote);
+        const FittedScore drawn = LayOutFittedScore(ScoreFrameOf(record), *loaded.song, {1, 1024}, 0);
+        if (!drawn.drawnOnce) {
+            ++fallbacks;
+            EXPECT_FALSE(FallbackNotice(drawn.layout.fallback).empty()) << text;
+            continue;
+        }
+        shares += double(SheetLength(*loaded.song, record, RepeatDrawing::kLines)) /
+                  SheetLength(*loaded.song, record, RepeatDrawing::kWrittenOut);
+        ++tunes;
+    }
+    ASSERT_GT(tunes, 180);
+    std::printf("folk tunes: %d drawn once, %d written out, sheets %.1f %% of the written-out length\n", tunes,
+                fallbacks, 100 * shares / tunes);
+    EXPECT_LE(shares / tunes, 0.60);
+}
+
+// The window's range counts written measures; a range that leaves the jump's other end out
+// keeps the line as far as its edge, and playing follows the jumps.
+TEST_F(RepeatLinesTest, ARangeCutsLinesAtItsEdgeAndPlayingFollowsTheJumps)
+{
+    ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(Abc("|: C D E F | G A B c :|")), "r.abc");
+    ASSERT_TRUE(loaded.song);
+    ConfigRecord record = DefaultConfigRecord();
+    const FittedScore whole = FitScore(record, *loaded.song, {1, 32});
+    EXPECT_TRUE(whole.drawnOnce);
+    EXPECT_EQ(whole.measureCount, 2);
+    EXPECT_EQ(whole.measures.last, 2) << "held within the written measures";
+    ASSERT_EQ(whole.geometry.jumps.size(), 1u);
+    EXPECT_TRUE(whole.geometry.jumps.front().arrow);
+
+    const FittedScore second = LayOutFittedScore(whole.frame, *loaded.song, {2, 2}, whole.transposition);
+    ASSERT_EQ(second.geometry.jumps.size(), 1u);
+    const JumpLine& cut = second.geometry.jumps.front();
+    EXPECT_FALSE(cut.arrow) << "its target lies above the range";
+    EXPECT_EQ(cut.points.back().y, ScoreY(second.geometry, second.layout.totalLength, 0));
+
+    const PlaySchedule schedule = MakePlaySchedule(whole, 120, 100);
+    std::vector<int> pitches, placed;
+    for (const ScheduledNote& n : schedule.notes) {
+        pitches.push_back(n.pitch);
+        placed.push_back(n.placed);
+    }
+    EXPECT_EQ(pitches, (std::vector<int>{60, 62, 64, 65, 67, 69, 71, 72, 60, 62, 64, 65, 67, 69, 71, 72}));
+    EXPECT_EQ(placed, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 0, 1, 2, 3, 4, 5, 6, 7})) << "the mark goes back up";
+    const FittedScore played =
+        LayOutFittedScore(whole.frame, *loaded.song, {1, 4}, whole.transposition, RepeatDrawing::kWrittenOut);
+    EXPECT_EQ(schedule.length, MakePlaySchedule(played, 120, 100).length);
+}
+
+} // namespace
