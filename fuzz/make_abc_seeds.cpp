@@ -23,6 +23,10 @@ const char* const kSeeds[] = {
     // Short final notes, empty measures, repeated chord symbols, accidentals written together.
     "X:5\nT:Ends short\nM:4/4\nL:1/64\nK:C^f^c\n|:\"C\"\"C\"\"G7\"C48 D15 | | \"Am\"\"Am\" | [|] E63 F:|2 G63 A/2|]\n",
     "X:6\nT:Cut time\nM:2/2\nL:1/32\nK:D_b\nd32 | c32 | B32 | A32 | G32 | F32 | E32 | D31 E|]\n",
+
+    // Jumps: a segno and To Coda inside chords and after bar lines, a Fine before a bar line.
+    "X:7\nT:Jumps\nM:3/4\nL:1/4\nK:F\nF A c | S [!segno!Fc]2 B | A !fine!G F |!dacoda!| G2 A |"
+    " c3 !D.S.alcoda!|] O [Fc]3 |]\nX:8\nK:C\n|: C D !D.C.alfine! :| E +fine+ F |!D.C.!|\n",
 };
 
 } // namespace

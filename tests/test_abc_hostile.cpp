@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 std::string TuneOf(const std::string& body)
@@ -104,6 +106,32 @@ TEST(AbcHostileTest, RepeatSoupEnds)
         const AbcResult r = ReadAbcText(TuneOf(body));
         EXPECT_LE(r.melody.notes.size(), 40u) << body;
     }
+}
+
+TEST(AbcHostileTest, ThousandsOfJumpMarksStayCheap)
+{
+    const auto start = std::chrono::steady_clock::now();
+    // A da capo in each of 20000 measures is taken once: the tune is played twice at most.
+    std::string everyMeasure;
+    for (int i = 1; i <= 20000; ++i)
+        everyMeasure += i % 1000 ? "!D.C.!C|" : "!D.C.!C|\n";
+    const AbcResult jumps = ReadAbcText(TuneOf(everyMeasure));
+    EXPECT_EQ(jumps.melody.notes.size(), 20001u);
+    EXPECT_EQ(jumps.melody.skipped, 0);
+
+    // Runs of marks in one measure cost one event per kind: the notes after them still fit.
+    std::string notes, run;
+    for (int line = 0; line < 90; ++line)
+        notes += std::string(1000, 'C') + "\n";
+    for (int i = 1; i <= 50000; ++i)
+        run += i % 1000 ? "!D.C.!!fine!S!D.S.!O!dacoda!" : "!D.C.!!fine!S!D.S.!O!dacoda!\n";
+    const AbcResult marks = ReadAbcText(TuneOf(notes + "|D " + run + " E|"));
+    EXPECT_EQ(marks.melody.skipped, 0);
+    ASSERT_EQ(marks.melody.notes.size(), 2u * (90000 + 2)); // back once, then the Fine
+    EXPECT_EQ(marks.melody.notes.back().pitch, 64);
+
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 10.0);
 }
 
 TEST(AbcHostileTest, TruncatedAndGarbageInput)

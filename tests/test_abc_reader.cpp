@@ -156,6 +156,45 @@ TEST(AbcReaderTest, RepeatsAndEndingsArePlayedOut)
         EXPECT_EQ(Letters(Tune("L:1/4\nK:C", c.body)), c.letters) << c.body;
 }
 
+TEST(AbcReaderTest, JumpDecorationsArePlayedOut)
+{
+    // D.C. al Fine, its notes in full: the second time through ends with the Fine's measure.
+    const Melody alFine = Tune("L:1/4\nK:C", "A B | C !fine!D | E F !D.C.alfine!|]");
+    EXPECT_EQ(Letters(alFine), "ABCDEFABCD");
+    EXPECT_EQ(NotesText(alFine, kQuarter), "69:1 71:1 60:1 62:1 64:1 65:1 69:1 71:1 60:1 62:1");
+    EXPECT_EQ(OnsetsText(alFine, kQuarter), "0 1 2 3 4 5 6 7 8 9");
+
+    struct Case {
+        const char* body;
+        const char* letters;
+    };
+    const Case cases[] = {
+        // every spelling of each mark
+        {"A B | C D !fine!| E F |!D.C.!|]", "ABCDEFABCD"},
+        {"A B | C D | !fine! E F | G !dacapo! |]", "ABCDEFGABCDEF"},
+        {"A | !segno!B | C !dacoda!D | E !D.S.alcoda!| !coda!F |]", "ABCDEBCDF"},
+        {"A | !segno!B | C !tocoda!D | E !D.S.!| !coda!F |]", "ABCDEBCDF"},
+        {"A | !segno!B | C !fine!D | E !D.S.alfine!|]", "ABCDEBCD"},
+        {"A B | C !dacoda!D | E !D.C.alcoda!| !coda!F |]", "ABCDEABCDF"},
+        {"A | S B | C !dacoda! | D !D.S.! | O E |]", "ABCDBCE"},
+        {"A | +segno+ B | C +D.S.+ |]", "ABCBC"},
+        // D.C. or D.S. without a Fine plays to the end once more
+        {"A B | C D !D.C.!|]", "ABCDABCD"},
+        {"A | !segno! B | C !D.S.!| D |]", "ABCBCD"},
+        // where a mark stands
+        {"A B | C !dacoda!D | E !D.C.! O| F |]", "ABCDEABCDF"},
+        {"S A B |!D.C.!| C D |]", "ABABCD"},
+        {"A B | C D |] !D.C.!", "ABCDABCD"},
+        {"!D.C.! | A B |]", "AB"},
+        {"A !D.S.! | B |] S", "AB"},
+        {"A B | [!segno!CE] D | F !D.S.!|]", "ABEDFEDF"},
+        {"A B | [C!D.C.!E] D | F |]", "ABEDABEDF"},
+        {"A | B & c !D.C.! | d |]", "ABd"}, // an overlay's marks are another voice's
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Letters(Tune("L:1/4\nK:C", c.body)), c.letters) << c.body;
+}
+
 TEST(AbcReaderTest, PickupAndMeterChanges)
 {
     const Melody m = Tune("M:3/4\nL:1/4\nK:G", "D | G2 A | [M:2/4] B2 |\nM:3/4\nc3 |]");

@@ -122,6 +122,12 @@ TEST(AbcTokenizerTest, WhatAMelodyIgnoresIsSkippedOrMarked)
     EXPECT_EQ(Kinds("A % B C"), "N");
     EXPECT_EQ(Kinds("A B \\  % more"), "NN");
     EXPECT_EQ(Kinds("A!B"), "NN"); // an old line break, not a decoration
+    const auto marks = Tokens("!D.C.alfine!S +segno+O");
+    ASSERT_EQ(marks.size(), 4u);
+    EXPECT_EQ(marks[0].text, "D.C.alfine");
+    EXPECT_EQ(marks[1].text, "S");
+    EXPECT_EQ(marks[2].text, "segno");
+    EXPECT_EQ(marks[3].text, "O");
 }
 
 TEST(AbcTokenizerTest, BrokenTextEndsInUnknownTokens)

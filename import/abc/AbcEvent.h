@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+// The decorations that steer the play order. Where a mark stands is left to the cut into
+// measures, which knows the bar lines around it.
+enum class AbcMark : uint8_t { Segno, Coda, ToCoda, DaCapo, DalSegno, Fine };
+
 struct AbcEvent {
-    enum class Kind : uint8_t { Note, Rest, Bar, Meter, Chord };
+    enum class Kind : uint8_t { Note, Rest, Bar, Meter, Chord, Mark };
 
     Kind kind = Kind::Rest;
     int64_t duration = 0;      // Note, Rest: ticks, > 0
@@ -26,6 +30,7 @@ struct AbcEvent {
     int numerator = 4;         // Meter
     int denominator = 4;
     int chordIndex = -1;       // Chord: into AbcWrittenTune::chords (onset unset)
+    AbcMark mark = AbcMark::Segno; // Mark
 };
 
 struct AbcWrittenTune {

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -30,6 +33,24 @@ int DefaultTupletQ(int p, const AbcMeter& meter)
     case 3: case 6: return 2;
     default: return !meter.free && meter.numerator % 3 == 0 && meter.numerator > 3 ? 3 : 2;
     }
+}
+
+// The decorations that say where to play on; every other one only ornaments a note.
+std::optional<AbcMark> MarkOf(std::string_view name)
+{
+    static constexpr std::pair<std::string_view, AbcMark> kMarks[] = {
+        {"segno", AbcMark::Segno},        {"S", AbcMark::Segno},
+        {"coda", AbcMark::Coda},          {"O", AbcMark::Coda},
+        {"dacoda", AbcMark::ToCoda},      {"tocoda", AbcMark::ToCoda},
+        {"D.C.", AbcMark::DaCapo},        {"dacapo", AbcMark::DaCapo},
+        {"D.C.alfine", AbcMark::DaCapo},  {"D.C.alcoda", AbcMark::DaCapo},
+        {"D.S.", AbcMark::DalSegno},      {"D.S.alfine", AbcMark::DalSegno},
+        {"D.S.alcoda", AbcMark::DalSegno}, {"fine", AbcMark::Fine},
+    };
+    for (const auto& [markName, mark] : kMarks)
+        if (name == markName)
+            return mark;
+    return std::nullopt;
 }
 
 // "Am7" -> A, 0, "m7"; "(Bb7)" -> B, -1, "7"; "F#m/C#" -> F, +1, "m/C#". False for annotations.
@@ -102,8 +123,8 @@ void AbcMusicReader::Read(const AbcToken& token)
     case AbcTokenKind::ChordSymbol: ReadChordSymbol(token); break;
     case AbcTokenKind::Overlay: overlay = true; break;
     case AbcTokenKind::Unknown: Skip(); break;
+    case AbcTokenKind::Decoration: ReadDecoration(token); break;
     case AbcTokenKind::Grace:
-    case AbcTokenKind::Decoration:
     case AbcTokenKind::InlineField: break;
     }
 }
@@ -289,6 +310,23 @@ void AbcMusicReader::ReadBar(const AbcToken& token)
         barAccidentals.fill(kNoAccidental);
         bar += token.dotted ? 0 : 1;
     }
+    if (!AddEvent(std::move(event)))
+        Skip();
+}
+
+// A mark already among the marks just written says nothing new: a run of marks costs at most
+// one event of each kind, however long it is.
+void AbcMusicReader::ReadDecoration(const AbcToken& token)
+{
+    const std::optional<AbcMark> mark = MarkOf(token.text);
+    if (!mark)
+        return;
+    for (auto e = tune.events.rbegin(); e != tune.events.rend() && e->kind == AbcEvent::Kind::Mark; ++e)
+        if (e->mark == *mark)
+            return;
+    AbcEvent event;
+    event.kind = AbcEvent::Kind::Mark;
+    event.mark = *mark;
     if (!AddEvent(std::move(event)))
         Skip();
 }

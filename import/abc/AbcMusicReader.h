@@ -48,6 +48,7 @@ private:
     void ReadBroken(const AbcToken& token);
     void ReadTuplet(const AbcToken& token);
     void ReadBar(const AbcToken& token);
+    void ReadDecoration(const AbcToken& token);
     void ReadChordSymbol(const AbcToken& token);
     void CloseChord(int lengthNum, int lengthDen);
     int PitchOf(const AbcToken& token, int letter, int octave);

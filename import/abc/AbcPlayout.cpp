@@ -3,6 +3,37 @@
 #include "import/abc/AbcLimits.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
+
+namespace {
+
+// ABC names no marks, so one segno and one coda serve every jump.
+constexpr const char* kSegno = "segno";
+constexpr const char* kCoda = "coda";
+
+using MarkSet = uint8_t;
+
+MarkSet Bit(AbcMark mark)
+{
+    return static_cast<MarkSet>(1u << static_cast<int>(mark));
+}
+
+void SetMarks(MeasureMarks& m, MarkSet marks)
+{
+    if (marks & Bit(AbcMark::Segno))
+        m.segno = kSegno;
+    if (marks & Bit(AbcMark::Coda))
+        m.coda = kCoda;
+    if (marks & Bit(AbcMark::ToCoda))
+        m.toCoda = kCoda;
+    if (marks & Bit(AbcMark::DalSegno))
+        m.dalSegno = kSegno;
+    m.daCapo |= (marks & Bit(AbcMark::DaCapo)) != 0;
+    m.fine |= (marks & Bit(AbcMark::Fine)) != 0;
+}
+
+} // namespace
 
 AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
 {
@@ -16,8 +47,13 @@ AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
     uint32_t endings = 0;
     size_t first = 0;
     bool timed = false;
+    // A segno or coda stands before the note it marks, across bar lines. A jump or fine
+    // belongs to the measure it is written in; one after a bar line with no note before the
+    // next closes the measure before it, as in "c2 |!D.C.!|]".
+    MarkSet here = 0, beforeNote = 0, closing = 0;
     auto close = [&](size_t end) {
         MeasureMarks m;
+        SetMarks(m, std::exchange(here, 0));
         m.forwardRepeat = forward;
         if (endings) {
             m.endingStart = true;
@@ -32,8 +68,16 @@ AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
     };
     for (size_t i = 0; i < events.size(); ++i) {
         const AbcEvent& e = events[i];
+        if (e.kind == AbcEvent::Kind::Mark) {
+            const bool waits = e.mark == AbcMark::Segno || e.mark == AbcMark::Coda;
+            (waits ? beforeNote : timed ? here : closing) |= Bit(e.mark);
+            continue;
+        }
         if (e.kind != AbcEvent::Kind::Bar) {
-            timed |= e.kind == AbcEvent::Kind::Note || e.kind == AbcEvent::Kind::Rest;
+            if (e.kind == AbcEvent::Kind::Note || e.kind == AbcEvent::Kind::Rest) {
+                timed = true;
+                here |= std::exchange(beforeNote, 0) | std::exchange(closing, 0);
+            }
             continue;
         }
         if (timed) {
@@ -43,16 +87,21 @@ AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
             forward = endsEnding = false;
             endings = 0;
         }
-        // What the line closes belongs to the measure before it.
+        // What the line closes belongs to the measure before it; before the first measure
+        // there is nothing for a jump to close.
         if (!out.marks.empty()) {
+            SetMarks(out.marks.back(), closing);
             if (e.repeatEnds > 0)
                 out.marks.back().backwardRepeat = 2; // ABC repeats once, whatever the colons
             out.measures.back().closedByMeasureLine |= e.measureLine;
         }
+        closing = 0;
         forward |= e.repeatStart;
         endings |= e.endings;
         endsEnding |= e.repeatEnds > 0 || e.repeatStart || e.thick;
     }
+    if (!out.marks.empty())
+        SetMarks(out.marks.back(), closing);
     if (first < events.size())
         close(events.size());
     return out;
@@ -118,6 +167,7 @@ void AbcPlayout::PlayEvent(const AbcEvent& event, Melody& out)
         break;
     }
     case AbcEvent::Kind::Bar:
+    case AbcEvent::Kind::Mark:
         break;
     }
 }

@@ -29,7 +29,8 @@ private:
 
 // The written tune cut at its bar lines into the measures the play order walks: events
 // first..end-1 of the tune, and whether a bar line that ends a measure closes them. Bar lines
-// with no note between them act as one.
+// with no note between them act as one. The marks come from the bar lines and from the
+// segno, coda, fine and jump decorations.
 struct AbcMeasure {
     size_t first = 0, end = 0;
     bool closedByMeasureLine = false;

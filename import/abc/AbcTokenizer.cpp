@@ -74,8 +74,8 @@ bool AbcTokenizer::Next(AbcToken& token)
         } else if (c == 'z' || c == 'x' || c == 'Z' || c == 'X') {
             ReadRest(token);
         } else if (IsDecorationSymbol(c)) {
-            ++pos;
             token.kind = AbcTokenKind::Decoration;
+            token.text = line.substr(pos++, 1);
         } else {
             ReadUnknown(token);
         }

@@ -19,7 +19,7 @@ enum class AbcTokenKind : uint8_t {
     ChordSymbol, // "text" (chord name or annotation)
     InlineField, // [K:G]: fieldLetter, text
     Grace,       // {...}, already skipped
-    Decoration,  // !trill!, +trill+, .~HLMOPSTuv and the other symbol letters, already skipped
+    Decoration,  // !trill!, +trill+, .~HLMOPSTuv and the other symbol letters; text is the name
     Overlay,     // &
     Unknown,     // a character that means nothing here; text holds it
 };
