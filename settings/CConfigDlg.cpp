@@ -151,7 +151,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     (new QLabel(QStringLiteral("繰り返し"), this))->setGeometry(DluRect(72, 159, 32, 11));
     repeatsCombo = new QComboBox(this);
     repeatsCombo->setObjectName(QString::number(kRepeats));
-    repeatsCombo->setGeometry(DluRect(104, 157, 50, 14));
+    repeatsCombo->setGeometry(DluRect(104, 159, 50, 13));
     repeatsCombo->addItem(QStringLiteral("線で示す"), static_cast<int>(RepeatDrawing::kLines));
     repeatsCombo->addItem(QStringLiteral("展開する"), static_cast<int>(RepeatDrawing::kWrittenOut));
     connect(repeatsCombo, &QComboBox::currentIndexChanged, this, [this] { OnSheetSwitchChanged(); });
