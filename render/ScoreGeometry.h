@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // What the drawing reads from a score picture.
@@ -59,6 +60,9 @@ struct JumpLine {
     };
     std::vector<Point> points;
     bool arrow = true;
+    // A line cut at the range's edge names the measure at its other end beside its open end
+    // (the first point when it comes from there, else the last); UTF-8, empty for a whole line.
+    std::string label;
 };
 
 struct ScoreGeometry {

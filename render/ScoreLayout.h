@@ -36,13 +36,15 @@ struct ScoreMeasure {
 struct ScoreJump {
     int32_t from = 0, to = 0;
     bool fromShown = true, toShown = true;
+    int fromMeasure = 0, toMeasure = 0; // the measures of its ends, as the score numbers them
     int gap = -1; // the line runs between strings gap and gap + 1; -1 until routed
     bool operator==(const ScoreJump&) const = default;
 };
 
 // What a written score marks beside a note: an ending's number at its first note, the segno
 // and coda where they stand, "Fine" and the jumps at the last note before them.
-enum class SignKind : uint8_t { kEnding, kSegno, kCoda, kFine, kDaCapo, kDalSegno, kToCoda };
+// kLineEnd names the measure at a cut line's other end, beside its open end.
+enum class SignKind : uint8_t { kEnding, kSegno, kCoda, kFine, kDaCapo, kDalSegno, kToCoda, kLineEnd };
 
 struct ScoreSign {
     int32_t time; // of the note it stands beside

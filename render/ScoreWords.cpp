@@ -239,6 +239,28 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
         return false;
     };
 
+    // Where a cut line goes on to: beside its open end, inside the picture.
+    for (const JumpLine& line : score.jumps) {
+        if (line.label.empty() || line.points.size() < 2)
+            continue;
+        const bool atStart = line.arrow; // a line with its arrowhead came in from the edge
+        const JumpLine::Point end = atStart ? line.points.front() : line.points.back();
+        const JumpLine::Point next = atStart ? line.points[1] : line.points[line.points.size() - 2];
+        const auto [w, h] = extent(TextKind::kSign, line.label);
+        // Along the line from its end, on either side of it.
+        const double top = next.y > end.y ? end.y : end.y - h;
+        std::vector<TextBox> places;
+        for (const int side : {1, -1}) {
+            const double near = end.x + side * (kJumpHalfWidth + kPad);
+            places.push_back({side > 0 ? near : near - w, top, side > 0 ? near + w : near, top + h});
+        }
+        std::vector<PlacedText> found;
+        if (takeFirst(places, false, found, line.label) || takeFirst(places, true, found, line.label))
+            out.signs.push_back({SignKind::kLineEnd, line.label, found.front().box});
+        else
+            ++out.signsLeftOut;
+    }
+
     // The marks of the way through come first: a player cannot do without them.
     for (const ScoreSign& sign : layout.signs) {
         const auto at = std::find_if(score.notes.begin(), score.notes.end(), [&](const PlacedNote& n) {

@@ -13,6 +13,7 @@ namespace {
 struct WrittenCut {
     std::vector<int64_t> playedFrom, playedTo; // on the song's timeline
     std::vector<int32_t> start;                // on the written timeline, then its end
+    std::vector<int> byTime;                   // the written measures by where they are cut from
 };
 
 RepeatFallback CutWritten(const RepeatForm& form, int64_t songLength, WrittenCut& cut)
@@ -41,17 +42,23 @@ RepeatFallback CutWritten(const RepeatForm& form, int64_t songLength, WrittenCut
         cut.playedFrom.push_back(from);
         cut.playedTo.push_back(to);
         cut.start.push_back(static_cast<int32_t>(cut.start.back() + (to - from)));
+        cut.byTime.push_back(static_cast<int>(w));
     }
+    std::sort(cut.byTime.begin(), cut.byTime.end(),
+              [&](int a, int b) { return cut.playedFrom[size_t(a)] < cut.playedFrom[size_t(b)]; });
     return RepeatFallback::kNone;
 }
 
 // The written measure a played time falls in, when that is the measure's first pass; else -1.
 int WrittenAt(const WrittenCut& cut, int64_t time)
 {
-    for (size_t w = 0; w < cut.playedFrom.size(); ++w)
-        if (time >= cut.playedFrom[w] && time < cut.playedTo[w])
-            return static_cast<int>(w);
-    return -1;
+    // The pieces never overlap: the last one starting at or before the time is the only candidate.
+    const auto after = std::upper_bound(cut.byTime.begin(), cut.byTime.end(), time,
+                                        [&](int64_t t, int w) { return t < cut.playedFrom[size_t(w)]; });
+    if (after == cut.byTime.begin())
+        return -1;
+    const int w = *std::prev(after);
+    return time < cut.playedTo[size_t(w)] ? w : -1;
 }
 
 std::string EndingText(const std::vector<int>& numbers)
@@ -104,8 +111,12 @@ void AddJumpsAndSigns(const RepeatForm& form, const WrittenCut& cut, ScoreLayout
         if (from < 0 || to < 0)
             continue;
         const int32_t fromTime = out.notes[static_cast<size_t>(from)].time, toTime = out.notes[static_cast<size_t>(to)].time;
-        if (seen.insert({fromTime, toTime}).second)
-            out.jumps.push_back(ScoreJump{fromTime, toTime});
+        if (seen.insert({fromTime, toTime}).second) {
+            ScoreJump jump{fromTime, toTime};
+            jump.fromMeasure = a + 1 - out.numberShift;
+            jump.toMeasure = b + 1 - out.numberShift;
+            out.jumps.push_back(jump);
+        }
     }
     for (size_t w = 0; w < form.marks.size(); ++w) {
         const MeasureMarks& m = form.marks[w];
@@ -168,20 +179,18 @@ ScoreLayout LayOutWritten(const CSongData& song)
     std::string before;
     for (size_t w = 0; w < cut.playedFrom.size(); ++w) {
         const int64_t from = cut.playedFrom[w], to = cut.playedTo[w];
-        std::string inForce;
-        for (const ScoreChord& c : played.chords)
-            if (c.time <= from)
-                inForce = c.name;
         const auto add = [&](int32_t time, const std::string& name) {
             if (name != before)
                 out.chords.push_back({time, name});
             before = name;
         };
-        if (!inForce.empty())
-            add(cut.start[w], inForce);
-        for (const ScoreChord& c : played.chords)
-            if (c.time > from && c.time < to)
-                add(written(static_cast<int>(w), c.time), c.name);
+        // The chords by time: the one in force at the piece's start, then those inside it.
+        auto it = std::upper_bound(played.chords.begin(), played.chords.end(), from,
+                                   [](int64_t t, const ScoreChord& c) { return t < c.time; });
+        if (it != played.chords.begin())
+            add(cut.start[w], std::prev(it)->name);
+        for (; it != played.chords.end() && it->time < to; ++it)
+            add(written(static_cast<int>(w), it->time), it->name);
         // Bar lines that close nothing after the last note make no measure of their own.
         if (cut.start[w + 1] > cut.start[w] || w + 1 < cut.playedFrom.size())
             out.measures.push_back({cut.start[w], static_cast<int>(w) + 1});
@@ -314,16 +323,21 @@ std::vector<JumpLine> JumpLines(const ScoreGeometry& score, const ScoreLayout& l
         // An end beyond the range: the line runs on to the range's edge the way it goes.
         const auto edge = [&](int32_t time) { return JumpLine::Point{x, time < 0 ? top : bottom}; };
         JumpLine line;
-        if (from)
+        if (from) {
             line.points = {side(*from), {x, from->y}};
-        else
+        } else {
             line.points = {edge(jump.from)};
+            if (to)
+                line.label = "第" + std::to_string(jump.fromMeasure) + "小節から";
+        }
         if (to) {
             line.points.push_back({x, to->y});
             line.points.push_back(side(*to));
         } else {
             line.points.push_back(edge(jump.to));
             line.arrow = false;
+            if (from)
+                line.label = "第" + std::to_string(jump.toMeasure) + "小節へ";
         }
         lines.push_back(std::move(line));
     }

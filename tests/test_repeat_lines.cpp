@@ -28,7 +28,7 @@ struct SheetRead {
     std::vector<PdfBox> circles;
     std::vector<double> strings;
     double stringsTop = 1e9, stringsBottom = -1e9;
-    std::vector<std::vector<std::pair<double, double>>> jumps; // polylines of three pieces or more
+    std::vector<std::vector<std::pair<double, double>>> jumps; // polylines of two pieces or more
     std::vector<std::vector<std::pair<double, double>>> arrows; // filled triangles
     std::vector<PdfWord> words;
     std::string text;
@@ -54,10 +54,10 @@ SheetRead ReadSheet(const std::string& pdf, const std::string& stem, int page = 
             const auto& points = path.subpaths[i];
             if (path.curves[i] > 0)
                 continue;
-            if (!path.stroke.empty() && points.size() >= 4)
+            if (!path.stroke.empty() && points.size() >= 3)
                 read.jumps.push_back(points);
-            else if (path.stroke.empty() && (points.size() == 3 || points.size() == 4))
-                read.arrows.push_back(points);
+            else if (path.stroke.empty() && (points.size() == 3 || (points.size() == 4 && points[0] == points[3])))
+                read.arrows.push_back(points); // a triangle; rest marks and the scale bar have four corners
         }
     read.words = PdfWords(pdf, page);
     read.text = WithoutSpaces(PdfText(pdf, page));
@@ -158,6 +158,10 @@ TEST_F(RepeatLinesTest, ARepeatIsDrawnOnceWithOneLineBackToItsFirstNote)
 
     const std::string info = Run({"--info", song});
     EXPECT_NE(info.find("written_measures=2\nplayed_measures=4\nrepeats=lines\n"), std::string::npos) << info;
+    // Bar lines that close nothing after the last note make no measure of their own.
+    EXPECT_NE(Run({"--info", Write("closed.abc", Abc("|: C D E F | G A B c | :| |]"))})
+                  .find("written_measures=2\nplayed_measures=4\nrepeats=lines\n"),
+              std::string::npos);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
@@ -179,6 +183,26 @@ TEST_F(RepeatLinesTest, EndingsAreNumberedAndLinesLeadOutOfTheFirstAndIntoTheSec
     std::sort(tops.begin(), tops.end());
     EXPECT_TRUE(Near(rows[0], tops[0], 0.1)) << "out of the first ending, back to the start";
     EXPECT_TRUE(Near(rows[1], tops[8], 0.1)) << "from the end of the part into the second ending";
+}
+
+TEST_F(RepeatLinesTest, ALineCutBetweenSheetsNamesTheMeasureAtItsOtherEnd)
+{
+    // Sixteen measures of quarter notes take two sheets at 25 strings; the repeat runs back
+    // from the last to the first.
+    std::string body = "|: ";
+    for (int m = 0; m < 16; ++m)
+        body += std::string(m % 2 ? "c B A G" : "C D E F") + (m == 15 ? " :|" : " | ");
+    const std::string song = Write("long.abc", Abc(body));
+    const std::string pdf = sandbox.Path("long.pdf");
+    ASSERT_EQ(Run({"--harp", "25", "--measures", "all", song, pdf}), "");
+    ASSERT_EQ(PdfPages(pdf), 2);
+    const SheetRead first = ReadSheet(pdf, sandbox.Path("l1"), 1), second = ReadSheet(pdf, sandbox.Path("l2"), 2);
+    EXPECT_NE(first.text.find("第16小節から"), std::string::npos) << first.text;
+    EXPECT_NE(second.text.find("第1小節へ"), std::string::npos) << second.text;
+    ASSERT_EQ(first.jumps.size(), 1u);
+    ASSERT_EQ(second.jumps.size(), 1u);
+    Entered(first);
+    EXPECT_TRUE(second.arrows.empty()) << "the arrowhead is drawn where the line arrives";
 }
 
 // D.C. al Fine and D.S. al Coda as MusicXML writes them: the jumps in <sound>, the marks as words.

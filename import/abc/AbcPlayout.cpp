@@ -102,7 +102,8 @@ AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
     }
     if (!out.marks.empty())
         SetMarks(out.marks.back(), closing);
-    if (first < events.size())
+    // Bar lines after the last note close nothing: no empty measure of their own at the end.
+    if (timed || (out.marks.empty() && first < events.size()))
         close(events.size());
     return out;
 }
