@@ -484,7 +484,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         } else if (HasSuffix(o.output, ".svg")) {
             written = WriteScoreSvg(QString::fromStdString(o.output), legend, score, sheet);
         } else {
-            const QImage surface = CScorePicture::Picture(score.geometry);
+            const QImage surface = CScorePicture::Picture(score);
             const QImage picture = o.zoom == 1.0 ? surface : ScaleForShow(surface, o.zoom);
             QByteArray png;
             QBuffer buffer(&png);

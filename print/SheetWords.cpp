@@ -1,6 +1,7 @@
 #include "print/SheetWords.h"
 
 #include "print/PageDrawing.h"
+#include "render/SignFigure.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -103,44 +104,18 @@ void DrawPlayingMarks(QPainter& p, const Stretch& map, const ScoreWords& words, 
 
 namespace {
 
-// The way through: endings' numbers and the words of the jumps as text, the segno as a slashed
-// S with its two dots, the coda as a crossed circle.
+// The way through: endings' numbers and the words of the jumps as text, the segno and coda as
+// their figures.
 template <class Reaches>
 void DrawSigns(QPainter& p, const Stretch& map, const ScoreWords& words, int dotsPerInch, const Reaches& reaches)
 {
     const QFont font = SheetFontOf(SheetFont::kSign, dotsPerInch);
     ShapedTexts texts(font);
-    const double pen = Dots(kSignLineMm, dotsPerInch);
-    p.setPen(QPen(Qt::black, pen));
-    p.setBrush(Qt::NoBrush);
-    for (const PlacedSign& sign : words.signs) {
-        const QRectF box = Box(map, sign.box);
-        if (!reaches(box))
-            continue;
-        const QPointF c = box.center();
-        const double r = std::min(box.width(), box.height()) / 2 - pen;
-        switch (sign.kind) {
-        case SignKind::kSegno: {
-            p.setFont(font);
-            p.drawText(box, Qt::AlignCenter, QStringLiteral("S"));
-            p.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
-            p.save();
-            p.setBrush(Qt::black);
-            p.setPen(Qt::NoPen);
-            for (const double side : {-1.0, 1.0})
-                p.drawEllipse(c + QPointF(side * r * 0.7, side * 0.3 * r), pen, pen);
-            p.restore();
-            break;
-        }
-        case SignKind::kCoda:
-        case SignKind::kToCoda:
-            p.drawEllipse(c, r * 0.6, r * 0.75);
-            p.drawLine(c + QPointF(-r, 0), c + QPointF(r, 0));
-            p.drawLine(c + QPointF(0, -r), c + QPointF(0, r));
-            break;
-        default: texts.Draw(p, QString::fromStdString(sign.text), box); break;
-        }
-    }
+    p.setPen(Qt::black);
+    for (const PlacedSign& sign : words.signs)
+        if (const QRectF box = Box(map, sign.box);
+            reaches(box) && !DrawSignFigure(p, sign.kind, box, Dots(kSignLineMm, dotsPerInch), font))
+            texts.Draw(p, QString::fromStdString(sign.text), box);
 }
 
 // The marks with the painter's state as it is.

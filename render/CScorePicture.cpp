@@ -1,12 +1,18 @@
 #include "render/CScorePicture.h"
 
+#include "render/ScoreWords.h"
+#include "render/SignFigure.h"
 #include "render/WrittenScore.h"
 #include "song/CSongData.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
 
 namespace {
+
+// The height of a sign's text on the screen, in picture pixels: a small circle's width and more.
+constexpr int kSignPixels = 10;
 
 struct ScoreSlot {
     ScoreFrame frame; // the harp, the picture's size and the laid-out length
@@ -164,6 +170,39 @@ void CScorePicture::Paint(QImage& surface, const ScoreGeometry& g)
     }
 }
 
+QImage CScorePicture::Picture(const FittedScore& fitted)
+{
+    QImage surface = Picture(fitted.geometry);
+    if (!surface.isNull())
+        PaintSigns(surface, fitted);
+    return surface;
+}
+
+void CScorePicture::PaintSigns(QImage& surface, const FittedScore& fitted)
+{
+    if (fitted.layout.signs.empty() && fitted.geometry.jumps.empty())
+        return;
+    // The screen shows no words; the way through it shows, small and bold as on paper.
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(kSignPixels);
+    font.setBold(true);
+    const QFontMetricsF metrics(font);
+    const TextExtent extent = [&](TextKind, const std::string& utf8) -> std::pair<double, double> {
+        return {metrics.horizontalAdvance(QString::fromStdString(utf8)), metrics.height()};
+    };
+    const ScoreWords placed =
+        PlaceScoreWords(fitted.geometry, fitted.layout, WordChoices{false, false, false, false}, extent);
+    QPainter p(&surface);
+    PreparePainter(p);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    for (const PlacedSign& sign : placed.signs) {
+        const QRectF box(QPointF(sign.box.left, sign.box.top), QPointF(sign.box.right, sign.box.bottom));
+        if (!DrawSignFigure(p, sign.kind, box, 1, font))
+            p.drawText(box, Qt::AlignCenter, QString::fromStdString(sign.text));
+    }
+}
+
 void CScorePicture::Show(int slot)
 {
     const ScoreSlot& s = SlotAt(slot);
@@ -199,8 +238,10 @@ void CScorePicture::LayOutMeasures(const FittedScore& fitted)
     ScoreSlot& s = g_slots[0];
     s.frame.totalLength = fitted.layout.totalLength;
     s.notes = fitted.layout.notes;
-    if (s.surface && !s.surface->isNull())
+    if (s.surface && !s.surface->isNull()) {
         Paint(*s.surface, fitted.geometry);
+        PaintSigns(*s.surface, fitted);
+    }
     Show(0);
 }
 
@@ -210,6 +251,7 @@ void CScorePicture::ShowMark(const FittedScore& fitted, int placed)
     if (!s.surface || s.surface->isNull())
         return;
     Paint(*s.surface, fitted.geometry);
+    PaintSigns(*s.surface, fitted);
     if (placed >= 0 && static_cast<size_t>(placed) < fitted.geometry.notes.size())
         PaintMark(*s.surface, fitted.geometry.notes[static_cast<size_t>(placed)]);
     Show(0);

@@ -64,7 +64,10 @@ public:
 
     // The picture of a score's geometry, as a slot's surface shows it.
     static QImage Picture(const ScoreGeometry& geometry);
+    // The picture of a laid-out score: with a written score's endings and marks beside their notes.
+    static QImage Picture(const FittedScore& fitted);
     static void Paint(QImage& surface, const ScoreGeometry& geometry);
+    static void PaintSigns(QImage& surface, const FittedScore& fitted);
     // The ring that marks the sounding note, around its circle.
     static void PaintMark(QImage& surface, const PlacedNote& note);
     static constexpr QRgb kMarkColour = 0xFFE0301E;

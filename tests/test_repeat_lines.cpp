@@ -5,6 +5,7 @@
 #include "audio/PlaySchedule.h"
 #include "import/ScoreImport.h"
 #include "print/PlayingSheets.h"
+#include "render/CScorePicture.h"
 #include "render/SettingsScore.h"
 #include "render/WrittenScore.h"
 #include "settings/HarpPresets.h"
@@ -406,6 +407,14 @@ TEST_F(RepeatLinesTest, ARangeCutsLinesAtItsEdgeAndPlayingFollowsTheJumps)
     const JumpLine& cut = second.geometry.jumps.front();
     EXPECT_FALSE(cut.arrow) << "its target lies above the range";
     EXPECT_EQ(cut.points.back().y, ScoreY(second.geometry, second.layout.totalLength, 0));
+
+    // The screen draws the lines, and beside the notes what the sheet writes there.
+    ImportOutcome endings =
+        ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(Abc("|: C D E F |1 G A B c :|2 c B A G |]")), "e.abc");
+    const FittedScore numbered = FitScore(record, *endings.song, {1, 3});
+    ASSERT_EQ(numbered.layout.signs.size(), 2u);
+    EXPECT_NE(CScorePicture::Picture(numbered), CScorePicture::Picture(numbered.geometry)) << "1. and 2.";
+    EXPECT_EQ(CScorePicture::Picture(whole), CScorePicture::Picture(whole.geometry)) << "nothing to write";
 
     const PlaySchedule schedule = MakePlaySchedule(whole, 120, 100);
     std::vector<int> pitches, placed;
