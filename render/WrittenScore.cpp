@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <set>
 
 namespace {
@@ -271,26 +272,44 @@ bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame)
     });
     std::vector<Route> placed;
     std::vector<int> chosen(layout.jumps.size(), -1);
-    for (const size_t i : order) {
+    // Each line takes the free gap that keeps it shortest; when that leaves a later line no
+    // gap, the earlier ones try their other gaps, within a bound that no tune reaches.
+    constexpr int kMostTries = 20000;
+    int tries = 0;
+    const std::function<bool(size_t)> place = [&](size_t k) {
+        if (k == order.size())
+            return true;
+        if (++tries > kMostTries)
+            return false;
+        const size_t i = order[k];
         const ScoreJump& jump = layout.jumps[i];
         if (jump.from == jump.to)
             return false; // out of a note and back into it on the same row
         const int a = StringAt(layout, frame, jump.from), b = StringAt(layout, frame, jump.to);
         if (a < 0 || b < 0)
-            continue; // a note without a string draws no line
-        double best = 1e9;
-        for (int g = 0; g < gaps; ++g) {
+            return place(k + 1); // a note without a string draws no line
+        std::vector<int> byLength(static_cast<size_t>(std::max(gaps, 0)));
+        for (int g = 0; g < gaps; ++g)
+            byLength[static_cast<size_t>(g)] = g;
+        const auto length = [&](int g) { return std::abs(g + 0.5 - a) + std::abs(g + 0.5 - b); };
+        std::stable_sort(byLength.begin(), byLength.end(), [&](int x, int y) { return length(x) < length(y); });
+        for (const int g : byLength) {
             const Route r{jump.from, jump.to, double(a), double(b), g + 0.5};
-            const double cost = std::abs(r.gapX - a) + std::abs(r.gapX - b);
-            if (cost >= best || std::any_of(placed.begin(), placed.end(), [&](const Route& p) { return Meet(r, p); }))
+            if (std::any_of(placed.begin(), placed.end(), [&](const Route& p) { return Meet(r, p); }))
                 continue;
-            best = cost;
+            placed.push_back(r);
             chosen[i] = g;
+            if (place(k + 1))
+                return true;
+            placed.pop_back();
+            if (tries > kMostTries)
+                break;
         }
-        if (chosen[i] < 0)
-            return false;
-        placed.push_back(Route{jump.from, jump.to, double(a), double(b), chosen[i] + 0.5});
-    }
+        chosen[i] = -1;
+        return false;
+    };
+    if (!place(0))
+        return false;
     for (size_t i = 0; i < chosen.size(); ++i)
         layout.jumps[i].gap = chosen[i];
     return true;

@@ -367,6 +367,7 @@ TEST_F(RepeatLinesTest, OverTwoHundredFolkTunesTheSheetsTakeAtMostSixtyPercent)
     ApplyHarpPreset(*FindHarpPreset("25"), record);
     double shares = 0;
     int tunes = 0, fallbacks = 0;
+    std::string reasons;
     for (unsigned seed = 1; seed <= 200; ++seed) {
         const std::string text = FolkTune(seed);
         ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(text), "folk.abc");
@@ -375,6 +376,7 @@ TEST_F(RepeatLinesTest, OverTwoHundredFolkTunesTheSheetsTakeAtMostSixtyPercent)
         const FittedScore drawn = LayOutFittedScore(ScoreFrameOf(record), *loaded.song, {1, 1024}, 0);
         if (!drawn.drawnOnce) {
             ++fallbacks;
+            reasons += std::string(" ") + FallbackName(drawn.layout.fallback);
             EXPECT_FALSE(FallbackNotice(drawn.layout.fallback).empty()) << text;
             continue;
         }
@@ -382,9 +384,9 @@ TEST_F(RepeatLinesTest, OverTwoHundredFolkTunesTheSheetsTakeAtMostSixtyPercent)
                   SheetLength(*loaded.song, record, RepeatDrawing::kWrittenOut);
         ++tunes;
     }
-    ASSERT_GT(tunes, 180);
-    std::printf("folk tunes: %d drawn once, %d written out, sheets %.1f %% of the written-out length\n", tunes,
-                fallbacks, 100 * shares / tunes);
+    ASSERT_GE(tunes, 195);
+    std::printf("folk tunes: %d drawn once, %d written out (%s), sheets %.1f %% of the written-out length\n", tunes,
+                fallbacks, reasons.c_str(), 100 * shares / tunes);
     EXPECT_LE(shares / tunes, 0.60);
 }
 

@@ -91,6 +91,9 @@ TEST_F(SheetSettingsFileTest, ABadValueKeepsItsDefaultAndUnknownKeysAreHarmless)
     EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=20\nstring_spacing_mm=nonsense\n").spacing, PaperSpacing::TenthsMm(200))
         << "a bad repetition does not undo a good value";
     EXPECT_EQ(ReadText("[sheet]\nstring_spacing_mm=5\n").spacing, PaperSpacing::TenthsMm(50));
+    EXPECT_EQ(ReadText("[sheet]\nrepeats=written\n").repeats, RepeatDrawing::kWrittenOut);
+    for (const char* bad : {"Written", "true", "", "lines written"})
+        EXPECT_EQ(ReadText(std::string("[sheet]\nrepeats=") + bad + "\n").repeats, RepeatDrawing::kLines) << bad;
 }
 
 TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
