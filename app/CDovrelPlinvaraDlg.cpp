@@ -380,13 +380,14 @@ void CDovrelPlinvaraDlg::EditSettings()
     fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition, RepeatsShown())
                   : UnfittedScore(frame);
     score->SetStrings(0, settings.stringCount, settings.lineSpacing);
-    score->Show(0);
+    score->LayOutMeasures(fitted); // the jump lines and marks come with the fitted score, not the slot
+
 }
 
 RepeatDrawing CDovrelPlinvaraDlg::RepeatsShown() const
 {
     // A choice changed in the settings waits for the next song, as the measure boxes count by it.
-    return fitted.drawnOnce ? RepeatDrawing::kLines : RepeatDrawing::kWrittenOut;
+    return fitted.DrawnOnce() ? RepeatDrawing::kLines : RepeatDrawing::kWrittenOut;
 }
 
 CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong, QSizeF paperMm) const

@@ -401,7 +401,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         }
         measures = MeasureRange{o.first, o.last};
     }
-    const FittedScore score = LayOutFittedScore(frame, song, measures, transposition, o.repeats);
+    const FittedScore score = measures.first == opening.measures.first && measures.last == opening.measures.last
+                                  ? opening
+                                  : LayOutFittedScore(frame, song, measures, transposition, o.repeats);
 
     if (o.info) {
         int lowest = 0, highest = 0;
@@ -432,7 +434,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         const RepeatForm& form = song.repeats;
         out << "written_measures=" << (form.marks.empty() ? song.measureCount : form.marks.size())
             << "\nplayed_measures=" << (form.marks.empty() ? song.measureCount : form.order.size())
-            << "\nrepeats=" << (score.drawnOnce ? "lines" : form.Jumps() ? "written" : "none") << "\n";
+            << "\nrepeats=" << (score.DrawnOnce() ? "lines" : form.Jumps() ? "written" : "none") << "\n";
         if (score.layout.fallback != RepeatFallback::kNone)
             out << "repeats_fallback=" << FallbackName(score.layout.fallback) << "\n";
     }

@@ -11,7 +11,7 @@ add_library(ui STATIC
   controls/PictureScaling.h controls/PictureScaling.cpp
   controls/COffScreenPicture.h controls/COffScreenPicture.cpp
   render/CScorePicture.h render/CScorePicture.cpp
-  render/SignFigure.h render/SignFigure.cpp
+  render/WayMarks.h render/WayMarks.cpp
   controls/COffScreenControl.h controls/COffScreenControl.cpp
   controls/CButtonFamily.h controls/CButtonFamily.cpp
   controls/CButtonPicture.h controls/CSubDialogButtonPicture.h

@@ -3,7 +3,7 @@
 #include "print/PageDrawing.h"
 #include "print/SheetWords.h"
 #include "render/ScoreGeometry.h"
-#include "render/WrittenScore.h"
+#include "render/WayMarks.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -77,43 +77,6 @@ void DrawCutMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, d
 
 // A jump line on paper, as players draw them: half a millimetre, its arrowhead filled.
 constexpr double kJumpLineMm = 0.5;
-
-void DrawJumpLines(QPainter& p, const ScoreGeometry& score, const Stretch& s, int dotsPerInch, const QRectF& shown)
-{
-    const double pen = Dots(kJumpLineMm, dotsPerInch);
-    p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    p.setBrush(Qt::NoBrush);
-    for (const JumpLine& line : score.jumps) {
-        if (line.points.size() < 2)
-            continue;
-        const JumpArrow head = ArrowOf(line);
-        QPainterPath path;
-        for (size_t i = 1; i < line.points.size(); ++i) {
-            QPointF a = s.Centre(line.points[i - 1].x, line.points[i - 1].y);
-            // The line stops under the arrowhead's base, lest its width show beside the tip.
-            QPointF b = line.arrow && i + 1 == line.points.size() ? s.Centre(head.base.first, head.base.second)
-                                                                  : s.Centre(line.points[i].x, line.points[i].y);
-            if (!ClipSegment(shown, a, b))
-                continue;
-            if (path.isEmpty() || path.currentPosition() != a)
-                path.moveTo(a);
-            path.lineTo(b);
-        }
-        p.drawPath(path);
-        if (!line.arrow)
-            continue;
-        QPolygonF triangle;
-        for (const auto& [x, y] : head.corners)
-            triangle << s.Centre(x, y);
-        if (!shown.intersects(triangle.boundingRect()))
-            continue;
-        p.save();
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::black);
-        p.drawPolygon(triangle);
-        p.restore();
-    }
-}
 
 double LinePen(const Stretch& s, int dotsPerInch)
 {
@@ -190,7 +153,9 @@ void DrawScoreVector(QPainter& p, const ScoreGeometry& score, const DeviceRect& 
         }
     }
     flush();
-    DrawJumpLines(p, score, s, dotsPerInch, shown);
+    DrawJumpLines(
+        p, score, [&](double x, double y) { return s.Centre(x, y); }, Dots(kJumpLineMm, dotsPerInch),
+        [&](QPointF& a, QPointF& b) { return ClipSegment(shown, a, b); });
     p.restore();
 }
 

@@ -101,6 +101,28 @@ std::pair<double, double> WordsReach(const ScoreWords& words)
     return reach;
 }
 
+// The four circle kinds with their captions in rows `kindRow` high from (left, top), a row
+// no wider than `width`; returns the last row's top, and in `right` the rows' right end.
+double PlaceKinds(LegendPlace& l, double left, double top, double width, double largest, double kindRow, int dpi,
+                  const SheetTextMeasure& measure, double& right)
+{
+    const double gap = Dots(kKindGapMm, dpi);
+    double x = left, y = top;
+    for (const auto& [mark, caption] : kMarkCaptions) {
+        const double captionWidth = measure(SheetFont::kText, caption).first;
+        const double item = largest + gap + captionWidth;
+        if (x > left && x + item > left + width) {
+            x = left;
+            y += kindRow;
+        }
+        l.kinds.push_back({mark, x + largest / 2, y + kindRow / 2,
+                           SheetLabel{caption, SheetBox{x + largest + gap, y, captionWidth + Dots(1, dpi), kindRow}}});
+        right = std::max(right, x + item);
+        x += item + Dots(kKeyGapMm, dpi);
+    }
+    return y;
+}
+
 // The legend below `scoreEnd`, across the score's rectangle; the circle kinds keep left of
 // `rightLimit` when it is above 0. Not yet told whether it is drawn.
 LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
@@ -149,19 +171,8 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
         l.facts = SheetBox{left, y + titleHeight, columnWidth, factsHeight};
         y += titleHeight + factsHeight + dots(kBlockGapMm);
     }
-    double x = left, right = 0;
-    for (const auto& [mark, caption] : kMarkCaptions) {
-        const double captionWidth = width(SheetFont::kText, caption);
-        const double item = largest + dots(kKindGapMm) + captionWidth;
-        if (x > left && x + item > left + columnWidth) {
-            x = left;
-            y += kindRow;
-        }
-        l.kinds.push_back({mark, x + largest / 2, y + kindRow / 2,
-                           SheetLabel{caption, SheetBox{x + largest + dots(kKindGapMm), y, captionWidth + dots(1), kindRow}}});
-        right = std::max(right, x + item);
-        x += item + dots(kKeyGapMm);
-    }
+    double right = 0;
+    y = PlaceKinds(l, left, y, columnWidth, largest, kindRow, dpi, measure, right);
     double bottom = y + kindRow;
     if (scaleBar) {
         // The caption under the bar: a column of glued pages is seldom wider than the bar.
@@ -424,19 +435,8 @@ double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi
         y += titleHeight + 2 * textHeight + dots(kBlockClearMm);
     }
     l.kinds.clear();
-    double x = left;
-    for (const auto& [mark, caption] : kMarkCaptions) {
-        const double captionWidth = measure(SheetFont::kText, caption).first;
-        const double item = largest + dots(kKindGapMm) + captionWidth;
-        if (x > left && x + item > left + width) {
-            x = left;
-            y += kindRow;
-        }
-        l.kinds.push_back({mark, x + largest / 2, y + kindRow / 2,
-                           SheetLabel{caption, SheetBox{x + largest + dots(kKindGapMm), y, captionWidth + dots(1), kindRow}}});
-        x += item + dots(kKeyGapMm);
-    }
-    y += kindRow;
+    double right = 0;
+    y = PlaceKinds(l, left, y, width, largest, kindRow, dpi, measure, right) + kindRow;
     l.scaleBar = scaleBar;
     if (scaleBar) {
         const double high = dots(kScaleBarHighMm);

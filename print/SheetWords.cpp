@@ -1,7 +1,7 @@
 #include "print/SheetWords.h"
 
 #include "print/PageDrawing.h"
-#include "render/SignFigure.h"
+#include "render/WayMarks.h"
 
 #include <QFont>
 #include <QFontMetricsF>

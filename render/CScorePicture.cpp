@@ -1,8 +1,6 @@
 #include "render/CScorePicture.h"
 
-#include "render/ScoreWords.h"
-#include "render/SignFigure.h"
-#include "render/WrittenScore.h"
+#include "render/WayMarks.h"
 #include "song/CSongData.h"
 
 #include <QFontMetricsF>
@@ -17,6 +15,7 @@ constexpr int kSignPixels = 10;
 struct ScoreSlot {
     ScoreFrame frame; // the harp, the picture's size and the laid-out length
     std::vector<ScoreNote> notes;
+    std::vector<PlacedSign> signs; // of the score last laid out
     double zoom = 1.0;
     std::unique_ptr<QImage> surface;
     IPictureHost* host = nullptr;
@@ -146,57 +145,52 @@ void CScorePicture::Paint(QImage& surface, const ScoreGeometry& g)
         DrawFilledEllipse(p, note.left, note.top, note.right, note.bottom, fill, qRgb(0, 0, 0));
     }
     // Jump lines twice as strong as the strings, so that the way back stands out.
-    for (const JumpLine& line : g.jumps) {
-        if (line.points.size() < 2)
-            continue;
-        const JumpArrow head = ArrowOf(line);
-        p.save();
-        p.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-        QPolygonF path;
-        for (size_t i = 0; i + 1 < line.points.size(); ++i)
-            path << QPointF(line.points[i].x, line.points[i].y);
-        path << (line.arrow ? QPointF(head.base.first, head.base.second)
-                            : QPointF(line.points.back().x, line.points.back().y));
-        p.drawPolyline(path);
-        if (line.arrow) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(Qt::black);
-            QPolygonF triangle;
-            for (const auto& [x, y] : head.corners)
-                triangle << QPointF(x, y);
-            p.drawPolygon(triangle);
-        }
-        p.restore();
-    }
+    DrawJumpLines(
+        p, g, [](double x, double y) { return QPointF(x, y); }, 2, [](QPointF&, QPointF&) { return true; });
 }
 
 QImage CScorePicture::Picture(const FittedScore& fitted)
 {
     QImage surface = Picture(fitted.geometry);
     if (!surface.isNull())
-        PaintSigns(surface, fitted);
+        PaintSigns(surface, PlaceSigns(fitted));
     return surface;
 }
 
-void CScorePicture::PaintSigns(QImage& surface, const FittedScore& fitted)
+namespace {
+
+// The screen shows no words; the way through it shows, small and bold as on paper.
+QFont SignFont()
 {
-    if (fitted.layout.signs.empty() && fitted.geometry.jumps.empty())
-        return;
-    // The screen shows no words; the way through it shows, small and bold as on paper.
     QFont font(QStringLiteral("IPAPGothic"));
     font.setPixelSize(kSignPixels);
     font.setBold(true);
-    const QFontMetricsF metrics(font);
+    return font;
+}
+
+} // namespace
+
+std::vector<PlacedSign> CScorePicture::PlaceSigns(const FittedScore& fitted)
+{
+    if (fitted.layout.signs.empty() && fitted.geometry.jumps.empty())
+        return {};
+    const QFontMetricsF metrics(SignFont());
     const TextExtent extent = [&](TextKind, const std::string& utf8) -> std::pair<double, double> {
         return {metrics.horizontalAdvance(QString::fromStdString(utf8)), metrics.height()};
     };
-    const ScoreWords placed =
-        PlaceScoreWords(fitted.geometry, fitted.layout, WordChoices{false, false, false, false}, extent);
+    return PlaceScoreWords(fitted.geometry, fitted.layout, WordChoices{false, false, false, false}, extent).signs;
+}
+
+void CScorePicture::PaintSigns(QImage& surface, const std::vector<PlacedSign>& signs)
+{
+    if (signs.empty())
+        return;
+    const QFont font = SignFont();
     QPainter p(&surface);
     PreparePainter(p);
     p.setFont(font);
     p.setPen(Qt::black);
-    for (const PlacedSign& sign : placed.signs) {
+    for (const PlacedSign& sign : signs) {
         const QRectF box(QPointF(sign.box.left, sign.box.top), QPointF(sign.box.right, sign.box.bottom));
         if (!DrawSignFigure(p, sign.kind, box, 1, font))
             p.drawText(box, Qt::AlignCenter, QString::fromStdString(sign.text));
@@ -238,9 +232,10 @@ void CScorePicture::LayOutMeasures(const FittedScore& fitted)
     ScoreSlot& s = g_slots[0];
     s.frame.totalLength = fitted.layout.totalLength;
     s.notes = fitted.layout.notes;
+    s.signs = PlaceSigns(fitted); // placed once: the mark repaints the picture at every note
     if (s.surface && !s.surface->isNull()) {
         Paint(*s.surface, fitted.geometry);
-        PaintSigns(*s.surface, fitted);
+        PaintSigns(*s.surface, s.signs);
     }
     Show(0);
 }
@@ -251,7 +246,7 @@ void CScorePicture::ShowMark(const FittedScore& fitted, int placed)
     if (!s.surface || s.surface->isNull())
         return;
     Paint(*s.surface, fitted.geometry);
-    PaintSigns(*s.surface, fitted);
+    PaintSigns(*s.surface, s.signs);
     if (placed >= 0 && static_cast<size_t>(placed) < fitted.geometry.notes.size())
         PaintMark(*s.surface, fitted.geometry.notes[static_cast<size_t>(placed)]);
     Show(0);

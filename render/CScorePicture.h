@@ -7,6 +7,7 @@
 #include "render/FittedScore.h"
 #include "render/ScoreGeometry.h"
 #include "render/ScoreLayout.h"
+#include "render/ScoreWords.h"
 
 #include <array>
 #include <span>
@@ -67,7 +68,9 @@ public:
     // The picture of a laid-out score: with a written score's endings and marks beside their notes.
     static QImage Picture(const FittedScore& fitted);
     static void Paint(QImage& surface, const ScoreGeometry& geometry);
-    static void PaintSigns(QImage& surface, const FittedScore& fitted);
+    // A written score's endings, marks and cut lines' names placed beside the circles, and drawn.
+    static std::vector<PlacedSign> PlaceSigns(const FittedScore& fitted);
+    static void PaintSigns(QImage& surface, const std::vector<PlacedSign>& signs);
     // The ring that marks the sounding note, around its circle.
     static void PaintMark(QImage& surface, const PlacedNote& note);
     static constexpr QRgb kMarkColour = 0xFFE0301E;

@@ -50,7 +50,6 @@ FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, Me
                                         from, to, toEnd);
             score.layout.pickupStart = measures.first == 1 ? whole.pickupStart : 0;
             score.measureCount = count;
-            score.drawnOnce = true;
         } else {
             score.layout = LayOutMeasures(song, measures.first, measures.last);
             score.layout.fallback = whole.fallback;

@@ -31,7 +31,9 @@ struct FittedScore {
     int notesWithoutString = 0;
     // The measures the range counts: written ones when each is drawn once.
     int measureCount = 0;
-    bool drawnOnce = false;
+
+    // Whether the layout draws each written measure once: only then has it a way to play through.
+    bool DrawnOnce() const { return !layout.playing.empty(); }
 };
 
 // The score of no song: the frame's strings alone.

@@ -255,9 +255,11 @@ TEST_F(RepeatLinesTest, NoJumpLineRunsOverACircleAStringOrAWord)
                 const auto [x1, y1] = line[i - 1];
                 const auto [x2, y2] = line[i];
                 const PdfBox piece{std::min(x1, x2) - 0.2, std::min(y1, y2) - 0.2, std::max(x1, x2) + 0.2, std::max(y1, y2) + 0.2};
-                if (Near(x1, x2, 0.01)) // along its gap, clear of the strings
-                    for (const double x : s.strings)
+                if (Near(x1, x2, 0.01)) { // along its gap, clear of the strings
+                    for (const double x : s.strings) {
                         EXPECT_GT(std::abs(x - x1), 1.0 * kMm) << harp;
+                    }
+                }
                 for (const PdfBox& c : s.circles) {
                     // Only the notes it leaves and enters touch it, at their sides.
                     const bool own = c.Overlaps({line.front().first - 0.5, line.front().second - 0.5, line.front().first + 0.5, line.front().second + 0.5}) ||
@@ -276,8 +278,9 @@ TEST_F(RepeatLinesTest, NoJumpLineRunsOverACircleAStringOrAWord)
                     for (size_t i = 1; i < line.size(); ++i)
                         for (size_t k = 1; k < other.size(); ++k)
                             if (Near(line[i].first, line[i - 1].first, 0.01) && Near(other[k].first, other[k - 1].first, 0.01) &&
-                                Near(line[i].first, other[k].first, 0.5))
+                                Near(line[i].first, other[k].first, 0.5)) {
                                 EXPECT_FALSE(Overlap(line[i - 1].second, line[i].second, other[k - 1].second, other[k].second));
+                            }
         }
     }
 }
@@ -286,7 +289,7 @@ TEST_F(RepeatLinesTest, WrittenOutIsTheSheetOfTheTuneAsPlayed)
 {
     const std::string repeated = Write("twice.abc", Abc("|: C D E F | G A B c :| d c B A |]"));
     const std::string byHand = Write("byhand.abc", Abc("C D E F | G A B c | C D E F | G A B c | d c B A |]"));
-    for (const std::vector<std::string> look : {std::vector<std::string>{}, {"--harp", "25", "--measures", "all"}}) {
+    for (const std::vector<std::string>& look : {std::vector<std::string>{}, {"--harp", "25", "--measures", "all"}}) {
         std::vector<std::string> written = look, plain = look;
         written.insert(written.end(), {"--repeats", "written", repeated, sandbox.Path("a.pdf")});
         plain.insert(plain.end(), {byHand, sandbox.Path("b.pdf")});
@@ -374,7 +377,7 @@ TEST_F(RepeatLinesTest, OverTwoHundredFolkTunesTheSheetsTakeAtMostSixtyPercent)
         ASSERT_TRUE(loaded.song && !loaded.failed) << text;
         FitSongToFrame(*loaded.song, ScoreFrameOf(record), record.lowestNote);
         const FittedScore drawn = LayOutFittedScore(ScoreFrameOf(record), *loaded.song, {1, 1024}, 0);
-        if (!drawn.drawnOnce) {
+        if (!drawn.DrawnOnce()) {
             ++fallbacks;
             reasons += std::string(" ") + FallbackName(drawn.layout.fallback);
             EXPECT_FALSE(FallbackNotice(drawn.layout.fallback).empty()) << text;
@@ -398,7 +401,7 @@ TEST_F(RepeatLinesTest, ARangeCutsLinesAtItsEdgeAndPlayingFollowsTheJumps)
     ASSERT_TRUE(loaded.song);
     ConfigRecord record = DefaultConfigRecord();
     const FittedScore whole = FitScore(record, *loaded.song, {1, 32});
-    EXPECT_TRUE(whole.drawnOnce);
+    EXPECT_TRUE(whole.DrawnOnce());
     EXPECT_EQ(whole.measureCount, 2);
     EXPECT_EQ(whole.measures.last, 2) << "held within the written measures";
     ASSERT_EQ(whole.geometry.jumps.size(), 1u);
