@@ -25,6 +25,7 @@ using namespace ConfigControl;
 namespace {
 
 const std::string kRestartNotice = "設定を有効にするにはソフトを終了して再起動する必要があります。";
+const std::string kRepeatTune = "X:1\nT:Repeat\nM:4/4\nL:1/4\nK:C\n|: C D E F |1 G A B c :|2 c B A G |]\n";
 
 } // namespace
 
@@ -187,6 +188,21 @@ TEST_F(SettingsDialogTest, ValuesWithoutAComboEntryAreKept)
     });
     EXPECT_EQ(record.lowestNote, 60);
     EXPECT_EQ(record.displayZoom, 0.75);
+}
+
+// A score drawn once keeps its jump lines and marks on the screen when the settings close.
+TEST_F(SettingsDialogTest, TheScoreDrawnOnceStaysAfterTheSettings)
+{
+    const std::string song = sandbox.Path("repeat.abc");
+    WriteFileBytes(song, std::vector<uint8_t>(kRepeatTune.begin(), kRepeatTune.end()));
+    CDovrelPlinvaraDlg window;
+    window.show();
+    window.LoadSong(song);
+    const QImage before = CScorePicture::Surface(0)->copy();
+    WhenModalOpens([](QWidget* d) { d->close(); });
+    window.RunCommand(MainCommand::kSettings);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{kRestartNotice});
+    EXPECT_EQ(*CScorePicture::Surface(0), before);
 }
 
 TEST_F(SettingsDialogTest, SettingsCommandShowsTheNoticeAndRedrawsTheStrings)
