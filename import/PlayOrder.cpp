@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <climits>
 #include <map>
 
 namespace {
@@ -50,20 +51,75 @@ JumpTargets FindJumpTargets(const std::vector<MeasureMarks>& marks)
     return t;
 }
 
+// Whether the measure opens a repeated section inside an ending: a second ending that is
+// also where the next repeat starts. Its number belongs to the section before it.
+bool OpensInEnding(const MeasureMarks& m)
+{
+    return m.forwardRepeat && !m.ending.empty();
+}
+
 // Per measure, the ending numbers that start from it up to the next forward repeat: whether
 // an ending still waits for the next time through. Numbers beyond 63 are not looked for.
 std::vector<uint64_t> EndingsAhead(const std::vector<MeasureMarks>& marks)
 {
-    std::vector<uint64_t> ahead(marks.size() + 1, 0);
-    for (size_t i = marks.size(); i-- > 0;) {
-        uint64_t here = 0;
+    const auto numbers = [&](size_t i) {
+        uint64_t bits = 0;
         if (marks[i].endingStart)
             for (int number : marks[i].ending)
                 if (number > 0 && number < 64)
-                    here |= uint64_t{1} << number;
-        ahead[i] = here | (i + 1 < marks.size() && marks[i + 1].forwardRepeat ? 0 : ahead[i + 1]);
+                    bits |= uint64_t{1} << number;
+        return bits;
+    };
+    std::vector<uint64_t> ahead(marks.size() + 1, 0);
+    for (size_t i = marks.size(); i-- > 0;) {
+        const bool nextOpens = i + 1 < marks.size() && marks[i + 1].forwardRepeat;
+        const uint64_t after = nextOpens ? (OpensInEnding(marks[i + 1]) ? numbers(i + 1) : 0) : ahead[i + 1];
+        ahead[i] = (OpensInEnding(marks[i]) ? 0 : numbers(i)) | after;
     }
     return ahead;
+}
+
+// Measures the walk never reached (an ending numbered for no pass, one after a jump that
+// skips it) are played where they stand: where the walk first steps forward over them, else
+// after the walk's first pass through the measure before them. No written note is lost for
+// a numbering the player reads past.
+void PlayUnreached(size_t written, std::vector<int>& order)
+{
+    std::vector<bool> reached(written, false);
+    for (int w : order)
+        reached[static_cast<size_t>(w)] = true;
+    std::map<int, int> runs; // first -> last of each run of unreached measures, not yet placed
+    for (size_t w = 0; w < written; ++w)
+        if (!reached[w])
+            runs[w > 0 && !reached[w - 1] ? std::prev(runs.end())->first : static_cast<int>(w)] = static_cast<int>(w);
+    if (runs.empty())
+        return;
+    // Runs to play after order[k]; slot order.size() holds those played first of all.
+    std::vector<std::vector<std::pair<int, int>>> after(order.size() + 1);
+    const auto take = [&](size_t slot, int above, int below) {
+        for (auto it = runs.upper_bound(above); it != runs.end() && it->second < below; it = runs.erase(it))
+            after[slot].push_back(*it);
+    };
+    for (size_t k = 0; k < order.size(); ++k)
+        take(k, order[k], k + 1 < order.size() ? order[k + 1] : INT_MAX);
+    std::vector<size_t> firstPass(written, order.size());
+    for (size_t k = order.size(); k-- > 0;)
+        firstPass[static_cast<size_t>(order[k])] = k;
+    for (const auto& [first, last] : runs)
+        after[first > 0 ? firstPass[static_cast<size_t>(first - 1)] : order.size()].push_back({first, last});
+    std::vector<int> out;
+    out.reserve(std::min(kMaxPlayedMeasures, order.size() + written));
+    const auto play = [&](size_t slot) {
+        for (const auto& [first, last] : after[slot])
+            for (int v = first; v <= last && out.size() < kMaxPlayedMeasures; ++v)
+                out.push_back(v);
+    };
+    play(order.size());
+    for (size_t k = 0; k < order.size() && out.size() < kMaxPlayedMeasures; ++k) {
+        out.push_back(order[k]);
+        play(k);
+    }
+    order = std::move(out);
 }
 
 } // namespace
@@ -81,21 +137,24 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
     bool jumped = false, codaTaken = false, backFromRepeat = false, inEnding = false;
     while (i < n && order.size() < kMaxPlayedMeasures) {
         const MeasureMarks& m = marks[i];
-        if (m.forwardRepeat && !backFromRepeat) {
-            repeatStart = i;
-            pass = 1;
-        }
-        backFromRepeat = false;
-        if (m.endingStart) {
+        // An ending that opens the next repeat is chosen by the pass of the section before
+        // it, and played whenever its own repeat returns to it.
+        if (m.endingStart && !(backFromRepeat && OpensInEnding(m))) {
             const int after = endOfEnding[i];
             const bool last = after >= n || !marks[after].endingStart;
             const bool play = jumped ? last : std::find(m.ending.begin(), m.ending.end(), pass) != m.ending.end();
             if (!play) {
                 i = after;
+                backFromRepeat = false;
                 continue;
             }
         }
-        if (m.ending.empty() && inEnding) {
+        if (m.forwardRepeat && !backFromRepeat) {
+            repeatStart = i;
+            pass = 1;
+        }
+        backFromRepeat = false;
+        if (m.ending.empty() && inEnding && !OpensInEnding(marks[static_cast<size_t>(repeatStart)])) {
             // The ending group is behind us: a later backward repeat without a forward one
             // returns here, not into the section the endings closed.
             pass = 1;
@@ -117,7 +176,9 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
         if (m.backwardRepeat > 0 && !jumped) {
             // Inside an ending the endings count the passes: go back while one waits for the
             // next time through, whatever the sign's own count says.
-            const bool again = m.ending.empty() ? repeatsDone[i] < m.backwardRepeat - 1
+            // A section opened inside an ending, with no endings of its own, counts by its sign.
+            const bool bySign = m.ending.empty() || endingsAhead[static_cast<size_t>(repeatStart)] == 0;
+            const bool again = bySign ? repeatsDone[i] < m.backwardRepeat - 1
                                                 : pass < 63 && (endingsAhead[repeatStart] >> (pass + 1) & 1) != 0;
             if (again) {
                 ++repeatsDone[i];
@@ -143,5 +204,6 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
         }
         ++i;
     }
+    PlayUnreached(marks.size(), order);
     return order;
 }

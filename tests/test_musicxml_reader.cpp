@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 using namespace mx;
 
 namespace {
@@ -222,6 +225,112 @@ TEST(MusicXmlReader, EndingsCountThePassesAsAbcDoes)
         Measure(4, Whole("F4") + kBackward),
     });
     EXPECT_EQ(Pitches(ReadXml(after).melody), (std::vector<int>{60, 62, 60, 64, 65, 65}));
+}
+
+// Twelve measures, one whole note each, rising from C4; `marks[i]` goes into measure i + 1
+// after its note, so that a measure's left and right bar lines stand beside it alike.
+std::string TwelveMeasures(const std::map<int, std::string>& marks)
+{
+    static const char* const kPitches[] = {"C4", "D4", "E4", "F4", "G4", "A4", "B4", "C5", "D5", "E5", "F5", "G5"};
+    std::vector<std::string> measures;
+    for (int i = 0; i < 12; ++i) {
+        const auto it = marks.find(i);
+        measures.push_back(Measure(i + 1, (i == 0 ? Attributes(1) : "") + Whole(kPitches[i]) +
+                                              (it != marks.end() ? it->second : "")));
+    }
+    return OnePart(measures);
+}
+
+// The written measures each played note comes from, 1 for the first.
+std::vector<int> MeasuresPlayed(const Melody& m)
+{
+    static const int kPitches[] = {60, 62, 64, 65, 67, 69, 71, 72, 74, 76, 77, 79};
+    std::vector<int> out;
+    for (const int pitch : Pitches(m))
+        out.push_back(static_cast<int>(std::find(std::begin(kPitches), std::end(kPitches), pitch) - kPitches) + 1);
+    return out;
+}
+
+TEST(MusicXmlReader, EndingsThatOpenARepeatOrSpanMeasuresArePlayedAsMusiciansReadThem)
+{
+    // |: 1 2 |1. 3 :|2.|: 4 5 6 :| 7 ... 12: the second ending also starts the next repeat.
+    const std::string opens = TwelveMeasures({
+        {0, kForward},
+        {2, Ending("1", "start", "left") + "<barline location=\"right\"><ending number=\"1\" type=\"stop\"/>"
+                                               "<repeat direction=\"backward\"/></barline>"},
+        {3, "<barline location=\"left\"><ending number=\"2\" type=\"start\"/><repeat direction=\"forward\"/>"
+            "</barline>" + Ending("2", "stop", "right")},
+        {5, kBackward},
+    });
+    EXPECT_EQ(MeasuresPlayed(ReadXml(opens).melody),
+              (std::vector<int>{1, 2, 3, 1, 2, 4, 5, 6, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+
+    // The same with the second ending two measures long, its repeat inside it.
+    const std::string longer = TwelveMeasures({
+        {0, kForward},
+        {2, Ending("1", "start", "left") + kBackward},
+        {3, "<barline location=\"left\"><ending number=\"2\" type=\"start\"/><repeat direction=\"forward\"/>"
+            "</barline>"},
+        {4, "<barline location=\"right\"><ending number=\"2\" type=\"stop\"/><repeat direction=\"backward\"/>"
+            "</barline>"},
+    });
+    EXPECT_EQ(MeasuresPlayed(ReadXml(longer).melody),
+              (std::vector<int>{1, 2, 3, 1, 2, 4, 5, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+
+    // |: 1 2 3 |1, 2. 4 5 :|3. 6 7 | 8 ... 12: endings of two measures, a list before a third.
+    const std::string spans = TwelveMeasures({
+        {0, kForward},
+        {3, Ending("1, 2", "start", "left")},
+        {4, "<barline location=\"right\"><ending number=\"1, 2\" type=\"stop\"/>"
+            "<repeat direction=\"backward\"/></barline>"},
+        {5, Ending("3", "start", "left")},
+        {6, Ending("3", "discontinue", "right")},
+    });
+    EXPECT_EQ(MeasuresPlayed(ReadXml(spans).melody),
+              (std::vector<int>{1, 2, 3, 4, 5, 1, 2, 3, 4, 5, 1, 2, 3, 6, 7, 8, 9, 10, 11, 12}));
+
+    // The same later in the piece, after a section that repeats on its own.
+    const std::string later = TwelveMeasures({
+        {1, kBackward},
+        {2, kForward},
+        {4, Ending("1,2", "start", "left") + kBackward},
+        {5, Ending("3", "start", "left")},
+        {6, Ending("3", "stop", "right")},
+    });
+    EXPECT_EQ(MeasuresPlayed(ReadXml(later).melody),
+              (std::vector<int>{1, 2, 1, 2, 3, 4, 5, 3, 4, 5, 3, 4, 6, 7, 8, 9, 10, 11, 12}));
+}
+
+TEST(MusicXmlReader, MeasuresNoPassReachesArePlayedWhereTheyStand)
+{
+    // |: 1 2 |1. 3 4 :|3. 5 6 | 7 ... 12: no second ending, so no pass is numbered for the
+    // third; and an ending numbered 0 belongs to no pass at all. No written note is lost.
+    const std::string noSecond = TwelveMeasures({
+        {0, kForward},
+        {2, Ending("1", "start", "left")},
+        {3, kBackward},
+        {4, Ending("3", "start", "left")},
+        {5, Ending("3", "stop", "right")},
+    });
+    const std::vector<int> played = MeasuresPlayed(ReadXml(noSecond).melody);
+    EXPECT_EQ(played, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+
+    const std::string zero = TwelveMeasures({
+        {0, kForward},
+        {2, Ending("0", "start", "left") + kBackward},
+        {3, Ending("2", "start", "left") + Ending("2", "stop", "right")},
+    });
+    EXPECT_EQ(MeasuresPlayed(ReadXml(zero).melody), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+
+    // A measure after a fine that a jump never comes back to is played where it stands too.
+    const std::string pastFine = TwelveMeasures({
+        {1, "<direction><sound fine=\"yes\"/></direction>"},
+        {3, "<direction><sound dacapo=\"yes\"/></direction>"},
+        {4, "<direction><sound coda=\"nowhere\"/></direction>"},
+    });
+    const std::vector<int> fine = MeasuresPlayed(ReadXml(pastFine).melody);
+    for (int w = 1; w <= 12; ++w)
+        EXPECT_NE(std::find(fine.begin(), fine.end(), w), fine.end()) << "measure " << w << " is never played";
 }
 
 TEST(MusicXmlReader, DaCapoDalSegnoFineAndCoda)
