@@ -151,6 +151,12 @@ TEST(AbcReaderTest, RepeatsAndEndingsArePlayedOut)
         {"|: A |1 B :|2 c || d :|", "ABAcdd"},
         {"|: A :| |: B |1 c :|2 d |]", "AABcBd"},
         {"|: A :|\n|: B :|", "AABB"},
+        // a repeated section right after a last ending of one bar is repeated on its own
+        {"|: A |1 B :|2 c | C D | E F :|", "ABAcCDEFCDEF"},
+        {"|: A |1 B :|2 c | d :|3 C |]", "ABAcdAC"},
+        {"|: A |1 B | C :|2 c |]", "ABCAc"},
+        // endings no pass is numbered for are played where they stand
+        {"|: A |1 B :|3 c | d |]", "ABcd"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Letters(Tune("L:1/4\nK:C", c.body)), c.letters) << c.body;
@@ -190,6 +196,11 @@ TEST(AbcReaderTest, JumpDecorationsArePlayedOut)
         {"A B | [!segno!CE] D | F !D.S.!|]", "ABEDFEDF"},
         {"A B | [C!D.C.!E] D | F |]", "ABEDABEDF"},
         {"A | B & c !D.C.! | d |]", "ABd"}, // an overlay's marks are another voice's
+        // a fermata before a thick bar is where the tune ends after a jump; elsewhere, nothing
+        {"A B | C DH|] E F | G !D.C.!|]", "ABCDEFGABCD"},
+        {"A B | C D!fermata!|| E F | G !D.C.!|]", "ABCDEFGABCD"},
+        {"A B | C HD | E F | G !D.C.!|]", "ABCDEFGABCDEFG"},
+        {"A B | C DH| E F | G !D.C.!|]", "ABCDEFGABCDEFG"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Letters(Tune("L:1/4\nK:C", c.body)), c.letters) << c.body;

@@ -9,8 +9,9 @@
 #include <vector>
 
 // The decorations that steer the play order. Where a mark stands is left to the cut into
-// measures, which knows the bar lines around it.
-enum class AbcMark : uint8_t { Segno, Coda, ToCoda, DaCapo, DalSegno, Fine };
+// measures, which knows the bar lines around it. A fermata steers only right before a thick
+// bar line, where older tunes write it for the fine.
+enum class AbcMark : uint8_t { Segno, Coda, ToCoda, DaCapo, DalSegno, Fine, Fermata };
 
 struct AbcEvent {
     enum class Kind : uint8_t { Note, Rest, Bar, Meter, Chord, Mark };

@@ -46,6 +46,7 @@ std::optional<AbcMark> MarkOf(std::string_view name)
         {"D.C.alfine", AbcMark::DaCapo},  {"D.C.alcoda", AbcMark::DaCapo},
         {"D.S.", AbcMark::DalSegno},      {"D.S.alfine", AbcMark::DalSegno},
         {"D.S.alcoda", AbcMark::DalSegno}, {"fine", AbcMark::Fine},
+        {"H", AbcMark::Fermata},          {"fermata", AbcMark::Fermata},
     };
     for (const auto& [markName, mark] : kMarks)
         if (name == markName)

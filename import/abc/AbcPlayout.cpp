@@ -33,6 +33,25 @@ void SetMarks(MeasureMarks& m, MarkSet marks)
     m.fine |= (marks & Bit(AbcMark::Fine)) != 0;
 }
 
+// An ending runs on to a repeat sign, but a later ending whose run ends in one with no
+// ending after it is a bar long: the measures after it are a section repeated on its own,
+// as in "|2 A4 | a2 e2 | cB A2 :|". A first ending keeps its run up to its repeat.
+void CloseLaterEndingsBeforeTheirSection(std::vector<MeasureMarks>& marks)
+{
+    for (size_t s = 0; s < marks.size(); ++s) {
+        if (!marks[s].endingStart || std::find(marks[s].ending.begin(), marks[s].ending.end(), 1) != marks[s].ending.end())
+            continue;
+        size_t e = s;
+        while (e + 1 < marks.size() && !marks[e + 1].endingStart && !marks[e + 1].ending.empty())
+            ++e;
+        const bool endingFollows = e + 1 < marks.size() && marks[e + 1].endingStart;
+        if (e > s && marks[e].backwardRepeat > 0 && !endingFollows)
+            for (size_t k = s + 1; k <= e; ++k)
+                marks[k].ending.clear();
+        s = e;
+    }
+}
+
 } // namespace
 
 AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
@@ -69,8 +88,16 @@ AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
     for (size_t i = 0; i < events.size(); ++i) {
         const AbcEvent& e = events[i];
         if (e.kind == AbcEvent::Kind::Mark) {
-            const bool waits = e.mark == AbcMark::Segno || e.mark == AbcMark::Coda;
-            (waits ? beforeNote : timed ? here : closing) |= Bit(e.mark);
+            AbcMark mark = e.mark;
+            if (mark == AbcMark::Fermata) {
+                const bool beforeThickBar = i + 1 < events.size() && events[i + 1].kind == AbcEvent::Kind::Bar &&
+                                            events[i + 1].thick;
+                if (!beforeThickBar)
+                    continue; // a fermata over a note says nothing of the way through
+                mark = AbcMark::Fine;
+            }
+            const bool waits = mark == AbcMark::Segno || mark == AbcMark::Coda;
+            (waits ? beforeNote : timed ? here : closing) |= Bit(mark);
             continue;
         }
         if (e.kind != AbcEvent::Kind::Bar) {
@@ -105,6 +132,7 @@ AbcMeasures CutIntoMeasures(const std::vector<AbcEvent>& events)
     // Bar lines after the last note close nothing: no empty measure of their own at the end.
     if (timed || (out.marks.empty() && first < events.size()))
         close(events.size());
+    CloseLaterEndingsBeforeTheirSection(out.marks);
     return out;
 }
 
