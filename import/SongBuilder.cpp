@@ -309,11 +309,10 @@ void SongBuilder::SetRepeats(CSongData& song) const
     const int64_t end = GridEnd() * kUnitsPerBeat / meter.beatTicks;
     for (size_t k = 0; k < form.order.size(); ++k) {
         const int64_t at = k == 0 ? 0 : NearestStep((form.starts[k] + padTicks) * kUnitsPerBeat, meter.beatTicks, false);
-        // A measure without time (bar lines closing nothing at the end) is no cut.
-        if (at >= end && form.starts[k + 1] > form.starts[k]) {
-            kept.cut = true;
+        // A measure without time (bar lines closing nothing at the end) is no cut, nor is one
+        // past the grid's end of a melody not cut short: it holds no note of the melody.
+        if (at >= end && form.starts[k + 1] > form.starts[k] && kept.cut)
             break;
-        }
         kept.order.push_back(form.order[k]);
         kept.starts.push_back(std::min(at, end));
     }

@@ -3,6 +3,7 @@
 // files keep none of it: their grid holds the song as played. An imported score keeps it
 // beside the grid, so that its sheet can draw each written measure once.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@ struct MeasureMarks {
     std::string toCoda, dalSegno; // jumps at the measure's end, by the name of their target
     bool daCapo = false;
     bool fine = false;
+
+    // Whether the measure says anything of the way through.
+    bool Steers() const
+    {
+        return forwardRepeat || backwardRepeat > 0 || !ending.empty() || !segno.empty() || !coda.empty() ||
+               !toCoda.empty() || !dalSegno.empty() || daCapo || fine;
+    }
 };
 
 // A played score never grows past this many measures, whatever its repeat counts say.
@@ -30,11 +38,13 @@ struct RepeatForm {
     bool cut = false;                // the tune as played went on past the last measure kept
 
     // Whether the way through is other than straight on, one written measure after another.
+    // A tune cut short of its last measure jumps only when some measure marks a way to.
     bool Jumps() const
     {
         for (size_t k = 0; k < order.size(); ++k)
             if (order[k] != static_cast<int>(k))
                 return true;
-        return order.size() != marks.size();
+        return order.size() != marks.size() &&
+               std::any_of(marks.begin(), marks.end(), [](const MeasureMarks& m) { return m.Steers(); });
     }
 };
