@@ -347,7 +347,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
     settings.startMeasure = startBox->value();
     settings.endMeasure = endBox->value();
     fitted = LayOutFittedScore(frame, *song, {settings.startMeasure, settings.endMeasure}, fitted.transposition,
-                               RepeatsShown());
+                               RepeatsShown(), &fitted);
     score->LayOutMeasures(fitted);
 }
 
@@ -377,7 +377,7 @@ void CDovrelPlinvaraDlg::EditSettings()
     // Only the string count and spacing change at once; the rest waits for the next start.
     frame.stringCount = settings.stringCount;
     frame.stringSpacing = settings.lineSpacing;
-    fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition, RepeatsShown())
+    fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition, RepeatsShown(), &fitted)
                   : UnfittedScore(frame);
     score->SetStrings(0, settings.stringCount, settings.lineSpacing);
     score->LayOutMeasures(fitted); // the jump lines and marks come with the fitted score, not the slot
@@ -394,7 +394,7 @@ CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong
 {
     PrintRequest r;
     r.score = wholeSong && song ? LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)},
-                                                    fitted.transposition, RepeatsShown())
+                                                    fitted.transposition, RepeatsShown(), &fitted)
                                 : fitted;
     r.legend = song ? LegendOf(*song, r.score) : SheetLegend{};
     r.sheet = sheet;

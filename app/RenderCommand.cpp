@@ -403,7 +403,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     const FittedScore score = measures.first == opening.measures.first && measures.last == opening.measures.last
                                   ? opening
-                                  : LayOutFittedScore(frame, song, measures, transposition, o.repeats);
+                                  : LayOutFittedScore(frame, song, measures, transposition, o.repeats, &opening);
 
     if (o.info) {
         int lowest = 0, highest = 0;

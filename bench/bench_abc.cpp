@@ -1,10 +1,16 @@
 // ABC: listing a collection of 1000 tunes next to a bare scan of its lines for X:, and
 // reading one tune into a melody.
 
+#include "import/ScoreImport.h"
 #include "import/abc/AbcReader.h"
+#include "render/FittedScore.h"
+#include "render/SettingsScore.h"
+#include "settings/ConfigRecord.h"
+#include "song/CSongData.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -81,5 +87,43 @@ void AbcRead_TuneOf1000(benchmark::State& state)
     Read(state, Collection(), 500);
 }
 BENCHMARK(AbcRead_TuneOf1000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+namespace {
+
+// Hundreds of short repeats and a group of five endings whose lines cannot all be drawn: the
+// jump lines of the whole tune are routed, then given up.
+CSongData* HostileRepeats()
+{
+    static const std::unique_ptr<CSongData> song = [] {
+        std::string text = "X:1\nT:Hostile\nM:1/4\nL:1/8\nK:C\n";
+        for (int i = 0; i < 480; ++i)
+            text += "|: C D :| ";
+        text += "|: E F |1 G A :|2 A B :|3 B c :|4 c d :|5 d e |]\n";
+        ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, std::vector<uint8_t>(text.begin(), text.end()), "h.abc");
+        FitSongToFrame(*loaded.song, ScoreFrameOf(DefaultConfigRecord()), DefaultConfigRecord().lowestNote);
+        return std::move(loaded.song);
+    }();
+    return song.get();
+}
+
+void Route_HostileRepeats(benchmark::State& state)
+{
+    const ScoreFrame frame = ScoreFrameOf(DefaultConfigRecord());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LayOutFittedScore(frame, *HostileRepeats(), {1, 32}, 0).layout.fallback);
+}
+BENCHMARK(Route_HostileRepeats)->Unit(benchmark::kMillisecond);
+
+// The floor: the same range laid out as played, with nothing to route.
+void Baseline_LayOutAsPlayed(benchmark::State& state)
+{
+    const ScoreFrame frame = ScoreFrameOf(DefaultConfigRecord());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            LayOutFittedScore(frame, *HostileRepeats(), {1, 32}, 0, RepeatDrawing::kWrittenOut).layout.notes.size());
+}
+BENCHMARK(Baseline_LayOutAsPlayed)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -15,6 +15,7 @@ PAIRS = {
     "Import_MusicXml": "Baseline_PugixmlParse",
     "Import_Mxl": "Baseline_UnzipParse",
     "Audio_ThreeMinuteTune": "Baseline_SynthFrames",
+    "Route_HostileRepeats": "Baseline_LayOutAsPlayed",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

@@ -30,15 +30,32 @@ int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote)
     return FitToStringTable(song, lowestNote, strings);
 }
 
+namespace {
+
+bool SameStrings(const ScoreFrame& a, const ScoreFrame& b)
+{
+    return a.stringCount == b.stringCount && a.stringPitches == b.stringPitches;
+}
+
+std::shared_ptr<const ScoreLayout> RoutedWritten(const ScoreFrame& frame, const CSongData& song)
+{
+    auto whole = std::make_shared<ScoreLayout>(LayOutWritten(song));
+    if (whole->fallback == RepeatFallback::kNone && !RouteJumps(*whole, frame))
+        whole->fallback = RepeatFallback::kCrossing;
+    return whole;
+}
+
+} // namespace
+
 FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures, int transposition,
-                              RepeatDrawing repeats)
+                              RepeatDrawing repeats, const FittedScore* before)
 {
     FittedScore score;
     score.measureCount = song.measureCount;
     if (repeats == RepeatDrawing::kLines && song.repeats.Jumps()) {
-        ScoreLayout whole = LayOutWritten(song);
-        if (whole.fallback == RepeatFallback::kNone && !RouteJumps(whole, frame))
-            whole.fallback = RepeatFallback::kCrossing;
+        score.written = before && before->written && SameStrings(before->frame, frame) ? before->written
+                                                                                        : RoutedWritten(frame, song);
+        const ScoreLayout& whole = *score.written;
         if (whole.fallback == RepeatFallback::kNone) {
             const int count = static_cast<int>(whole.measures.size());
             measures.last = std::clamp(measures.last, 1, count);

@@ -7,6 +7,7 @@
 #include "render/ScoreLayout.h"
 #include "settings/SheetSettings.h"
 
+#include <memory>
 #include <vector>
 
 class CSongData;
@@ -31,6 +32,10 @@ struct FittedScore {
     int notesWithoutString = 0;
     // The measures the range counts: written ones when each is drawn once.
     int measureCount = 0;
+    // The whole song as written, its jump lines routed on the frame's strings (or the reason
+    // they could not be): every range of the song is cut from it. Empty for a song that
+    // does not repeat or is laid out as played by choice.
+    std::shared_ptr<const ScoreLayout> written;
 
     // Whether the layout draws each written measure once: only then has it a way to play through.
     bool DrawnOnce() const { return !layout.playing.empty(); }
@@ -46,6 +51,8 @@ int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote);
 // Lays out the measures of a song already fitted by `transposition` semitones. With jump
 // lines asked for and a score that repeats, the measures are the written ones and the range is
 // held within them; when its jumps cannot be drawn the song is laid out as played and the
-// layout says why.
+// layout says why. `before`, a score of the same song as it stands, lends its routed written
+// layout when its strings are the frame's, so that a new range routes nothing again.
 FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures,
-                              int transposition, RepeatDrawing repeats = RepeatDrawing::kLines);
+                              int transposition, RepeatDrawing repeats = RepeatDrawing::kLines,
+                              const FittedScore* before = nullptr);

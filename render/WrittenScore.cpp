@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <set>
 
 namespace {
@@ -209,6 +208,13 @@ ScoreLayout LayOutWritten(const CSongData& song)
 
 namespace {
 
+// The routing's work (pairs of lines compared) grows with the lines, up to a bound that
+// keeps any score's routing within some tens of milliseconds; a score that needs more is
+// written out. Folk tunes with many endings use a few thousand.
+constexpr int64_t kRouteWorkBase = 100000;
+constexpr int64_t kRouteWorkPerLine = 4000;
+constexpr int64_t kMostRouteWork = 2000000;
+
 // A routed line's place, in string units: strings at 0, 1, ...; gap g at g + 0.5.
 struct Route {
     int32_t from, to;
@@ -262,56 +268,101 @@ int StringAt(const ScoreLayout& layout, const ScoreFrame& frame, int32_t time)
 bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame)
 {
     const int gaps = std::clamp(frame.stringCount, 0, kMaxStrings) - 1;
-    // Short lines first, so that a line inside a longer one's span keeps the nearer gaps.
-    std::vector<size_t> order(layout.jumps.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const ScoreJump &x = layout.jumps[a], &y = layout.jumps[b];
-        return std::abs(x.to - x.from) < std::abs(y.to - y.from);
+    // The lines to route, short ones first, so that a line inside a longer one's span keeps
+    // the nearer gaps. A note without a string draws no line.
+    struct Line {
+        size_t jump;
+        int a, b;                  // the strings of its ends
+        std::vector<int> gaps;     // to try, shortest line first
+        std::vector<size_t> below; // earlier lines whose rows it shares, earliest first
+    };
+    std::vector<size_t> byLength(layout.jumps.size());
+    for (size_t i = 0; i < byLength.size(); ++i)
+        byLength[i] = i;
+    std::stable_sort(byLength.begin(), byLength.end(), [&](size_t x, size_t y) {
+        const ScoreJump &p = layout.jumps[x], &q = layout.jumps[y];
+        return std::abs(p.to - p.from) < std::abs(q.to - q.from);
     });
-    std::vector<Route> placed;
-    std::vector<int> chosen(layout.jumps.size(), -1);
-    // Each line takes the free gap that keeps it shortest; when that leaves a later line no
-    // gap, the earlier ones try their other gaps, within a bound that no tune reaches.
-    constexpr int kMostTries = 20000;
-    int tries = 0;
-    const std::function<bool(size_t)> place = [&](size_t k) {
-        if (k == order.size())
-            return true;
-        if (++tries > kMostTries)
-            return false;
-        const size_t i = order[k];
+    std::vector<Line> lines;
+    for (const size_t i : byLength) {
         const ScoreJump& jump = layout.jumps[i];
         if (jump.from == jump.to)
             return false; // out of a note and back into it on the same row
         const int a = StringAt(layout, frame, jump.from), b = StringAt(layout, frame, jump.to);
-        if (a < 0 || b < 0)
-            return place(k + 1); // a note without a string draws no line
-        std::vector<int> byLength(static_cast<size_t>(std::max(gaps, 0)));
-        for (int g = 0; g < gaps; ++g)
-            byLength[static_cast<size_t>(g)] = g;
-        const auto length = [&](int g) { return std::abs(g + 0.5 - a) + std::abs(g + 0.5 - b); };
-        std::stable_sort(byLength.begin(), byLength.end(), [&](int x, int y) { return length(x) < length(y); });
-        for (const int g : byLength) {
-            const Route r{jump.from, jump.to, double(a), double(b), g + 0.5};
-            if (std::any_of(placed.begin(), placed.end(), [&](const Route& p) { return Meet(r, p); }))
-                continue;
-            placed.push_back(r);
-            chosen[i] = g;
-            if (place(k + 1))
-                return true;
-            placed.pop_back();
-            if (tries > kMostTries)
-                break;
+        if (a >= 0 && b >= 0)
+            lines.push_back({i, a, b, {}, {}});
+    }
+    // The work allowed, counted in pairs of lines looked at: a search that finds no gaps
+    // within it gives up, and the score is written out.
+    const int64_t budget =
+        std::min(kMostRouteWork, kRouteWorkBase + kRouteWorkPerLine * static_cast<int64_t>(lines.size()));
+    int64_t work = 0;
+    // Only lines that share a row can run into each other: pair them once, sweeping by time.
+    std::vector<size_t> byTop(lines.size());
+    for (size_t k = 0; k < byTop.size(); ++k)
+        byTop[k] = k;
+    const auto top = [&](size_t k) { return std::min(layout.jumps[lines[k].jump].from, layout.jumps[lines[k].jump].to); };
+    const auto bottom = [&](size_t k) { return std::max(layout.jumps[lines[k].jump].from, layout.jumps[lines[k].jump].to); };
+    std::sort(byTop.begin(), byTop.end(), [&](size_t x, size_t y) { return top(x) < top(y); });
+    for (size_t u = 0; u < byTop.size(); ++u)
+        for (size_t v = u + 1; v < byTop.size() && top(byTop[v]) <= bottom(byTop[u]); ++v) {
+            if (++work > budget)
+                return false;
+            const auto [early, late] = std::minmax(byTop[u], byTop[v]);
+            lines[late].below.push_back(early);
         }
-        chosen[i] = -1;
-        return false;
-    };
-    if (!place(0))
-        return false;
-    for (size_t i = 0; i < chosen.size(); ++i)
-        layout.jumps[i].gap = chosen[i];
+    for (Line& line : lines) {
+        std::sort(line.below.begin(), line.below.end());
+        for (int g = 0; g < gaps; ++g)
+            line.gaps.push_back(g);
+        const auto length = [&](int g) { return std::abs(g + 0.5 - line.a) + std::abs(g + 0.5 - line.b); };
+        std::stable_sort(line.gaps.begin(), line.gaps.end(), [&](int x, int y) { return length(x) < length(y); });
+    }
+    // Each line takes the first free gap in its order. A line that finds none sends the search
+    // back to the latest line that blocked one of its gaps, not merely to the one before it:
+    // lines between that share no row with it cannot help, however their gaps are chosen.
+    std::vector<Route> routes(lines.size());
+    std::vector<size_t> next(lines.size(), 0);          // the position in gaps to try next
+    std::vector<std::set<size_t>> blockedBy(lines.size()); // earlier lines that took a gap from it
+    size_t k = 0;
+    while (k < lines.size()) {
+        Line& line = lines[k];
+        const ScoreJump& jump = layout.jumps[line.jump];
+        bool placed = false;
+        while (!placed && next[k] < line.gaps.size()) {
+            const Route r{jump.from, jump.to, double(line.a), double(line.b), line.gaps[next[k]++] + 0.5};
+            placed = true;
+            for (const size_t j : line.below) {
+                if (++work > budget)
+                    return false;
+                if (Meet(r, routes[j])) {
+                    blockedBy[k].insert(j);
+                    placed = false;
+                    break;
+                }
+            }
+            if (placed)
+                routes[k] = r;
+        }
+        if (placed) {
+            ++k;
+            continue;
+        }
+        if (blockedBy[k].empty())
+            return false; // no gap at all, whatever the others take
+        const size_t back = *blockedBy[k].rbegin();
+        blockedBy[k].erase(back);
+        blockedBy[back].insert(blockedBy[k].begin(), blockedBy[k].end());
+        for (size_t j = back + 1; j <= k; ++j) {
+            next[j] = 0;
+            blockedBy[j].clear();
+        }
+        k = back;
+    }
+    for (ScoreJump& jump : layout.jumps)
+        jump.gap = -1;
+    for (size_t k2 = 0; k2 < lines.size(); ++k2)
+        layout.jumps[lines[k2].jump].gap = static_cast<int>(std::lround(routes[k2].gapX - 0.5));
     return true;
 }
 

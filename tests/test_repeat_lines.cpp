@@ -426,6 +426,37 @@ TEST_F(RepeatLinesTest, OverTwoHundredFolkTunesTheSheetsTakeAtMostSixtyPercent)
     EXPECT_LE(shares / tunes, 0.60);
 }
 
+// Hundreds of short repeats beside a group of endings: lines that share no rows are routed
+// apart, so one that finds no gap ends the search at once; each range of the song is cut from
+// the one routing, never routed again.
+TEST_F(RepeatLinesTest, ManyRepeatsAreRoutedOnceAndEveryRangeIsCutFromIt)
+{
+    std::string body;
+    for (int i = 0; i < 240; ++i)
+        body += "|: C D :| ";
+    const std::string drawable = body + "|: E F |1 G A :|2 A B |]";
+    ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(Abc(drawable, "2/4")), "many.abc");
+    ASSERT_TRUE(loaded.song);
+    ConfigRecord record = DefaultConfigRecord();
+    const FittedScore whole = FitScore(record, *loaded.song, {1, 32});
+    ASSERT_TRUE(whole.DrawnOnce()) << FallbackName(whole.layout.fallback);
+    EXPECT_EQ(whole.measureCount, 243);
+    const FittedScore step = LayOutFittedScore(whole.frame, *loaded.song, {2, 33}, whole.transposition,
+                                               RepeatDrawing::kLines, &whole);
+    EXPECT_EQ(step.written, whole.written) << "a new range routes nothing again";
+    EXPECT_EQ(step.geometry.jumps.size(), whole.geometry.jumps.size());
+    ScoreFrame fewer = whole.frame;
+    fewer.stringCount -= 1;
+    EXPECT_NE(LayOutFittedScore(fewer, *loaded.song, {1, 32}, whole.transposition, RepeatDrawing::kLines, &whole).written,
+              whole.written) << "other strings are routed anew";
+
+    // Five endings send four lines into one note, which has two sides: no way to draw them.
+    const std::string five = body + "|: E F |1 G A :|2 A B :|3 B c :|4 c d :|5 d e |]";
+    ImportOutcome hostile = ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(Abc(five, "2/4")), "five.abc");
+    ASSERT_TRUE(hostile.song);
+    EXPECT_EQ(FitScore(record, *hostile.song, {1, 32}).layout.fallback, RepeatFallback::kCrossing);
+}
+
 // The window's range counts written measures; a range that leaves the jump's other end out
 // keeps the line as far as its edge, and playing follows the jumps.
 TEST_F(RepeatLinesTest, ARangeCutsLinesAtItsEdgeAndPlayingFollowsTheJumps)
