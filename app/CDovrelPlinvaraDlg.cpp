@@ -319,7 +319,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     settings.startMeasure = shown.first;
     settings.endMeasure = shown.last;
     settingBoxes = true;
-    const int count = std::max(1, static_cast<int>(static_cast<int16_t>(fitted.measureCount & 0xFFFF)));
+    const int count = std::max(1, fitted.measureCount); // a written score may hold far more than 32767
     for (CReadOnlySpinBox* box : {startBox, endBox})
         box->setRange(1, count);
     startBox->setValue(settings.startMeasure);

@@ -91,11 +91,21 @@ void SongBuilder::ChooseGrid()
     const int64_t measureTicks = meter.beatsPerMeasure * meter.beatTicks;
     padTicks = (measureTicks - std::max<int64_t>(melody.pickupTicks, 0) % measureTicks) % measureTicks;
 
-    int64_t end = 0;
-    for (const MelodyNote& n : melody.notes)
-        if (n.duration > 0)
-            end = std::max(end, n.onset + n.duration);
-    const int64_t measuresNeeded = std::max<int64_t>(1, (end + padTicks + measureTicks - 1) / measureTicks);
+    int64_t end = 0, lastPitched = -1;
+    for (const MelodyNote& n : melody.notes) {
+        if (n.duration <= 0)
+            continue;
+        end = std::max(end, n.onset + n.duration + padTicks);
+        if (n.pitch >= 0)
+            lastPitched = std::max(lastPitched, n.onset + padTicks);
+    }
+    int64_t measuresNeeded = (end + measureTicks - 1) / measureTicks;
+    // A measure overfull by less than the grid's finest step (a rounded rest, a converter's
+    // tick) holds nothing the grid could show: it makes no measure of its own.
+    const int64_t whole = end / measureTicks * measureTicks;
+    if (end - whole > 0 && end - whole < meter.beatTicks / kSixthsPerBeat && lastPitched < whole)
+        measuresNeeded = end / measureTicks;
+    measuresNeeded = std::max<int64_t>(1, measuresNeeded);
     const int maxMeasures = kMaxBeats / meter.beatsPerMeasure;
     report.truncated = measuresNeeded > maxMeasures;
     measureCount = static_cast<int>(std::min<int64_t>(measuresNeeded, maxMeasures));
@@ -135,6 +145,13 @@ int64_t SongBuilder::GridEnd() const
     return int64_t(beatCount) * meter.beatTicks;
 }
 
+bool SongBuilder::SoundsWith(const Placed& earlier, int64_t onset, int64_t duration) const
+{
+    // Held past the later onset by more than a legato hair, or a blip beside a note at
+    // least twice as long, as an accompaniment note struck a hair early and let go.
+    return earlier.end - onset > SlackTicks() || 2 * (earlier.end - earlier.onset) <= duration;
+}
+
 std::vector<SongBuilder::Placed> SongBuilder::MelodyLine()
 {
     std::vector<const MelodyNote*> notes;
@@ -154,11 +171,14 @@ std::vector<SongBuilder::Placed> SongBuilder::MelodyLine()
             lyric = top.lyric;
         i = j;
         const int64_t onset = top.onset + padTicks;
-        // Onsets within the slack contend for one place on the grid, where the earlier would
-        // win: a lower note a hair ahead gives way unless it lasts longer; at one pitch the
-        // longer stays. The one that yields is left out whole, never left cut short.
+        // Onsets within the slack of notes that sound together (a chord spread by a hair)
+        // contend for one place on the grid, where the earlier would win: a lower note a hair
+        // ahead gives way unless it lasts longer; at one pitch the longer stays. The one that
+        // yields is left out whole, never left cut short. Notes of a fast run follow each other
+        // and keep their own places, or are counted where the grid has none for them.
         bool yields = false;
-        while (!line.empty() && onset - line.back().onset <= SlackTicks() && line.back().pitch <= top.pitch) {
+        while (!line.empty() && onset - line.back().onset <= SlackTicks() && line.back().pitch <= top.pitch &&
+               SoundsWith(line.back(), onset, top.duration)) {
             const int64_t earlier = line.back().end - line.back().onset;
             yields = top.pitch > line.back().pitch ? top.duration < earlier : top.duration <= earlier;
             if (yields)

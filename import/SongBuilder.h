@@ -31,10 +31,13 @@
 //   no note covers is rest, split at measure starts.
 // - Simultaneous notes: at each onset the highest note starting there is the melody; it ends
 //   a lower note still sounding, and a note starting under a higher one still sounding (by
-//   more than a 48th of a beat) is left out. Onsets within a 48th of a beat count as one: a
-//   lower note starting that little before a higher one that lasts at least as long gives way
-//   to it; otherwise the later note is left out (counted as dropped) and the earlier keeps its
-//   length. A lyric on another note of the same onset goes with the chosen note.
+//   more than a 48th of a beat) is left out. Onsets within a 48th of a beat of notes that
+//   sound together (the earlier held past the later's start by more than that, or at most half
+//   as long as the later) count as one: a lower note starting that little before a higher one
+//   that lasts at least as long gives way to it; otherwise the later note is left out (counted
+//   as dropped) and the earlier keeps its length. Notes that follow each other, as in a fast
+//   run, each seek their own place, and those the grid has no place for are counted as
+//   dropped. A lyric on another note of the same onset goes with the chosen note.
 // - Key: the first key signature becomes the key table's entry of that mode and signature
 //   (a signature beyond 7 by the tonic's pitch class).
 // - Chord symbols become chord names on the half beat where they stand: root with "#" or
@@ -97,6 +100,8 @@ private:
 
     void ChooseGrid();
     std::vector<Placed> MelodyLine();
+    // Whether a note placed before `onset` sounds with a note starting there for `duration`.
+    bool SoundsWith(const Placed& earlier, int64_t onset, int64_t duration) const;
     void PlaceNotes(CSongData& song, const std::vector<Placed>& line);
     void FillRests(CSongData& song) const;
     void PlaceChords(CSongData& song) const;

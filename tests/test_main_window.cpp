@@ -105,6 +105,39 @@ TEST_F(MainWindowTest, LoadingShowsAtMost32MeasuresAndTheBoxesAllowTheWholeSong)
     EXPECT_EQ(sink.Count(), 0u);
 }
 
+TEST_F(MainWindowTest, TheBoxesCountEveryWrittenMeasureOfAScoreBeyond32767)
+{
+    // A repeated first measure, then 40,000 measures of one 256th each: the tune as played fits
+    // the song, and each written measure is drawn once (the last, without time, makes no
+    // measure of its own).
+    std::string abc = "X:1\nT:Long\nM:4/4\nL:1/256\nK:C\n|:C128E128:|\n";
+    for (int line = 0; line < 40; ++line) {
+        for (int m = 0; m < 1000; ++m)
+            abc += "c|";
+        abc += "\n";
+    }
+    const std::string path = sandbox.Path("long.abc");
+    WriteFileBytes(path, std::vector<uint8_t>(abc.begin(), abc.end()));
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(path);
+    ASSERT_TRUE(window.Score().DrawnOnce());
+    EXPECT_EQ(window.Score().measureCount, 40000);
+    for (CReadOnlySpinBox* box : {StartBox(&window), EndBox(&window)}) {
+        EXPECT_EQ(box->minimum(), 1);
+        EXPECT_EQ(box->maximum(), 40000);
+    }
+    EXPECT_EQ(StartBox(&window)->value(), 1);
+    EXPECT_EQ(EndBox(&window)->value(), 32);
+    EXPECT_EQ(EndBox(&window)->Edit()->text(), QStringLiteral("32"));
+
+    EndBox(&window)->setValue(40000);
+    StartBox(&window)->setValue(39999);
+    EXPECT_EQ(window.Settings().startMeasure, 39999);
+    EXPECT_EQ(window.Settings().endMeasure, 40000);
+    EXPECT_EQ(window.Score().measures.last, 40000);
+    EXPECT_EQ(EndBox(&window)->Edit()->text(), QStringLiteral("40000"));
+}
+
 TEST_F(MainWindowTest, MissingFileShowsTheReadersMessagesAndAnEmptyScore)
 {
     CDovrelPlinvaraDlg window;

@@ -171,6 +171,55 @@ TEST(SongBuilderGrid, AShortLowerNoteAHairAheadGivesWayToTheLongerHigherOne)
     }
 }
 
+TEST(SongBuilderGrid, AFastRunKeepsItsOwnPlacesAndCountsWhatTheGridCannotHold)
+{
+    // Seven rising 128ths in 9/8, each a 48th of the dotted-quarter beat after the last: a run,
+    // not a chord spread by a hair. The first keeps the beat; the grid holds one more.
+    const int64_t beat = 3 * Q / 2, n128 = Q / 32;
+    std::vector<MelodyNote> run{N(0, beat, 60)};
+    for (int i = 0; i < 7; ++i)
+        run.push_back(N(beat + i * n128, n128, 72 + i));
+    run.push_back(N(2 * beat, beat, 60));
+    const Built b = Build(Of(run, 9, 8));
+    std::vector<std::pair<int, int>> placed;
+    for (const ScoreNote& n : b.notes)
+        placed.emplace_back(n.time, n.pitch);
+    EXPECT_EQ(placed, (std::vector<std::pair<int, int>>{{0, 60}, {6, 72}, {7, 77}, {12, 60}}));
+    EXPECT_EQ(b.report.dropped, 5);
+    EXPECT_EQ(b.report.placed + b.report.dropped, 9);
+
+    // The same notes held, an arpeggio that sounds as one chord, still leave its top alone.
+    std::vector<MelodyNote> spread{N(0, beat, 60)};
+    for (int i = 0; i < 3; ++i)
+        spread.push_back(N(beat + i * n128, beat, 72 + i));
+    const Built chord = Build(Of(spread, 9, 8));
+    ASSERT_EQ(chord.notes.size(), 2u);
+    EXPECT_EQ(chord.notes.back().pitch, 74);
+    EXPECT_EQ(chord.notes.back().time, 6);
+    EXPECT_EQ(chord.report.dropped, 0);
+}
+
+TEST(SongBuilderGrid, AMeasureOverfullByLessThanTheGridsStepMakesNoMeasure)
+{
+    // 2/4 with an extra 3/480 of a quarter of rest in the first measure, as a MusicXML file
+    // at 480 divisions can write it: still two measures, every note kept.
+    const int64_t sliver = 3 * Q / 480;
+    const Built b = Build(Of({N(0, Q, 60), N(Q, Q, 62), N(2 * Q, sliver, MelodyNote::kRest), N(2 * Q + sliver, Q, 64),
+                              N(3 * Q + sliver, Q, 65)},
+                             2, 4));
+    EXPECT_EQ(b.song->measureCount, 2);
+    EXPECT_EQ(b.notes, (std::vector<ScoreNote>{{0, 60, 6}, {6, 62, 6}, {12, 64, 6}, {18, 65, 6}}));
+    EXPECT_FALSE(b.report.truncated);
+
+    // A sixth of a beat of rest is a step the grid shows; a note past the bar line, however
+    // short, needs its measure.
+    EXPECT_EQ(Build(Of({N(0, 2 * Q, 60), N(2 * Q, Q / 6, MelodyNote::kRest)}, 2, 4)).song->measureCount, 2);
+    EXPECT_EQ(Build(Of({N(0, 2 * Q, 60), N(2 * Q, sliver, MelodyNote::kRest)}, 2, 4)).song->measureCount, 1);
+    const Built past = Build(Of({N(0, 2 * Q, 60), N(2 * Q, sliver, 62)}, 2, 4));
+    EXPECT_EQ(past.song->measureCount, 2);
+    EXPECT_EQ(past.notes.back().pitch, 62);
+}
+
 TEST(SongBuilderGrid, PickupIsPaddedSoThatDownbeatsStartMeasures)
 {
     Melody m = Of({N(0, Q, 67), N(Q, 3 * Q, 72), N(4 * Q, Q, 71)}, 3, 4);
