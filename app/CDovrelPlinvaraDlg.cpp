@@ -326,7 +326,6 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     endBox->setValue(std::max(1, settings.endMeasure));
     settingBoxes = false;
     score->LayOutMeasures(fitted);
-    playback->Prepare(); // a song is there to be played
     // Said once per song; a note without a string would otherwise just be missing.
     if (fitted.notesWithoutString > 0)
         ShowNotesWithoutStringMessage(fitted.notesWithoutString);

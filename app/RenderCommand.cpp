@@ -331,13 +331,13 @@ void UseHarpOptions(const Options& o, ConfigRecord& settings)
 bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerMinute, int tempoPercent,
                 std::ostream& err)
 {
-    const std::string soundFont = ChooseSoundFont("");
-    HarpSynth synth(soundFont, kSampleRate);
-    if (!synth.Ready()) {
+    const std::vector<std::string> installed(std::begin(kDistributionSoundFonts), std::end(kDistributionSoundFonts));
+    const std::unique_ptr<HarpSynth> synth = LoadHarpSynth(installed, kSampleRate);
+    if (!synth) {
         err << "dovrelplinvara-render: no General MIDI soundfont found (install timgm6mb-soundfont)\n";
         return false;
     }
-    if (!WriteWaveFile(path, MakePlaySchedule(score, beatsPerMinute, tempoPercent), synth)) {
+    if (!WriteWaveFile(path, MakePlaySchedule(score, beatsPerMinute, tempoPercent), *synth)) {
         err << "dovrelplinvara-render: cannot write " << path << "\n";
         return false;
     }

@@ -60,7 +60,7 @@ private:
 
 std::unique_ptr<IAudioOutput> OpenFluidAudioOutput(int sampleRate, FillBuffers fill)
 {
-    QuietFluidSynth();
+    QuietSoundLibraries();
     auto output = std::make_unique<FluidAudioOutput>(std::move(fill));
     if (!output->Open(sampleRate))
         return nullptr;

@@ -1,6 +1,7 @@
 #include "audio/HarpSynth.h"
 
 #include "audio/SoundFont.h"
+#include "audio/SoundFontCheck.h"
 
 #include <fluidsynth.h>
 
@@ -18,7 +19,7 @@ constexpr float kReleaseOffset = -2400.0f;
 
 HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
 {
-    QuietFluidSynth();
+    QuietSoundLibraries();
     settings = new_fluid_settings();
     if (!settings)
         return;
@@ -32,7 +33,8 @@ HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
     synth = new_fluid_synth(settings);
     if (!synth)
         return;
-    font = IsSoundFontFile(soundFont) ? fluid_synth_sfload(synth, soundFont.c_str(), 1) : -1;
+    const bool usable = CheckSoundFont(soundFont, 0, kHarpProgram) == SoundFontFault::kNone;
+    font = usable ? fluid_synth_sfload(synth, soundFont.c_str(), 1) : -1;
     if (font < 0 || !SelectHarp()) {
         delete_fluid_synth(synth);
         synth = nullptr;
@@ -89,4 +91,19 @@ void HarpSynth::Write(float* left, float* right, int frames)
         return;
     std::fill(left, left + std::max(frames, 0), 0.0f);
     std::fill(right, right + std::max(frames, 0), 0.0f);
+}
+
+std::unique_ptr<HarpSynth> LoadHarpSynth(std::span<const std::string> soundFonts, int sampleRate, size_t* taken)
+{
+    for (size_t i = 0; i < soundFonts.size(); ++i) {
+        if (soundFonts[i].empty())
+            continue;
+        auto synth = std::make_unique<HarpSynth>(soundFonts[i], sampleRate);
+        if (!synth->Ready())
+            continue;
+        if (taken)
+            *taken = i;
+        return synth;
+    }
+    return nullptr;
 }

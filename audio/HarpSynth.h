@@ -2,6 +2,8 @@
 // FluidSynth with a General MIDI soundfont, set to the harp, rendering into the caller's
 // buffers. One thread at a time uses it: the device's while it plays, its owner otherwise.
 
+#include <memory>
+#include <span>
 #include <string>
 
 struct _fluid_hashtable_t;
@@ -12,7 +14,8 @@ public:
     // GM program 47, "Orchestral Harp", counted from 0.
     static constexpr int kHarpProgram = 46;
 
-    // Loads the soundfont; Ready() tells whether it could.
+    // Loads the soundfont when it holds the harp within the limits of SoundFontCheck.h;
+    // Ready() tells whether it could.
     HarpSynth(const std::string& soundFont, int sampleRate);
     ~HarpSynth();
     HarpSynth(const HarpSynth&) = delete;
@@ -36,3 +39,7 @@ private:
     _fluid_synth_t* synth = nullptr;
 };
 
+// The synthesizer on the first of `soundFonts` that loads with the harp, its index in `taken`;
+// nullptr when none does.
+std::unique_ptr<HarpSynth> LoadHarpSynth(std::span<const std::string> soundFonts, int sampleRate,
+                                         size_t* taken = nullptr);

@@ -4,6 +4,8 @@
 #include "audio/SchedulePlayer.h"
 #include "audio/SoundFont.h"
 
+#include <vector>
+
 PlaybackEngine::PlaybackEngine(AudioOutputFactory openOutput, std::string soundFont,
                                std::function<void(uint64_t, PlaybackReport)> report,
                                std::span<const char* const> installed)
@@ -23,15 +25,6 @@ PlaybackEngine::~PlaybackEngine()
     }
     changed.notify_all();
     worker.join();
-}
-
-void PlaybackEngine::Prepare()
-{
-    {
-        std::lock_guard lock(mutex);
-        preparing = true;
-    }
-    changed.notify_all();
 }
 
 uint64_t PlaybackEngine::Start(const PlaySchedule& schedule, int64_t from, bool loop)
@@ -86,17 +79,25 @@ int PlaybackEngine::LastStarted() const
     return p ? p->LastStarted() : -1;
 }
 
-bool PlaybackEngine::LoadSynth(int sampleRate)
+bool PlaybackEngine::LoadSynth(int sampleRate, uint64_t session)
 {
     if (synth)
         return true;
-    auto loaded = std::make_unique<HarpSynth>(ChooseSoundFont(soundFont, installed), sampleRate);
-    if (!loaded->Ready())
-        return false;
+    std::vector<std::string> soundFonts{soundFont};
+    soundFonts.insert(soundFonts.end(), installed.begin(), installed.end());
+    size_t taken = 0;
+    std::unique_ptr<HarpSynth> loaded = LoadHarpSynth(soundFonts, sampleRate, &taken);
+    if (!loaded)
+        return false; // tried again at the next start: a soundfont may be installed meanwhile
     synth = std::move(loaded);
-    std::lock_guard lock(mutex);
-    player = std::make_unique<SchedulePlayer>(*synth);
-    playing.store(player.get());
+    {
+        std::lock_guard lock(mutex);
+        player = std::make_unique<SchedulePlayer>(*synth);
+        playing.store(player.get());
+    }
+    // Once for the engine, as the synthesizer is loaded once.
+    if (!soundFont.empty() && taken > 0)
+        report(session, PlaybackReport::kSoundFontReplaced);
     return true;
 }
 
@@ -107,15 +108,9 @@ void PlaybackEngine::Work()
         std::optional<Request> request;
         {
             std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return generation != handled || preparing; });
+            changed.wait(lock, [&] { return generation != handled; });
             if (quitting)
                 break;
-            if (generation == handled) {
-                preparing = false;
-                lock.unlock();
-                LoadSynth(kSampleRate);
-                continue;
-            }
             handled = generation;
             request = std::move(wanted);
             wanted.reset();
@@ -124,7 +119,7 @@ void PlaybackEngine::Work()
         output.reset();
         if (!request)
             continue;
-        if (!LoadSynth(request->schedule.sampleRate)) {
+        if (!LoadSynth(request->schedule.sampleRate, request->session)) {
             report(request->session, PlaybackReport::kNoSoundFont);
             continue;
         }

@@ -1,6 +1,6 @@
 #pragma once
-// Playback off the window's thread. A worker of its own loads the synthesizer (once) and
-// opens and closes the device, the only steps that may wait; the caller only posts what it
+// Playback off the window's thread. A worker of its own loads the synthesizer (once, at the
+// first start) and opens and closes the device, the only steps that may wait; the caller only posts what it
 // wants and reads the clock. Each start is a session, numbered, so that a late report of an
 // earlier one is told apart.
 
@@ -26,6 +26,9 @@ enum class PlaybackReport {
     kStarted,     // the device plays the session
     kNoDevice,    // no device could be opened
     kNoSoundFont, // no soundfont could be loaded
+    // The player's soundfont could not be used and an installed one is played instead; told
+    // once, before the session's kStarted or kNoDevice.
+    kSoundFontReplaced,
 };
 
 class PlaybackEngine {
@@ -41,9 +44,6 @@ public:
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
-    // Loads the synthesizer on the worker ahead of the first start, so that the first sound
-    // comes as soon as later ones.
-    void Prepare();
     // Starts the schedule at frame `from`; returns the new session. Never waits on the device.
     uint64_t Start(const PlaySchedule& schedule, int64_t from, bool loop);
     // Silent from the next buffer on; the device is closed on the worker.
@@ -66,7 +66,7 @@ private:
     };
     void Work();
     // The worker's: the synthesizer and its player, once; false when no soundfont loads.
-    bool LoadSynth(int sampleRate);
+    bool LoadSynth(int sampleRate, uint64_t session);
 
     AudioOutputFactory openOutput;
     std::string soundFont;
@@ -78,7 +78,6 @@ private:
     std::optional<Request> wanted; // under mutex; taken by the worker
     uint64_t generation = 0;       // under mutex; bumped by every Start and Stop
     bool quitting = false;         // under mutex
-    bool preparing = false;        // under mutex
     uint64_t lastSession = 0;      // the caller's
 
     // The worker's alone, but for the player's atomics that the caller reads.

@@ -9,10 +9,12 @@
 
 const char* const kNoAudioDeviceMessage = "音声を再生できる装置が見つかりません。";
 const char* const kNoSoundFontMessage = "音色ファイル（サウンドフォント）が見つかりません。";
+const char* const kSoundFontReplacedMessage =
+    "sound.ini の音色ファイル（サウンドフォント）「%s」を読み込めないため、インストールされている音色ファイルで再生します。";
 
 ScorePlayback::ScorePlayback(AudioOutputFactory openOutput, std::string soundFont, QObject* parent,
                              std::span<const char* const> installed)
-    : QObject(parent)
+    : QObject(parent), playersSoundFont(soundFont)
 {
     // Reports come on the worker's thread and are handled on this object's.
     engine = std::make_unique<PlaybackEngine>(std::move(openOutput), std::move(soundFont),
@@ -31,11 +33,6 @@ ScorePlayback::~ScorePlayback()
 {
     // The worker joins here, before the object its reports are queued to goes.
     engine.reset();
-}
-
-void ScorePlayback::Prepare()
-{
-    engine->Prepare();
 }
 
 void ScorePlayback::Play(const FittedScore& score, int bpm)
@@ -93,6 +90,13 @@ int ScorePlayback::LastStartedNote() const
 
 void ScorePlayback::OnReport(uint64_t id, PlaybackReport report)
 {
+    if (report == PlaybackReport::kSoundFontReplaced) {
+        // Told even when stopped meanwhile: the engine says it only once.
+        std::string text = kSoundFontReplacedMessage;
+        text.replace(text.find("%s"), 2, playersSoundFont);
+        ShowMessage(text);
+        return;
+    }
     if (id != session || state != State::kStarting)
         return; // an earlier session, or stopped meanwhile
     switch (report) {
@@ -108,6 +112,8 @@ void ScorePlayback::OnReport(uint64_t id, PlaybackReport report)
     case PlaybackReport::kNoSoundFont:
         SetState(State::kStopped);
         ShowMessage(kNoSoundFontMessage);
+        break;
+    case PlaybackReport::kSoundFontReplaced:
         break;
     }
 }

@@ -22,13 +22,12 @@ public:
     enum class State { kStopped, kStarting, kPlaying };
     static constexpr int kFollowMilliseconds = 5;
 
-    // `soundFont` is the player's choice, `installed` where the distribution's are looked for.
+    // `soundFont` is the player's choice, `installed` where the distribution's are looked for;
+    // both are read at the first Play.
     ScorePlayback(AudioOutputFactory openOutput, std::string soundFont, QObject* parent = nullptr,
                   std::span<const char* const> installed = kDistributionSoundFonts);
     ~ScorePlayback() override;
 
-    // Readies the synthesizer off this thread, for a quick first start.
-    void Prepare();
     // From the first shown measure; a score without a note to sound stays silent.
     void Play(const FittedScore& score, int beatsPerMinute);
     void Stop();
@@ -69,7 +68,10 @@ private:
     State state = State::kStopped;
     uint64_t session = 0;
     int marked = -1;
+    std::string playersSoundFont;
 };
 
 extern const char* const kNoAudioDeviceMessage;
 extern const char* const kNoSoundFontMessage;
+// Said with the player's soundfont (UTF-8 path) in place of %s.
+extern const char* const kSoundFontReplacedMessage;

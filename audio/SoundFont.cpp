@@ -1,7 +1,11 @@
 #include "audio/SoundFont.h"
 
+#include "audio/HarpSynth.h"
+#include "audio/SoundFontCheck.h"
 
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
+#include <glib.h>
 
 #include <fstream>
 #include <mutex>
@@ -36,21 +40,29 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+void DropFluidText(int, const char*, void*) {}
+void DropAlsaText(const char*, int, const char*, int, const char*, ...) {}
+void DropGLibText(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
 } // namespace
 
-void QuietFluidSynth()
+void QuietSoundLibraries()
 {
     static std::once_flag once;
     std::call_once(once, [] {
         for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
-            fluid_set_log_function(level, nullptr, nullptr);
+            fluid_set_log_function(level, DropFluidText, nullptr);
+        // Without a sound server ALSA names every device it cannot open.
+        snd_lib_error_set_handler(DropAlsaText);
+        // libinstpatch, FluidSynth's second reader, logs through GLib's default domain when a
+        // soundfont is damaged.
+        g_log_set_default_handler(DropGLibText, nullptr);
     });
 }
 
 bool IsSoundFontFile(const std::string& path)
 {
-    QuietFluidSynth();
-    return IsRegularFile(path) && fluid_is_soundfont(path.c_str());
+    return IsRegularFile(path) && CheckSoundFont(path, 0, HarpSynth::kHarpProgram) == SoundFontFault::kNone;
 }
 
 std::string ChooseSoundFont(const std::string& playersChoice, std::span<const char* const> installed)

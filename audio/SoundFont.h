@@ -11,10 +11,13 @@ constexpr const char* kSoundSettingsFileName = "sound.ini";
 // names.
 extern const char* const kDistributionSoundFonts[3];
 
-// FluidSynth's own diagnostics off: the program says what matters in its own words.
-void QuietFluidSynth();
+// The diagnostics of FluidSynth and of the libraries under it (ALSA's, GLib's for libinstpatch)
+// handed to the program instead of standard error, and dropped there: the program says what
+// matters in its own words (no device, no soundfont, a soundfont replaced).
+void QuietSoundLibraries();
 
-// A regular file (a FIFO or device is never opened) that FluidSynth takes for a soundfont.
+// A regular file (a FIFO or device is never opened) that holds the harp within the limits of
+// SoundFontCheck.h.
 bool IsSoundFontFile(const std::string& path);
 
 // The player's choice when it is a soundfont, else the first installed one; "" when none is.

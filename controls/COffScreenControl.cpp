@@ -5,7 +5,15 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEvent>
 #include <QPointer>
+#include <algorithm>
+
+namespace {
+
+constexpr int kPaintBandLines = 128;
+
+} // namespace
 
 COffScreenControl::COffScreenControl(QWidget* parent, int id, bool notify) : QWidget(parent)
 {
@@ -33,35 +41,36 @@ void COffScreenControl::ShowSurface(const QImage* bound, double factor)
 {
     surface = bound;
     zoom = factor;
-    scaled = QImage(); // made again when it is next painted
     if (isVisible())
         repaint();
 }
 
-const QImage& COffScreenControl::Shown() const
-{
-    if (zoom == 1.0)
-        return *surface;
-    // Drawing into the surface changes its key, so a Draw without a Show still shows.
-    if (scaled.isNull() || scaledFrom != surface->cacheKey()) {
-        scaled = ScaleForShow(*surface, zoom);
-        scaledFrom = surface->cacheKey();
-    }
-    return scaled;
-}
-
 QImage COffScreenControl::ShownPicture() const
 {
-    return surface ? Shown().copy() : QImage();
+    if (!surface)
+        return QImage();
+    return zoom == 1.0 ? surface->copy() : ScaleForShow(*surface, zoom);
 }
 
-void COffScreenControl::paintEvent(QPaintEvent*)
+void COffScreenControl::paintEvent(QPaintEvent* event)
 {
     if (!surface)
         return;
     QPainter painter(this);
     // The rest of the control is left to the parent's background.
-    painter.drawImage(0, 0, Shown());
+    if (zoom == 1.0) {
+        painter.drawImage(0, 0, *surface);
+        return;
+    }
+    // Only what is exposed, made at the zoom band by band: a zoomed copy of the whole surface
+    // would hold zoom² times the surface's memory, 175 MB at 4.0 for the largest harp.
+    const QRect exposed = event->rect();
+    for (int top = exposed.top(); top <= exposed.bottom(); top += kPaintBandLines) {
+        const QRect band(exposed.left(), top, exposed.width(), std::min(kPaintBandLines, exposed.bottom() + 1 - top));
+        const QImage part = ScaleForShow(*surface, zoom, band);
+        if (!part.isNull())
+            painter.drawImage(band.topLeft(), part);
+    }
 }
 
 void COffScreenControl::mousePressEvent(QMouseEvent* event)

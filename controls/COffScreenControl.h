@@ -32,7 +32,6 @@ protected:
 
 private:
     void OnLeave();
-    const QImage& Shown() const;
 
     int index = -1;
     int pressed = 0;
@@ -42,6 +41,4 @@ private:
     MouseHandler doubleClickHandler = nullptr;
     const QImage* surface = nullptr;
     double zoom = 1.0;
-    mutable QImage scaled; // the surface at a zoom other than 1.0, made again when it changed
-    mutable qint64 scaledFrom = 0; // the surface's cache key when `scaled` was made
 };

@@ -24,17 +24,24 @@ std::vector<Span> Spans(int source, int target)
 
 QImage ScaleForShow(const QImage& source, double zoom)
 {
+    return ScaleForShow(source, zoom, QRect(0, 0, static_cast<int>(zoom * source.width()),
+                                            static_cast<int>(zoom * source.height())));
+}
+
+QImage ScaleForShow(const QImage& source, double zoom, const QRect& target)
+{
     const int w = static_cast<int>(zoom * source.width());
     const int h = static_cast<int>(zoom * source.height());
-    if (w <= 0 || h <= 0 || source.isNull())
+    const QRect part = target & QRect(0, 0, w, h);
+    if (w <= 0 || h <= 0 || source.isNull() || part.isEmpty())
         return QImage();
     const QImage src = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
-    QImage out(w, h, QImage::Format_RGB32);
+    QImage out(part.size(), QImage::Format_RGB32);
     const std::vector<Span> columns = Spans(src.width(), w);
     const std::vector<Span> rows = Spans(src.height(), h);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < w; ++x) {
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y - part.top()));
+        for (int x = part.left(); x <= part.right(); ++x) {
             int r = 255, g = 255, b = 255;
             for (int sy = rows[y].from; sy < rows[y].to; ++sy) {
                 const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(sy));
@@ -44,7 +51,7 @@ QImage ScaleForShow(const QImage& source, double zoom)
                     b = std::min(b, qBlue(s[sx]));
                 }
             }
-            line[x] = qRgb(r, g, b);
+            line[x - part.left()] = qRgb(r, g, b);
         }
     }
     return out;

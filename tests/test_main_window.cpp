@@ -585,3 +585,31 @@ TEST_F(MainWindowTest, WithoutASoundFontPlaySaysSo)
     EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped);
     EXPECT_EQ(device.Opened(), 0);
 }
+
+// A damaged soundfont named in sound.ini gives way to the installed one: 再生 plays and says so
+// once for the window.
+TEST_F(MainWindowTest, ADamagedSoundFontOfThePlayersIsReplacedByTheInstalledOneOnce)
+{
+    const std::string damaged = sandbox.Path("harp.sf2");
+    fs::create_directories(sandbox.ConfigHome() + "/PV");
+    const std::string ini = "[sound]\nsoundfont=" + damaged + "\n";
+    WriteFileBytes(sandbox.ConfigHome() + "/PV/sound.ini", std::vector<uint8_t>(ini.begin(), ini.end()));
+    WriteFileBytes(damaged, {'R', 'I', 'F', 'F', 4, 0, 0, 0, 's', 'f', 'b', 'k'});
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    window.LoadSong(SampleSong("twinkle.mwd"));
+    for (int press = 0; press < 2; ++press) {
+        QTest::keyClick(&window, Qt::Key_Space);
+        QTRY_VERIFY(window.Playback().CurrentState() == ScorePlayback::State::kPlaying);
+        if (press == 0) {
+            QTRY_COMPARE(sink.Count(), 1u);
+            const std::vector<std::string> said = sink.Take();
+            EXPECT_NE(said[0].find("「" + damaged + "」"), std::string::npos) << said[0];
+            EXPECT_NE(said[0].find("インストールされている音色ファイルで再生します"), std::string::npos) << said[0];
+        }
+        QTest::keyClick(&window, Qt::Key_Space);
+        EXPECT_EQ(window.Playback().CurrentState(), ScorePlayback::State::kStopped);
+    }
+    EXPECT_EQ(sink.Count(), 0u) << "said once";
+}

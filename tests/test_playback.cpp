@@ -6,6 +6,7 @@
 #include "audio/PlaySchedule.h"
 #include "audio/SchedulePlayer.h"
 #include "audio/SoundFont.h"
+#include "audio/SoundFontCheck.h"
 #include "audio/WaveRender.h"
 #include "common/ByteIO.h"
 #include "render/SettingsScore.h"
@@ -20,10 +21,12 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -515,6 +518,174 @@ TEST_F(PlaybackTest, TheSoundFontIsThePlayersWhenUsableElseTheDistributions)
     EXPECT_TRUE(done.load());
 }
 
+// ---- soundfonts made by the test --------------------------------------------------------------
+
+namespace {
+
+void PutLe(std::vector<uint8_t>& out, uint64_t value, int count)
+{
+    for (int i = 0; i < count; ++i)
+        out.push_back(i < 8 ? static_cast<uint8_t>(value >> (8 * i)) : 0);
+}
+
+PlaySchedule OneNoteAt(int pitch)
+{
+    PlaySchedule schedule;
+    schedule.notes.push_back({0, kSampleRate / 2, pitch, 0});
+    schedule.length = kSampleRate;
+    return schedule;
+}
+
+void PutName(std::vector<uint8_t>& out, const char* name, size_t size)
+{
+    std::string text(name);
+    text.resize(size, '\0');
+    out.insert(out.end(), text.begin(), text.end());
+}
+
+std::vector<uint8_t> Chunk(const char* id, const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> out(id, id + 4);
+    PutLe(out, data.size(), 4);
+    out.insert(out.end(), data.begin(), data.end());
+    if (data.size() % 2)
+        out.push_back(0);
+    return out;
+}
+
+std::vector<uint8_t> List(const char* type, const std::vector<std::vector<uint8_t>>& chunks)
+{
+    std::vector<uint8_t> data(type, type + 4);
+    for (const auto& c : chunks)
+        data.insert(data.end(), c.begin(), c.end());
+    return Chunk("LIST", data);
+}
+
+// One preset of one instrument on one sample: a second of A4 as a sine, or a sample the tables
+// claim to be `claimedWords` long (the file then sparse up to its end).
+struct MadeSoundFont {
+    int bank = 0;
+    int program = HarpSynth::kHarpProgram;
+    uint64_t claimedWords = 0;
+
+    void Write(const std::string& path) const
+    {
+        constexpr uint32_t kWords = kSampleRate, kGuard = 46;
+        const uint64_t words = claimedWords ? claimedWords : kWords + kGuard;
+        std::vector<uint8_t> written;
+        for (uint32_t i = 0; i < (claimedWords ? 64u : kWords + kGuard); ++i)
+            PutLe(written, i < kWords ? uint16_t(int16_t(12000 * std::sin(2 * M_PI * 440.0 * i / kSampleRate))) : 0, 2);
+
+        std::vector<uint8_t> phdr, pbag, pgen, inst, ibag, igen, shdr, mod(10, 0);
+        PutName(phdr, "Made", 20);
+        PutLe(phdr, program, 2), PutLe(phdr, bank, 2), PutLe(phdr, 0, 2), PutLe(phdr, 0, 12);
+        PutName(phdr, "EOP", 20);
+        PutLe(phdr, 0, 4), PutLe(phdr, 1, 2), PutLe(phdr, 0, 12);
+        PutLe(pbag, 0, 4), PutLe(pbag, 1, 2), PutLe(pbag, 0, 2);
+        PutLe(pgen, 41, 2), PutLe(pgen, 0, 2), PutLe(pgen, 0, 4);
+        PutName(inst, "String", 20), PutLe(inst, 0, 2);
+        PutName(inst, "EOI", 20), PutLe(inst, 1, 2);
+        PutLe(ibag, 0, 4), PutLe(ibag, 1, 2), PutLe(ibag, 0, 2);
+        PutLe(igen, 53, 2), PutLe(igen, 0, 2), PutLe(igen, 0, 4);
+        PutName(shdr, "Sine", 20);
+        const uint64_t end = words - kGuard;
+        PutLe(shdr, 0, 4), PutLe(shdr, end, 4), PutLe(shdr, 8, 4), PutLe(shdr, end - 8, 4);
+        PutLe(shdr, kSampleRate, 4), PutLe(shdr, 69, 1), PutLe(shdr, 0, 1), PutLe(shdr, 0, 2), PutLe(shdr, 1, 2);
+        PutName(shdr, "EOS", 46);
+        const std::vector<uint8_t> presets =
+            List("pdta", {Chunk("phdr", phdr), Chunk("pbag", pbag), Chunk("pmod", mod), Chunk("pgen", pgen),
+                          Chunk("inst", inst), Chunk("ibag", ibag), Chunk("imod", mod), Chunk("igen", igen),
+                          Chunk("shdr", shdr)});
+        std::vector<uint8_t> version;
+        PutLe(version, 2, 2), PutLe(version, 1, 2);
+        std::vector<uint8_t> engineName(std::begin("EMU8000"), std::end("EMU8000"));
+        const std::vector<uint8_t> info = List("INFO", {Chunk("ifil", version), Chunk("isng", engineName),
+                                                        Chunk("INAM", std::vector<uint8_t>{'T', 'e', 's', 't', 0, 0})});
+
+        // RIFF, INFO, then the sample chunk's head; its data and the preset tables follow.
+        const uint64_t sampleBytes = 2 * words;
+        std::vector<uint8_t> head{'R', 'I', 'F', 'F'};
+        PutLe(head, 4 + info.size() + 12 + 8 + sampleBytes + presets.size(), 4);
+        head.insert(head.end(), {'s', 'f', 'b', 'k'});
+        head.insert(head.end(), info.begin(), info.end());
+        head.insert(head.end(), {'L', 'I', 'S', 'T'});
+        PutLe(head, 4 + 8 + sampleBytes, 4);
+        head.insert(head.end(), {'s', 'd', 't', 'a', 's', 'm', 'p', 'l'});
+        PutLe(head, sampleBytes, 4);
+        head.insert(head.end(), written.begin(), written.end());
+
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, head.data(), head.size(), 0), ssize_t(head.size()));
+        const off_t tables = off_t(head.size() - written.size() + sampleBytes);
+        ASSERT_EQ(pwrite(fd, presets.data(), presets.size(), tables), ssize_t(presets.size()));
+        close(fd);
+    }
+};
+
+// The soundfonts a player may name that cannot give the harp, each with what is wrong with it.
+struct UnusableSoundFont {
+    const char* name;
+    SoundFontFault fault;
+    std::function<void(const std::string& path)> make;
+};
+
+std::vector<UnusableSoundFont> UnusableSoundFonts()
+{
+    const auto bytesOf = [](std::vector<uint8_t> bytes) {
+        return [bytes](const std::string& path) { WriteFileBytes(path, bytes); };
+    };
+    std::vector<uint8_t> garbage{'R', 'I', 'F', 'F', 0, 0, 1, 0, 's', 'f', 'b', 'k'};
+    for (uint32_t i = 0, x = 12345; i < 65536; ++i, x = x * 1103515245 + 12345)
+        garbage.push_back(static_cast<uint8_t>(x >> 16));
+    std::vector<uint8_t> truncated = ReadFileBytes(SoundFont());
+    truncated.resize(100 * 1024);
+    return {
+        {"text", SoundFontFault::kNotSoundFont, bytesOf(std::vector<uint8_t>(100, 'x'))},
+        {"garbage", SoundFontFault::kDamaged, bytesOf(garbage)},
+        {"header only", SoundFontFault::kDamaged, bytesOf({'R', 'I', 'F', 'F', 4, 0, 0, 0, 's', 'f', 'b', 'k'})},
+        {"cut at 100 KB", SoundFontFault::kDamaged, bytesOf(truncated)},
+        {"without the harp", SoundFontFault::kNoHarp, [](const std::string& path) { MadeSoundFont{0, 0}.Write(path); }},
+        {"harp in bank 8", SoundFontFault::kNoHarp, [](const std::string& path) { MadeSoundFont{8}.Write(path); }},
+        // 8 KB on disk, a harp sample of 2 GB.
+        {"sparse 2 GB", SoundFontFault::kTooLarge,
+         [](const std::string& path) { MadeSoundFont{0, HarpSynth::kHarpProgram, 1ull << 30}.Write(path); }},
+    };
+}
+
+} // namespace
+
+// The file's own tables decide before FluidSynth reads it: what has no harp, is damaged or would
+// fill memory is never loaded, and a small soundfont of the right shape plays.
+TEST_F(PlaybackTest, ASoundFontIsLoadedOnlyWhenItsTablesHoldTheHarpWithinTheLimits)
+{
+    EXPECT_EQ(CheckSoundFont(SoundFont(), 0, HarpSynth::kHarpProgram), SoundFontFault::kNone);
+    for (const UnusableSoundFont& font : UnusableSoundFonts()) {
+        const std::string path = sandbox.Path("unusable.sf2");
+        font.make(path);
+        EXPECT_EQ(CheckSoundFont(path, 0, HarpSynth::kHarpProgram), font.fault) << font.name;
+        EXPECT_FALSE(HarpSynth(path, kSampleRate).Ready()) << font.name;
+        EXPECT_EQ(ChooseSoundFont(path), SoundFont()) << font.name;
+        std::filesystem::remove(path);
+    }
+    struct stat st;
+    const std::string sparse = sandbox.Path("sparse.sf2");
+    MadeSoundFont{0, HarpSynth::kHarpProgram, 1ull << 30}.Write(sparse);
+    ASSERT_EQ(stat(sparse.c_str(), &st), 0);
+    EXPECT_GT(st.st_size, 2'000'000'000) << "the tables' sizes fit the file: only the limit refuses it";
+
+    const std::string made = sandbox.Path("made.sf2");
+    MadeSoundFont{}.Write(made);
+    ASSERT_EQ(CheckSoundFont(made, 0, HarpSynth::kHarpProgram), SoundFontFault::kNone);
+    HarpSynth synth(made, kSampleRate);
+    ASSERT_TRUE(synth.Ready());
+    const std::vector<int16_t> samples = RenderPass(OneNoteAt(69), synth);
+    int peak = 0;
+    for (const int16_t s : samples)
+        peak = std::max(peak, std::abs(int(s)));
+    EXPECT_GT(peak, 1000) << "the made soundfont sounds";
+}
+
 // ---- the engine, with a device of the test's own ----------------------------------------------
 
 namespace {
@@ -546,10 +717,7 @@ struct Reports {
 
 PlaySchedule OneNote()
 {
-    PlaySchedule schedule;
-    schedule.notes.push_back({0, kSampleRate / 2, 69, 0});
-    schedule.length = kSampleRate;
-    return schedule;
+    return OneNoteAt(69);
 }
 
 } // namespace
@@ -560,7 +728,6 @@ TEST_F(PlaybackTest, TheEngineOpensTheDeviceOffTheCallersThreadAndReportsEachSes
     Reports reports;
     {
         PlaybackEngine engine(device.Factory(), "", reports.Sink());
-        engine.Prepare(); // the synthesizer loads ahead; the start finds it ready
         const uint64_t first = engine.Start(OneNote(), 0, false);
         ASSERT_EQ(reports.WaitFor(1), 1u);
         EXPECT_EQ(reports.got[0], std::make_pair(first, PlaybackReport::kStarted));
@@ -594,4 +761,108 @@ TEST_F(PlaybackTest, TheEngineOpensTheDeviceOffTheCallersThreadAndReportsEachSes
     EXPECT_EQ(device.Opened(), 3);
     EXPECT_EQ(device.Closed(), 3) << "the engine's end closes the device";
 
+}
+
+// A soundfont of the player's that cannot give the harp is replaced by the installed one, said
+// once for the engine before the session starts; with none installed, 再生 finds no soundfont.
+TEST_F(PlaybackTest, TheEngineFallsBackToTheInstalledSoundFontAndSaysSoOnce)
+{
+    for (const UnusableSoundFont& font : UnusableSoundFonts()) {
+        const std::string path = sandbox.Path("unusable.sf2");
+        font.make(path);
+        FakeAudioDevice device;
+        Reports reports;
+        PlaybackEngine engine(device.Factory(), path, reports.Sink());
+        const uint64_t first = engine.Start(OneNote(), 0, false);
+        ASSERT_EQ(reports.WaitFor(2), 2u) << font.name;
+        EXPECT_EQ(reports.got[0], std::make_pair(first, PlaybackReport::kSoundFontReplaced)) << font.name;
+        EXPECT_EQ(reports.got[1], std::make_pair(first, PlaybackReport::kStarted)) << font.name;
+        ASSERT_TRUE(device.Advance(kSampleRate / 4));
+        float peak = 0;
+        for (const float v : device.left)
+            peak = std::max(peak, std::abs(v));
+        EXPECT_GT(peak, 0.01f) << font.name << ": the installed harp sounds";
+        const uint64_t second = engine.Start(OneNote(), 0, false);
+        ASSERT_EQ(reports.WaitFor(3), 3u);
+        EXPECT_EQ(reports.got[2], std::make_pair(second, PlaybackReport::kStarted)) << font.name << ": said once";
+        std::filesystem::remove(path);
+    }
+
+    // A usable soundfont of the player's is played without a word.
+    const std::string made = sandbox.Path("made.sf2");
+    MadeSoundFont{}.Write(made);
+    {
+        FakeAudioDevice device;
+        Reports reports;
+        PlaybackEngine engine(device.Factory(), made, reports.Sink());
+        const uint64_t session = engine.Start(OneNote(), 0, false);
+        ASSERT_EQ(reports.WaitFor(1), 1u);
+        EXPECT_EQ(reports.got[0], std::make_pair(session, PlaybackReport::kStarted));
+    }
+
+    const std::string header = sandbox.Path("header.sf2");
+    WriteFileBytes(header, {'R', 'I', 'F', 'F', 4, 0, 0, 0, 's', 'f', 'b', 'k'});
+    const char* const none[] = {"/nonexistent/harp.sf2"};
+    FakeAudioDevice device;
+    Reports reports;
+    PlaybackEngine engine(device.Factory(), header, reports.Sink(), none);
+    const uint64_t session = engine.Start(OneNote(), 0, false);
+    ASSERT_EQ(reports.WaitFor(1), 1u);
+    EXPECT_EQ(reports.got[0], std::make_pair(session, PlaybackReport::kNoSoundFont));
+    EXPECT_EQ(device.Opened(), 0);
+}
+
+namespace {
+
+// What the process writes to its standard error while it lives.
+class StderrCapture {
+public:
+    explicit StderrCapture(std::string path) : path(std::move(path))
+    {
+        std::fflush(stderr);
+        saved = dup(2);
+        const int fd = open(this->path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 2);
+        close(fd);
+    }
+    std::string Text()
+    {
+        if (saved >= 0) {
+            std::fflush(stderr);
+            dup2(saved, 2);
+            close(saved);
+            saved = -1;
+        }
+        const std::vector<uint8_t> bytes = ReadFileBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    ~StderrCapture() { Text(); }
+
+private:
+    std::string path;
+    int saved = -1;
+};
+
+} // namespace
+
+// Opening the real device (none here, or a sound server's) and loading every unusable soundfont
+// leave standard error to the program: ALSA, GLib and FluidSynth say nothing there.
+TEST_F(PlaybackTest, TheSoundLibrariesWriteNothingToStandardError)
+{
+    std::vector<std::string> fonts;
+    for (const UnusableSoundFont& font : UnusableSoundFonts()) {
+        fonts.push_back(sandbox.Path(std::string(font.name) + ".sf2"));
+        font.make(fonts.back());
+    }
+    StderrCapture captured(sandbox.Path("stderr.txt"));
+    for (int i = 0; i < 2; ++i) {
+        std::unique_ptr<IAudioOutput> output =
+            OpenFluidAudioOutput(kSampleRate, [](float* left, float* right, int frames) {
+                std::fill(left, left + frames, 0.0f);
+                std::fill(right, right + frames, 0.0f);
+            });
+    }
+    for (const std::string& font : fonts)
+        EXPECT_FALSE(HarpSynth(font, kSampleRate).Ready()) << font;
+    EXPECT_EQ(captured.Text(), "");
 }

@@ -207,3 +207,34 @@ TEST(DrawingSurface, ErrorReportsAndTheirOneShot)
                                "OSPC00000002 COffScreenPictureでエラーが発生しました。",
                                "OSPC00000002 COffScreenPictureでエラーが発生しました。"}));
 }
+
+// The control makes only what it shows at the zoom, never a zoomed copy of the whole surface
+// (175 MB at 4.0 for 37 strings 36 apart and 2000 high), and what it shows is the zoomed picture.
+TEST_F(ScorePictureTest, TheControlPaintsWhatItShowsAtTheZoomWithoutAZoomedCopy)
+{
+    score.Destroy();
+    Make(37, 36, 2000, 1.5);
+    score.SetTotalLength(0, 768);
+    for (int i = 0; i < 40; ++i)
+        score.AddNote(0, i * 18, 55 + i % 20, 6);
+    score.Draw(0);
+    score.Show(0);
+    const QImage& surface = *CScorePicture::Surface(0);
+    const QImage whole = ScaleForShow(surface, 1.5);
+    for (const QRect part : {QRect(0, 0, 300, 200), QRect(333, 1017, 401, 257), QRect(1900, 2900, 500, 500)})
+        EXPECT_EQ(ScaleForShow(surface, 1.5, part), whole.copy(part & whole.rect())) << part.x();
+
+    score.Destroy();
+    Make(37, 36, 2000, 4.0);
+    score.SetTotalLength(0, 768);
+    for (int i = 0; i < 40; ++i)
+        score.AddNote(0, i * 18, 55 + i % 20, 6);
+    score.Draw(0);
+    score.Show(0);
+    ASSERT_EQ(host->size(), QSize(1368, 2000)) << "the control shows the picture's top left";
+    const QRect shown(1000, 1700, 368, 300);
+    QImage painted(shown.size(), QImage::Format_RGB32);
+    painted.fill(Qt::red);
+    host->render(&painted, QPoint(), QRegion(shown));
+    EXPECT_EQ(painted, ScaleForShow(*CScorePicture::Surface(0), 4.0, shown));
+}
