@@ -48,7 +48,9 @@ double LastCircleRight(const ScoreGeometry& score, const DeviceRect& r)
     return std::min<double>(PictureStretch(score, r).X(score.stringX.back() + LargestRadius()), r.right);
 }
 
-SheetFont FontOf(TextKind kind)
+} // namespace
+
+SheetFont SheetFontOfText(TextKind kind)
 {
     return kind == TextKind::kChord           ? SheetFont::kChord
            : kind == TextKind::kMeasureNumber ? SheetFont::kMeasureNumber
@@ -56,6 +58,8 @@ SheetFont FontOf(TextKind kind)
            : kind == TextKind::kSign          ? SheetFont::kSign
                                               : SheetFont::kWord;
 }
+
+namespace {
 
 // The chosen texts placed beside the circles of a score drawn into `target`: their printed
 // size decides where they find room. With `within`, they keep inside it (picture pixels).
@@ -69,7 +73,7 @@ ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, con
     const TextExtent extent = [&](TextKind kind, const std::string& utf8) -> std::pair<double, double> {
         auto [it, added] = measured.try_emplace({kind, utf8});
         if (added) {
-            const auto [width, height] = measure(FontOf(kind), utf8);
+            const auto [width, height] = measure(SheetFontOfText(kind), utf8);
             it->second = {width / map.sx, height / map.sy};
         }
         return it->second;
@@ -404,9 +408,9 @@ Drawn DrawnOn(const SheetPlan& plan, const ScoreGeometry& score)
     };
     for (const PlacedNote& n : score.notes)
         d.boxes.push_back(box({double(n.left), double(n.top), double(n.right), double(n.bottom)}));
-    for (size_t i = 1; i < score.notes.size(); ++i)
-        d.segments.push_back({s.X(score.notes[i - 1].x), s.Y(score.notes[i - 1].y), s.X(score.notes[i].x),
-                              s.Y(score.notes[i].y)});
+    for (const FlowLine& flow : score.flows)
+        d.segments.push_back({s.X(score.notes[flow.from].x), s.Y(score.notes[flow.from].y), s.X(score.notes[flow.to].x),
+                              s.Y(score.notes[flow.to].y)});
     for (const PlacedText& t : plan.words.words)
         d.boxes.push_back(box(t.box));
     for (const PlacedText& t : plan.words.chords)
