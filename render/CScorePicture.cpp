@@ -226,14 +226,14 @@ void CScorePicture::LayOutMeasures(const FittedScore& fitted)
     Show(0);
 }
 
-void CScorePicture::ShowMark(const FittedScore& fitted, int placed)
+void CScorePicture::ShowMark(const FittedScore& fitted, std::optional<size_t> placed)
 {
     ScoreSlot& s = g_slots[0];
     if (!s.surface || s.surface->isNull())
         return;
     Paint(*s.surface, fitted.geometry, s.signs);
-    if (placed >= 0 && static_cast<size_t>(placed) < fitted.geometry.notes.size())
-        PaintMark(*s.surface, fitted.geometry.notes[static_cast<size_t>(placed)]);
+    if (placed && *placed < fitted.geometry.notes.size())
+        PaintMark(*s.surface, fitted.geometry.notes[*placed]);
     Show(0);
 }
 

@@ -10,6 +10,7 @@
 #include "render/ScoreWords.h"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -45,8 +46,8 @@ public:
     // shows it: nothing is laid out again.
     void LayOutMeasures(const FittedScore& fitted);
     // Draws slot 0 again from the score with a ring over drawn note `placed` (an index into its
-    // geometry.notes; -1 for none) and shows it.
-    void ShowMark(const FittedScore& fitted, int placed);
+    // geometry.notes), or none, and shows it.
+    void ShowMark(const FittedScore& fitted, std::optional<size_t> placed);
 
     static int Count();
     static const QImage* Surface(int slot);
