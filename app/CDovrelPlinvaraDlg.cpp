@@ -109,7 +109,9 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
     playback = std::make_unique<ScorePlayback>(
         std::move(audio), ReadSoundFontSetting(JoinPath(settingsFolder, kSoundSettingsFileName)));
     // Only the mark is drawn anew; nothing else of the picture changes.
-    connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) { score->ShowMark(fitted, placed); });
+    connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) {
+        score->ShowMark(fitted, placed >= 0 ? std::optional<size_t>(placed) : std::nullopt);
+    });
     move(0, 0); // the window's place is the screen's top left, never centred
 
     connect(startBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(true); });
@@ -412,7 +414,7 @@ void CDovrelPlinvaraDlg::PrintScore(bool wholeSong)
     printer->SetDocumentName(r.legend.title);
     DeviceMode mode;
     if (printer->ChoosePrinter(mode, this, r.sheet, r.landscape)) {
-        PrintScorePicture(*printer, mode, r.legend, r.score, r.sheet, &AskToPrintPages);
+        PrintScorePicture(*printer, r.legend, r.score, r.sheet, &AskToPrintPages);
         printer->ReleasePrinter();
     }
 }
@@ -433,7 +435,7 @@ void CDovrelPlinvaraDlg::PreviewScore(bool wholeSong)
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
         if (job.UsePreviewPrinter(*target, mode, r.sheet))
-            PrintScorePicture(job, mode, r.legend, r.score, r.sheet);
+            PrintScorePicture(job, r.legend, r.score, r.sheet);
         job.ReleasePrinter();
     });
     preview.exec();

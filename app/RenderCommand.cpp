@@ -88,17 +88,15 @@ struct Options {
     RepeatDrawing repeats = RepeatDrawing::kLines;
     bool info = false, notes = false;
     int part = kDefaultChoice;
-    std::string writeMwd, title;
-    bool haveTitle = false;
-    int fame = -1;
+    std::string writeMwd;
+    std::optional<std::string> title;
+    std::optional<int> fame;
     std::string song, output;
     std::string audio;
-    int tempoPercent = 100;
-    bool haveTempo = false;
+    std::optional<int> tempoPercent; // none: the song's own tempo
     // The harp, when given on the command line instead of by the settings file.
     std::optional<Tuning> tuning;
-    int strings = 0;     // 0: from the settings
-    int lowestNote = -1; // -1: from the settings
+    std::optional<int> strings, lowestNote; // none: from the settings
 };
 
 // A whole decimal number from least to most; an empty text, trailing characters or a value
@@ -114,8 +112,8 @@ bool ParseInt(const std::string& text, long least, long most, int& out)
     return true;
 }
 
-// A note number 0..127, or a name such as G3, C#4 or Bb2 (C4 = 60); -1 when it is neither.
-int ParseNote(const std::string& text)
+// A note number 0..127, or a name such as G3, C#4 or Bb2 (C4 = 60); none when it is neither.
+std::optional<int> ParseNote(const std::string& text)
 {
     if (int number = 0; ParseInt(text, 0, 127, number))
         return number;
@@ -125,9 +123,11 @@ int ParseNote(const std::string& text)
     const int pitchClass = at > 0 && at <= 2 ? FindNoteName(text.substr(0, at)) : -1;
     int octave = 0;
     if (pitchClass < 0 || !ParseInt(text.substr(at), -1, 9, octave))
-        return -1;
+        return std::nullopt;
     const int note = (octave + 1) * 12 + pitchClass;
-    return note <= 127 ? note : -1;
+    if (note > 127)
+        return std::nullopt;
+    return note;
 }
 
 // "fit", or millimetres with at most one decimal within the sheet settings' range; none when
@@ -209,10 +209,12 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             if (!o.tuning)
                 return "--tuning needs chromatic, C, G, D, F or Bb";
         } else if (a == "--strings") {
-            if (!value(v) || !ParseInt(v, ConfigRange::kStringsMin, ConfigRange::kStringsMax, o.strings))
+            if (int count = 0; !value(v) || !ParseInt(v, ConfigRange::kStringsMin, ConfigRange::kStringsMax, count))
                 return "--strings needs a count from 5 to 37";
+            else
+                o.strings = count;
         } else if (a == "--lowest") {
-            if (!value(v) || (o.lowestNote = ParseNote(v)) < 0)
+            if (!value(v) || !(o.lowestNote = ParseNote(v)))
                 return "--lowest needs a note number or a name such as G3";
         } else if (a == "--paper") {
             if (!value(o.paper) || o.paper.empty() || !PaperOf(o.paper))
@@ -250,19 +252,23 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             if (!value(o.writeMwd))
                 return "--write-mwd needs a file";
         } else if (a == "--title") {
-            if (!value(o.title))
+            if (std::string title; !value(title))
                 return "--title needs a text";
-            o.haveTitle = true;
+            else
+                o.title = title;
         } else if (a == "--fame") {
-            if (!value(v) || !ParseInt(v, 0, 255, o.fame))
+            if (int fame = 0; !value(v) || !ParseInt(v, 0, 255, fame))
                 return "--fame needs a number from 0 to 255";
+            else
+                o.fame = fame;
         } else if (a == "--audio") {
             if (!value(o.audio) || o.audio.empty())
                 return "--audio needs a file";
         } else if (a == "--tempo") {
-            if (!value(v) || !ParseInt(v, kMinTempoPercent, kMaxTempoPercent, o.tempoPercent))
+            if (int percent = 0; !value(v) || !ParseInt(v, kMinTempoPercent, kMaxTempoPercent, percent))
                 return "--tempo needs a percentage from 50 to 150";
-            o.haveTempo = true;
+            else
+                o.tempoPercent = percent;
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -288,14 +294,14 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         return "give --landscape or --portrait, not both";
     if (o.spacing && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg"))
         return "--spacing applies to OUTPUT.pdf and OUTPUT.svg only";
-    if (o.harp && (o.tuning || o.strings > 0 || o.lowestNote >= 0))
+    if (o.harp && (o.tuning || o.strings || o.lowestNote))
         return "--harp already sets the strings: give it without --tuning, --strings and --lowest";
     // Writing would destroy the song being read.
     if (!o.writeMwd.empty() && SameFile(o.writeMwd, o.song))
         return "--write-mwd must not name SONG itself";
     if (!o.output.empty() && SameFile(o.output, o.song))
         return "OUTPUT must not be SONG itself";
-    if (o.haveTempo && o.audio.empty())
+    if (o.tempoPercent && o.audio.empty())
         return "--tempo applies to --audio only";
     if (!o.audio.empty() && (SameFile(o.audio, o.song) || (!o.output.empty() && SameFile(o.audio, o.output))))
         return "--audio must name a file of its own";
@@ -310,15 +316,15 @@ void UseHarpOptions(const Options& o, ConfigRecord& settings)
         ApplyHarpPreset(*o.harp, settings);
         return;
     }
-    if (!o.tuning && o.strings == 0 && o.lowestNote < 0)
+    if (!o.tuning && !o.strings && !o.lowestNote)
         return;
     Tuning tuning = o.tuning.value_or(RecogniseTuning(settings));
     if (tuning == Tuning::Other)
         tuning = Tuning::Chromatic;
-    if (o.strings > 0)
-        settings.stringCount = o.strings;
-    if (o.lowestNote >= 0)
-        settings.lowestNote = o.lowestNote;
+    if (o.strings)
+        settings.stringCount = *o.strings;
+    if (o.lowestNote)
+        settings.lowestNote = *o.lowestNote;
     // The settings dialog's rule (B in F major gives B flat); a lowest note beyond the dialog's
     // range, which only the command line gives, takes the next tuning note above.
     settings.lowestNote = LowestNoteInTuning(tuning, settings.lowestNote);
@@ -374,11 +380,11 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (!CanOpenFile(o.song) || loaded.failed)
         return 1;
     CSongData& song = *loaded.song;
-    if (o.haveTitle) {
-        song.SetListTitle(Utf8ToCp932(o.title));
+    if (o.title) {
+        song.SetListTitle(Utf8ToCp932(*o.title));
     }
-    if (o.fame >= 0)
-        song.SetFameLevel(static_cast<uint8_t>(o.fame));
+    if (o.fame)
+        song.SetFameLevel(static_cast<uint8_t>(*o.fame));
     // The song as read, before it is fitted to the strings.
     if (!o.writeMwd.empty() && !CSongFileWriter(song).Write(o.writeMwd)) {
         err << "dovrelplinvara-render: cannot write " << o.writeMwd << "\n";
@@ -457,10 +463,11 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return printer;
     };
     if (o.info) {
-        // The words find their room on the sheets the PDF would print.
+        // The sheets the PDF would print, their texts measured on its printer as the print measures them.
         const std::unique_ptr<QPrinter> printer = paperPrinter(QString());
         const SheetPaper paper = PreparePaper(*printer, PaperSize::kA3, sheet.spacing);
-        const SheetSet set = PlanSheets(score, sheet, paper, MeasureSheetText(nullptr, paper.mode.yResolution), true);
+        const SheetSet set =
+            PlanSheets(score, sheet, paper, MeasureSheetText(printer.get(), paper.mode.yResolution), true);
         out << "lyrics_left_out=" << set.WordsLeftOut() << "\n";
         if (!sheet.FitsPaper())
             out << "sheets=" << set.sheets.size() << "\npages=" << set.PageCount() << "\n";
@@ -470,7 +477,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
 
     int status = 0;
-    if (!o.audio.empty() && !WriteAudio(o.audio, score, song.Tempo(), o.tempoPercent, err))
+    if (!o.audio.empty() && !WriteAudio(o.audio, score, song.Tempo(), o.tempoPercent.value_or(100), err))
         status = 1;
     if (!o.output.empty()) {
         bool written = false;
@@ -480,7 +487,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             job.expectedPaperSize = PaperSize::kA3;
             DeviceMode mode;
             if (job.UsePrinter(paperPrinter(QString::fromStdString(o.output)), mode, sheet)) {
-                written = PrintScorePicture(job, mode, legend, score, sheet) && CanOpenFile(o.output);
+                written = PrintScorePicture(job, legend, score, sheet) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();
         } else if (HasSuffix(o.output, ".svg")) {

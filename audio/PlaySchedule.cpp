@@ -12,14 +12,14 @@ std::vector<SoundingSpan> SoundingSpans(const FittedScore& score)
     const std::vector<ScoreNote>& notes = score.layout.notes;
     std::set<int32_t> tripletCells;
     for (const ScoreNote& n : notes)
-        if (n.time % kUnitsPerCell == 2) {
+        if (n.entry == 2) {
             tripletCells.insert(n.time - 2);
             tripletCells.insert(n.time - 2 + kUnitsPerCell);
         }
     std::vector<SoundingSpan> spans;
     spans.reserve(notes.size());
     for (const ScoreNote& n : notes) {
-        const int entry = n.time % kUnitsPerCell;
+        const int entry = n.entry;
         const double cell = n.time - entry;
         double start = cell;
         if (entry == 1)

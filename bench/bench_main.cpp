@@ -280,7 +280,7 @@ void Print_VectorPage(benchmark::State& state)
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
         job.UsePrinter(A3PdfPrinter(QString::fromStdString(pdf), 600), mode);
-        PrintScorePicture(job, mode, legend, printed.score, SheetSettings{PaperSpacing::FitToPaper(), {false, false, false}});
+        PrintScorePicture(job, legend, printed.score, SheetSettings{PaperSpacing::FitToPaper(), {false, false, false}});
         job.ReleasePrinter();
     }
     state.counters["notes"] = static_cast<double>(printed.score.geometry.notes.size());
@@ -306,7 +306,7 @@ void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId pape
         printer->setPageSize(QPageSize(paper));
         DeviceMode mode;
         job.UsePrinter(std::move(printer), mode, SheetSettings{spacing, words});
-        PrintScorePicture(job, mode, legend, score, SheetSettings{spacing, words});
+        PrintScorePicture(job, legend, score, SheetSettings{spacing, words});
         job.ReleasePrinter();
     }
     state.counters["notes"] = static_cast<double>(score.geometry.notes.size());

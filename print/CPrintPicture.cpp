@@ -132,7 +132,7 @@ bool CPrintPicture::TakePrinter(QPrinter* chosen, DeviceMode& mode, bool warnOfP
     return true;
 }
 
-bool CPrintPicture::StartJob(const DeviceMode&)
+bool CPrintPicture::StartJob()
 {
     failed = false;
     // The document and its first page start together.

@@ -43,7 +43,7 @@ public:
     // preview's page setup says, so it is not warned about.
     bool UsePreviewPrinter(QPrinter& preview, DeviceMode& mode, const SheetSettings& sheet = {});
     // Starts the document and its first page. A printer that refuses is reported once.
-    bool StartJob(const DeviceMode& mode);
+    bool StartJob();
     // The chosen printer's paper, and its texts measured as it draws them: what the sheet's
     // plan is made for, before the job starts.
     SheetPaper Paper() const;

@@ -1,6 +1,8 @@
 #pragma once
 // How a picture is scaled onto the printed page.
 
+#include "render/PictureStretch.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -23,11 +25,6 @@ struct PagePlacement {
     double scale = 1.0;
     int marginX = 0;
     int marginY = 0;
-};
-
-struct DeviceRect {
-    int left, top, right, bottom;
-    bool operator==(const DeviceRect&) const = default;
 };
 
 // Scale so that the picture, w x h source pixels, reaches the fraction of the paper's full

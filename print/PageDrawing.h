@@ -1,8 +1,9 @@
 #pragma once
-// What every drawing on paper shares: the sheet's fonts at the device's resolution, its boxes
-// as Qt's rectangles, and where the stretch of a score's picture onto its rectangle puts a pixel.
+// What every drawing on paper shares: the sheet's fonts at the device's resolution and its boxes
+// as Qt's rectangles.
 
 #include "print/SheetPlan.h"
+#include "render/ScoreDrawing.h"
 
 #include <QFont>
 #include <QPointF>
@@ -38,15 +39,3 @@ inline QRectF Rect(const SheetBox& box)
 {
     return QRectF(box.left, box.top, box.width, box.height);
 }
-
-// Picture pixels to device pixels, as the stretch of the whole picture onto the rectangle.
-struct Stretch : PictureStretch {
-    using PictureStretch::PictureStretch;
-    // Where the stretch puts the centre of picture pixel (x, y).
-    QPointF Centre(double x, double y) const { return {X(x), Y(y)}; }
-    // Where it puts a box given in picture coordinates.
-    QRectF Box(double l, double t, double r, double b) const
-    {
-        return QRectF(QPointF(left + l * sx, top + t * sy), QPointF(left + r * sx, top + b * sy));
-    }
-};

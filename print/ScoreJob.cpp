@@ -56,7 +56,7 @@ bool AskToPrintPages(int pages)
     return AskMessage("印刷するページが" + std::to_string(pages) + "枚になります。印刷しますか？");
 }
 
-bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const FittedScore& fitted,
+bool PrintScorePicture(CPrintPicture& job, const SheetLegend& legend, const FittedScore& fitted,
                        const SheetSettings& sheet, bool (*mayPrint)(int pages))
 {
     // Planned on the chosen printer before anything goes to it, so that a sheet of many pages
@@ -65,7 +65,7 @@ bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLe
     const int pages = static_cast<int>(set.PageCount());
     if (mayPrint && pages > kPagesWithoutAsking && !mayPrint(pages))
         return false;
-    if (!job.StartJob(mode))
+    if (!job.StartJob())
         return false;
     job.PrintPages(set, legend);
     job.EndJob();

@@ -28,7 +28,7 @@ bool AskToPrintPages(int pages);
 // pages as it takes, with the words, chords and measures chosen and the legend. With
 // `mayPrint`, a sheet of more than kPagesWithoutAsking pages is printed only when it says yes.
 // Failures are reported by the job; false after one, or when nothing was printed.
-bool PrintScorePicture(CPrintPicture& job, const DeviceMode& mode, const SheetLegend& legend, const FittedScore& score,
+bool PrintScorePicture(CPrintPicture& job, const SheetLegend& legend, const FittedScore& score,
                        const SheetSettings& sheet, bool (*mayPrint)(int pages) = nullptr);
 
 // Writes the sheet on one SVG page: fitted to A3, or the whole sheet at the harp's scale on a

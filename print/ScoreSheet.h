@@ -1,8 +1,9 @@
 #pragma once
-// The score on paper: traced as vector geometry at the device's resolution, exactly where
-// the stretched picture would lie, with the legend the sheet's plan places below it.
+// The score on paper: the one drawing's style at the device's resolution, and the legend the
+// sheet's plan places below the score.
 
 #include "print/SheetPlan.h"
+#include "render/ScoreDrawing.h"
 
 #include <QRectF>
 #include <QString>
@@ -27,12 +28,13 @@ struct SheetLegend {
 // No line on paper is thinner than this.
 constexpr double kMinLineMm = 0.3;
 
-// Traces the score into the device rectangle the stretched picture would fill: each string
-// line, joining line and circle centred where the stretch puts the centre of its picture
-// pixel, circles at the stretched diameter. Nothing leaves the rectangle. With `visible`, only
-// what reaches that part of the device goes to it (one page of a split sheet).
-void DrawScoreVector(QPainter& painter, const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch,
-                     const QRectF* visible = nullptr);
+// Paper's line widths in millimetres: the thinnest line, jump lines as players draw them
+// (half a millimetre), the measure marks and the segno's and coda's lines.
+constexpr double kJumpLineMm = 0.5, kMeasureLineMm = 0.2, kSignLineMm = 0.3;
+
+// The one drawing's style on paper at the device's resolution: the score traced into the
+// device rectangle the stretched picture would fill, the texts in the sheet's faces.
+ScoreStyle PaperStyle(const ScoreGeometry& score, const DeviceRect& target, int dotsPerInch);
 
 // The legend where the plan placed it: each string's note name under its line, the song's
 // facts and the four circle kinds at their printed size, and the scale bar of a sheet at scale.

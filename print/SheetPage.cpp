@@ -1,7 +1,6 @@
 #include "print/SheetPage.h"
 
 #include "print/PageDrawing.h"
-#include "print/SheetWords.h"
 #include "render/ScoreGeometry.h"
 
 #include <QFontMetricsF>
@@ -93,20 +92,15 @@ void DrawSheetPage(QPainter& p, const SheetPlan& plan, size_t index, const Score
             p.setClipRect(QRect(0, 0, page.across.to - page.across.from, page.down.to - page.down.from));
         p.translate(-page.across.from, -page.down.from);
     }
-    const QRectF* visible = page.cut ? &shown : nullptr;
+    ScoreStyle style = PaperStyle(score, plan.score, dpi);
+    if (page.cut)
+        style.textReach = style.scoreReach = shown;
+    if (plan.scoreEnd < plan.score.bottom) // the strings stop after the last note
+        style.scoreReach = (page.cut ? shown : QRectF(0, 0, plan.sheetWidth, plan.sheetHeight))
+                               .intersected(QRectF(0, 0, plan.sheetWidth, plan.scoreEnd));
     // At scale the measure marks go under the circles: a circle on a measure's first beat stays whole.
-    const bool marksUnder = plan.layout == SheetLayout::kAtScale;
-    if (marksUnder)
-        DrawMeasureMarks(p, score, plan.words, plan.score, dpi, visible);
-    if (plan.scoreEnd >= plan.score.bottom) {
-        DrawScoreVector(p, score, plan.score, dpi, visible);
-    } else if (const QRectF ended = (visible ? shown : QRectF(0, 0, plan.sheetWidth, plan.sheetHeight))
-                                        .intersected(QRectF(0, 0, plan.sheetWidth, plan.scoreEnd));
-               !ended.isEmpty()) {
-        // The strings stop after the last note.
-        DrawScoreVector(p, score, plan.score, dpi, &ended);
-    }
-    DrawSheetWords(p, score, plan.words, plan.score, dpi, visible, !marksUnder);
+    style.measuresUnder = plan.layout == SheetLayout::kAtScale;
+    DrawScore(p, score, plan.words, style);
     if (page.legend)
         DrawLegend(p, plan, score, legend);
     if (plan.layout == SheetLayout::kAtScale && (!page.bandsAcross.empty() || !page.bandsDown.empty()))

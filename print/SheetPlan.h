@@ -28,6 +28,9 @@ struct SheetPaper {
 // The faces of the sheet's texts; the Qt side knows their fonts.
 enum class SheetFont { kWord, kChord, kMeasureNumber, kStringName, kTitle, kText, kCount, kSign };
 
+// The face a text beside the circles is written in.
+SheetFont SheetFontOfText(TextKind kind);
+
 // Width and height of a UTF-8 text in a face, in device pixels at the paper's resolution; the
 // height is the face's line height, whatever the text.
 using SheetTextMeasure = std::function<std::pair<double, double>(SheetFont font, const std::string& utf8)>;
@@ -42,19 +45,6 @@ struct SheetBox {
 struct SheetLabel {
     std::string text; // UTF-8
     SheetBox box;
-};
-
-// Where the stretch of a score's picture onto its rectangle puts picture pixels.
-struct PictureStretch {
-    PictureStretch(const ScoreGeometry& g, const DeviceRect& r)
-        : left(r.left), top(r.top), sx(g.width > 0 ? double(r.right - r.left) / g.width : 1.0),
-          sy(g.height > 0 ? double(r.bottom - r.top) / g.height : 1.0)
-    {
-    }
-    // The centre of picture pixel x (or y).
-    double X(double x) const { return left + (x + 0.5) * sx; }
-    double Y(double y) const { return top + (y + 0.5) * sy; }
-    double left, top, sx, sy;
 };
 
 // Below the score: each string's name, the song's facts and the four circle kinds, and at the

@@ -1,6 +1,6 @@
 #include "render/CScorePicture.h"
 
-#include "render/WayMarks.h"
+#include "render/ScoreDrawing.h"
 #include "song/CSongData.h"
 
 #include <QFontMetricsF>
@@ -130,33 +130,6 @@ QImage CScorePicture::Picture(const ScoreGeometry& geometry)
     return surface;
 }
 
-void CScorePicture::Paint(QImage& surface, const ScoreGeometry& g)
-{
-    QPainter p(&surface);
-    PreparePainter(p);
-    p.fillRect(0, 0, g.width, g.height, QColor(255, 255, 255));
-    for (const int x : g.stringX)
-        p.drawLine(x, 0, x, g.height);
-    // Lines first, so that the circles cover them.
-    for (size_t i = 1; i < g.notes.size(); ++i)
-        p.drawLine(g.notes[i - 1].x, g.notes[i - 1].y, g.notes[i].x, g.notes[i].y);
-    for (const PlacedNote& note : g.notes) {
-        const QRgb fill = StyleOf(note.mark).black ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
-        DrawFilledEllipse(p, note.left, note.top, note.right, note.bottom, fill, qRgb(0, 0, 0));
-    }
-    // Jump lines twice as strong as the strings, so that the way back stands out.
-    DrawJumpLines(
-        p, g, [](double x, double y) { return QPointF(x, y); }, 2, [](QPointF&, QPointF&) { return true; });
-}
-
-QImage CScorePicture::Picture(const FittedScore& fitted)
-{
-    QImage surface = Picture(fitted.geometry);
-    if (!surface.isNull())
-        PaintSigns(surface, PlaceSigns(fitted));
-    return surface;
-}
-
 namespace {
 
 // The screen shows no words; the way through it shows, small and bold as on paper.
@@ -168,7 +141,38 @@ QFont SignFont()
     return font;
 }
 
+// The screen's bitmap, a pixel for a picture pixel; jump lines twice as strong as the strings,
+// so that the way back stands out.
+ScoreStyle ScreenStyle(const ScoreGeometry& g)
+{
+    ScoreStyle style;
+    style.device = ScoreDevice::kBitmap;
+    style.target = {0, 0, g.width, g.height};
+    style.linePen = 1;
+    style.jumpPen = 2;
+    style.signPen = 1;
+    style.font = [](TextKind) { return SignFont(); };
+    return style;
+}
+
 } // namespace
+
+void CScorePicture::Paint(QImage& surface, const ScoreGeometry& g, const std::vector<PlacedSign>& signs)
+{
+    QPainter p(&surface);
+    p.fillRect(0, 0, g.width, g.height, QColor(255, 255, 255));
+    ScoreWords words;
+    words.signs = signs;
+    DrawScore(p, g, words, ScreenStyle(g));
+}
+
+QImage CScorePicture::Picture(const FittedScore& fitted)
+{
+    QImage surface = NewSurface(fitted.geometry.width, fitted.geometry.height);
+    if (!surface.isNull())
+        Paint(surface, fitted.geometry, PlaceSigns(fitted));
+    return surface;
+}
 
 std::vector<PlacedSign> CScorePicture::PlaceSigns(const FittedScore& fitted)
 {
@@ -179,22 +183,6 @@ std::vector<PlacedSign> CScorePicture::PlaceSigns(const FittedScore& fitted)
         return {metrics.horizontalAdvance(QString::fromStdString(utf8)), metrics.height()};
     };
     return PlaceScoreWords(fitted.geometry, fitted.layout, WordChoices{false, false, false, false}, extent).signs;
-}
-
-void CScorePicture::PaintSigns(QImage& surface, const std::vector<PlacedSign>& signs)
-{
-    if (signs.empty())
-        return;
-    const QFont font = SignFont();
-    QPainter p(&surface);
-    PreparePainter(p);
-    p.setFont(font);
-    p.setPen(Qt::black);
-    for (const PlacedSign& sign : signs) {
-        const QRectF box(QPointF(sign.box.left, sign.box.top), QPointF(sign.box.right, sign.box.bottom));
-        if (!DrawSignFigure(p, sign.kind, box, 1, font))
-            p.drawText(box, Qt::AlignCenter, QString::fromStdString(sign.text));
-    }
 }
 
 void CScorePicture::Show(int slot)
@@ -233,22 +221,19 @@ void CScorePicture::LayOutMeasures(const FittedScore& fitted)
     s.frame.totalLength = fitted.layout.totalLength;
     s.notes = fitted.layout.notes;
     s.signs = PlaceSigns(fitted); // placed once: the mark repaints the picture at every note
-    if (s.surface && !s.surface->isNull()) {
-        Paint(*s.surface, fitted.geometry);
-        PaintSigns(*s.surface, s.signs);
-    }
+    if (s.surface && !s.surface->isNull())
+        Paint(*s.surface, fitted.geometry, s.signs);
     Show(0);
 }
 
-void CScorePicture::ShowMark(const FittedScore& fitted, int placed)
+void CScorePicture::ShowMark(const FittedScore& fitted, std::optional<size_t> placed)
 {
     ScoreSlot& s = g_slots[0];
     if (!s.surface || s.surface->isNull())
         return;
-    Paint(*s.surface, fitted.geometry);
-    PaintSigns(*s.surface, s.signs);
-    if (placed >= 0 && static_cast<size_t>(placed) < fitted.geometry.notes.size())
-        PaintMark(*s.surface, fitted.geometry.notes[static_cast<size_t>(placed)]);
+    Paint(*s.surface, fitted.geometry, s.signs);
+    if (placed && *placed < fitted.geometry.notes.size())
+        PaintMark(*s.surface, fitted.geometry.notes[*placed]);
     Show(0);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The score pictures: string lines, connecting lines and note circles drawn from a laid-out
+// The score pictures: string lines, flow lines and note circles drawn from a laid-out
 // note list. Their state is process-wide, up to four slots; the main window uses slot 0 for
 // what it shows. Whoever needs the score itself is handed a FittedScore, not these slots.
 
@@ -10,6 +10,7 @@
 #include "render/ScoreWords.h"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -45,8 +46,8 @@ public:
     // shows it: nothing is laid out again.
     void LayOutMeasures(const FittedScore& fitted);
     // Draws slot 0 again from the score with a ring over drawn note `placed` (an index into its
-    // geometry.notes; -1 for none) and shows it.
-    void ShowMark(const FittedScore& fitted, int placed);
+    // geometry.notes), or none, and shows it.
+    void ShowMark(const FittedScore& fitted, std::optional<size_t> placed);
 
     static int Count();
     static const QImage* Surface(int slot);
@@ -67,10 +68,10 @@ public:
     static QImage Picture(const ScoreGeometry& geometry);
     // The picture of a laid-out score: with a written score's endings and marks beside their notes.
     static QImage Picture(const FittedScore& fitted);
-    static void Paint(QImage& surface, const ScoreGeometry& geometry);
-    // A written score's endings, marks and cut lines' names placed beside the circles, and drawn.
+    // The score on a white surface, with a written score's signs where they were placed.
+    static void Paint(QImage& surface, const ScoreGeometry& geometry, const std::vector<PlacedSign>& signs = {});
+    // A written score's endings, marks and cut lines' names placed beside the circles.
     static std::vector<PlacedSign> PlaceSigns(const FittedScore& fitted);
-    static void PaintSigns(QImage& surface, const std::vector<PlacedSign>& signs);
     // The ring that marks the sounding note, around its circle.
     static void PaintMark(QImage& surface, const PlacedNote& note);
     static constexpr QRgb kMarkColour = 0xFFE0301E;

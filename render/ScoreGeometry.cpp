@@ -102,5 +102,21 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
         const int left = x - d / 2, top = y - d / 2;
         g.notes.push_back({x, y, mark, left, top, left + d, top + d, static_cast<int>(i)});
     }
+    // The melody is played in list order, so each drawn note leads to the next one drawn.
+    g.flows.reserve(g.notes.empty() ? 0 : g.notes.size() - 1);
+    for (size_t i = 1; i < g.notes.size(); ++i)
+        g.flows.push_back({i - 1, i, FlowKind::kSolid});
     return g;
+}
+
+std::vector<FlowEnds> FlowEndsByNote(const ScoreGeometry& score)
+{
+    std::vector<FlowEnds> ends(score.notes.size());
+    for (const FlowLine& f : score.flows) {
+        if (f.from < ends.size())
+            ends[f.from].out = f;
+        if (f.to < ends.size())
+            ends[f.to].in = f;
+    }
+    return ends;
 }

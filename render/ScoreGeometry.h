@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,16 @@ struct PlacedNote {
     int source = -1;              // the layout note it draws
 };
 
+// What joins two drawn notes, a player's way from one pluck to the next: today the melody's
+// one solid line from each note to the next.
+enum class FlowKind : uint8_t { kSolid };
+
+struct FlowLine {
+    size_t from = 0, to = 0; // indices into the geometry's notes
+    FlowKind kind = FlowKind::kSolid;
+    bool operator==(const FlowLine&) const = default;
+};
+
 // Where a time stands on a sheet that gives time its own room (the sheet at the harp's scale).
 struct TimeMark {
     int32_t time;
@@ -70,7 +81,8 @@ struct ScoreGeometry {
     int stringSpacing = 0;        // picture pixels between neighbouring strings
     std::vector<int> stringX;     // one per drawn string, lowest string first
     std::vector<int> stringPitch; // the same strings' note numbers
-    std::vector<PlacedNote> notes; // notes that sound on a string, in list order; lines join neighbours
+    std::vector<PlacedNote> notes; // notes that sound on a string, in list order
+    std::vector<FlowLine> flows;   // in the order of the notes they leave
     std::vector<TimeMark> timeline; // rising; empty where time runs evenly down the height
     std::vector<JumpLine> jumps;    // of a written score drawn once
 };
@@ -83,10 +95,17 @@ int TimeToY(int height, int totalLength, int64_t time);
 
 // String i stands at (i + 1) x spacing - left offset; a note at time t stands at
 // height x t / total length + 10, the product taken first. Notes without a string are left
-// out, so the line runs on from the last drawn note. A frame of no length places no note.
+// out, so the flow line runs on from the last drawn note. A frame of no length places no note.
 // With a `timeline`, times stand where it puts them instead.
 ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes,
                                    std::vector<TimeMark> timeline = {});
+
+// Each drawn note's flow lines: the one that leaves it and the one that enters it; none at a
+// voice's ends.
+struct FlowEnds {
+    std::optional<FlowLine> out, in;
+};
+std::vector<FlowEnds> FlowEndsByNote(const ScoreGeometry& score);
 
 // Where a time stands on the score: on its timeline, between two marks in proportion, held at
 // its ends; else as TimeToY.

@@ -54,7 +54,7 @@ ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
                     if (v < 0)
                         continue;
                     const auto length = static_cast<int32_t>(kUnitsPerCell * song.GetNoteLength(m, 2 * b + h, k != 0));
-                    layout.notes.push_back({cellTime + k, v, length});
+                    layout.notes.push_back({cellTime + k, v, length, static_cast<uint8_t>(k)});
                     layout.words.emplace_back(Bounded(song.cells[c].text[k], sizeof song.cells[c].text[k]));
                 }
             }

@@ -13,10 +13,14 @@ constexpr int kUnitsPerBeat = 6;
 constexpr int kUnitsPerCell = 3;
 
 struct ScoreNote {
-    int32_t time;   // from the top, in time units
+    int32_t time;   // from the top, in time units: its cell's time, a unit later for each entry before it
     int32_t pitch;  // note number
     int32_t length; // in time units
-    bool operator==(const ScoreNote&) const = default;
+    // Which of its cell's three entries the song holds it in: the grid's later entries are the
+    // short notes after the cell's first, which playing places by the entry.
+    uint8_t entry = 0;
+    // A note is where and how long it stands; the entry only says how the grid came to hold it.
+    bool operator==(const ScoreNote& o) const { return time == o.time && pitch == o.pitch && length == o.length; }
 };
 
 // A chord name where the chord changes, as the song holds it (CP932).

@@ -154,14 +154,17 @@ std::string BeatsText(int units)
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
-// The side of a note's circle away from the line to the next note; the last looks back.
-int SideAway(const ScoreGeometry& score, size_t i)
+// The side of a note's circle away from the flow line to the next note; the last looks back.
+int SideAway(const ScoreGeometry& score, const std::vector<FlowEnds>& flows, size_t i)
 {
     const PlacedNote& note = score.notes[i];
-    if (i + 1 < score.notes.size() && score.notes[i + 1].x != note.x)
-        return score.notes[i + 1].x > note.x ? -1 : 1;
-    if (i > 0 && score.notes[i - 1].x != note.x)
-        return score.notes[i - 1].x > note.x ? -1 : 1;
+    for (const std::optional<FlowLine>& flow : {flows[i].out, flows[i].in}) {
+        if (!flow)
+            continue;
+        const PlacedNote& other = score.notes[flow->from == i ? flow->to : flow->from];
+        if (other.x != note.x)
+            return other.x > note.x ? -1 : 1;
+    }
     return 1;
 }
 
@@ -206,8 +209,9 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
         taken.AddBox({double(n.left), double(n.top), double(n.right), double(n.bottom)});
         largestRadius = std::max(largestRadius, (n.right - n.left) / 2.0);
     }
-    for (size_t i = 1; i < score.notes.size(); ++i)
-        taken.AddLine(score.notes[i - 1].x, score.notes[i - 1].y, score.notes[i].x, score.notes[i].y);
+    for (const FlowLine& flow : score.flows)
+        taken.AddLine(score.notes[flow.from].x, score.notes[flow.from].y, score.notes[flow.to].x, score.notes[flow.to].y);
+    const std::vector<FlowEnds> flows = FlowEndsByNote(score);
     // A jump line is read as a way to follow: no text may stand on it, as on a circle.
     for (const JumpLine& line : score.jumps) {
         for (size_t i = 1; i < line.points.size(); ++i) {
@@ -273,8 +277,8 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
         const auto [w, h] = drawn ? std::pair{kSignSize, kSignSize} : extent(TextKind::kSign, sign.text);
         const size_t i = static_cast<size_t>(at - score.notes.begin());
         std::vector<PlacedText> found;
-        if (takeFirst(PlacesBeside(*at, SideAway(score, i), w, h, kWordReach * spacing), false, found, sign.text) ||
-            takeFirst(PlacesBeside(*at, SideAway(score, i), w, h, kWordReach * spacing), true, found, sign.text))
+        if (takeFirst(PlacesBeside(*at, SideAway(score, flows, i), w, h, kWordReach * spacing), false, found, sign.text) ||
+            takeFirst(PlacesBeside(*at, SideAway(score, flows, i), w, h, kWordReach * spacing), true, found, sign.text))
             out.signs.push_back({sign.kind, sign.text, found.front().box});
         else
             ++out.signsLeftOut;
@@ -322,7 +326,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             if (count == 0)
                 continue;
             const double radius = (note.right - note.left) / 2.0;
-            const int away = SideAway(score, i);
+            const int away = SideAway(score, flows, i);
             for (const int side : {away, -away}) {
                 std::vector<TextBox> boxes;
                 for (int k = 0; k < count; ++k) {
@@ -346,8 +350,8 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
     if (marks.rests) {
         // The gap after the last sound before a note: every laid-out note counts, drawn or not.
         const std::vector<ScoreNote>& all = layout.notes;
-        for (size_t i = 1; i < score.notes.size(); ++i) {
-            const PlacedNote &a = score.notes[i - 1], &b = score.notes[i];
+        for (const FlowLine& flow : score.flows) {
+            const PlacedNote &a = score.notes[flow.from], &b = score.notes[flow.to];
             if (a.source < 0 || b.source < 0 || static_cast<size_t>(b.source) >= all.size())
                 continue;
             const int32_t from = all[static_cast<size_t>(a.source)].time, to = all[static_cast<size_t>(b.source)].time;
@@ -391,7 +395,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             const auto [w, h] = extent(TextKind::kWord, word);
             // Away from the line to the next note; first a place that crosses no line either,
             // then one that only keeps off circles and texts.
-            const std::vector<TextBox> places = PlacesBeside(note, SideAway(score, i), w, h, kWordReach * spacing);
+            const std::vector<TextBox> places = PlacesBeside(note, SideAway(score, flows, i), w, h, kWordReach * spacing);
             if (!takeFirst(places, false, out.words, word) && !takeFirst(places, true, out.words, word))
                 ++out.wordsLeftOut;
         }
@@ -413,7 +417,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             const std::string text = into % kUnitsPerBeat == 0 ? std::to_string(into / kUnitsPerBeat + 1) : "+";
             const auto [w, h] = extent(TextKind::kCount, text);
             // Toward the line the syllable keeps away from.
-            takeFirst(PlacesBeside(note, -SideAway(score, i), w, h, kWordReach * spacing), false, out.counts, text);
+            takeFirst(PlacesBeside(note, -SideAway(score, flows, i), w, h, kWordReach * spacing), false, out.counts, text);
         }
     }
 

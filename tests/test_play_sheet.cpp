@@ -517,3 +517,27 @@ TEST(PlayingMarks, FurtherVersesGoOnTheLastSheet)
     EXPECT_NE(text.find("Hello sing on"), std::string::npos) << text;
     EXPECT_EQ(sink.Count(), 0u);
 }
+
+// --info tells of the sheets the PDF is drawn from, whatever the harp and the paper.
+TEST(PlaySheetInfo, SheetsAndPagesAreThoseOfThePdf)
+{
+    SandboxDir dir;
+    RecordingSink sink;
+    for (const char* harp : {"37", "25", "18"})
+        for (const char* paper : {"A3", "A4", "Letter"}) {
+            SCOPED_TRACE(std::string(harp) + " " + paper);
+            const std::string pdf = dir.Path(std::string(harp) + paper + ".pdf");
+            std::ostringstream out, err;
+            ASSERT_EQ(RunRenderCommand({"--harp", harp, "--paper", paper, "--measures", "all", "--lyrics", "on",
+                                        "--chords", "on", "--info", std::string(DP_SAMPLE_DIR) + "/jinglebells.mwd", pdf},
+                                       out, err),
+                      0)
+                << err.str();
+            std::smatch m;
+            const std::string facts = out.str();
+            ASSERT_TRUE(std::regex_search(facts, m, std::regex("\\bsheets=(\\d+)\\npages=(\\d+)")));
+            EXPECT_EQ(std::stoi(m[2]), PdfPages(pdf));
+            EXPECT_LE(std::stoi(m[1]), std::stoi(m[2]));
+        }
+    EXPECT_EQ(sink.Count(), 0u);
+}

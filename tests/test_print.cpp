@@ -332,7 +332,7 @@ TEST_F(PrintTest, APrinterThatRefusesTheJobIsReportedOnce)
     job.expectedPaperSize = PaperSize::kA3;
     DeviceMode mode;
     ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}, PaperChoice::kA3, false), mode));
-    EXPECT_FALSE(job.StartJob(mode));
+    EXPECT_FALSE(job.StartJob());
     EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
     job.PrintPages(SheetSet{}, SheetLegend{});
     job.EndJob();

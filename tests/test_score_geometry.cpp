@@ -73,6 +73,22 @@ TEST(ScoreGeometry, NotesWithoutAStringAreLeftOut)
     EXPECT_EQ(ComputeScoreGeometry(fewer, {}).stringX.size(), size_t(kMaxStrings));
 }
 
+TEST(ScoreGeometry, FlowLinesJoinTheDrawnNotesAndRunOnPastANoteWithoutAString)
+{
+    const ScoreGeometry g =
+        ComputeScoreGeometry(DefaultFrame(96), {{0, 60, 6}, {6, 54, 6}, {12, 62, 6}, {18, 80, 6}, {24, 64, 6}});
+    ASSERT_EQ(g.notes.size(), 3u);
+    EXPECT_EQ(g.flows, (std::vector<FlowLine>{{0, 1, FlowKind::kSolid}, {1, 2, FlowKind::kSolid}}));
+    const std::vector<FlowEnds> ends = FlowEndsByNote(g);
+    ASSERT_EQ(ends.size(), 3u);
+    EXPECT_FALSE(ends[0].in);
+    EXPECT_EQ(ends[0].out, (FlowLine{0, 1}));
+    EXPECT_EQ(ends[1].in, (FlowLine{0, 1}));
+    EXPECT_EQ(ends[2].in, (FlowLine{1, 2}));
+    EXPECT_FALSE(ends[2].out) << "the last note leads nowhere";
+    EXPECT_TRUE(ComputeScoreGeometry(DefaultFrame(96), {{0, 60, 6}}).flows.empty());
+}
+
 TEST(ScoreGeometry, NoLengthPlacesNoNoteAndWildTimesStayInRange)
 {
     EXPECT_TRUE(ComputeScoreGeometry(DefaultFrame(0), {{0, 60, 6}}).notes.empty());

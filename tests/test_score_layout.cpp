@@ -47,6 +47,10 @@ TEST_F(ScoreLayoutTest, EntriesOfOneCellFollowInOrderAndTimesStartAtTheFirstMeas
     EXPECT_EQ(layout.notes[0], (ScoreNote{3, 60, 1}));
     EXPECT_EQ(layout.notes[1], (ScoreNote{4, 62, 1}));
     EXPECT_EQ(layout.notes[2], (ScoreNote{5, 64, 1}));
+    // Each keeps the entry the grid holds it in, which playing places it by.
+    EXPECT_EQ(layout.notes[0].entry, 0);
+    EXPECT_EQ(layout.notes[1].entry, 1);
+    EXPECT_EQ(layout.notes[2].entry, 2);
 }
 
 TEST_F(ScoreLayoutTest, DensestRangeAndRangesBeyondTheGrid)

@@ -1,0 +1,329 @@
+// The legend below a sheet's strings or on its free paper, and the further verses.
+
+#include "print/SheetSteps.h"
+#include "song/ChordNaming.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace SheetSteps {
+
+constexpr std::array<std::pair<NoteMark, const char*>, 4> kMarkCaptions = {{
+    {NoteMark::kOneBeat, "1拍"},
+    {NoteMark::kShorter, "2拍未満（1拍以外）"},
+    {NoteMark::kFourBeats, "4拍"},
+    {NoteMark::kOtherLong, "2拍以上（4拍以外）"},
+}};
+
+constexpr const char* kScaleCaption = "100 mm　　100%で印刷";
+
+// The four circle kinds with their captions in rows `kindRow` high from (left, top), a row
+// no wider than `width`; returns the last row's top, and in `right` the rows' right end.
+double PlaceKinds(LegendPlace& l, double left, double top, double width, double largest, double kindRow, int dpi,
+                  const SheetTextMeasure& measure, double& right)
+{
+    const double gap = Dots(kKindGapMm, dpi);
+    double x = left, y = top;
+    for (const auto& [mark, caption] : kMarkCaptions) {
+        const double captionWidth = measure(SheetFont::kText, caption).first;
+        const double item = largest + gap + captionWidth;
+        if (x > left && x + item > left + width) {
+            x = left;
+            y += kindRow;
+        }
+        l.kinds.push_back({mark, x + largest / 2, y + kindRow / 2,
+                           SheetLabel{caption, SheetBox{x + largest + gap, y, captionWidth + Dots(1, dpi), kindRow}}});
+        right = std::max(right, x + item);
+        x += item + Dots(kKeyGapMm, dpi);
+    }
+    return y;
+}
+
+// The legend below `scoreEnd`, across the score's rectangle; the circle kinds keep left of
+// `rightLimit` when it is above 0. Not yet told whether it is drawn.
+LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
+                        const SheetTextMeasure& measure, bool songFacts, bool scaleBar, double rightLimit)
+{
+    const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
+    const auto width = [&](SheetFont font, const std::string& text) { return measure(font, text).first; };
+    const double nameHeight = measure(SheetFont::kStringName, {}).second;
+    const double titleHeight = measure(SheetFont::kTitle, {}).second;
+    const double textHeight = measure(SheetFont::kText, {}).second;
+    const PictureStretch s(score, target);
+    LegendPlace l;
+
+    // Names wider than the space between two lines go on two rows, every other one lower.
+    std::vector<std::string> names;
+    std::vector<double> nameWidths;
+    double widest = 0;
+    for (const int pitch : score.stringPitch) {
+        names.push_back(NoteNameWithOctave(pitch));
+        nameWidths.push_back(width(SheetFont::kStringName, names.back()));
+        widest = std::max(widest, nameWidths.back());
+    }
+    const double spacing = score.stringX.size() > 1 ? (score.stringX[1] - score.stringX[0]) * s.sx : 2 * widest;
+    const int nameRows = widest + dots(0.5) > spacing ? 2 : 1;
+
+    const double left = score.stringX.empty() ? target.left + dots(kBlockGapMm) : s.X(score.stringX[0]);
+    const double kindsEnd = rightLimit > 0 ? std::min<double>(rightLimit, target.right) : target.right;
+    const double columnWidth = std::max(kindsEnd - left - dots(kBlockGapMm), 1.0);
+    const double largest = 12 * std::max(s.sx, s.sy);
+    const double kindRow = std::max(largest, textHeight);
+
+    double y = scoreEnd + dots(kBelowScoreMm);
+    const double namesTop = y;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const double at = s.X(score.stringX[i]);
+        const double w = nameWidths[i] + dots(1);
+        const double top = namesTop + (nameRows == 2 && i % 2 == 1 ? nameHeight : 0);
+        l.stringNames.push_back({names[i], SheetBox{at - w / 2, top, w, nameHeight}});
+    }
+    y += nameRows * nameHeight + dots(kBlockGapMm);
+    l.songFacts = songFacts;
+    if (songFacts) {
+        // At scale the legend keeps to a column, and what the switches show takes a line of its own.
+        const double factsHeight = (rightLimit > 0 ? 2 : 1) * textHeight;
+        l.title = SheetBox{left, y, columnWidth, titleHeight};
+        l.facts = SheetBox{left, y + titleHeight, columnWidth, factsHeight};
+        y += titleHeight + factsHeight + dots(kBlockGapMm);
+    }
+    double right = 0;
+    y = PlaceKinds(l, left, y, columnWidth, largest, kindRow, dpi, measure, right);
+    double bottom = y + kindRow;
+    if (scaleBar) {
+        // The caption under the bar: a column of glued pages is seldom wider than the bar.
+        const double high = dots(kScaleBarHighMm);
+        const double captionWidth = width(SheetFont::kText, kScaleCaption);
+        l.scaleBar = true;
+        l.bar = SheetBox{left, bottom + dots(kBlockGapMm), dots(kScaleBarMm), high};
+        l.barCaption = {kScaleCaption, SheetBox{left, l.bar.Bottom(), captionWidth + dots(1), textHeight}};
+        bottom = l.barCaption.box.Bottom();
+        right = std::max({right, l.bar.Right(), l.barCaption.box.Right()});
+    }
+    const double boundsRight = std::max(right, kindsEnd);
+    l.bounds = SheetBox{double(target.left), namesTop, boundsRight - target.left, bottom - namesTop};
+    l.bottom = bottom;
+    return l;
+}
+
+// Device boxes of everything drawn on a sheet, for finding free paper.
+struct Drawn {
+    std::vector<SheetBox> boxes;
+    struct Segment {
+        double x1, y1, x2, y2;
+    };
+    std::vector<Segment> segments;
+
+    static bool Overlap(const SheetBox& a, const SheetBox& b)
+    {
+        return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
+    }
+
+    static bool Crosses(const Segment& s, const SheetBox& b)
+    {
+        // Clipped to the box's rows, the segment's x range meets its columns.
+        double ya = s.y1, yb = s.y2, xa = s.x1, xb = s.x2;
+        if (ya > yb) {
+            std::swap(ya, yb);
+            std::swap(xa, xb);
+        }
+        const double top = std::max(ya, b.top), bottom = std::min(yb, b.Bottom());
+        if (top > bottom)
+            return false;
+        const auto xAt = [&](double y) { return yb == ya ? xa : xa + (xb - xa) * (y - ya) / (yb - ya); };
+        const double x1 = xAt(top), x2 = xAt(bottom);
+        return std::max(x1, x2) > b.left && std::min(x1, x2) < b.Right();
+    }
+
+    bool Free(const SheetBox& b) const
+    {
+        for (const SheetBox& d : boxes)
+            if (Overlap(d, b))
+                return false;
+        for (const Segment& s : segments)
+            if (Crosses(s, b))
+                return false;
+        return true;
+    }
+};
+
+Drawn DrawnOn(const SheetPlan& plan, const ScoreGeometry& score)
+{
+    const PictureStretch s(score, plan.score);
+    Drawn d;
+    const auto box = [&](const TextBox& t) {
+        return SheetBox{s.left + t.left * s.sx, s.top + t.top * s.sy, (t.right - t.left) * s.sx, (t.bottom - t.top) * s.sy};
+    };
+    for (const PlacedNote& n : score.notes)
+        d.boxes.push_back(box({double(n.left), double(n.top), double(n.right), double(n.bottom)}));
+    for (const FlowLine& flow : score.flows)
+        d.segments.push_back({s.X(score.notes[flow.from].x), s.Y(score.notes[flow.from].y), s.X(score.notes[flow.to].x),
+                              s.Y(score.notes[flow.to].y)});
+    for (const PlacedText& t : plan.words.words)
+        d.boxes.push_back(box(t.box));
+    for (const PlacedText& t : plan.words.chords)
+        d.boxes.push_back(box(t.box));
+    for (const PlacedMeasure& m : plan.words.measures)
+        if (m.numbered)
+            d.boxes.push_back(box(m.numberBox));
+    for (const SheetLabel& name : plan.legend.stringNames)
+        d.boxes.push_back(name.box);
+    return d;
+}
+
+// The legend's block (title, facts, circle kinds, scale bar) with its top left corner at
+// (left, top) and `width` wide; returns its bottom.
+double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi, const SheetTextMeasure& measure,
+                  double largest, bool scaleBar)
+{
+    const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
+    const double titleHeight = measure(SheetFont::kTitle, {}).second;
+    const double textHeight = measure(SheetFont::kText, {}).second;
+    const double kindRow = std::max(largest, textHeight);
+    double y = top;
+    if (l.songFacts) {
+        l.title = SheetBox{left, y, width, titleHeight};
+        l.facts = SheetBox{left, y + titleHeight, width, 2 * textHeight}; // wraps onto a second line
+        y += titleHeight + 2 * textHeight + dots(kBlockClearMm);
+    }
+    l.kinds.clear();
+    double right = 0;
+    y = PlaceKinds(l, left, y, width, largest, kindRow, dpi, measure, right) + kindRow;
+    l.scaleBar = scaleBar;
+    if (scaleBar) {
+        const double high = dots(kScaleBarHighMm);
+        l.bar = SheetBox{left, y + dots(kBlockClearMm), dots(kScaleBarMm), high};
+        y = l.bar.Bottom();
+        const double captionWidth = measure(SheetFont::kText, kScaleCaption).first;
+        l.barCaption = {kScaleCaption, SheetBox{left, y, captionWidth + dots(1), textHeight}};
+        y += textHeight;
+    }
+    return y;
+}
+
+// The names under the strings, then the block below them where the page has room, else on the
+// free paper among the strings nearest the page's foot, else smaller without the scale bar;
+// where nothing of the block finds room, the names alone.
+void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
+                       const SheetBox& textArea)
+{
+    const int dpi = plan.dotsPerInch;
+    const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
+    const PictureStretch s(score, plan.score);
+    LegendPlace& l = plan.legend;
+    l = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, false, false, 0);
+    for (SheetLabel& name : l.stringNames) // the outermost names keep off the edge
+        name.box.left = std::clamp(name.box.left, textArea.left, textArea.Right() - name.box.width);
+    double namesBottom = plan.scoreEnd;
+    for (const SheetLabel& name : l.stringNames)
+        namesBottom = std::max(namesBottom, name.box.Bottom());
+    l.drawn = true;
+    l.songFacts = songFacts;
+    const double largest = 12 * std::max(s.sx, s.sy);
+    const double width = std::min(textArea.width, dots(kBlockWidthMm));
+    const Drawn drawn = DrawnOn(plan, score);
+    for (const bool bar : {true, false}) {
+        LegendPlace trial = l;
+        const double height = PlaceBlock(trial, 0, 0, width, dpi, measure, largest, bar);
+        const double clear = dots(kBlockClearMm);
+        const double firstString = score.stringX.empty() ? textArea.left : s.X(score.stringX.front());
+        const double belowLeft = std::clamp(firstString, textArea.left, std::max(textArea.left, textArea.Right() - width));
+        const double belowTop = namesBottom + dots(kBlockGapMm);
+        if (belowTop + height <= textArea.Bottom()) {
+            PlaceBlock(l, belowLeft, belowTop, width, dpi, measure, largest, bar);
+            l.bounds = SheetBox{textArea.left, double(plan.scoreEnd), textArea.width, belowTop + height - plan.scoreEnd};
+            l.bottom = belowTop + height;
+            return;
+        }
+        const double step = dots(kBlockStepMm);
+        for (double top = textArea.Bottom() - height; top >= textArea.top; top -= step) {
+            for (double left = textArea.left; left + width <= textArea.Right(); left += step) {
+                const SheetBox room{left - clear, top - clear, width + 2 * clear, height + 2 * clear};
+                if (!drawn.Free(room))
+                    continue;
+                PlaceBlock(l, left, top, width, dpi, measure, largest, bar);
+                l.onWhite = true;
+                l.bounds = SheetBox{left, top, width, height};
+                l.bottom = namesBottom;
+                return;
+            }
+        }
+    }
+    l.songFacts = false;
+    l.kinds.clear();
+    l.scaleBar = false;
+    l.bounds = SheetBox{textArea.left, double(plan.scoreEnd), textArea.width, namesBottom - plan.scoreEnd};
+    l.bottom = namesBottom;
+}
+
+// The further verses as a block of lines `width` wide at most, its top left at the origin;
+// returns its size.
+std::pair<double, double> VerseBlock(const std::vector<std::string>& verses, double width, const SheetTextMeasure& measure,
+                                     std::vector<SheetLabel>& lines)
+{
+    const double height = measure(SheetFont::kText, {}).second;
+    double widest = 0;
+    lines.clear();
+    for (const std::string& verse : verses) {
+        const double w = std::min(measure(SheetFont::kText, verse).first + 1, width);
+        lines.push_back({verse, SheetBox{0, lines.size() * height, w, height}});
+        widest = std::max(widest, w);
+    }
+    return {widest, lines.size() * height};
+}
+
+// The verses on free paper of a page: below everything where there is room, else among the
+// strings nearest the page's foot; left out where they find none.
+void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,
+                       const SheetTextMeasure& measure, const SheetBox& textArea)
+{
+    const int dpi = plan.dotsPerInch;
+    std::vector<SheetLabel> lines;
+    const auto [width, height] = VerseBlock(verses, std::min(textArea.width, Dots(kBlockWidthMm, dpi)), measure, lines);
+    if (lines.empty())
+        return;
+    Drawn drawn = DrawnOn(plan, score);
+    if (plan.legend.onWhite || !plan.legend.kinds.empty())
+        drawn.boxes.push_back(plan.legend.bounds);
+    const double clear = Dots(kBlockClearMm, dpi), step = Dots(kBlockStepMm, dpi);
+    const auto put = [&](double left, double top) {
+        for (SheetLabel& line : lines) {
+            line.box.left += left;
+            line.box.top += top;
+        }
+        plan.legend.verses = lines;
+    };
+    const double below = std::max(plan.legend.bottom, plan.legend.bounds.Bottom()) + Dots(kBlockGapMm, dpi);
+    if (below + height <= textArea.Bottom()) {
+        put(textArea.left, below);
+        return;
+    }
+    for (double top = textArea.Bottom() - height; top >= textArea.top; top -= step)
+        for (double left = textArea.left; left + width <= textArea.Right(); left += step)
+            if (drawn.Free(SheetBox{left - clear, top - clear, width + 2 * clear, height + 2 * clear})) {
+                put(left, top);
+                return;
+            }
+}
+
+// The verses below the legend of a sheet that grows for them (glued columns, the SVG).
+void AddVersesBelow(SheetPlan& plan, const std::vector<std::string>& verses, const SheetTextMeasure& measure)
+{
+    const int dpi = plan.dotsPerInch;
+    std::vector<SheetLabel> lines;
+    const double left = plan.legend.bounds.left + Dots(kBlockGapMm, dpi);
+    const auto [width, height] = VerseBlock(verses, Dots(kBlockWidthMm, dpi), measure, lines);
+    if (lines.empty())
+        return;
+    const double top = std::max<double>(plan.legend.bottom, plan.scoreEnd) + Dots(kBlockGapMm, dpi);
+    for (SheetLabel& line : lines) {
+        line.box.left += left;
+        line.box.top += top;
+    }
+    plan.legend.verses = lines;
+    plan.sheetHeight = std::max(plan.sheetHeight, static_cast<int>(std::ceil(top + height)) + DotsFor(kSheetMarginMm, dpi));
+    plan.sheetWidth = std::max(plan.sheetWidth, static_cast<int>(std::ceil(left + width)) + DotsFor(kSheetMarginMm, dpi));
+}
+
+} // namespace SheetSteps

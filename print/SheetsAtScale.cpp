@@ -1,0 +1,191 @@
+// A sheet at the harp's scale: placed and sized, cut into glued pages, or on a page of its own.
+
+#include "print/SheetSteps.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace SheetSteps {
+
+// The sheet at the harp's scale: placed, sized, not yet cut into pages.
+SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int dpi, const SheetTextMeasure& measure,
+                      bool songFacts)
+{
+    const ScoreGeometry& score = fitted.geometry;
+    SheetPlan plan;
+    plan.layout = SheetLayout::kAtScale;
+    plan.dotsPerInch = dpi;
+    plan.shown = sheet.shown;
+    plan.placement = TrueScalePlacement(sheet.spacing.Tenths(), score.stringSpacing, dpi);
+    // The texts' room depends on the rectangle's size only, which the margin does not change.
+    plan.words = PlaceWords(fitted, sheet.shown, PlaceItem(plan.placement, 0, 0, score.width, score.height), measure,
+                            MarksAtScale(sheet));
+    const std::pair<double, double> reach = WordsReach(plan.words);
+    if (!score.stringX.empty()) {
+        // The picture's blank left of the outermost circles (or texts) is left out, the sheet's
+        // margin kept.
+        const double kept = std::min(score.stringX.front() + 0.5 - LargestRadius(), reach.first);
+        plan.placement.marginX -= static_cast<int>(std::max(0.0, kept) * plan.placement.scale);
+    }
+    plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);
+    const PictureStretch s(score, plan.score);
+    plan.scoreEnd = ScoreEnd(score, plan.score, dpi);
+    DropWordsAfter((plan.scoreEnd - s.top) / s.sy - 0.5, plan.words);
+
+    // The blank right of the last circle (or text) goes too, and the legend keeps to the
+    // strings' width.
+    const double lastCircle = LastCircleRight(score, plan.score);
+    double right = std::max({double(plan.placement.marginX), lastCircle, s.left + reach.second * s.sx});
+    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, lastCircle);
+    right = std::max(right, plan.legend.bounds.Right());
+    const double bottom = std::max<double>(plan.scoreEnd, plan.legend.bounds.Bottom());
+    const int margin = DotsFor(kSheetMarginMm, dpi);
+    plan.sheetWidth = static_cast<int>(std::ceil(right)) + margin;
+    plan.sheetHeight = static_cast<int>(std::ceil(bottom)) + margin;
+    plan.legend.drawn = plan.legend.bottom <= plan.sheetHeight;
+    return plan;
+}
+
+// One page's label, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".
+std::string TileLabel(int page, int pages, int column, int row)
+{
+    return std::to_string(page) + "/" + std::to_string(pages) + " (列" + std::to_string(column) + "・行" +
+           std::to_string(row) + ")　点線の間を隣のページと重ねて貼る";
+}
+
+// Cuts a sheet at scale into pages of the paper's printable area, glued along shared bands.
+void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper)
+{
+    const int dpi = plan.dotsPerInch;
+    std::vector<int> lines;
+    const PictureStretch s(score, plan.score);
+    for (const int x : score.stringX)
+        lines.push_back(static_cast<int>(std::lround(s.X(x))));
+    SheetTiles tiles = TileSheet(plan.sheetWidth, plan.sheetHeight, paper.pageWidth, paper.pageHeight, dpi, lines);
+    if (tiles.Count() > 1) // each page then says where it goes, below its window
+        tiles = TileSheet(plan.sheetWidth, plan.sheetHeight, paper.pageWidth, paper.pageHeight - DotsFor(kPageLabelMm, dpi),
+                          dpi, lines);
+    plan.pageWidth = paper.pageWidth;
+    const double reach = DotsFor(kLegendReachMm, dpi);
+    const SheetBox& legend = plan.legend.bounds;
+    for (size_t row = 0; row < tiles.rows.size(); ++row) {
+        for (size_t column = 0; column < tiles.columns.size(); ++column) {
+            SheetPage page;
+            page.across = tiles.columns[column];
+            page.down = tiles.rows[row];
+            page.cut = true;
+            page.legend = plan.legend.drawn && legend.left - reach < page.across.to &&
+                          page.across.from < legend.Right() + reach && legend.top - reach < page.down.to &&
+                          page.down.from < legend.Bottom() + reach;
+            for (size_t k = 1; k < tiles.columns.size(); ++k)
+                if (k == column || k == column + 1)
+                    page.bandsAcross.push_back({tiles.columns[k].from, tiles.columns[k - 1].to});
+            for (size_t k = 1; k < tiles.rows.size(); ++k)
+                if (k == row || k == row + 1)
+                    page.bandsDown.push_back({tiles.rows[k].from, tiles.rows[k - 1].to});
+            if (tiles.Count() > 1) {
+                const int number = static_cast<int>(row * tiles.columns.size() + column + 1);
+                const double edge = Dots(kTextEdgeMm, dpi);
+                page.label = {TileLabel(number, tiles.Count(), static_cast<int>(column) + 1, static_cast<int>(row) + 1),
+                              SheetBox{edge, double(page.down.to - page.down.from),
+                                       std::max(paper.pageWidth - 2 * edge, 1.0), Dots(kPageLabelMm - kTextEdgeMm, dpi)}};
+            }
+            plan.pages.push_back(page);
+        }
+    }
+}
+
+// The picture of one sheet across one page: the strings centred on the paper's width, starting
+// near its top; texts keep within the page's text margin.
+PageFrame FrameOnPage(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper, int height)
+{
+    const ScoreFrame& whole = score.frame;
+    const int dpi = paper.mode.yResolution;
+    PageFrame f;
+    f.placement = TrueScalePlacement(sheet.spacing.Tenths(), whole.stringSpacing, dpi);
+    // The picture spans the paper's width, so that no circle beside an outer line is cut.
+    f.placement.marginX = 0;
+    f.placement.marginY = DotsFor(kStringsTopMm, dpi);
+    const double scale = f.placement.scale > 0 ? f.placement.scale : 1;
+    f.frame = whole;
+    f.frame.width = std::max(1, static_cast<int>(paper.pageWidth / scale));
+    f.frame.height = height;
+    const int n = std::clamp(whole.stringCount, 0, kMaxStrings), S = whole.stringSpacing;
+    // The strings in the middle of the paper, moved right as far as it takes and the paper
+    // allows to leave the measure numbers room before the lowest string. The lines, and the
+    // circles the tune puts on them, keep off both edges where the paper is wide enough; every
+    // sheet of the tune puts its strings at the same place.
+    const double span = std::max(n - 1, 0) * S;
+    const double wanted = (Dots(kTextEdgeMm + kNumberRoomMm, dpi) - f.placement.marginX) / scale + LargestRadius();
+    const double width = f.frame.width, edge = Dots(kLineEdgeMm, dpi) / scale;
+    double low = edge, high = width - edge - span;
+    const std::vector<int>& lines = score.geometry.stringX;
+    for (const PlacedNote& note : score.geometry.notes) {
+        const double at = lines.empty() ? 0 : note.x - lines.front(), radius = (note.right - note.left) / 2.0;
+        low = std::max(low, edge + radius - at);
+        high = std::min(high, width - edge - radius - at);
+    }
+    const double first = low <= high ? std::clamp(std::max((width - span) / 2, wanted), low, high) : (low + high) / 2;
+    // String i at (i + 1) S - L.
+    f.frame.leftOffset = static_cast<int>(std::lround(S - first));
+    const double text = Dots(kTextEdgeMm, dpi);
+    f.textAreaOnPage = SheetBox{text, text, paper.pageWidth - 2 * text, paper.pageHeight - 2 * text};
+    f.textArea = TextBox{(text - f.placement.marginX) / scale, (text - f.placement.marginY) / scale,
+                         (paper.pageWidth - text - f.placement.marginX) / scale,
+                         (paper.pageHeight - text - f.placement.marginY) / scale};
+    return f;
+}
+
+SheetPlan PlanOnPage(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
+                     const PageFrame& frame, const SheetTextMeasure& measure, bool songFacts, bool lastSheet)
+{
+    const ScoreGeometry& score = fitted.geometry;
+    const int dpi = paper.mode.yResolution;
+    SheetPlan plan;
+    plan.layout = SheetLayout::kAtScale;
+    plan.dotsPerInch = dpi;
+    plan.shown = sheet.shown;
+    plan.placement = frame.placement;
+    plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);
+    plan.words = PlaceWords(fitted, sheet.shown, plan.score, measure, MarksAtScale(sheet), {}, &frame.textArea);
+    plan.scoreEnd = ScoreEnd(score, plan.score, dpi);
+    plan.pageWidth = plan.sheetWidth = paper.pageWidth;
+    plan.sheetHeight = paper.pageHeight;
+    PlaceLegendOnPage(plan, score, measure, songFacts, frame.textAreaOnPage);
+    if (lastSheet)
+        PlaceVersesOnPage(plan, score, fitted.layout.verses, measure, frame.textAreaOnPage);
+    SheetPage page;
+    page.across = {0, paper.pageWidth};
+    page.down = {0, paper.pageHeight};
+    page.legend = true;
+    plan.pages.push_back(page);
+    return plan;
+}
+
+double PictureMillimetres(const FittedScore& score, const SheetSettings& sheet)
+{
+    return score.frame.stringSpacing > 0 ? sheet.spacing.Millimetres() / score.frame.stringSpacing : 1.0;
+}
+
+// Whether the strings, with the paper kept clear at both edges, go across a page this wide.
+bool StringsFit(int stringCount, const SheetSettings& sheet, double widthMm)
+{
+    const double span = std::max(0, std::clamp(stringCount, 0, kMaxStrings) - 1) * sheet.spacing.Millimetres();
+    return span + 2 * kLineEdgeMm <= widthMm + 1e-9;
+}
+
+// Whether a sheet goes on one page of this size without cutting the harp's strings much short.
+bool OnePageHolds(int stringCount, const SheetSettings& sheet, double widthMm, double heightMm)
+{
+    return StringsFit(stringCount, sheet, widthMm) && heightMm - kBesideStringsMm >= 0.9 * sheet.harpHeightMm;
+}
+
+} // namespace SheetSteps
+
+bool SuitsLandscape(int stringCount, const SheetSettings& sheet, double paperWidthMm, double paperLengthMm)
+{
+    if (sheet.FitsPaper())
+        return false;
+    const double narrow = std::min(paperWidthMm, paperLengthMm), wide = std::max(paperWidthMm, paperLengthMm);
+    return !SheetSteps::OnePageHolds(stringCount, sheet, narrow, wide) && SheetSteps::OnePageHolds(stringCount, sheet, wide, narrow);
+}

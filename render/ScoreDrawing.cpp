@@ -1,0 +1,337 @@
+#include "render/ScoreDrawing.h"
+
+#include "controls/COffScreenPicture.h"
+#include "render/WayMarks.h"
+
+#include <QGlyphRun>
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <algorithm>
+
+namespace {
+
+// Light enough that the circles and their lines stay what the eye follows.
+constexpr int kMeasureGrey = 170;
+constexpr int kCountGrey = 110;
+
+// The radii of a circle's outline path: the pen's outer edge is the circle's edge.
+QPointF OutlineRadii(const MarkStyle& style, const Stretch& s, double pen)
+{
+    return {std::max(style.diameter * s.sx / 2 - pen / 2, pen / 2), std::max(style.diameter * s.sy / 2 - pen / 2, pen / 2)};
+}
+
+// The part of the segment inside the area (Liang-Barsky); false when nothing is.
+bool ClipSegment(const QRectF& area, QPointF& a, QPointF& b)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - area.left(), area.right() - a.x(), a.y() - area.top(), area.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return false;
+    const QPointF from = a;
+    a = from + t0 * QPointF(dx, dy);
+    b = from + t1 * QPointF(dx, dy);
+    return true;
+}
+
+// A circle the area's edge cuts: its fill and its outline, each cut to the area.
+void DrawCutMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen, const QRectF& area)
+{
+    const MarkStyle style = StyleOf(mark);
+    const QPointF radii = OutlineRadii(style, s, pen);
+    QPainterPath outline;
+    outline.addEllipse(centre, radii.x(), radii.y());
+    QPainterPath box;
+    box.addRect(area);
+    QPainterPathStroker stroker;
+    stroker.setWidth(pen);
+    p.setPen(Qt::NoPen);
+    p.setBrush(style.black ? Qt::black : Qt::white);
+    p.drawPath(outline.intersected(box));
+    p.setBrush(Qt::black);
+    p.drawPath(stroker.createStroke(outline).intersected(box));
+}
+
+// The screen's picture: strings, flow lines and circles on the bitmap's own pixels.
+void DrawBitmapScore(QPainter& p, const ScoreGeometry& g, const ScoreStyle& style)
+{
+    COffScreenPicture::PreparePainter(p);
+    for (const int x : g.stringX)
+        p.drawLine(x, 0, x, g.height);
+    // Lines first, so that the circles cover them.
+    for (const FlowLine& flow : g.flows)
+        p.drawLine(g.notes[flow.from].x, g.notes[flow.from].y, g.notes[flow.to].x, g.notes[flow.to].y);
+    for (const PlacedNote& note : g.notes) {
+        const QRgb fill = StyleOf(note.mark).black ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        COffScreenPicture::DrawFilledEllipse(p, note.left, note.top, note.right, note.bottom, fill, qRgb(0, 0, 0));
+    }
+    DrawJumpLines(
+        p, g, [](double x, double y) { return QPointF(x, y); }, style.jumpPen, [](QPointF&, QPointF&) { return true; });
+}
+
+// Paper: each string line, flow line and circle centred where the stretch puts the centre of
+// its picture pixel, circles at the stretched diameter; nothing leaves the target.
+void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& style)
+{
+    const DeviceRect& target = style.target;
+    const Stretch s(score, target);
+    const double pen = style.linePen;
+    const std::optional<QRectF>& visible = style.scoreReach;
+    // What falls outside the picture is cut here rather than by the device, since not every
+    // device clips (an SVG does not).
+    const QRectF area(target.left, target.top, target.right - target.left, target.bottom - target.top);
+    // A page of a split sheet gets only what it shows, lest every page carry the whole score.
+    const QRectF shown = visible ? area.intersected(visible->adjusted(-pen, -pen, pen, pen)) : area;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+
+    // Lines go to the device in one call per layer: a dense score has some 1500 of them.
+    QVector<QLineF> lines;
+    for (const int x : score.stringX) {
+        if (x < 0 || x >= score.width)
+            continue;
+        const double at = s.Centre(x, 0).x();
+        if (visible && (at < shown.left() || at > shown.right()))
+            continue;
+        lines.append(QLineF(at, shown.top(), at, shown.bottom()));
+    }
+    p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap));
+    p.drawLines(lines);
+    lines.clear();
+    // Each flow line ends under a circle, so flat ends meet unseen.
+    for (const FlowLine& flow : score.flows) {
+        QPointF a = s.Centre(score.notes[flow.from].x, score.notes[flow.from].y);
+        QPointF b = s.Centre(score.notes[flow.to].x, score.notes[flow.to].y);
+        if (ClipSegment(shown, a, b))
+            lines.append(QLineF(a, b));
+    }
+    p.drawLines(lines);
+
+    // Circles in list order, so that a later one covers an earlier one as on the screen. A
+    // black circle is all black, outline and fill, so a run of them is one filled shape.
+    QPainterPath blackRun;
+    blackRun.setFillRule(Qt::WindingFill);
+    const auto flush = [&] {
+        if (blackRun.isEmpty())
+            return;
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawPath(blackRun);
+        blackRun = QPainterPath();
+        blackRun.setFillRule(Qt::WindingFill);
+    };
+    for (const PlacedNote& note : score.notes) {
+        // The box's middle is the note's point; the circle sits on it, centred on the line.
+        const QPointF centre = s.Centre((note.left + note.right) / 2, (note.top + note.bottom) / 2);
+        const MarkStyle mark = StyleOf(note.mark);
+        const QRectF extent(centre.x() - mark.diameter * s.sx / 2, centre.y() - mark.diameter * s.sy / 2,
+                            mark.diameter * s.sx, mark.diameter * s.sy);
+        if (visible && !shown.intersects(extent))
+            continue;
+        if (area.contains(extent) && mark.black) {
+            blackRun.addEllipse(extent);
+        } else if (area.contains(extent)) {
+            flush();
+            DrawCircleMark(p, centre, note.mark, s, pen);
+        } else if (area.intersects(extent)) {
+            flush();
+            DrawCutMark(p, centre, note.mark, s, pen, area);
+        }
+    }
+    flush();
+    DrawJumpLines(
+        p, score, [&](double x, double y) { return s.Centre(x, y); }, style.jumpPen,
+        [&](QPointF& a, QPointF& b) { return ClipSegment(shown, a, b); });
+    p.restore();
+}
+
+// Each distinct text shaped once: a song repeats its syllables and chord names, and shaping is
+// most of what a text costs on a page.
+class ShapedTexts {
+public:
+    explicit ShapedTexts(const QFont& font) : font(font) {}
+
+    // Draws the text centred in the box.
+    void Draw(QPainter& p, const QString& text, const QRectF& box)
+    {
+        auto it = shaped.find(text);
+        if (it == shaped.end()) {
+            QTextLayout layout(text, font);
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            layout.endLayout();
+            it = shaped.insert(text, Shaped{layout.glyphRuns(), QSizeF(line.naturalTextWidth(), line.height())});
+        }
+        const QPointF origin(box.center().x() - it->size.width() / 2, box.center().y() - it->size.height() / 2);
+        for (const QGlyphRun& run : it->runs)
+            p.drawGlyphRun(origin, run);
+    }
+
+private:
+    struct Shaped {
+        QList<QGlyphRun> runs;
+        QSizeF size;
+    };
+    QFont font;
+    QHash<QString, Shaped> shaped;
+};
+
+QRectF Box(const Stretch& map, const TextBox& b)
+{
+    return map.Box(b.left, b.top, b.right, b.bottom);
+}
+
+template <class Reaches>
+void DrawPlayingMarks(QPainter& p, const Stretch& map, const ScoreWords& words, const ScoreStyle& style,
+                      const Reaches& reaches)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    for (const PlacedDot& d : words.dots)
+        if (const QRectF box = Box(map, {d.x - d.radius, d.y - d.radius, d.x + d.radius, d.y + d.radius}); reaches(box))
+            p.drawEllipse(box);
+    for (const PlacedRest& r : words.rests)
+        if (const QRectF box = Box(map, r.mark); reaches(box))
+            p.drawRect(box);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Qt::black);
+    ShapedTexts small(style.font(TextKind::kCount));
+    for (const PlacedRest& r : words.rests)
+        if (const QRectF box = Box(map, r.label); !r.beats.empty() && reaches(box))
+            small.Draw(p, QString::fromStdString(r.beats), box);
+    p.setPen(QColor(kCountGrey, kCountGrey, kCountGrey));
+    for (const PlacedText& c : words.counts)
+        if (const QRectF box = Box(map, c.box); reaches(box))
+            small.Draw(p, QString::fromStdString(c.text), box);
+}
+
+// The way through: endings' numbers and the words of the jumps as text, the segno and coda as
+// their figures. The bitmap writes them as the screen always has, paper with shaped glyphs.
+template <class Reaches>
+void DrawSigns(QPainter& p, const Stretch& map, const ScoreWords& words, const ScoreStyle& style, const Reaches& reaches)
+{
+    const QFont font = style.font(TextKind::kSign);
+    ShapedTexts texts(font);
+    if (style.device == ScoreDevice::kBitmap)
+        p.setFont(font);
+    p.setPen(Qt::black);
+    for (const PlacedSign& sign : words.signs) {
+        const QRectF box = Box(map, sign.box);
+        if (!reaches(box) || DrawSignFigure(p, sign.kind, box, style.signPen, font))
+            continue;
+        if (style.device == ScoreDevice::kBitmap)
+            p.drawText(box, Qt::AlignCenter, QString::fromStdString(sign.text));
+        else
+            texts.Draw(p, QString::fromStdString(sign.text), box);
+    }
+}
+
+// The measure marks with the painter's state as it is.
+void MeasureLines(QPainter& p, const Stretch& map, const ScoreGeometry& score, const ScoreWords& words,
+                  const ScoreStyle& style)
+{
+    const double pen = style.measurePen;
+    const std::optional<QRectF>& visible = style.textReach;
+    p.setPen(QPen(QColor(kMeasureGrey, kMeasureGrey, kMeasureGrey), pen));
+    for (const PlacedMeasure& m : words.measures) {
+        const QPointF from = map.Centre(score.stringX.front(), m.y), to = map.Centre(score.stringX.back(), m.y);
+        if (!visible || visible->intersects(QRectF(from, to).adjusted(-pen, -pen, pen, pen)))
+            p.drawLine(from, to);
+    }
+}
+
+void DrawMeasuresUnder(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style)
+{
+    if (words.measures.empty() || score.stringX.empty())
+        return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    MeasureLines(p, Stretch(score, style.target), score, words, style);
+    p.restore();
+}
+
+// Measure marks (unless under the circles) and numbers, then the dots, rest marks and counts,
+// the chord names, the syllables and the signs of the way.
+void DrawWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style)
+{
+    const Stretch map(score, style.target);
+    const std::optional<QRectF>& visible = style.textReach;
+    // A text's glyphs may stand a little beyond its box; a page takes what comes that near.
+    const auto reaches = [&](const QRectF& box) {
+        return !visible || visible->intersects(box.adjusted(-box.height(), -box.height(), box.height(), box.height()));
+    };
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (!words.measures.empty() && !score.stringX.empty()) {
+        if (!style.measuresUnder)
+            MeasureLines(p, map, score, words, style);
+        p.setPen(Qt::black);
+        p.setFont(style.font(TextKind::kMeasureNumber));
+        for (const PlacedMeasure& m : words.measures)
+            if (const QRectF box = Box(map, m.numberBox); m.numbered && reaches(box))
+                p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
+    }
+    // Dots and rest marks in the circles' black; the counts lighter than anything a player reads first.
+    if (!words.dots.empty() || !words.rests.empty() || !words.counts.empty())
+        DrawPlayingMarks(p, map, words, style, reaches);
+    p.setPen(Qt::black);
+    ShapedTexts chords(style.font(TextKind::kChord));
+    for (const PlacedText& c : words.chords)
+        if (const QRectF box = Box(map, c.box); reaches(box))
+            chords.Draw(p, QString::fromStdString(c.text), box);
+    ShapedTexts syllables(style.font(TextKind::kWord));
+    for (const PlacedText& w : words.words)
+        if (const QRectF box = Box(map, w.box); reaches(box))
+            syllables.Draw(p, QString::fromStdString(w.text), box);
+    DrawSigns(p, map, words, style, reaches);
+    p.restore();
+}
+
+// The screen writes only the way's signs, small and bold as on paper, on its own pixels.
+void DrawBitmapSigns(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style)
+{
+    if (words.signs.empty())
+        return;
+    COffScreenPicture::PreparePainter(p);
+    DrawSigns(p, Stretch(score, style.target), words, style, [](const QRectF&) { return true; });
+}
+
+} // namespace
+
+void DrawCircleMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen)
+{
+    const MarkStyle style = StyleOf(mark);
+    const QPointF radii = OutlineRadii(style, s, pen);
+    p.setPen(QPen(Qt::black, pen));
+    p.setBrush(style.black ? Qt::black : Qt::white);
+    p.drawEllipse(centre, radii.x(), radii.y());
+}
+
+void DrawScore(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style)
+{
+    if (style.device == ScoreDevice::kBitmap) {
+        DrawBitmapScore(p, score, style);
+        DrawBitmapSigns(p, score, words, style);
+        return;
+    }
+    if (style.measuresUnder)
+        DrawMeasuresUnder(p, score, words, style);
+    if (!style.scoreReach || !style.scoreReach->isEmpty())
+        DrawVectorScore(p, score, style);
+    DrawWords(p, score, words, style);
+}
