@@ -25,10 +25,11 @@ configure_build() { # folder, extra cmake arguments...
 echo "== plain build"
 configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build --output-on-failure -j "$jobs"
-# Every widget test alone above; here all of them in one process, in an order of chance (the
-# seed is printed, --gtest_random_seed=N repeats it).
-echo "== widget suites shuffled"
-build/tests/ui_tests --gtest_shuffle --gtest_brief=1
+# Every widget test alone above; here all of them in one process, in an order of chance
+# (--gtest_random_seed with the printed seed repeats it).
+seed=$((RANDOM % 99999 + 1))
+echo "== widget suites shuffled, seed $seed"
+build/tests/ui_tests --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1
 
 echo "== the programs with CMake's default generator, as a new user builds them"
 cmake -S . -B build-make -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP_BUILD_TESTS=OFF > build-make.configure.log 2>&1 ||
