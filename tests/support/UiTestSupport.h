@@ -27,8 +27,6 @@ inline bool WaitForState(const std::function<bool()>& done)
     return QTest::qWaitFor(done, kStateLimitMs);
 }
 
-// Runs `answer` on the next modal dialog that opens, once it is the active window: before the
-// window system's activation arrives, focus cannot move inside it and typed text is not taken.
 // Whatever a test left waiting goes with it (UiTestMain), so that it never answers the next one's.
 inline QObject& PendingAnswers()
 {
@@ -36,40 +34,39 @@ inline QObject& PendingAnswers()
     return *pending;
 }
 
-inline void WhenModalOpens(std::function<void(QWidget*)> answer)
+// Polls for the widget `find` gives, then runs `answer` on it once `ready` holds for it; past the
+// limit it is answered all the same, so that it closes.
+inline void WhenWidgetAppears(std::function<QWidget*()> find, std::function<bool(QWidget*)> ready,
+                              std::function<void(QWidget*)> answer)
 {
     auto* timer = new QTimer(&PendingAnswers());
     auto since = std::make_shared<QElapsedTimer>();
     since->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, since, answer] {
-        QWidget* modal = QApplication::activeModalWidget();
-        const bool ready = modal && QApplication::activeWindow() == modal;
-        if (!ready && since->elapsed() < kStateLimitMs)
+    QObject::connect(timer, &QTimer::timeout, [timer, since, find, ready, answer] {
+        QWidget* widget = find();
+        if (!(widget && ready(widget)) && since->elapsed() < kStateLimitMs)
             return;
         timer->stop();
         timer->deleteLater();
-        if (modal) // never activated within the limit: answered all the same, so that it closes
-            answer(modal);
+        if (widget)
+            answer(widget);
     });
     timer->start(10);
+}
+
+// Runs `answer` on the next modal dialog that opens, once it is the active window: before the
+// window system's activation arrives, focus cannot move inside it and typed text is not taken.
+inline void WhenModalOpens(std::function<void(QWidget*)> answer)
+{
+    WhenWidgetAppears([] { return QApplication::activeModalWidget(); },
+                      [](QWidget* modal) { return QApplication::activeWindow() == modal; }, std::move(answer));
 }
 
 // Runs `answer` on the next popup menu that opens (a context menu: open before the answer).
 inline void WhenPopupOpens(std::function<void(QWidget*)> answer)
 {
-    auto* timer = new QTimer(&PendingAnswers());
-    auto since = std::make_shared<QElapsedTimer>();
-    since->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, since, answer] {
-        QWidget* popup = QApplication::activePopupWidget();
-        if (!popup && since->elapsed() < kStateLimitMs)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (popup)
-            answer(popup);
-    });
-    timer->start(10);
+    WhenWidgetAppears([] { return QApplication::activePopupWidget(); }, [](QWidget*) { return true; },
+                      std::move(answer));
 }
 
 // Gives `widget` the keyboard focus in its active window, as a click or Tab would.
