@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a plain build, then the whole suite again under
+# Builds everything and runs every test: a plain build (its widget suites once more shuffled,
+# and the programs once more with CMake's default generator), then the whole suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer,
 # and the fuzzers for a bounded time. Exits non-zero on any failure.
 set -euo pipefail
@@ -24,6 +25,16 @@ configure_build() { # folder, extra cmake arguments...
 echo "== plain build"
 configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build --output-on-failure -j "$jobs"
+# Every widget test alone above; here all of them in one process, in an order of chance
+# (--gtest_random_seed with the printed seed repeats it).
+seed=$((RANDOM % 99999 + 1))
+echo "== widget suites shuffled, seed $seed"
+build/tests/ui_tests --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1
+
+echo "== the programs with CMake's default generator, as a new user builds them"
+cmake -S . -B build-make -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP_BUILD_TESTS=OFF > build-make.configure.log 2>&1 ||
+  { cat build-make.configure.log; exit 1; }
+cmake --build build-make -j "$jobs" --target dovrelplinvara dovrelplinvara-render
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 configure_build build-asan -DCMAKE_BUILD_TYPE=Debug -DDP_SANITIZE=address,undefined

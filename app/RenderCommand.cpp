@@ -17,6 +17,7 @@
 #include "render/SettingsScore.h"
 #include "render/WrittenScore.h"
 #include "settings/CConfigControl.h"
+#include "settings/ConfigRecord.h"
 #include "settings/HarpPresets.h"
 #include "settings/SheetSettings.h"
 #include "settings/Tuning.h"
@@ -47,8 +48,8 @@ const char* const kRenderUsage =
     "                             [--audio OUT.wav [--tempo PERCENT]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
-    "  is the picture (at --zoom as the screen shows it), OUTPUT.pdf the pages the print command makes\n"
-    "  on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),\n"
+    "  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print\n"
+    "  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),\n"
     "  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.\n"
     "  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N\n"
     "  track N (from 1) of a MIDI file, instead of the first with notes. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
@@ -197,9 +198,11 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
                 return "--measures needs FIRST-LAST";
             o.haveMeasures = true;
         } else if (a == "--zoom") {
+            // The settings' own range: a smaller factor leaves no picture to write.
             char* end = nullptr;
-            if (!value(v) || (o.zoom = std::strtod(v.c_str(), &end), *end != 0) || !(o.zoom > 0 && o.zoom <= 4))
-                return "--zoom needs a factor above 0 and at most 4";
+            if (!value(v) || (o.zoom = std::strtod(v.c_str(), &end), *end != 0) ||
+                !(o.zoom >= ConfigRange::kZoomMin && o.zoom <= ConfigRange::kZoomMax))
+                return "--zoom needs a factor from 0.1 to 4, not \"" + v + "\"";
         } else if (a == "--tuning") {
             if (!value(v))
                 return "--tuning needs chromatic, C, G, D, F or Bb";
@@ -374,10 +377,15 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         o.settings.empty() ? JoinPath(JoinPath(UserConfigFolder(), "PV"), "setup.ini") : o.settings);
     UseHarpOptions(o, settings);
 
+    // Said by its name here: the song file's own messages for an empty song tell nothing of it.
+    if (!CanOpenFile(o.song)) {
+        err << "dovrelplinvara-render: cannot open the song file " << o.song << "\n";
+        return 1;
+    }
     ImportRequest request;
     request.choice = o.part;
     ImportOutcome loaded = LoadScoreFile(o.song, request);
-    if (!CanOpenFile(o.song) || loaded.failed)
+    if (loaded.failed)
         return 1;
     CSongData& song = *loaded.song;
     if (o.title) {

@@ -37,15 +37,14 @@ add_library(ui STATIC
 )
 target_link_libraries(ui PUBLIC core sound Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
 
-# Qt's own texts that the distribution's Japanese catalogue lacks, built by the distribution's
-# lrelease (scripts/install-deps.sh) into the program's resources.
-find_program(DP_LRELEASE lrelease HINTS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS} /usr/lib/qt6/bin REQUIRED)
+# Qt's own texts that the distribution's Japanese catalogue lacks, built by Qt's lrelease into
+# the program's resources (:/translations/qt_extra_ja.qm). Qt's own rule makes the output folder,
+# which every generator needs.
+find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
 set(DP_EXTRA_TS ${CMAKE_CURRENT_SOURCE_DIR}/resources/translations/qt_extra_ja.ts)
-set(DP_EXTRA_QM ${CMAKE_CURRENT_BINARY_DIR}/translations/qt_extra_ja.qm)
-add_custom_command(OUTPUT ${DP_EXTRA_QM}
-  COMMAND ${DP_LRELEASE} -silent ${DP_EXTRA_TS} -qm ${DP_EXTRA_QM}
-  DEPENDS ${DP_EXTRA_TS}
-  COMMENT "Building Qt's missing Japanese texts" VERBATIM)
+set_source_files_properties(${DP_EXTRA_TS} PROPERTIES
+  OUTPUT_LOCATION ${CMAKE_CURRENT_BINARY_DIR}/translations)
+qt_add_lrelease(ui TS_FILES ${DP_EXTRA_TS} OPTIONS -silent QM_FILES_OUTPUT_VARIABLE DP_EXTRA_QM)
 qt_add_resources(ui qt_extra_translations PREFIX /translations BASE ${CMAKE_CURRENT_BINARY_DIR}/translations
   FILES ${DP_EXTRA_QM})
 target_include_directories(ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
@@ -69,7 +68,7 @@ target_link_libraries(make-resources PRIVATE Qt6::Widgets)
 
 install(TARGETS dovrelplinvara dovrelplinvara-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${DP_SAMPLE_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/dovrelplinvara)
-install(FILES resources/icon-128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME dovrelplinvara.png)
+install(FILES resources/icon-128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps RENAME dovrelplinvara.png)
 set(DP_DESKTOP_PATH ${CMAKE_INSTALL_FULL_DATADIR}/dovrelplinvara)
 set(DP_DESKTOP_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/dovrelplinvara)
 configure_file(resources/dovrelplinvara.desktop.in ${CMAKE_BINARY_DIR}/dovrelplinvara.desktop @ONLY)

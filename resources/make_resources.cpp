@@ -1,5 +1,5 @@
 // Draws the program's own bitmaps: the two 88 x 30 pill buttons (167 pressed, 168 normal)
-// and the harp icon (128). Usage: make-resources OUTPUT_FOLDER
+// and the harp icon (128, drawn at 128 px). Usage: make-resources OUTPUT_FOLDER
 
 #include <QGuiApplication>
 #include <QImage>
@@ -105,6 +105,6 @@ int main(int argc, char** argv)
     const PillColours violet{QColor(200, 190, 255), QColor(110, 90, 220), QColor(150, 130, 245), QColor(60, 40, 140)};
     bool ok = Pill(silver, false).save(out + "/bitmap-168.bmp", "BMP");
     ok = Pill(violet, true).save(out + "/bitmap-167.bmp", "BMP") && ok;
-    ok = HarpIcon(64).save(out + "/icon-128.png", "PNG") && ok;
+    ok = HarpIcon(128).save(out + "/icon-128.png", "PNG") && ok; // 128 px, as installed for the desktop
     return ok ? 0 : 1;
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  qt6-svg-dev qt6-translations-l10n qt6-l10n-tools
+  qt6-svg-dev qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
   fonts-ipafont-gothic
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev

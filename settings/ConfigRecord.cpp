@@ -99,7 +99,7 @@ bool SanitizeConfigRecord(ConfigRecord& record)
     clampField(record.lineSpacing, kSpacingMin, kSpacingMax, defaults.lineSpacing);
     clampField(record.verticalSize, kVerticalMin, kVerticalMax, defaults.verticalSize);
     clampField(record.leftAdjust, kLeftAdjustMin, kLeftAdjustMax, defaults.leftAdjust);
-    if (!std::isfinite(record.displayZoom) || record.displayZoom < 0.1 || record.displayZoom > 4.0) {
+    if (!std::isfinite(record.displayZoom) || record.displayZoom < kZoomMin || record.displayZoom > kZoomMax) {
         record.displayZoom = defaults.displayZoom;
         changed = true;
     }

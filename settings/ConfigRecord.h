@@ -33,6 +33,7 @@ constexpr int kSpacingMin = 4, kSpacingMax = 36;
 constexpr int kVerticalMin = 100, kVerticalMax = 2000;
 constexpr int kLeftAdjustMin = 0, kLeftAdjustMax = 100;
 constexpr int kLowestNoteMin = 43, kLowestNoteMax = 59; // G2, the lowest string of the largest harp, to B3
+constexpr double kZoomMin = 0.1, kZoomMax = 4.0;
 } // namespace ConfigRange
 
 ConfigRecord DefaultConfigRecord();

@@ -1,6 +1,8 @@
 #include "settings/SheetSettingsFile.h"
 
+#include "common/ErrorCodes.h"
 #include "common/FileServices.h"
+#include "common/Messages.h"
 
 #include <QFile>
 #include <algorithm>
@@ -273,11 +275,15 @@ std::string FreshSheetText(const SheetSettings& settings, std::string_view lineE
     return text;
 }
 
+// Whether a merge adds lines for the settings that kept their value and have none yet.
+enum class UnchangedKeys { kAdded, kLeftOut };
+
 // The old text with the settings put in: every line stays as it was, except the line that gave a
-// changed setting its old value, which now holds the new one; a setting without a line in the
-// group gets one at the group's end (a group is added when there is none). A player's comments,
-// unknown keys and groups and lines the program could not read all survive.
-std::string MergedSheetText(const std::string& old, const SheetSettings& settings)
+// changed setting its old value, which now holds the new one; a changed setting without a line in
+// the group gets one at the group's end (a group is added when there is none), and so does an
+// unchanged one unless `unchanged` leaves them out. A player's comments, unknown keys and groups
+// and lines the program could not read all survive.
+std::string MergedSheetText(const std::string& old, const SheetSettings& settings, UnchangedKeys unchanged)
 {
     const std::string_view bom = std::string_view(old).substr(0, old.size() - WithoutBom(old).size());
     const std::string_view body = std::string_view(old).substr(bom.size());
@@ -303,7 +309,7 @@ std::string MergedSheetText(const std::string& old, const SheetSettings& setting
     for (size_t k = 0; k < kKeys; ++k) {
         const std::string line = std::string(kSheetKeys[k].name) + "=" + kSheetKeys[k].write(settings);
         if (kSheetKeys[k].write(stored) == kSheetKeys[k].write(settings)) {
-            if (anyLine[k] < 0)
+            if (anyLine[k] < 0 && unchanged == UnchangedKeys::kAdded)
                 added.push_back(line + cr);
         } else if (effectiveLine[k] >= 0) {
             lines[static_cast<size_t>(effectiveLine[k])] = line + cr;
@@ -338,14 +344,23 @@ bool WriteSheetSettings(const QString& path, const SheetSettings& settings)
     const std::string file = QFile::encodeName(path).toStdString();
     std::string old, text;
     switch (ReadSheetFile(file, old)) {
-    case SheetFile::kText:
-        text = MergedSheetText(old, settings);
-        if (text == old)
-            return true; // it says all of it already
-        // Beyond the bound the next start would not read it at all: only then is it written anew.
-        if (text.size() > kMaxSheetFileBytes || ParsedSheet(text) != settings)
-            text = FreshSheetText(settings);
+    case SheetFile::kText: {
+        if (ParsedSheet(old) == settings)
+            return true; // it says all of it already: not a byte is touched
+        // Beyond the bound the next start would not read it at all: then only the changed lines go
+        // in, and when even they do not fit, the file stays whole and the save is refused.
+        const auto fits = [&](const std::string& merged) {
+            return merged.size() <= kMaxSheetFileBytes && ParsedSheet(merged) == settings;
+        };
+        text = MergedSheetText(old, settings, UnchangedKeys::kAdded);
+        if (!fits(text))
+            text = MergedSheetText(old, settings, UnchangedKeys::kLeftOut);
+        if (!fits(text)) {
+            ShowGeneralError(GeneralError::kCannotOpenFile);
+            return false;
+        }
         break;
+    }
     case SheetFile::kNotOurs:
         // Its lines were not understood, so the program runs on the defaults: they are not
         // written over what the file holds; a setting the player chose is.

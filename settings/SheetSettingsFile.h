@@ -13,8 +13,10 @@ constexpr const char* kSheetSettingsFileName = "sheet.ini";
 // its default alone; unknown keys and groups are passed over. Never blocks and never reports.
 SheetSettings ReadSheetSettings(const QString& path);
 
-// Puts the settings into the file as it stands: the lines of changed settings rewritten, missing
-// keys added, whatever else it holds kept; a file that was not understood is not overwritten
-// with the defaults. Written whole or left as it was; false, after the message setup.ini's
-// failed save shows, when it could not be written.
+// Puts the settings into the file as it stands: nothing when it holds them already; else the
+// lines of changed settings rewritten, missing keys added (those of unchanged settings only while
+// the file stays within 4 KiB), whatever else it holds kept; a file that was not understood is
+// not overwritten with the defaults. Written whole or left as it was; false, after the message
+// setup.ini's failed save shows, when it could not be written or the changed lines would carry
+// it past 4 KiB.
 bool WriteSheetSettings(const QString& path, const SheetSettings& settings);

@@ -152,10 +152,11 @@ TEST_F(ImportUiTest, TheOneArgumentIsLoadedAfterTheEmptyScoreShows)
     qApp->installEventFilter(&watcher);
     std::vector<int> shown;
     QTimer poll;
-    int ticks = 0;
+    QElapsedTimer since;
+    since.start();
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* window = qobject_cast<CDovrelPlinvaraDlg*>(QApplication::activeModalWidget());
-        if (window && (window->Song() || ++ticks > 500)) {
+        if (window && (window->Song() || since.elapsed() > kStateLimitMs)) {
             shown = ShownPitches(*window);
             poll.stop();
             window->reject();

@@ -36,7 +36,7 @@ protected:
         CArchiveDlg dialog;
         dialog.SetBaseFolder(base.empty() ? sandbox.Path() : base);
         WhenModalOpens([&](QWidget*) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.IsFilled(); }, 10000));
+            EXPECT_TRUE(WaitForState([&] { return dialog.IsFilled(); }));
             act(&dialog);
         });
         dialog.exec();
@@ -248,7 +248,7 @@ TEST_F(LibraryDialogTest, AMessageOfTheWorkerIsShownOnTheUiThreadEvenWhenClosing
         dialog.SetBaseFolder(sandbox.Path());
         WhenModalOpens([&](QWidget*) {
             if (waitForList) {
-                EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.IsFilled(); }, 10000));
+                EXPECT_TRUE(WaitForState([&] { return dialog.IsFilled(); }));
             }
             dialog.reject(); // joins the worker: a message box it waited for would hang here
         });
@@ -285,7 +285,7 @@ TEST_F(LibraryDialogTest, ChosenSongLoadsAsFromAFile)
         window.show();
         WhenModalOpens([](QWidget* modal) {
             auto* d = static_cast<CArchiveDlg*>(modal);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return d->IsFilled(); }, 10000));
+            EXPECT_TRUE(WaitForState([&] { return d->IsFilled(); }));
             List(d)->setCurrentRow(0);
             Click(Control(d, kLoad), QPoint(40, 15));
         });

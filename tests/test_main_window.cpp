@@ -297,15 +297,16 @@ TEST_F(MainWindowTest, QtsOwnDialogsHaveTheirMissingJapaneseTexts)
                     return r;
             return -1;
         };
-        EXPECT_TRUE(QTest::qWaitFor([&] { return row(QStringLiteral("Archive")) >= 0 && row(QStringLiteral("song.mwd")) >= 0; }, 10000));
+        EXPECT_TRUE(WaitForState([&] { return row(QStringLiteral("Archive")) >= 0 && row(QStringLiteral("song.mwd")) >= 0; }));
         const int folder = row(QStringLiteral("Archive")), song = row(QStringLiteral("song.mwd"));
         type = shown->index(folder, 2, details->rootIndex()).data().toString();
         fileType = shown->index(song, 2, details->rootIndex()).data().toString();
         date = shown->index(song, 3, details->rootIndex()).data().toString();
         dialog->resize(636, 412); // the size Qt gives it on a 1280 x 1024 screen
-        QTest::qWait(50);
-        dateWidth = details->header()->sectionSize(3);
         dateNeeds = details->fontMetrics().horizontalAdvance(date);
+        // The columns follow the new size once its events are through.
+        WaitForState([&] { return details->header()->sectionSize(3) > dateNeeds; });
+        dateWidth = details->header()->sectionSize(3);
         dialog->reject();
     });
     CDovrelPlinvaraDlg window;
@@ -332,10 +333,12 @@ std::string SampleSong(const char* name)
 QStringList UseContextMenu(CDovrelPlinvaraDlg& window, std::function<QAction*(QMenu&)> choose = {})
 {
     QStringList texts;
-    QTimer::singleShot(30, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu)
+    WhenPopupOpens([&](QWidget* popup) {
+        auto* menu = qobject_cast<QMenu*>(popup);
+        if (!menu) {
+            popup->close();
             return;
+        }
         for (QAction* action : menu->actions())
             texts << action->text();
         QAction* chosen = choose ? choose(*menu) : nullptr;
@@ -396,7 +399,7 @@ TEST_F(MainWindowTest, TheMarkFollowsTheSoundingNoteAndStopsWithTheSound)
     QWidget* focused = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
     QTest::keyClick(focused, Qt::Key_Space);
     ScorePlayback& playback = window.Playback();
-    QTRY_VERIFY(playback.CurrentState() == ScorePlayback::State::kPlaying);
+    ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
     const PlaySchedule& schedule = playback.Schedule();
     ASSERT_EQ(schedule.notes.size(), g.notes.size());
     EXPECT_EQ(schedule.length, int64_t(12) * 4 * kSampleRate * 60 / 100) << "12 measures of 4 beats at 100";
@@ -432,7 +435,7 @@ TEST_F(MainWindowTest, TheMarkFollowsTheSoundingNoteAndStopsWithTheSound)
     playback.Follow();
     EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped);
     EXPECT_EQ(*CScorePicture::Surface(0), plain);
-    QTRY_COMPARE(device.Closed(), 1);
+    ASSERT_TRUE(WaitForState([&] { return device.Closed() == 1; }));
     EXPECT_EQ(sink.Count(), 0u);
 }
 
@@ -449,7 +452,7 @@ TEST_F(MainWindowTest, PlayAndStopFromTheMenuAndEverythingThatChangesTheScoreSto
         const QStringList items = UseContextMenu(window, [](QMenu& m) { return Item(m, QStringLiteral("再生(&P)")); });
         EXPECT_EQ(items.mid(0, 3), (QStringList{QStringLiteral("再生(&P)"), QStringLiteral("テンポ(&T)"),
                                                 QStringLiteral("ループ(&L)")}));
-        QTRY_VERIFY(playback.CurrentState() == ScorePlayback::State::kPlaying);
+        ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
         EXPECT_TRUE(device.Advance(kSampleRate / 10));
         playback.Follow();
         EXPECT_EQ(playback.MarkedNote(), 0);
@@ -458,7 +461,7 @@ TEST_F(MainWindowTest, PlayAndStopFromTheMenuAndEverythingThatChangesTheScoreSto
     const auto stopped = [&](const char* by) {
         EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped) << by;
         EXPECT_EQ(MarkPixels(), 0) << by;
-        QTRY_COMPARE(device.Closed(), device.Opened());
+        ASSERT_TRUE(WaitForState([&] { return device.Closed() == device.Opened(); }));
         EXPECT_FALSE(device.Render(64)) << by << ": the device is closed";
     };
 
@@ -516,13 +519,13 @@ TEST_F(MainWindowTest, TempoAndLoopFromTheMenu)
     EXPECT_EQ(percents, (QStringList{"50%", "60%", "70%", "80%", "90%", "100%*", "110%", "120%", "130%", "140%", "150%"}));
 
     QTest::keyClick(&window, Qt::Key_Space);
-    QTRY_VERIFY(playback.CurrentState() == ScorePlayback::State::kPlaying);
+    ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
     const int64_t length = playback.Schedule().length;
     const int64_t third = playback.Schedule().notes[3].start;
     ASSERT_TRUE(device.Advance(third + 1));
     UseContextMenu(window, [](QMenu& m) { return Item(m, QStringLiteral("50%")); });
     EXPECT_EQ(playback.TempoPercent(), 50);
-    QTRY_VERIFY(playback.CurrentState() == ScorePlayback::State::kPlaying);
+    ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
     EXPECT_EQ(playback.Schedule().length, 2 * length);
     ASSERT_TRUE(device.Render(1));
     playback.Follow();
@@ -552,7 +555,7 @@ TEST_F(MainWindowTest, WithoutASoundDevicePlaySaysSoAndTheWindowGoesOn)
     const QImage plain = CScorePicture::Surface(0)->copy();
     for (int press = 0; press < 2; ++press) {
         QTest::keyClick(&window, Qt::Key_Space);
-        QTRY_COMPARE(sink.Count(), 1u);
+        ASSERT_TRUE(WaitForState([&] { return sink.Count() == 1u; }));
         EXPECT_EQ(sink.Take(), std::vector<std::string>{"音声を再生できる装置が見つかりません。"});
         EXPECT_EQ(window.Playback().CurrentState(), ScorePlayback::State::kStopped);
         QTest::qWait(50);
@@ -563,7 +566,7 @@ TEST_F(MainWindowTest, WithoutASoundDevicePlaySaysSoAndTheWindowGoesOn)
     // A device that appears later is used.
     device.SetPresent(true);
     QTest::keyClick(&window, Qt::Key_Space);
-    QTRY_VERIFY(window.Playback().CurrentState() == ScorePlayback::State::kPlaying);
+    ASSERT_TRUE(WaitForState([&] { return window.Playback().CurrentState() == ScorePlayback::State::kPlaying; }));
     window.LoadSong(SampleSong("sakura.mwd"));
     EXPECT_EQ(window.Playback().CurrentState(), ScorePlayback::State::kStopped);
     EXPECT_EQ(sink.Count(), 0u);
@@ -580,7 +583,7 @@ TEST_F(MainWindowTest, WithoutASoundFontPlaySaysSo)
     const char* const none[] = {"/nonexistent/harp.sf2"};
     ScorePlayback playback(device.Factory(), notOne, nullptr, none);
     playback.Play(window.Score(), 100);
-    QTRY_COMPARE(sink.Count(), 1u);
+    ASSERT_TRUE(WaitForState([&] { return sink.Count() == 1u; }));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{"音色ファイル（サウンドフォント）が見つかりません。"});
     EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped);
     EXPECT_EQ(device.Opened(), 0);

@@ -508,9 +508,7 @@ TEST_F(PlaybackTest, TheSoundFontIsThePlayersWhenUsableElseTheDistributions)
         EXPECT_EQ(ReadSoundFontSetting(fifo), "");
         done = true;
     });
-    for (int i = 0; i < 200 && !done; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (!done) { // let the probe go before failing
+    if (!PollUntil([&] { return done.load(); })) { // let the probe go before failing
         std::ofstream(fifo) << "x";
         std::ofstream(fifo) << "x";
     }
@@ -702,14 +700,10 @@ struct Reports {
     }
     size_t WaitFor(size_t count)
     {
-        for (int i = 0; i < 500; ++i) {
-            {
-                std::lock_guard lock(mutex);
-                if (got.size() >= count)
-                    return got.size();
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        PollUntil([&] {
+            std::lock_guard lock(mutex);
+            return got.size() >= count;
+        });
         std::lock_guard lock(mutex);
         return got.size();
     }
@@ -737,8 +731,7 @@ TEST_F(PlaybackTest, TheEngineOpensTheDeviceOffTheCallersThreadAndReportsEachSes
 
         // Stopped: the device is closed on the worker, then a new session opens it again.
         engine.Stop();
-        for (int i = 0; i < 500 && device.Closed() == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(PollUntil([&] { return device.Closed() == 1; }));
         EXPECT_FALSE(device.Render(64));
         const uint64_t second = engine.Start(OneNote(), 0, false);
         EXPECT_GT(second, first);

@@ -522,8 +522,8 @@ TEST_F(PrintTest, ThePreviewFromTheContextMenuShowsThePagesThePrintCommandPrints
         QString item, title;
         int shown = -1;
         // The menu first: its item is chosen as a user would, by the keyboard.
-        QTimer::singleShot(50, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        WhenPopupOpens([&](QWidget* popup) {
+            auto* menu = qobject_cast<QMenu*>(popup);
             ASSERT_NE(menu, nullptr);
             for (QAction* action : menu->actions())
                 if (action->text().startsWith(QStringLiteral("印刷プレビュー"))) {

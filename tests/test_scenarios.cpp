@@ -76,7 +76,7 @@ TEST_F(ScenarioTest, FirstRunLibraryRangeSettingsAndRestart)
         // The library, filtered to every song, and the long Jingle Bells chosen in it.
         WhenModalOpens([](QWidget* modal) {
             auto* library = static_cast<CArchiveDlg*>(modal);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return library->IsFilled(); }, 10000));
+            ASSERT_TRUE(WaitForState([&] { return library->IsFilled(); }));
             Control<QComboBox>(library, ArchiveControl::kFameFilter)->setCurrentIndex(0);
             QListWidget* list = Control<QListWidget>(library, ArchiveControl::kSongList);
             const auto found = list->findItems(QStringLiteral("ジングルベル"), Qt::MatchExactly);

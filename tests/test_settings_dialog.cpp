@@ -414,13 +414,15 @@ TEST_F(SettingsDialogTest, PaperSpacingIsTypedAndThePaperChosen)
     RunDialog([this](QWidget* d) {
         auto* spin = Control<QDoubleSpinBox>(d, kPaperSpacing);
         QLineEdit* edit = spin->findChild<QLineEdit*>();
+        // Typed into the focused field, then left by Tab, which takes what was typed: both need
+        // the focus truly there, not only asked for.
         const auto type = [&](const QString& text) {
+            ASSERT_TRUE(GiveFocus(spin));
             edit->selectAll();
             QTest::keyClicks(edit, text);
-            QTest::keyClick(edit, Qt::Key_Tab); // leaving the field takes what was typed
-            spin->setFocus();
+            QTest::keyClick(edit, Qt::Key_Tab);
+            ASSERT_TRUE(WaitForState([&] { return !spin->hasFocus(); })) << "Tab leaves the field";
         };
-        spin->setFocus();
         type(QStringLiteral("11.5"));
         EXPECT_EQ(sheet.spacing, PaperSpacing::TenthsMm(115));
         type(QStringLiteral("25"));

@@ -23,10 +23,11 @@ std::vector<uint8_t> Bytes(const std::string& text)
 
 const std::vector<std::string> kFailedSave = {"GENE01000007 " + std::string(GeneralErrorText(0x01000007))};
 
-// Ends the test run instead of hanging it when a read waits on a FIFO.
+// Ends the test run instead of hanging it when a read waits on a FIFO: a bound for a hang, far
+// beyond what a window's start and end take on a loaded machine under the sanitizers.
 class HangGuard {
 public:
-    HangGuard() { alarm(10); }
+    HangGuard() { alarm(60); }
     ~HangGuard() { alarm(0); }
 };
 
@@ -156,21 +157,26 @@ TEST_F(SheetSettingsFileTest, SavingKeepsWhatTheFileHoldsThatTheProgramDoesNotKn
         return std::string(after.begin(), after.end());
     };
     const std::string bom = "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\n";
-    EXPECT_EQ(save(bom, ReadText(bom)), "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\nlyrics=true\r\n"
-                                        "measure_numbers=true\r\npaper=A3\r\nharp_height_mm=282\r\ncounts=false\r\nrepeats=lines\r\n")
-        << "read, then saved unchanged: the player's 12.5 mm and chords stay";
+    EXPECT_EQ(save(bom, ReadText(bom)), bom) << "read, then saved unchanged: not a byte changes";
+    SheetSettings counted = ReadText(bom);
+    counted.shown.counts = true;
+    EXPECT_EQ(save(bom, counted), "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\nlyrics=true\r\n"
+                                  "measure_numbers=true\r\npaper=A3\r\nharp_height_mm=282\r\ncounts=true\r\nrepeats=lines\r\n")
+        << "one setting changed: the player's 12.5 mm and chords stay, the missing keys come";
 
     const std::string mine = "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\n[later]\nx=y\n";
-    EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::FitToPaper(), {false, false, true}}),
-              "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\nchords=false\nmeasure_numbers=true\n"
+    EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::FitToPaper(), {false, false, true}}), mine) << "unchanged";
+    EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::FitToPaper(), {false, true, true}}),
+              "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\nchords=true\nmeasure_numbers=true\n"
               "paper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n[later]\nx=y\n")
         << "unknown keys and groups, comments and a value that did not read all stay";
     EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::TenthsMm(145), {true, false, true}}),
               "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=true\nstring_spacing_mm=14.5\nchords=false\n"
               "measure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n[later]\nx=y\n")
         << "a changed setting takes the line that gave the old value, or comes after the one that did not read";
-    EXPECT_EQ(save("[Sheet]\nstring_spacing_mm=12.5", defaults),
-              "[Sheet]\nstring_spacing_mm=12.5\n[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\n"
+    EXPECT_EQ(save("[Sheet]\nstring_spacing_mm=12.5", defaults), "[Sheet]\nstring_spacing_mm=12.5") << "nothing changed";
+    EXPECT_EQ(save("[Sheet]\nstring_spacing_mm=12.5", SheetSettings{PaperSpacing::TenthsMm(125), {}}),
+              "[Sheet]\nstring_spacing_mm=12.5\n[sheet]\nstring_spacing_mm=12.5\nlyrics=true\nchords=false\nmeasure_numbers=true\n"
               "paper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n");
 
     const std::string full = "[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n";
@@ -185,6 +191,42 @@ TEST_F(SheetSettingsFileTest, SavingKeepsWhatTheFileHoldsThatTheProgramDoesNotKn
     EXPECT_EQ(save(oversized, defaults), oversized);
     EXPECT_EQ(save(binary, SheetSettings{PaperSpacing::TenthsMm(145), {}}), FreshText(SheetSettings{PaperSpacing::TenthsMm(145), {}})) << "a setting the player chose is";
     EXPECT_EQ(sink.Count(), 0u);
+}
+
+// A file near the 4 KiB bound: the keys that would carry it past are left out, and when even the
+// changed lines do not fit the file stays whole and the save is refused; nothing is ever dropped.
+TEST_F(SheetSettingsFileTest, AFileNearTheBoundKeepsEveryByteItHeld)
+{
+    const auto near = [](size_t bytes, const std::string& settingLines) {
+        const std::string head = "[sheet]\n" + settingLines;
+        return "; " + std::string(bytes - head.size() - 3, 'x') + "\n" + head;
+    };
+    const std::string nearly = near(4024, "string_spacing_mm=12.5\n");
+    ASSERT_EQ(nearly.size(), 4024u);
+    const SheetSettings stored = ReadText(nearly);
+    ASSERT_EQ(stored.spacing, PaperSpacing::TenthsMm(125));
+    EXPECT_TRUE(WriteSheetSettings(QPath(), stored));
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes(nearly)) << "unchanged: written not at all";
+
+    SheetSettings chords = stored;
+    chords.shown.chords = true;
+    EXPECT_TRUE(WriteSheetSettings(QPath(), chords));
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes(nearly + "chords=true\n")) << "only the changed key joins the comment";
+    EXPECT_EQ(ReadSheetSettings(QPath()), chords);
+
+    SheetSettings wider = chords;
+    wider.spacing = PaperSpacing::TenthsMm(200);
+    EXPECT_TRUE(WriteSheetSettings(QPath(), wider));
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes(near(4024, "string_spacing_mm=20.0\n") + "chords=true\n"))
+        << "a changed line is rewritten in its place";
+    EXPECT_EQ(sink.Count(), 0u);
+
+    const std::string full = near(4096, "string_spacing_mm=12.5\n");
+    WriteFileBytes(Path(), Bytes(full));
+    ASSERT_EQ(ReadSheetSettings(QPath()).spacing, PaperSpacing::TenthsMm(125)) << "4 KiB exactly still reads";
+    EXPECT_FALSE(WriteSheetSettings(QPath(), chords)) << "no room even for the changed key";
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes(full));
+    EXPECT_EQ(sink.Take(), kFailedSave);
 }
 
 // The window keeps the sheet settings beside the record without touching the record's file.
@@ -214,8 +256,7 @@ TEST_F(SheetSettingsWindowTest, TheWindowReadsAndSavesSheetIniAndSetupIniStaysBy
         EXPECT_EQ(window.Settings().lowestNote, 57);
     }
     EXPECT_EQ(ReadFileBytes(SetupPath()), setup);
-    EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n"));
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes("[sheet]\nstring_spacing_mm=11.5\n")) << "nothing changed, nothing written";
     EXPECT_EQ(sink.Count(), 0u);
 }
 

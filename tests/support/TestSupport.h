@@ -1,16 +1,32 @@
 #pragma once
-// Shared pieces of the test suites: a message recorder and a sandbox folder.
+// Shared pieces of the test suites: a message recorder, a sandbox folder, a wait for a state.
 
 #include "common/Messages.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <string>
 #include <vector>
+
+// Polls `done` until it holds; false when the limit passed first. The limit only ends a test that
+// would hang, far beyond what any state takes on a loaded machine.
+inline bool PollUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(30))
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 // Records every message instead of showing it; installed for its lifetime.
 class RecordingSink : public IMessageSink {
