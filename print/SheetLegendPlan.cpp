@@ -18,6 +18,8 @@ constexpr std::array<std::pair<NoteMark, const char*>, 4> kMarkCaptions = {{
 
 constexpr const char* kScaleCaption = "100 mm　　100%で印刷";
 
+namespace {
+
 // The four circle kinds with their captions in rows `kindRow` high from (left, top), a row
 // no wider than `width`; returns the last row's top, and in `right` the rows' right end.
 double PlaceKinds(LegendPlace& l, double left, double top, double width, double largest, double kindRow, int dpi,
@@ -39,6 +41,8 @@ double PlaceKinds(LegendPlace& l, double left, double top, double width, double 
     }
     return y;
 }
+
+} // namespace
 
 // The legend below `scoreEnd`, across the score's rectangle; the circle kinds keep left of
 // `rightLimit` when it is above 0. Not yet told whether it is drawn.
@@ -106,6 +110,8 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
     l.bottom = bottom;
     return l;
 }
+
+namespace {
 
 // Device boxes of everything drawn on a sheet, for finding free paper.
 struct Drawn {
@@ -202,6 +208,8 @@ double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi
     return y;
 }
 
+} // namespace
+
 // The names under the strings, then the block below them where the page has room, else on the
 // free paper among the strings nearest the page's foot, else smaller without the scale bar;
 // where nothing of the block finds room, the names alone.
@@ -257,6 +265,8 @@ void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetT
     l.bottom = namesBottom;
 }
 
+namespace {
+
 // The further verses as a block of lines `width` wide at most, its top left at the origin;
 // returns its size.
 std::pair<double, double> VerseBlock(const std::vector<std::string>& verses, double width, const SheetTextMeasure& measure,
@@ -272,6 +282,8 @@ std::pair<double, double> VerseBlock(const std::vector<std::string>& verses, dou
     }
     return {widest, lines.size() * height};
 }
+
+} // namespace
 
 // The verses on free paper of a page: below everything where there is room, else among the
 // strings nearest the page's foot; left out where they find none.

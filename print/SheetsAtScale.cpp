@@ -46,12 +46,16 @@ SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int
     return plan;
 }
 
+namespace {
+
 // One page's label, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".
 std::string TileLabel(int page, int pages, int column, int row)
 {
     return std::to_string(page) + "/" + std::to_string(pages) + " (列" + std::to_string(column) + "・行" +
            std::to_string(row) + ")　点線の間を隣のページと重ねて貼る";
 }
+
+} // namespace
 
 // Cuts a sheet at scale into pages of the paper's printable area, glued along shared bands.
 void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper)
