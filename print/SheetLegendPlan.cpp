@@ -45,9 +45,11 @@ double PlaceKinds(LegendPlace& l, double left, double top, double width, double 
 } // namespace
 
 // The legend below `scoreEnd`, across the score's rectangle; the circle kinds keep left of
-// `rightLimit` when it is above 0. Not yet told whether it is drawn.
+// `rightLimit` where one is given: a sheet at scale, whose legend keeps to a column. Not yet
+// told whether it is drawn.
 LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
-                        const SheetTextMeasure& measure, bool songFacts, bool scaleBar, double rightLimit)
+                        const SheetTextMeasure& measure, bool songFacts, bool scaleBar,
+                        std::optional<double> rightLimit)
 {
     const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
     const auto width = [&](SheetFont font, const std::string& text) { return measure(font, text).first; };
@@ -70,7 +72,7 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
     const int nameRows = widest + dots(0.5) > spacing ? 2 : 1;
 
     const double left = score.stringX.empty() ? target.left + dots(kBlockGapMm) : s.X(score.stringX[0]);
-    const double kindsEnd = rightLimit > 0 ? std::min<double>(rightLimit, target.right) : target.right;
+    const double kindsEnd = rightLimit ? std::min<double>(*rightLimit, target.right) : target.right;
     const double columnWidth = std::max(kindsEnd - left - dots(kBlockGapMm), 1.0);
     const double largest = 12 * std::max(s.sx, s.sy);
     const double kindRow = std::max(largest, textHeight);
@@ -87,7 +89,7 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
     l.songFacts = songFacts;
     if (songFacts) {
         // At scale the legend keeps to a column, and what the switches show takes a line of its own.
-        const double factsHeight = (rightLimit > 0 ? 2 : 1) * textHeight;
+        const double factsHeight = (rightLimit ? 2 : 1) * textHeight;
         l.title = SheetBox{left, y, columnWidth, titleHeight};
         l.facts = SheetBox{left, y + titleHeight, columnWidth, factsHeight};
         y += titleHeight + factsHeight + dots(kBlockGapMm);
@@ -220,7 +222,7 @@ void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetT
     const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
     const PictureStretch s(score, plan.score);
     LegendPlace& l = plan.legend;
-    l = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, false, false, 0);
+    l = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, false, false, std::nullopt);
     for (SheetLabel& name : l.stringNames) // the outermost names keep off the edge
         name.box.left = std::clamp(name.box.left, textArea.left, textArea.Right() - name.box.width);
     double namesBottom = plan.scoreEnd;

@@ -122,7 +122,7 @@ SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const 
     double besideMm = kStringsTopMm + kBelowScoreMm + 2 * nameHeightMm + kTextEdgeMm;
     if (!onePage) {
         const LegendPlace trial = PlaceLegend(score.geometry, DeviceRect{0, 0, paper.pageWidth, 0}, 0, dpi, measure,
-                                              songFacts, true, 0);
+                                              songFacts, true, std::nullopt);
         besideMm = 2 * kSheetMarginMm + trial.bounds.height * 25.4 / dpi + kPageLabelMm;
     }
     const double stringsMm = std::min<double>(sheet.harpHeightMm, pageHeightMm - besideMm);

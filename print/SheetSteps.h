@@ -6,6 +6,7 @@
 
 #include "print/SheetPlan.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,13 +43,14 @@ ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, con
                       const SheetTextMeasure& measure, PlayingMarks marks = {}, const std::vector<double>& fences = {},
                       const TextBox* within = nullptr);
 PlayingMarks MarksAtScale(const SheetSettings& sheet);
-std::pair<double, double> WordsReach(const ScoreWords& words);
+std::optional<std::pair<double, double>> WordsReach(const ScoreWords& words);
 int ScoreEnd(const ScoreGeometry& score, const DeviceRect& target, int dpi);
 void DropWordsAfter(double pictureY, ScoreWords& words);
 
 // The legend and the verses.
 LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
-                        const SheetTextMeasure& measure, bool songFacts, bool scaleBar, double rightLimit);
+                        const SheetTextMeasure& measure, bool songFacts, bool scaleBar,
+                        std::optional<double> rightLimit);
 void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
                        const SheetBox& textArea);
 void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,

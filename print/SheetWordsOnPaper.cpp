@@ -52,13 +52,13 @@ PlayingMarks MarksAtScale(const SheetSettings& sheet)
     return PlayingMarks{true, true, sheet.shown.counts};
 }
 
-// The leftmost and rightmost picture x the placed texts reach.
-std::pair<double, double> WordsReach(const ScoreWords& words)
+// The leftmost and rightmost picture x the placed texts reach; none without a text.
+std::optional<std::pair<double, double>> WordsReach(const ScoreWords& words)
 {
-    std::pair<double, double> reach{1e9, -1e9};
+    std::optional<std::pair<double, double>> reach;
     const auto widen = [&](const TextBox& b) {
-        reach.first = std::min(reach.first, b.left);
-        reach.second = std::max(reach.second, b.right);
+        reach = reach ? std::pair{std::min(reach->first, b.left), std::max(reach->second, b.right)}
+                      : std::pair{b.left, b.right};
     };
     for (const PlacedText& t : words.words)
         widen(t.box);

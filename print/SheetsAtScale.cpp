@@ -20,11 +20,12 @@ SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int
     // The texts' room depends on the rectangle's size only, which the margin does not change.
     plan.words = PlaceWords(fitted, sheet.shown, PlaceItem(plan.placement, 0, 0, score.width, score.height), measure,
                             MarksAtScale(sheet));
-    const std::pair<double, double> reach = WordsReach(plan.words);
+    const std::optional<std::pair<double, double>> reach = WordsReach(plan.words);
     if (!score.stringX.empty()) {
         // The picture's blank left of the outermost circles (or texts) is left out, the sheet's
         // margin kept.
-        const double kept = std::min(score.stringX.front() + 0.5 - LargestRadius(), reach.first);
+        const double outermost = score.stringX.front() + 0.5 - LargestRadius();
+        const double kept = reach ? std::min(outermost, reach->first) : outermost;
         plan.placement.marginX -= static_cast<int>(std::max(0.0, kept) * plan.placement.scale);
     }
     plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);
@@ -35,7 +36,9 @@ SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int
     // The blank right of the last circle (or text) goes too, and the legend keeps to the
     // strings' width.
     const double lastCircle = LastCircleRight(score, plan.score);
-    double right = std::max({double(plan.placement.marginX), lastCircle, s.left + reach.second * s.sx});
+    double right = std::max(double(plan.placement.marginX), lastCircle);
+    if (reach)
+        right = std::max(right, s.left + reach->second * s.sx);
     plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, lastCircle);
     right = std::max(right, plan.legend.bounds.Right());
     const double bottom = std::max<double>(plan.scoreEnd, plan.legend.bounds.Bottom());

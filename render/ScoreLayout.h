@@ -2,6 +2,7 @@
 // The layout of a measure range into plain score notes; the drawing only consumes them.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,7 +42,7 @@ struct ScoreJump {
     int32_t from = 0, to = 0;
     bool fromShown = true, toShown = true;
     int fromMeasure = 0, toMeasure = 0; // the measures of its ends, as the score numbers them
-    int gap = -1; // the line runs between strings gap and gap + 1; -1 until routed
+    std::optional<int> gap = std::nullopt; // the line runs between strings gap and gap + 1, once routed
     bool operator==(const ScoreJump&) const = default;
 };
 

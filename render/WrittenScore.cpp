@@ -360,7 +360,7 @@ bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame)
         k = back;
     }
     for (ScoreJump& jump : layout.jumps)
-        jump.gap = -1;
+        jump.gap.reset();
     for (size_t k2 = 0; k2 < lines.size(); ++k2)
         layout.jumps[lines[k2].jump].gap = static_cast<int>(std::lround(routes[k2].gapX - 0.5));
     return true;
@@ -378,9 +378,10 @@ std::vector<JumpLine> JumpLines(const ScoreGeometry& score, const ScoreLayout& l
     };
     const int top = ScoreY(score, layout.totalLength, 0), bottom = ScoreY(score, layout.totalLength, layout.totalLength);
     for (const ScoreJump& jump : layout.jumps) {
-        if (jump.gap < 0 || static_cast<size_t>(jump.gap) + 1 >= score.stringX.size())
+        if (!jump.gap || *jump.gap < 0 || static_cast<size_t>(*jump.gap) + 1 >= score.stringX.size())
             continue;
-        const int x = (score.stringX[static_cast<size_t>(jump.gap)] + score.stringX[static_cast<size_t>(jump.gap) + 1]) / 2;
+        const size_t gap = static_cast<size_t>(*jump.gap);
+        const int x = (score.stringX[gap] + score.stringX[gap + 1]) / 2;
         const PlacedNote* from = jump.fromShown ? noteAt(jump.from) : nullptr;
         const PlacedNote* to = jump.toShown ? noteAt(jump.to) : nullptr;
         if ((jump.fromShown && !from) || (jump.toShown && !to))
