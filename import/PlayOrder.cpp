@@ -154,7 +154,10 @@ std::vector<int> PlayOrder(const std::vector<MeasureMarks>& marks)
             pass = 1;
         }
         backFromRepeat = false;
-        if (m.ending.empty() && inEnding && !OpensInEnding(marks[static_cast<size_t>(repeatStart)])) {
+        // After the last measure's repeat a jump back finds no section start in the score.
+        const bool sectionInEnding =
+            repeatStart < n && OpensInEnding(marks[static_cast<size_t>(repeatStart)]);
+        if (m.ending.empty() && inEnding && !sectionInEnding) {
             // The ending group is behind us: a later backward repeat without a forward one
             // returns here, not into the section the endings closed.
             pass = 1;

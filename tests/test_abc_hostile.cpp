@@ -106,6 +106,10 @@ TEST(AbcHostileTest, RepeatSoupEnds)
         const AbcResult r = ReadAbcText(TuneOf(body));
         EXPECT_LE(r.melody.notes.size(), 40u) << body;
     }
+    // A fuzzer's find: the last measure's repeat, then a da capo from inside an ending, looked
+    // for a section start past the score's end.
+    const AbcResult r = ReadAbcText("X:6\nX:6\nT2 | c32`|:|2 B32| c32!D.C.alfine! :| \305 +fine+ o \\'\222\nM:32 | E]\n");
+    EXPECT_LE(r.melody.notes.size(), 40u);
 }
 
 TEST(AbcHostileTest, ThousandsOfJumpMarksStayCheap)
