@@ -17,6 +17,7 @@
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreJob.h"
+#include "print/SheetPlanning.h"
 #include "render/CScorePicture.h"
 #include "settings/CConfigControl.h"
 #include "settings/CConfigDlg.h"
@@ -397,7 +398,8 @@ CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong
     r.score = wholeSong && song ? LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)},
                                                     fitted.transposition, RepeatsShown(), &fitted)
                                 : fitted;
-    r.legend = song ? LegendOf(*song, r.score) : SheetLegend{};
+    if (song)
+        r.facts = SongFactsOf(*song, r.score);
     r.sheet = sheet;
     // A harp the settings name keeps its own sheet height; one set by hand takes sheet.ini's.
     if (const HarpPreset* harp = RecogniseHarpPreset(settings))
@@ -411,10 +413,10 @@ void CDovrelPlinvaraDlg::PrintScore(bool wholeSong)
     auto printer = std::make_unique<CPrintPicture>();
     printer->expectedPaperSize = PaperSize::kA3;
     const PrintRequest r = RequestPrint(wholeSong, QPageSize(PageSizeOf(sheet.paper)).size(QPageSize::Millimeter));
-    printer->SetDocumentName(r.legend.title);
+    printer->SetDocumentName(QString::fromStdString(r.facts ? r.facts->title : std::string()));
     DeviceMode mode;
     if (printer->ChoosePrinter(mode, this, r.sheet, r.landscape)) {
-        PrintScorePicture(*printer, r.legend, r.score, r.sheet, &AskToPrintPages);
+        PrintScorePicture(*printer, r.facts, r.score, r.sheet, &AskToPrintPages);
         printer->ReleasePrinter();
     }
 }
@@ -422,7 +424,7 @@ void CDovrelPlinvaraDlg::PrintScore(bool wholeSong)
 void CDovrelPlinvaraDlg::PreviewScore(bool wholeSong)
 {
     const PrintRequest r = RequestPrint(wholeSong, QPageSize(PageSizeOf(sheet.paper)).size(QPageSize::Millimeter));
-    const std::unique_ptr<QPrinter> printer = PreviewPrinter(r.legend.title, sheet.paper, r.landscape);
+    const std::unique_ptr<QPrinter> printer = PreviewPrinter(QString::fromStdString(r.facts ? r.facts->title : std::string()), sheet.paper, r.landscape);
     QPrintPreviewDialog preview(printer.get(), this);
     preview.setObjectName(QString::fromLatin1(kPrintPreviewName));
     preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
@@ -435,7 +437,7 @@ void CDovrelPlinvaraDlg::PreviewScore(bool wholeSong)
         job.expectedPaperSize = PaperSize::kA3;
         DeviceMode mode;
         if (job.UsePreviewPrinter(*target, mode, r.sheet))
-            PrintScorePicture(job, r.legend, r.score, r.sheet);
+            PrintScorePicture(job, r.facts, r.score, r.sheet);
         job.ReleasePrinter();
     });
     preview.exec();

@@ -3,6 +3,7 @@
 
 #include "audio/AudioOutput.h"
 #include "print/ScoreSheet.h"
+#include "print/SongFacts.h"
 #include "render/FittedScore.h"
 #include "settings/ConfigRecord.h"
 #include "settings/SheetSettings.h"
@@ -10,6 +11,7 @@
 #include <QDialog>
 #include <QSizeF>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CButtonPicture;
@@ -74,7 +76,7 @@ private:
     // What a print takes: the shown measures or the whole song, the sheet made for this harp.
     struct PrintRequest {
         FittedScore score;
-        SheetLegend legend;
+        std::optional<SongFacts> facts;
         SheetSettings sheet;
         bool landscape = false;
     };

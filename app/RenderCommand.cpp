@@ -11,8 +11,8 @@
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreJob.h"
-#include "print/SheetPage.h"
-#include "print/SheetPlan.h"
+#include "print/SheetPageDrawing.h"
+#include "print/SheetPlanning.h"
 #include "render/CScorePicture.h"
 #include "render/SettingsScore.h"
 #include "render/WrittenScore.h"
@@ -475,7 +475,8 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         const std::unique_ptr<QPrinter> printer = paperPrinter(QString());
         const SheetPaper paper = PreparePaper(*printer, PaperSize::kA3, sheet.spacing);
         const SheetSet set =
-            PlanSheets(score, sheet, paper, MeasureSheetText(printer.get(), paper.mode.yResolution), true);
+            PlanSheets(score, sheet, paper, MeasureSheetText(printer.get(), paper.mode.yResolution),
+                       SongFactsOf(song, score));
         out << "lyrics_left_out=" << set.WordsLeftOut() << "\n";
         if (!sheet.FitsPaper())
             out << "sheets=" << set.sheets.size() << "\npages=" << set.PageCount() << "\n";
@@ -489,17 +490,17 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         status = 1;
     if (!o.output.empty()) {
         bool written = false;
-        const SheetLegend legend = LegendOf(song, score);
+        const SongFacts facts = SongFactsOf(song, score);
         if (HasSuffix(o.output, ".pdf")) {
             CPrintPicture job;
             job.expectedPaperSize = PaperSize::kA3;
             DeviceMode mode;
             if (job.UsePrinter(paperPrinter(QString::fromStdString(o.output)), mode, sheet)) {
-                written = PrintScorePicture(job, legend, score, sheet) && CanOpenFile(o.output);
+                written = PrintScorePicture(job, facts, score, sheet) && CanOpenFile(o.output);
             }
             job.ReleasePrinter();
         } else if (HasSuffix(o.output, ".svg")) {
-            written = WriteScoreSvg(QString::fromStdString(o.output), legend, score, sheet);
+            written = WriteScoreSvg(QString::fromStdString(o.output), facts, score, sheet);
         } else {
             const QImage surface = CScorePicture::Picture(score);
             const QImage picture = o.zoom == 1.0 ? surface : ScaleForShow(surface, o.zoom);

@@ -273,7 +273,7 @@ BENCHMARK(Print_BitmapPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 void Print_VectorPage(benchmark::State& state)
 {
     const PrintedScore printed = LayOutForPrint(static_cast<int>(state.range(0)));
-    const SheetLegend legend = LegendOf(*printed.song, printed.score);
+    const SongFacts legend = SongFactsOf(*printed.song, printed.score);
     const std::string pdf = (Scratch() / "vector.pdf").string();
     for (auto _ : state) {
         CPrintPicture job;
@@ -297,7 +297,7 @@ void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId pape
     std::unique_ptr<CSongData> song = Load(songPath);
     const FittedScore score =
         FitScore(harp, *song, wholeSong ? MeasureRange{1, song->measureCount} : FirstShownMeasures(*song));
-    const SheetLegend legend = LegendOf(*song, score);
+    const SongFacts legend = SongFactsOf(*song, score);
     const std::string pdf = (Scratch() / "sheet37.pdf").string();
     for (auto _ : state) {
         CPrintPicture job;

@@ -21,8 +21,7 @@ add_library(ui STATIC
   print/CPrintPicture.h print/CPrintPicture.cpp
   print/PrintTarget.h print/PrintTarget.cpp
   print/ScoreSheet.h print/ScoreSheet.cpp
-  print/SheetWords.h print/SheetWords.cpp
-  print/SheetPage.h print/SheetPage.cpp
+  print/SheetPageDrawing.h print/SheetPageDrawing.cpp
   print/ScoreJob.h print/ScoreJob.cpp
   library/CArchiveDlg.h library/CArchiveDlg.cpp
   library/LibraryLoader.h library/LibraryLoader.cpp

@@ -3,7 +3,7 @@
 #include "common/FileServices.h"
 #include "common/Messages.h"
 #include "print/PrintTarget.h"
-#include "print/SheetPage.h"
+#include "print/SheetPageDrawing.h"
 
 #include <QFile>
 #include <QPageLayout>
@@ -156,19 +156,19 @@ SheetTextMeasure CPrintPicture::TextMeasure() const
     return MeasureSheetText(printer, printer ? DeviceModeOf(*printer).yResolution : 0);
 }
 
-void CPrintPicture::PrintPages(const SheetSet& sheets, const SheetLegend& legend)
+void CPrintPicture::PrintPages(const SheetSet& sheets)
 {
     if (!painter.isActive())
         return;
     bool first = true;
-    for (size_t s = 0; s < sheets.sheets.size() && s < sheets.scores.size(); ++s) {
+    for (size_t s = 0; s < sheets.sheets.size(); ++s) {
         for (size_t k = 0; k < sheets.sheets[s].pages.size(); ++k) {
             if (!first && !printer->newPage()) {
                 Fail();
                 return;
             }
             first = false;
-            DrawSheetPage(painter, sheets.sheets[s], k, sheets.scores[s].geometry, legend);
+            DrawSheetPage(painter, sheets.sheets[s], k);
         }
     }
 }

@@ -12,7 +12,6 @@
 class QPrinter;
 class QWidget;
 struct ScoreGeometry;
-struct SheetLegend;
 
 // The printer settings the job reads, as the device mode tells them.
 DeviceMode DeviceModeOf(const QPrinter& printer);
@@ -49,7 +48,7 @@ public:
     SheetPaper Paper() const;
     SheetTextMeasure TextMeasure() const;
     // Every page of the plan, each on a paper of its own.
-    void PrintPages(const SheetSet& sheets, const SheetLegend& legend);
+    void PrintPages(const SheetSet& sheets);
     void EndJob();
     void ReleasePrinter();
     static void ShowPrintError(int code);

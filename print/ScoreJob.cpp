@@ -1,4 +1,5 @@
 #include "print/ScoreJob.h"
+#include "print/SheetPlanning.h"
 
 #include "common/Cp932.h"
 #include "common/FileServices.h"
@@ -6,7 +7,7 @@
 #include "common/QtText.h"
 #include "common/XmlText.h"
 #include "print/CPrintPicture.h"
-#include "print/SheetPage.h"
+#include "print/SheetPageDrawing.h"
 #include "render/WrittenScore.h"
 #include "song/CSongData.h"
 
@@ -32,23 +33,22 @@ QString SongTitle(const CSongData& song)
     return QFileInfo(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())))).completeBaseName();
 }
 
-SheetLegend LegendOf(const CSongData& song, const FittedScore& score)
+SongFacts SongFactsOf(const CSongData& song, const FittedScore& score)
 {
-    SheetLegend legend;
-    legend.hasSong = true;
-    legend.title = SongTitle(song);
+    SongFacts facts;
+    facts.title = SongTitle(song).toStdString();
     const int key = (song.keyIndex >= 0 && song.keyIndex < kKeyCount) ? song.keyIndex : 0;
-    legend.key = QString::fromLatin1(kKeyTable[static_cast<size_t>(key)].name);
-    legend.beatsPerMeasure = song.beatsPerMeasure;
-    legend.tempo = song.Tempo();
-    legend.firstMeasure = score.measures.first;
-    legend.lastMeasure = score.measures.last;
-    legend.songMeasures = score.measureCount;
-    legend.repeatsNotice = QString::fromStdString(FallbackNotice(score.layout.fallback));
-    legend.pickup = song.pickupStart > 0;
-    legend.composer = QString::fromStdString(song.composer);
-    legend.lyricist = QString::fromStdString(song.lyricist);
-    return legend;
+    facts.key = kKeyTable[static_cast<size_t>(key)].name;
+    facts.beatsPerMeasure = song.beatsPerMeasure;
+    facts.tempo = song.Tempo();
+    facts.firstMeasure = score.measures.first;
+    facts.lastMeasure = score.measures.last;
+    facts.songMeasures = score.measureCount;
+    facts.repeatsNotice = FallbackNotice(score.layout.fallback);
+    facts.pickup = song.pickupStart > 0;
+    facts.composer = song.composer;
+    facts.lyricist = song.lyricist;
+    return facts;
 }
 
 bool AskToPrintPages(int pages)
@@ -56,23 +56,23 @@ bool AskToPrintPages(int pages)
     return AskMessage("印刷するページが" + std::to_string(pages) + "枚になります。印刷しますか？");
 }
 
-bool PrintScorePicture(CPrintPicture& job, const SheetLegend& legend, const FittedScore& fitted,
+bool PrintScorePicture(CPrintPicture& job, const std::optional<SongFacts>& facts, const FittedScore& fitted,
                        const SheetSettings& sheet, bool (*mayPrint)(int pages))
 {
     // Planned on the chosen printer before anything goes to it, so that a sheet of many pages
     // can still be declined.
-    const SheetSet set = PlanSheets(fitted, sheet, job.Paper(), job.TextMeasure(), legend.hasSong);
+    const SheetSet set = PlanSheets(fitted, sheet, job.Paper(), job.TextMeasure(), facts);
     const int pages = static_cast<int>(set.PageCount());
     if (mayPrint && pages > kPagesWithoutAsking && !mayPrint(pages))
         return false;
     if (!job.StartJob())
         return false;
-    job.PrintPages(set, legend);
+    job.PrintPages(set);
     job.EndJob();
     return !job.Failed();
 }
 
-bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const FittedScore& fitted,
+bool WriteScoreSvg(const QString& fileName, const std::optional<SongFacts>& facts, const FittedScore& fitted,
                    const SheetSettings& sheet)
 {
     // Made in memory and written whole: a cut SVG is no picture, and the old file stays.
@@ -81,9 +81,9 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
     svg.setResolution(kSvgDotsPerInch);
-    svg.setTitle(QString::fromStdString(XmlEscaped(legend.title.toStdString()))); // Qt writes it as given
+    svg.setTitle(QString::fromStdString(XmlEscaped(facts ? facts->title : std::string()))); // Qt writes it as given
     const SheetSet set =
-        PlanWholeSheet(fitted, sheet, kSvgDotsPerInch, MeasureSheetText(&svg, kSvgDotsPerInch), legend.hasSong);
+        PlanWholeSheet(fitted, sheet, kSvgDotsPerInch, MeasureSheetText(&svg, kSvgDotsPerInch), facts);
     const SheetPlan& plan = set.sheets.front();
     const QSize page(plan.sheetWidth, plan.sheetHeight);
     svg.setSize(page);
@@ -92,7 +92,7 @@ bool WriteScoreSvg(const QString& fileName, const SheetLegend& legend, const Fit
     if (!painter.begin(&svg))
         return false;
     painter.fillRect(QRect(QPoint(0, 0), page), Qt::white);
-    DrawSheetPage(painter, plan, 0, set.scores.front().geometry, legend);
+    DrawSheetPage(painter, plan, 0);
     if (!painter.end())
         return false;
     // Qt escapes the texts it draws but keeps the control characters a title or lyric may hold.

@@ -92,6 +92,7 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
         const double factsHeight = (rightLimit ? 2 : 1) * textHeight;
         l.title = SheetBox{left, y, columnWidth, titleHeight};
         l.facts = SheetBox{left, y + titleHeight, columnWidth, factsHeight};
+        l.shownOnItsOwnLine = rightLimit.has_value();
         y += titleHeight + factsHeight + dots(kBlockGapMm);
     }
     double right = 0;
@@ -193,6 +194,7 @@ double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi
     if (l.songFacts) {
         l.title = SheetBox{left, y, width, titleHeight};
         l.facts = SheetBox{left, y + titleHeight, width, 2 * textHeight}; // wraps onto a second line
+        l.shownOnItsOwnLine = true;
         y += titleHeight + 2 * textHeight + dots(kBlockClearMm);
     }
     l.kinds.clear();

@@ -4,7 +4,8 @@
 // page and its A4 halves (FittedSheet), the sheet at the harp's scale and its pages
 // (SheetsAtScale); SheetPlan puts them together.
 
-#include "print/SheetPlan.h"
+#include "print/SheetPlanning.h"
+#include "print/SongFacts.h"
 
 #include <optional>
 #include <string>
@@ -56,14 +57,19 @@ void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetT
 void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,
                        const SheetTextMeasure& measure, const SheetBox& textArea);
 void AddVersesBelow(SheetPlan& plan, const std::vector<std::string>& verses, const SheetTextMeasure& measure);
+void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts);
 
 // The fitted sheet.
 SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
                      const SheetTextMeasure& measure, bool songFacts);
 
 // The sheet at scale.
-SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int dpi, const SheetTextMeasure& measure,
-                      bool songFacts);
+SheetPlan PlaceAtScale(const FittedScore& fitted, const SheetSettings& sheet, int dpi, const SheetTextMeasure& measure);
+void AddLegendAtScale(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
+                      double rightLimit);
+std::vector<SheetSpan> ColumnsOf(const SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper);
+SheetPlan PlanGluedSheet(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
+                         const SheetTextMeasure& measure, bool songFacts, const std::vector<std::string>& verses);
 void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper);
 struct PageFrame {
     ScoreFrame frame;

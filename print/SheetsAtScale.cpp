@@ -7,9 +7,30 @@
 
 namespace SheetSteps {
 
-// The sheet at the harp's scale: placed, sized, not yet cut into pages.
-SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int dpi, const SheetTextMeasure& measure,
-                      bool songFacts)
+namespace {
+
+// One page's label, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".
+std::string TileLabel(int page, int pages, int column, int row)
+{
+    return std::to_string(page) + "/" + std::to_string(pages) + " (列" + std::to_string(column) + "・行" +
+           std::to_string(row) + ")　点線の間を隣のページと重ねて貼る";
+}
+
+// Where the string lines stand on the sheet: no page is cut along one.
+std::vector<int> StringLinesOnSheet(const SheetPlan& plan, const ScoreGeometry& score)
+{
+    std::vector<int> lines;
+    const PictureStretch s(score, plan.score);
+    for (const int x : score.stringX)
+        lines.push_back(static_cast<int>(std::lround(s.X(x))));
+    return lines;
+}
+
+} // namespace
+
+// The sheet at the harp's scale: placed, its words beside the circles, as wide as its strings
+// and texts and as long as its strings; no legend yet, not yet cut into pages.
+SheetPlan PlaceAtScale(const FittedScore& fitted, const SheetSettings& sheet, int dpi, const SheetTextMeasure& measure)
 {
     const ScoreGeometry& score = fitted.geometry;
     SheetPlan plan;
@@ -33,41 +54,73 @@ SheetPlan PlanAtScale(const FittedScore& fitted, const SheetSettings& sheet, int
     plan.scoreEnd = ScoreEnd(score, plan.score, dpi);
     DropWordsAfter((plan.scoreEnd - s.top) / s.sy - 0.5, plan.words);
 
-    // The blank right of the last circle (or text) goes too, and the legend keeps to the
-    // strings' width.
-    const double lastCircle = LastCircleRight(score, plan.score);
-    double right = std::max(double(plan.placement.marginX), lastCircle);
+    // The blank right of the last circle (or text) goes too.
+    double right = std::max(double(plan.placement.marginX), LastCircleRight(score, plan.score));
     if (reach)
         right = std::max(right, s.left + reach->second * s.sx);
-    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, lastCircle);
-    right = std::max(right, plan.legend.bounds.Right());
-    const double bottom = std::max<double>(plan.scoreEnd, plan.legend.bounds.Bottom());
     const int margin = DotsFor(kSheetMarginMm, dpi);
     plan.sheetWidth = static_cast<int>(std::ceil(right)) + margin;
-    plan.sheetHeight = static_cast<int>(std::ceil(bottom)) + margin;
-    plan.legend.drawn = plan.legend.bottom <= plan.sheetHeight;
+    plan.sheetHeight = plan.scoreEnd + margin;
     return plan;
 }
 
-namespace {
-
-// One page's label, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".
-std::string TileLabel(int page, int pages, int column, int row)
+// The legend below the strings, its circle kinds left of `rightLimit`; the sheet grows to hold it.
+void AddLegendAtScale(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
+                      double rightLimit)
 {
-    return std::to_string(page) + "/" + std::to_string(pages) + " (列" + std::to_string(column) + "・行" +
-           std::to_string(row) + ")　点線の間を隣のページと重ねて貼る";
+    const int dpi = plan.dotsPerInch, margin = DotsFor(kSheetMarginMm, dpi);
+    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, rightLimit);
+    plan.sheetWidth = std::max(plan.sheetWidth, static_cast<int>(std::ceil(plan.legend.bounds.Right())) + margin);
+    plan.sheetHeight =
+        static_cast<int>(std::ceil(std::max<double>(plan.scoreEnd, plan.legend.bounds.Bottom()))) + margin;
+    plan.legend.drawn = plan.legend.bottom <= plan.sheetHeight;
 }
 
-} // namespace
+// The columns of pages a sheet this wide takes on the paper.
+std::vector<SheetSpan> ColumnsOf(const SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper)
+{
+    return TileSheet(plan.sheetWidth, plan.sheetHeight, paper.pageWidth, paper.pageHeight, plan.dotsPerInch,
+                     StringLinesOnSheet(plan, score))
+        .columns;
+}
+
+// A sheet at scale larger than the paper, in the order each step needs the last: its width
+// decides its columns, the columns where the words and the legend keep off the glue bands,
+// the legend (and the verses) its length, and the length the rows of pages.
+SheetPlan PlanGluedSheet(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
+                         const SheetTextMeasure& measure, bool songFacts, const std::vector<std::string>& verses)
+{
+    const ScoreGeometry& score = fitted.geometry;
+    const int dpi = paper.mode.yResolution;
+    SheetPlan plan = PlaceAtScale(fitted, sheet, dpi, measure);
+    double legendLimit = LastCircleRight(score, plan.score);
+    const std::vector<SheetSpan> columns = ColumnsOf(plan, score, paper);
+    if (columns.size() > 1) {
+        // The texts move off the edges the pages are glued along, rather than being cut there;
+        // how far they reach has already set the sheet's width.
+        const PictureStretch s(score, plan.score);
+        std::vector<double> fences;
+        for (size_t k = 1; k < columns.size(); ++k)
+            for (const int x : {columns[k].from, columns[k - 1].to})
+                fences.push_back((x - s.left) / s.sx);
+        std::sort(fences.begin(), fences.end());
+        fences.erase(std::unique(fences.begin(), fences.end()), fences.end());
+        plan.words = PlaceWords(fitted, sheet.shown, plan.score, measure, MarksAtScale(sheet), fences);
+        DropWordsAfter((plan.scoreEnd - s.top) / s.sy - 0.5, plan.words);
+        // The legend keeps to the first column, off the band it is glued along.
+        legendLimit = columns[1].from - Dots(kTextEdgeMm, dpi);
+    }
+    AddLegendAtScale(plan, score, measure, songFacts, legendLimit);
+    AddVersesBelow(plan, verses, measure);
+    CutIntoPages(plan, score, paper);
+    return plan;
+}
 
 // Cuts a sheet at scale into pages of the paper's printable area, glued along shared bands.
 void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper)
 {
     const int dpi = plan.dotsPerInch;
-    std::vector<int> lines;
-    const PictureStretch s(score, plan.score);
-    for (const int x : score.stringX)
-        lines.push_back(static_cast<int>(std::lround(s.X(x))));
+    const std::vector<int> lines = StringLinesOnSheet(plan, score);
     SheetTiles tiles = TileSheet(plan.sheetWidth, plan.sheetHeight, paper.pageWidth, paper.pageHeight, dpi, lines);
     if (tiles.Count() > 1) // each page then says where it goes, below its window
         tiles = TileSheet(plan.sheetWidth, plan.sheetHeight, paper.pageWidth, paper.pageHeight - DotsFor(kPageLabelMm, dpi),

@@ -334,7 +334,7 @@ TEST_F(PrintTest, APrinterThatRefusesTheJobIsReportedOnce)
     ASSERT_TRUE(job.UsePrinter(PdfPrinter(nullptr, {}, PaperChoice::kA3, false), mode));
     EXPECT_FALSE(job.StartJob());
     EXPECT_EQ(sink.Take(), std::vector<std::string>{kPrintError});
-    job.PrintPages(SheetSet{}, SheetLegend{});
+    job.PrintPages(SheetSet{});
     job.EndJob();
     job.ReleasePrinter();
     EXPECT_EQ(sink.Count(), 0u);

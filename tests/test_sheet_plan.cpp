@@ -1,7 +1,7 @@
 #include "common/FileServices.h"
 #include "import/ScoreImport.h"
 #include "print/PlayingSheets.h"
-#include "print/SheetPlan.h"
+#include "print/SheetPlanning.h"
 #include "render/SettingsScore.h"
 #include "settings/HarpPresets.h"
 #include "song/CSongData.h"
@@ -45,6 +45,9 @@ constexpr PaperCase kB4{"B4", 257, 364, 0};
 constexpr PaperCase kLetter{"Letter", 215.9, 279.4, 0};
 
 // The paper a PDF printer gives: its whole size printable but for a 5 mm border.
+// A legend with the song's facts; the texts do not move what the plan places.
+const std::optional<SongFacts> kWithFacts = SongFacts{};
+
 SheetPaper PaperOf(const PaperCase& paper, bool landscape)
 {
     SheetPaper p;
@@ -92,7 +95,7 @@ TEST(SheetPlan, FittedSheetTakesOneA3PageOrTwoA4Halves)
     const Fitted f = FitSample(SamplePath("jinglebells.mwd"), "25");
     const SheetSettings fit;
 
-    const SheetPlan a3 = PlanSheet(f.score, fit, PaperOf(kA3, false), FixedMeasure, true);
+    const SheetPlan a3 = PlanSheet(f.score, fit, PaperOf(kA3, false), FixedMeasure, kWithFacts);
     EXPECT_EQ(a3.layout, SheetLayout::kOnePage);
     ASSERT_EQ(a3.pages.size(), 1u);
     EXPECT_EQ(a3.pages[0].down.from, 0);
@@ -103,7 +106,7 @@ TEST(SheetPlan, FittedSheetTakesOneA3PageOrTwoA4Halves)
 
     // A4 where A3 is expected: the printer is turned, and the A3 sheet goes over two pages.
     SheetPaper a4 = PaperOf(kA4, true);
-    const SheetPlan halves = PlanSheet(f.score, fit, a4, FixedMeasure, true);
+    const SheetPlan halves = PlanSheet(f.score, fit, a4, FixedMeasure, kWithFacts);
     EXPECT_EQ(halves.layout, SheetLayout::kHalves);
     ASSERT_EQ(halves.pages.size(), 2u);
     const SheetPage &first = halves.pages[0], &second = halves.pages[1];
@@ -126,12 +129,12 @@ TEST(SheetPlan, FittedSheetTakesOneA3PageOrTwoA4Halves)
 TEST(SheetPlan, WholeSheetIsOnePageOfItsOwnSize)
 {
     const Fitted f = FitSample(SamplePath("jinglebells.mwd"), "37");
-    const SheetPlan fitted = PlanWholeSheet(f.score, SheetSettings{}, 600, FixedMeasure, true).sheets.front();
+    const SheetPlan fitted = PlanWholeSheet(f.score, SheetSettings{}, 600, FixedMeasure, kWithFacts).sheets.front();
     EXPECT_EQ(fitted.sheetWidth, DotsFor(297, 600));
     EXPECT_EQ(fitted.sheetHeight, DotsFor(420, 600));
     ASSERT_EQ(fitted.pages.size(), 1u);
 
-    const SheetPlan scaled = PlanWholeSheet(f.score, AtScale(115), 600, FixedMeasure, true).sheets.front();
+    const SheetPlan scaled = PlanWholeSheet(f.score, AtScale(115), 600, FixedMeasure, kWithFacts).sheets.front();
     ASSERT_EQ(scaled.pages.size(), 1u);
     EXPECT_EQ(scaled.pages[0].across.to, scaled.sheetWidth);
     EXPECT_EQ(scaled.pages[0].down.to, scaled.sheetHeight);
@@ -159,7 +162,7 @@ TEST_P(SheetPlanAtScale, PagesTileTheSheet)
     const HarpPreset& preset = *FindHarpPreset(c.harp);
     const SheetPaper paper = PaperOf(c.paper, c.landscape);
     const SheetPlan plan =
-        PlanSheet(f.score, AtScale(preset.spacingTenthsMm, {true, true, true}), paper, FixedMeasure, true);
+        PlanSheet(f.score, AtScale(preset.spacingTenthsMm, {true, true, true}), paper, FixedMeasure, kWithFacts);
     SCOPED_TRACE(std::string(c.harp) + " on " + c.paper.name + (c.landscape ? " landscape" : ""));
 
     ASSERT_EQ(plan.layout, SheetLayout::kAtScale);
@@ -248,12 +251,12 @@ TEST(SheetPlan, PageCountsFollowTheHarpsWidth)
     };
     // 36 gaps of 11.5 mm are 414 mm: three A4 widths, two A3 widths, and still two A3 lengths
     // of 410 printable mm.
-    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(115), PaperOf(kA4, false), FixedMeasure, true)), 3);
-    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(115), PaperOf(kA3, false), FixedMeasure, true)), 2);
-    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(115), PaperOf(kA3, true), FixedMeasure, true)), 2);
-    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(100), PaperOf(kA3, true), FixedMeasure, true)), 1);
+    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(115), PaperOf(kA4, false), FixedMeasure, kWithFacts)), 3);
+    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(115), PaperOf(kA3, false), FixedMeasure, kWithFacts)), 2);
+    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(115), PaperOf(kA3, true), FixedMeasure, kWithFacts)), 2);
+    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(100), PaperOf(kA3, true), FixedMeasure, kWithFacts)), 1);
     // Half the spacing, half the width.
-    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(50), PaperOf(kA4, false), FixedMeasure, true)), 1);
+    EXPECT_EQ(columns(PlanSheet(wide.score, AtScale(50), PaperOf(kA4, false), FixedMeasure, kWithFacts)), 1);
 }
 
 // The words of さくらさくら beside their circles, none covering one, none left out.
@@ -264,7 +267,7 @@ TEST(SheetPlan, WordsArePlacedOnceForTheWholeSheet)
     const size_t syllables = static_cast<size_t>(std::count_if(f.score.layout.words.begin(), f.score.layout.words.end(),
                                                                [](const std::string& w) { return !w.empty(); }));
     for (const SheetSettings& sheet : {SheetSettings{}, AtScale(115, {true, true, true})}) {
-        const SheetPlan plan = PlanSheet(f.score, sheet, PaperOf(kA4, sheet.FitsPaper()), FixedMeasure, true);
+        const SheetPlan plan = PlanSheet(f.score, sheet, PaperOf(kA4, sheet.FitsPaper()), FixedMeasure, kWithFacts);
         EXPECT_EQ(plan.words.words.size() + static_cast<size_t>(plan.words.wordsLeftOut), syllables);
         EXPECT_EQ(plan.words.wordsLeftOut, 0);
         for (const PlacedText& word : plan.words.words)
@@ -274,7 +277,7 @@ TEST(SheetPlan, WordsArePlacedOnceForTheWholeSheet)
         EXPECT_EQ(plan.words.measures.size(), f.score.layout.measures.size());
     }
     // Nothing is placed that the player did not choose.
-    const SheetPlan bare = PlanSheet(f.score, AtScale(115, {false, false, false}), PaperOf(kA4, false), FixedMeasure, true);
+    const SheetPlan bare = PlanSheet(f.score, AtScale(115, {false, false, false}), PaperOf(kA4, false), FixedMeasure, kWithFacts);
     EXPECT_TRUE(bare.words.words.empty() && bare.words.chords.empty() && bare.words.measures.empty());
 }
 
@@ -287,7 +290,7 @@ TEST(SheetPlan, EmptyScoresPlanWithoutFault)
     frame.stringSpacing = 32;
     const FittedScore nothing = UnfittedScore(frame);
     for (const SheetSettings& sheet : {SheetSettings{}, AtScale(115)}) {
-        const SheetPlan plan = PlanSheet(nothing, sheet, PaperOf(kA4, false), FixedMeasure, false);
+        const SheetPlan plan = PlanSheet(nothing, sheet, PaperOf(kA4, false), FixedMeasure, std::nullopt);
         EXPECT_FALSE(plan.pages.empty());
         EXPECT_TRUE(plan.legend.stringNames.empty());
         EXPECT_FALSE(plan.legend.songFacts);
@@ -430,7 +433,7 @@ TEST(PlayingSheets, PagesFollowWhatTheHarpsStringsNeed)
     ApplyHarpPreset(*FindHarpPreset("18"), record);
     const std::unique_ptr<CSongData> song = LoadScoreFile(SamplePath("jinglebells.mwd")).song;
     const FittedScore whole = FitScore(record, *song, MeasureRange{1, song->measureCount});
-    const SheetSet set = PlanSheets(whole, AtScale(115), PaperOf(kA4, false), FixedMeasure, true);
+    const SheetSet set = PlanSheets(whole, AtScale(115), PaperOf(kA4, false), FixedMeasure, kWithFacts);
     ASSERT_GE(set.sheets.size(), 3u);
     EXPECT_EQ(set.PageCount(), set.sheets.size()) << "one A4 page a sheet";
     int measures = 0;
@@ -448,7 +451,7 @@ TEST(PlayingSheets, PagesFollowWhatTheHarpsStringsNeed)
     // Taller harps' strings are not cut to a shorter harp's sheet.
     SheetSettings short_ = AtScale(115);
     short_.harpHeightMm = 150;
-    EXPECT_GT(PlanSheets(whole, short_, PaperOf(kA4, false), FixedMeasure, true).sheets.size(), set.sheets.size());
+    EXPECT_GT(PlanSheets(whole, short_, PaperOf(kA4, false), FixedMeasure, kWithFacts).sheets.size(), set.sheets.size());
 }
 
 TEST(PlayingSheets, AMeasureLongerThanTheStringsIsPrintedWholeOnGluedRows)
@@ -460,7 +463,7 @@ TEST(PlayingSheets, AMeasureLongerThanTheStringsIsPrintedWholeOnGluedRows)
     SheetSettings tiny = AtScale(115);
     tiny.harpHeightMm = 20; // shorter than any measure
     constexpr PaperCase kStrip{"strip", 210, 40, 0}; // lower than a measure, too
-    const SheetSet set = PlanSheets(score, tiny, PaperOf(kStrip, false), FixedMeasure, true);
+    const SheetSet set = PlanSheets(score, tiny, PaperOf(kStrip, false), FixedMeasure, kWithFacts);
     ASSERT_EQ(set.sheets.size(), 4u) << "a sheet for each measure";
     for (size_t k = 0; k < set.sheets.size(); ++k) {
         const SheetPlan& plan = set.sheets[k];

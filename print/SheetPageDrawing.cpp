@@ -1,4 +1,4 @@
-#include "print/SheetPage.h"
+#include "print/SheetPageDrawing.h"
 
 #include "print/PageDrawing.h"
 #include "render/ScoreGeometry.h"
@@ -75,9 +75,9 @@ SheetTextMeasure MeasureSheetText(const QPaintDevice* device, int dotsPerInch)
     };
 }
 
-void DrawSheetPage(QPainter& p, const SheetPlan& plan, size_t index, const ScoreGeometry& score,
-                   const SheetLegend& legend)
+void DrawSheetPage(QPainter& p, const SheetPlan& plan, size_t index)
 {
+    const ScoreGeometry& score = plan.content.geometry;
     if (index >= plan.pages.size())
         return;
     const SheetPage& page = plan.pages[index];
@@ -102,7 +102,7 @@ void DrawSheetPage(QPainter& p, const SheetPlan& plan, size_t index, const Score
     style.measuresUnder = plan.layout == SheetLayout::kAtScale;
     DrawScore(p, score, plan.words, style);
     if (page.legend)
-        DrawLegend(p, plan, score, legend);
+        DrawLegend(p, plan);
     if (plan.layout == SheetLayout::kAtScale && (!page.bandsAcross.empty() || !page.bandsDown.empty()))
         DrawTileBands(p, plan, page);
     if (moved)

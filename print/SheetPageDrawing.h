@@ -13,5 +13,4 @@ SheetTextMeasure MeasureSheetText(const QPaintDevice* device, int dotsPerInch);
 
 // Page `index` of the plan onto a painter whose origin is the page's corner: the score, its
 // words and the legend where they reach the page, its glue bands and its label.
-void DrawSheetPage(QPainter& painter, const SheetPlan& plan, size_t index, const ScoreGeometry& score,
-                   const SheetLegend& legend);
+void DrawSheetPage(QPainter& painter, const SheetPlan& plan, size_t index);

@@ -1,0 +1,35 @@
+#pragma once
+// Where the legend's parts stand on a sheet.
+
+#include "print/SheetText.h"
+#include "render/ScoreGeometry.h"
+
+#include <string>
+#include <vector>
+
+// Below the score: each string's name, the song's facts and the four circle kinds, and at the
+// harp's scale a 100 mm bar. Drawn whole or not at all.
+struct LegendPlace {
+    bool drawn = false;
+    bool onWhite = false; // it stands among the strings, on paper cleared for it
+    SheetBox bounds;   // what it covers, with the score's width
+    double bottom = 0; // its lowest edge
+    std::vector<SheetLabel> stringNames;
+    bool songFacts = false;
+    SheetBox title, facts;
+    // The song's texts, written once the sheet knows its place among the others: the title
+    // with who wrote it at its right, the facts, and what the switches show, after the facts
+    // or on a line of its own.
+    std::string titleText, creditText, factsText, shownText;
+    bool shownOnItsOwnLine = false;
+    struct Kind {
+        NoteMark mark;
+        double centreX, centreY;
+        SheetLabel caption;
+    };
+    std::vector<Kind> kinds;
+    bool scaleBar = false;
+    SheetBox bar;
+    SheetLabel barCaption;
+    std::vector<SheetLabel> verses; // further verses, on a sheet's last page
+};

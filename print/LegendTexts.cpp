@@ -1,0 +1,77 @@
+// The legend's texts about the song, written into the plan once the sheet knows its measures
+// and its place among the sheets.
+
+#include "print/SheetSteps.h"
+
+#include <string>
+#include <vector>
+
+namespace SheetSteps {
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& parts, const std::string& between)
+{
+    std::string all;
+    for (const std::string& part : parts)
+        all += (all.empty() ? "" : between) + part;
+    return all;
+}
+
+// What the switches put beside the circles, as the legend names it.
+std::vector<std::string> ShownOnSheet(const WordChoices& choices)
+{
+    std::vector<std::string> names;
+    if (choices.words)
+        names.push_back("歌詞");
+    if (choices.chords)
+        names.push_back("コード");
+    if (choices.measures)
+        names.push_back("小節番号");
+    if (choices.counts)
+        names.push_back("カウント");
+    return names;
+}
+
+} // namespace
+
+void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
+{
+    LegendPlace& l = plan.legend;
+    l.titleText = l.creditText = l.factsText = l.shownText = {};
+    if (!facts)
+        return;
+    const SongFacts& song = *facts;
+    // A sheet at scale says which measures it holds, numbered as the score numbers them.
+    const bool own = plan.layout == SheetLayout::kAtScale && plan.measures.last >= plan.measures.first &&
+                     plan.measures.first > 0;
+    const int first = own ? plan.measures.first : song.firstMeasure;
+    const int last = own ? plan.measures.last : song.lastMeasure;
+    const bool partial = song.songMeasures > 0 && (song.firstMeasure > 1 || song.lastMeasure < song.songMeasures);
+    std::string text = "調 " + song.key + "　　1小節 " + std::to_string(song.beatsPerMeasure) + "拍　　テンポ " +
+                       std::to_string(song.tempo) + "　　小節 " + std::to_string(first) + "〜" + std::to_string(last);
+    if (partial)
+        text += "／全" + std::to_string(song.songMeasures - (own && song.pickup ? 1 : 0)) + "小節";
+    if (plan.sheetCount > 1)
+        text = std::to_string(plan.sheetNumber) + "/" + std::to_string(plan.sheetCount) + "枚　" + text;
+    l.factsText = text;
+
+    std::vector<std::string> second;
+    if (!song.repeatsNotice.empty())
+        second.push_back(song.repeatsNotice); // first, so that a narrow sheet cuts the switches instead
+    const std::vector<std::string> names = ShownOnSheet(plan.shown);
+    if (!names.empty())
+        second.push_back("表示 " + Joined(names, "・"));
+    l.shownText = Joined(second, "　　");
+
+    l.titleText = song.title;
+    // Who wrote it stands at the title's right on the sheet at scale.
+    std::vector<std::string> by;
+    if (plan.layout == SheetLayout::kAtScale && !song.composer.empty())
+        by.push_back("作曲 " + song.composer);
+    if (plan.layout == SheetLayout::kAtScale && !song.lyricist.empty())
+        by.push_back("作詞 " + song.lyricist);
+    l.creditText = Joined(by, "　");
+}
+
+} // namespace SheetSteps

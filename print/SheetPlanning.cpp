@@ -1,0 +1,127 @@
+#include "print/SheetPlanning.h"
+
+#include "print/PlayingSheets.h"
+#include "print/SheetSteps.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace SheetSteps;
+
+SheetPlan PlanSheet(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
+                    const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
+{
+    SheetPlan plan = sheet.FitsPaper() ? PlanFitted(score, sheet, paper, measure, facts.has_value())
+                                       : PlanGluedSheet(score, sheet, paper, measure, facts.has_value(), {});
+    plan.content = score;
+    WriteLegendTexts(plan, facts);
+    return plan;
+}
+
+SheetSet PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
+                        const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
+{
+    SheetSet set;
+    if (sheet.FitsPaper()) {
+        SheetPaper a3;
+        a3.mode.paperSize = PaperSize::kA3;
+        a3.mode.paperWidth = 2970;
+        a3.mode.paperLength = 4200;
+        a3.mode.printQuality = a3.mode.yResolution = static_cast<int16_t>(dotsPerInch);
+        a3.pageWidth = DotsFor(297, dotsPerInch);
+        a3.pageHeight = DotsFor(420, dotsPerInch);
+        set.sheets.push_back(PlanFitted(score, sheet, a3, measure, facts.has_value()));
+        set.sheets.back().content = score;
+        WriteLegendTexts(set.sheets.back(), facts);
+        return set;
+    }
+    // The whole range on one long sheet: a web page has no paper to cut it for.
+    const double mmPerPixel = PictureMillimetres(score, sheet);
+    const int top = static_cast<int>(std::ceil(kFirstMeasureMm / mmPerPixel));
+    const int end = static_cast<int>(std::ceil(kStringsEndMm / mmPerPixel));
+    const std::vector<TimeMark> timeline = PlayingTimeline(score, 1 / mmPerPixel, top);
+    const std::vector<int> starts = MeasureStarts(score, timeline);
+    ScoreFrame frame = score.frame;
+    frame.height = starts.back() - starts.front() + top + end;
+    FittedScore whole = SheetScore(score, timeline, SheetCut{0, starts.size() - 1}, frame, top);
+    SheetPlan plan = PlaceAtScale(whole, sheet, dotsPerInch, measure);
+    AddLegendAtScale(plan, whole.geometry, measure, facts.has_value(), LastCircleRight(whole.geometry, plan.score));
+    AddVersesBelow(plan, score.layout.verses, measure);
+    plan.pageWidth = plan.sheetWidth;
+    plan.measures = whole.measures;
+    plan.content = std::move(whole);
+    SheetPage page;
+    page.across = {0, plan.sheetWidth};
+    page.down = {0, plan.sheetHeight};
+    page.legend = plan.legend.drawn;
+    plan.pages.push_back(page);
+    WriteLegendTexts(plan, facts);
+    set.sheets.push_back(std::move(plan));
+    return set;
+}
+
+SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
+                    const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
+{
+    SheetSet set;
+    if (sheet.FitsPaper()) {
+        set.sheets.push_back(PlanSheet(score, sheet, paper, measure, facts));
+        return set;
+    }
+    const bool songFacts = facts.has_value();
+    const int dpi = std::max<int>(paper.mode.yResolution, 1);
+    const double mmPerPixel = PictureMillimetres(score, sheet);
+    const auto pixels = [&](double mm) { return static_cast<int>(std::floor(mm / mmPerPixel)); };
+    const double pageWidthMm = paper.pageWidth * 25.4 / dpi, pageHeightMm = paper.pageHeight * 25.4 / dpi;
+    // One page when the strings go across it, unless turning the paper would cut the sheet
+    // far shorter than gluing columns of pages.
+    const int strings = score.frame.stringCount;
+    const bool onePage = OnePageHolds(strings, sheet, pageWidthMm, pageHeightMm) ||
+                         (StringsFit(strings, sheet, pageWidthMm) && !StringsFit(strings, sheet, pageHeightMm));
+    const int top = static_cast<int>(std::ceil(kFirstMeasureMm / mmPerPixel));
+    const int end = static_cast<int>(std::ceil(kStringsEndMm / mmPerPixel));
+
+    // What must stand on the page besides the strings decides how long they may be.
+    const double nameHeightMm = measure(SheetFont::kStringName, {}).second * 25.4 / dpi;
+    double besideMm = kStringsTopMm + kBelowScoreMm + 2 * nameHeightMm + kTextEdgeMm;
+    if (!onePage) {
+        // The legend's height, from one placed on a page without strings.
+        const LegendPlace trial = PlaceLegend(score.geometry, DeviceRect{0, 0, paper.pageWidth, 0}, 0, dpi, measure,
+                                              songFacts, true, std::nullopt);
+        besideMm = 2 * kSheetMarginMm + trial.bounds.height * 25.4 / dpi + kPageLabelMm;
+    }
+    const double stringsMm = std::min<double>(sheet.harpHeightMm, pageHeightMm - besideMm);
+    const int room = std::max(pixels(stringsMm) - top - end, 1);
+
+    const std::vector<TimeMark> timeline = PlayingTimeline(score, 1 / mmPerPixel, top);
+    const std::vector<int> starts = MeasureStarts(score, timeline);
+    const std::vector<SheetCut> cuts = CutIntoSheets(starts, room);
+    for (size_t k = 0; k < cuts.size(); ++k) {
+        const SheetCut& cut = cuts[k];
+        // MeasureStarts holds a start for every measure and the range's end, so every cut's ends are in it.
+        const int height = starts[cut.end] - starts[cut.first] + top + end;
+        const bool last = k + 1 == cuts.size();
+        SheetPlan plan;
+        FittedScore part;
+        // A measure longer than the strings (a hostile file's) takes rows of glued pages rather
+        // than running off its page.
+        if (onePage && height <= pixels(stringsMm)) {
+            const PageFrame frame = FrameOnPage(score, sheet, paper, height);
+            part = SheetScore(score, timeline, cut, frame.frame, top);
+            plan = PlanOnPage(part, sheet, paper, frame, measure, songFacts, last);
+        } else {
+            ScoreFrame frame = score.frame;
+            frame.height = height;
+            part = SheetScore(score, timeline, cut, frame, top);
+            plan = PlanGluedSheet(part, sheet, paper, measure, songFacts,
+                                  last ? score.layout.verses : std::vector<std::string>{});
+        }
+        plan.sheetNumber = static_cast<int>(k + 1);
+        plan.sheetCount = static_cast<int>(cuts.size());
+        plan.measures = part.measures;
+        plan.content = std::move(part);
+        WriteLegendTexts(plan, facts);
+        set.sheets.push_back(std::move(plan));
+    }
+    return set;
+}
