@@ -294,7 +294,7 @@ void CDovrelPlinvaraDlg::TogglePlayback()
     if (playback->Active())
         playback->Stop();
     else if (song)
-        playback->Play(fitted, song->Tempo());
+        playback->Play(fitted, song->PlayedTempo());
 }
 
 void CDovrelPlinvaraDlg::StopPlayback()

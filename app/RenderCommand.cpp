@@ -426,13 +426,17 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         while (!loadedKey.empty() && loadedKey.back() == ' ')
             loadedKey.pop_back();
         // The key name is the one read; the fitting moved the key index along with the notes.
-        const char* fittedKey = kKeyTable[(song.keyIndex >= 0 && song.keyIndex < kKeyCount) ? song.keyIndex : 0].name;
+        const std::string fittedKey = song.KeyLabel();
         out << "measures=" << song.measureCount << "\nbeats=" << song.beatsPerMeasure << "\nkey=" << fittedKey
             << "\nloaded_key=" << loadedKey << "\ntranspose=" << score.transposition << "\nfirst=" << measures.first
             << "\nlast=" << measures.last << "\nlowest=" << lowest << "\nhighest=" << highest
             << "\nmissing=" << score.notesWithoutString
             << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
-            << "\ntempo=" << song.Tempo() << "\n";
+            << "\ntempo=" << song.PlayedTempo() << "\n";
+        if (song.PlayedTempo() != song.Tempo()) // the tempo a song file of it keeps
+            out << "stored_tempo=" << song.Tempo() << "\n";
+        if (song.meter) // a meter counted in dotted beats
+            out << "meter=" << song.meter->numerator << "/" << song.meter->denominator << "\n";
         out << "moved=" << loaded.report.moved << "\nskipped=" << loaded.report.skipped
             << "\ndropped=" << loaded.report.dropped << "\n";
         if (loaded.report.barsOffGrid > 0) // written bar lines the song's measures cannot follow
@@ -477,7 +481,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         const SheetSet set =
             PlanSheets(score, sheet, paper, MeasureSheetText(printer.get(), paper.mode.yResolution),
                        SongFactsOf(song, score));
-        out << "lyrics_left_out=" << set.WordsLeftOut() << "\n";
+        out << "lyrics_left_out=" << set.WordsLeftOut() + song.versesLeftOut << "\n";
         if (!sheet.FitsPaper())
             out << "sheets=" << set.sheets.size() << "\npages=" << set.PageCount() << "\n";
     }
@@ -486,7 +490,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
 
     int status = 0;
-    if (!o.audio.empty() && !WriteAudio(o.audio, score, song.Tempo(), o.tempoPercent.value_or(100), err))
+    if (!o.audio.empty() && !WriteAudio(o.audio, score, song.PlayedTempo(), o.tempoPercent.value_or(100), err))
         status = 1;
     if (!o.output.empty()) {
         bool written = false;

@@ -22,8 +22,9 @@ std::vector<SoundingSpan> SoundingSpans(const FittedScore& score)
         const int entry = n.entry;
         const double cell = n.time - entry;
         double start = cell;
+        // A beat counted in three holds its eighths where they are drawn, as a triplet does.
         if (entry == 1)
-            start = tripletCells.count(n.time - 1) ? cell + 1 : cell + 1.5;
+            start = tripletCells.count(n.time - 1) || score.layout.beatDivision == 3 ? cell + 1 : cell + 1.5;
         else if (entry == 2)
             start = cell + 2;
         // The layout holds whole units, so a length of k quarter beats (1.5 k units) is cut
@@ -40,7 +41,11 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, int 
 {
     PlaySchedule schedule;
     schedule.sampleRate = sampleRate;
-    const int bpm = SummaryBlock::KeptTempo(beatsPerMinute);
+    // An imported score's own tempo may lie beyond the song file's 40..240; a damaged one
+    // plays as the song reader repairs it.
+    const int bpm = beatsPerMinute >= SummaryBlock::kMinPlayedTempo && beatsPerMinute <= SummaryBlock::kMaxPlayedTempo
+                        ? beatsPerMinute
+                        : SummaryBlock::kRepairedTempo;
     const int percent = std::clamp(tempoPercent, kMinTempoPercent, kMaxTempoPercent);
     // A unit is a sixth of a beat: 60 / (bpm x 6) seconds at 100 %.
     const double framesPerUnit = 1000.0 * sampleRate / (double(bpm) * percent);

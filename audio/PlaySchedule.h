@@ -34,8 +34,9 @@ struct SoundingSpan {
 };
 std::vector<SoundingSpan> SoundingSpans(const FittedScore& score);
 
-// The schedule of the shown measures; a tempo outside the song file's 40..240 is taken as the
-// reader repairs it, the percentage is held within 50..150.
+// The schedule of the shown measures; a tempo outside 20..960 (an imported score's own may
+// lie beyond the song file's 40..240) is taken as the song reader repairs it, the percentage
+// is held within 50..150.
 PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, int tempoPercent,
                               int sampleRate = kSampleRate);
 

@@ -2,9 +2,11 @@
 // The neutral melody that every score-file reader produces and SongBuilder consumes. Nothing
 // here knows a file format or the song grid.
 
+#include "song/ModalKey.h"
 #include "song/SongRepeats.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,12 +47,14 @@ struct Melody {
     std::string title;                 // UTF-8, empty when the file names none
     std::string composer, lyricist;    // UTF-8, empty when the file names none
     std::vector<std::string> verses;   // the words of further verses, a line each (UTF-8)
+    int versesLeftOut = 0;             // verse lines beyond what the reader keeps
     std::vector<MelodyNote> notes;     // any order; simultaneous notes allowed
     std::vector<MeterChange> meters;   // by onset; empty means 4/4 throughout
     std::vector<ChordSymbol> chords;   // by onset
     int keyFifths = 0;                 // first key signature: sharps > 0, flats < 0
     bool keyMinor = false;             // minor mode (other modes: by the major/minor they share)
     bool hasKey = false;
+    std::optional<ChurchMode> keyMode; // the mode the file names, when neither major nor minor
     double tempoQuarterBpm = 0;        // quarter notes per minute; 0 when the file gives none
     int64_t pickupTicks = 0;           // length of an incomplete first measure; 0 when full
     std::vector<int64_t> bars;         // written bar lines between measures, in playing order;

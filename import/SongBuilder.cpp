@@ -5,6 +5,7 @@
 #include "import/HighestNote.h"
 #include "song/CSongData.h"
 #include "song/ChordNaming.h"
+#include "song/SummaryBlock.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +49,8 @@ SongMeter SongBuilder::MeterFor(int numerator, int denominator)
     if (numerator < 1 || numerator > kMaxNumerator || denominator < 1 || kWholeTicks % denominator != 0 ||
         (denominator & (denominator - 1)) != 0)
         return SongMeter{};
-    SongMeter m{numerator, kWholeTicks / denominator};
+    const MeterBeats written{numerator, denominator};
+    SongMeter m{written.BeatsPerMeasure(), written.BeatUnits(kWholeTicks), written.Division()};
     while (m.beatsPerMeasure > kMaxGridBeats) {
         if (m.beatsPerMeasure % 2 == 0) {
             m.beatsPerMeasure /= 2;
@@ -88,6 +90,7 @@ void SongBuilder::ChooseGrid()
         if (change.onset <= melody.pickupTicks)
             first = change;
     meter = MeterFor(first.numerator, first.denominator);
+    writtenMeter = MeterBeats{first.numerator, first.denominator};
     const int64_t measureTicks = meter.beatsPerMeasure * meter.beatTicks;
     padTicks = (measureTicks - std::max<int64_t>(melody.pickupTicks, 0) % measureTicks) % measureTicks;
 
@@ -306,13 +309,22 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
     song.composer = melody.composer;
     song.lyricist = melody.lyricist;
     song.verses = melody.verses;
+    song.versesLeftOut = melody.versesLeftOut;
     song.pickupStart = static_cast<int32_t>(padTicks * kUnitsPerBeat / std::max<int64_t>(meter.beatTicks, 1));
     SetRepeats(song);
 
-    const double quarters = melody.tempoQuarterBpm > 0 ? melody.tempoQuarterBpm : kDefaultQuarterTempo;
+    const double quarters =
+        melody.tempoQuarterBpm > 0 && std::isfinite(melody.tempoQuarterBpm) ? melody.tempoQuarterBpm : kDefaultQuarterTempo;
     const double bpm = std::round(quarters * kTicksPerQuarter / static_cast<double>(meter.beatTicks));
-    song.SetTempo(SummaryBlock::KeptTempo(bpm));
+    // The grid's field holds 40..240; the score's own tempo goes beside it.
+    song.SetTempo(SummaryBlock::NearestKeptTempo(bpm));
+    if (bpm != song.Tempo())
+        song.playedTempo = static_cast<int32_t>(std::clamp(bpm, double(SummaryBlock::kMinPlayedTempo), double(SummaryBlock::kMaxPlayedTempo)));
+    if (meter.division == 3)
+        song.meter = writtenMeter;
     song.SetFameLevel(0);
+    if (melody.hasKey)
+        song.keyMode = melody.keyMode;
 }
 
 // The written measures on the song's timeline: a played measure starts at the sixth of a beat

@@ -3,12 +3,13 @@
 // importer code that knows the song grid; every reader's result goes through it.
 //
 // The mapping:
-// - Meter. The song's beat is the lower unit of the meter in force where the first full
-//   measure starts (after a pickup), and its beats per measure the upper number: 3/4 has three
-//   quarter beats, 6/8 six eighth beats, 2/2 two half-note beats. The grid holds at most 8
-//   beats: a larger even numerator is counted in measures of half as many beats (12/8 gives
-//   measures of 6 eighths, two per written measure), a larger odd numerator divisible by 3
-//   makes the dotted unit the beat (9/8 gives 3 dotted-quarter beats), and any other large
+// - Meter. The song's beat is the counted beat of the meter in force where the first full
+//   measure starts (after a pickup; see MeterBeats): 3/4 has three quarter beats, 2/2 two
+//   half-note beats, and a compound meter dotted beats: 6/8 two dotted quarters, 12/8 four,
+//   3/8 one, their eighths on the thirds of the beat, as the grid holds triplets. The song
+//   keeps a compound meter beside the grid, so that it is counted and named in threes. The
+//   grid holds at most 8 beats: a larger even numerator is counted in measures of half as many
+//   beats, a larger odd numerator divisible by 3 makes the dotted unit the beat, and any other large
 //   numerator is counted in measures of its largest divisor up to 8 (11/8 gives measures of
 //   one eighth). Meters that are not a power-of-two unit up to 64ths count as 4/4.
 // - Later meter changes keep the timeline continuous: every tick is measured in the first
@@ -46,14 +47,15 @@
 // - Lyrics become the entry texts of their notes: CP932, cut on a character boundary to 7
 //   bytes. Title (the melody's, else the fallback) becomes the list title, CP932, cut on a
 //   character boundary to 32 bytes. Tempo becomes beats per minute of the song's beat
-//   (120 quarters per minute when the melody has none); outside 40..240 it is 80, as the
-//   song reader has it. Fame level 0.
+//   (120 quarters per minute when the melody has none); outside 40..240 the nearest of them is
+//   stored and the tempo itself (within 20..960) kept beside the grid. Fame level 0.
 // - Written bar lines (where the reader tells them) that fall inside a song measure, after a
 //   meter change or a measure longer than its meter, are counted in the report.
 // - More than 1024 beats: the song ends with the last whole measure within them; the rest is
 //   left out and the report says so.
 
 #include "import/Melody.h"
+#include "song/MeterBeats.h"
 
 #include <memory>
 #include <string>
@@ -74,6 +76,7 @@ struct SongBuildReport {
 struct SongMeter {
     int beatsPerMeasure = 4;
     int64_t beatTicks = kTicksPerQuarter;
+    int division = 2; // parts of a beat as counted: 3 where the beat is dotted
 };
 
 class SongBuilder {
@@ -118,6 +121,7 @@ private:
     const Melody& melody;
     SongBuildReport report;
     SongMeter meter;
+    MeterBeats writtenMeter;
     int64_t padTicks = 0;
     int measureCount = 1;
     int beatCount = 0;

@@ -32,4 +32,5 @@ struct LegendPlace {
     SheetBox bar;
     SheetLabel barCaption;
     std::vector<SheetLabel> verses; // further verses, on a sheet's last page
+    int versesLeftOut = 0;          // verse lines that found no room there (a last line says so)
 };

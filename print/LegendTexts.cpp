@@ -48,8 +48,11 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
     const int first = own ? plan.measures.first : song.firstMeasure;
     const int last = own ? plan.measures.last : song.lastMeasure;
     const bool partial = song.songMeasures > 0 && (song.firstMeasure > 1 || song.lastMeasure < song.songMeasures);
-    std::string text = "調 " + song.key + "　　1小節 " + std::to_string(song.beatsPerMeasure) + "拍　　テンポ " +
-                       std::to_string(song.tempo) + "　　小節 " + std::to_string(first) + "〜" + std::to_string(last);
+    // A compound meter names itself; its beats are the dotted ones the tempo counts.
+    const std::string beats = "1小節 " + std::to_string(song.beatsPerMeasure) + "拍";
+    std::string text = "調 " + song.key + "　　" + (song.meterName.empty() ? beats : song.meterName + "（" + beats + "）") +
+                       "　　テンポ " + std::to_string(song.tempo) + "　　小節 " + std::to_string(first) + "〜" +
+                       std::to_string(last);
     if (partial)
         text += "／全" + std::to_string(song.songMeasures - (own && song.pickup ? 1 : 0)) + "小節";
     if (plan.sheetCount > 1)

@@ -37,10 +37,11 @@ SongFacts SongFactsOf(const CSongData& song, const FittedScore& score)
 {
     SongFacts facts;
     facts.title = SongTitle(song).toStdString();
-    const int key = (song.keyIndex >= 0 && song.keyIndex < kKeyCount) ? song.keyIndex : 0;
-    facts.key = kKeyTable[static_cast<size_t>(key)].name;
+    facts.key = song.KeyLabel();
     facts.beatsPerMeasure = song.beatsPerMeasure;
-    facts.tempo = song.Tempo();
+    facts.tempo = song.PlayedTempo();
+    if (song.meter)
+        facts.meterName = song.meter->Name();
     facts.firstMeasure = score.measures.first;
     facts.lastMeasure = score.measures.last;
     facts.songMeasures = score.measureCount;

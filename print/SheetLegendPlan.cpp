@@ -287,18 +287,15 @@ std::pair<double, double> VerseBlock(const std::vector<std::string>& verses, dou
     return {widest, lines.size() * height};
 }
 
-} // namespace
-
-// The verses on free paper of a page: below everything where there is room, else among the
-// strings nearest the page's foot; left out where they find none.
-void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,
-                       const SheetTextMeasure& measure, const SheetBox& textArea)
+// Places the whole block as the page's verses where it finds room; false when it finds none.
+bool PlaceVerseBlock(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,
+                     const SheetTextMeasure& measure, const SheetBox& textArea)
 {
     const int dpi = plan.dotsPerInch;
     std::vector<SheetLabel> lines;
     const auto [width, height] = VerseBlock(verses, std::min(textArea.width, Dots(kBlockWidthMm, dpi)), measure, lines);
     if (lines.empty())
-        return;
+        return true;
     Drawn drawn = DrawnOn(plan, score);
     if (plan.legend.onWhite || !plan.legend.kinds.empty())
         drawn.boxes.push_back(plan.legend.bounds);
@@ -313,14 +310,42 @@ void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::v
     const double below = std::max(plan.legend.bottom, plan.legend.bounds.Bottom()) + Dots(kBlockGapMm, dpi);
     if (below + height <= textArea.Bottom()) {
         put(textArea.left, below);
-        return;
+        return true;
     }
     for (double top = textArea.Bottom() - height; top >= textArea.top; top -= step)
         for (double left = textArea.left; left + width <= textArea.Right(); left += step)
             if (drawn.Free(SheetBox{left - clear, top - clear, width + 2 * clear, height + 2 * clear})) {
                 put(left, top);
-                return;
+                return true;
             }
+    return false;
+}
+
+} // namespace
+
+// The verses on free paper of a page: below everything where there is room, else among the
+// strings nearest the page's foot. Where the whole block finds none, as many of its first
+// lines as do, with a last line that tells how many are left out.
+void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,
+                       const SheetTextMeasure& measure, const SheetBox& textArea)
+{
+    plan.legend.versesLeftOut = 0;
+    if (verses.empty() || PlaceVerseBlock(plan, score, verses, measure, textArea))
+        return;
+    const auto cut = [&](size_t kept) {
+        std::vector<std::string> lines(verses.begin(), verses.begin() + static_cast<long>(kept));
+        lines.push_back("（ほかの歌詞 " + std::to_string(verses.size() - kept) + "行は入りません）");
+        return lines;
+    };
+    // A shorter block fits wherever a longer one does: the most lines that fit, by halves.
+    size_t fits = 0, fails = verses.size();
+    while (fails - fits > 1) {
+        const size_t mid = (fits + fails) / 2;
+        (PlaceVerseBlock(plan, score, cut(mid), measure, textArea) ? fits : fails) = mid;
+    }
+    if (!PlaceVerseBlock(plan, score, cut(fits), measure, textArea))
+        plan.legend.verses.clear();
+    plan.legend.versesLeftOut = static_cast<int>(verses.size() - fits);
 }
 
 // The verses below the legend of a sheet that grows for them (glued columns, the SVG).

@@ -12,6 +12,6 @@ int SheetSet::WordsLeftOut() const
 {
     int left = 0;
     for (const SheetPlan& plan : sheets)
-        left += plan.words.wordsLeftOut;
+        left += plan.words.wordsLeftOut + plan.legend.versesLeftOut;
     return left;
 }

@@ -7,7 +7,8 @@ struct SongFacts {
     std::string title;
     std::string key; // after fitting to the strings
     int beatsPerMeasure = 0;
-    int tempo = 0;
+    int tempo = 0;           // beats per minute, as the score plays
+    std::string meterName;   // a meter counted in dotted beats ("8分の6拍子"); empty otherwise
     int firstMeasure = 0, lastMeasure = 0;
     int songMeasures = 0; // the song's own count: a range that leaves some out says so
     bool pickup = false;  // a sheet at scale numbers from the first full measure

@@ -29,6 +29,7 @@ ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
         std::min<int64_t>(INT32_MAX, (int64_t(last) - first + 1) * beats * kUnitsPerBeat));
     const int firstCell = 2 * beats * (first - 1);
     layout.verses = song.verses;
+    layout.beatDivision = song.meter ? song.meter->Division() : 2;
     if (song.pickupStart > 0 && song.pickupStart < beats * kUnitsPerBeat) {
         layout.numberShift = 1;
         layout.pickupStart = first == 1 ? song.pickupStart : 0;
@@ -105,6 +106,7 @@ ScoreLayout PartOfLayout(const ScoreLayout& all, size_t firstMeasure, size_t end
             part.signs.push_back({sign.time - from, sign.kind, sign.text});
     part.totalLength = to - from;
     part.verses = all.verses;
+    part.beatDivision = all.beatDivision;
     part.numberShift = all.numberShift;
     part.fallback = all.fallback;
     return part;

@@ -77,6 +77,7 @@ struct ScoreLayout {
     int32_t pickupStart = 0;
     int numberShift = 0;
     std::vector<std::string> verses; // the song's further verses (UTF-8), for the sheet's last page
+    int beatDivision = 2; // the parts a beat is counted in: 3 in a compound meter
     // A written score drawn once: its jumps and marks, and why it is not when it has repeats.
     std::vector<ScoreJump> jumps;
     std::vector<ScoreSign> signs;

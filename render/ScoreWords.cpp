@@ -2,6 +2,7 @@
 
 #include "common/Cp932.h"
 #include "render/WrittenScore.h"
+#include "song/MeterBeats.h"
 
 #include <algorithm>
 #include <cmath>
@@ -411,10 +412,9 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             while (measure + 1 < layout.measures.size() && layout.measures[measure + 1].time <= time)
                 ++measure;
             const int32_t start = layout.measures.empty() ? 0 : layout.measures[measure].time;
-            const int32_t into = time - start;
-            if (into < 0 || (into % kUnitsPerBeat != 0 && into % kUnitsPerBeat != kUnitsPerBeat / 2))
+            const std::string text = CountAt(time - start, layout.beatDivision);
+            if (text.empty())
                 continue;
-            const std::string text = into % kUnitsPerBeat == 0 ? std::to_string(into / kUnitsPerBeat + 1) : "+";
             const auto [w, h] = extent(TextKind::kCount, text);
             // Toward the line the syllable keeps away from.
             takeFirst(PlacesBeside(note, -SideAway(score, flows, i), w, h, kWordReach * spacing), false, out.counts, text);

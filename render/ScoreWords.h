@@ -63,7 +63,7 @@ struct ScoreWords {
     int numbersLeftOut = 0; // measure numbers that found no room inside `within`
     std::vector<PlacedDot> dots;
     std::vector<PlacedRest> rests;
-    std::vector<PlacedText> counts; // "1", "2", "+" beside the notes
+    std::vector<PlacedText> counts; // "1", "+", "2" (and "a" in threes) beside the notes
     std::vector<PlacedSign> signs;
     int signsLeftOut = 0;
 };

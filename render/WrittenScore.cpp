@@ -162,6 +162,7 @@ ScoreLayout LayOutWritten(const CSongData& song)
     out.pickupStart = played.pickupStart;
     out.numberShift = played.numberShift;
     out.verses = played.verses;
+    out.beatDivision = played.beatDivision;
     const auto written = [&](int w, int64_t time) {
         return static_cast<int32_t>(cut.start[static_cast<size_t>(w)] + (time - cut.playedFrom[static_cast<size_t>(w)]));
     };

@@ -178,6 +178,12 @@ void CSongData::Transpose(int32_t semitones)
     }
 }
 
+std::string CSongData::KeyLabel() const
+{
+    const int key = (keyIndex >= 0 && keyIndex < kKeyCount) ? keyIndex : 0;
+    return keyMode ? ModalKeyName(key, *keyMode) : std::string(kKeyTable[static_cast<size_t>(key)].name);
+}
+
 void CSongData::ShowSongError(uint32_t code)
 {
     ShowSongErrorMessage(code);

@@ -2,12 +2,15 @@
 // The in-memory song: the whole content of one song file in fixed-capacity arrays.
 
 #include "song/ChordNaming.h"
+#include "song/MeterBeats.h"
+#include "song/ModalKey.h"
 #include "song/SongRepeats.h"
 #include "song/SummaryBlock.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +74,8 @@ public:
     int32_t BeatCount() const;
     const char* PackedLine(int index) const { return packedLines.at(static_cast<size_t>(index)).get(); }
     int32_t Tempo() const { return SummaryBlock::Tempo(summaryBlock); }
+    // The tempo the song is played at: the score's own where the stored one only comes near it.
+    int32_t PlayedTempo() const { return playedTempo ? *playedTempo : Tempo(); }
     int FameLevel() const { return SummaryBlock::Fame(summaryBlock); }
     std::string ListTitle() const { return SummaryBlock::Title(summaryBlock); } // raw CP932
     // The summary's fields as writers set them; the title is CP932, cut on a character.
@@ -96,7 +101,15 @@ public:
     int32_t pickupStart = 0;
     std::string composer, lyricist;
     std::vector<std::string> verses; // further verses' words, a line each
+    int versesLeftOut = 0;           // verse lines the reader could not keep
     RepeatForm repeats; // written measures and play order, starts in time units; empty for song files
+    // An imported score's tempo where the stored field cannot hold it, in the song's beats,
+    // and its compound meter, whose beats the grid holds dotted. Song files keep neither.
+    std::optional<int32_t> playedTempo;
+    std::optional<MeterBeats> meter;
+    std::optional<ChurchMode> keyMode; // an imported key's mode other than major and minor
+    // The key's name after fitting: the key table's, or the mode's on its tonic.
+    std::string KeyLabel() const;
 
 private:
     void FillEmptyContent();

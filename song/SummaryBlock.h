@@ -6,6 +6,7 @@
 #include "common/ByteIO.h"
 #include "common/Cp932.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,6 +27,8 @@ constexpr size_t kTitleBytes = kTitleEnd - kTitleOffset - 1; // the field keeps 
 
 constexpr int32_t kNewTempo = 120;
 constexpr int32_t kMinTempo = 40, kMaxTempo = 240, kRepairedTempo = 80;
+// A score's own tempo where the field cannot hold it travels beside the song within these.
+constexpr int32_t kMinPlayedTempo = 20, kMaxPlayedTempo = 960;
 constexpr uint32_t kFiller = 0xFEEEFEEE;
 
 using Block = std::span<uint8_t, kSize>;
@@ -49,6 +52,12 @@ inline void SetTitle(Block block, std::string_view cp932)
 inline int32_t KeptTempo(double bpm)
 {
     return bpm >= kMinTempo && bpm <= kMaxTempo ? static_cast<int32_t>(bpm) : kRepairedTempo;
+}
+
+// The tempo a writer stores for one the song should have: the nearest within kMinTempo..kMaxTempo.
+inline int32_t NearestKeptTempo(double bpm)
+{
+    return bpm >= kMinTempo ? static_cast<int32_t>(std::min(bpm, double(kMaxTempo))) : kMinTempo;
 }
 
 inline int Fame(ConstBlock block) { return block[kFameOffset]; }

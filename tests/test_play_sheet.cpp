@@ -473,7 +473,7 @@ TEST(PlayingMarks, CountsStandBesideTheNotesOnTheBeat)
     EXPECT_EQ(counts("four.abc", "X:1\nT:Four\nM:4/4\nL:1/4\nK:C\nC D E F | G A/2 B/2 c2 | c B A G | F E D C |]\n"),
               "1234" "12+3" "1234" "1234");
     EXPECT_EQ(counts("six.abc", "X:1\nT:Six\nM:6/8\nL:1/8\nK:C\nCDE FGA | B2c d2e | c6 |]\n"),
-              "123456" "1346" "1");
+              "1+a2+a" "1a2a" "1") << "a jig counts two dotted beats";
     EXPECT_EQ(sink.Count(), 0u);
 }
 

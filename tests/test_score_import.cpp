@@ -175,7 +175,7 @@ TEST_F(ScoreImportTest, TheWrittenSongFileReadsBackTheSame)
     EXPECT_EQ(back.song->keyIndex, 9); // Bb
     EXPECT_EQ(std::string(back.song->chordTable[0].first), "Gm");
     EXPECT_EQ(Cp932ToUtf8(back.song->cells[0].text[0]), "かぜ");
-    EXPECT_EQ(back.song->Tempo(), 240);
+    EXPECT_EQ(back.song->Tempo(), 80) << "120 quarters are 80 dotted-quarter beats of 6/8";
     EXPECT_EQ(std::memcmp(back.song->cells, o.song->cells, sizeof o.song->cells), 0);
 }
 

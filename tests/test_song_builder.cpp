@@ -52,10 +52,11 @@ TEST(SongBuilderMeter, BeatIsTheLowerUnitAndLargeMetersAreFolded)
         int num, den, beats;
         int64_t beatTicks;
     };
-    for (const Case& c : {Case{4, 4, 4, Q}, Case{3, 4, 3, Q}, Case{6, 8, 6, Q / 2}, Case{2, 2, 2, 2 * Q},
-                          Case{12, 8, 6, Q / 2}, Case{9, 8, 3, 3 * Q / 2}, Case{15, 8, 5, 3 * Q / 2},
-                          Case{11, 8, 1, Q / 2}, Case{18, 8, 3, 3 * Q / 2}, Case{5, 3, 4, Q}, Case{0, 4, 4, Q},
-                          Case{4, 0, 4, Q}}) {
+    // Compound meters count dotted beats: 6/8 two, 12/8 four, 18/8 six, 3/8 one.
+    for (const Case& c : {Case{4, 4, 4, Q}, Case{3, 4, 3, Q}, Case{6, 8, 2, 3 * Q / 2}, Case{2, 2, 2, 2 * Q},
+                          Case{12, 8, 4, 3 * Q / 2}, Case{9, 8, 3, 3 * Q / 2}, Case{15, 8, 5, 3 * Q / 2},
+                          Case{11, 8, 1, Q / 2}, Case{18, 8, 6, 3 * Q / 2}, Case{3, 8, 1, 3 * Q / 2},
+                          Case{6, 16, 2, 3 * Q / 4}, Case{5, 3, 4, Q}, Case{0, 4, 4, Q}, Case{4, 0, 4, Q}}) {
         const SongMeter m = SongBuilder::MeterFor(c.num, c.den);
         EXPECT_EQ(m.beatsPerMeasure, c.beats) << c.num << "/" << c.den;
         EXPECT_EQ(m.beatTicks, c.beatTicks) << c.num << "/" << c.den;
@@ -230,13 +231,13 @@ TEST(SongBuilderGrid, PickupIsPaddedSoThatDownbeatsStartMeasures)
     EXPECT_EQ(b.notes, (std::vector<ScoreNote>{{12, 67, 6}, {18, 72, 18}, {36, 71, 6}}));
     EXPECT_EQ(b.song->cells[0].entry[0], NoteEntry::kRest);
 
-    // 12/8 counts measures of six eighths: a pickup of three eighths gets three eighths of rest.
+    // 12/8 counts four dotted-quarter beats: a pickup of one gets three beats of rest.
     Melody compound = Of({N(0, 3 * Q / 2, 60), N(3 * Q / 2, 6 * Q, 62)}, 12, 8);
     compound.pickupTicks = 3 * Q / 2;
     const Built c = Build(compound);
-    EXPECT_EQ(c.song->beatsPerMeasure, 6);
+    EXPECT_EQ(c.song->beatsPerMeasure, 4);
     EXPECT_EQ(c.notes.front().time, 3 * 6);
-    EXPECT_EQ(c.notes.back().time, 6 * 6);
+    EXPECT_EQ(c.notes.back().time, 4 * 6);
 }
 
 TEST(SongBuilderGrid, LaterMeterChangesKeepTheTimeline)
@@ -250,7 +251,7 @@ TEST(SongBuilderGrid, LaterMeterChangesKeepTheTimeline)
 
 TEST(SongBuilderSummary, KeyChordsLyricsTitleAndTempo)
 {
-    Melody m = Of({N(0, Q, 60, "さくら"), N(Q, Q, 62, "ありがとう"), N(2 * Q, Q, 64, "abcdefghij")}, 6, 8);
+    Melody m = Of({N(0, Q, 60, "さくら"), N(Q, Q, 62, "ありがとう"), N(2 * Q, Q, 64, "abcdefghij")}, 4, 8);
     m.hasKey = true;
     m.keyFifths = -3;
     m.keyMinor = true;
@@ -278,7 +279,8 @@ TEST(SongBuilderSummary, KeyChordsLyricsTitleAndTempo)
     plain.tempoQuarterBpm = 300;
     const Built p = Build(plain, "my song");
     EXPECT_EQ(p.song->ListTitle(), "my song");
-    EXPECT_EQ(p.song->Tempo(), 80) << "outside 40..240, as the song reader has it";
+    EXPECT_EQ(p.song->Tempo(), 240) << "the nearest the song file holds";
+    EXPECT_EQ(p.song->PlayedTempo(), 300) << "the score's own, beside the grid";
     EXPECT_EQ(p.song->keyIndex, 0);
     EXPECT_EQ(Build(Of({N(0, Q, 60)}, 2, 2)).song->Tempo(), 60) << "no tempo: 120 quarters";
 }
@@ -338,4 +340,56 @@ TEST(SongBuilderLimits, AShortLastNoteStaysInsideTheSong)
     const Built c = Build(crowded);
     EXPECT_EQ(c.report.dropped, 1);
     EXPECT_EQ(c.notes.back().pitch, 64);
+}
+
+TEST(SongBuilderGrid, CompoundMetersCountDottedBeatsOfThree)
+{
+    // A jig measure: six eighths on the thirds of two dotted-quarter beats, as triplets stand.
+    std::vector<MelodyNote> six;
+    for (int i = 0; i < 6; ++i)
+        six.push_back(N(i * Q / 2, Q / 2, 60 + i));
+    Melody jig = Of(six, 6, 8);
+    jig.tempoQuarterBpm = 180; // 3/8=120
+    const Built b = Build(jig);
+    EXPECT_EQ(b.song->beatsPerMeasure, 2);
+    ASSERT_TRUE(b.song->meter);
+    EXPECT_EQ(b.song->meter->Division(), 3);
+    EXPECT_EQ(b.song->meter->Name(), "8分の6拍子");
+    EXPECT_EQ(b.song->Tempo(), 120);
+    EXPECT_FALSE(b.song->playedTempo);
+    EXPECT_EQ(b.report.moved, 0);
+    std::vector<std::pair<int32_t, int32_t>> placed;
+    for (const ScoreNote& n : b.notes)
+        placed.push_back({n.time, n.pitch});
+    EXPECT_EQ(placed, (std::vector<std::pair<int32_t, int32_t>>{{0, 60}, {2, 61}, {4, 62}, {6, 63}, {8, 64}, {10, 65}}));
+    EXPECT_EQ(LayOutMeasures(*b.song, 1, 1).beatDivision, 3);
+
+    EXPECT_FALSE(Build(Of({N(0, Q, 60)}, 3, 4)).song->meter.has_value()) << "simple meters keep their beat";
+    EXPECT_EQ(Build(Of({N(0, 3 * Q / 2, 60)}, 3, 8)).song->beatsPerMeasure, 1) << "3/8 counted in one";
+
+    // What a player counts: "1 + a" in threes, "1 +" in twos.
+    EXPECT_EQ(CountAt(0, 3) + CountAt(2, 3) + CountAt(4, 3) + CountAt(6, 3) + CountAt(8, 3) + CountAt(10, 3), "1+a2+a");
+    EXPECT_EQ(CountAt(3, 3) + CountAt(1, 3) + CountAt(-6, 3), "");
+    EXPECT_EQ(CountAt(0, 2) + CountAt(3, 2) + CountAt(6, 2) + CountAt(2, 2), "1+2");
+}
+
+TEST(SongBuilderSummary, AModalKeyKeepsItsModeThroughTransposition)
+{
+    Melody m = Of({N(0, Q, 64)});
+    m.hasKey = true;
+    m.keyFifths = 2; // E dorian: D major's signature
+    m.keyMinor = true;
+    m.keyMode = ChurchMode::Dorian;
+    const Built b = Build(m);
+    EXPECT_EQ(b.song->KeyLabel(), "E ドリア");
+    b.song->Transpose(5);
+    EXPECT_EQ(b.song->KeyLabel(), "A ドリア");
+    b.song->Transpose(1);
+    EXPECT_EQ(b.song->KeyLabel(), "Bb ドリア") << "spelt as its signature, Ab major's";
+
+    m.keyMode.reset();
+    EXPECT_EQ(Build(m).song->KeyLabel(), "Bm") << "minor, as the key table names it";
+    m.hasKey = false;
+    m.keyMode = ChurchMode::Lydian;
+    EXPECT_EQ(Build(m).song->KeyLabel(), "C") << "no key: no mode";
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The decorations that steer the play order. Where a mark stands is left to the cut into
@@ -21,6 +22,10 @@ struct AbcEvent {
     int pitch = MelodyNote::kRest; // Note: sounding MIDI number; kRest when it was unreadable
     bool tieAfter = false;     // Note
     std::string lyric;         // Note: first-verse syllable
+    // Note: the syllables of later verses by verse number (2, 3, ...), and how many verses
+    // its w: block writes; a pass without its own verse sings the first.
+    std::vector<std::pair<int, std::string>> laterLyrics;
+    int lyricVerses = 0;
 
     bool measureLine = false;  // Bar: a bar line that ends a measure (a bare [2 does not)
     int repeatEnds = 0;        // Bar: colons before the line

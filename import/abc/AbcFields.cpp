@@ -14,11 +14,19 @@ struct Mode {
     const char* name; // first three letters
     int fifths;       // relative to the major key on the same tonic
     bool minor;
+    std::optional<ChurchMode> church; // the modes that are named so
 };
 
 constexpr std::array<Mode, 9> kModes{{
-    {"maj", 0, false}, {"ion", 0, false}, {"mix", -1, false}, {"lyd", 1, false},
-    {"min", -3, true}, {"aeo", -3, true}, {"dor", -2, true}, {"phr", -4, true}, {"loc", -5, true},
+    {"maj", 0, false, std::nullopt},
+    {"ion", 0, false, ChurchMode::Ionian},
+    {"mix", -1, false, ChurchMode::Mixolydian},
+    {"lyd", 1, false, ChurchMode::Lydian},
+    {"min", -3, true, std::nullopt},
+    {"aeo", -3, true, ChurchMode::Aeolian},
+    {"dor", -2, true, ChurchMode::Dorian},
+    {"phr", -4, true, ChurchMode::Phrygian},
+    {"loc", -5, true, ChurchMode::Locrian},
 }};
 
 constexpr std::array<int, 7> kTonicFifths{0, 2, 4, -1, 1, 3, 5}; // C D E F G A B
@@ -163,6 +171,7 @@ bool ReadTonic(std::string_view word, std::string_view nextWord, AbcKey& key, bo
     fifths += mode->fifths;
     key.named = true;
     key.minor = mode->minor;
+    key.mode = mode->church;
     SignatureOf(fifths, key.accidentals);
     key.fifths = fifths > 7 ? fifths - 12 : fifths < -7 ? fifths + 12 : fifths;
     return true;

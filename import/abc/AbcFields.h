@@ -2,7 +2,10 @@
 // The values of the ABC fields a melody depends on: M:, L:, Q:, K: and V:. Each function
 // reads one field's text (comment already removed) and knows nothing of the tune around it.
 
+#include "song/ModalKey.h"
+
 #include <array>
+#include <optional>
 #include <string_view>
 
 struct AbcFraction {
@@ -33,6 +36,7 @@ struct AbcKey {
     bool none = false;   // K:none: no signature
     int fifths = 0;      // of the tonic and mode, -7..7 (enharmonically folded)
     bool minor = false;  // minor, or a mode with a minor third
+    std::optional<ChurchMode> mode; // a mode named other than major or minor
     std::array<int, 7> accidentals{}; // the signature by letter C D E F G A B
 };
 

@@ -1,5 +1,6 @@
 #include "import/abc/AbcLyrics.h"
 
+#include "import/abc/AbcLimits.h"
 #include "import/abc/AbcText.h"
 
 namespace {
@@ -61,7 +62,7 @@ std::vector<AbcSyllable> SplitAbcLyrics(std::string_view line)
 }
 
 void AlignAbcLyrics(const std::vector<AbcSyllable>& syllables, const std::vector<AbcLyricSlot>& slots,
-                    std::vector<AbcEvent>& events)
+                    std::vector<AbcEvent>& events, int verse)
 {
     size_t next = 0;
     for (const AbcSyllable& syllable : syllables) {
@@ -69,7 +70,12 @@ void AlignAbcLyrics(const std::vector<AbcSyllable>& syllables, const std::vector
             return;
         switch (syllable.kind) {
         case AbcSyllable::Kind::Text:
-            events[slots[next++].event].lyric = syllable.text;
+            if (const size_t at = slots[next++].event; at < events.size()) {
+                if (verse <= 1)
+                    events[at].lyric = syllable.text;
+                else
+                    events[at].laterLyrics.emplace_back(verse, syllable.text);
+            }
             break;
         case AbcSyllable::Kind::Blank:
             ++next;
@@ -82,4 +88,28 @@ void AlignAbcLyrics(const std::vector<AbcSyllable>& syllables, const std::vector
             break;
         }
     }
+}
+
+std::string AbcVerseText(std::string_view line)
+{
+    std::string raw;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\' && i + 1 < line.size()) {
+            if (line[i + 1] != '-')
+                raw += c;
+            raw += line[++i];
+        } else if (c == '~') {
+            raw += ' ';
+        } else if (c == ' ' || c == '\t') {
+            if (!raw.empty() && raw.back() != ' ')
+                raw += ' ';
+        } else if (c != '-' && c != '_' && c != '*' && c != '|') {
+            raw += c;
+        }
+    }
+    std::string text = AbcTextToUtf8(raw);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return CutUtf8(text, kAbcMaxVerseBytes);
 }

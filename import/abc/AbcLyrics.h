@@ -19,7 +19,10 @@ struct AbcSyllable {
 // moves on to the next bar. A hyphen after a blank or another hyphen is a Blank of its own.
 std::vector<AbcSyllable> SplitAbcLyrics(std::string_view line);
 
-// Gives the notes in `slots` their syllables; excess syllables are dropped, notes without
-// one keep none.
+// Gives the notes in `slots` their syllables of verse `verse` (1 the first); excess syllables
+// are dropped, notes without one keep none.
 void AlignAbcLyrics(const std::vector<AbcSyllable>& syllables, const std::vector<AbcLyricSlot>& slots,
-                    std::vector<AbcEvent>& events);
+                    std::vector<AbcEvent>& events, int verse = 1);
+
+// The words of a w: line as a line of text to read: syllables joined, words apart.
+std::string AbcVerseText(std::string_view line);

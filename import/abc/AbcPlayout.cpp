@@ -144,9 +144,12 @@ void AbcPlayout::Play(Melody& out)
     const std::vector<int> order = PlayOrder(cut.marks);
     // Each played measure's start, and where the playing stopped.
     const auto markStart = [&] { out.repeats.starts.push_back(now); };
+    std::vector<int> passes(cut.measures.size(), 0);
     for (int index : order) {
         const AbcMeasure& measure = cut.measures[index];
         out.repeats.order.push_back(index);
+        if (static_cast<size_t>(index) < passes.size())
+            pass = passes[static_cast<size_t>(index)]++;
         markStart();
         for (size_t i = measure.first; i < measure.end; ++i) {
             const AbcEvent& event = tune.events[i];
@@ -201,10 +204,22 @@ void AbcPlayout::PlayEvent(const AbcEvent& event, Melody& out)
     }
 }
 
+// The syllable a pass sings: its own verse where the note's w: block has one, else the first.
+std::string AbcPlayout::LyricOf(const AbcEvent& event) const
+{
+    const int verse = pass + 1;
+    if (verse <= 1 || verse > event.lyricVerses)
+        return event.lyric;
+    for (const auto& [number, text] : event.laterLyrics)
+        if (number == verse)
+            return text;
+    return {};
+}
+
 // A note tied to the one before it at the same pitch lengthens that one.
 void AbcPlayout::PlayNote(const AbcEvent& event, Melody& out)
 {
-    MelodyNote note{now, event.duration, event.pitch, event.pitch == MelodyNote::kRest ? std::string() : event.lyric};
+    MelodyNote note{now, event.duration, event.pitch, event.pitch == MelodyNote::kRest ? std::string() : LyricOf(event)};
     const bool tieGoesOn = event.tieAfter && event.pitch != MelodyNote::kRest;
     if (!ties.Continue(out.notes, note, lastTied, tieGoesOn)) {
         out.notes.push_back(std::move(note));

@@ -17,11 +17,13 @@ public:
 private:
     void PlayEvent(const AbcEvent& event, Melody& out);
     void PlayNote(const AbcEvent& event, Melody& out);
+    std::string LyricOf(const AbcEvent& event) const;
     void NotePickup(Melody& out);
 
     const AbcWrittenTune& tune;
     int64_t now = 0;
     bool lastTied = false;     // the note before has a tie after it
+    int pass = 0;              // times the measure being played was played before
     TiedNotes ties{0};         // a written tie meets exactly
     int meterNumerator = 4, meterDenominator = 4;
     bool pickupDecided = false;

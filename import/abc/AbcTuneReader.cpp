@@ -39,10 +39,12 @@ void AbcTuneReader::ReadLine(std::string_view line)
     if (IsFieldLine(line)) {
         const std::string_view value = AbcStripComment(line.substr(2));
         if (line[0] == '+') {
-            if (lyricsPending && lyrics.size() + 1 + value.size() > kAbcMaxLyricBlockBytes)
+            if (lyricsPending && lyricBytes + 1 + value.size() > kAbcMaxLyricBlockBytes)
                 ++skipped;
-            else if (lyricsPending)
-                (lyrics += ' ') += value;
+            else if (lyricsPending && !lyrics.empty()) {
+                (lyrics.back() += ' ') += value;
+                lyricBytes += 1 + value.size();
+            }
             return;
         }
         if (line[0] != 'w')
@@ -84,8 +86,12 @@ void AbcTuneReader::ReadField(char letter, std::string_view value)
             composer = AbcTitle(value);
         break;
     case 'W': // the words of further verses, printed after the tune
-        if (!inFileHeader && verses.size() < kMaxVerseLines)
+        if (inFileHeader)
+            break;
+        if (verses.size() < kMaxVerseLines)
             verses.push_back(AbcTitle(value));
+        else
+            ++versesLeftOut;
         break;
     case 'w':
         if (!inHeader)
@@ -206,15 +212,21 @@ void AbcTuneReader::ApplyClef(const AbcClef& clef)
     music.SetPitchShift(melodyClef.Shift());
 }
 
-// Adjacent w: lines are further verses; only the first is kept.
+// Adjacent w: lines are the verses of the notes before them, the first line the first verse.
 void AbcTuneReader::ReadLyricLine(std::string_view value)
 {
-    if (lastWasLyrics || !inMelodyVoice)
+    if (!inMelodyVoice)
         return;
-    FlushLyrics();
-    lyrics.assign(value);
-    lyricsPending = true;
+    if (!lastWasLyrics)
+        FlushLyrics();
     lastWasLyrics = true;
+    if (lyrics.size() >= static_cast<size_t>(kAbcMaxVerses) || lyricBytes + value.size() > kAbcMaxLyricBlockBytes) {
+        ++versesLeftOut;
+        return;
+    }
+    lyrics.emplace_back(value);
+    lyricBytes += value.size();
+    lyricsPending = true;
 }
 
 void AbcTuneReader::FlushLyrics()
@@ -222,7 +234,24 @@ void AbcTuneReader::FlushLyrics()
     if (!lyricsPending)
         return;
     lyricsPending = false;
-    AlignAbcLyrics(SplitAbcLyrics(lyrics), music.TakeLyricSlots(), music.Written().events);
+    const std::vector<AbcLyricSlot> slots = music.TakeLyricSlots();
+    std::vector<AbcEvent>& events = music.Written().events;
+    const int count = static_cast<int>(lyrics.size());
+    for (int v = 0; v < count; ++v) {
+        AlignAbcLyrics(SplitAbcLyrics(lyrics[static_cast<size_t>(v)]), slots, events, v + 1);
+        // Later verses are read as text too, for the sheets that show each measure once.
+        if (v > 0) {
+            if (sungVerses.size() < static_cast<size_t>(v))
+                sungVerses.resize(static_cast<size_t>(v));
+            if (std::string text = AbcVerseText(lyrics[static_cast<size_t>(v)]); !text.empty())
+                sungVerses[static_cast<size_t>(v - 1)].push_back(std::move(text));
+        }
+    }
+    for (const AbcLyricSlot& slot : slots)
+        if (slot.event < events.size())
+            events[slot.event].lyricVerses = count;
+    lyrics.clear();
+    lyricBytes = 0;
 }
 
 // Without L:, the unit is a sixteenth for meters below 3/4, otherwise an eighth.
@@ -250,10 +279,15 @@ bool AbcTuneReader::Finish(Melody& out)
     out.composer = composer;
     while (!verses.empty() && verses.back().empty())
         verses.pop_back();
-    out.verses = verses;
+    // The sung verses first, each in its lines, then the W: words.
+    for (const std::vector<std::string>& sung : sungVerses)
+        out.verses.insert(out.verses.end(), sung.begin(), sung.end());
+    out.verses.insert(out.verses.end(), verses.begin(), verses.end());
+    out.versesLeftOut = versesLeftOut;
     out.hasKey = keySeen && !firstKey.none;
     out.keyFifths = out.hasKey ? firstKey.fifths : 0;
     out.keyMinor = out.hasKey && firstKey.minor;
+    out.keyMode = out.hasKey ? firstKey.mode : std::nullopt;
     out.tempoQuarterBpm = tempo;
     out.skipped += skipped + music.Skipped();
     return std::any_of(out.notes.begin(), out.notes.end(),

@@ -43,7 +43,7 @@ private:
     std::string title;
     std::string composer;
     std::vector<std::string> verses;
-    static constexpr size_t kMaxVerseLines = 64;
+    static constexpr size_t kMaxVerseLines = 512;
     bool keySeen = false;
     AbcKey firstKey;
     double tempo = 0;
@@ -55,8 +55,11 @@ private:
     bool inMelodyVoice = true;
     AbcClef melodyClef;
 
-    std::string lyrics;      // the first verse of the current w: block, with its +: lines
+    std::vector<std::string> lyrics; // the verses of the current w: block, each with its +: lines
+    size_t lyricBytes = 0;
     bool lyricsPending = false;
+    std::vector<std::vector<std::string>> sungVerses; // verse 2 on: the text of each block's line
+    int versesLeftOut = 0; // w: and W: lines beyond what a tune keeps
     bool lastWasLyrics = false;
     int skipped = 0;
 };

@@ -3,6 +3,7 @@
 #include "common/Utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -344,6 +345,18 @@ private:
             const std::string mode = key.child_value("mode");
             part.keyMinor = mode == "minor" || mode == "aeolian" || mode == "dorian" || mode == "phrygian" ||
                             mode == "locrian";
+            static constexpr std::array<std::pair<const char*, ChurchMode>, 7> kModes{{
+                {"ionian", ChurchMode::Ionian},
+                {"dorian", ChurchMode::Dorian},
+                {"phrygian", ChurchMode::Phrygian},
+                {"lydian", ChurchMode::Lydian},
+                {"mixolydian", ChurchMode::Mixolydian},
+                {"aeolian", ChurchMode::Aeolian},
+                {"locrian", ChurchMode::Locrian},
+            }};
+            for (const auto& [name, church] : kModes)
+                if (mode == name)
+                    part.keyMode = church;
         }
         if (pugi::xml_node time = attributes.child("time"); time.child("beats") && time.child("beat-type")) {
             // "3+2" counts 5; the sum is held where no product with it can overflow.

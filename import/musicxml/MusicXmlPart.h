@@ -5,7 +5,9 @@
 
 #include "import/Melody.h"
 #include "import/PlayOrder.h"
+#include "song/ModalKey.h"
 
+#include <optional>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -38,6 +40,7 @@ struct PartContent {
     bool hasKey = false;
     int keyFifths = 0;
     bool keyMinor = false;
+    std::optional<ChurchMode> keyMode; // a mode named other than major or minor
     int skipped = 0;
     bool readable = true; // false when a divisions value makes durations meaningless
 };

@@ -66,16 +66,22 @@ std::string TitleOf(pugi::xml_node score)
 
 // The words of every verse but the first, in written order, a line each: syllables joined as
 // their syllabic says, a verse cut at a bound the sheet can hold.
-std::vector<std::string> FurtherVerses(const std::vector<pugi::xml_node>& measures)
+std::vector<std::string> FurtherVerses(const std::vector<pugi::xml_node>& measures, int& leftOut)
 {
-    constexpr size_t kMaxVerses = 8, kMaxVerseBytes = 2000;
+    constexpr size_t kMaxVerses = 64, kMaxVerseBytes = 2000;
     std::map<std::string, std::string> verses;
+    std::set<std::string> beyond; // verse numbers past the first kMaxVerses, counted once each
     for (pugi::xml_node measure : measures)
         for (pugi::xml_node note : measure.children("note"))
             for (pugi::xml_node lyric : note.children("lyric")) {
                 const std::string number = lyric.attribute("number").as_string("1");
-                if (number == "1" || (!verses.contains(number) && verses.size() >= kMaxVerses))
+                if (number == "1")
                     continue;
+                if (!verses.contains(number) && verses.size() >= kMaxVerses) {
+                    if (beyond.size() < kMaxVerses)
+                        beyond.insert(number);
+                    continue;
+                }
                 std::string& line = verses[number];
                 const std::string syllabic = Trimmed(lyric.child_value("syllabic"));
                 const std::string text = Trimmed(lyric.child_value("text"));
@@ -93,6 +99,7 @@ std::vector<std::string> FurtherVerses(const std::vector<pugi::xml_node>& measur
             numbered.push_back({std::atoi(number.c_str()), CutUtf8(std::move(line), kMaxVerseBytes)});
     }
     std::sort(numbered.begin(), numbered.end());
+    leftOut = static_cast<int>(beyond.size());
     std::vector<std::string> out;
     for (auto& [number, line] : numbered)
         out.push_back(std::move(line));
@@ -296,10 +303,11 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
     out.title = title;
     out.composer = composer;
     out.lyricist = lyricist;
-    out.verses = FurtherVerses(part.data);
+    out.verses = FurtherVerses(part.data, out.versesLeftOut);
     out.hasKey = content.hasKey;
     out.keyFifths = content.keyFifths;
     out.keyMinor = content.keyMinor;
+    out.keyMode = content.keyMode;
     out.skipped = content.skipped;
     out.tempoQuarterBpm = FirstTempo(content.measures, order);
     if (out.tempoQuarterBpm == 0)
