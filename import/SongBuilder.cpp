@@ -319,7 +319,8 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
     // The grid's field holds 40..240; the score's own tempo goes beside it.
     song.SetTempo(SummaryBlock::NearestKeptTempo(bpm));
     if (bpm != song.Tempo())
-        song.playedTempo = static_cast<int32_t>(std::clamp(bpm, double(SummaryBlock::kMinPlayedTempo), double(SummaryBlock::kMaxPlayedTempo)));
+        song.playedTempo = static_cast<int32_t>(
+            std::clamp(bpm, double(SummaryBlock::kMinPlayedTempo), double(SummaryBlock::kMaxPlayedTempo)));
     if (meter.division == 3)
         song.meter = writtenMeter;
     song.SetFameLevel(0);

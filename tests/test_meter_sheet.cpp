@@ -81,7 +81,9 @@ double WaveSeconds(const std::string& path)
     const std::vector<uint8_t> b = ReadFileBytes(path);
     if (b.size() < 44)
         return 0;
-    const auto u32 = [&](size_t at) { return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24; };
+    const auto u32 = [&](size_t at) {
+        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+    };
     const uint32_t rate = u32(24), channels = b[22] | b[23] << 8;
     for (size_t at = 12; at + 8 <= b.size(); at += 8 + u32(at + 4))
         if (std::equal(b.begin() + long(at), b.begin() + long(at) + 4, "data"))
@@ -95,8 +97,10 @@ TEST(CompoundMeter, AJigIsLaidOutCountedAndNamedInDottedBeats)
 {
     SandboxDir sandbox;
     RecordingSink sink;
-    const Rendered jig = Render(sandbox, "jig.abc", "X:1\nT:Jig\nM:6/8\nL:1/8\nQ:3/8=120\nK:D\n" + Repeated("DEF GAB|", 8) + "]\n");
-    const Rendered reel = Render(sandbox, "reel.abc", "X:1\nT:Reel\nM:4/4\nL:1/8\nQ:1/4=120\nK:D\n" + Repeated("DEFG A2B2|", 8) + "]\n");
+    const Rendered jig =
+        Render(sandbox, "jig.abc", "X:1\nT:Jig\nM:6/8\nL:1/8\nQ:3/8=120\nK:D\n" + Repeated("DEF GAB|", 8) + "]\n");
+    const Rendered reel =
+        Render(sandbox, "reel.abc", "X:1\nT:Reel\nM:4/4\nL:1/8\nQ:1/4=120\nK:D\n" + Repeated("DEFG A2B2|", 8) + "]\n");
     EXPECT_NE(jig.info.find("\nbeats=2\n"), std::string::npos) << jig.info;
     EXPECT_NE(jig.info.find("\ntempo=120\n"), std::string::npos) << "120 dotted quarters a minute";
     EXPECT_NE(jig.info.find("\nmeter=6/8\n"), std::string::npos);
