@@ -88,6 +88,7 @@ void SongBuilder::ChooseGrid()
         if (change.onset <= melody.pickupTicks)
             first = change;
     meter = MeterFor(first.numerator, first.denominator);
+    writtenMeter = TimeSignature{first.numerator, first.denominator};
     const int64_t measureTicks = meter.beatsPerMeasure * meter.beatTicks;
     padTicks = (measureTicks - std::max<int64_t>(melody.pickupTicks, 0) % measureTicks) % measureTicks;
 
@@ -306,6 +307,7 @@ void SongBuilder::SetSummary(CSongData& song, const std::string& fallbackTitle) 
     song.composer = melody.composer;
     song.lyricist = melody.lyricist;
     song.verses = melody.verses;
+    song.writtenMeter = writtenMeter;
     song.pickupStart = static_cast<int32_t>(padTicks * kUnitsPerBeat / std::max<int64_t>(meter.beatTicks, 1));
     SetRepeats(song);
 

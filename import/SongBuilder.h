@@ -54,6 +54,7 @@
 //   left out and the report says so.
 
 #include "import/Melody.h"
+#include "song/TimeSignature.h"
 
 #include <memory>
 #include <string>
@@ -118,6 +119,7 @@ private:
     const Melody& melody;
     SongBuildReport report;
     SongMeter meter;
+    TimeSignature writtenMeter;
     int64_t padTicks = 0;
     int measureCount = 1;
     int beatCount = 0;

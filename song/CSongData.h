@@ -4,10 +4,12 @@
 #include "song/ChordNaming.h"
 #include "song/SongRepeats.h"
 #include "song/SummaryBlock.h"
+#include "song/TimeSignature.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,7 @@ public:
     // What an imported score tells beyond the song file, which keeps none of it: the time units
     // of the first measure before its pickup starts (0 without one), and who wrote it (UTF-8).
     int32_t pickupStart = 0;
+    std::optional<TimeSignature> writtenMeter; // the meter where the first full measure starts
     std::string composer, lyricist;
     std::vector<std::string> verses; // further verses' words, a line each
     RepeatForm repeats; // written measures and play order, starts in time units; empty for song files
