@@ -110,7 +110,7 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
     playback = std::make_unique<ScorePlayback>(
         std::move(audio), ReadSoundFontSetting(JoinPath(settingsFolder, kSoundSettingsFileName)));
     // Only the mark is drawn anew; nothing else of the picture changes.
-    connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) { ShowPicture(placed); });
+    connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) { ShowPlayedMark(placed); });
     move(0, 0); // the window's place is the screen's top left, never centred
 
     for (QObject* box : {static_cast<QObject*>(startBox), static_cast<QObject*>(endBox)}) {
@@ -300,7 +300,7 @@ void CDovrelPlinvaraDlg::TogglePlayback()
     if (playback->Active())
         playback->Stop();
     else if (song)
-        playback->Play(fitted, song->Tempo(), ClickBeats(song->beatsPerMeasure, song->writtenMeter), PassageUnits());
+        PlayShown();
 }
 
 void CDovrelPlinvaraDlg::StopPlayback()
@@ -335,6 +335,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     endBox->setValue(std::max(1, settings.endMeasure));
     settingBoxes = false;
     passage.reset();
+    shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted);
     // Said once per song; a note without a string would otherwise just be missing.
     if (fitted.notesWithoutString > 0)
@@ -358,6 +359,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
     fitted = LayOutFittedScore(frame, *song, {settings.startMeasure, settings.endMeasure}, fitted.transposition,
                                RepeatsShown(), &fitted);
     passage.reset();
+    shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted);
 }
 
@@ -391,6 +393,7 @@ void CDovrelPlinvaraDlg::EditSettings()
                   : UnfittedScore(frame);
     score->SetStrings(0, settings.stringCount, settings.lineSpacing);
     passage.reset();
+    shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted); // the jump lines and marks come with the fitted score, not the slot
 
 }

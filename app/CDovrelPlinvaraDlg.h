@@ -109,6 +109,13 @@ private:
     std::optional<std::pair<int32_t, int32_t>> PassageUnits() const;
     // The picture again with the passage's band and the ring over `placed` (or none).
     void ShowPicture(int placed);
+    // While playing to the song's end: the ring of the played score shown on the page of
+    // measures that holds it, the boxes turned to that page when it lies off the screen.
+    void ShowPlayedMark(int placed);
+    // The measure boxes and the picture set to measures first..last while the sound goes on.
+    void ShowMeasures(MeasureRange shown);
+    // Plays the passage, the shown measures, or from them to the song's end.
+    void PlayShown();
     // Reacts to the practice keys; false for any other key.
     bool PracticeKey(const QKeyEvent& event);
 
@@ -137,4 +144,7 @@ private:
     bool settingBoxes = false;
     std::optional<std::pair<size_t, size_t>> passage;
     size_t passageAnchor = 0; // the measure a shift-click or drag extends from
+    bool followToEnd = false; // 再生 goes on past the shown measures, the screen following
+    std::unique_ptr<FittedScore> played; // what plays when it is more than the shown measures
+    std::optional<MeasureRange> shownBeforeFollowing; // the measures to go back to
 };

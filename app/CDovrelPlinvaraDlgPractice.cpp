@@ -4,6 +4,7 @@
 #include "app/CDovrelPlinvaraDlg.h"
 #include "audio/ScorePlayback.h"
 #include "controls/COffScreenControl.h"
+#include "controls/CReadOnlySpinBox.h"
 #include "render/CScorePicture.h"
 #include "song/CSongData.h"
 
@@ -113,6 +114,12 @@ void CDovrelPlinvaraDlg::AddPracticeItems(QMenu& menu)
               &ScorePlayback::SetCountInEveryPass);
     addSwitch(QStringLiteral("メトロノーム(&M)"), playback->Metronome(), &ScorePlayback::SetMetronome);
     addSwitch(QStringLiteral("メロディを消音(&U)"), playback->MelodyMuted(), &ScorePlayback::SetMelodyMuted);
+    QAction* follow = menu.addAction(QStringLiteral("画面を追って最後まで再生(&F)"));
+    follow->setCheckable(true);
+    follow->setChecked(followToEnd);
+    follow->setData(-1);
+    // Taken at the next 再生, as it changes what plays.
+    connect(follow, &QAction::triggered, this, [this](bool on) { followToEnd = on; });
     QAction* clear = menu.addAction(QStringLiteral("区間の選択を解除(&X)"));
     clear->setEnabled(passage.has_value());
     clear->setData(-1);
@@ -141,15 +148,92 @@ bool CDovrelPlinvaraDlg::PracticeKey(const QKeyEvent& event)
         return true;
     }
     if (key == Qt::Key_Home) {
+        // Stopped after the screen followed: back to the measures shown when playing began.
+        if (!playback->Active() && shownBeforeFollowing) {
+            const MeasureRange back = *shownBeforeFollowing;
+            shownBeforeFollowing.reset();
+            ShowMeasures(back);
+        }
         playback->Rewind();
         return true;
     }
     if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down) {
         if (playback->Active())
             return true;
+        played.reset(); // a step marks the shown score's notes
         const int direction = key == Qt::Key_Left || key == Qt::Key_Up ? -1 : 1;
         playback->Step(fitted, song->Tempo(), direction);
         return true;
     }
     return false;
+}
+
+void CDovrelPlinvaraDlg::PlayShown()
+{
+    const BeatClicks beats = ClickBeats(song->beatsPerMeasure, song->writtenMeter);
+    played.reset();
+    if (!followToEnd || passage || fitted.measures.last >= fitted.measureCount) {
+        playback->Play(fitted, song->Tempo(), beats, PassageUnits());
+        return;
+    }
+    played = std::make_unique<FittedScore>(LayOutFittedScore(
+        frame, *song, {fitted.measures.first, fitted.measureCount}, fitted.transposition, RepeatsShown(), &fitted));
+    shownBeforeFollowing = fitted.measures;
+    playback->Play(*played, song->Tempo(), beats);
+}
+
+void CDovrelPlinvaraDlg::ShowMeasures(MeasureRange shown)
+{
+    settingBoxes = true;
+    startBox->setValue(shown.first);
+    endBox->setValue(shown.last);
+    settingBoxes = false;
+    settings.startMeasure = shown.first;
+    settings.endMeasure = shown.last;
+    fitted = LayOutFittedScore(frame, *song, shown, fitted.transposition, RepeatsShown(), &fitted);
+    passage.reset();
+    score->LayOutMeasures(fitted);
+}
+
+void CDovrelPlinvaraDlg::ShowPlayedMark(int placed)
+{
+    if (!played || !song) {
+        ShowPicture(placed);
+        return;
+    }
+    const std::vector<PlacedNote>& drawn = played->geometry.notes;
+    if (placed < 0 || static_cast<size_t>(placed) >= drawn.size() || drawn[size_t(placed)].source < 0) {
+        ShowPicture(-1);
+        return;
+    }
+    const ScoreNote& note = played->layout.notes.at(static_cast<size_t>(drawn[size_t(placed)].source));
+    const std::vector<ScoreMeasure>& measures = played->layout.measures;
+    size_t at = 0;
+    for (size_t m = 0; m < measures.size(); ++m)
+        if (measures[m].time <= note.time)
+            at = m;
+    // Measures count from the played score's first; a page is as many as the boxes showed.
+    const int origin = played->measures.first;
+    const int page = std::max(1, shownBeforeFollowing ? shownBeforeFollowing->last - shownBeforeFollowing->first + 1
+                                                      : fitted.measures.last - fitted.measures.first + 1);
+    const int measure = origin + static_cast<int>(at);
+    if (measure < fitted.measures.first || measure > fitted.measures.last) {
+        const int first = origin + (measure - origin) / page * page;
+        ShowMeasures({first, std::min(first + page - 1, fitted.measureCount)});
+    }
+    // The same note on the page: its time from the page's first measure, and its pitch.
+    const size_t pageStart = static_cast<size_t>(fitted.measures.first - origin);
+    if (pageStart >= measures.size()) {
+        ShowPicture(-1);
+        return;
+    }
+    const int32_t time = note.time - measures[pageStart].time;
+    int shown = -1;
+    for (size_t i = 0; i < fitted.geometry.notes.size() && shown < 0; ++i) {
+        const int source = fitted.geometry.notes[i].source;
+        if (source >= 0 && static_cast<size_t>(source) < fitted.layout.notes.size() &&
+            fitted.layout.notes[size_t(source)].time == time && fitted.layout.notes[size_t(source)].pitch == note.pitch)
+            shown = static_cast<int>(i);
+    }
+    ShowPicture(shown);
 }

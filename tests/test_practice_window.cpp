@@ -49,6 +49,15 @@ protected:
     {
         QTest::mouseClick(&window, Qt::LeftButton, modifiers, at);
     }
+    static int MarkPixelsShown()
+    {
+        const QImage& shown = *CScorePicture::Surface(0);
+        int count = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                count += shown.pixel(x, y) == CScorePicture::kMarkColour;
+        return count;
+    }
     static int BandPixels()
     {
         const QImage& shown = *CScorePicture::Surface(0);
@@ -163,9 +172,9 @@ TEST_F(PracticeWindowTest, TheMenuSwitchesAndTheKeysChangeWhatPlaysWithoutStoppi
     EXPECT_EQ(percents.front(), QStringLiteral("25%"));
     EXPECT_EQ(percents.back(), QStringLiteral("200%"));
     EXPECT_TRUE(percents.contains(QStringLiteral("100%*")));
-    EXPECT_EQ(MenuTexts(window, false).mid(0, 8),
+    EXPECT_EQ(MenuTexts(window, false).mid(0, 9),
               (QStringList{"再生(&P)", "テンポ(&T)", "ループ(&L)", "カウントイン(&C)", "ループの度にカウントイン(&E)",
-                           "メトロノーム(&M)", "メロディを消音(&U)", "区間の選択を解除(&X)"}));
+                           "メトロノーム(&M)", "メロディを消音(&U)", "画面を追って最後まで再生(&F)", "区間の選択を解除(&X)"}));
 
     QTest::keyClick(&window, Qt::Key_Space);
     ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
@@ -302,4 +311,45 @@ TEST_F(PracticeWindowTest, TheRendererPlaysAPassageLoopedWithCountInAndMetronome
         EXPECT_EQ(RunRenderCommand(bad, out, err), 2) << bad[2];
         EXPECT_NE(err.str().find("usage:"), std::string::npos) << bad[2];
     }
+}
+
+// A 64-measure tune played to its end: the screen turns a page of 32 measures when the ring
+// leaves it, the boxes with it, and goes back only when asked (Home).
+TEST_F(PracticeWindowTest, TheScreenFollowsA64MeasureTuneByAPageOfMeasures)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    window.LoadSong(WriteSong("long.mwd", 64));
+    ASSERT_EQ(window.Score().measures.last, 32);
+    ChooseInMenu(window, QStringLiteral("画面を追って最後まで再生(&F)"));
+    QTest::keyClick(&window, Qt::Key_Space);
+    ScorePlayback& playback = window.Playback();
+    ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
+    EXPECT_EQ(playback.Schedule().length, 64 * 4 * kSampleRate);
+
+    ASSERT_TRUE(device.Advance(int64_t(31 * 4 + 1) * kSampleRate + 100));
+    playback.Follow();
+    EXPECT_EQ(window.Score().measures.first, 1) << "measure 32 is on the screen";
+    ASSERT_TRUE(device.Advance(int64_t(4) * kSampleRate));
+    playback.Follow();
+    EXPECT_EQ(window.Score().measures.first, 33) << "measure 33 turns the page";
+    EXPECT_EQ(window.Score().measures.last, 64);
+    EXPECT_EQ(window.Settings().startMeasure, 33);
+    EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kPlaying) << "the sound goes on";
+    ASSERT_GE(playback.MarkedNote(), 0);
+    ASSERT_LT(size_t(playback.MarkedNote()), playback.Schedule().notes.size());
+    const int shownNote = [&] {
+        const PlacedNote& n = window.Score().geometry.notes.at(1);
+        return window.Score().layout.notes.at(size_t(n.source)).pitch;
+    }();
+    EXPECT_EQ(shownNote, 60 + 32 % 12 + window.Score().transposition) << "the page holds measure 33's notes";
+    EXPECT_GT(MarkPixelsShown(), 0) << "the ring on the new page";
+
+    playback.Stop();
+    EXPECT_EQ(window.Score().measures.first, 33) << "stopping stays on the page";
+    QTest::keyClick(&window, Qt::Key_Home);
+    EXPECT_EQ(window.Score().measures.first, 1) << "Home goes back";
+    EXPECT_EQ(window.Score().measures.last, 32);
+    EXPECT_EQ(sink.Count(), 0u);
 }
