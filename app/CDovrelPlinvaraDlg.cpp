@@ -110,11 +110,14 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
     playback = std::make_unique<ScorePlayback>(
         std::move(audio), ReadSoundFontSetting(JoinPath(settingsFolder, kSoundSettingsFileName)));
     // Only the mark is drawn anew; nothing else of the picture changes.
-    connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) {
-        score->ShowMark(fitted, placed >= 0 ? std::optional<size_t>(placed) : std::nullopt);
-    });
+    connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) { ShowPlayedMark(placed); });
     move(0, 0); // the window's place is the screen's top left, never centred
 
+    for (QObject* box : {static_cast<QObject*>(startBox), static_cast<QObject*>(endBox)}) {
+        box->installEventFilter(this);
+        for (QObject* part : box->findChildren<QWidget*>())
+            part->installEventFilter(this);
+    }
     connect(startBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(true); });
     connect(endBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(false); });
 }
@@ -260,6 +263,8 @@ void CDovrelPlinvaraDlg::keyPressEvent(QKeyEvent* event)
         TogglePlayback();
         return;
     }
+    if (PracticeKey(*event))
+        return;
     QDialog::keyPressEvent(event);
 }
 
@@ -275,7 +280,7 @@ void CDovrelPlinvaraDlg::AddPlaybackItems(QMenu& menu)
     play->setData(MainCommand::kPlay);
     QMenu* tempo = menu.addMenu(QStringLiteral("テンポ(&T)"));
     tempo->setObjectName(QStringLiteral("TempoMenu"));
-    for (int percent = kMinTempoPercent; percent <= kMaxTempoPercent; percent += 10) {
+    for (int percent = kMinTempoPercent; percent <= kMaxTempoPercent; percent += kTempoStepPercent) {
         QAction* choice = tempo->addAction(QStringLiteral("%1%").arg(percent));
         choice->setCheckable(true);
         choice->setChecked(percent == playback->TempoPercent());
@@ -287,6 +292,7 @@ void CDovrelPlinvaraDlg::AddPlaybackItems(QMenu& menu)
     loop->setChecked(playback->Loop());
     loop->setData(-1);
     connect(loop, &QAction::triggered, this, [this](bool on) { playback->SetLoop(on); });
+    AddPracticeItems(menu);
 }
 
 void CDovrelPlinvaraDlg::TogglePlayback()
@@ -294,7 +300,7 @@ void CDovrelPlinvaraDlg::TogglePlayback()
     if (playback->Active())
         playback->Stop();
     else if (song)
-        playback->Play(fitted, song->PlayedTempo());
+        PlayShown();
 }
 
 void CDovrelPlinvaraDlg::StopPlayback()
@@ -328,6 +334,8 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     startBox->setValue(settings.startMeasure);
     endBox->setValue(std::max(1, settings.endMeasure));
     settingBoxes = false;
+    passage.reset();
+    shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted);
     // Said once per song; a note without a string would otherwise just be missing.
     if (fitted.notesWithoutString > 0)
@@ -350,6 +358,8 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
     settings.endMeasure = endBox->value();
     fitted = LayOutFittedScore(frame, *song, {settings.startMeasure, settings.endMeasure}, fitted.transposition,
                                RepeatsShown(), &fitted);
+    passage.reset();
+    shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted);
 }
 
@@ -382,6 +392,8 @@ void CDovrelPlinvaraDlg::EditSettings()
     fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition, RepeatsShown(), &fitted)
                   : UnfittedScore(frame);
     score->SetStrings(0, settings.stringCount, settings.lineSpacing);
+    passage.reset();
+    shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted); // the jump lines and marks come with the fitted score, not the slot
 
 }

@@ -9,10 +9,13 @@
 #include "settings/SheetSettings.h"
 
 #include <QDialog>
+#include <QRect>
 #include <QSizeF>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 class CButtonPicture;
 class CConfigControl;
@@ -59,10 +62,19 @@ public:
     const std::string& CurrentFolder() const { return currentFolder; }
     int ButtonColumn() const { return buttonColumn; }
     ScorePlayback& Playback() { return *playback; }
+    // The passage chosen on the picture: indices of its first and last measure in the shown
+    // score's layout.measures; none when nothing is chosen.
+    std::optional<std::pair<size_t, size_t>> Passage() const { return passage; }
+    // Where the picture is laid in the window, for clicks on it.
+    QRect PictureArea() const;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    // The practice keys reach the window while a measure box has the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int result) override;
 
 private:
@@ -88,6 +100,24 @@ private:
     // Whatever changes the score, opens a dialog or ends the window stops the sound first.
     void StopPlayback();
     void AddPlaybackItems(QMenu& menu);
+    void AddPracticeItems(QMenu& menu);
+    // The measure of the shown score under a point of the window; none off the picture.
+    std::optional<size_t> MeasureAt(QPoint at) const;
+    void ChoosePassage(size_t anchorMeasure, size_t otherMeasure);
+    void ClearPassage();
+    // The chosen passage in time units of the shown layout, for the player.
+    std::optional<std::pair<int32_t, int32_t>> PassageUnits() const;
+    // The picture again with the passage's band and the ring over `placed` (or none).
+    void ShowPicture(int placed);
+    // While playing to the song's end: the ring of the played score shown on the page of
+    // measures that holds it, the boxes turned to that page when it lies off the screen.
+    void ShowPlayedMark(int placed);
+    // The measure boxes and the picture set to measures first..last while the sound goes on.
+    void ShowMeasures(MeasureRange shown);
+    // Plays the passage, the shown measures, or from them to the song's end.
+    void PlayShown();
+    // Reacts to the practice keys; false for any other key.
+    bool PracticeKey(const QKeyEvent& event);
 
     std::unique_ptr<CButtonPicture> buttons;
     std::unique_ptr<CScorePicture> score;
@@ -112,4 +142,9 @@ private:
     COffScreenControl* exitControl = nullptr;
     int buttonColumn = 0;
     bool settingBoxes = false;
+    std::optional<std::pair<size_t, size_t>> passage;
+    size_t passageAnchor = 0; // the measure a shift-click or drag extends from
+    bool followToEnd = false; // 再生 goes on past the shown measures, the screen following
+    std::unique_ptr<FittedScore> played; // what plays when it is more than the shown measures
+    std::optional<MeasureRange> shownBeforeFollowing; // the measures to go back to
 };

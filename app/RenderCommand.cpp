@@ -45,7 +45,8 @@ const char* const kRenderUsage =
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
     "                             [--repeats lines|written]\n"
     "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
-    "                             [--audio OUT.wav [--tempo PERCENT]]\n"
+    "                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]\n"
+    "                                              [--from MEASURE] [--to MEASURE] [--loop N]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
     "  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print\n"
@@ -71,8 +72,10 @@ const char* const kRenderUsage =
     "  --repeats lines (the default) draws a score's repeats, endings, D.C. and D.S. once, with a\n"
     "  line for each jump, and counts the written measures; written draws the tune as played.\n"
     "  --audio writes the shown measures as the window plays them, on the harp of the distribution's\n"
-    "  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (50-150, 100 by default) is the\n"
-    "  percentage of the song's tempo.\n";
+    "  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by\n"
+    "  default) is the percentage of the song's tempo. --count-in plays one measure of clicks\n"
+    "  before the tune, --metronome clicks its beats; --from and --to play that passage instead\n"
+    "  (measures counted as --measures counts them), --loop N plays it N times.\n";
 
 namespace {
 
@@ -95,6 +98,9 @@ struct Options {
     std::string song, output;
     std::string audio;
     std::optional<int> tempoPercent; // none: the song's own tempo
+    std::optional<bool> countIn, metronome;
+    std::optional<int> from, to; // the passage played, in measures as the range counts them
+    std::optional<int> loop;     // passes of it
     // The harp, when given on the command line instead of by the settings file.
     std::optional<Tuning> tuning;
     std::optional<int> strings, lowestNote; // none: from the settings
@@ -268,10 +274,25 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             if (!value(o.audio) || o.audio.empty())
                 return "--audio needs a file";
         } else if (a == "--tempo") {
-            if (int percent = 0; !value(v) || !ParseInt(v, kMinTempoPercent, kMaxTempoPercent, percent))
-                return "--tempo needs a percentage from 50 to 150";
+            if (int percent = 0; !value(v) || !ParseInt(v, kMinTempoPercent, kMaxTempoPercent, percent) ||
+                                 percent % kTempoStepPercent != 0)
+                return "--tempo needs a percentage from 25 to 200 in steps of 5";
             else
                 o.tempoPercent = percent;
+        } else if (a == "--count-in" || a == "--metronome") {
+            if (!value(v) || (v != "on" && v != "off"))
+                return a + " needs on or off";
+            (a == "--count-in" ? o.countIn : o.metronome) = v == "on";
+        } else if (a == "--from" || a == "--to") {
+            if (int m = 0; !value(v) || !ParseInt(v, 1, 1 << 20, m))
+                return a + " needs a measure number";
+            else
+                (a == "--from" ? o.from : o.to) = m;
+        } else if (a == "--loop") {
+            if (int n = 0; !value(v) || !ParseInt(v, 1, 99, n))
+                return "--loop needs a number of passes from 1 to 99";
+            else
+                o.loop = n;
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -304,8 +325,8 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         return "--write-mwd must not name SONG itself";
     if (!o.output.empty() && SameFile(o.output, o.song))
         return "OUTPUT must not be SONG itself";
-    if (o.tempoPercent && o.audio.empty())
-        return "--tempo applies to --audio only";
+    if ((o.tempoPercent || o.countIn || o.metronome || o.from || o.to || o.loop) && o.audio.empty())
+        return "--tempo, --count-in, --metronome, --from, --to and --loop apply to --audio only";
     if (!o.audio.empty() && (SameFile(o.audio, o.song) || (!o.output.empty() && SameFile(o.audio, o.output))))
         return "--audio must name a file of its own";
     return "";
@@ -337,8 +358,8 @@ void UseHarpOptions(const Options& o, ConfigRecord& settings)
 }
 
 // The shown measures as the window plays them, rendered block by block and written whole.
-bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerMinute, int tempoPercent,
-                std::ostream& err)
+bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerMinute, const PlayOptions& options,
+                int passes, std::ostream& err)
 {
     const std::vector<std::string> installed(std::begin(kDistributionSoundFonts), std::end(kDistributionSoundFonts));
     const std::unique_ptr<HarpSynth> synth = LoadHarpSynth(installed, kSampleRate);
@@ -346,7 +367,7 @@ bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerM
         err << "dovrelplinvara-render: no General MIDI soundfont found (install timgm6mb-soundfont)\n";
         return false;
     }
-    if (!WriteWaveFile(path, MakePlaySchedule(score, beatsPerMinute, tempoPercent), *synth)) {
+    if (!WriteWaveFile(path, MakePlaySchedule(score, beatsPerMinute, options), *synth, passes)) {
         err << "dovrelplinvara-render: cannot write " << path << "\n";
         return false;
     }
@@ -490,8 +511,25 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
 
     int status = 0;
-    if (!o.audio.empty() && !WriteAudio(o.audio, score, song.PlayedTempo(), o.tempoPercent.value_or(100), err))
-        status = 1;
+    if (!o.audio.empty()) {
+        // The passage is laid out on its own, as the window plays a range it shows.
+        const MeasureRange passage{o.from.value_or(measures.first), o.to.value_or(measures.last)};
+        if (passage.first > passage.last || passage.last > count) {
+            err << "dovrelplinvara-render: --from and --to must lie within 1-" << count << ", in order\n"
+                << kRenderUsage;
+            return 2;
+        }
+        const FittedScore played = passage.first == measures.first && passage.last == measures.last
+                                       ? score
+                                       : LayOutFittedScore(frame, song, passage, transposition, o.repeats, &opening);
+        PlayOptions play;
+        play.tempoPercent = o.tempoPercent.value_or(100);
+        play.countIn = o.countIn.value_or(false);
+        play.metronome = o.metronome.value_or(false);
+        play.beats = ClickBeats(song.beatsPerMeasure);
+        if (!WriteAudio(o.audio, played, song.PlayedTempo(), play, o.loop.value_or(1), err))
+            status = 1;
+    }
     if (!o.output.empty()) {
         bool written = false;
         const SongFacts facts = SongFactsOf(song, score);

@@ -3,6 +3,7 @@
 // closed by destroying it. Tests hand in a device of their own and call the function
 // themselves, so that they set the clock.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -12,6 +13,9 @@ class IAudioOutput {
 public:
     // Waits until `fill` is called no more.
     virtual ~IAudioOutput() = default;
+    // Frames between the end of the buffer last filled and the listener's ear, as the sound
+    // system tells it; 0 when it tells nothing.
+    virtual int64_t LatencyFrames() const { return 0; }
 };
 
 // Opens a device that calls `fill` from a thread of its own; nullptr when there is none. May

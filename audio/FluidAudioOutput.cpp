@@ -6,15 +6,18 @@
 
 namespace {
 
-// The mark follows the frames rendered, which run ahead of the speaker by what the device
-// buffers: two periods of 11.6 ms at most (PulseAudio keeps about one), short enough for the
-// mark to stay with the sound and long enough not to break up on a busy machine.
+// The frames rendered run ahead of the speaker by what the device buffers: two periods of
+// 11.6 ms at most (PulseAudio keeps about one), short enough for the mark to stay with the
+// sound and long enough not to break up on a busy machine; the mark is held back by them.
 constexpr int kPeriodFrames = 512;
 constexpr int kPeriods = 2;
 
 class FluidAudioOutput : public IAudioOutput {
 public:
     explicit FluidAudioOutput(FillBuffers fill) : fill(std::move(fill)) {}
+    // FluidSynth's drivers tell nothing of the server's own latency; what they buffer is
+    // known, the periods they were opened with.
+    int64_t LatencyFrames() const override { return int64_t(kPeriodFrames) * kPeriods; }
     ~FluidAudioOutput() override
     {
         if (driver)

@@ -35,6 +35,8 @@ HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
         return;
     const bool usable = CheckSoundFont(soundFont, 0, kHarpProgram) == SoundFontFault::kNone;
     font = usable ? fluid_synth_sfload(synth, soundFont.c_str(), 1) : -1;
+    // The kit's tables are checked as the harp's are before FluidSynth reads its samples.
+    drums = usable && CheckSoundFont(soundFont, kDrumBank, 0) == SoundFontFault::kNone;
     if (font < 0 || !SelectHarp()) {
         delete_fluid_synth(synth);
         synth = nullptr;
@@ -46,7 +48,39 @@ bool HarpSynth::SelectHarp()
     if (fluid_synth_program_select(synth, 0, font, 0, kHarpProgram) != FLUID_OK)
         return false;
     fluid_synth_set_gen(synth, 0, GEN_VOLENVRELEASE, kReleaseOffset);
+    SelectClick();
     return true;
+}
+
+void HarpSynth::SelectClick()
+{
+    if (drums && fluid_synth_set_channel_type(synth, kClickChannel, CHANNEL_TYPE_DRUM) == FLUID_OK &&
+        fluid_synth_program_select(synth, kClickChannel, font, kDrumBank, 0) == FLUID_OK)
+        return;
+    drums = false;
+    fluid_synth_set_channel_type(synth, kClickChannel, CHANNEL_TYPE_MELODIC);
+    fluid_synth_program_select(synth, kClickChannel, font, 0, kHarpProgram);
+    fluid_synth_set_gen(synth, kClickChannel, GEN_VOLENVRELEASE, kReleaseOffset);
+}
+
+int HarpSynth::ClickPitch(bool accent) const
+{
+    // Above the harp's strings, a fourth apart, when the harp stands in for the kit.
+    if (!drums)
+        return accent ? 96 : 91;
+    return accent ? kAccentClick : kClick;
+}
+
+void HarpSynth::Click(bool accent)
+{
+    if (synth)
+        fluid_synth_noteon(synth, kClickChannel, ClickPitch(accent), accent ? 127 : 90);
+}
+
+void HarpSynth::ClickOff(bool accent)
+{
+    if (synth)
+        fluid_synth_noteoff(synth, kClickChannel, ClickPitch(accent));
 }
 
 HarpSynth::~HarpSynth()
@@ -71,8 +105,10 @@ void HarpSynth::NoteOff(int pitch)
 
 void HarpSynth::ReleaseAll()
 {
-    if (synth)
-        fluid_synth_all_notes_off(synth, 0);
+    if (!synth)
+        return;
+    fluid_synth_all_notes_off(synth, 0);
+    fluid_synth_all_notes_off(synth, kClickChannel);
 }
 
 void HarpSynth::Silence()

@@ -13,6 +13,11 @@ class HarpSynth {
 public:
     // GM program 47, "Orchestral Harp", counted from 0.
     static constexpr int kHarpProgram = 46;
+    // General MIDI's percussion: channel 10 (9 from 0), the standard kit of bank 128, and
+    // the wood blocks that click the metronome.
+    static constexpr int kClickChannel = 9;
+    static constexpr int kDrumBank = 128;
+    static constexpr int kAccentClick = 76, kClick = 77;
 
     // Loads the soundfont when it holds the harp within the limits of SoundFontCheck.h;
     // Ready() tells whether it could.
@@ -24,6 +29,12 @@ public:
     bool Ready() const { return synth != nullptr; }
     void NoteOn(int pitch);
     void NoteOff(int pitch);
+    // A metronome's click on the percussion channel, or a short high harp tone when the
+    // soundfont holds no usable drum kit; ClickOff lets that tone go.
+    void Click(bool accent);
+    void ClickOff(bool accent);
+    // Whether clicks sound on the drum kit (else on the harp tone).
+    bool ClicksOnDrums() const { return drums; }
     // Every note released; what still rings fades as a plucked string does.
     void ReleaseAll();
     // Quiet at once, as before the first note.
@@ -33,10 +44,13 @@ public:
 
 private:
     bool SelectHarp();
+    void SelectClick();
+    int ClickPitch(bool accent) const;
 
     _fluid_hashtable_t* settings = nullptr;
     int font = -1;
     _fluid_synth_t* synth = nullptr;
+    bool drums = false; // the soundfont's drum kit passed the check
 };
 
 // The synthesizer on the first of `soundFonts` that loads with the harp, its index in `taken`;

@@ -1,27 +1,65 @@
 #pragma once
 // What the harp sounds of a fitted score: every note that has a string, at its pitch after
-// the fitting, timed in frames of the output at the song's tempo times the player's choice.
-// The window, the renderer and the tests all time the sound and the mark from this one list.
+// the fitting, timed in frames of the output at the song's tempo times the player's choice,
+// with the clicks of the count-in and the metronome. The window, the renderer and the tests
+// all time the sound and the mark from this one list.
+
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 struct FittedScore;
 
 constexpr int kSampleRate = 44100;
-constexpr int kMinTempoPercent = 50, kMaxTempoPercent = 150;
+constexpr int kMinTempoPercent = 25, kMaxTempoPercent = 200, kTempoStepPercent = 5;
 
 struct ScheduledNote {
     int64_t start = 0; // frame of the note-on
     int64_t end = 0;   // frame of the note-off, after start
     int pitch = 0;
-    int placed = -1; // the drawn note: an index into the score's geometry.notes
+    int placed = -1;    // the drawn note: an index into the score's geometry.notes
+    bool muted = false; // marked but not heard, for playing along
+};
+
+struct ScheduledClick {
+    int64_t frame = 0;
+    bool accent = false; // the measure's first beat
 };
 
 struct PlaySchedule {
     int sampleRate = kSampleRate;
-    std::vector<ScheduledNote> notes; // by start
-    int64_t length = 0;               // frames of the shown measures; a loop starts again here
+    int tempoPercent = 100;
+    std::vector<ScheduledNote> notes;   // by start
+    std::vector<ScheduledClick> clicks; // by frame
+    int64_t length = 0;                 // frames of one pass; a loop starts again at loopStart
+    int64_t loopStart = 0;              // after a count-in played before the first pass only
+    int64_t tuneStart = 0;              // the first frame of the music, after any count-in
+};
+
+// Where the metronome clicks within a measure of the song, in time units from its start.
+struct BeatClicks {
+    int32_t measureLength = 4 * 6;
+    std::vector<int32_t> beats{0, 6, 12, 18};
+};
+
+// Every beat of the song's grid, which counts a compound meter (6/8, 9/8, 12/8) in its dotted
+// beats already (song/MeterBeats.h).
+BeatClicks ClickBeats(int beatsPerMeasure);
+
+// Time units of the shown layout, [first, second): a passage chosen in it.
+using UnitRange = std::pair<int32_t, int32_t>;
+
+struct PlayOptions {
+    int tempoPercent = 100;
+    bool countIn = false;
+    bool countInEveryPass = false; // with a loop: before each pass, not only the first
+    bool metronome = false;
+    bool muteMelody = false;
+    std::optional<UnitRange> passage; // none: the whole layout
+    BeatClicks beats;
+    int sampleRate = kSampleRate;
 };
 
 // Where a laid-out note sounds, in time units (sixths of a beat) from the first shown measure.
@@ -34,11 +72,13 @@ struct SoundingSpan {
 };
 std::vector<SoundingSpan> SoundingSpans(const FittedScore& score);
 
-// The schedule of the shown measures; a tempo outside 20..960 (an imported score's own may
-// lie beyond the song file's 40..240) is taken as the song reader repairs it, the percentage
-// is held within 50..150.
-PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, int tempoPercent,
-                              int sampleRate = kSampleRate);
+// The schedule of the shown measures (or the passage); a tempo outside the song file's 40..240
+// is taken as the reader repairs it, the percentage is held within 25..200.
+PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, const PlayOptions& options);
+PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, int tempoPercent);
+
+// A percentage held within the range and on its 5 % steps.
+int HeldTempoPercent(int percent);
 
 // The note sounding at `frame`: the latest one started whose end has not passed; -1 in a rest
 // or outside the schedule.

@@ -4,6 +4,7 @@
 #include "audio/SchedulePlayer.h"
 #include "audio/SoundFont.h"
 
+#include <algorithm>
 #include <vector>
 
 PlaybackEngine::PlaybackEngine(AudioOutputFactory openOutput, std::string soundFont,
@@ -34,6 +35,7 @@ uint64_t PlaybackEngine::Start(const PlaySchedule& schedule, int64_t from, bool 
         if (player)
             player->Mute();
         wanted = Request{schedule, from, loop, ++lastSession};
+        beginning.reset();
         ++generation;
     }
     changed.notify_all();
@@ -47,6 +49,7 @@ void PlaybackEngine::Stop()
         if (player)
             player->Mute();
         wanted.reset();
+        beginning.reset();
         ++generation;
     }
     changed.notify_all();
@@ -59,6 +62,30 @@ void PlaybackEngine::SetLoop(bool loop)
         player->SetLoop(loop);
     if (wanted)
         wanted->loop = loop;
+    if (beginning)
+        beginning->loop = loop;
+}
+
+void PlaybackEngine::Change(const PlaySchedule& changed)
+{
+    std::lock_guard lock(mutex);
+    // Not yet begun: the session begins in the changed schedule at the place asked for.
+    for (std::optional<Request>* waiting : {&wanted, &beginning})
+        if (*waiting) {
+            Request& r = **waiting;
+            r.from = r.from * r.schedule.tempoPercent / std::max(changed.tempoPercent, 1);
+            r.schedule = changed;
+            return;
+        }
+    if (player) {
+        player->Change(changed);
+    }
+}
+
+int PlaybackEngine::Passes() const
+{
+    const SchedulePlayer* p = playing.load();
+    return p ? p->Passes() : 0;
 }
 
 int64_t PlaybackEngine::Position() const
@@ -114,6 +141,7 @@ void PlaybackEngine::Work()
             handled = generation;
             request = std::move(wanted);
             wanted.reset();
+            beginning = request;
         }
         // The device goes first, so that nothing renders while the player is set anew.
         output.reset();
@@ -127,12 +155,16 @@ void PlaybackEngine::Work()
             std::lock_guard lock(mutex);
             if (generation != handled)
                 continue; // stopped or started again meanwhile
+            if (beginning)
+                request = std::move(beginning);
+            beginning.reset();
             player->Begin(request->schedule, request->from, request->loop);
         }
         SchedulePlayer* p = player.get();
         output = openOutput ? openOutput(request->schedule.sampleRate,
                                          [p](float* left, float* right, int frames) { p->Render(left, right, frames); })
                             : nullptr;
+        latency.store(output ? output->LatencyFrames() : 0);
         report(request->session, output ? PlaybackReport::kStarted : PlaybackReport::kNoDevice);
     }
     output.reset();

@@ -49,6 +49,9 @@ public:
     // Silent from the next buffer on; the device is closed on the worker.
     void Stop();
     void SetLoop(bool loop);
+    // The playing session goes on in `changed` from the same place in the music, without a
+    // gap; nothing happens when nothing plays.
+    void Change(const PlaySchedule& changed);
 
     // The schedule frame the sound has reached (0 before the device plays).
     int64_t Position() const;
@@ -56,6 +59,10 @@ public:
     bool Ended() const;
     // The schedule note last started, -1 before the first.
     int LastStarted() const;
+    // The device's latency as it reports it, 0 before it plays.
+    int64_t LatencyFrames() const { return latency.load(); }
+    // The passes begun again by the loop in this session.
+    int Passes() const;
 
 private:
     struct Request {
@@ -76,6 +83,7 @@ private:
     std::mutex mutex;
     std::condition_variable changed;
     std::optional<Request> wanted; // under mutex; taken by the worker
+    std::optional<Request> beginning; // under mutex: taken, not yet begun
     uint64_t generation = 0;       // under mutex; bumped by every Start and Stop
     bool quitting = false;         // under mutex
     uint64_t lastSession = 0;      // the caller's
@@ -85,5 +93,6 @@ private:
     std::unique_ptr<SchedulePlayer> player;
     std::atomic<SchedulePlayer*> playing{nullptr}; // the player, for the caller's reads
     std::unique_ptr<IAudioOutput> output;
+    std::atomic<int64_t> latency{0};
     std::thread worker;
 };

@@ -4,23 +4,44 @@
 
 #include <algorithm>
 
-void SchedulePlayer::Begin(const PlaySchedule& played, int64_t from, bool loopOn)
+std::vector<SchedulePlayer::Event> SchedulePlayer::EventsOf(const PlaySchedule& schedule)
 {
-    schedule = played;
-    events.clear();
-    events.reserve(schedule.notes.size() * 2);
+    std::vector<Event> events;
+    events.reserve(schedule.notes.size() * 2 + schedule.clicks.size() * 2);
     for (size_t i = 0; i < schedule.notes.size(); ++i) {
         const ScheduledNote& n = schedule.notes[i];
-        events.push_back({n.start, true, n.pitch, static_cast<int>(i)});
-        events.push_back({n.end, false, n.pitch, static_cast<int>(i)});
+        events.push_back({n.start, Kind::kOn, n.muted ? -1 : n.pitch, static_cast<int>(i)});
+        events.push_back({n.end, Kind::kOff, n.muted ? -1 : n.pitch, static_cast<int>(i)});
+    }
+    const int64_t clickFrames = int64_t(schedule.sampleRate) * kClickMilliseconds / 1000;
+    for (const ScheduledClick& c : schedule.clicks) {
+        events.push_back({c.frame, Kind::kClick, c.accent ? 1 : 0, -1});
+        events.push_back({c.frame + clickFrames, Kind::kClickOff, c.accent ? 1 : 0, -1});
     }
     std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-        return a.frame != b.frame ? a.frame < b.frame : (!a.on && b.on);
+        return a.frame != b.frame ? a.frame < b.frame : a.kind < b.kind;
     });
+    return events;
+}
+
+size_t SchedulePlayer::FirstEventAt(int64_t frame) const
+{
+    return static_cast<size_t>(
+        std::lower_bound(events.begin(), events.end(), frame, [](const Event& e, int64_t f) { return e.frame < f; }) -
+        events.begin());
+}
+
+void SchedulePlayer::Begin(const PlaySchedule& played, int64_t from, bool loopOn)
+{
+    {
+        std::lock_guard lock(changeMutex);
+        pending.reset();
+        changePending.store(false);
+    }
+    schedule = played;
+    events = EventsOf(schedule);
     from = std::clamp<int64_t>(from, 0, schedule.length);
-    next = static_cast<size_t>(std::lower_bound(events.begin(), events.end(), from,
-                                                [](const Event& e, int64_t f) { return e.frame < f; }) -
-                               events.begin());
+    next = FirstEventAt(from);
     tailLeft = TailFrames();
     released = false;
     position.store(from);
@@ -28,24 +49,81 @@ void SchedulePlayer::Begin(const PlaySchedule& played, int64_t from, bool loopOn
     muted.store(false);
     ended.store(false);
     lastStarted.store(-1);
+    passes.store(0);
+    passLimit = 0;
     synth.Silence();
+}
+
+void SchedulePlayer::Change(const PlaySchedule& changed)
+{
+    std::lock_guard lock(changeMutex);
+    pending = changed;
+    changePending.store(true);
+}
+
+void SchedulePlayer::TakeChange()
+{
+    std::optional<PlaySchedule> taken;
+    {
+        std::lock_guard lock(changeMutex);
+        taken.swap(pending);
+        changePending.store(false);
+    }
+    if (!taken)
+        return;
+    const int64_t at = position.load();
+    const bool ringing = at >= schedule.length;
+    // Frames scale inversely with the speed, count-in included, so the same place in the
+    // music lies at the reached frame times the old speed over the new.
+    const int64_t moved = ringing ? at : at * schedule.tempoPercent / std::max(taken->tempoPercent, 1);
+    const size_t dispatched = next;
+    const bool sameEvents = taken->notes.size() == schedule.notes.size() && taken->clicks.size() == schedule.clicks.size();
+    schedule = std::move(*taken);
+    events = EventsOf(schedule);
+    if (ringing) {
+        position.store(schedule.length + TailFrames() - tailLeft);
+        next = events.size();
+        return;
+    }
+    int64_t reached = std::clamp<int64_t>(moved, 0, schedule.length);
+    if (sameEvents) {
+        // What was played stays played and nothing is skipped, whatever the rounding did: the
+        // place is held between the last event dispatched and the next one.
+        next = dispatched;
+        if (next > 0)
+            reached = std::max(reached, events[next - 1].frame);
+        if (next < events.size())
+            reached = std::min(reached, events[next].frame);
+    } else {
+        next = FirstEventAt(reached);
+    }
+    position.store(reached);
 }
 
 void SchedulePlayer::DispatchUpTo(int64_t frame)
 {
     for (; next < events.size() && events[next].frame <= frame; ++next) {
         const Event& e = events[next];
-        if (e.on) {
-            synth.NoteOn(e.pitch);
+        switch (e.kind) {
+        case Kind::kOn:
+            if (e.pitch >= 0)
+                synth.NoteOn(e.pitch);
             lastStarted.store(e.note);
-        } else {
-            synth.NoteOff(e.pitch);
+            break;
+        case Kind::kOff:
+            if (e.pitch >= 0)
+                synth.NoteOff(e.pitch);
+            break;
+        case Kind::kClick: synth.Click(e.pitch == 1); break;
+        case Kind::kClickOff: synth.ClickOff(e.pitch == 1); break;
         }
     }
 }
 
 void SchedulePlayer::Render(float* left, float* right, int frames)
 {
+    if (changePending.load())
+        TakeChange();
     int done = 0;
     int64_t at = position.load();
     while (done < frames) {
@@ -54,15 +132,17 @@ void SchedulePlayer::Render(float* left, float* right, int frames)
         if (at >= schedule.length) {
             if (!released) {
                 // Whatever still sounds at the end of the measures is let go, as a player would.
+                DispatchUpTo(schedule.length);
                 synth.ReleaseAll();
                 released = true;
             }
-            if (loop.load() && schedule.length > 0) {
-                at = 0;
-                next = 0;
+            if (loop.load() && schedule.length > schedule.loopStart && (passLimit <= 0 || passes.load() + 1 < passLimit)) {
+                at = schedule.loopStart;
+                next = FirstEventAt(at);
                 released = false;
                 tailLeft = TailFrames();
-                position.store(0);
+                position.store(at);
+                passes.fetch_add(1);
                 continue;
             }
             const int n = static_cast<int>(std::min<int64_t>(frames - done, tailLeft));

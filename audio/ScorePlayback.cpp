@@ -35,12 +35,16 @@ ScorePlayback::~ScorePlayback()
     engine.reset();
 }
 
-void ScorePlayback::Play(const FittedScore& score, int bpm)
+void ScorePlayback::Play(const FittedScore& score, int bpm, const BeatClicks& beats, std::optional<UnitRange> passage)
 {
     Stop();
+    SetMark(-1);
+    stepped = -1;
     played = std::make_unique<FittedScore>(score);
     beatsPerMinute = bpm;
-    schedule = MakePlaySchedule(*played, beatsPerMinute, tempoPercent);
+    options.beats = beats;
+    options.passage = passage;
+    schedule = MakePlaySchedule(*played, beatsPerMinute, options);
     if (schedule.notes.empty())
         return;
     Restart(0);
@@ -62,25 +66,80 @@ void ScorePlayback::Stop()
     SetState(State::kStopped);
 }
 
-void ScorePlayback::SetTempoPercent(int percent)
+void ScorePlayback::ChangeOptions()
 {
-    percent = std::clamp(percent, kMinTempoPercent, kMaxTempoPercent);
-    if (percent == tempoPercent)
-        return;
-    const int before = tempoPercent;
-    tempoPercent = percent;
     if (state == State::kStopped || !played)
         return;
-    // The same place in the music: frames scale inversely with the speed.
-    const int64_t reached = state == State::kPlaying ? engine->Position() : 0;
-    schedule = MakePlaySchedule(*played, beatsPerMinute, tempoPercent);
-    Restart(reached * before / tempoPercent);
+    schedule = MakePlaySchedule(*played, beatsPerMinute, options);
+    engine->Change(schedule);
+}
+
+void ScorePlayback::SetTempoPercent(int percent)
+{
+    percent = HeldTempoPercent(percent);
+    if (percent == options.tempoPercent)
+        return;
+    options.tempoPercent = percent;
+    ChangeOptions();
+}
+
+void ScorePlayback::SetCountIn(bool on)
+{
+    options.countIn = on;
+    ChangeOptions();
+}
+
+void ScorePlayback::SetCountInEveryPass(bool on)
+{
+    options.countInEveryPass = on;
+    ChangeOptions();
+}
+
+void ScorePlayback::SetMetronome(bool on)
+{
+    options.metronome = on;
+    ChangeOptions();
+}
+
+void ScorePlayback::SetMelodyMuted(bool on)
+{
+    options.muteMelody = on;
+    ChangeOptions();
 }
 
 void ScorePlayback::SetLoop(bool on)
 {
     loop = on;
     engine->SetLoop(on);
+}
+
+void ScorePlayback::Rewind()
+{
+    if (state != State::kStopped && played)
+        Restart(0);
+}
+
+bool ScorePlayback::Step(const FittedScore& score, int bpm, int direction)
+{
+    if (state != State::kStopped)
+        return false;
+    PlayOptions alone;
+    alone.tempoPercent = options.tempoPercent;
+    const PlaySchedule walk = MakePlaySchedule(score, bpm, alone);
+    if (walk.notes.empty())
+        return false;
+    const int last = static_cast<int>(walk.notes.size()) - 1;
+    stepped = stepped < 0 ? 0 : std::clamp(stepped + (direction < 0 ? -1 : 1), 0, last);
+    if (stepped > last)
+        stepped = last;
+    const ScheduledNote& note = walk.notes[static_cast<size_t>(stepped)];
+    PlaySchedule one;
+    one.tempoPercent = walk.tempoPercent;
+    one.notes.push_back({0, note.end - note.start, note.pitch, note.placed, false});
+    one.length = one.notes.back().end;
+    stepSession = engine->Start(one, 0, false);
+    SetMark(note.placed);
+    return true;
 }
 
 int ScorePlayback::LastStartedNote() const
@@ -95,6 +154,10 @@ void ScorePlayback::OnReport(uint64_t id, PlaybackReport report)
         std::string text = kSoundFontReplacedMessage;
         text.replace(text.find("%s"), 2, playersSoundFont);
         ShowMessage(text);
+        return;
+    }
+    if (id == stepSession && report != PlaybackReport::kStarted && state == State::kStopped) {
+        ShowMessage(report == PlaybackReport::kNoDevice ? kNoAudioDeviceMessage : kNoSoundFontMessage);
         return;
     }
     if (id != session || state != State::kStarting)
@@ -126,8 +189,12 @@ void ScorePlayback::Follow()
         Stop();
         return;
     }
-    // The note of the last frame rendered: the synthesizer has started it, the device plays it.
-    const int note = SoundingNoteAt(schedule, engine->Position() - 1);
+    // The note the listener hears: the last frame rendered, less what the device still holds
+    // before it reaches the ear. Just after a loop's seam that lies before the pass's start.
+    int64_t heard = engine->Position() - 1 - engine->LatencyFrames();
+    if (heard < schedule.loopStart && engine->Passes() > 0)
+        heard += schedule.length - schedule.loopStart;
+    const int note = SoundingNoteAt(schedule, heard);
     SetMark(note >= 0 ? schedule.notes[static_cast<size_t>(note)].placed : -1);
 }
 

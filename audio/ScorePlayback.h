@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -28,14 +29,30 @@ public:
                   std::span<const char* const> installed = kDistributionSoundFonts);
     ~ScorePlayback() override;
 
-    // From the first shown measure; a score without a note to sound stays silent.
-    void Play(const FittedScore& score, int beatsPerMinute);
+    // From the first shown measure, or the passage's first (time units of the score's layout);
+    // a score without a note to sound stays silent. `beats` are where the metronome clicks.
+    void Play(const FittedScore& score, int beatsPerMinute, const BeatClicks& beats = {},
+              std::optional<UnitRange> passage = std::nullopt);
     void Stop();
-    // Playing on at the new speed from the same place in the music.
+    // Playing on at the new speed from the same place in the music, without a gap.
     void SetTempoPercent(int percent);
-    int TempoPercent() const { return tempoPercent; }
+    int TempoPercent() const { return options.tempoPercent; }
     void SetLoop(bool on);
     bool Loop() const { return loop; }
+    // These take effect at once while playing, from the same place.
+    void SetCountIn(bool on);
+    bool CountIn() const { return options.countIn; }
+    void SetCountInEveryPass(bool on);
+    bool CountInEveryPass() const { return options.countInEveryPass; }
+    void SetMetronome(bool on);
+    bool Metronome() const { return options.metronome; }
+    void SetMelodyMuted(bool on);
+    bool MelodyMuted() const { return options.muteMelody; }
+    // Back to the start of what plays (the count-in included), playing on.
+    void Rewind();
+    // While stopped: the mark moves to the next (+1) or previous (-1) note of the score and that
+    // note sounds alone; the first step marks the first note. False when there is none.
+    bool Step(const FittedScore& score, int beatsPerMinute, int direction);
 
     State CurrentState() const { return state; }
     bool Active() const { return state != State::kStopped; }
@@ -57,16 +74,19 @@ private:
     void SetMark(int placedNote);
     void SetState(State next);
     void Restart(int64_t from);
+    void ChangeOptions();
 
     std::unique_ptr<PlaybackEngine> engine;
     QTimer follow;
     PlaySchedule schedule;
     std::unique_ptr<FittedScore> played; // a copy: the schedule is made again at a new tempo
     int beatsPerMinute = 0;
-    int tempoPercent = 100;
+    PlayOptions options;
     bool loop = false;
     State state = State::kStopped;
     uint64_t session = 0;
+    uint64_t stepSession = 0; // the note a step sounds, which never makes the state playing
+    int stepped = -1;         // the schedule note the last step marked
     int marked = -1;
     std::string playersSoundFont;
 };

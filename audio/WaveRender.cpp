@@ -44,11 +44,12 @@ void PutSamples(std::vector<uint8_t>& out, std::span<const int16_t> samples)
 } // namespace
 
 void RenderPassBlocks(const PlaySchedule& schedule, HarpSynth& synth,
-                      const std::function<bool(std::span<const int16_t>)>& take, int64_t* clipped)
+                      const std::function<bool(std::span<const int16_t>)>& take, int64_t* clipped, int passes)
 {
     SchedulePlayer player(synth);
-    player.Begin(schedule, 0, false);
-    const int64_t frames = player.PassFrames();
+    player.Begin(schedule, 0, passes > 1);
+    player.LimitPasses(passes);
+    const int64_t frames = SchedulePlayer::PassesFramesOf(schedule, passes);
     float left[kBlockFrames], right[kBlockFrames];
     int16_t block[kBlockFrames * kChannels];
     int64_t over = 0;
@@ -66,7 +67,7 @@ void RenderPassBlocks(const PlaySchedule& schedule, HarpSynth& synth,
         *clipped = over;
 }
 
-std::vector<int16_t> RenderPass(const PlaySchedule& schedule, HarpSynth& synth, int64_t* clipped)
+std::vector<int16_t> RenderPass(const PlaySchedule& schedule, HarpSynth& synth, int64_t* clipped, int passes)
 {
     std::vector<int16_t> samples;
     RenderPassBlocks(
@@ -75,7 +76,7 @@ std::vector<int16_t> RenderPass(const PlaySchedule& schedule, HarpSynth& synth, 
             samples.insert(samples.end(), block.begin(), block.end());
             return true;
         },
-        clipped);
+        clipped, passes);
     return samples;
 }
 
@@ -109,14 +110,14 @@ std::vector<uint8_t> WaveFileBytes(std::span<const int16_t> interleaved, int sam
     return out;
 }
 
-bool WriteWaveFile(const std::string& path, const PlaySchedule& schedule, HarpSynth& synth)
+bool WriteWaveFile(const std::string& path, const PlaySchedule& schedule, HarpSynth& synth, int passes)
 {
     const std::string temp = BeginReplacingFile(path);
     FILE* file = temp.empty() ? nullptr : std::fopen(temp.c_str(), "wb");
     bool written = file != nullptr;
     if (file) {
         const std::vector<uint8_t> header =
-            WaveHeader(SchedulePlayer::PassFramesOf(schedule), schedule.sampleRate, kChannels);
+            WaveHeader(SchedulePlayer::PassesFramesOf(schedule, passes), schedule.sampleRate, kChannels);
         written = std::fwrite(header.data(), 1, header.size(), file) == header.size();
         std::vector<uint8_t> bytes;
         RenderPassBlocks(schedule, synth, [&](std::span<const int16_t> block) {
@@ -124,7 +125,7 @@ bool WriteWaveFile(const std::string& path, const PlaySchedule& schedule, HarpSy
             PutSamples(bytes, block);
             written = written && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
             return written;
-        });
+        }, nullptr, passes);
         written = std::fflush(file) == 0 && written;
         written = std::fclose(file) == 0 && written;
     }

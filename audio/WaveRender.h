@@ -15,11 +15,14 @@ class HarpSynth;
 // Renders one pass of the schedule with its ringing out and hands each block of interleaved
 // left and right samples to `take`, which returns false to stop. A sample beyond full scale is
 // held at it and a NaN becomes silence; `clipped` counts both.
+// With `passes` above 1 the schedule is looped that many times before the ringing out.
 void RenderPassBlocks(const PlaySchedule& schedule, HarpSynth& synth,
-                      const std::function<bool(std::span<const int16_t>)>& take, int64_t* clipped = nullptr);
+                      const std::function<bool(std::span<const int16_t>)>& take, int64_t* clipped = nullptr,
+                      int passes = 1);
 
-// The whole pass in memory.
-std::vector<int16_t> RenderPass(const PlaySchedule& schedule, HarpSynth& synth, int64_t* clipped = nullptr);
+// The whole pass (or passes) in memory.
+std::vector<int16_t> RenderPass(const PlaySchedule& schedule, HarpSynth& synth, int64_t* clipped = nullptr,
+                                int passes = 1);
 
 // The 44 bytes before the samples of a 16-bit PCM WAVE file of `frames` frames.
 std::vector<uint8_t> WaveHeader(int64_t frames, int sampleRate, int channels);
@@ -29,4 +32,4 @@ std::vector<uint8_t> WaveFileBytes(std::span<const int16_t> interleaved, int sam
 // Writes one pass as a WAVE file, a block at a time so that a long song never sits in memory,
 // whole or not at all like every file the programs write; false after the message of a failed
 // write.
-bool WriteWaveFile(const std::string& path, const PlaySchedule& schedule, HarpSynth& synth);
+bool WriteWaveFile(const std::string& path, const PlaySchedule& schedule, HarpSynth& synth, int passes = 1);

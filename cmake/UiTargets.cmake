@@ -30,7 +30,7 @@ add_library(ui STATIC
   import/CMelodyChoiceDlg.h import/CMelodyChoiceDlg.cpp
   audio/ScorePlayback.h audio/ScorePlayback.cpp
   app/CAboutDlg.h app/CAboutDlg.cpp
-  app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp
+  app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp app/CDovrelPlinvaraDlgPractice.cpp
   app/CDovrelPlinvaraApp.h app/CDovrelPlinvaraApp.cpp
   resources/resources.qrc
 )

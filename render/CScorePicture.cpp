@@ -226,12 +226,18 @@ void CScorePicture::LayOutMeasures(const FittedScore& fitted)
     Show(0);
 }
 
-void CScorePicture::ShowMark(const FittedScore& fitted, std::optional<size_t> placed)
+void CScorePicture::ShowMark(const FittedScore& fitted, std::optional<size_t> placed,
+                             std::optional<std::pair<int, int>> band)
 {
     ScoreSlot& s = g_slots[0];
     if (!s.surface || s.surface->isNull())
         return;
     Paint(*s.surface, fitted.geometry, s.signs);
+    if (band && band->second > band->first) {
+        QPainter p(&*s.surface);
+        p.fillRect(QRect(0, band->first, s.surface->width(), band->second - band->first),
+                   QColor::fromRgba(kBandColour));
+    }
     if (placed && *placed < fitted.geometry.notes.size())
         PaintMark(*s.surface, fitted.geometry.notes[*placed]);
     Show(0);

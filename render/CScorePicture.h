@@ -12,6 +12,7 @@
 #include <array>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 class CSongData;
@@ -46,8 +47,10 @@ public:
     // shows it: nothing is laid out again.
     void LayOutMeasures(const FittedScore& fitted);
     // Draws slot 0 again from the score with a ring over drawn note `placed` (an index into its
-    // geometry.notes), or none, and shows it.
-    void ShowMark(const FittedScore& fitted, std::optional<size_t> placed);
+    // geometry.notes), or none, and shows it; a chosen passage, from one y to another, lies
+    // under a light band.
+    void ShowMark(const FittedScore& fitted, std::optional<size_t> placed,
+                  std::optional<std::pair<int, int>> band = std::nullopt);
 
     static int Count();
     static const QImage* Surface(int slot);
@@ -75,4 +78,6 @@ public:
     // The ring that marks the sounding note, around its circle.
     static void PaintMark(QImage& surface, const PlacedNote& note);
     static constexpr QRgb kMarkColour = 0xFFE0301E;
+    // The passage's band, laid over the score so that the circles show through.
+    static constexpr QRgb kBandColour = 0x40F0B400;
 };

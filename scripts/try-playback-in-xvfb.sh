@@ -89,7 +89,7 @@ sleep 1
 xdotool key Down Down Right
 sleep 1
 import -window root "$out/tempo-menu.png"
-xdotool key Return # the first percentage, 50 %
+xdotool key Down Down Down Down Down Return # 25 % is the first, 50 % five steps below
 sleep 2
 import -window "$main" "$out/slow-loop.png"
 xdotool key --window "$main" space

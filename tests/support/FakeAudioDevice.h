@@ -4,6 +4,7 @@
 
 #include "audio/AudioOutput.h"
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -56,10 +57,12 @@ struct FakeAudioDevice {
     }
 
     std::vector<float> left, right; // the last buffer rendered
+    int64_t latencyFrames = 0;       // what the device says it holds before the ear
 
 private:
     struct Output : IAudioOutput {
         explicit Output(FakeAudioDevice& d) : device(d) {}
+        int64_t LatencyFrames() const override { return device.latencyFrames; }
         ~Output() override
         {
             std::lock_guard lock(device.mutex);

@@ -1,0 +1,239 @@
+// The main window's practice controls: the passage chosen on the picture, the playing options
+// of the context menu and the keys that play, speed up, slow down, go back and step.
+
+#include "app/CDovrelPlinvaraDlg.h"
+#include "audio/ScorePlayback.h"
+#include "controls/COffScreenControl.h"
+#include "controls/CReadOnlySpinBox.h"
+#include "render/CScorePicture.h"
+#include "song/CSongData.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <algorithm>
+
+QRect CDovrelPlinvaraDlg::PictureArea() const
+{
+    return scoreControl->geometry();
+}
+
+std::optional<size_t> CDovrelPlinvaraDlg::MeasureAt(QPoint at) const
+{
+    const std::vector<ScoreMeasure>& measures = fitted.layout.measures;
+    if (!song || measures.empty() || !PictureArea().contains(at))
+        return std::nullopt;
+    const double zoom = settings.displayZoom > 0 ? settings.displayZoom : 1.0;
+    const int y = static_cast<int>((at.y() - PictureArea().top()) / zoom);
+    // The measure whose line stands at or above the point; above the first, the first.
+    size_t found = 0;
+    for (size_t m = 0; m < measures.size(); ++m)
+        if (ScoreY(fitted.geometry, fitted.layout.totalLength, measures[m].time) <= y)
+            found = m;
+    return found;
+}
+
+std::optional<std::pair<int32_t, int32_t>> CDovrelPlinvaraDlg::PassageUnits() const
+{
+    const std::vector<ScoreMeasure>& measures = fitted.layout.measures;
+    if (!passage || passage->second >= measures.size())
+        return std::nullopt;
+    const int32_t end =
+        passage->second + 1 < measures.size() ? measures[passage->second + 1].time : fitted.layout.totalLength;
+    return std::pair{measures[passage->first].time, end};
+}
+
+void CDovrelPlinvaraDlg::ChoosePassage(size_t anchorMeasure, size_t otherMeasure)
+{
+    const auto chosen = std::pair{std::min(anchorMeasure, otherMeasure), std::max(anchorMeasure, otherMeasure)};
+    if (passage == chosen)
+        return;
+    // What plays goes on; the new passage plays from the next start.
+    passage = chosen;
+    ShowPicture(playback->MarkedNote());
+}
+
+void CDovrelPlinvaraDlg::ClearPassage()
+{
+    if (!passage)
+        return;
+    passage.reset();
+    ShowPicture(playback->MarkedNote());
+}
+
+void CDovrelPlinvaraDlg::ShowPicture(int placed)
+{
+    std::optional<std::pair<int, int>> band;
+    if (const auto units = PassageUnits())
+        band = std::pair{ScoreY(fitted.geometry, fitted.layout.totalLength, units->first),
+                         ScoreY(fitted.geometry, fitted.layout.totalLength, units->second)};
+    score->ShowMark(fitted, placed >= 0 ? std::optional<size_t>(placed) : std::nullopt, band);
+}
+
+void CDovrelPlinvaraDlg::mousePressEvent(QMouseEvent* event)
+{
+    const std::optional<size_t> measure = event->button() == Qt::LeftButton ? MeasureAt(event->position().toPoint())
+                                                                             : std::nullopt;
+    if (!measure) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    // A click starts a passage of one measure; a shift-click ends it there.
+    if (!(event->modifiers() & Qt::ShiftModifier) || !passage)
+        passageAnchor = *measure;
+    ChoosePassage(passageAnchor, *measure);
+}
+
+void CDovrelPlinvaraDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || !passage) {
+        QDialog::mouseMoveEvent(event);
+        return;
+    }
+    // A drag held within the picture's measures.
+    QPoint at = event->position().toPoint();
+    const QRect area = PictureArea();
+    at.setY(std::clamp(at.y(), area.top(), area.bottom()));
+    at.setX(std::clamp(at.x(), area.left(), area.right()));
+    if (const std::optional<size_t> measure = MeasureAt(at))
+        ChoosePassage(passageAnchor, *measure);
+}
+
+void CDovrelPlinvaraDlg::AddPracticeItems(QMenu& menu)
+{
+    const auto addSwitch = [&](const QString& text, bool on, auto set) {
+        QAction* item = menu.addAction(text);
+        item->setCheckable(true);
+        item->setChecked(on);
+        item->setData(-1);
+        connect(item, &QAction::triggered, this, [this, set](bool checked) { (playback.get()->*set)(checked); });
+        return item;
+    };
+    addSwitch(QStringLiteral("カウントイン(&C)"), playback->CountIn(), &ScorePlayback::SetCountIn);
+    addSwitch(QStringLiteral("ループの度にカウントイン(&E)"), playback->CountInEveryPass(),
+              &ScorePlayback::SetCountInEveryPass);
+    addSwitch(QStringLiteral("メトロノーム(&M)"), playback->Metronome(), &ScorePlayback::SetMetronome);
+    addSwitch(QStringLiteral("メロディを消音(&U)"), playback->MelodyMuted(), &ScorePlayback::SetMelodyMuted);
+    QAction* follow = menu.addAction(QStringLiteral("画面を追って最後まで再生(&F)"));
+    follow->setCheckable(true);
+    follow->setChecked(followToEnd);
+    follow->setData(-1);
+    // Taken at the next 再生, as it changes what plays.
+    connect(follow, &QAction::triggered, this, [this](bool on) { followToEnd = on; });
+    QAction* clear = menu.addAction(QStringLiteral("区間の選択を解除(&X)"));
+    clear->setEnabled(passage.has_value());
+    clear->setData(-1);
+    connect(clear, &QAction::triggered, this, [this] { ClearPassage(); });
+}
+
+bool CDovrelPlinvaraDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // Up and Down stay the boxes' own, stepping a measure.
+    if (event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (key.key() != Qt::Key_Up && key.key() != Qt::Key_Down && PracticeKey(key))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CDovrelPlinvaraDlg::PracticeKey(const QKeyEvent& event)
+{
+    if (!song)
+        return false;
+    const int key = event.key();
+    if (key == Qt::Key_Plus || key == Qt::Key_Equal || key == Qt::Key_Minus) {
+        const int step = key == Qt::Key_Minus ? -kTempoStepPercent : kTempoStepPercent;
+        playback->SetTempoPercent(playback->TempoPercent() + step);
+        return true;
+    }
+    if (key == Qt::Key_Home) {
+        // Stopped after the screen followed: back to the measures shown when playing began.
+        if (!playback->Active() && shownBeforeFollowing) {
+            const MeasureRange back = *shownBeforeFollowing;
+            shownBeforeFollowing.reset();
+            ShowMeasures(back);
+        }
+        playback->Rewind();
+        return true;
+    }
+    if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down) {
+        if (playback->Active())
+            return true;
+        played.reset(); // a step marks the shown score's notes
+        const int direction = key == Qt::Key_Left || key == Qt::Key_Up ? -1 : 1;
+        playback->Step(fitted, song->PlayedTempo(), direction);
+        return true;
+    }
+    return false;
+}
+
+void CDovrelPlinvaraDlg::PlayShown()
+{
+    const BeatClicks beats = ClickBeats(song->beatsPerMeasure);
+    played.reset();
+    if (!followToEnd || passage || fitted.measures.last >= fitted.measureCount) {
+        playback->Play(fitted, song->PlayedTempo(), beats, PassageUnits());
+        return;
+    }
+    played = std::make_unique<FittedScore>(LayOutFittedScore(
+        frame, *song, {fitted.measures.first, fitted.measureCount}, fitted.transposition, RepeatsShown(), &fitted));
+    shownBeforeFollowing = fitted.measures;
+    playback->Play(*played, song->PlayedTempo(), beats);
+}
+
+void CDovrelPlinvaraDlg::ShowMeasures(MeasureRange shown)
+{
+    settingBoxes = true;
+    startBox->setValue(shown.first);
+    endBox->setValue(shown.last);
+    settingBoxes = false;
+    settings.startMeasure = shown.first;
+    settings.endMeasure = shown.last;
+    fitted = LayOutFittedScore(frame, *song, shown, fitted.transposition, RepeatsShown(), &fitted);
+    passage.reset();
+    score->LayOutMeasures(fitted);
+}
+
+void CDovrelPlinvaraDlg::ShowPlayedMark(int placed)
+{
+    if (!played || !song) {
+        ShowPicture(placed);
+        return;
+    }
+    const std::vector<PlacedNote>& drawn = played->geometry.notes;
+    if (placed < 0 || static_cast<size_t>(placed) >= drawn.size() || drawn[size_t(placed)].source < 0) {
+        ShowPicture(-1);
+        return;
+    }
+    const ScoreNote& note = played->layout.notes.at(static_cast<size_t>(drawn[size_t(placed)].source));
+    const std::vector<ScoreMeasure>& measures = played->layout.measures;
+    size_t at = 0;
+    for (size_t m = 0; m < measures.size(); ++m)
+        if (measures[m].time <= note.time)
+            at = m;
+    // Measures count from the played score's first; a page is as many as the boxes showed.
+    const int origin = played->measures.first;
+    const int page = std::max(1, shownBeforeFollowing ? shownBeforeFollowing->last - shownBeforeFollowing->first + 1
+                                                      : fitted.measures.last - fitted.measures.first + 1);
+    const int measure = origin + static_cast<int>(at);
+    if (measure < fitted.measures.first || measure > fitted.measures.last) {
+        const int first = origin + (measure - origin) / page * page;
+        ShowMeasures({first, std::min(first + page - 1, fitted.measureCount)});
+    }
+    // The same note on the page: its time from the page's first measure, and its pitch.
+    const size_t pageStart = static_cast<size_t>(fitted.measures.first - origin);
+    if (pageStart >= measures.size()) {
+        ShowPicture(-1);
+        return;
+    }
+    const int32_t time = note.time - measures[pageStart].time;
+    int shown = -1;
+    for (size_t i = 0; i < fitted.geometry.notes.size() && shown < 0; ++i) {
+        const int source = fitted.geometry.notes[i].source;
+        if (source >= 0 && static_cast<size_t>(source) < fitted.layout.notes.size() &&
+            fitted.layout.notes[size_t(source)].time == time && fitted.layout.notes[size_t(source)].pitch == note.pitch)
+            shown = static_cast<int>(i);
+    }
+    ShowPicture(shown);
+}
