@@ -5,11 +5,15 @@
 #include "print/ScoreSheet.h"
 #include "print/SongFacts.h"
 #include "render/FittedScore.h"
+#include "import/ScoreImport.h"
+#include "render/KeyChoice.h"
 #include "settings/ConfigRecord.h"
 #include "settings/SheetSettings.h"
+#include "library/TuneSheetsFile.h"
 
 #include <QDialog>
 #include <QSizeF>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +63,22 @@ public:
     const std::string& CurrentFolder() const { return currentFolder; }
     int ButtonColumn() const { return buttonColumn; }
     ScorePlayback& Playback() { return *playback; }
+    // The key of the context menu's 調: a transposition of the song as written, or the fit.
+    void ChooseKey(KeyChoice key);
+    KeyChoice ChosenKey() const { return chosenKey; }
+    // The player's sheets of the loaded tune, kept beside it: the one shown now saved under
+    // `name` (the tune's default when `asDefault` or when it is the first), or one of them shown.
+    bool SaveTuneSheet(const std::string& name, bool asDefault = false);
+    void UseTuneSheet(const std::string& name);
+    const TuneSheets& SheetsOfTune() const { return tuneSheets; }
+    const std::string& TuneSheetShown() const { return sheetShown; }
+    // Copies the loaded score into the library folder, listed under the title and fame (0..255)
+    // with its sheets; false after the message of what failed, nothing left half-written.
+    bool AddToLibrary(const std::string& title, int fame);
+    const std::string& SongPath() const { return songPath; }
+    // Asked which sheet to open when the tune keeps several; tests answer it themselves.
+    using SheetChooser = std::function<std::optional<std::string>(QWidget*, const TuneSheets&)>;
+    void SetSheetChooser(SheetChooser chooser) { sheetChooser = std::move(chooser); }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -88,6 +108,16 @@ private:
     // Whatever changes the score, opens a dialog or ends the window stops the sound first.
     void StopPlayback();
     void AddPlaybackItems(QMenu& menu);
+    void AddKeyItems(QMenu& menu);
+    void AddTuneSheetItems(QMenu& menu);
+    void AskToSaveTuneSheet();
+    void AskToAddToLibrary();
+    // Puts a sheet's harp and paper choices in place before the song is fitted and laid out.
+    void TakeSheetSettings(const TuneSheet& chosen);
+    // Lays out the song again in `key` over `measures`, the boxes following.
+    void ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats);
+    TuneSheet CurrentTuneSheet(const std::string& name) const;
+    int LowestString() const;
 
     std::unique_ptr<CButtonPicture> buttons;
     std::unique_ptr<CScorePicture> score;
@@ -112,4 +142,12 @@ private:
     COffScreenControl* exitControl = nullptr;
     int buttonColumn = 0;
     bool settingBoxes = false;
+    KeyChoice chosenKey; // none: the fit's, the default
+    int fitTransposition = 0; // what the fit moved the loaded song
+    std::string songPath;     // the loaded tune, whose sheets lie beside it
+    TuneSheets tuneSheets;
+    std::string sheetShown;   // the name of the tune's sheet shown; empty: none of them
+    SheetChooser sheetChooser;
+    ScoreFormat songFormat = ScoreFormat::SongFile;
+    int songChoice = -1; // the part, tune or track the score was read with; -1: the first
 };
