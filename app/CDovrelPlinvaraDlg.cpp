@@ -88,6 +88,22 @@ constexpr int kScoreMargin = 10;
 // What the library's filter shows of an added score by default: "有名曲のみ表示" and below.
 constexpr int kAddedFame = 70;
 
+// Which of the tune's sheets to open, the default one offered first; cancelled: the default.
+std::optional<std::string> AskWhichTuneSheet(QWidget* owner, const TuneSheets& sheets)
+{
+    QStringList names;
+    int current = 0;
+    for (const TuneSheet& kept : sheets.sheets) {
+        if (&kept == sheets.Default())
+            current = static_cast<int>(names.size());
+        names << QString::fromStdString(kept.name);
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(owner, QStringLiteral("用紙の選択"), QStringLiteral("開く用紙:"), names,
+                                                 current, false, &ok);
+    return ok ? std::optional<std::string>(chosen.toStdString()) : std::nullopt;
+}
+
 // A file name in the library folder that nothing holds yet, after the score's own: "tune.abc",
 // then "tune-2.abc", "tune-3.abc"; "" when none is free.
 std::string FreeLibraryName(const std::string& folder, const std::string& source)
@@ -137,6 +153,7 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
     libraryControl = new COffScreenControl(this, MainControl::kLibrary, true);
 
     Initialise();
+    sheetChooser = &AskWhichTuneSheet;
     playback = std::make_unique<ScorePlayback>(
         std::move(audio), ReadSoundFontSetting(JoinPath(settingsFolder, kSoundSettingsFileName)));
     // Only the mark is drawn anew; nothing else of the picture changes.

@@ -209,6 +209,21 @@ TEST_F(TuneSheetsTest, SeveralNamedSheetsAndTheDefaultOne)
     EXPECT_EQ(window.ChosenKey(), std::nullopt);
     window.UseTuneSheet("初心者用");
     EXPECT_EQ(window.TuneSheetShown(), "初心者用");
+
+    // The window's own question: the default offered first.
+    CDovrelPlinvaraDlg asking;
+    QString offeredFirst;
+    WhenModalOpens([&](QWidget* modal) {
+        modal->setObjectName(QStringLiteral("asked"));
+        if (auto* box = modal->findChild<QComboBox*>()) {
+            offeredFirst = box->currentText();
+            box->setCurrentIndex(1);
+        }
+        static_cast<QDialog*>(modal)->accept();
+    });
+    asking.LoadSong(tune);
+    EXPECT_EQ(offeredFirst, QStringLiteral("25弦"));
+    EXPECT_EQ(asking.TuneSheetShown(), "伴奏付き");
     EXPECT_EQ(sink.Take(), std::vector<std::string>{});
 }
 
