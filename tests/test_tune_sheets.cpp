@@ -21,6 +21,8 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -354,6 +356,33 @@ TEST_F(TuneSheetsTest, ALibraryThatCannotBeWrittenSaysSoAndKeepsNothing)
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(sandbox.Path()))
         ++files;
     EXPECT_EQ(files, 3u) << "Archive, config and net; no temporary file";
+}
+
+// A disk that fills up midway: the listing fits, the score does not; nothing of it stays.
+TEST_F(TuneSheetsTest, AScoreCutShortTakesItsListingAwayAgain)
+{
+    std::string large = kReel;
+    while (large.size() < 8192)
+        large += "% a comment line that a notation program might leave behind\n";
+    WriteText(tune, large);
+    fs::create_directories(sandbox.Path("Archive"));
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    sink.Take();
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousSignal = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit cut = before;
+    cut.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &cut), 0);
+    const bool added = window.AddToLibrary("朝のリール", 70);
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, previousSignal);
+    EXPECT_FALSE(added);
+    const std::vector<std::string> said = sink.Take();
+    ASSERT_EQ(said.size(), 2u) << "the writer's message, then which score";
+    EXPECT_EQ(said[1], "「朝のリール」をライブラリ（" + sandbox.Path("Archive") + "）に追加できませんでした。");
+    EXPECT_TRUE(fs::is_empty(sandbox.Path("Archive")));
 }
 
 TEST_F(TuneSheetsTest, KeyMenuOffersEveryTranspositionWithTheFitMarked)
