@@ -207,6 +207,7 @@ void CDovrelPlinvaraDlg::Initialise()
     endBox->move(e + 80, 60);
 
     frame = ScoreFrameOf(settings);
+    ownHarp = frame;
     fitted = UnfittedScore(frame);
     score = std::make_unique<CScorePicture>();
     const PictureRect scoreRect{kScoreMargin, kScoreMargin, frame.width + kScoreMargin, frame.height + kScoreMargin};
@@ -385,7 +386,7 @@ void CDovrelPlinvaraDlg::ChooseKey(KeyChoice key)
 int CDovrelPlinvaraDlg::LowestString() const
 {
     // A sheet's own harp starts where its strings do; the window's, where the settings say.
-    return frame.stringPitches == ScoreFrameOf(settings).stringPitches && frame.stringCount == settings.stringCount
+    return frame.stringPitches == ownHarp.stringPitches && frame.stringCount == ownHarp.stringCount
                ? settings.lowestNote
                : frame.stringPitches[0];
 }
@@ -393,12 +394,16 @@ int CDovrelPlinvaraDlg::LowestString() const
 void CDovrelPlinvaraDlg::TakeSheetSettings(const TuneSheet& chosen)
 {
     sheet = chosen.sheet;
-    ScoreFrame harp = ScoreFrameOf(settings);
-    harp.stringCount = frame.stringCount; // a count changed in the settings dialog shows at once
-    if (!chosen.strings.empty()) {
-        harp.stringCount = static_cast<int>(std::min(chosen.strings.size(), static_cast<size_t>(kMaxStrings)));
+    UseHarp(chosen.strings);
+}
+
+void CDovrelPlinvaraDlg::UseHarp(const std::vector<int32_t>& strings)
+{
+    ScoreFrame harp = ownHarp;
+    if (!strings.empty()) {
+        harp.stringCount = static_cast<int>(std::min(strings.size(), static_cast<size_t>(kMaxStrings)));
         harp.stringPitches.fill(0);
-        std::copy_n(chosen.strings.begin(), harp.stringCount, harp.stringPitches.begin());
+        std::copy_n(strings.begin(), harp.stringCount, harp.stringPitches.begin());
     }
     if (harp.stringCount != frame.stringCount || harp.stringPitches != frame.stringPitches) {
         frame.stringCount = harp.stringCount;
@@ -602,6 +607,8 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     if (chosen) {
         sheetShown = chosen->name;
         TakeSheetSettings(*chosen);
+    } else {
+        UseHarp({}); // the window's own harp again after a tune that brought its own
     }
     fitTransposition = FitSongToFrame(*song, frame, LowestString());
     fitted.transposition = fitTransposition;
@@ -684,6 +691,8 @@ void CDovrelPlinvaraDlg::EditSettings()
     // Only the string count and spacing change at once; the rest waits for the next start.
     frame.stringCount = settings.stringCount;
     frame.stringSpacing = settings.lineSpacing;
+    ownHarp.stringCount = frame.stringCount;
+    ownHarp.stringSpacing = frame.stringSpacing;
     fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition, RepeatsShown(), &fitted)
                   : UnfittedScore(frame);
     score->SetStrings(0, settings.stringCount, settings.lineSpacing);

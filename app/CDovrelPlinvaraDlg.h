@@ -118,6 +118,8 @@ private:
     void ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats);
     TuneSheet CurrentTuneSheet(const std::string& name) const;
     int LowestString() const;
+    // The sheet's strings, or the window's own harp when it names none.
+    void UseHarp(const std::vector<int32_t>& strings);
 
     std::unique_ptr<CButtonPicture> buttons;
     std::unique_ptr<CScorePicture> score;
@@ -126,7 +128,8 @@ private:
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<CSongData> song;
-    ScoreFrame frame;   // the harp and picture the window was started with
+    ScoreFrame frame;   // the harp and picture shown: the window's own, or a tune's sheet's
+    ScoreFrame ownHarp; // the harp the window was started with, as the settings dialog changed it
     FittedScore fitted; // the shown score, handed to whoever draws or prints it
     std::string settingsFolder;
     std::unique_ptr<ScorePlayback> playback;

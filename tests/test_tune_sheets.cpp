@@ -229,6 +229,21 @@ TEST_F(TuneSheetsTest, SeveralNamedSheetsAndTheDefaultOne)
     EXPECT_EQ(sink.Take(), std::vector<std::string>{});
 }
 
+TEST_F(TuneSheetsTest, ASheetsHarpServesItsTuneOnly)
+{
+    WriteText(tune + ".ini", "[sheet]\nname=15G\nstrings=55,57,59,60,62,64,66,67,69,71,72,74,76,78,79\n");
+    const std::string other = sandbox.Path("net/other.abc");
+    WriteText(other, "X:1\nT:Other\nM:3/4\nL:1/4\nK:C\nC E G|c3|]\n");
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    EXPECT_EQ(window.Score().frame.stringCount, 15);
+    EXPECT_EQ(window.Score().frame.stringPitches[6], 66) << "F sharp";
+    EXPECT_EQ(window.Score().notesWithoutString, 0) << "the fit finds a key the harp in G holds";
+    window.LoadSong(other);
+    EXPECT_EQ(window.Score().frame.stringCount, 25);
+    EXPECT_EQ(window.Score().frame.stringPitches[6], 61);
+}
+
 TEST_F(TuneSheetsTest, HostileSheetFilesNeverBlockCrashOrLoseTheTune)
 {
     const std::string sheets = tune + ".ini";
