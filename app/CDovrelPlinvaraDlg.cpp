@@ -4,6 +4,8 @@
 #include "audio/ScorePlayback.h"
 #include "audio/SoundFont.h"
 #include "common/ChooseFileToOpen.h"
+#include "common/Cp932.h"
+#include "common/ErrorCodes.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
 #include "common/DialogPalette.h"
@@ -28,8 +30,14 @@
 
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QIcon>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QSpinBox>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QPrintPreviewDialog>
@@ -38,6 +46,7 @@
 #include <QThread>
 #include <algorithm>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -76,6 +85,43 @@ const ButtonPlace kButtons[] = {
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 30;
 constexpr int kScoreMargin = 10;
+// What the library's filter shows of an added score by default: "有名曲のみ表示" and below.
+constexpr int kAddedFame = 70;
+
+// Which of the tune's sheets to open, the default one offered first; cancelled: the default.
+std::optional<std::string> AskWhichTuneSheet(QWidget* owner, const TuneSheets& sheets)
+{
+    QStringList names;
+    int current = 0;
+    for (const TuneSheet& kept : sheets.sheets) {
+        if (&kept == sheets.Default())
+            current = static_cast<int>(names.size());
+        names << QString::fromStdString(kept.name);
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(owner, QStringLiteral("用紙の選択"), QStringLiteral("開く用紙:"), names,
+                                                 current, false, &ok);
+    return ok ? std::optional<std::string>(chosen.toStdString()) : std::nullopt;
+}
+
+// A file name in the library folder that nothing holds yet, after the score's own: "tune.abc",
+// then "tune-2.abc", "tune-3.abc"; "" when none is free.
+std::string FreeLibraryName(const std::string& folder, const std::string& source)
+{
+    const std::string name = QFileInfo(QFile::decodeName(source.c_str())).fileName().toStdString();
+    const size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::string suffix = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    struct stat st {};
+    for (int n = 1; n < 10000; ++n) {
+        const std::string path = JoinPath(folder, n == 1 ? name : stem + "-" + std::to_string(n) + suffix);
+        if (path.size() + 4 > kMaxPathBytes)
+            return "";
+        if (lstat(path.c_str(), &st) != 0 && lstat(TuneSheetsPath(path).c_str(), &st) != 0)
+            return path;
+    }
+    return "";
+}
 
 } // namespace
 
@@ -107,6 +153,7 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
     libraryControl = new COffScreenControl(this, MainControl::kLibrary, true);
 
     Initialise();
+    sheetChooser = &AskWhichTuneSheet;
     playback = std::make_unique<ScorePlayback>(
         std::move(audio), ReadSoundFontSetting(JoinPath(settingsFolder, kSoundSettingsFileName)));
     // Only the mark is drawn anew; nothing else of the picture changes.
@@ -163,6 +210,7 @@ void CDovrelPlinvaraDlg::Initialise()
     endBox->move(e + 80, 60);
 
     frame = ScoreFrameOf(settings);
+    ownHarp = frame;
     fitted = UnfittedScore(frame);
     score = std::make_unique<CScorePicture>();
     const PictureRect scoreRect{kScoreMargin, kScoreMargin, frame.width + kScoreMargin, frame.height + kScoreMargin};
@@ -236,6 +284,12 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("SystemMenu"));
     AddPlaybackItems(menu);
+    AddKeyItems(menu);
+    AddTuneSheetItems(menu);
+    QAction* add = menu.addAction(QStringLiteral("ライブラリに追加(&B)..."));
+    add->setData(-1);
+    add->setEnabled(song && songFormat != ScoreFormat::SongFile);
+    connect(add, &QAction::triggered, this, [this] { AskToAddToLibrary(); });
     menu.addSeparator();
     QAction* preview = menu.addAction(QStringLiteral("印刷プレビュー(&V)..."));
     preview->setData(MainCommand::kPrintPreview);
@@ -295,6 +349,221 @@ void CDovrelPlinvaraDlg::AddPlaybackItems(QMenu& menu)
     AddPracticeItems(menu);
 }
 
+void CDovrelPlinvaraDlg::AddKeyItems(QMenu& menu)
+{
+    QMenu* keys = menu.addMenu(QStringLiteral("調(&K)"));
+    keys->setObjectName(QStringLiteral("KeyMenu"));
+    keys->setEnabled(song != nullptr);
+    if (!song)
+        return;
+    // Counted on the whole song as the sheet draws it, so that a key's count is what the sheet shows.
+    const FittedScore whole =
+        LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)}, fitted.transposition, RepeatsShown(), &fitted);
+    const auto addChoice = [&](const QString& text, KeyChoice key) {
+        QAction* choice = keys->addAction(text);
+        choice->setCheckable(true);
+        choice->setChecked(key == chosenKey);
+        choice->setData(-1);
+        connect(choice, &QAction::triggered, this, [this, key] { ChooseKey(key); });
+    };
+    const KeyOffer fit{fitTransposition, KeyIndexAt(song->keyIndex, fitted.transposition, fitTransposition),
+                       MissingNotesAt(whole, fitTransposition)};
+    addChoice(QString::fromStdString("自動（既定） " + ShiftText(fit.transposition) + "  " + KeyOfferText(fit)),
+              std::nullopt);
+    keys->addSeparator();
+    const bool heldFirst = !StringsOnePerSemitone(frame);
+    bool afterHeld = false;
+    for (const KeyOffer& offer : OfferKeys(whole, song->keyIndex)) {
+        if (heldFirst && afterHeld && offer.missingNotes > 0)
+            keys->addSeparator(); // the keys the strings hold, then the others
+        afterHeld = offer.missingNotes == 0;
+        addChoice(QString::fromStdString(ShiftText(offer.transposition) + "  " + KeyOfferText(offer)), offer.transposition);
+    }
+}
+
+void CDovrelPlinvaraDlg::ChooseKey(KeyChoice key)
+{
+    if (!song)
+        return;
+    StopPlayback();
+    ShowSong(key, fitted.measures, RepeatsShown());
+}
+
+int CDovrelPlinvaraDlg::LowestString() const
+{
+    // A sheet's own harp starts where its strings do; the window's, where the settings say.
+    return frame.stringPitches == ownHarp.stringPitches && frame.stringCount == ownHarp.stringCount
+               ? settings.lowestNote
+               : frame.stringPitches[0];
+}
+
+void CDovrelPlinvaraDlg::TakeSheetSettings(const TuneSheet& chosen)
+{
+    sheet = chosen.sheet;
+    UseHarp(chosen.strings);
+}
+
+void CDovrelPlinvaraDlg::UseHarp(const std::vector<int32_t>& strings)
+{
+    ScoreFrame harp = ownHarp;
+    if (!strings.empty()) {
+        harp.stringCount = static_cast<int>(std::min(strings.size(), static_cast<size_t>(kMaxStrings)));
+        harp.stringPitches.fill(0);
+        std::copy_n(strings.begin(), harp.stringCount, harp.stringPitches.begin());
+    }
+    if (harp.stringCount != frame.stringCount || harp.stringPitches != frame.stringPitches) {
+        frame.stringCount = harp.stringCount;
+        frame.stringPitches = harp.stringPitches;
+        score->SetStrings(0, frame.stringCount, frame.stringSpacing);
+    }
+}
+
+TuneSheet CDovrelPlinvaraDlg::CurrentTuneSheet(const std::string& name) const
+{
+    TuneSheet kept;
+    kept.name = name;
+    kept.key = chosenKey;
+    kept.measures = fitted.measures;
+    kept.strings.assign(frame.stringPitches.begin(),
+                        frame.stringPitches.begin() + std::clamp(frame.stringCount, 0, kMaxStrings));
+    kept.sheet = sheet;
+    kept.sheet.repeats = RepeatsShown(); // what the boxes count by, whatever the settings now say
+    return kept;
+}
+
+bool CDovrelPlinvaraDlg::SaveTuneSheet(const std::string& typed, bool asDefault)
+{
+    const std::string name = TuneSheetName(typed);
+    if (!song || songPath.empty() || name.empty())
+        return false;
+    TuneSheets changed = tuneSheets;
+    changed.Put(CurrentTuneSheet(name));
+    if (asDefault)
+        changed.defaultName = name;
+    if (!WriteTuneSheets(TuneSheetsPath(songPath), changed))
+        return false; // the writer said why; the sheets kept are still those of the file
+    tuneSheets = std::move(changed);
+    sheetShown = name;
+    return true;
+}
+
+void CDovrelPlinvaraDlg::UseTuneSheet(const std::string& name)
+{
+    const TuneSheet* chosen = tuneSheets.Find(name);
+    if (!song || !chosen)
+        return;
+    StopPlayback();
+    const TuneSheet kept = *chosen;
+    sheetShown = kept.name;
+    const ScoreFrame before = frame;
+    TakeSheetSettings(kept);
+    int applied = fitted.transposition;
+    if (before.stringPitches != frame.stringPitches || before.stringCount != frame.stringCount) {
+        // Another harp has another fit.
+        if (applied != 0)
+            song->Transpose(-applied);
+        fitTransposition = FitSongToFrame(*song, frame, LowestString());
+        fitted.transposition = fitTransposition;
+    }
+    ShowSong(kept.key, kept.measures, kept.sheet.repeats);
+}
+
+void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
+{
+    QMenu* sheets = menu.addMenu(QStringLiteral("用紙(&S)"));
+    sheets->setObjectName(QStringLiteral("TuneSheetMenu"));
+    sheets->setEnabled(song != nullptr);
+    for (const TuneSheet& kept : tuneSheets.sheets) {
+        const bool isDefault = kept.name == tuneSheets.Default()->name;
+        QAction* choice = sheets->addAction(QString::fromStdString(kept.name + (isDefault ? "（既定）" : "")));
+        choice->setCheckable(true);
+        choice->setChecked(kept.name == sheetShown);
+        choice->setData(-1);
+        const std::string name = kept.name;
+        connect(choice, &QAction::triggered, this, [this, name] { UseTuneSheet(name); });
+    }
+    if (!tuneSheets.sheets.empty())
+        sheets->addSeparator();
+    QAction* save = sheets->addAction(QStringLiteral("この用紙を保存(&S)..."));
+    save->setData(-1);
+    connect(save, &QAction::triggered, this, [this] { AskToSaveTuneSheet(); });
+    QAction* makeDefault = sheets->addAction(QStringLiteral("既定の用紙にする(&D)"));
+    makeDefault->setData(-1);
+    makeDefault->setEnabled(!sheetShown.empty());
+    connect(makeDefault, &QAction::triggered, this, [this] { SaveTuneSheet(sheetShown, true); });
+}
+
+bool CDovrelPlinvaraDlg::AddToLibrary(const std::string& typedTitle, int fame)
+{
+    const std::string title = TuneSheetName(typedTitle);
+    if (!song || songFormat == ScoreFormat::SongFile || title.empty())
+        return false;
+    const std::string folder = JoinPath(currentFolder, "Archive");
+    CreateFolderPath(folder);
+    const std::string target = FreeLibraryName(folder, songPath);
+    if (target.empty()) {
+        ShowGeneralError(GeneralError::kCannotOpenFile);
+        return false;
+    }
+    const uint32_t size = GetFileSize(songPath);
+    std::vector<uint8_t> bytes(size);
+    if (!CanOpenFile(songPath) || (size > 0 && !ReadWholeFile(songPath, bytes.data(), bytes.size())))
+        return false;
+    TuneSheets listed = tuneSheets; // the tune's sheets go with it
+    listed.listing = LibraryListing{title, std::clamp(fame, 0, 255), songChoice};
+    // The sheets first: a score without them is never listed, so a failure between the two
+    // leaves nothing the library shows; the score's failure takes its sheets away again.
+    const std::string sheetsPath = TuneSheetsPath(target);
+    const auto failed = [&] {
+        ShowMessage("「" + title + "」をライブラリ（" + folder + "）に追加できませんでした。");
+        return false;
+    };
+    if (!WriteTuneSheets(sheetsPath, listed))
+        return failed();
+    if (!WriteWholeFile(target, bytes.data(), bytes.size())) {
+        unlink(sheetsPath.c_str());
+        return failed();
+    }
+    // From now on the sheets are kept beside the library's copy.
+    songPath = target;
+    tuneSheets = std::move(listed);
+    return true;
+}
+
+void CDovrelPlinvaraDlg::AskToAddToLibrary()
+{
+    StopPlayback();
+    QDialog ask(this);
+    ask.setObjectName(QStringLiteral("AddToLibrary"));
+    ask.setWindowTitle(QStringLiteral("ライブラリに追加"));
+    auto* form = new QFormLayout(&ask);
+    auto* title = new QLineEdit(QString::fromStdString(Cp932ToUtf8(song->ListTitle())), &ask);
+    title->setObjectName(QStringLiteral("Title"));
+    auto* fame = new QSpinBox(&ask);
+    fame->setObjectName(QStringLiteral("Fame"));
+    fame->setRange(0, 255);
+    fame->setValue(kAddedFame);
+    form->addRow(QStringLiteral("曲名"), title);
+    form->addRow(QStringLiteral("知名度 (0～255)"), fame);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    if (ask.exec() == QDialog::Accepted)
+        AddToLibrary(title->text().toStdString(), fame->value());
+}
+
+void CDovrelPlinvaraDlg::AskToSaveTuneSheet()
+{
+    StopPlayback();
+    bool ok = false;
+    const QString typed = QInputDialog::getText(this, QStringLiteral("用紙の保存"), QStringLiteral("用紙の名前:"),
+                                                QLineEdit::Normal,
+                                                QString::fromStdString(sheetShown.empty() ? "練習用" : sheetShown), &ok);
+    if (ok)
+        SaveTuneSheet(typed.toStdString());
+}
+
 void CDovrelPlinvaraDlg::TogglePlayback()
 {
     if (playback->Active())
@@ -314,16 +583,62 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     StopPlayback();
     if (IsSongFileName(path))
         song.reset(); // the old song goes before the new one is read
+    // The sheets first: a score of the library names the part it was added with.
+    TuneSheets kept;
+    const std::string sheetsPath = TuneSheetsPath(path);
+    const TuneSheetsRead sheetsRead = ReadTuneSheets(sheetsPath, kept);
     ImportRequest request;
-    request.chooser = &CMelodyChoiceDlg::Ask;
+    int asked = kDefaultChoice;
+    request.chooser = [&asked](const std::string& title, const std::vector<MelodyChoice>& choices) {
+        return asked = CMelodyChoiceDlg::Ask(title, choices);
+    };
+    if (kept.listing)
+        request.choice = kept.listing->choice;
     ImportOutcome loaded = LoadScoreFile(path, request);
     if (!loaded.song)
         return; // the user cancelled the choice of a part
     song = std::move(loaded.song);
-    const int transposition = FitSongToFrame(*song, frame, settings.lowestNote);
-
+    songPath = path;
+    songFormat = loaded.failed ? ScoreFormat::SongFile : loaded.format;
+    songChoice = kept.listing ? kept.listing->choice : asked;
+    tuneSheets = std::move(kept);
+    sheetShown.clear();
+    if (sheetsRead == TuneSheetsRead::kDamaged)
+        ShowMessage("この曲の用紙ファイル「" + QFileInfo(QFile::decodeName(sheetsPath.c_str())).fileName().toStdString() +
+                    "」を読めないため、用紙を使わずに開きます。");
+    const TuneSheet* chosen = tuneSheets.Default();
+    if (chosen && tuneSheets.sheets.size() > 1 && sheetChooser)
+        if (const std::optional<std::string> name = sheetChooser(this, tuneSheets))
+            chosen = tuneSheets.Find(*name) ? tuneSheets.Find(*name) : chosen;
+    if (chosen) {
+        sheetShown = chosen->name;
+        TakeSheetSettings(*chosen);
+    } else {
+        UseHarp({}); // the window's own harp again after a tune that brought its own
+    }
+    fitTransposition = FitSongToFrame(*song, frame, LowestString());
+    fitted.transposition = fitTransposition;
+    chosenKey.reset();
     // The range counts the measures as drawn: written ones when repeats are drawn with lines.
-    fitted = LayOutFittedScore(frame, *song, FirstShownMeasures(*song), transposition, sheet.repeats);
+    ShowSong(chosen ? chosen->key : std::nullopt, chosen ? chosen->measures : FirstShownMeasures(*song), sheet.repeats);
+    // Said once per song; a note without a string would otherwise just be missing.
+    if (fitted.notesWithoutString > 0)
+        ShowNotesWithoutStringMessage(fitted.notesWithoutString);
+}
+
+void CDovrelPlinvaraDlg::ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats)
+{
+    chosenKey = key;
+    const bool fitsAlready = !key && fitted.transposition == fitTransposition;
+    const int transposition =
+        fitsAlready ? fitTransposition : MoveSongToKey(*song, fitted.transposition, key, frame, LowestString());
+    // A range kept from another time is held within the song; the written layout holds its own.
+    if (repeats == RepeatDrawing::kWrittenOut || !song->repeats.Jumps()) {
+        measures.last = std::clamp(measures.last, 1, std::max(1, song->measureCount));
+        measures.first = std::clamp(measures.first, 1, measures.last);
+    }
+    // Laid out anew, never lent the old layout: its pitches or its harp may be other.
+    fitted = LayOutFittedScore(frame, *song, measures, transposition, repeats);
     const MeasureRange shown = fitted.measures;
     settings.startMeasure = shown.first;
     settings.endMeasure = shown.last;
@@ -337,9 +652,6 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     passage.reset();
     shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted);
-    // Said once per song; a note without a string would otherwise just be missing.
-    if (fitted.notesWithoutString > 0)
-        ShowNotesWithoutStringMessage(fitted.notesWithoutString);
 }
 
 void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
@@ -389,6 +701,8 @@ void CDovrelPlinvaraDlg::EditSettings()
     // Only the string count and spacing change at once; the rest waits for the next start.
     frame.stringCount = settings.stringCount;
     frame.stringSpacing = settings.lineSpacing;
+    ownHarp.stringCount = frame.stringCount;
+    ownHarp.stringSpacing = frame.stringSpacing;
     fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition, RepeatsShown(), &fitted)
                   : UnfittedScore(frame);
     score->SetStrings(0, settings.stringCount, settings.lineSpacing);

@@ -5,13 +5,17 @@
 #include "print/ScoreSheet.h"
 #include "print/SongFacts.h"
 #include "render/FittedScore.h"
+#include "import/ScoreImport.h"
+#include "render/KeyChoice.h"
 #include "settings/ConfigRecord.h"
 #include "settings/SheetSettings.h"
+#include "library/TuneSheetsFile.h"
 
 #include <QDialog>
 #include <QRect>
 #include <QSizeF>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,6 +71,22 @@ public:
     std::optional<std::pair<size_t, size_t>> Passage() const { return passage; }
     // Where the picture is laid in the window, for clicks on it.
     QRect PictureArea() const;
+    // The key of the context menu's 調: a transposition of the song as written, or the fit.
+    void ChooseKey(KeyChoice key);
+    KeyChoice ChosenKey() const { return chosenKey; }
+    // The player's sheets of the loaded tune, kept beside it: the one shown now saved under
+    // `name` (the tune's default when `asDefault` or when it is the first), or one of them shown.
+    bool SaveTuneSheet(const std::string& name, bool asDefault = false);
+    void UseTuneSheet(const std::string& name);
+    const TuneSheets& SheetsOfTune() const { return tuneSheets; }
+    const std::string& TuneSheetShown() const { return sheetShown; }
+    // Copies the loaded score into the library folder, listed under the title and fame (0..255)
+    // with its sheets; false after the message of what failed, nothing left half-written.
+    bool AddToLibrary(const std::string& title, int fame);
+    const std::string& SongPath() const { return songPath; }
+    // Asked which sheet to open when the tune keeps several; tests answer it themselves.
+    using SheetChooser = std::function<std::optional<std::string>(QWidget*, const TuneSheets&)>;
+    void SetSheetChooser(SheetChooser chooser) { sheetChooser = std::move(chooser); }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -118,6 +138,18 @@ private:
     void PlayShown();
     // Reacts to the practice keys; false for any other key.
     bool PracticeKey(const QKeyEvent& event);
+    void AddKeyItems(QMenu& menu);
+    void AddTuneSheetItems(QMenu& menu);
+    void AskToSaveTuneSheet();
+    void AskToAddToLibrary();
+    // Puts a sheet's harp and paper choices in place before the song is fitted and laid out.
+    void TakeSheetSettings(const TuneSheet& chosen);
+    // Lays out the song again in `key` over `measures`, the boxes following.
+    void ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats);
+    TuneSheet CurrentTuneSheet(const std::string& name) const;
+    int LowestString() const;
+    // The sheet's strings, or the window's own harp when it names none.
+    void UseHarp(const std::vector<int32_t>& strings);
 
     std::unique_ptr<CButtonPicture> buttons;
     std::unique_ptr<CScorePicture> score;
@@ -126,7 +158,8 @@ private:
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<CSongData> song;
-    ScoreFrame frame;   // the harp and picture the window was started with
+    ScoreFrame frame;   // the harp and picture shown: the window's own, or a tune's sheet's
+    ScoreFrame ownHarp; // the harp the window was started with, as the settings dialog changed it
     FittedScore fitted; // the shown score, handed to whoever draws or prints it
     std::string settingsFolder;
     std::unique_ptr<ScorePlayback> playback;
@@ -147,4 +180,12 @@ private:
     bool followToEnd = false; // 再生 goes on past the shown measures, the screen following
     std::unique_ptr<FittedScore> played; // what plays when it is more than the shown measures
     std::optional<MeasureRange> shownBeforeFollowing; // the measures to go back to
+    KeyChoice chosenKey; // none: the fit's, the default
+    int fitTransposition = 0; // what the fit moved the loaded song
+    std::string songPath;     // the loaded tune, whose sheets lie beside it
+    TuneSheets tuneSheets;
+    std::string sheetShown;   // the name of the tune's sheet shown; empty: none of them
+    SheetChooser sheetChooser;
+    ScoreFormat songFormat = ScoreFormat::SongFile;
+    int songChoice = -1; // the part, tune or track the score was read with; -1: the first
 };

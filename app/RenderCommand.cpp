@@ -14,6 +14,7 @@
 #include "print/SheetPageDrawing.h"
 #include "print/SheetPlanning.h"
 #include "render/CScorePicture.h"
+#include "render/KeyChoice.h"
 #include "render/SettingsScore.h"
 #include "render/WrittenScore.h"
 #include "settings/CConfigControl.h"
@@ -43,7 +44,7 @@ const char* const kRenderUsage =
     "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]\n"
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
-    "                             [--repeats lines|written]\n"
+    "                             [--repeats lines|written] [--transpose N | --key NAME]\n"
     "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]\n"
     "                                              [--from MEASURE] [--to MEASURE] [--loop N]]\n"
@@ -71,6 +72,10 @@ const char* const kRenderUsage =
     "  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.\n"
     "  --repeats lines (the default) draws a score's repeats, endings, D.C. and D.S. once, with a\n"
     "  line for each jump, and counts the written measures; written draws the tune as played.\n"
+    "  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of\n"
+    "  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that\n"
+    "  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each\n"
+    "  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).\n"
     "  --audio writes the shown measures as the window plays them, on the harp of the distribution's\n"
     "  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by\n"
     "  default) is the percentage of the song's tempo. --count-in plays one measure of clicks\n"
@@ -78,6 +83,8 @@ const char* const kRenderUsage =
     "  (measures counted as --measures counts them), --loop N plays it N times.\n";
 
 namespace {
+
+constexpr int kMaxGivenTransposition = 48; // four octaves each way: beyond, every note folds
 
 struct Options {
     std::string settings;
@@ -101,6 +108,8 @@ struct Options {
     std::optional<bool> countIn, metronome;
     std::optional<int> from, to; // the passage played, in measures as the range counts them
     std::optional<int> loop;     // passes of it
+    KeyChoice transpose;             // none: the fit's
+    std::optional<std::string> key;  // a key name instead of semitones
     // The harp, when given on the command line instead of by the settings file.
     std::optional<Tuning> tuning;
     std::optional<int> strings, lowestNote; // none: from the settings
@@ -293,6 +302,15 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
                 return "--loop needs a number of passes from 1 to 99";
             else
                 o.loop = n;
+        } else if (a == "--transpose") {
+            int semitones = 0;
+            if (!value(v) || !ParseInt(v, -kMaxGivenTransposition, kMaxGivenTransposition, semitones))
+                return "--transpose needs semitones from -48 to 48";
+            o.transpose = semitones;
+        } else if (a == "--key") {
+            if (!value(v) || v.empty())
+                return "--key needs a key name such as G, Bb or Em";
+            o.key = v;
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -325,6 +343,8 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
         return "--write-mwd must not name SONG itself";
     if (!o.output.empty() && SameFile(o.output, o.song))
         return "OUTPUT must not be SONG itself";
+    if (o.transpose && o.key)
+        return "give --transpose or --key, not both";
     if ((o.tempoPercent || o.countIn || o.metronome || o.from || o.to || o.loop) && o.audio.empty())
         return "--tempo, --count-in, --metronome, --from, --to and --loop apply to --audio only";
     if (!o.audio.empty() && (SameFile(o.audio, o.song) || (!o.output.empty() && SameFile(o.audio, o.output))))
@@ -423,7 +443,20 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     // The same score the main window makes from these settings; the range counts the measures
     // as drawn, written ones when repeats are drawn with lines.
     const ScoreFrame frame = ScoreFrameOf(settings);
-    const int transposition = FitSongToFrame(song, frame, settings.lowestNote);
+    KeyChoice chosen = o.transpose;
+    if (o.key) {
+        const FittedScore written = LayOutFittedScore(frame, song, {1, std::max(1, song.measureCount)}, 0, o.repeats);
+        chosen = TranspositionForKey(written, song.keyIndex, *o.key);
+        if (!chosen) {
+            const bool minor = song.keyIndex >= 0 && song.keyIndex < kKeyCount &&
+                               kKeyTable[static_cast<size_t>(song.keyIndex)].mode == KeyMode::Minor;
+            err << "dovrelplinvara-render: --key needs a " << (minor ? "minor key such as Em or Bbm" : "major key such as G or Bb")
+                << ", as the song is written in one, not \"" << *o.key << "\"\n"
+                << kRenderUsage;
+            return 2;
+        }
+    }
+    const int transposition = MoveSongToKey(song, 0, chosen, frame, settings.lowestNote);
     const FittedScore opening = LayOutFittedScore(frame, song, FirstShownMeasures(song), transposition, o.repeats);
     const int count = opening.measureCount;
     MeasureRange measures = opening.measures;
@@ -476,6 +509,15 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << "\nrepeats=" << (score.DrawnOnce() ? "lines" : form.Jumps() ? "written" : "none") << "\n";
         if (score.layout.fallback != RepeatFallback::kNone)
             out << "repeats_fallback=" << FallbackName(score.layout.fallback) << "\n";
+        const FittedScore whole =
+            LayOutFittedScore(frame, song, {1, std::max(1, count)}, transposition, o.repeats, &opening);
+        out << "keys=";
+        const char* comma = "";
+        for (const KeyOffer& offer : OfferEachKey(whole, song.keyIndex)) {
+            out << comma << kKeyTable[static_cast<size_t>(offer.keyIndex)].name << ":" << offer.missingNotes;
+            comma = ",";
+        }
+        out << "\n";
     }
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;

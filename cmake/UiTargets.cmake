@@ -26,6 +26,7 @@ add_library(ui STATIC
   library/CArchiveDlg.h library/CArchiveDlg.cpp
   library/LibraryLoader.h library/LibraryLoader.cpp
   settings/SheetSettingsFile.h settings/SheetSettingsFile.cpp
+  library/TuneSheetsFile.h library/TuneSheetsFile.cpp
   settings/CConfigDlg.h settings/CConfigDlg.cpp
   import/CMelodyChoiceDlg.h import/CMelodyChoiceDlg.cpp
   audio/ScorePlayback.h audio/ScorePlayback.cpp

@@ -3,6 +3,8 @@
 #include "common/FileServices.h"
 #include "library/CDirectoryFileList.h"
 #include "library/SongSummary.h"
+#include "common/Cp932.h"
+#include "library/TuneSheetsFile.h"
 
 #include <QTimer>
 
@@ -43,8 +45,9 @@ void LibraryLoader::Run()
 
     const CDirectoryFileList list(folder, "*.mwd");
     bool overLimit = false;
+    int listed = 0;
     for (int i = 0; i < list.EntryCount() && !cancelled; ++i) {
-        if (i == kMaxSongs) {
+        if (listed == kMaxSongs) {
             overLimit = true;
             break;
         }
@@ -55,6 +58,27 @@ void LibraryLoader::Run()
         SongSummary summary = ReadSongSummary(path, name);
         const std::lock_guard lock(mutex);
         pending.push_back(LibrarySong{name, std::move(summary.title), summary.fame});
+        ++listed;
+    }
+    // Scores added to the library carry their title and fame in the file of sheets beside them; a
+    // score without one was not added and is not listed.
+    for (const char* pattern : kLibraryScorePatterns) {
+        const CDirectoryFileList scores(folder, pattern);
+        for (int i = 0; i < scores.EntryCount() && !cancelled && !overLimit; ++i) {
+            const std::string name = scores.Entry(i);
+            const std::string path = JoinPath(folder, name);
+            TuneSheets sheets;
+            if (path.size() + 4 > kMaxPathBytes || ReadTuneSheets(TuneSheetsPath(path), sheets) != TuneSheetsRead::kRead ||
+                !sheets.listing || sheets.listing->title.empty())
+                continue;
+            if (listed == kMaxSongs) {
+                overLimit = true;
+                break;
+            }
+            const std::lock_guard lock(mutex);
+            pending.push_back(LibrarySong{name, Utf8ToCp932(sheets.listing->title), sheets.listing->fame});
+            ++listed;
+        }
     }
     const std::lock_guard lock(mutex);
     tooMany = overLimit;

@@ -16,6 +16,9 @@
 
 class QTimer;
 
+// The score files the library lists beside its song files, once they were added to it.
+inline constexpr const char* kLibraryScorePatterns[] = {"*.abc", "*.musicxml", "*.xml", "*.mxl", "*.mid", "*.midi"};
+
 struct LibrarySong {
     std::string fileName; // relative to the library folder
     std::string title;    // raw CP932

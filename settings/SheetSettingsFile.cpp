@@ -374,3 +374,25 @@ bool WriteSheetSettings(const QString& path, const SheetSettings& settings)
     }
     return WriteWholeFile(file, text.data(), text.size()) != 0;
 }
+
+bool ReadSheetSetting(std::string_view key, std::string_view value, SheetSettings& into)
+{
+    for (const SheetKey& k : kSheetKeys) {
+        if (k.name != key)
+            continue;
+        SheetSettings candidate = into;
+        if (!k.read(Trimmed(value), candidate))
+            return false;
+        into = candidate;
+        return true;
+    }
+    return false;
+}
+
+std::string SheetSettingLines(const SheetSettings& settings)
+{
+    std::string text;
+    for (const SheetKey& k : kSheetKeys)
+        text += std::string(k.name) + "=" + k.write(settings) + "\n";
+    return text;
+}

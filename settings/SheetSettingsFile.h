@@ -5,6 +5,8 @@
 #include "settings/SheetSettings.h"
 
 #include <QString>
+#include <string>
+#include <string_view>
 
 constexpr const char* kSheetSettingsFileName = "sheet.ini";
 
@@ -20,3 +22,10 @@ SheetSettings ReadSheetSettings(const QString& path);
 // setup.ini's failed save shows, when it could not be written or the changed lines would carry
 // it past 4 KiB.
 bool WriteSheetSettings(const QString& path, const SheetSettings& settings);
+
+// One "key=value" line of a [sheet] group as sheet.ini reads it, for other files that keep
+// sheet settings: false when the key is not one of the group's or the value does not read (the
+// settings then keep theirs).
+bool ReadSheetSetting(std::string_view key, std::string_view value, SheetSettings& into);
+// The group's lines for the settings, "key=value\n" each, in the order sheet.ini writes them.
+std::string SheetSettingLines(const SheetSettings& settings);

@@ -38,7 +38,8 @@ TEST_F(RenderCommandTest, InfoAndNotesOfASample)
     const std::string text = out.str();
     EXPECT_EQ(text.substr(0, text.find("title=")),
               "measures=12\nbeats=4\nkey=C\nloaded_key=C\ntranspose=0\nfirst=1\nlast=12\nlowest=60\nhighest=69\nmissing=0\n");
-    EXPECT_NE(text.find("title=きらきら星\nfame=150\ntempo=100\nmoved=0\nskipped=0\ndropped=0\nwritten_measures=12\nplayed_measures=12\nrepeats=none\nlyrics_left_out=0\n0\t60\t6\n6\t60\t6\n12\t67\t6\n"), std::string::npos);
+    EXPECT_NE(text.find("title=きらきら星\nfame=150\ntempo=100\nmoved=0\nskipped=0\ndropped=0\nwritten_measures=12\nplayed_measures=12\nrepeats=none\n"
+                        "keys=C:0,C#:0,D:0,Eb:0,E:0,F:0,F#:0,G:0,Ab:0,A:0,Bb:0,B:0\nlyrics_left_out=0\n0\t60\t6\n6\t60\t6\n12\t67\t6\n"), std::string::npos);
     EXPECT_EQ(sink.Count(), 0u);
 }
 

@@ -1,0 +1,71 @@
+#pragma once
+// The player's sheets of one tune, kept beside it in "NAME.EXT.ini" (a text file of [sheet]
+// groups) so that the tune's own file never changes: the key, the measures, the harp and how the
+// paper sheet is made, each set under a name the player gives ("初心者用", "25弦").
+
+#include "render/FittedScore.h"
+#include "render/KeyChoice.h"
+#include "settings/SheetSettings.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A file of a few sheets; anything larger is not ours and is never read whole.
+constexpr size_t kMaxTuneSheetsFileBytes = 64 * 1024;
+constexpr size_t kMaxTuneSheets = 64;
+constexpr size_t kMaxTuneSheetNameBytes = 64;
+
+struct TuneSheet {
+    std::string name; // UTF-8, without control characters
+    KeyChoice key;    // none: the fit
+    MeasureRange measures{1, kMaxShownMeasures};
+    std::vector<int32_t> strings; // the harp's string notes, lowest first; empty: the window's
+    SheetSettings sheet;
+
+    bool operator==(const TuneSheet&) const;
+};
+
+// What the library lists a score under: a song file keeps these in its own summary.
+struct LibraryListing {
+    std::string title; // UTF-8
+    int fame = 0;      // 0..255, as a song file's
+    int choice = -1;   // the part, tune or track chosen when it was added; -1: the first
+    bool operator==(const LibraryListing&) const = default;
+};
+
+struct TuneSheets {
+    std::vector<TuneSheet> sheets;
+    std::string defaultName;
+    std::optional<LibraryListing> listing; // only for a score in the library
+
+    const TuneSheet* Find(std::string_view name) const;
+    // The default one, else the first; null when there is none.
+    const TuneSheet* Default() const;
+    // Replaces the sheet of that name or adds it after the others; the first becomes the default.
+    void Put(TuneSheet sheet);
+};
+
+// "song.abc" keeps its sheets in "song.abc.ini".
+std::string TuneSheetsPath(const std::string& tunePath);
+
+// A name as the file keeps it: control characters left out, blanks trimmed, cut at a character
+// to kMaxTuneSheetNameBytes.
+std::string TuneSheetName(std::string_view typed);
+
+enum class TuneSheetsRead {
+    kNone,    // no file: the tune has no sheets of its own
+    kRead,    // at least one sheet
+    kDamaged, // something is there that is no file of sheets (empty, binary, too large, a FIFO, a link loop)
+};
+
+// Never blocks and never reports: a FIFO or device is not opened for reading, a large file is
+// read no further than the bound.
+TuneSheetsRead ReadTuneSheets(const std::string& path, TuneSheets& into);
+// The file's text, and back; Parse gives false when neither a sheet nor a listing is in it.
+std::string TuneSheetsText(const TuneSheets& sheets);
+bool ParseTuneSheets(std::string_view text, TuneSheets& into);
+// Written whole or left as it was; false after the writer's message.
+bool WriteTuneSheets(const std::string& path, const TuneSheets& sheets);

@@ -1,0 +1,469 @@
+#include "app/CDovrelPlinvaraDlg.h"
+#include "app/RenderCommand.h"
+#include "controls/CReadOnlySpinBox.h"
+#include "library/CArchiveDlg.h"
+#include "print/CPrintPicture.h"
+#include "print/PrintTarget.h"
+#include "library/TuneSheetsFile.h"
+#include "song/CSongData.h"
+#include "song/CSongFileWriter.h"
+#include "tests/support/MidiBytes.h"
+#include "tests/support/MusicXmlText.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/UiTestSupport.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPrinter>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two parts, the first repeated, with words: what a player finds on the net.
+constexpr const char* kReel = "X:1\nT:Morning reel\nM:4/4\nL:1/8\nK:D\n"
+                              "|:D2FA d2fa|g2fg e2ce|d2cB A2FA|B2AG F2E2:|\n"
+                              "|:f2af d2fd|e2ge c2ec|d2cB A2FA|1 B2AG F2E2:|2 G2E2 D4|]\n"
+                              "w: la la la la la la la la\n";
+const std::string kDamaged = "この曲の用紙ファイル「reel.abc.ini」を読めないため、用紙を使わずに開きます。";
+
+std::string g_pdfPath;
+
+std::unique_ptr<QPrinter> PdfPrinter(QWidget*, const QString&, PaperChoice, bool)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(QString::fromStdString(g_pdfPath));
+    printer->setResolution(150);
+    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Portrait, QMarginsF()));
+    return printer;
+}
+
+QStringList OnePrinter() { return {QStringLiteral("Office")}; }
+
+// The PDF without what Qt makes anew for every document: its creation time and its identifier.
+std::string WithoutDateAndId(const std::vector<uint8_t>& pdf)
+{
+    const std::string text(pdf.begin(), pdf.end());
+    const std::string dated = std::regex_replace(text, std::regex(R"(/CreationDate \(D:[^)]*\))"), "/CreationDate ()");
+    return std::regex_replace(dated, std::regex(R"(/ID \[<[0-9a-fA-F]*> ?<[0-9a-fA-F]*>\])"), "/ID []");
+}
+
+} // namespace
+
+class TuneSheetsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        cwd = fs::current_path();
+        fs::current_path(sandbox.Path()); // the library is "Archive" below the folder started in
+        previousRunner = CPrintPicture::SetPrintDialogRunner(&PdfPrinter);
+        previousLister = SetPrinterLister(&OnePrinter);
+        fs::create_directories(sandbox.Path("net"));
+        tune = sandbox.Path("net/reel.abc");
+        WriteText(tune, kReel);
+    }
+    void TearDown() override
+    {
+        CPrintPicture::SetPrintDialogRunner(previousRunner);
+        SetPrinterLister(previousLister);
+        fs::current_path(cwd);
+    }
+    static void WriteText(const std::string& path, const std::string& text)
+    {
+        WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    void WriteSheetIni(const std::string& text)
+    {
+        fs::create_directories(sandbox.ConfigHome() + "/PV");
+        WriteText(sandbox.ConfigHome() + "/PV/sheet.ini", text);
+    }
+    std::vector<uint8_t> Print(CDovrelPlinvaraDlg& window, const std::string& name)
+    {
+        g_pdfPath = sandbox.Path(name);
+        window.RunCommand(MainCommand::kPrint);
+        return ReadFileBytes(g_pdfPath);
+    }
+    // Opens the library from the window and loads the song listed as `title`.
+    void OpenFromLibrary(CDovrelPlinvaraDlg& window, const QString& title)
+    {
+        WhenModalOpens([title](QWidget* modal) {
+            auto* d = static_cast<CArchiveDlg*>(modal);
+            EXPECT_TRUE(WaitForState([&] { return d->IsFilled(); }));
+            Control<QComboBox>(d, ArchiveControl::kFameFilter)->setCurrentIndex(0);
+            auto* list = Control<QListWidget>(d, ArchiveControl::kSongList);
+            const QList<QListWidgetItem*> found = list->findItems(title, Qt::MatchExactly);
+            EXPECT_EQ(found.size(), 1) << title.toStdString();
+            if (!found.isEmpty())
+                list->setCurrentItem(found.front());
+            Click(Control(d, ArchiveControl::kLoad), QPoint(40, 15));
+        });
+        window.RunCommand(MainCommand::kLibrary);
+    }
+    static QStringList Listed(const std::string& base, int filter)
+    {
+        QStringList titles;
+        CArchiveDlg dialog;
+        dialog.SetBaseFolder(base);
+        WhenModalOpens([&](QWidget*) {
+            EXPECT_TRUE(WaitForState([&] { return dialog.IsFilled(); }));
+            Control<QComboBox>(&dialog, ArchiveControl::kFameFilter)->setCurrentIndex(filter);
+            auto* list = Control<QListWidget>(&dialog, ArchiveControl::kSongList);
+            for (int i = 0; i < list->count(); ++i)
+                titles << list->item(i)->text();
+            dialog.reject();
+        });
+        dialog.exec();
+        return titles;
+    }
+
+    SandboxDir sandbox;
+    RecordingSink sink;
+    fs::path cwd;
+    std::string tune;
+    CPrintPicture::PrintDialogRunner previousRunner = nullptr;
+    PrinterLister previousLister = nullptr;
+};
+
+// The player's practice sheet survives the end of the program: its PDF is the same again.
+TEST_F(TuneSheetsTest, PracticeSheetComesBackFromTheLibraryAfterARestart)
+{
+    WriteSheetIni("[sheet]\nrepeats=written\ncounts=true\nstring_spacing_mm=11.5\n");
+    std::vector<uint8_t> first;
+    FittedScore before;
+    {
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(tune);
+        ASSERT_NE(window.Song(), nullptr);
+        window.ChooseKey(2);
+        Control<CReadOnlySpinBox>(&window, MainControl::kEndSpin)->setValue(6);
+        Control<CReadOnlySpinBox>(&window, MainControl::kStartSpin)->setValue(3);
+        ASSERT_TRUE(window.AddToLibrary("朝のリール", 70));
+        ASSERT_TRUE(window.SaveTuneSheet("練習用"));
+        EXPECT_EQ(window.SongPath(), sandbox.Path("Archive/reel.abc"));
+        before = window.Score();
+        first = Print(window, "first.pdf");
+    }
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(before.transposition, 2);
+    EXPECT_EQ(before.measures.first, 3);
+    EXPECT_EQ(before.measures.last, 6);
+    EXPECT_FALSE(before.DrawnOnce()) << "written out";
+    fs::remove(sandbox.ConfigHome() + "/PV/sheet.ini"); // the next start knows nothing of the choices
+
+    CDovrelPlinvaraDlg window;
+    OpenFromLibrary(window, QStringLiteral("朝のリール"));
+    ASSERT_NE(window.Song(), nullptr);
+    EXPECT_EQ(window.TuneSheetShown(), "練習用");
+    EXPECT_EQ(window.ChosenKey(), KeyChoice(2));
+    EXPECT_EQ(window.Score().transposition, 2);
+    EXPECT_EQ(window.Score().measures.first, 3);
+    EXPECT_EQ(window.Score().measures.last, 6);
+    EXPECT_TRUE(window.Sheet().shown.counts);
+    const std::vector<uint8_t> second = Print(window, "second.pdf");
+    EXPECT_EQ(WithoutDateAndId(second), WithoutDateAndId(first));
+    EXPECT_EQ(second.size(), first.size());
+    // Said at the opening as for any song: two steps up, the top A and B have no string.
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"STRG00000001 弦のない音符が5個あります。楽譜には表示されません。"});
+}
+
+TEST_F(TuneSheetsTest, SeveralNamedSheetsAndTheDefaultOne)
+{
+    {
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(tune);
+        ASSERT_TRUE(window.SaveTuneSheet("初心者用"));
+        window.ChooseKey(-3);
+        ASSERT_TRUE(window.SaveTuneSheet(" 伴奏付き\n"));
+        window.ChooseKey(std::nullopt);
+        ASSERT_TRUE(window.SaveTuneSheet("25弦", true));
+        EXPECT_FALSE(window.SaveTuneSheet("\t")) << "no name, no sheet";
+    }
+    TuneSheets read;
+    ASSERT_EQ(ReadTuneSheets(tune + ".ini", read), TuneSheetsRead::kRead);
+    ASSERT_EQ(read.sheets.size(), 3u);
+    EXPECT_EQ(read.sheets[1].name, "伴奏付き");
+    EXPECT_EQ(read.sheets[1].key, KeyChoice(-3));
+    EXPECT_EQ(read.defaultName, "25弦");
+
+    CDovrelPlinvaraDlg window;
+    std::vector<std::string> offered;
+    window.SetSheetChooser([&](QWidget*, const TuneSheets& sheets) -> std::optional<std::string> {
+        for (const TuneSheet& s : sheets.sheets)
+            offered.push_back(s.name);
+        return "伴奏付き";
+    });
+    window.LoadSong(tune);
+    EXPECT_EQ(offered, (std::vector<std::string>{"初心者用", "伴奏付き", "25弦"}));
+    EXPECT_EQ(window.TuneSheetShown(), "伴奏付き");
+    EXPECT_EQ(window.Score().transposition, -3);
+    window.UseTuneSheet("25弦");
+    EXPECT_EQ(window.ChosenKey(), std::nullopt);
+    window.UseTuneSheet("初心者用");
+    EXPECT_EQ(window.TuneSheetShown(), "初心者用");
+
+    // The window's own question: the default offered first.
+    CDovrelPlinvaraDlg asking;
+    QString offeredFirst;
+    WhenModalOpens([&](QWidget* modal) {
+        modal->setObjectName(QStringLiteral("asked"));
+        if (auto* box = modal->findChild<QComboBox*>()) {
+            offeredFirst = box->currentText();
+            box->setCurrentIndex(1);
+        }
+        static_cast<QDialog*>(modal)->accept();
+    });
+    asking.LoadSong(tune);
+    EXPECT_EQ(offeredFirst, QStringLiteral("25弦"));
+    EXPECT_EQ(asking.TuneSheetShown(), "伴奏付き");
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{});
+}
+
+TEST_F(TuneSheetsTest, ASheetsHarpServesItsTuneOnly)
+{
+    WriteText(tune + ".ini", "[sheet]\nname=15G\nstrings=55,57,59,60,62,64,66,67,69,71,72,74,76,78,79\n");
+    const std::string other = sandbox.Path("net/other.abc");
+    WriteText(other, "X:1\nT:Other\nM:3/4\nL:1/4\nK:C\nC E G|c3|]\n");
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    EXPECT_EQ(window.Score().frame.stringCount, 15);
+    EXPECT_EQ(window.Score().frame.stringPitches[6], 66) << "F sharp";
+    EXPECT_EQ(window.Score().notesWithoutString, 0) << "the fit finds a key the harp in G holds";
+    window.LoadSong(other);
+    EXPECT_EQ(window.Score().frame.stringCount, 25);
+    EXPECT_EQ(window.Score().frame.stringPitches[6], 61);
+}
+
+TEST_F(TuneSheetsTest, HostileSheetFilesNeverBlockCrashOrLoseTheTune)
+{
+    const std::string sheets = tune + ".ini";
+    const std::string big(1 << 20, 'a');
+    std::vector<uint8_t> binary(4096);
+    for (size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<uint8_t>(i * 7);
+    const std::vector<std::pair<std::string, std::function<void()>>> hostile = {
+        {"empty", [&] { WriteText(sheets, ""); }},
+        {"1 MB", [&] { WriteText(sheets, "[sheet]\nname=x\n" + big); }},
+        {"binary", [&] { WriteFileBytes(sheets, binary); }},
+        {"no sheet", [&] { WriteText(sheets, "[sheet]\nkey=+2\n[other]\nname=x\n"); }},
+        {"a FIFO", [&] { ASSERT_EQ(mkfifo(sheets.c_str(), 0600), 0); }},
+        {"a link loop", [&] { fs::create_symlink(sheets, sheets); }},
+        {"a folder", [&] { fs::create_directory(sheets); }},
+    };
+    for (const auto& [what, make] : hostile) {
+        std::error_code ec;
+        fs::remove_all(sheets, ec);
+        make();
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(tune);
+        ASSERT_NE(window.Song(), nullptr) << what;
+        EXPECT_EQ(window.Score().measureCount, 9) << what << ": the tune as it is, drawn once";
+        EXPECT_EQ(sink.Take(), std::vector<std::string>{kDamaged}) << what;
+        EXPECT_EQ(window.TuneSheetShown(), "") << what;
+    }
+    // Saving over a FIFO refuses it and keeps it.
+    fs::remove_all(sheets);
+    ASSERT_EQ(mkfifo(sheets.c_str(), 0600), 0);
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    sink.Take();
+    EXPECT_FALSE(window.SaveTuneSheet("練習用"));
+    EXPECT_EQ(sink.Count(), 1u);
+    EXPECT_TRUE(fs::is_fifo(sheets));
+}
+
+TEST_F(TuneSheetsTest, SheetsFileReadsBackWhatItWroteAndPassesOverBadLines)
+{
+    TuneSheets sheets;
+    TuneSheet a;
+    a.name = "初心者用";
+    a.key = 5;
+    a.measures = {2, 9};
+    a.strings = {55, 57, 59, 60};
+    a.sheet.shown.counts = true;
+    a.sheet.repeats = RepeatDrawing::kWrittenOut;
+    a.sheet.spacing = PaperSpacing::TenthsMm(115);
+    sheets.Put(a);
+    TuneSheet b;
+    b.name = "25弦";
+    sheets.Put(b);
+    sheets.listing = LibraryListing{"曲", 80, 2};
+    TuneSheets back;
+    ASSERT_TRUE(ParseTuneSheets(TuneSheetsText(sheets), back));
+    EXPECT_EQ(back.sheets, sheets.sheets);
+    EXPECT_EQ(back.listing, sheets.listing);
+    EXPECT_EQ(back.Default()->name, "初心者用") << "the first is the default";
+
+    ASSERT_TRUE(ParseTuneSheets("[sheet]\nname=a\nkey=+99\nmeasures=5-2\nstrings=1,2,300\ncounts=maybe\n"
+                                "[sheet]\nname=a\nkey=-1\n[sheet]\nkey=3\n",
+                                back));
+    ASSERT_EQ(back.sheets.size(), 1u) << "a second of one name and one without a name are passed over";
+    TuneSheet defaults;
+    defaults.name = "a";
+    EXPECT_EQ(back.sheets[0], defaults) << "each bad value keeps its default";
+    EXPECT_EQ(TuneSheetName(std::string(41, 'x') + "練習用の楽譜です"), std::string(41, 'x') + "練習用の楽譜で")
+        << "cut at 64 bytes, on a character";
+}
+
+TEST_F(TuneSheetsTest, AddedScoresAreListedBesideTheSongFilesUnderTheirFame)
+{
+    fs::create_directories(sandbox.Path("Archive"));
+    CSongFileWriter song(2, 4);
+    song.AddNote(0, 60, 4);
+    song.SetFame(100);
+    song.SetTitleUtf8("ふるさと");
+    ASSERT_TRUE(song.Write(sandbox.Path("Archive/furusato.mwd")));
+
+    const std::string mxl = sandbox.Path("net/sakura.mxl");
+    WriteFileBytes(mxl, mx::Mxl(mx::OnePart({mx::Measure(1, mx::Attributes(1) + mx::Note("A4", 1) + mx::Note("A4", 1) + mx::Note("B4", 2))})));
+    const std::string midi = sandbox.Path("net/melody.mid");
+    WriteFileBytes(midi, MidiFileBytes(0, 480, {MidiTrackBytes().Note(0, 60, 480).Note(0, 64, 480).End()}));
+    {
+        CDovrelPlinvaraDlg window;
+        for (const auto& [path, title, fame] : {std::tuple{mxl, "さくら", 100}, std::tuple{tune, "朝のリール", 40},
+                                                std::tuple{midi, "旋律", 70}, std::tuple{tune, "朝のリール", 40}}) {
+            window.LoadSong(path);
+            ASSERT_TRUE(window.AddToLibrary(title, fame)) << title;
+        }
+        // A song file is the library's already.
+        window.LoadSong(sandbox.Path("Archive/furusato.mwd"));
+        EXPECT_FALSE(window.AddToLibrary("ふるさと", 100));
+    }
+    EXPECT_TRUE(fs::exists(sandbox.Path("Archive/reel.abc")));
+    EXPECT_TRUE(fs::exists(sandbox.Path("Archive/reel-2.abc"))) << "two tunes of one title both stay";
+    EXPECT_EQ(Listed(sandbox.Path(), 3), (QStringList{"ふるさと", "さくら"})) << "超有名曲のみ表示";
+    EXPECT_EQ(Listed(sandbox.Path(), 2), (QStringList{"ふるさと", "さくら", "旋律"}));
+    EXPECT_EQ(Listed(sandbox.Path(), 0), (QStringList{"ふるさと", "朝のリール", "朝のリール", "さくら", "旋律"}));
+
+    CDovrelPlinvaraDlg window;
+    OpenFromLibrary(window, QStringLiteral("旋律"));
+    ASSERT_NE(window.Song(), nullptr);
+    EXPECT_EQ(window.SongPath(), sandbox.Path("Archive/melody.mid"));
+    int lowest = 0, highest = 0;
+    window.Song()->GetPitchRange(lowest, highest, -1, -1);
+    EXPECT_EQ(highest - lowest, 4) << "C and E, as the file has them";
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{});
+}
+
+TEST_F(TuneSheetsTest, ALibraryThatCannotBeWrittenSaysSoAndKeepsNothing)
+{
+    WriteText(sandbox.Path("Archive"), "not a folder");
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    sink.Take();
+    EXPECT_FALSE(window.AddToLibrary("朝のリール", 70));
+    const std::vector<std::string> said = sink.Take();
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back(), "「朝のリール」をライブラリ（" + sandbox.Path("Archive") + "）に追加できませんでした。");
+    EXPECT_EQ(window.SongPath(), tune) << "the sheets stay beside the tune it came from";
+    EXPECT_FALSE(fs::exists(tune + ".ini"));
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(sandbox.Path()))
+        ++files;
+    EXPECT_EQ(files, 3u) << "Archive, config and net; no temporary file";
+}
+
+// A disk that fills up midway: the listing fits, the score does not; nothing of it stays.
+TEST_F(TuneSheetsTest, AScoreCutShortTakesItsListingAwayAgain)
+{
+    std::string large = kReel;
+    while (large.size() < 8192)
+        large += "% a comment line that a notation program might leave behind\n";
+    WriteText(tune, large);
+    fs::create_directories(sandbox.Path("Archive"));
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    sink.Take();
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousSignal = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit cut = before;
+    cut.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &cut), 0);
+    const bool added = window.AddToLibrary("朝のリール", 70);
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, previousSignal);
+    EXPECT_FALSE(added);
+    const std::vector<std::string> said = sink.Take();
+    ASSERT_EQ(said.size(), 2u) << "the writer's message, then which score";
+    EXPECT_EQ(said[1], "「朝のリール」をライブラリ（" + sandbox.Path("Archive") + "）に追加できませんでした。");
+    EXPECT_TRUE(fs::is_empty(sandbox.Path("Archive")));
+}
+
+TEST_F(TuneSheetsTest, KeyMenuOffersEveryTranspositionWithTheFitMarked)
+{
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    sink.Take();
+    QStringList keys;
+    WhenPopupOpens([&](QWidget* popup) {
+        if (auto* menu = popup->findChild<QMenu*>(QStringLiteral("KeyMenu")))
+            for (QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    keys << action->text() + (action->isChecked() ? "*" : "");
+        popup->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+    QApplication::sendEvent(&window, &event);
+    ASSERT_EQ(keys.size(), 26);
+    // D4 to A5 on strings G3 to G5: the fit takes it an octave down, then five steps up.
+    EXPECT_EQ(keys[0], QStringLiteral("自動（既定） −7  ト長調 (G) — 全音が弦にある*"));
+    EXPECT_EQ(keys[1], QStringLiteral("−12  ニ長調 (D) — 10音不足"));
+    EXPECT_EQ(keys[6], QStringLiteral("−7  ト長調 (G) — 全音が弦にある"));
+    EXPECT_EQ(keys[11], QStringLiteral("−2  ハ長調 (C) — 全音が弦にある"));
+    EXPECT_EQ(keys[13], QStringLiteral("±0  ニ長調 (D) — 2音不足"));
+    EXPECT_EQ(keys[25], QStringLiteral("+12  ニ長調 (D) — 36音不足"));
+
+    window.ChooseKey(-2);
+    EXPECT_EQ(window.Score().transposition, -2);
+    EXPECT_EQ(window.Score().notesWithoutString, 0);
+    window.ChooseKey(std::nullopt);
+    EXPECT_EQ(window.Score().transposition, -7) << "the fit again";
+}
+
+TEST_F(TuneSheetsTest, RendererTakesTheKeyOrTheTranspositionAndListsTheKeys)
+{
+    const auto run = [](std::vector<std::string> args, std::string& text) {
+        std::ostringstream out, err;
+        const int status = RunRenderCommand(args, out, err);
+        text = out.str() + err.str();
+        return status;
+    };
+    const auto line = [](const std::string& text, const std::string& key) {
+        const size_t at = text.find("\n" + key + "=");
+        return at == std::string::npos ? std::string("-") : text.substr(at + key.size() + 2, text.find('\n', at + 1) - at - key.size() - 2);
+    };
+    const std::string scale = sandbox.Path("net/scale.abc");
+    WriteText(scale, "X:1\nT:Scale\nM:4/4\nL:1/4\nK:C\nC D E F|G A B c|]\n");
+    std::string text;
+    const std::vector<std::string> gHarp = {"--info", "--tuning", "G", "--strings", "15", "--lowest", "55"};
+    auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> args = gHarp;
+        args.insert(args.end(), more.begin(), more.end());
+        args.push_back(scale);
+        return args;
+    };
+    ASSERT_EQ(run(with({}), text), 0) << text;
+    EXPECT_EQ(line(text, "keys"), "G:0,C:1,C#:6,D:1,Eb:5,E:3,F:3,F#:5,Ab:6,A:2,Bb:4,B:4");
+    ASSERT_EQ(run(with({"--key", "D"}), text), 0) << text;
+    EXPECT_EQ(line(text, "transpose"), "2");
+    EXPECT_EQ(line(text, "key"), "D");
+    EXPECT_EQ(line(text, "missing"), "1") << "the B's C sharp";
+    ASSERT_EQ(run(with({"--transpose", "-5"}), text), 0) << text;
+    EXPECT_EQ(line(text, "transpose"), "-5");
+    EXPECT_EQ(line(text, "missing"), "0");
+    EXPECT_EQ(run(with({"--key", "Em"}), text), 2);
+    EXPECT_NE(text.find("--key needs a major key such as G or Bb, as the song is written in one, not \"Em\""), std::string::npos);
+    EXPECT_EQ(run(with({"--transpose", "49"}), text), 2);
+    EXPECT_EQ(run(with({"--transpose", "1", "--key", "G"}), text), 2);
+}
