@@ -67,6 +67,8 @@ protected:
 
 private:
     void Initialise();
+    // Sizes the window, its picture and the shown score for the settings as they stand.
+    void ArrangeForSettings();
     void LoadFromFile();
     void OpenLibrary();
     void EditSettings();
@@ -96,7 +98,7 @@ private:
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<CSongData> song;
-    ScoreFrame frame;   // the harp and picture the window was started with
+    ScoreFrame frame;   // the harp and picture of the settings
     FittedScore fitted; // the shown score, handed to whoever draws or prints it
     std::string settingsFolder;
     std::unique_ptr<ScorePlayback> playback;
