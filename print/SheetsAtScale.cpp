@@ -89,22 +89,29 @@ std::vector<SheetSpan> ColumnsOf(const SheetPlan& plan, const ScoreGeometry& sco
 
 namespace {
 
-// The first and the last column that hold a circle; all of them when none does.
+// The fewest neighbouring columns that hold every circle whole, off the printer's margin at an
+// edge that a column left out makes the paper's; all of them when there is no circle.
 std::pair<size_t, size_t> ColumnsWithNotes(const SheetPlan& plan, const ScoreGeometry& score,
                                            const std::vector<SheetSpan>& columns)
 {
-    const PictureStretch s(score, plan.score);
-    std::optional<size_t> first, last;
-    for (size_t k = 0; k < columns.size(); ++k)
-        for (const PlacedNote& n : score.notes)
-            if (s.X(n.left) < columns[k].to && s.X(n.right) > columns[k].from) {
-                first = first.value_or(k);
-                last = k;
-                break;
-            }
-    if (!first)
+    if (columns.empty() || score.notes.empty())
         return {0, columns.empty() ? 0 : columns.size() - 1};
-    return {*first, *last};
+    const PictureStretch s(score, plan.score);
+    double left = s.X(score.notes.front().left), right = s.X(score.notes.front().right);
+    for (const PlacedNote& n : score.notes) {
+        left = std::min(left, s.X(n.left));
+        right = std::max(right, s.X(n.right));
+    }
+    const double clear = Dots(kTextEdgeMm, plan.dotsPerInch);
+    size_t first = 0;
+    for (size_t k = 1; k < columns.size(); ++k)
+        if (columns[k].from + clear <= left)
+            first = k;
+    size_t last = columns.size() - 1;
+    for (size_t k = columns.size() - 1; k-- > first;)
+        if (columns[k].to - clear >= right)
+            last = k;
+    return {first, last};
 }
 
 // How many rows of pages a sheet this long takes.
