@@ -180,21 +180,21 @@ void CDovrelPlinvaraDlg::Initialise()
 
     settingsStore = std::make_unique<CConfigControl>(JoinPath(settingsFolder, "setup.ini"), &settings,
                                                      DefaultConfigRecord());
-    sheet = ReadSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()));
-    const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
-    const double Z = settings.displayZoom;
+    bool spacingGiven = false;
+    sheet = ReadSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()),
+                              &spacingGiven);
+    if (!spacingGiven) // a fresh install prints at its harp's scale
+        sheet.spacing = HarpSpacing(settings);
 
     for (CReadOnlySpinBox* box : {startBox, endBox}) {
         box->setRange(1, 1);
         box->setValue(1);
     }
 
-    buttonColumn = static_cast<int>((N + 1) * S * Z + kScoreMargin + 10);
-    const int e = buttonColumn;
     COffScreenControl* controls[] = {exitControl, settingsControl, loadControl, printControl, libraryControl};
     for (size_t i = 0; i < std::size(kButtons); ++i) {
         const ButtonPlace& place = kButtons[i];
-        const PictureRect rect{e, place.top, e + kButtonWidth, place.top + kButtonHeight};
+        const PictureRect rect{0, place.top, kButtonWidth, place.top + kButtonHeight};
         const QString caption = QString::fromUtf8(place.caption);
         if (i == 0)
             buttons = std::make_unique<CButtonPicture>(&OnButtonCommand, &OnButtonReleased, controls[i], rect, caption,
@@ -203,6 +203,19 @@ void CDovrelPlinvaraDlg::Initialise()
             buttons->AddButton(controls[i], rect, caption, ButtonImage::kNormal, ButtonImage::kPressed, -1);
         controls[i]->SetIndex(place.command);
     }
+    ArrangeForSettings();
+    buttons->ShowAll();
+}
+
+void CDovrelPlinvaraDlg::ArrangeForSettings()
+{
+    const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
+    const double Z = settings.displayZoom;
+    buttonColumn = static_cast<int>((N + 1) * S * Z + kScoreMargin + 10);
+    const int e = buttonColumn;
+    COffScreenControl* controls[] = {exitControl, settingsControl, loadControl, printControl, libraryControl};
+    for (size_t i = 0; i < std::size(kButtons); ++i)
+        controls[i]->PlaceAt(PictureRect{e, kButtons[i].top, e + kButtonWidth, kButtons[i].top + kButtonHeight});
 
     startLabel->move(e, 10);
     endLabel->move(e, 60);
@@ -211,14 +224,23 @@ void CDovrelPlinvaraDlg::Initialise()
 
     frame = ScoreFrameOf(settings);
     ownHarp = frame;
-    fitted = UnfittedScore(frame);
+    if (score)
+        score->Destroy();
     score = std::make_unique<CScorePicture>();
     const PictureRect scoreRect{kScoreMargin, kScoreMargin, frame.width + kScoreMargin, frame.height + kScoreMargin};
     score->Create(scoreControl, scoreRect, ScoreSetup{N, frame.stringPitches, S, settings.leftAdjust, Z});
 
     setFixedSize(e + 150, static_cast<int>(V * Z + 10 + 50));
-    buttons->ShowAll();
+    if (!song) {
+        fitted = UnfittedScore(frame);
+        score->ShowAll();
+        return;
+    }
+    // The fitting only shifts the whole song, so the fitted song is fitted again from where it stands.
+    const int transposition = fitted.transposition + FitSongToFrame(*song, frame, settings.lowestNote);
+    fitted = LayOutFittedScore(frame, *song, fitted.measures, transposition, RepeatsShown());
     score->ShowAll();
+    score->LayOutMeasures(fitted);
 }
 
 CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
@@ -696,20 +718,13 @@ void CDovrelPlinvaraDlg::EditSettings()
     CConfigDlg dialog(nullptr);
     dialog.SetSettings(&settings);
     dialog.SetSheetSettings(&sheet);
+    const ConfigRecord before = settings;
     dialog.exec();
-    ShowMessage("設定を有効にするにはソフトを終了して再起動する必要があります。");
-    // Only the string count and spacing change at once; the rest waits for the next start.
-    frame.stringCount = settings.stringCount;
-    frame.stringSpacing = settings.lineSpacing;
-    ownHarp.stringCount = frame.stringCount;
-    ownHarp.stringSpacing = frame.stringSpacing;
-    fitted = song ? LayOutFittedScore(frame, *song, fitted.measures, fitted.transposition, RepeatsShown(), &fitted)
-                  : UnfittedScore(frame);
-    score->SetStrings(0, settings.stringCount, settings.lineSpacing);
+    // The screen and the print follow the dialog at once; nothing waits for a restart.
+    if (!(before == settings))
+        ArrangeForSettings();
     passage.reset();
     shownBeforeFollowing.reset();
-    score->LayOutMeasures(fitted); // the jump lines and marks come with the fitted score, not the slot
-
 }
 
 RepeatDrawing CDovrelPlinvaraDlg::RepeatsShown() const
@@ -727,6 +742,12 @@ CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong
     if (song)
         r.facts = SongFactsOf(*song, r.score);
     r.sheet = sheet;
+    // The whole song is the sheet to play from, at the harp's scale; 印刷 keeps the page fitted
+    // to the paper that the screen shows.
+    if (!wholeSong)
+        r.sheet.spacing = PaperSpacing::FitToPaper();
+    else if (r.sheet.FitsPaper())
+        r.sheet.spacing = HarpSpacing(settings);
     // A harp the settings name keeps its own sheet height; one set by hand takes sheet.ini's.
     if (const HarpPreset* harp = RecogniseHarpPreset(settings))
         r.sheet.harpHeightMm = harp->sheetHeightMm;

@@ -99,6 +99,8 @@ protected:
 
 private:
     void Initialise();
+    // Sizes the window, its picture and the shown score for the settings as they stand.
+    void ArrangeForSettings();
     void LoadFromFile();
     void OpenLibrary();
     void EditSettings();

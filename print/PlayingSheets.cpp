@@ -100,7 +100,7 @@ std::vector<SheetCut> CutIntoSheets(const std::vector<int>& starts, int room)
             if (j == i + 1 && count > 1)
                 c += kAlone;
             if (j < count) {
-                if (length < 0.7 * room)
+                if (length < 0.85 * room)
                     c += kUnderfilled;
                 if (j % 4 != 0)
                     c += kNotPhrase;

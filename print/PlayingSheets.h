@@ -32,7 +32,7 @@ struct SheetCut {
 std::vector<int> MeasureStarts(const FittedScore& score, const std::vector<TimeMark>& timeline);
 
 // Cuts the measures (`starts` as above) into as few sheets as hold them, each at most `room`
-// long; then each sheet but the last filled to 70 % at least, cuts after 4 or 8 measures, no
+// long; then each sheet but the last filled to 85 % at least, cuts after 4 or 8 measures, no
 // measure alone on a sheet. A measure longer than `room` gets a sheet of its own.
 std::vector<SheetCut> CutIntoSheets(const std::vector<int>& starts, int room);
 

@@ -49,7 +49,7 @@ double PlaceKinds(LegendPlace& l, double left, double top, double width, double 
 // told whether it is drawn.
 LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
                         const SheetTextMeasure& measure, bool songFacts, bool scaleBar,
-                        std::optional<double> rightLimit)
+                        std::optional<double> rightLimit, bool kinds, double leftLimit)
 {
     const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
     const auto width = [&](SheetFont font, const std::string& text) { return measure(font, text).first; };
@@ -71,7 +71,8 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
     const double spacing = score.stringX.size() > 1 ? (score.stringX[1] - score.stringX[0]) * s.sx : 2 * widest;
     const int nameRows = widest + dots(0.5) > spacing ? 2 : 1;
 
-    const double left = score.stringX.empty() ? target.left + dots(kBlockGapMm) : s.X(score.stringX[0]);
+    const double left =
+        std::max(score.stringX.empty() ? target.left + dots(kBlockGapMm) : s.X(score.stringX[0]), leftLimit);
     const double kindsEnd = rightLimit ? std::min<double>(*rightLimit, target.right) : target.right;
     const double columnWidth = std::max(kindsEnd - left - dots(kBlockGapMm), 1.0);
     const double largest = 12 * std::max(s.sx, s.sy);
@@ -96,9 +97,12 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
         y += titleHeight + factsHeight + dots(kBlockGapMm);
     }
     double right = 0;
-    y = PlaceKinds(l, left, y, columnWidth, largest, kindRow, dpi, measure, right);
-    double bottom = y + kindRow;
-    if (scaleBar) {
+    double bottom = y - dots(kBlockGapMm);
+    if (kinds) {
+        y = PlaceKinds(l, left, y, columnWidth, largest, kindRow, dpi, measure, right);
+        bottom = y + kindRow;
+    }
+    if (kinds && scaleBar) {
         // The caption under the bar: a column of glued pages is seldom wider than the bar.
         const double high = dots(kScaleBarHighMm);
         const double captionWidth = width(SheetFont::kText, kScaleCaption);
@@ -182,9 +186,10 @@ Drawn DrawnOn(const SheetPlan& plan, const ScoreGeometry& score)
 }
 
 // The legend's block (title, facts, circle kinds, scale bar) with its top left corner at
-// (left, top) and `width` wide; returns its bottom.
+// (left, top) and `width` wide; returns its bottom. Without `kinds` the block is the sheet's
+// title and facts alone.
 double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi, const SheetTextMeasure& measure,
-                  double largest, bool scaleBar)
+                  double largest, bool scaleBar, bool kinds = true)
 {
     const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
     const double titleHeight = measure(SheetFont::kTitle, {}).second;
@@ -195,9 +200,14 @@ double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi
         l.title = SheetBox{left, y, width, titleHeight};
         l.facts = SheetBox{left, y + titleHeight, width, 2 * textHeight}; // wraps onto a second line
         l.shownOnItsOwnLine = true;
-        y += titleHeight + 2 * textHeight + dots(kBlockClearMm);
+        y += titleHeight + 2 * textHeight;
+        if (kinds)
+            y += dots(kBlockClearMm);
     }
     l.kinds.clear();
+    l.scaleBar = false;
+    if (!kinds)
+        return y;
     double right = 0;
     y = PlaceKinds(l, left, y, width, largest, kindRow, dpi, measure, right) + kindRow;
     l.scaleBar = scaleBar;
@@ -214,9 +224,14 @@ double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi
 
 } // namespace
 
-// The names under the strings, then the block below them where the page has room, else on the
-// free paper among the strings nearest the page's foot, else smaller without the scale bar;
-// where nothing of the block finds room, the names alone.
+double SheetLineHeight(const SheetTextMeasure& measure, int dpi)
+{
+    return Dots(kBlockGapMm, dpi) + measure(SheetFont::kTitle, {}).second + 2 * measure(SheetFont::kText, {}).second;
+}
+
+// The names under the strings, then the block below them: whole where the page has room, else
+// without the scale bar, else the sheet's title and facts alone, else the names alone. Never
+// among the strings: a player reads the lines, and a line that breaks reads as a missing string.
 void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
                        const SheetBox& textArea)
 {
@@ -234,33 +249,20 @@ void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetT
     l.songFacts = songFacts;
     const double largest = 12 * std::max(s.sx, s.sy);
     const double width = std::min(textArea.width, dots(kBlockWidthMm));
-    const Drawn drawn = DrawnOn(plan, score);
-    for (const bool bar : {true, false}) {
+    const double firstString = score.stringX.empty() ? textArea.left : s.X(score.stringX.front());
+    const double belowLeft = std::clamp(firstString, textArea.left, std::max(textArea.left, textArea.Right() - width));
+    const double belowTop = namesBottom + dots(kBlockGapMm);
+    for (const auto [kinds, bar] : {std::pair{true, true}, std::pair{true, false}, std::pair{false, false}}) {
+        if (!kinds && !songFacts)
+            break;
         LegendPlace trial = l;
-        const double height = PlaceBlock(trial, 0, 0, width, dpi, measure, largest, bar);
-        const double clear = dots(kBlockClearMm);
-        const double firstString = score.stringX.empty() ? textArea.left : s.X(score.stringX.front());
-        const double belowLeft = std::clamp(firstString, textArea.left, std::max(textArea.left, textArea.Right() - width));
-        const double belowTop = namesBottom + dots(kBlockGapMm);
-        if (belowTop + height <= textArea.Bottom()) {
-            PlaceBlock(l, belowLeft, belowTop, width, dpi, measure, largest, bar);
-            l.bounds = SheetBox{textArea.left, double(plan.scoreEnd), textArea.width, belowTop + height - plan.scoreEnd};
-            l.bottom = belowTop + height;
-            return;
-        }
-        const double step = dots(kBlockStepMm);
-        for (double top = textArea.Bottom() - height; top >= textArea.top; top -= step) {
-            for (double left = textArea.left; left + width <= textArea.Right(); left += step) {
-                const SheetBox room{left - clear, top - clear, width + 2 * clear, height + 2 * clear};
-                if (!drawn.Free(room))
-                    continue;
-                PlaceBlock(l, left, top, width, dpi, measure, largest, bar);
-                l.onWhite = true;
-                l.bounds = SheetBox{left, top, width, height};
-                l.bottom = namesBottom;
-                return;
-            }
-        }
+        const double height = PlaceBlock(trial, 0, 0, width, dpi, measure, largest, bar, kinds);
+        if (belowTop + height > textArea.Bottom())
+            continue;
+        PlaceBlock(l, belowLeft, belowTop, width, dpi, measure, largest, bar, kinds);
+        l.bounds = SheetBox{textArea.left, double(plan.scoreEnd), textArea.width, belowTop + height - plan.scoreEnd};
+        l.bottom = belowTop + height;
+        return;
     }
     l.songFacts = false;
     l.kinds.clear();

@@ -81,21 +81,28 @@ SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const 
     const int top = static_cast<int>(std::ceil(kFirstMeasureMm / mmPerPixel));
     const int end = static_cast<int>(std::ceil(kStringsEndMm / mmPerPixel));
 
-    // What must stand on the page besides the strings decides how long they may be.
+    // What must stand on the page besides the strings decides how long they may be: their
+    // names, and on glued pages the margins and each page's label. The legend takes the free
+    // paper below the last note; the page's height is the strings'.
     const double nameHeightMm = measure(SheetFont::kStringName, {}).second * 25.4 / dpi;
     double besideMm = kStringsTopMm + kBelowScoreMm + 2 * nameHeightMm + kTextEdgeMm;
-    if (!onePage) {
-        // The legend's height, from one placed on a page without strings.
-        const LegendPlace trial = PlaceLegend(score.geometry, DeviceRect{0, 0, paper.pageWidth, 0}, 0, dpi, measure,
-                                              songFacts, true, std::nullopt);
-        besideMm = 2 * kSheetMarginMm + trial.bounds.height * 25.4 / dpi + kPageLabelMm;
-    }
+    if (!onePage)
+        besideMm = 2 * kSheetMarginMm + kBelowScoreMm + 2 * nameHeightMm + kPageLabelMm + 1; // 1 mm for rounding
     const double stringsMm = std::min<double>(sheet.harpHeightMm, pageHeightMm - besideMm);
     const int room = std::max(pixels(stringsMm) - top - end, 1);
 
     const std::vector<TimeMark> timeline = PlayingTimeline(score, 1 / mmPerPixel, top);
     const std::vector<int> starts = MeasureStarts(score, timeline);
-    const std::vector<SheetCut> cuts = CutIntoSheets(starts, room);
+    std::vector<SheetCut> cuts = CutIntoSheets(starts, room);
+    // Every sheet of one page keeps room for its title and facts ("2/5枚", its measures) where
+    // that costs no sheet; glued pages say their sheet in their labels.
+    const double withLineMm =
+        std::min<double>(sheet.harpHeightMm, pageHeightMm - besideMm - SheetLineHeight(measure, dpi) * 25.4 / dpi);
+    if (onePage && songFacts && withLineMm < stringsMm && pixels(withLineMm) - top - end > 0) {
+        std::vector<SheetCut> shorter = CutIntoSheets(starts, pixels(withLineMm) - top - end);
+        if (shorter.size() <= cuts.size())
+            cuts = std::move(shorter);
+    }
     for (size_t k = 0; k < cuts.size(); ++k) {
         const SheetCut& cut = cuts[k];
         // MeasureStarts holds a start for every measure and the range's end, so every cut's ends are in it.
@@ -118,6 +125,10 @@ SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const 
         }
         plan.sheetNumber = static_cast<int>(k + 1);
         plan.sheetCount = static_cast<int>(cuts.size());
+        if (cuts.size() > 1)
+            for (SheetPage& page : plan.pages)
+                if (!page.label.text.empty())
+                    page.label.text += "　" + std::to_string(k + 1) + "/" + std::to_string(cuts.size()) + "枚";
         plan.measures = part.measures;
         plan.content = std::move(part);
         WriteLegendTexts(plan, facts);

@@ -28,7 +28,7 @@ constexpr double kLegendReachMm = 10;
 constexpr double kAfterLastNoteMm = 10;
 // Where the strings start on the page, and time 0 below that: room for the first measure's mark
 // and the texts on it.
-constexpr double kStringsTopMm = 3.0, kFirstMeasureMm = 4.5;
+constexpr double kStringsTopMm = 5.0, kFirstMeasureMm = 4.5;
 // The strings go on this far past a sheet's last measure line or last note.
 constexpr double kStringsEndMm = 2.0;
 // The legend's block on a page: its width at most, the room round it, the search's step.
@@ -51,7 +51,9 @@ void DropWordsAfter(double pictureY, ScoreWords& words);
 // The legend and the verses.
 LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
                         const SheetTextMeasure& measure, bool songFacts, bool scaleBar,
-                        std::optional<double> rightLimit);
+                        std::optional<double> rightLimit, bool kinds = true, double leftLimit = 0);
+// The room the sheet's title and facts take below the string names.
+double SheetLineHeight(const SheetTextMeasure& measure, int dpi);
 void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
                        const SheetBox& textArea);
 void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,
@@ -66,11 +68,14 @@ SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, cons
 // The sheet at scale.
 SheetPlan PlaceAtScale(const FittedScore& fitted, const SheetSettings& sheet, int dpi, const SheetTextMeasure& measure);
 void AddLegendAtScale(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
-                      double rightLimit);
+                      double rightLimit, bool kinds = true, double leftLimit = 0);
 std::vector<SheetSpan> ColumnsOf(const SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper);
 SheetPlan PlanGluedSheet(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
                          const SheetTextMeasure& measure, bool songFacts, const std::vector<std::string>& verses);
-void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper);
+// `kept`, where given, the columns (from, to) that are printed: those between the first and
+// the last that hold a note.
+void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper,
+                  std::optional<std::pair<size_t, size_t>> kept = std::nullopt);
 struct PageFrame {
     ScoreFrame frame;
     PagePlacement placement;

@@ -49,7 +49,7 @@ ScoreWords PlaceWords(const FittedScore& fitted, const WordChoices& choices, con
 // What a sheet at scale adds to its circles.
 PlayingMarks MarksAtScale(const SheetSettings& sheet)
 {
-    return PlayingMarks{true, true, sheet.shown.counts};
+    return PlayingMarks{true, true, sheet.shown.counts, true};
 }
 
 // The leftmost and rightmost picture x the placed texts reach; none without a text.

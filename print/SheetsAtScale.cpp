@@ -1,9 +1,11 @@
 // A sheet at the harp's scale: placed and sized, cut into glued pages, or on a page of its own.
 
 #include "print/SheetSteps.h"
+#include "song/ChordNaming.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace SheetSteps {
 
@@ -64,12 +66,13 @@ SheetPlan PlaceAtScale(const FittedScore& fitted, const SheetSettings& sheet, in
     return plan;
 }
 
-// The legend below the strings, its circle kinds left of `rightLimit`; the sheet grows to hold it.
+// The legend below the strings, its circle kinds left of `rightLimit` and the block right of
+// `leftLimit`; the sheet grows to hold it.
 void AddLegendAtScale(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
-                      double rightLimit)
+                      double rightLimit, bool kinds, double leftLimit)
 {
     const int dpi = plan.dotsPerInch, margin = DotsFor(kSheetMarginMm, dpi);
-    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, rightLimit);
+    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, rightLimit, kinds, leftLimit);
     plan.sheetWidth = std::max(plan.sheetWidth, static_cast<int>(std::ceil(plan.legend.bounds.Right())) + margin);
     plan.sheetHeight =
         static_cast<int>(std::ceil(std::max<double>(plan.scoreEnd, plan.legend.bounds.Bottom()))) + margin;
@@ -84,40 +87,130 @@ std::vector<SheetSpan> ColumnsOf(const SheetPlan& plan, const ScoreGeometry& sco
         .columns;
 }
 
+namespace {
+
+// The fewest neighbouring columns that hold every circle whole, off the printer's margin at an
+// edge that a column left out makes the paper's; all of them when there is no circle.
+std::pair<size_t, size_t> ColumnsWithNotes(const SheetPlan& plan, const ScoreGeometry& score,
+                                           const std::vector<SheetSpan>& columns)
+{
+    if (columns.empty() || score.notes.empty())
+        return {0, columns.empty() ? 0 : columns.size() - 1};
+    const PictureStretch s(score, plan.score);
+    double left = s.X(score.notes.front().left), right = s.X(score.notes.front().right);
+    for (const PlacedNote& n : score.notes) {
+        left = std::min(left, s.X(n.left));
+        right = std::max(right, s.X(n.right));
+    }
+    const double clear = Dots(kTextEdgeMm, plan.dotsPerInch);
+    size_t first = 0;
+    for (size_t k = 1; k < columns.size(); ++k)
+        if (columns[k].from + clear <= left)
+            first = k;
+    size_t last = columns.size() - 1;
+    for (size_t k = columns.size() - 1; k-- > first;)
+        if (columns[k].to - clear >= right)
+            last = k;
+    return {first, last};
+}
+
+// How many rows of pages a sheet this long takes.
+size_t RowsFor(const SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper, int height)
+{
+    const int dpi = plan.dotsPerInch;
+    std::vector<int> lines;
+    const PictureStretch s(score, plan.score);
+    for (const int x : score.stringX)
+        lines.push_back(static_cast<int>(std::lround(s.X(x))));
+    return TileSheet(plan.sheetWidth, height, paper.pageWidth, paper.pageHeight - DotsFor(kPageLabelMm, dpi), dpi, lines)
+        .rows.size();
+}
+
+// "左端の弦 D3": where a page next to a column left out lies under the strings.
+std::string OuterStringMark(const SheetPlan& plan, const ScoreGeometry& score, const SheetSpan& column, bool left)
+{
+    const PictureStretch s(score, plan.score);
+    std::optional<size_t> found;
+    for (size_t i = 0; i < score.stringX.size() && i < score.stringPitch.size(); ++i) {
+        const double x = s.X(score.stringX[i]);
+        if (x >= column.from && x < column.to && (!found || !left))
+            found = i;
+    }
+    if (!found)
+        return {};
+    return std::string(left ? "左端の弦 " : "右端の弦 ") + NoteNameWithOctave(score.stringPitch[*found]);
+}
+
+} // namespace
+
 // A sheet at scale larger than the paper, in the order each step needs the last: its width
 // decides its columns, the columns where the words and the legend keep off the glue bands,
-// the legend (and the verses) its length, and the length the rows of pages.
+// the legend (and the verses) its length, and the length the rows of pages. Columns without a
+// note are left out; the legend takes the first column printed, below the last note, and is
+// made smaller rather than add a row of pages.
 SheetPlan PlanGluedSheet(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
                          const SheetTextMeasure& measure, bool songFacts, const std::vector<std::string>& verses)
 {
     const ScoreGeometry& score = fitted.geometry;
     const int dpi = paper.mode.yResolution;
     SheetPlan plan = PlaceAtScale(fitted, sheet, dpi, measure);
-    double legendLimit = LastCircleRight(score, plan.score);
+    double legendLimit = LastCircleRight(score, plan.score), legendLeft = 0;
     const std::vector<SheetSpan> columns = ColumnsOf(plan, score, paper);
+    std::optional<std::pair<size_t, size_t>> kept;
     if (columns.size() > 1) {
         // The texts move off the edges the pages are glued along, rather than being cut there;
-        // how far they reach has already set the sheet's width.
+        // how far they reach has already set the sheet's width. Beside a column left out the
+        // page's edge is the paper's: they keep the printer's margin off it.
         const PictureStretch s(score, plan.score);
+        kept = ColumnsWithNotes(plan, score, columns);
         std::vector<double> fences;
         for (size_t k = 1; k < columns.size(); ++k)
             for (const int x : {columns[k].from, columns[k - 1].to})
                 fences.push_back((x - s.left) / s.sx);
+        // Fences half a millimetre apart, so that not even a count's figure stands between them.
+        for (double mm = 0; mm <= kTextEdgeMm; mm += 0.5) {
+            if (kept->first > 0)
+                fences.push_back((columns[kept->first].from + Dots(mm, dpi) - s.left) / s.sx);
+            if (kept->second + 1 < columns.size())
+                fences.push_back((columns[kept->second].to - Dots(mm, dpi) - s.left) / s.sx);
+        }
         std::sort(fences.begin(), fences.end());
         fences.erase(std::unique(fences.begin(), fences.end()), fences.end());
         plan.words = PlaceWords(fitted, sheet.shown, plan.score, measure, MarksAtScale(sheet), fences);
         DropWordsAfter((plan.scoreEnd - s.top) / s.sy - 0.5, plan.words);
-        // The legend keeps to the first column, off the band it is glued along.
-        legendLimit = columns[1].from - Dots(kTextEdgeMm, dpi);
+        // The legend keeps to the first column printed, off the bands it is glued along.
+        const SheetSpan& first = columns[kept->first];
+        legendLeft = kept->first > 0 ? first.from + Dots(kTextEdgeMm, dpi) : 0;
+        legendLimit = kept->first + 1 < columns.size() ? columns[kept->first + 1].from - Dots(kTextEdgeMm, dpi)
+                                                       : first.to - Dots(kTextEdgeMm, dpi);
     }
-    AddLegendAtScale(plan, score, measure, songFacts, legendLimit);
+    // The whole legend, else the sheet's title and facts, else the string names alone: the
+    // first that takes no more rows of pages than the names do.
+    SheetPlan names = plan;
+    AddLegendAtScale(names, score, measure, false, legendLimit, false, legendLeft);
+    const size_t rows = RowsFor(names, score, paper, names.sheetHeight);
+    bool placed = false;
+    for (const bool kinds : {true, false}) {
+        SheetPlan trial = plan;
+        AddLegendAtScale(trial, score, measure, songFacts, legendLimit, kinds, legendLeft);
+        if (RowsFor(trial, score, paper, trial.sheetHeight) <= rows) {
+            plan = std::move(trial);
+            placed = true;
+            break;
+        }
+    }
+    if (!placed)
+        plan = std::move(names);
     AddVersesBelow(plan, verses, measure);
-    CutIntoPages(plan, score, paper);
+    CutIntoPages(plan, score, paper, kept);
     return plan;
 }
 
-// Cuts a sheet at scale into pages of the paper's printable area, glued along shared bands.
-void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper)
+// Cuts a sheet at scale into pages of the paper's printable area, glued along shared bands;
+// only the columns `kept` names are printed, the pages beside one left out saying which string
+// their outer line is.
+void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper,
+                  std::optional<std::pair<size_t, size_t>> kept)
 {
     const int dpi = plan.dotsPerInch;
     const std::vector<int> lines = StringLinesOnSheet(plan, score);
@@ -125,11 +218,16 @@ void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper&
     if (tiles.Count() > 1) // each page then says where it goes, below its window
         tiles = TileSheet(plan.sheetWidth, plan.sheetHeight, paper.pageWidth, paper.pageHeight - DotsFor(kPageLabelMm, dpi),
                           dpi, lines);
+    size_t from = 0, to = tiles.columns.empty() ? 0 : tiles.columns.size() - 1;
+    if (kept && kept->second < tiles.columns.size() && kept->first <= kept->second)
+        std::tie(from, to) = *kept;
+    const size_t shownColumns = to - from + 1;
+    const int count = static_cast<int>(shownColumns * tiles.rows.size());
     plan.pageWidth = paper.pageWidth;
     const double reach = DotsFor(kLegendReachMm, dpi);
     const SheetBox& legend = plan.legend.bounds;
     for (size_t row = 0; row < tiles.rows.size(); ++row) {
-        for (size_t column = 0; column < tiles.columns.size(); ++column) {
+        for (size_t column = from; column <= to; ++column) {
             SheetPage page;
             page.across = tiles.columns[column];
             page.down = tiles.rows[row];
@@ -137,18 +235,27 @@ void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper&
             page.legend = plan.legend.drawn && legend.left - reach < page.across.to &&
                           page.across.from < legend.Right() + reach && legend.top - reach < page.down.to &&
                           page.down.from < legend.Bottom() + reach;
-            for (size_t k = 1; k < tiles.columns.size(); ++k)
+            for (size_t k = from + 1; k <= to; ++k)
                 if (k == column || k == column + 1)
                     page.bandsAcross.push_back({tiles.columns[k].from, tiles.columns[k - 1].to});
             for (size_t k = 1; k < tiles.rows.size(); ++k)
                 if (k == row || k == row + 1)
                     page.bandsDown.push_back({tiles.rows[k].from, tiles.rows[k - 1].to});
-            if (tiles.Count() > 1) {
-                const int number = static_cast<int>(row * tiles.columns.size() + column + 1);
+            if (count > 1 || shownColumns < tiles.columns.size()) {
+                const int number = static_cast<int>(row * shownColumns + (column - from) + 1);
                 const double edge = Dots(kTextEdgeMm, dpi);
-                page.label = {TileLabel(number, tiles.Count(), static_cast<int>(column) + 1, static_cast<int>(row) + 1),
-                              SheetBox{edge, double(page.down.to - page.down.from),
-                                       std::max(paper.pageWidth - 2 * edge, 1.0), Dots(kPageLabelMm - kTextEdgeMm, dpi)}};
+                std::string text = count > 1 ? TileLabel(number, count, static_cast<int>(column - from) + 1,
+                                                         static_cast<int>(row) + 1)
+                                             : std::string();
+                // A column left out beside this page: the player finds the sheet's place by its outer string.
+                for (const bool left : {true, false}) {
+                    const bool outOnThatSide = left ? column == from && from > 0 : column == to && to + 1 < tiles.columns.size();
+                    const std::string mark = outOnThatSide ? OuterStringMark(plan, score, page.across, left) : std::string();
+                    if (!mark.empty())
+                        text += (text.empty() ? "" : "　") + mark;
+                }
+                page.label = {text, SheetBox{edge, double(page.down.to - page.down.from),
+                                             std::max(paper.pageWidth - 2 * edge, 1.0), Dots(kPageLabelMm - kTextEdgeMm, dpi)}};
             }
             plan.pages.push_back(page);
         }
@@ -177,7 +284,8 @@ PageFrame FrameOnPage(const FittedScore& score, const SheetSettings& sheet, cons
     // sheet of the tune puts its strings at the same place.
     const double span = std::max(n - 1, 0) * S;
     const double wanted = (Dots(kTextEdgeMm + kNumberRoomMm, dpi) - f.placement.marginX) / scale + LargestRadius();
-    const double width = f.frame.width, edge = Dots(kLineEdgeMm, dpi) / scale;
+    // Many printers cannot print the paper's outer 5 mm; nothing but glue bands goes there.
+    const double width = f.frame.width, edge = Dots(kTextEdgeMm, dpi) / scale;
     double low = edge, high = width - edge - span;
     const std::vector<int>& lines = score.geometry.stringX;
     for (const PlacedNote& note : score.geometry.notes) {

@@ -294,6 +294,47 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             placed.number = m.number;
             const auto [w, h] = extent(TextKind::kMeasureNumber, std::to_string(m.number));
             const double y = placed.y + h / 2 + kPad;
+            if (marks.numbersBesideNotes) {
+                // Beside the measure's first note, so that it stands on whichever page holds the note.
+                const auto first = std::find_if(score.notes.begin(), score.notes.end(), [&](const PlacedNote& n) {
+                    return n.source >= 0 && static_cast<size_t>(n.source) < layout.notes.size() &&
+                           layout.notes[static_cast<size_t>(n.source)].time >= m.time;
+                });
+                if (first != score.notes.end()) {
+                    const double r = (first->right - first->left) / 2.0;
+                    std::vector<TextBox> places = {BoxBeside(first->x, first->y, r, -1, w, h),
+                                                   BoxBeside(first->x, first->y, r, 1, w, h),
+                                                   BoxBeside(first->x, y, r, -1, w, h),
+                                                   BoxBeside(first->x, y, r, 1, w, h)};
+                    // Else the gaps nearest the note, just below the mark.
+                    for (int d = 0; d < 3; ++d)
+                        for (const int side : {-1, 1}) {
+                            const double mid = first->x + side * (d + 0.5) * spacing;
+                            places.push_back({mid - w / 2, y - h / 2, mid + w / 2, y + h / 2});
+                        }
+                    // Not into a band two glued pages share: there it would stand at a page's edge.
+                    std::vector<TextBox> open;
+                    for (const TextBox& box : places) {
+                        bool inBand = false;
+                        for (size_t f = 0; f + 1 < fences.size(); ++f)
+                            inBand = inBand || (fences[f + 1] - fences[f] < spacing && box.left < fences[f + 1] &&
+                                                box.right > fences[f]);
+                        if (!inBand)
+                            open.push_back(box);
+                    }
+                    std::vector<PlacedText> found;
+                    if (takeFirst(open, false, found, {})) {
+                        placed.numberBox = found.front().box;
+                        out.measures.push_back(placed);
+                        continue;
+                    }
+                    // Far from the note a number would be read as another measure's: the mark alone.
+                    ++out.numbersLeftOut;
+                    placed.numbered = false;
+                    out.measures.push_back(placed);
+                    continue;
+                }
+            }
             placed.numberBox = BoxBeside(score.stringX.front(), y, largestRadius, -1, w, h);
             if (within && !Inside(placed.numberBox, area)) {
                 // No margin on this paper: the gaps from the lowest string up, just below the mark.

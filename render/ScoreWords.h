@@ -74,6 +74,7 @@ struct PlayingMarks {
     bool dots = false;
     bool rests = false;
     bool counts = false;
+    bool numbersBesideNotes = false; // a measure's number beside its first note, not before the lowest string
 };
 
 enum class TextKind { kWord, kChord, kMeasureNumber, kCount, kSign };

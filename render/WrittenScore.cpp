@@ -408,8 +408,10 @@ std::vector<JumpLine> JumpLines(const ScoreGeometry& score, const ScoreLayout& l
         } else {
             line.points.push_back(edge(jump.to));
             line.arrow = false;
+            // Back to the first written measure, a pickup too, is back to the start.
             if (from)
-                line.label = "第" + std::to_string(jump.toMeasure) + "小節へ";
+                line.label = jump.toMeasure + layout.numberShift <= 1 ? std::string("冒頭へ")
+                                                                      : "第" + std::to_string(jump.toMeasure) + "小節へ";
         }
         lines.push_back(std::move(line));
     }

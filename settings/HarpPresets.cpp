@@ -45,3 +45,9 @@ void ApplyHarpPreset(const HarpPreset& preset, ConfigRecord& record)
     record.lowestNote = preset.lowestNote;
     FillStringNotes(record, preset.tuning);
 }
+
+PaperSpacing HarpSpacing(const ConfigRecord& record)
+{
+    const HarpPreset* harp = RecogniseHarpPreset(record);
+    return PaperSpacing::TenthsMm(harp ? harp->spacingTenthsMm : 115);
+}

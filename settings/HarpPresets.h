@@ -33,3 +33,7 @@ const HarpPreset* RecogniseHarpPreset(const ConfigRecord& record);
 
 // Writes the preset's count, lowest note and string table into the record.
 void ApplyHarpPreset(const HarpPreset& preset, ConfigRecord& record);
+
+// The spacing a sheet to play from takes when none is given: the recognised harp's, else the
+// chromatic harps' 11.5 mm.
+PaperSpacing HarpSpacing(const ConfigRecord& record);

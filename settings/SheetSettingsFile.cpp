@@ -331,11 +331,19 @@ std::string MergedSheetText(const std::string& old, const SheetSettings& setting
 
 } // namespace
 
-SheetSettings ReadSheetSettings(const QString& path)
+SheetSettings ReadSheetSettings(const QString& path, bool* spacingGiven)
 {
+    if (spacingGiven)
+        *spacingGiven = false;
     std::string text;
     if (ReadSheetFile(QFile::encodeName(path).toStdString(), text) != SheetFile::kText)
         return {};
+    if (spacingGiven)
+        WalkSheetGroups(LinesOf(WithoutBom(text)), [](size_t) {}, [&](size_t, size_t k, std::string_view value) {
+            SheetSettings probe;
+            if (k == 0 && kSheetKeys[k].read(value, probe))
+                *spacingGiven = true;
+        });
     return ParsedSheet(text);
 }
 

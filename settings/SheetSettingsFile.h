@@ -13,7 +13,8 @@ constexpr const char* kSheetSettingsFileName = "sheet.ini";
 // The settings the file holds; the defaults when it is missing, unreadable, not a regular
 // file, over 4 KiB or not text. A value that does not read, or lies outside its range, keeps
 // its default alone; unknown keys and groups are passed over. Never blocks and never reports.
-SheetSettings ReadSheetSettings(const QString& path);
+// `spacingGiven`, where asked, tells whether the file names a string spacing that reads.
+SheetSettings ReadSheetSettings(const QString& path, bool* spacingGiven = nullptr);
 
 // Puts the settings into the file as it stands: nothing when it holds them already; else the
 // lines of changed settings rewritten, missing keys added (those of unchanged settings only while

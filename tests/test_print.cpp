@@ -5,12 +5,14 @@
 #include "print/PrintTarget.h"
 #include "print/ScoreSheet.h"
 #include "render/CScorePicture.h"
+#include "settings/CConfigDlg.h"
 #include "settings/HarpPresets.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -100,14 +102,19 @@ protected:
         CPrintPicture::SetPrintDialogRunner(previous);
         SetPrinterLister(previousLister);
     }
-    void Print(QPageSize::PageSizeId size, QPageLayout::Orientation orientation, const std::string& song = "")
+    // 印刷, or with `whole` 全曲を印刷.
+    void Print(QPageSize::PageSizeId size, QPageLayout::Orientation orientation, const std::string& song = "",
+               bool whole = false)
     {
         g_size = size;
         g_orientation = orientation;
         CDovrelPlinvaraDlg window;
         if (!song.empty())
             window.LoadSong(song);
-        window.RunCommand(MainCommand::kPrint);
+        if (whole)
+            window.OnSystemCommand(MainCommand::kPrintWhole);
+        else
+            window.RunCommand(MainCommand::kPrint);
     }
     // The stretched bitmap page the print command used to make, for comparison: the picture
     // drawn losslessly where the score stands on an A3 page.
@@ -502,14 +509,14 @@ TEST_F(RenderedSheetTest, PaperOptionsAndFailures)
     EXPECT_NE(err.str().find("cannot write"), std::string::npos);
 }
 
-TEST_F(PrintTest, ThePreviewFromTheContextMenuShowsThePagesThePrintCommandPrints)
+TEST_F(PrintTest, TheWholePreviewFromTheContextMenuShowsThePagesTheWholePrintPrints)
 {
     // At the harp's 11.5 mm the 25-string sheet takes more than one A4 page.
     const std::string folder = sandbox.ConfigHome() + "/PV";
     std::filesystem::create_directories(folder);
     const std::string ini = "[sheet]\nstring_spacing_mm=11.5\n";
     ASSERT_TRUE(WriteBytes(folder + "/sheet.ini", std::vector<uint8_t>(ini.begin(), ini.end())));
-    Print(QPageSize::A4, QPageLayout::Portrait, Sample("sakura.mwd"));
+    Print(QPageSize::A4, QPageLayout::Portrait, Sample("sakura.mwd"), true);
     const int printed = PdfPages(g_pdfPath);
     ASSERT_GT(printed, 1);
 
@@ -526,7 +533,7 @@ TEST_F(PrintTest, ThePreviewFromTheContextMenuShowsThePagesThePrintCommandPrints
             auto* menu = qobject_cast<QMenu*>(popup);
             ASSERT_NE(menu, nullptr);
             for (QAction* action : menu->actions())
-                if (action->text().startsWith(QStringLiteral("印刷プレビュー"))) {
+                if (action->text().startsWith(QStringLiteral("全曲の印刷プレビュー"))) {
                     item = action->text();
                     menu->setActiveAction(action);
                 }
@@ -546,13 +553,48 @@ TEST_F(PrintTest, ThePreviewFromTheContextMenuShowsThePagesThePrintCommandPrints
         });
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
         QApplication::sendEvent(&window, &event);
-        EXPECT_EQ(item, QStringLiteral("印刷プレビュー(&V)..."));
+        EXPECT_EQ(item, QStringLiteral("全曲の印刷プレビュー(&O)..."));
         EXPECT_EQ(title, QStringLiteral("印刷プレビュー"));
         EXPECT_EQ(shown, printed);
         EXPECT_EQ(sink.Count(), 0u) << "the preview warns of no paper and fails nothing";
     }
     EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(PdfFileNameFor(QStringLiteral("さくらさくら")))))
         << "the preview writes no file";
+}
+
+// A fresh install prints the whole song to play from at its harp's 11.5 mm, while 印刷 keeps
+// the page fitted to the paper; a harp chosen in the settings reaches both at once.
+TEST_F(PrintTest, AFreshInstallPrintsTheWholeSongAtItsHarpsSpacing)
+{
+    g_size = QPageSize::A3;
+    g_orientation = QPageLayout::Portrait;
+    CDovrelPlinvaraDlg window;
+    EXPECT_EQ(window.Sheet().spacing, PaperSpacing::TenthsMm(115));
+    window.LoadSong(Sample("jinglebells.mwd"));
+    window.OnSystemCommand(MainCommand::kPrintWhole);
+    ASSERT_GT(PdfPages(g_pdfPath), 1) << "48 measures at the harp's scale take several sheets";
+    const std::vector<double> strings = DarkRunCentres(Page(g_pdfPath), 400);
+    ASSERT_EQ(strings.size(), 25u);
+    EXPECT_NEAR(Span(strings) / 24, 11.5 * kPixelsPerMm, 1.0);
+
+    fs::remove(g_pdfPath);
+    window.RunCommand(MainCommand::kPrint);
+    ASSERT_EQ(PdfPages(g_pdfPath), 1) << "印刷 keeps the page fitted to the paper";
+    EXPECT_GT(Span(DarkRunCentres(Page(g_pdfPath), 100)), 1500);
+
+    WhenModalOpens([](QWidget* d) {
+        QComboBox* harp = Control<QComboBox>(d, ConfigControl::kHarp);
+        harp->setCurrentIndex(harp->findText(QString::fromUtf8(FindHarpPreset("37")->dialogText)));
+        Click(Control(d, ConfigControl::kClose), QPoint(40, 15));
+    });
+    window.RunCommand(MainCommand::kSettings);
+    EXPECT_EQ(sink.Count(), 0u);
+    EXPECT_EQ(window.Score().frame.stringCount, 37) << "the screen";
+    EXPECT_EQ(CScorePicture::Surface(0)->width(), 38 * window.Settings().lineSpacing);
+    fs::remove(g_pdfPath);
+    g_orientation = QPageLayout::Landscape; // as the print dialog offers it for 37 strings on A3
+    window.OnSystemCommand(MainCommand::kPrintWhole);
+    EXPECT_EQ(DarkRunCentres(Page(g_pdfPath), 400).size(), 37u) << "and the print, together";
 }
 
 // A sheet at scale of more than 20 pages is asked about before anything goes to the printer.
@@ -571,7 +613,7 @@ TEST_F(PrintTest, ManyPagesAreAskedAboutFirst)
     ASSERT_TRUE(WriteBytes(folder + "/sheet.ini", std::vector<uint8_t>(ini.begin(), ini.end())));
 
     sink.answer = false;
-    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
+    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"), true);
     std::vector<std::string> said = sink.Take();
     ASSERT_EQ(said.size(), 1u);
     std::smatch asked;
@@ -581,7 +623,7 @@ TEST_F(PrintTest, ManyPagesAreAskedAboutFirst)
     EXPECT_FALSE(fs::exists(g_pdfPath)) << "declined: nothing printed";
 
     sink.answer = true;
-    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
+    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"), true);
     said = sink.Take();
     EXPECT_EQ(said.size(), 1u);
     EXPECT_EQ(PdfPages(g_pdfPath), pages) << "the pages asked about are the pages printed";
@@ -589,7 +631,7 @@ TEST_F(PrintTest, ManyPagesAreAskedAboutFirst)
     // A sheet that fits 20 pages is not asked about.
     const std::string fewer = "[sheet]\nstring_spacing_mm=5\n";
     ASSERT_TRUE(WriteBytes(folder + "/sheet.ini", std::vector<uint8_t>(fewer.begin(), fewer.end())));
-    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"));
+    Print(QPageSize::A4, QPageLayout::Portrait, Sample("jinglebells.mwd"), true);
     EXPECT_EQ(sink.Count(), 0u);
     EXPECT_LE(PdfPages(g_pdfPath), 20);
 }
@@ -612,7 +654,7 @@ TEST_F(PrintTest, WithoutAPrinterTheSheetsPaperIsTaken)
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromStdString(saved));
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    window.RunCommand(MainCommand::kPrint);
+    window.OnSystemCommand(MainCommand::kPrintWhole);
     EXPECT_EQ(sink.Count(), 0u);
     // JIS B4, 257 x 364 mm.
     EXPECT_NE(Capture("pdfinfo " + Quoted(saved)).find("Page size:       729 x 1032 pts"), std::string::npos);
