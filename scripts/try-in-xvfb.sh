@@ -41,7 +41,7 @@ xdotool search --onlyvisible --name "^設定$" >/dev/null 2>&1 && { echo "Enter 
 echo "Enter closed the settings dialog"
 # The settings reach the window at once: no notice follows, only the main window stays.
 sleep 1
-other=$(xdotool search --onlyvisible --name '^ハープ用図形楽譜$' | grep -vx "$main" | head -n1)
+other=$(xdotool search --onlyvisible --name '^ハープ用図形楽譜$' | grep -vx "$main" | head -n1 || true)
 [ -n "$other" ] && { echo "a message box followed the settings dialog: '$(xdotool getwindowname "$other")'"; exit 1; }
 echo "no restart notice after the settings"
 import -window root "$out/after-settings.png"
