@@ -252,7 +252,7 @@ void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetT
     const double firstString = score.stringX.empty() ? textArea.left : s.X(score.stringX.front());
     const double belowLeft = std::clamp(firstString, textArea.left, std::max(textArea.left, textArea.Right() - width));
     const double belowTop = namesBottom + dots(kBlockGapMm);
-    for (const auto [kinds, bar] : {std::pair{true, true}, std::pair{true, false}, std::pair{false, false}}) {
+    for (const auto& [kinds, bar] : {std::pair{true, true}, std::pair{true, false}, std::pair{false, false}}) {
         if (!kinds && !songFacts)
             break;
         LegendPlace trial = l;
