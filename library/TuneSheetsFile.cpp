@@ -1,6 +1,7 @@
 #include "library/TuneSheetsFile.h"
 
 #include "common/FileServices.h"
+#include "common/TrimmedText.h"
 #include "settings/SheetSettingsFile.h"
 
 #include <algorithm>
@@ -13,16 +14,6 @@ namespace {
 
 constexpr std::string_view kSheetGroup = "[sheet]", kDefaultGroup = "[sheets]", kLibraryGroup = "[library]";
 constexpr std::string_view kFitKey = "fit";
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::optional<int> Number(std::string_view text, int least, int most)
 {

@@ -3,6 +3,7 @@
 #include "common/ErrorCodes.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
+#include "common/TrimmedText.h"
 
 #include <QFile>
 #include <algorithm>
@@ -19,16 +20,6 @@ namespace {
 constexpr size_t kMaxSheetFileBytes = 4096;
 constexpr std::string_view kGroup = "sheet";
 constexpr std::string_view kFitText = "fit";
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // "fit", or millimetres with at most one significant decimal ("11.5", "12", "12.50").
 bool ReadSpacing(std::string_view value, SheetSettings& into)
