@@ -56,7 +56,7 @@ FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, Me
         score.written = before && before->written && SameStrings(before->frame, frame) ? before->written
                                                                                         : RoutedWritten(frame, song);
         const ScoreLayout& whole = *score.written;
-        if (whole.fallback == RepeatFallback::kNone) {
+        if (whole.fallback == RepeatFallback::kNone && !whole.measures.empty()) {
             const int count = static_cast<int>(whole.measures.size());
             measures.last = std::clamp(measures.last, 1, count);
             measures.first = std::clamp(measures.first, 1, measures.last);

@@ -196,6 +196,11 @@ ScoreLayout LayOutWritten(const CSongData& song)
         if (cut.start[w + 1] > cut.start[w] || w + 1 < cut.playedFrom.size())
             out.measures.push_back({cut.start[w], static_cast<int>(w) + 1});
     }
+    // Marks whose measures all fall past the song's end leave nothing to draw once.
+    if (out.measures.empty()) {
+        played.fallback = RepeatFallback::kMalformed;
+        return played;
+    }
     AddJumpsAndSigns(form, cut, out);
     for (const int w : form.order) {
         const int32_t a = cut.start[static_cast<size_t>(w)], b = cut.start[static_cast<size_t>(w) + 1];

@@ -318,6 +318,15 @@ TEST_F(RepeatLinesTest, WhatCannotBeDrawnOnceIsWrittenOutAndTheSheetSaysWhy)
         EXPECT_NE(s.text.find(c.notice), std::string::npos) << c.body;
         EXPECT_TRUE(s.jumps.empty());
     }
+    // Repeat marks in a tune whose notes are too short for one measure of the grid: nothing
+    // is left to draw once, and the tune is drawn as played rather than read past its end.
+    const std::string tiny =
+        Write("tiny.abc", "X:5\nT:Ends short\nM:4/4\nL:1/64\nK:C^f^c\n|:\"C\"\"C\"5 | | \"Am\xb9\"Am\"shor|] "
+                          "E63!tocoda! F:|2 G63 A/2|]\n!dacapo!");
+    const std::string tinyInfo = Run({"--info", tiny});
+    EXPECT_NE(tinyInfo.find("repeats=written\nrepeats_fallback=malformed\n"), std::string::npos) << tinyInfo;
+    EXPECT_EQ(Run({"--measures", "all", tiny, sandbox.Path("tiny.pdf")}), "");
+
     // A second ending with no first is a measure no pass reaches: it is played where it
     // stands, and the tune goes straight through.
     const std::string lone = Write("lone.abc", Abc("C D E F |2 G A B c |]"));
