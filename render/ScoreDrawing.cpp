@@ -156,7 +156,7 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
     flush();
     DrawJumpLines(
         p, score, [&](double x, double y) { return s.Centre(x, y); }, style.jumpPen,
-        [&](QPointF& a, QPointF& b) { return ClipSegment(shown, a, b); });
+        [&](QPointF& a, QPointF& b) { return ClipSegment(shown, a, b); }, style.jumpDashes);
     p.restore();
 }
 
@@ -234,10 +234,19 @@ void DrawSigns(QPainter& p, const Stretch& map, const ScoreWords& words, const S
         const QRectF box = Box(map, sign.box);
         if (!reaches(box) || DrawSignFigure(p, sign.kind, box, style.signPen, font))
             continue;
+        // A turned text is written level in the box turned back about its centre.
+        const QRectF level = sign.turned ? QRectF(-box.height() / 2, -box.width() / 2, box.height(), box.width()) : box;
+        if (sign.turned) {
+            p.save();
+            p.translate(box.center());
+            p.rotate(90);
+        }
         if (style.device == ScoreDevice::kBitmap)
-            p.drawText(box, Qt::AlignCenter, QString::fromStdString(sign.text));
+            p.drawText(level, Qt::AlignCenter, QString::fromStdString(sign.text));
         else
-            texts.Draw(p, QString::fromStdString(sign.text), box);
+            texts.Draw(p, QString::fromStdString(sign.text), level);
+        if (sign.turned)
+            p.restore();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QPointF>
 #include <QRectF>
+#include <QVector>
 
 #include <functional>
 #include <optional>
@@ -49,6 +50,8 @@ struct ScoreStyle {
     std::optional<QRectF> scoreReach, textReach;
     // The measure marks under the circles, so that a circle on a measure's first beat stays whole.
     bool measuresUnder = false;
+    // Jump lines dashed, dash and space in jump pens (Qt's pattern); solid when empty.
+    QVector<qreal> jumpDashes;
 };
 
 // The score and its words in the style.

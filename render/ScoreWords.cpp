@@ -230,6 +230,15 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
         }
     }
     const double spacing = Spacing(score);
+    // A text over a string line reads as a mark on that string: signs keep to the gaps.
+    const auto acrossString = [&](const TextBox& box) {
+        return std::any_of(score.stringX.begin(), score.stringX.end(),
+                           [&](int x) { return x + 0.5 > box.left && x - 0.5 < box.right; });
+    };
+    const auto offStrings = [&](std::vector<TextBox> places) {
+        places.erase(std::remove_if(places.begin(), places.end(), acrossString), places.end());
+        return places;
+    };
     // Takes the first place inside the picture that keeps off the circles and texts already
     // there, and off the lines too unless `overLines`; false when none does.
     const auto takeFirst = [&](const std::vector<TextBox>& places, bool overLines, std::vector<PlacedText>& into,
@@ -259,8 +268,20 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             const double near = end.x + side * (kJumpHalfWidth + kPad);
             places.push_back({side > 0 ? near : near - w, top, side > 0 ? near + w : near, top + h});
         }
+        // Too wide for the half gap beside the line, it runs down along the line instead.
+        const double turnedTop = next.y > end.y ? end.y : end.y - w;
+        std::vector<TextBox> turned;
+        for (const int side : {1, -1}) {
+            const double near = end.x + side * (kJumpHalfWidth + kPad);
+            turned.push_back({side > 0 ? near : near - h, turnedTop, side > 0 ? near + h : near, turnedTop + w});
+        }
         std::vector<PlacedText> found;
-        if (takeFirst(places, false, found, line.label) || takeFirst(places, true, found, line.label))
+        if (takeFirst(offStrings(places), false, found, line.label))
+            out.signs.push_back({SignKind::kLineEnd, line.label, found.front().box});
+        else if (takeFirst(offStrings(turned), false, found, line.label) ||
+                 takeFirst(offStrings(turned), true, found, line.label))
+            out.signs.push_back({SignKind::kLineEnd, line.label, found.front().box, true});
+        else if (takeFirst(places, false, found, line.label) || takeFirst(places, true, found, line.label))
             out.signs.push_back({SignKind::kLineEnd, line.label, found.front().box});
         else
             ++out.signsLeftOut;
@@ -277,9 +298,10 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
         const bool drawn = sign.kind == SignKind::kSegno || sign.kind == SignKind::kCoda || sign.kind == SignKind::kToCoda;
         const auto [w, h] = drawn ? std::pair{kSignSize, kSignSize} : extent(TextKind::kSign, sign.text);
         const size_t i = static_cast<size_t>(at - score.notes.begin());
+        const std::vector<TextBox> places = PlacesBeside(*at, SideAway(score, flows, i), w, h, kWordReach * spacing);
         std::vector<PlacedText> found;
-        if (takeFirst(PlacesBeside(*at, SideAway(score, flows, i), w, h, kWordReach * spacing), false, found, sign.text) ||
-            takeFirst(PlacesBeside(*at, SideAway(score, flows, i), w, h, kWordReach * spacing), true, found, sign.text))
+        if (takeFirst(offStrings(places), false, found, sign.text) || takeFirst(offStrings(places), true, found, sign.text) ||
+            takeFirst(places, false, found, sign.text) || takeFirst(places, true, found, sign.text))
             out.signs.push_back({sign.kind, sign.text, found.front().box});
         else
             ++out.signsLeftOut;

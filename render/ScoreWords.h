@@ -52,6 +52,7 @@ struct PlacedSign {
     SignKind kind;
     std::string text; // UTF-8; empty for the segno and coda
     TextBox box;
+    bool turned = false; // the text runs down the box, turned a quarter clockwise
 };
 
 struct ScoreWords {

@@ -33,7 +33,8 @@ bool DrawSignFigure(QPainter& p, SignKind kind, const QRectF& box, double pen, c
     return true;
 }
 
-void DrawJumpLines(QPainter& p, const ScoreGeometry& score, const PlaceOf& at, double pen, const KeepPiece& keep)
+void DrawJumpLines(QPainter& p, const ScoreGeometry& score, const PlaceOf& at, double pen, const KeepPiece& keep,
+                   const QVector<qreal>& dashes)
 {
     if (score.jumps.empty())
         return; // nothing goes to the device, not even the painter's state
@@ -54,7 +55,10 @@ void DrawJumpLines(QPainter& p, const ScoreGeometry& score, const PlaceOf& at, d
                 path.moveTo(a);
             path.lineTo(b);
         }
-        p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        QPen linePen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        if (!dashes.isEmpty())
+            linePen.setDashPattern(dashes);
+        p.setPen(linePen);
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);
         if (!line.arrow)

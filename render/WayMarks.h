@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QPointF>
 #include <QRectF>
+#include <QVector>
 
 #include <functional>
 
@@ -18,7 +19,9 @@ class QPainter;
 bool DrawSignFigure(QPainter& p, SignKind kind, const QRectF& box, double pen, const QFont& font);
 
 // The score's jump lines `pen` wide, each piece where `at` puts its picture points and cut by
-// `keep` (false: the piece is left out), ending under its filled arrowhead.
+// `keep` (false: the piece is left out), ending under its filled arrowhead; dashed by `dashes`
+// (dash and space in pens, Qt's pattern) unless that is empty.
 using PlaceOf = std::function<QPointF(double x, double y)>;
 using KeepPiece = std::function<bool(QPointF& a, QPointF& b)>;
-void DrawJumpLines(QPainter& p, const ScoreGeometry& score, const PlaceOf& at, double pen, const KeepPiece& keep);
+void DrawJumpLines(QPainter& p, const ScoreGeometry& score, const PlaceOf& at, double pen, const KeepPiece& keep,
+                   const QVector<qreal>& dashes = {});

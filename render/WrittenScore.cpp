@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 namespace {
@@ -241,13 +242,19 @@ bool Overlap(double a1, double a2, double b1, double b2)
 
 // Whether two routes run into each other: side by side in one gap, a piece across another's,
 // or two pieces along one row.
+// Two lines that both leave one note, or both enter one, may share its side: they run as one
+// out of the circle and part where the nearer turns, so that only its corner meets the other.
 bool Meet(const Route& a, const Route& b)
 {
     if (a.gapX == b.gapX && a.Top() <= b.Bottom() && b.Top() <= a.Bottom())
         return true;
-    const auto acrossRun = [](const Route& r, const Route& run) {
+    const auto shared = [](const Route& r, const Route& other, int32_t row, double x) {
+        return (row == r.from && x == r.fromX && other.from == row && other.fromX == x) ||
+               (row == r.to && x == r.toX && other.to == row && other.toX == x);
+    };
+    const auto acrossRun = [&](const Route& r, const Route& run) {
         for (const auto& [row, x] : {std::pair{r.from, r.fromX}, std::pair{r.to, r.toX}})
-            if (row >= run.Top() && row <= run.Bottom() && Between(run.gapX, x, r.gapX))
+            if (row >= run.Top() && row <= run.Bottom() && Between(run.gapX, x, r.gapX) && !shared(r, run, row, x))
                 return true;
         return false;
     };
@@ -255,8 +262,42 @@ bool Meet(const Route& a, const Route& b)
         return true;
     for (const auto& [rowA, xA] : {std::pair{a.from, a.fromX}, std::pair{a.to, a.toX}})
         for (const auto& [rowB, xB] : {std::pair{b.from, b.fromX}, std::pair{b.to, b.toX}})
-            if (rowA == rowB && Overlap(xA, a.gapX, xB, b.gapX))
+            if (rowA == rowB && Overlap(xA, a.gapX, xB, b.gapX) && !(xA == xB && shared(a, b, rowA, xA)))
                 return true;
+    return false;
+}
+
+// The flow lines from note to note, in string units and times: each runs from one note that
+// has a string to the next.
+struct Flow {
+    int32_t from, to;
+    int a, b;
+};
+
+std::vector<Flow> FlowsOf(const ScoreLayout& layout, const ScoreFrame& frame)
+{
+    std::vector<Flow> flows;
+    std::optional<std::pair<int32_t, int>> last;
+    for (const ScoreNote& n : layout.notes) {
+        const int string = StringOf(frame, n.pitch);
+        if (string < 0)
+            continue;
+        if (last)
+            flows.push_back({last->first, n.time, last->second, string});
+        last = std::pair{n.time, string};
+    }
+    return flows;
+}
+
+// Whether a flow line crosses the run of a line in gap `g` between the times `top` and
+// `bottom`: it passes the gap at a time inside the run.
+bool FlowCrossesRun(const std::vector<Flow>& flows, int32_t top, int32_t bottom, int g)
+{
+    const double x = g + 0.5;
+    auto it = std::lower_bound(flows.begin(), flows.end(), top, [](const Flow& f, int32_t t) { return f.to <= t; });
+    for (; it != flows.end() && it->from < bottom; ++it)
+        if (Between(x, it->a, it->b))
+            return true;
     return false;
 }
 
@@ -271,7 +312,9 @@ int StringAt(const ScoreLayout& layout, const ScoreFrame& frame, int32_t time)
 
 } // namespace
 
-bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame)
+namespace {
+
+bool RouteClearOf(ScoreLayout& layout, const ScoreFrame& frame, const std::vector<Flow>* clearOf)
 {
     const int gaps = std::clamp(frame.stringCount, 0, kMaxStrings) - 1;
     // The lines to route, short ones first, so that a line inside a longer one's span keeps
@@ -319,8 +362,10 @@ bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame)
         }
     for (Line& line : lines) {
         std::sort(line.below.begin(), line.below.end());
+        const ScoreJump& jump = layout.jumps[line.jump];
         for (int g = 0; g < gaps; ++g)
-            line.gaps.push_back(g);
+            if (!clearOf || !FlowCrossesRun(*clearOf, std::min(jump.from, jump.to), std::max(jump.from, jump.to), g))
+                line.gaps.push_back(g);
         const auto length = [&](int g) { return std::abs(g + 0.5 - line.a) + std::abs(g + 0.5 - line.b); };
         std::stable_sort(line.gaps.begin(), line.gaps.end(), [&](int x, int y) { return length(x) < length(y); });
     }
@@ -370,6 +415,16 @@ bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame)
     for (size_t k2 = 0; k2 < lines.size(); ++k2)
         layout.jumps[lines[k2].jump].gap = static_cast<int>(std::lround(routes[k2].gapX - 0.5));
     return true;
+}
+
+} // namespace
+
+bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame)
+{
+    // Clear of the flow lines where the strings allow it; else crossing them, rather than
+    // written out.
+    const std::vector<Flow> flows = FlowsOf(layout, frame);
+    return RouteClearOf(layout, frame, &flows) || RouteClearOf(layout, frame, nullptr);
 }
 
 std::vector<JumpLine> JumpLines(const ScoreGeometry& score, const ScoreLayout& layout)

@@ -18,8 +18,9 @@ class CSongData;
 ScoreLayout LayOutWritten(const CSongData& song);
 
 // Chooses the gap between strings each jump's line runs in, on the frame's strings: no two
-// lines share a gap where they run side by side, no line's piece crosses another, and no two
-// lines leave or enter a note on the same side. False, with the gaps unset, when some jump
+// lines share a gap where they run side by side, no line's piece crosses another (nor a flow
+// line, where some routing allows that), and two lines leave or enter a note on the same side only when both leave it or both
+// enter it (they run as one out of the circle). False, with the gaps unset, when some jump
 // finds no gap.
 bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame);
 

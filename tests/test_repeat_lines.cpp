@@ -31,6 +31,7 @@ struct SheetRead {
     double stringsTop = 1e9, stringsBottom = -1e9;
     std::vector<std::vector<std::pair<double, double>>> jumps; // polylines of two pieces or more
     std::vector<std::vector<std::pair<double, double>>> arrows; // filled triangles
+    size_t dashedJumps = 0;
     std::vector<PdfWord> words;
     std::string text;
 };
@@ -60,6 +61,10 @@ SheetRead ReadSheet(const std::string& pdf, const std::string& stem, int page = 
             else if (path.stroke.empty() && (points.size() == 3 || (points.size() == 4 && points[0] == points[3])))
                 read.arrows.push_back(points); // a triangle; rest marks and the scale bar have four corners
         }
+    // The page's picture PdfPaths left: each dashed stroke names its pattern.
+    const std::string svg = Capture("cat " + Quoted(stem + ".svg"));
+    for (size_t at = svg.find("stroke-dasharray:"); at != std::string::npos; at = svg.find("stroke-dasharray:", at + 1))
+        read.dashedJumps += svg.compare(at + 17, 4, "none") != 0;
     read.words = PdfWords(pdf, page);
     read.text = WithoutSpaces(PdfText(pdf, page));
     return read;
@@ -204,6 +209,50 @@ TEST_F(RepeatLinesTest, ALineCutBetweenSheetsNamesTheMeasureAtItsOtherEnd)
     ASSERT_EQ(second.jumps.size(), 1u);
     Entered(first);
     EXPECT_TRUE(second.arrows.empty()) << "the arrowhead is drawn where the line arrives";
+    // On the sheet at scale a jump line is broken, as no string is, and its words stand in a
+    // gap: too wide for the half gap beside the line, they run down along it.
+    EXPECT_EQ(first.dashedJumps, 1u);
+    EXPECT_EQ(second.dashedJumps, 1u);
+    size_t labels = 0;
+    for (const SheetRead* s : {&first, &second})
+        for (const PdfWord& w : s->words) {
+            if (w.text.find("小節から") == std::string::npos && w.text.find("冒頭へ") == std::string::npos)
+                continue;
+            ++labels;
+            for (const double x : s->strings)
+                EXPECT_FALSE(x > w.xMin - 0.2 && x < w.xMax + 0.2) << w.text << " over the string at " << x;
+        }
+    EXPECT_EQ(labels, 2u);
+}
+
+// Ending numbers beside their notes, clear of the string lines.
+void ExpectEndingsOffStrings(const SheetRead& s, const std::vector<std::string>& numbers)
+{
+    for (const std::string& n : numbers) {
+        const auto w = std::find_if(s.words.begin(), s.words.end(), [&](const PdfWord& w) { return w.text == n; });
+        ASSERT_NE(w, s.words.end()) << n;
+        for (const double x : s.strings)
+            EXPECT_FALSE(x > w->xMin - 0.2 && x < w->xMax + 0.2) << n << " over the string at " << x;
+    }
+}
+
+TEST_F(RepeatLinesTest, ThreeToFiveEndingsAreDrawnOnceOnAHarpWithRoom)
+{
+    const std::string three = Write("three.abc", Abc("|: C D E F |1 G A B c :|2 c B A G :|3 E G c2 |]"));
+    EXPECT_NE(Run({"--harp", "37", "--info", three}).find("repeats=lines\n"), std::string::npos);
+    const SheetRead s = Sheet(three, {}, "37");
+    EXPECT_EQ(s.circles.size(), 15u) << "each written measure once";
+    EXPECT_EQ(s.jumps.size(), 4u) << "two back to the start, two past the endings before";
+    EXPECT_EQ(s.dashedJumps, s.jumps.size());
+    ExpectEndingsOffStrings(s, {"1.", "2.", "3."});
+    Entered(s);
+
+    const std::string five =
+        Write("five.abc", Abc("|: C E G c |1 d c B A :|2 B A G F :|3 A G F E :|4 G F E D :|5 C4 |]"));
+    EXPECT_NE(Run({"--harp", "37", "--info", five}).find("repeats=lines\n"), std::string::npos);
+    const SheetRead f = Sheet(five, {}, "37");
+    EXPECT_EQ(f.jumps.size(), 8u);
+    ExpectEndingsOffStrings(f, {"1.", "2.", "3.", "4.", "5."});
 }
 
 // D.C. al Fine and D.S. al Coda as MusicXML writes them: the jumps in <sound>, the marks as words.
@@ -459,11 +508,47 @@ TEST_F(RepeatLinesTest, ManyRepeatsAreRoutedOnceAndEveryRangeIsCutFromIt)
     EXPECT_NE(LayOutFittedScore(fewer, *loaded.song, {1, 32}, whole.transposition, RepeatDrawing::kLines, &whole).written,
               whole.written) << "other strings are routed anew";
 
-    // Five endings send four lines into one note, which has two sides: no way to draw them.
+    // Five endings send four lines into one note: they share its two sides, two by two.
     const std::string five = body + "|: E F |1 G A :|2 A B :|3 B c :|4 c d :|5 d e |]";
     ImportOutcome hostile = ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(Abc(five, "2/4")), "five.abc");
     ASSERT_TRUE(hostile.song);
-    EXPECT_EQ(FitScore(record, *hostile.song, {1, 32}).layout.fallback, RepeatFallback::kCrossing);
+    EXPECT_EQ(FitScore(record, *hostile.song, {1, 32}).layout.fallback, RepeatFallback::kNone);
+}
+
+// Whether two segments cross at a point inside both.
+bool Cross(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy)
+{
+    const auto side = [](double px, double py, double qx, double qy, double rx, double ry) {
+        return (qx - px) * (ry - py) - (qy - py) * (rx - px);
+    };
+    const double d1 = side(cx, cy, dx, dy, ax, ay), d2 = side(cx, cy, dx, dy, bx, by);
+    const double d3 = side(ax, ay, bx, by, cx, cy), d4 = side(ax, ay, bx, by, dx, dy);
+    return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+}
+
+// The melody's line out of the measure before the endings runs into the first: the line past
+// it to the second takes a gap on the other side of the note it leaves, not one across that line.
+TEST_F(RepeatLinesTest, NoFlowLineCrossesAJumpLine)
+{
+    ConfigRecord record = DefaultConfigRecord();
+    for (const std::string& body : {std::string("|: C D E F | G A B G |1 c2 e2 :|2 A2 F2 |]"),
+                                    std::string("|: G A B c | d c B A |1 E4 :|2 d4 :|3 B2 c2 |]"),
+                                    std::string("|: c B A G | F E D C |1 G A B c :|2 D E F G |]")}) {
+        ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(Abc(body)), "f.abc");
+        ASSERT_TRUE(loaded.song);
+        const FittedScore fitted = FitScore(record, *loaded.song, {1, 32});
+        ASSERT_TRUE(fitted.DrawnOnce()) << body << ": " << FallbackName(fitted.layout.fallback);
+        const ScoreGeometry& g = fitted.geometry;
+        ASSERT_FALSE(g.jumps.empty());
+        for (const FlowLine& flow : g.flows) {
+            const PlacedNote &a = g.notes[flow.from], &b = g.notes[flow.to];
+            for (const JumpLine& line : g.jumps)
+                for (size_t i = 1; i < line.points.size(); ++i)
+                    EXPECT_FALSE(Cross(a.x, a.y, b.x, b.y, line.points[i - 1].x, line.points[i - 1].y, line.points[i].x,
+                                       line.points[i].y))
+                        << body << ": the line from the note at " << a.x << "," << a.y;
+        }
+    }
 }
 
 // The window's range counts written measures; a range that leaves the jump's other end out
