@@ -43,6 +43,15 @@ struct ChordSymbol {
     std::string suffix; // as written after the root: "", "m", "7", "m7", "maj7", "dim", ...
 };
 
+// A voice the file holds besides or as the melody: a staff's voice of a MusicXML part, a V:
+// voice of an ABC tune, a MIDI track (the channels of a single-track file). Its notes as
+// played, on the melody's timeline, so that the sheet can draw it under the melody.
+struct VoiceCandidate {
+    std::string name;   // UTF-8: the part's, voice's or track's own name, else a made-up one
+    std::string origin; // where the file holds it, for --info: "part 1 staff 1 voice 1", "V:2", "track 3"
+    std::vector<MelodyNote> notes; // pitched notes, ties merged, repeats played out; no lyrics
+};
+
 struct Melody {
     std::string title;                 // UTF-8, empty when the file names none
     std::string composer, lyricist;    // UTF-8, empty when the file names none
@@ -62,6 +71,10 @@ struct Melody {
     int skipped = 0;                   // things the reader could not read and left out
     RepeatForm repeats;                // written measures and play order (starts in ticks);
                                        // empty when the reader does not tell them
+    // Every voice of the file (of the chosen tune, for ABC) a player may draw beside the
+    // melody, in the file's order, and which of them `notes` was taken from (-1: none).
+    std::vector<VoiceCandidate> voices;
+    int melodyVoice = -1;
 };
 
 // What a reader can fail with; the values are the "IMPT" message codes.
