@@ -45,7 +45,8 @@ const char* const kRenderUsage =
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
     "                             [--repeats lines|written] [--transpose N | --key NAME]\n"
-    "                             [--part N | --tune N | --track N] [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
+    "                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]\n"
+    "                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]\n"
     "                                              [--from MEASURE] [--to MEASURE] [--loop N]]\n"
     "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
@@ -54,7 +55,10 @@ const char* const kRenderUsage =
     "  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),\n"
     "  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.\n"
     "  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N\n"
-    "  track N (from 1) of a MIDI file, instead of the first with notes. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
+    "  track N (from 1) of a MIDI file, instead of the first with notes.\n"
+    "  --voices draws the file's voices N (numbered as --info lists them in voice.N) in the roles\n"
+    "  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the\n"
+    "  chord names. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
     "  and --fame (0-255) set the title and fame level the library lists it under.\n"
     "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
     "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n"
@@ -99,6 +103,7 @@ struct Options {
     RepeatDrawing repeats = RepeatDrawing::kLines;
     bool info = false, notes = false;
     int part = kDefaultChoice;
+    std::optional<VoiceChoice> voices;
     std::string writeMwd;
     std::optional<std::string> title;
     std::optional<int> fame;
@@ -184,6 +189,37 @@ bool SameFile(const std::string& a, const std::string& b)
     return a == b;
 }
 
+// ROLE=N[,ROLE=N...]: each role once, N from 1, acc also "chords"; none when it is not that.
+std::optional<VoiceChoice> ParseVoices(const std::string& text)
+{
+    VoiceChoice choice;
+    std::vector<bool> given(kVoiceRoleCount, false);
+    size_t at = 0;
+    while (at <= text.size()) {
+        const size_t end = std::min(text.find(',', at), text.size());
+        const std::string item = text.substr(at, end - at);
+        const size_t equals = item.find('=');
+        if (equals == std::string::npos)
+            return std::nullopt;
+        const std::string role = item.substr(0, equals), number = item.substr(equals + 1);
+        std::optional<VoiceRole> named;
+        for (int r = 0; r < kVoiceRoleCount; ++r)
+            if (role == VoiceRoleName(static_cast<VoiceRole>(r)))
+                named = static_cast<VoiceRole>(r);
+        if (!named || given[static_cast<size_t>(*named)])
+            return std::nullopt;
+        given[static_cast<size_t>(*named)] = true;
+        if (*named == VoiceRole::kAccompaniment && number == "chords")
+            choice.chordAccompaniment = true;
+        else if (int n = 0; ParseInt(number, 1, 1 << 16, n))
+            choice[*named] = n;
+        else
+            return std::nullopt;
+        at = end + 1;
+    }
+    return choice;
+}
+
 // "" on success, else the reason for the usage error.
 std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
 {
@@ -266,6 +302,10 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
                 return "give only one of --part, --tune and --track";
             if (!value(v) || !ParseInt(v, least, INT_MAX, o.part))
                 return a + (least ? " needs a number from 1" : " needs the tune's X: number");
+        } else if (a == "--voices") {
+            if (!value(v) || !(o.voices = ParseVoices(v)))
+                return "--voices needs ROLE=N[,ROLE=N...] with the roles melody, 2, 3, 4 and acc, each once, "
+                       "N a voice's number from 1 (acc=chords for the chord names)";
         } else if (a == "--write-mwd") {
             if (!value(o.writeMwd))
                 return "--write-mwd needs a file";
@@ -394,6 +434,35 @@ bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerM
     return true;
 }
 
+// The file's voices (voice.N=NAME|NOTES|LOWEST|HIGHEST), where the melody came from, what is
+// drawn in which role, and each other voice's notes without a string over the whole song.
+void WriteVoiceFacts(std::ostream& out, const ImportOutcome& loaded, const CSongData& song, const FittedScore& whole)
+{
+    if (loaded.voices.empty() && song.voices.empty())
+        return; // a song file's melody alone
+    for (const VoiceOffer& v : loaded.voices) {
+        std::string name = v.name;
+        std::replace(name.begin(), name.end(), '|', '/');
+        out << "voice." << v.number << "=" << name << "|" << v.noteCount << "|" << v.lowest << "|" << v.highest << "\n";
+    }
+    if (loaded.melodyVoice > 0 && static_cast<size_t>(loaded.melodyVoice) <= loaded.voices.size())
+        out << "melody_from=" << loaded.voices[static_cast<size_t>(loaded.melodyVoice - 1)].origin << "\n";
+    out << "drawn_voices=melody";
+    if (loaded.melodyVoice > 0)
+        out << ":" << loaded.melodyVoice;
+    for (const SongVoice& voice : song.voices) {
+        out << "," << VoiceRoleName(voice.role) << ":";
+        if (voice.candidate > 0)
+            out << voice.candidate;
+        else
+            out << "chords";
+    }
+    out << "\n";
+    for (size_t i = 0; i < whole.layout.voices.size() && i < whole.voiceNotesWithoutString.size(); ++i)
+        out << "missing." << VoiceRoleName(whole.layout.voices[i].role) << "=" << whole.voiceNotesWithoutString[i]
+            << "\n";
+}
+
 } // namespace
 
 int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -425,9 +494,15 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     ImportRequest request;
     request.choice = o.part;
+    request.voices = o.voices;
     ImportOutcome loaded = LoadScoreFile(o.song, request);
     if (loaded.failed)
         return 1;
+    if (o.voices && loaded.format == ScoreFormat::SongFile &&
+        std::any_of(o.voices->voice.begin() + 1, o.voices->voice.end(), [](int n) { return n != 0; })) {
+        err << "dovrelplinvara-render: a song file holds its melody alone: --voices takes only acc=chords for it\n";
+        return 2;
+    }
     CSongData& song = *loaded.song;
     if (o.title) {
         song.SetListTitle(Utf8ToCp932(*o.title));
@@ -518,6 +593,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             comma = ",";
         }
         out << "\n";
+        WriteVoiceFacts(out, loaded, song, whole);
     }
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;
@@ -548,9 +624,13 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         if (!sheet.FitsPaper())
             out << "sheets=" << set.sheets.size() << "\npages=" << set.PageCount() << "\n";
     }
-    if (o.notes)
+    if (o.notes) {
         for (const ScoreNote& n : score.layout.notes)
-            out << n.time << '\t' << n.pitch << '\t' << n.length << '\n';
+            out << n.time << '\t' << n.pitch << '\t' << n.length << "\tmelody\n";
+        for (const LaidVoice& voice : score.layout.voices)
+            for (const ScoreNote& n : voice.notes)
+                out << n.time << '\t' << n.pitch << '\t' << n.length << '\t' << VoiceRoleName(voice.role) << '\n';
+    }
 
     int status = 0;
     if (!o.audio.empty()) {

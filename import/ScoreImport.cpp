@@ -8,6 +8,7 @@
 #include "import/musicxml/MusicXmlReader.h"
 #include "import/musicxml/MxlContainer.h"
 #include "song/CSongData.h"
+#include "song/ChordAccompaniment.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -243,6 +244,66 @@ std::string ChoiceLabel(ScoreFormat format, const MelodyChoice& choice)
     }
 }
 
+std::string VoiceLabel(const VoiceOffer& voice)
+{
+    return voice.name + " (" + std::to_string(voice.noteCount) + "音, " + NoteNameWithOctave(voice.lowest) + "–" +
+           NoteNameWithOctave(voice.highest) + ")";
+}
+
+bool AddChordAccompaniment(CSongData& song)
+{
+    SongVoice made = AccompanimentFromChords(song);
+    if (made.notes.empty())
+        return false;
+    std::erase_if(song.voices, [](const SongVoice& v) { return v.role == VoiceRole::kAccompaniment; });
+    song.voices.push_back(std::move(made));
+    return true;
+}
+
+namespace {
+
+std::vector<VoiceOffer> OffersOf(const Melody& melody)
+{
+    std::vector<VoiceOffer> offers;
+    for (size_t i = 0; i < melody.voices.size(); ++i) {
+        const VoiceCandidate& c = melody.voices[i];
+        VoiceOffer offer{static_cast<int>(i) + 1, c.name, c.origin, 0, 127, 0};
+        for (const MelodyNote& n : c.notes)
+            if (n.pitch >= 0) {
+                ++offer.noteCount;
+                offer.lowest = std::min(offer.lowest, n.pitch);
+                offer.highest = std::max(offer.highest, n.pitch);
+            }
+        if (offer.noteCount == 0)
+            offer.lowest = offer.highest = 0;
+        offers.push_back(std::move(offer));
+    }
+    return offers;
+}
+
+// Whether every voice the choice names is one of the file's, none of them in two roles.
+bool ChoiceFits(const VoiceChoice& choice, size_t voices)
+{
+    std::vector<bool> taken(voices + 1, false);
+    for (const int n : choice.voice) {
+        if (n == 0)
+            continue;
+        if (n < 0 || static_cast<size_t>(n) > voices || taken[static_cast<size_t>(n)])
+            return false;
+        taken[static_cast<size_t>(n)] = true;
+    }
+    return true;
+}
+
+ImportOutcome Cancelled(ScoreFormat format)
+{
+    ImportOutcome outcome;
+    outcome.format = format;
+    return outcome;
+}
+
+} // namespace
+
 ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& bytes, const std::string& name,
                                const ImportRequest& request)
 {
@@ -255,22 +316,56 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
     std::vector<MelodyChoice> offered;
     std::copy_if(choices.begin(), choices.end(), std::back_inserter(offered),
                  [](const MelodyChoice& c) { return c.noteCount != 0; });
-    if (choice == kDefaultChoice && offered.size() > 1 && request.chooser) {
+    // Parts and tracks are all offered as voices; tunes still are chosen first.
+    const bool voicesChoosePart = request.voiceChooser && !request.voices && format != ScoreFormat::Abc;
+    if (choice == kDefaultChoice && offered.size() > 1 && request.chooser && !voicesChoosePart) {
         for (MelodyChoice& c : offered)
             c.name = ChoiceLabel(format, c);
         choice = request.chooser(InfoFor(format).choiceTitle, offered);
         if (choice == kChoiceCancelled)
-            return ImportOutcome{nullptr, format, false, {}};
+            return Cancelled(format);
     }
 
     Melody melody;
     if (const ImportStatus status = reader->Read(bytes, choice, melody); status != ImportStatus::Ok)
         return Failure(format, static_cast<uint32_t>(status));
-    SongBuilder builder(melody);
     ImportOutcome outcome;
+    outcome.voices = OffersOf(melody);
+    outcome.melodyVoice = melody.melodyVoice >= 0 && static_cast<size_t>(melody.melodyVoice) < melody.voices.size()
+                              ? melody.melodyVoice + 1
+                              : 0;
+    std::optional<VoiceChoice> drawn = request.voices;
+    if (!drawn && request.voiceChooser && outcome.voices.size() > 1) {
+        drawn = request.voiceChooser(InfoFor(ScoreFormat::MusicXml).choiceTitle, outcome.voices, outcome.melodyVoice,
+                                     !melody.chords.empty());
+        if (!drawn)
+            return Cancelled(format);
+    }
+    if (drawn && !ChoiceFits(*drawn, melody.voices.size()))
+        return Failure(format, ImportError::kNoSuchChoice);
+    // Another voice as the melody brings its notes; the words stay with the voice they were read with.
+    if (drawn && (*drawn)[VoiceRole::kMelody] != 0 && (*drawn)[VoiceRole::kMelody] != outcome.melodyVoice) {
+        outcome.melodyVoice = (*drawn)[VoiceRole::kMelody];
+        melody.notes = melody.voices[static_cast<size_t>(outcome.melodyVoice - 1)].notes;
+    }
+    SongBuilder builder(melody);
     outcome.format = format;
     outcome.song = builder.Build(FileStem(name));
     outcome.report = builder.Report();
+    if (drawn) {
+        outcome.drawn = *drawn;
+        outcome.drawn[VoiceRole::kMelody] = outcome.melodyVoice;
+        for (const VoiceRole role : {VoiceRole::kSecond, VoiceRole::kThird, VoiceRole::kFourth, VoiceRole::kAccompaniment}) {
+            const int n = (*drawn)[role];
+            if (n <= 0)
+                continue;
+            const VoiceCandidate& c = melody.voices[static_cast<size_t>(n - 1)];
+            outcome.song->voices.push_back(
+                {role, c.name, n, builder.VoiceNotes(c.notes, role != VoiceRole::kAccompaniment)});
+        }
+        if (drawn->chordAccompaniment && (*drawn)[VoiceRole::kAccompaniment] == 0)
+            AddChordAccompaniment(*outcome.song);
+    }
     // Notes only past what a song holds leave nothing to play.
     if (outcome.report.placed == 0)
         return Failure(format, ImportError::kNoMelody);
@@ -281,16 +376,24 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
 
 ImportOutcome LoadScoreFile(const std::string& path, const ImportRequest& request)
 {
+    // A song file draws its melody alone, or with the accompaniment of its chord names.
+    const auto songFile = [&] {
+        ImportOutcome outcome;
+        outcome.song = ReadSongFile(path);
+        if (request.voices && request.voices->chordAccompaniment && AddChordAccompaniment(*outcome.song))
+            outcome.drawn.chordAccompaniment = true;
+        return outcome;
+    };
     std::vector<uint8_t> bytes;
     if (IsSongFileName(path) || !ReadFileStart(path, kMaxScoreFileBytes, bytes))
-        return ImportOutcome{ReadSongFile(path), ScoreFormat::SongFile, false, {}};
+        return songFile();
     const ScoreFormat format = DetectScoreFormat(bytes);
     if (format == ScoreFormat::SongFile) {
         // A file named as a score whose content is none is no song file either: reading it as
         // one would show an empty sheet as if something had been read.
         if (const ScoreFormat named = FormatOfName(path); named != ScoreFormat::SongFile)
             return Failure(named, ImportError::kUnreadable);
-        return ImportOutcome{ReadSongFile(path), format, false, {}};
+        return songFile();
     }
     ImportOutcome outcome = ImportScoreBytes(format, bytes, path, request);
     if (outcome.song) {

@@ -6,8 +6,10 @@
 #include "import/Melody.h"
 #include "import/SongBuilder.h"
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,9 +57,40 @@ std::string ChoiceLabel(ScoreFormat format, const MelodyChoice& choice);
 // Asks the user for one of the file's melodies: returns the chosen number or kChoiceCancelled.
 using MelodyChooser = std::function<int(const std::string& titleUtf8, const std::vector<MelodyChoice>& choices)>;
 
+// A voice of the file as the load dialog and --info list it.
+struct VoiceOffer {
+    int number = 0;           // from 1, in the file's order, as --voices names it
+    std::string name, origin; // UTF-8
+    int noteCount = 0;
+    int lowest = 0, highest = 0; // note numbers
+};
+
+// What a player draws: the voice of each role (by number; 0 for none, and for the melody the
+// one the melody rule takes), and an accompaniment made from the chord names.
+struct VoiceChoice {
+    std::array<int, kVoiceRoleCount> voice{}; // indexed by VoiceRole
+    bool chordAccompaniment = false;
+    int& operator[](VoiceRole role) { return voice[static_cast<size_t>(role)]; }
+    int operator[](VoiceRole role) const { return voice[static_cast<size_t>(role)]; }
+    bool operator==(const VoiceChoice&) const = default;
+};
+
+// The line the load dialog shows for a voice: its name, note count and range.
+std::string VoiceLabel(const VoiceOffer& voice);
+
+// Asks the user which voices to draw, the melody rule's voice `melody` (a number) offered as
+// the melody; `chords` tells that the tune names chords. None when the user cancels.
+using VoiceChooser = std::function<std::optional<VoiceChoice>(
+    const std::string& titleUtf8, const std::vector<VoiceOffer>& voices, int melody, bool chords)>;
+
 struct ImportRequest {
     int choice = kDefaultChoice; // a part, tune or track asked for by number
     MelodyChooser chooser;       // asked when the file has several and no choice was given
+    // The voices drawn; none: the melody alone, unless the voice chooser is asked.
+    std::optional<VoiceChoice> voices;
+    // Asked when the file has several voices and no choice was given. For a score of parts or
+    // tracks it takes the part chooser's place: choosing the melody's voice chooses its part.
+    VoiceChooser voiceChooser;
 };
 
 struct ImportOutcome {
@@ -65,7 +98,14 @@ struct ImportOutcome {
     ScoreFormat format = ScoreFormat::SongFile;
     bool failed = false; // a message was shown and the song is the empty one
     SongBuildReport report;
+    std::vector<VoiceOffer> voices; // the file's voices; empty for a song file
+    int melodyVoice = 0;            // the number of the voice the melody was taken from; 0 none
+    VoiceChoice drawn;              // the voices the song draws
 };
+
+// Makes the song's accompaniment from its chord names, replacing any it has; false when it
+// names no chord to make one from.
+bool AddChordAccompaniment(CSongData& song);
 
 // Reads any score file as the main window and the renderer load it. After a failure the song
 // is the empty song of 4 measures of 4 beats that a damaged song file also gives.

@@ -376,3 +376,32 @@ std::unique_ptr<CSongData> SongBuilder::Build(const std::string& fallbackTitle)
     SetSummary(*song, fallbackTitle);
     return song;
 }
+
+std::vector<VoiceNote> SongBuilder::VoiceNotes(const std::vector<MelodyNote>& notes, bool oneLine) const
+{
+    const int64_t end = int64_t(beatCount) * kUnitsPerBeat;
+    std::vector<VoiceNote> out;
+    for (const MelodyNote& n : notes) {
+        if (n.pitch < 0 || n.pitch > 127 || n.duration <= 0 || n.onset < 0 || n.onset > kMaxBeats * meter.beatTicks)
+            continue;
+        const int64_t start = PlaceOf(n.onset + padTicks);
+        if (start < 0 || start >= end)
+            continue;
+        const int64_t stop = std::min(PlaceOf(n.onset + n.duration + padTicks), end);
+        out.push_back({static_cast<int32_t>(start), n.pitch, static_cast<int32_t>(std::max<int64_t>(stop - start, 1)), false});
+    }
+    std::sort(out.begin(), out.end(), [](const VoiceNote& a, const VoiceNote& b) {
+        return a.time != b.time ? a.time < b.time : a.pitch > b.pitch;
+    });
+    out.erase(std::unique(out.begin(), out.end(),
+                          [&](const VoiceNote& a, const VoiceNote& b) {
+                              return a.time == b.time && (oneLine || a.pitch == b.pitch);
+                          }),
+              out.end());
+    if (oneLine)
+        for (size_t i = 0; i + 1 < out.size(); ++i)
+            out[i].length = std::min(out[i].length, out[i + 1].time - out[i].time);
+    if (out.size() > kMaxVoiceNotes)
+        out.resize(kMaxVoiceNotes);
+    return out;
+}

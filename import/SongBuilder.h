@@ -56,6 +56,7 @@
 
 #include "import/Melody.h"
 #include "song/MeterBeats.h"
+#include "song/SongVoices.h"
 
 #include <memory>
 #include <string>
@@ -93,6 +94,11 @@ public:
     // fallbackTitle (UTF-8) is used when the melody has no title.
     std::unique_ptr<CSongData> Build(const std::string& fallbackTitle);
     const SongBuildReport& Report() const { return report; }
+    // Another voice's notes on the built song's timeline, each from the sixth nearest its onset
+    // to the sixth nearest its end; those past the song's end are left out. `oneLine` keeps the
+    // highest note at each onset and ends a note where the next starts, as one player plucks
+    // one line; otherwise every note stays, as an accompaniment's chords. Call after Build.
+    std::vector<VoiceNote> VoiceNotes(const std::vector<MelodyNote>& notes, bool oneLine) const;
 
 private:
     struct Placed {

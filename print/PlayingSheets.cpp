@@ -34,9 +34,10 @@ std::vector<TimeMark> PlayingTimeline(const FittedScore& score, double pixelsPer
     // A pickup's empty beats take no room: time starts where it does.
     std::map<int32_t, double> radius{{std::max(layout.pickupStart, 0), 0.0}};
     for (const PlacedNote& n : score.geometry.notes) {
-        if (n.source < 0 || static_cast<size_t>(n.source) >= layout.notes.size())
+        const std::optional<int32_t> time = DrawnTime(layout, n);
+        if (!time)
             continue;
-        double& r = radius[layout.notes[static_cast<size_t>(n.source)].time];
+        double& r = radius[*time];
         r = std::max(r, (n.right - n.left) / 2.0);
     }
     radius.try_emplace(std::max(layout.totalLength, radius.rbegin()->first), 0.0);
@@ -150,6 +151,7 @@ FittedScore SheetScore(const FittedScore& whole, const std::vector<TimeMark>& ti
     sheet.frame = frame;
     sheet.frame.totalLength = sheet.layout.totalLength;
     sheet.geometry = ComputeScoreGeometry(sheet.frame, sheet.layout.notes, std::move(own));
+    AddVoices(sheet.geometry, sheet.frame, sheet.layout);
     sheet.geometry.jumps = JumpLines(sheet.geometry, sheet.layout);
     sheet.notesWithoutString = static_cast<int>(std::count_if(
         sheet.layout.notes.begin(), sheet.layout.notes.end(),

@@ -23,11 +23,79 @@ FittedScore UnfittedScore(const ScoreFrame& frame)
     return score;
 }
 
+namespace {
+
+// Octaves tried for an accompaniment note without a string, nearest first, down before up
+// so that it stays under the melody.
+constexpr int kOctaveTries[] = {-12, 12, -24, 24, -36, 36};
+
+// Notes of the other voices that no string takes after a move of `shift` semitones; an
+// accompaniment's note counts only when no octave of it has a string.
+int VoiceNotesWithoutString(const CSongData& song, int shift, const ScoreFrame& frame)
+{
+    int missing = 0;
+    for (const SongVoice& voice : song.voices)
+        for (const VoiceNote& n : voice.notes) {
+            int32_t pitch = n.pitch;
+            CSongData::TransposePitch(shift, pitch);
+            bool found = StringOf(frame, pitch) >= 0;
+            for (const int octave : kOctaveTries)
+                found = found || (voice.role == VoiceRole::kAccompaniment && StringOf(frame, pitch + octave) >= 0);
+            missing += found || n.optional ? 0 : 1;
+        }
+    return missing;
+}
+
+} // namespace
+
 int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote)
 {
     const auto strings = std::span<const int32_t>(frame.stringPitches.data(),
                                                   static_cast<size_t>(std::clamp(frame.stringCount, 0, kMaxStrings)));
-    return FitToStringTable(song, lowestNote, strings);
+    int shift = FitToStringTable(song, lowestNote, strings);
+    if (song.voices.empty())
+        return shift;
+    // Octaves that lose the melody no note may still give the other voices their strings.
+    const int melodyMissing = CountNotesWithoutString(song, 0, strings);
+    int best = 0, bestMissing = VoiceNotesWithoutString(song, 0, frame);
+    for (const int octave : kOctaveTries) {
+        if (bestMissing == 0 || CountNotesWithoutString(song, octave, strings) > melodyMissing)
+            continue;
+        if (const int missing = VoiceNotesWithoutString(song, octave, frame); missing < bestMissing) {
+            best = octave;
+            bestMissing = missing;
+        }
+    }
+    if (best != 0) {
+        song.Transpose(best);
+        shift += best;
+    }
+    return shift;
+}
+
+void FitVoicesToStrings(ScoreLayout& layout, const ScoreFrame& frame, std::vector<int>& missing)
+{
+    missing.assign(layout.voices.size(), 0);
+    for (size_t v = 0; v < layout.voices.size(); ++v) {
+        LaidVoice& voice = layout.voices[v];
+        std::vector<ScoreNote> kept;
+        kept.reserve(voice.notes.size());
+        for (ScoreNote note : voice.notes) {
+            if (StringOf(frame, note.pitch) < 0 && voice.role == VoiceRole::kAccompaniment)
+                for (const int octave : kOctaveTries)
+                    if (note.pitch + octave >= 0 && note.pitch + octave < 128 && StringOf(frame, note.pitch + octave) >= 0) {
+                        note.pitch += octave;
+                        break;
+                    }
+            if (StringOf(frame, note.pitch) < 0) {
+                if (note.optional)
+                    continue; // a fifth the harp lacks
+                ++missing[v];
+            }
+            kept.push_back(note);
+        }
+        voice.notes = std::move(kept);
+    }
 }
 
 namespace {
@@ -76,10 +144,12 @@ FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, Me
     }
     score.frame = frame;
     score.frame.totalLength = score.layout.totalLength;
+    FitVoicesToStrings(score.layout, score.frame, score.voiceNotesWithoutString);
     score.transposition = transposition;
     score.measures = measures;
     const std::vector<ScoreNote>& notes = score.layout.notes;
     score.geometry = ComputeScoreGeometry(score.frame, notes);
+    AddVoices(score.geometry, score.frame, score.layout);
     score.geometry.jumps = JumpLines(score.geometry, score.layout);
     score.notesWithoutString = static_cast<int>(std::count_if(
         notes.begin(), notes.end(), [&](const ScoreNote& n) { return StringOf(score.frame, n.pitch) < 0; }));

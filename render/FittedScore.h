@@ -29,7 +29,8 @@ struct FittedScore {
     MeasureRange measures;
     ScoreLayout layout;       // the laid-out notes (also those without a string), words, chords, measures
     ScoreGeometry geometry;   // where strings and drawn notes stand
-    int notesWithoutString = 0;
+    int notesWithoutString = 0;     // the melody's
+    std::vector<int> voiceNotesWithoutString; // one per layout voice
     // The measures the range counts: written ones when each is drawn once.
     int measureCount = 0;
     // The whole song as written, its jump lines routed on the frame's strings (or the reason
@@ -47,6 +48,10 @@ FittedScore UnfittedScore(const ScoreFrame& frame);
 // Moves the song's notes onto the frame's strings (lowest allowed note `lowestNote`) and
 // returns the semitones applied.
 int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote);
+
+// Moves the accompaniment's notes without a string by octaves where one has a string, leaves
+// out its fifths the harp lacks, and counts each voice's notes still without one.
+void FitVoicesToStrings(ScoreLayout& layout, const ScoreFrame& frame, std::vector<int>& missing);
 
 // Lays out the measures of a song already fitted by `transposition` semitones. With jump
 // lines asked for and a score that repeats, the measures are the written ones and the range is

@@ -16,6 +16,17 @@ namespace {
 constexpr int kMeasureGrey = 170;
 constexpr int kCountGrey = 110;
 
+// Between a string's black and the measure marks' grey, so that a synch line reads as a
+// hint beside the flow lines.
+constexpr int kSynchGrey = 90;
+// Picture pixels a shared circle's ring stands outside the circle.
+constexpr int kSharedRing = 2;
+
+QColor InkOf(const ScoreGeometry& g, const PlacedNote& note, bool colour)
+{
+    return colour ? VoiceColour(g.RoleOf(note)) : QColor(Qt::black);
+}
+
 // The radii of a circle's outline path: the pen's outer edge is the circle's edge.
 QPointF OutlineRadii(const MarkStyle& style, const Stretch& s, double pen)
 {
@@ -74,11 +85,36 @@ void DrawBitmapScore(QPainter& p, const ScoreGeometry& g, const ScoreStyle& styl
     for (const int x : g.stringX)
         p.drawLine(x, 0, x, g.height);
     // Lines first, so that the circles cover them.
-    for (const FlowLine& flow : g.flows)
+    const bool voices = !g.voiceRoles.empty();
+    if (voices) {
+        p.save();
+        QPen dashed(QColor(kSynchGrey, kSynchGrey, kSynchGrey), 1, Qt::DashLine);
+        p.setPen(dashed);
+        for (const SynchLine& synch : g.synchs)
+            p.drawLine(g.notes[synch.from].x, g.notes[synch.from].y, g.notes[synch.to].x, g.notes[synch.to].y);
+        p.restore();
+    }
+    for (const FlowLine& flow : g.flows) {
+        if (voices) {
+            p.save();
+            p.setPen(QPen(InkOf(g, g.notes[flow.to], true), 1, flow.kind == FlowKind::kDotted ? Qt::DotLine : Qt::SolidLine));
+        }
         p.drawLine(g.notes[flow.from].x, g.notes[flow.from].y, g.notes[flow.to].x, g.notes[flow.to].y);
+        if (voices)
+            p.restore();
+    }
     for (const PlacedNote& note : g.notes) {
-        const QRgb fill = StyleOf(note.mark).black ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
-        COffScreenPicture::DrawFilledEllipse(p, note.left, note.top, note.right, note.bottom, fill, qRgb(0, 0, 0));
+        const QRgb ink = voices ? InkOf(g, note, true).rgb() : qRgb(0, 0, 0);
+        const QRgb fill = StyleOf(note.mark).black ? ink : qRgb(255, 255, 255);
+        COffScreenPicture::DrawFilledEllipse(p, note.left, note.top, note.right, note.bottom, fill, ink);
+        if (note.shared) {
+            p.save();
+            p.setPen(QPen(QColor(ink), 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(note.left - kSharedRing, note.top - kSharedRing, note.right - note.left + 2 * kSharedRing - 1,
+                          note.bottom - note.top + 2 * kSharedRing - 1);
+            p.restore();
+        }
     }
     DrawJumpLines(
         p, g, [](double x, double y) { return QPointF(x, y); }, style.jumpPen, [](QPointF&, QPointF&) { return true; });
@@ -114,12 +150,44 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
     p.drawLines(lines);
     lines.clear();
     // Each flow line ends under a circle, so flat ends meet unseen.
-    for (const FlowLine& flow : score.flows) {
-        QPointF a = s.Centre(score.notes[flow.from].x, score.notes[flow.from].y);
-        QPointF b = s.Centre(score.notes[flow.to].x, score.notes[flow.to].y);
-        if (ClipSegment(shown, a, b))
-            lines.append(QLineF(a, b));
+    const bool voices = !score.voiceRoles.empty();
+    const auto segment = [&](size_t from, size_t to, QLineF& line) {
+        QPointF a = s.Centre(score.notes[from].x, score.notes[from].y);
+        QPointF b = s.Centre(score.notes[to].x, score.notes[to].y);
+        if (!ClipSegment(shown, a, b))
+            return false;
+        line = QLineF(a, b);
+        return true;
+    };
+    if (voices) {
+        // A synch line is thinner than a flow line, its dashes longer than a dotted voice's dots.
+        QPen dashed(style.colourVoices ? QColor(kSynchGrey, kSynchGrey, kSynchGrey) : QColor(Qt::black), pen / 2,
+                    Qt::CustomDashLine, Qt::FlatCap);
+        dashed.setDashPattern({8, 6});
+        p.setPen(dashed);
+        for (const SynchLine& synch : score.synchs)
+            if (QLineF line; segment(synch.from, synch.to, line))
+                p.drawLine(line);
     }
+    for (const FlowLine& flow : score.flows) {
+        QLineF line;
+        if (!segment(flow.from, flow.to, line))
+            continue;
+        if (!voices) {
+            lines.append(line);
+            continue;
+        }
+        QPen flowPen(InkOf(score, score.notes[flow.to], style.colourVoices), pen, Qt::SolidLine, Qt::FlatCap);
+        if (flow.kind == FlowKind::kDotted) {
+            flowPen.setStyle(Qt::CustomDashLine);
+            flowPen.setCapStyle(Qt::RoundCap);
+            flowPen.setDashPattern({0.01, 2.5});
+        }
+        p.setPen(flowPen);
+        p.drawLine(line);
+    }
+    if (voices)
+        p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap));
     p.drawLines(lines);
 
     // Circles in list order, so that a later one covers an earlier one as on the screen. A
@@ -143,14 +211,21 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
                             mark.diameter * s.sx, mark.diameter * s.sy);
         if (visible && !shown.intersects(extent))
             continue;
-        if (area.contains(extent) && mark.black) {
+        const QColor ink = InkOf(score, note, style.colourVoices);
+        if (area.contains(extent) && mark.black && ink == Qt::black && !note.shared) {
             blackRun.addEllipse(extent);
         } else if (area.contains(extent)) {
             flush();
-            DrawCircleMark(p, centre, note.mark, s, pen);
+            DrawCircleMark(p, centre, note.mark, s, pen, ink);
         } else if (area.intersects(extent)) {
             flush();
             DrawCutMark(p, centre, note.mark, s, pen, area);
+        }
+        if (note.shared && area.contains(extent)) {
+            p.setPen(QPen(ink, pen));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(centre, (mark.diameter / 2.0 + kSharedRing) * s.sx - pen / 2,
+                          (mark.diameter / 2.0 + kSharedRing) * s.sy - pen / 2);
         }
     }
     flush();
@@ -322,12 +397,24 @@ void DrawBitmapSigns(QPainter& p, const ScoreGeometry& score, const ScoreWords& 
 
 } // namespace
 
-void DrawCircleMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen)
+QColor VoiceColour(VoiceRole role)
+{
+    switch (role) {
+    case VoiceRole::kSecond: return QColor(0, 90, 200);
+    case VoiceRole::kThird: return QColor(0, 135, 60);
+    case VoiceRole::kFourth: return QColor(150, 0, 160);
+    case VoiceRole::kAccompaniment: return QColor(190, 80, 0);
+    case VoiceRole::kMelody: break;
+    }
+    return QColor(Qt::black);
+}
+
+void DrawCircleMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen, const QColor& ink)
 {
     const MarkStyle style = StyleOf(mark);
     const QPointF radii = OutlineRadii(style, s, pen);
-    p.setPen(QPen(Qt::black, pen));
-    p.setBrush(style.black ? Qt::black : Qt::white);
+    p.setPen(QPen(ink, pen));
+    p.setBrush(style.black ? ink : QColor(Qt::white));
     p.drawEllipse(centre, radii.x(), radii.y());
 }
 

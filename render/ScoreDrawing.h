@@ -8,6 +8,7 @@
 #include "render/ScoreGeometry.h"
 #include "render/ScoreWords.h"
 
+#include <QColor>
 #include <QFont>
 #include <QPointF>
 #include <QRectF>
@@ -52,10 +53,16 @@ struct ScoreStyle {
     bool measuresUnder = false;
     // Jump lines dashed, dash and space in jump pens (Qt's pattern); solid when empty.
     QVector<qreal> jumpDashes;
+    // Each voice in its own colour; paper is black unless the sheet asks for colour.
+    bool colourVoices = false;
 };
+
+// The colour a voice is drawn in when voices are told apart by colour; the melody's is black.
+QColor VoiceColour(VoiceRole role);
 
 // The score and its words in the style.
 void DrawScore(QPainter& painter, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style);
 
 // One circle of the kind at the stretched size, its pen's outer edge the circle's edge.
-void DrawCircleMark(QPainter& painter, QPointF centre, NoteMark mark, const Stretch& stretch, double pen);
+void DrawCircleMark(QPainter& painter, QPointF centre, NoteMark mark, const Stretch& stretch, double pen,
+                    const QColor& ink = Qt::black);

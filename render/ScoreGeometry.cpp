@@ -1,6 +1,9 @@
 #include "render/ScoreGeometry.h"
 
+#include <array>
 #include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <utility>
 
 namespace {
@@ -107,6 +110,109 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
     for (size_t i = 1; i < g.notes.size(); ++i)
         g.flows.push_back({i - 1, i, FlowKind::kSolid});
     return g;
+}
+
+VoiceRole ScoreGeometry::RoleOf(const PlacedNote& note) const
+{
+    if (note.voice < 0 || static_cast<size_t>(note.voice) >= voiceRoles.size())
+        return VoiceRole::kMelody;
+    return voiceRoles[static_cast<size_t>(note.voice)];
+}
+
+std::optional<int32_t> DrawnTime(const ScoreLayout& layout, const PlacedNote& note)
+{
+    if (note.source >= 0)
+        return static_cast<size_t>(note.source) < layout.notes.size()
+                   ? std::optional(layout.notes[static_cast<size_t>(note.source)].time)
+                   : std::nullopt;
+    if (note.voice < 0 || static_cast<size_t>(note.voice) >= layout.voices.size())
+        return std::nullopt;
+    const std::vector<ScoreNote>& notes = layout.voices[static_cast<size_t>(note.voice)].notes;
+    if (note.voiceSource < 0 || static_cast<size_t>(note.voiceSource) >= notes.size())
+        return std::nullopt;
+    return notes[static_cast<size_t>(note.voiceSource)].time;
+}
+
+void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& layout)
+{
+    g.voiceRoles.clear();
+    for (const LaidVoice& voice : layout.voices)
+        g.voiceRoles.push_back(voice.role);
+    if (layout.voices.empty() || frame.totalLength <= 0)
+        return;
+    // Drawn notes by time and role, for the shared circles and the synch lines.
+    std::map<std::pair<int, int>, size_t> byPlace; // (x, time) of every drawn note
+    std::array<std::map<int32_t, std::vector<size_t>>, kVoiceRoleCount> byTime;
+    for (size_t i = 0; i < g.notes.size(); ++i) {
+        const PlacedNote& n = g.notes[i];
+        if (n.source < 0 || static_cast<size_t>(n.source) >= layout.notes.size())
+            continue;
+        const int32_t time = layout.notes[static_cast<size_t>(n.source)].time;
+        byPlace.try_emplace({n.x, time}, i);
+        byTime[size_t(VoiceRole::kMelody)][time].push_back(i);
+    }
+    for (size_t v = 0; v < layout.voices.size(); ++v) {
+        const LaidVoice& voice = layout.voices[v];
+        const FlowKind kind = FlowOf(voice.role) == VoiceFlow::kDotted ? FlowKind::kDotted : FlowKind::kSolid;
+        std::optional<size_t> before;
+        for (size_t k = 0; k < voice.notes.size(); ++k) {
+            const ScoreNote& note = voice.notes[k];
+            const int j = StringOf(frame, note.pitch);
+            if (j < 0)
+                continue;
+            const int x = g.stringX[static_cast<size_t>(j)];
+            size_t at = g.notes.size();
+            if (const auto found = byPlace.find({x, note.time}); found != byPlace.end()) {
+                at = found->second;
+                g.notes[at].shared = true;
+            } else {
+                const NoteMark mark = MarkOf(note.length);
+                const int d = StyleOf(mark).diameter;
+                const int y = g.timeline.empty() ? TimeToY(g.height, frame.totalLength, note.time)
+                                                 : ScoreY(g, frame.totalLength, note.time);
+                const int left = x - d / 2, top = y - d / 2;
+                PlacedNote placed{x, y, mark, left, top, left + d, top + d, -1};
+                placed.voice = static_cast<int>(v);
+                placed.voiceSource = static_cast<int>(k);
+                g.notes.push_back(placed);
+                byPlace.emplace(std::make_pair(x, note.time), at);
+            }
+            auto& atTime = byTime[size_t(voice.role)][note.time];
+            if (std::find(atTime.begin(), atTime.end(), at) == atTime.end())
+                atTime.push_back(at);
+            if (FlowOf(voice.role) != VoiceFlow::kNone && before && *before != at)
+                g.flows.push_back({*before, at, kind});
+            before = at;
+        }
+    }
+    // One synch line at each onset two paired voices share, between their nearest notes; none
+    // where they share the circle.
+    constexpr std::pair<VoiceRole, VoiceRole> kPairs[] = {{VoiceRole::kMelody, VoiceRole::kSecond},
+                                                          {VoiceRole::kThird, VoiceRole::kFourth},
+                                                          {VoiceRole::kMelody, VoiceRole::kAccompaniment}};
+    for (const auto& [a, b] : kPairs) {
+        const auto& first = byTime[size_t(a)];
+        const auto& second = byTime[size_t(b)];
+        for (const auto& [time, ours] : first) {
+            const auto theirs = second.find(time);
+            if (theirs == second.end())
+                continue;
+            std::optional<SynchLine> nearest;
+            int distance = 0;
+            bool together = false;
+            for (const size_t i : ours)
+                for (const size_t k : theirs->second) {
+                    together = together || i == k;
+                    const int d = std::abs(g.notes[i].x - g.notes[k].x);
+                    if (!nearest || d < distance) {
+                        nearest = SynchLine{i, k};
+                        distance = d;
+                    }
+                }
+            if (nearest && !together)
+                g.synchs.push_back(*nearest);
+        }
+    }
 }
 
 std::vector<FlowEnds> FlowEndsByNote(const ScoreGeometry& score)

@@ -42,17 +42,27 @@ struct PlacedNote {
     int x, y; // the circle's centre: its string's x, its time's y
     NoteMark mark;
     int left, top, right, bottom; // the circle's box; a bitmap paints left..right-1 x top..bottom-1
-    int source = -1;              // the layout note it draws
+    int source = -1;              // the melody's layout note it draws; -1 for another voice's
+    int voice = -1;               // the layout voice it draws (an index into its voices), -1: the melody
+    int voiceSource = -1;         // that voice's note
+    bool shared = false;          // another drawn voice plucks the same string at the same time
 };
 
-// What joins two drawn notes, a player's way from one pluck to the next: today the melody's
-// one solid line from each note to the next.
-enum class FlowKind : uint8_t { kSolid };
+// What joins two drawn notes, a player's way from one pluck to the next: solid for the melody
+// and a third voice, dotted for the second and fourth.
+enum class FlowKind : uint8_t { kSolid, kDotted };
 
 struct FlowLine {
     size_t from = 0, to = 0; // indices into the geometry's notes
     FlowKind kind = FlowKind::kSolid;
     bool operator==(const FlowLine&) const = default;
+};
+
+// A dashed line between two voices' notes that start together (indices into the notes), so
+// that a player sees which plucks fall at once.
+struct SynchLine {
+    size_t from = 0, to = 0;
+    bool operator==(const SynchLine&) const = default;
 };
 
 // Where a time stands on a sheet that gives time its own room (the sheet at the harp's scale).
@@ -85,6 +95,10 @@ struct ScoreGeometry {
     std::vector<FlowLine> flows;   // in the order of the notes they leave
     std::vector<TimeMark> timeline; // rising; empty where time runs evenly down the height
     std::vector<JumpLine> jumps;    // of a written score drawn once
+    std::vector<SynchLine> synchs;  // between voices 1-2, 3-4 and the melody and accompaniment
+    // The role of the voice a drawn note belongs to: the melody's, or its layout voice's.
+    VoiceRole RoleOf(const PlacedNote& note) const;
+    std::vector<VoiceRole> voiceRoles; // one per layout voice
 };
 
 // The first string whose pitch is the note's, or -1.
@@ -99,6 +113,15 @@ int TimeToY(int height, int totalLength, int64_t time);
 // With a `timeline`, times stand where it puts them instead.
 ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes,
                                    std::vector<TimeMark> timeline = {});
+
+// Places the layout's other voices after the melody's notes: a voice's note on a string and
+// time a drawn note already holds shares that circle; each voice's notes are joined by its
+// flow lines in time order; notes of paired voices that start together get a synch line.
+void AddVoices(ScoreGeometry& score, const ScoreFrame& frame, const ScoreLayout& layout);
+
+// The time of a drawn note of any voice, in the layout it was placed from; none for a note
+// the layout does not hold.
+std::optional<int32_t> DrawnTime(const ScoreLayout& layout, const PlacedNote& note);
 
 // Each drawn note's flow lines: the one that leaves it and the one that enters it; none at a
 // voice's ends.

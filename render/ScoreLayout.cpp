@@ -34,6 +34,17 @@ ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
         layout.numberShift = 1;
         layout.pickupStart = first == 1 ? song.pickupStart : 0;
     }
+    const int32_t rangeStart = kUnitsPerCell * firstCell;
+    const int64_t rangeEnd = rangeStart + int64_t(layout.totalLength);
+    for (const SongVoice& voice : song.voices) {
+        LaidVoice& laid = layout.voices.emplace_back(LaidVoice{voice.role, voice.name, {}});
+        for (const VoiceNote& n : voice.notes)
+            if (n.time >= rangeStart && n.time < rangeEnd) {
+                ScoreNote note{n.time - rangeStart, n.pitch, n.length};
+                note.optional = n.optional;
+                laid.notes.push_back(note);
+            }
+    }
     std::string_view chordBefore;
     for (int m = first - 1; m <= last - 1; ++m) {
         if (int64_t(m) * beats * 2 < CSongData::kCellCount)
@@ -76,6 +87,14 @@ ScoreLayout PartOfLayout(const ScoreLayout& all, size_t firstMeasure, size_t end
         note.time -= from;
         part.notes.push_back(note);
         part.words.push_back(i < all.words.size() ? all.words[i] : std::string());
+    }
+    for (const LaidVoice& voice : all.voices) {
+        LaidVoice& cut = part.voices.emplace_back(LaidVoice{voice.role, voice.name, {}});
+        for (ScoreNote note : voice.notes)
+            if (inside(note.time)) {
+                note.time -= from;
+                cut.notes.push_back(note);
+            }
     }
     for (const ScoreChord& c : all.chords)
         if (inside(c.time))

@@ -1,6 +1,8 @@
 #pragma once
 // The layout of a measure range into plain score notes; the drawing only consumes them.
 
+#include "song/SongVoices.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,8 +22,17 @@ struct ScoreNote {
     // Which of its cell's three entries the song holds it in: the grid's later entries are the
     // short notes after the cell's first, which playing places by the entry.
     uint8_t entry = 0;
+    // Another voice's note that may be left out where the harp has no string for it (a chord's fifth).
+    bool optional = false;
     // A note is where and how long it stands; the entry only says how the grid came to hold it.
     bool operator==(const ScoreNote& o) const { return time == o.time && pitch == o.pitch && length == o.length; }
+};
+
+// A voice drawn beside the melody, its notes by time as the melody's are.
+struct LaidVoice {
+    VoiceRole role = VoiceRole::kSecond;
+    std::string name; // UTF-8
+    std::vector<ScoreNote> notes;
 };
 
 // A chord name where the chord changes, as the song holds it (CP932).
@@ -68,7 +79,8 @@ enum class RepeatFallback : uint8_t {
 
 struct ScoreLayout {
     int32_t totalLength = 0; // time units the picture height stands for
-    std::vector<ScoreNote> notes;
+    std::vector<ScoreNote> notes;       // the melody's
+    std::vector<LaidVoice> voices;      // the other voices drawn, in the song's order
     std::vector<std::string> words;     // one per note: its syllable as the song holds it (CP932)
     std::vector<ScoreChord> chords;     // in time order
     std::vector<ScoreMeasure> measures; // the start of each measure laid out

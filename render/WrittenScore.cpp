@@ -176,6 +176,16 @@ ScoreLayout LayOutWritten(const CSongData& song)
         out.notes.push_back(note);
         out.words.push_back(i < played.words.size() ? played.words[i] : std::string());
     }
+    for (const LaidVoice& voice : played.voices) {
+        LaidVoice& once = out.voices.emplace_back(LaidVoice{voice.role, voice.name, {}});
+        for (ScoreNote note : voice.notes)
+            if (const int w = WrittenAt(cut, note.time); w >= 0) {
+                note.time = written(w, note.time);
+                once.notes.push_back(note);
+            }
+        std::stable_sort(once.notes.begin(), once.notes.end(),
+                         [](const ScoreNote& a, const ScoreNote& b) { return a.time < b.time; });
+    }
     // Chord names where they change in the written order: a measure reached by a jump shows
     // the chord it starts with even when the measure played before it ended in the same.
     std::string before;

@@ -156,6 +156,9 @@ void CSongData::TransposeCells(int32_t semitones)
     for (int c = 0; c < cellsUsed; ++c)
         for (int32_t& v : cells[c].entry)
             TransposePitch(semitones, v);
+    for (SongVoice& voice : voices)
+        for (VoiceNote& note : voice.notes)
+            TransposePitch(semitones, note.pitch);
 }
 
 void CSongData::Transpose(int32_t semitones)

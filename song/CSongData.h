@@ -5,6 +5,7 @@
 #include "song/MeterBeats.h"
 #include "song/ModalKey.h"
 #include "song/SongRepeats.h"
+#include "song/SongVoices.h"
 #include "song/SummaryBlock.h"
 
 #include <array>
@@ -108,6 +109,7 @@ public:
     std::optional<int32_t> playedTempo;
     std::optional<MeterBeats> meter;
     std::optional<ChurchMode> keyMode; // an imported key's mode other than major and minor
+    std::vector<SongVoice> voices; // drawn beside the melody, transposed with it; song files keep none
     // The key's name after fitting: the key table's, or the mode's on its tonic.
     std::string KeyLabel() const;
 

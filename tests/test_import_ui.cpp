@@ -176,7 +176,7 @@ TEST_F(ImportUiTest, RendererReadsScoresAndWritesSongFiles)
     const std::string xml = Write("duet.xml", kParts);
     ASSERT_EQ(Run({"--notes", "--info", "--part", "2", xml}), 0);
     const std::string notes = out.str().substr(out.str().find("lyrics_left_out=0\n") + 18);
-    EXPECT_EQ(notes, "0\t67\t12\n12\t71\t12\n24\t74\t24\n");
+    EXPECT_EQ(notes, "0\t67\t12\tmelody\n12\t71\t12\tmelody\n24\t74\t24\tmelody\n");
 
     const std::string mwd = sandbox.Path("duet.mwd");
     ASSERT_EQ(Run({"--part", "2", "--write-mwd", mwd, "--title", "二重奏のヴァイオリン", "--fame", "77", "--notes", xml}), 0);
@@ -190,7 +190,7 @@ TEST_F(ImportUiTest, RendererReadsScoresAndWritesSongFiles)
 
     // The first part with notes when none is asked for; a part that is not there.
     ASSERT_EQ(Run({"--notes", xml}), 0);
-    EXPECT_EQ(out.str(), "0\t69\t24\n") << "A5 is fitted an octave down to the strings";
+    EXPECT_EQ(out.str(), "0\t69\t24\tmelody\n") << "A5 is fitted an octave down to the strings";
     EXPECT_EQ(Run({"--part", "3", xml}), 1);
     EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000004 指定されたパートがありません。"});
     EXPECT_EQ(Run({"--part", "0", xml}), 2);

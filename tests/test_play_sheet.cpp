@@ -108,7 +108,7 @@ protected:
                 std::istringstream lines(out.str());
                 int missing = 0, notes = 0;
                 for (std::string line; std::getline(lines, line);) {
-                    notes += std::count(line.begin(), line.end(), '\t') == 2;
+                    notes += std::count(line.begin(), line.end(), '\t') == 3;
                     if (line.rfind("missing=", 0) == 0)
                         missing = std::stoi(line.substr(8));
                 }

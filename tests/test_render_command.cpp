@@ -39,7 +39,7 @@ TEST_F(RenderCommandTest, InfoAndNotesOfASample)
     EXPECT_EQ(text.substr(0, text.find("title=")),
               "measures=12\nbeats=4\nkey=C\nloaded_key=C\ntranspose=0\nfirst=1\nlast=12\nlowest=60\nhighest=69\nmissing=0\n");
     EXPECT_NE(text.find("title=きらきら星\nfame=150\ntempo=100\nmoved=0\nskipped=0\ndropped=0\nwritten_measures=12\nplayed_measures=12\nrepeats=none\n"
-                        "keys=C:0,C#:0,D:0,Eb:0,E:0,F:0,F#:0,G:0,Ab:0,A:0,Bb:0,B:0\nlyrics_left_out=0\n0\t60\t6\n6\t60\t6\n12\t67\t6\n"), std::string::npos);
+                        "keys=C:0,C#:0,D:0,Eb:0,E:0,F:0,F#:0,G:0,Ab:0,A:0,Bb:0,B:0\nlyrics_left_out=0\n0\t60\t6\tmelody\n6\t60\t6\tmelody\n12\t67\t6\tmelody\n"), std::string::npos);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
@@ -279,7 +279,7 @@ TEST_F(RenderCommandTest, HarpPresetSetsTheStringsFromG2)
     ASSERT_EQ(Run({"--harp", "37", "--info", Sample("twinkle.mwd")}), 0);
     EXPECT_NE(out.str().find("missing=0\n"), std::string::npos);
     ASSERT_EQ(Run({"--harp", "37", "--notes", Sample("twinkle.mwd")}), 0);
-    EXPECT_NE(out.str().find("0\t60\t6\n"), std::string::npos) << "C4 stays: it is on the harp";
+    EXPECT_NE(out.str().find("0\t60\t6\tmelody\n"), std::string::npos) << "C4 stays: it is on the harp";
 
     // The SVG holds the whole sheet at the harp's scale: 38 string spacings and the margins.
     const std::string svg = sandbox.Path("sheet.svg");
