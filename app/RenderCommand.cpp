@@ -44,6 +44,7 @@ const char* const kRenderUsage =
     "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]\n"
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
+    "                             [--colour on|off]\n"
     "                             [--repeats lines|written] [--transpose N | --key NAME]\n"
     "                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]\n"
     "                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
@@ -74,6 +75,7 @@ const char* const kRenderUsage =
     "  names and the measure marks with their numbers on the sheet (on, off and on by default);\n"
     "  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the\n"
     "  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.\n"
+    "  --colour on draws each voice in its colour on paper too, as the screen does (off by default).\n"
     "  --repeats lines (the default) draws a score's repeats, endings, D.C. and D.S. once, with a\n"
     "  line for each jump, and counts the written measures; written draws the tune as played.\n"
     "  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of\n"
@@ -100,6 +102,7 @@ struct Options {
     std::optional<PaperSpacing> spacing; // none: not given
     const HarpPreset* harp = nullptr;
     WordChoices words; // what the sheet shows besides the circles
+    bool colour = false;
     RepeatDrawing repeats = RepeatDrawing::kLines;
     bool info = false, notes = false;
     int part = kDefaultChoice;
@@ -288,6 +291,10 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
                            : a == "--counts" ? o.words.counts
                                              : o.words.measures;
             choice = v == "on";
+        } else if (a == "--colour") {
+            if (!value(v) || (v != "on" && v != "off"))
+                return "--colour needs on or off";
+            o.colour = v == "on";
         } else if (a == "--repeats") {
             if (!value(v) || (v != "lines" && v != "written"))
                 return "--repeats needs lines or written";
@@ -602,6 +609,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                               : PaperSpacing::FitToPaper();
     sheet.shown = o.words;
     sheet.repeats = o.repeats;
+    sheet.colourVoices = o.colour;
     if (o.harp)
         sheet.harpHeightMm = o.harp->sheetHeightMm;
     // The paper the PDF goes on; the other outputs tell of the A3 sheet.

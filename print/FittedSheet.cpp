@@ -21,6 +21,7 @@ SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, cons
     plan.layout = halves ? SheetLayout::kHalves : SheetLayout::kOnePage;
     plan.dotsPerInch = dpi;
     plan.shown = sheet.shown;
+    plan.colourVoices = sheet.colourVoices;
     plan.shown.counts = false; // the fitted page shows every length by its room
     plan.placement = ComputePagePlacement(sheetMode, score.width, score.height, 1.0);
     plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);

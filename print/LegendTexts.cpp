@@ -3,6 +3,7 @@
 
 #include "print/SheetSteps.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,35 @@ std::vector<std::string> ShownOnSheet(const WordChoices& choices)
     if (choices.counts)
         names.push_back("カウント");
     return names;
+}
+
+// The line kinds and marks of the voices the sheet draws, as the legend explains them; none for
+// the melody alone, whose solid line needs no word.
+std::vector<std::string> VoiceMarks(const ScoreGeometry& score)
+{
+    if (score.voiceRoles.empty())
+        return {};
+    std::vector<bool> drawn(kVoiceRoleCount, false);
+    drawn[static_cast<size_t>(VoiceRole::kMelody)] = true;
+    for (const VoiceRole role : score.voiceRoles)
+        drawn[static_cast<size_t>(role)] = true;
+    const auto named = [&](std::initializer_list<VoiceRole> roles) {
+        std::vector<std::string> names;
+        for (const VoiceRole role : roles)
+            if (drawn[static_cast<size_t>(role)])
+                names.push_back(VoiceRoleLabel(role));
+        return Joined(names, "・");
+    };
+    std::vector<std::string> marks{"実線 " + named({VoiceRole::kMelody, VoiceRole::kThird})};
+    if (const std::string dotted = named({VoiceRole::kSecond, VoiceRole::kFourth}); !dotted.empty())
+        marks.push_back("点線 " + dotted);
+    if (drawn[static_cast<size_t>(VoiceRole::kAccompaniment)])
+        marks.push_back("線なし 伴奏");
+    if (!score.synchs.empty())
+        marks.push_back("破線 同時");
+    if (std::any_of(score.notes.begin(), score.notes.end(), [](const PlacedNote& n) { return n.shared; }))
+        marks.push_back("◎ 同じ弦で同時");
+    return marks;
 }
 
 } // namespace
@@ -65,6 +95,8 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
     const std::vector<std::string> names = ShownOnSheet(plan.shown);
     if (!names.empty())
         second.push_back("表示 " + Joined(names, "・"));
+    if (const std::vector<std::string> marks = VoiceMarks(plan.content.geometry); !marks.empty())
+        second.push_back(Joined(marks, "　"));
     l.shownText = Joined(second, "　　");
 
     l.titleText = song.title;

@@ -100,6 +100,7 @@ void DrawSheetPage(QPainter& p, const SheetPlan& plan, size_t index)
                                .intersected(QRectF(0, 0, plan.sheetWidth, plan.scoreEnd));
     // At scale the measure marks go under the circles: a circle on a measure's first beat stays whole.
     style.measuresUnder = plan.layout == SheetLayout::kAtScale;
+    style.colourVoices = plan.colourVoices;
     // At scale a solid jump line between two strings reads as one more string; dashed it does not.
     if (plan.layout == SheetLayout::kAtScale)
         style.jumpDashes = JumpDashes();

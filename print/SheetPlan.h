@@ -51,6 +51,7 @@ struct SheetPlan {
     DeviceRect score{};                  // the score's picture on the sheet
     int scoreEnd = 0;                    // where its strings end: at scale, soon after the last note
     WordChoices shown;
+    bool colourVoices = false; // the voices in their colours, else all in black
     ScoreWords words; // in picture pixels, as the circles
     LegendPlace legend;
     std::vector<SheetPage> pages;

@@ -39,6 +39,7 @@ SheetPlan PlaceAtScale(const FittedScore& fitted, const SheetSettings& sheet, in
     plan.layout = SheetLayout::kAtScale;
     plan.dotsPerInch = dpi;
     plan.shown = sheet.shown;
+    plan.colourVoices = sheet.colourVoices;
     plan.placement = TrueScalePlacement(sheet.spacing.Tenths(), score.stringSpacing, dpi);
     // The texts' room depends on the rectangle's size only, which the margin does not change.
     plan.words = PlaceWords(fitted, sheet.shown, PlaceItem(plan.placement, 0, 0, score.width, score.height), measure,
@@ -313,6 +314,7 @@ SheetPlan PlanOnPage(const FittedScore& fitted, const SheetSettings& sheet, cons
     plan.layout = SheetLayout::kAtScale;
     plan.dotsPerInch = dpi;
     plan.shown = sheet.shown;
+    plan.colourVoices = sheet.colourVoices;
     plan.placement = frame.placement;
     plan.score = PlaceItem(plan.placement, 0, 0, score.width, score.height);
     plan.words = PlaceWords(fitted, sheet.shown, plan.score, measure, MarksAtScale(sheet), {}, &frame.textArea);

@@ -86,6 +86,7 @@ struct SheetSettings {
     PaperChoice paper = PaperChoice::kA3;
     int harpHeightMm = kHarpHeightMm;
     RepeatDrawing repeats = RepeatDrawing::kLines;
+    bool colourVoices = false; // "色分け": each voice in its colour on paper too, else all black
 
     bool FitsPaper() const { return spacing.FitsPaper(); }
     bool operator==(const SheetSettings&) const = default;

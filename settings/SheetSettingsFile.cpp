@@ -127,6 +127,19 @@ std::string WriteRepeats(const SheetSettings& from)
     return from.repeats == RepeatDrawing::kWrittenOut ? "written" : "lines";
 }
 
+bool ReadColour(std::string_view value, SheetSettings& into)
+{
+    if (value != "true" && value != "on" && value != "false" && value != "off")
+        return false;
+    into.colourVoices = value == "true" || value == "on";
+    return true;
+}
+
+std::string WriteColour(const SheetSettings& from)
+{
+    return from.colourVoices ? "true" : "false";
+}
+
 // Every key of the file once, for reading and writing alike. A value that does not read keeps
 // its default, so one bad line costs only its own setting.
 struct SheetKey {
@@ -144,6 +157,7 @@ constexpr SheetKey kSheetKeys[] = {
     {"harp_height_mm", ReadHarpHeight, WriteHarpHeight},
     {"counts", ReadSwitch<&WordChoices::counts>, WriteSwitch<&WordChoices::counts>},
     {"repeats", ReadRepeats, WriteRepeats},
+    {"colour_voices", ReadColour, WriteColour},
 };
 
 // The bytes of the open file, or false when it is larger than the bound.

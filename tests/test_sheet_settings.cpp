@@ -47,7 +47,7 @@ protected:
     {
         const int tenths = settings.spacing.Tenths();
         return "[sheet]\nstring_spacing_mm=" + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
-               "\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n";
+               "\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\ncolour_voices=false\n";
     }
 
     SandboxDir sandbox;
@@ -95,13 +95,15 @@ TEST_F(SheetSettingsFileTest, ABadValueKeepsItsDefaultAndUnknownKeysAreHarmless)
     EXPECT_EQ(ReadText("[sheet]\nrepeats=written\n").repeats, RepeatDrawing::kWrittenOut);
     for (const char* bad : {"Written", "true", "", "lines written"})
         EXPECT_EQ(ReadText(std::string("[sheet]\nrepeats=") + bad + "\n").repeats, RepeatDrawing::kLines) << bad;
+    EXPECT_TRUE(ReadText("[sheet]\ncolour_voices=true\n").colourVoices);
+    EXPECT_FALSE(ReadText("[sheet]\ncolour_voices=1\n").colourVoices) << "only the switch's own words";
 }
 
 TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
 {
     ASSERT_TRUE(WriteSheetSettings(QPath(), defaults));
     EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n"));
+              Bytes("[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\ncolour_voices=false\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), defaults);
     for (int tenths : {115, 50, 200, 145}) {
         ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(tenths), {}}));
@@ -109,7 +111,7 @@ TEST_F(SheetSettingsFileTest, WhatIsWrittenReadsBack)
     }
     ASSERT_TRUE(WriteSheetSettings(QPath(), SheetSettings{PaperSpacing::TenthsMm(115), {false, true, false}}));
     EXPECT_EQ(ReadFileBytes(Path()),
-              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n"));
+              Bytes("[sheet]\nstring_spacing_mm=11.5\nlyrics=false\nchords=true\nmeasure_numbers=false\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\ncolour_voices=false\n"));
     EXPECT_EQ(ReadSheetSettings(QPath()), (SheetSettings{PaperSpacing::TenthsMm(115), {false, true, false}}));
     // A hand-written file may say on and off; anything else keeps the switch's default.
     WriteFileBytes(Path(), Bytes("[sheet]\nlyrics=off\nchords=on\nmeasure_numbers=maybe\n"));
@@ -161,25 +163,25 @@ TEST_F(SheetSettingsFileTest, SavingKeepsWhatTheFileHoldsThatTheProgramDoesNotKn
     SheetSettings counted = ReadText(bom);
     counted.shown.counts = true;
     EXPECT_EQ(save(bom, counted), "\xEF\xBB\xBF[sheet]\r\nstring_spacing_mm=12.5\r\nchords=true\r\nlyrics=true\r\n"
-                                  "measure_numbers=true\r\npaper=A3\r\nharp_height_mm=282\r\ncounts=true\r\nrepeats=lines\r\n")
+                                  "measure_numbers=true\r\npaper=A3\r\nharp_height_mm=282\r\ncounts=true\r\nrepeats=lines\r\ncolour_voices=false\r\n")
         << "one setting changed: the player's 12.5 mm and chords stay, the missing keys come";
 
     const std::string mine = "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\n[later]\nx=y\n";
     EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::FitToPaper(), {false, false, true}}), mine) << "unchanged";
     EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::FitToPaper(), {false, true, true}}),
               "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=false\nchords=true\nmeasure_numbers=true\n"
-              "paper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n[later]\nx=y\n")
+              "paper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\ncolour_voices=false\n[later]\nx=y\n")
         << "unknown keys and groups, comments and a value that did not read all stay";
     EXPECT_EQ(save(mine, SheetSettings{PaperSpacing::TenthsMm(145), {true, false, true}}),
               "; mine\n[sheet]\nfuture=1\nstring_spacing_mm=11,5\nlyrics=true\nstring_spacing_mm=14.5\nchords=false\n"
-              "measure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n[later]\nx=y\n")
+              "measure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\ncolour_voices=false\n[later]\nx=y\n")
         << "a changed setting takes the line that gave the old value, or comes after the one that did not read";
     EXPECT_EQ(save("[Sheet]\nstring_spacing_mm=12.5", defaults), "[Sheet]\nstring_spacing_mm=12.5") << "nothing changed";
     EXPECT_EQ(save("[Sheet]\nstring_spacing_mm=12.5", SheetSettings{PaperSpacing::TenthsMm(125), {}}),
               "[Sheet]\nstring_spacing_mm=12.5\n[sheet]\nstring_spacing_mm=12.5\nlyrics=true\nchords=false\nmeasure_numbers=true\n"
-              "paper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n");
+              "paper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\ncolour_voices=false\n");
 
-    const std::string full = "[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\n";
+    const std::string full = "[sheet]\nstring_spacing_mm=fit\nlyrics=true\nchords=false\nmeasure_numbers=true\npaper=A3\nharp_height_mm=282\ncounts=false\nrepeats=lines\ncolour_voices=false\n";
     WriteFileBytes(Path(), Bytes(full));
     chmod(Path().c_str(), 0444);
     EXPECT_TRUE(WriteSheetSettings(QPath(), defaults)) << "a file that says it all already is left alone";
