@@ -1,0 +1,213 @@
+// Several voices on one score: how they are placed beside the melody, fitted to the strings,
+// made from chord names and chosen at import.
+
+#include "import/ScoreImport.h"
+#include "render/FittedScore.h"
+#include "render/ScoreGeometry.h"
+#include "song/CSongData.h"
+#include "song/ChordAccompaniment.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A chromatic harp of `count` strings from `lowest`, its picture tall enough to keep every
+// note of a few measures apart.
+ScoreFrame Chromatic(int lowest, int count, int totalLength)
+{
+    ScoreFrame frame;
+    frame.width = (count + 1) * 20;
+    frame.height = 40 * totalLength;
+    frame.stringSpacing = 20;
+    frame.stringCount = count;
+    for (int i = 0; i < count; ++i)
+        frame.stringPitches[static_cast<size_t>(i)] = lowest + i;
+    frame.totalLength = totalLength;
+    return frame;
+}
+
+ScoreLayout TwoVoices()
+{
+    ScoreLayout layout;
+    layout.totalLength = 24;
+    layout.notes = {{0, 72, 6}, {6, 74, 6}, {12, 76, 6}, {18, 77, 6}};
+    layout.words.resize(layout.notes.size());
+    // The second voice a third under, meeting the melody's string at time 12; the
+    // accompaniment under both at the measure's two halves.
+    layout.voices.push_back({VoiceRole::kSecond, "alto", {{0, 69, 6}, {6, 71, 6}, {12, 76, 6}, {18, 74, 6}}});
+    layout.voices.push_back({VoiceRole::kAccompaniment, "bass", {{0, 60, 12}, {0, 67, 12}, {12, 55, 12}}});
+    return layout;
+}
+
+ScoreGeometry Placed(const ScoreFrame& frame, const ScoreLayout& layout)
+{
+    ScoreGeometry g = ComputeScoreGeometry(frame, layout.notes);
+    AddVoices(g, frame, layout);
+    return g;
+}
+
+ImportOutcome ImportAbc(const std::string& text, const ImportRequest& request = {})
+{
+    return ImportScoreBytes(ScoreFormat::Abc, std::vector<uint8_t>(text.begin(), text.end()), "tune.abc", request);
+}
+
+const char* const kChordTune = "X:1\nT:Chords\nM:4/4\nL:1/8\nK:G\n"
+                               "\"G\"G2 B2 d2 B2|\"C\"c2 e2 \"D7\"d2 c2|\"G\"B2 G2 \"Em\"E2 G2|\"D\"F2 A2 \"G\"G4|]\n";
+
+} // namespace
+
+// The melody keeps its place and its one solid line; the second voice has its own dotted
+// line, the accompaniment none; a note two voices pluck on one string is one circle.
+TEST(VoicesTest, EachVoiceHasItsLineKindAndSharedPlucksAreOneCircle)
+{
+    const ScoreFrame frame = Chromatic(48, 37, 24);
+    const ScoreLayout layout = TwoVoices();
+    const ScoreGeometry melodyOnly = ComputeScoreGeometry(frame, layout.notes);
+    const ScoreGeometry g = Placed(frame, layout);
+
+    ASSERT_GE(g.notes.size(), melodyOnly.notes.size());
+    for (size_t i = 0; i < melodyOnly.notes.size(); ++i) {
+        EXPECT_EQ(g.notes[i].x, melodyOnly.notes[i].x);
+        EXPECT_EQ(g.notes[i].y, melodyOnly.notes[i].y);
+        EXPECT_EQ(g.notes[i].source, static_cast<int>(i));
+    }
+    // 4 melody notes, 3 of the second voice (its E5 is the melody's), 3 of the accompaniment.
+    EXPECT_EQ(g.notes.size(), 10u);
+    const auto shared = std::count_if(g.notes.begin(), g.notes.end(), [](const PlacedNote& n) { return n.shared; });
+    EXPECT_EQ(shared, 1);
+    EXPECT_TRUE(g.notes[2].shared) << "the melody's E5 at time 12";
+
+    const auto solid = std::count_if(g.flows.begin(), g.flows.end(), [](const FlowLine& f) { return f.kind == FlowKind::kSolid; });
+    const auto dotted = std::count_if(g.flows.begin(), g.flows.end(), [](const FlowLine& f) { return f.kind == FlowKind::kDotted; });
+    EXPECT_EQ(solid, 3) << "the melody's line alone";
+    EXPECT_EQ(dotted, 3) << "the second voice's, through the shared circle";
+    for (const FlowLine& f : g.flows)
+        if (f.kind == FlowKind::kDotted)
+            EXPECT_NE(g.RoleOf(g.notes[f.to]), VoiceRole::kAccompaniment);
+
+    // Synch lines: melody and second voice at 0, 6 and 18 (12 shares its circle), melody and
+    // accompaniment at 0 and 12: one line each, never two at one onset of one pair.
+    EXPECT_EQ(g.synchs.size(), 5u);
+    for (const SynchLine& s : g.synchs) {
+        EXPECT_EQ(g.notes[s.from].y, g.notes[s.to].y) << "they start together";
+        EXPECT_NE(g.notes[s.from].x, g.notes[s.to].x);
+    }
+}
+
+// Cutting a range keeps each voice's notes within it; the written score maps them as it maps
+// the melody's.
+TEST(VoicesTest, ARangeCutsEveryVoice)
+{
+    ScoreLayout layout = TwoVoices();
+    layout.measures = {{0, 1}, {12, 2}};
+    const ScoreLayout second = PartOfLayout(layout, 1, 2, 12, 24, true);
+    ASSERT_EQ(second.voices.size(), 2u);
+    EXPECT_EQ(second.voices[0].notes, (std::vector<ScoreNote>{{0, 76, 6}, {6, 74, 6}}));
+    EXPECT_EQ(second.voices[1].notes, (std::vector<ScoreNote>{{0, 55, 12}}));
+    EXPECT_EQ(second.voices[1].role, VoiceRole::kAccompaniment);
+}
+
+// An accompaniment note without a string moves by octaves, down first, a fifth the harp lacks
+// is left out, and what no octave reaches counts as missing for its voice only.
+TEST(VoicesTest, TheAccompanimentMovesByOctavesAndOtherVoicesCountWhatIsMissing)
+{
+    const ScoreFrame frame = Chromatic(55, 25, 24); // G3..G5
+    ScoreLayout layout;
+    layout.totalLength = 24;
+    layout.voices.push_back({VoiceRole::kAccompaniment, "acc", {{0, 43, 12}, {12, 90, 12}}});
+    ScoreNote fifth{0, 30, 12};
+    fifth.optional = true;
+    layout.voices.back().notes.push_back(fifth);
+    layout.voices.push_back({VoiceRole::kSecond, "alto", {{0, 40, 6}, {6, 60, 6}}});
+    std::vector<int> missing;
+    FitVoicesToStrings(layout, frame, missing);
+    EXPECT_EQ(missing, (std::vector<int>{0, 1}));
+    ASSERT_EQ(layout.voices[0].notes.size(), 2u) << "the fifth below every string is left out";
+    EXPECT_EQ(layout.voices[0].notes[0].pitch, 55) << "G2 an octave up";
+    EXPECT_EQ(layout.voices[0].notes[1].pitch, 78) << "F#6 an octave down";
+    EXPECT_EQ(layout.voices[1].notes[0].pitch, 40) << "a second voice keeps its line's notes";
+}
+
+// "コードから": the root on each change of chord, an octave or more under the melody, with its
+// fifth, held to the next change or the measure's end.
+TEST(VoicesTest, ChordNamesMakeAnAccompanimentUnderTheMelody)
+{
+    RecordingSink sink;
+    ImportRequest request;
+    request.voices = VoiceChoice{};
+    request.voices->chordAccompaniment = true;
+    const ImportOutcome out = ImportAbc(kChordTune, request);
+    ASSERT_TRUE(out.song);
+    ASSERT_EQ(out.song->voices.size(), 1u);
+    const SongVoice& acc = out.song->voices[0];
+    EXPECT_EQ(acc.role, VoiceRole::kAccompaniment);
+    EXPECT_EQ(acc.candidate, 0);
+    int lowest = 0, highest = 0;
+    out.song->GetPitchRange(lowest, highest, -1, -1);
+    // G C D7 G Em D G: seven changes, each a root and its fifth.
+    ASSERT_EQ(acc.notes.size(), 14u);
+    const int roots[] = {7, 0, 2, 7, 4, 2, 7};
+    const int32_t times[] = {0, 24, 36, 48, 60, 72, 84};
+    const int32_t lengths[] = {24, 12, 12, 12, 12, 12, 12};
+    for (size_t k = 0; k < 7; ++k) {
+        const VoiceNote& root = acc.notes[2 * k];
+        const VoiceNote& fifth = acc.notes[2 * k + 1];
+        EXPECT_EQ(root.pitch % 12, roots[k]) << k;
+        EXPECT_LE(root.pitch, lowest - 12) << "an octave or more under the melody";
+        EXPECT_GT(root.pitch, lowest - 24) << "yet no lower than it needs";
+        EXPECT_EQ((fifth.pitch - root.pitch + 12) % 12, 7) << k;
+        EXPECT_TRUE(fifth.optional);
+        EXPECT_EQ(root.time, times[k]);
+        EXPECT_EQ(root.length, lengths[k]) << "to the next change or the measure's end";
+    }
+
+    // A song without chord names has none to make; a tune as it was asked for stays the melody alone.
+    EXPECT_FALSE(AddChordAccompaniment(*ImportAbc("X:1\nK:C\nCDEF|\n").song));
+    EXPECT_TRUE(ImportAbc(kChordTune).song->voices.empty());
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+// Fitting moves every voice with the melody, and takes an octave that gives the other voices
+// their strings only when the melody loses nothing by it.
+TEST(VoicesTest, FittingMovesTheVoicesWithTheMelodyAndNeverCostsTheMelodyANote)
+{
+    RecordingSink sink;
+    ImportRequest request;
+    request.voices = VoiceChoice{};
+    request.voices->chordAccompaniment = true;
+    ImportOutcome out = ImportAbc(kChordTune, request);
+    ASSERT_TRUE(out.song);
+    CSongData& song = *out.song;
+    const ScoreFrame frame = Chromatic(43, 37, 0); // G2..G5
+    std::vector<int32_t> before;
+    for (const VoiceNote& n : song.voices[0].notes)
+        before.push_back(n.pitch);
+    const int shift = FitSongToFrame(song, frame, 43);
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(song.voices[0].notes[i].pitch, before[i] + shift);
+    const FittedScore fitted = LayOutFittedScore(frame, song, {1, song.measureCount}, shift);
+    EXPECT_EQ(fitted.notesWithoutString, 0);
+    ASSERT_EQ(fitted.voiceNotesWithoutString.size(), 1u);
+    EXPECT_EQ(fitted.voiceNotesWithoutString[0], 0);
+    EXPECT_EQ(fitted.layout.voices[0].notes.size(), 14u);
+}
+
+// The choice of voices is checked against the file: a number it does not have, or one voice
+// in two roles, is refused with the import's message and no song is made of it.
+TEST(VoicesTest, AChoiceOfVoicesTheFileDoesNotHaveIsRefused)
+{
+    RecordingSink sink;
+    ImportRequest request;
+    request.voices = VoiceChoice{};
+    (*request.voices)[VoiceRole::kSecond] = 7;
+    const ImportOutcome out = ImportAbc(kChordTune, request);
+    EXPECT_TRUE(out.failed);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_NE(sink.messages[0].find("IMPT00000004"), std::string::npos) << sink.messages[0];
+}
