@@ -92,5 +92,8 @@ struct MelodyChoice {
     int noteCount = -1; // -1 when not counted (tunes are listed without reading their bodies)
 };
 
+// A reader lists at most this many voices of a file; later ones are left out.
+constexpr size_t kMaxVoiceCandidates = 16;
+
 // Readers take this to mean "the first part, tune or track with notes".
 constexpr int kDefaultChoice = -1;

@@ -1,3 +1,4 @@
+#include "import/abc/AbcLimits.h"
 #include "import/abc/AbcReader.h"
 #include "tests/support/AbcTestSupport.h"
 
@@ -346,4 +347,65 @@ TEST(AbcReaderTest, UnreadableThingsAreCounted)
     EXPECT_EQ(Tune("K:C", "[CEG").skipped, 1);
     EXPECT_EQ(Tune("K:C", "C ] D").skipped, 1);
     EXPECT_EQ(Tune("K:C", ">C D").skipped, 1);
+}
+
+namespace {
+
+std::string VoiceText(const VoiceCandidate& voice)
+{
+    Melody m;
+    m.notes = voice.notes;
+    return NotesText(m, kQuarter) + " @ " + OnsetsText(m, kQuarter);
+}
+
+} // namespace
+
+TEST(AbcReaderTest, EveryVoiceOfTheTuneIsPlayedOut)
+{
+    // The header's key and unit hold for every voice; each has its own clef, key and repeats.
+    const std::string header = "L:1/4\nV:1 name=\"Tune\"\nV:2 nm=Bass octave=-1\nK:G";
+    const Melody m = Tune(header, "V:1\n|:G A B c:|\nw:a b c d\nV:2\n|:G F [EGc] D:|\nV:3\nK:F\nB [K:C] B|");
+    EXPECT_EQ(Letters(m), "GABcGABc") << "the melody as before";
+    EXPECT_EQ(LyricsText(m), "a|b|c|d|a|b|c|d");
+    ASSERT_EQ(m.voices.size(), 3u);
+    EXPECT_EQ(m.melodyVoice, 0);
+    EXPECT_EQ(m.voices[0].name, "Tune");
+    EXPECT_EQ(m.voices[0].origin, "V:1");
+    EXPECT_EQ(VoiceText(m.voices[0]), "67:1 69:1 71:1 72:1 67:1 69:1 71:1 72:1 @ 0 1 2 3 4 5 6 7");
+    EXPECT_EQ(m.voices[1].name, "Bass");
+    EXPECT_EQ(m.voices[1].origin, "V:2");
+    EXPECT_EQ(VoiceText(m.voices[1]), "55:1 54:1 60:1 50:1 55:1 54:1 60:1 50:1 @ 0 1 2 3 4 5 6 7");
+    EXPECT_EQ(m.voices[2].name, "V:3");
+    EXPECT_EQ(VoiceText(m.voices[2]), "70:1 71:1 @ 0 1");
+
+    // One voice: the melody's, numbered as ABC numbers the first voice.
+    const Melody plain = Tune("L:1/4\nK:C", "C D|");
+    ASSERT_EQ(plain.voices.size(), 1u);
+    EXPECT_EQ(plain.voices[0].origin, "V:1");
+    EXPECT_EQ(plain.voices[0].notes.size(), 2u);
+    // Music before any V: is the first voice; a voice without notes is not listed.
+    const Melody before = Tune("L:1/4\nK:C", "C D|\nV:2\nE F|\nV:3\nz2|");
+    ASSERT_EQ(before.voices.size(), 2u);
+    EXPECT_EQ(VoiceText(before.voices[0]), "60:1 62:1 @ 0 1");
+    EXPECT_EQ(before.voices[1].origin, "V:2");
+    EXPECT_EQ(VoiceText(before.voices[1]), "64:1 65:1 @ 0 1");
+}
+
+TEST(AbcReaderTest, ManyVoicesListSixteenAndWriteNoMoreThanOneVoiceMay)
+{
+    std::string body, line;
+    for (int v = 1; v <= 300; ++v)
+        body += "V:" + std::to_string(v) + "\nC D E F|\n";
+    const Melody m = Tune("L:1/4\nK:C", body);
+    ASSERT_EQ(m.voices.size(), kMaxVoiceCandidates);
+    EXPECT_EQ(m.voices.back().origin, "V:16");
+    // Other voices together hold no more events than one voice may, and skip none of the melody's.
+    for (int i = 0; i < 200; ++i)
+        line += "V:" + std::to_string(2 + i % 4) + "\n" + std::string(2000, 'C') + "\n";
+    const Melody full = Tune("L:1/4\nK:C", "V:1\nC|\n" + line);
+    size_t notes = 0;
+    for (const VoiceCandidate& v : full.voices)
+        notes += v.notes.size();
+    EXPECT_EQ(notes, size_t(kAbcMaxEvents) + 1);
+    EXPECT_EQ(full.skipped, 0);
 }

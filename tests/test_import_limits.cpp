@@ -153,3 +153,25 @@ TEST_F(ImportLimitsTest, JumpsToMarksThatAreMissing)
                                Repeated("<measure><sound dalsegno=\"x\"/></measure>", 65535 * 40)),
                        0);
 }
+
+TEST_F(ImportLimitsTest, ManyVoicesOfManyNotes)
+{
+    // A melody played a thousand times over twenty parts of two thousand chord notes each.
+    const std::string chord = mx::Note("E4", 4) + Repeated(mx::ChordNote("G4", 4), 1999 * mx::ChordNote("G4", 4).size());
+    std::string list, parts;
+    for (int p = 2; p <= 21; ++p) {
+        const std::string id = "P" + std::to_string(p);
+        list += "<score-part id=\"" + id + "\"/>";
+        parts += "<part id=\"" + id + "\"><measure number=\"1\">" + mx::Attributes(1) + chord + "</measure></part>";
+    }
+    const std::string repeated = RepeatedMeasure("");
+    const size_t listAt = repeated.find("</part-list>"), partsAt = repeated.find("</score-partwise>");
+    std::string score = repeated.substr(0, partsAt) + parts + "</score-partwise>";
+    score.insert(listAt, list);
+    ExpectWithinLimits("voices.musicxml", score, 0);
+    // Sixteen ABC voices of long lines, each repeated.
+    std::string abc = "X:1\nL:1/4\nK:C\n";
+    for (int line = 0; line < 400; ++line)
+        abc += "V:" + std::to_string(1 + line % 20) + "\n|:" + Repeated("C D E F|", 30000) + ":|\n";
+    ExpectWithinLimits("voices.abc", abc, 0);
+}

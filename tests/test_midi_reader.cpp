@@ -343,3 +343,49 @@ TEST(MidiNotes, StackedNotesOfOnePitchArePairedInLinearTime)
     EXPECT_EQ(skipped, 0);
     EXPECT_LT(seconds, 1.0) << "processor seconds";
 }
+
+namespace {
+
+std::vector<std::string> NotesOf(const VoiceCandidate& voice)
+{
+    Melody m;
+    m.notes = voice.notes;
+    return NotesOf(m);
+}
+
+} // namespace
+
+TEST(MidiReader, EveryTrackOrChannelWithPitchedNotesIsAVoice)
+{
+    MidiTrackBytes drums;
+    drums.Name("Drums").Note(0, 36, 480, 9).End();
+    MidiTrackBytes chords; // no name; a chord of two notes, then one more
+    chords.On(0, 2, 48).On(0, 2, 55).Off(480, 2, 48).Off(0, 2, 55).Note(0, 52, 480, 2).Note(0, 40, 480, 9).End();
+    const auto file = MidiFileBytes(1, 480, {Conductor(), Scale(), drums, chords});
+    Melody m;
+    ASSERT_EQ(Read(file, m), ImportStatus::Ok);
+    EXPECT_EQ(m.notes.size(), 3u);
+    ASSERT_EQ(m.voices.size(), 2u) << "the conductor and the drums are no voices";
+    EXPECT_EQ(m.melodyVoice, 0);
+    EXPECT_EQ(m.voices[0].name, "Melody");
+    EXPECT_EQ(m.voices[0].origin, "track 2");
+    EXPECT_EQ(NotesOf(m.voices[0]), NotesOf(m));
+    EXPECT_EQ(m.voices[1].name, "トラック 4");
+    EXPECT_EQ(m.voices[1].origin, "track 4");
+    EXPECT_EQ(NotesOf(m.voices[1]), (std::vector<std::string>{N(0, 55, kQ), N(0, 48, kQ), N(kQ, 52, kQ)}))
+        << "every note of a chord, none of the drums";
+    ASSERT_EQ(Read(file, m, 4), ImportStatus::Ok);
+    EXPECT_EQ(m.melodyVoice, 1);
+    ASSERT_EQ(Read(file, m, 3), ImportStatus::Ok);
+    EXPECT_EQ(m.melodyVoice, -1) << "drums chosen are no voice";
+
+    MidiTrackBytes one;
+    one.Note(0, 40, 480, 9).Note(0, 50, 480, 3).Note(0, 62, 480, 1).Note(0, 64, 480, 1).End();
+    ASSERT_EQ(Read(MidiFileBytes(0, 480, {one}), m, 2), ImportStatus::Ok);
+    ASSERT_EQ(m.voices.size(), 2u);
+    EXPECT_EQ(m.voices[0].name, "チャンネル 2");
+    EXPECT_EQ(m.voices[0].origin, "channel 2");
+    EXPECT_EQ(NotesOf(m.voices[0]), (std::vector<std::string>{N(2 * kQ, 62, kQ), N(3 * kQ, 64, kQ)}));
+    EXPECT_EQ(m.voices[1].origin, "channel 4");
+    EXPECT_EQ(m.melodyVoice, 1);
+}

@@ -707,3 +707,130 @@ TEST(MusicXmlReaderBadInput, DenseMarkupIsRefusedBeforeItIsParsed)
               ImportStatus::Unreadable);
     EXPECT_EQ(ReadMusicXml(Mxl(ok), kDefaultChoice, m), ImportStatus::Ok);
 }
+
+namespace {
+
+// (onset, pitch) of a voice's notes, in ticks.
+std::vector<std::pair<int64_t, int>> Onsets(const VoiceCandidate& voice)
+{
+    std::vector<std::pair<int64_t, int>> out;
+    for (const MelodyNote& n : voice.notes)
+        out.emplace_back(n.onset, n.pitch);
+    return out;
+}
+
+std::vector<std::string> Origins(const Melody& m)
+{
+    std::vector<std::string> out;
+    for (const VoiceCandidate& v : m.voices)
+        out.push_back(v.origin);
+    return out;
+}
+
+std::string Harmony(const std::string& root)
+{
+    return "<harmony><root><root-step>" + root + "</root-step></root><kind>major</kind></harmony>";
+}
+
+} // namespace
+
+TEST(MusicXmlReaderVoices, EveryPartIsPlayedOnTheMelodysTimeline)
+{
+    // Only the flute repeats; the bass and a one-measure part follow its play order 1 2 1 2 3.
+    const std::string flute =
+        Part("P1", {Measure(1, Attributes(1) + kForward + Whole("C5")), Measure(2, Whole("D5") + kBackward),
+                    Measure(3, Whole("E5"))});
+    const std::string bass = Part(
+        "P2", {Measure(1, Attributes(1) + Harmony("F") + Note("C3", 2) + Note("G2", 2)), Measure(2, Whole("F2")),
+               Measure(3, Note("C3", 2, "<tie type=\"start\"/>") + Note("C3", 2, "<tie type=\"stop\"/>"))});
+    const std::string horn = Part("P3", {Measure(1, Attributes(1) + Whole("A3"))});
+    const std::string xml = Score({{"P1", "Flute"}, {"P2", "Bass"}, {"P3", ""}}, flute + bass + horn);
+    const Read r = ReadXml(xml);
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    ASSERT_EQ(r.melody.voices.size(), 3u);
+    EXPECT_EQ(r.melody.melodyVoice, 0);
+    EXPECT_EQ(Origins(r.melody), (std::vector<std::string>{"part 1 staff 1 voice 1", "part 2 staff 1 voice 1",
+                                                           "part 3 staff 1 voice 1"}));
+    EXPECT_EQ(r.melody.voices[0].name, "Flute");
+    EXPECT_EQ(r.melody.voices[1].name, "Bass");
+    EXPECT_EQ(r.melody.voices[2].name, "パート 3") << "a part without a name";
+    EXPECT_EQ(r.melody.voices[0].notes.size(), 5u);
+    EXPECT_EQ(Onsets(r.melody.voices[1]),
+              (std::vector<std::pair<int64_t, int>>{{0, 48}, {2 * Q, 43}, {4 * Q, 41}, {8 * Q, 48}, {10 * Q, 43},
+                                                    {12 * Q, 41}, {16 * Q, 48}}));
+    EXPECT_EQ(r.melody.voices[1].notes.back().duration, 4 * Q) << "the tie is merged";
+    EXPECT_EQ(Onsets(r.melody.voices[2]), (std::vector<std::pair<int64_t, int>>{{0, 57}, {8 * Q, 57}}))
+        << "a shorter part is played where its measures map";
+    // The flute writes no chord symbols: the bass's are shown, as often as the measure is played.
+    ASSERT_EQ(r.melody.chords.size(), 2u);
+    EXPECT_EQ(r.melody.chords[1].onset, 8 * Q);
+    EXPECT_EQ(r.melody.chords[1].root, 'F');
+
+    // The bass chosen: the same voices, the melody the second of them.
+    const Read low = ReadXml(xml, 2);
+    ASSERT_EQ(low.status, ImportStatus::Ok);
+    EXPECT_EQ(low.melody.melodyVoice, 1);
+    EXPECT_EQ(Origins(low.melody), Origins(r.melody));
+    EXPECT_EQ(low.melody.chords.size(), 1u) << "played without repeats: its own measures";
+
+    // A part with chord symbols of its own keeps only those.
+    const std::string own = Part("P1", {Measure(1, Attributes(1) + Harmony("G") + Whole("C5"))});
+    const Read mine = ReadXml(Score({{"P1", "Flute"}, {"P2", "Bass"}}, own + bass));
+    ASSERT_EQ(mine.melody.chords.size(), 1u);
+    EXPECT_EQ(mine.melody.chords[0].root, 'G');
+}
+
+TEST(MusicXmlReaderVoices, StavesAndVoicesOfOnePartAreVoicesOfTheirOwn)
+{
+    auto note = [](const std::string& pitch, int duration, const std::string& voice, int staff, bool chord = false) {
+        return std::string("<note>") + (chord ? "<chord/>" : "") + Pitch(pitch) + "<duration>" +
+               std::to_string(duration) + "</duration><voice>" + voice + "</voice><staff>" + std::to_string(staff) +
+               "</staff></note>";
+    };
+    const std::string back = "<backup><duration>4</duration></backup>";
+    // The lower staff written first, and voice 2 before voice 1 on the upper one.
+    const std::string measure = Attributes(1) + note("C3", 4, "5", 2) + note("G3", 4, "5", 2, true) + back +
+                                note("C5", 2, "2", 1) + note("A4", 2, "2", 1) + back + note("E5", 4, "1", 1) +
+                                "<note><grace/>" + Pitch("D5") + "<voice>3</voice><staff>1</staff></note>";
+    const Read r = ReadXml(Score({{"P1", "Piano"}}, Part("P1", {Measure(1, measure)})));
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    ASSERT_EQ(r.melody.voices.size(), 3u) << "a grace note makes no voice";
+    EXPECT_EQ(Origins(r.melody), (std::vector<std::string>{"part 1 staff 1 voice 2", "part 1 staff 1 voice 1",
+                                                           "part 1 staff 2 voice 5"}));
+    EXPECT_EQ(r.melody.voices[0].name, "Piano 上段 声部2");
+    EXPECT_EQ(r.melody.voices[1].name, "Piano 上段 声部1");
+    EXPECT_EQ(r.melody.voices[2].name, "Piano 下段");
+    EXPECT_EQ(r.melody.melodyVoice, 1);
+    EXPECT_EQ(Pitches(r.melody), (std::vector<int>{76}));
+    EXPECT_EQ(Onsets(r.melody.voices[0]), (std::vector<std::pair<int64_t, int>>{{0, 72}, {2 * Q, 69}}));
+    EXPECT_EQ(Onsets(r.melody.voices[2]), (std::vector<std::pair<int64_t, int>>{{0, 48}, {0, 55}}))
+        << "a chord keeps all its notes";
+
+    // One staff with one voice: the part's name alone, and the one voice the melody.
+    const Read single = ReadXml(OnePart({Measure(1, Attributes(1) + Whole("C4"))}));
+    ASSERT_EQ(single.melody.voices.size(), 1u);
+    EXPECT_EQ(single.melody.voices[0].name, "Melody");
+    EXPECT_EQ(single.melody.melodyVoice, 0);
+}
+
+TEST(MusicXmlReaderBadInput, ThousandsOfPartsAndVoicesListSixteen)
+{
+    std::vector<std::pair<std::string, std::string>> list;
+    std::string body, voices = Attributes(1);
+    for (int i = 0; i < 2000; ++i) {
+        const std::string id = "P" + std::to_string(i);
+        list.push_back({id, id});
+        body += Part(id, {Measure(1, Attributes(1) + Whole("C4"))});
+        voices += "<note>" + Pitch("D4") + "<duration>4</duration><voice>" + std::to_string(i) +
+                  "</voice></note><backup><duration>4</duration></backup>";
+    }
+    const Read parts = ReadXml(Score(list, body), 1000);
+    ASSERT_EQ(parts.status, ImportStatus::Ok);
+    ASSERT_EQ(parts.melody.voices.size(), kMaxVoiceCandidates);
+    EXPECT_EQ(parts.melody.voices.back().origin, "part 16 staff 1 voice 1");
+    EXPECT_EQ(parts.melody.melodyVoice, -1) << "the melody's part is past the list";
+    const Read many = ReadXml(OnePart({Measure(1, voices)}));
+    ASSERT_EQ(many.status, ImportStatus::Ok);
+    EXPECT_EQ(many.melody.voices.size(), kMaxVoiceCandidates);
+    EXPECT_EQ(many.melody.voices[0].name, "Melody 声部0");
+}

@@ -389,3 +389,19 @@ std::string_view ParseAbcVoice(std::string_view text, AbcClef& clef)
         ReadClefWord(words[i], clef);
     return words.empty() ? std::string_view() : words[0];
 }
+
+std::string_view ParseAbcVoiceName(std::string_view text)
+{
+    const std::vector<std::string_view> words = Words(text);
+    for (const std::string_view key : {std::string_view("name"), std::string_view("nm")})
+        for (size_t i = 1; i < words.size(); ++i) {
+            const size_t eq = words[i].find('=');
+            if (eq == std::string_view::npos || !EqualsNoCase(words[i].substr(0, eq), key))
+                continue;
+            std::string_view value = words[i].substr(eq + 1);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                value = value.substr(1, value.size() - 2);
+            return value;
+        }
+    return {};
+}

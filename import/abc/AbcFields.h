@@ -55,3 +55,6 @@ bool ParseAbcKey(std::string_view text, AbcKey& key, AbcClef& clef);
 
 // The voice's id (its first word); its clef settings go to `clef`.
 std::string_view ParseAbcVoice(std::string_view text, AbcClef& clef);
+
+// The voice's name= (else nm=) as written, without its quotes; empty when it gives none.
+std::string_view ParseAbcVoiceName(std::string_view text);

@@ -79,7 +79,7 @@ bool ParseChordSymbol(std::string_view text, ChordSymbol& chord)
 
 } // namespace
 
-AbcMusicReader::AbcMusicReader()
+AbcMusicReader::AbcMusicReader() : maxEvents(kAbcMaxEvents)
 {
     barAccidentals.fill(kNoAccidental);
 }
@@ -216,7 +216,7 @@ void AbcMusicReader::AddTimed(AbcEvent event, int letter, int octave)
 
 bool AbcMusicReader::AddEvent(AbcEvent event)
 {
-    if (tune.events.size() >= static_cast<size_t>(kAbcMaxEvents))
+    if (tune.events.size() >= maxEvents)
         return false;
     tune.events.push_back(std::move(event));
     return true;

@@ -23,6 +23,8 @@ public:
     void SetMeter(const AbcMeter& meter); // a meter event when it has numbers
     void SetPitchShift(int semitones) { shift = semitones; }
     void SetPropagation(Propagation p) { propagation = p; }
+    // Events the tune may hold at most; kAbcMaxEvents unless set.
+    void LimitEvents(size_t count) { maxEvents = count; }
 
     void Read(const AbcToken& token);
     void EndLine(); // a chord left open ends here
@@ -78,4 +80,5 @@ private:
     bool overlay = false;             // notes after & belong to another voice until the bar line
     int bar = 0;
     int skipped = 0;
+    size_t maxEvents;
 };

@@ -5,6 +5,7 @@
 #include "import/abc/AbcLyrics.h"
 #include "import/abc/AbcPlayout.h"
 #include "import/abc/AbcText.h"
+#include "import/VoiceCandidates.h"
 
 #include <algorithm>
 
@@ -114,9 +115,15 @@ void AbcTuneReader::ReadMusicLine(std::string_view line)
                 ReadField(token.fieldLetter, AbcTrim(token.text));
         } else if (inMelodyVoice) {
             music.Read(token);
+        } else {
+            InOtherVoice([&](AbcMusicReader& other) { other.Read(token); });
         }
     }
     music.EndLine();
+    InOtherVoice([](AbcMusicReader& other) {
+        other.EndLine();
+        other.TakeLyricSlots(); // its words are not read
+    });
 }
 
 void AbcTuneReader::ReadDirective(std::string_view text)
@@ -125,12 +132,19 @@ void AbcTuneReader::ReadDirective(std::string_view text)
     if (!text.starts_with(kPropagate))
         return;
     const std::string_view mode = AbcTrim(text.substr(kPropagate.size()));
+    AbcMusicReader::Propagation propagation;
     if (mode == "not")
-        music.SetPropagation(AbcMusicReader::Propagation::Note);
+        propagation = AbcMusicReader::Propagation::Note;
     else if (mode == "octave")
-        music.SetPropagation(AbcMusicReader::Propagation::Octave);
+        propagation = AbcMusicReader::Propagation::Octave;
     else if (mode == "pitch")
-        music.SetPropagation(AbcMusicReader::Propagation::Pitch);
+        propagation = AbcMusicReader::Propagation::Pitch;
+    else
+        return;
+    music.SetPropagation(propagation);
+    headerMusic.SetPropagation(propagation);
+    for (OtherVoice& other : others)
+        other.music.SetPropagation(propagation);
 }
 
 void AbcTuneReader::ReadMeter(std::string_view value)
@@ -142,6 +156,8 @@ void AbcTuneReader::ReadMeter(std::string_view value)
         headerMeter = meter; // written when the body starts
     } else if (inMelodyVoice) {
         music.SetMeter(meter);
+    } else {
+        InOtherVoice([&](AbcMusicReader& other) { other.SetMeter(meter); });
     }
 }
 
@@ -156,6 +172,8 @@ void AbcTuneReader::ReadUnitLength(std::string_view value)
     if (inMelodyVoice || inHeader) {
         unit = length;
         music.SetUnit(length);
+    } else {
+        InOtherVoice([&](AbcMusicReader& other) { other.SetUnit(length); });
     }
 }
 
@@ -179,10 +197,18 @@ void AbcTuneReader::ReadKey(std::string_view value)
     AbcClef clef;
     if (!ParseAbcKey(value, key, clef))
         ++skipped;
+    if (inHeader)
+        headerClef.Update(clef);
     if (inMelodyVoice) {
         ApplyClef(clef);
         if (key.named)
             music.SetKey(key);
+    } else if (currentOther >= 0) {
+        OtherVoice& other = others[static_cast<size_t>(currentOther)];
+        other.clef.Update(clef);
+        other.music.SetPitchShift(other.clef.Shift());
+        if (key.named)
+            other.music.SetKey(key);
     }
     if (key.named && !keySeen)
         firstKey = key, keySeen = true;
@@ -199,11 +225,44 @@ void AbcTuneReader::ReadVoice(std::string_view value)
         melodyUnnamed = musicSeen;
         voiceNamed = true;
     }
+    const std::string_view name = ParseAbcVoiceName(value);
     const bool melody = !melodyUnnamed && id == melodyVoice;
-    if (melody)
+    if (melody) {
         ApplyClef(clef);
-    if (!inHeader) // header V: lines only declare voices; the body starts in the first
-        inMelodyVoice = melody;
+        if (melodyName.empty())
+            melodyName = name;
+    }
+    const int other = melody ? -1 : OtherVoiceFor(id, name, clef);
+    if (inHeader) // header V: lines only declare voices; the body starts in the first
+        return;
+    inMelodyVoice = melody;
+    currentOther = other;
+    if (other < 0 || others[static_cast<size_t>(other)].started)
+        return;
+    OtherVoice& started = others[static_cast<size_t>(other)];
+    started.started = true;
+    started.music = headerMusic;
+    AbcClef declared = headerClef;
+    declared.Update(started.clef);
+    started.clef = declared;
+    started.music.SetPitchShift(started.clef.Shift());
+}
+
+// The voice of that id, added when the list has room; its clef updated as the melody's is.
+int AbcTuneReader::OtherVoiceFor(std::string_view id, std::string_view name, const AbcClef& clef)
+{
+    auto it = std::find_if(others.begin(), others.end(), [&](const OtherVoice& v) { return v.id == id; });
+    if (it == others.end()) {
+        if (others.size() + 1 >= kMaxVoiceCandidates)
+            return -1;
+        it = others.insert(others.end(), OtherVoice{std::string(id), {}, {}, false, {}});
+    }
+    if (it->name.empty())
+        it->name = name;
+    it->clef.Update(clef);
+    if (it->started)
+        it->music.SetPitchShift(it->clef.Shift());
+    return static_cast<int>(it - others.begin());
 }
 
 void AbcTuneReader::ApplyClef(const AbcClef& clef)
@@ -266,6 +325,8 @@ void AbcTuneReader::EndHeader()
     music.SetMeter(headerMeter);
     if (headerTempoGiven)
         ReadTempo(headerTempo);
+    headerMusic = music;
+    headerMusic.TakeLyricSlots();
 }
 
 bool AbcTuneReader::Finish(Melody& out)
@@ -290,6 +351,28 @@ bool AbcTuneReader::Finish(Melody& out)
     out.keyMode = out.hasKey ? firstKey.mode : std::nullopt;
     out.tempoQuarterBpm = tempo;
     out.skipped += skipped + music.Skipped();
+    ListVoices(out);
     return std::any_of(out.notes.begin(), out.notes.end(),
                        [](const MelodyNote& n) { return n.pitch != MelodyNote::kRest; });
+}
+
+// The melody first, as it was played out; then every other voice played out on its own, by
+// its own bar lines: ABC voices repeat alike.
+void AbcTuneReader::ListVoices(Melody& out)
+{
+    auto text = [](std::string_view raw) { return CutUtf8(AbcTextToUtf8(raw), kAbcMaxTitleBytes); };
+    // Music before any V: is the tune's first voice, which ABC numbers 1.
+    const std::string melodyId = voiceNamed && !melodyUnnamed ? text(melodyVoice) : "1";
+    out.melodyVoice = AddVoiceCandidate(
+        out, VoiceCandidate{melodyName.empty() ? "V:" + melodyId : text(melodyName), "V:" + melodyId,
+                            PitchedNotesOf(out.notes)});
+    for (OtherVoice& other : others) {
+        if (!other.started)
+            continue;
+        Melody played;
+        AbcPlayout(other.music.Written()).Play(played);
+        const std::string id = text(other.id);
+        AddVoiceCandidate(out, VoiceCandidate{other.name.empty() ? "V:" + id : text(other.name), "V:" + id,
+                                              PitchedNotesOf(played.notes)});
+    }
 }

@@ -1,8 +1,11 @@
 #pragma once
 // Reads the lines of one ABC tune: the file header's fields, the tune header up to K:, then
 // the body. Field lines and inline fields set the music reader up; music lines of the first
-// voice go to it token by token; w: lines put lyrics on the notes written before them.
+// voice go to it token by token; w: lines put lyrics on the notes written before them. The
+// other voices are read alike, each by a music reader of its own, for the voices beside the
+// melody.
 
+#include "import/abc/AbcLimits.h"
 #include "import/abc/AbcMusicReader.h"
 
 #include <string>
@@ -31,6 +34,31 @@ private:
     void EndHeader();
     void ApplyClef(const AbcClef& clef);
 
+    // A V: voice besides the melody. It starts from what the tune header sets, as the melody
+    // does, then follows its own fields.
+    struct OtherVoice {
+        std::string id, name; // as written
+        AbcClef clef;         // of its V: lines
+        bool started = false; // the body has reached it
+        AbcMusicReader music;
+    };
+    int OtherVoiceFor(std::string_view id, std::string_view name, const AbcClef& clef);
+    void ListVoices(Melody& out);
+
+    // Runs a step of the current other voice's reading, within the events all of them may
+    // write together.
+    template <class Step>
+    void InOtherVoice(Step step)
+    {
+        if (currentOther < 0)
+            return;
+        AbcMusicReader& other = others[static_cast<size_t>(currentOther)].music;
+        const size_t before = other.Written().events.size();
+        other.LimitEvents(before + (otherEvents < kAbcMaxEvents ? kAbcMaxEvents - otherEvents : 0));
+        step(other);
+        otherEvents += other.Written().events.size() - before;
+    }
+
     AbcMusicReader music;
     bool inFileHeader = false;
     bool inHeader = true;
@@ -54,6 +82,12 @@ private:
     bool musicSeen = false;
     bool inMelodyVoice = true;
     AbcClef melodyClef;
+    std::string melodyName;         // its name= or nm=
+    std::vector<OtherVoice> others; // by first mention, as many as can be listed
+    int currentOther = -1;          // the voice the body is in, when not the melody; -1: none kept
+    size_t otherEvents = 0;         // what all the others hold
+    AbcMusicReader headerMusic;     // the reader as the header leaves it, for every voice to start from
+    AbcClef headerClef;             // of the header's K:
 
     std::vector<std::string> lyrics; // the verses of the current w: block, each with its +: lines
     size_t lyricBytes = 0;

@@ -1,6 +1,8 @@
 #include "import/midi/MidiReader.h"
 
 #include "common/Cp932.h"
+#include "import/HighestNote.h"
+#include "import/VoiceCandidates.h"
 #include "import/midi/MidiFile.h"
 
 #include <algorithm>
@@ -135,22 +137,75 @@ int64_t ToMelodyTicks(int64_t tick, int ticksPerQuarter)
     return (tick * kTicksPerQuarter + ticksPerQuarter / 2) / ticksPerQuarter;
 }
 
-void ReadNotes(const MidiFile& file, const Selection& sel, Melody& out)
+// The notes a track plays on the given channels, in melody ticks.
+std::vector<MidiTimedNote> TimedNotes(const MidiFile& file, const MidiTrack& track,
+                                      const std::array<bool, kChannels>& channels, int& skipped)
 {
-    const MidiTrack& track = file.tracks[sel.fileTrack - 1];
     std::vector<MidiNoteEvent> events;
     events.reserve(track.notes.size());
     for (const MidiNoteEvent& e : track.notes)
-        if (sel.channels[e.channel])
+        if (channels[e.channel])
             events.push_back(e);
     const int tpq = file.ticksPerQuarter;
-    std::vector<MidiTimedNote> notes = PairNotes(events, track.end, out.skipped);
+    std::vector<MidiTimedNote> notes = PairNotes(events, track.end, skipped);
     for (MidiTimedNote& n : notes) {
         n.start = ToMelodyTicks(n.start, tpq);
         n.end = std::max(ToMelodyTicks(n.end, tpq), n.start + 1);
     }
-    for (const MidiTimedNote& n : HighestAtEachOnset(std::move(notes)))
+    return notes;
+}
+
+void ReadNotes(const MidiFile& file, const Selection& sel, Melody& out)
+{
+    const MidiTrack& track = file.tracks[sel.fileTrack - 1];
+    for (const MidiTimedNote& n : HighestAtEachOnset(TimedNotes(file, track, sel.channels, out.skipped)))
         out.notes.push_back({n.start, n.end - n.start, n.pitch, {}});
+}
+
+// A voice keeps every note it plays, highest first at each onset.
+VoiceCandidate VoiceOf(const MidiFile& file, const MidiTrack& track, const std::array<bool, kChannels>& channels,
+                       std::string name, std::string origin)
+{
+    int skippedByMelody = 0; // counted once, by the melody's reading
+    std::vector<MidiTimedNote> notes = TimedNotes(file, track, channels, skippedByMelody);
+    OrderHighestFirst(notes, [](const MidiTimedNote& n) { return n.start; }, [](const MidiTimedNote& n) { return n.pitch; });
+    VoiceCandidate voice{std::move(name), std::move(origin), {}};
+    voice.notes.reserve(notes.size());
+    for (const MidiTimedNote& n : notes)
+        voice.notes.push_back({n.start, n.end - n.start, n.pitch, {}});
+    return voice;
+}
+
+// Every track with pitched notes (format 0: every channel but the drums') is a voice.
+void ListVoices(const MidiFile& file, const Selection& sel, Melody& out)
+{
+    if (file.format == 0) {
+        const MidiTrack& track = file.tracks.front();
+        for (int c : ChannelsWithNotes(Summarise(track))) {
+            if (c == kDrumChannel || out.voices.size() >= kMaxVoiceCandidates)
+                continue;
+            std::array<bool, kChannels> channel{};
+            channel[c] = true;
+            const std::string number = std::to_string(c + 1);
+            const int listed =
+                AddVoiceCandidate(out, VoiceOf(file, track, channel, "チャンネル " + number, "channel " + number));
+            if (sel.channels[c])
+                out.melodyVoice = listed;
+        }
+        return;
+    }
+    for (size_t t = 1; t <= file.tracks.size() && out.voices.size() < kMaxVoiceCandidates; ++t) {
+        const MidiTrack& track = file.tracks[t - 1];
+        TrackSummary s = Summarise(track);
+        if (s.Pitched() == 0)
+            continue;
+        const std::string number = std::to_string(t);
+        std::string name = s.name.empty() ? "トラック " + number : std::move(s.name);
+        const int listed = AddVoiceCandidate(
+            out, VoiceOf(file, track, MelodyChannels(s), std::move(name), "track " + number));
+        if (int(t) == sel.fileTrack && !sel.channels[kDrumChannel])
+            out.melodyVoice = listed;
+    }
 }
 
 // The file's meters: a later change at the same tick wins, repeats of the meter in force are
@@ -229,5 +284,6 @@ ImportStatus ReadMidi(const std::vector<uint8_t>& bytes, int choice, Melody& out
         return ImportStatus::NoMelody;
     out.title = NameText(file.tracks.front().name);
     ReadTiming(file, out);
+    ListVoices(file, sel, out);
     return ImportStatus::Ok;
 }

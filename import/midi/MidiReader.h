@@ -15,4 +15,6 @@ bool ListMidiTracks(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>
 // choice: a number from the listing, or kDefaultChoice for the first track (format 0: channel)
 // with notes outside the drum channel 10. The melody is the highest note at each onset of the
 // chosen track's channels other than 10 (only when it plays nothing else, channel 10 itself).
+// Every track with pitched notes (format 0: every channel but 10) is one of the melody's voices,
+// with all the notes it plays.
 ImportStatus ReadMidi(const std::vector<uint8_t>& bytes, int choice, Melody& out);

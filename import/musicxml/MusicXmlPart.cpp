@@ -8,8 +8,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -491,6 +493,34 @@ private:
     bool closeEnding = false;
 };
 
+// The part's voices with pitched notes, by staff and on each staff by first appearance, and
+// each note's voice among them: a lookup per note by name, for a part may write thousands.
+template <class IsMelody>
+void IndexVoices(PartContent& part, IsMelody isMelody)
+{
+    using Key = std::pair<int, std::string_view>;
+    std::map<Key, size_t> seen; // -> order of first appearance
+    for (const MeasureContent& m : part.measures)
+        for (const MeasureNote& n : m.notes)
+            if (n.pitch != MelodyNote::kRest)
+                seen.emplace(Key{n.staff, n.voice}, seen.size());
+    std::vector<std::pair<Key, size_t>> voices(seen.begin(), seen.end());
+    std::sort(voices.begin(), voices.end(), [](const auto& a, const auto& b) {
+        return a.first.first != b.first.first ? a.first.first < b.first.first : a.second < b.second;
+    });
+    for (size_t i = 0; i < voices.size(); ++i) {
+        seen[voices[i].first] = i;
+        part.voices.push_back(PartVoice{voices[i].first.first, voices[i].first.second.data()});
+    }
+    for (MeasureContent& m : part.measures)
+        for (MeasureNote& n : m.notes)
+            if (n.pitch != MelodyNote::kRest) {
+                n.voiceIndex = static_cast<int>(seen[Key{n.staff, n.voice}]);
+                if (part.melodyVoice < 0 && isMelody(n))
+                    part.melodyVoice = n.voiceIndex;
+            }
+}
+
 } // namespace
 
 MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data)
@@ -516,10 +546,18 @@ PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data)
     for (size_t i = 0; i < count && part.readable; ++i)
         MeasureReader(state, part, part.measures[i], tally).Read(data[i]);
     const MelodyVoice melody = tally.Result();
-    for (MeasureContent& m : part.measures)
-        std::erase_if(m.notes, [&](const MeasureNote& n) {
-            return n.staff != melody.staff || std::strcmp(n.voice, melody.voice.c_str()) != 0;
-        });
+    auto isMelody = [&](const MeasureNote& n) {
+        return n.staff == melody.staff && !std::strcmp(n.voice, melody.voice.c_str());
+    };
+    IndexVoices(part, isMelody);
+    for (MeasureContent& m : part.measures) {
+        for (MeasureNote& n : m.notes)
+            if (!isMelody(n) && n.pitch != MelodyNote::kRest) {
+                m.others.push_back(std::move(n));
+                m.others.back().lyric.clear(); // a voice beside the melody is drawn without words
+            }
+        std::erase_if(m.notes, [&](const MeasureNote& n) { return !isMelody(n); });
+    }
     return part;
 }
 

@@ -23,20 +23,32 @@ struct MeasureNote {
     std::string lyric;
     int staff = 1;
     const char* voice = "1"; // text of the document, which outlives the reading
+    int voiceIndex = -1;     // into PartContent::voices; -1 for a rest
 };
 
 struct MeasureContent {
     int64_t length = 0;  // ticks the measure lasts as written
     int64_t nominal = 0; // ticks its meter gives a full measure
     int numerator = 4, denominator = 4;
-    std::vector<MeasureNote> notes;
+    std::vector<MeasureNote> notes;  // of the melody voice
+    std::vector<MeasureNote> others; // the pitched notes of every other voice
     std::vector<ChordSymbol> chords; // onsets relative to the measure's start
     double soundTempo = 0, metronomeTempo = 0; // quarters per minute, 0 when none
     MeasureMarks marks;
 };
 
+// A staff's voice that has sounding pitched notes.
+struct PartVoice {
+    int staff = 1;
+    const char* voice = "1"; // text of the document
+};
+
 struct PartContent {
     std::vector<MeasureContent> measures;
+    // By staff, on each staff in the order the part first sounds them; the melody voice
+    // among them at melodyVoice (-1 when it has no pitched note).
+    std::vector<PartVoice> voices;
+    int melodyVoice = -1;
     bool hasKey = false;
     int keyFifths = 0;
     bool keyMinor = false;
@@ -58,7 +70,8 @@ struct MelodyVoice {
 // element inside it in a timewise one). Counting is a pass of its own, needed only to offer
 // a choice among parts.
 MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data);
-// Reads every voice and keeps the melody voice's notes, so that a part is walked once.
+// Reads every voice, the melody voice's notes apart from the others', so that a part is
+// walked once.
 PartContent ReadPartMeasures(const std::vector<pugi::xml_node>& data);
 // Each measure's length as written (MeasureContent::length); empty when the part's durations
 // are meaningless.

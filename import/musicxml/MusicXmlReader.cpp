@@ -3,6 +3,7 @@
 #include "common/Utf8.h"
 #include "import/musicxml/MusicXmlPart.h"
 #include "import/TiedNotes.h"
+#include "import/VoiceCandidates.h"
 #include "import/musicxml/MxlContainer.h"
 
 #include <algorithm>
@@ -40,6 +41,19 @@ struct Part {
     std::string id;
     std::vector<pugi::xml_node> data; // each measure's music for this part
     MelodyVoice melody;
+    std::string name; // its part-name, else its abbreviation; empty when it has neither
+};
+
+// A voice's name and origin hold a voice text of the file cut to this, and a part name cut to
+// kMaxPartNameBytes: a file may name a voice with a megabyte.
+constexpr size_t kMaxVoiceTextBytes = 32;
+constexpr size_t kMaxPartNameBytes = 256;
+
+// Where a measure of the melody's part was played: another part's measure of the same place
+// in the file is played there too, so that every voice lies on the melody's timeline.
+struct PlayedMeasure {
+    int index = 0;
+    int64_t start = 0, length = 0;
 };
 
 std::string Trimmed(const char* text)
@@ -164,6 +178,11 @@ public:
                 n.duration = std::min(n.duration, length - n.at);
                 AddNote(n, start + n.at);
             }
+        AddChords(m, start);
+    }
+
+    void AddChords(const MeasureContent& m, int64_t start)
+    {
         // Repeats copy chord symbols as they copy notes, and are held to the same limit.
         for (size_t i = 0; i < m.chords.size(); ++i) {
             if (out.chords.size() >= kMaxMelodyNotes) {
@@ -212,6 +231,84 @@ private:
     TiedNotes ties{kTieSlack};
 };
 
+// Notes the voices beside the melody may visit, repeats and all, in one reading of a file: a
+// measure of thousands of notes played a thousand times is walked no further.
+constexpr size_t kMaxVoiceWalk = size_t(10) * kMaxVoiceNotes;
+
+// The voices of one part besides the melody, laid out measure by measure as the melody's
+// measures are played, each with its ties merged; chords stay whole.
+class VoiceAssembler {
+public:
+    // room: notes all the voices together may still take; walk: notes they may still visit.
+    VoiceAssembler(size_t voiceCount, size_t room, size_t& walk)
+        : voices(voiceCount), ties(voiceCount, TiedNotes{kTieSlack}), room(room), walk(walk)
+    {
+    }
+
+    void Add(const std::vector<MeasureNote>& notes, int64_t start, int64_t length)
+    {
+        for (const MeasureNote& n : notes) {
+            if (room == 0 || walk == 0)
+                return;
+            --walk;
+            if (n.voiceIndex < 0 || size_t(n.voiceIndex) >= voices.size() || start + n.at >= kMaxReadTicks ||
+                n.at >= length)
+                continue;
+            std::vector<MelodyNote>& into = voices[size_t(n.voiceIndex)];
+            TiedNotes& tied = ties[size_t(n.voiceIndex)];
+            const MelodyNote note{start + n.at, std::min(n.duration, length - n.at), n.pitch, {}};
+            if (tied.Continue(into, note, n.tieStop, n.tieStart) || into.size() >= kMaxMelodyNotes)
+                continue;
+            into.push_back(note);
+            --room;
+            tied.Added(into.size() - 1, n.pitch, n.tieStart);
+        }
+    }
+
+    std::vector<MelodyNote> Take(size_t voice) { return std::move(voices[voice]); }
+
+private:
+    std::vector<std::vector<MelodyNote>> voices;
+    std::vector<TiedNotes> ties;
+    size_t room;
+    size_t& walk;
+};
+
+// "Piano 上段 声部2": the part's name, its staff when the part writes notes on several, its
+// voice when the staff has several.
+class VoiceNaming {
+public:
+    VoiceNaming(std::string partName, const std::vector<PartVoice>& voices) : partName(std::move(partName))
+    {
+        for (const PartVoice& v : voices)
+            ++voicesOnStaff[v.staff];
+        upperAndLower = voicesOnStaff.size() == 2 && voicesOnStaff.begin()->first == 1 &&
+                        voicesOnStaff.rbegin()->first == 2;
+    }
+
+    std::string Name(const PartVoice& v) const
+    {
+        std::string name = partName;
+        if (upperAndLower)
+            name += v.staff == 1 ? " 上段" : " 下段";
+        else if (voicesOnStaff.size() > 1)
+            name += " 第" + std::to_string(v.staff) + "段";
+        if (voicesOnStaff.at(v.staff) > 1)
+            name += " 声部" + CutUtf8(v.voice, kMaxVoiceTextBytes);
+        return name;
+    }
+
+private:
+    std::string partName;
+    std::map<int, int> voicesOnStaff;
+    bool upperAndLower = false;
+};
+
+bool WritesHarmony(const std::vector<pugi::xml_node>& data)
+{
+    return std::any_of(data.begin(), data.end(), [](pugi::xml_node m) { return static_cast<bool>(m.child("harmony")); });
+}
+
 } // namespace
 
 struct MusicXmlScore::Impl {
@@ -223,6 +320,11 @@ struct MusicXmlScore::Impl {
 
     bool Index(pugi::xml_node score, bool timewise);
     ImportStatus Read(const Part& part, Melody& out) const;
+    void ListVoices(const Part& melodyPart, const PartContent& content, const std::vector<PlayedMeasure>& played,
+                    Melody& out) const;
+    void AddPartVoices(size_t partIndex, const PartContent& content, const std::vector<PlayedMeasure>& played,
+                       bool melodyPart, size_t& walk, Melody& out) const;
+    void BorrowChords(const Part& melodyPart, const std::vector<PlayedMeasure>& played, MelodyAssembler& assembler) const;
     std::vector<int64_t> LengthsOtherPartsHold(const Part& part) const;
 };
 
@@ -248,7 +350,7 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
     auto partFor = [&](const char* id) -> Part& {
         auto [it, added] = byId.emplace(id, parts.size());
         if (added)
-            parts.push_back(Part{id, {}, {}});
+            parts.push_back(Part{id, {}, {}, {}});
         return parts[it->second];
     };
     if (timewise) {
@@ -261,7 +363,7 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
     } else {
         for (pugi::xml_node part : score.children("part")) {
             // Two parts under one id stay two parts.
-            parts.push_back(Part{part.attribute("id").as_string(), {}, {}});
+            parts.push_back(Part{part.attribute("id").as_string(), {}, {}, {}});
             for (pugi::xml_node measure : part.children("measure"))
                 parts.back().data.push_back(measure);
         }
@@ -279,6 +381,8 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
         if (parts.size() > 1)
             p.melody = FindMelodyVoice(p.data);
         const auto name = names.find(p.id);
+        if (name != names.end())
+            p.name = CutUtf8(name->second, kMaxPartNameBytes);
         choices.push_back(MelodyChoice{static_cast<int>(i) + 1,
                                        name != names.end() && !name->second.empty() ? name->second : p.id, parts.size() > 1 ? p.melody.pitched : -1});
     }
@@ -323,6 +427,8 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
                                        [](const MeasureContent& m) { return m.length > m.nominal; });
     const std::vector<int64_t> held = overflows ? LengthsOtherPartsHold(part) : std::vector<int64_t>{};
     int64_t start = 0;
+    std::vector<PlayedMeasure> played;
+    played.reserve(order.size());
     out.repeats.marks = std::move(marks);
     for (size_t k = 0; k < order.size(); ++k) {
         const MeasureContent& m = content.measures[order[k]];
@@ -340,6 +446,7 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         const int64_t length =
             m.length <= m.nominal ? m.length : std::max(m.nominal, std::min(m.length, held[size_t(order[k])]));
         assembler.Add(m, start, length);
+        played.push_back(PlayedMeasure{order[k], start, length});
         start += length;
         if (start > kMaxReadTicks) {
             out.repeats.cut = k + 1 < order.size();
@@ -348,9 +455,85 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         }
     }
     out.repeats.starts.push_back(start);
+    const bool ownChords = std::any_of(content.measures.begin(), content.measures.end(),
+                                       [](const MeasureContent& m) { return !m.chords.empty(); });
+    if (!ownChords)
+        BorrowChords(part, played, assembler);
+    ListVoices(part, content, played, out);
     const bool anyNote = std::any_of(out.notes.begin(), out.notes.end(),
                                      [](const MelodyNote& n) { return n.pitch != MelodyNote::kRest; });
     return anyNote ? ImportStatus::Ok : ImportStatus::NoMelody;
+}
+
+// The parts in order, each read once: every voice with pitched notes until the list is full.
+void MusicXmlScore::Impl::ListVoices(const Part& melodyPart, const PartContent& content,
+                                     const std::vector<PlayedMeasure>& played, Melody& out) const
+{
+    size_t walk = kMaxVoiceWalk;
+    for (size_t i = 0; i < parts.size() && out.voices.size() < kMaxVoiceCandidates; ++i) {
+        if (&parts[i] == &melodyPart) {
+            AddPartVoices(i, content, played, true, walk, out);
+            continue;
+        }
+        if (parts[i].melody.pitched == 0)
+            continue;
+        const PartContent other = ReadPartMeasures(parts[i].data);
+        if (other.readable)
+            AddPartVoices(i, other, played, false, walk, out);
+    }
+}
+
+void MusicXmlScore::Impl::AddPartVoices(size_t partIndex, const PartContent& content,
+                                        const std::vector<PlayedMeasure>& played, bool melodyPart, size_t& walk,
+                                        Melody& out) const
+{
+    // Only the voices the list can still take are laid out, so that a part of thousands costs
+    // no more than one of sixteen; one whose notes all lie past the melody's measures leaves
+    // its place empty.
+    const size_t count = std::min(content.voices.size(), kMaxVoiceCandidates - out.voices.size());
+    VoiceAssembler assembler(count, VoiceNotesLeft(out), walk);
+    for (const PlayedMeasure& p : played) {
+        if (size_t(p.index) >= content.measures.size())
+            continue; // a part shorter than the melody's is silent there
+        const MeasureContent& m = content.measures[size_t(p.index)];
+        assembler.Add(m.others, p.start, p.length);
+        if (!melodyPart) // the melody voice of another part is one of its voices like the rest
+            assembler.Add(m.notes, p.start, p.length);
+    }
+    const std::string& named = parts[partIndex].name;
+    const std::string partName = named.empty() ? "パート " + std::to_string(partIndex + 1) : named;
+    const VoiceNaming naming(partName, content.voices);
+    for (size_t v = 0; v < count; ++v) {
+        const bool melody = melodyPart && int(v) == content.melodyVoice;
+        VoiceCandidate voice;
+        voice.name = naming.Name(content.voices[v]);
+        voice.origin = "part " + std::to_string(partIndex + 1) + " staff " + std::to_string(content.voices[v].staff) +
+                       " voice " + CutUtf8(content.voices[v].voice, kMaxVoiceTextBytes);
+        voice.notes = melody ? PitchedNotesOf(out.notes) : assembler.Take(v);
+        const int listed = AddVoiceCandidate(out, std::move(voice));
+        if (melody)
+            out.melodyVoice = listed;
+    }
+}
+
+// A part without chord symbols shows those of the first part that writes some, laid on its
+// own measures as they are played.
+void MusicXmlScore::Impl::BorrowChords(const Part& melodyPart, const std::vector<PlayedMeasure>& played,
+                                       MelodyAssembler& assembler) const
+{
+    for (const Part& p : parts) {
+        if (&p == &melodyPart || !WritesHarmony(p.data))
+            continue;
+        const PartContent other = ReadPartMeasures(p.data);
+        const bool any = std::any_of(other.measures.begin(), other.measures.end(),
+                                     [](const MeasureContent& m) { return !m.chords.empty(); });
+        if (!other.readable || !any)
+            continue;
+        for (const PlayedMeasure& m : played)
+            if (size_t(m.index) < other.measures.size())
+                assembler.AddChords(other.measures[size_t(m.index)], m.start);
+        return;
+    }
 }
 
 namespace {

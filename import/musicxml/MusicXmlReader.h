@@ -2,7 +2,8 @@
 // MusicXML: partwise and timewise scores, plain (.musicxml, .xml) or compressed (.mxl).
 // Reads the melody of one part: its upper staff's first voice with notes, ties merged, grace,
 // cue and unpitched notes left out, transposing instruments at sounding pitch, and repeats,
-// endings and the jumps marked with `sound` played out.
+// endings and the jumps marked with `sound` played out. Every staff's voice of every part is
+// one of the melody's voices, played out in the melody part's order.
 
 #include "import/Melody.h"
 
