@@ -139,7 +139,16 @@ std::optional<VoiceChoice> CVoiceRolesDlg::AskFrom(QWidget* parent, const std::s
                                                    const std::vector<VoiceOffer>& voices, const VoiceChoice& start,
                                                    bool chords)
 {
-    CVoiceRolesDlg dialog(QString::fromStdString(titleUtf8), voices, start, chords, parent);
+    // Without the melody's voice among them, the first is offered: OK never opens disabled.
+    VoiceChoice shown = start;
+    const int melody = start[VoiceRole::kMelody];
+    if (!voices.empty() &&
+        std::none_of(voices.begin(), voices.end(), [&](const VoiceOffer& v) { return v.number == melody; })) {
+        for (int& n : shown.voice)
+            n = n == voices.front().number ? 0 : n;
+        shown[VoiceRole::kMelody] = voices.front().number;
+    }
+    CVoiceRolesDlg dialog(QString::fromStdString(titleUtf8), voices, shown, chords, parent);
     if (dialog.exec() != QDialog::Accepted || !dialog.CanAccept())
         return std::nullopt;
     return dialog.Chosen();
@@ -148,8 +157,5 @@ std::optional<VoiceChoice> CVoiceRolesDlg::AskFrom(QWidget* parent, const std::s
 std::optional<VoiceChoice> CVoiceRolesDlg::Ask(const std::string& titleUtf8, const std::vector<VoiceOffer>& voices,
                                                int melody, bool chords)
 {
-    // Without the melody rule's voice among them, the first is offered: OK never opens disabled.
-    const bool offered = std::any_of(voices.begin(), voices.end(), [&](const VoiceOffer& v) { return v.number == melody; });
-    const int start = offered || voices.empty() ? melody : voices.front().number;
-    return AskFrom(nullptr, titleUtf8, voices, MelodyAlone(start), chords);
+    return AskFrom(nullptr, titleUtf8, voices, MelodyAlone(melody), chords);
 }

@@ -92,7 +92,7 @@ bool TuneSheet::operator==(const TuneSheet& o) const
            strings == o.strings && sheet == o.sheet && voices == o.voices;
 }
 
-std::string VoicesText(const VoiceChoice& voices)
+std::string SheetVoicesText(const VoiceChoice& voices)
 {
     // The melody always, so that a line of the melody alone is a line all the same.
     std::string text = std::string(VoiceRoleName(VoiceRole::kMelody)) + ":" +
@@ -107,7 +107,7 @@ std::string VoicesText(const VoiceChoice& voices)
     return text;
 }
 
-std::optional<VoiceChoice> ParseVoices(std::string_view text)
+std::optional<VoiceChoice> ParseSheetVoices(std::string_view text)
 {
     VoiceChoice read;
     std::array<bool, kVoiceRoleCount> named{};
@@ -208,7 +208,7 @@ std::string TuneSheetsText(const TuneSheets& sheets)
             text += "\n";
         }
         if (s.voices)
-            text += "voices=" + VoicesText(*s.voices) + "\n";
+            text += "voices=" + SheetVoicesText(*s.voices) + "\n";
         text += SheetSettingLines(s.sheet);
     }
     return text;
@@ -260,7 +260,7 @@ bool ParseTuneSheets(std::string_view text, TuneSheets& into)
             else if (key == "strings")
                 ReadStrings(value, s);
             else if (key == "voices")
-                s.voices = ParseVoices(value);
+                s.voices = ParseSheetVoices(value);
             else
                 ReadSheetSetting(key, value, s.sheet);
         }

@@ -68,8 +68,8 @@ enum class TuneSheetsRead {
 TuneSheetsRead ReadTuneSheets(const std::string& path, TuneSheets& into);
 // The voices line's value, "melody:1,2:3,acc:chords", and back; none for a value that is not
 // one, as a role named twice, a voice in two roles or an unknown role.
-std::string VoicesText(const VoiceChoice& voices);
-std::optional<VoiceChoice> ParseVoices(std::string_view text);
+std::string SheetVoicesText(const VoiceChoice& voices);
+std::optional<VoiceChoice> ParseSheetVoices(std::string_view text);
 // The file's text, and back; Parse gives false when neither a sheet nor a listing is in it.
 std::string TuneSheetsText(const TuneSheets& sheets);
 bool ParseTuneSheets(std::string_view text, TuneSheets& into);
