@@ -220,6 +220,22 @@ TEST_F(VoiceRolesTest, WindowDrawsTheChosenVoicesAndTheSheetKeepsThem)
     ASSERT_NE(window.Song(), nullptr);
     EXPECT_EQ(window.Song()->voices.size(), 1u) << "the sheet brings its accompaniment";
     EXPECT_EQ(window.Score().measures.first, 2);
+    const int transposition = window.Score().transposition;
+
+    // Each sheet shows the voices it was saved with.
+    WhenModalOpens([](QWidget* modal) {
+        Control<QCheckBox>(modal, VoiceRolesControl::kFromChords)->setChecked(false);
+        Control<QPushButton>(modal, VoiceRolesControl::kOk)->click();
+    });
+    window.ChooseVoices();
+    EXPECT_TRUE(window.Song()->voices.empty());
+    ASSERT_TRUE(window.SaveTuneSheet("旋律だけ"));
+    window.UseTuneSheet("伴奏つき");
+    EXPECT_EQ(window.Song()->voices.size(), 1u);
+    EXPECT_EQ(window.Score().transposition, transposition) << "read anew, moved to the sheet's key once";
+    window.UseTuneSheet("旋律だけ");
+    EXPECT_TRUE(window.Song()->voices.empty());
+    EXPECT_EQ(window.Score().transposition, transposition);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
