@@ -14,6 +14,7 @@
 #include "controls/COffScreenControl.h"
 #include "controls/CReadOnlySpinBox.h"
 #include "import/CMelodyChoiceDlg.h"
+#include "import/CVoiceRolesDlg.h"
 #include "import/ScoreImport.h"
 #include "library/CArchiveDlg.h"
 #include "print/CPrintPicture.h"
@@ -26,6 +27,7 @@
 #include "settings/HarpPresets.h"
 #include "settings/SheetSettingsFile.h"
 #include "song/CSongData.h"
+#include "song/ChordAccompaniment.h"
 #include "render/SettingsScore.h"
 
 #include <QContextMenuEvent>
@@ -57,6 +59,31 @@ class DiscardedMessages : public IMessageSink {
 public:
     void Show(const std::string&) override {}
 };
+
+// Messages kept back until it is known whether they are still news.
+class HeldMessages : public IMessageSink {
+public:
+    void Show(const std::string& text) override { held.push_back(text); }
+    void ShowNow() const
+    {
+        for (const std::string& text : held)
+            ShowMessage(text);
+    }
+
+private:
+    std::vector<std::string> held;
+};
+
+constexpr const char* kVoiceRolesTitle = "パートの選択";
+
+// What the song draws, its melody's voice named even where nobody chose it.
+VoiceChoice DrawnVoicesOf(const ImportOutcome& loaded)
+{
+    VoiceChoice drawn = loaded.drawn;
+    if (drawn[VoiceRole::kMelody] == 0)
+        drawn[VoiceRole::kMelody] = loaded.melodyVoice;
+    return drawn;
+}
 
 void OnButtonCommand(int command)
 {
@@ -308,6 +335,10 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     AddPlaybackItems(menu);
     AddKeyItems(menu);
     AddTuneSheetItems(menu);
+    QAction* voices = menu.addAction(QStringLiteral("パートの選択(&V)..."));
+    voices->setData(-1);
+    voices->setEnabled(song && !songPath.empty() && (songVoices.size() > 1 || HasChordNames(*song)));
+    connect(voices, &QAction::triggered, this, [this] { ChooseVoices(); });
     QAction* add = menu.addAction(QStringLiteral("ライブラリに追加(&B)..."));
     add->setData(-1);
     add->setEnabled(song && songFormat != ScoreFormat::SongFile);
@@ -450,6 +481,7 @@ TuneSheet CDovrelPlinvaraDlg::CurrentTuneSheet(const std::string& name) const
                         frame.stringPitches.begin() + std::clamp(frame.stringCount, 0, kMaxStrings));
     kept.sheet = sheet;
     kept.sheet.repeats = RepeatsShown(); // what the boxes count by, whatever the settings now say
+    kept.voices = drawnVoices;
     return kept;
 }
 
@@ -478,11 +510,13 @@ void CDovrelPlinvaraDlg::UseTuneSheet(const std::string& name)
     const TuneSheet kept = *chosen;
     sheetShown = kept.name;
     const ScoreFrame before = frame;
+    // The sheet's voices come read anew, as written, and are fitted as a song just loaded.
+    const bool readAgain = kept.voices && *kept.voices != drawnVoices && ReadVoicesAgain(*kept.voices);
     TakeSheetSettings(kept);
     int applied = fitted.transposition;
-    if (before.stringPitches != frame.stringPitches || before.stringCount != frame.stringCount) {
+    if (readAgain || before.stringPitches != frame.stringPitches || before.stringCount != frame.stringCount) {
         // Another harp has another fit.
-        if (applied != 0)
+        if (applied != 0 && !readAgain)
             song->Transpose(-applied);
         fitTransposition = FitSongToFrame(*song, frame, LowestString());
         fitted.transposition = fitTransposition;
@@ -513,6 +547,41 @@ void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
     makeDefault->setData(-1);
     makeDefault->setEnabled(!sheetShown.empty());
     connect(makeDefault, &QAction::triggered, this, [this] { SaveTuneSheet(sheetShown, true); });
+}
+
+bool CDovrelPlinvaraDlg::ReadVoicesAgain(const VoiceChoice& voices)
+{
+    ImportRequest request;
+    request.choice = songChoice;
+    request.voices = voices;
+    ImportOutcome loaded = LoadScoreFile(songPath, request);
+    if (!loaded.song || loaded.failed)
+        return false; // said why; what is shown stays
+    song = std::move(loaded.song);
+    songVoices = std::move(loaded.voices);
+    drawnVoices = DrawnVoicesOf(loaded);
+    return true;
+}
+
+void CDovrelPlinvaraDlg::ChooseVoices()
+{
+    if (!song || songPath.empty())
+        return;
+    StopPlayback();
+    const std::optional<VoiceChoice> chosen =
+        CVoiceRolesDlg::AskFrom(this, kVoiceRolesTitle, songVoices, drawnVoices, HasChordNames(*song));
+    if (!chosen || *chosen == drawnVoices)
+        return;
+    const KeyChoice key = chosenKey;
+    const MeasureRange measures = fitted.measures;
+    const RepeatDrawing repeats = RepeatsShown();
+    if (!ReadVoicesAgain(*chosen))
+        return;
+    fitTransposition = FitSongToFrame(*song, frame, LowestString());
+    fitted.transposition = fitTransposition;
+    ShowSong(key, measures, repeats);
+    if (fitted.notesWithoutString > 0)
+        ShowNotesWithoutStringMessage(fitted.notesWithoutString);
 }
 
 bool CDovrelPlinvaraDlg::AddToLibrary(const std::string& typedTitle, int fame)
@@ -614,15 +683,36 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     request.chooser = [&asked](const std::string& title, const std::vector<MelodyChoice>& choices) {
         return asked = CMelodyChoiceDlg::Ask(title, choices);
     };
+    request.voiceChooser = &CVoiceRolesDlg::Ask;
     if (kept.listing)
         request.choice = kept.listing->choice;
-    ImportOutcome loaded = LoadScoreFile(path, request);
+    // A tune opens with the voices its default sheet keeps, without asking.
+    if (const TuneSheet* first = kept.Default(); first && first->voices)
+        request.voices = first->voices;
+    ImportOutcome loaded;
+    {
+        HeldMessages held;
+        std::optional<ThreadMessageSinkScope> holding;
+        if (request.voices)
+            holding.emplace(&held);
+        loaded = LoadScoreFile(path, request);
+        holding.reset();
+        if (request.voices && loaded.failed) {
+            // Voices the tune no longer has: it opens as it stands, and says so if it cannot.
+            request.voices.reset();
+            loaded = LoadScoreFile(path, request);
+        } else {
+            held.ShowNow();
+        }
+    }
     if (!loaded.song)
         return; // the user cancelled the choice of a part
     song = std::move(loaded.song);
     songPath = path;
     songFormat = loaded.failed ? ScoreFormat::SongFile : loaded.format;
     songChoice = kept.listing ? kept.listing->choice : asked;
+    songVoices = std::move(loaded.voices);
+    drawnVoices = DrawnVoicesOf(loaded);
     tuneSheets = std::move(kept);
     sheetShown.clear();
     if (sheetsRead == TuneSheetsRead::kDamaged)
@@ -632,6 +722,8 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     if (chosen && tuneSheets.sheets.size() > 1 && sheetChooser)
         if (const std::optional<std::string> name = sheetChooser(this, tuneSheets))
             chosen = tuneSheets.Find(*name) ? tuneSheets.Find(*name) : chosen;
+    if (chosen && chosen->voices && *chosen->voices != drawnVoices)
+        ReadVoicesAgain(*chosen->voices);
     if (chosen) {
         sheetShown = chosen->name;
         TakeSheetSettings(*chosen);

@@ -87,6 +87,10 @@ public:
     // Asked which sheet to open when the tune keeps several; tests answer it themselves.
     using SheetChooser = std::function<std::optional<std::string>(QWidget*, const TuneSheets&)>;
     void SetSheetChooser(SheetChooser chooser) { sheetChooser = std::move(chooser); }
+    // The context menu's パートの選択: the roles of the tune's voices asked again from those
+    // drawn, the tune read anew with them, its measures and key kept.
+    void ChooseVoices();
+    const VoiceChoice& DrawnVoices() const { return drawnVoices; }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -149,6 +153,9 @@ private:
     // Lays out the song again in `key` over `measures`, the boxes following.
     void ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats);
     TuneSheet CurrentTuneSheet(const std::string& name) const;
+    // The tune read again with `voices`, as written and not yet fitted; false, with the song
+    // left as it was, after the message of what failed.
+    bool ReadVoicesAgain(const VoiceChoice& voices);
     int LowestString() const;
     // The sheet's strings, or the window's own harp when it names none.
     void UseHarp(const std::vector<int32_t>& strings);
@@ -190,4 +197,6 @@ private:
     SheetChooser sheetChooser;
     ScoreFormat songFormat = ScoreFormat::SongFile;
     int songChoice = -1; // the part, tune or track the score was read with; -1: the first
+    std::vector<VoiceOffer> songVoices; // the score's voices to choose among
+    VoiceChoice drawnVoices;            // those the song draws
 };

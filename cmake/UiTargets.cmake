@@ -29,6 +29,7 @@ add_library(ui STATIC
   library/TuneSheetsFile.h library/TuneSheetsFile.cpp
   settings/CConfigDlg.h settings/CConfigDlg.cpp
   import/CMelodyChoiceDlg.h import/CMelodyChoiceDlg.cpp
+  import/CVoiceRolesDlg.h import/CVoiceRolesDlg.cpp
   audio/ScorePlayback.h audio/ScorePlayback.cpp
   app/CAboutDlg.h app/CAboutDlg.cpp
   app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp app/CDovrelPlinvaraDlgPractice.cpp

@@ -318,10 +318,14 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
                  [](const MelodyChoice& c) { return c.noteCount != 0; });
     // Parts and tracks are all offered as voices; tunes still are chosen first.
     const bool voicesChoosePart = request.voiceChooser && !request.voices && format != ScoreFormat::Abc;
-    if (choice == kDefaultChoice && offered.size() > 1 && request.chooser && !voicesChoosePart) {
+    const bool askPart = choice == kDefaultChoice && offered.size() > 1 && request.chooser;
+    const auto choosePart = [&] {
         for (MelodyChoice& c : offered)
             c.name = ChoiceLabel(format, c);
         choice = request.chooser(InfoFor(format).choiceTitle, offered);
+    };
+    if (askPart && !voicesChoosePart) {
+        choosePart();
         if (choice == kChoiceCancelled)
             return Cancelled(format);
     }
@@ -329,6 +333,15 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
     Melody melody;
     if (const ImportStatus status = reader->Read(bytes, choice, melody); status != ImportStatus::Ok)
         return Failure(format, static_cast<uint32_t>(status));
+    // A reader that offers no voices of the parts leaves them to the part chooser after all.
+    if (askPart && voicesChoosePart && melody.voices.size() <= 1) {
+        choosePart();
+        if (choice == kChoiceCancelled)
+            return Cancelled(format);
+        melody = Melody{};
+        if (const ImportStatus status = reader->Read(bytes, choice, melody); status != ImportStatus::Ok)
+            return Failure(format, static_cast<uint32_t>(status));
+    }
     ImportOutcome outcome;
     outcome.voices = OffersOf(melody);
     outcome.melodyVoice = melody.melodyVoice >= 0 && static_cast<size_t>(melody.melodyVoice) < melody.voices.size()

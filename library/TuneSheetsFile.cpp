@@ -5,6 +5,7 @@
 #include "settings/SheetSettingsFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <sys/stat.h>
@@ -61,6 +62,18 @@ void ReadStrings(std::string_view value, TuneSheet& into)
         into.strings = std::move(strings);
 }
 
+// A voice number beyond any file's voices; the import refuses what the file lacks.
+constexpr int kMaxVoiceNumber = 1 << 16;
+constexpr std::string_view kChordsValue = "chords";
+
+std::optional<VoiceRole> RoleNamed(std::string_view name)
+{
+    for (int r = 0; r < kVoiceRoleCount; ++r)
+        if (name == VoiceRoleName(static_cast<VoiceRole>(r)))
+            return static_cast<VoiceRole>(r);
+    return std::nullopt;
+}
+
 bool IsText(std::string_view text)
 {
     for (const char c : text) {
@@ -76,7 +89,55 @@ bool IsText(std::string_view text)
 bool TuneSheet::operator==(const TuneSheet& o) const
 {
     return name == o.name && key == o.key && measures.first == o.measures.first && measures.last == o.measures.last &&
-           strings == o.strings && sheet == o.sheet;
+           strings == o.strings && sheet == o.sheet && voices == o.voices;
+}
+
+std::string SheetVoicesText(const VoiceChoice& voices)
+{
+    // The melody always, so that a line of the melody alone is a line all the same.
+    std::string text = std::string(VoiceRoleName(VoiceRole::kMelody)) + ":" +
+                       std::to_string(std::max(voices[VoiceRole::kMelody], 0));
+    for (int r = 1; r < kVoiceRoleCount; ++r) {
+        const auto role = static_cast<VoiceRole>(r);
+        if (voices[role] > 0)
+            text += "," + std::string(VoiceRoleName(role)) + ":" + std::to_string(voices[role]);
+    }
+    if (voices.chordAccompaniment && voices[VoiceRole::kAccompaniment] <= 0)
+        text += "," + std::string(VoiceRoleName(VoiceRole::kAccompaniment)) + ":" + std::string(kChordsValue);
+    return text;
+}
+
+std::optional<VoiceChoice> ParseSheetVoices(std::string_view text)
+{
+    VoiceChoice read;
+    std::array<bool, kVoiceRoleCount> named{};
+    std::vector<int> numbers;
+    while (true) {
+        const size_t comma = std::min(text.find(','), text.size());
+        const std::string_view entry = Trimmed(text.substr(0, comma));
+        const size_t colon = entry.find(':');
+        if (colon == std::string_view::npos)
+            return std::nullopt;
+        const std::optional<VoiceRole> role = RoleNamed(entry.substr(0, colon));
+        const std::string_view value = entry.substr(colon + 1);
+        if (!role || named[static_cast<size_t>(*role)])
+            return std::nullopt;
+        named[static_cast<size_t>(*role)] = true;
+        if (*role == VoiceRole::kAccompaniment && value == kChordsValue) {
+            read.chordAccompaniment = true;
+        } else if (const std::optional<int> number = Number(value, 0, kMaxVoiceNumber);
+                   number && (value.empty() || value.front() != '+')) {
+            if (*number != 0 && std::find(numbers.begin(), numbers.end(), *number) != numbers.end())
+                return std::nullopt; // one voice in two roles
+            numbers.push_back(*number);
+            read[*role] = *number;
+        } else {
+            return std::nullopt;
+        }
+        if (comma == text.size())
+            return read;
+        text.remove_prefix(comma + 1);
+    }
 }
 
 const TuneSheet* TuneSheets::Find(std::string_view name) const
@@ -146,6 +207,8 @@ std::string TuneSheetsText(const TuneSheets& sheets)
                 text += (i ? "," : "") + std::to_string(s.strings[i]);
             text += "\n";
         }
+        if (s.voices)
+            text += "voices=" + SheetVoicesText(*s.voices) + "\n";
         text += SheetSettingLines(s.sheet);
     }
     return text;
@@ -196,6 +259,8 @@ bool ParseTuneSheets(std::string_view text, TuneSheets& into)
                 ReadMeasures(value, s);
             else if (key == "strings")
                 ReadStrings(value, s);
+            else if (key == "voices")
+                s.voices = ParseSheetVoices(value);
             else
                 ReadSheetSetting(key, value, s.sheet);
         }

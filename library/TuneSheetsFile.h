@@ -1,8 +1,9 @@
 #pragma once
 // The player's sheets of one tune, kept beside it in "NAME.EXT.ini" (a text file of [sheet]
 // groups) so that the tune's own file never changes: the key, the measures, the harp and how the
-// paper sheet is made, each set under a name the player gives ("初心者用", "25弦").
+// paper sheet is made and the voices drawn, each set under a name the player gives ("初心者用", "25弦").
 
+#include "import/ScoreImport.h"
 #include "render/FittedScore.h"
 #include "render/KeyChoice.h"
 #include "settings/SheetSettings.h"
@@ -24,6 +25,7 @@ struct TuneSheet {
     MeasureRange measures{1, kMaxShownMeasures};
     std::vector<int32_t> strings; // the harp's string notes, lowest first; empty: the window's
     SheetSettings sheet;
+    std::optional<VoiceChoice> voices; // none: whatever the tune draws when the sheet is chosen
 
     bool operator==(const TuneSheet&) const;
 };
@@ -64,6 +66,10 @@ enum class TuneSheetsRead {
 // Never blocks and never reports: a FIFO or device is not opened for reading, a large file is
 // read no further than the bound.
 TuneSheetsRead ReadTuneSheets(const std::string& path, TuneSheets& into);
+// The voices line's value, "melody:1,2:3,acc:chords", and back; none for a value that is not
+// one, as a role named twice, a voice in two roles or an unknown role.
+std::string SheetVoicesText(const VoiceChoice& voices);
+std::optional<VoiceChoice> ParseSheetVoices(std::string_view text);
 // The file's text, and back; Parse gives false when neither a sheet nor a listing is in it.
 std::string TuneSheetsText(const TuneSheets& sheets);
 bool ParseTuneSheets(std::string_view text, TuneSheets& into);

@@ -156,6 +156,36 @@ TEST_F(ScoreImportTest, SeveralPartsAskTheChooser)
     EXPECT_EQ(sink.Count(), 0u);
 }
 
+// With both choosers, a file of several parts asks one of them: the voices' where the reader
+// offers the parts as voices, the part chooser's where it offers none. Cancelling either loads nothing.
+TEST_F(ScoreImportTest, SeveralPartsAskOneChooserWhenBothAreGiven)
+{
+    const std::string path = Write("parts.musicxml", Bytes(kTwoParts));
+    int partAsks = 0, voiceAsks = 0;
+    ImportRequest request;
+    request.chooser = [&](const std::string&, const std::vector<MelodyChoice>&) {
+        ++partAsks;
+        return 2;
+    };
+    request.voiceChooser = [&](const std::string&, const std::vector<VoiceOffer>& voices, int, bool) {
+        ++voiceAsks;
+        VoiceChoice choice;
+        choice[VoiceRole::kMelody] = voices.size() > 1 ? voices[1].number : 0;
+        return std::optional<VoiceChoice>(choice);
+    };
+    const ImportOutcome chosen = LoadScoreFile(path, request);
+    EXPECT_EQ(partAsks + voiceAsks, 1);
+    ASSERT_NE(chosen.song, nullptr);
+    EXPECT_EQ(LayOutMeasures(*chosen.song, 1, 1).notes.front().pitch, 60) << "the piano either way";
+
+    request.chooser = [&](const std::string&, const std::vector<MelodyChoice>&) { return kChoiceCancelled; };
+    request.voiceChooser = [](const std::string&, const std::vector<VoiceOffer>&, int, bool) {
+        return std::optional<VoiceChoice>();
+    };
+    EXPECT_EQ(LoadScoreFile(path, request).song, nullptr);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
 TEST_F(ScoreImportTest, TheWrittenSongFileReadsBackTheSame)
 {
     const std::string xml = OnePart({Measure(1, Attributes(2, 6, 8, -2) +

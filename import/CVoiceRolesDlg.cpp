@@ -1,0 +1,161 @@
+#include "import/CVoiceRolesDlg.h"
+
+#include "common/QtText.h"
+#include "controls/DialogUnits.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// A file of many tracks scrolls rather than growing past the screen.
+constexpr int kListHeightDlu = 140;
+
+int RoleIndexOf(const VoiceChoice& choice, int number)
+{
+    for (int r = 0; r < kVoiceRoleCount; ++r)
+        if (number != 0 && choice.voice[static_cast<size_t>(r)] == number)
+            return r;
+    return CVoiceRolesDlg::kNoRole;
+}
+
+} // namespace
+
+CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffer>& offered, const VoiceChoice& start,
+                               bool chords, QWidget* parent)
+    : QDialog(parent), voices(offered)
+{
+    setObjectName(QStringLiteral("VoiceRoles"));
+    setWindowTitle(title);
+    setFont(DialogFont());
+    auto* layout = new QVBoxLayout(this);
+
+    auto* rows = new QWidget;
+    auto* grid = new QGridLayout(rows);
+    for (size_t i = 0; i < voices.size(); ++i) {
+        const int row = static_cast<int>(i);
+        grid->addWidget(new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows), row, 0);
+        auto* role = new QComboBox(rows);
+        role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + row));
+        for (int r = 0; r < kVoiceRoleCount; ++r)
+            role->addItem(QString::fromUtf8(VoiceRoleLabel(static_cast<VoiceRole>(r))));
+        role->addItem(QStringLiteral("なし"));
+        role->setCurrentIndex(RoleIndexOf(start, voices[i].number));
+        connect(role, &QComboBox::currentIndexChanged, this, [this, i] { RoleChosen(i); });
+        grid->addWidget(role, row, 1);
+        roles.push_back(role);
+    }
+    if (!voices.empty()) {
+        auto* scroll = new QScrollArea(this);
+        scroll->setWidget(rows);
+        scroll->setWidgetResizable(true);
+        scroll->setMaximumHeight(DluToPixels(kListHeightDlu));
+        scroll->setMinimumWidth(rows->sizeHint().width() + DluToPixels(12));
+        layout->addWidget(scroll);
+    } else {
+        delete rows;
+    }
+
+    if (chords) {
+        fromChords = new QCheckBox(QStringLiteral("コードから"), this);
+        fromChords->setObjectName(QString::number(VoiceRolesControl::kFromChords));
+        fromChords->setChecked(start.chordAccompaniment);
+        layout->addWidget(fromChords);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QString::number(VoiceRolesControl::kOk));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancel->setObjectName(QString::number(VoiceRolesControl::kCancel));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    Refresh();
+}
+
+void CVoiceRolesDlg::RoleChosen(size_t row)
+{
+    if (moving)
+        return;
+    // A role belongs to one voice: taking it here takes it from the voice that had it.
+    const int taken = roles[row]->currentIndex();
+    moving = true;
+    for (size_t other = 0; other < roles.size(); ++other)
+        if (other != row && taken != kNoRole && roles[other]->currentIndex() == taken)
+            roles[other]->setCurrentIndex(kNoRole);
+    moving = false;
+    Refresh();
+}
+
+void CVoiceRolesDlg::Refresh()
+{
+    const VoiceChoice chosen = Chosen();
+    if (fromChords) // the chords make the accompaniment only where no voice plays it
+        fromChords->setEnabled(chosen[VoiceRole::kAccompaniment] == 0);
+    ok->setEnabled(CanAccept());
+}
+
+VoiceChoice CVoiceRolesDlg::Chosen() const
+{
+    VoiceChoice chosen;
+    for (size_t i = 0; i < roles.size(); ++i) {
+        const int r = roles[i]->currentIndex();
+        if (r >= 0 && r < kVoiceRoleCount)
+            chosen.voice[static_cast<size_t>(r)] = voices[i].number;
+    }
+    chosen.chordAccompaniment =
+        fromChords && fromChords->isChecked() && chosen[VoiceRole::kAccompaniment] == 0;
+    return chosen;
+}
+
+bool CVoiceRolesDlg::CanAccept() const
+{
+    int melodies = 0;
+    for (const QComboBox* role : roles)
+        melodies += role->currentIndex() == static_cast<int>(VoiceRole::kMelody);
+    return roles.empty() || melodies == 1;
+}
+
+VoiceChoice CVoiceRolesDlg::MelodyAlone(int melody)
+{
+    VoiceChoice choice;
+    choice[VoiceRole::kMelody] = melody;
+    return choice;
+}
+
+std::optional<VoiceChoice> CVoiceRolesDlg::AskFrom(QWidget* parent, const std::string& titleUtf8,
+                                                   const std::vector<VoiceOffer>& voices, const VoiceChoice& start,
+                                                   bool chords)
+{
+    // Without the melody's voice among them, the first is offered: OK never opens disabled.
+    VoiceChoice shown = start;
+    const int melody = start[VoiceRole::kMelody];
+    if (!voices.empty() &&
+        std::none_of(voices.begin(), voices.end(), [&](const VoiceOffer& v) { return v.number == melody; })) {
+        for (int& n : shown.voice)
+            n = n == voices.front().number ? 0 : n;
+        shown[VoiceRole::kMelody] = voices.front().number;
+    }
+    CVoiceRolesDlg dialog(QString::fromStdString(titleUtf8), voices, shown, chords, parent);
+    if (dialog.exec() != QDialog::Accepted || !dialog.CanAccept())
+        return std::nullopt;
+    return dialog.Chosen();
+}
+
+std::optional<VoiceChoice> CVoiceRolesDlg::Ask(const std::string& titleUtf8, const std::vector<VoiceOffer>& voices,
+                                               int melody, bool chords)
+{
+    return AskFrom(nullptr, titleUtf8, voices, MelodyAlone(melody), chords);
+}
