@@ -5,6 +5,7 @@
 #include "app/CDovrelPlinvaraDlg.h"
 #include "app/RenderCommand.h"
 #include "import/CMelodyChoiceDlg.h"
+#include "import/CVoiceRolesDlg.h"
 #include "render/CScorePicture.h"
 #include "song/CSongData.h"
 #include "tests/support/MidiBytes.h"
@@ -13,6 +14,8 @@
 #include "tests/support/UiTestSupport.h"
 
 #include <QListWidget>
+#include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -142,17 +145,24 @@ TEST_F(ImportFormatsTest, AChooserListsTunesAndTracksAndTheRendererTakesTheirNum
         for (const auto& [path, title, labels, row, first] :
             {std::tuple{abc, QStringLiteral("曲の選択"),
                  QStringList{QStringLiteral("X:3 Third"), QStringLiteral("X:7 Seventh"), QStringLiteral("X:9")}, 1, 67},
-                std::tuple{midi, QStringLiteral("トラックの選択"),
-                    QStringList{QStringLiteral("Bass (2音)"), QStringLiteral("Melody (3音)")}, 1, 72}}) {
+                // A file of tracks offers them as voices, each with a role.
+                std::tuple{midi, QStringLiteral("パートの選択"),
+                    QStringList{QStringLiteral("Bass (2音, C3–D3)"), QStringLiteral("Melody (3音, C5–E5)")}, 1, 72}}) {
             QString shownTitle;
             QStringList shown;
             WhenModalOpens([&, row = row](QWidget* modal) {
                 shownTitle = modal->windowTitle();
-                auto* list = Control<QListWidget>(modal, ChoiceControl::kList);
-                for (int i = 0; i < list->count(); ++i)
-                    shown << list->item(i)->text();
-                list->setCurrentRow(row);
-                Control<QPushButton>(modal, ChoiceControl::kOk)->click();
+                if (auto* list = modal->findChild<QListWidget*>(QString::number(ChoiceControl::kList))) {
+                    for (int i = 0; i < list->count(); ++i)
+                        shown << list->item(i)->text();
+                    list->setCurrentRow(row);
+                    Control<QPushButton>(modal, ChoiceControl::kOk)->click();
+                    return;
+                }
+                for (const QLabel* label : modal->findChildren<QLabel*>())
+                    shown << label->text();
+                Control<QComboBox>(modal, VoiceRolesControl::kFirstRole + row)->setCurrentIndex(0);
+                Control<QPushButton>(modal, VoiceRolesControl::kOk)->click();
             });
             window.LoadSong(path);
             EXPECT_EQ(shownTitle, title);

@@ -6,6 +6,7 @@
 #include "app/RenderCommand.h"
 #include "controls/CReadOnlySpinBox.h"
 #include "import/CMelodyChoiceDlg.h"
+#include "import/CVoiceRolesDlg.h"
 #include "library/SongSummary.h"
 #include "render/CScorePicture.h"
 #include "song/CSongData.h"
@@ -15,6 +16,8 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -67,14 +70,15 @@ TEST_F(ImportUiTest, PartDialogChoosesAndCancelKeepsTheSong)
     QStringList names;
     QString title;
     int openRow = -1;
+    // Every part's voice is offered with a role; the first part's is the melody until the
+    // player gives the melody to the violin.
     WhenModalOpens([&](QWidget* modal) {
         title = modal->windowTitle();
-        auto* list = Control<QListWidget>(modal, ChoiceControl::kList);
-        for (int i = 0; i < list->count(); ++i)
-            names << list->item(i)->text();
-        openRow = list->currentRow();
-        list->setCurrentRow(1);
-        Control<QPushButton>(modal, ChoiceControl::kOk)->click();
+        for (const QLabel* label : modal->findChildren<QLabel*>())
+            names << label->text().section(QLatin1Char(' '), 0, 0);
+        openRow = Control<QComboBox>(modal, VoiceRolesControl::kFirstRole)->currentIndex() == 0 ? 0 : -1;
+        Control<QComboBox>(modal, VoiceRolesControl::kFirstRole + 1)->setCurrentIndex(static_cast<int>(VoiceRole::kMelody));
+        Control<QPushButton>(modal, VoiceRolesControl::kOk)->click();
     });
     window.LoadSong(path);
     EXPECT_EQ(title, QStringLiteral("パートの選択"));
@@ -84,7 +88,7 @@ TEST_F(ImportUiTest, PartDialogChoosesAndCancelKeepsTheSong)
     EXPECT_EQ(window.Song()->measureCount, 2);
     EXPECT_EQ(ShownPitches(window), (std::vector<int>{67, 71, 74}));
 
-    WhenModalOpens([](QWidget* modal) { Control<QPushButton>(modal, ChoiceControl::kCancel)->click(); });
+    WhenModalOpens([](QWidget* modal) { Control<QPushButton>(modal, VoiceRolesControl::kCancel)->click(); });
     const CSongData* before = window.Song();
     window.LoadSong(path);
     EXPECT_EQ(window.Song(), before) << "cancel loads nothing";
