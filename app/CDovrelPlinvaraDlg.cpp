@@ -185,6 +185,7 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
         std::move(audio), ReadSoundFontSetting(JoinPath(settingsFolder, kSoundSettingsFileName)));
     // Only the mark is drawn anew; nothing else of the picture changes.
     connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) { ShowPlayedMark(placed); });
+    connect(playback.get(), &ScorePlayback::MarksChanged, this, [this] { ShowPlayedMark(playback->MarkedNote()); });
     move(0, 0); // the window's place is the screen's top left, never centred
 
     for (QObject* box : {static_cast<QObject*>(startBox), static_cast<QObject*>(endBox)}) {

@@ -135,8 +135,11 @@ private:
     std::optional<std::pair<int32_t, int32_t>> PassageUnits() const;
     // The picture again with the passage's band and the ring over `placed` (or none).
     void ShowPicture(int placed);
+    // The same with a ring over each drawn note of `placed`: every voice's sounding note.
+    void ShowPicture(const std::vector<size_t>& placed);
     // While playing to the song's end: the ring of the played score shown on the page of
-    // measures that holds it, the boxes turned to that page when it lies off the screen.
+    // measures that holds it, the boxes turned to that page when it lies off the screen; the
+    // other voices' rings with it.
     void ShowPlayedMark(int placed);
     // The measure boxes and the picture set to measures first..last while the sound goes on.
     void ShowMeasures(MeasureRange shown);

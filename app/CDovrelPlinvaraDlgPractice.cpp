@@ -63,12 +63,48 @@ void CDovrelPlinvaraDlg::ClearPassage()
 
 void CDovrelPlinvaraDlg::ShowPicture(int placed)
 {
+    ShowPicture(placed >= 0 ? std::vector<size_t>{size_t(placed)} : std::vector<size_t>{});
+}
+
+void CDovrelPlinvaraDlg::ShowPicture(const std::vector<size_t>& placed)
+{
     std::optional<std::pair<int, int>> band;
     if (const auto units = PassageUnits())
         band = std::pair{ScoreY(fitted.geometry, fitted.layout.totalLength, units->first),
                          ScoreY(fitted.geometry, fitted.layout.totalLength, units->second)};
-    score->ShowMark(fitted, placed >= 0 ? std::optional<size_t>(placed) : std::nullopt, band);
+    score->ShowMarks(fitted, placed, band);
 }
+
+namespace {
+
+// The time and pitch of a drawn note of any voice; none for a note the layout does not hold.
+std::optional<std::pair<int32_t, int32_t>> DrawnPlace(const FittedScore& score, const PlacedNote& note)
+{
+    const ScoreLayout& layout = score.layout;
+    if (note.source >= 0)
+        return static_cast<size_t>(note.source) < layout.notes.size()
+                   ? std::optional(std::pair{layout.notes[size_t(note.source)].time, layout.notes[size_t(note.source)].pitch})
+                   : std::nullopt;
+    if (note.voice < 0 || static_cast<size_t>(note.voice) >= layout.voices.size())
+        return std::nullopt;
+    const std::vector<ScoreNote>& notes = layout.voices[size_t(note.voice)].notes;
+    if (note.voiceSource < 0 || static_cast<size_t>(note.voiceSource) >= notes.size())
+        return std::nullopt;
+    return std::pair{notes[size_t(note.voiceSource)].time, notes[size_t(note.voiceSource)].pitch};
+}
+
+// The drawn notes of `score` at these times and pitches: a circle holds one place.
+std::vector<size_t> DrawnAt(const FittedScore& score, const std::vector<std::pair<int32_t, int32_t>>& places)
+{
+    std::vector<size_t> found;
+    for (size_t i = 0; i < score.geometry.notes.size(); ++i)
+        if (const auto place = DrawnPlace(score, score.geometry.notes[i]);
+            place && std::find(places.begin(), places.end(), *place) != places.end())
+            found.push_back(i);
+    return found;
+}
+
+} // namespace
 
 void CDovrelPlinvaraDlg::mousePressEvent(QMouseEvent* event)
 {
@@ -197,43 +233,44 @@ void CDovrelPlinvaraDlg::ShowMeasures(MeasureRange shown)
 
 void CDovrelPlinvaraDlg::ShowPlayedMark(int placed)
 {
+    std::vector<size_t> sounding;
+    for (const int i : playback->MarkedNotes())
+        sounding.push_back(size_t(i));
+    if (placed >= 0 && std::find(sounding.begin(), sounding.end(), size_t(placed)) == sounding.end())
+        sounding.push_back(size_t(placed));
     if (!played || !song) {
-        ShowPicture(placed);
+        ShowPicture(sounding);
         return;
     }
     const std::vector<PlacedNote>& drawn = played->geometry.notes;
-    if (placed < 0 || static_cast<size_t>(placed) >= drawn.size() || drawn[size_t(placed)].source < 0) {
-        ShowPicture(-1);
-        return;
-    }
-    const ScoreNote& note = played->layout.notes.at(static_cast<size_t>(drawn[size_t(placed)].source));
     const std::vector<ScoreMeasure>& measures = played->layout.measures;
-    size_t at = 0;
-    for (size_t m = 0; m < measures.size(); ++m)
-        if (measures[m].time <= note.time)
-            at = m;
-    // Measures count from the played score's first; a page is as many as the boxes showed.
     const int origin = played->measures.first;
-    const int page = std::max(1, shownBeforeFollowing ? shownBeforeFollowing->last - shownBeforeFollowing->first + 1
-                                                      : fitted.measures.last - fitted.measures.first + 1);
-    const int measure = origin + static_cast<int>(at);
-    if (measure < fitted.measures.first || measure > fitted.measures.last) {
-        const int first = origin + (measure - origin) / page * page;
-        ShowMeasures({first, std::min(first + page - 1, fitted.measureCount)});
+    // The page turns with the melody's note.
+    if (placed >= 0 && static_cast<size_t>(placed) < drawn.size() && drawn[size_t(placed)].source >= 0) {
+        const ScoreNote& note = played->layout.notes.at(static_cast<size_t>(drawn[size_t(placed)].source));
+        size_t at = 0;
+        for (size_t m = 0; m < measures.size(); ++m)
+            if (measures[m].time <= note.time)
+                at = m;
+        // Measures count from the played score's first; a page is as many as the boxes showed.
+        const int page = std::max(1, shownBeforeFollowing ? shownBeforeFollowing->last - shownBeforeFollowing->first + 1
+                                                          : fitted.measures.last - fitted.measures.first + 1);
+        const int measure = origin + static_cast<int>(at);
+        if (measure < fitted.measures.first || measure > fitted.measures.last) {
+            const int first = origin + (measure - origin) / page * page;
+            ShowMeasures({first, std::min(first + page - 1, fitted.measureCount)});
+        }
     }
-    // The same note on the page: its time from the page's first measure, and its pitch.
+    // The same notes on the page: their times from the page's first measure, and their pitches.
     const size_t pageStart = static_cast<size_t>(fitted.measures.first - origin);
     if (pageStart >= measures.size()) {
         ShowPicture(-1);
         return;
     }
-    const int32_t time = note.time - measures[pageStart].time;
-    int shown = -1;
-    for (size_t i = 0; i < fitted.geometry.notes.size() && shown < 0; ++i) {
-        const int source = fitted.geometry.notes[i].source;
-        if (source >= 0 && static_cast<size_t>(source) < fitted.layout.notes.size() &&
-            fitted.layout.notes[size_t(source)].time == time && fitted.layout.notes[size_t(source)].pitch == note.pitch)
-            shown = static_cast<int>(i);
-    }
-    ShowPicture(shown);
+    std::vector<std::pair<int32_t, int32_t>> places;
+    for (const size_t i : sounding)
+        if (i < drawn.size())
+            if (const auto place = DrawnPlace(*played, drawn[i]))
+                places.push_back({place->first - measures[pageStart].time, place->second});
+    ShowPicture(DrawnAt(fitted, places));
 }

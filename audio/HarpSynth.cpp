@@ -45,9 +45,11 @@ HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
 
 bool HarpSynth::SelectHarp()
 {
-    if (fluid_synth_program_select(synth, 0, font, 0, kHarpProgram) != FLUID_OK)
-        return false;
-    fluid_synth_set_gen(synth, 0, GEN_VOLENVRELEASE, kReleaseOffset);
+    for (int channel = 0; channel < kHarpChannels; ++channel) {
+        if (fluid_synth_program_select(synth, channel, font, 0, kHarpProgram) != FLUID_OK)
+            return false;
+        fluid_synth_set_gen(synth, channel, GEN_VOLENVRELEASE, kReleaseOffset);
+    }
     SelectClick();
     return true;
 }
@@ -91,23 +93,33 @@ HarpSynth::~HarpSynth()
         delete_fluid_settings(settings);
 }
 
-void HarpSynth::NoteOn(int pitch)
+namespace {
+
+bool PlayableOn(int pitch, int channel)
 {
-    if (synth && pitch >= 0 && pitch <= 127)
-        fluid_synth_noteon(synth, 0, pitch, kVelocity);
+    return pitch >= 0 && pitch <= 127 && channel >= 0 && channel < HarpSynth::kHarpChannels;
 }
 
-void HarpSynth::NoteOff(int pitch)
+} // namespace
+
+void HarpSynth::NoteOn(int pitch, int channel)
 {
-    if (synth && pitch >= 0 && pitch <= 127)
-        fluid_synth_noteoff(synth, 0, pitch);
+    if (synth && PlayableOn(pitch, channel))
+        fluid_synth_noteon(synth, channel, pitch, kVelocity);
+}
+
+void HarpSynth::NoteOff(int pitch, int channel)
+{
+    if (synth && PlayableOn(pitch, channel))
+        fluid_synth_noteoff(synth, channel, pitch);
 }
 
 void HarpSynth::ReleaseAll()
 {
     if (!synth)
         return;
-    fluid_synth_all_notes_off(synth, 0);
+    for (int channel = 0; channel < kHarpChannels; ++channel)
+        fluid_synth_all_notes_off(synth, channel);
     fluid_synth_all_notes_off(synth, kClickChannel);
 }
 

@@ -27,8 +27,11 @@ public:
     HarpSynth& operator=(const HarpSynth&) = delete;
 
     bool Ready() const { return synth != nullptr; }
-    void NoteOn(int pitch);
-    void NoteOff(int pitch);
+    // On channel 0 (the melody's) or another voice's; every voice's channel plays the harp.
+    void NoteOn(int pitch, int channel = 0);
+    void NoteOff(int pitch, int channel = 0);
+    // The channels that play the harp: 0 up to this, none of them the percussion's.
+    static constexpr int kHarpChannels = 5;
     // A metronome's click on the percussion channel, or a short high harp tone when the
     // soundfont holds no usable drum kit; ClickOff lets that tone go.
     void Click(bool accent);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <set>
 
 std::vector<SoundingSpan> SoundingSpans(const FittedScore& score)
@@ -77,6 +78,75 @@ void AddMetronome(const ScoreLayout& layout, const BeatClicks& beats, int32_t fr
     }
 }
 
+// A drawn note of any voice, where it lies in the layout and how it sounds.
+struct Sound {
+    int32_t time; // layout units, as the stretches count
+    SoundingSpan span;
+    int pitch;
+    int channel;
+    int placed;
+};
+
+int ChannelOf(VoiceRole role)
+{
+    return std::clamp(static_cast<int>(role), kMelodyChannel, kVoiceChannelCount - 1);
+}
+
+// The other voices' notes that have a circle: their own, or the one they share with a note
+// drawn at the same time on the same string (so of the same pitch).
+void AddVoiceSounds(const FittedScore& score, std::vector<Sound>& sounds)
+{
+    const ScoreLayout& layout = score.layout;
+    const std::vector<PlacedNote>& placed = score.geometry.notes;
+    std::map<std::pair<size_t, size_t>, int> own;   // (voice, note) -> circle
+    std::map<std::pair<int32_t, int>, int> byPlace; // (time, pitch) -> the first circle there
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const PlacedNote& n = placed[i];
+        const ScoreNote* source = nullptr;
+        if (n.source >= 0 && static_cast<size_t>(n.source) < layout.notes.size())
+            source = &layout.notes[static_cast<size_t>(n.source)];
+        else if (n.source < 0 && n.voice >= 0 && static_cast<size_t>(n.voice) < layout.voices.size() &&
+                 n.voiceSource >= 0 && static_cast<size_t>(n.voiceSource) < layout.voices[size_t(n.voice)].notes.size()) {
+            source = &layout.voices[size_t(n.voice)].notes[size_t(n.voiceSource)];
+            own.emplace(std::pair{size_t(n.voice), size_t(n.voiceSource)}, static_cast<int>(i));
+        }
+        if (source)
+            byPlace.try_emplace({source->time, source->pitch}, static_cast<int>(i));
+    }
+    for (size_t v = 0; v < layout.voices.size(); ++v) {
+        const LaidVoice& voice = layout.voices[v];
+        for (size_t k = 0; k < voice.notes.size(); ++k) {
+            const ScoreNote& n = voice.notes[k];
+            int circle = -1;
+            if (const auto found = own.find({v, k}); found != own.end())
+                circle = found->second;
+            else if (const auto shared = byPlace.find({n.time, n.pitch}); shared != byPlace.end())
+                circle = shared->second;
+            if (circle < 0)
+                continue; // no string: not drawn, not heard
+            // A voice's note stands where it is drawn, as long as it is held.
+            const double start = n.time;
+            sounds.push_back({n.time, {start, start + std::max(0.5, double(n.length))}, n.pitch, ChannelOf(voice.role), circle});
+        }
+    }
+}
+
+// Every drawn note by time, the melody's first at a time, so that a stretch finds its own among
+// thousands of stretches.
+std::vector<Sound> DrawnSounds(const FittedScore& score)
+{
+    const std::vector<SoundingSpan> spans = SoundingSpans(score);
+    std::vector<Sound> sounds;
+    for (size_t i = 0; i < score.geometry.notes.size(); ++i)
+        if (const int source = score.geometry.notes[i].source; source >= 0 && static_cast<size_t>(source) < spans.size()) {
+            const ScoreNote& n = score.layout.notes[static_cast<size_t>(source)];
+            sounds.push_back({n.time, spans[static_cast<size_t>(source)], n.pitch, kMelodyChannel, static_cast<int>(i)});
+        }
+    AddVoiceSounds(score, sounds);
+    std::stable_sort(sounds.begin(), sounds.end(), [](const Sound& a, const Sound& b) { return a.time < b.time; });
+    return sounds;
+}
+
 } // namespace
 
 PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, int tempoPercent)
@@ -118,13 +188,7 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, cons
         }
         way = std::move(within);
     }
-    const std::vector<SoundingSpan> spans = SoundingSpans(score);
-    // The drawn notes by time, so that a stretch finds its own among thousands of stretches.
-    std::vector<std::pair<int32_t, size_t>> drawn;
-    for (size_t i = 0; i < score.geometry.notes.size(); ++i)
-        if (const int source = score.geometry.notes[i].source; source >= 0 && static_cast<size_t>(source) < spans.size())
-            drawn.push_back({score.layout.notes[static_cast<size_t>(source)].time, i});
-    std::stable_sort(drawn.begin(), drawn.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const std::vector<Sound> drawn = DrawnSounds(score);
     double before = 0;
     if (options.countIn && !way.empty()) {
         for (const int32_t offset : options.beats.beats)
@@ -136,18 +200,16 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, cons
     }
     for (const auto& [from, to] : way) {
         const int64_t stretchEnd = frameOf(before + (to - from));
-        auto it = std::lower_bound(drawn.begin(), drawn.end(), from, [](const auto& d, int32_t t) { return d.first < t; });
-        for (; it != drawn.end() && it->first < to; ++it) {
-            const size_t i = it->second;
-            const int source = score.geometry.notes[i].source;
-            const SoundingSpan& span = spans[static_cast<size_t>(source)];
+        auto it = std::lower_bound(drawn.begin(), drawn.end(), from, [](const Sound& d, int32_t t) { return d.time < t; });
+        for (; it != drawn.end() && it->time < to; ++it) {
             ScheduledNote note;
-            note.start = frameOf(before + span.start - from);
+            note.start = frameOf(before + it->span.start - from);
             // The stretch ends with its measures: what still sounds there is let go.
-            note.end = std::min(std::max(note.start + 1, frameOf(before + span.end - from)), stretchEnd);
-            note.pitch = score.layout.notes[static_cast<size_t>(source)].pitch;
-            note.placed = static_cast<int>(i);
-            note.muted = options.muteMelody;
+            note.end = std::min(std::max(note.start + 1, frameOf(before + it->span.end - from)), stretchEnd);
+            note.pitch = it->pitch;
+            note.placed = it->placed;
+            note.channel = it->channel;
+            note.muted = options.muteMelody && it->channel == kMelodyChannel;
             if (note.start < stretchEnd)
                 schedule.notes.push_back(note);
         }
@@ -168,8 +230,25 @@ int SoundingNoteAt(const PlaySchedule& schedule, int64_t frame)
     const auto& notes = schedule.notes;
     auto after = std::upper_bound(notes.begin(), notes.end(), frame,
                                   [](int64_t f, const ScheduledNote& n) { return f < n.start; });
+    // The melody's latest note: the other voices' notes between are passed over.
+    while (after != notes.begin() && std::prev(after)->channel != kMelodyChannel)
+        --after;
     if (after == notes.begin())
         return -1;
     const auto latest = std::prev(after);
     return frame < latest->end ? static_cast<int>(latest - notes.begin()) : -1;
+}
+
+std::vector<int> SoundingNotesAt(const PlaySchedule& schedule, int64_t frame)
+{
+    const auto& notes = schedule.notes;
+    const auto after = std::upper_bound(notes.begin(), notes.end(), frame,
+                                        [](int64_t f, const ScheduledNote& n) { return f < n.start; });
+    std::vector<int> sounding;
+    for (auto it = notes.begin(); it != after; ++it)
+        if (frame < it->end && it->placed >= 0)
+            sounding.push_back(it->placed);
+    std::sort(sounding.begin(), sounding.end());
+    sounding.erase(std::unique(sounding.begin(), sounding.end()), sounding.end());
+    return sounding;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// What the harp sounds of a fitted score: every note that has a string, at its pitch after
-// the fitting, timed in frames of the output at the song's tempo times the player's choice,
+// What the harp sounds of a fitted score: every note of every drawn voice that has a string,
+// at its pitch after the fitting, each voice on a channel of its own, timed in frames of the output at the song's tempo times the player's choice,
 // with the clicks of the count-in and the metronome. The window, the renderer and the tests
 // all time the sound and the mark from this one list.
 
@@ -13,6 +13,10 @@
 struct FittedScore;
 
 constexpr int kSampleRate = 44100;
+// The melody plays on channel 0, the other voices on the next ones by their role; none
+// reaches General MIDI's percussion channel (9 from 0).
+constexpr int kMelodyChannel = 0;
+constexpr int kVoiceChannelCount = 5;
 constexpr int kMinTempoPercent = 25, kMaxTempoPercent = 200, kTempoStepPercent = 5;
 
 struct ScheduledNote {
@@ -21,6 +25,8 @@ struct ScheduledNote {
     int pitch = 0;
     int placed = -1;    // the drawn note: an index into the score's geometry.notes
     bool muted = false; // marked but not heard, for playing along
+    // The voice's synthesizer channel, so that two voices on one pitch never stop each other.
+    int channel = kMelodyChannel;
 };
 
 struct ScheduledClick {
@@ -56,7 +62,7 @@ struct PlayOptions {
     bool countIn = false;
     bool countInEveryPass = false; // with a loop: before each pass, not only the first
     bool metronome = false;
-    bool muteMelody = false;
+    bool muteMelody = false; // the other voices still sound
     std::optional<UnitRange> passage; // none: the whole layout
     BeatClicks beats;
     int sampleRate = kSampleRate;
@@ -80,6 +86,9 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, int 
 // A percentage held within the range and on its 5 % steps.
 int HeldTempoPercent(int percent);
 
-// The note sounding at `frame`: the latest one started whose end has not passed; -1 in a rest
-// or outside the schedule.
+// The melody's note sounding at `frame`: the latest one started whose end has not passed; -1 in
+// a rest or outside the schedule.
 int SoundingNoteAt(const PlaySchedule& schedule, int64_t frame);
+// Every drawn note sounding at `frame`, of any voice: indices into the geometry's notes, in
+// ascending order, a circle two voices share once.
+std::vector<int> SoundingNotesAt(const PlaySchedule& schedule, int64_t frame);

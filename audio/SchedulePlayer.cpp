@@ -4,19 +4,22 @@
 
 #include <algorithm>
 
+static_assert(kVoiceChannelCount <= HarpSynth::kHarpChannels && HarpSynth::kHarpChannels <= HarpSynth::kClickChannel,
+              "every voice plays the harp, none on the percussion channel");
+
 std::vector<SchedulePlayer::Event> SchedulePlayer::EventsOf(const PlaySchedule& schedule)
 {
     std::vector<Event> events;
     events.reserve(schedule.notes.size() * 2 + schedule.clicks.size() * 2);
     for (size_t i = 0; i < schedule.notes.size(); ++i) {
         const ScheduledNote& n = schedule.notes[i];
-        events.push_back({n.start, Kind::kOn, n.muted ? -1 : n.pitch, static_cast<int>(i)});
-        events.push_back({n.end, Kind::kOff, n.muted ? -1 : n.pitch, static_cast<int>(i)});
+        events.push_back({n.start, Kind::kOn, n.muted ? -1 : n.pitch, static_cast<int>(i), n.channel});
+        events.push_back({n.end, Kind::kOff, n.muted ? -1 : n.pitch, static_cast<int>(i), n.channel});
     }
     const int64_t clickFrames = int64_t(schedule.sampleRate) * kClickMilliseconds / 1000;
     for (const ScheduledClick& c : schedule.clicks) {
-        events.push_back({c.frame, Kind::kClick, c.accent ? 1 : 0, -1});
-        events.push_back({c.frame + clickFrames, Kind::kClickOff, c.accent ? 1 : 0, -1});
+        events.push_back({c.frame, Kind::kClick, c.accent ? 1 : 0, -1, HarpSynth::kClickChannel});
+        events.push_back({c.frame + clickFrames, Kind::kClickOff, c.accent ? 1 : 0, -1, HarpSynth::kClickChannel});
     }
     std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
         return a.frame != b.frame ? a.frame < b.frame : a.kind < b.kind;
@@ -107,12 +110,12 @@ void SchedulePlayer::DispatchUpTo(int64_t frame)
         switch (e.kind) {
         case Kind::kOn:
             if (e.pitch >= 0)
-                synth.NoteOn(e.pitch);
+                synth.NoteOn(e.pitch, e.channel);
             lastStarted.store(e.note);
             break;
         case Kind::kOff:
             if (e.pitch >= 0)
-                synth.NoteOff(e.pitch);
+                synth.NoteOff(e.pitch, e.channel);
             break;
         case Kind::kClick: synth.Click(e.pitch == 1); break;
         case Kind::kClickOff: synth.ClickOff(e.pitch == 1); break;

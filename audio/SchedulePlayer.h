@@ -69,6 +69,7 @@ private:
         Kind kind;
         int pitch; // a note's pitch; for a click, 1 when accented
         int note;
+        int channel;
     };
     static std::vector<Event> EventsOf(const PlaySchedule& schedule);
     void TakeChange();

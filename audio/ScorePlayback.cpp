@@ -125,7 +125,9 @@ bool ScorePlayback::Step(const FittedScore& score, int bpm, int direction)
         return false;
     PlayOptions alone;
     alone.tempoPercent = options.tempoPercent;
-    const PlaySchedule walk = MakePlaySchedule(score, bpm, alone);
+    PlaySchedule walk = MakePlaySchedule(score, bpm, alone);
+    // The steps walk the melody; the other voices wait for playing.
+    std::erase_if(walk.notes, [](const ScheduledNote& n) { return n.channel != kMelodyChannel; });
     if (walk.notes.empty())
         return false;
     const int last = static_cast<int>(walk.notes.size()) - 1;
@@ -195,15 +197,25 @@ void ScorePlayback::Follow()
     if (heard < schedule.loopStart && engine->Passes() > 0)
         heard += schedule.length - schedule.loopStart;
     const int note = SoundingNoteAt(schedule, heard);
-    SetMark(note >= 0 ? schedule.notes[static_cast<size_t>(note)].placed : -1);
+    SetMarks(note >= 0 ? schedule.notes[static_cast<size_t>(note)].placed : -1, SoundingNotesAt(schedule, heard));
 }
 
 void ScorePlayback::SetMark(int placedNote)
 {
-    if (placedNote == marked)
-        return;
+    SetMarks(placedNote, placedNote >= 0 ? std::vector<int>{placedNote} : std::vector<int>{});
+}
+
+void ScorePlayback::SetMarks(int placedNote, std::vector<int> sounding)
+{
+    const bool melodyMoved = placedNote != marked;
+    const bool othersMoved = sounding != markedAll;
     marked = placedNote;
-    emit MarkChanged(marked);
+    markedAll = std::move(sounding);
+    // One signal a change, so that the picture is drawn once; its handler reads both marks.
+    if (melodyMoved)
+        emit MarkChanged(marked);
+    else if (othersMoved)
+        emit MarksChanged();
 }
 
 void ScorePlayback::SetState(State next)

@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 class PlaybackEngine;
 struct FittedScore;
@@ -50,7 +51,7 @@ public:
     bool MelodyMuted() const { return options.muteMelody; }
     // Back to the start of what plays (the count-in included), playing on.
     void Rewind();
-    // While stopped: the mark moves to the next (+1) or previous (-1) note of the score and that
+    // While stopped: the mark moves to the next (+1) or previous (-1) note of the melody and that
     // note sounds alone; the first step marks the first note. False when there is none.
     bool Step(const FittedScore& score, int beatsPerMinute, int direction);
 
@@ -58,6 +59,8 @@ public:
     bool Active() const { return state != State::kStopped; }
     // The drawn note marked (an index into the score's geometry.notes), -1 for none.
     int MarkedNote() const { return marked; }
+    // Every drawn note sounding, of every voice, the melody's marked one included; ascending.
+    const std::vector<int>& MarkedNotes() const { return markedAll; }
     const PlaySchedule& Schedule() const { return schedule; }
     // The schedule note whose note-on the synthesizer last played, -1 before the first.
     int LastStartedNote() const;
@@ -67,11 +70,14 @@ public:
 
 signals:
     void MarkChanged(int placedNote);
+    // The other voices' sounding notes changed while the melody's mark stayed.
+    void MarksChanged();
     void StateChanged();
 
 private:
     void OnReport(uint64_t session, PlaybackReport report);
     void SetMark(int placedNote);
+    void SetMarks(int placedNote, std::vector<int> sounding);
     void SetState(State next);
     void Restart(int64_t from);
     void ChangeOptions();
@@ -88,6 +94,7 @@ private:
     uint64_t stepSession = 0; // the note a step sounds, which never makes the state playing
     int stepped = -1;         // the schedule note the last step marked
     int marked = -1;
+    std::vector<int> markedAll;
     std::string playersSoundFont;
 };
 

@@ -229,6 +229,12 @@ void CScorePicture::LayOutMeasures(const FittedScore& fitted)
 void CScorePicture::ShowMark(const FittedScore& fitted, std::optional<size_t> placed,
                              std::optional<std::pair<int, int>> band)
 {
+    ShowMarks(fitted, placed ? std::span<const size_t>(&*placed, 1) : std::span<const size_t>(), band);
+}
+
+void CScorePicture::ShowMarks(const FittedScore& fitted, std::span<const size_t> placed,
+                              std::optional<std::pair<int, int>> band)
+{
     ScoreSlot& s = g_slots[0];
     if (!s.surface || s.surface->isNull())
         return;
@@ -238,8 +244,9 @@ void CScorePicture::ShowMark(const FittedScore& fitted, std::optional<size_t> pl
         p.fillRect(QRect(0, band->first, s.surface->width(), band->second - band->first),
                    QColor::fromRgba(kBandColour));
     }
-    if (placed && *placed < fitted.geometry.notes.size())
-        PaintMark(*s.surface, fitted.geometry.notes[*placed]);
+    for (const size_t i : placed)
+        if (i < fitted.geometry.notes.size())
+            PaintMark(*s.surface, fitted.geometry.notes[i]);
     Show(0);
 }
 

@@ -51,6 +51,9 @@ public:
     // under a light band.
     void ShowMark(const FittedScore& fitted, std::optional<size_t> placed,
                   std::optional<std::pair<int, int>> band = std::nullopt);
+    // The same with a ring over each of the drawn notes `placed`: every voice's sounding note.
+    void ShowMarks(const FittedScore& fitted, std::span<const size_t> placed,
+                   std::optional<std::pair<int, int>> band = std::nullopt);
 
     static int Count();
     static const QImage* Surface(int slot);

@@ -353,3 +353,68 @@ TEST_F(PracticeWindowTest, TheScreenFollowsA64MeasureTuneByAPageOfMeasures)
     EXPECT_EQ(window.Score().measures.last, 32);
     EXPECT_EQ(sink.Count(), 0u);
 }
+
+namespace {
+
+// One measure at 60 beats per minute: the melody's quarter notes on beats 1 and 3, and beside
+// them an accompaniment's note held through the measure.
+FittedScore MelodyWithAccompaniment(SandboxDir& sandbox, std::unique_ptr<CSongData>& song)
+{
+    CSongFileWriter w(1, 4);
+    w.SetTempo(60);
+    w.AddNote(0, 67, 4);
+    w.AddNote(8, 71, 4);
+    const std::string path = sandbox.Path("voices.mwd");
+    EXPECT_TRUE(w.Write(path));
+    int32_t m = 0, b = 0, k = 0;
+    song = std::make_unique<CSongData>(path.c_str(), m, b, k);
+    song->voices.push_back(SongVoice{VoiceRole::kAccompaniment, "acc", 0, {{0, 60, 4 * kUnitsPerBeat}}});
+    return FitScore(DefaultConfigRecord(), *song, FirstShownMeasures(*song));
+}
+
+} // namespace
+
+// The ring is on every voice's sounding note: the melody's mark alone where it plays, the
+// accompaniment's through the melody's rest.
+TEST_F(PracticeWindowTest, TheRingsMarkEveryVoicesSoundingNote)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    std::unique_ptr<CSongData> song;
+    const FittedScore score = MelodyWithAccompaniment(sandbox, song);
+    ASSERT_EQ(score.geometry.notes.size(), 3u);
+    const int melody = 0, accompaniment = 2;
+    ASSERT_EQ(score.geometry.notes[size_t(accompaniment)].voice, 0);
+
+    ScorePlayback playback(device.Factory(), "");
+    int changes = 0;
+    QObject::connect(&playback, &ScorePlayback::MarksChanged, [&] { ++changes; });
+    playback.Play(score, song->Tempo());
+    ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
+    ASSERT_TRUE(device.Advance(kSampleRate / 2));
+    playback.Follow();
+    EXPECT_EQ(playback.MarkedNote(), melody);
+    EXPECT_EQ(playback.MarkedNotes(), (std::vector<int>{melody, accompaniment}));
+    ASSERT_TRUE(device.Advance(kSampleRate));
+    playback.Follow();
+    EXPECT_EQ(playback.MarkedNote(), -1) << "the melody rests";
+    EXPECT_EQ(playback.MarkedNotes(), std::vector<int>{accompaniment});
+    ASSERT_TRUE(device.Advance(kSampleRate / 10));
+    playback.Follow();
+    EXPECT_EQ(changes, 0) << "nothing moved";
+    playback.Stop();
+    EXPECT_TRUE(playback.MarkedNotes().empty());
+
+    // On the picture, two rings where two notes sound.
+    CScorePicture picture; // the window's slot, drawn anew from this score
+    picture.LayOutMeasures(score);
+    picture.ShowMark(score, size_t(melody));
+    const int one = MarkPixelsShown();
+    ASSERT_GT(one, 0);
+    const std::vector<size_t> both{size_t(melody), size_t(accompaniment)};
+    picture.ShowMarks(score, both);
+    EXPECT_GT(MarkPixelsShown(), one + one / 2);
+    picture.ShowMarks(score, {});
+    EXPECT_EQ(MarkPixelsShown(), 0);
+}
