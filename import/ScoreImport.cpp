@@ -356,10 +356,24 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
     }
     if (drawn && !ChoiceFits(*drawn, melody.voices.size()))
         return Failure(format, ImportError::kNoSuchChoice);
-    // Another voice as the melody brings its notes; the words stay with the voice they were read with.
+    // Another voice as the melody: the part or track whose melody it is is read as the melody,
+    // with its own measures, words and repeats; a voice that is no part's melody brings only
+    // its notes.
     if (drawn && (*drawn)[VoiceRole::kMelody] != 0 && (*drawn)[VoiceRole::kMelody] != outcome.melodyVoice) {
-        outcome.melodyVoice = (*drawn)[VoiceRole::kMelody];
-        melody.notes = melody.voices[static_cast<size_t>(outcome.melodyVoice - 1)].notes;
+        const int wanted = (*drawn)[VoiceRole::kMelody];
+        bool read = false;
+        if (format != ScoreFormat::Abc)
+            for (size_t k = 0; k < offered.size() && k < kMaxVoiceCandidates && !read; ++k) {
+                Melody other;
+                if (offered[k].number != choice && reader->Read(bytes, offered[k].number, other) == ImportStatus::Ok &&
+                    other.melodyVoice == wanted - 1 && other.voices.size() == melody.voices.size()) {
+                    melody = std::move(other);
+                    read = true;
+                }
+            }
+        if (!read)
+            melody.notes = melody.voices[static_cast<size_t>(wanted - 1)].notes;
+        outcome.melodyVoice = wanted;
     }
     SongBuilder builder(melody);
     outcome.format = format;
