@@ -9,6 +9,10 @@
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreJob.h"
+#include "print/SheetPageDrawing.h"
+#include "print/SheetPlanning.h"
+#include "render/ScoreLayout.h"
+#include "settings/CConfigControl.h"
 #include "render/CScorePicture.h"
 #include "controls/PictureScaling.h"
 #include "settings/HarpPresets.h"
@@ -367,6 +371,66 @@ void Print_LongTuneFitA3(benchmark::State& state)
                             false, "25");
 }
 BENCHMARK(Print_LongTuneFitA3)->Unit(benchmark::kMillisecond);
+
+// The long tune with three more voices beside its melody: a second and a third voice under it
+// in its rhythm, and an accompaniment on every half measure, as a four-voice score stands.
+void AddThreeVoices(CSongData& song)
+{
+    const ScoreLayout melody = LayOutMeasures(song, 1, song.measureCount);
+    SongVoice second{VoiceRole::kSecond, "second", 2, {}}, third{VoiceRole::kThird, "third", 3, {}};
+    SongVoice bass{VoiceRole::kAccompaniment, "bass", 4, {}};
+    for (const ScoreNote& n : melody.notes) {
+        second.notes.push_back({n.time, n.pitch - 4, n.length, false});
+        third.notes.push_back({n.time, n.pitch - 9, n.length, false});
+    }
+    for (int32_t t = 0; t < melody.totalLength; t += 12)
+        bass.notes.push_back({t, 43 + (t / 12) % 12, 12, false});
+    song.voices = {second, third, bass};
+}
+
+// The whole long tune's layout and its sheets at the 25-string harp's scale on A4: four voices
+// against the melody alone, in one run.
+void LayOutAndPlan(benchmark::State& state, bool voices)
+{
+    SilentSink quiet;
+    IMessageSink* before = SetMessageSink(&quiet);
+    int32_t measures = 0, beats = 0, key = 0;
+    CSongData song(LongTune().c_str(), measures, beats, key);
+    if (voices)
+        AddThreeVoices(song);
+    ConfigRecord settings = LoadConfigFile("/dev/null");
+    ApplyHarpPreset(*FindHarpPreset("25"), settings);
+    SheetSettings sheet;
+    sheet.spacing = PaperSpacing::TenthsMm(FindHarpPreset("25")->spacingTenthsMm);
+    const std::unique_ptr<QPrinter> printer = A3PdfPrinter(QString(), 600);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    const SheetPaper paper = PreparePaper(*printer, PaperSize::kA3, sheet.spacing);
+    const SheetTextMeasure measure = MeasureSheetText(printer.get(), paper.mode.yResolution);
+    FitSongToFrame(song, ScoreFrameOf(settings), settings.lowestNote);
+    size_t sheets = 0, notes = 0;
+    for (auto _ : state) {
+        const FittedScore score = LayOutFittedScore(ScoreFrameOf(settings), song, {1, song.measureCount}, 0);
+        const SheetSet set = PlanSheets(score, sheet, paper, measure, std::nullopt);
+        sheets = set.sheets.size();
+        notes = score.geometry.notes.size();
+        benchmark::DoNotOptimize(set);
+    }
+    state.counters["notes"] = static_cast<double>(notes);
+    state.counters["sheets"] = static_cast<double>(sheets);
+    SetMessageSink(before);
+}
+
+void Voices_FourLayoutAndPlan(benchmark::State& state)
+{
+    LayOutAndPlan(state, true);
+}
+BENCHMARK(Voices_FourLayoutAndPlan)->Unit(benchmark::kMillisecond);
+
+void Voices_MelodyLayoutAndPlan(benchmark::State& state)
+{
+    LayOutAndPlan(state, false);
+}
+BENCHMARK(Voices_MelodyLayoutAndPlan)->Unit(benchmark::kMillisecond);
 
 // The densest song with a syllable on every note and a new chord on every half beat.
 const std::string& DensestSongWithWords()

@@ -16,6 +16,7 @@ PAIRS = {
     "Import_Mxl": "Baseline_UnzipParse",
     "Audio_ThreeMinuteTune": "Baseline_SynthFrames",
     "Route_HostileRepeats": "Baseline_LayOutAsPlayed",
+    "Voices_FourLayoutAndPlan": "Voices_MelodyLayoutAndPlan",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
@@ -43,7 +44,7 @@ for name, run in times.items():
     line = f"{name:<42}{ms(run):>12.4f}"
     if base:
         line += f"{plain(base['name']):>34}{ms(base):>11.4f}{ms(run) / ms(base):>8.2f}"
-    extras = {k: v for k, v in run.items() if k in ("first_song_ms", "complete_ms", "notes", "tunes")}
+    extras = {k: v for k, v in run.items() if k in ("first_song_ms", "complete_ms", "notes", "tunes", "sheets")}
     if extras:
         line += "   " + " ".join(f"{k}={v:.3f}" for k, v in extras.items())
     print(line)
