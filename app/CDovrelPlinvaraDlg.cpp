@@ -336,7 +336,7 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     AddPlaybackItems(menu);
     AddKeyItems(menu);
     AddTuneSheetItems(menu);
-    QAction* voices = menu.addAction(QStringLiteral("パートの選択(&V)..."));
+    QAction* voices = menu.addAction(QStringLiteral("パートの選択(&R)..."));
     voices->setData(-1);
     voices->setEnabled(song && !songPath.empty() && (songVoices.size() > 1 || HasChordNames(*song)));
     connect(voices, &QAction::triggered, this, [this] { ChooseVoices(); });

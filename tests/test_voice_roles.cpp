@@ -173,7 +173,7 @@ TEST_F(VoiceRolesTest, WindowDrawsTheChosenVoicesAndTheSheetKeepsThem)
         bool offered = false;
         WhenPopupOpens([&](QWidget* popup) {
             for (QAction* action : static_cast<QMenu*>(popup)->actions())
-                if (action->text() == QStringLiteral("パートの選択(&V)..."))
+                if (action->text() == QStringLiteral("パートの選択(&R)..."))
                     offered = action->isEnabled();
             popup->close();
         });
