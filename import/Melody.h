@@ -48,7 +48,7 @@ struct ChordSymbol {
 // played, on the melody's timeline, so that the sheet can draw it under the melody.
 struct VoiceCandidate {
     std::string name;   // UTF-8: the part's, voice's or track's own name, else a made-up one
-    std::string origin; // where the file holds it, for --info: "part 1 staff 1 voice 1", "V:2", "track 3"
+    std::string origin; // where the file holds it, for --info: "P1 staff 1 voice 1", "V:2", "track 3"
     std::vector<MelodyNote> notes; // pitched notes, ties merged, repeats played out; no lyrics
 };
 

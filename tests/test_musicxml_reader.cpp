@@ -749,8 +749,8 @@ TEST(MusicXmlReaderVoices, EveryPartIsPlayedOnTheMelodysTimeline)
     ASSERT_EQ(r.status, ImportStatus::Ok);
     ASSERT_EQ(r.melody.voices.size(), 3u);
     EXPECT_EQ(r.melody.melodyVoice, 0);
-    EXPECT_EQ(Origins(r.melody), (std::vector<std::string>{"part 1 staff 1 voice 1", "part 2 staff 1 voice 1",
-                                                           "part 3 staff 1 voice 1"}));
+    EXPECT_EQ(Origins(r.melody), (std::vector<std::string>{"P1 staff 1 voice 1", "P2 staff 1 voice 1",
+                                                           "P3 staff 1 voice 1"}));
     EXPECT_EQ(r.melody.voices[0].name, "Flute");
     EXPECT_EQ(r.melody.voices[1].name, "Bass");
     EXPECT_EQ(r.melody.voices[2].name, "パート 3") << "a part without a name";
@@ -795,8 +795,8 @@ TEST(MusicXmlReaderVoices, StavesAndVoicesOfOnePartAreVoicesOfTheirOwn)
     const Read r = ReadXml(Score({{"P1", "Piano"}}, Part("P1", {Measure(1, measure)})));
     ASSERT_EQ(r.status, ImportStatus::Ok);
     ASSERT_EQ(r.melody.voices.size(), 3u) << "a grace note makes no voice";
-    EXPECT_EQ(Origins(r.melody), (std::vector<std::string>{"part 1 staff 1 voice 2", "part 1 staff 1 voice 1",
-                                                           "part 1 staff 2 voice 5"}));
+    EXPECT_EQ(Origins(r.melody), (std::vector<std::string>{"P1 staff 1 voice 2", "P1 staff 1 voice 1",
+                                                           "P1 staff 2 voice 5"}));
     EXPECT_EQ(r.melody.voices[0].name, "Piano 上段 声部2");
     EXPECT_EQ(r.melody.voices[1].name, "Piano 上段 声部1");
     EXPECT_EQ(r.melody.voices[2].name, "Piano 下段");
@@ -827,7 +827,7 @@ TEST(MusicXmlReaderBadInput, ThousandsOfPartsAndVoicesListSixteen)
     const Read parts = ReadXml(Score(list, body), 1000);
     ASSERT_EQ(parts.status, ImportStatus::Ok);
     ASSERT_EQ(parts.melody.voices.size(), kMaxVoiceCandidates);
-    EXPECT_EQ(parts.melody.voices.back().origin, "part 16 staff 1 voice 1");
+    EXPECT_EQ(parts.melody.voices.back().origin, "P16 staff 1 voice 1");
     EXPECT_EQ(parts.melody.melodyVoice, -1) << "the melody's part is past the list";
     const Read many = ReadXml(OnePart({Measure(1, voices)}));
     ASSERT_EQ(many.status, ImportStatus::Ok);

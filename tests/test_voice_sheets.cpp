@@ -155,7 +155,7 @@ TEST_F(VoiceSheetsTest, ATwoPartScoreDrawsTheBassAsAccompanimentWithoutFlowLines
                                         Measure(2, Note("G3", 4))});
     const std::string song = Write("song.musicxml", Score({{"P1", "Voice"}, {"P2", "Bass"}}, melody + bass));
     const std::string info = Run({"--info", "--voices", "melody=1,acc=2", "--harp", "37", song});
-    EXPECT_NE(info.find("voice.1=Voice|6|72|79\nvoice.2=Bass|3|48|55\nmelody_from=part 1 staff 1 voice 1\n"
+    EXPECT_NE(info.find("voice.1=Voice|6|72|79\nvoice.2=Bass|3|48|55\nmelody_from=P1 staff 1 voice 1\n"
                         "drawn_voices=melody:1,acc:2\nmissing.acc=0\n"),
               std::string::npos)
         << info;

@@ -507,7 +507,8 @@ void MusicXmlScore::Impl::AddPartVoices(size_t partIndex, const PartContent& con
         const bool melody = melodyPart && int(v) == content.melodyVoice;
         VoiceCandidate voice;
         voice.name = naming.Name(content.voices[v]);
-        voice.origin = "part " + std::to_string(partIndex + 1) + " staff " + std::to_string(content.voices[v].staff) +
+        // P and the part's place in the score: its id in the file is any text.
+        voice.origin = "P" + std::to_string(partIndex + 1) + " staff " + std::to_string(content.voices[v].staff) +
                        " voice " + CutUtf8(content.voices[v].voice, kMaxVoiceTextBytes);
         voice.notes = melody ? PitchedNotesOf(out.notes) : assembler.Take(v);
         const int listed = AddVoiceCandidate(out, std::move(voice));
