@@ -6,6 +6,7 @@
 #include "song/FitToStrings.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 
 MeasureRange FirstShownMeasures(const CSongData& song)
@@ -29,6 +30,17 @@ namespace {
 // so that it stays under the melody.
 constexpr int kOctaveTries[] = {-12, 12, -24, 24, -36, 36};
 
+// The pitch itself when it has a string, else its nearest octave that has one.
+std::optional<int32_t> OctaveOnAString(const ScoreFrame& frame, int32_t pitch)
+{
+    if (StringOf(frame, pitch) >= 0)
+        return pitch;
+    for (const int octave : kOctaveTries)
+        if (pitch + octave >= 0 && pitch + octave < 128 && StringOf(frame, pitch + octave) >= 0)
+            return pitch + octave;
+    return std::nullopt;
+}
+
 // Notes of the other voices that no string takes after a move of `shift` semitones; an
 // accompaniment's note counts only when no octave of it has a string.
 int VoiceNotesWithoutString(const CSongData& song, int shift, const ScoreFrame& frame)
@@ -38,9 +50,8 @@ int VoiceNotesWithoutString(const CSongData& song, int shift, const ScoreFrame& 
         for (const VoiceNote& n : voice.notes) {
             int32_t pitch = n.pitch;
             CSongData::TransposePitch(shift, pitch);
-            bool found = StringOf(frame, pitch) >= 0;
-            for (const int octave : kOctaveTries)
-                found = found || (voice.role == VoiceRole::kAccompaniment && StringOf(frame, pitch + octave) >= 0);
+            const bool found = voice.role == VoiceRole::kAccompaniment ? OctaveOnAString(frame, pitch).has_value()
+                                                                       : StringOf(frame, pitch) >= 0;
             missing += found || n.optional ? 0 : 1;
         }
     return missing;
@@ -81,12 +92,8 @@ void FitVoicesToStrings(ScoreLayout& layout, const ScoreFrame& frame, std::vecto
         std::vector<ScoreNote> kept;
         kept.reserve(voice.notes.size());
         for (ScoreNote note : voice.notes) {
-            if (StringOf(frame, note.pitch) < 0 && voice.role == VoiceRole::kAccompaniment)
-                for (const int octave : kOctaveTries)
-                    if (note.pitch + octave >= 0 && note.pitch + octave < 128 && StringOf(frame, note.pitch + octave) >= 0) {
-                        note.pitch += octave;
-                        break;
-                    }
+            if (voice.role == VoiceRole::kAccompaniment)
+                note.pitch = OctaveOnAString(frame, note.pitch).value_or(note.pitch);
             if (StringOf(frame, note.pitch) < 0) {
                 if (note.optional)
                     continue; // a fifth the harp lacks
