@@ -19,6 +19,7 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <filesystem>
+#include <set>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -170,7 +171,7 @@ TEST_F(ScenarioTest, SettingsFolderThatCannotBeCreated)
                                                                         GeneralErrorText(0x01000007))}));
 }
 
-TEST_F(ScenarioTest, EveryTruncationOfASongLoadsFitsAndDraws)
+TEST_F(ScenarioTest, ASongCutAtEveryLayoutEdgeLoadsFitsAndDraws)
 {
     CSongFileWriter w(32, 4, 3);
     for (int p = 0; p < 32 * 16; p += 3)
@@ -184,8 +185,20 @@ TEST_F(ScenarioTest, EveryTruncationOfASongLoadsFitsAndDraws)
     CScorePicture score;
     ConfigRecord r = DefaultConfigRecord();
     score.Create(&host, PictureRect{10, 10, 842, 840}, ScoreSetup{25, r.stringNotes, 32, 10, 0.5});
-    // Cutting the one file from its end costs nothing per length.
-    for (int64_t size = static_cast<int64_t>(full.size()); size >= 0; --size) {
+    // Every length near a place where the layouts of the song file change (the older, shorter
+    // layouts, the summary, the song text, the beat tables), and a prime stride between them;
+    // the song reader's fuzzer tries the other lengths.
+    const int64_t fullSize = static_cast<int64_t>(full.size());
+    std::set<int64_t> sizes;
+    for (int64_t edge : {int64_t{0}, int64_t{32780}, int64_t{81932}, int64_t{90112}, int64_t{90112 + 320},
+                         int64_t{92492}, int64_t{94540}, fullSize})
+        for (int64_t d = -64; d <= 64; ++d)
+            if (edge + d >= 0 && edge + d <= fullSize)
+                sizes.insert(edge + d);
+    for (int64_t size = 0; size <= fullSize; size += 251)
+        sizes.insert(size);
+    for (auto it = sizes.rbegin(); it != sizes.rend(); ++it) {
+        const int64_t size = *it;
         ASSERT_EQ(truncate(path.c_str(), size), 0);
         int32_t m = 0, b = 0, k = 0;
         CSongData song(path.c_str(), m, b, k);

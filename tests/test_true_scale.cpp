@@ -471,39 +471,48 @@ bool HoldsDisc(const QImage& page, double perMm)
 
 // The whole tune on every harp size and paper: never more pages than before the sheets used
 // the page's height, and every sheet but the last as long as the paper lets the harp's strings be.
-TEST(WholeTuneOnPaper, PageCountsHoldAndEverySheetButTheLastUsesTheHarpsHeight)
+struct HarpOnPaper {
+    const char* harp;
+    const char* paper;
+    int pagesBefore; // the renderer's pages before the sheets used the page's height
+};
+
+class WholeTuneOnEachPaper : public ::testing::TestWithParam<HarpOnPaper> {};
+
+INSTANTIATE_TEST_SUITE_P(WholeTuneOnPaper, WholeTuneOnEachPaper,
+                         ::testing::Values(HarpOnPaper{"37", "A3", 5}, HarpOnPaper{"37", "A4", 18},
+                                           HarpOnPaper{"37", "Letter", 18}, HarpOnPaper{"25", "A3", 5},
+                                           HarpOnPaper{"25", "A4", 12}, HarpOnPaper{"25", "Letter", 12},
+                                           HarpOnPaper{"18", "A3", 5}, HarpOnPaper{"18", "A4", 5},
+                                           HarpOnPaper{"18", "Letter", 6}),
+                         [](const ::testing::TestParamInfo<HarpOnPaper>& info) {
+                             return std::string("Strings") + info.param.harp + "On" + info.param.paper;
+                         });
+
+TEST_P(WholeTuneOnEachPaper, PageCountsHoldAndEverySheetButTheLastUsesTheHarpsHeight)
 {
-    struct Case {
-        const char* harp;
-        const char* paper;
-        int pagesBefore; // the renderer's pages before this change
-    };
-    const Case cases[] = {{"37", "A3", 5},  {"37", "A4", 18},    {"37", "Letter", 18}, {"25", "A3", 5}, {"25", "A4", 12},
-                          {"25", "Letter", 12}, {"18", "A3", 5}, {"18", "A4", 5},      {"18", "Letter", 6}};
+    const HarpOnPaper& c = GetParam();
     SandboxDir dir;
     RecordingSink sink;
     constexpr int dpi = 50;
     constexpr double perMm = dpi / 25.4;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.harp) + " strings on " + c.paper);
-        const WholeTune t = RenderWholeTune(dir, c.harp, c.paper);
-        ASSERT_GT(t.sheets, 0);
-        EXPECT_EQ(PdfPages(t.pdf), t.pages);
-        EXPECT_LE(t.pages, c.pagesBefore);
-        // The last sheet's pages are the last ones: a glued sheet's last page says "n/n".
-        int lastSheetFrom = t.pages;
-        if (const PageLabel last = LabelOf(t.pdf, t.pages); last.total > 0)
-            lastSheetFrom = t.pages - last.total + 1;
-        // The harp's height where the paper holds it: a glued page keeps its margins and label.
-        const double pageMm = std::string(c.paper) == "A3" ? (std::string(c.harp) == "37" ? 297 : 420)
-                              : std::string(c.paper) == "A4" ? 297 : 279.4;
-        const double holds = std::min<double>(kHarpHeightMm, pageMm - 30);
-        for (int p = 1; p < lastSheetFrom; ++p) {
-            const QImage page = Grey(t.pdf, p, dpi, {}, dir.Path("jingle" + std::to_string(p)));
-            // 85 % but for the cut at measure lines: Jingle Bells' third A3 sheet of 25 or 18
-            // strings ends at 233.7 mm, where one more measure would not fit.
-            EXPECT_GE(LongestString(page, perMm), 0.82 * holds) << "page " << p;
-        }
+    const WholeTune t = RenderWholeTune(dir, c.harp, c.paper);
+    ASSERT_GT(t.sheets, 0);
+    EXPECT_EQ(PdfPages(t.pdf), t.pages);
+    EXPECT_LE(t.pages, c.pagesBefore);
+    // The last sheet's pages are the last ones: a glued sheet's last page says "n/n".
+    int lastSheetFrom = t.pages;
+    if (const PageLabel last = LabelOf(t.pdf, t.pages); last.total > 0)
+        lastSheetFrom = t.pages - last.total + 1;
+    // The harp's height where the paper holds it: a glued page keeps its margins and label.
+    const double pageMm = std::string(c.paper) == "A3" ? (std::string(c.harp) == "37" ? 297 : 420)
+                          : std::string(c.paper) == "A4" ? 297 : 279.4;
+    const double holds = std::min<double>(kHarpHeightMm, pageMm - 30);
+    for (int p = 1; p < lastSheetFrom; ++p) {
+        const QImage page = Grey(t.pdf, p, dpi, {}, dir.Path("jingle" + std::to_string(p)));
+        // 85 % but for the cut at measure lines: Jingle Bells' third A3 sheet of 25 or 18
+        // strings ends at 233.7 mm, where one more measure would not fit.
+        EXPECT_GE(LongestString(page, perMm), 0.82 * holds) << "page " << p;
     }
     EXPECT_EQ(sink.Count(), 0u);
 }
@@ -531,31 +540,37 @@ TEST(WholeTuneOnPaper, NoPageWithoutACircleUnlessItCarriesTheLegend)
 
 // The legend's texts stand below the strings on every sheet: no string line runs on above and
 // below a legend word.
-TEST(WholeTuneOnPaper, LegendBoxesCrossNoStringLine)
+class LegendOnEachPaper : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+INSTANTIATE_TEST_SUITE_P(WholeTuneOnPaper, LegendOnEachPaper,
+                         ::testing::Values(std::pair{"18", "A4"}, std::pair{"25", "A3"}, std::pair{"37", "A4"}),
+                         [](const auto& info) {
+                             return std::string("Strings") + info.param.first + "On" + info.param.second;
+                         });
+
+TEST_P(LegendOnEachPaper, LegendBoxesCrossNoStringLine)
 {
     SandboxDir dir;
     RecordingSink sink;
     constexpr int dpi = 100;
     constexpr double perMm = dpi / 25.4, perPoint = dpi / 72.0;
-    for (const auto& [harp, paper] : {std::pair{"18", "A4"}, std::pair{"25", "A3"}, std::pair{"37", "A4"}}) {
-        SCOPED_TRACE(std::string(harp) + " strings on " + paper);
-        const WholeTune t = RenderWholeTune(dir, harp, paper);
-        for (int p = 1; p <= t.pages; ++p) {
-            const std::vector<PdfWord> words = PdfWords(t.pdf, p);
-            const QImage page = Grey(t.pdf, p, dpi, {}, dir.Path("legend" + std::to_string(p)));
-            const std::vector<double> lines = StringLines(page);
-            for (const PdfWord& w : words) {
-                if (w.text.find("拍") == std::string::npos && w.text.find("ジングルベル") == std::string::npos &&
-                    w.text.find("小節") == std::string::npos)
+    const auto [harp, paper] = GetParam();
+    const WholeTune t = RenderWholeTune(dir, harp, paper);
+    for (int p = 1; p <= t.pages; ++p) {
+        const std::vector<PdfWord> words = PdfWords(t.pdf, p);
+        const QImage page = Grey(t.pdf, p, dpi, {}, dir.Path("legend" + std::to_string(p)));
+        const std::vector<double> lines = StringLines(page);
+        for (const PdfWord& w : words) {
+            if (w.text.find("拍") == std::string::npos && w.text.find("ジングルベル") == std::string::npos &&
+                w.text.find("小節") == std::string::npos)
+                continue;
+            const int above = static_cast<int>(w.yMin * perPoint - perMm), below = static_cast<int>(w.yMax * perPoint + perMm);
+            for (const double line : lines) {
+                const int x = static_cast<int>(line);
+                if (x < w.xMin * perPoint || x > w.xMax * perPoint || above < 0 || below >= page.height())
                     continue;
-                const int above = static_cast<int>(w.yMin * perPoint - perMm), below = static_cast<int>(w.yMax * perPoint + perMm);
-                for (const double line : lines) {
-                    const int x = static_cast<int>(line);
-                    if (x < w.xMin * perPoint || x > w.xMax * perPoint || above < 0 || below >= page.height())
-                        continue;
-                    EXPECT_FALSE(Ink(page, x, above) > 127 && Ink(page, x, below) > 127)
-                        << "page " << p << ": \"" << w.text << "\" on the string at x=" << x;
-                }
+                EXPECT_FALSE(Ink(page, x, above) > 127 && Ink(page, x, below) > 127)
+                    << "page " << p << ": \"" << w.text << "\" on the string at x=" << x;
             }
         }
     }
