@@ -213,6 +213,7 @@ void CDovrelPlinvaraDlg::Initialise()
                               &spacingGiven);
     if (!spacingGiven) // a fresh install prints at its harp's scale
         sheet.spacing = HarpSpacing(settings);
+    sheetOpened = sheet;
 
     for (CReadOnlySpinBox* box : {startBox, endBox}) {
         box->setRange(1, 1);
@@ -287,7 +288,8 @@ CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
         std::optional<ThreadMessageSinkScope> quiet;
         if (!recordSaved)
             quiet.emplace(&discarded);
-        WriteSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()), sheet);
+        WriteSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()), sheet,
+                           sheetOpened);
     }
     song.reset();
     if (g_mainWindow == this)
