@@ -150,6 +150,18 @@ std::string FreeLibraryName(const std::string& folder, const std::string& source
     return "";
 }
 
+// Whether the tune has every voice the sheet names, said when not; a song file has no voices
+// of its own to lack.
+bool SheetVoicesThere(const TuneSheet& sheet, ScoreFormat format, const std::vector<VoiceOffer>& voices)
+{
+    if (format == ScoreFormat::SongFile)
+        return true;
+    const std::optional<std::string> missing = MissingSheetVoiceText(sheet, voices.size());
+    if (missing)
+        ShowMessage(*missing);
+    return !missing;
+}
+
 } // namespace
 
 CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio) : QDialog(parent)
@@ -213,6 +225,7 @@ void CDovrelPlinvaraDlg::Initialise()
                               &spacingGiven);
     if (!spacingGiven) // a fresh install prints at its harp's scale
         sheet.spacing = HarpSpacing(settings);
+    sheetOpened = sheet;
 
     for (CReadOnlySpinBox* box : {startBox, endBox}) {
         box->setRange(1, 1);
@@ -287,7 +300,8 @@ CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
         std::optional<ThreadMessageSinkScope> quiet;
         if (!recordSaved)
             quiet.emplace(&discarded);
-        WriteSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()), sheet);
+        WriteSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()), sheet,
+                           sheetOpened);
     }
     song.reset();
     if (g_mainWindow == this)
@@ -512,7 +526,8 @@ void CDovrelPlinvaraDlg::UseTuneSheet(const std::string& name)
     sheetShown = kept.name;
     const ScoreFrame before = frame;
     // The sheet's voices come read anew, as written, and are fitted as a song just loaded.
-    const bool readAgain = kept.voices && *kept.voices != drawnVoices && ReadVoicesAgain(*kept.voices);
+    const bool readAgain = kept.voices && *kept.voices != drawnVoices && SheetVoicesThere(kept, songFormat, songVoices) &&
+                           ReadVoicesAgain(*kept.voices);
     TakeSheetSettings(kept);
     int applied = fitted.transposition;
     if (readAgain || before.stringPitches != frame.stringPitches || before.stringCount != frame.stringCount) {
@@ -723,7 +738,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     if (chosen && tuneSheets.sheets.size() > 1 && sheetChooser)
         if (const std::optional<std::string> name = sheetChooser(this, tuneSheets))
             chosen = tuneSheets.Find(*name) ? tuneSheets.Find(*name) : chosen;
-    if (chosen && chosen->voices && *chosen->voices != drawnVoices)
+    if (chosen && chosen->voices && *chosen->voices != drawnVoices && SheetVoicesThere(*chosen, songFormat, songVoices))
         ReadVoicesAgain(*chosen->voices);
     if (chosen) {
         sheetShown = chosen->name;

@@ -167,6 +167,7 @@ private:
     std::unique_ptr<CScorePicture> score;
     ConfigRecord settings;
     SheetSettings sheet; // how the paper sheet is made, from sheet.ini
+    SheetSettings sheetOpened; // what the window started with: still that, sheet.ini is not touched
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<CSongData> song;

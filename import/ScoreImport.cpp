@@ -157,9 +157,11 @@ std::unique_ptr<CSongData> EmptySong()
     return song;
 }
 
-ImportOutcome Failure(ScoreFormat format, uint32_t code)
+// What is missing may be one of the file's parts, tunes or tracks (named as the format names them)
+// or one of the voices asked for: `ofVoice`.
+ImportOutcome Failure(ScoreFormat format, uint32_t code, bool ofVoice = false)
 {
-    if (code == ImportError::kNoSuchChoice)
+    if (code == ImportError::kNoSuchChoice && !ofVoice)
         ShowMessage(FormatCodedMessage("IMPT", code, InfoFor(format).noSuchChoice));
     else
         ShowImportError(code);
@@ -355,7 +357,7 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
             return Cancelled(format);
     }
     if (drawn && !ChoiceFits(*drawn, melody.voices.size()))
-        return Failure(format, ImportError::kNoSuchChoice);
+        return Failure(format, ImportError::kNoSuchChoice, true); // the tune is there, a voice is not
     // Another voice as the melody: the part or track whose melody it is is read as the melody,
     // with its own measures, words and repeats; a voice that is no part's melody brings only
     // its notes.

@@ -1,6 +1,7 @@
 #include "library/TuneSheetsFile.h"
 
 #include "common/FileServices.h"
+#include "common/Messages.h"
 #include "common/TrimmedText.h"
 #include "settings/SheetSettingsFile.h"
 
@@ -8,6 +9,8 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +87,57 @@ bool IsText(std::string_view text)
     return true;
 }
 
+std::string DefaultLine(const TuneSheets& sheets)
+{
+    return "default=" + sheets.defaultName;
+}
+
+std::string ListingLines(const LibraryListing& listing)
+{
+    std::string text = "title=" + TuneSheetName(listing.title) + "\nfame=" + std::to_string(std::clamp(listing.fame, 0, 255)) + "\n";
+    if (listing.choice >= 0)
+        text += "choice=" + std::to_string(listing.choice) + "\n";
+    return text;
+}
+
+std::string SheetLines(const TuneSheet& s)
+{
+    std::string text = "name=" + s.name + "\n";
+    text += "key=" + (s.key ? (*s.key > 0 ? "+" : "") + std::to_string(*s.key) : std::string(kFitKey)) + "\n";
+    text += "measures=" + std::to_string(s.measures.first) + "-" + std::to_string(s.measures.last) + "\n";
+    if (!s.strings.empty()) {
+        text += "strings=";
+        for (size_t i = 0; i < s.strings.size(); ++i)
+            text += (i ? "," : "") + std::to_string(s.strings[i]);
+        text += "\n";
+    }
+    if (s.voices)
+        text += "voices=" + SheetVoicesText(*s.voices) + "\n";
+    return text + SheetSettingLines(s.sheet);
+}
+
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::string_view WithoutBom(std::string_view text)
+{
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        text.remove_prefix(kUtf8Bom.size());
+    return text;
+}
+
+// The text's lines without their line feeds (a carriage return stays).
+std::vector<std::string> LinesOf(std::string_view text)
+{
+    std::vector<std::string> lines;
+    for (size_t from = 0; from < text.size();) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        lines.emplace_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return lines;
+}
+
 } // namespace
 
 bool TuneSheet::operator==(const TuneSheet& o) const
@@ -140,6 +194,20 @@ std::optional<VoiceChoice> ParseSheetVoices(std::string_view text)
     }
 }
 
+std::optional<std::string> MissingSheetVoiceText(const TuneSheet& sheet, size_t tuneVoices)
+{
+    if (!sheet.voices)
+        return std::nullopt;
+    for (int r = 0; r < kVoiceRoleCount; ++r) {
+        const auto role = static_cast<VoiceRole>(r);
+        const int n = (*sheet.voices)[role];
+        if (n > 0 && static_cast<size_t>(n) > tuneVoices)
+            return "用紙「" + sheet.name + "」の" + VoiceRoleLabel(role) + "（パート" + std::to_string(n) +
+                   "）がこの曲にないため、パートの選択は変えずに用紙を使います。";
+    }
+    return std::nullopt;
+}
+
 const TuneSheet* TuneSheets::Find(std::string_view name) const
 {
     for (const TuneSheet& s : sheets)
@@ -190,27 +258,11 @@ std::string TuneSheetName(std::string_view typed)
 
 std::string TuneSheetsText(const TuneSheets& sheets)
 {
-    std::string text = "; この曲の用紙\n" + std::string(kDefaultGroup) + "\ndefault=" + sheets.defaultName + "\n";
-    if (sheets.listing) {
-        text += "\n" + std::string(kLibraryGroup) + "\ntitle=" + TuneSheetName(sheets.listing->title) +
-                "\nfame=" + std::to_string(std::clamp(sheets.listing->fame, 0, 255)) + "\n";
-        if (sheets.listing->choice >= 0)
-            text += "choice=" + std::to_string(sheets.listing->choice) + "\n";
-    }
-    for (const TuneSheet& s : sheets.sheets) {
-        text += "\n" + std::string(kSheetGroup) + "\nname=" + s.name + "\n";
-        text += "key=" + (s.key ? (*s.key > 0 ? "+" : "") + std::to_string(*s.key) : std::string(kFitKey)) + "\n";
-        text += "measures=" + std::to_string(s.measures.first) + "-" + std::to_string(s.measures.last) + "\n";
-        if (!s.strings.empty()) {
-            text += "strings=";
-            for (size_t i = 0; i < s.strings.size(); ++i)
-                text += (i ? "," : "") + std::to_string(s.strings[i]);
-            text += "\n";
-        }
-        if (s.voices)
-            text += "voices=" + SheetVoicesText(*s.voices) + "\n";
-        text += SheetSettingLines(s.sheet);
-    }
+    std::string text = "; この曲の用紙\n" + std::string(kDefaultGroup) + "\n" + DefaultLine(sheets) + "\n";
+    if (sheets.listing)
+        text += "\n" + std::string(kLibraryGroup) + "\n" + ListingLines(*sheets.listing);
+    for (const TuneSheet& s : sheets.sheets)
+        text += "\n" + std::string(kSheetGroup) + "\n" + SheetLines(s);
     return text;
 }
 
@@ -296,17 +348,203 @@ TuneSheetsRead ReadTuneSheets(const std::string& path, TuneSheets& into)
     }
     close(fd);
     text.resize(got);
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    std::string_view body = text;
-    if (body.substr(0, kBom.size()) == kBom)
-        body.remove_prefix(kBom.size());
-    if (got > kMaxTuneSheetsFileBytes || !IsText(body) || !ParseTuneSheets(body, into))
+    const std::string_view body = WithoutBom(text);
+    if (got > kMaxTuneSheetsFileBytes || !IsText(body))
         return TuneSheetsRead::kDamaged;
-    return TuneSheetsRead::kRead;
+    const bool read = ParseTuneSheets(body, into);
+    into.fileText = std::move(text); // even without a sheet: a save keeps what it holds
+    return read ? TuneSheetsRead::kRead : TuneSheetsRead::kDamaged;
 }
+
+namespace {
+
+std::string_view KeyOf(std::string_view line)
+{
+    line = Trimmed(line);
+    const size_t equals = line.find('=');
+    if (line.empty() || line.front() == ';' || line.front() == '#' || equals == std::string_view::npos)
+        return {};
+    return Trimmed(line.substr(0, equals));
+}
+
+bool IsSheetKey(std::string_view key)
+{
+    return key == "name" || key == "key" || key == "measures" || key == "strings" || key == "voices" ||
+           IsSheetSettingKey(key);
+}
+
+bool IsListingKey(std::string_view key)
+{
+    return key == "title" || key == "fame" || key == "choice";
+}
+
+bool IsDefaultKey(std::string_view key)
+{
+    return key == "default";
+}
+
+// A heading and the lines under it up to the next; the lines before the first heading have none.
+struct FileGroup {
+    std::string heading;
+    std::vector<std::string> lines; // the heading's first
+};
+
+std::vector<FileGroup> GroupsOf(const std::vector<std::string>& lines)
+{
+    std::vector<FileGroup> groups(1);
+    for (const std::string& line : lines) {
+        const std::string_view trimmed = Trimmed(line);
+        if (!trimmed.empty() && trimmed.front() == '[')
+            groups.push_back({std::string(trimmed), {}});
+        groups.back().lines.push_back(line);
+    }
+    return groups;
+}
+
+std::vector<std::string> LinesWithEnd(std::string_view text, const std::string& cr)
+{
+    std::vector<std::string> lines = LinesOf(text);
+    for (std::string& line : lines)
+        line += cr;
+    return lines;
+}
+
+// The group with its own keys' lines taken out and `fresh` in the place of the first of them (under
+// the heading when it had none); its comments and lines of other keys stay where they were.
+void Rewrite(FileGroup& group, bool (*ours)(std::string_view), const std::vector<std::string>& fresh)
+{
+    std::vector<std::string> lines;
+    bool placed = false;
+    for (size_t i = 0; i < group.lines.size(); ++i) {
+        const bool mine = i > 0 && ours(KeyOf(group.lines[i]));
+        if (mine && !placed) {
+            lines.insert(lines.end(), fresh.begin(), fresh.end());
+            placed = true;
+        }
+        if (!mine)
+            lines.push_back(group.lines[i]);
+    }
+    if (!placed)
+        lines.insert(lines.begin() + (group.lines.empty() ? 0 : 1), fresh.begin(), fresh.end());
+    group.lines = std::move(lines);
+}
+
+// The sheets put into the file's text as it was read: a sheet that changed takes its group's
+// lines, one the file lacks comes at its end, the default and the listing take their lines; the
+// file's comments, unknown keys and groups and the sheets the reading passed over stay.
+std::string MergedTuneSheetsText(std::string_view old, const TuneSheets& sheets)
+{
+    const std::string_view body = WithoutBom(old);
+    const std::string cr = body.find("\r\n") != std::string_view::npos ? "\r" : "";
+    TuneSheets stored;
+    ParseTuneSheets(body, stored);
+    std::vector<FileGroup> groups = GroupsOf(LinesOf(body));
+
+    std::vector<std::string> namesSeen;
+    std::vector<const TuneSheet*> placed;
+    bool defaultDone = stored.defaultName == sheets.defaultName, listingDone = !sheets.listing || stored.listing == sheets.listing;
+    bool defaultGroup = false, listingGroup = false;
+    for (FileGroup& g : groups) {
+        if (g.heading == kDefaultGroup) {
+            if (!defaultDone)
+                Rewrite(g, IsDefaultKey, defaultGroup ? std::vector<std::string>{} : LinesWithEnd(DefaultLine(sheets), cr));
+            defaultGroup = true;
+        } else if (g.heading == kLibraryGroup) {
+            if (!listingDone)
+                Rewrite(g, IsListingKey, listingGroup ? std::vector<std::string>{} : LinesWithEnd(ListingLines(*sheets.listing), cr));
+            listingGroup = true;
+        } else if (g.heading == kSheetGroup) {
+            std::string text;
+            for (const std::string& line : g.lines)
+                text += line + "\n";
+            TuneSheets alone;
+            if (!ParseTuneSheets(text, alone))
+                continue; // no name: nobody's sheet
+            const std::string& name = alone.sheets.front().name;
+            if (std::find(namesSeen.begin(), namesSeen.end(), name) != namesSeen.end())
+                continue; // the first of a name counts
+            namesSeen.push_back(name);
+            const TuneSheet* now = sheets.Find(name);
+            if (!now)
+                continue;
+            placed.push_back(now);
+            if (!(*now == alone.sheets.front()))
+                Rewrite(g, IsSheetKey, LinesWithEnd(SheetLines(*now), cr));
+        }
+    }
+
+    // New groups come before the sheets, as in a fresh file: [sheets] under the opening comments.
+    if (!defaultDone && !defaultGroup)
+        groups.insert(groups.begin() + 1, {std::string(kDefaultGroup), LinesWithEnd(std::string(kDefaultGroup) + "\n" + DefaultLine(sheets) + "\n\n", cr)});
+    if (!listingDone && !listingGroup) {
+        const auto firstSheet = std::find_if(groups.begin(), groups.end(), [](const FileGroup& g) { return g.heading == kSheetGroup; });
+        groups.insert(firstSheet, {std::string(kLibraryGroup), LinesWithEnd(std::string(kLibraryGroup) + "\n" + ListingLines(*sheets.listing) + "\n", cr)});
+    }
+
+    std::string text(old.substr(0, old.size() - body.size())); // the byte-order mark
+    const size_t mark = text.size();
+    for (const FileGroup& g : groups)
+        for (const std::string& line : g.lines)
+            text += line + "\n";
+    if (!body.empty() && body.back() != '\n' && text.size() > mark)
+        text.pop_back(); // it ends as the file did
+    bool appended = false;
+    for (const TuneSheet& s : sheets.sheets) {
+        if (std::find(placed.begin(), placed.end(), &s) != placed.end())
+            continue;
+        if (!appended && !text.empty() && text.back() != '\n')
+            text += cr + "\n";
+        appended = true;
+        text += cr + "\n" + std::string(kSheetGroup) + cr + "\n";
+        for (const std::string& line : LinesWithEnd(SheetLines(s), cr))
+            text += line + "\n";
+    }
+    return text;
+}
+
+// Whether every sheet, the default and the listing read back from the text as a fresh file of
+// them would give them: a sheet past the reading bound, or a file over its size, would be lost.
+bool ReadsBack(std::string_view text, const TuneSheets& sheets)
+{
+    TuneSheets back;
+    ParseTuneSheets(WithoutBom(text), back);
+    for (const TuneSheet& s : sheets.sheets) {
+        TuneSheets alone, fresh;
+        alone.sheets = {s};
+        if (!ParseTuneSheets(TuneSheetsText(alone), fresh))
+            continue; // a sheet without a name is nobody's to lose
+        const TuneSheet* found = back.Find(s.name);
+        if (!found || !(*found == fresh.sheets.front()))
+            return false;
+    }
+    TuneSheets listed;
+    listed.listing = sheets.listing;
+    if (sheets.listing && ParseTuneSheets(TuneSheetsText(listed), listed) && back.listing != listed.listing)
+        return false;
+    return back.defaultName == TuneSheetName(sheets.defaultName);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
 
 bool WriteTuneSheets(const std::string& path, const TuneSheets& sheets)
 {
-    const std::string text = TuneSheetsText(sheets);
+    const std::string text = sheets.fileText.empty() ? TuneSheetsText(sheets) : MergedTuneSheetsText(sheets.fileText, sheets);
+    // Nothing is written that the next opening would not read whole.
+    const std::string file = "この曲の用紙ファイル「" + FileNameOf(path) + "」";
+    if (text.size() > kMaxTuneSheetsFileBytes) {
+        ShowMessage(file + "は" + std::to_string(kMaxTuneSheetsFileBytes / 1024) +
+                    " KiBを超えられないため、用紙を保存できませんでした。");
+        return false;
+    }
+    if (!ReadsBack(text, sheets)) {
+        ShowMessage(file + "には用紙が" + std::to_string(kMaxTuneSheets) + "までしか入らないため、用紙を保存できませんでした。");
+        return false;
+    }
     return WriteWholeFile(path, text.data(), text.size()) != 0;
 }

@@ -42,6 +42,9 @@ struct TuneSheets {
     std::vector<TuneSheet> sheets;
     std::string defaultName;
     std::optional<LibraryListing> listing; // only for a score in the library
+    // The file as it was read, so that a save keeps what the program did not take from it:
+    // comments, unknown keys and groups, sheets past kMaxTuneSheets. Empty for a new file.
+    std::string fileText;
 
     const TuneSheet* Find(std::string_view name) const;
     // The default one, else the first; null when there is none.
@@ -70,8 +73,15 @@ TuneSheetsRead ReadTuneSheets(const std::string& path, TuneSheets& into);
 // one, as a role named twice, a voice in two roles or an unknown role.
 std::string SheetVoicesText(const VoiceChoice& voices);
 std::optional<VoiceChoice> ParseSheetVoices(std::string_view text);
+// What the sheet asks of a tune of `tuneVoices` voices that it lacks, as the window says it when
+// the sheet is applied: the first role whose voice is not the tune's; none when all are there.
+std::optional<std::string> MissingSheetVoiceText(const TuneSheet& sheet, size_t tuneVoices);
 // The file's text, and back; Parse gives false when neither a sheet nor a listing is in it.
 std::string TuneSheetsText(const TuneSheets& sheets);
 bool ParseTuneSheets(std::string_view text, TuneSheets& into);
-// Written whole or left as it was; false after the writer's message.
+// The sheets put into the file as it was read (`fileText`): the lines of a changed sheet, the
+// default or the listing rewritten, new sheets added at the end, everything else kept. Written
+// whole or left as it was; false after a message when it could not be written, or when the next
+// reading would not get back every sheet (one past kMaxTuneSheets, a file past
+// kMaxTuneSheetsFileBytes).
 bool WriteTuneSheets(const std::string& path, const TuneSheets& sheets);

@@ -352,11 +352,15 @@ SheetSettings ReadSheetSettings(const QString& path, bool* spacingGiven)
     return ParsedSheet(text);
 }
 
-bool WriteSheetSettings(const QString& path, const SheetSettings& settings)
+bool WriteSheetSettings(const QString& path, const SheetSettings& settings, const std::optional<SheetSettings>& opened)
 {
     const std::string file = QFile::encodeName(path).toStdString();
     std::string old, text;
-    switch (ReadSheetFile(file, old)) {
+    const SheetFile found = ReadSheetFile(file, old);
+    // The player chose nothing: what stood in for an unread value is no reason to write.
+    if (found != SheetFile::kNone && opened && settings == *opened)
+        return true;
+    switch (found) {
     case SheetFile::kText: {
         if (ParsedSheet(old) == settings)
             return true; // it says all of it already: not a byte is touched
@@ -400,6 +404,11 @@ bool ReadSheetSetting(std::string_view key, std::string_view value, SheetSetting
         return true;
     }
     return false;
+}
+
+bool IsSheetSettingKey(std::string_view key)
+{
+    return std::any_of(std::begin(kSheetKeys), std::end(kSheetKeys), [&](const SheetKey& k) { return k.name == key; });
 }
 
 std::string SheetSettingLines(const SheetSettings& settings)

@@ -5,6 +5,7 @@
 #include "settings/SheetSettings.h"
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,12 +22,17 @@ SheetSettings ReadSheetSettings(const QString& path, bool* spacingGiven = nullpt
 // the file stays within 4 KiB), whatever else it holds kept; a file that was not understood is
 // not overwritten with the defaults. Written whole or left as it was; false, after the message
 // setup.ini's failed save shows, when it could not be written or the changed lines would carry
-// it past 4 KiB.
-bool WriteSheetSettings(const QString& path, const SheetSettings& settings);
+// it past 4 KiB. `opened`, where given, is what the session started from (the file's settings
+// with whatever stood in for what it lacked): while the settings are still those, a file that is
+// there is not touched, however little of it was understood.
+bool WriteSheetSettings(const QString& path, const SheetSettings& settings,
+                        const std::optional<SheetSettings>& opened = std::nullopt);
 
 // One "key=value" line of a [sheet] group as sheet.ini reads it, for other files that keep
 // sheet settings: false when the key is not one of the group's or the value does not read (the
 // settings then keep theirs).
 bool ReadSheetSetting(std::string_view key, std::string_view value, SheetSettings& into);
+// Whether the key is one of the group's, whatever its value.
+bool IsSheetSettingKey(std::string_view key);
 // The group's lines for the settings, "key=value\n" each, in the order sheet.ini writes them.
 std::string SheetSettingLines(const SheetSettings& settings);

@@ -1,6 +1,7 @@
 #include "app/CDovrelPlinvaraDlg.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
+#include "library/TuneSheetsFile.h"
 #include "settings/ConfigRecord.h"
 #include "settings/SheetSettingsFile.h"
 #include "tests/support/TestSupport.h"
@@ -278,4 +279,36 @@ TEST_F(SheetSettingsWindowTest, AHostileSheetIniGivesTheDefaultsAndItsFailedSave
     EXPECT_EQ(sink.Take(), kFailedSave);
     EXPECT_EQ(ReadFileBytes(SetupPath()), setup);
     EXPECT_TRUE(fs::is_fifo(Path()));
+}
+
+// sheet.ini is written for what the player chose: a file the window could not read, or read only
+// in part, comes out of a session that changed nothing as it went in, although the window stood
+// in the harp's spacing for what the file lacked.
+TEST_F(SheetSettingsWindowTest, ASessionThatChangesNothingLeavesAnUnreadSheetIniByteForByte)
+{
+    WriteSetup();
+    const std::string withNul = std::string("[sheet]\nlyrics=false\n") + '\0' + "chords=true\npaper=B4\n";
+    const std::string longLine = "[sheet]\npaper=B4\n; " + std::string(1 << 20, 'x') + "\n";
+    const std::string partly = "; mine\n[sheet]\nstring_spacing_mm=11,5\nlyrics=false\n"; // the spacing does not read
+    for (const std::string& before : {withNul, longLine, partly}) {
+        WriteFileBytes(Path(), Bytes(before));
+        {
+            CDovrelPlinvaraDlg window;
+            EXPECT_EQ(window.Sheet().spacing, PaperSpacing::TenthsMm(115)) << "the harp's own";
+        }
+        EXPECT_EQ(ReadFileBytes(Path()), Bytes(before)) << before.size() << " bytes";
+    }
+    EXPECT_EQ(sink.Count(), 0u);
+
+    // A choice still goes in: a tune's sheet taken as the window's.
+    const std::string tune = sandbox.Path("reel.abc");
+    WriteFileBytes(tune, Bytes("X:1\nT:Reel\nM:4/4\nL:1/4\nK:C\nC D E F|]\n"));
+    WriteFileBytes(TuneSheetsPath(tune), Bytes("[sheet]\nname=a\ncounts=true\n"));
+    WriteFileBytes(Path(), Bytes(withNul));
+    {
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(tune);
+        EXPECT_TRUE(window.Sheet().shown.counts);
+    }
+    EXPECT_TRUE(ReadSheetSettings(QPath()).shown.counts);
 }

@@ -467,3 +467,118 @@ TEST_F(TuneSheetsTest, RendererTakesTheKeyOrTheTranspositionAndListsTheKeys)
     EXPECT_EQ(run(with({"--transpose", "49"}), text), 2);
     EXPECT_EQ(run(with({"--transpose", "1", "--key", "G"}), text), 2);
 }
+
+namespace {
+
+// A hand-kept file of `count` sheets, each with a comment and a key of the player's own.
+std::string ManySheets(int count)
+{
+    std::string text = "; 手で書いた用紙\n[sheets]\ndefault=s1\n";
+    for (int i = 1; i <= count; ++i)
+        text += "\n; 用紙 " + std::to_string(i) + "\n[sheet]\nname=s" + std::to_string(i) + "\nkey=" +
+                std::to_string(i % 5) + "\nmemo=mine\n";
+    return text + "\n[later]\nx=y\n";
+}
+
+std::optional<std::string> TheDefaultSheet(QWidget*, const TuneSheets&)
+{
+    return std::nullopt;
+}
+
+std::string TextOf(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+} // namespace
+
+// The reading takes the first 64 sheets; a save keeps the rest, the comments and the unknown
+// lines, and refuses a sheet the next reading would not take, writing nothing.
+TEST_F(TuneSheetsTest, SavingASheetKeepsWhatTheReadingPassedOver)
+{
+    const std::string sheets = TuneSheetsPath(tune);
+    const std::string before = ManySheets(100);
+    WriteText(sheets, before);
+    {
+        CDovrelPlinvaraDlg window;
+        window.SetSheetChooser(TheDefaultSheet);
+        window.LoadSong(tune);
+        EXPECT_EQ(window.SheetsOfTune().sheets.size(), kMaxTuneSheets);
+    }
+    EXPECT_EQ(TextOf(ReadFileBytes(sheets)), before) << "nothing chosen, nothing written";
+
+    CDovrelPlinvaraDlg window;
+    window.SetSheetChooser(TheDefaultSheet);
+    window.LoadSong(tune);
+    sink.Take();
+    EXPECT_FALSE(window.SaveTuneSheet("新しい用紙"));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"この曲の用紙ファイル「reel.abc.ini」には用紙が64までしか入らないため、用紙を保存できませんでした。"});
+    EXPECT_EQ(TextOf(ReadFileBytes(sheets)), before) << "refused whole";
+    EXPECT_EQ(window.SheetsOfTune().sheets.size(), kMaxTuneSheets);
+
+    window.UseTuneSheet("s10");
+    window.ChooseKey(3);
+    ASSERT_TRUE(window.SaveTuneSheet("s10"));
+    const std::string after = TextOf(ReadFileBytes(sheets));
+    const size_t head = before.find("name=s10\n"), tail = before.find("memo=mine\n\n; 用紙 11\n");
+    ASSERT_NE(after.find("name=s10\nkey=+3\n"), std::string::npos) << after;
+    EXPECT_EQ(after.substr(0, head), before.substr(0, head)) << "every byte before the sheet's lines";
+    EXPECT_EQ(after.substr(after.size() - (before.size() - tail)), before.substr(tail))
+        << "its own unknown line and everything after it";
+    TuneSheets read;
+    ASSERT_EQ(ReadTuneSheets(sheets, read), TuneSheetsRead::kRead);
+    EXPECT_EQ(read.Find("s10")->key, KeyChoice(3));
+    EXPECT_EQ(read.Find("s11")->key, KeyChoice(1));
+    EXPECT_EQ(read.defaultName, "s1");
+
+    // A file of few sheets takes a new one at its end, after all it held.
+    const std::string few = "\xEF\xBB\xBF; 手で書いた用紙\r\n[sheet]\r\nname=a\r\nmemo=mine\r\n[later]\r\nx=y";
+    WriteText(sheets, few);
+    window.LoadSong(tune);
+    ASSERT_TRUE(window.SaveTuneSheet("b"));
+    const std::string grown = TextOf(ReadFileBytes(sheets));
+    const std::string added = few + "\r\n\r\n[sheet]\r\nname=b\r\nkey=";
+    EXPECT_EQ(grown.substr(0, added.size()), added) << "in the file's own line ends";
+    ASSERT_EQ(ReadTuneSheets(sheets, read), TuneSheetsRead::kRead);
+    EXPECT_EQ(read.sheets.size(), 2u);
+
+    // A file the save would carry past 64 KiB is kept whole too.
+    const std::string full = "[sheet]\nname=a\n" + std::string(kMaxTuneSheetsFileBytes - 200, ';') + "\n";
+    WriteText(sheets, full);
+    window.LoadSong(tune);
+    sink.Take();
+    EXPECT_FALSE(window.SaveTuneSheet("b"));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"この曲の用紙ファイル「reel.abc.ini」は64 KiBを超えられないため、用紙を保存できませんでした。"});
+    EXPECT_EQ(TextOf(ReadFileBytes(sheets)), full);
+
+    // What cannot be read at all stays as it is through a session that saves nothing.
+    const std::string unread = "[sheet]\nname=a\n" + std::string(1 << 20, 'x') + "\n";
+    WriteText(sheets, unread);
+    {
+        CDovrelPlinvaraDlg reader;
+        reader.SetSheetChooser(TheDefaultSheet);
+        reader.LoadSong(tune);
+    }
+    EXPECT_EQ(TextOf(ReadFileBytes(sheets)), unread);
+}
+
+// A sheet may name a voice the tune does not have (written by hand, or the tune changed since).
+TEST_F(TuneSheetsTest, ASheetsMissingVoiceIsNamedAndTheRestOfTheSheetIsUsed)
+{
+    WriteText(TuneSheetsPath(tune), "[sheet]\nname=伴奏付き\nkey=+2\nvoices=melody:1,2:40\n\n[sheet]\nname=旋律\n");
+    const std::string said = "用紙「伴奏付き」の第2声（パート40）がこの曲にないため、パートの選択は変えずに用紙を使います。";
+    CDovrelPlinvaraDlg window;
+    window.SetSheetChooser([](QWidget*, const TuneSheets&) -> std::optional<std::string> { return "伴奏付き"; });
+    window.LoadSong(tune);
+    ASSERT_NE(window.Song(), nullptr);
+    EXPECT_EQ(window.TuneSheetShown(), "伴奏付き");
+    EXPECT_EQ(window.ChosenKey(), KeyChoice(2));
+    EXPECT_EQ(window.Score().measureCount, 9) << "the tune as it is";
+    std::vector<std::string> messages = sink.Take();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.front(), said);
+    window.UseTuneSheet("旋律");
+    window.UseTuneSheet("伴奏付き");
+    EXPECT_EQ(window.ChosenKey(), KeyChoice(2));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{said});
+}

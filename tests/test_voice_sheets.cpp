@@ -191,6 +191,9 @@ TEST_F(VoiceSheetsTest, AVoiceTheFileDoesNotHaveIsAUsageOrImportError)
 {
     const std::string tune = Write("duet.abc", kDuet);
     EXPECT_EQ(Run({"--voices", "2=1,melody=1", tune}).substr(0, 6), "exit 1");
+    sink.Take();
+    EXPECT_EQ(Run({"--voices", "2=40", tune}).substr(0, 6), "exit 1");
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000004 指定されたパートがありません。"}) << "the tune is there";
     EXPECT_EQ(Run({"--voices", "bass=2", tune}).substr(0, 6), "exit 2");
     EXPECT_EQ(Run({"--voices", "2=2,2=1", tune}).substr(0, 6), "exit 2");
     const std::string song = JoinPath(DP_SAMPLE_DIR, "twinkle.mwd");
