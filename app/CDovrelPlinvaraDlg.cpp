@@ -47,6 +47,7 @@
 #include <QScreen>
 #include <QThread>
 #include <algorithm>
+#include <cctype>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,6 +76,7 @@ private:
 };
 
 constexpr const char* kVoiceRolesTitle = "パートの選択";
+constexpr const char* kNoLibraryTitle = "曲名を入力してください。";
 
 // What the song draws, its melody's voice named even where nobody chose it.
 VoiceChoice DrawnVoicesOf(const ImportOutcome& loaded)
@@ -131,17 +133,42 @@ std::optional<std::string> AskWhichTuneSheet(QWidget* owner, const TuneSheets& s
     return ok ? std::optional<std::string>(chosen.toStdString()) : std::nullopt;
 }
 
-// A file name in the library folder that nothing holds yet, after the score's own: "tune.abc",
-// then "tune-2.abc", "tune-3.abc"; "" when none is free.
-std::string FreeLibraryName(const std::string& folder, const std::string& source)
+// The endings the library lists a score of this format under, the one a copy is given first.
+std::vector<std::string> LibraryEndings(ScoreFormat format, const std::vector<uint8_t>& bytes)
 {
-    const std::string name = QFileInfo(QFile::decodeName(source.c_str())).fileName().toStdString();
-    const size_t dot = name.rfind('.');
-    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-    const std::string suffix = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    const bool zipped = bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, "PK\3\4");
+    switch (format) {
+    case ScoreFormat::Abc: return {".abc"};
+    case ScoreFormat::MusicXml: return zipped ? std::vector<std::string>{".mxl"} : std::vector<std::string>{".musicxml", ".xml"};
+    case ScoreFormat::Midi: return {".mid", ".midi"};
+    case ScoreFormat::SongFile: break;
+    }
+    return {};
+}
+
+bool EndsWithFolded(const std::string& name, const std::string& ending)
+{
+    return name.size() > ending.size() &&
+           std::equal(ending.begin(), ending.end(), name.end() - static_cast<std::ptrdiff_t>(ending.size()),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+// A file name in the library folder that nothing holds yet, after the score's own: "tune.abc",
+// then "tune-2.abc", "tune-3.abc"; "" when none is free. A name without its format's ending gets
+// it, as the library lists scores by their endings.
+std::string FreeLibraryName(const std::string& folder, const std::string& source, const std::vector<std::string>& endings)
+{
+    std::string stem = QFileInfo(QFile::decodeName(source.c_str())).fileName().toStdString();
+    std::string suffix = endings.empty() ? std::string() : endings.front();
+    for (const std::string& ending : endings)
+        if (EndsWithFolded(stem, ending)) {
+            suffix = stem.substr(stem.size() - ending.size());
+            stem.resize(stem.size() - ending.size());
+            break;
+        }
     struct stat st {};
     for (int n = 1; n < 10000; ++n) {
-        const std::string path = JoinPath(folder, n == 1 ? name : stem + "-" + std::to_string(n) + suffix);
+        const std::string path = JoinPath(folder, stem + (n == 1 ? "" : "-" + std::to_string(n)) + suffix);
         if (path.size() + 4 > kMaxPathBytes)
             return "";
         if (lstat(path.c_str(), &st) != 0 && lstat(TuneSheetsPath(path).c_str(), &st) != 0)
@@ -248,9 +275,9 @@ void CDovrelPlinvaraDlg::Initialise()
     buttons->ShowAll();
 }
 
-void CDovrelPlinvaraDlg::ArrangeForSettings()
+void CDovrelPlinvaraDlg::ArrangeForHarp()
 {
-    const int N = settings.stringCount, S = settings.lineSpacing, V = settings.verticalSize;
+    const int N = frame.stringCount, S = frame.stringSpacing, V = settings.verticalSize;
     const double Z = settings.displayZoom;
     buttonColumn = static_cast<int>((N + 1) * S * Z + kScoreMargin + 10);
     const int e = buttonColumn;
@@ -263,8 +290,6 @@ void CDovrelPlinvaraDlg::ArrangeForSettings()
     startBox->move(e + 80, 10);
     endBox->move(e + 80, 60);
 
-    frame = ScoreFrameOf(settings);
-    ownHarp = frame;
     if (score)
         score->Destroy();
     score = std::make_unique<CScorePicture>();
@@ -272,6 +297,13 @@ void CDovrelPlinvaraDlg::ArrangeForSettings()
     score->Create(scoreControl, scoreRect, ScoreSetup{N, frame.stringPitches, S, settings.leftAdjust, Z});
 
     setFixedSize(e + 150, static_cast<int>(V * Z + 10 + 50));
+}
+
+void CDovrelPlinvaraDlg::ArrangeForSettings()
+{
+    frame = ScoreFrameOf(settings);
+    ownHarp = frame;
+    ArrangeForHarp();
     if (!song) {
         fitted = UnfittedScore(frame);
         score->ShowAll();
@@ -478,11 +510,14 @@ void CDovrelPlinvaraDlg::UseHarp(const std::vector<int32_t>& strings)
         harp.stringCount = static_cast<int>(std::min(strings.size(), static_cast<size_t>(kMaxStrings)));
         harp.stringPitches.fill(0);
         std::copy_n(strings.begin(), harp.stringCount, harp.stringPitches.begin());
+        // As wide as the harp it draws, as the printed sheet is: no string falls off the picture.
+        harp.width = (harp.stringCount + 1) * harp.stringSpacing;
     }
     if (harp.stringCount != frame.stringCount || harp.stringPitches != frame.stringPitches) {
         frame.stringCount = harp.stringCount;
         frame.stringPitches = harp.stringPitches;
-        score->SetStrings(0, frame.stringCount, frame.stringSpacing);
+        frame.width = harp.width;
+        ArrangeForHarp();
     }
 }
 
@@ -574,6 +609,7 @@ bool CDovrelPlinvaraDlg::ReadVoicesAgain(const VoiceChoice& voices)
     if (!loaded.song || loaded.failed)
         return false; // said why; what is shown stays
     song = std::move(loaded.song);
+    songBytes = std::move(loaded.bytes);
     songVoices = std::move(loaded.voices);
     drawnVoices = DrawnVoicesOf(loaded);
     return true;
@@ -603,31 +639,34 @@ void CDovrelPlinvaraDlg::ChooseVoices()
 bool CDovrelPlinvaraDlg::AddToLibrary(const std::string& typedTitle, int fame)
 {
     const std::string title = TuneSheetName(typedTitle);
-    if (!song || songFormat == ScoreFormat::SongFile || title.empty())
+    if (!song || songFormat == ScoreFormat::SongFile)
+        return false; // a song file is the library's already: the menu offers nothing
+    if (title.empty()) {
+        ShowMessage(kNoLibraryTitle);
         return false;
+    }
     const std::string folder = JoinPath(currentFolder, "Archive");
+    const auto failed = [&] {
+        ShowMessage("「" + title + "」をライブラリ（" + folder + "）に追加できませんでした。");
+        return false;
+    };
+    if (songBytes.empty())
+        return failed();
     CreateFolderPath(folder);
-    const std::string target = FreeLibraryName(folder, songPath);
+    const std::string target = FreeLibraryName(folder, songPath, LibraryEndings(songFormat, songBytes));
     if (target.empty()) {
         ShowGeneralError(GeneralError::kCannotOpenFile);
         return false;
     }
-    const uint32_t size = GetFileSize(songPath);
-    std::vector<uint8_t> bytes(size);
-    if (!CanOpenFile(songPath) || (size > 0 && !ReadWholeFile(songPath, bytes.data(), bytes.size())))
-        return false;
     TuneSheets listed = tuneSheets; // the tune's sheets go with it
     listed.listing = LibraryListing{title, std::clamp(fame, 0, 255), songChoice};
     // The sheets first: a score without them is never listed, so a failure between the two
     // leaves nothing the library shows; the score's failure takes its sheets away again.
     const std::string sheetsPath = TuneSheetsPath(target);
-    const auto failed = [&] {
-        ShowMessage("「" + title + "」をライブラリ（" + folder + "）に追加できませんでした。");
-        return false;
-    };
     if (!WriteTuneSheets(sheetsPath, listed))
         return failed();
-    if (!WriteWholeFile(target, bytes.data(), bytes.size())) {
+    // The bytes the score was read from, not the file as it stands now: it may be gone or changed.
+    if (!WriteWholeFile(target, songBytes.data(), songBytes.size())) {
         unlink(sheetsPath.c_str());
         return failed();
     }
@@ -726,6 +765,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     song = std::move(loaded.song);
     songPath = path;
     songFormat = loaded.failed ? ScoreFormat::SongFile : loaded.format;
+    songBytes = loaded.failed ? std::vector<uint8_t>() : std::move(loaded.bytes);
     songChoice = kept.listing ? kept.listing->choice : asked;
     songVoices = std::move(loaded.voices);
     drawnVoices = DrawnVoicesOf(loaded);

@@ -105,6 +105,8 @@ private:
     void Initialise();
     // Sizes the window, its picture and the shown score for the settings as they stand.
     void ArrangeForSettings();
+    // Places the picture, the controls beside it and the window's size for the harp shown.
+    void ArrangeForHarp();
     void LoadFromFile();
     void OpenLibrary();
     void EditSettings();
@@ -200,6 +202,7 @@ private:
     std::string sheetShown;   // the name of the tune's sheet shown; empty: none of them
     SheetChooser sheetChooser;
     ScoreFormat songFormat = ScoreFormat::SongFile;
+    std::vector<uint8_t> songBytes; // the score as read, what the library is given whatever the file became
     int songChoice = -1; // the part, tune or track the score was read with; -1: the first
     std::vector<VoiceOffer> songVoices; // the score's voices to choose among
     VoiceChoice drawnVoices;            // those the song draws

@@ -430,5 +430,6 @@ ImportOutcome LoadScoreFile(const std::string& path, const ImportRequest& reques
         std::memcpy(outcome.song->sourcePath, path.data(), n);
         outcome.song->sourcePath[n] = 0;
     }
+    outcome.bytes = std::move(bytes);
     return outcome;
 }

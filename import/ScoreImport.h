@@ -101,6 +101,7 @@ struct ImportOutcome {
     std::vector<VoiceOffer> voices; // the file's voices; empty for a song file
     int melodyVoice = 0;            // the number of the voice the melody was taken from; 0 none
     VoiceChoice drawn;              // the voices the song draws
+    std::vector<uint8_t> bytes;     // LoadScoreFile's: the score's file as it was read
 };
 
 // Makes the song's accompaniment from its chord names, replacing any it has; false when it

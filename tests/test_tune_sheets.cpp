@@ -4,6 +4,7 @@
 #include "library/CArchiveDlg.h"
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
+#include "render/CScorePicture.h"
 #include "library/TuneSheetsFile.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
@@ -22,6 +23,7 @@
 #include <regex>
 #include <sstream>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -244,6 +246,50 @@ TEST_F(TuneSheetsTest, ASheetsHarpServesItsTuneOnly)
     EXPECT_EQ(window.Score().frame.stringPitches[6], 61);
 }
 
+// A sheet for 37 strings in a window set for 25: the picture, like the print, takes the sheet's
+// harp, so the notes on the twelve strings above stay on it; the window's own harp comes back.
+TEST_F(TuneSheetsTest, ASheetsWiderHarpWidensThePicture)
+{
+    std::string strings;
+    for (int pitch = 55; pitch <= 91; ++pitch)
+        strings += (strings.empty() ? "" : ",") + std::to_string(pitch);
+    WriteText(tune, "X:1\nT:High\nM:4/4\nL:1/4\nK:C\nG, C G c|a b c' d'|e' f' g' g'|]\n");
+    WriteText(tune + ".ini", "[sheet]\nname=37弦\nstrings=" + strings + "\n");
+    const std::string other = sandbox.Path("net/other.abc");
+    WriteText(other, "X:1\nT:Other\nM:3/4\nL:1/4\nK:C\nC E G|c3|]\n");
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{});
+    const FittedScore& shown = window.Score();
+    ASSERT_EQ(shown.frame.stringCount, 37);
+    EXPECT_EQ(shown.notesWithoutString, 0);
+    ASSERT_EQ(shown.geometry.notes.size(), 12u);
+    const QImage* surface = CScorePicture::Surface(0);
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(surface->size(), QSize(38 * 32, 830));
+    EXPECT_EQ(Control(&window, MainControl::kScore)->geometry(), QRect(10, 10, 38 * 32, 830));
+    EXPECT_EQ(window.ButtonColumn(), 38 * 16 + 20) << "the buttons stand beside the wider picture";
+    EXPECT_EQ(Control(&window, MainControl::kExit)->geometry().left(), window.ButtonColumn());
+    EXPECT_EQ(window.width(), window.ButtonColumn() + 150);
+    int beyondOwnHarp = 0;
+    for (const PlacedNote& note : shown.geometry.notes) {
+        EXPECT_LE(note.right, surface->width());
+        beyondOwnHarp += note.x > 25 * 32 - 10 ? 1 : 0;
+        EXPECT_NE(surface->pixel(note.x, note.y), qRgb(255, 255, 255)) << "a circle at " << note.x;
+    }
+    EXPECT_EQ(beyondOwnHarp, 8);
+    int drawn = 0; // the highest string's line
+    for (int y = 0; y < surface->height(); ++y)
+        drawn += surface->pixel(37 * 32 - 10, y) != qRgb(255, 255, 255) ? 1 : 0;
+    EXPECT_GT(drawn, surface->height() / 2);
+
+    window.LoadSong(other);
+    EXPECT_EQ(window.Score().frame.stringCount, 25);
+    EXPECT_EQ(CScorePicture::Surface(0)->size(), QSize(26 * 32, 830));
+    EXPECT_EQ(window.ButtonColumn(), 436);
+    EXPECT_EQ(window.size(), QSize(586, 475));
+}
+
 TEST_F(TuneSheetsTest, HostileSheetFilesNeverBlockCrashOrLoseTheTune)
 {
     const std::string sheets = tune + ".ini";
@@ -353,6 +399,54 @@ TEST_F(TuneSheetsTest, AddedScoresAreListedBesideTheSongFilesUnderTheirFame)
     window.Song()->GetPitchRange(lowest, highest, -1, -1);
     EXPECT_EQ(highest - lowest, 4) << "C and E, as the file has them";
     EXPECT_EQ(sink.Take(), std::vector<std::string>{});
+}
+
+// The library gets the score that was read, whatever became of its file since, under the
+// ending of the format it was read as, so that the library lists it.
+TEST_F(TuneSheetsTest, TheLibraryGetsTheBytesThatWereReadUnderTheirFormatsEnding)
+{
+    const std::vector<uint8_t> reel(kReel, kReel + std::strlen(kReel));
+    const std::string bare = sandbox.Path("net/reel");
+    WriteText(bare, kReel);
+    const std::string xml = sandbox.Path("net/sakura.txt");
+    WriteText(xml, mx::OnePart({mx::Measure(1, mx::Attributes(1) + mx::Note("A4", 4))}));
+    const std::string zipped = sandbox.Path("net/sakura");
+    WriteFileBytes(zipped, mx::Mxl(mx::OnePart({mx::Measure(1, mx::Attributes(1) + mx::Note("B4", 4))})));
+    const std::string midi = sandbox.Path("net/melody.MIDI");
+    WriteFileBytes(midi, MidiFileBytes(0, 480, {MidiTrackBytes().Note(0, 60, 480).End()}));
+    fs::create_directories(sandbox.Path("Archive"));
+    {
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(tune);
+        fs::remove(tune);
+        EXPECT_TRUE(window.AddToLibrary("消えた曲", 70));
+        window.LoadSong(bare);
+        WriteText(bare, "X:1\nT:Changed\nK:C\nC|]\n");
+        EXPECT_TRUE(window.AddToLibrary("朝のリール", 70));
+        for (const std::string& path : {xml, zipped, midi}) {
+            window.LoadSong(path);
+            EXPECT_TRUE(window.AddToLibrary(fs::path(path).filename().string(), 70)) << path;
+        }
+    }
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{});
+    EXPECT_EQ(ReadFileBytes(sandbox.Path("Archive/reel.abc")), reel) << "the score removed after loading";
+    EXPECT_EQ(ReadFileBytes(sandbox.Path("Archive/reel-2.abc")), reel) << "the bytes loaded, not those changed since";
+    EXPECT_TRUE(fs::exists(sandbox.Path("Archive/sakura.txt.musicxml")));
+    EXPECT_TRUE(fs::exists(sandbox.Path("Archive/sakura.mxl")));
+    EXPECT_TRUE(fs::exists(sandbox.Path("Archive/melody.MIDI"))) << "an ending of its format stays as it is";
+    EXPECT_EQ(Listed(sandbox.Path(), 0), (QStringList{"朝のリール", "消えた曲", "sakura.txt", "sakura", "melody.MIDI"}))
+        << "reel-2.abc sorts before reel.abc";
+}
+
+// Every refusal says why: a title left empty and a library that cannot take the score.
+TEST_F(TuneSheetsTest, AddingToTheLibraryNeverFailsSilently)
+{
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    sink.Take();
+    EXPECT_FALSE(window.AddToLibrary("  ", 70));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"曲名を入力してください。"});
+    EXPECT_FALSE(fs::exists(sandbox.Path("Archive")));
 }
 
 TEST_F(TuneSheetsTest, ALibraryThatCannotBeWrittenSaysSoAndKeepsNothing)
