@@ -33,10 +33,14 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <cstring>
+#include <optional>
 #include <ostream>
+#include <set>
+#include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 
 const char* const kRenderUsage =
@@ -61,7 +65,8 @@ const char* const kRenderUsage =
     "  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the\n"
     "  chord names. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
     "  and --fame (0-255) set the title and fame level the library lists it under.\n"
-    "  --info writes the song's facts as key=value lines, --notes one line per laid-out note:\n"
+    "  --info writes the song's facts as key=value lines (with --paper, --landscape, --portrait or\n"
+    "  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:\n"
     "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n"
     "  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp\n"
     "  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME\n"
@@ -192,35 +197,43 @@ bool SameFile(const std::string& a, const std::string& b)
     return a == b;
 }
 
-// ROLE=N[,ROLE=N...]: each role once, N from 1, acc also "chords"; none when it is not that.
-std::optional<VoiceChoice> ParseVoices(const std::string& text)
+// ROLE=N[,ROLE=N...]: each role once, each voice in one role, N from 1, acc also "chords";
+// "" when the text is that, else what is wrong with which entry.
+std::string ParseVoices(const std::string& text, VoiceChoice& choice)
 {
-    VoiceChoice choice;
+    choice = {};
     std::vector<bool> given(kVoiceRoleCount, false);
+    std::set<int> taken;
     size_t at = 0;
     while (at <= text.size()) {
         const size_t end = std::min(text.find(',', at), text.size());
         const std::string item = text.substr(at, end - at);
+        const std::string entry = "--voices: \"" + item + "\" ";
         const size_t equals = item.find('=');
         if (equals == std::string::npos)
-            return std::nullopt;
+            return entry + "is no ROLE=N: the roles are melody, 2, 3, 4 and acc";
         const std::string role = item.substr(0, equals), number = item.substr(equals + 1);
         std::optional<VoiceRole> named;
         for (int r = 0; r < kVoiceRoleCount; ++r)
             if (role == VoiceRoleName(static_cast<VoiceRole>(r)))
                 named = static_cast<VoiceRole>(r);
-        if (!named || given[static_cast<size_t>(*named)])
-            return std::nullopt;
+        if (!named)
+            return entry + "names no role: the roles are melody, 2, 3, 4 and acc";
+        if (given[static_cast<size_t>(*named)])
+            return entry + "gives the role " + role + " a second time";
         given[static_cast<size_t>(*named)] = true;
         if (*named == VoiceRole::kAccompaniment && number == "chords")
             choice.chordAccompaniment = true;
-        else if (int n = 0; ParseInt(number, 1, 1 << 16, n))
+        else if (int n = 0; ParseInt(number, 1, 1 << 16, n)) {
+            if (!taken.insert(n).second)
+                return entry + "gives voice " + number + " a second role";
             choice[*named] = n;
-        else
-            return std::nullopt;
+        } else
+            return entry + (*named == VoiceRole::kAccompaniment ? "needs a voice's number from 1, or chords"
+                                                                 : "needs a voice's number from 1");
         at = end + 1;
     }
-    return choice;
+    return "";
 }
 
 // "" on success, else the reason for the usage error.
@@ -310,9 +323,12 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             if (!value(v) || !ParseInt(v, least, INT_MAX, o.part))
                 return a + (least ? " needs a number from 1" : " needs the tune's X: number");
         } else if (a == "--voices") {
-            if (!value(v) || !(o.voices = ParseVoices(v)))
-                return "--voices needs ROLE=N[,ROLE=N...] with the roles melody, 2, 3, 4 and acc, each once, "
-                       "N a voice's number from 1 (acc=chords for the chord names)";
+            if (!value(v))
+                return "--voices needs ROLE=N[,ROLE=N...] with the roles melody, 2, 3, 4 and acc";
+            VoiceChoice voices;
+            if (std::string problem = ParseVoices(v, voices); !problem.empty())
+                return problem;
+            o.voices = voices;
         } else if (a == "--write-mwd") {
             if (!value(o.writeMwd))
                 return "--write-mwd needs a file";
@@ -375,14 +391,15 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
     o.song = positional[0];
     if (positional.size() == 2)
         o.output = positional[1];
-    if (!o.paper.empty() && !HasSuffix(o.output, ".pdf"))
-        return "--paper applies to OUTPUT.pdf only";
-    if ((o.landscape || o.portrait) && !HasSuffix(o.output, ".pdf"))
-        return "--landscape and --portrait apply to OUTPUT.pdf only";
+    // --info tells the pages the PDF would have.
+    if (!o.paper.empty() && !HasSuffix(o.output, ".pdf") && !o.info)
+        return "--paper applies to OUTPUT.pdf and --info only";
+    if ((o.landscape || o.portrait) && !HasSuffix(o.output, ".pdf") && !o.info)
+        return "--landscape and --portrait apply to OUTPUT.pdf and --info only";
     if (o.landscape && o.portrait)
         return "give --landscape or --portrait, not both";
-    if (o.spacing && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg"))
-        return "--spacing applies to OUTPUT.pdf and OUTPUT.svg only";
+    if (o.spacing && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg") && !o.info)
+        return "--spacing applies to OUTPUT.pdf, OUTPUT.svg and --info only";
     if (o.harp && (o.tuning || o.strings || o.lowestNote))
         return "--harp already sets the strings: give it without --tuning, --strings and --lowest";
     // Writing would destroy the song being read.
@@ -424,9 +441,117 @@ void UseHarpOptions(const Options& o, ConfigRecord& settings)
     FillStringNotes(settings, tuning);
 }
 
+// The text as a terminal shows it on one line: control characters (C0, DEL, C1, the line and
+// paragraph separators) and bytes that are no UTF-8 become U+FFFD. Names and titles come from
+// the files read, and a newline or an escape in one would otherwise make lines of its own.
+std::string OneLineText(std::string_view text)
+{
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    const auto byte = [&](size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    const auto follows = [&](size_t i) { return (byte(i) & 0xC0) == 0x80; };
+    std::string shown;
+    shown.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const unsigned c = byte(i);
+        size_t length = 0;
+        unsigned point = c;
+        if (c < 0x80)
+            length = 1;
+        else if (c >= 0xC2 && c <= 0xDF && follows(i + 1)) {
+            length = 2;
+            point = (c & 0x1F) << 6 | (byte(i + 1) & 0x3F);
+        } else if (c >= 0xE0 && c <= 0xEF && follows(i + 1) && follows(i + 2) && !(c == 0xE0 && byte(i + 1) < 0xA0) &&
+                   !(c == 0xED && byte(i + 1) >= 0xA0)) {
+            length = 3;
+            point = (c & 0x0F) << 12 | (byte(i + 1) & 0x3F) << 6 | (byte(i + 2) & 0x3F);
+        } else if (c >= 0xF0 && c <= 0xF4 && follows(i + 1) && follows(i + 2) && follows(i + 3) &&
+                   !(c == 0xF0 && byte(i + 1) < 0x90) && !(c == 0xF4 && byte(i + 1) >= 0x90)) {
+            length = 4;
+            point = 0x10000; // no control among them
+        }
+        const bool control = point < 0x20 || point == 0x7F || (point >= 0x80 && point < 0xA0) || point == 0x2028 ||
+                             point == 0x2029;
+        if (length == 0 || control)
+            shown += kReplacement;
+        else
+            shown.append(text.substr(i, length));
+        i += std::max<size_t>(length, 1);
+    }
+    return shown;
+}
+
+// The key=value lines of --info: every one is written here, and so is one line.
+class FactLines {
+public:
+    explicit FactLines(std::ostream& out) : out(out) {}
+    template <typename Value>
+    void operator()(std::string_view key, const Value& value)
+    {
+        std::ostringstream text;
+        text << value;
+        out << OneLineText(key) << '=' << OneLineText(text.str()) << '\n';
+    }
+
+private:
+    std::ostream& out;
+};
+
+// A usage error says what was wrong on one line; the whole usage is --help's.
+int UsageError(std::ostream& err, const std::string& problem)
+{
+    err << "dovrelplinvara-render: " << OneLineText(problem) << " (--help tells the usage)\n";
+    return 2;
+}
+
+// What is wrong with the --voices given, for the file as read; "" when nothing is. A voice
+// number the file lacks has already been refused by the import.
+std::string VoicesProblem(const VoiceChoice& given, const ImportOutcome& loaded, const CSongData& song)
+{
+    const auto entry = [](VoiceRole role, const std::string& value) {
+        return "--voices: \"" + std::string(VoiceRoleName(role)) + "=" + value + "\" ";
+    };
+    for (int r = 0; r < kVoiceRoleCount; ++r) {
+        const auto role = static_cast<VoiceRole>(r);
+        const int n = given[role];
+        if (n == 0)
+            continue;
+        if (loaded.format == ScoreFormat::SongFile)
+            return entry(role, std::to_string(n)) + "names a voice, but a song file holds its melody alone: it takes only acc=chords";
+        // Drawn in its own role and as the melody, a voice would be drawn twice.
+        if (role != VoiceRole::kMelody && given[VoiceRole::kMelody] == 0 && n == loaded.melodyVoice)
+            return entry(role, std::to_string(n)) + "gives the melody's voice a second role (melody=N chooses another melody)";
+    }
+    if (given.chordAccompaniment && std::none_of(song.voices.begin(), song.voices.end(), [](const SongVoice& v) {
+            return v.role == VoiceRole::kAccompaniment;
+        }))
+        return entry(VoiceRole::kAccompaniment, "chords") + "finds no chord names to make an accompaniment from";
+    return "";
+}
+
+// "3 h 25 min", "12 min 5 s" or "40 s".
+std::string DurationText(int64_t seconds)
+{
+    const int64_t hours = seconds / 3600, minutes = seconds / 60 % 60, rest = seconds % 60;
+    if (hours > 0)
+        return std::to_string(hours) + " h " + std::to_string(minutes) + " min";
+    if (minutes > 0)
+        return std::to_string(minutes) + " min " + std::to_string(rest) + " s";
+    return std::to_string(rest) + " s";
+}
+
+// The refusal of a WAVE file its 32-bit sizes cannot hold, with how long and large it would be.
+std::string AudioTooLong(int64_t frames, int sampleRate)
+{
+    char size[32];
+    std::snprintf(size, sizeof size, "%.1f GB", static_cast<double>(WaveDataBytes(frames)) / 1e9);
+    const int64_t most = kMaxWaveDataBytes / WaveDataBytes(1);
+    return "--audio would last " + DurationText(frames / sampleRate) + " (" + size +
+           "), longer than the 4 GiB a WAVE file holds (" + DurationText(most / sampleRate) +
+           "): play fewer measures or passes, or faster";
+}
+
 // The shown measures as the window plays them, rendered block by block and written whole.
-bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerMinute, const PlayOptions& options,
-                int passes, std::ostream& err)
+bool WriteAudio(const std::string& path, const PlaySchedule& schedule, int passes, std::ostream& err)
 {
     const std::vector<std::string> installed(std::begin(kDistributionSoundFonts), std::end(kDistributionSoundFonts));
     const std::unique_ptr<HarpSynth> synth = LoadHarpSynth(installed, kSampleRate);
@@ -434,7 +559,7 @@ bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerM
         err << "dovrelplinvara-render: no General MIDI soundfont found (install timgm6mb-soundfont)\n";
         return false;
     }
-    if (!WriteWaveFile(path, MakePlaySchedule(score, beatsPerMinute, options), *synth, passes)) {
+    if (!WriteWaveFile(path, schedule, *synth, passes)) {
         err << "dovrelplinvara-render: cannot write " << path << "\n";
         return false;
     }
@@ -443,31 +568,81 @@ bool WriteAudio(const std::string& path, const FittedScore& score, int beatsPerM
 
 // The file's voices (voice.N=NAME|NOTES|LOWEST|HIGHEST), where the melody came from, what is
 // drawn in which role, and each other voice's notes without a string over the whole song.
-void WriteVoiceFacts(std::ostream& out, const ImportOutcome& loaded, const CSongData& song, const FittedScore& whole)
+void WriteVoiceFacts(FactLines& fact, const ImportOutcome& loaded, const CSongData& song, const FittedScore& whole)
 {
     if (loaded.voices.empty() && song.voices.empty())
         return; // a song file's melody alone
     for (const VoiceOffer& v : loaded.voices) {
         std::string name = v.name;
         std::replace(name.begin(), name.end(), '|', '/');
-        out << "voice." << v.number << "=" << name << "|" << v.noteCount << "|" << v.lowest << "|" << v.highest << "\n";
+        fact("voice." + std::to_string(v.number), name + "|" + std::to_string(v.noteCount) + "|" +
+                                                      std::to_string(v.lowest) + "|" + std::to_string(v.highest));
     }
     if (loaded.melodyVoice > 0 && static_cast<size_t>(loaded.melodyVoice) <= loaded.voices.size())
-        out << "melody_from=" << loaded.voices[static_cast<size_t>(loaded.melodyVoice - 1)].origin << "\n";
-    out << "drawn_voices=melody";
+        fact("melody_from", loaded.voices[static_cast<size_t>(loaded.melodyVoice - 1)].origin);
+    std::string drawn = "melody";
     if (loaded.melodyVoice > 0)
-        out << ":" << loaded.melodyVoice;
-    for (const SongVoice& voice : song.voices) {
-        out << "," << VoiceRoleName(voice.role) << ":";
-        if (voice.candidate > 0)
-            out << voice.candidate;
-        else
-            out << "chords";
-    }
-    out << "\n";
+        drawn += ":" + std::to_string(loaded.melodyVoice);
+    for (const SongVoice& voice : song.voices)
+        drawn += "," + std::string(VoiceRoleName(voice.role)) + ":" +
+                 (voice.candidate > 0 ? std::to_string(voice.candidate) : std::string("chords"));
+    fact("drawn_voices", drawn);
     for (size_t i = 0; i < whole.layout.voices.size() && i < whole.voiceNotesWithoutString.size(); ++i)
-        out << "missing." << VoiceRoleName(whole.layout.voices[i].role) << "=" << whole.voiceNotesWithoutString[i]
-            << "\n";
+        fact(std::string("missing.") + VoiceRoleName(whole.layout.voices[i].role), whole.voiceNotesWithoutString[i]);
+}
+
+// The song's facts as --info tells them, before the sheets'.
+void WriteSongFacts(FactLines& fact, const CSongData& song, const ImportOutcome& loaded, MeasureRange measures,
+                    const FittedScore& score, const FittedScore& whole)
+{
+    int lowest = 0, highest = 0;
+    song.GetPitchRange(lowest, highest, -1, -1);
+    std::string loadedKey = song.keyName;
+    while (!loadedKey.empty() && loadedKey.back() == ' ')
+        loadedKey.pop_back();
+    fact("measures", song.measureCount);
+    fact("beats", song.beatsPerMeasure);
+    // The key name is the one read; the fitting moved the key index along with the notes.
+    fact("key", song.KeyLabel());
+    fact("loaded_key", loadedKey);
+    fact("transpose", score.transposition);
+    fact("first", measures.first);
+    fact("last", measures.last);
+    fact("lowest", lowest);
+    fact("highest", highest);
+    fact("missing", score.notesWithoutString);
+    fact("title", Cp932ToUtf8(song.ListTitle()));
+    fact("fame", song.FameLevel());
+    fact("tempo", song.PlayedTempo());
+    if (song.PlayedTempo() != song.Tempo()) // the tempo a song file of it keeps
+        fact("stored_tempo", song.Tempo());
+    if (song.meter) // a meter counted in dotted beats
+        fact("meter", std::to_string(song.meter->numerator) + "/" + std::to_string(song.meter->denominator));
+    fact("moved", loaded.report.moved);
+    fact("skipped", loaded.report.skipped);
+    fact("dropped", loaded.report.dropped);
+    if (loaded.report.barsOffGrid > 0) // written bar lines the song's measures cannot follow
+        fact("bars_off_grid", loaded.report.barsOffGrid);
+    // The pickup's own length, which the song file's whole first measure does not keep.
+    if (const int pickup = song.pickupStart > 0 ? song.beatsPerMeasure * kUnitsPerBeat - song.pickupStart : 0;
+        pickup > 0) {
+        std::string beats = std::to_string(pickup / kUnitsPerBeat);
+        if (pickup % kUnitsPerBeat)
+            beats += "." + std::to_string(pickup * 10 / kUnitsPerBeat % 10);
+        fact("pickup_beats", beats);
+    }
+    const RepeatForm& form = song.repeats;
+    fact("written_measures", form.marks.empty() ? song.measureCount : form.marks.size());
+    fact("played_measures", form.marks.empty() ? song.measureCount : form.order.size());
+    fact("repeats", score.DrawnOnce() ? "lines" : form.Jumps() ? "written" : "none");
+    if (score.layout.fallback != RepeatFallback::kNone)
+        fact("repeats_fallback", FallbackName(score.layout.fallback));
+    std::string keys;
+    for (const KeyOffer& offer : OfferEachKey(whole, song.keyIndex))
+        keys += (keys.empty() ? "" : ",") + std::string(kKeyTable[static_cast<size_t>(offer.keyIndex)].name) + ":" +
+                std::to_string(offer.missingNotes);
+    fact("keys", keys);
+    WriteVoiceFacts(fact, loaded, song, whole);
 }
 
 } // namespace
@@ -476,10 +651,8 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
 {
     Options o;
     bool help = false;
-    if (const std::string problem = Parse(args, o, help); !problem.empty()) {
-        err << "dovrelplinvara-render: " << problem << "\n" << kRenderUsage;
-        return 2;
-    }
+    if (const std::string problem = Parse(args, o, help); !problem.empty())
+        return UsageError(err, problem);
     if (help) {
         out << kRenderUsage;
         return 0;
@@ -505,22 +678,17 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     ImportOutcome loaded = LoadScoreFile(o.song, request);
     if (loaded.failed)
         return 1;
-    if (o.voices && loaded.format == ScoreFormat::SongFile &&
-        std::any_of(o.voices->voice.begin() + 1, o.voices->voice.end(), [](int n) { return n != 0; })) {
-        err << "dovrelplinvara-render: a song file holds its melody alone: --voices takes only acc=chords for it\n";
-        return 2;
-    }
     CSongData& song = *loaded.song;
+    if (o.voices)
+        if (const std::string problem = VoicesProblem(*o.voices, loaded, song); !problem.empty())
+            return UsageError(err, problem);
     if (o.title) {
         song.SetListTitle(Utf8ToCp932(*o.title));
     }
     if (o.fame)
         song.SetFameLevel(static_cast<uint8_t>(*o.fame));
-    // The song as read, before it is fitted to the strings.
-    if (!o.writeMwd.empty() && !CSongFileWriter(song).Write(o.writeMwd)) {
-        err << "dovrelplinvara-render: cannot write " << o.writeMwd << "\n";
-        return 1;
-    }
+    // The song as read, before it is fitted to the strings; written once every usage is checked.
+    const std::vector<uint8_t> asRead = o.writeMwd.empty() ? std::vector<uint8_t>() : CSongFileWriter(song).Build();
 
     // The same score the main window makes from these settings; the range counts the measures
     // as drawn, written ones when repeats are drawn with lines.
@@ -532,10 +700,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         if (!chosen) {
             const bool minor = song.keyIndex >= 0 && song.keyIndex < kKeyCount &&
                                kKeyTable[static_cast<size_t>(song.keyIndex)].mode == KeyMode::Minor;
-            err << "dovrelplinvara-render: --key needs a " << (minor ? "minor key such as Em or Bbm" : "major key such as G or Bb")
-                << ", as the song is written in one, not \"" << *o.key << "\"\n"
-                << kRenderUsage;
-            return 2;
+            return UsageError(err, std::string("--key needs a ") +
+                                       (minor ? "minor key such as Em or Bbm" : "major key such as G or Bb") +
+                                       ", as the song is written in one, not \"" + *o.key + "\"");
         }
     }
     const int transposition = MoveSongToKey(song, 0, chosen, frame, settings.lowestNote);
@@ -545,62 +712,44 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (o.allMeasures)
         measures = MeasureRange{1, std::max(1, count)};
     else if (o.haveMeasures) {
-        if (o.first < 1 || o.first > o.last || o.last > count) {
-            err << "dovrelplinvara-render: the measures must lie within 1-" << count << "\n" << kRenderUsage;
-            return 2;
-        }
+        if (o.first < 1 || o.first > o.last || o.last > count)
+            return UsageError(err, "the measures must lie within 1-" + std::to_string(count));
         measures = MeasureRange{o.first, o.last};
     }
     const FittedScore score = measures.first == opening.measures.first && measures.last == opening.measures.last
                                   ? opening
                                   : LayOutFittedScore(frame, song, measures, transposition, o.repeats, &opening);
 
+    // The passage is laid out on its own, as the window plays a range it shows; a WAVE file
+    // too long for its sizes is refused before anything is written.
+    std::optional<PlaySchedule> played;
+    const int passes = o.loop.value_or(1);
+    if (!o.audio.empty()) {
+        const MeasureRange passage{o.from.value_or(measures.first), o.to.value_or(measures.last)};
+        if (passage.first > passage.last || passage.last > count)
+            return UsageError(err, "--from and --to must lie within 1-" + std::to_string(count) + ", in order");
+        const FittedScore layout = passage.first == measures.first && passage.last == measures.last
+                                       ? score
+                                       : LayOutFittedScore(frame, song, passage, transposition, o.repeats, &opening);
+        PlayOptions play;
+        play.tempoPercent = o.tempoPercent.value_or(100);
+        play.countIn = o.countIn.value_or(false);
+        play.metronome = o.metronome.value_or(false);
+        play.beats = ClickBeats(song.beatsPerMeasure);
+        played = MakePlaySchedule(layout, song.PlayedTempo(), play);
+        if (const int64_t frames = WaveFrames(*played, passes); WaveDataBytes(frames) > kMaxWaveDataBytes)
+            return UsageError(err, AudioTooLong(frames, played->sampleRate));
+    }
+
+    if (!o.writeMwd.empty() && !WriteBytes(o.writeMwd, asRead)) {
+        err << "dovrelplinvara-render: cannot write " << o.writeMwd << "\n";
+        return 1;
+    }
+    FactLines fact(out);
     if (o.info) {
-        int lowest = 0, highest = 0;
-        song.GetPitchRange(lowest, highest, -1, -1);
-        std::string loadedKey = song.keyName;
-        while (!loadedKey.empty() && loadedKey.back() == ' ')
-            loadedKey.pop_back();
-        // The key name is the one read; the fitting moved the key index along with the notes.
-        const std::string fittedKey = song.KeyLabel();
-        out << "measures=" << song.measureCount << "\nbeats=" << song.beatsPerMeasure << "\nkey=" << fittedKey
-            << "\nloaded_key=" << loadedKey << "\ntranspose=" << score.transposition << "\nfirst=" << measures.first
-            << "\nlast=" << measures.last << "\nlowest=" << lowest << "\nhighest=" << highest
-            << "\nmissing=" << score.notesWithoutString
-            << "\ntitle=" << Cp932ToUtf8(song.ListTitle()) << "\nfame=" << song.FameLevel()
-            << "\ntempo=" << song.PlayedTempo() << "\n";
-        if (song.PlayedTempo() != song.Tempo()) // the tempo a song file of it keeps
-            out << "stored_tempo=" << song.Tempo() << "\n";
-        if (song.meter) // a meter counted in dotted beats
-            out << "meter=" << song.meter->numerator << "/" << song.meter->denominator << "\n";
-        out << "moved=" << loaded.report.moved << "\nskipped=" << loaded.report.skipped
-            << "\ndropped=" << loaded.report.dropped << "\n";
-        if (loaded.report.barsOffGrid > 0) // written bar lines the song's measures cannot follow
-            out << "bars_off_grid=" << loaded.report.barsOffGrid << "\n";
-        // The pickup's own length, which the song file's whole first measure does not keep.
-        if (const int pickup = song.pickupStart > 0 ? song.beatsPerMeasure * kUnitsPerBeat - song.pickupStart : 0;
-            pickup > 0) {
-            out << "pickup_beats=" << pickup / kUnitsPerBeat;
-            if (pickup % kUnitsPerBeat)
-                out << "." << pickup * 10 / kUnitsPerBeat % 10;
-            out << "\n";
-        }
-        const RepeatForm& form = song.repeats;
-        out << "written_measures=" << (form.marks.empty() ? song.measureCount : form.marks.size())
-            << "\nplayed_measures=" << (form.marks.empty() ? song.measureCount : form.order.size())
-            << "\nrepeats=" << (score.DrawnOnce() ? "lines" : form.Jumps() ? "written" : "none") << "\n";
-        if (score.layout.fallback != RepeatFallback::kNone)
-            out << "repeats_fallback=" << FallbackName(score.layout.fallback) << "\n";
         const FittedScore whole =
             LayOutFittedScore(frame, song, {1, std::max(1, count)}, transposition, o.repeats, &opening);
-        out << "keys=";
-        const char* comma = "";
-        for (const KeyOffer& offer : OfferEachKey(whole, song.keyIndex)) {
-            out << comma << kKeyTable[static_cast<size_t>(offer.keyIndex)].name << ":" << offer.missingNotes;
-            comma = ",";
-        }
-        out << "\n";
-        WriteVoiceFacts(out, loaded, song, whole);
+        WriteSongFacts(fact, song, loaded, measures, score, whole);
     }
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;
@@ -628,9 +777,12 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         const SheetSet set =
             PlanSheets(score, sheet, paper, MeasureSheetText(printer.get(), paper.mode.yResolution),
                        SongFactsOf(song, score));
-        out << "lyrics_left_out=" << set.WordsLeftOut() + song.versesLeftOut << "\n";
-        if (!sheet.FitsPaper())
-            out << "sheets=" << set.sheets.size() << "\npages=" << set.PageCount() << "\n";
+        fact("lyrics_left_out", set.WordsLeftOut() + song.versesLeftOut);
+        // At scale the sheets are many; a paper asked for may take the A3 sheet on more than one page.
+        if (!sheet.FitsPaper() || !o.paper.empty() || o.landscape || o.portrait) {
+            fact("sheets", set.sheets.size());
+            fact("pages", set.PageCount());
+        }
     }
     if (o.notes) {
         for (const ScoreNote& n : score.layout.notes)
@@ -641,25 +793,8 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
 
     int status = 0;
-    if (!o.audio.empty()) {
-        // The passage is laid out on its own, as the window plays a range it shows.
-        const MeasureRange passage{o.from.value_or(measures.first), o.to.value_or(measures.last)};
-        if (passage.first > passage.last || passage.last > count) {
-            err << "dovrelplinvara-render: --from and --to must lie within 1-" << count << ", in order\n"
-                << kRenderUsage;
-            return 2;
-        }
-        const FittedScore played = passage.first == measures.first && passage.last == measures.last
-                                       ? score
-                                       : LayOutFittedScore(frame, song, passage, transposition, o.repeats, &opening);
-        PlayOptions play;
-        play.tempoPercent = o.tempoPercent.value_or(100);
-        play.countIn = o.countIn.value_or(false);
-        play.metronome = o.metronome.value_or(false);
-        play.beats = ClickBeats(song.beatsPerMeasure);
-        if (!WriteAudio(o.audio, played, song.PlayedTempo(), play, o.loop.value_or(1), err))
-            status = 1;
-    }
+    if (played && !WriteAudio(o.audio, *played, passes, err))
+        status = 1;
     if (!o.output.empty()) {
         bool written = false;
         const SongFacts facts = SongFactsOf(song, score);

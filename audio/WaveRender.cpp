@@ -7,8 +7,13 @@
 #include "common/Messages.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +45,57 @@ void PutSamples(std::vector<uint8_t>& out, std::span<const int16_t> samples)
     for (const int16_t s : samples)
         PutLe(out, static_cast<uint16_t>(s), 2);
 }
+
+// While it lives, the signals that stop a long render from outside remove the temporary file
+// and then end the program as they would have. The handler may only use what is safe in one:
+// the path waits in a static buffer, and a signal whose action is not the default (ignored
+// under nohup, or the program's own) is left alone.
+class TempFileOnSignal {
+public:
+    explicit TempFileOnSignal(const std::string& temp)
+    {
+        if (temp.empty() || temp.size() >= sizeof path || armed)
+            return;
+        std::memcpy(path, temp.c_str(), temp.size() + 1);
+        armed = 1;
+        struct sigaction action {};
+        action.sa_handler = &Remove;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND; // the default action is back when the handler runs
+        for (size_t i = 0; i < kSignals.size(); ++i) {
+            installed[i] = sigaction(kSignals[i], nullptr, &previous[i]) == 0 && previous[i].sa_handler == SIG_DFL &&
+                           !(previous[i].sa_flags & SA_SIGINFO) && sigaction(kSignals[i], &action, nullptr) == 0;
+        }
+        owner = true;
+    }
+    ~TempFileOnSignal()
+    {
+        if (!owner)
+            return;
+        for (size_t i = 0; i < kSignals.size(); ++i)
+            if (installed[i])
+                sigaction(kSignals[i], &previous[i], nullptr);
+        armed = 0;
+    }
+    TempFileOnSignal(const TempFileOnSignal&) = delete;
+    TempFileOnSignal& operator=(const TempFileOnSignal&) = delete;
+
+private:
+    static constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
+
+    static void Remove(int signal)
+    {
+        if (armed)
+            unlink(path);
+        raise(signal); // delivered, with the default action, as the handler returns
+    }
+
+    static inline char path[PATH_MAX];
+    static inline volatile sig_atomic_t armed = 0;
+    std::array<struct sigaction, kSignals.size()> previous{};
+    std::array<bool, kSignals.size()> installed{};
+    bool owner = false;
+};
 
 } // namespace
 
@@ -80,9 +136,19 @@ std::vector<int16_t> RenderPass(const PlaySchedule& schedule, HarpSynth& synth, 
     return samples;
 }
 
+int64_t WaveFrames(const PlaySchedule& schedule, int passes)
+{
+    return SchedulePlayer::PassesFramesOf(schedule, passes);
+}
+
+int64_t WaveDataBytes(int64_t frames)
+{
+    return frames * kChannels * 2;
+}
+
 std::vector<uint8_t> WaveHeader(int64_t frames, int sampleRate, int channels)
 {
-    const auto dataBytes = static_cast<uint32_t>(frames * channels * 2);
+    const auto dataBytes = static_cast<uint32_t>(std::clamp<int64_t>(frames * channels * 2, 0, kMaxWaveDataBytes));
     std::vector<uint8_t> out;
     out.reserve(44);
     const auto tag = [&](const char* four) { out.insert(out.end(), four, four + 4); };
@@ -112,12 +178,17 @@ std::vector<uint8_t> WaveFileBytes(std::span<const int16_t> interleaved, int sam
 
 bool WriteWaveFile(const std::string& path, const PlaySchedule& schedule, HarpSynth& synth, int passes)
 {
+    const int64_t frames = WaveFrames(schedule, passes);
+    if (WaveDataBytes(frames) > kMaxWaveDataBytes) { // its sizes could not say how long it is
+        ShowGeneralError(GeneralError::kCannotOpenFile);
+        return false;
+    }
     const std::string temp = BeginReplacingFile(path);
+    const TempFileOnSignal removal(temp);
     FILE* file = temp.empty() ? nullptr : std::fopen(temp.c_str(), "wb");
     bool written = file != nullptr;
     if (file) {
-        const std::vector<uint8_t> header =
-            WaveHeader(SchedulePlayer::PassesFramesOf(schedule, passes), schedule.sampleRate, kChannels);
+        const std::vector<uint8_t> header = WaveHeader(frames, schedule.sampleRate, kChannels);
         written = std::fwrite(header.data(), 1, header.size(), file) == header.size();
         std::vector<uint8_t> bytes;
         RenderPassBlocks(schedule, synth, [&](std::span<const int16_t> block) {

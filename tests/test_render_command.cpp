@@ -2,18 +2,28 @@
 #include "common/ByteIO.h"
 #include "settings/ConfigRecord.h"
 #include "song/CSongFileWriter.h"
+#include "tests/support/MidiBytes.h"
+#include "tests/support/MusicXmlText.h"
+#include "tests/support/PdfProbe.h"
 #include "tests/support/TestSupport.h"
 
 #include <QImage>
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
+#include <set>
+#include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -26,6 +36,13 @@ protected:
         return RunRenderCommand(args, out, err);
     }
     std::string Sample(const char* name) const { return std::string(DP_SAMPLE_DIR) + "/" + name; }
+    // A usage error is the one line that says what was wrong and where the usage is told.
+    bool OneUsageLine() const
+    {
+        const std::string text = err.str();
+        return text.rfind("dovrelplinvara-render: ", 0) == 0 && text.find('\n') == text.size() - 1 &&
+               text.find(" (--help tells the usage)\n") != std::string::npos;
+    }
 
     SandboxDir sandbox;
     RecordingSink sink;
@@ -84,11 +101,16 @@ TEST_F(RenderCommandTest, WideSampleIsFittedAndRangesAreChecked)
     EXPECT_NE(out.str().find("highest=79\n"), std::string::npos) << "the highest note comes down to the top string";
     EXPECT_EQ(Run({"--measures", "3-2", Sample("scale.mwd")}), 2);
     EXPECT_EQ(Run({"--measures", "1-99", Sample("scale.mwd")}), 2);
+    EXPECT_TRUE(OneUsageLine()) << err.str();
     EXPECT_EQ(Run({"--frobnicate", Sample("scale.mwd")}), 2);
+    EXPECT_EQ(err.str(), "dovrelplinvara-render: unknown option --frobnicate (--help tells the usage)\n");
     EXPECT_EQ(Run({}), 2);
-    EXPECT_NE(err.str().find("usage:"), std::string::npos);
+    EXPECT_EQ(err.str(), "dovrelplinvara-render: no SONG given (--help tells the usage)\n");
+    EXPECT_EQ(Run({"--key", "Em", Sample("scale.mwd")}), 2);
+    EXPECT_TRUE(OneUsageLine()) << err.str();
     EXPECT_EQ(Run({"--help"}), 0);
-    EXPECT_NE(out.str().find("usage:"), std::string::npos);
+    EXPECT_EQ(out.str(), kRenderUsage);
+    EXPECT_EQ(err.str(), "");
 }
 
 TEST_F(RenderCommandTest, PicturesAtBothZoomsAndFailures)
@@ -343,6 +365,139 @@ TEST_F(RenderCommandTest, AudioIsThePlaybackAsAWaveFile)
           {"--audio", Sample("sakura.mwd"), Sample("sakura.mwd")},
           {"--audio"}}) {
         EXPECT_EQ(Run(args), 2) << args.size() << " arguments from " << args[0];
-        EXPECT_NE(err.str().find("usage:"), std::string::npos);
+        EXPECT_TRUE(OneUsageLine()) << err.str();
     }
+}
+
+// A WAVE file's sizes are 32-bit: a render past 4 GiB is refused before anything is written,
+// saying how long it would be.
+TEST_F(RenderCommandTest, AWaveFilePastFourGibIsRefusedBeforeAnythingIsWritten)
+{
+    const std::string folder = sandbox.Path("long");
+    fs::create_directory(folder);
+    // The whole tune lasts 96 s, 384 s at a quarter of its tempo: 64 passes and the ringing out
+    // are 24577.5 s, past the 24347.9 s that 4 GiB hold.
+    EXPECT_EQ(Run({"--audio", folder + "/long.wav", "--tempo", "25", "--loop", "64", "--measures", "all", "--info",
+                   "--write-mwd", folder + "/song.mwd", Sample("jinglebells.mwd"), folder + "/sheet.png"}),
+              2);
+    EXPECT_EQ(err.str(), "dovrelplinvara-render: --audio would last 6 h 49 min (4.3 GB), longer than the 4 GiB a "
+                         "WAVE file holds (6 h 45 min): play fewer measures or passes, or faster (--help tells the "
+                         "usage)\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+// A render stopped from outside leaves no temporary file beside its output. 63 passes are just
+// under 4 GiB: the render is taken and lasts long enough for the signal to land while it writes.
+TEST_F(RenderCommandTest, ARenderStoppedBySignalLeavesNoFileBehind)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        const std::string folder = sandbox.Path("stopped" + std::to_string(signal));
+        fs::create_directory(folder);
+        const std::string wav = folder + "/long.wav", song = Sample("jinglebells.mwd");
+        std::vector<std::string> args{DP_RENDER_PROGRAM, "--audio", wav, "--tempo", "25", "--loop", "63",
+                                      "--measures", "all", song};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        // The child starts with the default actions, whatever this process ignores.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        for (const int s : {SIGTERM, SIGINT, SIGHUP})
+            sigaddset(&defaults, s);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, DP_RENDER_PROGRAM, nullptr, &attributes, argv.data(), environ), 0);
+        posix_spawnattr_destroy(&attributes);
+        // Samples are being written once the temporary file holds more than its header.
+        bool writing = false;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!writing && std::chrono::steady_clock::now() < until) {
+            std::error_code error;
+            for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+                writing = writing || (entry.path().filename().string().rfind("long.wav.", 0) == 0 &&
+                                      fs::file_size(entry.path(), error) > 44);
+            if (!writing)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_TRUE(writing) << "no temporary file was written";
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
+        EXPECT_TRUE(fs::is_empty(folder)) << fs::directory_iterator(folder)->path();
+    }
+}
+
+// Texts read from the file (a part's or a track's name) or given (the title) make no --info
+// lines of their own and bring no control characters to the terminal.
+TEST_F(RenderCommandTest, TextsFromTheFileMakeNoLinesOfTheirOwn)
+{
+    using namespace mx;
+    const std::string score = sandbox.Path("names.musicxml"), midi = sandbox.Path("names.mid");
+    WriteFileBytes(score, Bytes(Score({{"P1", "Voice&#10;melody_from=forged"}, {"P2", "Bass&#13;&#27;[2J"}},
+                                      Part("P1", {Measure(1, Attributes(1) + Note("E5", 2) + Note("C5", 2))}) +
+                                          Part("P2", {Measure(1, Attributes(1) + Note("C3", 4))}))));
+    MidiTrackBytes melody, bass;
+    melody.Name(std::string_view("Tune\nfame=1\0\x1b]0;x\x07", 16)).Note(0, 72, 480).Note(0, 74, 480).End();
+    bass.Name("Bass\x7f\xc2\x9b" "31m").Note(0, 48, 960).End();
+    WriteFileBytes(midi, MidiFileBytes(1, 480, {melody, bass}));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--info", "--voices", "melody=1,acc=2", score},
+          {"--info", midi},
+          {"--info", "--title", "Title\nkey=X\x1b[0m\r", Sample("twinkle.mwd")}}) {
+        SCOPED_TRACE(args[args.size() - 1]);
+        ASSERT_EQ(Run(args), 0) << err.str();
+        std::istringstream lines(out.str());
+        std::set<std::string> keys;
+        for (std::string line; std::getline(lines, line);) {
+            EXPECT_TRUE(std::regex_match(line, std::regex("[a-z0-9_.]+=.*"))) << line;
+            EXPECT_TRUE(keys.insert(line.substr(0, line.find('='))).second) << "a second " << line;
+            EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](char c) { return c >= 0 && (c < 0x20 || c == 0x7F); }))
+                << line;
+            EXPECT_EQ(line.find("\xc2\x9b"), std::string::npos) << "a C1 control: " << line;
+        }
+    }
+    EXPECT_NE(out.str().find("title=Title\xEF\xBF\xBDkey=X\xEF\xBF\xBD[0m\xEF\xBF\xBD\n"), std::string::npos) << out.str();
+}
+
+// --info tells the sheets and pages the PDF gets on the paper asked for: the A3 sheet fitted
+// takes two A4 pages, and at scale the paper and its turn decide.
+TEST_F(RenderCommandTest, InfoTellsThePagesOfThePaperAskedFor)
+{
+    const std::string pdf = sandbox.Path("a4.pdf");
+    const auto pages = [&](const std::string& facts) {
+        std::smatch m;
+        return std::regex_search(facts, m, std::regex("\nsheets=(\\d+)\npages=(\\d+)\n"))
+                   ? m[1].str() + "/" + m[2].str()
+                   : std::string("none");
+    };
+    ASSERT_EQ(Run({"--info", "--paper", "A4", Sample("twinkle.mwd"), pdf}), 0) << err.str();
+    EXPECT_EQ(pages(out.str()), "1/2");
+    EXPECT_EQ(PdfPages(pdf), 2);
+    ASSERT_EQ(Run({"--info", "--paper", "A3", Sample("twinkle.mwd")}), 0) << err.str();
+    EXPECT_EQ(pages(out.str()), "1/1");
+    ASSERT_EQ(Run({"--info", Sample("twinkle.mwd")}), 0);
+    EXPECT_EQ(pages(out.str()), "none") << "no paper asked for, the facts stay as they were";
+
+    const std::vector<std::string> atScale{"--info", "--harp", "37", "--measures", "all", "--paper", "A4", "--portrait"};
+    std::vector<std::string> alone = atScale, withPdf = atScale;
+    alone.push_back(Sample("jinglebells.mwd"));
+    withPdf.insert(withPdf.end(), {Sample("jinglebells.mwd"), pdf});
+    ASSERT_EQ(Run(alone), 0) << err.str();
+    const std::string told = pages(out.str());
+    ASSERT_EQ(Run(withPdf), 0) << err.str();
+    EXPECT_EQ(pages(out.str()), told);
+    EXPECT_EQ(told.substr(told.find('/') + 1), std::to_string(PdfPages(pdf)));
+    std::vector<std::string> landscape = alone;
+    landscape[landscape.size() - 2] = "--landscape";
+    ASSERT_EQ(Run(landscape), 0) << err.str();
+    EXPECT_NE(pages(out.str()), told) << "the turned paper takes other pages";
+    EXPECT_EQ(Run({"--paper", "A4", Sample("twinkle.mwd"), sandbox.Path("x.svg")}), 2) << "no PDF and no --info";
 }

@@ -186,17 +186,36 @@ TEST_F(VoiceSheetsTest, ChordNamesGiveAnAccompanimentWithOneSynchLinePerChange)
     EXPECT_EQ(sink.Count(), 0u);
 }
 
-// A wrong choice says so and writes nothing.
-TEST_F(VoiceSheetsTest, AVoiceTheFileDoesNotHaveIsAUsageOrImportError)
+// One rule for every role: an entry that cannot be drawn as asked is a usage error naming it,
+// on one line; only a voice number the file lacks is the import's message.
+TEST_F(VoiceSheetsTest, EveryVoicesEntryIsCheckedByOneRule)
 {
-    const std::string tune = Write("duet.abc", kDuet);
-    EXPECT_EQ(Run({"--voices", "2=1,melody=1", tune}).substr(0, 6), "exit 1");
-    sink.Take();
-    EXPECT_EQ(Run({"--voices", "2=40", tune}).substr(0, 6), "exit 1");
-    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000004 指定されたパートがありません。"}) << "the tune is there";
-    EXPECT_EQ(Run({"--voices", "bass=2", tune}).substr(0, 6), "exit 2");
-    EXPECT_EQ(Run({"--voices", "2=2,2=1", tune}).substr(0, 6), "exit 2");
+    const std::string tune = Write("duet.abc", kDuet), plain = Write("plain.abc", "X:1\nT:Plain\nK:C\nCDEF|GABc|\n");
     const std::string song = JoinPath(DP_SAMPLE_DIR, "twinkle.mwd");
-    EXPECT_EQ(Run({"--voices", "2=1", song}).substr(0, 6), "exit 2");
+    struct Case {
+        std::string file, voices, error;
+    };
+    for (const Case& c : {Case{tune, "2=1,melody=1", "\"melody=1\" gives voice 1 a second role"},
+                          Case{tune, "2=1,3=1", "\"3=1\" gives voice 1 a second role"},
+                          Case{tune, "2=1", "\"2=1\" gives the melody's voice a second role"},
+                          Case{tune, "bass=2", "\"bass=2\" names no role"},
+                          Case{tune, "2=2,2=1", "\"2=1\" gives the role 2 a second time"},
+                          Case{tune, "acc=x", "\"acc=x\" needs a voice's number from 1, or chords"},
+                          Case{tune, "melody=2,", "\"\" is no ROLE=N"},
+                          Case{tune, "acc=chords", "\"acc=chords\" finds no chord names"},
+                          Case{plain, "acc=chords", "\"acc=chords\" finds no chord names"},
+                          Case{song, "melody=2", "\"melody=2\" names a voice, but a song file holds its melody alone"},
+                          Case{song, "2=1", "\"2=1\" names a voice"}}) {
+        const std::string result = Run({"--voices", c.voices, c.file, sandbox.Path("x.png")});
+        EXPECT_EQ(result.rfind("exit 2: dovrelplinvara-render: --voices: ", 0), 0u) << c.voices << ": " << result;
+        EXPECT_NE(result.find(c.error), std::string::npos) << c.voices << ": " << result;
+        EXPECT_EQ(result.find('\n'), result.size() - 1) << "one line: " << result;
+    }
+    EXPECT_FALSE(FileExists(sandbox.Path("x.png")));
+    EXPECT_EQ(sink.Count(), 0u);
+    EXPECT_EQ(Run({"--voices", "melody=1,2=3", tune}), "exit 1: ");
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000004 指定されたパートがありません。"}) << "the tune is there";
+    EXPECT_NE(Run({"--info", "--voices", "melody=2,2=1", tune}).find("\ndrawn_voices=melody:2,2:1\n"), std::string::npos)
+        << "the voices change roles";
     EXPECT_EQ(Run({"--voices", "acc=chords", song}), "") << "a song file's chord names are its own to use";
 }
