@@ -62,8 +62,6 @@ const std::string& SoundFont()
     return chosen;
 }
 
-// Each rendering on a synthesizer of its own: one that played before does not render a
-// schedule again to the same samples.
 std::vector<int16_t> Rendered(const PlaySchedule& schedule)
 {
     HarpSynth synth(SoundFont(), kSampleRate);
