@@ -17,7 +17,7 @@ constexpr float kReleaseOffset = -2400.0f;
 
 } // namespace
 
-HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
+HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate) : soundFont(soundFont)
 {
     QuietSoundLibraries();
     settings = new_fluid_settings();
@@ -30,17 +30,35 @@ HarpSynth::HarpSynth(const std::string& soundFont, int sampleRate)
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
     // Only the harp's samples are read, so even a large soundfont loads at once.
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-    synth = new_fluid_synth(settings);
-    if (!synth)
-        return;
+    Load();
+}
+
+bool HarpSynth::Load()
+{
+    fluid_synth_t* made = new_fluid_synth(settings);
+    if (!made)
+        return false;
+    // Checked again at every load, as the file may have changed since.
     const bool usable = CheckSoundFont(soundFont, 0, kHarpProgram) == SoundFontFault::kNone;
-    font = usable ? fluid_synth_sfload(synth, soundFont.c_str(), 1) : -1;
+    const int loaded = usable ? fluid_synth_sfload(made, soundFont.c_str(), 1) : -1;
     // The kit's tables are checked as the harp's are before FluidSynth reads its samples.
-    drums = usable && CheckSoundFont(soundFont, kDrumBank, 0) == SoundFontFault::kNone;
+    const bool kit = usable && CheckSoundFont(soundFont, kDrumBank, 0) == SoundFontFault::kNone;
+    fluid_synth_t* old = synth;
+    const int oldFont = font;
+    const bool oldDrums = drums;
+    synth = made;
+    font = loaded;
+    drums = kit;
     if (font < 0 || !SelectHarp()) {
-        delete_fluid_synth(synth);
-        synth = nullptr;
+        delete_fluid_synth(made);
+        synth = old;
+        font = oldFont;
+        drums = oldDrums;
+        return false;
     }
+    if (old)
+        delete_fluid_synth(old);
+    return true;
 }
 
 bool HarpSynth::SelectHarp()
@@ -127,8 +145,12 @@ void HarpSynth::Silence()
 {
     if (!synth)
         return;
-    // The reset also empties the reverb, so that every pass starts from the same silence and
-    // renders the same samples.
+    // FluidSynth keeps state past every reset: the rest of the block it rendered last, handed
+    // out before anything new, the reverb's modulation and what its voices last played. Only a
+    // synthesizer made anew renders the same notes to the same samples, so one is made; should
+    // the soundfont no longer load, the old one goes on, reset as far as it can be.
+    if (Load())
+        return;
     fluid_synth_system_reset(synth);
     SelectHarp();
 }

@@ -40,16 +40,19 @@ public:
     bool ClicksOnDrums() const { return drums; }
     // Every note released; what still rings fades as a plucked string does.
     void ReleaseAll();
-    // Quiet at once, as before the first note.
+    // Quiet at once and as new: what it renders from here on is what a synthesizer just made
+    // would render, so that the same notes give the same samples.
     void Silence();
     // Overwrites frames samples of each channel.
     void Write(float* left, float* right, int frames);
 
 private:
+    bool Load();
     bool SelectHarp();
     void SelectClick();
     int ClickPitch(bool accent) const;
 
+    std::string soundFont;
     _fluid_hashtable_t* settings = nullptr;
     int font = -1;
     _fluid_synth_t* synth = nullptr;

@@ -9,26 +9,46 @@
 #include <map>
 #include <set>
 
+namespace {
+
+// The cells that take part in a triplet, whose entry 1 is the third it is drawn at: entry 2 is
+// used there or in the cell before. The grid's cells are every voice's, so any voice's counts.
+std::set<int32_t> TripletCells(const ScoreLayout& layout)
+{
+    std::set<int32_t> cells;
+    const auto add = [&](const ScoreNote& n) {
+        if (n.entry == 2) {
+            cells.insert(n.time - 2);
+            cells.insert(n.time - 2 + kUnitsPerCell);
+        }
+    };
+    std::for_each(layout.notes.begin(), layout.notes.end(), add);
+    for (const LaidVoice& voice : layout.voices)
+        std::for_each(voice.notes.begin(), voice.notes.end(), add);
+    return cells;
+}
+
+// Where the grid's place `entry` of the cell at `cell` sounds, in time units, for every voice.
+double SoundingPlace(int32_t cell, int entry, const std::set<int32_t>& tripletCells, int beatDivision)
+{
+    // A beat counted in three holds its eighths where they are drawn, as a triplet does.
+    if (entry == 1)
+        return tripletCells.count(cell) || beatDivision == 3 ? cell + 1 : cell + 1.5;
+    return cell + entry;
+}
+
+} // namespace
+
 std::vector<SoundingSpan> SoundingSpans(const FittedScore& score)
 {
     const std::vector<ScoreNote>& notes = score.layout.notes;
-    std::set<int32_t> tripletCells;
-    for (const ScoreNote& n : notes)
-        if (n.entry == 2) {
-            tripletCells.insert(n.time - 2);
-            tripletCells.insert(n.time - 2 + kUnitsPerCell);
-        }
+    const std::set<int32_t> tripletCells = TripletCells(score.layout);
     std::vector<SoundingSpan> spans;
     spans.reserve(notes.size());
     for (const ScoreNote& n : notes) {
         const int entry = n.entry;
-        const double cell = n.time - entry;
-        double start = cell;
-        // A beat counted in three holds its eighths where they are drawn, as a triplet does.
-        if (entry == 1)
-            start = tripletCells.count(n.time - 1) || score.layout.beatDivision == 3 ? cell + 1 : cell + 1.5;
-        else if (entry == 2)
-            start = cell + 2;
+        const int32_t cell = n.time - entry;
+        const double start = SoundingPlace(cell, entry, tripletCells, score.layout.beatDivision);
         // The layout holds whole units, so a length of k quarter beats (1.5 k units) is cut
         // to floor(1.5 k); k comes back whole. A later entry's length is counted from the
         // quarter beat after the cell's start.
@@ -97,6 +117,12 @@ int ChannelOf(VoiceRole role)
 void AddVoiceSounds(const FittedScore& score, std::vector<Sound>& sounds)
 {
     const ScoreLayout& layout = score.layout;
+    const std::set<int32_t> tripletCells = TripletCells(layout);
+    // A voice's note starts and ends on places of the grid, each sounding where a melody's note
+    // at that place would.
+    const auto sounding = [&](int32_t time, int entry) {
+        return SoundingPlace(time - entry, entry, tripletCells, layout.beatDivision);
+    };
     const std::vector<PlacedNote>& placed = score.geometry.notes;
     std::map<std::pair<size_t, size_t>, int> own;   // (voice, note) -> circle
     std::map<std::pair<int32_t, int>, int> byPlace; // (time, pitch) -> the first circle there
@@ -124,9 +150,10 @@ void AddVoiceSounds(const FittedScore& score, std::vector<Sound>& sounds)
                 circle = shared->second;
             if (circle < 0)
                 continue; // no string: not drawn, not heard
-            // A voice's note stands where it is drawn, as long as it is held.
-            const double start = n.time;
-            sounds.push_back({n.time, {start, start + std::max(0.5, double(n.length))}, n.pitch, ChannelOf(voice.role), circle});
+            const double start = sounding(n.time, n.entry);
+            const int32_t end = n.time + std::max(n.length, 1);
+            const double stop = sounding(end, (n.entry + end - n.time) % kUnitsPerCell);
+            sounds.push_back({n.time, {start, std::max(stop, start + 0.5)}, n.pitch, ChannelOf(voice.role), circle});
         }
     }
 }

@@ -41,6 +41,8 @@ ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
         for (const VoiceNote& n : voice.notes)
             if (n.time >= rangeStart && n.time < rangeEnd) {
                 ScoreNote note{n.time - rangeStart, n.pitch, n.length};
+                // A voice's note stands on a place of the grid, which the player times by its entry.
+                note.entry = static_cast<uint8_t>(n.time % kUnitsPerCell);
                 note.optional = n.optional;
                 laid.notes.push_back(note);
             }

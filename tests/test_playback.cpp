@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -449,8 +450,6 @@ TEST_F(PlaybackTest, TheWaveFileIsWrittenBlockByBlockWholeOrNotAtAll)
     ASSERT_TRUE(w.Write(song));
     const LoadedSong loaded = Load(song);
     const PlaySchedule schedule = MakePlaySchedule(loaded.score, 150, 120);
-    // A synthesizer each: it renders in blocks of its own, so a pass is repeated exactly only
-    // from a fresh start, as the renderer makes one.
     HarpSynth first(SoundFont(), kSampleRate), synth(SoundFont(), kSampleRate);
     const std::vector<uint8_t> expected = WaveFileBytes(RenderPass(schedule, first), kSampleRate, 2);
     EXPECT_EQ(expected.size(), 44 + 4 * size_t(SchedulePlayer::PassFramesOf(schedule)));
@@ -470,6 +469,42 @@ TEST_F(PlaybackTest, TheWaveFileIsWrittenBlockByBlockWholeOrNotAtAll)
     EXPECT_EQ(sink.Take().size(), 1u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sandbox.Path()), std::filesystem::directory_iterator()),
               2) << "no temporary file left beside the song and the kept file";
+}
+
+namespace {
+
+// The first frame where two renderings differ, -1 when none does.
+int64_t FirstDifferingFrame(const std::vector<int16_t>& a, const std::vector<int16_t>& b)
+{
+    const auto [at, _] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return at == a.end() && a.size() == b.size() ? -1 : int64_t(at - a.begin()) / 2;
+}
+
+} // namespace
+
+// A pass renders to the same samples however the synthesizer was left before it: after a whole
+// pass, or cut off mid-note as a stop leaves it, with the reverb still full.
+TEST_F(PlaybackTest, OneSynthesizerRendersTheSameScheduleToTheSameSamplesEachTime)
+{
+    CSongFileWriter w(1, 3);
+    w.SetTempo(97); // frames of a pass and of a note that are not whole blocks of the synthesizer
+    for (int q = 0; q < 12; q += 2)
+        w.AddNote(q, 64 + q, 2);
+    const std::string song = sandbox.Path("again.mwd");
+    ASSERT_TRUE(w.Write(song));
+    const LoadedSong loaded = Load(song);
+    const PlaySchedule schedule = MakePlaySchedule(loaded.score, 97, 100);
+    HarpSynth synth(SoundFont(), kSampleRate);
+    ASSERT_TRUE(synth.Ready());
+    const std::vector<int16_t> first = RenderPass(schedule, synth);
+    EXPECT_EQ(FirstDifferingFrame(first, RenderPass(schedule, synth)), -1) << "after a whole pass";
+
+    SchedulePlayer player(synth);
+    player.Begin(schedule, 0, false);
+    std::vector<float> left(5000), right(5000);
+    for (int i = 0; i < 7; ++i)
+        player.Render(left.data(), right.data(), 4999);
+    EXPECT_EQ(FirstDifferingFrame(first, RenderPass(schedule, synth)), -1) << "after a pass cut off";
 }
 
 // ---- the soundfont ---------------------------------------------------------------------------

@@ -34,13 +34,8 @@ struct Loaded {
 
 // One measure at 60 beats per minute: the melody's quarter notes `melody` (pitch per beat, 0 for
 // a rest) and the accompaniment's notes by hand.
-Loaded HandMade(SandboxDir& sandbox, const std::vector<int>& melody, std::vector<VoiceNote> accompaniment)
+Loaded WithAccompaniment(SandboxDir& sandbox, CSongFileWriter& w, std::vector<VoiceNote> accompaniment)
 {
-    CSongFileWriter w(1, 4);
-    w.SetTempo(60);
-    for (size_t b = 0; b < melody.size(); ++b)
-        if (melody[b] > 0)
-            w.AddNote(int(b) * 4, melody[b], 4);
     const std::string path = sandbox.Path("voices.mwd");
     EXPECT_TRUE(w.Write(path));
     Loaded loaded;
@@ -51,14 +46,22 @@ Loaded HandMade(SandboxDir& sandbox, const std::vector<int>& melody, std::vector
     return loaded;
 }
 
+Loaded HandMade(SandboxDir& sandbox, const std::vector<int>& melody, std::vector<VoiceNote> accompaniment)
+{
+    CSongFileWriter w(1, 4);
+    w.SetTempo(60);
+    for (size_t b = 0; b < melody.size(); ++b)
+        if (melody[b] > 0)
+            w.AddNote(int(b) * 4, melody[b], 4);
+    return WithAccompaniment(sandbox, w, std::move(accompaniment));
+}
+
 const std::string& SoundFont()
 {
     static const std::string chosen = ChooseSoundFont("");
     return chosen;
 }
 
-// Each rendering on a synthesizer of its own: one that played before does not render a
-// schedule again to the same samples.
 std::vector<int16_t> Rendered(const PlaySchedule& schedule)
 {
     HarpSynth synth(SoundFont(), kSampleRate);
@@ -159,6 +162,32 @@ TEST_F(VoicePlaybackTest, ChordAccompanimentPlaysOnItsChannelAtItsTimes)
         EXPECT_EQ(n->start, 2 * (countIn + *time - measure) * kUnit) << "after the count-in, twice as slow";
         EXPECT_LE(n->end, passage.length);
     }
+}
+
+// A place of the grid sounds alike in every voice: a later entry on the quarter beat it stands
+// for, or on a triplet's third.
+TEST_F(VoicePlaybackTest, AVoicesNoteSoundsWithTheMelodysNoteAtTheSameGridPlace)
+{
+    CSongFileWriter w(1, 4);
+    w.SetTempo(60);
+    w.AddNote(0, 71, 1); // beat 1: two sixteenths, on entries 0 and 1
+    w.AddNote(1, 72, 3);
+    w.AddNote(8, 67, 1); // beat 3: a triplet on entries 0 and 2 of its first half and 1 of its second
+    w.SetEntry(4, 2, 69);
+    w.AddNote(11, 71, 1);
+    const Loaded loaded = WithAccompaniment(sandbox, w, {{1, 60, 2}, {14, 62, 2}, {16, 64, 2}});
+    const PlaySchedule schedule = MakePlaySchedule(loaded.score, 60, 100);
+    std::vector<int64_t> melody, voice;
+    for (const ScheduledNote* n : NotesOn(schedule, kMelodyChannel))
+        melody.push_back(n->start);
+    for (const ScheduledNote* n : NotesOn(schedule, kAccompanimentChannel))
+        voice.push_back(n->start);
+    ASSERT_EQ(melody, (std::vector<int64_t>{0, kBeat / 4, 2 * kBeat, 2 * kBeat + kBeat / 3, 2 * kBeat + 2 * kBeat / 3}));
+    EXPECT_EQ(voice, (std::vector<int64_t>{melody[1], melody[3], melody[4]}));
+    const std::vector<const ScheduledNote*> voiced = NotesOn(schedule, kAccompanimentChannel);
+    ASSERT_EQ(voiced.size(), 3u);
+    EXPECT_EQ(voiced[0]->end, kBeat / 2) << "held to the half beat it is drawn to";
+    EXPECT_EQ(voiced[1]->end, voiced[2]->start) << "held to the triplet's next third";
 }
 
 TEST_F(VoicePlaybackTest, BothVoicesAreHeardFromTheirOnsets)
