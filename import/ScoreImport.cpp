@@ -297,6 +297,21 @@ bool ChoiceFits(const VoiceChoice& choice, size_t voices)
     return true;
 }
 
+// Voice 1 is the melody rule's voice and the others keep the file's order. `first` is the
+// file's index of the voice numbered 1: the same for every part read of one import, so that
+// the numbers of --voices and of a tune's saved sheet name the same voices.
+void NumberFromMelody(Melody& melody, int first)
+{
+    if (first <= 0 || static_cast<size_t>(first) >= melody.voices.size())
+        return;
+    const auto at = melody.voices.begin() + first;
+    std::rotate(melody.voices.begin(), at, at + 1);
+    if (melody.melodyVoice == first)
+        melody.melodyVoice = 0;
+    else if (melody.melodyVoice >= 0 && melody.melodyVoice < first)
+        ++melody.melodyVoice;
+}
+
 ImportOutcome Cancelled(ScoreFormat format)
 {
     ImportOutcome outcome;
@@ -344,6 +359,8 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
         if (const ImportStatus status = reader->Read(bytes, choice, melody); status != ImportStatus::Ok)
             return Failure(format, static_cast<uint32_t>(status));
     }
+    const int firstVoice = melody.melodyVoice;
+    NumberFromMelody(melody, firstVoice);
     ImportOutcome outcome;
     outcome.voices = OffersOf(melody);
     outcome.melodyVoice = melody.melodyVoice >= 0 && static_cast<size_t>(melody.melodyVoice) < melody.voices.size()
@@ -367,8 +384,10 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
         if (format != ScoreFormat::Abc)
             for (size_t k = 0; k < offered.size() && k < kMaxVoiceCandidates && !read; ++k) {
                 Melody other;
-                if (offered[k].number != choice && reader->Read(bytes, offered[k].number, other) == ImportStatus::Ok &&
-                    other.melodyVoice == wanted - 1 && other.voices.size() == melody.voices.size()) {
+                if (offered[k].number == choice || reader->Read(bytes, offered[k].number, other) != ImportStatus::Ok)
+                    continue;
+                NumberFromMelody(other, firstVoice);
+                if (other.melodyVoice == wanted - 1 && other.voices.size() == melody.voices.size()) {
                     melody = std::move(other);
                     read = true;
                 }

@@ -6,6 +6,7 @@
 #include "import/Melody.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <utility>
 
@@ -21,14 +22,16 @@ inline size_t VoiceNotesLeft(const Melody& melody)
 }
 
 // Lists the voice when it has notes and the list has room, its notes cut to the room left;
-// its index in the list, or -1 when it is not listed.
+// its index in the list, or -1 when it is not listed. The notes left out count in `skipped`.
 inline int AddVoiceCandidate(Melody& melody, VoiceCandidate voice)
 {
-    if (voice.notes.empty() || melody.voices.size() >= kMaxVoiceCandidates)
+    const size_t room = melody.voices.size() < kMaxVoiceCandidates ? VoiceNotesLeft(melody) : 0;
+    const size_t kept = std::min(voice.notes.size(), room);
+    const size_t left = voice.notes.size() - kept;
+    melody.skipped += static_cast<int>(std::min<size_t>(left, size_t(INT_MAX - std::max(melody.skipped, 0))));
+    if (kept == 0)
         return -1;
-    voice.notes.resize(std::min(voice.notes.size(), VoiceNotesLeft(melody)));
-    if (voice.notes.empty())
-        return -1;
+    voice.notes.resize(kept);
     melody.voices.push_back(std::move(voice));
     return static_cast<int>(melody.voices.size()) - 1;
 }

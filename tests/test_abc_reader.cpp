@@ -1,5 +1,6 @@
 #include "import/abc/AbcLimits.h"
 #include "import/abc/AbcReader.h"
+#include "import/VoiceCandidates.h"
 #include "tests/support/AbcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -240,6 +241,23 @@ TEST(AbcReaderTest, ChordSymbolsTakeTheOnsetOfTheirNote)
     }
 }
 
+TEST(AbcReaderTest, AnnotationsThatStartLikeARootAreNoChords)
+{
+    const Melody m = Tune("L:1/4\nK:C", "\"Fine\"C \"D.C. al Fine\"D \"(End)\"E \"Bass\"F \"Coda\"G \"Dm7b5\"A "
+                                       "\"Gsus4/B\"B \"C6/9\"c \"Ebmaj7(#11)\"d \"Bo7\"e \"Ade\"f");
+    ASSERT_EQ(m.chords.size(), 5u);
+    const char roots[] = {'D', 'G', 'C', 'E', 'B'};
+    const char* suffixes[] = {"m7b5", "sus4/B", "6/9", "maj7(#11)", "o7"};
+    const int64_t onsets[] = {5, 6, 7, 8, 9};
+    for (size_t i = 0; i < m.chords.size(); ++i) {
+        EXPECT_EQ(m.chords[i].root, roots[i]) << i;
+        EXPECT_EQ(m.chords[i].suffix, suffixes[i]) << i;
+        EXPECT_EQ(m.chords[i].onset, onsets[i] * kQuarter) << i;
+    }
+    EXPECT_EQ(m.chords[3].alter, -1);
+    EXPECT_EQ(m.skipped, 0) << "an annotation is no fault";
+}
+
 TEST(AbcReaderTest, LyricsFollowTheAlignmentRules)
 {
     struct Case {
@@ -276,6 +294,24 @@ TEST(AbcReaderTest, TheFirstVoiceIsTheMelody)
     EXPECT_EQ(NotesText(Tune("L:1/4\nV:T1 clef=bass octave=-1\nK:C", "c"), kQuarter), "60:1");
     EXPECT_EQ(Letters(Tune("L:1/4\nK:C", "C D|\nV:2\nE F|")), "CD"); // music before any V:
     EXPECT_EQ(Letters(Tune("L:1/4\nK:C", "V:2\nC D|\nV:3\nE F|\nV:2\nG")), "CDG");
+}
+
+TEST(AbcReaderTest, InlineVoiceFieldsSwitchVoicesAsVoiceLinesDo)
+{
+    const std::string header = "L:1/4\nK:C";
+    const Melody lines = Tune(header, "V:1\nC D|\nV:2\nE F|\nV:1\nG A|");
+    ASSERT_EQ(lines.voices.size(), 2u);
+    for (const char* body : {"[V:1] C D|\n[V:2] E F|\n[V:1] G A|", "[V:1]C D|[V:2]E F|[V:1] G A|",
+                             "[V:1] C D|\n[V:2] E F|[V:1]\nG A|"}) {
+        const Melody m = Tune(header, body);
+        EXPECT_EQ(Letters(m), "CDGA") << body;
+        ASSERT_EQ(m.voices.size(), 2u) << body;
+        for (size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(m.voices[i].origin, lines.voices[i].origin) << body;
+            EXPECT_EQ(m.voices[i].notes.size(), lines.voices[i].notes.size()) << body;
+        }
+        EXPECT_EQ(m.melodyVoice, 0) << body;
+    }
 }
 
 TEST(AbcReaderTest, FileHeaderFieldsApplyToEveryTune)
@@ -391,21 +427,41 @@ TEST(AbcReaderTest, EveryVoiceOfTheTuneIsPlayedOut)
     EXPECT_EQ(VoiceText(before.voices[1]), "64:1 65:1 @ 0 1");
 }
 
-TEST(AbcReaderTest, ManyVoicesListSixteenAndWriteNoMoreThanOneVoiceMay)
+TEST(AbcReaderTest, ManyVoicesListSixteenAndWhatTheBoundsLeaveOutIsCounted)
 {
-    std::string body, line;
+    std::string body;
     for (int v = 1; v <= 300; ++v)
         body += "V:" + std::to_string(v) + "\nC D E F|\n";
-    const Melody m = Tune("L:1/4\nK:C", body);
+    const Melody m = Tune("L:1/4\nK:C", body + "V:300\n[CEG] [DF]|\n");
     ASSERT_EQ(m.voices.size(), kMaxVoiceCandidates);
     EXPECT_EQ(m.voices.back().origin, "V:16");
-    // Other voices together hold no more events than one voice may, and skip none of the melody's.
-    for (int i = 0; i < 200; ++i)
-        line += "V:" + std::to_string(2 + i % 4) + "\n" + std::string(2000, 'C') + "\n";
-    const Melody full = Tune("L:1/4\nK:C", "V:1\nC|\n" + line);
-    size_t notes = 0;
+    EXPECT_EQ(m.skipped, 284 * 4 + 2) << "the notes of the voices not listed, a chord as one";
+
+    // Sixteen voices of `notes` notes each, in measures of four.
+    auto voices = [](int notes) {
+        std::string text;
+        for (int v = 1; v <= 16; ++v) {
+            text += "V:" + std::to_string(v) + "\n";
+            for (int i = 0; i < notes / 4; ++i)
+                text += "CDEF|";
+            text += "\n";
+        }
+        return text;
+    };
+    auto total = [](const Melody& tune) {
+        size_t notes = 0;
+        for (const VoiceCandidate& v : tune.voices)
+            notes += v.notes.size();
+        return notes;
+    };
+    const Melody full = Tune("L:1/4\nK:C", voices(6944));
+    ASSERT_EQ(full.voices.size(), 16u);
     for (const VoiceCandidate& v : full.voices)
-        notes += v.notes.size();
-    EXPECT_EQ(notes, size_t(kAbcMaxEvents) + 1);
+        EXPECT_EQ(v.notes.size(), 6944u) << v.origin;
     EXPECT_EQ(full.skipped, 0);
+    // More than the voices may hold together: what does not fit is counted.
+    const Melody over = Tune("L:1/4\nK:C", voices(30000));
+    EXPECT_EQ(total(over), kMaxVoiceNotes);
+    EXPECT_EQ(over.skipped, static_cast<int>(16 * 30000 - kMaxVoiceNotes));
+    EXPECT_EQ(over.voices.front().notes.size(), 30000u) << "the melody's voice first";
 }

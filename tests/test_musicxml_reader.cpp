@@ -834,3 +834,59 @@ TEST(MusicXmlReaderBadInput, ThousandsOfPartsAndVoicesListSixteen)
     EXPECT_EQ(many.melody.voices.size(), kMaxVoiceCandidates);
     EXPECT_EQ(many.melody.voices[0].name, "Melody 声部0");
 }
+
+TEST(MusicXmlReaderVoices, APartThatFillsAMeasureTheMelodyLeavesShortKeepsItsNotes)
+{
+    // In 9/8 the first violin writes four quarters, the second the whole measure, its last
+    // eighth after the first violin's last note.
+    auto eighths = [](const std::string& pitch, int count) {
+        std::string notes;
+        for (int i = 0; i < count; ++i)
+            notes += Note(pitch, 1);
+        return notes;
+    };
+    const std::string xml =
+        Score({{"P1", "Violin I"}, {"P2", "Violin II"}},
+              Part("P1", {Measure(1, Attributes(2, 9, 8) + Note("E5", 9)), Measure(2, Note("D5", 8)),
+                          Measure(3, Note("C5", 9))}) +
+                  Part("P2", {Measure(1, Attributes(2, 9, 8) + Note("C4", 9)), Measure(2, eighths("G4", 9)),
+                              Measure(3, Note("C4", 9))}));
+    const Read r = ReadXml(xml);
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    ASSERT_EQ(r.melody.voices.size(), 2u);
+    const std::vector<std::pair<int64_t, int>> second = Onsets(r.melody.voices[1]);
+    ASSERT_EQ(second.size(), 11u);
+    EXPECT_EQ(second[9], std::make_pair(Q * 9 / 2 + 4 * Q, 67)) << "the ninth eighth is kept";
+    EXPECT_EQ(second[10], std::make_pair(9 * Q, 60)) << "the next measure starts at its bar line";
+    EXPECT_EQ(Notes(r.melody).back(), std::make_tuple(9 * Q, Q * 9 / 2, 72));
+    EXPECT_EQ(r.melody.skipped, 0);
+
+    // A short first measure stays the pickup the melody writes.
+    const std::string pickup = Score(
+        {{"P1", "Violin I"}, {"P2", "Violin II"}},
+        Part("P1", {Measure(0, Attributes(1) + Note("G4", 1)), Measure(1, Whole("C5"))}) +
+            Part("P2", {Measure(0, Attributes(1) + Note("C4", 4)), Measure(1, Whole("C4"))}));
+    EXPECT_EQ(ReadXml(pickup).melody.pickupTicks, Q);
+}
+
+TEST(MusicXmlReaderVoices, ChordNotesWithoutAVoiceAreInTheVoiceOfTheirChord)
+{
+    auto note = [](const std::string& pitch, const std::string& voice, int staff) {
+        return "<note>" + Pitch(pitch) + "<duration>4</duration><voice>" + voice + "</voice><staff>" +
+               std::to_string(staff) + "</staff></note>";
+    };
+    const std::string bare = [] {
+        return "<note><chord/>" + Pitch("G3") + "<duration>4</duration></note><note><chord/>" + Pitch("E3") +
+               "<duration>4</duration><staff>2</staff></note>";
+    }();
+    const std::string xml =
+        OnePart({Measure(1, Attributes(1) + note("E5", "1", 1) + "<backup><duration>4</duration></backup>" +
+                                note("C3", "2", 2) + bare),
+                 Measure(2, note("D5", "1", 1))});
+    const Read r = ReadXml(xml);
+    ASSERT_EQ(r.status, ImportStatus::Ok);
+    EXPECT_EQ(Pitches(r.melody), (std::vector<int>{76, 74}));
+    ASSERT_EQ(r.melody.voices.size(), 2u) << "no voice of stray chord notes";
+    EXPECT_EQ(Origins(r.melody), (std::vector<std::string>{"P1 staff 1 voice 1", "P1 staff 2 voice 2"}));
+    EXPECT_EQ(Onsets(r.melody.voices[1]), (std::vector<std::pair<int64_t, int>>{{0, 48}, {0, 55}, {0, 52}}));
+}

@@ -359,3 +359,37 @@ TEST_F(ScoreImportTest, AMelodyWhollyPastTheSongsEndIsNoMelody)
     EXPECT_FALSE(kept.failed);
     EXPECT_EQ(kept.song->measureCount, 256);
 }
+
+TEST_F(ScoreImportTest, VoiceOneIsTheMelodyAndEveryReadNumbersTheVoicesAlike)
+{
+    auto note = [](const std::string& pitch, const std::string& voice) {
+        return "<note>" + Pitch(pitch) + "<duration>4</duration><voice>" + voice + "</voice></note>";
+    };
+    // The upper part writes its lower voice first; the melody rule takes its voice 1.
+    const std::vector<uint8_t> bytes = Bytes(
+        Score({{"P1", "Upper"}, {"P2", "Lower"}},
+              Part("P1", {Measure(1, Attributes(1) + note("C5", "2") + "<backup><duration>4</duration></backup>" +
+                                         note("E5", "1"))}) +
+                  Part("P2", {Measure(1, Attributes(1) + Note("C3", 4))})));
+    const ImportOutcome plain = ImportScoreBytes(ScoreFormat::MusicXml, bytes, "duo.musicxml");
+    ASSERT_FALSE(plain.failed);
+    ASSERT_EQ(plain.voices.size(), 3u);
+    EXPECT_EQ(plain.melodyVoice, 1);
+    EXPECT_EQ(plain.voices[0].origin, "P1 staff 1 voice 1");
+    EXPECT_EQ(plain.voices[1].origin, "P1 staff 1 voice 2");
+    EXPECT_EQ(plain.voices[2].origin, "P2 staff 1 voice 1");
+
+    // Another part's voice as the melody: the second voice is still the one voice 2 names.
+    ImportRequest request;
+    VoiceChoice choice;
+    choice[VoiceRole::kMelody] = 3;
+    choice[VoiceRole::kSecond] = 2;
+    request.voices = choice;
+    const ImportOutcome low = ImportScoreBytes(ScoreFormat::MusicXml, bytes, "duo.musicxml", request);
+    ASSERT_FALSE(low.failed);
+    EXPECT_EQ(low.melodyVoice, 3);
+    EXPECT_EQ(low.voices[1].origin, "P1 staff 1 voice 2");
+    ASSERT_EQ(low.song->voices.size(), 1u);
+    EXPECT_EQ(low.song->voices[0].candidate, 2);
+    EXPECT_EQ(low.song->voices[0].name, "Upper 声部2");
+}

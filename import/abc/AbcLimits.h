@@ -11,6 +11,9 @@ constexpr size_t kAbcMaxLyricBlockBytes = 1 << 20; // a w: line with its +: line
 constexpr int kAbcMaxVerses = 64;                // w: lines of one block, W: lines of a tune
 constexpr size_t kAbcMaxVerseBytes = 2000;       // a verse's line of text
 constexpr int kAbcMaxEvents = 100000;            // notes, rests and bar lines one tune may write
+// Events the voices beside the melody write together: room for the 400,000 notes a file's
+// voices may hold with a bar line to every two or three, and no more, for each costs memory.
+constexpr size_t kAbcMaxVoiceEvents = 600000;
 constexpr int kAbcMaxPlayedNotes = 200000;       // notes, and chord names, once repeats are played out
 constexpr int kAbcMaxLengthTerm = 1024;          // numerator or denominator of a length or L:
 constexpr int kAbcMaxNoteWholes = 1024;          // longest note or rest, in whole notes

@@ -54,25 +54,73 @@ std::optional<AbcMark> MarkOf(std::string_view name)
     return std::nullopt;
 }
 
-// "Am7" -> A, 0, "m7"; "(Bb7)" -> B, -1, "7"; "F#m/C#" -> F, +1, "m/C#". False for annotations.
+// What lead sheets write after a chord's root: qualities ("m", "maj", "dim", "+", "sus"),
+// extensions and alterations ("7", "b9", "add9", "6/9", "(#11)"). "Fine", "Coda" or "Bass" start
+// with a letter a root may be, but go on with text no chord writes.
+bool IsChordSuffix(std::string_view text)
+{
+    static constexpr std::string_view kPieces[] = {
+        "maj", "min", "dim", "aug", "sus", "add", "alt", "mi", "ma", "m", "M", "-", "+", "o", "b", "#",
+        "(", ")", ",", "\u00B0", "\u00F8", "\u0394", "\u266D", "\u266F"};
+    while (!text.empty()) {
+        if (text.front() >= '0' && text.front() <= '9') {
+            text.remove_prefix(1);
+            continue;
+        }
+        if (text.size() >= 2 && text.front() == '/' && text[1] >= '0' && text[1] <= '9') {
+            text.remove_prefix(1); // 6/9
+            continue;
+        }
+        const auto piece = std::find_if(std::begin(kPieces), std::end(kPieces),
+                                        [&](std::string_view p) { return text.starts_with(p); });
+        if (piece == std::end(kPieces))
+            return false;
+        text.remove_prefix(piece->size());
+    }
+    return true;
+}
+
+// The accidental after a root or a bass note: +1, -1, or 0 with nothing taken.
+int TakeAccidental(std::string_view& text)
+{
+    for (const auto& [sign, alter] : {std::pair<std::string_view, int>{"#", 1}, {"b", -1}, {"\u266F", 1}, {"\u266D", -1}})
+        if (text.starts_with(sign)) {
+            text.remove_prefix(sign.size());
+            return alter;
+        }
+    return 0;
+}
+
+// "/E", "/Bb" at the end of a chord name.
+bool IsBassNote(std::string_view text)
+{
+    if (text.size() < 2 || text.front() != '/' || text[1] < 'A' || text[1] > 'G')
+        return false;
+    text.remove_prefix(2);
+    TakeAccidental(text);
+    return text.empty();
+}
+
+// "Am7" -> A, 0, "m7"; "(Bb7)" -> B, -1, "7"; "F#m/C#" -> F, +1, "m/C#". False for annotations:
+// a chord name is a root, an accidental, a suffix chords write and a bass note, nothing else.
 bool ParseChordSymbol(std::string_view text, ChordSymbol& chord)
 {
     text = AbcTrim(text);
     const bool bracketed = !text.empty() && text.front() == '(';
     if (bracketed)
         text.remove_prefix(1);
+    text = text.substr(0, std::min(text.find_first_of(" \t"), text.size()));
+    if (bracketed && text.ends_with(")"))
+        text.remove_suffix(1);
     if (text.empty() || text.front() < 'A' || text.front() > 'G')
         return false;
     chord.root = text.front();
     text.remove_prefix(1);
-    chord.alter = 0;
-    if (text.starts_with("#") || text.starts_with("b"))
-        chord.alter = text.front() == '#' ? 1 : -1, text.remove_prefix(1);
-    else if (text.starts_with("\u266F") || text.starts_with("\u266D"))
-        chord.alter = text.starts_with("\u266F") ? 1 : -1, text.remove_prefix(3);
-    text = text.substr(0, std::min(text.find_first_of(" \t"), text.size()));
-    if (bracketed && text.ends_with(")"))
-        text.remove_suffix(1);
+    chord.alter = TakeAccidental(text);
+    const size_t slash = text.rfind('/');
+    const bool bass = slash != std::string_view::npos && IsBassNote(text.substr(slash));
+    if (!IsChordSuffix(bass ? text.substr(0, slash) : text))
+        return false;
     chord.suffix = CutUtf8(AbcTextToUtf8(text), kMaxMelodyTextBytes);
     return true;
 }

@@ -106,18 +106,22 @@ void AbcTuneReader::ReadField(char letter, std::string_view value)
 void AbcTuneReader::ReadMusicLine(std::string_view line)
 {
     lastWasLyrics = false;
-    musicSeen = true;
     AbcTokenizer tokenizer(line);
     AbcToken token;
     while (tokenizer.Next(token)) {
         if (token.kind == AbcTokenKind::InlineField) {
+            // A [V:] before any note names the voice the music starts in, as a V: line does.
             if (token.fieldLetter != 'w' && token.fieldLetter != 'T')
                 ReadField(token.fieldLetter, AbcTrim(token.text));
-        } else if (inMelodyVoice) {
-            music.Read(token);
-        } else {
-            InOtherVoice([&](AbcMusicReader& other) { other.Read(token); });
+            continue;
         }
+        musicSeen = true;
+        if (inMelodyVoice)
+            music.Read(token);
+        else if (currentOther >= 0)
+            InOtherVoice([&](AbcMusicReader& other) { other.Read(token); });
+        else
+            CountLeftOut(token);
     }
     music.EndLine();
     InOtherVoice([](AbcMusicReader& other) {
@@ -248,6 +252,18 @@ void AbcTuneReader::ReadVoice(std::string_view value)
     started.music.SetPitchShift(started.clef.Shift());
 }
 
+// A voice beyond what the list holds is not read; its notes count as left out, a chord as
+// the one note its voice would keep.
+void AbcTuneReader::CountLeftOut(const AbcToken& token)
+{
+    if (token.kind == AbcTokenKind::ChordStart)
+        leftOutChord = true;
+    else if (token.kind == AbcTokenKind::ChordEnd && leftOutChord)
+        leftOutChord = false, ++skipped;
+    else if (token.kind == AbcTokenKind::Note && !leftOutChord)
+        ++skipped;
+}
+
 // The voice of that id, added when the list has room; its clef updated as the melody's is.
 int AbcTuneReader::OtherVoiceFor(std::string_view id, std::string_view name, const AbcClef& clef)
 {
@@ -352,6 +368,7 @@ bool AbcTuneReader::Finish(Melody& out)
     out.tempoQuarterBpm = tempo;
     out.skipped += skipped + music.Skipped();
     ListVoices(out);
+    out.skipped += leftOutChord; // a chord of a voice not read, open at the end
     return std::any_of(out.notes.begin(), out.notes.end(),
                        [](const MelodyNote& n) { return n.pitch != MelodyNote::kRest; });
 }
@@ -371,6 +388,7 @@ void AbcTuneReader::ListVoices(Melody& out)
             continue;
         Melody played;
         AbcPlayout(other.music.Written()).Play(played);
+        out.skipped += other.music.Skipped() + played.skipped;
         const std::string id = text(other.id);
         AddVoiceCandidate(out, VoiceCandidate{other.name.empty() ? "V:" + id : text(other.name), "V:" + id,
                                               PitchedNotesOf(played.notes)});

@@ -8,6 +8,7 @@
 #include "import/abc/AbcLimits.h"
 #include "import/abc/AbcMusicReader.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -43,10 +44,11 @@ private:
         AbcMusicReader music;
     };
     int OtherVoiceFor(std::string_view id, std::string_view name, const AbcClef& clef);
+    void CountLeftOut(const AbcToken& token);
     void ListVoices(Melody& out);
 
-    // Runs a step of the current other voice's reading, within the events all of them may
-    // write together.
+    // Runs a step of the current other voice's reading, within the events one voice may
+    // write and those all of them may write together.
     template <class Step>
     void InOtherVoice(Step step)
     {
@@ -54,7 +56,9 @@ private:
             return;
         AbcMusicReader& other = others[static_cast<size_t>(currentOther)].music;
         const size_t before = other.Written().events.size();
-        other.LimitEvents(before + (otherEvents < kAbcMaxEvents ? kAbcMaxEvents - otherEvents : 0));
+        const size_t own = before < size_t(kAbcMaxEvents) ? kAbcMaxEvents - before : 0;
+        const size_t shared = otherEvents < kAbcMaxVoiceEvents ? kAbcMaxVoiceEvents - otherEvents : 0;
+        other.LimitEvents(before + std::min(own, shared));
         step(other);
         otherEvents += other.Written().events.size() - before;
     }
@@ -86,6 +90,7 @@ private:
     std::vector<OtherVoice> others; // by first mention, as many as can be listed
     int currentOther = -1;          // the voice the body is in, when not the melody; -1: none kept
     size_t otherEvents = 0;         // what all the others hold
+    bool leftOutChord = false;      // in a chord of a voice not read
     AbcMusicReader headerMusic;     // the reader as the header leaves it, for every voice to start from
     AbcClef headerClef;             // of the header's K:
 

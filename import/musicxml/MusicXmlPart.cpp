@@ -74,6 +74,7 @@ struct NoteView {
     int staff = 1;
     bool grace = false, chord = false, cue = false, rest = false;
     bool tieStart = false, tieStop = false;
+    bool voiceWritten = false, staffWritten = false;
 
     explicit NoteView(pugi::xml_node note)
     {
@@ -88,8 +89,14 @@ struct NoteView {
                 else if (!std::strcmp(n, "dot"))
                     ++dots;
                 break;
-            case 'v': if (!std::strcmp(n, "voice") && *c.child_value()) voice = c.child_value(); break;
-            case 's': if (!std::strcmp(n, "staff")) staff = Integer(c, 1); break;
+            case 'v':
+                if (!std::strcmp(n, "voice") && *c.child_value())
+                    voice = c.child_value(), voiceWritten = true;
+                break;
+            case 's':
+                if (!std::strcmp(n, "staff"))
+                    staff = Integer(c, 1), staffWritten = true;
+                break;
             case 'g': grace |= !std::strcmp(n, "grace"); break;
             case 'c': chord |= !std::strcmp(n, "chord"); cue |= !std::strcmp(n, "cue"); break;
             case 'r': rest |= !std::strcmp(n, "rest"); break;
@@ -147,6 +154,27 @@ private:
         tieStart |= !std::strcmp(type, "start");
         tieStop |= !std::strcmp(type, "stop");
     }
+};
+
+// A <chord/> note that writes no <voice> or <staff> of its own is in those of the note it
+// sounds with: exporters often write them on the chord's first note only.
+class ChordHead {
+public:
+    void Apply(NoteView& note)
+    {
+        if (!note.chord) {
+            voice = note.voice, staff = note.staff;
+            return;
+        }
+        if (!note.voiceWritten)
+            note.voice = voice;
+        if (!note.staffWritten)
+            note.staff = staff;
+    }
+
+private:
+    const char* voice = "1";
+    int staff = 1;
 };
 
 // Counts sounding notes per voice of the upper staff. The melody is voice 1 when it has
@@ -279,7 +307,8 @@ private:
 
     void Note(pugi::xml_node element)
     {
-        const NoteView note(element);
+        NoteView note(element);
+        chordHead.Apply(note);
         if (note.grace)
             return; // takes no time
         const double ticks = RhythmTicks(note);
@@ -491,6 +520,7 @@ private:
     VoiceTally& melody;
     double pos = 0, furthest = 0, lastOnset = 0;
     bool closeEnding = false;
+    ChordHead chordHead;
 };
 
 // The part's voices with pitched notes, by staff and on each staff by first appearance, and
@@ -526,10 +556,15 @@ void IndexVoices(PartContent& part, IsMelody isMelody)
 MelodyVoice FindMelodyVoice(const std::vector<pugi::xml_node>& data)
 {
     VoiceTally tally;
-    for (pugi::xml_node measure : data)
+    for (pugi::xml_node measure : data) {
+        ChordHead chordHead;
         for (pugi::xml_node element = measure.first_child(); element; element = element.next_sibling())
-            if (!std::strcmp(element.name(), "note"))
-                tally.Add(NoteView(element));
+            if (!std::strcmp(element.name(), "note")) {
+                NoteView note(element);
+                chordHead.Apply(note);
+                tally.Add(note);
+            }
+    }
     return tally.Result();
 }
 

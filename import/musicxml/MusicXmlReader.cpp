@@ -248,7 +248,7 @@ public:
     void Add(const std::vector<MeasureNote>& notes, int64_t start, int64_t length)
     {
         for (const MeasureNote& n : notes) {
-            if (room == 0 || walk == 0)
+            if (walk == 0)
                 return;
             --walk;
             if (n.voiceIndex < 0 || size_t(n.voiceIndex) >= voices.size() || start + n.at >= kMaxReadTicks ||
@@ -257,8 +257,12 @@ public:
             std::vector<MelodyNote>& into = voices[size_t(n.voiceIndex)];
             TiedNotes& tied = ties[size_t(n.voiceIndex)];
             const MelodyNote note{start + n.at, std::min(n.duration, length - n.at), n.pitch, {}};
-            if (tied.Continue(into, note, n.tieStop, n.tieStart) || into.size() >= kMaxMelodyNotes)
+            if (tied.Continue(into, note, n.tieStop, n.tieStart))
                 continue;
+            if (room == 0 || into.size() >= kMaxMelodyNotes) {
+                ++leftOut; // past what the voices may hold
+                continue;
+            }
             into.push_back(note);
             --room;
             tied.Added(into.size() - 1, n.pitch, n.tieStart);
@@ -266,12 +270,14 @@ public:
     }
 
     std::vector<MelodyNote> Take(size_t voice) { return std::move(voices[voice]); }
+    size_t LeftOut() const { return leftOut; }
 
 private:
     std::vector<std::vector<MelodyNote>> voices;
     std::vector<TiedNotes> ties;
     size_t room;
     size_t& walk;
+    size_t leftOut = 0;
 };
 
 // "Piano 上段 声部2": the part's name, its staff when the part writes notes on several, its
@@ -325,23 +331,41 @@ struct MusicXmlScore::Impl {
     void AddPartVoices(size_t partIndex, const PartContent& content, const std::vector<PlayedMeasure>& played,
                        bool melodyPart, size_t& walk, Melody& out) const;
     void BorrowChords(const Part& melodyPart, const std::vector<PlayedMeasure>& played, MelodyAssembler& assembler) const;
-    std::vector<int64_t> LengthsOtherPartsHold(const Part& part) const;
+    struct Held {
+        int64_t shortest = INT64_MAX, longest = 0;
+    };
+    std::vector<Held> LengthsOtherPartsHold(const Part& part) const;
+    static int64_t MeasureLength(const MeasureContent& m, const Held& others, bool first);
 };
 
-// Per measure, the shortest length any other part writes for it; INT64_MAX where no other part
-// has the measure. A measure is as long as every part makes it: where only the melody's part
-// runs over, the others keep the bar line.
-std::vector<int64_t> MusicXmlScore::Impl::LengthsOtherPartsHold(const Part& part) const
+// Per measure, the shortest and the longest length any other part writes for it; none where
+// no other part has the measure.
+std::vector<MusicXmlScore::Impl::Held> MusicXmlScore::Impl::LengthsOtherPartsHold(const Part& part) const
 {
-    std::vector<int64_t> held(std::min(part.data.size(), kMaxPlayedMeasures), INT64_MAX);
+    std::vector<Held> held(std::min(part.data.size(), kMaxPlayedMeasures));
     for (const Part& other : parts) {
         if (&other == &part)
             continue;
         const std::vector<int64_t> lengths = WrittenMeasureLengths(other.data);
-        for (size_t i = 0; i < std::min(lengths.size(), held.size()); ++i)
-            held[i] = std::min(held[i], lengths[i]);
+        for (size_t i = 0; i < std::min(lengths.size(), held.size()); ++i) {
+            held[i].shortest = std::min(held[i].shortest, lengths[i]);
+            held[i].longest = std::max(held[i].longest, lengths[i]);
+        }
     }
     return held;
+}
+
+// A measure is as long as every part makes it: the shortest of them, never shorter than its
+// meter when one runs over it (where only the melody's part runs over, the others keep the bar
+// line), and never shorter than a part that fills a measure the melody's part leaves short. A
+// short first measure is the pickup the melody's part writes.
+int64_t MusicXmlScore::Impl::MeasureLength(const MeasureContent& m, const Held& others, bool first)
+{
+    if (first && m.length < m.nominal)
+        return m.length;
+    const int64_t shortest = std::min(m.length, others.shortest);
+    const int64_t longest = std::max(m.length, others.longest);
+    return std::max(std::min(m.nominal, longest), shortest);
 }
 
 bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
@@ -422,10 +446,10 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         total += content.measures[i].notes.size();
     out.notes.reserve(std::min(total, kMaxMelodyNotes));
     MelodyAssembler assembler(out);
-    // The other parts are read only when a measure of this one runs over its meter.
-    const bool overflows = std::any_of(content.measures.begin(), content.measures.end(),
-                                       [](const MeasureContent& m) { return m.length > m.nominal; });
-    const std::vector<int64_t> held = overflows ? LengthsOtherPartsHold(part) : std::vector<int64_t>{};
+    // The other parts are read only when a measure of this one is not as long as its meter.
+    const bool uneven = std::any_of(content.measures.begin(), content.measures.end(),
+                                    [](const MeasureContent& m) { return m.length != m.nominal; });
+    const std::vector<Held> held = uneven ? LengthsOtherPartsHold(part) : std::vector<Held>{};
     int64_t start = 0;
     std::vector<PlayedMeasure> played;
     played.reserve(order.size());
@@ -441,10 +465,9 @@ ImportStatus MusicXmlScore::Impl::Read(const Part& part, Melody& out) const
         if (out.meters.empty() || out.meters.back().numerator != m.numerator ||
             out.meters.back().denominator != m.denominator)
             out.meters.push_back(MeterChange{start, m.numerator, m.denominator});
-        // A measure longer than its meter is cut to what the other parts hold, never below
-        // the meter: a wrong signature or a cadenza that every part writes keeps its notes.
+        // A wrong signature or a cadenza that every part writes keeps its notes.
         const int64_t length =
-            m.length <= m.nominal ? m.length : std::max(m.nominal, std::min(m.length, held[size_t(order[k])]));
+            m.length == m.nominal ? m.length : MeasureLength(m, held[size_t(order[k])], k == 0);
         assembler.Add(m, start, length);
         played.push_back(PlayedMeasure{order[k], start, length});
         start += length;
@@ -500,6 +523,7 @@ void MusicXmlScore::Impl::AddPartVoices(size_t partIndex, const PartContent& con
         if (!melodyPart) // the melody voice of another part is one of its voices like the rest
             assembler.Add(m.notes, p.start, p.length);
     }
+    out.skipped = static_cast<int>(std::min<uint64_t>(INT_MAX, uint64_t(std::max(out.skipped, 0)) + assembler.LeftOut()));
     const std::string& named = parts[partIndex].name;
     const std::string partName = named.empty() ? "パート " + std::to_string(partIndex + 1) : named;
     const VoiceNaming naming(partName, content.voices);
