@@ -126,18 +126,6 @@ std::string_view WithoutBom(std::string_view text)
     return text;
 }
 
-// The text's lines without their line feeds (a carriage return stays).
-std::vector<std::string> LinesOf(std::string_view text)
-{
-    std::vector<std::string> lines;
-    for (size_t from = 0; from < text.size();) {
-        const size_t end = std::min(text.find('\n', from), text.size());
-        lines.emplace_back(text.substr(from, end - from));
-        from = end + 1;
-    }
-    return lines;
-}
-
 } // namespace
 
 bool TuneSheet::operator==(const TuneSheet& o) const

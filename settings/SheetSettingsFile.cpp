@@ -188,18 +188,6 @@ bool LooksLikeText(std::string_view text)
     return true;
 }
 
-// The text's lines, without their line feeds (a carriage return stays).
-std::vector<std::string> LinesOf(std::string_view text)
-{
-    std::vector<std::string> lines;
-    for (size_t from = 0; from < text.size();) {
-        const size_t end = std::min(text.find('\n', from), text.size());
-        lines.emplace_back(text.substr(from, end - from));
-        from = end + 1;
-    }
-    return lines;
-}
-
 // Walks the lines of the file's [sheet] groups, for reading and merging alike: `entry` for each
 // that is neither blank nor a comment (a group's heading included), `setting` for each that
 // names a key of ours, with the key's index and its value.
