@@ -26,8 +26,9 @@
 #include "settings/CConfigDlg.h"
 #include "settings/HarpPresets.h"
 #include "settings/SheetSettingsFile.h"
+#include "score/Score.h"
 #include "song/CSongData.h"
-#include "song/ChordAccompaniment.h"
+#include "score/ChordAccompaniment.h"
 #include "render/SettingsScore.h"
 
 #include <QContextMenuEvent>
@@ -310,7 +311,7 @@ void CDovrelPlinvaraDlg::ArrangeForSettings()
         return;
     }
     // The fitting only shifts the whole song, so the fitted song is fitted again from where it stands.
-    const int transposition = fitted.transposition + FitSongToFrame(*song, frame, settings.lowestNote);
+    const int transposition = fitted.transposition + FitScoreToFrame(*song, frame, settings.lowestNote);
     fitted = LayOutFittedScore(frame, *song, fitted.measures, transposition, RepeatsShown());
     score->ShowAll();
     score->LayOutMeasures(fitted);
@@ -568,8 +569,8 @@ void CDovrelPlinvaraDlg::UseTuneSheet(const std::string& name)
     if (readAgain || before.stringPitches != frame.stringPitches || before.stringCount != frame.stringCount) {
         // Another harp has another fit.
         if (applied != 0 && !readAgain)
-            song->Transpose(-applied);
-        fitTransposition = FitSongToFrame(*song, frame, LowestString());
+            TransposeScore(*song, -applied);
+        fitTransposition = FitScoreToFrame(*song, frame, LowestString());
         fitted.transposition = fitTransposition;
     }
     ShowSong(kept.key, kept.measures, kept.sheet.repeats);
@@ -608,7 +609,7 @@ bool CDovrelPlinvaraDlg::ReadVoicesAgain(const VoiceChoice& voices)
     ImportOutcome loaded = LoadScoreFile(songPath, request);
     if (!loaded.song || loaded.failed)
         return false; // said why; what is shown stays
-    song = std::move(loaded.song);
+    song = std::make_unique<::Score>(std::move(loaded.score));
     songBytes = std::move(loaded.bytes);
     songVoices = std::move(loaded.voices);
     drawnVoices = DrawnVoicesOf(loaded);
@@ -629,7 +630,7 @@ void CDovrelPlinvaraDlg::ChooseVoices()
     const RepeatDrawing repeats = RepeatsShown();
     if (!ReadVoicesAgain(*chosen))
         return;
-    fitTransposition = FitSongToFrame(*song, frame, LowestString());
+    fitTransposition = FitScoreToFrame(*song, frame, LowestString());
     fitted.transposition = fitTransposition;
     ShowSong(key, measures, repeats);
     if (fitted.notesWithoutString > 0)
@@ -683,7 +684,7 @@ void CDovrelPlinvaraDlg::AskToAddToLibrary()
     ask.setObjectName(QStringLiteral("AddToLibrary"));
     ask.setWindowTitle(QStringLiteral("ライブラリに追加"));
     auto* form = new QFormLayout(&ask);
-    auto* title = new QLineEdit(QString::fromStdString(Cp932ToUtf8(song->ListTitle())), &ask);
+    auto* title = new QLineEdit(QString::fromStdString(song->title), &ask);
     title->setObjectName(QStringLiteral("Title"));
     auto* fame = new QSpinBox(&ask);
     fame->setObjectName(QStringLiteral("Fame"));
@@ -762,7 +763,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     }
     if (!loaded.song)
         return; // the user cancelled the choice of a part
-    song = std::move(loaded.song);
+    song = std::make_unique<::Score>(std::move(loaded.score));
     songPath = path;
     songFormat = loaded.failed ? ScoreFormat::SongFile : loaded.format;
     songBytes = loaded.failed ? std::vector<uint8_t>() : std::move(loaded.bytes);
@@ -786,7 +787,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     } else {
         UseHarp({}); // the window's own harp again after a tune that brought its own
     }
-    fitTransposition = FitSongToFrame(*song, frame, LowestString());
+    fitTransposition = FitScoreToFrame(*song, frame, LowestString());
     fitted.transposition = fitTransposition;
     chosenKey.reset();
     // The range counts the measures as drawn: written ones when repeats are drawn with lines.
@@ -801,7 +802,7 @@ void CDovrelPlinvaraDlg::ShowSong(KeyChoice key, MeasureRange measures, RepeatDr
     chosenKey = key;
     const bool fitsAlready = !key && fitted.transposition == fitTransposition;
     const int transposition =
-        fitsAlready ? fitTransposition : MoveSongToKey(*song, fitted.transposition, key, frame, LowestString());
+        fitsAlready ? fitTransposition : MoveScoreToKey(*song, fitted.transposition, key, frame, LowestString());
     // A range kept from another time is held within the song; the written layout holds its own.
     if (repeats == RepeatDrawing::kWrittenOut || !song->repeats.Jumps()) {
         measures.last = std::clamp(measures.last, 1, std::max(1, song->measureCount));

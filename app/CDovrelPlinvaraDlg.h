@@ -26,7 +26,7 @@ class CConfigControl;
 class COffScreenControl;
 class CReadOnlySpinBox;
 class CScorePicture;
-class CSongData;
+struct Score;
 class QLabel;
 class QMenu;
 class ScorePlayback;
@@ -60,7 +60,7 @@ public:
 
     const ConfigRecord& Settings() const { return settings; }
     const SheetSettings& Sheet() const { return sheet; }
-    const CSongData* Song() const { return song.get(); }
+    const ::Score* Song() const { return song.get(); }
     // The song fitted to the harp and laid out as the window shows and prints it.
     const FittedScore& Score() const { return fitted; }
     const std::string& CurrentFolder() const { return currentFolder; }
@@ -172,7 +172,7 @@ private:
     SheetSettings sheetOpened; // what the window started with: still that, sheet.ini is not touched
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
-    std::unique_ptr<CSongData> song;
+    std::unique_ptr<::Score> song;
     ScoreFrame frame;   // the harp and picture shown: the window's own, or a tune's sheet's
     ScoreFrame ownHarp; // the harp the window was started with, as the settings dialog changed it
     FittedScore fitted; // the shown score, handed to whoever draws or prints it

@@ -6,7 +6,7 @@
 #include "controls/COffScreenControl.h"
 #include "controls/CReadOnlySpinBox.h"
 #include "render/CScorePicture.h"
-#include "song/CSongData.h"
+#include "score/Score.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -206,7 +206,7 @@ bool CDovrelPlinvaraDlg::PracticeKey(const QKeyEvent& event)
 
 void CDovrelPlinvaraDlg::PlayShown()
 {
-    const BeatClicks beats = ClickBeats(song->beatsPerMeasure);
+    const BeatClicks beats = ClickBeats(song->meter.beatsPerMeasure);
     played.reset();
     if (!followToEnd || passage || fitted.measures.last >= fitted.measureCount) {
         playback->Play(fitted, song->PlayedTempo(), beats, PassageUnits());

@@ -17,6 +17,7 @@
 #include "render/KeyChoice.h"
 #include "render/SettingsScore.h"
 #include "render/WrittenScore.h"
+#include "score/FitToStrings.h"
 #include "settings/CConfigControl.h"
 #include "settings/ConfigRecord.h"
 #include "settings/HarpPresets.h"
@@ -37,6 +38,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <numeric>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -505,7 +507,7 @@ int UsageError(std::ostream& err, const std::string& problem)
 
 // What is wrong with the --voices given, for the file as read; "" when nothing is. A voice
 // number the file lacks has already been refused by the import.
-std::string VoicesProblem(const VoiceChoice& given, const ImportOutcome& loaded, const CSongData& song)
+std::string VoicesProblem(const VoiceChoice& given, const ImportOutcome& loaded, const Score& song)
 {
     const auto entry = [](VoiceRole role, const std::string& value) {
         return "--voices: \"" + std::string(VoiceRoleName(role)) + "=" + value + "\" ";
@@ -521,11 +523,20 @@ std::string VoicesProblem(const VoiceChoice& given, const ImportOutcome& loaded,
         if (role != VoiceRole::kMelody && given[VoiceRole::kMelody] == 0 && n == loaded.melodyVoice)
             return entry(role, std::to_string(n)) + "gives the melody's voice a second role (melody=N chooses another melody)";
     }
-    if (given.chordAccompaniment && std::none_of(song.voices.begin(), song.voices.end(), [](const SongVoice& v) {
+    if (given.chordAccompaniment && std::none_of(song.voices.begin(), song.voices.end(), [](const ScoreVoice& v) {
             return v.role == VoiceRole::kAccompaniment;
         }))
         return entry(VoiceRole::kAccompaniment, "chords") + "finds no chord names to make an accompaniment from";
     return "";
+}
+
+// Time units in sixths of a beat, as --notes counts them: "4", or "4/3" between sixths.
+std::string SixthsText(int64_t units)
+{
+    if (units % kUnitsPerSixth == 0)
+        return std::to_string(units / kUnitsPerSixth);
+    const int64_t divisor = std::gcd(units, int64_t(kUnitsPerSixth));
+    return std::to_string(units / divisor) + "/" + std::to_string(kUnitsPerSixth / divisor);
 }
 
 // "3 h 25 min", "12 min 5 s" or "40 s".
@@ -568,9 +579,9 @@ bool WriteAudio(const std::string& path, const PlaySchedule& schedule, int passe
 
 // The file's voices (voice.N=NAME|NOTES|LOWEST|HIGHEST), where the melody came from, what is
 // drawn in which role, and each other voice's notes without a string over the whole song.
-void WriteVoiceFacts(FactLines& fact, const ImportOutcome& loaded, const CSongData& song, const FittedScore& whole)
+void WriteVoiceFacts(FactLines& fact, const ImportOutcome& loaded, const Score& song, const FittedScore& whole)
 {
-    if (loaded.voices.empty() && song.voices.empty())
+    if (loaded.voices.empty() && song.voices.size() <= 1)
         return; // a song file's melody alone
     for (const VoiceOffer& v : loaded.voices) {
         std::string name = v.name;
@@ -583,25 +594,25 @@ void WriteVoiceFacts(FactLines& fact, const ImportOutcome& loaded, const CSongDa
     std::string drawn = "melody";
     if (loaded.melodyVoice > 0)
         drawn += ":" + std::to_string(loaded.melodyVoice);
-    for (const SongVoice& voice : song.voices)
-        drawn += "," + std::string(VoiceRoleName(voice.role)) + ":" +
-                 (voice.candidate > 0 ? std::to_string(voice.candidate) : std::string("chords"));
+    for (size_t v = 1; v < song.voices.size(); ++v)
+        drawn += "," + std::string(VoiceRoleName(song.voices[v].role)) + ":" +
+                 (song.voices[v].candidate > 0 ? std::to_string(song.voices[v].candidate) : std::string("chords"));
     fact("drawn_voices", drawn);
     for (size_t i = 0; i < whole.layout.voices.size() && i < whole.voiceNotesWithoutString.size(); ++i)
         fact(std::string("missing.") + VoiceRoleName(whole.layout.voices[i].role), whole.voiceNotesWithoutString[i]);
 }
 
 // The song's facts as --info tells them, before the sheets'.
-void WriteSongFacts(FactLines& fact, const CSongData& song, const ImportOutcome& loaded, MeasureRange measures,
+void WriteSongFacts(FactLines& fact, const Score& song, const ImportOutcome& loaded, MeasureRange measures,
                     const FittedScore& score, const FittedScore& whole)
 {
     int lowest = 0, highest = 0;
-    song.GetPitchRange(lowest, highest, -1, -1);
-    std::string loadedKey = song.keyName;
+    MelodyPitchRange(song, lowest, highest);
+    std::string loadedKey = loaded.song->keyName;
     while (!loadedKey.empty() && loadedKey.back() == ' ')
         loadedKey.pop_back();
     fact("measures", song.measureCount);
-    fact("beats", song.beatsPerMeasure);
+    fact("beats", song.meter.beatsPerMeasure);
     // The key name is the one read; the fitting moved the key index along with the notes.
     fact("key", song.KeyLabel());
     fact("loaded_key", loadedKey);
@@ -611,24 +622,24 @@ void WriteSongFacts(FactLines& fact, const CSongData& song, const ImportOutcome&
     fact("lowest", lowest);
     fact("highest", highest);
     fact("missing", score.notesWithoutString);
-    fact("title", Cp932ToUtf8(song.ListTitle()));
-    fact("fame", song.FameLevel());
+    fact("title", song.title);
+    fact("fame", song.fame);
     fact("tempo", song.PlayedTempo());
-    if (song.PlayedTempo() != song.Tempo()) // the tempo a song file of it keeps
-        fact("stored_tempo", song.Tempo());
-    if (song.meter) // a meter counted in dotted beats
-        fact("meter", std::to_string(song.meter->numerator) + "/" + std::to_string(song.meter->denominator));
+    if (song.PlayedTempo() != loaded.song->Tempo()) // the tempo a song file of it keeps
+        fact("stored_tempo", loaded.song->Tempo());
+    if (const auto& meter = song.meter.written) // a meter counted in dotted beats
+        fact("meter", std::to_string(meter->numerator) + "/" + std::to_string(meter->denominator));
     fact("moved", loaded.report.moved);
     fact("skipped", loaded.report.skipped);
     fact("dropped", loaded.report.dropped);
     if (loaded.report.barsOffGrid > 0) // written bar lines the song's measures cannot follow
         fact("bars_off_grid", loaded.report.barsOffGrid);
     // The pickup's own length, which the song file's whole first measure does not keep.
-    if (const int pickup = song.pickupStart > 0 ? song.beatsPerMeasure * kUnitsPerBeat - song.pickupStart : 0;
-        pickup > 0) {
-        std::string beats = std::to_string(pickup / kUnitsPerBeat);
-        if (pickup % kUnitsPerBeat)
-            beats += "." + std::to_string(pickup * 10 / kUnitsPerBeat % 10);
+    const int64_t beatTicks = std::max<int64_t>(song.meter.beatTicks, 1);
+    if (const int64_t pickup = song.pickupTicks > 0 ? song.meter.MeasureTicks() - song.pickupTicks : 0; pickup > 0) {
+        std::string beats = std::to_string(pickup / beatTicks);
+        if (pickup % beatTicks)
+            beats += "." + std::to_string(pickup * 10 / beatTicks % 10);
         fact("pickup_beats", beats);
     }
     const RepeatForm& form = song.repeats;
@@ -678,17 +689,21 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     ImportOutcome loaded = LoadScoreFile(o.song, request);
     if (loaded.failed)
         return 1;
-    CSongData& song = *loaded.song;
+    CSongData& grid = *loaded.song;
+    Score& song = loaded.score;
     if (o.voices)
         if (const std::string problem = VoicesProblem(*o.voices, loaded, song); !problem.empty())
             return UsageError(err, problem);
     if (o.title) {
-        song.SetListTitle(Utf8ToCp932(*o.title));
+        grid.SetListTitle(Utf8ToCp932(*o.title));
+        song.title = *o.title;
     }
-    if (o.fame)
-        song.SetFameLevel(static_cast<uint8_t>(*o.fame));
+    if (o.fame) {
+        grid.SetFameLevel(static_cast<uint8_t>(*o.fame));
+        song.fame = *o.fame;
+    }
     // The song as read, before it is fitted to the strings; written once every usage is checked.
-    const std::vector<uint8_t> asRead = o.writeMwd.empty() ? std::vector<uint8_t>() : CSongFileWriter(song).Build();
+    const std::vector<uint8_t> asRead = o.writeMwd.empty() ? std::vector<uint8_t>() : CSongFileWriter(grid).Build();
 
     // The same score the main window makes from these settings; the range counts the measures
     // as drawn, written ones when repeats are drawn with lines.
@@ -705,7 +720,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                                        ", as the song is written in one, not \"" + *o.key + "\"");
         }
     }
-    const int transposition = MoveSongToKey(song, 0, chosen, frame, settings.lowestNote);
+    const int transposition = MoveScoreToKey(song, 0, chosen, frame, settings.lowestNote);
     const FittedScore opening = LayOutFittedScore(frame, song, FirstShownMeasures(song), transposition, o.repeats);
     const int count = opening.measureCount;
     MeasureRange measures = opening.measures;
@@ -735,7 +750,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         play.tempoPercent = o.tempoPercent.value_or(100);
         play.countIn = o.countIn.value_or(false);
         play.metronome = o.metronome.value_or(false);
-        play.beats = ClickBeats(song.beatsPerMeasure);
+        play.beats = ClickBeats(song.meter.beatsPerMeasure);
         played = MakePlaySchedule(layout, song.PlayedTempo(), play);
         if (const int64_t frames = WaveFrames(*played, passes); WaveDataBytes(frames) > kMaxWaveDataBytes)
             return UsageError(err, AudioTooLong(frames, played->sampleRate));
@@ -786,10 +801,11 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     if (o.notes) {
         for (const ScoreNote& n : score.layout.notes)
-            out << n.time << '\t' << n.pitch << '\t' << n.length << "\tmelody\n";
+            out << SixthsText(n.time) << '\t' << n.pitch << '\t' << SixthsText(n.length) << "\tmelody\n";
         for (const LaidVoice& voice : score.layout.voices)
             for (const ScoreNote& n : voice.notes)
-                out << n.time << '\t' << n.pitch << '\t' << n.length << '\t' << VoiceRoleName(voice.role) << '\n';
+                out << SixthsText(n.time) << '\t' << n.pitch << '\t' << SixthsText(n.length) << '\t'
+                    << VoiceRoleName(voice.role) << '\n';
     }
 
     int status = 0;

@@ -9,53 +9,12 @@
 #include <map>
 #include <set>
 
-namespace {
-
-// The cells that take part in a triplet, whose entry 1 is the third it is drawn at: entry 2 is
-// used there or in the cell before. The grid's cells are every voice's, so any voice's counts.
-std::set<int32_t> TripletCells(const ScoreLayout& layout)
-{
-    std::set<int32_t> cells;
-    const auto add = [&](const ScoreNote& n) {
-        if (n.entry == 2) {
-            cells.insert(n.time - 2);
-            cells.insert(n.time - 2 + kUnitsPerCell);
-        }
-    };
-    std::for_each(layout.notes.begin(), layout.notes.end(), add);
-    for (const LaidVoice& voice : layout.voices)
-        std::for_each(voice.notes.begin(), voice.notes.end(), add);
-    return cells;
-}
-
-// Where the grid's place `entry` of the cell at `cell` sounds, in time units, for every voice.
-double SoundingPlace(int32_t cell, int entry, const std::set<int32_t>& tripletCells, int beatDivision)
-{
-    // A beat counted in three holds its eighths where they are drawn, as a triplet does.
-    if (entry == 1)
-        return tripletCells.count(cell) || beatDivision == 3 ? cell + 1 : cell + 1.5;
-    return cell + entry;
-}
-
-} // namespace
-
 std::vector<SoundingSpan> SoundingSpans(const FittedScore& score)
 {
-    const std::vector<ScoreNote>& notes = score.layout.notes;
-    const std::set<int32_t> tripletCells = TripletCells(score.layout);
     std::vector<SoundingSpan> spans;
-    spans.reserve(notes.size());
-    for (const ScoreNote& n : notes) {
-        const int entry = n.entry;
-        const int32_t cell = n.time - entry;
-        const double start = SoundingPlace(cell, entry, tripletCells, score.layout.beatDivision);
-        // The layout holds whole units, so a length of k quarter beats (1.5 k units) is cut
-        // to floor(1.5 k); k comes back whole. A later entry's length is counted from the
-        // quarter beat after the cell's start.
-        const double length = 1.5 * ((2 * n.length + 2) / 3);
-        const double end = entry == 0 ? cell + length : cell + 1.5 + length;
-        spans.push_back({start, std::max(end, start + 0.5)});
-    }
+    spans.reserve(score.layout.notes.size());
+    for (const ScoreNote& n : score.layout.notes)
+        spans.push_back({double(n.sound), double(n.sound) + std::max(n.soundLength, 1)});
     return spans;
 }
 
@@ -117,12 +76,6 @@ int ChannelOf(VoiceRole role)
 void AddVoiceSounds(const FittedScore& score, std::vector<Sound>& sounds)
 {
     const ScoreLayout& layout = score.layout;
-    const std::set<int32_t> tripletCells = TripletCells(layout);
-    // A voice's note starts and ends on places of the grid, each sounding where a melody's note
-    // at that place would.
-    const auto sounding = [&](int32_t time, int entry) {
-        return SoundingPlace(time - entry, entry, tripletCells, layout.beatDivision);
-    };
     const std::vector<PlacedNote>& placed = score.geometry.notes;
     std::map<std::pair<size_t, size_t>, int> own;   // (voice, note) -> circle
     std::map<std::pair<int32_t, int>, int> byPlace; // (time, pitch) -> the first circle there
@@ -150,10 +103,8 @@ void AddVoiceSounds(const FittedScore& score, std::vector<Sound>& sounds)
                 circle = shared->second;
             if (circle < 0)
                 continue; // no string: not drawn, not heard
-            const double start = sounding(n.time, n.entry);
-            const int32_t end = n.time + std::max(n.length, 1);
-            const double stop = sounding(end, (n.entry + end - n.time) % kUnitsPerCell);
-            sounds.push_back({n.time, {start, std::max(stop, start + 0.5)}, n.pitch, ChannelOf(voice.role), circle});
+            const double start = n.sound;
+            sounds.push_back({n.time, {start, start + std::max(n.soundLength, 1)}, n.pitch, ChannelOf(voice.role), circle});
         }
     }
 }
@@ -195,8 +146,8 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, cons
                         : SummaryBlock::kRepairedTempo;
     const int percent = HeldTempoPercent(options.tempoPercent);
     schedule.tempoPercent = percent;
-    // A unit is a sixth of a beat: 60 / (bpm x 6) seconds at 100 %.
-    const double framesPerUnit = 1000.0 * sampleRate / (double(bpm) * percent);
+    // A beat of kUnitsPerBeat units lasts 60 / bpm seconds at 100 %.
+    const double framesPerUnit = 6000.0 * sampleRate / (double(bpm) * percent * kUnitsPerBeat);
     const std::function<int64_t(double)> frameOf = [&](double units) {
         return static_cast<int64_t>(std::llround(units * framesPerUnit));
     };

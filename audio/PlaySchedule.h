@@ -4,6 +4,7 @@
 // with the clicks of the count-in and the metronome. The window, the renderer and the tests
 // all time the sound and the mark from this one list.
 
+#include "render/ScoreLayout.h"
 
 #include <cstdint>
 #include <optional>
@@ -46,8 +47,8 @@ struct PlaySchedule {
 
 // Where the metronome clicks within a measure of the song, in time units from its start.
 struct BeatClicks {
-    int32_t measureLength = 4 * 6;
-    std::vector<int32_t> beats{0, 6, 12, 18};
+    int32_t measureLength = 4 * kUnitsPerBeat;
+    std::vector<int32_t> beats{0, kUnitsPerBeat, 2 * kUnitsPerBeat, 3 * kUnitsPerBeat};
 };
 
 // Every beat of the song's grid, which counts a compound meter (6/8, 9/8, 12/8) in its dotted
@@ -68,10 +69,7 @@ struct PlayOptions {
     int sampleRate = kSampleRate;
 };
 
-// Where a laid-out note sounds, in time units (sixths of a beat) from the first shown measure.
-// The grid draws entry 1 a sixth after the cell, but it stands for the second quarter of the
-// half beat; only in a cell that takes part in a triplet (entry 2 used there or in the cell
-// before) is it the sixth it is drawn at.
+// Where a laid-out note sounds, in time units from the first shown measure.
 struct SoundingSpan {
     double start;
     double end;

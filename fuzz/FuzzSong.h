@@ -5,6 +5,7 @@
 
 #include "import/SongBuilder.h"
 #include "render/SettingsScore.h"
+#include "score/SongScore.h"
 #include "settings/Tuning.h"
 #include "song/CSongData.h"
 
@@ -23,8 +24,9 @@ inline void BuildFitAndLayOut(const Melody& melody, bool diatonic)
     ConfigRecord settings = DefaultConfigRecord();
     FillStringNotes(settings, diatonic ? Tuning::GMajor : Tuning::Chromatic);
     // As the window and the renderer make it: fitted, laid out and placed.
-    const FittedScore first = FitScore(settings, *song, FirstShownMeasures(*song));
-    const int last = song->measureCount;
+    Score score = ScoreOfSong(*song);
+    const FittedScore first = FitScore(settings, score, FirstShownMeasures(score));
+    const int last = score.measureCount;
     if (last > kMaxShownMeasures)
-        (void)LayOutFittedScore(first.frame, *song, MeasureRange{last - kMaxShownMeasures + 1, last}, first.transposition);
+        (void)LayOutFittedScore(first.frame, score, MeasureRange{last - kMaxShownMeasures + 1, last}, first.transposition);
 }

@@ -6,6 +6,7 @@
 #include "import/SongBuilder.h"
 #include "settings/CConfigControl.h"
 #include "render/SettingsScore.h"
+#include "score/SongScore.h"
 #include "song/CSongData.h"
 #include "song/ChordNaming.h"
 
@@ -42,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const Melody tune = Tune();
     SongBuilder builder(tune);
     const auto song = builder.Build("fuzz");
-    const FittedScore fitted = FitScore(r, *song, FirstShownMeasures(*song));
+    Score score = ScoreOfSong(*song);
+    const FittedScore fitted = FitScore(r, score, FirstShownMeasures(score));
     const ScoreGeometry& g = fitted.geometry;
     if (g.stringPitch.size() != g.stringX.size())
         std::abort();

@@ -3,7 +3,8 @@
 #include "fuzz/FuzzFile.h"
 #include "render/ScoreLayout.h"
 #include "song/CSongData.h"
-#include "song/FitToStrings.h"
+#include "score/FitToStrings.h"
+#include "score/SongScore.h"
 
 #include <memory>
 
@@ -18,10 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int m = 0; m < song->measureCount && m < 4; ++m)
         for (int h = 0; h < 2 * song->beatsPerMeasure; ++h)
             (void)song->GetNoteLength(m, h, h % 2);
-    FitToStrings(*song, 55, 79);
     song->Transpose(size % 2 ? 7 : -13);
-    const int last = song->measureCount < 1 ? 1 : (song->measureCount > 40 ? 40 : song->measureCount);
-    const ScoreLayout layout = LayOutMeasures(*song, 1, last);
+    Score score = ScoreOfSong(*song);
+    FitToStrings(score, 55, 79);
+    TransposeScore(score, size % 2 ? 7 : -13);
+    const int last = score.measureCount < 1 ? 1 : (score.measureCount > 40 ? 40 : score.measureCount);
+    const ScoreLayout layout = LayOutMeasures(score, 1, last);
     (void)layout;
     return 0;
 }

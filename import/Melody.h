@@ -2,6 +2,7 @@
 // The neutral melody that every score-file reader produces and SongBuilder consumes. Nothing
 // here knows a file format or the song grid.
 
+#include "score/Score.h"
 #include "song/ModalKey.h"
 #include "song/SongRepeats.h"
 
@@ -10,10 +11,8 @@
 #include <string>
 #include <vector>
 
-// Time is counted in ticks from the start of the first measure as written (a pickup starts at
-// tick 0). The resolution divides evenly by 64ths of a quarter and by 3, 5 and 7, so tuplets
-// and dotted values of every common kind are exact.
-constexpr int64_t kTicksPerQuarter = 6720;
+// Time is counted in the score's ticks (kTicksPerQuarter) from the start of the first measure
+// as written (a pickup starts at tick 0).
 
 // Lyrics and chord suffixes are cut to this many bytes when read, at a character boundary. A
 // song cell shows at most 7 bytes and every character takes at least one, so nothing a cell

@@ -8,7 +8,8 @@
 #include "import/musicxml/MusicXmlReader.h"
 #include "import/musicxml/MxlContainer.h"
 #include "song/CSongData.h"
-#include "song/ChordAccompaniment.h"
+#include "score/ChordAccompaniment.h"
+#include "score/SongScore.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -169,6 +170,7 @@ ImportOutcome Failure(ScoreFormat format, uint32_t code, bool ofVoice = false)
     outcome.format = format;
     outcome.failed = true;
     outcome.song = EmptySong();
+    outcome.score = ScoreOfSong(*outcome.song);
     return outcome;
 }
 
@@ -250,16 +252,6 @@ std::string VoiceLabel(const VoiceOffer& voice)
 {
     return voice.name + " (" + std::to_string(voice.noteCount) + "音, " + NoteNameWithOctave(voice.lowest) + "–" +
            NoteNameWithOctave(voice.highest) + ")";
-}
-
-bool AddChordAccompaniment(CSongData& song)
-{
-    SongVoice made = AccompanimentFromChords(song);
-    if (made.notes.empty())
-        return false;
-    std::erase_if(song.voices, [](const SongVoice& v) { return v.role == VoiceRole::kAccompaniment; });
-    song.voices.push_back(std::move(made));
-    return true;
 }
 
 namespace {
@@ -411,9 +403,10 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
             outcome.song->voices.push_back(
                 {role, c.name, n, builder.VoiceNotes(c.notes, role != VoiceRole::kAccompaniment)});
         }
-        if (drawn->chordAccompaniment && (*drawn)[VoiceRole::kAccompaniment] == 0)
-            AddChordAccompaniment(*outcome.song);
     }
+    outcome.score = ScoreOfSong(*outcome.song);
+    if (drawn && drawn->chordAccompaniment && (*drawn)[VoiceRole::kAccompaniment] == 0)
+        AddChordAccompaniment(outcome.score);
     // Notes only past what a song holds leave nothing to play.
     if (outcome.report.placed == 0)
         return Failure(format, ImportError::kNoMelody);
@@ -428,7 +421,8 @@ ImportOutcome LoadScoreFile(const std::string& path, const ImportRequest& reques
     const auto songFile = [&] {
         ImportOutcome outcome;
         outcome.song = ReadSongFile(path);
-        if (request.voices && request.voices->chordAccompaniment && AddChordAccompaniment(*outcome.song))
+        outcome.score = ScoreOfSong(*outcome.song);
+        if (request.voices && request.voices->chordAccompaniment && AddChordAccompaniment(outcome.score))
             outcome.drawn.chordAccompaniment = true;
         return outcome;
     };
@@ -448,6 +442,7 @@ ImportOutcome LoadScoreFile(const std::string& path, const ImportRequest& reques
         const size_t n = std::min(path.size(), sizeof outcome.song->sourcePath - 1);
         std::memcpy(outcome.song->sourcePath, path.data(), n);
         outcome.song->sourcePath[n] = 0;
+        outcome.score.source = path;
     }
     outcome.bytes = std::move(bytes);
     return outcome;

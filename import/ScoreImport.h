@@ -5,6 +5,7 @@
 
 #include "import/Melody.h"
 #include "import/SongBuilder.h"
+#include "score/Score.h"
 
 #include <array>
 #include <functional>
@@ -94,6 +95,8 @@ struct ImportRequest {
 };
 
 struct ImportOutcome {
+    // The tune as read: what every later stage reads. Its song file form beside it, for writing.
+    Score score;
     std::unique_ptr<CSongData> song; // null only when the user cancelled the choice
     ScoreFormat format = ScoreFormat::SongFile;
     bool failed = false; // a message was shown and the song is the empty one
@@ -103,10 +106,6 @@ struct ImportOutcome {
     VoiceChoice drawn;              // the voices the song draws
     std::vector<uint8_t> bytes;     // LoadScoreFile's: the score's file as it was read
 };
-
-// Makes the song's accompaniment from its chord names, replacing any it has; false when it
-// names no chord to make one from.
-bool AddChordAccompaniment(CSongData& song);
 
 // Reads any score file as the main window and the renderer load it. After a failure the song
 // is the empty song of 4 measures of 4 beats that a damaged song file also gives.

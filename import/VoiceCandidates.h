@@ -1,7 +1,7 @@
 #pragma once
 // The voices every reader offers beside the melody are bounded alike: at most
 // kMaxVoiceCandidates of them, each as long as a melody may be, and all their notes together
-// at most kMaxVoiceNotes, so that a file of many long voices costs no more than a few melodies.
+// at most kMaxCandidateNotes, so that a file of many long voices costs no more than a few melodies.
 
 #include "import/Melody.h"
 
@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <utility>
 
-constexpr size_t kMaxVoiceNotes = 400000;
+constexpr size_t kMaxCandidateNotes = 400000;
 
 // Notes the candidates listed so far leave room for.
 inline size_t VoiceNotesLeft(const Melody& melody)
@@ -18,7 +18,7 @@ inline size_t VoiceNotesLeft(const Melody& melody)
     size_t used = 0;
     for (const VoiceCandidate& v : melody.voices)
         used += v.notes.size();
-    return used < kMaxVoiceNotes ? kMaxVoiceNotes - used : 0;
+    return used < kMaxCandidateNotes ? kMaxCandidateNotes - used : 0;
 }
 
 // Lists the voice when it has notes and the list has room, its notes cut to the room left;

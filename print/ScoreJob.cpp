@@ -9,7 +9,7 @@
 #include "print/CPrintPicture.h"
 #include "print/SheetPageDrawing.h"
 #include "render/WrittenScore.h"
-#include "song/CSongData.h"
+#include "score/Score.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -24,29 +24,29 @@ constexpr int kSvgDotsPerInch = 600;
 
 } // namespace
 
-QString SongTitle(const CSongData& song)
+QString SongTitle(const Score& song)
 {
-    const QString title = FromCp932(song.ListTitle()).trimmed();
+    const QString title = QString::fromStdString(song.title).trimmed();
     if (!title.isEmpty())
         return title;
-    const std::string_view path = FieldText(song.sourcePath, sizeof song.sourcePath);
+    const std::string& path = song.source;
     return QFileInfo(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())))).completeBaseName();
 }
 
-SongFacts SongFactsOf(const CSongData& song, const FittedScore& score)
+SongFacts SongFactsOf(const Score& song, const FittedScore& score)
 {
     SongFacts facts;
     facts.title = SongTitle(song).toStdString();
     facts.key = song.KeyLabel();
-    facts.beatsPerMeasure = song.beatsPerMeasure;
-    facts.tempo = song.PlayedTempo();
-    if (song.meter)
-        facts.meterName = song.meter->Name();
+    facts.beatsPerMeasure = song.meter.beatsPerMeasure;
+    facts.tempo = static_cast<int>(song.Tempo());
+    if (song.meter.written)
+        facts.meterName = song.meter.written->Name();
     facts.firstMeasure = score.measures.first;
     facts.lastMeasure = score.measures.last;
     facts.songMeasures = score.measureCount;
     facts.repeatsNotice = FallbackNotice(score.layout.fallback);
-    facts.pickup = song.pickupStart > 0;
+    facts.pickup = song.pickupTicks > 0;
     facts.composer = song.composer;
     facts.lyricist = song.lyricist;
     return facts;

@@ -11,13 +11,13 @@
 #include <optional>
 
 class CPrintPicture;
-class CSongData;
+struct Score;
 
 // The song's list title; when it has none, its file name without the extension.
-QString SongTitle(const CSongData& song);
+QString SongTitle(const Score& song);
 
 // What the legend tells of a song's score, already fitted to the strings and laid out.
-SongFacts SongFactsOf(const CSongData& song, const FittedScore& score);
+SongFacts SongFactsOf(const Score& song, const FittedScore& score);
 
 // A print of more pages than this is asked about first.
 constexpr int kPagesWithoutAsking = 20;

@@ -204,11 +204,11 @@ void CScorePicture::Destroy()
     g_count = 0;
 }
 
-void CScorePicture::LayOutMeasures(const CSongData* song, int first, int last)
+void CScorePicture::LayOutMeasures(const Score* score, int first, int last)
 {
-    if (!song)
+    if (!score)
         return;
-    const ScoreLayout layout = ::LayOutMeasures(*song, first, last);
+    const ScoreLayout layout = ::LayOutMeasures(*score, first, last);
     SetTotalLength(0, layout.totalLength);
     g_slots[0].notes = layout.notes;
     Draw(0);

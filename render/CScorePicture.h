@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-class CSongData;
+struct Score;
 
 struct ScoreSetup {
     int stringCount;
@@ -41,8 +41,8 @@ public:
     void Show(int slot);
     void ShowAll();
     void Destroy();
-    // Lays out measures first..last of the song into slot 0, then draws and shows it.
-    void LayOutMeasures(const CSongData* song, int first, int last);
+    // Lays out measures first..last of the score into slot 0, then draws and shows it.
+    void LayOutMeasures(const Score* score, int first, int last);
     // Takes a score already fitted and laid out into slot 0, then draws its geometry and
     // shows it: nothing is laid out again.
     void LayOutMeasures(const FittedScore& fitted);

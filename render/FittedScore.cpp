@@ -2,16 +2,17 @@
 
 #include "render/WrittenScore.h"
 
+#include "score/FitToStrings.h"
+#include "score/Score.h"
 #include "song/CSongData.h"
-#include "song/FitToStrings.h"
 
 #include <algorithm>
 #include <optional>
 #include <span>
 
-MeasureRange FirstShownMeasures(const CSongData& song)
+MeasureRange FirstShownMeasures(const Score& score)
 {
-    return MeasureRange{1, std::min(song.measureCount, kMaxShownMeasures)};
+    return MeasureRange{1, std::min(score.measureCount, kMaxShownMeasures)};
 }
 
 FittedScore UnfittedScore(const ScoreFrame& frame)
@@ -43,42 +44,45 @@ std::optional<int32_t> OctaveOnAString(const ScoreFrame& frame, int32_t pitch)
 
 // Notes of the other voices that no string takes after a move of `shift` semitones; an
 // accompaniment's note counts only when no octave of it has a string.
-int VoiceNotesWithoutString(const CSongData& song, int shift, const ScoreFrame& frame)
+int VoiceNotesWithoutString(const Score& score, int shift, const ScoreFrame& frame)
 {
     int missing = 0;
-    for (const SongVoice& voice : song.voices)
-        for (const VoiceNote& n : voice.notes) {
-            int32_t pitch = n.pitch;
-            CSongData::TransposePitch(shift, pitch);
-            const bool found = voice.role == VoiceRole::kAccompaniment ? OctaveOnAString(frame, pitch).has_value()
-                                                                       : StringOf(frame, pitch) >= 0;
-            missing += found || n.optional ? 0 : 1;
-        }
+    for (size_t v = 1; v < score.voices.size(); ++v) {
+        const ScoreVoice& voice = score.voices[v];
+        for (const ScoreEvent& e : voice.events)
+            for (const int p : e.pitches) {
+                int32_t pitch = p;
+                CSongData::TransposePitch(shift, pitch);
+                const bool found = voice.role == VoiceRole::kAccompaniment ? OctaveOnAString(frame, pitch).has_value()
+                                                                           : StringOf(frame, pitch) >= 0;
+                missing += found || e.optional ? 0 : 1;
+            }
+    }
     return missing;
 }
 
 } // namespace
 
-int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote)
+int FitScoreToFrame(Score& score, const ScoreFrame& frame, int lowestNote)
 {
     const auto strings = std::span<const int32_t>(frame.stringPitches.data(),
                                                   static_cast<size_t>(std::clamp(frame.stringCount, 0, kMaxStrings)));
-    int shift = FitToStringTable(song, lowestNote, strings);
-    if (song.voices.empty())
+    int shift = FitToStringTable(score, lowestNote, strings);
+    if (score.voices.size() <= 1)
         return shift;
     // Octaves that lose the melody no note may still give the other voices their strings.
-    const int melodyMissing = CountNotesWithoutString(song, 0, strings);
-    int best = 0, bestMissing = VoiceNotesWithoutString(song, 0, frame);
+    const int melodyMissing = CountNotesWithoutString(score, 0, strings);
+    int best = 0, bestMissing = VoiceNotesWithoutString(score, 0, frame);
     for (const int octave : kOctaveTries) {
-        if (bestMissing == 0 || CountNotesWithoutString(song, octave, strings) > melodyMissing)
+        if (bestMissing == 0 || CountNotesWithoutString(score, octave, strings) > melodyMissing)
             continue;
-        if (const int missing = VoiceNotesWithoutString(song, octave, frame); missing < bestMissing) {
+        if (const int missing = VoiceNotesWithoutString(score, octave, frame); missing < bestMissing) {
             best = octave;
             bestMissing = missing;
         }
     }
     if (best != 0) {
-        song.Transpose(best);
+        TransposeScore(score, best);
         shift += best;
     }
     return shift;
@@ -112,7 +116,7 @@ bool SameStrings(const ScoreFrame& a, const ScoreFrame& b)
     return a.stringCount == b.stringCount && a.stringPitches == b.stringPitches;
 }
 
-std::shared_ptr<const ScoreLayout> RoutedWritten(const ScoreFrame& frame, const CSongData& song)
+std::shared_ptr<const ScoreLayout> RoutedWritten(const ScoreFrame& frame, const Score& song)
 {
     auto whole = std::make_shared<ScoreLayout>(LayOutWritten(song));
     if (whole->fallback == RepeatFallback::kNone && !RouteJumps(*whole, frame))
@@ -122,7 +126,7 @@ std::shared_ptr<const ScoreLayout> RoutedWritten(const ScoreFrame& frame, const 
 
 } // namespace
 
-FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures, int transposition,
+FittedScore LayOutFittedScore(const ScoreFrame& frame, const Score& song, MeasureRange measures, int transposition,
                               RepeatDrawing repeats, const FittedScore* before)
 {
     FittedScore score;

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-class CSongData;
+struct Score;
 
 // A newly loaded song shows measures 1 up to this many.
 constexpr int kMaxShownMeasures = 32;
@@ -21,7 +21,7 @@ struct MeasureRange {
 };
 
 // Measures 1..min(measure count, kMaxShownMeasures).
-MeasureRange FirstShownMeasures(const CSongData& song);
+MeasureRange FirstShownMeasures(const Score& score);
 
 struct FittedScore {
     ScoreFrame frame;         // the harp and picture size, with the layout's total length
@@ -45,19 +45,19 @@ struct FittedScore {
 // The score of no song: the frame's strings alone.
 FittedScore UnfittedScore(const ScoreFrame& frame);
 
-// Moves the song's notes onto the frame's strings (lowest allowed note `lowestNote`) and
+// Moves the score's notes onto the frame's strings (lowest allowed note `lowestNote`) and
 // returns the semitones applied.
-int FitSongToFrame(CSongData& song, const ScoreFrame& frame, int lowestNote);
+int FitScoreToFrame(Score& score, const ScoreFrame& frame, int lowestNote);
 
 // Moves the accompaniment's notes without a string by octaves where one has a string, leaves
 // out its fifths the harp lacks, and counts each voice's notes still without one.
 void FitVoicesToStrings(ScoreLayout& layout, const ScoreFrame& frame, std::vector<int>& missing);
 
-// Lays out the measures of a song already fitted by `transposition` semitones. With jump
+// Lays out the measures of a score already fitted by `transposition` semitones. With jump
 // lines asked for and a score that repeats, the measures are the written ones and the range is
 // held within them; when its jumps cannot be drawn the song is laid out as played and the
 // layout says why. `before`, a score of the same song as it stands, lends its routed written
 // layout when its strings are the frame's, so that a new range routes nothing again.
-FittedScore LayOutFittedScore(const ScoreFrame& frame, const CSongData& song, MeasureRange measures,
+FittedScore LayOutFittedScore(const ScoreFrame& frame, const Score& score, MeasureRange measures,
                               int transposition, RepeatDrawing repeats = RepeatDrawing::kLines,
                               const FittedScore* before = nullptr);

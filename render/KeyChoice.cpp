@@ -1,6 +1,7 @@
 #include "render/KeyChoice.h"
 
 #include "render/ScoreGeometry.h"
+#include "score/Score.h"
 #include "song/CSongData.h"
 #include "song/ChordNaming.h"
 
@@ -65,16 +66,16 @@ void HeldKeysFirst(const FittedScore& whole, std::vector<KeyOffer>& offers)
 
 } // namespace
 
-int MoveSongToKey(CSongData& song, int applied, KeyChoice chosen, const ScoreFrame& frame, int lowestNote)
+int MoveScoreToKey(Score& score, int applied, KeyChoice chosen, const ScoreFrame& frame, int lowestNote)
 {
     if (chosen) {
         if (*chosen != applied)
-            song.Transpose(*chosen - applied);
+            TransposeScore(score, *chosen - applied);
         return *chosen;
     }
     if (applied != 0)
-        song.Transpose(-applied);
-    return FitSongToFrame(song, frame, lowestNote);
+        TransposeScore(score, -applied);
+    return FitScoreToFrame(score, frame, lowestNote);
 }
 
 int MissingNotesAt(const FittedScore& whole, int transposition)

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-class CSongData;
+struct Score;
 
 // The semitones from the song as written that the player chose; none: the automatic fit.
 using KeyChoice = std::optional<int>;
@@ -23,9 +23,9 @@ struct KeyOffer {
     int missingNotes = 0;  // drawn notes without a string then
 };
 
-// Moves a song that stands `applied` semitones from its written form to the chosen key, or
+// Moves a score that stands `applied` semitones from its written form to the chosen key, or
 // to the fit when none is chosen; returns the semitones it then stands from the written form.
-int MoveSongToKey(CSongData& song, int applied, KeyChoice chosen, const ScoreFrame& frame, int lowestNote);
+int MoveScoreToKey(Score& score, int applied, KeyChoice chosen, const ScoreFrame& frame, int lowestNote);
 
 // Notes of `whole` (the score as drawn, at whole.transposition) that would have no string on
 // its frame at `transposition` from the written song, counted as the sheet would then count

@@ -22,11 +22,11 @@ int DrawnStrings(const ScoreFrame& frame)
 
 NoteMark MarkOf(int length)
 {
-    if (length == 6)
+    if (length == kUnitsPerBeat)
         return NoteMark::kOneBeat;
-    if (length < 12)
+    if (length < 2 * kUnitsPerBeat)
         return NoteMark::kShorter;
-    if (length == 24)
+    if (length == 4 * kUnitsPerBeat)
         return NoteMark::kFourBeats;
     return NoteMark::kOtherLong;
 }

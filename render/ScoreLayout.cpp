@@ -1,78 +1,95 @@
 #include "render/ScoreLayout.h"
 
-#include "song/CSongData.h"
-
-#include <cstring>
+#include "score/Score.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <string_view>
 
+int64_t UnitsOfTicks(int64_t ticks, int64_t beatTicks)
+{
+    if (beatTicks <= 0)
+        return 0;
+    if (kUnitsPerBeat % beatTicks == 0)
+        return ticks * (kUnitsPerBeat / beatTicks);
+    const long double units = static_cast<long double>(ticks) * kUnitsPerBeat / beatTicks;
+    return static_cast<int64_t>(units < 0 ? units - 0.5L : units + 0.5L);
+}
+
 namespace {
 
-// A fixed-size text field up to its first zero; a field without one is read whole.
-std::string_view Bounded(const char* field, size_t size)
+int32_t Held(int64_t units)
 {
-    return {field, strnlen(field, size)};
+    return static_cast<int32_t>(std::clamp<int64_t>(units, INT32_MIN, INT32_MAX));
+}
+
+// The notes of a voice's events drawn within [from, to) ticks, at units from `from`; a word
+// goes with each event's lowest pitch.
+void LayOutEvents(const std::vector<ScoreEvent>& events, int64_t from, int64_t to, int64_t beatTicks,
+                  std::vector<ScoreNote>& notes, std::vector<std::string>* words)
+{
+    const auto units = [&](int64_t ticks) { return Held(UnitsOfTicks(ticks, beatTicks)); };
+    for (const ScoreEvent& e : events) {
+        const int64_t at = e.DrawnOnset();
+        if (at < from || at >= to)
+            continue;
+        for (size_t p = 0; p < e.pitches.size(); ++p) {
+            ScoreNote note{units(at - from), e.pitches[p], units(e.DrawnLength())};
+            note.sound = units(e.onset - from);
+            note.soundLength = units(e.length);
+            note.optional = e.optional;
+            notes.push_back(note);
+            if (words)
+                words->push_back(p == 0 ? e.lyric : std::string());
+        }
+    }
 }
 
 } // namespace
 
-ScoreLayout LayOutMeasures(const CSongData& song, int first, int last)
+ScoreLayout LayOutMeasures(const Score& score, int first, int last)
 {
     ScoreLayout layout;
-    const int beats = song.beatsPerMeasure;
-    if (first < 1 || last < first || beats <= 0)
+    const int beats = score.meter.beatsPerMeasure;
+    const int64_t beatTicks = score.meter.beatTicks;
+    if (first < 1 || last < first || beats <= 0 || beatTicks <= 0)
         return layout;
     // The range comes from the settings file and the beats from the song file: neither bounds it.
-    layout.totalLength = static_cast<int32_t>(
-        std::min<int64_t>(INT32_MAX, (int64_t(last) - first + 1) * beats * kUnitsPerBeat));
-    const int firstCell = 2 * beats * (first - 1);
-    layout.verses = song.verses;
-    layout.beatDivision = song.meter ? song.meter->Division() : 2;
-    if (song.pickupStart > 0 && song.pickupStart < beats * kUnitsPerBeat) {
+    layout.totalLength =
+        static_cast<int32_t>(std::min<int64_t>(INT32_MAX, (int64_t(last) - first + 1) * beats * kUnitsPerBeat));
+    layout.verses = score.verses;
+    layout.beatDivision = score.meter.division;
+    const int64_t measureTicks = int64_t(beats) * beatTicks;
+    if (score.pickupTicks > 0 && score.pickupTicks < measureTicks) {
         layout.numberShift = 1;
-        layout.pickupStart = first == 1 ? song.pickupStart : 0;
+        layout.pickupStart = first == 1 ? Held(UnitsOfTicks(score.pickupTicks, beatTicks)) : 0;
     }
-    const int32_t rangeStart = kUnitsPerCell * firstCell;
-    const int64_t rangeEnd = rangeStart + int64_t(layout.totalLength);
-    for (const SongVoice& voice : song.voices) {
-        LaidVoice& laid = layout.voices.emplace_back(LaidVoice{voice.role, voice.name, {}});
-        for (const VoiceNote& n : voice.notes)
-            if (n.time >= rangeStart && n.time < rangeEnd) {
-                ScoreNote note{n.time - rangeStart, n.pitch, n.length};
-                // A voice's note stands on a place of the grid, which the player times by its entry.
-                note.entry = static_cast<uint8_t>(n.time % kUnitsPerCell);
-                note.optional = n.optional;
-                laid.notes.push_back(note);
-            }
+    const int64_t from = (int64_t(first) - 1) * measureTicks;
+    int64_t to = from + (int64_t(last) - first + 1) * measureTicks;
+    int64_t listedEnd = last;
+    if (score.listedBeats) {
+        // A song file's grid ends within its capacity: the range stops listing there.
+        listedEnd = std::min<int64_t>(last, (int64_t(*score.listedBeats) + beats - 1) / beats);
+        to = std::min(to, int64_t(*score.listedBeats) * beatTicks);
     }
-    std::string_view chordBefore;
-    for (int m = first - 1; m <= last - 1; ++m) {
-        if (int64_t(m) * beats * 2 < CSongData::kCellCount)
-            layout.measures.push_back({kUnitsPerCell * (2 * m * beats - firstCell), m + 1});
-        for (int b = 0; b < beats; ++b) {
-            for (int h = 0; h < 2; ++h) {
-                const int c = (m * beats + b) * 2 + h;
-                if (c >= CSongData::kCellCount)
-                    return layout;
-                const int32_t cellTime = kUnitsPerCell * (c - firstCell);
-                const ChordRecord& chords = song.chordTable[c / 2];
-                const std::string_view chord = Bounded(h == 0 ? chords.first : chords.second, kChordNameSize);
-                if (!chord.empty() && chord != chordBefore) {
-                    layout.chords.push_back({cellTime, std::string(chord)});
-                    chordBefore = chord;
-                }
-                for (int k = 0; k < 3; ++k) {
-                    const int32_t v = song.cells[c].entry[k];
-                    if (v < 0)
-                        continue;
-                    const auto length = static_cast<int32_t>(kUnitsPerCell * song.GetNoteLength(m, 2 * b + h, k != 0));
-                    layout.notes.push_back({cellTime + k, v, length, static_cast<uint8_t>(k)});
-                    layout.words.emplace_back(Bounded(song.cells[c].text[k], sizeof song.cells[c].text[k]));
-                }
-            }
+    for (int64_t m = first - 1; m < listedEnd; ++m)
+        layout.measures.push_back({Held(UnitsOfTicks(m * measureTicks - from, beatTicks)), static_cast<int>(m + 1)});
+    for (size_t v = 0; v < score.voices.size(); ++v) {
+        const ScoreVoice& voice = score.voices[v];
+        if (v == 0) {
+            LayOutEvents(voice.events, from, to, beatTicks, layout.notes, &layout.words);
+            continue;
         }
+        LaidVoice& laid = layout.voices.emplace_back(LaidVoice{voice.role, voice.name, {}});
+        LayOutEvents(voice.events, from, to, beatTicks, laid.notes, nullptr);
+    }
+    std::string_view before;
+    for (const ScoreChordName& chord : score.chords) {
+        if (chord.onset < from || chord.onset >= to || chord.name.empty() || chord.name == before)
+            continue;
+        layout.chords.push_back({Held(UnitsOfTicks(chord.onset - from, beatTicks)), chord.name});
+        before = chord.name;
     }
     return layout;
 }
@@ -87,6 +104,7 @@ ScoreLayout PartOfLayout(const ScoreLayout& all, size_t firstMeasure, size_t end
             continue;
         ScoreNote note = all.notes[i];
         note.time -= from;
+        note.sound -= from;
         part.notes.push_back(note);
         part.words.push_back(i < all.words.size() ? all.words[i] : std::string());
     }
@@ -95,6 +113,7 @@ ScoreLayout PartOfLayout(const ScoreLayout& all, size_t firstMeasure, size_t end
         for (ScoreNote note : voice.notes)
             if (inside(note.time)) {
                 note.time -= from;
+                note.sound -= from;
                 cut.notes.push_back(note);
             }
     }

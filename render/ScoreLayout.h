@@ -9,22 +9,27 @@
 #include <utility>
 #include <vector>
 
-class CSongData;
+struct Score;
 
-// A time unit is a sixth of a beat: a cell is 3, a beat 6.
-constexpr int kUnitsPerBeat = 6;
-constexpr int kUnitsPerCell = 3;
+// Time units count a beat in 80640: every tick of a score falls on a unit, whatever its beat
+// (a quarter, a half, a dotted quarter), and the song file's sixths of a beat are 13440 each.
+constexpr int kUnitsPerBeat = 80640;
+constexpr int kUnitsPerSixth = kUnitsPerBeat / 6;
+constexpr int kUnitsPerCell = 3 * kUnitsPerSixth;
+
+// The units of a score's time in ticks, when its beat lasts `beatTicks`; the nearest where a
+// beat of no common length leaves no whole unit.
+int64_t UnitsOfTicks(int64_t ticks, int64_t beatTicks);
 
 struct ScoreNote {
-    int32_t time;   // from the top, in time units: its cell's time, a unit later for each entry before it
+    int32_t time;   // from the top, in time units: where it is drawn
     int32_t pitch;  // note number
-    int32_t length; // in time units
-    // Which of its cell's three entries the song holds it in: the grid's later entries are the
-    // short notes after the cell's first, which playing places by the entry.
-    uint8_t entry = 0;
+    int32_t length; // in time units, as drawn
+    // Where and how long it sounds: where it is drawn, but for a song file's later grid entries.
+    int32_t sound = 0, soundLength = 0;
     // Another voice's note that may be left out where the harp has no string for it (a chord's fifth).
     bool optional = false;
-    // A note is where and how long it stands; the entry only says how the grid came to hold it.
+    // A note is where and how long it stands.
     bool operator==(const ScoreNote& o) const { return time == o.time && pitch == o.pitch && length == o.length; }
 };
 
@@ -35,7 +40,7 @@ struct LaidVoice {
     std::vector<ScoreNote> notes;
 };
 
-// A chord name where the chord changes, as the song holds it (CP932).
+// A chord name where the chord changes (UTF-8).
 struct ScoreChord {
     int32_t time;
     std::string name;
@@ -81,7 +86,7 @@ struct ScoreLayout {
     int32_t totalLength = 0; // time units the picture height stands for
     std::vector<ScoreNote> notes;       // the melody's
     std::vector<LaidVoice> voices;      // the other voices drawn, in the song's order
-    std::vector<std::string> words;     // one per note: its syllable as the song holds it (CP932)
+    std::vector<std::string> words;     // one per note: its syllable (UTF-8)
     std::vector<ScoreChord> chords;     // in time order
     std::vector<ScoreMeasure> measures; // the start of each measure laid out
     // An imported pickup: the time units before it at the top (the range starting with the
@@ -106,6 +111,6 @@ struct ScoreLayout {
 ScoreLayout PartOfLayout(const ScoreLayout& layout, size_t firstMeasure, size_t endMeasure, int32_t from, int32_t to,
                          bool withEnd);
 
-// Lays out measures first..last (1-based, inclusive) in time order; entries of one cell
-// follow each other as 0, 1, 2. Cells past the song's capacity are not read.
-ScoreLayout LayOutMeasures(const CSongData& song, int first, int last);
+// Lays out measures first..last (1-based, inclusive) of the score in time order: each voice's
+// notes where they are drawn, a chord a note for each pitch, lowest first.
+ScoreLayout LayOutMeasures(const Score& score, int first, int last);

@@ -1,6 +1,5 @@
 #include "render/ScoreWords.h"
 
-#include "common/Cp932.h"
 #include "render/WrittenScore.h"
 #include "song/MeterBeats.h"
 
@@ -151,7 +150,7 @@ std::string BeatsText(int units)
 {
     if (units % kUnitsPerBeat == 0)
         return std::to_string(units / kUnitsPerBeat);
-    const int tenths = units * 10 / kUnitsPerBeat;
+    const int64_t tenths = int64_t(units) * 10 / kUnitsPerBeat;
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
@@ -451,7 +450,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             const PlacedNote& note = score.notes[i];
             if (note.source < 0 || static_cast<size_t>(note.source) >= layout.words.size())
                 continue;
-            std::string word = Cp932ToUtf8(layout.words[static_cast<size_t>(note.source)]);
+            std::string word = layout.words[static_cast<size_t>(note.source)];
             word.erase(word.find_last_not_of(' ') + 1);
             word.erase(0, word.find_first_not_of(' '));
             if (word.empty())
@@ -475,7 +474,9 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
             while (measure + 1 < layout.measures.size() && layout.measures[measure + 1].time <= time)
                 ++measure;
             const int32_t start = layout.measures.empty() ? 0 : layout.measures[measure].time;
-            const std::string text = CountAt(time - start, layout.beatDivision);
+            // Counts fall on sixths of a beat; a note between them has none.
+            const int32_t into = time - start;
+            const std::string text = into % kUnitsPerSixth == 0 ? CountAt(into / kUnitsPerSixth, layout.beatDivision) : "";
             if (text.empty())
                 continue;
             const auto [w, h] = extent(TextKind::kCount, text);
@@ -486,7 +487,7 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
 
     if (choices.chords && !score.stringX.empty()) {
         for (const ScoreChord& chord : layout.chords) {
-            const std::string name = Cp932ToUtf8(chord.name);
+            const std::string& name = chord.name;
             if (name.empty())
                 continue;
             const auto [w, h] = extent(TextKind::kChord, name);

@@ -21,9 +21,9 @@ ScoreFrame ScoreFrameOf(const ConfigRecord& settings)
     return frame;
 }
 
-FittedScore FitScore(const ConfigRecord& settings, CSongData& song, MeasureRange measures)
+FittedScore FitScore(const ConfigRecord& settings, Score& score, MeasureRange measures)
 {
     const ScoreFrame frame = ScoreFrameOf(settings);
-    const int transposition = FitSongToFrame(song, frame, settings.lowestNote);
-    return LayOutFittedScore(frame, song, measures, transposition);
+    const int transposition = FitScoreToFrame(score, frame, settings.lowestNote);
+    return LayOutFittedScore(frame, score, measures, transposition);
 }

@@ -1,6 +1,6 @@
 #include "render/WrittenScore.h"
 
-#include "song/CSongData.h"
+#include "score/Score.h"
 
 #include <algorithm>
 #include <cmath>
@@ -147,10 +147,12 @@ void AddJumpsAndSigns(const RepeatForm& form, const WrittenCut& cut, ScoreLayout
 
 } // namespace
 
-ScoreLayout LayOutWritten(const CSongData& song)
+ScoreLayout LayOutWritten(const Score& score)
 {
-    ScoreLayout played = LayOutMeasures(song, 1, std::max(1, song.measureCount));
-    const RepeatForm& form = song.repeats;
+    ScoreLayout played = LayOutMeasures(score, 1, std::max(1, score.measureCount));
+    RepeatForm form = score.repeats;
+    for (int64_t& start : form.starts)
+        start = UnitsOfTicks(start, score.meter.beatTicks);
     if (!form.Jumps())
         return played;
     WrittenCut cut;
@@ -172,7 +174,9 @@ ScoreLayout LayOutWritten(const CSongData& song)
         if (w < 0)
             continue;
         ScoreNote note = played.notes[i];
-        note.time = written(w, note.time);
+        const int32_t at = written(w, note.time);
+        note.sound += at - note.time;
+        note.time = at;
         out.notes.push_back(note);
         out.words.push_back(i < played.words.size() ? played.words[i] : std::string());
     }
@@ -180,7 +184,9 @@ ScoreLayout LayOutWritten(const CSongData& song)
         LaidVoice& once = out.voices.emplace_back(LaidVoice{voice.role, voice.name, {}});
         for (ScoreNote note : voice.notes)
             if (const int w = WrittenAt(cut, note.time); w >= 0) {
-                note.time = written(w, note.time);
+                const int32_t at = written(w, note.time);
+                note.sound += at - note.time;
+                note.time = at;
                 once.notes.push_back(note);
             }
         std::stable_sort(once.notes.begin(), once.notes.end(),

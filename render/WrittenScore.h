@@ -10,12 +10,12 @@
 #include <string>
 #include <utility>
 
-class CSongData;
+struct Score;
 
 // The whole song as written, with its jumps (not yet routed) and marks; when the song's form
 // cannot be drawn so, the song as played with `fallback` saying why. A song without repeats is
 // laid out as played, with no fallback.
-ScoreLayout LayOutWritten(const CSongData& song);
+ScoreLayout LayOutWritten(const Score& score);
 
 // Chooses the gap between strings each jump's line runs in, on the frame's strings: no two
 // lines share a gap where they run side by side, no line's piece crosses another (nor a flow

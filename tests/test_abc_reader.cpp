@@ -461,7 +461,7 @@ TEST(AbcReaderTest, ManyVoicesListSixteenAndWhatTheBoundsLeaveOutIsCounted)
     EXPECT_EQ(full.skipped, 0);
     // More than the voices may hold together: what does not fit is counted.
     const Melody over = Tune("L:1/4\nK:C", voices(30000));
-    EXPECT_EQ(total(over), kMaxVoiceNotes);
-    EXPECT_EQ(over.skipped, static_cast<int>(16 * 30000 - kMaxVoiceNotes));
+    EXPECT_EQ(total(over), kMaxCandidateNotes);
+    EXPECT_EQ(over.skipped, static_cast<int>(16 * 30000 - kMaxCandidateNotes));
     EXPECT_EQ(over.voices.front().notes.size(), 30000u) << "the melody's voice first";
 }

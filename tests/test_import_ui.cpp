@@ -27,7 +27,7 @@ using namespace mx;
 
 namespace {
 
-const std::string kParts = Score({{"P1", "Flute"}, {"P2", "Violin"}},
+const std::string kParts = XmlOfParts({{"P1", "Flute"}, {"P2", "Violin"}},
                                  Part("P1", {Measure(1, Attributes(1) + Note("A5", 4))}) +
                                      Part("P2", {Measure(1, Attributes(1) + Note("G4", 2) + Note("B4", 2)),
                                                  Measure(2, Note("D5", 4))}));

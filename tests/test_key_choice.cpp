@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "import/ScoreImport.h"
 #include "render/KeyChoice.h"
 #include "render/SettingsScore.h"

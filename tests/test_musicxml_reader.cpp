@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "import/musicxml/MusicXmlReader.h"
 #include "import/musicxml/MxlContainer.h"
 #include "import/SongBuilder.h"
@@ -407,7 +408,7 @@ TEST(MusicXmlReader, PartsAreListedAndChosen)
     const std::string flute = Part("P2", {Measure(1, Attributes(1) + Note("A5", 2) + Note("B5", 2))});
     const std::string empty = Part("P3", {Measure(1, Attributes(1) + Rest(4))});
     const std::string cello = Part("P4", {Measure(1, Attributes(1) + Whole("C3"))});
-    const std::string xml = Score({{"P1", "Drums"}, {"P2", "Flute"}, {"P3", "Tacet"}, {"P4", ""}, {"P9", "Ghost"}},
+    const std::string xml = XmlOfParts({{"P1", "Drums"}, {"P2", "Flute"}, {"P3", "Tacet"}, {"P4", ""}, {"P9", "Ghost"}},
                                   drums + flute + empty + cello);
     std::vector<MelodyChoice> parts;
     ASSERT_TRUE(ListMusicXmlParts(Bytes(xml), parts));
@@ -421,14 +422,14 @@ TEST(MusicXmlReader, PartsAreListedAndChosen)
     EXPECT_EQ(Pitches(ReadXml(xml).melody), (std::vector<int>{81, 83}));
     EXPECT_EQ(ReadXml(xml).melody.tempoQuarterBpm, 0);
     const std::string drumsWithTempo = Part("P1", {Measure(1, "<direction><sound tempo=\"66\"/></direction>")});
-    EXPECT_EQ(ReadXml(Score({{"P1", "Drums"}, {"P2", "Flute"}}, drumsWithTempo + flute)).melody.tempoQuarterBpm, 66)
+    EXPECT_EQ(ReadXml(XmlOfParts({{"P1", "Drums"}, {"P2", "Flute"}}, drumsWithTempo + flute)).melody.tempoQuarterBpm, 66)
         << "the tempo stated in another part";
     EXPECT_EQ(Pitches(ReadXml(xml, 4).melody), (std::vector<int>{48}));
     EXPECT_EQ(ReadXml(xml, 3).status, ImportStatus::NoMelody);
     EXPECT_EQ(ReadXml(xml, 1).status, ImportStatus::NoMelody);
     EXPECT_EQ(ReadXml(xml, 5).status, ImportStatus::NoSuchChoice);
     EXPECT_EQ(ReadXml(xml, 0).status, ImportStatus::NoSuchChoice);
-    EXPECT_EQ(ReadXml(Score({{"P1", "Drums"}}, drums)).status, ImportStatus::NoMelody);
+    EXPECT_EQ(ReadXml(XmlOfParts({{"P1", "Drums"}}, drums)).status, ImportStatus::NoMelody);
 }
 
 TEST(MusicXmlReaderBadInput, BrokenDocumentsAreUnreadable)
@@ -531,7 +532,7 @@ TEST(MusicXmlReaderRhythm, AnOverfullMeasureKeepsTheNextOnItsPlace)
     // left out and counted.
     const std::string bass = Part("P2", {Measure(1, Attributes(1) + Whole("C3")), Measure(2, Whole("C3")),
                                          Measure(3, Whole("C3"))});
-    const Read r = ReadXml(Score({{"P1", "Melody"}, {"P2", "Bass"}},
+    const Read r = ReadXml(XmlOfParts({{"P1", "Melody"}, {"P2", "Bass"}},
                                  Part("P1", {Measure(1, Attributes(1) + Note("C4", 1) + Note("D4", 1) + Note("E4", 1) +
                                                             Note("F4", 1) + Note("G4", 1)),
                                              Measure(2, Note("A4", 3) + Note("B4", 2)), Measure(3, Whole("C5"))}) +
@@ -575,13 +576,13 @@ TEST(MusicXmlReaderRhythm, AMeasureEveryPartMakesLongerKeepsItsNotes)
             first += Note(pitch, 1);
         return Part(id, {Measure(1, first), Measure(2, Whole(pitch))});
     };
-    const Read both = ReadXml(Score({{"P1", "Upper"}, {"P2", "Lower"}}, part("P1", 6, "E5") + part("P2", 5, "C3")));
+    const Read both = ReadXml(XmlOfParts({{"P1", "Upper"}, {"P2", "Lower"}}, part("P1", 6, "E5") + part("P2", 5, "C3")));
     ASSERT_EQ(both.status, ImportStatus::Ok);
     EXPECT_EQ(Notes(both.melody).size(), 6u);
     EXPECT_EQ(Notes(both.melody).back(), std::make_tuple(5 * Q, 4 * Q, 76));
     EXPECT_EQ(both.melody.skipped, 1);
     // The lower part, read as the melody, is within what the upper part holds and loses nothing.
-    const Read lower = ReadXml(Score({{"P1", "Upper"}, {"P2", "Lower"}}, part("P1", 6, "E5") + part("P2", 5, "C3")), 2);
+    const Read lower = ReadXml(XmlOfParts({{"P1", "Upper"}, {"P2", "Lower"}}, part("P1", 6, "E5") + part("P2", 5, "C3")), 2);
     EXPECT_EQ(Notes(lower.melody).size(), 6u);
     EXPECT_EQ(lower.melody.skipped, 0);
 }
@@ -617,7 +618,7 @@ TEST(MusicXmlReaderVoices, VoiceOneOfTheUpperStaffIsTheMelody)
 
     // Among several parts the count offered is the same, and the same voice is read.
     const std::string twoParts =
-        Score({{"P1", "Upper"}, {"P2", "Lower"}},
+        XmlOfParts({{"P1", "Upper"}, {"P2", "Lower"}},
               Part("P1", {Measure(1, Attributes(1) + "<note><rest/><duration>4</duration><voice>1</voice></note>" +
                                          back + note("C5", 4, "2")),
                           Measure(2, note("E5", 4, "1"))}) +
@@ -744,7 +745,7 @@ TEST(MusicXmlReaderVoices, EveryPartIsPlayedOnTheMelodysTimeline)
         "P2", {Measure(1, Attributes(1) + Harmony("F") + Note("C3", 2) + Note("G2", 2)), Measure(2, Whole("F2")),
                Measure(3, Note("C3", 2, "<tie type=\"start\"/>") + Note("C3", 2, "<tie type=\"stop\"/>"))});
     const std::string horn = Part("P3", {Measure(1, Attributes(1) + Whole("A3"))});
-    const std::string xml = Score({{"P1", "Flute"}, {"P2", "Bass"}, {"P3", ""}}, flute + bass + horn);
+    const std::string xml = XmlOfParts({{"P1", "Flute"}, {"P2", "Bass"}, {"P3", ""}}, flute + bass + horn);
     const Read r = ReadXml(xml);
     ASSERT_EQ(r.status, ImportStatus::Ok);
     ASSERT_EQ(r.melody.voices.size(), 3u);
@@ -775,7 +776,7 @@ TEST(MusicXmlReaderVoices, EveryPartIsPlayedOnTheMelodysTimeline)
 
     // A part with chord symbols of its own keeps only those.
     const std::string own = Part("P1", {Measure(1, Attributes(1) + Harmony("G") + Whole("C5"))});
-    const Read mine = ReadXml(Score({{"P1", "Flute"}, {"P2", "Bass"}}, own + bass));
+    const Read mine = ReadXml(XmlOfParts({{"P1", "Flute"}, {"P2", "Bass"}}, own + bass));
     ASSERT_EQ(mine.melody.chords.size(), 1u);
     EXPECT_EQ(mine.melody.chords[0].root, 'G');
 }
@@ -792,7 +793,7 @@ TEST(MusicXmlReaderVoices, StavesAndVoicesOfOnePartAreVoicesOfTheirOwn)
     const std::string measure = Attributes(1) + note("C3", 4, "5", 2) + note("G3", 4, "5", 2, true) + back +
                                 note("C5", 2, "2", 1) + note("A4", 2, "2", 1) + back + note("E5", 4, "1", 1) +
                                 "<note><grace/>" + Pitch("D5") + "<voice>3</voice><staff>1</staff></note>";
-    const Read r = ReadXml(Score({{"P1", "Piano"}}, Part("P1", {Measure(1, measure)})));
+    const Read r = ReadXml(XmlOfParts({{"P1", "Piano"}}, Part("P1", {Measure(1, measure)})));
     ASSERT_EQ(r.status, ImportStatus::Ok);
     ASSERT_EQ(r.melody.voices.size(), 3u) << "a grace note makes no voice";
     EXPECT_EQ(Origins(r.melody), (std::vector<std::string>{"P1 staff 1 voice 2", "P1 staff 1 voice 1",
@@ -824,7 +825,7 @@ TEST(MusicXmlReaderBadInput, ThousandsOfPartsAndVoicesListSixteen)
         voices += "<note>" + Pitch("D4") + "<duration>4</duration><voice>" + std::to_string(i) +
                   "</voice></note><backup><duration>4</duration></backup>";
     }
-    const Read parts = ReadXml(Score(list, body), 1000);
+    const Read parts = ReadXml(XmlOfParts(list, body), 1000);
     ASSERT_EQ(parts.status, ImportStatus::Ok);
     ASSERT_EQ(parts.melody.voices.size(), kMaxVoiceCandidates);
     EXPECT_EQ(parts.melody.voices.back().origin, "P16 staff 1 voice 1");
@@ -846,7 +847,7 @@ TEST(MusicXmlReaderVoices, APartThatFillsAMeasureTheMelodyLeavesShortKeepsItsNot
         return notes;
     };
     const std::string xml =
-        Score({{"P1", "Violin I"}, {"P2", "Violin II"}},
+        XmlOfParts({{"P1", "Violin I"}, {"P2", "Violin II"}},
               Part("P1", {Measure(1, Attributes(2, 9, 8) + Note("E5", 9)), Measure(2, Note("D5", 8)),
                           Measure(3, Note("C5", 9))}) +
                   Part("P2", {Measure(1, Attributes(2, 9, 8) + Note("C4", 9)), Measure(2, eighths("G4", 9)),
@@ -862,7 +863,7 @@ TEST(MusicXmlReaderVoices, APartThatFillsAMeasureTheMelodyLeavesShortKeepsItsNot
     EXPECT_EQ(r.melody.skipped, 0);
 
     // A short first measure stays the pickup the melody writes.
-    const std::string pickup = Score(
+    const std::string pickup = XmlOfParts(
         {{"P1", "Violin I"}, {"P2", "Violin II"}},
         Part("P1", {Measure(0, Attributes(1) + Note("G4", 1)), Measure(1, Whole("C5"))}) +
             Part("P2", {Measure(0, Attributes(1) + Note("C4", 4)), Measure(1, Whole("C4"))}));

@@ -1,6 +1,7 @@
 // The sound of a fitted song: its schedule, the player on the synthesizer, the WAVE bytes, the
 // soundfont choice and the engine with a device of the test's own.
 
+#include "tests/SongAsScore.h"
 #include "audio/HarpSynth.h"
 #include "audio/PlaybackEngine.h"
 #include "audio/PlaySchedule.h"

@@ -1,6 +1,7 @@
 // The practice player's sound: the count-in and the metronome, a passage looped, the speed
 // from a quarter to twice the song's, a tempo changed while it plays, and the melody muted.
 
+#include "tests/SongAsScore.h"
 #include "audio/HarpSynth.h"
 #include "audio/PlaySchedule.h"
 #include "audio/SchedulePlayer.h"

@@ -2,6 +2,7 @@
 // the keys, stepping note by note, and the ring kept with what the listener hears; and the
 // renderer's practice options.
 
+#include "tests/SongAsScore.h"
 #include "app/CDovrelPlinvaraDlg.h"
 #include "app/RenderCommand.h"
 #include "audio/ScorePlayback.h"

@@ -441,7 +441,7 @@ TEST_F(RenderCommandTest, TextsFromTheFileMakeNoLinesOfTheirOwn)
 {
     using namespace mx;
     const std::string score = sandbox.Path("names.musicxml"), midi = sandbox.Path("names.mid");
-    WriteFileBytes(score, Bytes(Score({{"P1", "Voice&#10;melody_from=forged"}, {"P2", "Bass&#13;&#27;[2J"}},
+    WriteFileBytes(score, Bytes(XmlOfParts({{"P1", "Voice&#10;melody_from=forged"}, {"P2", "Bass&#13;&#27;[2J"}},
                                       Part("P1", {Measure(1, Attributes(1) + Note("E5", 2) + Note("C5", 2))}) +
                                           Part("P2", {Measure(1, Attributes(1) + Note("C3", 4))}))));
     MidiTrackBytes melody, bass;

@@ -1,6 +1,7 @@
 // Repeats drawn once with jump lines, read back from the PDFs the renderer writes (circles,
 // lines and words as a viewer sees them), and the score, sheets and sound behind them.
 
+#include "tests/SongAsScore.h"
 #include "app/RenderCommand.h"
 #include "audio/PlaySchedule.h"
 #include "import/ScoreImport.h"

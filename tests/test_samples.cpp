@@ -1,8 +1,10 @@
+#include "tests/SongAsScore.h"
 #include "common/FileServices.h"
 #include "library/CDirectoryFileList.h"
 #include "library/SongSummary.h"
 #include "song/CSongData.h"
-#include "song/FitToStrings.h"
+#include "score/FitToStrings.h"
+#include "score/SongScore.h"
 #include "samples/MelodyText.h"
 #include "tests/support/TestSupport.h"
 

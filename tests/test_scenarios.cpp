@@ -1,5 +1,6 @@
 // Whole-program scenarios through the real windows, as a harp player would go.
 
+#include "tests/SongAsScore.h"
 #include "app/CDovrelPlinvaraDlg.h"
 #include "common/ByteIO.h"
 #include "controls/COffScreenControl.h"
@@ -9,7 +10,8 @@
 #include "render/CScorePicture.h"
 #include "settings/CConfigDlg.h"
 #include "song/CSongData.h"
-#include "song/FitToStrings.h"
+#include "score/FitToStrings.h"
+#include "score/SongScore.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"

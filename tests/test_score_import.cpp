@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "common/Cp932.h"
 #include "import/ScoreImport.h"
 #include "render/ScoreLayout.h"
@@ -32,7 +33,7 @@ protected:
 namespace {
 
 const std::string kTwoParts =
-    Score({{"P1", "Flute"}, {"P2", "Piano"}, {"P3", "Drums"}},
+    XmlOfParts({{"P1", "Flute"}, {"P2", "Piano"}, {"P3", "Drums"}},
           Part("P1", {Measure(1, Attributes(1) + Note("A5", 4))}) +
               Part("P2", {Measure(1, Attributes(1) + Note("C4", 2) + Note("E4", 2))}) +
               Part("P3", {Measure(1, Attributes(1) + "<note><unpitched/><duration>4</duration></note>")}));
@@ -367,7 +368,7 @@ TEST_F(ScoreImportTest, VoiceOneIsTheMelodyAndEveryReadNumbersTheVoicesAlike)
     };
     // The upper part writes its lower voice first; the melody rule takes its voice 1.
     const std::vector<uint8_t> bytes = Bytes(
-        Score({{"P1", "Upper"}, {"P2", "Lower"}},
+        XmlOfParts({{"P1", "Upper"}, {"P2", "Lower"}},
               Part("P1", {Measure(1, Attributes(1) + note("C5", "2") + "<backup><duration>4</duration></backup>" +
                                          note("E5", "1"))}) +
                   Part("P2", {Measure(1, Attributes(1) + Note("C3", 4))})));

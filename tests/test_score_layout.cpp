@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "render/ScoreLayout.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
@@ -28,8 +29,10 @@ TEST_F(ScoreLayoutTest, LengthsInTimeUnitsFollowTheContinuations)
     }
     auto song = Load(w);
     const ScoreLayout layout = LayOutMeasures(*song, 1, 3);
-    EXPECT_EQ(layout.totalLength, 3 * 4 * 6);
-    const std::vector<ScoreNote> expected = {{0, 61, 1}, {1, 62, 3}, {4, 63, 4}, {9, 64, 6}, {15, 68, 12}, {27, 76, 24}};
+    EXPECT_EQ(layout.totalLength, Sixths(3 * 4 * 6));
+    const std::vector<ScoreNote> expected = {{0, 61, Sixths(1)},          {Sixths(1), 62, Sixths(3)},
+                                             {Sixths(4), 63, Sixths(4)},  {Sixths(9), 64, Sixths(6)},
+                                             {Sixths(15), 68, Sixths(12)}, {Sixths(27), 76, Sixths(24)}};
     EXPECT_EQ(layout.notes, expected);
 }
 
@@ -42,15 +45,14 @@ TEST_F(ScoreLayoutTest, EntriesOfOneCellFollowInOrderAndTimesStartAtTheFirstMeas
     w.SetEntry(cell, 2, 64);
     auto song = Load(w);
     const ScoreLayout layout = LayOutMeasures(*song, 3, 4);
-    EXPECT_EQ(layout.totalLength, 2 * 3 * 6);
+    EXPECT_EQ(layout.totalLength, Sixths(2 * 3 * 6));
     ASSERT_EQ(layout.notes.size(), 3u);
-    EXPECT_EQ(layout.notes[0], (ScoreNote{3, 60, 1}));
-    EXPECT_EQ(layout.notes[1], (ScoreNote{4, 62, 1}));
-    EXPECT_EQ(layout.notes[2], (ScoreNote{5, 64, 1}));
-    // Each keeps the entry the grid holds it in, which playing places it by.
-    EXPECT_EQ(layout.notes[0].entry, 0);
-    EXPECT_EQ(layout.notes[1].entry, 1);
-    EXPECT_EQ(layout.notes[2].entry, 2);
+    EXPECT_EQ(layout.notes[0], (ScoreNote{Sixths(3), 60, Sixths(1)}));
+    EXPECT_EQ(layout.notes[1], (ScoreNote{Sixths(4), 62, Sixths(1)}));
+    EXPECT_EQ(layout.notes[2], (ScoreNote{Sixths(5), 64, Sixths(1)}));
+    // A cell of three entries is a triplet's: each sounds where it is drawn.
+    EXPECT_EQ(layout.notes[1].sound, Sixths(4));
+    EXPECT_EQ(layout.notes[2].sound, Sixths(5));
 }
 
 TEST_F(ScoreLayoutTest, DensestRangeAndRangesBeyondTheGrid)

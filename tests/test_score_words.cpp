@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "common/Cp932.h"
 #include "render/ScoreGeometry.h"
 #include "render/ScoreLayout.h"

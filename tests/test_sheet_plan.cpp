@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "common/FileServices.h"
 #include "import/ScoreImport.h"
 #include "print/PlayingSheets.h"

@@ -1,6 +1,7 @@
 // Words, chord names and measures on the printed sheet, read back from the PDF the renderer
 // writes: the texts with their boxes from pdftotext, the circles from the drawing itself.
 
+#include "tests/SongAsScore.h"
 #include "app/RenderCommand.h"
 #include "common/Cp932.h"
 #include "render/ScoreLayout.h"

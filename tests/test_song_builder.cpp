@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "common/Cp932.h"
 #include "import/SongBuilder.h"
 #include "render/ScoreLayout.h"

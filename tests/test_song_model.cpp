@@ -1,5 +1,7 @@
+#include "tests/SongAsScore.h"
 #include "song/CSongData.h"
-#include "song/FitToStrings.h"
+#include "score/FitToStrings.h"
+#include "score/SongScore.h"
 #include "song/CSongFileWriter.h"
 #include "tests/support/TestSupport.h"
 

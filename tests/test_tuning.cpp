@@ -1,10 +1,12 @@
+#include "tests/SongAsScore.h"
 #include "settings/CConfigControl.h"
 #include "render/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/ChordNaming.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
-#include "song/FitToStrings.h"
+#include "score/FitToStrings.h"
+#include "score/SongScore.h"
 #include "tests/support/TestSupport.h"
 
 #include <climits>

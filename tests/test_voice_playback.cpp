@@ -2,6 +2,7 @@
 // times, following the tempo, the passage and the count-in as the melody does; heard together,
 // two voices on one pitch not stopping each other, and the melody muted alone.
 
+#include "tests/SongAsScore.h"
 #include "audio/HarpSynth.h"
 #include "audio/PlaySchedule.h"
 #include "audio/SoundFont.h"

@@ -153,7 +153,7 @@ TEST_F(VoiceSheetsTest, ATwoPartScoreDrawsTheBassAsAccompanimentWithoutFlowLines
                                           Measure(2, Note("D5", 1) + Note("E5", 1) + Note("G5", 2))});
     const std::string bass = Part("P2", {Measure(1, Attributes(1) + Note("C3", 2) + Note("G3", 2)),
                                         Measure(2, Note("G3", 4))});
-    const std::string song = Write("song.musicxml", Score({{"P1", "Voice"}, {"P2", "Bass"}}, melody + bass));
+    const std::string song = Write("song.musicxml", XmlOfParts({{"P1", "Voice"}, {"P2", "Bass"}}, melody + bass));
     const std::string info = Run({"--info", "--voices", "melody=1,acc=2", "--harp", "37", song});
     EXPECT_NE(info.find("voice.1=Voice|6|72|79\nvoice.2=Bass|3|48|55\nmelody_from=P1 staff 1 voice 1\n"
                         "drawn_voices=melody:1,acc:2\nmissing.acc=0\n"),

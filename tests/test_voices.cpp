@@ -1,11 +1,13 @@
 // Several voices on one score: how they are placed beside the melody, fitted to the strings,
 // made from chord names and chosen at import.
 
+#include "tests/SongAsScore.h"
 #include "import/ScoreImport.h"
 #include "render/FittedScore.h"
 #include "render/ScoreGeometry.h"
 #include "song/CSongData.h"
-#include "song/ChordAccompaniment.h"
+#include "score/ChordAccompaniment.h"
+#include "score/SongScore.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

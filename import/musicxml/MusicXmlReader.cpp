@@ -233,7 +233,7 @@ private:
 
 // Notes the voices beside the melody may visit, repeats and all, in one reading of a file: a
 // measure of thousands of notes played a thousand times is walked no further.
-constexpr size_t kMaxVoiceWalk = size_t(10) * kMaxVoiceNotes;
+constexpr size_t kMaxVoiceWalk = size_t(10) * kMaxCandidateNotes;
 
 // The voices of one part besides the melody, laid out measure by measure as the melody's
 // measures are played, each with its ties merged; chords stay whole.

@@ -58,7 +58,7 @@ std::string Part(const std::string& id, const std::vector<std::string>& measures
     return s + "</part>";
 }
 
-std::string Score(const std::vector<std::pair<std::string, std::string>>& partList, const std::string& body,
+std::string XmlOfParts(const std::vector<std::pair<std::string, std::string>>& partList, const std::string& body,
                   const std::string& header)
 {
     std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -73,7 +73,7 @@ std::string Score(const std::vector<std::pair<std::string, std::string>>& partLi
 
 std::string OnePart(const std::vector<std::string>& measures, const std::string& header)
 {
-    return Score({{"P1", "Melody"}}, Part("P1", measures), header);
+    return XmlOfParts({{"P1", "Melody"}}, Part("P1", measures), header);
 }
 
 std::vector<uint8_t> Bytes(const std::string& text)

@@ -20,7 +20,7 @@ std::string Attributes(int divisions, int beats = 4, int beatType = 4, int fifth
 std::string Measure(int number, const std::string& content);
 std::string Part(const std::string& id, const std::vector<std::string>& measures);
 // A partwise score; parts are (id, name) in the part list, `body` the <part> elements.
-std::string Score(const std::vector<std::pair<std::string, std::string>>& partList, const std::string& body,
+std::string XmlOfParts(const std::vector<std::pair<std::string, std::string>>& partList, const std::string& body,
                   const std::string& header = "");
 // The one-part score most tests need.
 std::string OnePart(const std::vector<std::string>& measures, const std::string& header = "");

@@ -1,21 +1,46 @@
-#include "song/FitToStrings.h"
+#include "score/FitToStrings.h"
 
+#include "score/Score.h"
 #include "song/CSongData.h"
 
 #include <algorithm>
 #include <bitset>
 #include <cstdlib>
 
-int FitToStrings(CSongData& song, int lowestNote, int highestString)
+namespace {
+
+// Calls `visit` with every pitch of the melody.
+template <class Visit>
+void ForEachNote(const Score& score, Visit visit)
+{
+    if (const ScoreVoice* melody = score.Melody())
+        for (const ScoreEvent& e : melody->events)
+            for (const int pitch : e.pitches)
+                visit(pitch);
+}
+
+} // namespace
+
+void MelodyPitchRange(const Score& score, int& lowest, int& highest)
+{
+    lowest = 128;
+    highest = -1;
+    ForEachNote(score, [&](int pitch) {
+        lowest = std::min(lowest, pitch);
+        highest = std::max(highest, pitch);
+    });
+}
+
+int FitToStrings(Score& score, int lowestNote, int highestString)
 {
     int total = 0;
     auto runWhile = [&](int step, auto outOfReach) {
         for (int i = 0; i < kMaxFitSteps; ++i) {
             int lowest = 0, highest = 0;
-            song.GetPitchRange(lowest, highest, -1, -1);
+            MelodyPitchRange(score, lowest, highest);
             if (highest < 0 || !outOfReach(lowest, highest))
                 return; // no notes, or this side fits
-            song.Transpose(step);
+            TransposeScore(score, step);
             total += step;
         }
     };
@@ -38,17 +63,6 @@ bool OnePerSemitone(std::span<const int32_t> strings)
     return true;
 }
 
-// Calls `visit` with every note entry the song uses.
-template <class Visit>
-void ForEachNote(const CSongData& song, Visit visit)
-{
-    const int cells = std::min(song.BeatCount() * 2, CSongData::kCellCount);
-    for (int c = 0; c < cells; ++c)
-        for (int32_t v : song.cells[c].entry)
-            if (v >= 0)
-                visit(v);
-}
-
 struct ShiftScore {
     int shift = 0;
     int missing = 0;
@@ -69,42 +83,42 @@ struct ShiftScore {
 
 } // namespace
 
-int CountNotesWithoutString(const CSongData& song, int shift, std::span<const int32_t> strings)
+int CountNotesWithoutString(const Score& score, int shift, std::span<const int32_t> strings)
 {
     std::bitset<128> hasString;
     for (int32_t s : strings)
         if (s >= 0 && s < 128)
             hasString.set(static_cast<size_t>(s));
     int missing = 0;
-    ForEachNote(song, [&](int32_t note) {
+    ForEachNote(score, [&](int32_t note) {
         CSongData::TransposePitch(shift, note);
         missing += (note < 128 && hasString.test(static_cast<size_t>(note))) ? 0 : 1;
     });
     return missing;
 }
 
-int FitToStringTable(CSongData& song, int lowestNote, std::span<const int32_t> strings)
+int FitToStringTable(Score& score, int lowestNote, std::span<const int32_t> strings)
 {
     if (strings.empty())
         return 0;
     if (OnePerSemitone(strings))
-        return FitToStrings(song, lowestNote, strings.back());
+        return FitToStrings(score, lowestNote, strings.back());
 
     const auto [low, high] = std::minmax_element(strings.begin(), strings.end());
     int songLow = 0, songHigh = 0;
-    song.GetPitchRange(songLow, songHigh, -1, -1);
+    MelodyPitchRange(score, songLow, songHigh);
     if (songHigh < 0)
         return 0; // no notes
     ShiftScore best;
     bool any = false;
     for (int shift = -kMaxTableShift; shift <= kMaxTableShift; ++shift) {
-        ShiftScore s{shift, CountNotesWithoutString(song, shift, strings),
+        ShiftScore s{shift, CountNotesWithoutString(score, shift, strings),
                      int64_t(songLow) + shift >= *low && int64_t(songHigh) + shift <= *high};
         if (!any || s.BetterThan(best))
             best = s;
         any = true;
     }
     if (best.shift != 0)
-        song.Transpose(best.shift);
+        TransposeScore(score, best.shift);
     return best.shift;
 }
