@@ -186,10 +186,10 @@ std::vector<TextBox> PlacesBeside(const PlacedNote& note, int side, double width
 
 int DotsOfLength(int length)
 {
-    for (int plain = 3; plain <= 96; plain *= 2) {
-        if (length * 2 == plain * 3)
+    for (int64_t plain = kUnitsPerBeat / 16; plain <= 16 * kUnitsPerBeat; plain *= 2) {
+        if (int64_t(length) * 2 == plain * 3)
             return 1;
-        if (length * 4 == plain * 7)
+        if (int64_t(length) * 4 == plain * 7)
             return 2;
     }
     return 0;

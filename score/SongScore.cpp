@@ -11,16 +11,33 @@ namespace {
 constexpr int64_t kSixth = kGridSixthTicks;
 constexpr int kSixthsPerCell = 3;
 
-// The cells that take part in a triplet: entry 2 is used there or in the cell before.
-std::set<int> TripletCells(const CSongData& song, int cells)
+// The cells that take part in a triplet: entry 2 is used there or in the cell before, by the
+// melody or another voice.
+std::set<int64_t> TripletCells(const CSongData& song, int cells)
 {
-    std::set<int> triplet;
+    std::set<int64_t> triplet;
     for (int c = 0; c < cells; ++c)
         if (song.cells[c].entry[2] >= 0) {
             triplet.insert(c);
             triplet.insert(c + 1);
         }
+    for (const SongVoice& voice : song.voices)
+        for (const VoiceNote& n : voice.notes)
+            if (n.time >= 0 && n.time % kSixthsPerCell == 2) {
+                triplet.insert(n.time / kSixthsPerCell);
+                triplet.insert(n.time / kSixthsPerCell + 1);
+            }
     return triplet;
+}
+
+// Where the grid's place `sixth` sounds, in ticks: entry 1 on the cell's second quarter beat,
+// unless the cell is a triplet's or the beat is counted in three.
+int64_t SoundingTicks(int64_t sixth, const std::set<int64_t>& triplet, bool inThrees)
+{
+    const int64_t cell = sixth / kSixthsPerCell, entry = sixth % kSixthsPerCell;
+    if (entry == 1 && !triplet.count(cell) && !inThrees)
+        return cell * kSixthsPerCell * kSixth + 3 * kSixth / 2;
+    return sixth * kSixth;
 }
 
 void AddMelody(const CSongData& song, Score& score)
@@ -31,7 +48,7 @@ void AddMelody(const CSongData& song, Score& score)
     if (beats <= 0)
         return;
     const int cells = std::min(2 * song.BeatCount(), CSongData::kCellCount);
-    const std::set<int> triplet = TripletCells(song, cells);
+    const std::set<int64_t> triplet = TripletCells(song, cells);
     const bool inThrees = score.meter.division == 3;
     for (int c = 0; c < cells; ++c) {
         const int measure = c / (2 * beats), halfBeat = c % (2 * beats);
@@ -74,8 +91,13 @@ void AddChords(const CSongData& song, Score& score)
         }
 }
 
+// The other voices' notes start and end on places of the grid, each sounding where a melody's
+// note at that place would.
 void AddVoices(const CSongData& song, Score& score)
 {
+    const int cells = std::min(2 * song.BeatCount(), CSongData::kCellCount);
+    const std::set<int64_t> triplet = TripletCells(song, cells);
+    const bool inThrees = score.meter.division == 3;
     for (const SongVoice& voice : song.voices) {
         ScoreVoice& laid = score.voices.emplace_back();
         laid.role = voice.role;
@@ -83,10 +105,12 @@ void AddVoices(const CSongData& song, Score& score)
         laid.candidate = voice.candidate;
         for (const VoiceNote& n : voice.notes) {
             ScoreEvent event;
-            event.onset = n.time * kSixth;
-            event.length = std::max(n.length, 1) * kSixth;
+            const int64_t end = int64_t(n.time) + std::max(n.length, 1);
+            event.onset = SoundingTicks(n.time, triplet, inThrees);
+            event.length = std::max(SoundingTicks(end, triplet, inThrees), event.onset + kSixth / 2) - event.onset;
             event.pitches = {n.pitch};
             event.optional = n.optional;
+            event.drawn = GridPlace{n.time * kSixth, (end - n.time) * kSixth};
             laid.events.push_back(std::move(event));
         }
     }

@@ -106,3 +106,12 @@ inline SongVoice AccompanimentFromChords(const CSongData& song)
                                    static_cast<int32_t>(e.length / kGridSixthTicks), e.optional});
     return voice;
 }
+
+// The notes of measures first..last as the song file's grid places them, in sixths of a beat.
+inline std::vector<ScoreNote> GridNotes(const CSongData& song, int first, int last)
+{
+    std::vector<ScoreNote> notes;
+    for (const ScoreNote& n : LayOutMeasures(song, first, last).notes)
+        notes.push_back({n.time / kUnitsPerSixth, n.pitch, n.length / kUnitsPerSixth});
+    return notes;
+}

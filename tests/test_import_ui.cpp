@@ -89,7 +89,7 @@ TEST_F(ImportUiTest, PartDialogChoosesAndCancelKeepsTheSong)
     EXPECT_EQ(ShownPitches(window), (std::vector<int>{67, 71, 74}));
 
     WhenModalOpens([](QWidget* modal) { Control<QPushButton>(modal, VoiceRolesControl::kCancel)->click(); });
-    const CSongData* before = window.Song();
+    const Score* before = window.Song();
     window.LoadSong(path);
     EXPECT_EQ(window.Song(), before) << "cancel loads nothing";
     EXPECT_EQ(sink.Count(), 0u);
@@ -103,7 +103,7 @@ TEST_F(ImportUiTest, FailedImportShowsItsMessageAndAnEmptyScore)
     window.LoadSong(Write("broken.xml", "<?xml version=\"1.0\"?><score-partwise><part id="));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000001 楽譜ファイルを読み込めませんでした。"});
     EXPECT_TRUE(window.Score().layout.notes.empty());
-    EXPECT_EQ(window.Score().frame.totalLength, 4 * 4 * 6);
+    EXPECT_EQ(window.Score().frame.totalLength, 4 * 4 * kUnitsPerBeat);
     EXPECT_EQ(Control<CReadOnlySpinBox>(&window, MainControl::kEndSpin)->value(), 4);
 }
 

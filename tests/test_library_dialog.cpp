@@ -291,7 +291,7 @@ TEST_F(LibraryDialogTest, ChosenSongLoadsAsFromAFile)
         });
         window.RunCommand(MainCommand::kLibrary);
         ASSERT_NE(window.Song(), nullptr);
-        EXPECT_EQ(std::string(window.Song()->sourcePath), fs::canonical(sandbox.Path()).string() + "/Archive/a.mwd");
+        EXPECT_EQ(window.Song()->source, fs::canonical(sandbox.Path()).string() + "/Archive/a.mwd");
         EXPECT_EQ(window.Song()->measureCount, 2);
     }
     fs::current_path(cwd);

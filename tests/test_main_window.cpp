@@ -82,13 +82,13 @@ TEST_F(MainWindowTest, LoadingShowsAtMost32MeasuresAndTheBoxesAllowTheWholeSong)
     EXPECT_EQ(StartBox(&window)->value(), 1);
     EXPECT_EQ(EndBox(&window)->value(), 32);
     EXPECT_EQ(EndBox(&window)->maximum(), 40);
-    EXPECT_EQ(window.Score().frame.totalLength, 32 * 4 * 6);
+    EXPECT_EQ(window.Score().frame.totalLength, 32 * 4 * kUnitsPerBeat);
     EXPECT_EQ(window.Settings().endMeasure, 32);
 
     // Stepping the boxes lays out the chosen measures.
     EndBox(&window)->setValue(40);
     StartBox(&window)->setValue(33);
-    EXPECT_EQ(window.Score().frame.totalLength, 8 * 4 * 6);
+    EXPECT_EQ(window.Score().frame.totalLength, 8 * 4 * kUnitsPerBeat);
     ASSERT_FALSE(window.Score().layout.notes.empty());
     EXPECT_EQ(window.Score().layout.notes.front().pitch, 60 + 32 % 12);
     EXPECT_EQ(window.Settings().startMeasure, 33);
@@ -147,7 +147,7 @@ TEST_F(MainWindowTest, MissingFileShowsTheReadersMessagesAndAnEmptyScore)
                                                      "time sign 0"}));
     EXPECT_EQ(EndBox(&window)->value(), 4);
     EXPECT_TRUE(window.Score().layout.notes.empty());
-    EXPECT_EQ(window.Score().frame.totalLength, 4 * 4 * 6);
+    EXPECT_EQ(window.Score().frame.totalLength, 4 * 4 * kUnitsPerBeat);
 }
 
 TEST_F(MainWindowTest, LoadFromFileDialogAndItsCancel)

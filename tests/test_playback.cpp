@@ -145,7 +145,7 @@ TEST_F(PlaybackTest, TheScheduleSoundsTheFittedNotesOnStringsAtTheChosenSpeed)
         EXPECT_EQ(n.pitch, laid.pitch);
         EXPECT_GE(StringOf(loaded.score.frame, n.pitch), 0) << n.pitch;
         // Every quarter of a second at 120 beats per minute, a half beat long.
-        EXPECT_EQ(n.start, int64_t(laid.time) * kSampleRate / 12);
+        EXPECT_EQ(n.start, int64_t(laid.time) * kSampleRate / (2 * kUnitsPerBeat));
         EXPECT_EQ(n.end - n.start, kSampleRate / 4);
     }
     EXPECT_EQ(schedule.length, 4 * kSampleRate);

@@ -116,8 +116,8 @@ protected:
 TEST(ClickBeats, EveryBeatOfTheGrid)
 {
     using V = std::vector<int32_t>;
-    EXPECT_EQ(ClickBeats(4).beats, (V{0, 6, 12, 18}));
-    EXPECT_EQ(ClickBeats(2).measureLength, 12);
+    EXPECT_EQ(ClickBeats(4).beats, (V{0, kUnitsPerBeat, 2 * kUnitsPerBeat, 3 * kUnitsPerBeat}));
+    EXPECT_EQ(ClickBeats(2).measureLength, 2 * kUnitsPerBeat);
     EXPECT_EQ(ClickBeats(0).beats, (V{0})) << "a damaged count still clicks once";
 }
 

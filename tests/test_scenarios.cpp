@@ -97,7 +97,7 @@ TEST_F(ScenarioTest, FirstRunLibraryRangeSettingsAndRestart)
         // Step the range to the last chorus.
         end->setValue(48);
         start->setValue(33);
-        EXPECT_EQ(window.Score().frame.totalLength, 16 * 4 * 6);
+        EXPECT_EQ(window.Score().frame.totalLength, 16 * 4 * kUnitsPerBeat);
         const QImage shown = Control<COffScreenControl>(&window, MainControl::kScore)->ShownPicture();
         EXPECT_EQ(shown.size(), QSize(416, 415));
 
@@ -204,8 +204,9 @@ TEST_F(ScenarioTest, ASongCutAtEveryLayoutEdgeLoadsFitsAndDraws)
         ASSERT_EQ(truncate(path.c_str(), size), 0);
         int32_t m = 0, b = 0, k = 0;
         CSongData song(path.c_str(), m, b, k);
-        FitToStrings(song, 55, 79);
-        score.LayOutMeasures(&song, 1, std::max(1, std::min(song.measureCount, 32)));
+        Score tune = ScoreOfSong(song);
+        FitToStrings(tune, 55, 79);
+        score.LayOutMeasures(&tune, 1, std::max(1, std::min(tune.measureCount, 32)));
         if (sink.Count() > 64)
             sink.Take();
     }

@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "render/ScoreGeometry.h"
 #include "song/ChordNaming.h"
 
@@ -26,9 +27,9 @@ ScoreFrame DefaultFrame(int totalLength)
 TEST(ScoreGeometry, CircleKindByLength)
 {
     const std::pair<int, NoteMark> cases[] = {
-        {6, NoteMark::kOneBeat},  {3, NoteMark::kShorter},   {1, NoteMark::kShorter},
-        {9, NoteMark::kShorter},  {12, NoteMark::kOtherLong}, {18, NoteMark::kOtherLong},
-        {24, NoteMark::kFourBeats}, {48, NoteMark::kOtherLong},
+        {Sixths(6), NoteMark::kOneBeat},    {Sixths(3), NoteMark::kShorter},   {Sixths(1), NoteMark::kShorter},
+        {Sixths(9), NoteMark::kShorter},    {Sixths(12), NoteMark::kOtherLong}, {Sixths(18), NoteMark::kOtherLong},
+        {Sixths(24), NoteMark::kFourBeats}, {Sixths(48), NoteMark::kOtherLong}, {Sixths(6) + 1, NoteMark::kShorter},
     };
     for (auto [length, mark] : cases)
         EXPECT_EQ(MarkOf(length), mark) << length;
@@ -40,7 +41,7 @@ TEST(ScoreGeometry, CircleKindByLength)
 
 TEST(ScoreGeometry, StringsAndNotesStandWhereThePictureDrawsThem)
 {
-    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(768), {{384, 60, 6}, {0, 79, 3}});
+    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(768), {{384, 60, Sixths(6)}, {0, 79, Sixths(3)}});
     ASSERT_EQ(g.stringX.size(), 25u);
     EXPECT_EQ(g.stringX.front(), 22);
     EXPECT_EQ(g.stringX.back(), 790);
@@ -57,18 +58,18 @@ TEST(ScoreGeometry, StringsAndNotesStandWhereThePictureDrawsThem)
     EXPECT_EQ(g.notes[1].y, 10) << "a note at time 0 stands 10 pixels down";
 
     // 4980 / 96 truncates to 51.
-    EXPECT_EQ(ComputeScoreGeometry(DefaultFrame(96), {{6, 60, 6}}).notes[0].y, 61);
+    EXPECT_EQ(ComputeScoreGeometry(DefaultFrame(96), {{6, 60, Sixths(6)}}).notes[0].y, 61);
 }
 
 TEST(ScoreGeometry, NotesWithoutAStringAreLeftOut)
 {
-    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(96), {{0, 60, 6}, {6, 54, 6}, {12, 80, 6}, {18, 62, 6}});
+    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(96), {{0, 60, Sixths(6)}, {6, 54, Sixths(6)}, {12, 80, Sixths(6)}, {18, 62, Sixths(6)}});
     ASSERT_EQ(g.notes.size(), 2u);
     EXPECT_EQ(g.notes[1].x, (62 - 55 + 1) * 32 - 10);
 
     ScoreFrame fewer = DefaultFrame(96);
     fewer.stringCount = 6; // up to C4
-    EXPECT_EQ(ComputeScoreGeometry(fewer, {{0, 60, 6}, {6, 62, 6}}).notes.size(), 1u);
+    EXPECT_EQ(ComputeScoreGeometry(fewer, {{0, 60, Sixths(6)}, {6, 62, Sixths(6)}}).notes.size(), 1u);
     fewer.stringCount = 99; // held within the table
     EXPECT_EQ(ComputeScoreGeometry(fewer, {}).stringX.size(), size_t(kMaxStrings));
 }
@@ -76,7 +77,7 @@ TEST(ScoreGeometry, NotesWithoutAStringAreLeftOut)
 TEST(ScoreGeometry, FlowLinesJoinTheDrawnNotesAndRunOnPastANoteWithoutAString)
 {
     const ScoreGeometry g =
-        ComputeScoreGeometry(DefaultFrame(96), {{0, 60, 6}, {6, 54, 6}, {12, 62, 6}, {18, 80, 6}, {24, 64, 6}});
+        ComputeScoreGeometry(DefaultFrame(96), {{0, 60, Sixths(6)}, {6, 54, Sixths(6)}, {12, 62, Sixths(6)}, {18, 80, Sixths(6)}, {24, 64, Sixths(6)}});
     ASSERT_EQ(g.notes.size(), 3u);
     EXPECT_EQ(g.flows, (std::vector<FlowLine>{{0, 1, FlowKind::kSolid}, {1, 2, FlowKind::kSolid}}));
     const std::vector<FlowEnds> ends = FlowEndsByNote(g);
@@ -86,14 +87,14 @@ TEST(ScoreGeometry, FlowLinesJoinTheDrawnNotesAndRunOnPastANoteWithoutAString)
     EXPECT_EQ(ends[1].in, (FlowLine{0, 1}));
     EXPECT_EQ(ends[2].in, (FlowLine{1, 2}));
     EXPECT_FALSE(ends[2].out) << "the last note leads nowhere";
-    EXPECT_TRUE(ComputeScoreGeometry(DefaultFrame(96), {{0, 60, 6}}).flows.empty());
+    EXPECT_TRUE(ComputeScoreGeometry(DefaultFrame(96), {{0, 60, Sixths(6)}}).flows.empty());
 }
 
 TEST(ScoreGeometry, NoLengthPlacesNoNoteAndWildTimesStayInRange)
 {
-    EXPECT_TRUE(ComputeScoreGeometry(DefaultFrame(0), {{0, 60, 6}}).notes.empty());
+    EXPECT_TRUE(ComputeScoreGeometry(DefaultFrame(0), {{0, 60, Sixths(6)}}).notes.empty());
     const int far = std::numeric_limits<int32_t>::max();
-    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(1), {{far, 60, 6}, {-far, 60, 6}});
+    const ScoreGeometry g = ComputeScoreGeometry(DefaultFrame(1), {{far, 60, Sixths(6)}, {-far, 60, Sixths(6)}});
     ASSERT_EQ(g.notes.size(), 2u);
     EXPECT_GT(g.notes[0].bottom, g.notes[0].top);
     EXPECT_GT(g.notes[0].y, 830);

@@ -80,7 +80,7 @@ TEST_F(ScoreImportTest, MusicXmlLoadsLikeASongFile)
         EXPECT_EQ(o.format, ScoreFormat::MusicXml);
         EXPECT_EQ(o.song->measureCount, 2);
         EXPECT_EQ(o.song->beatsPerMeasure, 3);
-        EXPECT_EQ(LayOutMeasures(*o.song, 1, 2).notes, (std::vector<ScoreNote>{{0, 60, 6}, {6, 62, 12}, {18, 64, 18}}));
+        EXPECT_EQ(GridNotes(*o.song, 1, 2), (std::vector<ScoreNote>{{0, 60, 6}, {6, 62, 12}, {18, 64, 18}}));
         EXPECT_EQ(Cp932ToUtf8(o.song->cells[0].text[0]), "ら");
         EXPECT_EQ(std::string(o.song->sourcePath), sandbox.Path(name));
     }
@@ -146,7 +146,7 @@ TEST_F(ScoreImportTest, SeveralPartsAskTheChooser)
     ASSERT_EQ(offered.size(), 2u) << "the drums have no pitched note";
     EXPECT_EQ(offered[0].name, "Flute");
     EXPECT_EQ(offered[1].name, "Piano");
-    EXPECT_EQ(LayOutMeasures(*chosen.song, 1, 1).notes.front().pitch, 60);
+    EXPECT_EQ(GridNotes(*chosen.song, 1, 1).front().pitch, 60);
 
     request.chooser = [](const std::string&, const std::vector<MelodyChoice>&) { return kChoiceCancelled; };
     EXPECT_EQ(LoadScoreFile(path, request).song, nullptr) << "cancel loads nothing";
@@ -177,7 +177,7 @@ TEST_F(ScoreImportTest, SeveralPartsAskOneChooserWhenBothAreGiven)
     const ImportOutcome chosen = LoadScoreFile(path, request);
     EXPECT_EQ(partAsks + voiceAsks, 1);
     ASSERT_NE(chosen.song, nullptr);
-    EXPECT_EQ(LayOutMeasures(*chosen.song, 1, 1).notes.front().pitch, 60) << "the piano either way";
+    EXPECT_EQ(GridNotes(*chosen.song, 1, 1).front().pitch, 60) << "the piano either way";
 
     request.chooser = [&](const std::string&, const std::vector<MelodyChoice>&) { return kChoiceCancelled; };
     request.voiceChooser = [](const std::string&, const std::vector<VoiceOffer>&, int, bool) {
@@ -201,7 +201,7 @@ TEST_F(ScoreImportTest, TheWrittenSongFileReadsBackTheSame)
     EXPECT_EQ(ReadFileBytes(mwd).size(), 94540u);
     const ImportOutcome back = LoadScoreFile(mwd);
     EXPECT_EQ(sink.Count(), 0u);
-    EXPECT_EQ(LayOutMeasures(*back.song, 1, 2).notes, LayOutMeasures(*o.song, 1, 2).notes);
+    EXPECT_EQ(GridNotes(*back.song, 1, 2), GridNotes(*o.song, 1, 2));
     EXPECT_EQ(Cp932ToUtf8(back.song->ListTitle()), "風の歌");
     EXPECT_EQ(back.song->keyIndex, 9); // Bb
     EXPECT_EQ(std::string(back.song->chordTable[0].first), "Gm");
@@ -222,7 +222,7 @@ TEST_F(ScoreImportTest, AScoreExportedTheWayNotationProgramsWriteThem)
     EXPECT_EQ(Cp932ToUtf8(o.song->ListTitle()), "さくらさくら");
     EXPECT_EQ(std::string(o.song->chordTable[0].first), "Am");
     EXPECT_EQ(Cp932ToUtf8(o.song->cells[0].text[0]), "さ");
-    const std::vector<ScoreNote> notes = LayOutMeasures(*o.song, 1, 14).notes;
+    const std::vector<ScoreNote> notes = GridNotes(*o.song, 1, 14);
     ASSERT_EQ(notes.size(), 50u);
     EXPECT_EQ(notes[2], (ScoreNote{12, 71, 12}));
     EXPECT_EQ(notes.back(), (ScoreNote{13 * 24, 64, 24}));
@@ -269,7 +269,7 @@ TEST_F(ScoreImportTest, Utf16WithoutAMarkAndTheRiffWrappingOfMidiAreRecognisedAn
         ASSERT_NE(o.song, nullptr);
         EXPECT_EQ(o.format, ScoreFormat::MusicXml) << name;
         EXPECT_FALSE(o.failed) << name;
-        EXPECT_EQ(LayOutMeasures(*o.song, 1, 1).notes, expected) << name;
+        EXPECT_EQ(GridNotes(*o.song, 1, 1), expected) << name;
     }
 
     MidiTrackBytes track;
@@ -290,8 +290,8 @@ TEST_F(ScoreImportTest, Utf16WithoutAMarkAndTheRiffWrappingOfMidiAreRecognisedAn
     ASSERT_NE(wrapped.song, nullptr);
     EXPECT_EQ(wrapped.format, ScoreFormat::Midi);
     EXPECT_FALSE(wrapped.failed);
-    EXPECT_EQ(LayOutMeasures(*wrapped.song, 1, 1).notes, LayOutMeasures(*bare.song, 1, 1).notes);
-    EXPECT_EQ(LayOutMeasures(*wrapped.song, 1, 1).notes, expected);
+    EXPECT_EQ(GridNotes(*wrapped.song, 1, 1), GridNotes(*bare.song, 1, 1));
+    EXPECT_EQ(GridNotes(*wrapped.song, 1, 1), expected);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
@@ -314,7 +314,7 @@ TEST_F(ScoreImportTest, UnknownContentUnderAScoresNameIsRefused)
         ASSERT_NE(o.song, nullptr);
         EXPECT_EQ(o.format, ScoreFormat::MusicXml) << name;
         EXPECT_FALSE(o.failed) << name;
-        EXPECT_EQ(LayOutMeasures(*o.song, 1, 1).notes, (std::vector<ScoreNote>{{0, 60, 12}, {12, 64, 12}})) << name;
+        EXPECT_EQ(GridNotes(*o.song, 1, 1), (std::vector<ScoreNote>{{0, 60, 12}, {12, 64, 12}})) << name;
     }
     EXPECT_EQ(sink.Count(), 0u);
 

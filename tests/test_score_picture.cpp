@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "controls/COffScreenControl.h"
 #include "render/CScorePicture.h"
 #include "controls/PictureScaling.h"
@@ -55,12 +56,12 @@ TEST_F(ScorePictureTest, EmptyScoreHasItsStringLinesOnly)
 TEST_F(ScorePictureTest, NotesSitAtTheirTimeAndString)
 {
     score.SetTotalLength(0, 768);
-    score.AddNote(0, 384, 60, 6); // C4 is string 5: x = 6 * 32 - 10
+    score.AddNote(0, 384, 60, Sixths(6)); // C4 is string 5: x = 6 * 32 - 10
     score.Draw(0);
     EXPECT_EQ(CircleTop(182), 425 - 6);
     score.ClearNotes(0);
     score.SetTotalLength(0, 96);
-    score.AddNote(0, 6, 55, 6); // 4980 / 96 truncates to 51, plus 10
+    score.AddNote(0, 6, 55, Sixths(6)); // 4980 / 96 truncates to 51, plus 10
     score.Draw(0);
     EXPECT_EQ(CircleTop(22), 61 - 6);
 }
@@ -77,7 +78,7 @@ TEST_F(ScorePictureTest, CircleSizeAndFillTellTheLength)
     score.SetTotalLength(0, 830 * 10);
     int time = 0;
     for (const Case& c : cases) {
-        score.AddNote(0, time, 55 + 2 * (&c - cases), c.length);
+        score.AddNote(0, time, 55 + 2 * (&c - cases), Sixths(c.length));
         time += 800;
     }
     score.Draw(0);

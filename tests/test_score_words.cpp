@@ -38,14 +38,14 @@ struct Laid {
     ScoreGeometry score;
 };
 
-// Notes one after another, `step` time units apart, each with its syllable.
+// Notes one after another, `step` sixths of a beat apart, each with its syllable.
 Laid Melody(const std::vector<int>& pitches, const std::vector<std::string>& words, int step, int height)
 {
     Laid l;
-    l.layout.totalLength = step * static_cast<int>(pitches.size()) + step;
+    l.layout.totalLength = Sixths(step * static_cast<int>(pitches.size()) + step);
     for (size_t i = 0; i < pitches.size(); ++i) {
-        l.layout.notes.push_back({static_cast<int32_t>(step * i), pitches[i], step});
-        l.layout.words.push_back(Utf8ToCp932(words[i]));
+        l.layout.notes.push_back({Sixths(step * int(i)), pitches[i], Sixths(step)});
+        l.layout.words.push_back(words[i]);
     }
     l.score = ComputeScoreGeometry(Harp(12, height, l.layout.totalLength), l.layout.notes);
     return l;
@@ -104,18 +104,18 @@ TEST(ScoreWords, CrowdedSyllablesNeverOverlapAndWhatFindsNoPlaceIsCounted)
 TEST(ScoreWords, ChordsAndMeasuresTakeTheMarginsAndTheSwitchesLeaveThemOut)
 {
     Laid l = Melody({60, 71, 60, 71}, {"", "", "", ""}, 24, 400);
-    l.layout.chords = {{0, "C"}, {48, "G7"}};
-    l.layout.measures = {{0, 1}, {48, 2}};
+    l.layout.chords = {{0, "C"}, {Sixths(48), "G7"}};
+    l.layout.measures = {{0, 1}, {Sixths(48), 2}};
     WordChoices all;
     all.chords = true;
     const ScoreWords w = PlaceScoreWords(l.score, l.layout, all, FixedExtent);
     ASSERT_EQ(w.chords.size(), 2u);
     EXPECT_EQ(w.chords[1].text, "G7");
     EXPECT_GT(w.chords[0].box.left, l.score.stringX.back()) << "after the highest string";
-    EXPECT_NEAR((w.chords[1].box.top + w.chords[1].box.bottom) / 2, TimeToY(400, l.layout.totalLength, 48), 0.5);
+    EXPECT_NEAR((w.chords[1].box.top + w.chords[1].box.bottom) / 2, TimeToY(400, l.layout.totalLength, Sixths(48)), 0.5);
     ASSERT_EQ(w.measures.size(), 2u);
     EXPECT_EQ(w.measures[1].number, 2);
-    EXPECT_EQ(w.measures[1].y, TimeToY(400, l.layout.totalLength, 48));
+    EXPECT_EQ(w.measures[1].y, TimeToY(400, l.layout.totalLength, Sixths(48)));
     EXPECT_LT(w.measures[1].numberBox.right, l.score.stringX.front()) << "before the lowest string";
 
     WordChoices none{false, false, false};
@@ -141,7 +141,7 @@ TEST(ScoreWords, TheLayoutCarriesSyllablesChordChangesAndMeasureStarts)
 
     const ScoreLayout layout = LayOutMeasures(song, 1, 2);
     ASSERT_EQ(layout.words.size(), layout.notes.size());
-    EXPECT_EQ(Cp932ToUtf8(layout.words[2]), "ら");
+    EXPECT_EQ(layout.words[2], "ら") << "a song file's syllables read as UTF-8";
     ASSERT_EQ(layout.chords.size(), 3u);
     EXPECT_EQ(layout.chords[1].name, "Am");
     EXPECT_EQ(layout.chords[1].time, 4 * kUnitsPerBeat);

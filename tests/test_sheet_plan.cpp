@@ -393,8 +393,8 @@ TEST(PlayingSheets, EveryPluckStandsClearOfTheOneBefore)
             << it->first << " against " << std::next(it)->first << " time units";
     }
     // A gap takes less than its share of time once it is longer than a beat.
-    ASSERT_TRUE(roomOfGap.count(6) && roomOfGap.count(24));
-    EXPECT_LT(roomOfGap[24].first, 4 * roomOfGap[6].first);
+    ASSERT_TRUE(roomOfGap.count(kUnitsPerBeat) && roomOfGap.count(4 * kUnitsPerBeat));
+    EXPECT_LT(roomOfGap[4 * kUnitsPerBeat].first, 4 * roomOfGap[kUnitsPerBeat].first);
 }
 
 TEST(PlayingSheets, OneSheetHoldsItsMeasuresFromTimeZero)

@@ -57,7 +57,7 @@ protected:
         const ScoreLayout layout = LayOutMeasures(data, 1, std::min(data.measureCount, 32));
         std::vector<std::string> out;
         for (const std::string& w : layout.words)
-            if (const std::string text = Cp932ToUtf8(w); !text.empty())
+            if (const std::string& text = w; !text.empty())
                 out.push_back(text);
         return out;
     }

@@ -28,7 +28,9 @@ Built Build(const Melody& melody, const std::string& fallback = "file")
     Built b;
     b.song = builder.Build(fallback);
     b.report = builder.Report();
-    b.notes = LayOutMeasures(*b.song, 1, b.song->measureCount).notes;
+    // The grid's places, as a song file holds them: sixths of a beat.
+    for (ScoreNote n : LayOutMeasures(*b.song, 1, b.song->measureCount).notes)
+        b.notes.push_back({n.time / kUnitsPerSixth, n.pitch, n.length / kUnitsPerSixth});
     return b;
 }
 

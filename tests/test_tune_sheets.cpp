@@ -1,3 +1,4 @@
+#include "tests/SongAsScore.h"
 #include "app/CDovrelPlinvaraDlg.h"
 #include "app/RenderCommand.h"
 #include "controls/CReadOnlySpinBox.h"
@@ -396,7 +397,7 @@ TEST_F(TuneSheetsTest, AddedScoresAreListedBesideTheSongFilesUnderTheirFame)
     ASSERT_NE(window.Song(), nullptr);
     EXPECT_EQ(window.SongPath(), sandbox.Path("Archive/melody.mid"));
     int lowest = 0, highest = 0;
-    window.Song()->GetPitchRange(lowest, highest, -1, -1);
+    MelodyPitchRange(*window.Song(), lowest, highest);
     EXPECT_EQ(highest - lowest, 4) << "C and E, as the file has them";
     EXPECT_EQ(sink.Take(), std::vector<std::string>{});
 }

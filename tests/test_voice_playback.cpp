@@ -21,9 +21,15 @@
 
 namespace {
 
-// 60 beats per minute at 100 %: a beat is one second, a unit a sixth of it.
+// 60 beats per minute at 100 %: a beat is one second, a grid place a sixth of it.
 constexpr int kBeat = kSampleRate;
-constexpr int kUnit = kBeat / kUnitsPerBeat;
+constexpr int kUnit = kBeat / 6;
+
+// The frame of a layout time at 60 beats per minute.
+int64_t FrameOf(int64_t units)
+{
+    return units * kBeat / kUnitsPerBeat;
+}
 constexpr int kAccompanimentChannel = static_cast<int>(VoiceRole::kAccompaniment);
 // Onsets are heard this soon after their frame, the synthesizer's blocks included.
 constexpr int64_t kOnsetFrames = kSampleRate / 50;
@@ -119,11 +125,11 @@ TEST_F(VoicePlaybackTest, ChordAccompanimentPlaysOnItsChannelAtItsTimes)
     ImportRequest request;
     request.voices = VoiceChoice{};
     request.voices->chordAccompaniment = true;
+    ImportOutcome read = LoadScoreFile(path, request);
+    ASSERT_EQ(read.score.voices.size(), 2u);
     Loaded loaded;
-    loaded.song = LoadScoreFile(path, request).song;
-    ASSERT_TRUE(loaded.song);
-    ASSERT_FALSE(loaded.song->voices.empty());
-    loaded.score = FitScore(DefaultConfigRecord(), *loaded.song, FirstShownMeasures(*loaded.song));
+    loaded.song = std::move(read.song);
+    loaded.score = FitScore(DefaultConfigRecord(), read.score, FirstShownMeasures(read.score));
     ASSERT_EQ(loaded.score.layout.voices.size(), 1u);
     const std::vector<ScoreNote>& laid = loaded.score.layout.voices[0].notes;
     ASSERT_FALSE(laid.empty());
@@ -137,7 +143,7 @@ TEST_F(VoicePlaybackTest, ChordAccompanimentPlaysOnItsChannelAtItsTimes)
         const PlacedNote& circle = loaded.score.geometry.notes.at(size_t(n->placed));
         const auto time = DrawnTime(loaded.score.layout, circle);
         ASSERT_TRUE(time);
-        EXPECT_EQ(n->start, *time * kUnit) << "at its circle's time";
+        EXPECT_EQ(n->start, FrameOf(*time)) << "at its circle's time";
         EXPECT_FALSE(n->muted);
     }
     for (const ScheduledNote& n : schedule.notes)
@@ -160,7 +166,7 @@ TEST_F(VoicePlaybackTest, ChordAccompanimentPlaysOnItsChannelAtItsTimes)
         const auto time = DrawnTime(loaded.score.layout, loaded.score.geometry.notes.at(size_t(n->placed)));
         ASSERT_TRUE(time);
         const int32_t countIn = 4 * kUnitsPerBeat;
-        EXPECT_EQ(n->start, 2 * (countIn + *time - measure) * kUnit) << "after the count-in, twice as slow";
+        EXPECT_EQ(n->start, 2 * FrameOf(countIn + *time - measure)) << "after the count-in, twice as slow";
         EXPECT_LE(n->end, passage.length);
     }
 }
@@ -194,7 +200,7 @@ TEST_F(VoicePlaybackTest, AVoicesNoteSoundsWithTheMelodysNoteAtTheSameGridPlace)
 TEST_F(VoicePlaybackTest, BothVoicesAreHeardFromTheirOnsets)
 {
     // The accompaniment enters on the third beat, below the melody.
-    const Loaded loaded = HandMade(sandbox, {67, 69, 71, 72}, {{2 * kUnitsPerBeat, 60, 2 * kUnitsPerBeat}});
+    const Loaded loaded = HandMade(sandbox, {67, 69, 71, 72}, {{2 * 6, 60, 2 * 6}});
     const PlaySchedule both = MakePlaySchedule(loaded.score, 60, 100);
     ASSERT_EQ(NotesOn(both, kAccompanimentChannel).size(), 1u);
     const std::vector<int16_t> mixed = Rendered(both);
@@ -215,7 +221,7 @@ TEST_F(VoicePlaybackTest, BothVoicesAreHeardFromTheirOnsets)
 TEST_F(VoicePlaybackTest, TwoVoicesOnOnePitchDoNotStopEachOther)
 {
     // The melody's one-beat note and the accompaniment's whole measure on the same string.
-    const Loaded loaded = HandMade(sandbox, {67}, {{0, 67, 4 * kUnitsPerBeat}});
+    const Loaded loaded = HandMade(sandbox, {67}, {{0, 67, 4 * 6}});
     const PlaySchedule both = MakePlaySchedule(loaded.score, 60, 100);
     ASSERT_EQ(both.notes.size(), 2u);
     EXPECT_EQ(both.notes[0].placed, both.notes[1].placed) << "one circle, shared";
@@ -235,7 +241,7 @@ TEST_F(VoicePlaybackTest, TwoVoicesOnOnePitchDoNotStopEachOther)
 
 TEST_F(VoicePlaybackTest, MutingTheMelodyKeepsTheOtherVoicesHeard)
 {
-    const Loaded loaded = HandMade(sandbox, {67, 69, 71, 72}, {{2 * kUnitsPerBeat, 60, 2 * kUnitsPerBeat}});
+    const Loaded loaded = HandMade(sandbox, {67, 69, 71, 72}, {{2 * 6, 60, 2 * 6}});
     PlayOptions options;
     options.muteMelody = true;
     const PlaySchedule muted = MakePlaySchedule(loaded.score, 60, options);
@@ -252,8 +258,7 @@ TEST_F(VoicePlaybackTest, MutingTheMelodyKeepsTheOtherVoicesHeard)
 TEST_F(VoicePlaybackTest, MelodyAloneMarksAsBefore)
 {
     // The melody's mark passes over the other voices' notes between its own.
-    const Loaded loaded = HandMade(sandbox, {67, 0, 71}, {{kUnitsPerBeat, 60, kUnitsPerBeat / 2},
-                                                         {kUnitsPerBeat + 3, 62, kUnitsPerBeat / 2}});
+    const Loaded loaded = HandMade(sandbox, {67, 0, 71}, {{6, 60, 3}, {6 + 3, 62, 3}});
     const PlaySchedule s = MakePlaySchedule(loaded.score, 60, 100);
     ASSERT_EQ(s.notes.size(), 4u);
     EXPECT_EQ(SoundingNoteAt(s, kBeat + kBeat / 4), -1) << "a rest in the melody";

@@ -147,32 +147,33 @@ TEST(VoicesTest, ChordNamesMakeAnAccompanimentUnderTheMelody)
     request.voices->chordAccompaniment = true;
     const ImportOutcome out = ImportAbc(kChordTune, request);
     ASSERT_TRUE(out.song);
-    ASSERT_EQ(out.song->voices.size(), 1u);
-    const SongVoice& acc = out.song->voices[0];
+    ASSERT_EQ(out.score.voices.size(), 2u);
+    const ScoreVoice& acc = out.score.voices[1];
     EXPECT_EQ(acc.role, VoiceRole::kAccompaniment);
     EXPECT_EQ(acc.candidate, 0);
     int lowest = 0, highest = 0;
-    out.song->GetPitchRange(lowest, highest, -1, -1);
+    MelodyPitchRange(out.score, lowest, highest);
     // G C D7 G Em D G: seven changes, each a root and its fifth.
-    ASSERT_EQ(acc.notes.size(), 14u);
+    ASSERT_EQ(acc.events.size(), 14u);
     const int roots[] = {7, 0, 2, 7, 4, 2, 7};
-    const int32_t times[] = {0, 24, 36, 48, 60, 72, 84};
-    const int32_t lengths[] = {24, 12, 12, 12, 12, 12, 12};
+    const int64_t quarters[] = {0, 4, 6, 8, 10, 12, 14};
+    const int64_t lengths[] = {4, 2, 2, 2, 2, 2, 2};
     for (size_t k = 0; k < 7; ++k) {
-        const VoiceNote& root = acc.notes[2 * k];
-        const VoiceNote& fifth = acc.notes[2 * k + 1];
-        EXPECT_EQ(root.pitch % 12, roots[k]) << k;
-        EXPECT_LE(root.pitch, lowest - 12) << "an octave or more under the melody";
-        EXPECT_GT(root.pitch, lowest - 24) << "yet no lower than it needs";
-        EXPECT_EQ((fifth.pitch - root.pitch + 12) % 12, 7) << k;
+        const ScoreEvent& root = acc.events[2 * k];
+        const ScoreEvent& fifth = acc.events[2 * k + 1];
+        EXPECT_EQ(root.pitches.at(0) % 12, roots[k]) << k;
+        EXPECT_LE(root.pitches[0], lowest - 12) << "an octave or more under the melody";
+        EXPECT_GT(root.pitches[0], lowest - 24) << "yet no lower than it needs";
+        EXPECT_EQ((fifth.pitches.at(0) - root.pitches[0] + 12) % 12, 7) << k;
         EXPECT_TRUE(fifth.optional);
-        EXPECT_EQ(root.time, times[k]);
-        EXPECT_EQ(root.length, lengths[k]) << "to the next change or the measure's end";
+        EXPECT_EQ(root.onset, quarters[k] * kTicksPerQuarter);
+        EXPECT_EQ(root.length, lengths[k] * kTicksPerQuarter) << "to the next change or the measure's end";
     }
 
     // A song without chord names has none to make; a tune as it was asked for stays the melody alone.
-    EXPECT_FALSE(AddChordAccompaniment(*ImportAbc("X:1\nK:C\nCDEF|\n").song));
-    EXPECT_TRUE(ImportAbc(kChordTune).song->voices.empty());
+    ImportOutcome plain = ImportAbc("X:1\nK:C\nCDEF|\n");
+    EXPECT_FALSE(AddChordAccompaniment(plain.score));
+    EXPECT_EQ(ImportAbc(kChordTune).score.voices.size(), 1u);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
@@ -185,15 +186,15 @@ TEST(VoicesTest, FittingMovesTheVoicesWithTheMelodyAndNeverCostsTheMelodyANote)
     request.voices = VoiceChoice{};
     request.voices->chordAccompaniment = true;
     ImportOutcome out = ImportAbc(kChordTune, request);
-    ASSERT_TRUE(out.song);
-    CSongData& song = *out.song;
+    ASSERT_EQ(out.score.voices.size(), 2u);
+    Score& song = out.score;
     const ScoreFrame frame = Chromatic(43, 37, 0); // G2..G5
     std::vector<int32_t> before;
-    for (const VoiceNote& n : song.voices[0].notes)
-        before.push_back(n.pitch);
-    const int shift = FitSongToFrame(song, frame, 43);
+    for (const ScoreEvent& n : song.voices[1].events)
+        before.push_back(n.pitches.at(0));
+    const int shift = FitScoreToFrame(song, frame, 43);
     for (size_t i = 0; i < before.size(); ++i)
-        EXPECT_EQ(song.voices[0].notes[i].pitch, before[i] + shift);
+        EXPECT_EQ(song.voices[1].events[i].pitches[0], before[i] + shift);
     const FittedScore fitted = LayOutFittedScore(frame, song, {1, song.measureCount}, shift);
     EXPECT_EQ(fitted.notesWithoutString, 0);
     ASSERT_EQ(fitted.voiceNotesWithoutString.size(), 1u);
