@@ -5,7 +5,9 @@
 #include "audio/SoundFont.h"
 #include "audio/WaveRender.h"
 #include "common/Cp932.h"
+#include "common/ErrorCodes.h"
 #include "common/FileServices.h"
+#include "common/Messages.h"
 #include "controls/PictureScaling.h"
 #include "import/ScoreImport.h"
 #include "print/CPrintPicture.h"
@@ -18,6 +20,7 @@
 #include "render/SettingsScore.h"
 #include "render/WrittenScore.h"
 #include "score/FitToStrings.h"
+#include "score/ScoreEvents.h"
 #include "settings/CConfigControl.h"
 #include "settings/ConfigRecord.h"
 #include "settings/HarpPresets.h"
@@ -56,7 +59,7 @@ const char* const kRenderUsage =
     "                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]\n"
     "                                              [--from MEASURE] [--to MEASURE] [--loop N]]\n"
-    "                             [--info] [--notes] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
+    "                             [--info] [--notes] [--events] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
     "  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print\n"
     "  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),\n"
@@ -69,7 +72,10 @@ const char* const kRenderUsage =
     "  and --fame (0-255) set the title and fame level the library lists it under.\n"
     "  --info writes the song's facts as key=value lines (with --paper, --landscape, --portrait or\n"
     "  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:\n"
-    "  time, pitch and length in time units (a sixth of a beat), separated by TABs.\n"
+    "  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one\n"
+    "  line per drawn onset of every voice: onset and length as fractions of a whole note from the\n"
+    "  first full measure (a pickup's onsets negative), the pitches (comma-separated), the role\n"
+    "  and the syllable, separated by TABs.\n"
     "  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp\n"
     "  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME\n"
     "  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.\n"
@@ -111,7 +117,7 @@ struct Options {
     WordChoices words; // what the sheet shows besides the circles
     bool colour = false;
     RepeatDrawing repeats = RepeatDrawing::kLines;
-    bool info = false, notes = false;
+    bool info = false, notes = false, events = false;
     int part = kDefaultChoice;
     std::optional<VoiceChoice> voices;
     std::string writeMwd;
@@ -380,6 +386,8 @@ std::string Parse(const std::vector<std::string>& args, Options& o, bool& help)
             o.info = true;
         } else if (a == "--notes") {
             o.notes = true;
+        } else if (a == "--events") {
+            o.events = true;
         } else if (a.size() > 1 && a[0] == '-') {
             return "unknown option " + a;
         } else {
@@ -604,7 +612,7 @@ void WriteVoiceFacts(FactLines& fact, const ImportOutcome& loaded, const Score& 
 
 // The song's facts as --info tells them, before the sheets'.
 void WriteSongFacts(FactLines& fact, const Score& song, const ImportOutcome& loaded, MeasureRange measures,
-                    const FittedScore& score, const FittedScore& whole)
+                    const FittedScore& score, const FittedScore& whole, bool writesSongFile)
 {
     int lowest = 0, highest = 0;
     MelodyPitchRange(song, lowest, highest);
@@ -629,9 +637,15 @@ void WriteSongFacts(FactLines& fact, const Score& song, const ImportOutcome& loa
         fact("stored_tempo", loaded.song->Tempo());
     if (const auto& meter = song.meter.written) // a meter counted in dotted beats
         fact("meter", std::to_string(meter->numerator) + "/" + std::to_string(meter->denominator));
-    fact("moved", loaded.report.moved);
+    // The score holds every note at its own time; only a pitch struck twice at once is dropped.
+    fact("moved", 0);
     fact("skipped", loaded.report.skipped);
-    fact("dropped", loaded.report.dropped);
+    fact("dropped", loaded.read.dropped);
+    if (writesSongFile) { // what the song file's grid could not hold
+        const bool grid = loaded.format != ScoreFormat::SongFile;
+        fact("mwd_moved", grid ? loaded.report.moved : 0);
+        fact("mwd_dropped", grid ? std::max(loaded.read.placed - loaded.report.placed, loaded.report.dropped) : 0);
+    }
     if (loaded.report.barsOffGrid > 0) // written bar lines the song's measures cannot follow
         fact("bars_off_grid", loaded.report.barsOffGrid);
     // The pickup's own length, which the song file's whole first measure does not keep.
@@ -756,6 +770,8 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             return UsageError(err, AudioTooLong(frames, played->sampleRate));
     }
 
+    if (!o.writeMwd.empty() && loaded.report.truncated)
+        ShowImportError(ImportError::kTooLong); // the song file holds 1024 beats
     if (!o.writeMwd.empty() && !WriteBytes(o.writeMwd, asRead)) {
         err << "dovrelplinvara-render: cannot write " << o.writeMwd << "\n";
         return 1;
@@ -764,7 +780,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (o.info) {
         const FittedScore whole =
             LayOutFittedScore(frame, song, {1, std::max(1, count)}, transposition, o.repeats, &opening);
-        WriteSongFacts(fact, song, loaded, measures, score, whole);
+        WriteSongFacts(fact, song, loaded, measures, score, whole, !o.writeMwd.empty());
     }
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;
@@ -807,6 +823,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                 out << SixthsText(n.time) << '\t' << n.pitch << '\t' << SixthsText(n.length) << '\t'
                     << VoiceRoleName(voice.role) << '\n';
     }
+
+    if (o.events)
+        WriteEventLines(out, song, measures.first, measures.last, OneLineText);
 
     int status = 0;
     if (played && !WriteAudio(o.audio, *played, passes, err))

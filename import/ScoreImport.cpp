@@ -392,6 +392,7 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
     outcome.format = format;
     outcome.song = builder.Build(FileStem(name));
     outcome.report = builder.Report();
+    std::vector<ChosenVoice> chosen;
     if (drawn) {
         outcome.drawn = *drawn;
         outcome.drawn[VoiceRole::kMelody] = outcome.melodyVoice;
@@ -400,18 +401,17 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
             if (n <= 0)
                 continue;
             const VoiceCandidate& c = melody.voices[static_cast<size_t>(n - 1)];
-            outcome.song->voices.push_back(
-                {role, c.name, n, builder.VoiceNotes(c.notes, role != VoiceRole::kAccompaniment)});
+            chosen.push_back({role, c.name, n, &c.notes});
         }
     }
-    outcome.score = ScoreOfSong(*outcome.song);
+    outcome.score = ScoreOfMelody(melody, FileStem(name), chosen, outcome.read);
     if (drawn && drawn->chordAccompaniment && (*drawn)[VoiceRole::kAccompaniment] == 0)
         AddChordAccompaniment(outcome.score);
-    // Notes only past what a song holds leave nothing to play.
-    if (outcome.report.placed == 0)
+    if (outcome.read.placed == 0)
         return Failure(format, ImportError::kNoMelody);
-    if (outcome.report.truncated)
-        ShowImportError(ImportError::kTooLong);
+    if (outcome.read.cut)
+        ShowMessage(FormatCodedMessage("IMPT", ImportError::kTooLong,
+                                       "曲が長すぎるため、" + std::to_string(kMaxSheetBeats) + "拍を超える部分は省きました。"));
     return outcome;
 }
 

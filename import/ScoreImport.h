@@ -4,6 +4,7 @@
 // and the song builder, and shows the "IMPT" messages. Readers themselves show nothing.
 
 #include "import/Melody.h"
+#include "import/MelodyScore.h"
 #include "import/SongBuilder.h"
 #include "score/Score.h"
 
@@ -100,7 +101,8 @@ struct ImportOutcome {
     std::unique_ptr<CSongData> song; // null only when the user cancelled the choice
     ScoreFormat format = ScoreFormat::SongFile;
     bool failed = false; // a message was shown and the song is the empty one
-    SongBuildReport report;
+    ScoreBuildReport read;  // what the score could not hold
+    SongBuildReport report; // what the song file's grid could not hold
     std::vector<VoiceOffer> voices; // the file's voices; empty for a song file
     int melodyVoice = 0;            // the number of the voice the melody was taken from; 0 none
     VoiceChoice drawn;              // the voices the song draws
