@@ -206,13 +206,13 @@ TEST_F(ImportFormatsTest, AThousandTuneCollectionOpensItsChooser)
 }
 
 // The renderer fails where the import refuses: content that is no score under a score's name,
-// and a MIDI file whose notes all lie past what a song holds.
+// and a MIDI file whose notes all lie past what a sheet holds.
 TEST_F(ImportFormatsTest, TheRendererFailsOnWhatTheImportRefuses)
 {
     EXPECT_EQ(Notes({Write("one.musicxml", mx::Bytes("<"))}), "exit 1");
     EXPECT_EQ(Notes({Write("blank.xml", mx::Bytes("   \n"))}), "exit 1");
     MidiTrackBytes late;
-    late.Name("Late").Note(1025 * kDivision, 60, kDivision).End();
+    late.Name("Late").Note(uint32_t(kMaxSheetBeats + 1) * kDivision, 60, kDivision).End();
     EXPECT_EQ(Notes({Write("late.mid", MidiFileBytes(0, kDivision, {late}))}), "exit 1");
     EXPECT_EQ(sink.Take(), (std::vector<std::string>{"IMPT00000001 楽譜ファイルを読み込めませんでした。",
                                                      "IMPT00000001 楽譜ファイルを読み込めませんでした。",

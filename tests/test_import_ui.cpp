@@ -200,10 +200,12 @@ TEST_F(ImportUiTest, RendererReadsScoresAndWritesSongFiles)
     EXPECT_EQ(Run({"--part", "0", xml}), 2);
     EXPECT_EQ(Run({"--fame", "256", xml}), 2);
 
-    // Moved onsets are counted: a quintuplet's later four notes.
+    // A quintuplet stands at its own times; the song file written from it moves its later four.
     std::string five = Attributes(5);
     for (const char* p : {"C5", "D5", "E5", "F5", "G5"})
         five += Note(p, 1, "<time-modification><actual-notes>5</actual-notes><normal-notes>4</normal-notes></time-modification>");
-    ASSERT_EQ(Run({"--info", Write("five.xml", OnePart({Measure(1, five + Note("A5", 15))}))}), 0);
-    EXPECT_NE(out.str().find("moved=4\n"), std::string::npos) << out.str();
+    const std::string fiveXml = Write("five.xml", OnePart({Measure(1, five + Note("A5", 15))}));
+    ASSERT_EQ(Run({"--info", "--write-mwd", sandbox.Path("five.mwd"), fiveXml}), 0);
+    EXPECT_NE(out.str().find("moved=0\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("mwd_moved=4\nmwd_dropped=0\n"), std::string::npos) << out.str();
 }

@@ -107,9 +107,8 @@ TEST_F(MainWindowTest, LoadingShowsAtMost32MeasuresAndTheBoxesAllowTheWholeSong)
 
 TEST_F(MainWindowTest, TheBoxesCountEveryWrittenMeasureOfAScoreBeyond32767)
 {
-    // A repeated first measure, then 40,000 measures of one 256th each: the tune as played fits
-    // the song, and each written measure is drawn once (the last, without time, makes no
-    // measure of its own).
+    // A repeated first measure, then 40,000 measures of one 256th each: each written measure
+    // is drawn once (the empty one after the last bar line makes no measure of its own).
     std::string abc = "X:1\nT:Long\nM:4/4\nL:1/256\nK:C\n|:C128E128:|\n";
     for (int line = 0; line < 40; ++line) {
         for (int m = 0; m < 1000; ++m)
@@ -121,10 +120,10 @@ TEST_F(MainWindowTest, TheBoxesCountEveryWrittenMeasureOfAScoreBeyond32767)
     CDovrelPlinvaraDlg window;
     window.LoadSong(path);
     ASSERT_TRUE(window.Score().DrawnOnce());
-    EXPECT_EQ(window.Score().measureCount, 40000);
+    EXPECT_EQ(window.Score().measureCount, 40001);
     for (CReadOnlySpinBox* box : {StartBox(&window), EndBox(&window)}) {
         EXPECT_EQ(box->minimum(), 1);
-        EXPECT_EQ(box->maximum(), 40000);
+        EXPECT_EQ(box->maximum(), 40001);
     }
     EXPECT_EQ(StartBox(&window)->value(), 1);
     EXPECT_EQ(EndBox(&window)->value(), 32);

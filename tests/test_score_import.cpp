@@ -118,15 +118,20 @@ TEST_F(ScoreImportTest, EachFailureShowsItsMessageAndGivesTheEmptySong)
     }
 }
 
-TEST_F(ScoreImportTest, TooLongSongsAreCutWithAMessage)
+// The score keeps a tune longer than a song file holds; the song file written from it ends
+// where its 1024 beats do.
+TEST_F(ScoreImportTest, ATuneLongerThanASongFileHoldsLoadsWhole)
 {
     std::vector<std::string> measures = {Measure(1, Attributes(1) + Note("C4", 4))};
     for (int i = 2; i <= 300; ++i)
         measures.push_back(Measure(i, Note("D4", 4)));
     const ImportOutcome o = LoadScoreFile(Write("long.xml", Bytes(OnePart(measures))));
-    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000003 曲が長すぎるため、1024拍を超える部分は省きました。"});
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{});
     EXPECT_FALSE(o.failed);
-    EXPECT_TRUE(o.report.truncated);
+    EXPECT_EQ(o.score.measureCount, 300);
+    ASSERT_EQ(o.score.voices.at(0).events.size(), 300u);
+    EXPECT_EQ(o.score.voices[0].events.back().onset, 299 * 4 * kTicksPerQuarter);
+    EXPECT_TRUE(o.report.truncated) << "the song file's grid";
     EXPECT_EQ(o.song->measureCount, 256);
 }
 
@@ -341,24 +346,33 @@ TEST_F(ScoreImportTest, UnknownContentUnderAScoresNameIsRefused)
     }
 }
 
-// Notes only past what a song can hold leave nothing to play: the message of a file without
-// notes, not an empty song.
-TEST_F(ScoreImportTest, AMelodyWhollyPastTheSongsEndIsNoMelody)
+// Notes past the 1024 beats of a song file stay on the sheet; notes only past what a sheet can
+// hold leave nothing to play: the message of a file without notes, not an empty song.
+TEST_F(ScoreImportTest, AMelodyWhollyPastTheSheetsEndIsNoMelody)
 {
     MidiTrackBytes late;
     late.Name("Late").Note(1100 * 480, 60, 480).Note(0, 62, 480).End();
-    const ImportOutcome o = LoadScoreFile(Write("late.mid", MidiFileBytes(1, 480, {late})));
+    const ImportOutcome far = LoadScoreFile(Write("late.mid", MidiFileBytes(1, 480, {late})));
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{});
+    EXPECT_EQ(far.score.measureCount, 276);
+    ASSERT_EQ(far.score.voices.at(0).events.size(), 2u);
+    EXPECT_EQ(far.score.voices[0].events[1].onset, 1101 * kTicksPerQuarter);
+
+    const int past = kMaxSheetBeats + 100;
+    MidiTrackBytes beyond;
+    beyond.Name("Late").Note(past * 480, 60, 480).End();
+    const ImportOutcome o = LoadScoreFile(Write("beyond.mid", MidiFileBytes(1, 480, {beyond})));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000002 旋律になる音符がありませんでした。"});
     EXPECT_TRUE(o.failed);
-    EXPECT_EQ(o.song->measureCount, 4);
+    EXPECT_EQ(o.score.measureCount, 4);
 
-    // One note within the song keeps it, with the notice of the cut.
+    // One note within the sheet keeps it, with the notice of the cut.
     MidiTrackBytes both;
-    both.Name("Both").Note(0, 64, 480).Note(1100 * 480, 60, 480).End();
+    both.Name("Both").Note(0, 64, 480).Note(past * 480, 60, 480).End();
     const ImportOutcome kept = LoadScoreFile(Write("both.mid", MidiFileBytes(1, 480, {both})));
-    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000003 曲が長すぎるため、1024拍を超える部分は省きました。"});
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"IMPT00000003 曲が長すぎるため、24000拍を超える部分は省きました。"});
     EXPECT_FALSE(kept.failed);
-    EXPECT_EQ(kept.song->measureCount, 256);
+    EXPECT_EQ(kept.score.measureCount, kMaxSheetBeats / 4);
 }
 
 TEST_F(ScoreImportTest, VoiceOneIsTheMelodyAndEveryReadNumbersTheVoicesAlike)
@@ -390,7 +404,7 @@ TEST_F(ScoreImportTest, VoiceOneIsTheMelodyAndEveryReadNumbersTheVoicesAlike)
     ASSERT_FALSE(low.failed);
     EXPECT_EQ(low.melodyVoice, 3);
     EXPECT_EQ(low.voices[1].origin, "P1 staff 1 voice 2");
-    ASSERT_EQ(low.song->voices.size(), 1u);
-    EXPECT_EQ(low.song->voices[0].candidate, 2);
-    EXPECT_EQ(low.song->voices[0].name, "Upper 声部2");
+    ASSERT_EQ(low.score.voices.size(), 2u);
+    EXPECT_EQ(low.score.voices[1].candidate, 2);
+    EXPECT_EQ(low.score.voices[1].name, "Upper 声部2");
 }
