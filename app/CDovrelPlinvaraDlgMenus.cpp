@@ -145,7 +145,7 @@ void CDovrelPlinvaraDlg::OpenPracticePanel()
     if (!panel) {
         panel = new PracticePanel(*this);
         // Beside the window, within the screen.
-        QPoint at = frameGeometry().topRight() + QPoint(8, 0);
+        QPoint at(frameGeometry().right() + 8, geometry().top());
         if (const QScreen* shown = screen()) {
             const QRect room = shown->availableGeometry();
             at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - panel->sizeHint().width())));

@@ -253,3 +253,34 @@ TEST_F(PracticePanelTest, ThePanelFollowsThePlayerAndSetsIt)
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(sink.Count(), 0u);
 }
+
+// The tempo menu's その他 takes a speed typed in a small dialog; the menu then shows it checked
+// among the common ones.
+TEST_F(PracticePanelTest, TheTempoMenusOtherTakesASpeedTyped)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    window.LoadSong(WriteSong(2));
+    WhenModalOpens([](QWidget* modal) {
+        auto* spin = modal->findChild<QSpinBox*>();
+        ASSERT_NE(spin, nullptr);
+        EXPECT_EQ(spin->minimum(), 25);
+        EXPECT_EQ(spin->maximum(), 200);
+        TypeOver(spin, "35");
+        QTest::keyClick(spin->findChild<QLineEdit*>(), Qt::Key_Return); // the dialog's OK
+    });
+    ChooseTempo(window, QStringLiteral("その他(&O)..."));
+    EXPECT_EQ(window.Playback().TempoPercent(), 35);
+    QStringList texts;
+    WhenPopupOpens([&](QWidget* popup) {
+        if (auto* tempo = popup->findChild<QMenu*>(QStringLiteral("TempoMenu")))
+            for (QAction* a : tempo->actions())
+                texts << a->text() + (a->isChecked() ? "*" : "");
+        popup->close();
+    });
+    OpenContextMenu(window);
+    EXPECT_EQ(texts.mid(0, 2), (QStringList{"35%*", "50%"}));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(sink.Count(), 0u);
+}
