@@ -1,6 +1,7 @@
 #include "app/CDovrelPlinvaraDlg.h"
 
 #include "app/CAboutDlg.h"
+#include "app/PracticePanel.h"
 #include "audio/ScorePlayback.h"
 #include "audio/SoundFont.h"
 #include "common/ChooseFileToOpen.h"
@@ -210,8 +211,10 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
         label->resize(75, 22);
     startBox = new CReadOnlySpinBox(this, MainControl::kStartEdit, MainControl::kStartSpin);
     endBox = new CReadOnlySpinBox(this, MainControl::kEndEdit, MainControl::kEndSpin);
-    for (CReadOnlySpinBox* box : {startBox, endBox})
+    for (CReadOnlySpinBox* box : {startBox, endBox}) {
         box->resize(52, 22);
+        box->Edit()->setReadOnly(false); // a measure is typed as well as stepped to
+    }
     exitControl = new COffScreenControl(this, MainControl::kExit, true);
     scoreControl = new COffScreenControl(this, MainControl::kScore, false);
     settingsControl = new COffScreenControl(this, MainControl::kSettings, true);
@@ -233,6 +236,9 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
         for (QObject* part : box->findChildren<QWidget*>())
             part->installEventFilter(this);
     }
+    // The arrows step the ring from the start, where a click on the picture puts them again.
+    scoreControl->setFocusPolicy(Qt::StrongFocus);
+    scoreControl->setFocus();
     connect(startBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(true); });
     connect(endBox, &QSpinBox::valueChanged, this, [this] { OnMeasureBoxChanged(false); });
 }
@@ -319,6 +325,7 @@ void CDovrelPlinvaraDlg::ArrangeForSettings()
 
 CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
 {
+    delete panel; // it reads the player and the score, which go next
     playback.reset();
     buttons->DestroyAll();
     buttons.reset();
@@ -409,11 +416,10 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
 
 void CDovrelPlinvaraDlg::keyPressEvent(QKeyEvent* event)
 {
-    // Enter ends the window as Escape and the close box do; the settings are still written.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        reject();
+    // No key ends the window, so that a stray one never loses the passage, tempo and key set
+    // up; 終了 and the close box end it.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape)
         return;
-    }
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && !event->isAutoRepeat()) {
         TogglePlayback();
         return;
@@ -427,59 +433,6 @@ void CDovrelPlinvaraDlg::done(int result)
 {
     StopPlayback();
     QDialog::done(result);
-}
-
-void CDovrelPlinvaraDlg::AddPlaybackItems(QMenu& menu)
-{
-    QAction* play = menu.addAction(playback->Active() ? QStringLiteral("停止(&P)") : QStringLiteral("再生(&P)"));
-    play->setData(MainCommand::kPlay);
-    QMenu* tempo = menu.addMenu(QStringLiteral("テンポ(&T)"));
-    tempo->setObjectName(QStringLiteral("TempoMenu"));
-    for (int percent = kMinTempoPercent; percent <= kMaxTempoPercent; percent += kTempoStepPercent) {
-        QAction* choice = tempo->addAction(QStringLiteral("%1%").arg(percent));
-        choice->setCheckable(true);
-        choice->setChecked(percent == playback->TempoPercent());
-        choice->setData(-1);
-        connect(choice, &QAction::triggered, this, [this, percent] { playback->SetTempoPercent(percent); });
-    }
-    QAction* loop = menu.addAction(QStringLiteral("ループ(&L)"));
-    loop->setCheckable(true);
-    loop->setChecked(playback->Loop());
-    loop->setData(-1);
-    connect(loop, &QAction::triggered, this, [this](bool on) { playback->SetLoop(on); });
-    AddPracticeItems(menu);
-}
-
-void CDovrelPlinvaraDlg::AddKeyItems(QMenu& menu)
-{
-    QMenu* keys = menu.addMenu(QStringLiteral("調(&K)"));
-    keys->setObjectName(QStringLiteral("KeyMenu"));
-    keys->setEnabled(song != nullptr);
-    if (!song)
-        return;
-    // Counted on the whole song as the sheet draws it, so that a key's count is what the sheet shows.
-    const FittedScore whole =
-        LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)}, fitted.transposition, RepeatsShown(), &fitted);
-    const auto addChoice = [&](const QString& text, KeyChoice key) {
-        QAction* choice = keys->addAction(text);
-        choice->setCheckable(true);
-        choice->setChecked(key == chosenKey);
-        choice->setData(-1);
-        connect(choice, &QAction::triggered, this, [this, key] { ChooseKey(key); });
-    };
-    const KeyOffer fit{fitTransposition, KeyIndexAt(song->keyIndex, fitted.transposition, fitTransposition),
-                       MissingNotesAt(whole, fitTransposition)};
-    addChoice(QString::fromStdString("自動（既定） " + ShiftText(fit.transposition) + "  " + KeyOfferText(fit)),
-              std::nullopt);
-    keys->addSeparator();
-    const bool heldFirst = !StringsOnePerSemitone(frame);
-    bool afterHeld = false;
-    for (const KeyOffer& offer : OfferKeys(whole, song->keyIndex)) {
-        if (heldFirst && afterHeld && offer.missingNotes > 0)
-            keys->addSeparator(); // the keys the strings hold, then the others
-        afterHeld = offer.missingNotes == 0;
-        addChoice(QString::fromStdString(ShiftText(offer.transposition) + "  " + KeyOfferText(offer)), offer.transposition);
-    }
 }
 
 void CDovrelPlinvaraDlg::ChooseKey(KeyChoice key)
@@ -823,6 +776,7 @@ void CDovrelPlinvaraDlg::ShowSong(KeyChoice key, MeasureRange measures, RepeatDr
     passage.reset();
     shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted);
+    emit ScoreShown();
 }
 
 void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
@@ -844,6 +798,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
     passage.reset();
     shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted);
+    emit ScoreShown();
 }
 
 void CDovrelPlinvaraDlg::LoadFromFile()
@@ -874,6 +829,7 @@ void CDovrelPlinvaraDlg::EditSettings()
         ArrangeForSettings();
     passage.reset();
     shownBeforeFollowing.reset();
+    emit ScoreShown();
 }
 
 RepeatDrawing CDovrelPlinvaraDlg::RepeatsShown() const

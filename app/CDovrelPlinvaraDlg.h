@@ -20,12 +20,14 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 class CButtonPicture;
 class CConfigControl;
 class COffScreenControl;
 class CReadOnlySpinBox;
 class CScorePicture;
+class PracticePanel;
 struct Score;
 class QLabel;
 class QMenu;
@@ -91,6 +93,28 @@ public:
     // drawn, the tune read anew with them, its measures and key kept.
     void ChooseVoices();
     const VoiceChoice& DrawnVoices() const { return drawnVoices; }
+    // Starts playing the shown measures, or stops what plays.
+    void TogglePlayback();
+    // Chooses the passage as the picture does (indices into the shown layout's measures), or
+    // none; held within the shown measures.
+    void SetPassage(std::optional<std::pair<size_t, size_t>> chosen);
+    // The keys the context menu and the practice panel offer: the fit's first, then every
+    // transposition as OfferKeys orders them.
+    struct KeyEntry {
+        std::string text;
+        KeyChoice key;
+        int missingNotes = 0;
+    };
+    std::vector<KeyEntry> KeyEntries() const;
+    // The practice panel beside the window, made at its first opening; none before.
+    void OpenPracticePanel();
+    PracticePanel* Panel() const { return panel; }
+
+signals:
+    // The passage chosen changed.
+    void PassageChanged();
+    // Other measures, another key, harp or tune are shown; the passage is gone with them.
+    void ScoreShown();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -123,8 +147,6 @@ private:
     PrintRequest RequestPrint(bool wholeSong, QSizeF paperMm) const;
     RepeatDrawing RepeatsShown() const;
     void OnMeasureBoxChanged(bool startMoved);
-    // Starts playing the shown measures, or stops what plays.
-    void TogglePlayback();
     // Whatever changes the score, opens a dialog or ends the window stops the sound first.
     void StopPlayback();
     void AddPlaybackItems(QMenu& menu);
@@ -150,6 +172,9 @@ private:
     // Reacts to the practice keys; false for any other key.
     bool PracticeKey(const QKeyEvent& event);
     void AddKeyItems(QMenu& menu);
+    // "その他..." of the tempo and key submenus: any value, asked in a small dialog.
+    void AskTempo();
+    void AskKey();
     void AddTuneSheetItems(QMenu& menu);
     void AskToSaveTuneSheet();
     void AskToAddToLibrary();
@@ -206,4 +231,5 @@ private:
     int songChoice = -1; // the part, tune or track the score was read with; -1: the first
     std::vector<VoiceOffer> songVoices; // the score's voices to choose among
     VoiceChoice drawnVoices;            // those the song draws
+    PracticePanel* panel = nullptr;
 };

@@ -51,6 +51,7 @@ void CDovrelPlinvaraDlg::ChoosePassage(size_t anchorMeasure, size_t otherMeasure
     // What plays goes on; the new passage plays from the next start.
     passage = chosen;
     ShowPicture(playback->MarkedNote());
+    emit PassageChanged();
 }
 
 void CDovrelPlinvaraDlg::ClearPassage()
@@ -59,6 +60,18 @@ void CDovrelPlinvaraDlg::ClearPassage()
         return;
     passage.reset();
     ShowPicture(playback->MarkedNote());
+    emit PassageChanged();
+}
+
+void CDovrelPlinvaraDlg::SetPassage(std::optional<std::pair<size_t, size_t>> chosen)
+{
+    const size_t count = fitted.layout.measures.size();
+    if (!chosen || count == 0) {
+        ClearPassage();
+        return;
+    }
+    passageAnchor = std::min(chosen->first, count - 1);
+    ChoosePassage(passageAnchor, std::min(chosen->second, count - 1));
 }
 
 void CDovrelPlinvaraDlg::ShowPicture(int placed)
@@ -108,6 +121,9 @@ std::vector<size_t> DrawnAt(const FittedScore& score, const std::vector<std::pai
 
 void CDovrelPlinvaraDlg::mousePressEvent(QMouseEvent* event)
 {
+    // The keys go where the learner looks: the arrows then step the ring, not a measure box.
+    if (PictureArea().contains(event->position().toPoint()))
+        scoreControl->setFocus(Qt::MouseFocusReason);
     const std::optional<size_t> measure = event->button() == Qt::LeftButton ? MeasureAt(event->position().toPoint())
                                                                              : std::nullopt;
     if (!measure) {
@@ -164,9 +180,15 @@ void CDovrelPlinvaraDlg::AddPracticeItems(QMenu& menu)
 
 bool CDovrelPlinvaraDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    // Up and Down stay the boxes' own, stepping a measure.
+    // Up and Down stay the boxes' own, stepping a measure; the box takes a number typed, and
+    // space plays as it does elsewhere.
     if (event->type() == QEvent::KeyPress) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (key.key() == Qt::Key_Space && key.modifiers() == Qt::NoModifier) {
+            if (!key.isAutoRepeat())
+                TogglePlayback();
+            return true;
+        }
         if (key.key() != Qt::Key_Up && key.key() != Qt::Key_Down && PracticeKey(key))
             return true;
     }
@@ -175,9 +197,13 @@ bool CDovrelPlinvaraDlg::eventFilter(QObject* watched, QEvent* event)
 
 bool CDovrelPlinvaraDlg::PracticeKey(const QKeyEvent& event)
 {
+    const int key = event.key();
+    if (key == Qt::Key_P && event.modifiers() == Qt::NoModifier) {
+        OpenPracticePanel();
+        return true;
+    }
     if (!song)
         return false;
-    const int key = event.key();
     if (key == Qt::Key_Plus || key == Qt::Key_Equal || key == Qt::Key_Minus) {
         const int step = key == Qt::Key_Minus ? -kTempoStepPercent : kTempoStepPercent;
         playback->SetTempoPercent(playback->TempoPercent() + step);
@@ -198,7 +224,9 @@ bool CDovrelPlinvaraDlg::PracticeKey(const QKeyEvent& event)
             return true;
         played.reset(); // a step marks the shown score's notes
         const int direction = key == Qt::Key_Left || key == Qt::Key_Up ? -1 : 1;
-        playback->Step(fitted, song->PlayedTempo(), direction);
+        const bool byMeasure = key == Qt::Key_Up || key == Qt::Key_Down;
+        playback->Step(fitted, song->PlayedTempo(), direction,
+                       byMeasure ? ScorePlayback::StepBy::kMeasure : ScorePlayback::StepBy::kNote);
         return true;
     }
     return false;
@@ -229,6 +257,7 @@ void CDovrelPlinvaraDlg::ShowMeasures(MeasureRange shown)
     fitted = LayOutFittedScore(frame, *song, shown, fitted.transposition, RepeatsShown(), &fitted);
     passage.reset();
     score->LayOutMeasures(fitted);
+    emit ScoreShown();
 }
 
 void CDovrelPlinvaraDlg::ShowPlayedMark(int placed)

@@ -91,10 +91,12 @@ int HarpSynth::ClickPitch(bool accent) const
     return accent ? kAccentClick : kClick;
 }
 
-void HarpSynth::Click(bool accent)
+void HarpSynth::Click(bool accent, int volumePercent)
 {
-    if (synth)
-        fluid_synth_noteon(synth, kClickChannel, ClickPitch(accent), accent ? 127 : 90);
+    // A velocity of 0 would be a note-off: no volume is no click.
+    const int velocity = (accent ? 127 : 90) * std::clamp(volumePercent, 0, 100) / 100;
+    if (synth && velocity > 0)
+        fluid_synth_noteon(synth, kClickChannel, ClickPitch(accent), velocity);
 }
 
 void HarpSynth::ClickOff(bool accent)

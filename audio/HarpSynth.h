@@ -34,7 +34,7 @@ public:
     static constexpr int kHarpChannels = 5;
     // A metronome's click on the percussion channel, or a short high harp tone when the
     // soundfont holds no usable drum kit; ClickOff lets that tone go.
-    void Click(bool accent);
+    void Click(bool accent, int volumePercent = 100);
     void ClickOff(bool accent);
     // Whether clicks sound on the drum kit (else on the harp tone).
     bool ClicksOnDrums() const { return drums; }

@@ -146,6 +146,7 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, cons
                         : SummaryBlock::kRepairedTempo;
     const int percent = HeldTempoPercent(options.tempoPercent);
     schedule.tempoPercent = percent;
+    schedule.clickVolume = std::clamp(options.clickVolume, 0, 100);
     // A beat of kUnitsPerBeat units lasts 60 / bpm seconds at 100 %.
     const double framesPerUnit = 6000.0 * sampleRate / (double(bpm) * percent * kUnitsPerBeat);
     const std::function<int64_t(double)> frameOf = [&](double units) {
@@ -187,7 +188,8 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, cons
             note.pitch = it->pitch;
             note.placed = it->placed;
             note.channel = it->channel;
-            note.muted = options.muteMelody && it->channel == kMelodyChannel;
+            note.muted = (options.muteMelody && it->channel == kMelodyChannel) ||
+                         (it->channel >= 0 && it->channel < kVoiceChannelCount && options.mutedVoices.test(size_t(it->channel)));
             if (note.start < stretchEnd)
                 schedule.notes.push_back(note);
         }

@@ -6,6 +6,7 @@
 
 #include "render/ScoreLayout.h"
 
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -43,6 +44,7 @@ struct PlaySchedule {
     int64_t length = 0;                 // frames of one pass; a loop starts again at loopStart
     int64_t loopStart = 0;              // after a count-in played before the first pass only
     int64_t tuneStart = 0;              // the first frame of the music, after any count-in
+    int clickVolume = 100;              // percent of the clicks' full loudness
 };
 
 // Where the metronome clicks within a measure of the song, in time units from its start.
@@ -64,6 +66,9 @@ struct PlayOptions {
     bool countInEveryPass = false; // with a loop: before each pass, not only the first
     bool metronome = false;
     bool muteMelody = false; // the other voices still sound
+    // Voices by channel that are marked but not heard, as muteMelody does for the melody.
+    std::bitset<kVoiceChannelCount> mutedVoices;
+    int clickVolume = 100; // 0..100 % of the count-in's and the metronome's loudness
     std::optional<UnitRange> passage; // none: the whole layout
     BeatClicks beats;
     int sampleRate = kSampleRate;

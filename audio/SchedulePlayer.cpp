@@ -117,7 +117,7 @@ void SchedulePlayer::DispatchUpTo(int64_t frame)
             if (e.pitch >= 0)
                 synth.NoteOff(e.pitch, e.channel);
             break;
-        case Kind::kClick: synth.Click(e.pitch == 1); break;
+        case Kind::kClick: synth.Click(e.pitch == 1, schedule.clickVolume); break;
         case Kind::kClickOff: synth.ClickOff(e.pitch == 1); break;
         }
     }

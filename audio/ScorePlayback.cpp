@@ -68,6 +68,7 @@ void ScorePlayback::Stop()
 
 void ScorePlayback::ChangeOptions()
 {
+    emit OptionsChanged();
     if (state == State::kStopped || !played)
         return;
     schedule = MakePlaySchedule(*played, beatsPerMinute, options);
@@ -107,10 +108,39 @@ void ScorePlayback::SetMelodyMuted(bool on)
     ChangeOptions();
 }
 
+void ScorePlayback::SetVoiceMuted(int channel, bool on)
+{
+    if (channel == kMelodyChannel) {
+        SetMelodyMuted(on);
+        return;
+    }
+    if (channel < 0 || channel >= kVoiceChannelCount)
+        return;
+    options.mutedVoices.set(size_t(channel), on);
+    ChangeOptions();
+}
+
+bool ScorePlayback::VoiceMuted(int channel) const
+{
+    if (channel == kMelodyChannel)
+        return options.muteMelody;
+    return channel > 0 && channel < kVoiceChannelCount && options.mutedVoices.test(size_t(channel));
+}
+
+void ScorePlayback::SetClickVolume(int percent)
+{
+    percent = std::clamp(percent, 0, 100);
+    if (percent == options.clickVolume)
+        return;
+    options.clickVolume = percent;
+    ChangeOptions();
+}
+
 void ScorePlayback::SetLoop(bool on)
 {
     loop = on;
     engine->SetLoop(on);
+    emit OptionsChanged();
 }
 
 void ScorePlayback::Rewind()
@@ -119,7 +149,47 @@ void ScorePlayback::Rewind()
         Restart(0);
 }
 
-bool ScorePlayback::Step(const FittedScore& score, int bpm, int direction)
+namespace {
+
+// The index in `measures` of the measure that holds the melody's drawn note `placed`.
+size_t MeasureOfPlaced(const FittedScore& score, int placed)
+{
+    const std::vector<PlacedNote>& drawn = score.geometry.notes;
+    if (placed < 0 || size_t(placed) >= drawn.size() || drawn[size_t(placed)].source < 0 ||
+        size_t(drawn[size_t(placed)].source) >= score.layout.notes.size())
+        return 0;
+    const int32_t time = score.layout.notes[size_t(drawn[size_t(placed)].source)].time;
+    size_t found = 0;
+    for (size_t m = 0; m < score.layout.measures.size(); ++m)
+        if (score.layout.measures[m].time <= time)
+            found = m;
+    return found;
+}
+
+// The first note of the measure after (or before) the one `from` lies in, in playing order, so
+// that a repeat is walked as it plays; `from` itself when there is none.
+int MeasureStep(const FittedScore& score, const std::vector<ScheduledNote>& walk, int from, int direction)
+{
+    const auto measureOf = [&](int i) { return MeasureOfPlaced(score, walk[size_t(i)].placed); };
+    const int last = static_cast<int>(walk.size()) - 1;
+    const auto runStart = [&](int i) {
+        while (i > 0 && measureOf(i - 1) == measureOf(i))
+            --i;
+        return i;
+    };
+    if (direction > 0) {
+        int i = from;
+        while (i < last && measureOf(i + 1) == measureOf(from))
+            ++i;
+        return i < last ? i + 1 : from;
+    }
+    const int start = runStart(from);
+    return start > 0 ? runStart(start - 1) : 0;
+}
+
+} // namespace
+
+bool ScorePlayback::Step(const FittedScore& score, int bpm, int direction, StepBy by)
 {
     if (state != State::kStopped)
         return false;
@@ -131,9 +201,14 @@ bool ScorePlayback::Step(const FittedScore& score, int bpm, int direction)
     if (walk.notes.empty())
         return false;
     const int last = static_cast<int>(walk.notes.size()) - 1;
-    stepped = stepped < 0 ? 0 : std::clamp(stepped + (direction < 0 ? -1 : 1), 0, last);
-    if (stepped > last)
+    if (stepped < 0)
+        stepped = 0;
+    else if (stepped > last)
         stepped = last;
+    else if (by == StepBy::kMeasure)
+        stepped = MeasureStep(score, walk.notes, stepped, direction);
+    else
+        stepped = std::clamp(stepped + (direction < 0 ? -1 : 1), 0, last);
     const ScheduledNote& note = walk.notes[static_cast<size_t>(stepped)];
     PlaySchedule one;
     one.tempoPercent = walk.tempoPercent;

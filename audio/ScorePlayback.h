@@ -49,11 +49,19 @@ public:
     bool Metronome() const { return options.metronome; }
     void SetMelodyMuted(bool on);
     bool MelodyMuted() const { return options.muteMelody; }
+    // A voice by its channel (PlaySchedule's), the melody's included: marked but not heard.
+    void SetVoiceMuted(int channel, bool on);
+    bool VoiceMuted(int channel) const;
+    // 0..100 % of the clicks' full loudness.
+    void SetClickVolume(int percent);
+    int ClickVolume() const { return options.clickVolume; }
     // Back to the start of what plays (the count-in included), playing on.
     void Rewind();
     // While stopped: the mark moves to the next (+1) or previous (-1) note of the melody and that
-    // note sounds alone; the first step marks the first note. False when there is none.
-    bool Step(const FittedScore& score, int beatsPerMinute, int direction);
+    // note sounds alone; the first step marks the first note. False when there is none. By
+    // measure it moves to the first note of the next or the previous measure, as they play.
+    enum class StepBy { kNote, kMeasure };
+    bool Step(const FittedScore& score, int beatsPerMinute, int direction, StepBy by = StepBy::kNote);
 
     State CurrentState() const { return state; }
     bool Active() const { return state != State::kStopped; }
@@ -73,6 +81,8 @@ signals:
     // The other voices' sounding notes changed while the melody's mark stayed.
     void MarksChanged();
     void StateChanged();
+    // The tempo, the loop or a switch changed, by whoever changed it.
+    void OptionsChanged();
 
 private:
     void OnReport(uint64_t session, PlaybackReport report);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Uses the program once in a real X window, as a user would: starts it on a virtual screen,
-# reads the window titles and places, opens the settings with a click, ends both windows with
-# Enter, and keeps screenshots in build/xvfb/. Needs the plain build (./run.sh makes it).
+# reads the window titles and places, opens the settings with a click and ends them with Enter,
+# checks that Escape and Enter leave the main window open, opens the practice panel with P, ends
+# the window with 終了, and keeps screenshots in build/xvfb/. Needs the plain build (./run.sh makes it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -45,7 +46,26 @@ other=$(xdotool search --onlyvisible --name '^ハープ用図形楽譜$' | grep 
 [ -n "$other" ] && { echo "a message box followed the settings dialog: '$(xdotool getwindowname "$other")'"; exit 1; }
 echo "no restart notice after the settings"
 import -window root "$out/after-settings.png"
-xdotool windowactivate --sync "$main" key Return
+# No stray key ends the window: Escape twice (once closing a context menu) and Enter.
+xdotool mousemove --window "$main" 200 200 click 3
+sleep 1
+import -window root "$out/menu.png"
+xdotool key Escape
+sleep 0.5
+xdotool windowactivate --sync "$main" key Escape Return
+sleep 1
+kill -0 $app 2>/dev/null || { echo "a key ended the main window"; exit 1; }
+xdotool search --onlyvisible --name '^ハープ用図形楽譜$' | grep -qx "$main" || { echo "the main window is gone"; exit 1; }
+echo "Escape twice and Enter left the main window open"
+# P opens the practice panel beside the window.
+xdotool windowactivate --sync "$main" key p
+panel=$(wait_window '練習パネル')
+sleep 0.5
+echo "practice panel: $(xwininfo -id "$panel" | grep -E 'Absolute upper-left|Width|Height' | tr -s ' ' | tr '\n' ' ')"
+import -window "$panel" "$out/panel.png"
+import -window root "$out/with-panel.png"
+# 終了: column 436 of the client area, top 350.
+xdotool mousemove --window "$main" 470 365 click 1
 for _ in $(seq 25); do kill -0 $app 2>/dev/null || break; sleep 0.2; done
-kill -0 $app 2>/dev/null && { echo "Enter did not end the main window"; exit 1; }
-echo "Enter ended the main window; settings file: $(stat -c %s "$XDG_CONFIG_HOME/PV/setup.ini") bytes"
+kill -0 $app 2>/dev/null && { echo "終了 did not end the main window"; exit 1; }
+echo "終了 ended the main window; settings file: $(stat -c %s "$XDG_CONFIG_HOME/PV/setup.ini") bytes"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Plays a song in a real X window with PulseAudio's null sink as the sound device: presses the
 # space bar, tells how long the first sound took to reach the sink, takes screenshots of the
-# mark moving, turns on the loop and a slower tempo from the context menu, stops, and ends the
-# window. Screenshots in build/xvfb-playback/. Needs the plain build (./run.sh makes it).
+# mark moving, turns on the loop and a slower tempo from the context menu, stops, checks that
+# Escape and Enter leave the window open, and ends it with 終了. Screenshots in build/xvfb-playback/. Needs the plain build (./run.sh makes it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -77,8 +77,8 @@ done
 # The context menu: ループ on, then テンポ 50 %, while playing.
 xdotool key --window "$main" space
 sleep 0.5
-# A key that reaches the window instead of a menu not yet open could end it (Enter) or step
-# a measure box, so each menu is given time to open.
+# A key that reaches the window instead of a menu not yet open would step the ring or a measure
+# box, so each menu is given time to open.
 xdotool mousemove --window "$main" 200 200 click 3
 sleep 1
 import -window root "$out/menu.png"
@@ -89,13 +89,16 @@ sleep 1
 xdotool key Down Down Right
 sleep 1
 import -window root "$out/tempo-menu.png"
-xdotool key Down Down Down Down Down Return # 25 % is the first, 50 % five steps below
+xdotool key Return # 50 % is the first of the common speeds
 sleep 2
 import -window "$main" "$out/slow-loop.png"
 xdotool key --window "$main" space
 sleep 0.5
 import -window "$main" "$out/stopped.png"
-xdotool key --window "$main" Return 2>/dev/null || true # the window may be gone before the key is released
+xdotool key --window "$main" Escape Return # neither ends the window
+sleep 0.5
+kill -0 $app 2>/dev/null || { echo "a key ended the window"; exit 1; }
+xdotool mousemove --window "$main" 470 365 click 1 # 終了
 for _ in $(seq 25); do kill -0 $app 2>/dev/null || break; sleep 0.2; done
 kill -0 $app 2>/dev/null && { echo "the window did not end"; exit 1; }
 status=0; wait $app || status=$?

@@ -280,3 +280,41 @@ TEST_F(PracticePlayerTest, AMutedMelodyIsSilentButItsNotesStillStartForTheMark)
     const std::vector<int16_t> clicks = RenderPass(MakePlaySchedule(loaded.score, 60, options), synth);
     EXPECT_GT(Energy(clicks, 0, kBeat / 20), 1.0) << "playing along to the metronome alone";
 }
+
+// The panel's metronome volume and its voices: the clicks at a quarter of the volume are far
+// softer and at none silent; a voice muted is marked but not heard, the melody still sounding.
+TEST_F(PracticePlayerTest, TheClickVolumeAndTheMutedVoicesChangeOnlyWhatIsHeard)
+{
+    Loaded loaded = QuarterSong(sandbox, 1);
+    HarpSynth synth(SoundFont(), kSampleRate);
+    ASSERT_TRUE(synth.Ready());
+    PlayOptions options;
+    options.muteMelody = true;
+    options.metronome = true;
+    options.beats = ClickBeats(4);
+    const auto clicks = [&](int volume) {
+        options.clickVolume = volume;
+        const PlaySchedule s = MakePlaySchedule(loaded.score, 60, options);
+        EXPECT_EQ(s.clicks.size(), 4u) << "the clicks stay, only softer";
+        return Energy(RenderPass(s, synth), 0, kBeat / 20);
+    };
+    const double full = clicks(100), quarter = clicks(25);
+    EXPECT_GT(full, 1.0);
+    EXPECT_GT(quarter, 0.0);
+    EXPECT_LT(quarter, full / 4);
+    EXPECT_EQ(clicks(0), 0.0);
+    EXPECT_EQ(clicks(-5), 0.0) << "held within 0..100";
+
+    loaded.song->voices.push_back(SongVoice{VoiceRole::kAccompaniment, "acc", 0, {{0, 48, 4 * kUnitsPerBeat}}});
+    loaded.score = FitScore(DefaultConfigRecord(), *loaded.song, FirstShownMeasures(*loaded.song));
+    PlayOptions voices;
+    voices.mutedVoices.set(size_t(VoiceRole::kAccompaniment));
+    const PlaySchedule s = MakePlaySchedule(loaded.score, 60, voices);
+    int mutedAccompaniment = 0, heardMelody = 0;
+    for (const ScheduledNote& n : s.notes) {
+        mutedAccompaniment += n.channel == int(VoiceRole::kAccompaniment) && n.muted;
+        heardMelody += n.channel == kMelodyChannel && !n.muted;
+    }
+    EXPECT_EQ(mutedAccompaniment, 1);
+    EXPECT_EQ(heardMelody, 4);
+}

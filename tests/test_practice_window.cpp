@@ -169,10 +169,9 @@ TEST_F(PracticeWindowTest, TheMenuSwitchesAndTheKeysChangeWhatPlaysWithoutStoppi
     ScorePlayback& playback = window.Playback();
 
     const QStringList percents = MenuTexts(window, true);
-    ASSERT_EQ(percents.size(), 36);
-    EXPECT_EQ(percents.front(), QStringLiteral("25%"));
-    EXPECT_EQ(percents.back(), QStringLiteral("200%"));
+    EXPECT_EQ(percents.size(), 12);
     EXPECT_TRUE(percents.contains(QStringLiteral("100%*")));
+    EXPECT_EQ(percents.back(), QStringLiteral("その他(&O)..."));
     EXPECT_EQ(MenuTexts(window, false).mid(0, 9),
               (QStringList{"再生(&P)", "テンポ(&T)", "ループ(&L)", "カウントイン(&C)", "ループの度にカウントイン(&E)",
                            "メトロノーム(&M)", "メロディを消音(&U)", "画面を追って最後まで再生(&F)", "区間の選択を解除(&X)"}));
@@ -209,7 +208,7 @@ TEST_F(PracticeWindowTest, TheMenuSwitchesAndTheKeysChangeWhatPlaysWithoutStoppi
     EXPECT_EQ(sink.Count(), 0u);
 }
 
-TEST_F(PracticeWindowTest, TheArrowsStepNoteByNoteWhileStoppedSoundingEach)
+TEST_F(PracticeWindowTest, TheArrowsStepANoteAndUpAndDownAMeasureWhileStoppedSoundingEach)
 {
     FakeAudioDevice device;
     CDovrelPlinvaraDlg window(nullptr, device.Factory());
@@ -222,10 +221,18 @@ TEST_F(PracticeWindowTest, TheArrowsStepNoteByNoteWhileStoppedSoundingEach)
     QTest::keyClick(&window, Qt::Key_Right);
     EXPECT_EQ(playback.MarkedNote(), 0) << "the first note";
     QTest::keyClick(&window, Qt::Key_Right);
-    QTest::keyClick(&window, Qt::Key_Down);
+    QTest::keyClick(&window, Qt::Key_Right);
     EXPECT_EQ(playback.MarkedNote(), 2);
+    QTest::keyClick(&window, Qt::Key_Down);
+    EXPECT_EQ(playback.MarkedNote(), 4) << "Down: the next measure's first note";
+    QTest::keyClick(&window, Qt::Key_Down);
+    EXPECT_EQ(playback.MarkedNote(), 4) << "no measure after the last";
+    QTest::keyClick(&window, Qt::Key_Right);
+    QTest::keyClick(&window, Qt::Key_Up);
+    EXPECT_EQ(playback.MarkedNote(), 0) << "Up: the measure before's first note";
+    QTest::keyClick(&window, Qt::Key_Down);
     QTest::keyClick(&window, Qt::Key_Left);
-    EXPECT_EQ(playback.MarkedNote(), 1);
+    EXPECT_EQ(playback.MarkedNote(), 3);
     EXPECT_EQ(playback.CurrentState(), ScorePlayback::State::kStopped);
     // The stepped note sounds.
     ASSERT_TRUE(WaitForState([&] { return device.Render(4096); }));

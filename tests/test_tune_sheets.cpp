@@ -16,6 +16,7 @@
 
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QInputDialog>
 #include <QListWidget>
 #include <QMenu>
 #include <QPrinter>
@@ -495,29 +496,74 @@ TEST_F(TuneSheetsTest, AScoreCutShortTakesItsListingAwayAgain)
     EXPECT_TRUE(fs::is_empty(sandbox.Path("Archive")));
 }
 
-TEST_F(TuneSheetsTest, KeyMenuOffersEveryTranspositionWithTheFitMarked)
+namespace {
+
+// The items of the context menu's 調 (their texts, a checked one with "*"); `answer`, when given,
+// is run on the dialog of its "その他..." after the items are read.
+QStringList KeyMenuItems(CDovrelPlinvaraDlg& window, std::function<void(QInputDialog&)> answer = {})
 {
-    CDovrelPlinvaraDlg window;
-    window.LoadSong(tune);
-    sink.Take();
     QStringList keys;
     WhenPopupOpens([&](QWidget* popup) {
+        QAction* other = nullptr;
         if (auto* menu = popup->findChild<QMenu*>(QStringLiteral("KeyMenu")))
             for (QAction* action : menu->actions())
-                if (!action->isSeparator())
+                if (!action->isSeparator()) {
                     keys << action->text() + (action->isChecked() ? "*" : "");
+                    if (action->text() == QStringLiteral("その他(&O)..."))
+                        other = action;
+                }
+        if (other && answer) {
+            WhenModalOpens([&](QWidget* modal) {
+                if (auto* ask = qobject_cast<QInputDialog*>(modal))
+                    answer(*ask);
+                else if (auto* dialog = qobject_cast<QDialog*>(modal))
+                    dialog->reject();
+            });
+            other->trigger();
+        }
         popup->close();
     });
     QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
     QApplication::sendEvent(&window, &event);
-    ASSERT_EQ(keys.size(), 26);
+    return keys;
+}
+
+} // namespace
+
+// The menu lists the fit's key and the few that leave fewest notes without a string; every
+// transposition is under その他.
+TEST_F(TuneSheetsTest, KeyMenuOffersTheCommonKeysAndEveryTranspositionUnderOther)
+{
+    CDovrelPlinvaraDlg window;
+    window.show();
+    window.LoadSong(tune);
+    sink.Take();
+    QStringList all;
+    const QStringList keys = KeyMenuItems(window, [&](QInputDialog& ask) {
+        all = ask.comboBoxItems();
+        EXPECT_EQ(ask.textValue(), all.value(0)) << "the key shown is offered first";
+        ask.setTextValue(all.value(11));
+        ask.accept();
+    });
+    ASSERT_EQ(keys.size(), 8) << keys.join('|').toStdString();
+    EXPECT_EQ(keys.front(), QStringLiteral("自動（既定） −7  ト長調 (G) — 全音が弦にある*"));
+    EXPECT_EQ(keys.back(), QStringLiteral("その他(&O)..."));
+    for (int i = 1; i + 1 < keys.size(); ++i)
+        EXPECT_TRUE(all.contains(keys[i])) << keys[i].toStdString();
+    EXPECT_TRUE(keys.contains(QStringLiteral("−7  ト長調 (G) — 全音が弦にある")));
+    EXPECT_TRUE(keys.contains(QStringLiteral("−2  ハ長調 (C) — 全音が弦にある")));
+    EXPECT_FALSE(keys.contains(QStringLiteral("+12  ニ長調 (D) — 36音不足")));
+    ASSERT_EQ(all.size(), 26);
     // D4 to A5 on strings G3 to G5: the fit takes it an octave down, then five steps up.
-    EXPECT_EQ(keys[0], QStringLiteral("自動（既定） −7  ト長調 (G) — 全音が弦にある*"));
-    EXPECT_EQ(keys[1], QStringLiteral("−12  ニ長調 (D) — 10音不足"));
-    EXPECT_EQ(keys[6], QStringLiteral("−7  ト長調 (G) — 全音が弦にある"));
-    EXPECT_EQ(keys[11], QStringLiteral("−2  ハ長調 (C) — 全音が弦にある"));
-    EXPECT_EQ(keys[13], QStringLiteral("±0  ニ長調 (D) — 2音不足"));
-    EXPECT_EQ(keys[25], QStringLiteral("+12  ニ長調 (D) — 36音不足"));
+    EXPECT_EQ(all[0], QStringLiteral("自動（既定） −7  ト長調 (G) — 全音が弦にある"));
+    EXPECT_EQ(all[1], QStringLiteral("−12  ニ長調 (D) — 10音不足"));
+    EXPECT_EQ(all[6], QStringLiteral("−7  ト長調 (G) — 全音が弦にある"));
+    EXPECT_EQ(all[11], QStringLiteral("−2  ハ長調 (C) — 全音が弦にある"));
+    EXPECT_EQ(all[13], QStringLiteral("±0  ニ長調 (D) — 2音不足"));
+    EXPECT_EQ(all[25], QStringLiteral("+12  ニ長調 (D) — 36音不足"));
+    EXPECT_EQ(window.Score().transposition, -2) << "the key chosen under その他";
+    EXPECT_EQ(window.ChosenKey(), -2);
+    EXPECT_TRUE(KeyMenuItems(window).contains(QStringLiteral("−2  ハ長調 (C) — 全音が弦にある*")));
 
     window.ChooseKey(-2);
     EXPECT_EQ(window.Score().transposition, -2);
