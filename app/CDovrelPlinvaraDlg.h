@@ -192,7 +192,7 @@ private:
     bool settingBoxes = false;
     std::optional<std::pair<size_t, size_t>> passage;
     size_t passageAnchor = 0; // the measure a shift-click or drag extends from
-    bool followToEnd = false; // 再生 goes on past the shown measures, the screen following
+    bool followToEnd = true; // 再生 goes on past the shown measures, the screen following
     std::unique_ptr<FittedScore> played; // what plays when it is more than the shown measures
     std::optional<MeasureRange> shownBeforeFollowing; // the measures to go back to
     KeyChoice chosenKey; // none: the fit's, the default

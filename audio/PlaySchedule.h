@@ -63,7 +63,10 @@ struct PlayOptions {
     bool countInEveryPass = false; // with a loop: before each pass, not only the first
     bool metronome = false;
     bool muteMelody = false; // the other voices still sound
-    std::optional<UnitRange> passage; // none: the whole layout
+    // None: the whole layout, as its jumps lead. A passage plays its measures once each, in
+    // the order written, so that a passage inside a repeat is not played twice a pass.
+    std::optional<UnitRange> passage;
+    bool writtenOrder = false; // the whole layout so too: it holds a passage laid out alone
     BeatClicks beats;
     int sampleRate = kSampleRate;
 };

@@ -72,6 +72,9 @@ private:
         uint64_t session = 0;
     };
     void Work();
+    // The worker's, before it closes the device: waits until the stop's fade has reached the ear.
+    void HearFadeOut();
+    static constexpr int kFadeWaitMarginMs = 60;
     // The worker's: the synthesizer and its player, once; false when no soundfont loads.
     bool LoadSynth(int sampleRate, uint64_t session);
 
