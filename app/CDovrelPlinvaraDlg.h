@@ -155,6 +155,13 @@ private:
     void AskToAddToLibrary();
     // Puts a sheet's harp and paper choices in place before the song is fitted and laid out.
     void TakeSheetSettings(const TuneSheet& chosen);
+    // The practice a sheet keeps: taken after the sheet's measures are shown, and as it stands.
+    void TakePractice(const SheetPractice& kept);
+    SheetPractice CurrentPractice() const;
+    // Says which lines of the tune's sheet file did not read: the chosen sheet's, and the
+    // listing's when the tune has just been opened.
+    void TellUnreadSheetLines(const TuneSheet* chosen, bool withListing);
+    void AddUnreadSheetItem(QMenu& sheets);
     // Lays out the song again in `key` over `measures`, the boxes following.
     void ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats);
     TuneSheet CurrentTuneSheet(const std::string& name) const;
@@ -170,6 +177,9 @@ private:
     ConfigRecord settings;
     SheetSettings sheet; // how the paper sheet is made, from sheet.ini
     SheetSettings sheetOpened; // what the window started with: still that, sheet.ini is not touched
+    // sheet.ini's own, which a tune's sheet stands in for only while that tune is open; the
+    // settings dialog changes it while no tune's sheet is shown.
+    SheetSettings ownSheet;
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<CSongData> song;

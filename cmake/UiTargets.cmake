@@ -33,6 +33,7 @@ add_library(ui STATIC
   audio/ScorePlayback.h audio/ScorePlayback.cpp
   app/CAboutDlg.h app/CAboutDlg.cpp
   app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp app/CDovrelPlinvaraDlgPractice.cpp
+  app/CDovrelPlinvaraDlgSheetPractice.cpp
   app/CDovrelPlinvaraApp.h app/CDovrelPlinvaraApp.cpp
   resources/resources.qrc
 )

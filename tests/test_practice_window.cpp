@@ -174,7 +174,8 @@ TEST_F(PracticeWindowTest, TheMenuSwitchesAndTheKeysChangeWhatPlaysWithoutStoppi
     EXPECT_TRUE(percents.contains(QStringLiteral("100%*")));
     EXPECT_EQ(MenuTexts(window, false).mid(0, 9),
               (QStringList{"再生(&P)", "テンポ(&T)", "ループ(&L)", "カウントイン(&C)", "ループの度にカウントイン(&E)",
-                           "メトロノーム(&M)", "メロディを消音(&U)", "画面を追って最後まで再生(&F)", "区間の選択を解除(&X)"}));
+                           "メトロノーム(&M)", "メロディを消音(&U)", "画面を追って最後まで再生(&F)*", "区間の選択を解除(&X)"}))
+        << "the screen followed to the end from the start";
 
     QTest::keyClick(&window, Qt::Key_Space);
     ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));

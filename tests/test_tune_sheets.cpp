@@ -1,5 +1,6 @@
 #include "app/CDovrelPlinvaraDlg.h"
 #include "app/RenderCommand.h"
+#include "common/FileServices.h"
 #include "controls/CReadOnlySpinBox.h"
 #include "library/CArchiveDlg.h"
 #include "print/CPrintPicture.h"
@@ -14,7 +15,10 @@
 #include "tests/support/UiTestSupport.h"
 
 #include <QComboBox>
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QListWidget>
 #include <QMenu>
 #include <QPrinter>
@@ -675,4 +679,60 @@ TEST_F(TuneSheetsTest, ASheetsMissingVoiceIsNamedAndTheRestOfTheSheetIsUsed)
     window.UseTuneSheet("伴奏付き");
     EXPECT_EQ(window.ChosenKey(), KeyChoice(2));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{said});
+}
+
+namespace {
+
+// Chooses the context menu's item of `text` (in a submenu too).
+void ChooseInWindowMenu(CDovrelPlinvaraDlg& window, const QString& text)
+{
+    bool found = false;
+    WhenPopupOpens([&](QWidget* popup) {
+        if (auto* menu = qobject_cast<QMenu*>(popup)) {
+            QList<QAction*> all = menu->actions();
+            for (QMenu* sub : menu->findChildren<QMenu*>())
+                all += sub->actions();
+            popup->close();
+            for (QAction* a : all)
+                if (a->text() == text && a->isEnabled()) {
+                    found = true;
+                    a->trigger();
+                    break;
+                }
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+    QApplication::sendEvent(&window, &event);
+    EXPECT_TRUE(found) << text.toStdString();
+}
+
+} // namespace
+
+// ライブラリに追加 with what it suggests: the tune is listed by the filter the library opens
+// with, and the player is told where it went.
+TEST_F(TuneSheetsTest, ATuneAddedToTheLibraryIsConfirmedAndListedAsTheLibraryOpens)
+{
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    ASSERT_NE(window.Song(), nullptr);
+    sink.Take();
+    int suggested = -1;
+    WhenModalOpens([&](QWidget* modal) {
+        modal->findChild<QLineEdit*>(QStringLiteral("Title"))->setText(QStringLiteral("朝のリール"));
+        suggested = modal->findChild<QSpinBox*>(QStringLiteral("Fame"))->value();
+        static_cast<QDialog*>(modal)->accept();
+    });
+    ChooseInWindowMenu(window, QStringLiteral("ライブラリに追加(&B)..."));
+    EXPECT_EQ(suggested, CArchiveDlg::InitialFame());
+    EXPECT_EQ(window.SongPath(), sandbox.Path("Archive/reel.abc"));
+    const std::vector<std::string> told = sink.Take();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], "「朝のリール」をライブラリ（" + JoinPath(fs::current_path().string(), "Archive") +
+                           "）に追加しました。ライブラリを開くと「超有名曲のみ表示」の一覧に表示されます。");
+    EXPECT_TRUE(Listed(sandbox.Path(), CArchiveDlg::kInitialFilter).contains(QStringLiteral("朝のリール")));
+
+    // A fame below the first filter's names the filter that lists it.
+    EXPECT_EQ(CArchiveDlg::AddedText("夜のジグ", "/lib/Archive", 50),
+              "「夜のジグ」をライブラリ（/lib/Archive）に追加しました。知名度が50のため、ライブラリで"
+              "「知名度低いものも表示」を選ぶと一覧に表示されます。");
 }
