@@ -7,9 +7,10 @@
 namespace {
 
 // The frames rendered run ahead of the speaker by what the device buffers: three periods of
-// 23 ms. Two of 11.6 ms broke up whenever the screen kept the machine busy, and every gap put
-// the sound further behind the mark; the mark is held back by what is buffered.
-constexpr int kPeriodFrames = 1024;
+// 46 ms. Two of 11.6 ms broke up whenever the machine was busy (PulseAudio's own threads and
+// the client library's are not real-time), and every gap put the sound further behind the
+// mark; the mark is held back by what is buffered, and a stop is heard that much later.
+constexpr int kPeriodFrames = 2048;
 constexpr int kPeriods = 3;
 // The device's thread asks for real-time scheduling where the system grants it (FluidSynth
 // falls back to a normal thread where it does not).
