@@ -799,6 +799,8 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     ShowSong(chosen ? chosen->key : std::nullopt, chosen ? chosen->measures : FirstShownMeasures(*song), sheet.repeats);
     if (chosen)
         TakePractice(chosen->practice);
+    else
+        PracticeWithoutSheet();
     if (sheetsRead == TuneSheetsRead::kRead)
         TellUnreadSheetLines(chosen, true);
     // Said once per song; a note without a string would otherwise just be missing.

@@ -157,6 +157,8 @@ private:
     void TakeSheetSettings(const TuneSheet& chosen);
     // The practice a sheet keeps: taken after the sheet's measures are shown, and as it stands.
     void TakePractice(const SheetPractice& kept);
+    void ApplyPractice(const SheetPractice& kept);
+    void PracticeWithoutSheet();
     SheetPractice CurrentPractice() const;
     // Says which lines of the tune's sheet file did not read: the chosen sheet's, and the
     // listing's when the tune has just been opened.
@@ -180,6 +182,7 @@ private:
     // sheet.ini's own, which a tune's sheet stands in for only while that tune is open; the
     // settings dialog changes it while no tune's sheet is shown.
     SheetSettings ownSheet;
+    std::optional<SheetPractice> practiceBeforeSheet; // the player's, while a tune's sheet set it
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<CSongData> song;

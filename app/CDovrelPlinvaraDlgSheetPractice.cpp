@@ -28,6 +28,24 @@ SheetPractice CDovrelPlinvaraDlg::CurrentPractice() const
 
 void CDovrelPlinvaraDlg::TakePractice(const SheetPractice& kept)
 {
+    // What the player had before a tune's sheet set it comes back with a tune that has none.
+    if (!practiceBeforeSheet) {
+        practiceBeforeSheet = CurrentPractice();
+        practiceBeforeSheet->passage.reset();
+    }
+    ApplyPractice(kept);
+}
+
+void CDovrelPlinvaraDlg::PracticeWithoutSheet()
+{
+    if (!practiceBeforeSheet)
+        return;
+    ApplyPractice(*practiceBeforeSheet);
+    practiceBeforeSheet.reset();
+}
+
+void CDovrelPlinvaraDlg::ApplyPractice(const SheetPractice& kept)
+{
     if (kept.tempoPercent)
         playback->SetTempoPercent(*kept.tempoPercent);
     if (kept.loop)

@@ -823,4 +823,12 @@ TEST_F(TuneSheetsTest, ThePracticeStateIsKeptWithTheSheet)
     EXPECT_TRUE(window.Playback().Loop());
     EXPECT_FALSE(window.Playback().CountIn());
     EXPECT_TRUE(sink.Take().empty());
+
+    // The next tune, without a sheet, is practised as the player had it before.
+    const std::string other = sandbox.Path("net/jig.abc");
+    WriteText(other, kReel);
+    window.LoadSong(other);
+    EXPECT_EQ(window.Playback().TempoPercent(), 100);
+    EXPECT_FALSE(window.Playback().Metronome());
+    EXPECT_FALSE(window.Playback().Loop());
 }
