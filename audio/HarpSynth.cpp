@@ -16,8 +16,9 @@ constexpr int kSynthBlockFrames = 64;
 // A released string is damped within a fraction of a second (the soundfont's own release,
 // in timecents, shortened fourfold), so that one note does not blur the next.
 constexpr float kReleaseOffset = -2400.0f;
-// General MIDI's effect sends: the reverb's echo of a click's sharp attack comes back as a
-// second tick a beat's fraction later, so the clicks go dry.
+// A click is damped at once when it is let go: left to the kit's own release, the wood block
+// sounds again 110-150 ms after its stroke, a second tick on every beat. It goes dry as well
+// (General MIDI's reverb and chorus sends), so that nothing follows its stroke.
 constexpr int kReverbSend = 91, kChorusSend = 93;
 constexpr float kClickReleaseOffset = -12000.0f;
 

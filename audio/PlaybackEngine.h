@@ -46,7 +46,8 @@ public:
 
     // Starts the schedule at frame `from`; returns the new session. Never waits on the device.
     uint64_t Start(const PlaySchedule& schedule, int64_t from, bool loop);
-    // Silent from the next buffer on; the device is closed on the worker.
+    // Fades out from the next buffer on; the device is closed on the worker once the fade has
+    // been heard, and every voice is stopped.
     void Stop();
     void SetLoop(bool loop);
     // The playing session goes on in `changed` from the same place in the music, without a
