@@ -116,8 +116,6 @@ const ButtonPlace kButtons[] = {
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 30;
 constexpr int kScoreMargin = 10;
-// What the library's filter shows of an added score by default: "有名曲のみ表示" and below.
-constexpr int kAddedFame = 70;
 
 // Which of the tune's sheets to open, the default one offered first; cancelled: the default.
 std::optional<std::string> AskWhichTuneSheet(QWidget* owner, const TuneSheets& sheets)
@@ -260,6 +258,7 @@ void CDovrelPlinvaraDlg::Initialise()
     if (!spacingGiven) // a fresh install prints at its harp's scale
         sheet.spacing = HarpSpacing(settings);
     sheetOpened = sheet;
+    ownSheet = sheet;
 
     for (CReadOnlySpinBox* box : {startBox, endBox}) {
         box->setRange(1, 1);
@@ -340,7 +339,7 @@ CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
         std::optional<ThreadMessageSinkScope> quiet;
         if (!recordSaved)
             quiet.emplace(&discarded);
-        WriteSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()), sheet,
+        WriteSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()), ownSheet,
                            sheetOpened);
     }
     song.reset();
@@ -486,6 +485,7 @@ TuneSheet CDovrelPlinvaraDlg::CurrentTuneSheet(const std::string& name) const
     kept.sheet = sheet;
     kept.sheet.repeats = RepeatsShown(); // what the boxes count by, whatever the settings now say
     kept.voices = drawnVoices;
+    kept.practice = CurrentPractice();
     return kept;
 }
 
@@ -527,6 +527,8 @@ void CDovrelPlinvaraDlg::UseTuneSheet(const std::string& name)
         fitted.transposition = fitTransposition;
     }
     ShowSong(kept.key, kept.measures, kept.sheet.repeats);
+    TakePractice(kept.practice);
+    TellUnreadSheetLines(&kept, false);
 }
 
 void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
@@ -543,6 +545,7 @@ void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
         const std::string name = kept.name;
         connect(choice, &QAction::triggered, this, [this, name] { UseTuneSheet(name); });
     }
+    AddUnreadSheetItem(*sheets);
     if (!tuneSheets.sheets.empty())
         sheets->addSeparator();
     QAction* save = sheets->addAction(QStringLiteral("この用紙を保存(&S)..."));
@@ -642,15 +645,17 @@ void CDovrelPlinvaraDlg::AskToAddToLibrary()
     auto* fame = new QSpinBox(&ask);
     fame->setObjectName(QStringLiteral("Fame"));
     fame->setRange(0, 255);
-    fame->setValue(kAddedFame);
+    // Listed by the filter the library opens with, so that the tune added is seen there.
+    fame->setValue(CArchiveDlg::InitialFame());
     form->addRow(QStringLiteral("曲名"), title);
     form->addRow(QStringLiteral("知名度 (0～255)"), fame);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
-    if (ask.exec() == QDialog::Accepted)
-        AddToLibrary(title->text().toStdString(), fame->value());
+    if (ask.exec() == QDialog::Accepted && AddToLibrary(title->text().toStdString(), fame->value()))
+        ShowMessage(CArchiveDlg::AddedText(tuneSheets.listing ? tuneSheets.listing->title : std::string(),
+                                       JoinPath(currentFolder, "Archive"), fame->value()));
 }
 
 void CDovrelPlinvaraDlg::AskToSaveTuneSheet()
@@ -738,6 +743,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
         sheetShown = chosen->name;
         TakeSheetSettings(*chosen);
     } else {
+        sheet = ownSheet; // the paper sheet too: a tune's sheet is that tune's alone
         UseHarp({}); // the window's own harp again after a tune that brought its own
     }
     fitTransposition = FitScoreToFrame(*song, frame, LowestString());
@@ -745,6 +751,12 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     chosenKey.reset();
     // The range counts the measures as drawn: written ones when repeats are drawn with lines.
     ShowSong(chosen ? chosen->key : std::nullopt, chosen ? chosen->measures : FirstShownMeasures(*song), sheet.repeats);
+    if (chosen)
+        TakePractice(chosen->practice);
+    else
+        PracticeWithoutSheet();
+    if (sheetsRead == TuneSheetsRead::kRead)
+        TellUnreadSheetLines(chosen, true);
     // Said once per song; a note without a string would otherwise just be missing.
     if (fitted.notesWithoutString > 0)
         ShowNotesWithoutStringMessage(fitted.notesWithoutString);
@@ -824,6 +836,9 @@ void CDovrelPlinvaraDlg::EditSettings()
     dialog.SetSheetSettings(&sheet);
     const ConfigRecord before = settings;
     dialog.exec();
+    // A tune's sheet changed here stays that tune's until it is saved; sheet.ini keeps its own.
+    if (sheetShown.empty())
+        ownSheet = sheet;
     // The screen and the print follow the dialog at once; nothing waits for a restart.
     if (!(before == settings))
         ArrangeForSettings();

@@ -180,6 +180,15 @@ private:
     void AskToAddToLibrary();
     // Puts a sheet's harp and paper choices in place before the song is fitted and laid out.
     void TakeSheetSettings(const TuneSheet& chosen);
+    // The practice a sheet keeps: taken after the sheet's measures are shown, and as it stands.
+    void TakePractice(const SheetPractice& kept);
+    void ApplyPractice(const SheetPractice& kept);
+    void PracticeWithoutSheet();
+    SheetPractice CurrentPractice() const;
+    // Says which lines of the tune's sheet file did not read: the chosen sheet's, and the
+    // listing's when the tune has just been opened.
+    void TellUnreadSheetLines(const TuneSheet* chosen, bool withListing);
+    void AddUnreadSheetItem(QMenu& sheets);
     // Lays out the song again in `key` over `measures`, the boxes following.
     void ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats);
     TuneSheet CurrentTuneSheet(const std::string& name) const;
@@ -195,6 +204,10 @@ private:
     ConfigRecord settings;
     SheetSettings sheet; // how the paper sheet is made, from sheet.ini
     SheetSettings sheetOpened; // what the window started with: still that, sheet.ini is not touched
+    // sheet.ini's own, which a tune's sheet stands in for only while that tune is open; the
+    // settings dialog changes it while no tune's sheet is shown.
+    SheetSettings ownSheet;
+    std::optional<SheetPractice> practiceBeforeSheet; // the player's, while a tune's sheet set it
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
     std::unique_ptr<::Score> song;
@@ -217,7 +230,7 @@ private:
     bool settingBoxes = false;
     std::optional<std::pair<size_t, size_t>> passage;
     size_t passageAnchor = 0; // the measure a shift-click or drag extends from
-    bool followToEnd = false; // 再生 goes on past the shown measures, the screen following
+    bool followToEnd = true; // 再生 goes on past the shown measures, the screen following
     std::unique_ptr<FittedScore> played; // what plays when it is more than the shown measures
     std::optional<MeasureRange> shownBeforeFollowing; // the measures to go back to
     KeyChoice chosenKey; // none: the fit's, the default

@@ -765,6 +765,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         play.countIn = o.countIn.value_or(false);
         play.metronome = o.metronome.value_or(false);
         play.beats = ClickBeats(song.meter.beatsPerMeasure);
+        play.writtenOrder = o.from || o.to;
         played = MakePlaySchedule(layout, song.PlayedTempo(), play);
         if (const int64_t frames = WaveFrames(*played, passes); WaveDataBytes(frames) > kMaxWaveDataBytes)
             return UsageError(err, AudioTooLong(frames, played->sampleRate));

@@ -6,11 +6,15 @@
 
 namespace {
 
-// The frames rendered run ahead of the speaker by what the device buffers: two periods of
-// 11.6 ms at most (PulseAudio keeps about one), short enough for the mark to stay with the
-// sound and long enough not to break up on a busy machine; the mark is held back by them.
-constexpr int kPeriodFrames = 512;
-constexpr int kPeriods = 2;
+// The frames rendered run ahead of the speaker by what the device buffers: three periods of
+// 46 ms. Two of 11.6 ms broke up whenever the machine was busy (PulseAudio's own threads and
+// the client library's are not real-time), and every gap put the sound further behind the
+// mark; the mark is held back by what is buffered, and a stop is heard that much later.
+constexpr int kPeriodFrames = 2048;
+constexpr int kPeriods = 3;
+// The device's thread asks for real-time scheduling where the system grants it (FluidSynth
+// falls back to a normal thread where it does not).
+constexpr int kRealtimePriority = 70;
 
 class FluidAudioOutput : public IAudioOutput {
 public:
@@ -34,6 +38,7 @@ public:
         fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
         fluid_settings_setint(settings, "audio.period-size", kPeriodFrames);
         fluid_settings_setint(settings, "audio.periods", kPeriods);
+        fluid_settings_setint(settings, "audio.realtime-prio", kRealtimePriority);
         for (const char* name : {"pulseaudio", "pipewire", "alsa"}) {
             if (fluid_settings_setstr(settings, "audio.driver", name) != FLUID_OK)
                 continue;

@@ -11,9 +11,16 @@
 namespace {
 
 constexpr int kVelocity = 96;
+// FluidSynth's block, FLUID_BUFSIZE: it renders this many frames at a time.
+constexpr int kSynthBlockFrames = 64;
 // A released string is damped within a fraction of a second (the soundfont's own release,
 // in timecents, shortened fourfold), so that one note does not blur the next.
 constexpr float kReleaseOffset = -2400.0f;
+// A click is damped at once when it is let go: left to the kit's own release, the wood block
+// sounds again 110-150 ms after its stroke, a second tick on every beat. It goes dry as well
+// (General MIDI's reverb and chorus sends), so that nothing follows its stroke.
+constexpr int kReverbSend = 91, kChorusSend = 93;
+constexpr float kClickReleaseOffset = -12000.0f;
 
 } // namespace
 
@@ -58,6 +65,7 @@ bool HarpSynth::Load()
     }
     if (old)
         delete_fluid_synth(old);
+    written = 0;
     return true;
 }
 
@@ -74,6 +82,9 @@ bool HarpSynth::SelectHarp()
 
 void HarpSynth::SelectClick()
 {
+    fluid_synth_cc(synth, kClickChannel, kReverbSend, 0);
+    fluid_synth_cc(synth, kClickChannel, kChorusSend, 0);
+    fluid_synth_set_gen(synth, kClickChannel, GEN_VOLENVRELEASE, kClickReleaseOffset);
     if (drums && fluid_synth_set_channel_type(synth, kClickChannel, CHANNEL_TYPE_DRUM) == FLUID_OK &&
         fluid_synth_program_select(synth, kClickChannel, font, kDrumBank, 0) == FLUID_OK)
         return;
@@ -157,10 +168,33 @@ void HarpSynth::Silence()
     SelectHarp();
 }
 
+void HarpSynth::Reset()
+{
+    if (!synth)
+        return;
+    for (int channel = 0; channel < kHarpChannels; ++channel) {
+        fluid_synth_all_notes_off(synth, channel);
+        fluid_synth_all_sounds_off(synth, channel);
+    }
+    fluid_synth_all_notes_off(synth, kClickChannel);
+    fluid_synth_all_sounds_off(synth, kClickChannel);
+    // No system reset: FluidSynth's lets voices it was told to stop ring on, and the channels
+    // were never changed from how they were loaded.
+    // FluidSynth renders whole blocks and hands out the rest of the last one before anything
+    // new: those frames were made before the reset, so they are taken and dropped.
+    const int64_t left = (kSynthBlockFrames - written % kSynthBlockFrames) % kSynthBlockFrames;
+    if (left > 0) {
+        float dropL[kSynthBlockFrames], dropR[kSynthBlockFrames];
+        Write(dropL, dropR, static_cast<int>(left));
+    }
+}
+
 void HarpSynth::Write(float* left, float* right, int frames)
 {
-    if (synth && frames > 0 && fluid_synth_write_float(synth, frames, left, 0, 1, right, 0, 1) == FLUID_OK)
+    if (synth && frames > 0 && fluid_synth_write_float(synth, frames, left, 0, 1, right, 0, 1) == FLUID_OK) {
+        written += frames;
         return;
+    }
     std::fill(left, left + std::max(frames, 0), 0.0f);
     std::fill(right, right + std::max(frames, 0), 0.0f);
 }

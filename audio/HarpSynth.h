@@ -2,6 +2,7 @@
 // FluidSynth with a General MIDI soundfont, set to the harp, rendering into the caller's
 // buffers. One thread at a time uses it: the device's while it plays, its owner otherwise.
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -41,8 +42,12 @@ public:
     // Every note released; what still rings fades as a plucked string does.
     void ReleaseAll();
     // Quiet at once and as new: what it renders from here on is what a synthesizer just made
-    // would render, so that the same notes give the same samples.
+    // would render, so that the same notes give the same samples. Makes the synthesizer anew,
+    // which takes milliseconds: for the offline renders, never between two buffers.
     void Silence();
+    // Quiet at once: every voice of every channel stopped, in the time of a buffer; what comes
+    // next starts clean (but for the reverb's last echo, far below hearing).
+    void Reset();
     // Overwrites frames samples of each channel.
     void Write(float* left, float* right, int frames);
 
@@ -57,6 +62,7 @@ private:
     int font = -1;
     _fluid_synth_t* synth = nullptr;
     bool drums = false; // the soundfont's drum kit passed the check
+    int64_t written = 0; // frames written since the synthesizer was made
 };
 
 // The synthesizer on the first of `soundFonts` that loads with the harp, its index in `taken`;

@@ -66,6 +66,30 @@ struct Sound {
     int placed;
 };
 
+// A first measure that begins with silence, as a pickup stands in a measure of its own: the
+// count goes on through the beats before its first note, so that the tune comes in on the
+// count's next beat rather than after a silence as long as the beats it lacks.
+void CountIntoPickup(const ScoreLayout& layout, const BeatClicks& beats, std::pair<int32_t, int32_t> stretch,
+                     const std::vector<Sound>& drawn, double at, const std::function<int64_t(double)>& frameOf,
+                     std::vector<ScheduledClick>& clicks)
+{
+    const auto starts = [&](const ScoreMeasure& m) { return m.time == stretch.first; };
+    if (std::find_if(layout.measures.begin(), layout.measures.end(), starts) == layout.measures.end())
+        return;
+    double first = stretch.second;
+    for (const Sound& d : drawn)
+        if (d.time >= stretch.first && d.time < stretch.second)
+            first = std::min(first, d.span.start);
+    const double silent = first - stretch.first;
+    for (size_t b = 0; b < beats.beats.size(); ++b) {
+        const int32_t offset = beats.beats[b];
+        const int32_t end = b + 1 < beats.beats.size() ? beats.beats[b + 1] : beats.measureLength;
+        if (end > silent || offset >= stretch.second - stretch.first)
+            break;
+        clicks.push_back({frameOf(at + offset), offset == 0});
+    }
+}
+
 int ChannelOf(VoiceRole role)
 {
     return std::clamp(static_cast<int>(role), kMelodyChannel, kVoiceChannelCount - 1);
@@ -155,17 +179,13 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, cons
     // A score drawn once is played the way its jumps lead: each stretch in turn, its notes
     // after what was played before. Straight down, the whole range is one stretch.
     std::vector<std::pair<int32_t, int32_t>> way = score.layout.playing;
-    if (way.empty())
-        way.push_back({0, score.layout.totalLength});
+    if (way.empty() || options.writtenOrder)
+        way = {{0, score.layout.totalLength}};
     if (options.passage) {
-        // A passage is played as the way passes through it, repeats included.
-        std::vector<std::pair<int32_t, int32_t>> within;
-        for (const auto& [from, to] : way) {
-            const int32_t a = std::max(from, options.passage->first), b = std::min(to, options.passage->second);
-            if (a < b)
-                within.push_back({a, b});
-        }
-        way = std::move(within);
+        const int32_t a = std::max(0, options.passage->first), b = std::min(score.layout.totalLength, options.passage->second);
+        way.clear();
+        if (a < b)
+            way.push_back({a, b});
     }
     const std::vector<Sound> drawn = DrawnSounds(score);
     double before = 0;
@@ -176,6 +196,8 @@ PlaySchedule MakePlaySchedule(const FittedScore& score, int beatsPerMinute, cons
         schedule.tuneStart = frameOf(before);
         if (!options.countInEveryPass)
             schedule.loopStart = schedule.tuneStart;
+        if (!options.metronome)
+            CountIntoPickup(score.layout, options.beats, way.front(), drawn, before, frameOf, schedule.clicks);
     }
     for (const auto& [from, to] : way) {
         const int64_t stretchEnd = frameOf(before + (to - from));

@@ -69,7 +69,10 @@ struct PlayOptions {
     // Voices by channel that are marked but not heard, as muteMelody does for the melody.
     std::bitset<kVoiceChannelCount> mutedVoices;
     int clickVolume = 100; // 0..100 % of the count-in's and the metronome's loudness
-    std::optional<UnitRange> passage; // none: the whole layout
+    // None: the whole layout, as its jumps lead. A passage plays its measures once each, in
+    // the order written, so that a passage inside a repeat is not played twice a pass.
+    std::optional<UnitRange> passage;
+    bool writtenOrder = false; // the whole layout so too: it holds a passage laid out alone
     BeatClicks beats;
     int sampleRate = kSampleRate;
 };

@@ -5,6 +5,7 @@
 #include "audio/SoundFont.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 PlaybackEngine::PlaybackEngine(AudioOutputFactory openOutput, std::string soundFont,
@@ -128,6 +129,18 @@ bool PlaybackEngine::LoadSynth(int sampleRate, uint64_t session)
     return true;
 }
 
+void PlaybackEngine::HearFadeOut()
+{
+    // The fade and the device's buffers after it, in frames; bounded in time so that a device
+    // that stopped asking for buffers does not hold the next start.
+    const int64_t needed = latency.load() + 1;
+    const auto limit = std::chrono::steady_clock::now() +
+                       std::chrono::milliseconds(SchedulePlayer::kFadeMilliseconds + kFadeWaitMarginMs +
+                                                 1000 * needed / kSampleRate);
+    while (player && player->QuietFrames() < needed && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
 void PlaybackEngine::Work()
 {
     uint64_t handled = 0;
@@ -143,8 +156,13 @@ void PlaybackEngine::Work()
             wanted.reset();
             beginning = request;
         }
-        // The device goes first, so that nothing renders while the player is set anew.
+        // The device goes first, so that nothing renders while the player is set anew; the
+        // stop's fade is heard out before, and every voice is stopped after it.
+        if (output)
+            HearFadeOut();
         output.reset();
+        if (synth)
+            synth->Reset();
         if (!request)
             continue;
         if (!LoadSynth(request->schedule.sampleRate, request->session)) {

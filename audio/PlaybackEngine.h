@@ -46,7 +46,8 @@ public:
 
     // Starts the schedule at frame `from`; returns the new session. Never waits on the device.
     uint64_t Start(const PlaySchedule& schedule, int64_t from, bool loop);
-    // Silent from the next buffer on; the device is closed on the worker.
+    // Fades out from the next buffer on; the device is closed on the worker once the fade has
+    // been heard, and every voice is stopped.
     void Stop();
     void SetLoop(bool loop);
     // The playing session goes on in `changed` from the same place in the music, without a
@@ -72,6 +73,9 @@ private:
         uint64_t session = 0;
     };
     void Work();
+    // The worker's, before it closes the device: waits until the stop's fade has reached the ear.
+    void HearFadeOut();
+    static constexpr int kFadeWaitMarginMs = 60;
     // The worker's: the synthesizer and its player, once; false when no soundfont loads.
     bool LoadSynth(int sampleRate, uint64_t session);
 

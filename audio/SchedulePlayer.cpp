@@ -54,7 +54,10 @@ void SchedulePlayer::Begin(const PlaySchedule& played, int64_t from, bool loopOn
     lastStarted.store(-1);
     passes.store(0);
     passLimit = 0;
-    synth.Silence();
+    fadeLeft = -1;
+    quietFrames.store(0);
+    // Cheap, unlike a synthesizer made anew: whatever the last pass left ringing is gone.
+    synth.Reset();
 }
 
 void SchedulePlayer::Change(const PlaySchedule& changed)
@@ -123,12 +126,34 @@ void SchedulePlayer::DispatchUpTo(int64_t frame)
     }
 }
 
+int SchedulePlayer::RenderFade(float* left, float* right, int frames)
+{
+    if (fadeLeft < 0)
+        fadeLeft = FadeFrames();
+    const int64_t total = FadeFrames();
+    const int n = static_cast<int>(std::min<int64_t>(frames, fadeLeft));
+    if (n > 0) {
+        synth.Write(left, right, n);
+        for (int i = 0; i < n; ++i) {
+            const float gain = float(fadeLeft - i - 1) / float(total);
+            left[i] *= gain;
+            right[i] *= gain;
+        }
+        fadeLeft -= n;
+    }
+    if (fadeLeft == 0 && n > 0)
+        synth.Reset(); // the strings stopped: nothing of this pass sounds in the next
+    return n;
+}
+
 void SchedulePlayer::Render(float* left, float* right, int frames)
 {
     if (changePending.load())
         TakeChange();
     int done = 0;
     int64_t at = position.load();
+    if (muted.load() && !ended.load())
+        done = RenderFade(left, right, frames);
     while (done < frames) {
         if (muted.load() || ended.load())
             break;
@@ -170,4 +195,6 @@ void SchedulePlayer::Render(float* left, float* right, int frames)
     }
     std::fill(left + done, left + frames, 0.0f);
     std::fill(right + done, right + frames, 0.0f);
+    if (ended.load() || fadeLeft == 0)
+        quietFrames.fetch_add(frames - done);
 }

@@ -20,6 +20,9 @@ public:
     static constexpr int kTailMilliseconds = 1500;
     // A click's tone is let go this soon, so that a tone standing in for a drum stays short.
     static constexpr int kClickMilliseconds = 60;
+    // A stop fades the sound out over this long, as a hand laid on the strings; a cut to
+    // silence within a buffer clicks.
+    static constexpr int kFadeMilliseconds = 20;
 
     explicit SchedulePlayer(HarpSynth& synth) : synth(synth) {}
 
@@ -34,8 +37,12 @@ public:
     void SetLoop(bool on) { loop.store(on); }
     // Only while nothing renders, after Begin: a loop ends after this many passes (0: never).
     void LimitPasses(int count) { passLimit = count; }
-    // Any thread: from the next buffer on only silence.
+    // Any thread: from the next buffer on the sound fades out over kFadeMilliseconds, then every
+    // voice is stopped and only silence follows, so that the next Begin starts clean.
     void Mute() { muted.store(true); }
+    // Any thread: frames of silence rendered since a stop's fade ended (or since the pass rang
+    // out); 0 while it still sounds.
+    int64_t QuietFrames() const { return quietFrames.load(); }
 
     // The rendering thread: overwrites `frames` samples of each channel.
     void Render(float* left, float* right, int frames);
@@ -76,6 +83,9 @@ private:
     void DispatchUpTo(int64_t frame);
     size_t FirstEventAt(int64_t frame) const;
     int64_t TailFrames() const { return int64_t(schedule.sampleRate) * kTailMilliseconds / 1000; }
+    int64_t FadeFrames() const { return std::max<int64_t>(1, int64_t(schedule.sampleRate) * kFadeMilliseconds / 1000); }
+    // The rendering thread's part of a stop: the fade, then the reset; the frames it wrote.
+    int RenderFade(float* left, float* right, int frames);
 
     HarpSynth& synth;
     PlaySchedule schedule;
@@ -83,11 +93,13 @@ private:
     size_t next = 0;
     int64_t tailLeft = 0;
     bool released = false;
+    int64_t fadeLeft = -1; // frames of the stop's fade still to render; -1 before a stop, 0 after it
     int passLimit = 0;
     std::mutex changeMutex;
     std::optional<PlaySchedule> pending; // under changeMutex
     std::atomic<bool> changePending{false};
     std::atomic<int64_t> position{0};
+    std::atomic<int64_t> quietFrames{0};
     std::atomic<bool> loop{false}, muted{false}, ended{false};
     std::atomic<int> lastStarted{-1}, passes{0};
 };

@@ -102,6 +102,8 @@ private:
 void RenderPassBlocks(const PlaySchedule& schedule, HarpSynth& synth,
                       const std::function<bool(std::span<const int16_t>)>& take, int64_t* clipped, int passes)
 {
+    // Made anew, so that a schedule renders to the same samples whatever played before.
+    synth.Silence();
     SchedulePlayer player(synth);
     player.Begin(schedule, 0, passes > 1);
     player.LimitPasses(passes);

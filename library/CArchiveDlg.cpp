@@ -39,6 +39,29 @@ const FameFilter kFilters[] = {
 
 } // namespace
 
+int CArchiveDlg::InitialFame()
+{
+    return kFilters[kInitialFilter].threshold;
+}
+
+std::string CArchiveDlg::FilterListing(int fame)
+{
+    const FameFilter* listing = &kFilters[0];
+    for (const FameFilter& f : kFilters)
+        if (f.threshold <= fame && f.threshold >= listing->threshold)
+            listing = &f;
+    return listing->text;
+}
+
+std::string CArchiveDlg::AddedText(const std::string& title, const std::string& folder, int fame)
+{
+    const std::string added = "「" + title + "」をライブラリ（" + folder + "）に追加しました。";
+    if (fame >= InitialFame())
+        return added + "ライブラリを開くと「" + FilterListing(fame) + "」の一覧に表示されます。";
+    return added + "知名度が" + std::to_string(fame) + "のため、ライブラリで「" + FilterListing(fame) +
+           "」を選ぶと一覧に表示されます。";
+}
+
 CArchiveDlg::CArchiveDlg(QWidget* parent) : QDialog(parent)
 {
     using namespace ArchiveControl;

@@ -23,6 +23,14 @@ public:
     static constexpr int kResourceId = 130;
     static constexpr int kInitialFilter = 3;
 
+    // The least fame a song needs to be listed when the library opens.
+    static int InitialFame();
+    // The filter that lists a song of `fame` and the fewest others (UTF-8).
+    static std::string FilterListing(int fame);
+    // What the player is told of a song added to `folder` under `title` (UTF-8): where the
+    // library lists it.
+    static std::string AddedText(const std::string& title, const std::string& folder, int fame);
+
     explicit CArchiveDlg(QWidget* parent = nullptr);
     ~CArchiveDlg() override;
 

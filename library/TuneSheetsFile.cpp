@@ -30,40 +30,121 @@ std::optional<int> Number(std::string_view text, int least, int most)
     return value;
 }
 
-void ReadKey(std::string_view value, TuneSheet& into)
+bool ReadKey(std::string_view value, TuneSheet& into)
 {
     constexpr int kReach = 48;
     if (value == kFitKey)
         into.key.reset();
     else if (const std::optional<int> semitones = Number(value, -kReach, kReach))
         into.key = semitones;
+    else
+        return false;
+    return true;
 }
 
-void ReadMeasures(std::string_view value, TuneSheet& into)
+bool ReadMeasures(std::string_view value, TuneSheet& into)
 {
     const size_t dash = value.find('-');
     if (dash == std::string_view::npos)
-        return;
+        return false;
     const std::optional<int> first = Number(value.substr(0, dash), 1, 1 << 20);
     const std::optional<int> last = Number(value.substr(dash + 1), 1, 1 << 20);
-    if (first && last && *first <= *last)
-        into.measures = {*first, *last};
+    if (!first || !last || *first > *last)
+        return false;
+    into.measures = {*first, *last};
+    return true;
 }
 
-void ReadStrings(std::string_view value, TuneSheet& into)
+bool ReadStrings(std::string_view value, TuneSheet& into)
 {
     std::vector<int32_t> strings;
     while (!value.empty()) {
         const size_t comma = std::min(value.find(','), value.size());
         const std::optional<int> note = Number(Trimmed(value.substr(0, comma)), 0, 127);
         if (!note || strings.size() >= static_cast<size_t>(kMaxStrings))
-            return; // one bad note makes no harp
+            return false; // one bad note makes no harp
         strings.push_back(*note);
         value.remove_prefix(std::min(comma + 1, value.size()));
     }
-    if (strings.size() >= 2)
-        into.strings = std::move(strings);
+    if (strings.size() < 2)
+        return false;
+    into.strings = std::move(strings);
+    return true;
 }
+
+// The practice keys; "none" for no passage.
+constexpr std::string_view kTempoKey = "practice_tempo", kPassageKey = "practice_passage", kLoopKey = "practice_loop",
+                           kCountInKey = "practice_count_in", kEveryPassKey = "practice_count_in_every_pass",
+                           kMetronomeKey = "practice_metronome", kMutedKey = "practice_mute_melody";
+constexpr std::string_view kNoPassage = "none";
+// The player's speeds: a quarter to twice the tune's, in steps of 5 %.
+constexpr int kMinPracticeTempo = 25, kMaxPracticeTempo = 200, kPracticeTempoStep = 5;
+
+std::optional<bool>* PracticeSwitch(std::string_view key, SheetPractice& p)
+{
+    return key == kLoopKey        ? &p.loop
+           : key == kCountInKey   ? &p.countIn
+           : key == kEveryPassKey ? &p.countInEveryPass
+           : key == kMetronomeKey ? &p.metronome
+           : key == kMutedKey     ? &p.melodyMuted
+                                  : nullptr;
+}
+
+bool IsPracticeKey(std::string_view key)
+{
+    SheetPractice probe;
+    return key == kTempoKey || key == kPassageKey || PracticeSwitch(key, probe);
+}
+
+// False for a practice key whose value does not read, and for a key that is none of them.
+bool ReadPracticeSetting(std::string_view key, std::string_view value, SheetPractice& into)
+{
+    if (std::optional<bool>* on = PracticeSwitch(key, into)) {
+        if (value != "true" && value != "false")
+            return false;
+        *on = value == "true";
+        return true;
+    }
+    if (key == kTempoKey) {
+        const std::optional<int> percent = Number(value, kMinPracticeTempo, kMaxPracticeTempo);
+        if (!percent || *percent % kPracticeTempoStep != 0)
+            return false;
+        into.tempoPercent = percent;
+        return true;
+    }
+    if (key == kPassageKey) {
+        if (value == kNoPassage) {
+            into.passage = MeasureRange{0, -1};
+            return true;
+        }
+        TuneSheet probe;
+        if (!ReadMeasures(value, probe))
+            return false;
+        into.passage = probe.measures;
+        return true;
+    }
+    return false;
+}
+
+std::string PracticeLines(const SheetPractice& p)
+{
+    std::string text;
+    if (p.tempoPercent)
+        text += std::string(kTempoKey) + "=" + std::to_string(*p.tempoPercent) + "\n";
+    if (p.passage)
+        text += std::string(kPassageKey) + "=" +
+                (p.passage->last < p.passage->first ? std::string(kNoPassage)
+                                                    : std::to_string(p.passage->first) + "-" + std::to_string(p.passage->last)) +
+                "\n";
+    SheetPractice copy = p;
+    for (const std::string_view key : {kLoopKey, kCountInKey, kEveryPassKey, kMetronomeKey, kMutedKey})
+        if (const std::optional<bool>& on = *PracticeSwitch(key, copy))
+            text += std::string(key) + "=" + (*on ? "true" : "false") + "\n";
+    return text;
+}
+
+// Lines of a value that did not read, as told: a few, then how many more.
+constexpr size_t kUnreadLinesTold = 5;
 
 // A voice number beyond any file's voices; the import refuses what the file lacks.
 constexpr int kMaxVoiceNumber = 1 << 16;
@@ -113,7 +194,7 @@ std::string SheetLines(const TuneSheet& s)
     }
     if (s.voices)
         text += "voices=" + SheetVoicesText(*s.voices) + "\n";
-    return text + SheetSettingLines(s.sheet);
+    return text + SheetSettingLines(s.sheet) + PracticeLines(s.practice);
 }
 
 
@@ -131,7 +212,7 @@ std::string_view WithoutBom(std::string_view text)
 bool TuneSheet::operator==(const TuneSheet& o) const
 {
     return name == o.name && key == o.key && measures.first == o.measures.first && measures.last == o.measures.last &&
-           strings == o.strings && sheet == o.sheet && voices == o.voices;
+           strings == o.strings && sheet == o.sheet && voices == o.voices && practice == o.practice;
 }
 
 std::string SheetVoicesText(const VoiceChoice& voices)
@@ -244,6 +325,18 @@ std::string TuneSheetName(std::string_view typed)
     return name;
 }
 
+std::string UnreadSheetLinesText(const std::string& fileName, const std::vector<std::pair<int, std::string>>& unread)
+{
+    if (unread.empty())
+        return {};
+    std::string lines;
+    for (size_t i = 0; i < unread.size() && i < kUnreadLinesTold; ++i)
+        lines += (i ? "、" : "") + std::to_string(unread[i].first) + "行目「" + unread[i].second + "」";
+    if (unread.size() > kUnreadLinesTold)
+        lines += "ほか" + std::to_string(unread.size() - kUnreadLinesTold) + "行";
+    return "この曲の用紙ファイル「" + fileName + "」の" + lines + "は値を読めないため、使わずに開きます。";
+}
+
 std::string TuneSheetsText(const TuneSheets& sheets)
 {
     std::string text = "; この曲の用紙\n" + std::string(kDefaultGroup) + "\n" + DefaultLine(sheets) + "\n";
@@ -259,10 +352,12 @@ bool ParseTuneSheets(std::string_view text, TuneSheets& into)
     TuneSheets read;
     enum class Group { kOther, kDefault, kSheet, kLibrary } group = Group::kOther;
     std::vector<TuneSheet> found;
+    int lineNumber = 0;
     while (!text.empty()) {
         const size_t end = std::min(text.find('\n'), text.size());
         const std::string_view line = Trimmed(text.substr(0, end));
         text.remove_prefix(std::min(end + 1, text.size()));
+        ++lineNumber;
         if (line.empty() || line.front() == ';' || line.front() == '#')
             continue;
         if (line.front() == '[') {
@@ -280,29 +375,40 @@ bool ParseTuneSheets(std::string_view text, TuneSheets& into)
         if (equals == std::string_view::npos)
             continue;
         const std::string_view key = Trimmed(line.substr(0, equals)), value = Trimmed(line.substr(equals + 1));
+        const auto unread = [&](std::vector<std::pair<int, std::string>>& into) {
+            into.push_back({lineNumber, TuneSheetName(line)});
+        };
         if (group == Group::kLibrary) {
             if (key == "title")
                 read.listing->title = TuneSheetName(value);
-            else if (key == "fame")
-                read.listing->fame = Number(value, 0, 255).value_or(read.listing->fame);
-            else if (key == "choice")
-                read.listing->choice = Number(value, 0, 1 << 20).value_or(read.listing->choice);
+            else if (key == "fame" || key == "choice") {
+                const std::optional<int> n = key == "fame" ? Number(value, 0, 255) : Number(value, 0, 1 << 20);
+                if (!n)
+                    unread(read.unread);
+                else
+                    (key == "fame" ? read.listing->fame : read.listing->choice) = *n;
+            }
         } else if (group == Group::kDefault && key == "default") {
             read.defaultName = TuneSheetName(value);
         } else if (group == Group::kSheet) {
             TuneSheet& s = found.back();
+            bool understood = true;
             if (key == "name")
                 s.name = TuneSheetName(value);
             else if (key == "key")
-                ReadKey(value, s);
+                understood = ReadKey(value, s);
             else if (key == "measures")
-                ReadMeasures(value, s);
+                understood = ReadMeasures(value, s);
             else if (key == "strings")
-                ReadStrings(value, s);
+                understood = ReadStrings(value, s);
             else if (key == "voices")
-                s.voices = ParseSheetVoices(value);
+                understood = (s.voices = ParseSheetVoices(value)).has_value();
+            else if (IsSheetSettingKey(key))
+                understood = ReadSheetSetting(key, value, s.sheet);
             else
-                ReadSheetSetting(key, value, s.sheet);
+                understood = ReadPracticeSetting(key, value, s.practice);
+            if (!understood)
+                unread(s.unread);
         }
     }
     // A sheet without a name cannot be chosen; of two of one name the first counts.
@@ -358,7 +464,7 @@ std::string_view KeyOf(std::string_view line)
 bool IsSheetKey(std::string_view key)
 {
     return key == "name" || key == "key" || key == "measures" || key == "strings" || key == "voices" ||
-           IsSheetSettingKey(key);
+           IsSheetSettingKey(key) || IsPracticeKey(key);
 }
 
 bool IsListingKey(std::string_view key)

@@ -12,12 +12,29 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A file of a few sheets; anything larger is not ours and is never read whole.
 constexpr size_t kMaxTuneSheetsFileBytes = 64 * 1024;
 constexpr size_t kMaxTuneSheets = 64;
 constexpr size_t kMaxTuneSheetNameBytes = 64;
+
+// How the tune was being practised when its sheet was saved; what a file does not name stays
+// as the player has it (files from before these keys name none).
+struct SheetPractice {
+    std::optional<int> tempoPercent;
+    std::optional<MeasureRange> passage; // measures as the boxes count them
+    std::optional<bool> loop, countIn, countInEveryPass, metronome, melodyMuted;
+    bool operator==(const SheetPractice& o) const
+    {
+        const auto same = [](const std::optional<MeasureRange>& a, const std::optional<MeasureRange>& b) {
+            return a.has_value() == b.has_value() && (!a || (a->first == b->first && a->last == b->last));
+        };
+        return tempoPercent == o.tempoPercent && same(passage, o.passage) && loop == o.loop && countIn == o.countIn &&
+               countInEveryPass == o.countInEveryPass && metronome == o.metronome && melodyMuted == o.melodyMuted;
+    }
+};
 
 struct TuneSheet {
     std::string name; // UTF-8, without control characters
@@ -26,6 +43,10 @@ struct TuneSheet {
     std::vector<int32_t> strings; // the harp's string notes, lowest first; empty: the window's
     SheetSettings sheet;
     std::optional<VoiceChoice> voices; // none: whatever the tune draws when the sheet is chosen
+    SheetPractice practice;
+    // As read: the lines of the file whose value did not read ("12: key=+99"), so that the
+    // window tells them; never written.
+    std::vector<std::pair<int, std::string>> unread;
 
     bool operator==(const TuneSheet&) const;
 };
@@ -42,6 +63,7 @@ struct TuneSheets {
     std::vector<TuneSheet> sheets;
     std::string defaultName;
     std::optional<LibraryListing> listing; // only for a score in the library
+    std::vector<std::pair<int, std::string>> unread; // the listing's lines that did not read
     // The file as it was read, so that a save keeps what the program did not take from it:
     // comments, unknown keys and groups, sheets past kMaxTuneSheets. Empty for a new file.
     std::string fileText;
@@ -79,6 +101,9 @@ std::optional<std::string> MissingSheetVoiceText(const TuneSheet& sheet, size_t 
 // The file's text, and back; Parse gives false when neither a sheet nor a listing is in it.
 std::string TuneSheetsText(const TuneSheets& sheets);
 bool ParseTuneSheets(std::string_view text, TuneSheets& into);
+// What the window says of a sheet's lines that did not read, the file named by its name; empty
+// when every line read.
+std::string UnreadSheetLinesText(const std::string& fileName, const std::vector<std::pair<int, std::string>>& unread);
 // The sheets put into the file as it was read (`fileText`): the lines of a changed sheet, the
 // default or the listing rewritten, new sheets added at the end, everything else kept. Written
 // whole or left as it was; false after a message when it could not be written, or when the next

@@ -227,12 +227,13 @@ TEST_F(PlaybackTest, ThePlayerStartsNotesOnTheirFramesLoopsAndEndsAfterTheRingin
     for (int i = 0; i < 512; ++i)
         ASSERT_EQ(left[size_t(i)], 0.0f);
 
-    // Muted mid-note: silence from the next buffer on.
+    // Muted mid-note: silence once the stop's fade is over.
     player.Begin(schedule, kBeat / 2, false);
     EXPECT_EQ(player.Position(), kBeat / 2);
     render(256);
     EXPECT_EQ(player.LastStarted(), -1) << "a note started before the starting place is not sounded";
     player.Mute();
+    render(kSampleRate * SchedulePlayer::kFadeMilliseconds / 1000);
     render(256);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(left[size_t(i)], 0.0f);

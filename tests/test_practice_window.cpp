@@ -174,7 +174,8 @@ TEST_F(PracticeWindowTest, TheMenuSwitchesAndTheKeysChangeWhatPlaysWithoutStoppi
     EXPECT_EQ(percents.back(), QStringLiteral("その他(&O)..."));
     EXPECT_EQ(MenuTexts(window, false).mid(0, 9),
               (QStringList{"再生(&P)", "テンポ(&T)", "ループ(&L)", "カウントイン(&C)", "ループの度にカウントイン(&E)",
-                           "メトロノーム(&M)", "メロディを消音(&U)", "画面を追って最後まで再生(&F)", "区間の選択を解除(&X)"}));
+                           "メトロノーム(&M)", "メロディを消音(&U)", "画面を追って最後まで再生(&F)*", "区間の選択を解除(&X)"}))
+        << "the screen followed to the end from the start";
 
     QTest::keyClick(&window, Qt::Key_Space);
     ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
@@ -330,7 +331,7 @@ TEST_F(PracticeWindowTest, TheScreenFollowsA64MeasureTuneByAPageOfMeasures)
     window.show();
     window.LoadSong(WriteSong("long.mwd", 64));
     ASSERT_EQ(window.Score().measures.last, 32);
-    ChooseInMenu(window, QStringLiteral("画面を追って最後まで再生(&F)"));
+    // The following is on from the start: 再生 of a tune longer than the screen reaches its end.
     QTest::keyClick(&window, Qt::Key_Space);
     ScorePlayback& playback = window.Playback();
     ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <spawn.h>
@@ -500,4 +501,15 @@ TEST_F(RenderCommandTest, InfoTellsThePagesOfThePaperAskedFor)
     ASSERT_EQ(Run(landscape), 0) << err.str();
     EXPECT_NE(pages(out.str()), told) << "the turned paper takes other pages";
     EXPECT_EQ(Run({"--paper", "A4", Sample("twinkle.mwd"), sandbox.Path("x.svg")}), 2) << "no PDF and no --info";
+}
+
+// --from 2 --to 2 on a measure inside a repeat: that measure once, as the window's passage.
+TEST_F(RenderCommandTest, APassageInsideARepeatIsRenderedOnce)
+{
+    const std::string abc = sandbox.Path("repeat.abc"), wav = sandbox.Path("repeat.wav");
+    std::ofstream(abc) << "X:1\nT:Rep\nM:4/4\nL:1/4\nQ:1/4=60\nK:C\n|:c d e f|g a b c':|d4|]\n";
+    ASSERT_EQ(Run({"--audio", wav, "--from", "2", "--to", "2", abc}), 0) << err.str();
+    const std::vector<uint8_t> wave = ReadFileBytes(wav);
+    ASSERT_GT(wave.size(), 44u);
+    EXPECT_EQ((int64_t(wave.size()) - 44) / 4 - 44100 * 3 / 2, 4 * 44100) << "one measure of four beats";
 }

@@ -300,7 +300,7 @@ TEST_F(SheetSettingsWindowTest, ASessionThatChangesNothingLeavesAnUnreadSheetIni
     }
     EXPECT_EQ(sink.Count(), 0u);
 
-    // A choice still goes in: a tune's sheet taken as the window's.
+    // Nor does a tune's sheet: it is that tune's, and sheet.ini keeps its own.
     const std::string tune = sandbox.Path("reel.abc");
     WriteFileBytes(tune, Bytes("X:1\nT:Reel\nM:4/4\nL:1/4\nK:C\nC D E F|]\n"));
     WriteFileBytes(TuneSheetsPath(tune), Bytes("[sheet]\nname=a\ncounts=true\n"));
@@ -310,5 +310,5 @@ TEST_F(SheetSettingsWindowTest, ASessionThatChangesNothingLeavesAnUnreadSheetIni
         window.LoadSong(tune);
         EXPECT_TRUE(window.Sheet().shown.counts);
     }
-    EXPECT_TRUE(ReadSheetSettings(QPath()).shown.counts);
+    EXPECT_EQ(ReadFileBytes(Path()), Bytes(withNul));
 }

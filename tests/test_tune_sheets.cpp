@@ -1,6 +1,8 @@
 #include "tests/SongAsScore.h"
 #include "app/CDovrelPlinvaraDlg.h"
 #include "app/RenderCommand.h"
+#include "audio/ScorePlayback.h"
+#include "common/FileServices.h"
 #include "controls/CReadOnlySpinBox.h"
 #include "library/CArchiveDlg.h"
 #include "print/CPrintPicture.h"
@@ -15,8 +17,11 @@
 #include "tests/support/UiTestSupport.h"
 
 #include <QComboBox>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QInputDialog>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QListWidget>
 #include <QMenu>
 #include <QPrinter>
@@ -722,4 +727,155 @@ TEST_F(TuneSheetsTest, ASheetsMissingVoiceIsNamedAndTheRestOfTheSheetIsUsed)
     window.UseTuneSheet("伴奏付き");
     EXPECT_EQ(window.ChosenKey(), KeyChoice(2));
     EXPECT_EQ(sink.Take(), std::vector<std::string>{said});
+}
+
+namespace {
+
+// Chooses the context menu's item of `text` (in a submenu too).
+void ChooseInWindowMenu(CDovrelPlinvaraDlg& window, const QString& text)
+{
+    bool found = false;
+    WhenPopupOpens([&](QWidget* popup) {
+        if (auto* menu = qobject_cast<QMenu*>(popup)) {
+            QList<QAction*> all = menu->actions();
+            for (QMenu* sub : menu->findChildren<QMenu*>())
+                all += sub->actions();
+            popup->close();
+            for (QAction* a : all)
+                if (a->text() == text && a->isEnabled()) {
+                    found = true;
+                    a->trigger();
+                    break;
+                }
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+    QApplication::sendEvent(&window, &event);
+    EXPECT_TRUE(found) << text.toStdString();
+}
+
+} // namespace
+
+// ライブラリに追加 with what it suggests: the tune is listed by the filter the library opens
+// with, and the player is told where it went.
+TEST_F(TuneSheetsTest, ATuneAddedToTheLibraryIsConfirmedAndListedAsTheLibraryOpens)
+{
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    ASSERT_NE(window.Song(), nullptr);
+    sink.Take();
+    int suggested = -1;
+    WhenModalOpens([&](QWidget* modal) {
+        modal->findChild<QLineEdit*>(QStringLiteral("Title"))->setText(QStringLiteral("朝のリール"));
+        suggested = modal->findChild<QSpinBox*>(QStringLiteral("Fame"))->value();
+        static_cast<QDialog*>(modal)->accept();
+    });
+    ChooseInWindowMenu(window, QStringLiteral("ライブラリに追加(&B)..."));
+    EXPECT_EQ(suggested, CArchiveDlg::InitialFame());
+    EXPECT_EQ(window.SongPath(), sandbox.Path("Archive/reel.abc"));
+    const std::vector<std::string> told = sink.Take();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], "「朝のリール」をライブラリ（" + JoinPath(fs::current_path().string(), "Archive") +
+                           "）に追加しました。ライブラリを開くと「超有名曲のみ表示」の一覧に表示されます。");
+    EXPECT_TRUE(Listed(sandbox.Path(), CArchiveDlg::kInitialFilter).contains(QStringLiteral("朝のリール")));
+
+    // A fame below the first filter's names the filter that lists it.
+    EXPECT_EQ(CArchiveDlg::AddedText("夜のジグ", "/lib/Archive", 50),
+              "「夜のジグ」をライブラリ（/lib/Archive）に追加しました。知名度が50のため、ライブラリで"
+              "「知名度低いものも表示」を選ぶと一覧に表示されます。");
+}
+
+// A tune's sheet is that tune's: the next tune opened, its sheet saved and sheet.ini all keep
+// the window's own spacing and repeats.
+TEST_F(TuneSheetsTest, ATunesSheetStaysWithItsTune)
+{
+    WriteSheetIni("[sheet]\nrepeats=written\nstring_spacing_mm=11.5\n");
+    const std::string ini = sandbox.ConfigHome() + "/PV/sheet.ini";
+    const std::vector<uint8_t> iniBefore = ReadFileBytes(ini);
+    WriteText(TuneSheetsPath(tune), "[sheets]\ndefault=広い\n[sheet]\nname=広い\nkey=fit\nmeasures=1-4\n"
+                                    "strings=55,57,59,61,62,64,66,67,69,71,73,74,76,78,79,81,83,85,86,88\n"
+                                    "string_spacing_mm=14.5\nrepeats=lines\n");
+    const std::string other = sandbox.Path("net/jig.abc");
+    WriteText(other, kReel);
+    {
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(tune);
+        ASSERT_EQ(window.TuneSheetShown(), "広い");
+        EXPECT_EQ(window.Sheet().spacing, PaperSpacing::TenthsMm(145));
+        EXPECT_EQ(window.Sheet().repeats, RepeatDrawing::kLines);
+        EXPECT_EQ(window.Score().frame.stringCount, 20);
+
+        window.LoadSong(other);
+        EXPECT_EQ(window.TuneSheetShown(), "");
+        EXPECT_EQ(window.Sheet().spacing, PaperSpacing::TenthsMm(115)) << "sheet.ini's, not the last tune's";
+        EXPECT_EQ(window.Sheet().repeats, RepeatDrawing::kWrittenOut);
+        EXPECT_NE(window.Score().frame.stringCount, 20);
+        ASSERT_TRUE(window.SaveTuneSheet("練習用"));
+    }
+    TuneSheets saved;
+    ASSERT_EQ(ReadTuneSheets(TuneSheetsPath(other), saved), TuneSheetsRead::kRead);
+    ASSERT_NE(saved.Find("練習用"), nullptr);
+    EXPECT_EQ(saved.Find("練習用")->sheet.spacing, PaperSpacing::TenthsMm(115));
+    EXPECT_EQ(ReadFileBytes(ini), iniBefore) << "sheet.ini untouched";
+}
+
+// key=+99 and measures=30-2 do not read: the window says which lines, and the 用紙 menu tells
+// that the sheet was applied without them.
+TEST_F(TuneSheetsTest, ABadValueInASheetFileIsToldWithItsLine)
+{
+    WriteText(TuneSheetsPath(tune), "[sheets]\ndefault=練習用\n\n[sheet]\nname=練習用\nkey=+99\nmeasures=30-2\n"
+                                    "counts=true\n");
+    CDovrelPlinvaraDlg window;
+    window.LoadSong(tune);
+    ASSERT_EQ(window.TuneSheetShown(), "練習用");
+    EXPECT_TRUE(window.Sheet().shown.counts) << "what reads is applied";
+    EXPECT_EQ(window.ChosenKey(), std::nullopt);
+    EXPECT_EQ(sink.Take(), std::vector<std::string>{"この曲の用紙ファイル「reel.abc.ini」の6行目「key=+99」、7行目"
+                                                    "「measures=30-2」は値を読めないため、使わずに開きます。"});
+    QString told;
+    WhenPopupOpens([&](QWidget* popup) {
+        for (QMenu* sub : popup->findChildren<QMenu*>())
+            for (QAction* a : sub->actions())
+                if (a->objectName() == QStringLiteral("UnreadSheetLines"))
+                    told = a->text();
+        popup->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+    QApplication::sendEvent(&window, &event);
+    EXPECT_EQ(told, QStringLiteral("「練習用」で使わなかった値: 6行目、7行目"));
+}
+
+// The speed and the playing switches are saved with the sheet and come back with it.
+TEST_F(TuneSheetsTest, ThePracticeStateIsKeptWithTheSheet)
+{
+    {
+        CDovrelPlinvaraDlg window;
+        window.LoadSong(tune);
+        window.Playback().SetTempoPercent(80);
+        window.Playback().SetMetronome(true);
+        window.Playback().SetLoop(true);
+        ASSERT_TRUE(window.SaveTuneSheet("ゆっくり"));
+    }
+    const std::vector<uint8_t> bytes = ReadFileBytes(TuneSheetsPath(tune));
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find("practice_tempo=80\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("practice_metronome=true\n"), std::string::npos);
+    EXPECT_NE(text.find("practice_passage=none\n"), std::string::npos);
+
+    CDovrelPlinvaraDlg window;
+    EXPECT_EQ(window.Playback().TempoPercent(), 100);
+    window.LoadSong(tune);
+    EXPECT_EQ(window.Playback().TempoPercent(), 80);
+    EXPECT_TRUE(window.Playback().Metronome());
+    EXPECT_TRUE(window.Playback().Loop());
+    EXPECT_FALSE(window.Playback().CountIn());
+    EXPECT_TRUE(sink.Take().empty());
+
+    // The next tune, without a sheet, is practised as the player had it before.
+    const std::string other = sandbox.Path("net/jig.abc");
+    WriteText(other, kReel);
+    window.LoadSong(other);
+    EXPECT_EQ(window.Playback().TempoPercent(), 100);
+    EXPECT_FALSE(window.Playback().Metronome());
+    EXPECT_FALSE(window.Playback().Loop());
 }
