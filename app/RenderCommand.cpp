@@ -606,6 +606,7 @@ void WriteVoiceFacts(FactLines& fact, const ImportOutcome& loaded, const Score& 
         drawn += "," + std::string(VoiceRoleName(song.voices[v].role)) + ":" +
                  (song.voices[v].candidate > 0 ? std::to_string(song.voices[v].candidate) : std::string("chords"));
     fact("drawn_voices", drawn);
+    fact("missing.melody", whole.notesWithoutString);
     for (size_t i = 0; i < whole.layout.voices.size() && i < whole.voiceNotesWithoutString.size(); ++i)
         fact(std::string("missing.") + VoiceRoleName(whole.layout.voices[i].role), whole.voiceNotesWithoutString[i]);
 }

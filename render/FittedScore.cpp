@@ -88,6 +88,21 @@ int FitScoreToFrame(Score& score, const ScoreFrame& frame, int lowestNote)
     return shift;
 }
 
+int VoiceNotesWithoutString(const LaidVoice& voice, const ScoreFrame& frame, int shift)
+{
+    int missing = 0;
+    for (const ScoreNote& n : voice.notes) {
+        if (n.optional)
+            continue;
+        int32_t pitch = n.pitch;
+        CSongData::TransposePitch(shift, pitch);
+        const bool found = voice.role == VoiceRole::kAccompaniment ? OctaveOnAString(frame, pitch).has_value()
+                                                                   : StringOf(frame, pitch) >= 0;
+        missing += found ? 0 : 1;
+    }
+    return missing;
+}
+
 void FitVoicesToStrings(ScoreLayout& layout, const ScoreFrame& frame, std::vector<int>& missing)
 {
     missing.assign(layout.voices.size(), 0);

@@ -49,6 +49,11 @@ FittedScore UnfittedScore(const ScoreFrame& frame);
 // returns the semitones applied.
 int FitScoreToFrame(Score& score, const ScoreFrame& frame, int lowestNote);
 
+// The notes of a laid-out voice that would have no string after a move of `shift` semitones,
+// counted as the sheet counts them: an accompaniment's note only when no octave of it has one,
+// a fifth the accompaniment may leave out never.
+int VoiceNotesWithoutString(const LaidVoice& voice, const ScoreFrame& frame, int shift);
+
 // Moves the accompaniment's notes without a string by octaves where one has a string, leaves
 // out its fifths the harp lacks, and counts each voice's notes still without one.
 void FitVoicesToStrings(ScoreLayout& layout, const ScoreFrame& frame, std::vector<int>& missing);

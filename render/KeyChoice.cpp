@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 namespace {
 
@@ -37,6 +38,17 @@ int KeyIndexOf(KeyMode mode, int pitchClass)
     return 0;
 }
 
+// The melody's notes without a string at `transposition` from the written song.
+int MelodyMissingAt(const FittedScore& whole, int transposition)
+{
+    const int step = transposition - whole.transposition;
+    return static_cast<int>(std::count_if(whole.layout.notes.begin(), whole.layout.notes.end(), [&](const ScoreNote& n) {
+        int32_t pitch = n.pitch;
+        CSongData::TransposePitch(step, pitch);
+        return StringOf(whole.frame, pitch) < 0;
+    }));
+}
+
 KeyOffer OfferAt(const FittedScore& whole, int keyIndex, int transposition)
 {
     return KeyOffer{transposition, KeyIndexAt(keyIndex, whole.transposition, transposition),
@@ -44,16 +56,20 @@ KeyOffer OfferAt(const FittedScore& whole, int keyIndex, int transposition)
 }
 
 // Among the octaves of a shift within the fit's reach, the one with the fewest notes without
-// a string, then the smallest.
+// a string, the melody's first as the fit counts them, then the smallest.
 KeyOffer NearestOctaveThatFits(const FittedScore& whole, int keyIndex, int shift)
 {
     constexpr int kOctaveReach = 36;
     KeyOffer best = OfferAt(whole, keyIndex, shift);
+    int bestMelody = MelodyMissingAt(whole, shift);
     for (int t = shift % 12 - kOctaveReach; t <= kOctaveReach; t += 12) {
         const KeyOffer o = OfferAt(whole, keyIndex, t);
-        if (o.missingNotes < best.missingNotes ||
-            (o.missingNotes == best.missingNotes && std::abs(t) < std::abs(best.transposition)))
+        const int melody = MelodyMissingAt(whole, t);
+        if (std::tuple(melody, o.missingNotes, std::abs(t)) <
+            std::tuple(bestMelody, best.missingNotes, std::abs(best.transposition))) {
             best = o;
+            bestMelody = melody;
+        }
     }
     return best;
 }
@@ -78,14 +94,13 @@ int MoveScoreToKey(Score& score, int applied, KeyChoice chosen, const ScoreFrame
     return FitScoreToFrame(score, frame, lowestNote);
 }
 
+
 int MissingNotesAt(const FittedScore& whole, int transposition)
 {
-    const int step = transposition - whole.transposition;
-    return static_cast<int>(std::count_if(whole.layout.notes.begin(), whole.layout.notes.end(), [&](const ScoreNote& n) {
-        int32_t pitch = n.pitch;
-        CSongData::TransposePitch(step, pitch);
-        return StringOf(whole.frame, pitch) < 0;
-    }));
+    int missing = MelodyMissingAt(whole, transposition);
+    for (const LaidVoice& voice : whole.layout.voices)
+        missing += VoiceNotesWithoutString(voice, whole.frame, transposition - whole.transposition);
+    return missing;
 }
 
 int KeyIndexAt(int keyIndex, int applied, int transposition)

@@ -27,9 +27,9 @@ struct KeyOffer {
 // to the fit when none is chosen; returns the semitones it then stands from the written form.
 int MoveScoreToKey(Score& score, int applied, KeyChoice chosen, const ScoreFrame& frame, int lowestNote);
 
-// Notes of `whole` (the score as drawn, at whole.transposition) that would have no string on
-// its frame at `transposition` from the written song, counted as the sheet would then count
-// them.
+// Notes of every voice of `whole` (the score as drawn, at whole.transposition) that would have
+// no string on its frame at `transposition` from the written song, counted as the sheet would
+// then count them.
 int MissingNotesAt(const FittedScore& whole, int transposition);
 
 // The key of a song whose key index is `keyIndex` now, at `transposition` from the written

@@ -156,7 +156,7 @@ TEST_F(VoiceSheetsTest, ATwoPartScoreDrawsTheBassAsAccompanimentWithoutFlowLines
     const std::string song = Write("song.musicxml", XmlOfParts({{"P1", "Voice"}, {"P2", "Bass"}}, melody + bass));
     const std::string info = Run({"--info", "--voices", "melody=1,acc=2", "--harp", "37", song});
     EXPECT_NE(info.find("voice.1=Voice|6|72|79\nvoice.2=Bass|3|48|55\nmelody_from=P1 staff 1 voice 1\n"
-                        "drawn_voices=melody:1,acc:2\nmissing.acc=0\n"),
+                        "drawn_voices=melody:1,acc:2\nmissing.melody=0\nmissing.acc=0\n"),
               std::string::npos)
         << info;
     const VoiceSheet sheet = Sheet(song, "melody=1,acc=2", "37");
@@ -218,4 +218,24 @@ TEST_F(VoiceSheetsTest, EveryVoicesEntryIsCheckedByOneRule)
     EXPECT_NE(Run({"--info", "--voices", "melody=2,2=1", tune}).find("\ndrawn_voices=melody:2,2:1\n"), std::string::npos)
         << "the voices change roles";
     EXPECT_EQ(Run({"--voices", "acc=chords", song}), "") << "a song file's chord names are its own to use";
+}
+
+// The key list counts every drawn voice's notes without a string: on 25 strings from G3 a bass
+// line below them all counts in keys= as it does in missing.2=, the melody's first.
+TEST_F(VoiceSheetsTest, TheKeysCountTheMissingNotesOfEveryVoice)
+{
+    const std::string song = Write("low.abc", "X:1\nT:Low\nM:4/4\nL:1/4\nK:C\nV:1\nc d e f|g a b c'|\n"
+                                              "V:2\nC, D, E, F,|G, A, B, C|\n");
+    const std::string info = Run({"--info", "--voices", "2=2", song});
+    const auto value = [&](const std::string& key) {
+        const size_t at = info.find("\n" + key + "=");
+        return at == std::string::npos ? std::string() : info.substr(at + key.size() + 2, info.find('\n', at + 1) - at - key.size() - 2);
+    };
+    const int melody = std::stoi(value("missing.melody")), second = std::stoi(value("missing.2"));
+    EXPECT_GT(second, 0) << info;
+    const std::string keys = value("keys");
+    const std::string key = value("key");
+    const size_t at = keys.find(key + ":");
+    ASSERT_NE(at, std::string::npos) << keys;
+    EXPECT_EQ(std::stoi(keys.substr(at + key.size() + 1)), melody + second) << info;
 }
