@@ -94,16 +94,16 @@ namespace {
 
 // Hundreds of short repeats and a group of five endings whose lines cannot all be drawn: the
 // jump lines of the whole tune are routed, then given up.
-CSongData* HostileRepeats()
+Score* HostileRepeats()
 {
-    static const std::unique_ptr<CSongData> song = [] {
+    static const std::unique_ptr<Score> song = [] {
         std::string text = "X:1\nT:Hostile\nM:1/4\nL:1/8\nK:C\n";
         for (int i = 0; i < 480; ++i)
             text += "|: C D :| ";
         text += "|: E F |1 G A :|2 A B :|3 B c :|4 c d :|5 d e |]\n";
         ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, std::vector<uint8_t>(text.begin(), text.end()), "h.abc");
-        FitSongToFrame(*loaded.song, ScoreFrameOf(DefaultConfigRecord()), DefaultConfigRecord().lowestNote);
-        return std::move(loaded.song);
+        FitScoreToFrame(loaded.score, ScoreFrameOf(DefaultConfigRecord()), DefaultConfigRecord().lowestNote);
+        return std::make_unique<Score>(std::move(loaded.score));
     }();
     return song.get();
 }
@@ -125,5 +125,47 @@ void Baseline_LayOutAsPlayed(benchmark::State& state)
             LayOutFittedScore(frame, *HostileRepeats(), {1, 32}, 0, RepeatDrawing::kWrittenOut).layout.notes.size());
 }
 BENCHMARK(Baseline_LayOutAsPlayed)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// 200 measures of four voices in eighths and quarters, as a chorale or a duet arrangement stands.
+const std::vector<uint8_t>& FourVoiceTune()
+{
+    static const std::vector<uint8_t> bytes = [] {
+        std::string text = "X:1\nT:Four\nM:4/4\nL:1/8\nK:G\n";
+        const char* lines[] = {"V:1\n", "V:2\n", "V:3\n", "V:4\n"};
+        const char* bars[] = {"g2 fe d2 B2|", "B2 AG F2 D2|", "D2 C2 B,2 G,2|", "G,4 D,4|"};
+        for (int v = 0; v < 4; ++v) {
+            text += lines[v];
+            for (int m = 0; m < 200; ++m)
+                text += bars[v] + std::string(m % 8 == 7 ? "\n" : ""); // no empty line: it ends the tune
+        }
+        return std::vector<uint8_t>(text.begin(), text.end());
+    }();
+    return bytes;
+}
+
+// The tune read, fitted and laid out as the window opens it: the melody alone (0) and with the
+// other three voices (1), in one run.
+void LoadFitLayOut_200Measures(benchmark::State& state)
+{
+    ImportRequest request;
+    if (state.range(0) == 1) {
+        VoiceChoice voices;
+        voices[VoiceRole::kSecond] = 2;
+        voices[VoiceRole::kThird] = 3;
+        voices[VoiceRole::kFourth] = 4;
+        request.voices = voices;
+    }
+    const ScoreFrame frame = ScoreFrameOf(DefaultConfigRecord());
+    for (auto _ : state) {
+        ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, FourVoiceTune(), "four.abc", request);
+        const int shift = FitScoreToFrame(loaded.score, frame, DefaultConfigRecord().lowestNote);
+        benchmark::DoNotOptimize(LayOutFittedScore(frame, loaded.score, FirstShownMeasures(loaded.score), shift));
+    }
+}
+BENCHMARK(LoadFitLayOut_200Measures)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "audio/SoundFont.h"
 #include "audio/WaveRender.h"
 #include "render/SettingsScore.h"
+#include "score/SongScore.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr int kMeasures = 90;
 
 struct Tune {
-    std::unique_ptr<CSongData> song;
+    std::unique_ptr<Score> song;
     FittedScore score;
 };
 
@@ -42,7 +43,8 @@ const Tune& ThreeMinuteTune()
         w.Write(path);
         Tune t;
         int32_t measures = 0, beats = 0, key = 0;
-        t.song = std::make_unique<CSongData>(path.c_str(), measures, beats, key);
+        const CSongData read(path.c_str(), measures, beats, key);
+        t.song = std::make_unique<Score>(ScoreOfSong(read));
         t.score = FitScore(DefaultConfigRecord(), *t.song, {1, kMeasures});
         return t;
     }();
@@ -57,7 +59,7 @@ void Audio_ThreeMinuteTune(benchmark::State& state)
         state.SkipWithError("no soundfont");
         return;
     }
-    const PlaySchedule schedule = MakePlaySchedule(tune.score, tune.song->Tempo(), 100);
+    const PlaySchedule schedule = MakePlaySchedule(tune.score, tune.song->PlayedTempo(), 100);
     size_t bytes = 0;
     for (auto _ : state) {
         const std::vector<int16_t> samples = RenderPass(schedule, synth);
@@ -77,7 +79,7 @@ void Baseline_SynthFrames(benchmark::State& state)
 {
     const Tune& tune = ThreeMinuteTune();
     HarpSynth synth(ChooseSoundFont(""), kSampleRate);
-    const PlaySchedule schedule = MakePlaySchedule(tune.score, tune.song->Tempo(), 100);
+    const PlaySchedule schedule = MakePlaySchedule(tune.score, tune.song->PlayedTempo(), 100);
     const int64_t frames = schedule.length + int64_t(kSampleRate) * 3 / 2;
     std::vector<float> left(1024), right(1024);
     for (auto _ : state) {

@@ -18,7 +18,8 @@
 #include "settings/HarpPresets.h"
 #include "render/SettingsScore.h"
 #include "song/CSongData.h"
-#include "song/FitToStrings.h"
+#include "score/FitToStrings.h"
+#include "score/SongScore.h"
 #include "song/CSongFileWriter.h"
 
 #include <QApplication>
@@ -87,10 +88,12 @@ ScoreSetup DefaultSetup()
     return ScoreSetup{r.stringCount, ScoreFrameOf(r).stringPitches, r.lineSpacing, r.leftAdjust, 1.0};
 }
 
-std::unique_ptr<CSongData> Load(const std::string& path)
+// A song file read as the programs read it: the grid, then the score every stage reads.
+std::unique_ptr<Score> Load(const std::string& path)
 {
     int32_t m = 0, b = 0, k = 0;
-    return std::make_unique<CSongData>(path.c_str(), m, b, k);
+    const CSongData song(path.c_str(), m, b, k);
+    return std::make_unique<Score>(ScoreOfSong(song));
 }
 
 void Load_Layout(benchmark::State& state)
@@ -244,7 +247,7 @@ const std::string& PrintedSong(int which)
 }
 
 struct PrintedScore {
-    std::unique_ptr<CSongData> song;
+    std::unique_ptr<Score> song;
     FittedScore score;
 };
 
@@ -298,7 +301,7 @@ void PrintThirtySevenStrings(benchmark::State& state, QPageSize::PageSizeId pape
 {
     ConfigRecord harp = DefaultConfigRecord();
     ApplyHarpPreset(*FindHarpPreset(preset), harp);
-    std::unique_ptr<CSongData> song = Load(songPath);
+    std::unique_ptr<Score> song = Load(songPath);
     const FittedScore score =
         FitScore(harp, *song, wholeSong ? MeasureRange{1, song->measureCount} : FirstShownMeasures(*song));
     const SongFacts legend = SongFactsOf(*song, score);
@@ -374,18 +377,20 @@ BENCHMARK(Print_LongTuneFitA3)->Unit(benchmark::kMillisecond);
 
 // The long tune with three more voices beside its melody: a second and a third voice under it
 // in its rhythm, and an accompaniment on every half measure, as a four-voice score stands.
-void AddThreeVoices(CSongData& song)
+void AddThreeVoices(Score& song)
 {
-    const ScoreLayout melody = LayOutMeasures(song, 1, song.measureCount);
-    SongVoice second{VoiceRole::kSecond, "second", 2, {}}, third{VoiceRole::kThird, "third", 3, {}};
-    SongVoice bass{VoiceRole::kAccompaniment, "bass", 4, {}};
-    for (const ScoreNote& n : melody.notes) {
-        second.notes.push_back({n.time, n.pitch - 4, n.length, false});
-        third.notes.push_back({n.time, n.pitch - 9, n.length, false});
+    const std::vector<ScoreEvent> melody = song.voices.at(0).events;
+    ScoreVoice second{VoiceRole::kSecond, "second", 2, {}}, third{VoiceRole::kThird, "third", 3, {}};
+    ScoreVoice bass{VoiceRole::kAccompaniment, "bass", 4, {}};
+    for (const ScoreEvent& e : melody) {
+        second.events.push_back({e.onset, e.length, {e.pitches.at(0) - 4}, {}, false, e.drawn});
+        third.events.push_back({e.onset, e.length, {e.pitches.at(0) - 9}, {}, false, e.drawn});
     }
-    for (int32_t t = 0; t < melody.totalLength; t += 12)
-        bass.notes.push_back({t, 43 + (t / 12) % 12, 12, false});
-    song.voices = {second, third, bass};
+    const int64_t half = song.meter.MeasureTicks() / 2;
+    for (int64_t t = 0; t < song.Length(); t += half)
+        bass.events.push_back({t, half, {43 + int(t / half) % 12}, {}, false, std::nullopt});
+    song.voices.resize(1);
+    song.voices.insert(song.voices.end(), {second, third, bass});
 }
 
 // The whole long tune's layout and its sheets at the 25-string harp's scale on A4: four voices
@@ -394,8 +399,7 @@ void LayOutAndPlan(benchmark::State& state, bool voices)
 {
     SilentSink quiet;
     IMessageSink* before = SetMessageSink(&quiet);
-    int32_t measures = 0, beats = 0, key = 0;
-    CSongData song(LongTune().c_str(), measures, beats, key);
+    Score song = *Load(LongTune());
     if (voices)
         AddThreeVoices(song);
     ConfigRecord settings = LoadConfigFile("/dev/null");
@@ -406,7 +410,7 @@ void LayOutAndPlan(benchmark::State& state, bool voices)
     printer->setPageSize(QPageSize(QPageSize::A4));
     const SheetPaper paper = PreparePaper(*printer, PaperSize::kA3, sheet.spacing);
     const SheetTextMeasure measure = MeasureSheetText(printer.get(), paper.mode.yResolution);
-    FitSongToFrame(song, ScoreFrameOf(settings), settings.lowestNote);
+    FitScoreToFrame(song, ScoreFrameOf(settings), settings.lowestNote);
     size_t sheets = 0, notes = 0;
     for (auto _ : state) {
         const FittedScore score = LayOutFittedScore(ScoreFrameOf(settings), song, {1, song.measureCount}, 0);

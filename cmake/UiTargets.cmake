@@ -33,7 +33,7 @@ add_library(ui STATIC
   audio/ScorePlayback.h audio/ScorePlayback.cpp
   app/CAboutDlg.h app/CAboutDlg.cpp
   app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp app/CDovrelPlinvaraDlgPractice.cpp
-  app/CDovrelPlinvaraDlgMenus.cpp app/PracticePanel.h app/PracticePanel.cpp
+  app/CDovrelPlinvaraDlgMenus.cpp app/CDovrelPlinvaraDlgLoad.cpp app/CDovrelPlinvaraDlgSheets.cpp app/PracticePanel.h app/PracticePanel.cpp
   app/CDovrelPlinvaraDlgSheetPractice.cpp
   app/CDovrelPlinvaraApp.h app/CDovrelPlinvaraApp.cpp
   resources/resources.qrc
@@ -59,7 +59,7 @@ add_executable(dovrelplinvara app/main.cpp)
 target_link_libraries(dovrelplinvara PRIVATE ui)
 
 # The renderer's command, compiled once for the program and its tests.
-add_library(rendercommand STATIC app/RenderCommand.h app/RenderCommand.cpp)
+add_library(rendercommand STATIC app/RenderCommand.h app/RenderCommand.cpp app/RenderOptions.h app/RenderOptions.cpp)
 target_link_libraries(rendercommand PUBLIC ui)
 
 add_executable(dovrelplinvara-render app/render_main.cpp)
