@@ -3,6 +3,7 @@
 // strings (one per semitone, and a diatonic harp) and the layout of the first and the last
 // measures shown. Aborts when the song holds a note past its end.
 
+#include "import/MelodyScore.h"
 #include "import/SongBuilder.h"
 #include "render/SettingsScore.h"
 #include "score/SongScore.h"
@@ -29,4 +30,16 @@ inline void BuildFitAndLayOut(const Melody& melody, bool diatonic)
     const int last = score.measureCount;
     if (last > kMaxShownMeasures)
         (void)LayOutFittedScore(first.frame, score, MeasureRange{last - kMaxShownMeasures + 1, last}, first.transposition);
+
+    // The score as the programs draw it: every note at its own time, three voices beside it.
+    std::vector<ChosenVoice> voices;
+    const VoiceRole roles[] = {VoiceRole::kSecond, VoiceRole::kThird, VoiceRole::kAccompaniment};
+    for (size_t i = 0; i < melody.voices.size() && i < 3; ++i)
+        voices.push_back({roles[i], melody.voices[i].name, static_cast<int>(i) + 1, &melody.voices[i].notes});
+    ScoreBuildReport report;
+    Score exact = ScoreOfMelody(melody, "fuzz", voices, report);
+    const FittedScore drawn = FitScore(settings, exact, FirstShownMeasures(exact));
+    if (exact.measureCount > kMaxShownMeasures)
+        (void)LayOutFittedScore(drawn.frame, exact, MeasureRange{exact.measureCount - kMaxShownMeasures + 1, exact.measureCount},
+                                drawn.transposition);
 }

@@ -30,7 +30,7 @@ std::string SeedScore()
                               Note("Bb4", 36) + "<sound tocoda=\"c\" dalsegno=\"s\"/>"),
                Measure(4, "<sound coda=\"c\" fine=\"yes\"/>" + Rest(36))});
     const std::string bass = Part("P2", {Measure(0, Attributes(1, 3, 4) + Note("D3", 1))});
-    return Score({{"P1", "Melody"}, {"P2", "Bass"}}, melody + bass,
+    return XmlOfParts({{"P1", "Melody"}, {"P2", "Bass"}}, melody + bass,
                  "<work><work-title>seed</work-title></work>");
 }
 
