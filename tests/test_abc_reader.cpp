@@ -410,7 +410,8 @@ TEST(AbcReaderTest, EveryVoiceOfTheTuneIsPlayedOut)
     EXPECT_EQ(VoiceText(m.voices[0]), "67:1 69:1 71:1 72:1 67:1 69:1 71:1 72:1 @ 0 1 2 3 4 5 6 7");
     EXPECT_EQ(m.voices[1].name, "Bass");
     EXPECT_EQ(m.voices[1].origin, "V:2");
-    EXPECT_EQ(VoiceText(m.voices[1]), "55:1 54:1 60:1 50:1 55:1 54:1 60:1 50:1 @ 0 1 2 3 4 5 6 7");
+    EXPECT_EQ(VoiceText(m.voices[1]), "55:1 54:1 60:1 55:1 52:1 50:1 55:1 54:1 60:1 55:1 52:1 50:1 @ 0 1 2 2 2 3 4 5 6 6 6 7")
+        << "a voice beside the melody keeps its chords whole, highest first";
     EXPECT_EQ(m.voices[2].name, "V:3");
     EXPECT_EQ(VoiceText(m.voices[2]), "70:1 71:1 @ 0 1");
 

@@ -21,6 +21,7 @@ struct AbcEvent {
     int64_t duration = 0;      // Note, Rest: ticks, > 0
     int pitch = MelodyNote::kRest; // Note: sounding MIDI number; kRest when it was unreadable
     bool tieAfter = false;     // Note
+    std::vector<int> under;    // Note: the chord's other pitches, highest first, none twice
     std::string lyric;         // Note: first-verse syllable
     // Note: the syllables of later verses by verse number (2, 3, ...), and how many verses
     // its w: block writes; a pass without its own verse sings the first.

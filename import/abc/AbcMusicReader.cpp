@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -199,6 +200,8 @@ void AbcMusicReader::ReadNote(const AbcToken& token)
         chord.hasNote = true;
         if (pitch > chord.highest)
             chord.highest = pitch, chord.highestLetter = letter, chord.highestOctave = octave;
+        if (pitch >= 0 && std::find(chord.pitches.begin(), chord.pitches.end(), pitch) == chord.pitches.end())
+            chord.pitches.push_back(pitch);
         return;
     }
     AbcEvent event;
@@ -237,6 +240,9 @@ void AbcMusicReader::CloseChord(int lengthNum, int lengthDen)
     event.pitch = chord.highest < 0 ? MelodyNote::kRest : chord.highest;
     event.duration = Ticks(int64_t(chord.lengthNum) * lengthNum, int64_t(chord.lengthDen) * lengthDen);
     event.tieAfter = chord.tie;
+    std::sort(chord.pitches.begin(), chord.pitches.end(), std::greater<int>());
+    if (!chord.pitches.empty())
+        event.under.assign(chord.pitches.begin() + 1, chord.pitches.end());
     AddTimed(std::move(event), chord.highestLetter, chord.highestOctave);
     if (chord.tie && chord.highest >= 0)
         tiePending = true, tiedLetter = chord.highestLetter, tiedOctave = chord.highestOctave, tiedPitch = chord.highest;

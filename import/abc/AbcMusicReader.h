@@ -40,6 +40,7 @@ private:
         bool hasNote = false;
         int highest = -1;
         int highestLetter = 0, highestOctave = 0;
+        std::vector<int> pitches;
         int lengthNum = 1, lengthDen = 1; // of its first note
         bool tie = false;
     };

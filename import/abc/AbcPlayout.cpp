@@ -1,6 +1,7 @@
 #include "import/abc/AbcPlayout.h"
 
 #include "import/abc/AbcLimits.h"
+#include "import/VoiceCandidates.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -225,6 +226,10 @@ void AbcPlayout::PlayNote(const AbcEvent& event, Melody& out)
         out.notes.push_back(std::move(note));
         ties.Added(out.notes.size() - 1, event.pitch, tieGoesOn);
     }
+    if (chords && event.pitch != MelodyNote::kRest)
+        for (int pitch : event.under)
+            if (out.notes.size() < kMaxCandidateNotes)
+                out.notes.push_back(MelodyNote{now, event.duration, pitch, {}});
     now += event.duration;
     lastTied = tieGoesOn;
 }
