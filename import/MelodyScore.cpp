@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr double kDefaultQuarterTempo = 120;
-
 struct Sheet {
     SheetMeter meter;
     int64_t pad = 0;     // ticks before the melody's first: the pickup's missing beats
@@ -78,7 +76,7 @@ std::vector<ScoreEvent> EventsOf(const std::vector<MelodyNote>& notes, const She
             continue;
         }
         if (!sameTime || events.back().length != n.duration)
-            events.push_back(ScoreEvent{n.onset + sheet.pad, n.duration, {}});
+            events.push_back({n.onset + sheet.pad, n.duration, {}, {}, false, std::nullopt});
         ScoreEvent& e = events.back();
         e.pitches.push_back(n.pitch);
         if (e.lyric.empty())
@@ -140,7 +138,7 @@ Score ScoreOfMelody(const Melody& melody, const std::string& fallbackTitle, cons
     }
     const double quarters = melody.tempoQuarterBpm > 0 && std::isfinite(melody.tempoQuarterBpm)
                                 ? melody.tempoQuarterBpm
-                                : kDefaultQuarterTempo;
+                                : SongBuilder::kDefaultQuarterTempo;
     const double bpm = std::round(quarters * kTicksPerQuarter / static_cast<double>(sheet.meter.beatTicks));
     score.tempos.push_back(
         {0, std::clamp(bpm, double(SummaryBlock::kMinPlayedTempo), double(SummaryBlock::kMaxPlayedTempo))});

@@ -80,13 +80,11 @@ ScoreVoice AccompanimentFromChords(const Score& score)
         int root = lowest - 12 - PitchClass(lowest - 12 - change.root);
         if (root < 0)
             root += 12 * ((-root + 11) / 12);
-        voice.events.push_back({change.time, length, {root}});
+        voice.events.push_back({change.time, length, {root}, {}, false, std::nullopt});
         // The fifth over the root while that stays an octave under the melody, else under it.
         const int fifth = root + 7 <= lowest - 12 ? root + 7 : root - 5;
         if (fifth >= 0) {
-            ScoreEvent e{change.time, length, {fifth}};
-            e.optional = true;
-            voice.events.push_back(std::move(e));
+            voice.events.push_back({change.time, length, {fifth}, {}, true, std::nullopt});
         }
     }
     return voice;

@@ -60,11 +60,8 @@ void AddMelody(const CSongData& song, Score& score)
             const double cellsLong = song.GetNoteLength(measure, halfBeat, k != 0);
             // The drawing counts a length of n half cells as floor(1.5 n) sixths.
             const auto drawnSixths = static_cast<int64_t>(kSixthsPerCell * cellsLong);
-            // The sound: entry 1 on the cell's second quarter beat, or its third where the cell
-            // is a triplet's; a later entry lasts from the quarter beat after the cell.
-            int64_t start = cell + k * kSixth;
-            if (k == 1 && !triplet.count(c) && !inThrees)
-                start = cell + 3 * kSixth / 2;
+            // A later entry lasts from the quarter beat after the cell.
+            const int64_t start = SoundingTicks(int64_t(c) * kSixthsPerCell + k, triplet, inThrees);
             const int64_t quarters = (2 * drawnSixths + 2) / 3;
             const int64_t sounding = 3 * kSixth / 2 * quarters;
             const int64_t end = k == 0 ? cell + sounding : cell + 3 * kSixth / 2 + sounding;
