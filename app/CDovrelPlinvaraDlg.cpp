@@ -146,6 +146,21 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
     connect(playback.get(), &ScorePlayback::MarkChanged, this, [this](int placed) { ShowPlayedMark(placed); });
     connect(playback.get(), &ScorePlayback::MarksChanged, this, [this] { ShowPlayedMark(playback->MarkedNote()); });
     move(0, 0); // the window's place is the screen's top left, never centred
+    // The measure under the pointer is told without a button held, and forgotten on a control.
+    setMouseTracking(true);
+    for (QWidget* control : {static_cast<QWidget*>(exitControl), static_cast<QWidget*>(settingsControl),
+                             static_cast<QWidget*>(loadControl), static_cast<QWidget*>(printControl),
+                             static_cast<QWidget*>(libraryControl)})
+        control->installEventFilter(this);
+    connect(this, &CDovrelPlinvaraDlg::ScoreShown, this, [this] {
+        SetPointerMeasure(std::nullopt);
+        ShowTitle();
+    });
+    connect(playback.get(), &ScorePlayback::OptionsChanged, this, [this] { ShowTitle(); });
+    connect(playback.get(), &ScorePlayback::StateChanged, this, [this] {
+        if (!playback->Active())
+            SetPlayingMeasure(std::nullopt);
+    });
 
     for (QObject* box : {static_cast<QObject*>(startBox), static_cast<QObject*>(endBox)}) {
         box->installEventFilter(this);
@@ -237,7 +252,7 @@ void CDovrelPlinvaraDlg::ArrangeForSettings()
     const int transposition = fitted.transposition + FitScoreToFrame(*song, frame, settings.lowestNote);
     fitted = LayOutFittedScore(frame, *song, fitted.measures, transposition, RepeatsShown());
     score->ShowAll();
-    score->LayOutMeasures(fitted);
+    score->LayOutMeasures(fitted, screenNumbers);
 }
 
 CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()

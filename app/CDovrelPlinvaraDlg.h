@@ -106,6 +106,17 @@ public:
         int missingNotes = 0;
     };
     std::vector<KeyEntry> KeyEntries() const;
+    // Where the learner is, as measures are numbered in the boxes: under the pointer and
+    // playing (none off the picture, or when nothing plays), out of how many the tune has.
+    std::optional<int> MeasureUnderPointer() const { return pointerMeasure; }
+    std::optional<int> MeasurePlaying() const { return playingMeasure; }
+    int MeasureTotal() const { return fitted.measureCount; }
+    // "第12小節 / 32", or a dash for none.
+    QString WhereText(std::optional<int> measure) const;
+    // 画面に小節番号: the measure marks and numbers on the screen's picture; off, the picture
+    // is as it has always been.
+    bool ScreenMeasureNumbers() const { return screenNumbers; }
+    void SetScreenMeasureNumbers(bool on);
     // The practice panel beside the window, made at its first opening; none before.
     void OpenPracticePanel();
     PracticePanel* Panel() const { return panel; }
@@ -115,12 +126,15 @@ signals:
     void PassageChanged();
     // Other measures, another key, harp or tune are shown; the passage is gone with them.
     void ScoreShown();
+    // The measure under the pointer or the one playing changed, or the screen's numbers.
+    void WhereChanged();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     // The practice keys reach the window while a measure box has the focus.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int result) override;
@@ -169,6 +183,12 @@ private:
     void ShowMeasures(MeasureRange shown);
     // Plays the passage, the shown measures, or from them to the song's end.
     void PlayShown();
+    // The tune's title, key and tempo as played in the window's title.
+    void ShowTitle();
+    void SetPointerMeasure(std::optional<int> measure);
+    void SetPlayingMeasure(std::optional<int> measure);
+    // The measure, numbered as the boxes number them, that holds drawn note `placed` of `shown`.
+    static std::optional<int> MeasureOfDrawn(const FittedScore& shown, int placed);
     // Reacts to the practice keys; false for any other key.
     bool PracticeKey(const QKeyEvent& event);
     void AddKeyItems(QMenu& menu);
@@ -245,4 +265,6 @@ private:
     std::vector<VoiceOffer> songVoices; // the score's voices to choose among
     VoiceChoice drawnVoices;            // those the song draws
     PracticePanel* panel = nullptr;
+    std::optional<int> pointerMeasure, playingMeasure;
+    bool screenNumbers = false;
 };

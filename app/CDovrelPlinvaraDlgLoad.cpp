@@ -263,7 +263,7 @@ void CDovrelPlinvaraDlg::ShowSong(KeyChoice key, MeasureRange measures, RepeatDr
     settingBoxes = false;
     passage.reset();
     shownBeforeFollowing.reset();
-    score->LayOutMeasures(fitted);
+    score->LayOutMeasures(fitted, screenNumbers);
     emit ScoreShown();
 }
 
@@ -285,7 +285,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
                                RepeatsShown(), &fitted);
     passage.reset();
     shownBeforeFollowing.reset();
-    score->LayOutMeasures(fitted);
+    score->LayOutMeasures(fitted, screenNumbers);
     emit ScoreShown();
 }
 

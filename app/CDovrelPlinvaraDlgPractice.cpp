@@ -138,6 +138,10 @@ void CDovrelPlinvaraDlg::mousePressEvent(QMouseEvent* event)
 
 void CDovrelPlinvaraDlg::mouseMoveEvent(QMouseEvent* event)
 {
+    if (const std::optional<size_t> under = MeasureAt(event->position().toPoint()))
+        SetPointerMeasure(fitted.measures.first + static_cast<int>(*under));
+    else
+        SetPointerMeasure(std::nullopt);
     if (!(event->buttons() & Qt::LeftButton) || !passage) {
         QDialog::mouseMoveEvent(event);
         return;
@@ -176,10 +180,19 @@ void CDovrelPlinvaraDlg::AddPracticeItems(QMenu& menu)
     clear->setEnabled(passage.has_value());
     clear->setData(-1);
     connect(clear, &QAction::triggered, this, [this] { ClearPassage(); });
+    QAction* numbers = menu.addAction(QStringLiteral("画面に小節番号(&I)"));
+    numbers->setObjectName(QStringLiteral("ScreenMeasureNumbers"));
+    numbers->setCheckable(true);
+    numbers->setChecked(screenNumbers);
+    numbers->setData(-1);
+    connect(numbers, &QAction::triggered, this, [this](bool on) { SetScreenMeasureNumbers(on); });
 }
 
 bool CDovrelPlinvaraDlg::eventFilter(QObject* watched, QEvent* event)
 {
+    // The pointer gone onto a button or a box is off the picture.
+    if (event->type() == QEvent::Enter && watched != this)
+        SetPointerMeasure(std::nullopt);
     // Up and Down stay the boxes' own, stepping a measure; the box takes a number typed, and
     // space plays as it does elsewhere.
     if (event->type() == QEvent::KeyPress) {
@@ -256,7 +269,7 @@ void CDovrelPlinvaraDlg::ShowMeasures(MeasureRange shown)
     settings.endMeasure = shown.last;
     fitted = LayOutFittedScore(frame, *song, shown, fitted.transposition, RepeatsShown(), &fitted);
     passage.reset();
-    score->LayOutMeasures(fitted);
+    score->LayOutMeasures(fitted, screenNumbers);
     emit ScoreShown();
 }
 
@@ -268,6 +281,8 @@ void CDovrelPlinvaraDlg::ShowPlayedMark(int placed)
     if (placed >= 0 && std::find(sounding.begin(), sounding.end(), size_t(placed)) == sounding.end())
         sounding.push_back(size_t(placed));
     if (!played || !song) {
+        if (placed >= 0)
+            SetPlayingMeasure(MeasureOfDrawn(fitted, placed));
         ShowPicture(sounding);
         return;
     }
@@ -285,6 +300,7 @@ void CDovrelPlinvaraDlg::ShowPlayedMark(int placed)
         const int page = std::max(1, shownBeforeFollowing ? shownBeforeFollowing->last - shownBeforeFollowing->first + 1
                                                           : fitted.measures.last - fitted.measures.first + 1);
         const int measure = origin + static_cast<int>(at);
+        SetPlayingMeasure(measure);
         if (measure < fitted.measures.first || measure > fitted.measures.last) {
             const int first = origin + (measure - origin) / page * page;
             ShowMeasures({first, std::min(first + page - 1, fitted.measureCount)});

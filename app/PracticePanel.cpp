@@ -131,7 +131,20 @@ PracticePanel::PracticePanel(CDovrelPlinvaraDlg& window) : QWidget(&window, Qt::
         voices[size_t(channel)] = heard;
     }
 
+    // Where the learner is: wide enough for the longest tune's numbers, so the panel keeps its size.
+    pointerMeasure = new QLabel(this);
+    pointerMeasure->setObjectName(QString::fromLatin1(kPointerMeasure));
+    playingMeasure = new QLabel(this);
+    playingMeasure->setObjectName(QString::fromLatin1(kPlayingMeasure));
+    for (QLabel* where : {pointerMeasure, playingMeasure})
+        where->setMinimumWidth(where->fontMetrics().horizontalAdvance(QStringLiteral("第8888小節 / 8888")));
+    screenNumbers = Switch(this, QStringLiteral("画面に小節番号"), kScreenNumbers);
+    connect(screenNumbers, &QCheckBox::toggled, this, [this](bool on) { this->window.SetScreenMeasureNumbers(on); });
+
     auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("ポインタ"), pointerMeasure);
+    form->addRow(QStringLiteral("再生中"), playingMeasure);
+    form->addRow(QString(), screenNumbers);
     form->addRow(QStringLiteral("テンポ"), tempoRow);
     form->addRow(QStringLiteral("小節"), passageRow);
     form->addRow(QString(), switchRow);
@@ -145,6 +158,7 @@ PracticePanel::PracticePanel(CDovrelPlinvaraDlg& window) : QWidget(&window, Qt::
     connect(&playback, &ScorePlayback::StateChanged, this, [this] { ShowState(); });
     connect(&playback, &ScorePlayback::OptionsChanged, this, [this] { ShowOptions(); });
     connect(&window, &CDovrelPlinvaraDlg::PassageChanged, this, [this] { ShowPassage(); });
+    connect(&window, &CDovrelPlinvaraDlg::WhereChanged, this, [this] { ShowWhere(); });
     // The key list lays out the whole tune: not made for a panel nobody sees.
     connect(&window, &CDovrelPlinvaraDlg::ScoreShown, this, [this] {
         if (isVisible())
@@ -247,6 +261,15 @@ void PracticePanel::ShowScore()
     ShowState();
     ShowOptions();
     ShowPassage();
+    ShowWhere();
+}
+
+void PracticePanel::ShowWhere()
+{
+    pointerMeasure->setText(window.WhereText(window.MeasureUnderPointer()));
+    playingMeasure->setText(window.WhereText(window.MeasurePlaying()));
+    const QSignalBlocker quiet(screenNumbers);
+    screenNumbers->setChecked(window.ScreenMeasureNumbers());
 }
 
 void PracticePanel::TakePassage()

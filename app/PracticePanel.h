@@ -10,6 +10,7 @@ class CDovrelPlinvaraDlg;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QSlider;
 class QSpinBox;
@@ -30,6 +31,9 @@ public:
     static constexpr const char* kMetronome = "Metronome";
     static constexpr const char* kClickVolume = "ClickVolume";
     static constexpr const char* kKey = "Key";
+    static constexpr const char* kPointerMeasure = "PointerMeasure";
+    static constexpr const char* kPlayingMeasure = "PlayingMeasure";
+    static constexpr const char* kScreenNumbers = "ScreenNumbers";
     // A voice's box is named this followed by its channel: "Voice0" is the melody's.
     static constexpr const char* kVoicePrefix = "Voice";
 
@@ -44,6 +48,7 @@ private:
     void ShowState();
     void ShowOptions();
     void ShowPassage();
+    void ShowWhere();
     // The key list, the measures a passage may take and the voices, for the score shown.
     void ShowScore();
     void TakePassage();
@@ -63,6 +68,9 @@ private:
     QCheckBox* metronome = nullptr;
     QSlider* clickVolume = nullptr;
     QComboBox* key = nullptr;
+    QLabel* pointerMeasure = nullptr;
+    QLabel* playingMeasure = nullptr;
+    QCheckBox* screenNumbers = nullptr;
     QGroupBox* voicesBox = nullptr;
     std::vector<QCheckBox*> voices; // by channel; none for a voice the score lacks
 };

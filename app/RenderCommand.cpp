@@ -446,7 +446,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         } else if (HasSuffix(o.output, ".svg")) {
             written = WriteScoreSvg(QString::fromStdString(o.output), facts, score, sheet);
         } else {
-            const QImage surface = CScorePicture::Picture(score);
+            const QImage surface = CScorePicture::Picture(score, ScreenWords{o.zoom, false});
             const QImage picture = o.zoom == 1.0 ? surface : ScaleForShow(surface, o.zoom);
             QByteArray png;
             QBuffer buffer(&png);

@@ -6,16 +6,18 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-// The height of a sign's text on the screen, in picture pixels: a small circle's width and more.
+// The height of a sign's text in a picture seen unzoomed: a small circle's width and more.
 constexpr int kSignPixels = 10;
+constexpr const char* kSignFamily = "IPAPGothic";
 
 struct ScoreSlot {
     ScoreFrame frame; // the harp, the picture's size and the laid-out length
     std::vector<ScoreNote> notes;
-    std::vector<PlacedSign> signs; // of the score last laid out
+    ScoreWords words; // of the score last laid out
     double zoom = 1.0;
     std::unique_ptr<QImage> surface;
     IPictureHost* host = nullptr;
@@ -132,18 +134,18 @@ QImage CScorePicture::Picture(const ScoreGeometry& geometry)
 
 namespace {
 
-// The screen shows no words; the way through it shows, small and bold as on paper.
-QFont SignFont()
+// The screen shows no words; the way through it shows, bold as on paper.
+QFont SignFont(double zoom)
 {
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPixelSize(kSignPixels);
+    QFont font(QString::fromLatin1(kSignFamily));
+    font.setPixelSize(CScorePicture::SignPixels(zoom));
     font.setBold(true);
     return font;
 }
 
 // The screen's bitmap, a pixel for a picture pixel; jump lines twice as strong as the strings,
 // so that the way back stands out.
-ScoreStyle ScreenStyle(const ScoreGeometry& g)
+ScoreStyle ScreenStyle(const ScoreGeometry& g, double zoom)
 {
     ScoreStyle style;
     style.device = ScoreDevice::kBitmap;
@@ -151,38 +153,52 @@ ScoreStyle ScreenStyle(const ScoreGeometry& g)
     style.linePen = 1;
     style.jumpPen = 2;
     style.signPen = 1;
-    style.font = [](TextKind) { return SignFont(); };
+    const QFont font = SignFont(zoom);
+    style.font = [font](TextKind) { return font; };
     return style;
 }
 
 } // namespace
 
-void CScorePicture::Paint(QImage& surface, const ScoreGeometry& g, const std::vector<PlacedSign>& signs)
+int CScorePicture::SignPixels(double zoom)
+{
+    if (!(zoom > 0))
+        zoom = 1;
+    QFont font(QString::fromLatin1(kSignFamily));
+    font.setPixelSize(100);
+    font.setBold(true);
+    const double capsPerPixel = std::max(0.5, QFontMetricsF(font).capHeight() / 100.0);
+    const double needed = std::ceil(kLegiblePixels / zoom / capsPerPixel);
+    return std::clamp(static_cast<int>(needed), kSignPixels, 200);
+}
+
+void CScorePicture::Paint(QImage& surface, const ScoreGeometry& g, const ScoreWords& words, double zoom)
 {
     QPainter p(&surface);
     p.fillRect(0, 0, g.width, g.height, QColor(255, 255, 255));
-    ScoreWords words;
-    words.signs = signs;
-    DrawScore(p, g, words, ScreenStyle(g));
+    DrawScore(p, g, words, ScreenStyle(g, zoom));
 }
 
-QImage CScorePicture::Picture(const FittedScore& fitted)
+QImage CScorePicture::Picture(const FittedScore& fitted, const ScreenWords& shown)
 {
     QImage surface = NewSurface(fitted.geometry.width, fitted.geometry.height);
     if (!surface.isNull())
-        Paint(surface, fitted.geometry, PlaceSigns(fitted));
+        Paint(surface, fitted.geometry, PlaceWords(fitted, shown), shown.zoom);
     return surface;
 }
 
-std::vector<PlacedSign> CScorePicture::PlaceSigns(const FittedScore& fitted)
+ScoreWords CScorePicture::PlaceWords(const FittedScore& fitted, const ScreenWords& shown)
 {
-    if (fitted.layout.signs.empty() && fitted.geometry.jumps.empty())
+    if (!shown.measureNumbers && fitted.layout.signs.empty() && fitted.geometry.jumps.empty())
         return {};
-    const QFontMetricsF metrics(SignFont());
+    const QFontMetricsF metrics(SignFont(shown.zoom));
     const TextExtent extent = [&](TextKind, const std::string& utf8) -> std::pair<double, double> {
         return {metrics.horizontalAdvance(QString::fromStdString(utf8)), metrics.height()};
     };
-    return PlaceScoreWords(fitted.geometry, fitted.layout, WordChoices{false, false, false, false}, extent).signs;
+    // Numbers kept within the picture: with no margin they go into a gap between strings.
+    const TextBox whole{0, 0, double(fitted.geometry.width), double(fitted.geometry.height)};
+    return PlaceScoreWords(fitted.geometry, fitted.layout, WordChoices{false, false, shown.measureNumbers, false},
+                           extent, shown.measureNumbers ? &whole : nullptr);
 }
 
 void CScorePicture::Show(int slot)
@@ -215,14 +231,15 @@ void CScorePicture::LayOutMeasures(const Score* score, int first, int last)
     Show(0);
 }
 
-void CScorePicture::LayOutMeasures(const FittedScore& fitted)
+void CScorePicture::LayOutMeasures(const FittedScore& fitted, bool measureNumbers)
 {
     ScoreSlot& s = g_slots[0];
     s.frame.totalLength = fitted.layout.totalLength;
     s.notes = fitted.layout.notes;
-    s.signs = PlaceSigns(fitted); // placed once: the mark repaints the picture at every note
+    // Placed once: the mark repaints the picture at every note.
+    s.words = PlaceWords(fitted, ScreenWords{s.zoom, measureNumbers});
     if (s.surface && !s.surface->isNull())
-        Paint(*s.surface, fitted.geometry, s.signs);
+        Paint(*s.surface, fitted.geometry, s.words, s.zoom);
     Show(0);
 }
 
@@ -238,7 +255,7 @@ void CScorePicture::ShowMarks(const FittedScore& fitted, std::span<const size_t>
     ScoreSlot& s = g_slots[0];
     if (!s.surface || s.surface->isNull())
         return;
-    Paint(*s.surface, fitted.geometry, s.signs);
+    Paint(*s.surface, fitted.geometry, s.words, s.zoom);
     if (band && band->second > band->first) {
         QPainter p(&*s.surface);
         p.fillRect(QRect(0, band->first, s.surface->width(), band->second - band->first),

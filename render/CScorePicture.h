@@ -17,6 +17,13 @@
 
 struct Score;
 
+// What the screen picture writes beside its circles besides the way's signs, and the zoom it
+// is seen at.
+struct ScreenWords {
+    double zoom = 1.0; // the signs are sized so that they stay legible once zoomed
+    bool measureNumbers = false;
+};
+
 struct ScoreSetup {
     int stringCount;
     std::array<int32_t, kMaxStrings> stringPitches;
@@ -44,8 +51,8 @@ public:
     // Lays out measures first..last of the score into slot 0, then draws and shows it.
     void LayOutMeasures(const Score* score, int first, int last);
     // Takes a score already fitted and laid out into slot 0, then draws its geometry and
-    // shows it: nothing is laid out again.
-    void LayOutMeasures(const FittedScore& fitted);
+    // shows it: nothing is laid out again. The slot's zoom sizes the signs.
+    void LayOutMeasures(const FittedScore& fitted, bool measureNumbers = false);
     // Draws slot 0 again from the score with a ring over drawn note `placed` (an index into its
     // geometry.notes), or none, and shows it; a chosen passage, from one y to another, lies
     // under a light band.
@@ -72,12 +79,18 @@ public:
 
     // The picture of a score's geometry, as a slot's surface shows it.
     static QImage Picture(const ScoreGeometry& geometry);
-    // The picture of a laid-out score: with a written score's endings and marks beside their notes.
-    static QImage Picture(const FittedScore& fitted);
-    // The score on a white surface, with a written score's signs where they were placed.
-    static void Paint(QImage& surface, const ScoreGeometry& geometry, const std::vector<PlacedSign>& signs = {});
-    // A written score's endings, marks and cut lines' names placed beside the circles.
-    static std::vector<PlacedSign> PlaceSigns(const FittedScore& fitted);
+    // The picture of a laid-out score: with a written score's endings and marks beside their
+    // notes, and the measure numbers when asked.
+    static QImage Picture(const FittedScore& fitted, const ScreenWords& shown = {});
+    // The score on a white surface, with the words where they were placed for the zoom.
+    static void Paint(QImage& surface, const ScoreGeometry& geometry, const ScoreWords& words = {}, double zoom = 1.0);
+    // A written score's endings, marks and cut lines' names placed beside the circles, and the
+    // measure marks and numbers when asked.
+    static ScoreWords PlaceWords(const FittedScore& fitted, const ScreenWords& shown);
+    // The pixel size of the signs' text in the picture, so that its capitals stand at least
+    // kLegiblePixels high once the picture is zoomed; never below the picture's own size.
+    static int SignPixels(double zoom);
+    static constexpr double kLegiblePixels = 9;
     // The ring that marks the sounding note, around its circle.
     static void PaintMark(QImage& surface, const PlacedNote& note);
     static constexpr QRgb kMarkColour = 0xFFE0301E;

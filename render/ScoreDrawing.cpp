@@ -387,6 +387,28 @@ void DrawWords(QPainter& p, const ScoreGeometry& score, const ScoreWords& words,
 }
 
 // The screen writes only the way's signs, small and bold as on paper, on its own pixels.
+// The screen's measure marks, under the circles, or their numbers, over everything; pixel to
+// pixel as the rest of the bitmap. The screen has them only when the learner asks.
+void DrawBitmapMeasures(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style,
+                        bool numbers)
+{
+    if (words.measures.empty() || score.stringX.empty())
+        return;
+    p.save();
+    COffScreenPicture::PreparePainter(p);
+    const Stretch map(score, style.target);
+    if (!numbers) {
+        MeasureLines(p, map, score, words, style);
+    } else {
+        p.setPen(Qt::black);
+        p.setFont(style.font(TextKind::kMeasureNumber));
+        for (const PlacedMeasure& m : words.measures)
+            if (m.numbered)
+                p.drawText(Box(map, m.numberBox), Qt::AlignRight | Qt::AlignVCenter, QString::number(m.number));
+    }
+    p.restore();
+}
+
 void DrawBitmapSigns(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style)
 {
     if (words.signs.empty())
@@ -421,7 +443,9 @@ void DrawCircleMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s
 void DrawScore(QPainter& p, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style)
 {
     if (style.device == ScoreDevice::kBitmap) {
+        DrawBitmapMeasures(p, score, words, style, false);
         DrawBitmapScore(p, score, style);
+        DrawBitmapMeasures(p, score, words, style, true);
         DrawBitmapSigns(p, score, words, style);
         return;
     }

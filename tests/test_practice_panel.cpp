@@ -14,7 +14,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -283,4 +285,88 @@ TEST_F(PracticePanelTest, TheTempoMenusOtherTakesASpeedTyped)
     EXPECT_EQ(texts.mid(0, 2), (QStringList{"35%*", "50%"}));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(sink.Count(), 0u);
+}
+
+// The learner sees where they are: the measure under the pointer and the one playing, out of
+// the tune's; the title, key and tempo as played in the window's title; the measure numbers on
+// the picture only when asked, and the picture as before once they are off again.
+TEST_F(PracticePanelTest, TheScreenSaysWhereTheLearnerIsAndNumbersMeasuresOnRequest)
+{
+    FakeAudioDevice device;
+    CDovrelPlinvaraDlg window(nullptr, device.Factory());
+    window.show();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("ハープ用図形楽譜")) << "no tune, no more";
+    window.LoadSong(WriteSong(40));
+    ASSERT_EQ(window.MeasureTotal(), 40);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("tune — ハ長調 — 60拍/分 — ハープ用図形楽譜")) << "the file's name for a title";
+    QTest::keyClick(&window, Qt::Key_P);
+    PracticePanel* panel = window.Panel();
+    ASSERT_NE(panel, nullptr);
+    auto* pointer = In<QLabel>(panel, PracticePanel::kPointerMeasure);
+    auto* playing = In<QLabel>(panel, PracticePanel::kPlayingMeasure);
+    ASSERT_TRUE(pointer && playing);
+
+    QTest::mouseMove(&window, AtMeasure(window, 11));
+    EXPECT_EQ(window.MeasureUnderPointer(), 12);
+    EXPECT_EQ(pointer->text(), QStringLiteral("第12小節 / 40"));
+    QWidget* exit = Control<QWidget>(&window, MainControl::kExit);
+    ASSERT_NE(exit, nullptr);
+    QTest::mouseMove(exit, exit->rect().center());
+    EXPECT_EQ(pointer->text(), QStringLiteral("—")) << "off the picture";
+    EXPECT_EQ(playing->text(), QStringLiteral("—")) << "nothing plays";
+
+    ScorePlayback& playback = window.Playback();
+    QTest::keyClick(&window, Qt::Key_Space);
+    ASSERT_TRUE(WaitForState([&] { return playback.CurrentState() == ScorePlayback::State::kPlaying; }));
+    ASSERT_TRUE(device.Advance(int64_t(5) * kSampleRate));
+    playback.Follow();
+    EXPECT_EQ(playing->text(), QStringLiteral("第2小節 / 40"));
+    ASSERT_TRUE(device.Advance(int64_t(31 * 4) * kSampleRate));
+    playback.Follow();
+    EXPECT_EQ(window.Score().measures.first, 33) << "the page turned";
+    EXPECT_EQ(playing->text(), QStringLiteral("第33小節 / 40")) << "counted as the boxes count";
+    playback.Stop();
+    EXPECT_EQ(playing->text(), QStringLiteral("—"));
+    QTest::keyClick(&window, Qt::Key_Home);
+
+    playback.SetTempoPercent(50);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("tune — ハ長調 — 30拍/分 (50%) — ハープ用図形楽譜"));
+
+    const QImage plain = *CScorePicture::Surface(0);
+    auto* numbers = In<QCheckBox>(panel, PracticePanel::kScreenNumbers);
+    ASSERT_NE(numbers, nullptr);
+    EXPECT_FALSE(numbers->isChecked()) << "off by default";
+    numbers->click();
+    EXPECT_TRUE(window.ScreenMeasureNumbers());
+    const QImage numbered = *CScorePicture::Surface(0);
+    EXPECT_NE(numbered, plain);
+    // The numbers stay while the ring moves, and the passage's band goes over them.
+    QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier, AtMeasure(window, 3));
+    window.SetPassage(std::nullopt);
+    EXPECT_EQ(*CScorePicture::Surface(0), numbered);
+    WhenPopupOpens([&](QWidget* popup) {
+        if (auto* item = popup->findChild<QAction*>(QStringLiteral("ScreenMeasureNumbers"))) {
+            EXPECT_TRUE(item->isChecked()) << "the menu follows the panel";
+            item->trigger();
+        }
+        popup->close();
+    });
+    OpenContextMenu(window);
+    EXPECT_FALSE(numbers->isChecked()) << "the panel follows the menu";
+    EXPECT_EQ(*CScorePicture::Surface(0), plain) << "the picture as it always was";
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+// A jump line's label stands at least nine pixels high (its capitals) at the window's zoom,
+// and a picture seen whole keeps the size it had.
+TEST(ScreenSignsTest, JumpLabelsAreLegibleAtTheWindowsZoom)
+{
+    for (const double zoom : {0.5, 0.3, 1.0}) {
+        QFont font(QStringLiteral("IPAPGothic"));
+        font.setPixelSize(CScorePicture::SignPixels(zoom));
+        font.setBold(true);
+        EXPECT_GE(QFontMetricsF(font).capHeight() * zoom, CScorePicture::kLegiblePixels - 0.01) << zoom;
+    }
+    EXPECT_EQ(CScorePicture::SignPixels(2.0), 10);
+    EXPECT_EQ(CScorePicture::SignPixels(0.0), CScorePicture::SignPixels(1.0)) << "a damaged zoom as none";
 }
