@@ -157,6 +157,7 @@ CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio
         ShowTitle();
     });
     connect(playback.get(), &ScorePlayback::OptionsChanged, this, [this] { ShowTitle(); });
+    ShowTitle(); // a tune opened at the start was shown before these were connected
     connect(playback.get(), &ScorePlayback::StateChanged, this, [this] {
         if (!playback->Active())
             SetPlayingMeasure(std::nullopt);

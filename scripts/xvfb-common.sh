@@ -12,10 +12,11 @@ install_missing() {
   fi
 }
 
-# The id of the visible window with exactly this title, waiting up to 10 s for it.
+# The id of the visible window with this title, waiting up to 10 s for it; the main window's
+# title may name the tune before it ("tune — key — tempo — title").
 wait_window() { # title
   for _ in $(seq 50); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return; }
+    id=$(xdotool search --onlyvisible --name "^(.* — )?$1\$" 2>/dev/null | head -n1) && [ -n "$id" ] && { echo "$id"; return; }
     sleep 0.2
   done
   echo "no window titled $1" >&2; return 1
