@@ -18,6 +18,7 @@
 #include "print/SheetPlanning.h"
 #include "render/CScorePicture.h"
 #include "render/KeyChoice.h"
+#include "render/PlayerGeometry.h"
 #include "render/SettingsScore.h"
 #include "render/WrittenScore.h"
 #include "score/FitToStrings.h"
@@ -350,6 +351,17 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                                   ? opening
                                   : LayOutFittedScore(frame, song, measures, transposition, o.repeats, &opening);
 
+    if (o.players.who == SheetPlayers::Who::kOne) {
+        const std::vector<VoiceRole> drawn = DrawnRoles(score.geometry);
+        if (std::find(drawn.begin(), drawn.end(), o.players.role) == drawn.end()) {
+            std::string roles;
+            for (const VoiceRole role : drawn)
+                roles += (roles.empty() ? "" : ", ") + std::string(VoiceRoleName(role));
+            return UsageError(err, std::string("--player ") + VoiceRoleName(o.players.role) +
+                                       " names a voice the sheet does not draw; it draws " + roles);
+        }
+    }
+
     // The passage is laid out on its own, as the window plays a range it shows; a WAVE file
     // too long for its sizes is refused before anything is written.
     std::optional<PlaySchedule> played;
@@ -392,6 +404,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     sheet.shown = o.words;
     sheet.repeats = o.repeats;
     sheet.colourVoices = o.colour;
+    sheet.players = o.players;
     if (o.harp)
         sheet.harpHeightMm = o.harp->sheetHeightMm;
     // The paper the PDF goes on; the other outputs tell of the A3 sheet.

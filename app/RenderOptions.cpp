@@ -53,7 +53,7 @@ const char* const kRenderUsage =
     "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]\n"
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
-    "                             [--colour on|off]\n"
+    "                             [--colour on|off] [--player ROLE|all [--others faint|hide]]\n"
     "                             [--repeats lines|written] [--transpose N | --key NAME]\n"
     "                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]\n"
     "                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
@@ -89,6 +89,11 @@ const char* const kRenderUsage =
     "  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the\n"
     "  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.\n"
     "  --colour on draws each voice in its colour on paper too, as the screen does (off by default).\n"
+    "  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the\n"
+    "  player of that voice: the same layout, that voice as on the group's sheet and the others\n"
+    "  thin and light grey (--others faint, the default) or left out (--others hide); the legend\n"
+    "  names the part. --player all gives every drawn voice's player a sheet, one after the\n"
+    "  other, in OUTPUT.pdf.\n"
     "  --repeats lines (the default) draws a score's repeats, endings, D.C. and D.S. once, with a\n"
     "  line for each jump, and counts the written measures; written draws the tune as played.\n"
     "  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of\n"
@@ -292,6 +297,23 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
             if (!value(v) || (v != "on" && v != "off"))
                 return "--colour needs on or off";
             o.colour = v == "on";
+        } else if (a == "--player") {
+            if (!value(v))
+                return "--player needs melody, 2, 3, 4, acc or all";
+            o.players.who = v == "all" ? SheetPlayers::Who::kEveryone : SheetPlayers::Who::kOne;
+            bool named = v == "all";
+            for (int r = 0; r < kVoiceRoleCount; ++r)
+                if (v == VoiceRoleName(static_cast<VoiceRole>(r))) {
+                    o.players.role = static_cast<VoiceRole>(r);
+                    named = true;
+                }
+            if (!named)
+                return "--player needs melody, 2, 3, 4, acc or all, not \"" + v + "\"";
+        } else if (a == "--others") {
+            if (!value(v) || (v != "faint" && v != "hide"))
+                return "--others needs faint or hide";
+            o.players.others = v == "faint" ? OthersDrawn::kFaint : OthersDrawn::kHidden;
+            o.othersGiven = true;
         } else if (a == "--repeats") {
             if (!value(v) || (v != "lines" && v != "written"))
                 return "--repeats needs lines or written";
@@ -386,6 +408,13 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
         return "give --landscape or --portrait, not both";
     if (o.spacing && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg") && !o.info)
         return "--spacing applies to OUTPUT.pdf, OUTPUT.svg and --info only";
+    const bool forPlayers = o.players.who != SheetPlayers::Who::kGroup;
+    if (o.othersGiven && !forPlayers)
+        return "--others applies to --player only";
+    if (forPlayers && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg") && !o.info)
+        return "--player applies to OUTPUT.pdf, OUTPUT.svg and --info only";
+    if (o.players.who == SheetPlayers::Who::kEveryone && HasSuffix(o.output, ".svg"))
+        return "--player all applies to OUTPUT.pdf: an SVG holds one sheet";
     if (o.harp && (o.tuning || o.strings || o.lowestNote))
         return "--harp already sets the strings: give it without --tuning, --strings and --lowest";
     // Writing would destroy the song being read.

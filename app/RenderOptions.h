@@ -28,6 +28,8 @@ struct RenderOptions {
     const HarpPreset* harp = nullptr;
     WordChoices words; // what the sheet shows besides the circles
     bool colour = false;
+    SheetPlayers players;      // whose sheets the PDF holds: the group's unless --player
+    bool othersGiven = false; // --others was given
     RepeatDrawing repeats = RepeatDrawing::kLines;
     bool info = false, notes = false, events = false;
     int part = kDefaultChoice;

@@ -87,6 +87,11 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
         text += "／全" + std::to_string(song.songMeasures - (own && song.pickup ? 1 : 0)) + "小節";
     if (plan.sheetCount > 1)
         text = std::to_string(plan.sheetNumber) + "/" + std::to_string(plan.sheetCount) + "枚　" + text;
+    // A player's sheet says whose it is first: the players of a group take theirs from one pile.
+    if (plan.player) {
+        const std::string& part = song.partNames[static_cast<size_t>(plan.player->role)];
+        text = std::string(VoiceRoleLabel(plan.player->role)) + (part.empty() ? "" : " — " + part) + "　　" + text;
+    }
     l.factsText = text;
 
     std::vector<std::string> second;

@@ -49,6 +49,9 @@ SongFacts SongFactsOf(const Score& song, const FittedScore& score)
     facts.pickup = song.pickupTicks > 0;
     facts.composer = song.composer;
     facts.lyricist = song.lyricist;
+    for (const ScoreVoice& voice : song.voices)
+        if (static_cast<size_t>(voice.role) < facts.partNames.size())
+            facts.partNames[static_cast<size_t>(voice.role)] = voice.name;
     return facts;
 }
 

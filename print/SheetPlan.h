@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,6 +61,8 @@ struct SheetPlan {
     MeasureRange measures{};
     // The score the sheet draws: the fitted range, or at scale the part of it this sheet holds.
     FittedScore content;
+    // The player the sheet is drawn for; none for the whole group's sheet.
+    std::optional<PlayerView> player;
 };
 
 // What one print makes: the sheets, each with its part of the score, drawn page after page.

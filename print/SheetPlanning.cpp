@@ -2,11 +2,43 @@
 
 #include "print/PlayingSheets.h"
 #include "print/SheetSteps.h"
+#include "render/PlayerGeometry.h"
 
 #include <algorithm>
 #include <cmath>
 
 using namespace SheetSteps;
+
+namespace {
+
+// The group's sheets again for each player the settings ask for, one player's after the other's:
+// the same plan, so that every measure stands where it stands on the group's sheet.
+SheetSet ForPlayers(SheetSet group, const SheetPlayers& players, const std::optional<SongFacts>& facts)
+{
+    if (group.sheets.empty())
+        return group;
+    const std::vector<PlayerView> views = players.ViewsAmong(DrawnRoles(group.sheets.front().content.geometry));
+    if (views.empty())
+        return group;
+    SheetSet set;
+    for (const PlayerView& view : views)
+        for (const SheetPlan& sheet : group.sheets) {
+            SheetPlan plan = sheet;
+            plan.player = view;
+            plan.content.geometry = ForPlayer(sheet.content.geometry, view);
+            WriteLegendTexts(plan, facts);
+            set.sheets.push_back(std::move(plan));
+        }
+    return set;
+}
+
+SheetSet PlanGroupSheets(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
+                         const SheetTextMeasure& measure, const std::optional<SongFacts>& facts);
+
+SheetSet PlanWholeGroupSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
+                             const SheetTextMeasure& measure, const std::optional<SongFacts>& facts);
+
+} // namespace
 
 SheetPlan PlanSheet(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
                     const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
@@ -20,6 +52,20 @@ SheetPlan PlanSheet(const FittedScore& score, const SheetSettings& sheet, const 
 
 SheetSet PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
                         const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
+{
+    return ForPlayers(PlanWholeGroupSheet(score, sheet, dotsPerInch, measure, facts), sheet.players, facts);
+}
+
+SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
+                    const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
+{
+    return ForPlayers(PlanGroupSheets(score, sheet, paper, measure, facts), sheet.players, facts);
+}
+
+namespace {
+
+SheetSet PlanWholeGroupSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
+                             const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
 {
     SheetSet set;
     if (sheet.FitsPaper()) {
@@ -60,8 +106,8 @@ SheetSet PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, in
     return set;
 }
 
-SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
-                    const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
+SheetSet PlanGroupSheets(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
+                         const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
 {
     SheetSet set;
     if (sheet.FitsPaper()) {
@@ -136,3 +182,5 @@ SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const 
     }
     return set;
 }
+
+} // namespace

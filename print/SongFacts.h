@@ -1,6 +1,9 @@
 #pragma once
 // What a sheet's legend tells about the song, besides the strings and the circle kinds. UTF-8.
 
+#include "song/SongVoices.h"
+
+#include <array>
 #include <string>
 
 struct SongFacts {
@@ -14,4 +17,5 @@ struct SongFacts {
     bool pickup = false;  // a sheet at scale numbers from the first full measure
     std::string composer, lyricist;
     std::string repeatsNotice; // why a score with repeats is written out although lines were asked for
+    std::array<std::string, kVoiceRoleCount> partNames; // each role's part, as its file names it
 };

@@ -21,10 +21,20 @@ constexpr int kCountGrey = 110;
 constexpr int kSynchGrey = 90;
 // Picture pixels a shared circle's ring stands outside the circle.
 constexpr int kSharedRing = 2;
+// The others' voices on a player's sheet: light enough to read past, dark enough to follow.
+constexpr int kFaintGrey = 175;
 
 QColor InkOf(const ScoreGeometry& g, const PlacedNote& note, bool colour)
 {
+    if (note.faint)
+        return QColor(kFaintGrey, kFaintGrey, kFaintGrey);
     return colour ? VoiceColour(g.RoleOf(note)) : QColor(Qt::black);
+}
+
+// A faint voice's lines and outlines are half the pen.
+double PenOf(bool faint, double pen)
+{
+    return faint ? pen / 2 : pen;
 }
 
 // The radii of a circle's outline path: the pen's outer edge is the circle's edge.
@@ -61,7 +71,8 @@ bool ClipSegment(const QRectF& area, QPointF& a, QPointF& b)
 }
 
 // A circle the area's edge cuts: its fill and its outline, each cut to the area.
-void DrawCutMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen, const QRectF& area)
+void DrawCutMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen, const QRectF& area,
+                 const QColor& ink)
 {
     const MarkStyle style = StyleOf(mark);
     const QPointF radii = OutlineRadii(style, s, pen);
@@ -72,9 +83,9 @@ void DrawCutMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, d
     QPainterPathStroker stroker;
     stroker.setWidth(pen);
     p.setPen(Qt::NoPen);
-    p.setBrush(style.black ? Qt::black : Qt::white);
+    p.setBrush(style.black ? ink : QColor(Qt::white));
     p.drawPath(outline.intersected(box));
-    p.setBrush(Qt::black);
+    p.setBrush(ink);
     p.drawPath(stroker.createStroke(outline).intersected(box));
 }
 
@@ -169,15 +180,19 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
             if (QLineF line; segment(synch.from, synch.to, line))
                 p.drawLine(line);
     }
+    // A player's sheet draws the others' lines and circles first, under the player's own.
+    for (const bool faint : {true, false})
     for (const FlowLine& flow : score.flows) {
         QLineF line;
-        if (!segment(flow.from, flow.to, line))
+        if (flow.faint != faint || !segment(flow.from, flow.to, line))
             continue;
         if (!voices) {
             lines.append(line);
             continue;
         }
-        QPen flowPen(InkOf(score, score.notes[flow.to], style.colourVoices), pen, Qt::SolidLine, Qt::FlatCap);
+        const QColor ink = flow.faint ? QColor(kFaintGrey, kFaintGrey, kFaintGrey)
+                                      : InkOf(score, score.notes[flow.to], style.colourVoices);
+        QPen flowPen(ink, PenOf(flow.faint, pen), Qt::SolidLine, Qt::FlatCap);
         if (flow.kind == FlowKind::kDotted) {
             flowPen.setStyle(Qt::CustomDashLine);
             flowPen.setCapStyle(Qt::RoundCap);
@@ -203,7 +218,10 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
         blackRun = QPainterPath();
         blackRun.setFillRule(Qt::WindingFill);
     };
+    for (const bool faint : {true, false})
     for (const PlacedNote& note : score.notes) {
+        if (note.faint != faint)
+            continue;
         // The box's middle is the note's point; the circle sits on it, centred on the line.
         const QPointF centre = s.Centre((note.left + note.right) / 2, (note.top + note.bottom) / 2);
         const MarkStyle mark = StyleOf(note.mark);
@@ -216,13 +234,14 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
             blackRun.addEllipse(extent);
         } else if (area.contains(extent)) {
             flush();
-            DrawCircleMark(p, centre, note.mark, s, pen, ink);
+            DrawCircleMark(p, centre, note.mark, s, PenOf(note.faint, pen), ink);
         } else if (area.intersects(extent)) {
             flush();
-            DrawCutMark(p, centre, note.mark, s, pen, area);
+            // A cut circle has always been black, whatever its voice's colour.
+            DrawCutMark(p, centre, note.mark, s, PenOf(note.faint, pen), area, note.faint ? ink : QColor(Qt::black));
         }
         if (note.shared && area.contains(extent)) {
-            p.setPen(QPen(ink, pen));
+            p.setPen(QPen(ink, PenOf(note.faint, pen)));
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(centre, (mark.diameter / 2.0 + kSharedRing) * s.sx - pen / 2,
                           (mark.diameter / 2.0 + kSharedRing) * s.sy - pen / 2);

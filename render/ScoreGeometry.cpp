@@ -104,6 +104,7 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
         const int y = g.timeline.empty() ? TimeToY(H, T, note.time) : ScoreY(g, T, note.time);
         const int left = x - d / 2, top = y - d / 2;
         g.notes.push_back({x, y, mark, left, top, left + d, top + d, static_cast<int>(i)});
+        g.notes.back().roles = 1u << static_cast<int>(VoiceRole::kMelody);
     }
     // The melody is played in list order, so each drawn note leads to the next one drawn.
     g.flows.reserve(g.notes.empty() ? 0 : g.notes.size() - 1);
@@ -165,6 +166,7 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
             if (const auto found = byPlace.find({x, note.time}); found != byPlace.end()) {
                 at = found->second;
                 g.notes[at].shared = true;
+                g.notes[at].roles |= static_cast<uint8_t>(1u << static_cast<int>(voice.role));
             } else {
                 const NoteMark mark = MarkOf(note.length);
                 const int d = StyleOf(mark).diameter;
@@ -174,6 +176,7 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
                 PlacedNote placed{x, y, mark, left, top, left + d, top + d, -1};
                 placed.voice = static_cast<int>(v);
                 placed.voiceSource = static_cast<int>(k);
+                placed.roles = static_cast<uint8_t>(1u << static_cast<int>(voice.role));
                 g.notes.push_back(placed);
                 byPlace.emplace(std::make_pair(x, note.time), at);
             }
@@ -181,7 +184,7 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
             if (std::find(atTime.begin(), atTime.end(), at) == atTime.end())
                 atTime.push_back(at);
             if (FlowOf(voice.role) != VoiceFlow::kNone && before && *before != at)
-                g.flows.push_back({*before, at, kind});
+                g.flows.push_back({*before, at, kind, voice.role});
             before = at;
         }
     }
@@ -205,7 +208,7 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
                     together = together || i == k;
                     const int d = std::abs(g.notes[i].x - g.notes[k].x);
                     if (!nearest || d < distance) {
-                        nearest = SynchLine{i, k};
+                        nearest = SynchLine{i, k, a, b};
                         distance = d;
                     }
                 }

@@ -46,6 +46,10 @@ struct PlacedNote {
     int voice = -1;               // the layout voice it draws (an index into its voices), -1: the melody
     int voiceSource = -1;         // that voice's note
     bool shared = false;          // another drawn voice plucks the same string at the same time
+    uint8_t roles = 0;            // a bit (1 << role) for each role that plucks it
+    bool faint = false;           // on a player's sheet, a note only the others pluck
+
+    bool PluckedBy(VoiceRole role) const { return (roles >> static_cast<int>(role)) & 1; }
 };
 
 // What joins two drawn notes, a player's way from one pluck to the next: solid for the melody
@@ -55,6 +59,8 @@ enum class FlowKind : uint8_t { kSolid, kDotted };
 struct FlowLine {
     size_t from = 0, to = 0; // indices into the geometry's notes
     FlowKind kind = FlowKind::kSolid;
+    VoiceRole role = VoiceRole::kMelody; // the voice whose way it is
+    bool faint = false;                  // on a player's sheet, another voice's way
     bool operator==(const FlowLine&) const = default;
 };
 
@@ -62,6 +68,7 @@ struct FlowLine {
 // that a player sees which plucks fall at once.
 struct SynchLine {
     size_t from = 0, to = 0;
+    VoiceRole first = VoiceRole::kMelody, second = VoiceRole::kSecond; // the pair it joins
     bool operator==(const SynchLine&) const = default;
 };
 

@@ -3,10 +3,13 @@
 // besides the circles. Plain values, chosen in the settings dialog or on the renderer's command
 // line and handed to the sheet's plan.
 
+#include "song/SongVoices.h"
+
 #include <array>
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace SheetRange {
 // The string spacing on paper a player can set, in tenths of a millimetre.
@@ -80,6 +83,40 @@ constexpr int kHarpHeightMinMm = 100, kHarpHeightMaxMm = 600;
 // out as it is played. Song files have no repeats; both draw them alike.
 enum class RepeatDrawing { kLines, kWrittenOut };
 
+// How a player's sheet draws the voices that player does not play.
+enum class OthersDrawn : uint8_t {
+    kFaint,  // thin and light grey, their synch lines to the player's voice kept
+    kHidden, // left out
+};
+
+// One player's sheet: the group's layout drawn for one role.
+struct PlayerView {
+    VoiceRole role = VoiceRole::kMelody;
+    OthersDrawn others = OthersDrawn::kFaint;
+    bool operator==(const PlayerView&) const = default;
+};
+
+// Whose sheets a print makes: the group's one sheet, one player's, or each drawn voice's
+// player's in turn (melody first), all on the same layout.
+struct SheetPlayers {
+    enum class Who : uint8_t { kGroup, kOne, kEveryone };
+    Who who = Who::kGroup;
+    VoiceRole role = VoiceRole::kMelody; // whose sheet, for kOne
+    OthersDrawn others = OthersDrawn::kFaint;
+
+    // The sheets to draw among the roles the score draws; none for the group's sheet. One player
+    // whose voice is not drawn gets none either.
+    std::vector<PlayerView> ViewsAmong(const std::vector<VoiceRole>& drawn) const
+    {
+        std::vector<PlayerView> views;
+        for (const VoiceRole r : drawn)
+            if (who == Who::kEveryone || (who == Who::kOne && r == role))
+                views.push_back({r, others});
+        return views;
+    }
+    bool operator==(const SheetPlayers&) const = default;
+};
+
 struct SheetSettings {
     PaperSpacing spacing = PaperSpacing::FitToPaper();
     WordChoices shown;
@@ -87,6 +124,7 @@ struct SheetSettings {
     int harpHeightMm = kHarpHeightMm;
     RepeatDrawing repeats = RepeatDrawing::kLines;
     bool colourVoices = false; // "色分け": each voice in its colour on paper too, else all black
+    SheetPlayers players;      // kept with a tune's sheet; sheet.ini keeps none
 
     bool FitsPaper() const { return spacing.FitsPaper(); }
     bool operator==(const SheetSettings&) const = default;

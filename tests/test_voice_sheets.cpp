@@ -239,3 +239,37 @@ TEST_F(VoiceSheetsTest, TheKeysCountTheMissingNotesOfEveryVoice)
     ASSERT_NE(at, std::string::npos) << keys;
     EXPECT_EQ(std::stoi(keys.substr(at + key.size() + 1)), melody + second) << info;
 }
+
+// A chorale for four players: each player's sheet has the group's circles where the group's
+// sheet has them, names its part, and with --others hide draws that voice alone.
+TEST_F(VoiceSheetsTest, EachPlayerGetsTheGroupsLayoutForTheirVoice)
+{
+    const std::string tune = Write("chorale.abc", "X:1\nT:Chorale\nM:4/4\nL:1/4\nK:G\n"
+                                                  "V:1 name=\"Soprano\"\nG A B c|d2 B2|\nV:2 name=\"Alto\"\nD F G A|G2 G2|\n"
+                                                  "V:3 name=\"Tenor\"\nB, D D E|D2 D2|\nV:4 name=\"Bass\"\nG, D, G, C,|B,,2 G,,2|\n");
+    const std::string voices = "melody=1,2=2,3=3,4=4";
+    const std::string all = sandbox.Path("all.pdf"), hide = sandbox.Path("hide.pdf");
+    EXPECT_EQ(Run({"--harp", "25", "--measures", "all", "--voices", voices, "--player", "all", tune, all}), "");
+    ASSERT_EQ(PdfPages(all), 4);
+    // A player's own circles are drawn last, so the pages are compared place by place.
+    const auto placed = [&](const std::string& pdf, int page) {
+        std::vector<PdfBox> circles = PdfCircles(PdfPaths(pdf, page, sandbox.Path("p" + std::to_string(page))));
+        std::sort(circles.begin(), circles.end(), [](const PdfBox& a, const PdfBox& b) {
+            return std::make_pair(std::round(a.CentreY()), a.CentreX()) < std::make_pair(std::round(b.CentreY()), b.CentreX());
+        });
+        return circles;
+    };
+    const std::vector<PdfBox> first = placed(all, 1);
+    for (int page = 2; page <= 4; ++page) {
+        const std::vector<PdfBox> circles = placed(all, page);
+        ASSERT_EQ(circles.size(), first.size()) << page;
+        for (size_t i = 0; i < circles.size(); ++i)
+            EXPECT_NEAR(circles[i].CentreY(), first[i].CentreY(), 0.1 * kMm) << page;
+    }
+    EXPECT_NE(WithoutSpaces(PdfText(all, 2)).find("第2声—Alto"), std::string::npos);
+    EXPECT_EQ(Run({"--harp", "25", "--measures", "all", "--voices", voices, "--player", "2", "--others", "hide", tune,
+                   hide}),
+              "");
+    EXPECT_LT(PdfCircles(PdfPaths(hide, 1, sandbox.Path("h"))).size(), first.size());
+    EXPECT_EQ(Run({"--voices", "melody=1,2=2", "--player", "3", tune, hide}).substr(0, 6), "exit 2");
+}
