@@ -42,6 +42,11 @@ MarkStyle StyleOf(NoteMark mark)
     return {false, 8};
 }
 
+double OuterRadius(const PlacedNote& note)
+{
+    return (note.right - note.left) / 2.0 + (note.shared ? kSharedRingPixels : 0);
+}
+
 int StringOf(const ScoreFrame& frame, int pitch)
 {
     const int n = DrawnStrings(frame);
@@ -181,7 +186,7 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
             if (std::find(atTime.begin(), atTime.end(), at) == atTime.end())
                 atTime.push_back(at);
             if (FlowOf(voice.role) != VoiceFlow::kNone && before && *before != at)
-                g.flows.push_back({*before, at, kind});
+                g.flows.push_back({*before, at, kind, voice.role});
             before = at;
         }
     }
