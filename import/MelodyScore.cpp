@@ -144,6 +144,8 @@ Score ScoreOfMelody(const Melody& melody, const std::string& fallbackTitle, cons
         {0, std::clamp(bpm, double(SummaryBlock::kMinPlayedTempo), double(SummaryBlock::kMaxPlayedTempo))});
 
     ScoreVoice& tune = score.voices.emplace_back();
+    if (melody.melodyVoice >= 0 && static_cast<size_t>(melody.melodyVoice) < melody.voices.size())
+        tune.name = melody.voices[static_cast<size_t>(melody.melodyVoice)].name;
     tune.events = EventsOf(melody.notes, sheet, report);
     for (const ScoreEvent& e : tune.events)
         report.placed += static_cast<int>(e.pitches.size());

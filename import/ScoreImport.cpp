@@ -384,8 +384,10 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
                     read = true;
                 }
             }
-        if (!read)
+        if (!read) {
             melody.notes = melody.voices[static_cast<size_t>(wanted - 1)].notes;
+            melody.melodyVoice = wanted - 1;
+        }
         outcome.melodyVoice = wanted;
     }
     SongBuilder builder(melody);

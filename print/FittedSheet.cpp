@@ -31,7 +31,8 @@ SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, cons
     plan.sheetHeight = rows.pages.back().bottom;
 
     plan.scoreEnd = plan.score.bottom;
-    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, false, std::nullopt);
+    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, false, std::nullopt, true, 0,
+                              LegendKeys(fitted, plan.colourVoices));
     const int paperBottom = static_cast<int>(sheetMode.paperLength / 2.54 / 100 * sheetMode.yResolution);
     plan.legend.drawn = plan.legend.bottom <= std::min(rows.pages.back().bottom, paperBottom);
 

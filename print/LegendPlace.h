@@ -28,6 +28,17 @@ struct LegendPlace {
         SheetLabel caption;
     };
     std::vector<Kind> kinds;
+    // What tells the drawn voices apart, after the circle kinds: each voice's line between two
+    // circles with its part, role, stroke (and colour) and notes without a string; the synch
+    // line; the shared circle's ring. None for the melody alone.
+    enum class KeySample : uint8_t { kVoice, kSynch, kShared };
+    struct Key {
+        KeySample sample = KeySample::kVoice;
+        VoiceRole role = VoiceRole::kMelody;
+        double left = 0, centreY = 0, width = 0; // the sample
+        SheetLabel caption;
+    };
+    std::vector<Key> keys;
     bool scaleBar = false;
     SheetBox bar;
     SheetLabel barCaption;

@@ -34,36 +34,74 @@ std::vector<std::string> ShownOnSheet(const WordChoices& choices)
     return names;
 }
 
-// The line kinds and marks of the voices the sheet draws, as the legend explains them; none for
-// the melody alone, whose solid line needs no word.
-std::vector<std::string> VoiceMarks(const ScoreGeometry& score)
+// How paper draws each voice's line, as the legend names it.
+const char* StrokeName(VoiceRole role)
 {
-    if (score.voiceRoles.empty())
-        return {};
-    std::vector<bool> drawn(kVoiceRoleCount, false);
-    drawn[static_cast<size_t>(VoiceRole::kMelody)] = true;
-    for (const VoiceRole role : score.voiceRoles)
-        drawn[static_cast<size_t>(role)] = true;
-    const auto named = [&](std::initializer_list<VoiceRole> roles) {
-        std::vector<std::string> names;
-        for (const VoiceRole role : roles)
-            if (drawn[static_cast<size_t>(role)])
-                names.push_back(VoiceRoleLabel(role));
-        return Joined(names, "・");
-    };
-    std::vector<std::string> marks{"実線 " + named({VoiceRole::kMelody, VoiceRole::kThird})};
-    if (const std::string dotted = named({VoiceRole::kSecond, VoiceRole::kFourth}); !dotted.empty())
-        marks.push_back("点線 " + dotted);
-    if (drawn[static_cast<size_t>(VoiceRole::kAccompaniment)])
-        marks.push_back("線なし 伴奏");
-    if (!score.synchs.empty())
-        marks.push_back("破線 同時");
-    if (std::any_of(score.notes.begin(), score.notes.end(), [](const PlacedNote& n) { return n.shared; }))
-        marks.push_back("◎ 同じ弦で同時");
-    return marks;
+    switch (role) {
+    case VoiceRole::kSecond: return "破線";
+    case VoiceRole::kThird: return "太線";
+    case VoiceRole::kFourth: return "点線";
+    case VoiceRole::kAccompaniment: return "線なし";
+    case VoiceRole::kMelody: break;
+    }
+    return "実線";
+}
+
+// The colours' names, as the drawing gives each voice its colour.
+const char* ColourName(VoiceRole role)
+{
+    switch (role) {
+    case VoiceRole::kSecond: return "青";
+    case VoiceRole::kThird: return "緑";
+    case VoiceRole::kFourth: return "紫";
+    case VoiceRole::kAccompaniment: return "橙";
+    case VoiceRole::kMelody: break;
+    }
+    return "黒";
+}
+
+// "第2声 — Alto　破線・青　弦にない音 3".
+std::string VoiceCaption(VoiceRole role, const std::string& name, bool colour, int missing)
+{
+    std::string text = VoiceRoleLabel(role);
+    if (!name.empty())
+        text += " — " + name;
+    text += std::string("　") + StrokeName(role);
+    if (colour)
+        text += std::string("・") + ColourName(role);
+    return text + "　弦にない音 " + std::to_string(missing);
 }
 
 } // namespace
+
+std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour)
+{
+    const ScoreGeometry& score = fitted.geometry;
+    if (score.voiceRoles.empty())
+        return {};
+    using Key = LegendPlace::Key;
+    std::vector<Key> keys;
+    const auto add = [&](LegendPlace::KeySample sample, VoiceRole role, std::string text) {
+        Key key;
+        key.sample = sample;
+        key.role = role;
+        key.caption.text = std::move(text);
+        keys.push_back(std::move(key));
+    };
+    add(LegendPlace::KeySample::kVoice, VoiceRole::kMelody,
+        VoiceCaption(VoiceRole::kMelody, fitted.layout.melodyName, colour, fitted.notesWithoutString));
+    for (const LaidVoice& voice : fitted.layout.voices) {
+        const auto missing = std::count_if(voice.notes.begin(), voice.notes.end(),
+                                           [&](const ScoreNote& n) { return StringOf(fitted.frame, n.pitch) < 0; });
+        add(LegendPlace::KeySample::kVoice, voice.role,
+            VoiceCaption(voice.role, voice.name, colour, static_cast<int>(missing)));
+    }
+    if (!score.synchs.empty())
+        add(LegendPlace::KeySample::kSynch, VoiceRole::kMelody, "細い破線 同時に弾く音");
+    if (std::any_of(score.notes.begin(), score.notes.end(), [](const PlacedNote& n) { return n.shared; }))
+        add(LegendPlace::KeySample::kShared, VoiceRole::kMelody, "二重丸 同じ弦で同時");
+    return keys;
+}
 
 void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
 {
@@ -100,8 +138,6 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
     const std::vector<std::string> names = ShownOnSheet(plan.shown);
     if (!names.empty())
         second.push_back("表示 " + Joined(names, "・"));
-    if (const std::vector<std::string> marks = VoiceMarks(plan.content.geometry); !marks.empty())
-        second.push_back(Joined(marks, "　"));
     l.shownText = Joined(second, "　　");
 
     l.titleText = song.title;

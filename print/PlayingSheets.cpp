@@ -30,15 +30,15 @@ std::vector<TimeMark> PlayingTimeline(const FittedScore& score, double pixelsPer
     using namespace SheetRoom;
     const ScoreLayout& layout = score.layout;
     const double clear = std::max(3.0, std::ceil(kClearMm * pixelsPerMm));
-    // The drawn notes' times, each with the largest circle starting then.
-    // A pickup's empty beats take no room: time starts where it does.
+    // The drawn notes' times, each with the largest circle starting then, a shared circle's
+    // ring counted as its edge. A pickup's empty beats take no room: time starts where it does.
     std::map<int32_t, double> radius{{std::max(layout.pickupStart, 0), 0.0}};
     for (const PlacedNote& n : score.geometry.notes) {
         const std::optional<int32_t> time = DrawnTime(layout, n);
         if (!time)
             continue;
         double& r = radius[*time];
-        r = std::max(r, (n.right - n.left) / 2.0);
+        r = std::max(r, OuterRadius(n));
     }
     radius.try_emplace(std::max(layout.totalLength, radius.rbegin()->first), 0.0);
 

@@ -14,7 +14,7 @@ constexpr int kBeat = 20;            // a beat of notes that follow each other e
 constexpr double kLongShare = 0.5;   // each beat of a long note or rest after its first
 constexpr int kLongestBeats = 4;     // a gap longer than this takes no more room
 constexpr int kMeasureStart = 4;     // added before the first note of a measure
-constexpr double kClearMm = 0.8;     // least paper between two circles' edges
+constexpr double kClearMm = 0.8;     // least paper between two circles' (or rings') edges
 } // namespace SheetRoom
 
 // Where every drawn note's time, every measure start and the range's end stand, time 0 at `top`:

@@ -66,6 +66,35 @@ void DrawSongFacts(QPainter& p, const SheetPlan& plan, int dpi)
     }
 }
 
+// A key to the voices: its sample drawn as the score draws it, then its caption.
+void DrawKey(QPainter& p, const LegendPlace::Key& key, const Stretch& s, double pen, bool colour, const QFont& font)
+{
+    const QColor ink = colour ? VoiceColour(key.role) : QColor(Qt::black);
+    const double inset = StyleOf(NoteMark::kShorter).diameter * s.sx / 2;
+    const QPointF from(key.left + inset, key.centreY), to(key.left + key.width - inset, key.centreY);
+    using Sample = LegendPlace::KeySample;
+    if (key.sample == Sample::kShared) {
+        const QPointF centre((from.x() + to.x()) / 2, key.centreY);
+        DrawCircleMark(p, centre, NoteMark::kShorter, s, pen);
+        DrawSharedRing(p, centre, NoteMark::kShorter, s, pen);
+    } else {
+        if (key.sample == Sample::kSynch)
+            p.setPen(SynchPen(pen, colour));
+        else
+            p.setPen(VoiceFlowPen(key.role, pen, ink));
+        if (key.sample == Sample::kSynch || FlowOf(key.role) != VoiceFlow::kNone)
+            p.drawLine(from, to);
+        DrawCircleMark(p, from, NoteMark::kShorter, s, pen, ink);
+        DrawCircleMark(p, to, NoteMark::kShorter, s, pen,
+                       key.sample == Sample::kSynch && colour ? VoiceColour(VoiceRole::kSecond) : ink);
+    }
+    p.setPen(Qt::black);
+    p.setFont(font);
+    const QFontMetricsF metrics(font, p.device());
+    p.drawText(Rect(key.caption.box), Qt::AlignLeft | Qt::AlignVCenter,
+               metrics.elidedText(QString::fromStdString(key.caption.text), Qt::ElideRight, key.caption.box.width));
+}
+
 } // namespace
 
 void DrawLegend(QPainter& p, const SheetPlan& plan)
@@ -93,6 +122,8 @@ void DrawLegend(QPainter& p, const SheetPlan& plan)
         p.setFont(textFont);
         p.drawText(Rect(kind.caption.box), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(kind.caption.text));
     }
+    for (const LegendPlace::Key& key : l.keys)
+        DrawKey(p, key, s, pen, plan.colourVoices, textFont);
     if (!l.verses.empty()) {
         p.setPen(Qt::black);
         p.setFont(textFont);

@@ -42,6 +42,34 @@ double PlaceKinds(LegendPlace& l, double left, double top, double width, double 
     return y;
 }
 
+// The keys to the voices from (left, top) in rows `row` high, each its sample and caption, a
+// row no wider than `width`; returns the last row's bottom (`top` when there is none), and in
+// `right` the rows' right end. A row too narrow for a caption cuts it when drawn.
+double PlaceKeys(LegendPlace& l, double left, double top, double width, double row, int dpi,
+                 const SheetTextMeasure& measure, double& right)
+{
+    if (l.keys.empty())
+        return top;
+    const double sample = Dots(kKeySampleMm, dpi), gap = Dots(kKindGapMm, dpi);
+    double x = left, y = top;
+    for (LegendPlace::Key& key : l.keys) {
+        const double captionWidth = std::min(measure(SheetFont::kText, key.caption.text).first + Dots(1, dpi),
+                                             std::max(width - sample - gap, 1.0));
+        const double item = sample + gap + captionWidth;
+        if (x > left && x + item > left + width) {
+            x = left;
+            y += row;
+        }
+        key.left = x;
+        key.width = sample;
+        key.centreY = y + row / 2;
+        key.caption.box = SheetBox{x + sample + gap, y, captionWidth, row};
+        right = std::max(right, x + item);
+        x += item + Dots(kKeyGapMm, dpi);
+    }
+    return y + row;
+}
+
 } // namespace
 
 // The legend below `scoreEnd`, across the score's rectangle; the circle kinds keep left of
@@ -49,7 +77,8 @@ double PlaceKinds(LegendPlace& l, double left, double top, double width, double 
 // told whether it is drawn.
 LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
                         const SheetTextMeasure& measure, bool songFacts, bool scaleBar,
-                        std::optional<double> rightLimit, bool kinds, double leftLimit)
+                        std::optional<double> rightLimit, bool kinds, double leftLimit,
+                        const std::vector<LegendPlace::Key>& keys)
 {
     const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
     const auto width = [&](SheetFont font, const std::string& text) { return measure(font, text).first; };
@@ -100,7 +129,8 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
     double bottom = y - dots(kBlockGapMm);
     if (kinds) {
         y = PlaceKinds(l, left, y, columnWidth, largest, kindRow, dpi, measure, right);
-        bottom = y + kindRow;
+        l.keys = keys;
+        bottom = PlaceKeys(l, left, y + kindRow, columnWidth, kindRow, dpi, measure, right);
     }
     if (kinds && scaleBar) {
         // The caption under the bar: a column of glued pages is seldom wider than the bar.
@@ -206,10 +236,13 @@ double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi
     }
     l.kinds.clear();
     l.scaleBar = false;
-    if (!kinds)
+    if (!kinds) {
+        l.keys.clear();
         return y;
+    }
     double right = 0;
     y = PlaceKinds(l, left, y, width, largest, kindRow, dpi, measure, right) + kindRow;
+    y = PlaceKeys(l, left, y, width, kindRow, dpi, measure, right);
     l.scaleBar = scaleBar;
     if (scaleBar) {
         const double high = dots(kScaleBarHighMm);
@@ -233,13 +266,13 @@ double SheetLineHeight(const SheetTextMeasure& measure, int dpi)
 // without the scale bar, else the sheet's title and facts alone, else the names alone. Never
 // among the strings: a player reads the lines, and a line that breaks reads as a missing string.
 void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
-                       const SheetBox& textArea)
+                       const SheetBox& textArea, const std::vector<LegendPlace::Key>& keys)
 {
     const int dpi = plan.dotsPerInch;
     const auto dots = [dpi](double mm) { return Dots(mm, dpi); };
     const PictureStretch s(score, plan.score);
     LegendPlace& l = plan.legend;
-    l = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, false, false, std::nullopt);
+    l = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, false, false, std::nullopt, true, 0, keys);
     for (SheetLabel& name : l.stringNames) // the outermost names keep off the edge
         name.box.left = std::clamp(name.box.left, textArea.left, textArea.Right() - name.box.width);
     double namesBottom = plan.scoreEnd;
@@ -266,6 +299,7 @@ void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetT
     }
     l.songFacts = false;
     l.kinds.clear();
+    l.keys.clear();
     l.scaleBar = false;
     l.bounds = SheetBox{textArea.left, double(plan.scoreEnd), textArea.width, namesBottom - plan.scoreEnd};
     l.bottom = namesBottom;

@@ -91,7 +91,8 @@ SheetSet PlanWholeGroupSheet(const FittedScore& score, const SheetSettings& shee
     frame.height = starts.back() - starts.front() + top + end;
     FittedScore whole = SheetScore(score, timeline, SheetCut{0, starts.size() - 1}, frame, top);
     SheetPlan plan = PlaceAtScale(whole, sheet, dotsPerInch, measure);
-    AddLegendAtScale(plan, whole.geometry, measure, facts.has_value(), LastCircleRight(whole.geometry, plan.score));
+    AddLegendAtScale(plan, whole.geometry, measure, facts.has_value(), LastCircleRight(whole.geometry, plan.score), true,
+                     0, LegendKeys(whole, plan.colourVoices));
     AddVersesBelow(plan, score.layout.verses, measure);
     plan.pageWidth = plan.sheetWidth;
     plan.measures = whole.measures;

@@ -19,6 +19,7 @@ constexpr double kBelowScoreMm = 1.5; // from the ends of the string lines to th
 constexpr double kBlockGapMm = 4.0;   // between the names, the facts and the circle kinds
 constexpr double kKeyGapMm = 8.0;     // between two circle kinds
 constexpr double kKindGapMm = 1.5;    // from a circle kind to its caption
+constexpr double kKeySampleMm = 12.0; // a voice's line between two circles, in the legend's keys
 constexpr double kScaleBarHighMm = 1.5;
 constexpr double kEdgeMm = 2.0;         // from the page's edge to its label
 // The legend's names under the outermost lines reach a little beside its bounds.
@@ -51,15 +52,18 @@ void DropWordsAfter(double pictureY, ScoreWords& words);
 // The legend and the verses.
 LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, double scoreEnd, int dpi,
                         const SheetTextMeasure& measure, bool songFacts, bool scaleBar,
-                        std::optional<double> rightLimit, bool kinds = true, double leftLimit = 0);
+                        std::optional<double> rightLimit, bool kinds = true, double leftLimit = 0,
+                        const std::vector<LegendPlace::Key>& keys = {});
 // The room the sheet's title and facts take below the string names.
 double SheetLineHeight(const SheetTextMeasure& measure, int dpi);
 void PlaceLegendOnPage(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
-                       const SheetBox& textArea);
+                       const SheetBox& textArea, const std::vector<LegendPlace::Key>& keys = {});
 void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::vector<std::string>& verses,
                        const SheetTextMeasure& measure, const SheetBox& textArea);
 void AddVersesBelow(SheetPlan& plan, const std::vector<std::string>& verses, const SheetTextMeasure& measure);
 void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts);
+// The keys to the drawn voices (texts only; placing them places the rest), none for the melody alone.
+std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour);
 
 // The fitted sheet.
 SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
@@ -68,7 +72,8 @@ SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, cons
 // The sheet at scale.
 SheetPlan PlaceAtScale(const FittedScore& fitted, const SheetSettings& sheet, int dpi, const SheetTextMeasure& measure);
 void AddLegendAtScale(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
-                      double rightLimit, bool kinds = true, double leftLimit = 0);
+                      double rightLimit, bool kinds = true, double leftLimit = 0,
+                      const std::vector<LegendPlace::Key>& keys = {});
 std::vector<SheetSpan> ColumnsOf(const SheetPlan& plan, const ScoreGeometry& score, const SheetPaper& paper);
 SheetPlan PlanGluedSheet(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,
                          const SheetTextMeasure& measure, bool songFacts, const std::vector<std::string>& verses);

@@ -70,10 +70,11 @@ SheetPlan PlaceAtScale(const FittedScore& fitted, const SheetSettings& sheet, in
 // The legend below the strings, its circle kinds left of `rightLimit` and the block right of
 // `leftLimit`; the sheet grows to hold it.
 void AddLegendAtScale(SheetPlan& plan, const ScoreGeometry& score, const SheetTextMeasure& measure, bool songFacts,
-                      double rightLimit, bool kinds, double leftLimit)
+                      double rightLimit, bool kinds, double leftLimit, const std::vector<LegendPlace::Key>& keys)
 {
     const int dpi = plan.dotsPerInch, margin = DotsFor(kSheetMarginMm, dpi);
-    plan.legend = PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, rightLimit, kinds, leftLimit);
+    plan.legend =
+        PlaceLegend(score, plan.score, plan.scoreEnd, dpi, measure, songFacts, true, rightLimit, kinds, leftLimit, keys);
     plan.sheetWidth = std::max(plan.sheetWidth, static_cast<int>(std::ceil(plan.legend.bounds.Right())) + margin);
     plan.sheetHeight =
         static_cast<int>(std::ceil(std::max<double>(plan.scoreEnd, plan.legend.bounds.Bottom()))) + margin;
@@ -187,13 +188,14 @@ SheetPlan PlanGluedSheet(const FittedScore& fitted, const SheetSettings& sheet, 
     }
     // The whole legend, else the sheet's title and facts, else the string names alone: the
     // first that takes no more rows of pages than the names do.
+    const std::vector<LegendPlace::Key> keys = LegendKeys(fitted, plan.colourVoices);
     SheetPlan names = plan;
     AddLegendAtScale(names, score, measure, false, legendLimit, false, legendLeft);
     const size_t rows = RowsFor(names, score, paper, names.sheetHeight);
     bool placed = false;
     for (const bool kinds : {true, false}) {
         SheetPlan trial = plan;
-        AddLegendAtScale(trial, score, measure, songFacts, legendLimit, kinds, legendLeft);
+        AddLegendAtScale(trial, score, measure, songFacts, legendLimit, kinds, legendLeft, keys);
         if (RowsFor(trial, score, paper, trial.sheetHeight) <= rows) {
             plan = std::move(trial);
             placed = true;
@@ -321,7 +323,7 @@ SheetPlan PlanOnPage(const FittedScore& fitted, const SheetSettings& sheet, cons
     plan.scoreEnd = ScoreEnd(score, plan.score, dpi);
     plan.pageWidth = plan.sheetWidth = paper.pageWidth;
     plan.sheetHeight = paper.pageHeight;
-    PlaceLegendOnPage(plan, score, measure, songFacts, frame.textAreaOnPage);
+    PlaceLegendOnPage(plan, score, measure, songFacts, frame.textAreaOnPage, LegendKeys(fitted, plan.colourVoices));
     if (lastSheet)
         PlaceVersesOnPage(plan, score, fitted.layout.verses, measure, frame.textAreaOnPage);
     SheetPage page;

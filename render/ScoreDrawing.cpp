@@ -19,8 +19,6 @@ constexpr int kCountGrey = 110;
 // Between a string's black and the measure marks' grey, so that a synch line reads as a
 // hint beside the flow lines.
 constexpr int kSynchGrey = 90;
-// Picture pixels a shared circle's ring stands outside the circle.
-constexpr int kSharedRing = 2;
 // The others' voices on a player's sheet: light enough to read past, dark enough to follow.
 constexpr int kFaintGrey = 175;
 
@@ -122,8 +120,8 @@ void DrawBitmapScore(QPainter& p, const ScoreGeometry& g, const ScoreStyle& styl
             p.save();
             p.setPen(QPen(QColor(ink), 1));
             p.setBrush(Qt::NoBrush);
-            p.drawEllipse(note.left - kSharedRing, note.top - kSharedRing, note.right - note.left + 2 * kSharedRing - 1,
-                          note.bottom - note.top + 2 * kSharedRing - 1);
+            p.drawEllipse(note.left - kSharedRingPixels, note.top - kSharedRingPixels, note.right - note.left + 2 * kSharedRingPixels - 1,
+                          note.bottom - note.top + 2 * kSharedRingPixels - 1);
             p.restore();
         }
     }
@@ -171,11 +169,7 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
         return true;
     };
     if (voices) {
-        // A synch line is thinner than a flow line, its dashes longer than a dotted voice's dots.
-        QPen dashed(style.colourVoices ? QColor(kSynchGrey, kSynchGrey, kSynchGrey) : QColor(Qt::black), pen / 2,
-                    Qt::CustomDashLine, Qt::FlatCap);
-        dashed.setDashPattern({8, 6});
-        p.setPen(dashed);
+        p.setPen(SynchPen(pen, style.colourVoices));
         for (const SynchLine& synch : score.synchs)
             if (QLineF line; segment(synch.from, synch.to, line))
                 p.drawLine(line);
@@ -191,14 +185,8 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
             continue;
         }
         const QColor ink = flow.faint ? QColor(kFaintGrey, kFaintGrey, kFaintGrey)
-                                      : InkOf(score, score.notes[flow.to], style.colourVoices);
-        QPen flowPen(ink, PenOf(flow.faint, pen), Qt::SolidLine, Qt::FlatCap);
-        if (flow.kind == FlowKind::kDotted) {
-            flowPen.setStyle(Qt::CustomDashLine);
-            flowPen.setCapStyle(Qt::RoundCap);
-            flowPen.setDashPattern({0.01, 2.5});
-        }
-        p.setPen(flowPen);
+                       : style.colourVoices ? VoiceColour(flow.role) : QColor(Qt::black);
+        p.setPen(VoiceFlowPen(flow.role, PenOf(flow.faint, pen), ink));
         p.drawLine(line);
     }
     if (voices)
@@ -240,12 +228,8 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
             // A cut circle has always been black, whatever its voice's colour.
             DrawCutMark(p, centre, note.mark, s, PenOf(note.faint, pen), area, note.faint ? ink : QColor(Qt::black));
         }
-        if (note.shared && area.contains(extent)) {
-            p.setPen(QPen(ink, PenOf(note.faint, pen)));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(centre, (mark.diameter / 2.0 + kSharedRing) * s.sx - pen / 2,
-                          (mark.diameter / 2.0 + kSharedRing) * s.sy - pen / 2);
-        }
+        if (note.shared && area.contains(extent))
+            DrawSharedRing(p, centre, note.mark, s, PenOf(note.faint, pen), ink);
     }
     flush();
     DrawJumpLines(
@@ -448,6 +432,44 @@ QColor VoiceColour(VoiceRole role)
     case VoiceRole::kMelody: break;
     }
     return QColor(Qt::black);
+}
+
+QPen SynchPen(double pen, bool colour)
+{
+    // Thinner than a flow line, its dashes longer than a dotted voice's dots.
+    QPen dashed(colour ? QColor(kSynchGrey, kSynchGrey, kSynchGrey) : QColor(Qt::black), pen / 2, Qt::CustomDashLine,
+                Qt::FlatCap);
+    dashed.setDashPattern({8, 6});
+    return dashed;
+}
+
+void DrawSharedRing(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen, const QColor& ink)
+{
+    const double radius = StyleOf(mark).diameter / 2.0 + kSharedRingPixels;
+    p.setPen(QPen(ink, pen));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(centre, radius * s.sx - pen / 2, radius * s.sy - pen / 2);
+}
+
+QPen VoiceFlowPen(VoiceRole role, double pen, const QColor& ink)
+{
+    QPen line(ink, pen, Qt::SolidLine, Qt::FlatCap);
+    switch (role) {
+    case VoiceRole::kSecond:
+        // Short dashes at the full width: the synch line's are longer, thinner and further apart.
+        line.setStyle(Qt::CustomDashLine);
+        line.setDashPattern({2.5, 1.5});
+        break;
+    case VoiceRole::kThird: line.setWidthF(2 * pen); break;
+    case VoiceRole::kFourth:
+        line.setStyle(Qt::CustomDashLine);
+        line.setCapStyle(Qt::RoundCap);
+        line.setDashPattern({0.01, 2.5});
+        break;
+    case VoiceRole::kMelody:
+    case VoiceRole::kAccompaniment: break;
+    }
+    return line;
 }
 
 void DrawCircleMark(QPainter& p, QPointF centre, NoteMark mark, const Stretch& s, double pen, const QColor& ink)

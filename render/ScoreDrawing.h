@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPen>
 #include <QPointF>
 #include <QRectF>
 #include <QVector>
@@ -60,9 +61,19 @@ struct ScoreStyle {
 // The colour a voice is drawn in when voices are told apart by colour; the melody's is black.
 QColor VoiceColour(VoiceRole role);
 
+// The line that joins a voice's notes on paper, `pen` the thin line's width: each voice its
+// own stroke (melody thin, second dashed, third thick, fourth dotted), so that paper without
+// colour tells them apart. The screen keeps its solid and dotted lines.
+QPen VoiceFlowPen(VoiceRole role, double pen, const QColor& ink);
+// The dashed line between two voices' notes that start together, on paper.
+QPen SynchPen(double pen, bool colour);
+
 // The score and its words in the style.
 void DrawScore(QPainter& painter, const ScoreGeometry& score, const ScoreWords& words, const ScoreStyle& style);
 
 // One circle of the kind at the stretched size, its pen's outer edge the circle's edge.
 void DrawCircleMark(QPainter& painter, QPointF centre, NoteMark mark, const Stretch& stretch, double pen,
+                    const QColor& ink = Qt::black);
+// The ring round a circle two voices share, its pen's outer edge the ring's edge.
+void DrawSharedRing(QPainter& painter, QPointF centre, NoteMark mark, const Stretch& stretch, double pen,
                     const QColor& ink = Qt::black);

@@ -42,6 +42,11 @@ MarkStyle StyleOf(NoteMark mark)
     return {false, 8};
 }
 
+double OuterRadius(const PlacedNote& note)
+{
+    return (note.right - note.left) / 2.0 + (note.shared ? kSharedRingPixels : 0);
+}
+
 int StringOf(const ScoreFrame& frame, int pitch)
 {
     const int n = DrawnStrings(frame);

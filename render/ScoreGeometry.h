@@ -30,6 +30,14 @@ enum class NoteMark : uint8_t {
     kOtherLong, // two beats or more, other than four: small white
 };
 
+// Picture pixels a shared circle's ring stands outside the circle: its outer edge, the edge that
+// keeps clear of every other circle and ring.
+constexpr int kSharedRingPixels = 2;
+
+// The picture pixels a drawn note covers from its centre: its circle, or its ring when shared.
+struct PlacedNote;
+double OuterRadius(const PlacedNote& note);
+
 struct MarkStyle {
     bool black;
     int diameter; // picture pixels
@@ -59,8 +67,9 @@ enum class FlowKind : uint8_t { kSolid, kDotted };
 struct FlowLine {
     size_t from = 0, to = 0; // indices into the geometry's notes
     FlowKind kind = FlowKind::kSolid;
-    VoiceRole role = VoiceRole::kMelody; // the voice whose way it is
-    bool faint = false;                  // on a player's sheet, another voice's way
+    // The voice it joins: a line into a shared circle is still its own voice's, whoever owns the circle.
+    VoiceRole role = VoiceRole::kMelody;
+    bool faint = false; // on a player's sheet, another voice's way
     bool operator==(const FlowLine&) const = default;
 };
 

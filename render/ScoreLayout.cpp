@@ -78,6 +78,7 @@ ScoreLayout LayOutMeasures(const Score& score, int first, int last)
     for (size_t v = 0; v < score.voices.size(); ++v) {
         const ScoreVoice& voice = score.voices[v];
         if (v == 0) {
+            layout.melodyName = voice.name;
             LayOutEvents(voice.events, from, to, beatTicks, layout.notes, &layout.words);
             continue;
         }
@@ -99,6 +100,7 @@ ScoreLayout PartOfLayout(const ScoreLayout& all, size_t firstMeasure, size_t end
 {
     const auto inside = [&](int32_t time) { return time >= from && (time < to || (withEnd && time <= to)); };
     ScoreLayout part;
+    part.melodyName = all.melodyName;
     for (size_t i = 0; i < all.notes.size(); ++i) {
         if (!inside(all.notes[i].time))
             continue;

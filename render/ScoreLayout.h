@@ -85,6 +85,7 @@ enum class RepeatFallback : uint8_t {
 struct ScoreLayout {
     int32_t totalLength = 0; // time units the picture height stands for
     std::vector<ScoreNote> notes;       // the melody's
+    std::string melodyName;             // the melody's part as the file names it (UTF-8), or empty
     std::vector<LaidVoice> voices;      // the other voices drawn, in the song's order
     std::vector<std::string> words;     // one per note: its syllable (UTF-8)
     std::vector<ScoreChord> chords;     // in time order

@@ -161,6 +161,7 @@ ScoreLayout LayOutWritten(const Score& score)
         return played;
 
     ScoreLayout out;
+    out.melodyName = played.melodyName;
     out.totalLength = cut.start.back();
     out.pickupStart = played.pickupStart;
     out.numberShift = played.numberShift;

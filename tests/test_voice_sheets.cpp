@@ -22,7 +22,7 @@ constexpr double kMm = 72 / 25.4; // points per millimetre
 // A page's dashed strokes by their pattern: a dotted voice's dots are a sliver of their
 // period, a synch line's dashes 8 to 6, a jump line's 2 to 1.
 struct Strokes {
-    size_t dotted = 0, synch = 0, jump = 0;
+    size_t dotted = 0, dashed = 0, synch = 0, jump = 0;
 };
 
 Strokes DashedStrokes(const std::string& svgFile)
@@ -37,6 +37,7 @@ Strokes DashedStrokes(const std::string& svgFile)
         const double ratio = dash / space;
         strokes.dotted += ratio < 0.1;
         strokes.synch += ratio > 1.2 && ratio < 1.45;
+        strokes.dashed += ratio > 1.6 && ratio < 1.75;
         strokes.jump += ratio > 1.9 && ratio < 2.1;
     }
     return strokes;
@@ -136,12 +137,14 @@ TEST_F(VoiceSheetsTest, AnAbcDuetDrawsBothVoicesWithDottedSecondAndSynchLines)
 
     const VoiceSheet both = Sheet(tune, "melody=1,2=2");
     EXPECT_EQ(both.circles.size(), 16u);
-    EXPECT_EQ(both.strokes.dotted, 7u);
-    EXPECT_EQ(both.strokes.synch, 8u);
+    // The second voice's seven dashed lines and its key's; the eight synch lines and the key's.
+    EXPECT_EQ(both.strokes.dashed, 8u);
+    EXPECT_EQ(both.strokes.synch, 9u);
     EXPECT_EQ(both.rings, 0u);
     EXPECT_GE(ClosestCircles(both.circles), 0.8);
-    EXPECT_NE(both.text.find("点線第2声"), std::string::npos) << "the legend names the dotted line";
-    EXPECT_NE(both.text.find("破線同時"), std::string::npos);
+    EXPECT_NE(both.text.find("旋律—Soprano実線弦にない音0"), std::string::npos) << both.text;
+    EXPECT_NE(both.text.find("第2声—Alto破線弦にない音0"), std::string::npos) << "the legend names part, role, stroke";
+    EXPECT_NE(both.text.find("細い破線同時に弾く音"), std::string::npos);
 }
 
 // A MusicXML song of a melody and a bass part: the bass as the accompaniment is circles without
@@ -163,9 +166,9 @@ TEST_F(VoiceSheetsTest, ATwoPartScoreDrawsTheBassAsAccompanimentWithoutFlowLines
     EXPECT_EQ(sheet.circles.size(), 9u);
     EXPECT_EQ(sheet.strokes.dotted, 0u) << "the accompaniment has no line";
     // The bass starts with the melody at the first beat of each half of measure 1 and at measure 2.
-    EXPECT_EQ(sheet.strokes.synch, 3u);
+    EXPECT_EQ(sheet.strokes.synch, 3u + 1u) << "and the legend's key";
     EXPECT_GE(ClosestCircles(sheet.circles), 0.8);
-    EXPECT_NE(sheet.text.find("線なし伴奏"), std::string::npos);
+    EXPECT_NE(sheet.text.find("伴奏—Bass線なし"), std::string::npos) << sheet.text;
 }
 
 // "コードから" on a folk tune with chord names: a root and a fifth at each of the seven changes,
@@ -176,13 +179,13 @@ TEST_F(VoiceSheetsTest, ChordNamesGiveAnAccompanimentWithOneSynchLinePerChange)
     const std::string tune = Write("chords.abc", kChordTune);
     const VoiceSheet wide = Sheet(tune, "acc=chords", "37");
     EXPECT_EQ(wide.circles.size(), 15u + 14u);
-    EXPECT_EQ(wide.strokes.synch, 7u);
+    EXPECT_EQ(wide.strokes.synch, 7u + 1u);
     EXPECT_EQ(wide.rings, 0u);
     EXPECT_GE(ClosestCircles(wide.circles), 0.8);
 
     const VoiceSheet narrow = Sheet(tune, "acc=chords", "25");
     EXPECT_EQ(narrow.rings, 1u) << "E4 of the Em chord is the melody's own E4";
-    EXPECT_EQ(narrow.strokes.synch, 6u);
+    EXPECT_EQ(narrow.strokes.synch, 6u + 1u);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
