@@ -308,6 +308,9 @@ void CDovrelPlinvaraDlg::OnSystemCommand(int id)
         PreviewScore(id == MainCommand::kPreviewWhole);
     } else if (id == MainCommand::kPrintWhole) {
         PrintScore(true);
+    } else if (id == MainCommand::kPrintEveryone || id == MainCommand::kPreviewEveryone) {
+        if (song && !fitted.layout.voices.empty())
+            id == MainCommand::kPrintEveryone ? PrintScore(true, true) : PreviewScore(true, true);
     } else if ((id & 0xFFF0) == MainCommand::kAbout) {
         CAboutDlg about(nullptr);
         about.exec();
@@ -340,6 +343,13 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     wholePreview->setData(MainCommand::kPreviewWhole);
     for (QAction* a : {whole, wholePreview})
         a->setEnabled(song != nullptr);
+    QAction* everyone = menu.addAction(QStringLiteral("全員の用紙を印刷(&Y)..."));
+    everyone->setData(MainCommand::kPrintEveryone);
+    QAction* everyonePreview = menu.addAction(QStringLiteral("全員の用紙の印刷プレビュー(&Z)..."));
+    everyonePreview->setData(MainCommand::kPreviewEveryone);
+    // A sheet for each player where there are players to share the tune.
+    for (QAction* a : {everyone, everyonePreview})
+        a->setEnabled(song != nullptr && !fitted.layout.voices.empty());
     QAction* about = menu.addAction(QStringLiteral("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
     about->setData(MainCommand::kAbout);
     // The tempo and loop items act by themselves and keep the sound going.
@@ -422,7 +432,7 @@ RepeatDrawing CDovrelPlinvaraDlg::RepeatsShown() const
     return fitted.DrawnOnce() ? RepeatDrawing::kLines : RepeatDrawing::kWrittenOut;
 }
 
-CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong, QSizeF paperMm) const
+CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong, QSizeF paperMm, bool everyone) const
 {
     PrintRequest r;
     r.score = wholeSong && song ? LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)},
@@ -440,15 +450,18 @@ CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong
     // A harp the settings name keeps its own sheet height; one set by hand takes sheet.ini's.
     if (const HarpPreset* harp = RecogniseHarpPreset(settings))
         r.sheet.harpHeightMm = harp->sheetHeightMm;
+    if (everyone)
+        r.sheet.players.who = SheetPlayers::Who::kEveryone;
     r.landscape = SuitsLandscape(frame.stringCount, r.sheet, paperMm.width(), paperMm.height());
     return r;
 }
 
-void CDovrelPlinvaraDlg::PrintScore(bool wholeSong)
+void CDovrelPlinvaraDlg::PrintScore(bool wholeSong, bool everyone)
 {
     auto printer = std::make_unique<CPrintPicture>();
     printer->expectedPaperSize = PaperSize::kA3;
-    const PrintRequest r = RequestPrint(wholeSong, QPageSize(PageSizeOf(sheet.paper)).size(QPageSize::Millimeter));
+    const PrintRequest r =
+        RequestPrint(wholeSong, QPageSize(PageSizeOf(sheet.paper)).size(QPageSize::Millimeter), everyone);
     printer->SetDocumentName(QString::fromStdString(r.facts ? r.facts->title : std::string()));
     DeviceMode mode;
     if (printer->ChoosePrinter(mode, this, r.sheet, r.landscape)) {
@@ -457,9 +470,10 @@ void CDovrelPlinvaraDlg::PrintScore(bool wholeSong)
     }
 }
 
-void CDovrelPlinvaraDlg::PreviewScore(bool wholeSong)
+void CDovrelPlinvaraDlg::PreviewScore(bool wholeSong, bool everyone)
 {
-    const PrintRequest r = RequestPrint(wholeSong, QPageSize(PageSizeOf(sheet.paper)).size(QPageSize::Millimeter));
+    const PrintRequest r =
+        RequestPrint(wholeSong, QPageSize(PageSizeOf(sheet.paper)).size(QPageSize::Millimeter), everyone);
     const std::unique_ptr<QPrinter> printer = PreviewPrinter(QString::fromStdString(r.facts ? r.facts->title : std::string()), sheet.paper, r.landscape);
     QPrintPreviewDialog preview(printer.get(), this);
     preview.setObjectName(QString::fromLatin1(kPrintPreviewName));

@@ -44,6 +44,7 @@ constexpr int kExit = 0, kSettings = 1, kLoad = 2, kPrint = 3, kLibrary = 4;
 constexpr int kAbout = 16;
 constexpr int kPrintPreview = 32;
 constexpr int kPrintWhole = 64, kPreviewWhole = 80; // the whole song, whatever the boxes show
+constexpr int kPrintEveryone = 96, kPreviewEveryone = 112; // the whole song, a sheet for each player
 constexpr int kPlay = 48; // 再生 and 停止 of the context menu, and the space bar
 } // namespace MainCommand
 
@@ -148,9 +149,10 @@ private:
     void LoadFromFile();
     void OpenLibrary();
     void EditSettings();
-    void PrintScore(bool wholeSong = false);
+    // `everyone`: the whole song once for each drawn voice's player, in one job.
+    void PrintScore(bool wholeSong = false, bool everyone = false);
     // The pages 印刷 would print, in Qt's print preview, printable from there.
-    void PreviewScore(bool wholeSong = false);
+    void PreviewScore(bool wholeSong = false, bool everyone = false);
     // What a print takes: the shown measures or the whole song, the sheet made for this harp.
     struct PrintRequest {
         FittedScore score;
@@ -158,7 +160,7 @@ private:
         SheetSettings sheet;
         bool landscape = false;
     };
-    PrintRequest RequestPrint(bool wholeSong, QSizeF paperMm) const;
+    PrintRequest RequestPrint(bool wholeSong, QSizeF paperMm, bool everyone = false) const;
     RepeatDrawing RepeatsShown() const;
     void OnMeasureBoxChanged(bool startMoved);
     // Whatever changes the score, opens a dialog or ends the window stops the sound first.

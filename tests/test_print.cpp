@@ -1,6 +1,7 @@
 #include "app/CDovrelPlinvaraDlg.h"
 #include "app/RenderCommand.h"
 #include "common/ByteIO.h"
+#include "import/CVoiceRolesDlg.h"
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreSheet.h"
@@ -12,6 +13,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/UiTestSupport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -595,6 +597,50 @@ TEST_F(PrintTest, AFreshInstallPrintsTheWholeSongAtItsHarpsSpacing)
     g_orientation = QPageLayout::Landscape; // as the print dialog offers it for 37 strings on A3
     window.OnSystemCommand(MainCommand::kPrintWhole);
     EXPECT_EQ(DarkRunCentres(Page(g_pdfPath), 400).size(), 37u) << "and the print, together";
+}
+
+// 全員の用紙を印刷 prints the whole song once for each player, in one job; the menu offers it
+// only where another voice is drawn.
+TEST_F(PrintTest, EveryPlayersSheetsGoInOneJob)
+{
+    g_size = QPageSize::A4;
+    g_orientation = QPageLayout::Portrait;
+    const std::string tune = sandbox.Path("duet.abc");
+    const std::string text = "X:1\nT:Duet\nM:4/4\nL:1/4\nK:C\n\"C\"C D E F|\"G\"G A B c|\"F\"A G F E|\"C\"D E C2|]\n";
+    WriteFileBytes(tune, std::vector<uint8_t>(text.begin(), text.end()));
+    CDovrelPlinvaraDlg window;
+    window.show();
+    window.LoadSong(tune);
+    const auto offered = [&] {
+        bool on = false;
+        WhenPopupOpens([&](QWidget* popup) {
+            for (QAction* action : static_cast<QMenu*>(popup)->actions())
+                if (action->text() == QStringLiteral("全員の用紙を印刷(&Y)..."))
+                    on = action->isEnabled();
+            popup->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+        QApplication::sendEvent(&window, &event);
+        return on;
+    };
+    EXPECT_FALSE(offered()) << "the melody alone has one player";
+    WhenModalOpens([](QWidget* modal) {
+        Control<QCheckBox>(modal, VoiceRolesControl::kFromChords)->setChecked(true);
+        Control<QPushButton>(modal, VoiceRolesControl::kOk)->click();
+    });
+    window.ChooseVoices();
+    ASSERT_FALSE(window.Score().layout.voices.empty());
+    EXPECT_TRUE(offered());
+
+    window.OnSystemCommand(MainCommand::kPrintWhole);
+    const int group = PdfPages(g_pdfPath);
+    ASSERT_GT(group, 0);
+    fs::remove(g_pdfPath);
+    window.OnSystemCommand(MainCommand::kPrintEveryone);
+    EXPECT_EQ(PdfPages(g_pdfPath), 2 * group) << "the melody's player's sheets, then the accompaniment's";
+    EXPECT_NE(PdfText(g_pdfPath, 1), PdfText(g_pdfPath, group + 1)) << "each names its player";
+    EXPECT_NE(PdfText(g_pdfPath, group + 1).find("伴奏"), std::string::npos);
+    EXPECT_EQ(sink.Count(), 0u);
 }
 
 // A sheet at scale of more than 20 pages is asked about before anything goes to the printer.
