@@ -3,10 +3,13 @@
 #include "app/CDovrelPlinvaraDlg.h"
 #include "common/MessageBoxSink.h"
 #include "common/QtTranslations.h"
+#include "library/SampleLibrary.h"
 
+#include <QFile>
 #include <QTimer>
 #include <csignal>
 #include <memory>
+#include <unistd.h>
 
 void PrepareProcess()
 {
@@ -33,7 +36,22 @@ int CDovrelPlinvaraApp::InitInstance()
 {
     static MessageBoxSink sink;
     SetMessageSink(&sink);
+    UseOwnLibraryWhenInstalled();
     return RunMainWindow(arguments());
+}
+
+void UseOwnLibraryWhenInstalled()
+{
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd))
+        return;
+    const std::string installed =
+        QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/" DP_DATA_FROM_BIN)).toStdString();
+    const std::string base = ChooseLibraryBase(cwd, installed, UserLibraryBase());
+    // The window records the folder it starts in as the library's base; should the move fail,
+    // it stays in the installed samples' folder, which it still lists.
+    if (base != cwd && chdir(base.c_str()) != 0)
+        return;
 }
 
 int RunMainWindow(const QStringList& arguments)

@@ -17,6 +17,10 @@ public:
 // and the old file kept, instead of the signal ending the program mid-write.
 void PrepareProcess();
 
+// Started in the installed samples' folder (as the desktop entry starts it), the program moves
+// to the player's own base folder, whose library gets the samples at the first start.
+void UseOwnLibraryWhenInstalled();
+
 // Runs the main window modally; with exactly one argument after the program's name, that
 // file is loaded once the window shows its empty score.
 int RunMainWindow(const QStringList& arguments);

@@ -69,13 +69,12 @@ target_link_libraries(dovrelplinvara-render PRIVATE rendercommand)
 add_executable(make-resources EXCLUDE_FROM_ALL resources/make_resources.cpp)
 target_link_libraries(make-resources PRIVATE Qt6::Widgets)
 
-install(TARGETS dovrelplinvara dovrelplinvara-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(DIRECTORY ${DP_SAMPLE_DIR} DESTINATION ${CMAKE_INSTALL_DATADIR}/dovrelplinvara)
-install(FILES resources/icon-128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps RENAME dovrelplinvara.png)
-set(DP_DESKTOP_PATH ${CMAKE_INSTALL_FULL_DATADIR}/dovrelplinvara)
-set(DP_DESKTOP_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/dovrelplinvara)
-configure_file(resources/dovrelplinvara.desktop.in ${CMAKE_BINARY_DIR}/dovrelplinvara.desktop @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/dovrelplinvara.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Where the installed samples lie seen from the installed programs, so that the window knows
+# when it was started among them, whatever the prefix.
+file(RELATIVE_PATH DP_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/dovrelplinvara)
+set_source_files_properties(app/CDovrelPlinvaraApp.cpp PROPERTIES COMPILE_DEFINITIONS DP_DATA_FROM_BIN="${DP_DATA_FROM_BIN}")
+
+include(cmake/Install.cmake)
 
 # Pictures of the windows for the README: scripts/make-screenshot.sh
 add_executable(dovrelplinvara-screenshot app/screenshot_main.cpp)

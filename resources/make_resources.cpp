@@ -1,5 +1,6 @@
 // Draws the program's own bitmaps: the two 88 x 30 pill buttons (167 pressed, 168 normal)
-// and the harp icon (128, drawn at 128 px). Usage: make-resources OUTPUT_FOLDER
+// and the harp icon (128, drawn at 128 px, and drawn at each size the desktop's icon theme
+// asks for: icon-SIZE.png). Usage: make-resources OUTPUT_FOLDER
 
 #include <QGuiApplication>
 #include <QImage>
@@ -105,6 +106,7 @@ int main(int argc, char** argv)
     const PillColours violet{QColor(200, 190, 255), QColor(110, 90, 220), QColor(150, 130, 245), QColor(60, 40, 140)};
     bool ok = Pill(silver, false).save(out + "/bitmap-168.bmp", "BMP");
     ok = Pill(violet, true).save(out + "/bitmap-167.bmp", "BMP") && ok;
-    ok = HarpIcon(128).save(out + "/icon-128.png", "PNG") && ok; // 128 px, as installed for the desktop
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) // the hicolor sizes installed for the desktop
+        ok = HarpIcon(size).save(out + QStringLiteral("/icon-%1.png").arg(size), "PNG") && ok;
     return ok ? 0 : 1;
 }

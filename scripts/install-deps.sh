@@ -12,6 +12,7 @@ packages=(
   poppler-utils time
   libpugixml-dev libzip-dev
   libfluidsynth-dev timgm6mb-soundfont
+  dpkg-dev desktop-file-utils appstream file
 )
 
 missing=()
