@@ -31,6 +31,9 @@ seed=$((RANDOM % 99999 + 1))
 echo "== widget suites shuffled, seed $seed"
 build/tests/ui_tests --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1
 
+echo "== the Debian package, unpacked, installed and removed"
+bash scripts/check-package.sh build
+
 echo "== the programs with CMake's default generator, as a new user builds them"
 cmake -S . -B build-make -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP_BUILD_TESTS=OFF > build-make.configure.log 2>&1 ||
   { cat build-make.configure.log; exit 1; }
