@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -275,4 +276,47 @@ TEST_F(VoiceSheetsTest, EachPlayerGetsTheGroupsLayoutForTheirVoice)
               "");
     EXPECT_LT(PdfCircles(PdfPaths(hide, 1, sandbox.Path("h"))).size(), first.size());
     EXPECT_EQ(Run({"--voices", "melody=1,2=2", "--player", "3", tune, hide}).substr(0, 6), "exit 2");
+}
+
+// On black-and-white paper each of four voices has a stroke of its own, read back from each
+// player's sheet with the others left out; the group's legend names every part and its role.
+TEST_F(VoiceSheetsTest, FourVoicesHaveFourStrokesAndTheLegendNamesEveryPart)
+{
+    const std::string tune = Write("four.abc", "X:1\nT:Four\nM:4/4\nL:1/4\nK:G\n"
+                                               "V:1 name=\"Soprano\"\nG A B c|d2 B2|\nV:2 name=\"Alto\"\nD F G A|G2 G2|\n"
+                                               "V:3 name=\"Tenor\"\nB, D D E|D2 D2|\nV:4 name=\"Bass\"\nG, D, G, C|B,2 G,2|\n");
+    const std::string voices = "melody=1,2=2,3=3,4=4";
+    // The style of every slanted line: a flow line between two onsets, never a string or a mark.
+    const auto flowStyles = [&](const std::string& player) {
+        const std::string pdf = sandbox.Path("p" + player + ".pdf");
+        EXPECT_EQ(Run({"--harp", "37", "--measures", "all", "--voices", voices, "--player", player, "--others", "hide",
+                       tune, pdf}),
+                  "");
+        std::set<std::string> styles;
+        for (const PdfPath& path : PdfPaths(pdf, 1, sandbox.Path("s" + player)))
+            for (const auto& points : path.subpaths)
+                if (points.size() == 2 && std::abs(points[0].first - points[1].first) > 0.5 &&
+                    std::abs(points[0].second - points[1].second) > 0.5) {
+                    std::string style;
+                    for (const char* key : {"stroke-width:", "stroke-dasharray:"})
+                        if (const size_t at = path.style.find(key); at != std::string::npos)
+                            style += path.style.substr(at, path.style.find(';', at) - at) + ";";
+                    styles.insert(style);
+                }
+        return styles;
+    };
+    std::set<std::string> all;
+    for (const char* player : {"melody", "2", "3", "4"}) {
+        const std::set<std::string> styles = flowStyles(player);
+        EXPECT_EQ(styles.size(), 1u) << player << ": one stroke for the voice's every line: "
+                                      << (styles.empty() ? std::string() : *styles.begin());
+        all.insert(styles.begin(), styles.end());
+    }
+    EXPECT_EQ(all.size(), 4u) << "four voices, four strokes";
+
+    const std::string group = sandbox.Path("group.pdf");
+    EXPECT_EQ(Run({"--harp", "25", "--measures", "all", "--voices", voices, tune, group}), "");
+    const std::string legend = WithoutSpaces(PdfText(group, 1));
+    for (const char* part : {"旋律—Soprano", "第2声—Alto", "第3声—Tenor", "第4声—Bass"})
+        EXPECT_NE(legend.find(part), std::string::npos) << part << " in " << legend;
 }

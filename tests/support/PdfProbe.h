@@ -166,6 +166,7 @@ struct PdfPath {
     std::vector<std::vector<std::pair<double, double>>> subpaths;
     std::vector<int> curves; // curve segments per subpath
     std::string stroke;
+    std::string style; // the whole style attribute: width, dashes
 };
 
 inline std::vector<PdfPath> PdfPaths(const std::string& pdf, int page, const std::string& stem)
@@ -204,6 +205,7 @@ inline std::vector<PdfPath> PdfPaths(const std::string& pdf, int page, const std
         }
         PdfPath out;
         const std::string style = attribute(element, "style");
+        out.style = style;
         if (const size_t st = style.find("stroke:rgb("); st != std::string::npos)
             out.stroke = style.substr(st + 7, style.find(')', st) - st - 6);
         std::string token;
