@@ -48,6 +48,7 @@ struct VoiceSheet {
     std::vector<PdfBox> circles; // among the strings, the legend's below them left out
     Strokes strokes;
     size_t rings = 0; // circles drawn round another: a pluck two voices share
+    std::vector<PdfBox> ringBoxes;
     std::string text;
 };
 
@@ -89,9 +90,10 @@ protected:
                 return &o != &c && std::abs(o.CentreX() - c.CentreX()) < 0.2 && std::abs(o.CentreY() - c.CentreY()) < 0.2 &&
                        o.right - o.left < c.right - c.left - 0.5;
             });
-            if (ring)
+            if (ring) {
                 ++read.rings;
-            else
+                read.ringBoxes.push_back(c);
+            } else
                 read.circles.push_back(c);
         }
         read.strokes = DashedStrokes(stem + ".svg");
@@ -319,4 +321,27 @@ TEST_F(VoiceSheetsTest, FourVoicesHaveFourStrokesAndTheLegendNamesEveryPart)
     const std::string legend = WithoutSpaces(PdfText(group, 1));
     for (const char* part : {"旋律—Soprano", "第2声—Alto", "第3声—Tenor", "第4声—Bass"})
         EXPECT_NE(legend.find(part), std::string::npos) << part << " in " << legend;
+}
+
+// Rings of the plucks two voices share keep 0.8 mm of paper from every other ring and circle,
+// as circles do, on a small harp and a large one: a chorale whose alto and tenor meet the
+// other voices in unisons, in quick notes.
+TEST_F(VoiceSheetsTest, RingsKeepTheirPaperFromEveryOtherMark)
+{
+    const std::string tune = Write("unisons.abc", "X:1\nT:Unisons\nM:4/4\nL:1/8\nK:G\n"
+                                                  "V:1 name=\"Soprano\"\nG A B c d c B A|G B d B G2 G2|\n"
+                                                  "V:2 name=\"Alto\"\nG A G A B A G F|G G B G G2 G2|\n"
+                                                  "V:3 name=\"Tenor\"\nB, C D E D E D C|B, D D D B,2 B,2|\n");
+    for (const char* harp : {"25", "37"}) {
+        const VoiceSheet sheet = Sheet(tune, "melody=1,2=2,3=3", harp);
+        ASSERT_GT(sheet.rings, 2u) << harp << ": the unisons are shared";
+        // A ring covers its own circle; every other pair is measured edge to edge.
+        std::vector<PdfBox> marks = sheet.ringBoxes;
+        for (const PdfBox& c : sheet.circles)
+            if (std::none_of(sheet.ringBoxes.begin(), sheet.ringBoxes.end(), [&](const PdfBox& r) {
+                    return std::abs(r.CentreX() - c.CentreX()) < 0.2 && std::abs(r.CentreY() - c.CentreY()) < 0.2;
+                }))
+                marks.push_back(c);
+        EXPECT_GE(ClosestCircles(marks), 0.8 - 0.05) << harp << " strings";
+    }
 }
