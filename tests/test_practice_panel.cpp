@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -306,13 +307,21 @@ TEST_F(PracticePanelTest, TheScreenSaysWhereTheLearnerIsAndNumbersMeasuresOnRequ
     auto* playing = In<QLabel>(panel, PracticePanel::kPlayingMeasure);
     ASSERT_TRUE(pointer && playing);
 
-    QTest::mouseMove(&window, AtMeasure(window, 11));
+    // Moves sent straight to the window: QTest's own depend on where an earlier test left the cursor.
+    const auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, window.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &move);
+    };
+    moveTo(AtMeasure(window, 11));
     EXPECT_EQ(window.MeasureUnderPointer(), 12);
     EXPECT_EQ(pointer->text(), QStringLiteral("第12小節 / 40"));
-    QWidget* exit = Control<QWidget>(&window, MainControl::kExit);
-    ASSERT_NE(exit, nullptr);
-    QTest::mouseMove(exit, exit->rect().center());
+    moveTo(QPoint(window.PictureArea().right() + 3, window.PictureArea().top() + 3));
     EXPECT_EQ(pointer->text(), QStringLiteral("—")) << "off the picture";
+    moveTo(AtMeasure(window, 2));
+    EXPECT_EQ(window.MeasureUnderPointer(), 3);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&window, &leave);
+    EXPECT_EQ(pointer->text(), QStringLiteral("—")) << "out of the window";
     EXPECT_EQ(playing->text(), QStringLiteral("—")) << "nothing plays";
 
     ScorePlayback& playback = window.Playback();
