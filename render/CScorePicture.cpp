@@ -164,10 +164,13 @@ int CScorePicture::SignPixels(double zoom)
 {
     if (!(zoom > 0))
         zoom = 1;
-    QFont font(QString::fromLatin1(kSignFamily));
-    font.setPixelSize(100);
-    font.setBold(true);
-    const double capsPerPixel = std::max(0.5, QFontMetricsF(font).capHeight() / 100.0);
+    // The font's proportion, measured once: the picture repaints at every note played.
+    static const double capsPerPixel = [] {
+        QFont font(QString::fromLatin1(kSignFamily));
+        font.setPixelSize(100);
+        font.setBold(true);
+        return std::max(0.5, QFontMetricsF(font).capHeight() / 100.0);
+    }();
     const double needed = std::ceil(kLegiblePixels / zoom / capsPerPixel);
     return std::clamp(static_cast<int>(needed), kSignPixels, 200);
 }

@@ -36,18 +36,7 @@ for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl load-module module-null-sink sink_name=silent >/dev/null
 pactl set-default-sink silent
 
-python3 - "$out/arrivals.txt" <<'PY' & pids+=($!)
-import subprocess, sys, time, struct
-rec = subprocess.Popen(["parec", "-d", "silent.monitor", "--raw", "--format=s16le", "--rate=44100",
-                        "--channels=2", "--latency-msec=5"], stdout=subprocess.PIPE)
-with open(sys.argv[1], "w", buffering=1) as log:
-    while True:
-        block = rec.stdout.read(441 * 4)
-        if not block:
-            break
-        peak = max(abs(v) for v in struct.unpack("<%dh" % (len(block) // 2), block))
-        log.write("%.4f %d\n" % (time.monotonic(), peak))
-PY
+record_sink "$out/arrivals.txt"; pids+=($!)
 sleep 0.5
 now() { python3 -c 'import time; print("%.4f" % time.monotonic())'; }
 

@@ -33,18 +33,7 @@ pactl set-default-sink silent
 echo "sound device: PulseAudio $(pactl info | sed -n 's/^Server Version: //p'), sink $(pactl get-default-sink)"
 
 # Every buffer reaching the sink, with the time it arrived; the first loud one is the first sound.
-python3 - "$out/arrivals.txt" <<'PY' & pids+=($!)
-import subprocess, sys, time, struct
-rec = subprocess.Popen(["parec", "-d", "silent.monitor", "--raw", "--format=s16le", "--rate=44100",
-                        "--channels=2", "--latency-msec=5"], stdout=subprocess.PIPE)
-with open(sys.argv[1], "w", buffering=1) as log:
-    while True:
-        block = rec.stdout.read(441 * 4)
-        if not block:
-            break
-        peak = max(abs(v) for v in struct.unpack("<%dh" % (len(block) // 2), block))
-        log.write("%.4f %d\n" % (time.monotonic(), peak))
-PY
+record_sink "$out/arrivals.txt"; pids+=($!)
 sleep 0.5
 
 first_sound_after() { # monotonic time

@@ -31,3 +31,20 @@ wait_window_manager() {
   done
   echo "no window manager came up" >&2; return 1
 }
+
+# Records every 10 ms block reaching the null sink "silent", with the time it arrived and its
+# peak, into FILE; runs in the background ($! is its process).
+record_sink() { # file
+  python3 - "$1" <<'PY' &
+import subprocess, sys, time, struct
+rec = subprocess.Popen(["parec", "-d", "silent.monitor", "--raw", "--format=s16le", "--rate=44100",
+                        "--channels=2", "--latency-msec=5"], stdout=subprocess.PIPE)
+with open(sys.argv[1], "w", buffering=1) as log:
+    while True:
+        block = rec.stdout.read(441 * 4)
+        if not block:
+            break
+        peak = max(abs(v) for v in struct.unpack("<%dh" % (len(block) // 2), block))
+        log.write("%.4f %d\n" % (time.monotonic(), peak))
+PY
+}
