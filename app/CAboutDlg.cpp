@@ -12,7 +12,7 @@
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QString::number(kResourceId));
-    setWindowTitle(QStringLiteral("DovrelPlinvaraのﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(tr("DovrelPlinvaraのﾊﾞｰｼﾞｮﾝ情報"));
     setFont(DialogFont());
     setFixedSize(DluToPixels(235), DluToPixels(55));
 
@@ -30,7 +30,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     // the OK button, and goes on a second line from "Version" when one line is too long for it.
     const int left = DluToPixels(40), top = DluToPixels(17);
     const int room = ok->geometry().left() - DluToPixels(7) - left;
-    const QString name = QStringLiteral("DovrelPlinvara  ハープ用図形楽譜");
+    const QString name = tr("DovrelPlinvara  ハープ用図形楽譜");
     const QString version = QStringLiteral("Version %1").arg(QStringLiteral(DP_VERSION));
     const QFontMetrics metrics(font());
     QString shown = name + QStringLiteral("  ") + version;

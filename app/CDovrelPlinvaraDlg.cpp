@@ -11,6 +11,7 @@
 #include "common/Messages.h"
 #include "common/DialogPalette.h"
 #include "common/QtText.h"
+#include "common/QtTranslations.h"
 #include "controls/CButtonPicture.h"
 #include "controls/COffScreenControl.h"
 #include "controls/CReadOnlySpinBox.h"
@@ -26,6 +27,7 @@
 #include "settings/CConfigControl.h"
 #include "settings/CConfigDlg.h"
 #include "settings/HarpPresets.h"
+#include "settings/LanguageFile.h"
 #include "settings/SheetSettingsFile.h"
 #include "score/Score.h"
 #include "song/CSongData.h"
@@ -80,11 +82,11 @@ struct ButtonPlace {
 
 // The exit button comes first: the registry is built on it.
 const ButtonPlace kButtons[] = {
-    {MainControl::kExit, "    終 了", 350, MainCommand::kExit},
-    {MainControl::kSettings, "    設 定", 250, MainCommand::kSettings},
-    {MainControl::kLoad, "    読 込", 200, MainCommand::kLoad},
-    {MainControl::kPrint, "    印 刷", 150, MainCommand::kPrint},
-    {MainControl::kLibrary, "　 ﾗｲﾌﾞﾗﾘ", 300, MainCommand::kLibrary},
+    {MainControl::kExit, QT_TRANSLATE_NOOP("CDovrelPlinvaraDlg", "    終 了"), 350, MainCommand::kExit},
+    {MainControl::kSettings, QT_TRANSLATE_NOOP("CDovrelPlinvaraDlg", "    設 定"), 250, MainCommand::kSettings},
+    {MainControl::kLoad, QT_TRANSLATE_NOOP("CDovrelPlinvaraDlg", "    読 込"), 200, MainCommand::kLoad},
+    {MainControl::kPrint, QT_TRANSLATE_NOOP("CDovrelPlinvaraDlg", "    印 刷"), 150, MainCommand::kPrint},
+    {MainControl::kLibrary, QT_TRANSLATE_NOOP("CDovrelPlinvaraDlg", "　 ﾗｲﾌﾞﾗﾘ"), 300, MainCommand::kLibrary},
 };
 
 constexpr int kButtonWidth = 88;
@@ -102,7 +104,7 @@ std::optional<std::string> AskWhichTuneSheet(QWidget* owner, const TuneSheets& s
         names << QString::fromStdString(kept.name);
     }
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(owner, QStringLiteral("用紙の選択"), QStringLiteral("開く用紙:"), names,
+    const QString chosen = QInputDialog::getItem(owner, CDovrelPlinvaraDlg::tr("用紙の選択"), CDovrelPlinvaraDlg::tr("開く用紙:"), names,
                                                  current, false, &ok);
     return ok ? std::optional<std::string>(chosen.toStdString()) : std::nullopt;
 }
@@ -112,16 +114,16 @@ std::optional<std::string> AskWhichTuneSheet(QWidget* owner, const TuneSheets& s
 CDovrelPlinvaraDlg::CDovrelPlinvaraDlg(QWidget* parent, AudioOutputFactory audio) : QDialog(parent)
 {
     setObjectName(QString::number(kResourceId));
-    setWindowTitle(QStringLiteral("ハープ用図形楽譜"));
+    setWindowTitle(tr("ハープ用図形楽譜"));
     setFont(DialogFont());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     UsePillBackground(this);
 
     // The controls of the window's template, named by their numbers.
-    startLabel = new QLabel(QStringLiteral("開始小節"), this);
+    startLabel = new QLabel(tr("開始小節"), this);
     startLabel->setObjectName(QString::number(MainControl::kStartLabel));
-    endLabel = new QLabel(QStringLiteral("終了小節"), this);
+    endLabel = new QLabel(tr("終了小節"), this);
     endLabel->setObjectName(QString::number(MainControl::kEndLabel));
     for (QLabel* label : {startLabel, endLabel})
         label->resize(75, 22);
@@ -183,6 +185,9 @@ void CDovrelPlinvaraDlg::Initialise()
     char cwd[4096];
     currentFolder = getcwd(cwd, sizeof cwd) ? cwd : ".";
     settingsFolder = GetSettingsFolder("PV");
+    language = ReadLanguageFile(JoinPath(settingsFolder, kLanguageFileName));
+    if (language != InstalledLanguage())
+        InstallLanguage(language);
 
     settingsStore = std::make_unique<CConfigControl>(JoinPath(settingsFolder, "setup.ini"), &settings,
                                                      DefaultConfigRecord());
@@ -203,7 +208,7 @@ void CDovrelPlinvaraDlg::Initialise()
     for (size_t i = 0; i < std::size(kButtons); ++i) {
         const ButtonPlace& place = kButtons[i];
         const PictureRect rect{0, place.top, kButtonWidth, place.top + kButtonHeight};
-        const QString caption = QString::fromUtf8(place.caption);
+        const QString caption = tr(place.caption);
         if (i == 0)
             buttons = std::make_unique<CButtonPicture>(&OnButtonCommand, &OnButtonReleased, controls[i], rect, caption,
                                                        ButtonImage::kNormal, ButtonImage::kPressed, -1);
@@ -213,6 +218,24 @@ void CDovrelPlinvaraDlg::Initialise()
     }
     ArrangeForSettings();
     buttons->ShowAll();
+    RetranslateUi();
+}
+
+void CDovrelPlinvaraDlg::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange && buttons)
+        RetranslateUi();
+    QDialog::changeEvent(event);
+}
+
+void CDovrelPlinvaraDlg::RetranslateUi()
+{
+    startLabel->setText(tr("開始小節"));
+    endLabel->setText(tr("終了小節"));
+    COffScreenControl* controls[] = {exitControl, settingsControl, loadControl, printControl, libraryControl};
+    for (size_t i = 0; i < std::size(kButtons); ++i)
+        buttons->SetCaption(controls[i], tr(kButtons[i].caption));
+    ShowTitle();
 }
 
 void CDovrelPlinvaraDlg::ArrangeForHarp()
@@ -326,31 +349,31 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     AddPlaybackItems(menu);
     AddKeyItems(menu);
     AddTuneSheetItems(menu);
-    QAction* voices = menu.addAction(QStringLiteral("パートの選択(&R)..."));
+    QAction* voices = menu.addAction(tr("パートの選択(&R)..."));
     voices->setData(-1);
     voices->setEnabled(song && !songPath.empty() && (songVoices.size() > 1 || HasChordNames(*song)));
     connect(voices, &QAction::triggered, this, [this] { ChooseVoices(); });
-    QAction* add = menu.addAction(QStringLiteral("ライブラリに追加(&B)..."));
+    QAction* add = menu.addAction(tr("ライブラリに追加(&B)..."));
     add->setData(-1);
     add->setEnabled(song && songFormat != ScoreFormat::SongFile);
     connect(add, &QAction::triggered, this, [this] { AskToAddToLibrary(); });
     menu.addSeparator();
-    QAction* preview = menu.addAction(QStringLiteral("印刷プレビュー(&V)..."));
+    QAction* preview = menu.addAction(tr("印刷プレビュー(&V)..."));
     preview->setData(MainCommand::kPrintPreview);
-    QAction* whole = menu.addAction(QStringLiteral("全曲を印刷(&W)..."));
+    QAction* whole = menu.addAction(tr("全曲を印刷(&W)..."));
     whole->setData(MainCommand::kPrintWhole);
-    QAction* wholePreview = menu.addAction(QStringLiteral("全曲の印刷プレビュー(&O)..."));
+    QAction* wholePreview = menu.addAction(tr("全曲の印刷プレビュー(&O)..."));
     wholePreview->setData(MainCommand::kPreviewWhole);
     for (QAction* a : {whole, wholePreview})
         a->setEnabled(song != nullptr);
-    QAction* everyone = menu.addAction(QStringLiteral("全員の用紙を印刷(&Y)..."));
+    QAction* everyone = menu.addAction(tr("全員の用紙を印刷(&Y)..."));
     everyone->setData(MainCommand::kPrintEveryone);
-    QAction* everyonePreview = menu.addAction(QStringLiteral("全員の用紙の印刷プレビュー(&Z)..."));
+    QAction* everyonePreview = menu.addAction(tr("全員の用紙の印刷プレビュー(&Z)..."));
     everyonePreview->setData(MainCommand::kPreviewEveryone);
     // A sheet for each player where there are players to share the tune.
     for (QAction* a : {everyone, everyonePreview})
         a->setEnabled(song != nullptr && !fitted.layout.voices.empty());
-    QAction* about = menu.addAction(QStringLiteral("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+    QAction* about = menu.addAction(tr("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
     about->setData(MainCommand::kAbout);
     // The tempo and loop items act by themselves and keep the sound going.
     if (QAction* chosen = menu.exec(event->globalPos()); chosen && chosen->data().toInt() >= 0)
@@ -413,8 +436,16 @@ void CDovrelPlinvaraDlg::EditSettings()
     CConfigDlg dialog(nullptr);
     dialog.SetSettings(&settings);
     dialog.SetSheetSettings(&sheet);
+    Language chosen = language;
+    dialog.SetLanguage(&chosen);
     const ConfigRecord before = settings;
     dialog.exec();
+    if (chosen != language) {
+        language = chosen;
+        WriteLanguageFile(JoinPath(settingsFolder, kLanguageFileName), language);
+        InstallLanguage(language);
+        RetranslateUi(); // at once, not when the posted change arrives
+    }
     // A tune's sheet changed here stays that tune's until it is saved; sheet.ini keeps its own.
     if (sheetShown.empty())
         ownSheet = sheet;
@@ -477,7 +508,7 @@ void CDovrelPlinvaraDlg::PreviewScore(bool wholeSong, bool everyone)
     const std::unique_ptr<QPrinter> printer = PreviewPrinter(QString::fromStdString(r.facts ? r.facts->title : std::string()), sheet.paper, r.landscape);
     QPrintPreviewDialog preview(printer.get(), this);
     preview.setObjectName(QString::fromLatin1(kPrintPreviewName));
-    preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    preview.setWindowTitle(tr("印刷プレビュー"));
     // A page is read in the preview, not glimpsed: most of the screen, not Qt's small default.
     if (const QScreen* shown = screen())
         preview.resize(shown->availableGeometry().size() * 0.8);

@@ -7,6 +7,7 @@
 #include "render/FittedScore.h"
 #include "import/ScoreImport.h"
 #include "render/KeyChoice.h"
+#include "common/TextTranslation.h"
 #include "settings/ConfigRecord.h"
 #include "settings/SheetSettings.h"
 #include "library/TuneSheetsFile.h"
@@ -139,8 +140,13 @@ protected:
     // The practice keys reach the window while a measure box has the focus.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void done(int result) override;
+    // A language installed while the window is open retranslates its own texts.
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The window's texts (title, labels, buttons) in the installed language; the menus are
+    // built in it each time they open.
+    void RetranslateUi();
     void Initialise();
     // Sizes the window, its picture and the shown score for the settings as they stand.
     void ArrangeForSettings();
@@ -237,6 +243,7 @@ private:
     ScoreFrame ownHarp; // the harp the window was started with, as the settings dialog changed it
     FittedScore fitted; // the shown score, handed to whoever draws or prints it
     std::string settingsFolder;
+    Language language = Language::kJapanese; // as language.ini keeps it
     std::unique_ptr<ScorePlayback> playback;
     QLabel* startLabel = nullptr;
     QLabel* endLabel = nullptr;

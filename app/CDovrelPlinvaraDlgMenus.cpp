@@ -24,9 +24,9 @@ constexpr size_t kCommonKeyCount = 6;
 
 void CDovrelPlinvaraDlg::AddPlaybackItems(QMenu& menu)
 {
-    QAction* play = menu.addAction(playback->Active() ? QStringLiteral("停止(&P)") : QStringLiteral("再生(&P)"));
+    QAction* play = menu.addAction(playback->Active() ? tr("停止(&P)") : tr("再生(&P)"));
     play->setData(MainCommand::kPlay);
-    QMenu* tempo = menu.addMenu(QStringLiteral("テンポ(&T)"));
+    QMenu* tempo = menu.addMenu(tr("テンポ(&T)"));
     tempo->setObjectName(QStringLiteral("TempoMenu"));
     std::vector<int> offered(std::begin(kCommonTempos), std::end(kCommonTempos));
     if (std::find(offered.begin(), offered.end(), playback->TempoPercent()) == offered.end())
@@ -39,16 +39,16 @@ void CDovrelPlinvaraDlg::AddPlaybackItems(QMenu& menu)
         connect(choice, &QAction::triggered, this, [this, percent] { playback->SetTempoPercent(percent); });
     }
     tempo->addSeparator();
-    QAction* otherTempo = tempo->addAction(QStringLiteral("その他(&O)..."));
+    QAction* otherTempo = tempo->addAction(tr("その他(&O)..."));
     otherTempo->setData(-1);
     connect(otherTempo, &QAction::triggered, this, [this] { AskTempo(); });
-    QAction* loop = menu.addAction(QStringLiteral("ループ(&L)"));
+    QAction* loop = menu.addAction(tr("ループ(&L)"));
     loop->setCheckable(true);
     loop->setChecked(playback->Loop());
     loop->setData(-1);
     connect(loop, &QAction::triggered, this, [this](bool on) { playback->SetLoop(on); });
     AddPracticeItems(menu);
-    QAction* panelItem = menu.addAction(QStringLiteral("練習パネル(&N)..."));
+    QAction* panelItem = menu.addAction(tr("練習パネル(&N)..."));
     panelItem->setData(-1);
     connect(panelItem, &QAction::triggered, this, [this] { OpenPracticePanel(); });
 }
@@ -71,7 +71,7 @@ std::vector<CDovrelPlinvaraDlg::KeyEntry> CDovrelPlinvaraDlg::KeyEntries() const
 
 void CDovrelPlinvaraDlg::AddKeyItems(QMenu& menu)
 {
-    QMenu* keys = menu.addMenu(QStringLiteral("調(&K)"));
+    QMenu* keys = menu.addMenu(tr("調(&K)"));
     keys->setObjectName(QStringLiteral("KeyMenu"));
     keys->setEnabled(song != nullptr);
     if (!song)
@@ -103,7 +103,7 @@ void CDovrelPlinvaraDlg::AddKeyItems(QMenu& menu)
     for (const KeyEntry* e : shown)
         addChoice(*e);
     keys->addSeparator();
-    QAction* other = keys->addAction(QStringLiteral("その他(&O)..."));
+    QAction* other = keys->addAction(tr("その他(&O)..."));
     other->setData(-1);
     connect(other, &QAction::triggered, this, [this] { AskKey(); });
 }
@@ -112,7 +112,7 @@ void CDovrelPlinvaraDlg::AskTempo()
 {
     // The sound goes on meanwhile, as with the menu's own speeds.
     bool ok = false;
-    const int percent = QInputDialog::getInt(this, QStringLiteral("テンポ"), QStringLiteral("テンポ（25～200 %）:"),
+    const int percent = QInputDialog::getInt(this, tr("テンポ"), tr("テンポ（25～200 %）:"),
                                              playback->TempoPercent(), kMinTempoPercent, kMaxTempoPercent,
                                              kTempoStepPercent, &ok);
     if (ok)
@@ -134,7 +134,7 @@ void CDovrelPlinvaraDlg::AskKey()
     }
     bool ok = false;
     const QString chosen =
-        QInputDialog::getItem(this, QStringLiteral("調"), QStringLiteral("調:"), texts, current, false, &ok);
+        QInputDialog::getItem(this, tr("調"), tr("調:"), texts, current, false, &ok);
     const qsizetype at = texts.indexOf(chosen);
     if (ok && at >= 0)
         ChooseKey(entries[size_t(at)].key);

@@ -165,22 +165,22 @@ void CDovrelPlinvaraDlg::AddPracticeItems(QMenu& menu)
         connect(item, &QAction::triggered, this, [this, set](bool checked) { (playback.get()->*set)(checked); });
         return item;
     };
-    addSwitch(QStringLiteral("カウントイン(&C)"), playback->CountIn(), &ScorePlayback::SetCountIn);
-    addSwitch(QStringLiteral("ループの度にカウントイン(&E)"), playback->CountInEveryPass(),
+    addSwitch(tr("カウントイン(&C)"), playback->CountIn(), &ScorePlayback::SetCountIn);
+    addSwitch(tr("ループの度にカウントイン(&E)"), playback->CountInEveryPass(),
               &ScorePlayback::SetCountInEveryPass);
-    addSwitch(QStringLiteral("メトロノーム(&M)"), playback->Metronome(), &ScorePlayback::SetMetronome);
-    addSwitch(QStringLiteral("メロディを消音(&U)"), playback->MelodyMuted(), &ScorePlayback::SetMelodyMuted);
-    QAction* follow = menu.addAction(QStringLiteral("画面を追って最後まで再生(&F)"));
+    addSwitch(tr("メトロノーム(&M)"), playback->Metronome(), &ScorePlayback::SetMetronome);
+    addSwitch(tr("メロディを消音(&U)"), playback->MelodyMuted(), &ScorePlayback::SetMelodyMuted);
+    QAction* follow = menu.addAction(tr("画面を追って最後まで再生(&F)"));
     follow->setCheckable(true);
     follow->setChecked(followToEnd);
     follow->setData(-1);
     // Taken at the next 再生, as it changes what plays.
     connect(follow, &QAction::triggered, this, [this](bool on) { followToEnd = on; });
-    QAction* clear = menu.addAction(QStringLiteral("区間の選択を解除(&X)"));
+    QAction* clear = menu.addAction(tr("区間の選択を解除(&X)"));
     clear->setEnabled(passage.has_value());
     clear->setData(-1);
     connect(clear, &QAction::triggered, this, [this] { ClearPassage(); });
-    QAction* numbers = menu.addAction(QStringLiteral("画面に小節番号(&I)"));
+    QAction* numbers = menu.addAction(tr("画面に小節番号(&I)"));
     numbers->setObjectName(QStringLiteral("ScreenMeasureNumbers"));
     numbers->setCheckable(true);
     numbers->setChecked(screenNumbers);

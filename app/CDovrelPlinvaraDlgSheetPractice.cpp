@@ -90,8 +90,8 @@ void CDovrelPlinvaraDlg::AddUnreadSheetItem(QMenu& sheets)
         return;
     QString lines;
     for (const auto& [line, text] : shown->unread)
-        lines += (lines.isEmpty() ? "" : "、") + QString::number(line) + QStringLiteral("行目");
-    QAction* told = sheets.addAction(QStringLiteral("「%1」で使わなかった値: %2")
+        lines += (lines.isEmpty() ? "" : "、") + QString::number(line) + tr("行目");
+    QAction* told = sheets.addAction(tr("「%1」で使わなかった値: %2")
                                          .arg(QString::fromStdString(shown->name), lines));
     told->setObjectName(QStringLiteral("UnreadSheetLines"));
     told->setEnabled(false);

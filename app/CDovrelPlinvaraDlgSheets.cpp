@@ -163,7 +163,7 @@ bool CDovrelPlinvaraDlg::SaveTuneSheet(const std::string& typed, bool asDefault)
 
 void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
 {
-    QMenu* sheets = menu.addMenu(QStringLiteral("用紙(&S)"));
+    QMenu* sheets = menu.addMenu(tr("用紙(&S)"));
     sheets->setObjectName(QStringLiteral("TuneSheetMenu"));
     sheets->setEnabled(song != nullptr);
     for (const TuneSheet& kept : tuneSheets.sheets) {
@@ -178,10 +178,10 @@ void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
     AddUnreadSheetItem(*sheets);
     if (!tuneSheets.sheets.empty())
         sheets->addSeparator();
-    QAction* save = sheets->addAction(QStringLiteral("この用紙を保存(&S)..."));
+    QAction* save = sheets->addAction(tr("この用紙を保存(&S)..."));
     save->setData(-1);
     connect(save, &QAction::triggered, this, [this] { AskToSaveTuneSheet(); });
-    QAction* makeDefault = sheets->addAction(QStringLiteral("既定の用紙にする(&D)"));
+    QAction* makeDefault = sheets->addAction(tr("既定の用紙にする(&D)"));
     makeDefault->setData(-1);
     makeDefault->setEnabled(!sheetShown.empty());
     connect(makeDefault, &QAction::triggered, this, [this] { SaveTuneSheet(sheetShown, true); });
@@ -232,7 +232,7 @@ void CDovrelPlinvaraDlg::AskToAddToLibrary()
     StopPlayback();
     QDialog ask(this);
     ask.setObjectName(QStringLiteral("AddToLibrary"));
-    ask.setWindowTitle(QStringLiteral("ライブラリに追加"));
+    ask.setWindowTitle(tr("ライブラリに追加"));
     auto* form = new QFormLayout(&ask);
     auto* title = new QLineEdit(QString::fromStdString(song->title), &ask);
     title->setObjectName(QStringLiteral("Title"));
@@ -241,8 +241,8 @@ void CDovrelPlinvaraDlg::AskToAddToLibrary()
     fame->setRange(0, 255);
     // Listed by the filter the library opens with, so that the tune added is seen there.
     fame->setValue(CArchiveDlg::InitialFame());
-    form->addRow(QStringLiteral("曲名"), title);
-    form->addRow(QStringLiteral("知名度 (0～255)"), fame);
+    form->addRow(tr("曲名"), title);
+    form->addRow(tr("知名度 (0～255)"), fame);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
@@ -256,7 +256,7 @@ void CDovrelPlinvaraDlg::AskToSaveTuneSheet()
 {
     StopPlayback();
     bool ok = false;
-    const QString typed = QInputDialog::getText(this, QStringLiteral("用紙の保存"), QStringLiteral("用紙の名前:"),
+    const QString typed = QInputDialog::getText(this, tr("用紙の保存"), tr("用紙の名前:"),
                                                 QLineEdit::Normal,
                                                 QString::fromStdString(sheetShown.empty() ? "練習用" : sheetShown), &ok);
     if (ok)

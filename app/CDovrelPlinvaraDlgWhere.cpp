@@ -13,23 +13,17 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-const QString kProgramTitle = QStringLiteral("ハープ用図形楽譜");
-
-} // namespace
-
 QString CDovrelPlinvaraDlg::WhereText(std::optional<int> measure) const
 {
     if (!measure || !song)
         return QStringLiteral("—");
-    return QStringLiteral("第%1小節 / %2").arg(*measure).arg(MeasureTotal());
+    return tr("第%1小節 / %2").arg(*measure).arg(MeasureTotal());
 }
 
 void CDovrelPlinvaraDlg::ShowTitle()
 {
     if (!song) {
-        setWindowTitle(kProgramTitle);
+        setWindowTitle(tr("ハープ用図形楽譜"));
         return;
     }
     // The key shown is the key the song now stands in, whatever moved it there.
@@ -37,7 +31,7 @@ void CDovrelPlinvaraDlg::ShowTitle()
     QString tempo;
     if (const int base = std::max(1, song->PlayedTempo()); playback) {
         const int percent = playback->TempoPercent();
-        tempo = QStringLiteral("%1拍/分").arg(std::lround(base * percent / 100.0));
+        tempo = tr("%1拍/分").arg(std::lround(base * percent / 100.0));
         if (percent != 100)
             tempo += QStringLiteral(" (%1%)").arg(percent);
     }
@@ -49,7 +43,7 @@ void CDovrelPlinvaraDlg::ShowTitle()
     parts << QString::fromStdString(key);
     if (!tempo.isEmpty())
         parts << tempo;
-    parts << kProgramTitle;
+    parts << tr("ハープ用図形楽譜");
     setWindowTitle(parts.join(QStringLiteral(" — ")));
 }
 

@@ -45,11 +45,11 @@ QCheckBox* Switch(QWidget* owner, const QString& text, const char* name)
 
 PracticePanel::PracticePanel(CDovrelPlinvaraDlg& window) : QWidget(&window, Qt::Tool), window(window)
 {
-    setWindowTitle(QStringLiteral("練習パネル"));
+    setWindowTitle(tr("練習パネル"));
     setFont(DialogFont());
     ScorePlayback& playback = window.Playback();
 
-    play = new QPushButton(QStringLiteral("再生"), this);
+    play = new QPushButton(tr("再生"), this);
     play->setObjectName(QString::fromLatin1(kPlay));
     connect(play, &QPushButton::clicked, this, [this] { this->window.TogglePlayback(); });
 
@@ -62,13 +62,13 @@ PracticePanel::PracticePanel(CDovrelPlinvaraDlg& window) : QWidget(&window, Qt::
         ShowOptions(); // a percent between the steps shows the step taken
     });
     tempoBpm = NumberBox(this, kTempoBpm);
-    tempoBpm->setSuffix(QStringLiteral(" 拍/分"));
+    tempoBpm->setSuffix(tr(" 拍/分"));
     connect(tempoBpm, &QSpinBox::valueChanged, this, [this](int bpm) { TakeBeatsPerMinute(bpm); });
     auto* tempoRow = new QHBoxLayout;
     tempoRow->addWidget(tempoPercent);
     tempoRow->addWidget(tempoBpm);
 
-    passageOn = Switch(this, QStringLiteral("区間"), kPassage);
+    passageOn = Switch(this, tr("区間"), kPassage);
     passageFrom = NumberBox(this, kPassageFrom);
     passageTo = NumberBox(this, kPassageTo);
     connect(passageOn, &QCheckBox::toggled, this, [this] { TakePassage(); });
@@ -82,32 +82,32 @@ PracticePanel::PracticePanel(CDovrelPlinvaraDlg& window) : QWidget(&window, Qt::
     auto* passageRow = new QHBoxLayout;
     passageRow->addWidget(passageOn);
     passageRow->addWidget(passageFrom);
-    passageRow->addWidget(new QLabel(QStringLiteral("～"), this));
+    passageRow->addWidget(new QLabel(tr("～"), this));
     passageRow->addWidget(passageTo);
 
-    loop = Switch(this, QStringLiteral("ループ"), kLoop);
+    loop = Switch(this, tr("ループ"), kLoop);
     connect(loop, &QCheckBox::toggled, &playback, &ScorePlayback::SetLoop);
-    countIn = Switch(this, QStringLiteral("カウントイン"), kCountIn);
+    countIn = Switch(this, tr("カウントイン"), kCountIn);
     connect(countIn, &QCheckBox::toggled, &playback, &ScorePlayback::SetCountIn);
-    countInEveryPass = Switch(this, QStringLiteral("ループの度に"), kCountInEveryPass);
+    countInEveryPass = Switch(this, tr("ループの度に"), kCountInEveryPass);
     connect(countInEveryPass, &QCheckBox::toggled, &playback, &ScorePlayback::SetCountInEveryPass);
     auto* switchRow = new QHBoxLayout;
     switchRow->addWidget(loop);
     switchRow->addWidget(countIn);
     switchRow->addWidget(countInEveryPass);
 
-    metronome = Switch(this, QStringLiteral("メトロノーム"), kMetronome);
+    metronome = Switch(this, tr("メトロノーム"), kMetronome);
     connect(metronome, &QCheckBox::toggled, &playback, &ScorePlayback::SetMetronome);
     clickVolume = new QSlider(Qt::Horizontal, this);
     clickVolume->setObjectName(QString::fromLatin1(kClickVolume));
     clickVolume->setRange(0, 100);
     clickVolume->setSingleStep(5);
     clickVolume->setPageStep(25);
-    clickVolume->setToolTip(QStringLiteral("メトロノームとカウントインの音量"));
+    clickVolume->setToolTip(tr("メトロノームとカウントインの音量"));
     connect(clickVolume, &QSlider::valueChanged, &playback, &ScorePlayback::SetClickVolume);
     auto* metronomeRow = new QHBoxLayout;
     metronomeRow->addWidget(metronome);
-    metronomeRow->addWidget(new QLabel(QStringLiteral("音量"), this));
+    metronomeRow->addWidget(new QLabel(tr("音量"), this));
     metronomeRow->addWidget(clickVolume);
 
     key = new QComboBox(this);
@@ -119,7 +119,7 @@ PracticePanel::PracticePanel(CDovrelPlinvaraDlg& window) : QWidget(&window, Qt::
             this->window.ChooseKey(entries[size_t(index)].key);
     });
 
-    voicesBox = new QGroupBox(QStringLiteral("鳴らす声部"), this);
+    voicesBox = new QGroupBox(tr("鳴らす声部"), this);
     auto* voicesRow = new QHBoxLayout(voicesBox);
     voices.assign(kVoiceChannelCount, nullptr);
     for (int channel = 0; channel < kVoiceChannelCount; ++channel) {
@@ -137,19 +137,19 @@ PracticePanel::PracticePanel(CDovrelPlinvaraDlg& window) : QWidget(&window, Qt::
     playingMeasure = new QLabel(this);
     playingMeasure->setObjectName(QString::fromLatin1(kPlayingMeasure));
     for (QLabel* where : {pointerMeasure, playingMeasure})
-        where->setMinimumWidth(where->fontMetrics().horizontalAdvance(QStringLiteral("第8888小節 / 8888")));
-    screenNumbers = Switch(this, QStringLiteral("画面に小節番号"), kScreenNumbers);
+        where->setMinimumWidth(where->fontMetrics().horizontalAdvance(tr("第8888小節 / 8888")));
+    screenNumbers = Switch(this, tr("画面に小節番号"), kScreenNumbers);
     connect(screenNumbers, &QCheckBox::toggled, this, [this](bool on) { this->window.SetScreenMeasureNumbers(on); });
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("ポインタ"), pointerMeasure);
-    form->addRow(QStringLiteral("再生中"), playingMeasure);
+    form->addRow(tr("ポインタ"), pointerMeasure);
+    form->addRow(tr("再生中"), playingMeasure);
     form->addRow(QString(), screenNumbers);
-    form->addRow(QStringLiteral("テンポ"), tempoRow);
-    form->addRow(QStringLiteral("小節"), passageRow);
+    form->addRow(tr("テンポ"), tempoRow);
+    form->addRow(tr("小節"), passageRow);
     form->addRow(QString(), switchRow);
     form->addRow(QString(), metronomeRow);
-    form->addRow(QStringLiteral("調"), key);
+    form->addRow(tr("調"), key);
     auto* column = new QVBoxLayout(this);
     column->addWidget(play);
     column->addLayout(form);
@@ -185,7 +185,7 @@ int PracticePanel::SongBeatsPerMinute() const
 
 void PracticePanel::ShowState()
 {
-    play->setText(window.Playback().Active() ? QStringLiteral("停止") : QStringLiteral("再生"));
+    play->setText(window.Playback().Active() ? tr("停止") : tr("再生"));
     play->setEnabled(window.Song() != nullptr);
 }
 

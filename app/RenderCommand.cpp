@@ -9,6 +9,7 @@
 #include "common/ErrorCodes.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
+#include "common/QtTranslations.h"
 #include "controls/PictureScaling.h"
 #include "import/ScoreImport.h"
 #include "print/CPrintPicture.h"
@@ -33,6 +34,7 @@
 #include "song/CSongFileWriter.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPrinter>
 #include <algorithm>
@@ -110,7 +112,11 @@ private:
 // A usage error says what was wrong on one line; the whole usage is --help's.
 int UsageError(std::ostream& err, const std::string& problem)
 {
-    err << "dovrelplinvara-render: " << OneLineText(problem) << " (--help tells the usage)\n";
+    err << "dovrelplinvara-render: "
+        << OneLineText(QCoreApplication::translate("RenderCommand", "%1 (--help tells the usage)")
+                           .arg(QCoreApplication::translate("RenderOptions", problem.c_str()))
+                           .toStdString())
+        << "\n";
     return 2;
 }
 
@@ -278,10 +284,14 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
 {
     RenderOptions o;
     bool help = false;
-    if (const std::string problem = ParseRenderOptions(args, o, help); !problem.empty())
+    const std::string problem = ParseRenderOptions(args, o, help);
+    // Each run speaks its own language: the tests run many in one process.
+    if (const Language language = o.language.value_or(Language::kJapanese); language != InstalledLanguage())
+        InstallLanguage(language);
+    if (!problem.empty())
         return UsageError(err, problem);
     if (help) {
-        out << kRenderUsage;
+        out << QCoreApplication::translate("RenderOptions", kRenderUsage).toStdString();
         return 0;
     }
 

@@ -48,7 +48,8 @@
 #include <string_view>
 #include <sys/stat.h>
 
-const char* const kRenderUsage =
+const char* const kRenderUsage = QT_TRANSLATE_NOOP(
+    "RenderOptions",
     "usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]\n"
     "                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]\n"
     "                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]\n"
@@ -59,7 +60,8 @@ const char* const kRenderUsage =
     "                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]\n"
     "                                              [--from MEASURE] [--to MEASURE] [--loop N]]\n"
-    "                             [--info] [--notes] [--events] SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
+    "                             [--language ja|en|de] [--info] [--notes] [--events]\n"
+    "                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]\n"
     "  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png\n"
     "  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print\n"
     "  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),\n"
@@ -104,7 +106,9 @@ const char* const kRenderUsage =
     "  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by\n"
     "  default) is the percentage of the song's tempo. --count-in plays one measure of clicks\n"
     "  before the tune, --metronome clicks its beats; --from and --to play that passage instead\n"
-    "  (measures counted as --measures counts them), --loop N plays it N times.\n";
+    "  (measures counted as --measures counts them), --loop N plays it N times.\n"
+    "  --language ja, en or de gives the messages, this usage and the sheet's legend in Japanese\n"
+    "  (the default), English or German.\n");
 
 namespace {
 
@@ -242,7 +246,7 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
             help = true;
         } else if (a == "--settings") {
             if (!value(o.settings))
-                return "--settings needs a file";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--settings needs a file");
         } else if (a == "--measures") {
             int consumed = 0;
             if (value(v) && v == "all") {
@@ -251,7 +255,7 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
             }
             if (v.empty() || std::sscanf(v.c_str(), "%d-%d%n", &o.first, &o.last, &consumed) != 2 ||
                 consumed != static_cast<int>(v.size()))
-                return "--measures needs FIRST-LAST";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--measures needs FIRST-LAST");
             o.haveMeasures = true;
         } else if (a == "--zoom") {
             // The settings' own range: a smaller factor leaves no picture to write.
@@ -261,30 +265,30 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
                 return "--zoom needs a factor from 0.1 to 4, not \"" + v + "\"";
         } else if (a == "--tuning") {
             if (!value(v))
-                return "--tuning needs chromatic, C, G, D, F or Bb";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--tuning needs chromatic, C, G, D, F or Bb");
             for (const TuningName& t : kTuningNames)
                 if (v == t.option)
                     o.tuning = t.tuning;
             if (!o.tuning)
-                return "--tuning needs chromatic, C, G, D, F or Bb";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--tuning needs chromatic, C, G, D, F or Bb");
         } else if (a == "--strings") {
             if (int count = 0; !value(v) || !ParseInt(v, ConfigRange::kStringsMin, ConfigRange::kStringsMax, count))
-                return "--strings needs a count from 5 to 37";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--strings needs a count from 5 to 37");
             else
                 o.strings = count;
         } else if (a == "--lowest") {
             if (!value(v) || !(o.lowestNote = ParseNote(v)))
-                return "--lowest needs a note number or a name such as G3";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--lowest needs a note number or a name such as G3");
         } else if (a == "--paper") {
             if (!value(o.paper) || o.paper.empty() || !PaperOf(o.paper))
-                return "--paper needs A3, A4, B4 or Letter";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--paper needs A3, A4, B4 or Letter");
         } else if (a == "--landscape") {
             o.landscape = true;
         } else if (a == "--portrait") {
             o.portrait = true;
         } else if (a == "--spacing") {
             if (!value(v) || !(o.spacing = ParseSpacing(v)))
-                return "--spacing needs fit or millimetres from 5.0 to 20.0 with at most one decimal";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--spacing needs fit or millimetres from 5.0 to 20.0 with at most one decimal");
         } else if (a == "--lyrics" || a == "--chords" || a == "--measure-numbers" || a == "--counts") {
             if (!value(v) || (v != "on" && v != "off"))
                 return a + " needs on or off";
@@ -295,11 +299,11 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
             choice = v == "on";
         } else if (a == "--colour") {
             if (!value(v) || (v != "on" && v != "off"))
-                return "--colour needs on or off";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--colour needs on or off");
             o.colour = v == "on";
         } else if (a == "--player") {
             if (!value(v))
-                return "--player needs melody, 2, 3, 4, acc or all";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--player needs melody, 2, 3, 4, acc or all");
             o.players.who = v == "all" ? SheetPlayers::Who::kEveryone : SheetPlayers::Who::kOne;
             bool named = v == "all";
             for (int r = 0; r < kVoiceRoleCount; ++r)
@@ -311,50 +315,50 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
                 return "--player needs melody, 2, 3, 4, acc or all, not \"" + v + "\"";
         } else if (a == "--others") {
             if (!value(v) || (v != "faint" && v != "hide"))
-                return "--others needs faint or hide";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--others needs faint or hide");
             o.players.others = v == "faint" ? OthersDrawn::kFaint : OthersDrawn::kHidden;
             o.othersGiven = true;
         } else if (a == "--repeats") {
             if (!value(v) || (v != "lines" && v != "written"))
-                return "--repeats needs lines or written";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--repeats needs lines or written");
             o.repeats = v == "lines" ? RepeatDrawing::kLines : RepeatDrawing::kWrittenOut;
         } else if (a == "--harp") {
             if (!value(v) || !(o.harp = FindHarpPreset(v)))
-                return "--harp needs one of 37, 25, 21, 18 or 15G";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--harp needs one of 37, 25, 21, 18 or 15G");
         } else if (a == "--part" || a == "--tune" || a == "--track") {
             // A tune is named by its X: number, which may be 0; parts and tracks count from 1.
             const int least = a == "--tune" ? 0 : 1;
             if (o.part != kDefaultChoice)
-                return "give only one of --part, --tune and --track";
+                return QT_TRANSLATE_NOOP("RenderOptions", "give only one of --part, --tune and --track");
             if (!value(v) || !ParseInt(v, least, INT_MAX, o.part))
                 return a + (least ? " needs a number from 1" : " needs the tune's X: number");
         } else if (a == "--voices") {
             if (!value(v))
-                return "--voices needs ROLE=N[,ROLE=N...] with the roles melody, 2, 3, 4 and acc";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--voices needs ROLE=N[,ROLE=N...] with the roles melody, 2, 3, 4 and acc");
             VoiceChoice voices;
             if (std::string problem = ParseVoices(v, voices); !problem.empty())
                 return problem;
             o.voices = voices;
         } else if (a == "--write-mwd") {
             if (!value(o.writeMwd))
-                return "--write-mwd needs a file";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--write-mwd needs a file");
         } else if (a == "--title") {
             if (std::string title; !value(title))
-                return "--title needs a text";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--title needs a text");
             else
                 o.title = title;
         } else if (a == "--fame") {
             if (int fame = 0; !value(v) || !ParseInt(v, 0, 255, fame))
-                return "--fame needs a number from 0 to 255";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--fame needs a number from 0 to 255");
             else
                 o.fame = fame;
         } else if (a == "--audio") {
             if (!value(o.audio) || o.audio.empty())
-                return "--audio needs a file";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--audio needs a file");
         } else if (a == "--tempo") {
             if (int percent = 0; !value(v) || !ParseInt(v, kMinTempoPercent, kMaxTempoPercent, percent) ||
                                  percent % kTempoStepPercent != 0)
-                return "--tempo needs a percentage from 25 to 200 in steps of 5";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--tempo needs a percentage from 25 to 200 in steps of 5");
             else
                 o.tempoPercent = percent;
         } else if (a == "--count-in" || a == "--metronome") {
@@ -368,18 +372,21 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
                 (a == "--from" ? o.from : o.to) = m;
         } else if (a == "--loop") {
             if (int n = 0; !value(v) || !ParseInt(v, 1, 99, n))
-                return "--loop needs a number of passes from 1 to 99";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--loop needs a number of passes from 1 to 99");
             else
                 o.loop = n;
         } else if (a == "--transpose") {
             int semitones = 0;
             if (!value(v) || !ParseInt(v, -kMaxGivenTransposition, kMaxGivenTransposition, semitones))
-                return "--transpose needs semitones from -48 to 48";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--transpose needs semitones from -48 to 48");
             o.transpose = semitones;
         } else if (a == "--key") {
             if (!value(v) || v.empty())
-                return "--key needs a key name such as G, Bb or Em";
+                return QT_TRANSLATE_NOOP("RenderOptions", "--key needs a key name such as G, Bb or Em");
             o.key = v;
+        } else if (a == "--language") {
+            if (!value(v) || !(o.language = LanguageNamed(v)))
+                return QT_TRANSLATE_NOOP("RenderOptions", "--language needs ja, en or de");
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--notes") {
@@ -393,7 +400,7 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
         }
     }
     if (help)
-        return "";
+        return QT_TRANSLATE_NOOP("RenderOptions", "");
     if (positional.empty() || positional.size() > 2)
         return positional.empty() ? "no SONG given" : "too many arguments";
     o.song = positional[0];
@@ -401,34 +408,34 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
         o.output = positional[1];
     // --info tells the pages the PDF would have.
     if (!o.paper.empty() && !HasSuffix(o.output, ".pdf") && !o.info)
-        return "--paper applies to OUTPUT.pdf and --info only";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--paper applies to OUTPUT.pdf and --info only");
     if ((o.landscape || o.portrait) && !HasSuffix(o.output, ".pdf") && !o.info)
-        return "--landscape and --portrait apply to OUTPUT.pdf and --info only";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--landscape and --portrait apply to OUTPUT.pdf and --info only");
     if (o.landscape && o.portrait)
-        return "give --landscape or --portrait, not both";
+        return QT_TRANSLATE_NOOP("RenderOptions", "give --landscape or --portrait, not both");
     if (o.spacing && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg") && !o.info)
-        return "--spacing applies to OUTPUT.pdf, OUTPUT.svg and --info only";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--spacing applies to OUTPUT.pdf, OUTPUT.svg and --info only");
     const bool forPlayers = o.players.who != SheetPlayers::Who::kGroup;
     if (o.othersGiven && !forPlayers)
-        return "--others applies to --player only";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--others applies to --player only");
     if (forPlayers && !HasSuffix(o.output, ".pdf") && !HasSuffix(o.output, ".svg") && !o.info)
-        return "--player applies to OUTPUT.pdf, OUTPUT.svg and --info only";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--player applies to OUTPUT.pdf, OUTPUT.svg and --info only");
     if (o.players.who == SheetPlayers::Who::kEveryone && HasSuffix(o.output, ".svg"))
-        return "--player all applies to OUTPUT.pdf: an SVG holds one sheet";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--player all applies to OUTPUT.pdf: an SVG holds one sheet");
     if (o.harp && (o.tuning || o.strings || o.lowestNote))
-        return "--harp already sets the strings: give it without --tuning, --strings and --lowest";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--harp already sets the strings: give it without --tuning, --strings and --lowest");
     // Writing would destroy the song being read.
     if (!o.writeMwd.empty() && SameFile(o.writeMwd, o.song))
-        return "--write-mwd must not name SONG itself";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--write-mwd must not name SONG itself");
     if (!o.output.empty() && SameFile(o.output, o.song))
-        return "OUTPUT must not be SONG itself";
+        return QT_TRANSLATE_NOOP("RenderOptions", "OUTPUT must not be SONG itself");
     if (o.transpose && o.key)
-        return "give --transpose or --key, not both";
+        return QT_TRANSLATE_NOOP("RenderOptions", "give --transpose or --key, not both");
     if ((o.tempoPercent || o.countIn || o.metronome || o.from || o.to || o.loop) && o.audio.empty())
-        return "--tempo, --count-in, --metronome, --from, --to and --loop apply to --audio only";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--tempo, --count-in, --metronome, --from, --to and --loop apply to --audio only");
     if (!o.audio.empty() && (SameFile(o.audio, o.song) || (!o.output.empty() && SameFile(o.audio, o.output))))
-        return "--audio must name a file of its own";
-    return "";
+        return QT_TRANSLATE_NOOP("RenderOptions", "--audio must name a file of its own");
+    return QT_TRANSLATE_NOOP("RenderOptions", "");
 }
 
 // The harp of --tuning, --strings and --lowest, in the settings' string table; the tuning the

@@ -1,6 +1,7 @@
 #pragma once
 // The renderer's command line: its usage text, the options it takes and how they are read.
 
+#include "common/TextTranslation.h"
 #include "import/ScoreImport.h"
 #include "render/KeyChoice.h"
 #include "settings/HarpPresets.h"
@@ -15,6 +16,7 @@
 
 struct ConfigRecord;
 
+// English, the renderer's own source language; translated where it is shown.
 extern const char* const kRenderUsage;
 
 struct RenderOptions {
@@ -48,6 +50,7 @@ struct RenderOptions {
     // The harp, when given on the command line instead of by the settings file.
     std::optional<Tuning> tuning;
     std::optional<int> strings, lowestNote; // none: from the settings
+    std::optional<Language> language;       // of the messages, --help and the legend; none: Japanese
 };
 
 // Reads the arguments; the problem as a usage error says it, empty when there is none.

@@ -40,16 +40,29 @@ add_library(ui STATIC
 )
 target_link_libraries(ui PUBLIC core sound Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
 
-# Qt's own texts that the distribution's Japanese catalogue lacks, built by Qt's lrelease into
-# the program's resources (:/translations/qt_extra_ja.qm). Qt's own rule makes the output folder,
-# which every generator needs.
+# Qt's own texts that the distribution's Japanese catalogue lacks, and the program's own texts in
+# each language it speaks (Japanese is the source), built by Qt's lrelease into the program's
+# resources (:/translations/*.qm). Qt's own rule makes the output folder, which every generator
+# needs. The committed .ts files change only through the update target:
+#   cmake --build BUILD --target update-translations
 find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
 set(DP_EXTRA_TS ${CMAKE_CURRENT_SOURCE_DIR}/resources/translations/qt_extra_ja.ts)
-set_source_files_properties(${DP_EXTRA_TS} PROPERTIES
+set(DP_OWN_TS)
+foreach(language ja en de)
+  list(APPEND DP_OWN_TS ${CMAKE_CURRENT_SOURCE_DIR}/resources/translations/dovrelplinvara_${language}.ts)
+endforeach()
+set_source_files_properties(${DP_EXTRA_TS} ${DP_OWN_TS} PROPERTIES
   OUTPUT_LOCATION ${CMAKE_CURRENT_BINARY_DIR}/translations)
-qt_add_lrelease(ui TS_FILES ${DP_EXTRA_TS} OPTIONS -silent QM_FILES_OUTPUT_VARIABLE DP_EXTRA_QM)
+qt_add_lrelease(ui TS_FILES ${DP_EXTRA_TS} ${DP_OWN_TS} OPTIONS -silent QM_FILES_OUTPUT_VARIABLE DP_EXTRA_QM)
 qt_add_resources(ui qt_extra_translations PREFIX /translations BASE ${CMAKE_CURRENT_BINARY_DIR}/translations
   FILES ${DP_EXTRA_QM})
+# Every folder that shows texts, the core's too (it marks them for the Qt layer to translate).
+add_custom_target(update-translations
+  COMMAND Qt6::lupdate -silent -locations none -no-obsolete -source-language ja -I ${CMAKE_CURRENT_SOURCE_DIR}
+    app audio common controls import library print render score settings song
+    -ts ${DP_OWN_TS}
+  WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+  VERBATIM)
 target_include_directories(ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(ui PUBLIC DP_VERSION="${PROJECT_VERSION}")
 # The resources live in a static library: keep their initialiser.

@@ -4,11 +4,12 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <vector>
 
 namespace {
 
-// Built from resources/translations/qt_extra_ja.ts into the program's resources.
-const char* const kExtraCatalogue = ":/translations/qt_extra_ja.qm";
+std::vector<QTranslator*> g_installed;
+Language g_language = Language::kJapanese;
 
 bool Install(const QString& name, const QString& folder)
 {
@@ -17,20 +18,48 @@ bool Install(const QString& name, const QString& folder)
         delete translator;
         return false;
     }
+    g_installed.push_back(translator);
     return true;
+}
+
+std::string TranslateForCore(const char* context, const char* text)
+{
+    return QCoreApplication::translate(context, text).toStdString();
 }
 
 } // namespace
 
+bool InstallLanguage(Language language)
+{
+    for (QTranslator* translator : g_installed) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    g_installed.clear();
+    g_language = language;
+    SetTextTranslator(&TranslateForCore);
+    const QString code = QString::fromLatin1(LanguageCode(language));
+    // Built from resources/translations/*.ts into the program's resources.
+    if (language == Language::kJapanese)
+        Install(QStringLiteral(":/translations/qt_extra_ja.qm"), QString());
+    else
+        Install(QStringLiteral(":/translations/dovrelplinvara_%1.qm").arg(code), QString());
+    // Some of Qt's texts come from locale data, not catalogues: the file dialog's file types.
+    QLocale::setDefault(language == Language::kJapanese ? QLocale(QLocale::Japanese, QLocale::Japan)
+                        : language == Language::kGerman ? QLocale(QLocale::German, QLocale::Germany)
+                                                        : QLocale(QLocale::English, QLocale::UnitedStates));
+    // Qt's own texts are English already.
+    if (language == Language::kEnglish)
+        return true;
+    return Install(QStringLiteral("qt_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+Language InstalledLanguage()
+{
+    return g_language;
+}
+
 bool InstallQtTranslations()
 {
-    static bool installed = false;
-    if (installed)
-        return true;
-    static const bool extra = Install(QString::fromLatin1(kExtraCatalogue), QString());
-    (void)extra;
-    // Some of Qt's texts come from locale data, not catalogues: the file dialog's file types.
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    installed = Install(QStringLiteral("qt_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
-    return installed;
+    return InstallLanguage(Language::kJapanese);
 }

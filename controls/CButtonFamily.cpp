@@ -85,6 +85,17 @@ void CButtonFamily<Kind>::DrawButton(int slot)
 }
 
 template <class Kind>
+void CButtonFamily<Kind>::SetCaption(COffScreenControl* control, const QString& caption)
+{
+    for (int i = 0; i < registry.count; ++i)
+        if (registry.buttons[i].control == control && registry.buttons[i].caption != caption) {
+            registry.buttons[i].caption = caption;
+            DrawButton(i);
+            ShowButton(i);
+        }
+}
+
+template <class Kind>
 void CButtonFamily<Kind>::ShowButton(int slot)
 {
     const Button& b = registry.buttons[slot];

@@ -32,6 +32,9 @@ public:
     void AddButton(COffScreenControl* control, const PictureRect& rect, const QString& caption, int normalImage,
                    int pressedImage, int index);
     static void DrawButton(int slot);
+    // Redraws the control's button with another caption (another language).
+    void SetCaption(COffScreenControl* control, const QString& caption);
+    static QString Caption(int slot) { return registry.buttons.at(slot).caption; }
     void ShowAll();
     // Releases every button, the last first.
     void DestroyAll();

@@ -1,6 +1,7 @@
 #include "controls/COffScreenPicture.h"
 
 #include "common/Messages.h"
+#include "common/TextTranslation.h"
 
 #include <QPainter>
 #include <atomic>
@@ -52,7 +53,7 @@ void COffScreenPicture::ReportError(uint32_t code)
     }
     if (code == 1 && g_drawingErrorShown.exchange(true))
         return;
-    ShowMessage(FormatCodedMessage("OSPC", code, DrawingErrorText(code)));
+    ShowMessage(FormatCodedMessage("OSPC", code, CoreText::translate("Messages", DrawingErrorText(code))));
 }
 
 void COffScreenPicture::DrawFilledEllipse(QPainter& painter, int left, int top, int right, int bottom, QRgb fill,

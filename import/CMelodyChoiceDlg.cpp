@@ -28,7 +28,7 @@ CMelodyChoiceDlg::CMelodyChoiceDlg(const QString& title, const std::vector<Melod
     ok->setDefault(true);
     ok->setGeometry(DluRect(66, 99, 50, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setObjectName(QString::number(ChoiceControl::kCancel));
     cancel->setGeometry(DluRect(123, 99, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

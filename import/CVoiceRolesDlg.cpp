@@ -46,7 +46,7 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + row));
         for (int r = 0; r < kVoiceRoleCount; ++r)
             role->addItem(QString::fromUtf8(VoiceRoleLabel(static_cast<VoiceRole>(r))));
-        role->addItem(QStringLiteral("なし"));
+        role->addItem(tr("なし"));
         role->setCurrentIndex(RoleIndexOf(start, voices[i].number));
         connect(role, &QComboBox::currentIndexChanged, this, [this, i] { RoleChosen(i); });
         grid->addWidget(role, row, 1);
@@ -64,7 +64,7 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
     }
 
     if (chords) {
-        fromChords = new QCheckBox(QStringLiteral("コードから"), this);
+        fromChords = new QCheckBox(tr("コードから"), this);
         fromChords->setObjectName(QString::number(VoiceRolesControl::kFromChords));
         fromChords->setChecked(start.chordAccompaniment);
         layout->addWidget(fromChords);
@@ -76,7 +76,7 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
     ok->setObjectName(QString::number(VoiceRolesControl::kOk));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setObjectName(QString::number(VoiceRolesControl::kCancel));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     buttons->addWidget(ok);

@@ -19,7 +19,7 @@ CArchiveDlg* g_archiveDialog = nullptr;
 
 void OnButtonReleased(int) {}
 
-const QString kCaption = QStringLiteral("ライブラリ");
+const char* const kCaption = QT_TRANSLATE_NOOP("CArchiveDlg", "ライブラリ");
 
 struct FameFilter {
     const char* text;
@@ -31,10 +31,10 @@ constexpr int kLoadButtonLeft = 150;
 constexpr int kButtonTop = 340;
 
 const FameFilter kFilters[] = {
-    {"全て表示", 0},
-    {"知名度低いものも表示", 40},
-    {"有名曲のみ表示", 70},
-    {"超有名曲のみ表示", 100},
+    {QT_TRANSLATE_NOOP("CArchiveDlg", "全て表示"), 0},
+    {QT_TRANSLATE_NOOP("CArchiveDlg", "知名度低いものも表示"), 40},
+    {QT_TRANSLATE_NOOP("CArchiveDlg", "有名曲のみ表示"), 70},
+    {QT_TRANSLATE_NOOP("CArchiveDlg", "超有名曲のみ表示"), 100},
 };
 
 } // namespace
@@ -50,23 +50,25 @@ std::string CArchiveDlg::FilterListing(int fame)
     for (const FameFilter& f : kFilters)
         if (f.threshold <= fame && f.threshold >= listing->threshold)
             listing = &f;
-    return listing->text;
+    return tr(listing->text).toStdString();
 }
 
 std::string CArchiveDlg::AddedText(const std::string& title, const std::string& folder, int fame)
 {
-    const std::string added = "「" + title + "」をライブラリ（" + folder + "）に追加しました。";
+    const QString added = tr("「%1」をライブラリ（%2）に追加しました。")
+                              .arg(QString::fromStdString(title), QString::fromStdString(folder));
+    const QString listing = QString::fromStdString(FilterListing(fame));
     if (fame >= InitialFame())
-        return added + "ライブラリを開くと「" + FilterListing(fame) + "」の一覧に表示されます。";
-    return added + "知名度が" + std::to_string(fame) + "のため、ライブラリで「" + FilterListing(fame) +
-           "」を選ぶと一覧に表示されます。";
+        return (added + tr("ライブラリを開くと「%1」の一覧に表示されます。").arg(listing)).toStdString();
+    return (added + tr("知名度が%1のため、ライブラリで「%2」を選ぶと一覧に表示されます。").arg(fame).arg(listing))
+        .toStdString();
 }
 
 CArchiveDlg::CArchiveDlg(QWidget* parent) : QDialog(parent)
 {
     using namespace ArchiveControl;
     setObjectName(QString::number(kResourceId));
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(kCaption));
     setFont(DialogFont());
     UsePillBackground(this);
     // The template is narrower than its cancel button reaches; widen it to show the button.
@@ -130,10 +132,10 @@ void CArchiveDlg::Initialise()
     g_archiveDialog = this;
     resultPath.clear();
     buttons = std::make_unique<CSubDialogButtonPicture>(&CArchiveDlg::OnButtonPressed, &OnButtonReleased, loadControl,
-                                                        PictureRect{kLoadButtonLeft, kButtonTop, 238, 370}, QStringLiteral("読み込み"),
+                                                        PictureRect{kLoadButtonLeft, kButtonTop, 238, 370}, tr("読み込み"),
                                                         ButtonImage::kNormal, ButtonImage::kPressed, -1);
     loadControl->SetIndex(0);
-    buttons->AddButton(cancelControl, PictureRect{250, kButtonTop, 338, 370}, QStringLiteral("取り消し"), ButtonImage::kNormal,
+    buttons->AddButton(cancelControl, PictureRect{250, kButtonTop, 338, 370}, tr("取り消し"), ButtonImage::kNormal,
                        ButtonImage::kPressed, -1);
     cancelControl->SetIndex(1);
 
@@ -141,7 +143,7 @@ void CArchiveDlg::Initialise()
         const QSignalBlocker quiet(fameFilter);
         fameFilter->clear();
         for (const FameFilter& f : kFilters)
-            fameFilter->addItem(QString::fromUtf8(f.text), f.threshold);
+            fameFilter->addItem(tr(f.text), f.threshold);
         fameFilter->setCurrentIndex(kInitialFilter);
     }
     PlaceFameFilter();
@@ -173,7 +175,7 @@ void CArchiveDlg::Append(const LibrarySong& song)
     item->setData(Qt::UserRole, 0);
     songList->addItem(item);
     entries.push_back(song.fileName);
-    setWindowTitle(QStringLiteral("%1 %2").arg(kCaption).arg(entries.size()));
+    setWindowTitle(QStringLiteral("%1 %2").arg(tr(kCaption)).arg(entries.size()));
 }
 
 void CArchiveDlg::OnFilled(bool tooMany)
@@ -181,7 +183,7 @@ void CArchiveDlg::OnFilled(bool tooMany)
     filled = true;
     if (tooMany)
         ShowMessage("err");
-    setWindowTitle(kCaption);
+    setWindowTitle(tr(kCaption));
 }
 
 void CArchiveDlg::Refilter()
@@ -194,7 +196,7 @@ void CArchiveDlg::Refilter()
         if (song.fame >= fameThreshold)
             Append(song);
     if (filled)
-        setWindowTitle(kCaption);
+        setWindowTitle(tr(kCaption));
 }
 
 void CArchiveDlg::LoadAction()

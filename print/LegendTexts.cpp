@@ -3,6 +3,8 @@
 
 #include "print/SheetSteps.h"
 
+#include "common/TextTranslation.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -24,13 +26,13 @@ std::vector<std::string> ShownOnSheet(const WordChoices& choices)
 {
     std::vector<std::string> names;
     if (choices.words)
-        names.push_back("歌詞");
+        names.push_back(CoreText::translate("Legend", "歌詞"));
     if (choices.chords)
-        names.push_back("コード");
+        names.push_back(CoreText::translate("Legend", "コード"));
     if (choices.measures)
-        names.push_back("小節番号");
+        names.push_back(CoreText::translate("Legend", "小節番号"));
     if (choices.counts)
-        names.push_back("カウント");
+        names.push_back(CoreText::translate("Legend", "カウント"));
     return names;
 }
 
@@ -38,38 +40,39 @@ std::vector<std::string> ShownOnSheet(const WordChoices& choices)
 const char* StrokeName(VoiceRole role)
 {
     switch (role) {
-    case VoiceRole::kSecond: return "破線";
-    case VoiceRole::kThird: return "太線";
-    case VoiceRole::kFourth: return "点線";
-    case VoiceRole::kAccompaniment: return "線なし";
+    case VoiceRole::kSecond: return QT_TRANSLATE_NOOP("Legend", "破線");
+    case VoiceRole::kThird: return QT_TRANSLATE_NOOP("Legend", "太線");
+    case VoiceRole::kFourth: return QT_TRANSLATE_NOOP("Legend", "点線");
+    case VoiceRole::kAccompaniment: return QT_TRANSLATE_NOOP("Legend", "線なし");
     case VoiceRole::kMelody: break;
     }
-    return "実線";
+    return QT_TRANSLATE_NOOP("Legend", "実線");
 }
 
 // The colours' names, as the drawing gives each voice its colour.
 const char* ColourName(VoiceRole role)
 {
     switch (role) {
-    case VoiceRole::kSecond: return "青";
-    case VoiceRole::kThird: return "緑";
-    case VoiceRole::kFourth: return "紫";
-    case VoiceRole::kAccompaniment: return "橙";
+    case VoiceRole::kSecond: return QT_TRANSLATE_NOOP("Legend", "青");
+    case VoiceRole::kThird: return QT_TRANSLATE_NOOP("Legend", "緑");
+    case VoiceRole::kFourth: return QT_TRANSLATE_NOOP("Legend", "紫");
+    case VoiceRole::kAccompaniment: return QT_TRANSLATE_NOOP("Legend", "橙");
     case VoiceRole::kMelody: break;
     }
-    return "黒";
+    return QT_TRANSLATE_NOOP("Legend", "黒");
 }
 
 // "第2声 — Alto　破線・青　弦にない音 3".
 std::string VoiceCaption(VoiceRole role, const std::string& name, bool colour, int missing)
 {
-    std::string text = VoiceRoleLabel(role);
+    std::string text = CoreText::translate("SongVoices", VoiceRoleLabel(role));
     if (!name.empty())
         text += " — " + name;
-    text += std::string("　") + StrokeName(role);
+    std::string stroke = CoreText::translate("Legend", StrokeName(role));
     if (colour)
-        text += std::string("・") + ColourName(role);
-    return text + "　弦にない音 " + std::to_string(missing);
+        stroke = FilledText(CoreText::translate("Legend", "%1・%2"),
+                            {stroke, CoreText::translate("Legend", ColourName(role))});
+    return FilledText(CoreText::translate("Legend", "%1　%2　弦にない音 %3"), {text, stroke, std::to_string(missing)});
 }
 
 } // namespace
@@ -97,9 +100,9 @@ std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour)
             VoiceCaption(voice.role, voice.name, colour, static_cast<int>(missing)));
     }
     if (!score.synchs.empty())
-        add(LegendPlace::KeySample::kSynch, VoiceRole::kMelody, "細い破線 同時に弾く音");
+        add(LegendPlace::KeySample::kSynch, VoiceRole::kMelody, CoreText::translate("Legend", "細い破線 同時に弾く音"));
     if (std::any_of(score.notes.begin(), score.notes.end(), [](const PlacedNote& n) { return n.shared; }))
-        add(LegendPlace::KeySample::kShared, VoiceRole::kMelody, "二重丸 同じ弦で同時");
+        add(LegendPlace::KeySample::kShared, VoiceRole::kMelody, CoreText::translate("Legend", "二重丸 同じ弦で同時"));
     return keys;
 }
 
@@ -117,18 +120,28 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
     const int last = own ? plan.measures.last : song.lastMeasure;
     const bool partial = song.songMeasures > 0 && (song.firstMeasure > 1 || song.lastMeasure < song.songMeasures);
     // A compound meter names itself; its beats are the dotted ones the tempo counts.
-    const std::string beats = "1小節 " + std::to_string(song.beatsPerMeasure) + "拍";
-    std::string text = "調 " + song.key + "　　" + (song.meterName.empty() ? beats : song.meterName + "（" + beats + "）") +
-                       "　　テンポ " + std::to_string(song.tempo) + "　　小節 " + std::to_string(first) + "〜" +
-                       std::to_string(last);
+    const std::string gap = CoreText::translate("Legend", "　　");
+    const std::string beats =
+        FilledText(CoreText::translate("Legend", "1小節 %1拍"), {std::to_string(song.beatsPerMeasure)});
+    const std::string meter =
+        song.meterName.empty() ? beats
+                               : FilledText(CoreText::translate("Legend", "%1（%2）"), {song.meterName, beats});
+    std::string text = FilledText(CoreText::translate("Legend", "調 %1"), {song.key}) + gap + meter + gap +
+                       FilledText(CoreText::translate("Legend", "テンポ %1"), {std::to_string(song.tempo)}) + gap +
+                       FilledText(CoreText::translate("Legend", "小節 %1〜%2"),
+                                  {std::to_string(first), std::to_string(last)});
     if (partial)
-        text += "／全" + std::to_string(song.songMeasures - (own && song.pickup ? 1 : 0)) + "小節";
+        text += FilledText(CoreText::translate("Legend", "／全%1小節"),
+                           {std::to_string(song.songMeasures - (own && song.pickup ? 1 : 0))});
     if (plan.sheetCount > 1)
-        text = std::to_string(plan.sheetNumber) + "/" + std::to_string(plan.sheetCount) + "枚　" + text;
+        text = FilledText(CoreText::translate("Legend", "%1/%2枚　"),
+                          {std::to_string(plan.sheetNumber), std::to_string(plan.sheetCount)}) +
+               text;
     // A player's sheet says whose it is first: the players of a group take theirs from one pile.
     if (plan.player) {
         const std::string& part = song.partNames[static_cast<size_t>(plan.player->role)];
-        text = std::string(VoiceRoleLabel(plan.player->role)) + (part.empty() ? "" : " — " + part) + "　　" + text;
+        text = CoreText::translate("SongVoices", VoiceRoleLabel(plan.player->role)) + (part.empty() ? "" : " — " + part) +
+               gap + text;
     }
     l.factsText = text;
 
@@ -137,17 +150,17 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
         second.push_back(song.repeatsNotice); // first, so that a narrow sheet cuts the switches instead
     const std::vector<std::string> names = ShownOnSheet(plan.shown);
     if (!names.empty())
-        second.push_back("表示 " + Joined(names, "・"));
-    l.shownText = Joined(second, "　　");
+        second.push_back(FilledText(CoreText::translate("Legend", "表示 %1"), {Joined(names, CoreText::translate("Legend", "・"))}));
+    l.shownText = Joined(second, gap);
 
     l.titleText = song.title;
     // Who wrote it stands at the title's right on the sheet at scale.
     std::vector<std::string> by;
     if (plan.layout == SheetLayout::kAtScale && !song.composer.empty())
-        by.push_back("作曲 " + song.composer);
+        by.push_back(FilledText(CoreText::translate("Legend", "作曲 %1"), {song.composer}));
     if (plan.layout == SheetLayout::kAtScale && !song.lyricist.empty())
-        by.push_back("作詞 " + song.lyricist);
-    l.creditText = Joined(by, "　");
+        by.push_back(FilledText(CoreText::translate("Legend", "作詞 %1"), {song.lyricist}));
+    l.creditText = Joined(by, CoreText::translate("Legend", "　"));
 }
 
 } // namespace SheetSteps

@@ -1,6 +1,7 @@
 // The legend below a sheet's strings or on its free paper, and the further verses.
 
 #include "print/SheetSteps.h"
+#include "common/TextTranslation.h"
 #include "song/ChordNaming.h"
 
 #include <algorithm>
@@ -10,13 +11,13 @@
 namespace SheetSteps {
 
 constexpr std::array<std::pair<NoteMark, const char*>, 4> kMarkCaptions = {{
-    {NoteMark::kOneBeat, "1拍"},
-    {NoteMark::kShorter, "2拍未満（1拍以外）"},
-    {NoteMark::kFourBeats, "4拍"},
-    {NoteMark::kOtherLong, "2拍以上（4拍以外）"},
+    {NoteMark::kOneBeat, QT_TRANSLATE_NOOP("Legend", "1拍")},
+    {NoteMark::kShorter, QT_TRANSLATE_NOOP("Legend", "2拍未満（1拍以外）")},
+    {NoteMark::kFourBeats, QT_TRANSLATE_NOOP("Legend", "4拍")},
+    {NoteMark::kOtherLong, QT_TRANSLATE_NOOP("Legend", "2拍以上（4拍以外）")},
 }};
 
-constexpr const char* kScaleCaption = "100 mm　　100%で印刷";
+constexpr const char* kScaleCaption = QT_TRANSLATE_NOOP("Legend", "100 mm　　100%で印刷");
 
 namespace {
 
@@ -27,7 +28,8 @@ double PlaceKinds(LegendPlace& l, double left, double top, double width, double 
 {
     const double gap = Dots(kKindGapMm, dpi);
     double x = left, y = top;
-    for (const auto& [mark, caption] : kMarkCaptions) {
+    for (const auto& [mark, source] : kMarkCaptions) {
+        const std::string caption = CoreText::translate("Legend", source);
         const double captionWidth = measure(SheetFont::kText, caption).first;
         const double item = largest + gap + captionWidth;
         if (x > left && x + item > left + width) {
@@ -135,10 +137,11 @@ LegendPlace PlaceLegend(const ScoreGeometry& score, const DeviceRect& target, do
     if (kinds && scaleBar) {
         // The caption under the bar: a column of glued pages is seldom wider than the bar.
         const double high = dots(kScaleBarHighMm);
-        const double captionWidth = width(SheetFont::kText, kScaleCaption);
+        const std::string caption = CoreText::translate("Legend", kScaleCaption);
+        const double captionWidth = width(SheetFont::kText, caption);
         l.scaleBar = true;
         l.bar = SheetBox{left, bottom + dots(kBlockGapMm), dots(kScaleBarMm), high};
-        l.barCaption = {kScaleCaption, SheetBox{left, l.bar.Bottom(), captionWidth + dots(1), textHeight}};
+        l.barCaption = {caption, SheetBox{left, l.bar.Bottom(), captionWidth + dots(1), textHeight}};
         bottom = l.barCaption.box.Bottom();
         right = std::max({right, l.bar.Right(), l.barCaption.box.Right()});
     }
@@ -248,8 +251,9 @@ double PlaceBlock(LegendPlace& l, double left, double top, double width, int dpi
         const double high = dots(kScaleBarHighMm);
         l.bar = SheetBox{left, y + dots(kBlockClearMm), dots(kScaleBarMm), high};
         y = l.bar.Bottom();
-        const double captionWidth = measure(SheetFont::kText, kScaleCaption).first;
-        l.barCaption = {kScaleCaption, SheetBox{left, y, captionWidth + dots(1), textHeight}};
+        const std::string caption = CoreText::translate("Legend", kScaleCaption);
+        const double captionWidth = measure(SheetFont::kText, caption).first;
+        l.barCaption = {caption, SheetBox{left, y, captionWidth + dots(1), textHeight}};
         y += textHeight;
     }
     return y;
@@ -370,7 +374,8 @@ void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::v
         return;
     const auto cut = [&](size_t kept) {
         std::vector<std::string> lines(verses.begin(), verses.begin() + static_cast<long>(kept));
-        lines.push_back("（ほかの歌詞 " + std::to_string(verses.size() - kept) + "行は入りません）");
+        lines.push_back(FilledText(CoreText::translate("Legend", "（ほかの歌詞 %1行は入りません）"),
+                                   {std::to_string(verses.size() - kept)}));
         return lines;
     };
     // A shorter block fits wherever a longer one does: the most lines that fit, by halves.

@@ -21,6 +21,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -80,41 +81,41 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
 {
     using namespace ConfigControl;
     setObjectName(QString::number(kResourceId));
-    setWindowTitle(QStringLiteral("設定"));
+    setWindowTitle(tr("設定"));
     setFont(DialogFont());
     UsePillBackground(this);
     setFixedSize(DluToPixels(352), DluToPixels(177));
 
-    (new QGroupBox(QStringLiteral("楽器の設定"), this))->setGeometry(DluRect(7, 7, 338, 58));
-    SunkenLabel(this, QStringLiteral("弦の数"), DluRect(21, 19, 54, 15));
+    (new QGroupBox(tr("楽器の設定"), this))->setGeometry(DluRect(7, 7, 338, 58));
+    SunkenLabel(this, tr("弦の数"), DluRect(21, 19, 54, 15));
     stringsSpin = ValueBox(this, kStringsEdit, kStringsSpin, DluRect(79, 19, 37, 15), 10);
-    SunkenLabel(this, QStringLiteral("最低音"), DluRect(21, 39, 54, 15));
+    SunkenLabel(this, tr("最低音"), DluRect(21, 39, 54, 15));
     lowestNoteCombo = new QComboBox(this);
     lowestNoteCombo->setObjectName(QString::number(kLowestNote));
     lowestNoteCombo->setGeometry(DluRect(81, 40, 34, 14));
     // The tuning sits beside the lowest note it starts from, so no other control moves.
-    SunkenLabel(this, QStringLiteral("調弦"), DluRect(133, 39, 54, 15));
+    SunkenLabel(this, tr("調弦"), DluRect(133, 39, 54, 15));
     tuningCombo = new QComboBox(this);
     tuningCombo->setObjectName(QString::number(kTuning));
     tuningCombo->setGeometry(DluRect(190, 40, 80, 14));
     // The harp fills the row's free place above the tuning it sets.
-    SunkenLabel(this, QStringLiteral("楽器"), DluRect(133, 19, 54, 15));
+    SunkenLabel(this, tr("楽器"), DluRect(133, 19, 54, 15));
     harpCombo = new QComboBox(this);
     harpCombo->setObjectName(QString::number(kHarp));
     harpCombo->setGeometry(DluRect(190, 20, 104, 14));
 
-    (new QGroupBox(QStringLiteral("描画の設定"), this))->setGeometry(DluRect(7, 78, 338, 58));
-    SunkenLabel(this, QStringLiteral("線の間隔"), DluRect(22, 95, 54, 15));
+    (new QGroupBox(tr("描画の設定"), this))->setGeometry(DluRect(7, 78, 338, 58));
+    SunkenLabel(this, tr("線の間隔"), DluRect(22, 95, 54, 15));
     spacingSpin = ValueBox(this, kSpacingEdit, kSpacingSpin, DluRect(79, 95, 37, 15), 10);
-    SunkenLabel(this, QStringLiteral("左端調整"), DluRect(133, 94, 54, 15));
+    SunkenLabel(this, tr("左端調整"), DluRect(133, 94, 54, 15));
     leftSpin = ValueBox(this, kLeftEdit, kLeftSpin, DluRect(190, 94, 37, 15), 11, true);
-    SunkenLabel(this, QStringLiteral("縦サイズ"), DluRect(245, 93, 54, 15));
+    SunkenLabel(this, tr("縦サイズ"), DluRect(245, 93, 54, 15));
     verticalSpin = ValueBox(this, kVerticalEdit, kVerticalSpin, DluRect(298, 93, 37, 15), 11);
-    SunkenLabel(this, QStringLiteral("表示倍率"), DluRect(22, 117, 54, 15));
+    SunkenLabel(this, tr("表示倍率"), DluRect(22, 117, 54, 15));
     zoomCombo = new QComboBox(this);
     zoomCombo->setObjectName(QString::number(kZoom));
     zoomCombo->setGeometry(DluRect(84, 118, 41, 14));
-    SunkenLabel(this, QStringLiteral("用紙の弦間隔"), DluRect(133, 117, 54, 15));
+    SunkenLabel(this, tr("用紙の弦間隔"), DluRect(133, 117, 54, 15));
     paperSpacingSpin = new QDoubleSpinBox(this);
     paperSpacingSpin->setObjectName(QString::number(kPaperSpacing));
     paperSpacingSpin->setGeometry(DluRect(190, 117, 76, 15));
@@ -122,12 +123,12 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     paperSpacingSpin->setDecimals(1);
     paperSpacingSpin->setSingleStep(0.1);
     paperSpacingSpin->setRange(kFitPaperValue, SheetRange::kSpacingMaxTenths / 10.0);
-    paperSpacingSpin->setSpecialValueText(QStringLiteral("用紙に合わせる"));
+    paperSpacingSpin->setSpecialValueText(tr("用紙に合わせる"));
     paperSpacingSpin->setSuffix(QStringLiteral(" mm"));
     paperSpacingSpin->setKeyboardTracking(false);
     paperSpacingSpin->setAccelerated(false);
     // The paper fills the row's free place beside the spacing it goes with.
-    SunkenLabel(this, QStringLiteral("用紙"), DluRect(270, 117, 24, 15));
+    SunkenLabel(this, tr("用紙"), DluRect(270, 117, 24, 15));
     paperCombo = new QComboBox(this);
     paperCombo->setObjectName(QString::number(kPaper));
     paperCombo->setGeometry(DluRect(297, 118, 45, 14));
@@ -135,7 +136,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
         paperCombo->addItem(QString::fromLatin1(name), static_cast<int>(paper));
 
     // What the sheet shows besides the circles, in the free place left of the close button.
-    (new QGroupBox(QStringLiteral("用紙に表示"), this))->setGeometry(DluRect(7, 137, 150, 36));
+    (new QGroupBox(tr("用紙に表示"), this))->setGeometry(DluRect(7, 137, 150, 36));
     const auto switchBox = [this](const QString& text, int id, const QRect& rect) {
         auto* box = new QCheckBox(text, this);
         box->setObjectName(QString::number(id));
@@ -143,18 +144,32 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
         connect(box, &QCheckBox::toggled, this, [this] { OnSheetSwitchChanged(); });
         return box;
     };
-    lyricsBox = switchBox(QStringLiteral("歌詞"), kLyrics, DluRect(16, 147, 32, 11));
-    chordsBox = switchBox(QStringLiteral("コード"), kChords, DluRect(52, 147, 40, 11));
-    measureNumbersBox = switchBox(QStringLiteral("小節番号"), kMeasureNumbers, DluRect(96, 147, 56, 11));
-    countsBox = switchBox(QStringLiteral("カウント"), kCounts, DluRect(16, 159, 56, 11)); // on the sheet at scale
+    lyricsBox = switchBox(tr("歌詞"), kLyrics, DluRect(16, 147, 32, 11));
+    chordsBox = switchBox(tr("コード"), kChords, DluRect(52, 147, 40, 11));
+    measureNumbersBox = switchBox(tr("小節番号"), kMeasureNumbers, DluRect(96, 147, 56, 11));
+    countsBox = switchBox(tr("カウント"), kCounts, DluRect(16, 159, 56, 11)); // on the sheet at scale
     // A score's repeats: drawn once with lines back, or written out as played.
-    (new QLabel(QStringLiteral("繰り返し"), this))->setGeometry(DluRect(72, 159, 32, 11));
+    (new QLabel(tr("繰り返し"), this))->setGeometry(DluRect(72, 159, 32, 11));
     repeatsCombo = new QComboBox(this);
     repeatsCombo->setObjectName(QString::number(kRepeats));
     repeatsCombo->setGeometry(DluRect(104, 159, 50, 13));
-    repeatsCombo->addItem(QStringLiteral("線で示す"), static_cast<int>(RepeatDrawing::kLines));
-    repeatsCombo->addItem(QStringLiteral("展開する"), static_cast<int>(RepeatDrawing::kWrittenOut));
+    repeatsCombo->addItem(tr("線で示す"), static_cast<int>(RepeatDrawing::kLines));
+    repeatsCombo->addItem(tr("展開する"), static_cast<int>(RepeatDrawing::kWrittenOut));
     connect(repeatsCombo, &QComboBox::currentIndexChanged, this, [this] { OnSheetSwitchChanged(); });
+
+    // Beside the close button, where the template has room; each language named in its own.
+    (new QLabel(tr("言語"), this))->setGeometry(DluRect(232, 147, 40, 11));
+    languageCombo = new QComboBox(this);
+    languageCombo->setObjectName(QString::number(kLanguage));
+    languageCombo->setGeometry(DluRect(274, 146, 68, 14));
+    for (const auto& [choice, name] : {std::pair{Language::kJapanese, "日本語"}, std::pair{Language::kEnglish, "English"},
+                                       std::pair{Language::kGerman, "Deutsch"}})
+        languageCombo->addItem(QString::fromUtf8(name), static_cast<int>(choice));
+    languageCombo->setEnabled(false);
+    connect(languageCombo, &QComboBox::currentIndexChanged, this, [this] {
+        if (language && languageCombo->isEnabled())
+            *language = static_cast<Language>(languageCombo->currentData().toInt());
+    });
 
     closeControl = new COffScreenControl(this, kClose, true);
 
@@ -194,9 +209,14 @@ void CConfigDlg::Initialise()
     setFixedSize(width(), std::max(DluToPixels(177), top + kCloseButtonHeight + kCloseButtonMargin));
     buttons = std::make_unique<CSubDialogButtonPicture>(&CConfigDlg::OnButtonPressed, &OnButtonReleased, closeControl,
                                                         PictureRect{250, top, 338, top + kCloseButtonHeight},
-                                                        QStringLiteral("    閉じる"), ButtonImage::kNormal,
+                                                        tr("    閉じる"), ButtonImage::kNormal,
                                                         ButtonImage::kPressed, -1);
     closeControl->SetIndex(0);
+
+    languageCombo->setEnabled(false);
+    if (language)
+        languageCombo->setCurrentIndex(languageCombo->findData(static_cast<int>(*language)));
+    languageCombo->setEnabled(language != nullptr);
 
     stringsSpin->setRange(ConfigRange::kStringsMin, ConfigRange::kStringsMax);
     stringsSpin->setValue(settings->stringCount);

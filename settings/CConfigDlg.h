@@ -3,6 +3,7 @@
 // and the lowest note at once (with the harp that fills them and the string spacing on paper,
 // which it sets together), the other four when its close button is pressed.
 
+#include "common/TextTranslation.h"
 #include "settings/Tuning.h"
 
 #include <QDialog>
@@ -22,7 +23,7 @@ constexpr int kClose = 1001, kStringsEdit = 1002, kStringsSpin = 1003, kLowestNo
 constexpr int kSpacingEdit = 1005, kSpacingSpin = 1006, kVerticalEdit = 1007, kVerticalSpin = 1008;
 constexpr int kLeftEdit = 1009, kLeftSpin = 1010, kZoom = 1011, kTuning = 1012;
 constexpr int kHarp = 1013, kPaperSpacing = 1014, kLyrics = 1015, kChords = 1016, kMeasureNumbers = 1017;
-constexpr int kCounts = 1019, kRepeats = 1020;
+constexpr int kCounts = 1019, kRepeats = 1020, kLanguage = 1021;
 constexpr int kPaper = 1018;
 } // namespace ConfigControl
 
@@ -37,6 +38,9 @@ public:
     void SetSettings(ConfigRecord* record) { settings = record; }
     // Without it the paper spacing is shown disabled and a harp fills only the record.
     void SetSheetSettings(SheetSettings* sheetSettings) { sheet = sheetSettings; }
+    // The interface's language, written at once as the choice changes; without it the box is
+    // disabled.
+    void SetLanguage(Language* chosen) { language = chosen; }
     int exec() override;
 
     // Top of the close button: lower on a large-font 120-dpi screen.
@@ -74,6 +78,7 @@ private:
     std::unique_ptr<CSubDialogButtonPicture> buttons;
     ConfigRecord* settings = nullptr;
     SheetSettings* sheet = nullptr;
+    Language* language = nullptr;
     int initialised = 0;
     QComboBox* zoomCombo = nullptr;
     CReadOnlySpinBox* leftSpin = nullptr;
@@ -89,6 +94,7 @@ private:
     QCheckBox* measureNumbersBox = nullptr;
     QCheckBox* countsBox = nullptr;
     QComboBox* repeatsCombo = nullptr;
+    QComboBox* languageCombo = nullptr;
     CReadOnlySpinBox* stringsSpin = nullptr;
     COffScreenControl* closeControl = nullptr;
 };

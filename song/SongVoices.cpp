@@ -1,5 +1,7 @@
 #include "song/SongVoices.h"
 
+#include "common/TextTranslation.h"
+
 const char* VoiceRoleName(VoiceRole role)
 {
     switch (role) {
@@ -15,13 +17,13 @@ const char* VoiceRoleName(VoiceRole role)
 const char* VoiceRoleLabel(VoiceRole role)
 {
     switch (role) {
-    case VoiceRole::kMelody: return "旋律";
-    case VoiceRole::kSecond: return "第2声";
-    case VoiceRole::kThird: return "第3声";
-    case VoiceRole::kFourth: return "第4声";
+    case VoiceRole::kMelody: return QT_TRANSLATE_NOOP("SongVoices", "旋律");
+    case VoiceRole::kSecond: return QT_TRANSLATE_NOOP("SongVoices", "第2声");
+    case VoiceRole::kThird: return QT_TRANSLATE_NOOP("SongVoices", "第3声");
+    case VoiceRole::kFourth: return QT_TRANSLATE_NOOP("SongVoices", "第4声");
     case VoiceRole::kAccompaniment: break;
     }
-    return "伴奏";
+    return QT_TRANSLATE_NOOP("SongVoices", "伴奏");
 }
 
 VoiceFlow FlowOf(VoiceRole role)

@@ -1,0 +1,924 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>DovrelPlinvaraのﾊﾞｰｼﾞｮﾝ情報</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DovrelPlinvara  ハープ用図形楽譜</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CArchiveDlg</name>
+    <message>
+        <source>読み込み</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>取り消し</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CConfigDlg</name>
+    <message>
+        <source>設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>楽器の設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>弦の数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最低音</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>調弦</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>楽器</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>描画の設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>線の間隔</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>左端調整</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>縦サイズ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示倍率</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>用紙の弦間隔</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>用紙に合わせる</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>用紙</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>用紙に表示</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>歌詞</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コード</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>小節番号</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>カウント</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返し</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>線で示す</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>展開する</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>言語</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>    閉じる</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CDovrelPlinvaraDlg</name>
+    <message>
+        <source>    終 了</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>    設 定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>    読 込</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>    印 刷</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&#x3000; ﾗｲﾌﾞﾗﾘ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ハープ用図形楽譜</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>開始小節</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>終了小節</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>パートの選択(&amp;R)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ライブラリに追加(&amp;B)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>印刷プレビュー(&amp;V)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全曲を印刷(&amp;W)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全曲の印刷プレビュー(&amp;O)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全員の用紙を印刷(&amp;Y)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全員の用紙の印刷プレビュー(&amp;Z)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&amp;A)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>印刷プレビュー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止(&amp;P)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>再生(&amp;P)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>テンポ(&amp;T)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>その他(&amp;O)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ループ(&amp;L)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>練習パネル(&amp;N)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>調(&amp;K)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>テンポ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>テンポ（25～200 %）:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>調:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>カウントイン(&amp;C)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ループの度にカウントイン(&amp;E)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メトロノーム(&amp;M)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メロディを消音(&amp;U)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画面を追って最後まで再生(&amp;F)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>区間の選択を解除(&amp;X)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画面に小節番号(&amp;I)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>行目</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「%1」で使わなかった値: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>用紙(&amp;S)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この用紙を保存(&amp;S)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>既定の用紙にする(&amp;D)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ライブラリに追加</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>曲名</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>知名度 (0～255)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>用紙の保存</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>用紙の名前:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1小節 / %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1拍/分</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CMelodyChoiceDlg</name>
+    <message>
+        <source>キャンセル</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CVoiceRolesDlg</name>
+    <message>
+        <source>なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コードから</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Legend</name>
+    <message>
+        <source>歌詞</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コード</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>小節番号</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>カウント</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>破線</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>太線</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>点線</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>線なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>実線</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>青</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>緑</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>紫</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>橙</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>黒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1・%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1&#x3000;%2&#x3000;弦にない音 %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>細い破線 同時に弾く音</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>二重丸 同じ弦で同時</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&#x3000;&#x3000;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1小節 %1拍</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>調 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>テンポ %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>小節 %1〜%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>／全%1小節</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1/%2枚&#x3000;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>・</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>作曲 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>作詞 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&#x3000;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1拍</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2拍未満（1拍以外）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4拍</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2拍以上（4拍以外）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>100 mm&#x3000;&#x3000;100%で印刷</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>（ほかの歌詞 %1行は入りません）</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>メモリが不足しています。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>パフォーマンスが低下しています。一旦終了して、再起動してください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルが見つかりませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>16進数のデータの記述に誤りがあります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルが開けませんでした。ファイルリストを絶対パスで記述してみてください。
+あるいは、出力フォルダや作業フォルダの設定などを確認してください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データが大きすぎます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>パラメータに誤りがあります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>カレントディレクトリが取得できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルサイズにエラーがあります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>拍子にエラーがあります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自動編曲中にエラーが発生しました。(1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>楽曲解析中にエラーが発生しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自動編曲中にエラーが発生しました。(2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BPM変換でエラーが発生しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>テンポ変換でエラーが発生しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>汎用処理でエラーが発生しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この位置にその音価は設定できません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>歌詞は６文字までです。２つの音符に分割して入力してください</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>このデータは古いデータなのでこの機能では使用できません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>楽曲情報でエラーがおきました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>描画エラー。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COffScreenPictureでエラーが発生しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>旋律になる音符がありませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>曲が長すぎるため、1024拍を超える部分は省きました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>指定されたパートがありません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>楽譜ファイルを読み込めませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>弦のない音符が%1個あります。楽譜には表示されません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PracticePanel</name>
+    <message>
+        <source>練習パネル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>再生</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 拍/分</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>区間</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>～</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ループ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>カウントイン</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ループの度に</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メトロノーム</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メトロノームとカウントインの音量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>音量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>鳴らす声部</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第8888小節 / 8888</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画面に小節番号</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ポインタ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>再生中</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>テンポ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>小節</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RenderCommand</name>
+    <message>
+        <source>%1 (--help tells the usage)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RenderOptions</name>
+    <message>
+        <source>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
+                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
+                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
+                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
+                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
+                             [--repeats lines|written] [--transpose N | --key NAME]
+                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]
+                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
+                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
+                                              [--from MEASURE] [--to MEASURE] [--loop N]]
+                             [--language ja|en|de] [--info] [--notes] [--events]
+                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
+  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
+  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
+  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
+  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
+  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
+  track N (from 1) of a MIDI file, instead of the first with notes.
+  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
+  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
+  chord names. --write-mwd writes the song as read, before fitting, as a song file; --title
+  and --fame (0-255) set the title and fame level the library lists it under.
+  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
+  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
+  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
+  line per drawn onset of every voice: onset and length as fractions of a whole note from the
+  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
+  and the syllable, separated by TABs.
+  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
+  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
+  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
+  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
+  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
+  --paper where the strings fit across it (turned when only that fits, unless --landscape or
+  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
+  sheet to A3. --measures all takes the whole song.
+  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
+  names and the measure marks with their numbers on the sheet (on, off and on by default);
+  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
+  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
+  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
+  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
+  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
+  thin and light grey (--others faint, the default) or left out (--others hide); the legend
+  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
+  other, in OUTPUT.pdf.
+  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
+  line for each jump, and counts the written measures; written draws the tune as played.
+  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
+  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
+  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
+  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
+  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
+  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
+  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
+  before the tune, --metronome clicks its beats; --from and --to play that passage instead
+  (measures counted as --measures counts them), --loop N plays it N times.
+  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
+  (the default), English or German.
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--settings needs a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--measures needs FIRST-LAST</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--tuning needs chromatic, C, G, D, F or Bb</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--strings needs a count from 5 to 37</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--lowest needs a note number or a name such as G3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--paper needs A3, A4, B4 or Letter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--spacing needs fit or millimetres from 5.0 to 20.0 with at most one decimal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--colour needs on or off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--player needs melody, 2, 3, 4, acc or all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--others needs faint or hide</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--repeats needs lines or written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--harp needs one of 37, 25, 21, 18 or 15G</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>give only one of --part, --tune and --track</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--voices needs ROLE=N[,ROLE=N...] with the roles melody, 2, 3, 4 and acc</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--write-mwd needs a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--title needs a text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--fame needs a number from 0 to 255</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--audio needs a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--tempo needs a percentage from 25 to 200 in steps of 5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--loop needs a number of passes from 1 to 99</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--transpose needs semitones from -48 to 48</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--key needs a key name such as G, Bb or Em</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--language needs ja, en or de</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--paper applies to OUTPUT.pdf and --info only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--landscape and --portrait apply to OUTPUT.pdf and --info only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>give --landscape or --portrait, not both</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--spacing applies to OUTPUT.pdf, OUTPUT.svg and --info only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--others applies to --player only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--player applies to OUTPUT.pdf, OUTPUT.svg and --info only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--player all applies to OUTPUT.pdf: an SVG holds one sheet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--harp already sets the strings: give it without --tuning, --strings and --lowest</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--write-mwd must not name SONG itself</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OUTPUT must not be SONG itself</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>give --transpose or --key, not both</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--tempo, --count-in, --metronome, --from, --to and --loop apply to --audio only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--audio must name a file of its own</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SongVoices</name>
+    <message>
+        <source>旋律</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第2声</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第3声</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第4声</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>伴奏</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
