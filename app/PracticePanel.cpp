@@ -123,7 +123,7 @@ PracticePanel::PracticePanel(CDovrelPlinvaraDlg& window) : QWidget(&window, Qt::
     auto* voicesRow = new QHBoxLayout(voicesBox);
     voices.assign(kVoiceChannelCount, nullptr);
     for (int channel = 0; channel < kVoiceChannelCount; ++channel) {
-        auto* heard = Switch(voicesBox, QString::fromUtf8(VoiceRoleLabel(static_cast<VoiceRole>(channel))),
+        auto* heard = Switch(voicesBox, QCoreApplication::translate("SongVoices", VoiceRoleLabel(static_cast<VoiceRole>(channel))),
                              (std::string(kVoicePrefix) + std::to_string(channel)).c_str());
         connect(heard, &QCheckBox::toggled, this,
                 [this, channel](bool on) { this->window.Playback().SetVoiceMuted(channel, !on); });

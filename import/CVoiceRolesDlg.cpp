@@ -3,6 +3,7 @@
 #include "common/QtText.h"
 #include "controls/DialogUnits.h"
 
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -45,7 +46,7 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         auto* role = new QComboBox(rows);
         role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + row));
         for (int r = 0; r < kVoiceRoleCount; ++r)
-            role->addItem(QString::fromUtf8(VoiceRoleLabel(static_cast<VoiceRole>(r))));
+            role->addItem(QCoreApplication::translate("SongVoices", VoiceRoleLabel(static_cast<VoiceRole>(r))));
         role->addItem(tr("なし"));
         role->setCurrentIndex(RoleIndexOf(start, voices[i].number));
         connect(role, &QComboBox::currentIndexChanged, this, [this, i] { RoleChosen(i); });

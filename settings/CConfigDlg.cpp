@@ -232,9 +232,9 @@ void CConfigDlg::Initialise()
         const QSignalBlocker quiet(tuningCombo);
         tuningCombo->clear();
         for (const TuningName& t : kTuningNames)
-            tuningCombo->addItem(QString::fromUtf8(t.dialogText), static_cast<int>(t.tuning));
+            tuningCombo->addItem(tr(t.dialogText), static_cast<int>(t.tuning));
         if (tuning == Tuning::Other)
-            tuningCombo->addItem(QString::fromUtf8(kOtherTuningText), static_cast<int>(Tuning::Other));
+            tuningCombo->addItem(tr(kOtherTuningText), static_cast<int>(Tuning::Other));
         tuningCombo->setCurrentIndex(tuningCombo->findData(static_cast<int>(tuning)));
     }
     FillLowestNotes(tuning, settings->lowestNote);
@@ -242,8 +242,8 @@ void CConfigDlg::Initialise()
         const QSignalBlocker quiet(harpCombo);
         harpCombo->clear();
         for (size_t i = 0; i < kHarpPresets.size(); ++i)
-            harpCombo->addItem(QString::fromUtf8(kHarpPresets[i].dialogText), static_cast<int>(i));
-        harpCombo->addItem(QString::fromUtf8(kOtherHarpText), kOtherHarpData);
+            harpCombo->addItem(tr(kHarpPresets[i].dialogText), static_cast<int>(i));
+        harpCombo->addItem(tr(kOtherHarpText), kOtherHarpData);
     }
     ShowRecognisedHarp();
     ShowPaperSpacing();

@@ -3,6 +3,7 @@
 // neighbouring strings, filled in at once by the settings dialog's "楽器" choice and by the
 // renderer's --harp.
 
+#include "common/TextTranslation.h"
 #include "settings/ConfigRecord.h"
 #include "settings/SheetSettings.h"
 #include "settings/Tuning.h"
@@ -21,7 +22,7 @@ struct HarpPreset {
 };
 
 extern const std::array<HarpPreset, 5> kHarpPresets;
-constexpr const char* kOtherHarpText = "その他";
+constexpr const char* kOtherHarpText = QT_TRANSLATE_NOOP("CConfigDlg", "その他");
 
 // The preset named by `option` (case-insensitive), or nullptr.
 const HarpPreset* FindHarpPreset(std::string_view option);

@@ -1,16 +1,17 @@
 #include "settings/Tuning.h"
 
+#include "common/TextTranslation.h"
 #include "song/ChordNaming.h"
 
 #include <algorithm>
 
 const std::array<TuningName, 6> kTuningNames = {{
-    {Tuning::Chromatic, "半音階", "chromatic"},
-    {Tuning::CMajor, "全音階 ハ長調", "C"},
-    {Tuning::GMajor, "全音階 ト長調", "G"},
-    {Tuning::DMajor, "全音階 ニ長調", "D"},
-    {Tuning::FMajor, "全音階 ヘ長調", "F"},
-    {Tuning::BbMajor, "全音階 変ロ長調", "Bb"},
+    {Tuning::Chromatic, QT_TRANSLATE_NOOP("CConfigDlg", "半音階"), "chromatic"},
+    {Tuning::CMajor, QT_TRANSLATE_NOOP("CConfigDlg", "全音階 ハ長調"), "C"},
+    {Tuning::GMajor, QT_TRANSLATE_NOOP("CConfigDlg", "全音階 ト長調"), "G"},
+    {Tuning::DMajor, QT_TRANSLATE_NOOP("CConfigDlg", "全音階 ニ長調"), "D"},
+    {Tuning::FMajor, QT_TRANSLATE_NOOP("CConfigDlg", "全音階 ヘ長調"), "F"},
+    {Tuning::BbMajor, QT_TRANSLATE_NOOP("CConfigDlg", "全音階 変ロ長調"), "Bb"},
 }};
 
 namespace {

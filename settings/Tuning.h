@@ -2,6 +2,7 @@
 // Tunings of the harp's strings. The settings record stores every string's note, so a tuning
 // is a way of filling that table, and the table tells which tuning it holds.
 
+#include "common/TextTranslation.h"
 #include "settings/ConfigRecord.h"
 
 #include <array>
@@ -16,7 +17,7 @@ struct TuningName {
 
 // Every tuning a user can choose, in the dialog's order; Other is only recognised.
 extern const std::array<TuningName, 6> kTuningNames;
-constexpr const char* kOtherTuningText = "その他";
+constexpr const char* kOtherTuningText = QT_TRANSLATE_NOOP("CConfigDlg", "その他");
 
 // Whether the note is a string note of the tuning; every note is in the chromatic one.
 bool IsInTuning(Tuning tuning, int note);

@@ -22,6 +22,38 @@
         <source>取り消し</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>ライブラリ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全て表示</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>知名度低いものも表示</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>有名曲のみ表示</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>超有名曲のみ表示</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「%1」をライブラリ（%2）に追加しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ライブラリを開くと「%1」の一覧に表示されます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>知名度が%1のため、ライブラリで「%2」を選ぶと一覧に表示されます。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CConfigDlg</name>
@@ -119,6 +151,54 @@
     </message>
     <message>
         <source>    閉じる</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>37弦 (G2–G5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>25弦 (G3–G5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>21弦 (A3–F5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>18弦 (B3–E5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>15弦 ト長調 (G3–G5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>半音階</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全音階 ハ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全音階 ト長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全音階 ニ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全音階 ヘ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全音階 変ロ長調</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -310,6 +390,14 @@
     </message>
     <message>
         <source>%1拍/分</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>用紙の選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>開く用紙:</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
