@@ -58,7 +58,7 @@
 
 namespace {
 
-constexpr const char* kVoiceRolesTitle = "パートの選択";
+constexpr const char* kVoiceRolesTitle = QT_TRANSLATE_NOOP("ScoreImport", "パートの選択");
 
 // Messages kept back until it is known whether they are still news.
 class HeldMessages : public IMessageSink {
@@ -207,8 +207,9 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     tuneSheets = std::move(kept);
     sheetShown.clear();
     if (sheetsRead == TuneSheetsRead::kDamaged)
-        ShowMessage("この曲の用紙ファイル「" + QFileInfo(QFile::decodeName(sheetsPath.c_str())).fileName().toStdString() +
-                    "」を読めないため、用紙を使わずに開きます。");
+        ShowMessage(tr("この曲の用紙ファイル「%1」を読めないため、用紙を使わずに開きます。")
+                        .arg(QFileInfo(QFile::decodeName(sheetsPath.c_str())).fileName())
+                        .toStdString());
     const TuneSheet* chosen = tuneSheets.Default();
     if (chosen && tuneSheets.sheets.size() > 1 && sheetChooser)
         if (const std::optional<std::string> name = sheetChooser(this, tuneSheets))

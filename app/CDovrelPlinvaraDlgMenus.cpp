@@ -63,7 +63,7 @@ std::vector<CDovrelPlinvaraDlg::KeyEntry> CDovrelPlinvaraDlg::KeyEntries() const
         LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)}, fitted.transposition, RepeatsShown(), &fitted);
     const KeyOffer fit{fitTransposition, KeyIndexAt(song->keyIndex, fitted.transposition, fitTransposition),
                        MissingNotesAt(whole, fitTransposition)};
-    entries.push_back({"自動（既定） " + ShiftText(fit.transposition) + "  " + KeyOfferText(fit), std::nullopt, fit.missingNotes});
+    entries.push_back({tr("自動（既定） ").toStdString() + ShiftText(fit.transposition) + "  " + KeyOfferText(fit), std::nullopt, fit.missingNotes});
     for (const KeyOffer& offer : OfferKeys(whole, song->keyIndex))
         entries.push_back({ShiftText(offer.transposition) + "  " + KeyOfferText(offer), offer.transposition, offer.missingNotes});
     return entries;

@@ -58,7 +58,7 @@
 
 namespace {
 
-constexpr const char* kNoLibraryTitle = "曲名を入力してください。";
+constexpr const char* kNoLibraryTitle = QT_TRANSLATE_NOOP("CDovrelPlinvaraDlg", "曲名を入力してください。");
 
 // The endings the library lists a score of this format under, the one a copy is given first.
 std::vector<std::string> LibraryEndings(ScoreFormat format, const std::vector<uint8_t>& bytes)
@@ -168,7 +168,7 @@ void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
     sheets->setEnabled(song != nullptr);
     for (const TuneSheet& kept : tuneSheets.sheets) {
         const bool isDefault = kept.name == tuneSheets.Default()->name;
-        QAction* choice = sheets->addAction(QString::fromStdString(kept.name + (isDefault ? "（既定）" : "")));
+        QAction* choice = sheets->addAction(QString::fromStdString(kept.name) + (isDefault ? tr("（既定）") : QString()));
         choice->setCheckable(true);
         choice->setChecked(kept.name == sheetShown);
         choice->setData(-1);
@@ -193,12 +193,14 @@ bool CDovrelPlinvaraDlg::AddToLibrary(const std::string& typedTitle, int fame)
     if (!song || songFormat == ScoreFormat::SongFile)
         return false; // a song file is the library's already: the menu offers nothing
     if (title.empty()) {
-        ShowMessage(kNoLibraryTitle);
+        ShowMessage(tr(kNoLibraryTitle).toStdString());
         return false;
     }
     const std::string folder = JoinPath(currentFolder, "Archive");
     const auto failed = [&] {
-        ShowMessage("「" + title + "」をライブラリ（" + folder + "）に追加できませんでした。");
+        ShowMessage(tr("「%1」をライブラリ（%2）に追加できませんでした。")
+                        .arg(QString::fromStdString(title), QString::fromStdString(folder))
+                        .toStdString());
         return false;
     };
     if (songBytes.empty())

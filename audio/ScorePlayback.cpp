@@ -7,10 +7,11 @@
 #include <QMetaObject>
 #include <algorithm>
 
-const char* const kNoAudioDeviceMessage = "音声を再生できる装置が見つかりません。";
-const char* const kNoSoundFontMessage = "音色ファイル（サウンドフォント）が見つかりません。";
-const char* const kSoundFontReplacedMessage =
-    "sound.ini の音色ファイル（サウンドフォント）「%s」を読み込めないため、インストールされている音色ファイルで再生します。";
+const char* const kNoAudioDeviceMessage = QT_TRANSLATE_NOOP("ScorePlayback", "音声を再生できる装置が見つかりません。");
+const char* const kNoSoundFontMessage = QT_TRANSLATE_NOOP("ScorePlayback", "音色ファイル（サウンドフォント）が見つかりません。");
+const char* const kSoundFontReplacedMessage = QT_TRANSLATE_NOOP(
+    "ScorePlayback",
+    "sound.ini の音色ファイル（サウンドフォント）「%s」を読み込めないため、インストールされている音色ファイルで再生します。");
 
 ScorePlayback::ScorePlayback(AudioOutputFactory openOutput, std::string soundFont, QObject* parent,
                              std::span<const char* const> installed)
@@ -228,13 +229,14 @@ void ScorePlayback::OnReport(uint64_t id, PlaybackReport report)
 {
     if (report == PlaybackReport::kSoundFontReplaced) {
         // Told even when stopped meanwhile: the engine says it only once.
-        std::string text = kSoundFontReplacedMessage;
-        text.replace(text.find("%s"), 2, playersSoundFont);
+        std::string text = tr(kSoundFontReplacedMessage).toStdString();
+        if (const size_t at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, playersSoundFont);
         ShowMessage(text);
         return;
     }
     if (id == stepSession && report != PlaybackReport::kStarted && state == State::kStopped) {
-        ShowMessage(report == PlaybackReport::kNoDevice ? kNoAudioDeviceMessage : kNoSoundFontMessage);
+        ShowMessage(tr(report == PlaybackReport::kNoDevice ? kNoAudioDeviceMessage : kNoSoundFontMessage).toStdString());
         return;
     }
     if (id != session || state != State::kStarting)
@@ -247,11 +249,11 @@ void ScorePlayback::OnReport(uint64_t id, PlaybackReport report)
         break;
     case PlaybackReport::kNoDevice:
         SetState(State::kStopped);
-        ShowMessage(kNoAudioDeviceMessage);
+        ShowMessage(tr(kNoAudioDeviceMessage).toStdString());
         break;
     case PlaybackReport::kNoSoundFont:
         SetState(State::kStopped);
-        ShowMessage(kNoSoundFontMessage);
+        ShowMessage(tr(kNoSoundFontMessage).toStdString());
         break;
     case PlaybackReport::kSoundFontReplaced:
         break;

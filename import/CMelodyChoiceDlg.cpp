@@ -4,6 +4,7 @@
 #include "import/ScoreImport.h"
 #include "controls/DialogUnits.h"
 
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -43,6 +44,6 @@ int CMelodyChoiceDlg::Chosen() const
 
 int CMelodyChoiceDlg::Ask(const std::string& titleUtf8, const std::vector<MelodyChoice>& choices)
 {
-    CMelodyChoiceDlg dialog(QString::fromStdString(titleUtf8), choices);
+    CMelodyChoiceDlg dialog(QCoreApplication::translate("ScoreImport", titleUtf8.c_str()), choices);
     return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : kChoiceCancelled;
 }

@@ -149,7 +149,7 @@ std::optional<VoiceChoice> CVoiceRolesDlg::AskFrom(QWidget* parent, const std::s
             n = n == voices.front().number ? 0 : n;
         shown[VoiceRole::kMelody] = voices.front().number;
     }
-    CVoiceRolesDlg dialog(QString::fromStdString(titleUtf8), voices, shown, chords, parent);
+    CVoiceRolesDlg dialog(QCoreApplication::translate("ScoreImport", titleUtf8.c_str()), voices, shown, chords, parent);
     if (dialog.exec() != QDialog::Accepted || !dialog.CanAccept())
         return std::nullopt;
     return dialog.Chosen();

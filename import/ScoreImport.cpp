@@ -1,5 +1,6 @@
 #include "import/ScoreImport.h"
 
+#include "common/TextTranslation.h"
 #include "common/ErrorCodes.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
@@ -163,7 +164,7 @@ std::unique_ptr<CSongData> EmptySong()
 ImportOutcome Failure(ScoreFormat format, uint32_t code, bool ofVoice = false)
 {
     if (code == ImportError::kNoSuchChoice && !ofVoice)
-        ShowMessage(FormatCodedMessage("IMPT", code, InfoFor(format).noSuchChoice));
+        ShowMessage(FormatCodedMessage("IMPT", code, CoreText::translate("Messages", InfoFor(format).noSuchChoice)));
     else
         ShowImportError(code);
     ImportOutcome outcome;
@@ -204,9 +205,12 @@ const std::vector<ScoreFormatInfo>& ScoreFormats()
 {
     static const std::vector<ScoreFormatInfo> formats = {
         {ScoreFormat::SongFile, "mwd files", "*.mwd", "", ""},
-        {ScoreFormat::MusicXml, "MusicXML", "*.musicxml;*.xml;*.mxl", "パートの選択", "指定されたパートがありません。"},
-        {ScoreFormat::Abc, "ABC", "*.abc", "曲の選択", "指定された曲がありません。"},
-        {ScoreFormat::Midi, "MIDI", "*.mid;*.midi", "トラックの選択", "指定されたトラックがありません。"},
+        {ScoreFormat::MusicXml, "MusicXML", "*.musicxml;*.xml;*.mxl", QT_TRANSLATE_NOOP("ScoreImport", "パートの選択"),
+         QT_TRANSLATE_NOOP("Messages", "指定されたパートがありません。")},
+        {ScoreFormat::Abc, "ABC", "*.abc", QT_TRANSLATE_NOOP("ScoreImport", "曲の選択"),
+         QT_TRANSLATE_NOOP("Messages", "指定された曲がありません。")},
+        {ScoreFormat::Midi, "MIDI", "*.mid;*.midi", QT_TRANSLATE_NOOP("ScoreImport", "トラックの選択"),
+         QT_TRANSLATE_NOOP("Messages", "指定されたトラックがありません。")},
     };
     return formats;
 }
@@ -218,7 +222,8 @@ std::string ScoreFileFilter()
         all += (all.empty() ? "" : ";") + std::string(info.patterns);
         each += std::string(info.description) + "|" + info.patterns + "|";
     }
-    return "楽譜ファイル|" + all + "|" + each + "すべてのファイル|*|";
+    return CoreText::translate("ScoreImport", "楽譜ファイル") + "|" + all + "|" + each +
+           CoreText::translate("ScoreImport", "すべてのファイル") + "|*|";
 }
 
 bool IsSongFileName(const std::string& path)

@@ -1,5 +1,6 @@
 #include "library/SampleLibrary.h"
 
+#include "common/TextTranslation.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
 #include "library/CDirectoryFileList.h"
@@ -100,7 +101,7 @@ bool CopySampleLibrary(const std::string& samples, const std::string& library)
     if (HoldsSongFiles(library))
         return true;
     const auto failed = [&] {
-        ShowMessage("見本の曲をライブラリ（" + library + "）にコピーできませんでした。");
+        ShowMessage(FilledText(CoreText::translate("Messages", "見本の曲をライブラリ（%1）にコピーできませんでした。"), {library}));
         return false;
     };
     std::error_code ec;

@@ -1,5 +1,6 @@
 #include "library/TuneSheetsFile.h"
 
+#include "common/TextTranslation.h"
 #include "common/FileServices.h"
 #include "common/Messages.h"
 #include "common/TrimmedText.h"
@@ -271,8 +272,8 @@ std::optional<std::string> MissingSheetVoiceText(const TuneSheet& sheet, size_t 
         const auto role = static_cast<VoiceRole>(r);
         const int n = (*sheet.voices)[role];
         if (n > 0 && static_cast<size_t>(n) > tuneVoices)
-            return "用紙「" + sheet.name + "」の" + VoiceRoleLabel(role) + "（パート" + std::to_string(n) +
-                   "）がこの曲にないため、パートの選択は変えずに用紙を使います。";
+            return FilledText(CoreText::translate("TuneSheets", "用紙「%1」の%2（パート%3）がこの曲にないため、パートの選択は変えずに用紙を使います。"),
+                              {sheet.name, CoreText::translate("SongVoices", VoiceRoleLabel(role)), std::to_string(n)});
     }
     return std::nullopt;
 }
@@ -331,10 +332,12 @@ std::string UnreadSheetLinesText(const std::string& fileName, const std::vector<
         return {};
     std::string lines;
     for (size_t i = 0; i < unread.size() && i < kUnreadLinesTold; ++i)
-        lines += (i ? "、" : "") + std::to_string(unread[i].first) + "行目「" + unread[i].second + "」";
+        lines += (i ? CoreText::translate("TuneSheets", "、") : std::string()) +
+                 FilledText(CoreText::translate("TuneSheets", "%1行目「%2」"), {std::to_string(unread[i].first), unread[i].second});
     if (unread.size() > kUnreadLinesTold)
-        lines += "ほか" + std::to_string(unread.size() - kUnreadLinesTold) + "行";
-    return "この曲の用紙ファイル「" + fileName + "」の" + lines + "は値を読めないため、使わずに開きます。";
+        lines += FilledText(CoreText::translate("TuneSheets", "ほか%1行"), {std::to_string(unread.size() - kUnreadLinesTold)});
+    return FilledText(CoreText::translate("TuneSheets", "この曲の用紙ファイル「%1」の%2は値を読めないため、使わずに開きます。"),
+                      {fileName, lines});
 }
 
 std::string TuneSheetsText(const TuneSheets& sheets)
@@ -630,14 +633,14 @@ bool WriteTuneSheets(const std::string& path, const TuneSheets& sheets)
 {
     const std::string text = sheets.fileText.empty() ? TuneSheetsText(sheets) : MergedTuneSheetsText(sheets.fileText, sheets);
     // Nothing is written that the next opening would not read whole.
-    const std::string file = "この曲の用紙ファイル「" + FileNameOf(path) + "」";
     if (text.size() > kMaxTuneSheetsFileBytes) {
-        ShowMessage(file + "は" + std::to_string(kMaxTuneSheetsFileBytes / 1024) +
-                    " KiBを超えられないため、用紙を保存できませんでした。");
+        ShowMessage(FilledText(CoreText::translate("TuneSheets", "この曲の用紙ファイル「%1」は%2 KiBを超えられないため、用紙を保存できませんでした。"),
+                               {FileNameOf(path), std::to_string(kMaxTuneSheetsFileBytes / 1024)}));
         return false;
     }
     if (!ReadsBack(text, sheets)) {
-        ShowMessage(file + "には用紙が" + std::to_string(kMaxTuneSheets) + "までしか入らないため、用紙を保存できませんでした。");
+        ShowMessage(FilledText(CoreText::translate("TuneSheets", "この曲の用紙ファイル「%1」には用紙が%2までしか入らないため、用紙を保存できませんでした。"),
+                               {FileNameOf(path), std::to_string(kMaxTuneSheets)}));
         return false;
     }
     return WriteWholeFile(path, text.data(), text.size()) != 0;

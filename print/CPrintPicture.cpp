@@ -5,6 +5,7 @@
 #include "print/PrintTarget.h"
 #include "print/SheetPageDrawing.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPageLayout>
 #include <QPaintEngine>
@@ -228,5 +229,6 @@ void CPrintPicture::ReleasePrinter()
 
 void CPrintPicture::ShowPrintError(int code)
 {
-    ShowMessage(code == 1 ? "プリンタで設定されている用紙サイズに誤りがあります。・" : "CPrintPicture::ErrorMsg");
+    ShowMessage(code == 1 ? QCoreApplication::translate("CPrintPicture", "プリンタで設定されている用紙サイズに誤りがあります。・").toStdString()
+                          : std::string("CPrintPicture::ErrorMsg"));
 }

@@ -2,6 +2,7 @@
 
 #include "common/JapaneseFileDates.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -42,7 +43,7 @@ std::unique_ptr<QPrinter> RunPrintDialog(QWidget* owner, bool landscape)
 std::unique_ptr<QPrinter> RunSavePdfDialog(QWidget* owner, const QString& documentName, PaperChoice paper,
                                            bool landscape)
 {
-    QFileDialog dialog(owner, QStringLiteral("PDFとして保存"));
+    QFileDialog dialog(owner, QCoreApplication::translate("PrintTarget", "PDFとして保存"));
     dialog.setObjectName(QString::fromLatin1(kSavePdfDialogName));
     ShowJapaneseFileDates(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -5,17 +5,20 @@
 #include "common/FileServices.h"
 #include "common/Messages.h"
 #include "common/QtText.h"
+#include "common/TextTranslation.h"
 #include "common/XmlText.h"
 #include "print/CPrintPicture.h"
 #include "print/SheetPageDrawing.h"
 #include "render/WrittenScore.h"
 #include "score/Score.h"
+#include "song/ModalKey.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QSvgGenerator>
+#include <cstring>
 
 namespace {
 
@@ -38,10 +41,16 @@ SongFacts SongFactsOf(const Score& song, const FittedScore& score)
     SongFacts facts;
     facts.title = SongTitle(song).toStdString();
     facts.key = song.KeyLabel();
+    // The mode's name in the chosen language; the tonic before it is a letter in every language.
+    if (song.keyMode && HasSuffix(facts.key, ModeName(*song.keyMode)))
+        facts.key = facts.key.substr(0, facts.key.size() - std::strlen(ModeName(*song.keyMode))) +
+                    CoreText::translate("Legend", ModeName(*song.keyMode));
     facts.beatsPerMeasure = song.meter.beatsPerMeasure;
     facts.tempo = static_cast<int>(song.Tempo());
     if (song.meter.written)
-        facts.meterName = song.meter.written->Name();
+        facts.meterName = FilledText(CoreText::translate("Legend", "%1分の%2拍子"),
+                                     {std::to_string(song.meter.written->denominator),
+                                      std::to_string(song.meter.written->numerator)});
     facts.firstMeasure = score.measures.first;
     facts.lastMeasure = score.measures.last;
     facts.songMeasures = score.measureCount;
@@ -57,7 +66,8 @@ SongFacts SongFactsOf(const Score& song, const FittedScore& score)
 
 bool AskToPrintPages(int pages)
 {
-    return AskMessage("印刷するページが" + std::to_string(pages) + "枚になります。印刷しますか？");
+    return AskMessage(FilledText(CoreText::translate("Legend", "印刷するページが%1枚になります。印刷しますか？"),
+                                 {std::to_string(pages)}));
 }
 
 bool PrintScorePicture(CPrintPicture& job, const std::optional<SongFacts>& facts, const FittedScore& fitted,

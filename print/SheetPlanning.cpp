@@ -1,5 +1,6 @@
 #include "print/SheetPlanning.h"
 
+#include "common/TextTranslation.h"
 #include "print/PlayingSheets.h"
 #include "print/SheetSteps.h"
 #include "render/PlayerGeometry.h"
@@ -175,7 +176,8 @@ SheetSet PlanGroupSheets(const FittedScore& score, const SheetSettings& sheet, c
         if (cuts.size() > 1)
             for (SheetPage& page : plan.pages)
                 if (!page.label.text.empty())
-                    page.label.text += "　" + std::to_string(k + 1) + "/" + std::to_string(cuts.size()) + "枚";
+                    page.label.text += FilledText(CoreText::translate("Legend", "　%1/%2枚"),
+                                                  {std::to_string(k + 1), std::to_string(cuts.size())});
         plan.measures = part.measures;
         plan.content = std::move(part);
         WriteLegendTexts(plan, facts);

@@ -1,6 +1,8 @@
 // A sheet at the harp's scale: placed and sized, cut into glued pages, or on a page of its own.
 
 #include "print/SheetSteps.h"
+
+#include "common/TextTranslation.h"
 #include "song/ChordNaming.h"
 
 #include <algorithm>
@@ -14,8 +16,8 @@ namespace {
 // One page's label, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".
 std::string TileLabel(int page, int pages, int column, int row)
 {
-    return std::to_string(page) + "/" + std::to_string(pages) + " (列" + std::to_string(column) + "・行" +
-           std::to_string(row) + ")　点線の間を隣のページと重ねて貼る";
+    return FilledText(CoreText::translate("Legend", "%1/%2 (列%3・行%4)　点線の間を隣のページと重ねて貼る"),
+                      {std::to_string(page), std::to_string(pages), std::to_string(column), std::to_string(row)});
 }
 
 // Where the string lines stand on the sheet: no page is cut along one.
@@ -140,7 +142,9 @@ std::string OuterStringMark(const SheetPlan& plan, const ScoreGeometry& score, c
     }
     if (!found)
         return {};
-    return std::string(left ? "左端の弦 " : "右端の弦 ") + NoteNameWithOctave(score.stringPitch[*found]);
+    return FilledText(CoreText::translate("Legend", left ? QT_TRANSLATE_NOOP("Legend", "左端の弦 %1")
+                                                         : QT_TRANSLATE_NOOP("Legend", "右端の弦 %1")),
+                      {NoteNameWithOctave(score.stringPitch[*found])});
 }
 
 } // namespace
@@ -255,7 +259,7 @@ void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper&
                     const bool outOnThatSide = left ? column == from && from > 0 : column == to && to + 1 < tiles.columns.size();
                     const std::string mark = outOnThatSide ? OuterStringMark(plan, score, page.across, left) : std::string();
                     if (!mark.empty())
-                        text += (text.empty() ? "" : "　") + mark;
+                        text += (text.empty() ? "" : CoreText::translate("Legend", "　")) + mark;
                 }
                 page.label = {text, SheetBox{edge, double(page.down.to - page.down.from),
                                              std::max(paper.pageWidth - 2 * edge, 1.0), Dots(kPageLabelMm - kTextEdgeMm, dpi)}};

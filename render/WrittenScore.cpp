@@ -1,5 +1,6 @@
 #include "render/WrittenScore.h"
 
+#include "common/TextTranslation.h"
 #include "score/Score.h"
 
 #include <algorithm>
@@ -477,7 +478,7 @@ std::vector<JumpLine> JumpLines(const ScoreGeometry& score, const ScoreLayout& l
         } else {
             line.points = {edge(jump.from)};
             if (to)
-                line.label = "第" + std::to_string(jump.fromMeasure) + "小節から";
+                line.label = FilledText(CoreText::translate("Legend", "第%1小節から"), {std::to_string(jump.fromMeasure)});
         }
         if (to) {
             line.points.push_back({x, to->y});
@@ -487,8 +488,9 @@ std::vector<JumpLine> JumpLines(const ScoreGeometry& score, const ScoreLayout& l
             line.arrow = false;
             // Back to the first written measure, a pickup too, is back to the start.
             if (from)
-                line.label = jump.toMeasure + layout.numberShift <= 1 ? std::string("冒頭へ")
-                                                                      : "第" + std::to_string(jump.toMeasure) + "小節へ";
+                line.label = jump.toMeasure + layout.numberShift <= 1
+                                 ? CoreText::translate("Legend", "冒頭へ")
+                                 : FilledText(CoreText::translate("Legend", "第%1小節へ"), {std::to_string(jump.toMeasure)});
         }
         lines.push_back(std::move(line));
     }
@@ -517,9 +519,9 @@ std::string FallbackNotice(RepeatFallback why)
 {
     switch (why) {
     case RepeatFallback::kNone: break;
-    case RepeatFallback::kMalformed: return "繰り返しを展開（記号がそろっていないため）";
-    case RepeatFallback::kTooLong: return "繰り返しを展開（曲が長すぎるため）";
-    case RepeatFallback::kCrossing: return "繰り返しを展開（線が弦の間に収まらないため）";
+    case RepeatFallback::kMalformed: return CoreText::translate("Legend", "繰り返しを展開（記号がそろっていないため）");
+    case RepeatFallback::kTooLong: return CoreText::translate("Legend", "繰り返しを展開（曲が長すぎるため）");
+    case RepeatFallback::kCrossing: return CoreText::translate("Legend", "繰り返しを展開（線が弦の間に収まらないため）");
     }
     return {};
 }

@@ -3,6 +3,7 @@
 // major or minor key that shares it); the mode travels beside it and names the key by its own
 // tonic, which therefore follows every transposition of the table's key.
 
+#include "common/TextTranslation.h"
 #include "song/ChordNaming.h"
 
 #include <array>
@@ -14,8 +15,11 @@ enum class ChurchMode : uint8_t { Ionian, Dorian, Phrygian, Lydian, Mixolydian, 
 // The mode's Japanese name, as the legend writes it after the tonic.
 inline const char* ModeName(ChurchMode mode)
 {
-    static constexpr std::array<const char*, 7> kNames{"イオニア", "ドリア",   "フリギア", "リディア",
-                                                       "ミクソリディア", "エオリア", "ロクリア"};
+    static constexpr std::array<const char*, 7> kNames{
+        QT_TRANSLATE_NOOP("Legend", "イオニア"),       QT_TRANSLATE_NOOP("Legend", "ドリア"),
+        QT_TRANSLATE_NOOP("Legend", "フリギア"),       QT_TRANSLATE_NOOP("Legend", "リディア"),
+        QT_TRANSLATE_NOOP("Legend", "ミクソリディア"), QT_TRANSLATE_NOOP("Legend", "エオリア"),
+        QT_TRANSLATE_NOOP("Legend", "ロクリア")};
     return kNames[static_cast<size_t>(mode) % kNames.size()];
 }
 

@@ -1,4 +1,4 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="de" sourcelanguage="ja">
 <context>
@@ -221,7 +221,7 @@
         <translation>   Drucken</translation>
     </message>
     <message>
-        <source>　 ﾗｲﾌﾞﾗﾘ</source>
+        <source>&#x3000; ﾗｲﾌﾞﾗﾘ</source>
         <translation>  Bibliothek</translation>
     </message>
     <message>
@@ -400,12 +400,39 @@
         <source>開く用紙:</source>
         <translation>Zu öffnendes Blatt:</translation>
     </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」を読めないため、用紙を使わずに開きます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自動（既定） </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>曲名を入力してください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>（既定）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「%1」をライブラリ（%2）に追加できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CMelodyChoiceDlg</name>
     <message>
         <source>キャンセル</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>CPrintPicture</name>
+    <message>
+        <source>プリンタで設定されている用紙サイズに誤りがあります。・</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -486,7 +513,7 @@
         <translation>%1, %2</translation>
     </message>
     <message>
-        <source>%1　%2　弦にない音 %3</source>
+        <source>%1&#x3000;%2&#x3000;弦にない音 %3</source>
         <translation>%1  %2  Noten ohne Saite %3</translation>
     </message>
     <message>
@@ -498,7 +525,7 @@
         <translation>Doppelkreis: eine Saite gleichzeitig</translation>
     </message>
     <message>
-        <source>　　</source>
+        <source>&#x3000;&#x3000;</source>
         <translation>    </translation>
     </message>
     <message>
@@ -526,7 +553,7 @@
         <translation> von %1</translation>
     </message>
     <message>
-        <source>%1/%2枚　</source>
+        <source>%1/%2枚&#x3000;</source>
         <translation>Blatt %1/%2  </translation>
     </message>
     <message>
@@ -546,7 +573,7 @@
         <translation>Text: %1</translation>
     </message>
     <message>
-        <source>　</source>
+        <source>&#x3000;</source>
         <translation>  </translation>
     </message>
     <message>
@@ -566,12 +593,88 @@
         <translation>ab 2 Schlägen (nicht 4)</translation>
     </message>
     <message>
-        <source>100 mm　　100%で印刷</source>
+        <source>100 mm&#x3000;&#x3000;100%で印刷</source>
         <translation>100 mm    mit 100 % drucken</translation>
     </message>
     <message>
         <source>（ほかの歌詞 %1行は入りません）</source>
         <translation>(%1 weitere Textzeilen passen nicht)</translation>
+    </message>
+    <message>
+        <source>%1分の%2拍子</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>印刷するページが%1枚になります。印刷しますか？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&#x3000;%1/%2枚</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1/%2 (列%3・行%4)&#x3000;点線の間を隣のページと重ねて貼る</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>左端の弦 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>右端の弦 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1小節から</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>冒頭へ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1小節へ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（記号がそろっていないため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（曲が長すぎるため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（線が弦の間に収まらないため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イオニア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドリア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>フリギア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>リディア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ミクソリディア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>エオリア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロクリア</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -686,6 +789,18 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
         <source>弦のない音符が%1個あります。楽譜には表示されません。</source>
         <translation>%1 Noten haben keine Saite. Sie werden nicht angezeigt.</translation>
     </message>
+    <message>
+        <source>指定された曲がありません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>指定されたトラックがありません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>見本の曲をライブラリ（%1）にコピーできませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PracticePanel</name>
@@ -771,6 +886,13 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
     </message>
 </context>
 <context>
+    <name>PrintTarget</name>
+    <message>
+        <source>PDFとして保存</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RenderCommand</name>
     <message>
         <source>%1 (--help tells the usage)</source>
@@ -798,23 +920,23 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
   OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
   --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
   track N (from 1) of a MIDI file, instead of the first with notes.
-  --voices draws the file's voices N (numbered as --info lists them in voice.N) in the roles
+  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
   melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
   chord names. --write-mwd writes the song as read, before fitting, as a song file; --title
   and --fame (0-255) set the title and fame level the library lists it under.
-  --info writes the song's facts as key=value lines (with --paper, --landscape, --portrait or
+  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
   --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
   time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
   line per drawn onset of every voice: onset and length as fractions of a whole note from the
-  first full measure (a pickup's onsets negative), the pitches (comma-separated), the role
+  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
   and the syllable, separated by TABs.
   --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
   instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
   takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
   --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
-  apart on paper: OUTPUT.pdf on as many sheets as the harp's strings take, each on one page of
+  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
   --paper where the strings fit across it (turned when only that fits, unless --landscape or
-  --portrait says), OUTPUT.svg on one page of the sheet's size; fit, the default, fits the
+  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
   sheet to A3. --measures all takes the whole song.
   --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
   names and the measure marks with their numbers on the sheet (on, off and on by default);
@@ -822,22 +944,22 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
   beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
   --colour on draws each voice in its colour on paper too, as the screen does (off by default).
   --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
-  player of that voice: the same layout, that voice as on the group's sheet and the others
+  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
   thin and light grey (--others faint, the default) or left out (--others hide); the legend
-  names the part. --player all gives every drawn voice's player a sheet, one after the
+  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
   other, in OUTPUT.pdf.
-  --repeats lines (the default) draws a score's repeats, endings, D.C. and D.S. once, with a
+  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
   line for each jump, and counts the written measures; written draws the tune as played.
   --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
   fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
   key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
   key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
-  --audio writes the shown measures as the window plays them, on the harp of the distribution's
+  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
   General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
-  default) is the percentage of the song's tempo. --count-in plays one measure of clicks
+  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
   before the tune, --metronome clicks its beats; --from and --to play that passage instead
   (measures counted as --measures counts them), --loop N plays it N times.
-  --language ja, en or de gives the messages, this usage and the sheet's legend in Japanese
+  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
   (the default), English or German.
 </source>
         <translation>Aufruf: dovrelplinvara-render [--settings DATEI] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
@@ -1050,6 +1172,44 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
     </message>
 </context>
 <context>
+    <name>ScoreImport</name>
+    <message>
+        <source>パートの選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>曲の選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>トラックの選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>楽譜ファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ScorePlayback</name>
+    <message>
+        <source>音声を再生できる装置が見つかりません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>音色ファイル（サウンドフォント）が見つかりません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sound.ini の音色ファイル（サウンドフォント）「%s」を読み込めないため、インストールされている音色ファイルで再生します。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>SongVoices</name>
     <message>
         <source>旋律</source>
@@ -1070,6 +1230,37 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
     <message>
         <source>伴奏</source>
         <translation>Begleitung</translation>
+    </message>
+</context>
+<context>
+    <name>TuneSheets</name>
+    <message>
+        <source>用紙「%1」の%2（パート%3）がこの曲にないため、パートの選択は変えずに用紙を使います。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1行目「%2」</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ほか%1行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」の%2は値を読めないため、使わずに開きます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」は%2 KiBを超えられないため、用紙を保存できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」には用紙が%2までしか入らないため、用紙を保存できませんでした。</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

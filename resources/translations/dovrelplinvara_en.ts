@@ -1,4 +1,4 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
@@ -44,15 +44,15 @@
     </message>
     <message>
         <source>「%1」をライブラリ（%2）に追加しました。</source>
-        <translation>"%1" was added to the library (%2).</translation>
+        <translation>&quot;%1&quot; was added to the library (%2).</translation>
     </message>
     <message>
         <source>ライブラリを開くと「%1」の一覧に表示されます。</source>
-        <translation> The library lists it under "%1".</translation>
+        <translation> The library lists it under &quot;%1&quot;.</translation>
     </message>
     <message>
         <source>知名度が%1のため、ライブラリで「%2」を選ぶと一覧に表示されます。</source>
-        <translation> With fame %1 the library lists it when "%2" is chosen.</translation>
+        <translation> With fame %1 the library lists it when &quot;%2&quot; is chosen.</translation>
     </message>
 </context>
 <context>
@@ -221,7 +221,7 @@
         <translation>    Print</translation>
     </message>
     <message>
-        <source>　 ﾗｲﾌﾞﾗﾘ</source>
+        <source>&#x3000; ﾗｲﾌﾞﾗﾘ</source>
         <translation>   Library</translation>
     </message>
     <message>
@@ -258,11 +258,11 @@
     </message>
     <message>
         <source>全員の用紙を印刷(&amp;Y)...</source>
-        <translation>Print ever&amp;y player's sheet...</translation>
+        <translation>Print ever&amp;y player&apos;s sheet...</translation>
     </message>
     <message>
         <source>全員の用紙の印刷プレビュー(&amp;Z)...</source>
-        <translation>Preview every player's sheet (&amp;Z)...</translation>
+        <translation>Preview every player&apos;s sheet (&amp;Z)...</translation>
     </message>
     <message>
         <source>DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&amp;A)...</source>
@@ -350,7 +350,7 @@
     </message>
     <message>
         <source>「%1」で使わなかった値: %2</source>
-        <translation>Values not used from "%1": %2</translation>
+        <translation>Values not used from &quot;%1&quot;: %2</translation>
     </message>
     <message>
         <source>用紙(&amp;S)</source>
@@ -400,12 +400,39 @@
         <source>開く用紙:</source>
         <translation>Sheet to open:</translation>
     </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」を読めないため、用紙を使わずに開きます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自動（既定） </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>曲名を入力してください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>（既定）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「%1」をライブラリ（%2）に追加できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CMelodyChoiceDlg</name>
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CPrintPicture</name>
+    <message>
+        <source>プリンタで設定されている用紙サイズに誤りがあります。・</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -486,7 +513,7 @@
         <translation>%1, %2</translation>
     </message>
     <message>
-        <source>%1　%2　弦にない音 %3</source>
+        <source>%1&#x3000;%2&#x3000;弦にない音 %3</source>
         <translation>%1  %2  notes without a string %3</translation>
     </message>
     <message>
@@ -498,7 +525,7 @@
         <translation>double circle: one string at once</translation>
     </message>
     <message>
-        <source>　　</source>
+        <source>&#x3000;&#x3000;</source>
         <translation>    </translation>
     </message>
     <message>
@@ -526,7 +553,7 @@
         <translation> of %1</translation>
     </message>
     <message>
-        <source>%1/%2枚　</source>
+        <source>%1/%2枚&#x3000;</source>
         <translation>Sheet %1/%2  </translation>
     </message>
     <message>
@@ -546,7 +573,7 @@
         <translation>Words: %1</translation>
     </message>
     <message>
-        <source>　</source>
+        <source>&#x3000;</source>
         <translation>  </translation>
     </message>
     <message>
@@ -566,12 +593,88 @@
         <translation>2 beats or more (not 4)</translation>
     </message>
     <message>
-        <source>100 mm　　100%で印刷</source>
+        <source>100 mm&#x3000;&#x3000;100%で印刷</source>
         <translation>100 mm    print at 100%</translation>
     </message>
     <message>
         <source>（ほかの歌詞 %1行は入りません）</source>
         <translation>(%1 more lines of lyrics do not fit)</translation>
+    </message>
+    <message>
+        <source>%1分の%2拍子</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>印刷するページが%1枚になります。印刷しますか？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&#x3000;%1/%2枚</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1/%2 (列%3・行%4)&#x3000;点線の間を隣のページと重ねて貼る</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>左端の弦 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>右端の弦 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1小節から</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>冒頭へ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1小節へ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（記号がそろっていないため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（曲が長すぎるため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（線が弦の間に収まらないため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イオニア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドリア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>フリギア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>リディア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ミクソリディア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>エオリア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロクリア</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -686,6 +789,18 @@ or check the output and working folders.</translation>
         <source>弦のない音符が%1個あります。楽譜には表示されません。</source>
         <translation>%1 notes have no string. They are not shown on the score.</translation>
     </message>
+    <message>
+        <source>指定された曲がありません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>指定されたトラックがありません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>見本の曲をライブラリ（%1）にコピーできませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PracticePanel</name>
@@ -771,6 +886,13 @@ or check the output and working folders.</translation>
     </message>
 </context>
 <context>
+    <name>PrintTarget</name>
+    <message>
+        <source>PDFとして保存</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RenderCommand</name>
     <message>
         <source>%1 (--help tells the usage)</source>
@@ -798,23 +920,23 @@ or check the output and working folders.</translation>
   OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
   --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
   track N (from 1) of a MIDI file, instead of the first with notes.
-  --voices draws the file's voices N (numbered as --info lists them in voice.N) in the roles
+  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
   melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
   chord names. --write-mwd writes the song as read, before fitting, as a song file; --title
   and --fame (0-255) set the title and fame level the library lists it under.
-  --info writes the song's facts as key=value lines (with --paper, --landscape, --portrait or
+  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
   --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
   time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
   line per drawn onset of every voice: onset and length as fractions of a whole note from the
-  first full measure (a pickup's onsets negative), the pitches (comma-separated), the role
+  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
   and the syllable, separated by TABs.
   --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
   instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
   takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
   --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
-  apart on paper: OUTPUT.pdf on as many sheets as the harp's strings take, each on one page of
+  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
   --paper where the strings fit across it (turned when only that fits, unless --landscape or
-  --portrait says), OUTPUT.svg on one page of the sheet's size; fit, the default, fits the
+  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
   sheet to A3. --measures all takes the whole song.
   --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
   names and the measure marks with their numbers on the sheet (on, off and on by default);
@@ -822,22 +944,22 @@ or check the output and working folders.</translation>
   beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
   --colour on draws each voice in its colour on paper too, as the screen does (off by default).
   --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
-  player of that voice: the same layout, that voice as on the group's sheet and the others
+  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
   thin and light grey (--others faint, the default) or left out (--others hide); the legend
-  names the part. --player all gives every drawn voice's player a sheet, one after the
+  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
   other, in OUTPUT.pdf.
-  --repeats lines (the default) draws a score's repeats, endings, D.C. and D.S. once, with a
+  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
   line for each jump, and counts the written measures; written draws the tune as played.
   --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
   fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
   key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
   key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
-  --audio writes the shown measures as the window plays them, on the harp of the distribution's
+  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
   General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
-  default) is the percentage of the song's tempo. --count-in plays one measure of clicks
+  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
   before the tune, --metronome clicks its beats; --from and --to play that passage instead
   (measures counted as --measures counts them), --loop N plays it N times.
-  --language ja, en or de gives the messages, this usage and the sheet's legend in Japanese
+  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
   (the default), English or German.
 </source>
         <translation>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
@@ -858,23 +980,23 @@ or check the output and working folders.</translation>
   OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
   --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
   track N (from 1) of a MIDI file, instead of the first with notes.
-  --voices draws the file's voices N (numbered as --info lists them in voice.N) in the roles
+  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
   melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
   chord names. --write-mwd writes the song as read, before fitting, as a song file; --title
   and --fame (0-255) set the title and fame level the library lists it under.
-  --info writes the song's facts as key=value lines (with --paper, --landscape, --portrait or
+  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
   --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
   time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
   line per drawn onset of every voice: onset and length as fractions of a whole note from the
-  first full measure (a pickup's onsets negative), the pitches (comma-separated), the role
+  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
   and the syllable, separated by TABs.
   --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
   instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
   takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
   --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
-  apart on paper: OUTPUT.pdf on as many sheets as the harp's strings take, each on one page of
+  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
   --paper where the strings fit across it (turned when only that fits, unless --landscape or
-  --portrait says), OUTPUT.svg on one page of the sheet's size; fit, the default, fits the
+  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
   sheet to A3. --measures all takes the whole song.
   --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
   names and the measure marks with their numbers on the sheet (on, off and on by default);
@@ -882,22 +1004,22 @@ or check the output and working folders.</translation>
   beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
   --colour on draws each voice in its colour on paper too, as the screen does (off by default).
   --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
-  player of that voice: the same layout, that voice as on the group's sheet and the others
+  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
   thin and light grey (--others faint, the default) or left out (--others hide); the legend
-  names the part. --player all gives every drawn voice's player a sheet, one after the
+  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
   other, in OUTPUT.pdf.
-  --repeats lines (the default) draws a score's repeats, endings, D.C. and D.S. once, with a
+  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
   line for each jump, and counts the written measures; written draws the tune as played.
   --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
   fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
   key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
   key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
-  --audio writes the shown measures as the window plays them, on the harp of the distribution's
+  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
   General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
-  default) is the percentage of the song's tempo. --count-in plays one measure of clicks
+  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
   before the tune, --metronome clicks its beats; --from and --to play that passage instead
   (measures counted as --measures counts them), --loop N plays it N times.
-  --language ja, en or de gives the messages, this usage and the sheet's legend in Japanese
+  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
   (the default), English or German.
 </translation>
     </message>
@@ -1047,6 +1169,44 @@ or check the output and working folders.</translation>
     </message>
 </context>
 <context>
+    <name>ScoreImport</name>
+    <message>
+        <source>パートの選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>曲の選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>トラックの選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>楽譜ファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ScorePlayback</name>
+    <message>
+        <source>音声を再生できる装置が見つかりません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>音色ファイル（サウンドフォント）が見つかりません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sound.ini の音色ファイル（サウンドフォント）「%s」を読み込めないため、インストールされている音色ファイルで再生します。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>SongVoices</name>
     <message>
         <source>旋律</source>
@@ -1067,6 +1227,37 @@ or check the output and working folders.</translation>
     <message>
         <source>伴奏</source>
         <translation>Accomp.</translation>
+    </message>
+</context>
+<context>
+    <name>TuneSheets</name>
+    <message>
+        <source>用紙「%1」の%2（パート%3）がこの曲にないため、パートの選択は変えずに用紙を使います。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1行目「%2」</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ほか%1行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」の%2は値を読めないため、使わずに開きます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」は%2 KiBを超えられないため、用紙を保存できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」には用紙が%2までしか入らないため、用紙を保存できませんでした。</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

@@ -400,11 +400,38 @@
         <source>開く用紙:</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」を読めないため、用紙を使わずに開きます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自動（既定） </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>曲名を入力してください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>（既定）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>「%1」をライブラリ（%2）に追加できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CMelodyChoiceDlg</name>
     <message>
         <source>キャンセル</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CPrintPicture</name>
+    <message>
+        <source>プリンタで設定されている用紙サイズに誤りがあります。・</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -573,6 +600,82 @@
         <source>（ほかの歌詞 %1行は入りません）</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1分の%2拍子</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>印刷するページが%1枚になります。印刷しますか？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&#x3000;%1/%2枚</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1/%2 (列%3・行%4)&#x3000;点線の間を隣のページと重ねて貼る</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>左端の弦 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>右端の弦 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1小節から</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>冒頭へ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1小節へ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（記号がそろっていないため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（曲が長すぎるため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>繰り返しを展開（線が弦の間に収まらないため）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イオニア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドリア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>フリギア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>リディア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ミクソリディア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>エオリア</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロクリア</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -685,6 +788,18 @@
         <source>弦のない音符が%1個あります。楽譜には表示されません。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>指定された曲がありません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>指定されたトラックがありません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>見本の曲をライブラリ（%1）にコピーできませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PracticePanel</name>
@@ -766,6 +881,13 @@
     </message>
     <message>
         <source>停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PrintTarget</name>
+    <message>
+        <source>PDFとして保存</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -987,6 +1109,44 @@
     </message>
 </context>
 <context>
+    <name>ScoreImport</name>
+    <message>
+        <source>パートの選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>曲の選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>トラックの選択</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>楽譜ファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ScorePlayback</name>
+    <message>
+        <source>音声を再生できる装置が見つかりません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>音色ファイル（サウンドフォント）が見つかりません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sound.ini の音色ファイル（サウンドフォント）「%s」を読み込めないため、インストールされている音色ファイルで再生します。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>SongVoices</name>
     <message>
         <source>旋律</source>
@@ -1006,6 +1166,37 @@
     </message>
     <message>
         <source>伴奏</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TuneSheets</name>
+    <message>
+        <source>用紙「%1」の%2（パート%3）がこの曲にないため、パートの選択は変えずに用紙を使います。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1行目「%2」</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ほか%1行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」の%2は値を読めないため、使わずに開きます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」は%2 KiBを超えられないため、用紙を保存できませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この曲の用紙ファイル「%1」には用紙が%2までしか入らないため、用紙を保存できませんでした。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
