@@ -12,11 +12,20 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
 // A file of many tracks scrolls rather than growing past the screen.
 constexpr int kListHeightDlu = 140;
+constexpr int kOctaveSteps = kMaxVoiceOctaveShift / 12; // each way
+
+QString OctaveText(int octaves)
+{
+    if (octaves == 0)
+        return QStringLiteral("±0");
+    return (octaves > 0 ? QStringLiteral("+") : QStringLiteral("−")) + QString::number(std::abs(octaves));
+}
 
 int RoleIndexOf(const VoiceChoice& choice, int number)
 {
@@ -39,11 +48,12 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
 
     auto* rows = new QWidget;
     auto* grid = new QGridLayout(rows);
+    grid->addWidget(new QLabel(QStringLiteral("オクターブ"), rows), 0, 2);
     for (size_t i = 0; i < voices.size(); ++i) {
-        const int row = static_cast<int>(i);
+        const int row = static_cast<int>(i) + 1;
         grid->addWidget(new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows), row, 0);
         auto* role = new QComboBox(rows);
-        role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + row));
+        role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + static_cast<int>(i)));
         for (int r = 0; r < kVoiceRoleCount; ++r)
             role->addItem(QString::fromUtf8(VoiceRoleLabel(static_cast<VoiceRole>(r))));
         role->addItem(QStringLiteral("なし"));
@@ -51,6 +61,16 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         connect(role, &QComboBox::currentIndexChanged, this, [this, i] { RoleChosen(i); });
         grid->addWidget(role, row, 1);
         roles.push_back(role);
+        auto* octave = new QComboBox(rows);
+        octave->setObjectName(QString::number(VoiceRolesControl::kFirstOctave + static_cast<int>(i)));
+        for (int o = -kOctaveSteps; o <= kOctaveSteps; ++o)
+            octave->addItem(OctaveText(o), o * 12);
+        const int startRole = RoleIndexOf(start, voices[i].number);
+        const int startShift = startRole < kVoiceRoleCount ? start.octave[static_cast<size_t>(startRole)] : 0;
+        const int shown = octave->findData(startShift);
+        octave->setCurrentIndex(shown >= 0 ? shown : kOctaveSteps);
+        grid->addWidget(octave, row, 2);
+        octaves.push_back(octave);
     }
     if (!voices.empty()) {
         auto* scroll = new QScrollArea(this);
@@ -63,11 +83,22 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         delete rows;
     }
 
+    chordsOctave = start.octave[static_cast<size_t>(VoiceRole::kAccompaniment)];
     if (chords) {
+        auto* line = new QHBoxLayout;
         fromChords = new QCheckBox(QStringLiteral("コードから"), this);
         fromChords->setObjectName(QString::number(VoiceRolesControl::kFromChords));
         fromChords->setChecked(start.chordAccompaniment);
-        layout->addWidget(fromChords);
+        connect(fromChords, &QCheckBox::toggled, this, [this] { Refresh(); });
+        line->addWidget(fromChords);
+        pattern = new QComboBox(this);
+        pattern->setObjectName(QString::number(VoiceRolesControl::kChordPattern));
+        for (int k = 0; k < kChordPatternCount; ++k)
+            pattern->addItem(QString::fromUtf8(ChordPatternLabel(static_cast<ChordPattern>(k))), k);
+        pattern->setCurrentIndex(static_cast<int>(start.chordPattern));
+        line->addWidget(pattern);
+        line->addStretch();
+        layout->addLayout(line);
     }
 
     auto* buttons = new QHBoxLayout;
@@ -102,8 +133,12 @@ void CVoiceRolesDlg::RoleChosen(size_t row)
 void CVoiceRolesDlg::Refresh()
 {
     const VoiceChoice chosen = Chosen();
-    if (fromChords) // the chords make the accompaniment only where no voice plays it
+    if (fromChords) { // the chords make the accompaniment only where no voice plays it
         fromChords->setEnabled(chosen[VoiceRole::kAccompaniment] == 0);
+        pattern->setEnabled(fromChords->isEnabled() && fromChords->isChecked());
+    }
+    for (size_t i = 0; i < roles.size(); ++i)
+        octaves[i]->setEnabled(roles[i]->currentIndex() != kNoRole);
     ok->setEnabled(CanAccept());
 }
 
@@ -112,11 +147,17 @@ VoiceChoice CVoiceRolesDlg::Chosen() const
     VoiceChoice chosen;
     for (size_t i = 0; i < roles.size(); ++i) {
         const int r = roles[i]->currentIndex();
-        if (r >= 0 && r < kVoiceRoleCount)
+        if (r >= 0 && r < kVoiceRoleCount) {
             chosen.voice[static_cast<size_t>(r)] = voices[i].number;
+            chosen.octave[static_cast<size_t>(r)] = octaves[i]->currentData().toInt();
+        }
     }
     chosen.chordAccompaniment =
         fromChords && fromChords->isChecked() && chosen[VoiceRole::kAccompaniment] == 0;
+    if (chosen.chordAccompaniment) {
+        chosen.chordPattern = static_cast<ChordPattern>(pattern->currentIndex());
+        chosen.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = chordsOctave;
+    }
     return chosen;
 }
 
