@@ -18,14 +18,6 @@ namespace {
 
 // A file of many tracks scrolls rather than growing past the screen.
 constexpr int kListHeightDlu = 140;
-constexpr int kOctaveSteps = kMaxVoiceOctaveShift / 12; // each way
-
-QString OctaveText(int octaves)
-{
-    if (octaves == 0)
-        return QStringLiteral("±0");
-    return (octaves > 0 ? QStringLiteral("+") : QStringLiteral("−")) + QString::number(std::abs(octaves));
-}
 
 int RoleIndexOf(const VoiceChoice& choice, int number)
 {
@@ -48,9 +40,8 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
 
     auto* rows = new QWidget;
     auto* grid = new QGridLayout(rows);
-    grid->addWidget(new QLabel(QStringLiteral("オクターブ"), rows), 0, 2);
     for (size_t i = 0; i < voices.size(); ++i) {
-        const int row = static_cast<int>(i) + 1;
+        const int row = static_cast<int>(i);
         grid->addWidget(new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows), row, 0);
         auto* role = new QComboBox(rows);
         role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + static_cast<int>(i)));
@@ -61,16 +52,6 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         connect(role, &QComboBox::currentIndexChanged, this, [this, i] { RoleChosen(i); });
         grid->addWidget(role, row, 1);
         roles.push_back(role);
-        auto* octave = new QComboBox(rows);
-        octave->setObjectName(QString::number(VoiceRolesControl::kFirstOctave + static_cast<int>(i)));
-        for (int o = -kOctaveSteps; o <= kOctaveSteps; ++o)
-            octave->addItem(OctaveText(o), o * 12);
-        const int startRole = RoleIndexOf(start, voices[i].number);
-        const int startShift = startRole < kVoiceRoleCount ? start.octave[static_cast<size_t>(startRole)] : 0;
-        const int shown = octave->findData(startShift);
-        octave->setCurrentIndex(shown >= 0 ? shown : kOctaveSteps);
-        grid->addWidget(octave, row, 2);
-        octaves.push_back(octave);
     }
     if (!voices.empty()) {
         auto* scroll = new QScrollArea(this);
@@ -83,7 +64,7 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         delete rows;
     }
 
-    chordsOctave = start.octave[static_cast<size_t>(VoiceRole::kAccompaniment)];
+    startOctaves = start.octave;
     if (chords) {
         auto* line = new QHBoxLayout;
         fromChords = new QCheckBox(QStringLiteral("コードから"), this);
@@ -137,8 +118,6 @@ void CVoiceRolesDlg::Refresh()
         fromChords->setEnabled(chosen[VoiceRole::kAccompaniment] == 0);
         pattern->setEnabled(fromChords->isEnabled() && fromChords->isChecked());
     }
-    for (size_t i = 0; i < roles.size(); ++i)
-        octaves[i]->setEnabled(roles[i]->currentIndex() != kNoRole);
     ok->setEnabled(CanAccept());
 }
 
@@ -149,14 +128,14 @@ VoiceChoice CVoiceRolesDlg::Chosen() const
         const int r = roles[i]->currentIndex();
         if (r >= 0 && r < kVoiceRoleCount) {
             chosen.voice[static_cast<size_t>(r)] = voices[i].number;
-            chosen.octave[static_cast<size_t>(r)] = octaves[i]->currentData().toInt();
+            chosen.octave[static_cast<size_t>(r)] = startOctaves[static_cast<size_t>(r)];
         }
     }
     chosen.chordAccompaniment =
         fromChords && fromChords->isChecked() && chosen[VoiceRole::kAccompaniment] == 0;
     if (chosen.chordAccompaniment) {
         chosen.chordPattern = static_cast<ChordPattern>(pattern->currentIndex());
-        chosen.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = chordsOctave;
+        chosen.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = startOctaves[static_cast<size_t>(VoiceRole::kAccompaniment)];
     }
     return chosen;
 }

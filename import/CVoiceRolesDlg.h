@@ -1,11 +1,12 @@
 #pragma once
 // The dialog that gives each voice of a file its role in the drawing: the melody, a second to
-// fourth voice, the accompaniment or none, each moved by octaves of its own; and, where the tune
-// names chords, an accompaniment made from them in a pattern.
+// fourth voice, the accompaniment or none; and, where the tune names chords, an accompaniment
+// made from them in a pattern.
 
 #include "import/ScoreImport.h"
 
 #include <QDialog>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,6 @@ class QPushButton;
 namespace VoiceRolesControl {
 constexpr int kOk = 1, kCancel = 2, kFromChords = 1190, kChordPattern = 1191;
 constexpr int kFirstRole = 1200;   // the role box of voice row i is kFirstRole + i
-constexpr int kFirstOctave = 1300; // its octave box kFirstOctave + i
 } // namespace VoiceRolesControl
 
 class CVoiceRolesDlg : public QDialog {
@@ -50,10 +50,9 @@ private:
 
     std::vector<VoiceOffer> voices;
     std::vector<QComboBox*> roles;   // one per voice
-    std::vector<QComboBox*> octaves; // one per voice: -3..+3 octaves
     QCheckBox* fromChords = nullptr; // null when the tune names no chord
     QComboBox* pattern = nullptr;    // with fromChords
-    int chordsOctave = 0;            // the chords' own move, which the dialog keeps as it came
+    std::array<int, kVoiceRoleCount> startOctaves{}; // each role's own move, kept as it came
     QPushButton* ok = nullptr;
     bool moving = false;
 };
