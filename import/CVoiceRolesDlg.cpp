@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -43,7 +44,7 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         const int row = static_cast<int>(i);
         grid->addWidget(new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows), row, 0);
         auto* role = new QComboBox(rows);
-        role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + row));
+        role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + static_cast<int>(i)));
         for (int r = 0; r < kVoiceRoleCount; ++r)
             role->addItem(QString::fromUtf8(VoiceRoleLabel(static_cast<VoiceRole>(r))));
         role->addItem(QStringLiteral("なし"));
@@ -63,11 +64,22 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         delete rows;
     }
 
+    startOctaves = start.octave;
     if (chords) {
+        auto* line = new QHBoxLayout;
         fromChords = new QCheckBox(QStringLiteral("コードから"), this);
         fromChords->setObjectName(QString::number(VoiceRolesControl::kFromChords));
         fromChords->setChecked(start.chordAccompaniment);
-        layout->addWidget(fromChords);
+        connect(fromChords, &QCheckBox::toggled, this, [this] { Refresh(); });
+        line->addWidget(fromChords);
+        pattern = new QComboBox(this);
+        pattern->setObjectName(QString::number(VoiceRolesControl::kChordPattern));
+        for (int k = 0; k < kChordPatternCount; ++k)
+            pattern->addItem(QString::fromUtf8(ChordPatternLabel(static_cast<ChordPattern>(k))), k);
+        pattern->setCurrentIndex(static_cast<int>(start.chordPattern));
+        line->addWidget(pattern);
+        line->addStretch();
+        layout->addLayout(line);
     }
 
     auto* buttons = new QHBoxLayout;
@@ -102,8 +114,10 @@ void CVoiceRolesDlg::RoleChosen(size_t row)
 void CVoiceRolesDlg::Refresh()
 {
     const VoiceChoice chosen = Chosen();
-    if (fromChords) // the chords make the accompaniment only where no voice plays it
+    if (fromChords) { // the chords make the accompaniment only where no voice plays it
         fromChords->setEnabled(chosen[VoiceRole::kAccompaniment] == 0);
+        pattern->setEnabled(fromChords->isEnabled() && fromChords->isChecked());
+    }
     ok->setEnabled(CanAccept());
 }
 
@@ -112,11 +126,17 @@ VoiceChoice CVoiceRolesDlg::Chosen() const
     VoiceChoice chosen;
     for (size_t i = 0; i < roles.size(); ++i) {
         const int r = roles[i]->currentIndex();
-        if (r >= 0 && r < kVoiceRoleCount)
+        if (r >= 0 && r < kVoiceRoleCount) {
             chosen.voice[static_cast<size_t>(r)] = voices[i].number;
+            chosen.octave[static_cast<size_t>(r)] = startOctaves[static_cast<size_t>(r)];
+        }
     }
     chosen.chordAccompaniment =
         fromChords && fromChords->isChecked() && chosen[VoiceRole::kAccompaniment] == 0;
+    if (chosen.chordAccompaniment) {
+        chosen.chordPattern = static_cast<ChordPattern>(pattern->currentIndex());
+        chosen.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = startOctaves[static_cast<size_t>(VoiceRole::kAccompaniment)];
+    }
     return chosen;
 }
 

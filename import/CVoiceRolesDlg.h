@@ -1,11 +1,12 @@
 #pragma once
 // The dialog that gives each voice of a file its role in the drawing: the melody, a second to
 // fourth voice, the accompaniment or none; and, where the tune names chords, an accompaniment
-// made from them.
+// made from them in a pattern.
 
 #include "import/ScoreImport.h"
 
 #include <QDialog>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,8 +16,8 @@ class QComboBox;
 class QPushButton;
 
 namespace VoiceRolesControl {
-constexpr int kOk = 1, kCancel = 2, kFromChords = 1190;
-constexpr int kFirstRole = 1200; // the role box of voice row i is kFirstRole + i
+constexpr int kOk = 1, kCancel = 2, kFromChords = 1190, kChordPattern = 1191;
+constexpr int kFirstRole = 1200;   // the role box of voice row i is kFirstRole + i
 } // namespace VoiceRolesControl
 
 class CVoiceRolesDlg : public QDialog {
@@ -48,8 +49,10 @@ private:
     void Refresh();
 
     std::vector<VoiceOffer> voices;
-    std::vector<QComboBox*> roles; // one per voice
+    std::vector<QComboBox*> roles;   // one per voice
     QCheckBox* fromChords = nullptr; // null when the tune names no chord
+    QComboBox* pattern = nullptr;    // with fromChords
+    std::array<int, kVoiceRoleCount> startOctaves{}; // each role's own move, kept as it came
     QPushButton* ok = nullptr;
     bool moving = false;
 };

@@ -218,15 +218,26 @@ bool TuneSheet::operator==(const TuneSheet& o) const
 std::string SheetVoicesText(const VoiceChoice& voices)
 {
     // The melody always, so that a line of the melody alone is a line all the same.
+    // A voice's own octaves follow its value after '@'; files without them move no voice.
+    const auto octave = [&](VoiceRole role) {
+        const int shift = voices.octave[static_cast<size_t>(role)];
+        return shift == 0 ? std::string() : "@" + std::to_string(shift);
+    };
     std::string text = std::string(VoiceRoleName(VoiceRole::kMelody)) + ":" +
-                       std::to_string(std::max(voices[VoiceRole::kMelody], 0));
+                       std::to_string(std::max(voices[VoiceRole::kMelody], 0)) + octave(VoiceRole::kMelody);
     for (int r = 1; r < kVoiceRoleCount; ++r) {
         const auto role = static_cast<VoiceRole>(r);
         if (voices[role] > 0)
-            text += "," + std::string(VoiceRoleName(role)) + ":" + std::to_string(voices[role]);
+            text += "," + std::string(VoiceRoleName(role)) + ":" + std::to_string(voices[role]) + octave(role);
     }
-    if (voices.chordAccompaniment && voices[VoiceRole::kAccompaniment] <= 0)
-        text += "," + std::string(VoiceRoleName(VoiceRole::kAccompaniment)) + ":" + std::string(kChordsValue);
+    if (voices.chordAccompaniment && voices[VoiceRole::kAccompaniment] <= 0) {
+        // The pattern of old files, root and fifth, is written as they wrote it.
+        const std::string pattern = voices.chordPattern == ChordPattern::kRootFifth
+                                        ? std::string()
+                                        : ":" + std::string(ChordPatternName(voices.chordPattern));
+        text += "," + std::string(VoiceRoleName(VoiceRole::kAccompaniment)) + ":" + std::string(kChordsValue) + pattern +
+                octave(VoiceRole::kAccompaniment);
+    }
     return text;
 }
 
@@ -242,12 +253,27 @@ std::optional<VoiceChoice> ParseSheetVoices(std::string_view text)
         if (colon == std::string_view::npos)
             return std::nullopt;
         const std::optional<VoiceRole> role = RoleNamed(entry.substr(0, colon));
-        const std::string_view value = entry.substr(colon + 1);
+        std::string_view value = entry.substr(colon + 1);
         if (!role || named[static_cast<size_t>(*role)])
             return std::nullopt;
         named[static_cast<size_t>(*role)] = true;
-        if (*role == VoiceRole::kAccompaniment && value == kChordsValue) {
+        if (const size_t at = value.find('@'); at != std::string_view::npos) {
+            const std::optional<int> shift = VoiceOctaveShift(value.substr(at + 1));
+            if (!shift)
+                return std::nullopt;
+            read.octave[static_cast<size_t>(*role)] = *shift;
+            value = value.substr(0, at);
+        }
+        const bool chords = value.substr(0, kChordsValue.size()) == kChordsValue &&
+                            (value.size() == kChordsValue.size() || value[kChordsValue.size()] == ':');
+        if (*role == VoiceRole::kAccompaniment && chords) {
             read.chordAccompaniment = true;
+            if (value.size() > kChordsValue.size()) {
+                const std::optional<ChordPattern> pattern = ChordPatternNamed(value.substr(kChordsValue.size() + 1));
+                if (!pattern)
+                    return std::nullopt;
+                read.chordPattern = *pattern;
+            }
         } else if (const std::optional<int> number = Number(value, 0, kMaxVoiceNumber);
                    number && (value.empty() || value.front() != '+')) {
             if (*number != 0 && std::find(numbers.begin(), numbers.end(), *number) != numbers.end())

@@ -41,26 +41,28 @@ struct Loaded {
 
 // One measure at 60 beats per minute: the melody's quarter notes `melody` (pitch per beat, 0 for
 // a rest) and the accompaniment's notes by hand.
-Loaded WithAccompaniment(SandboxDir& sandbox, CSongFileWriter& w, std::vector<VoiceNote> accompaniment)
+Loaded WithAccompaniment(SandboxDir& sandbox, CSongFileWriter& w, std::vector<VoiceNote> accompaniment,
+                         VoiceRole role = VoiceRole::kAccompaniment)
 {
     const std::string path = sandbox.Path("voices.mwd");
     EXPECT_TRUE(w.Write(path));
     Loaded loaded;
     int32_t m = 0, b = 0, k = 0;
     loaded.song = std::make_unique<CSongData>(path.c_str(), m, b, k);
-    loaded.song->voices.push_back(SongVoice{VoiceRole::kAccompaniment, "acc", 0, std::move(accompaniment)});
+    loaded.song->voices.push_back(SongVoice{role, "acc", 0, std::move(accompaniment)});
     loaded.score = FitScore(DefaultConfigRecord(), *loaded.song, FirstShownMeasures(*loaded.song));
     return loaded;
 }
 
-Loaded HandMade(SandboxDir& sandbox, const std::vector<int>& melody, std::vector<VoiceNote> accompaniment)
+Loaded HandMade(SandboxDir& sandbox, const std::vector<int>& melody, std::vector<VoiceNote> accompaniment,
+                VoiceRole role = VoiceRole::kAccompaniment)
 {
     CSongFileWriter w(1, 4);
     w.SetTempo(60);
     for (size_t b = 0; b < melody.size(); ++b)
         if (melody[b] > 0)
             w.AddNote(int(b) * 4, melody[b], 4);
-    return WithAccompaniment(sandbox, w, std::move(accompaniment));
+    return WithAccompaniment(sandbox, w, std::move(accompaniment), role);
 }
 
 const std::string& SoundFont()
@@ -220,8 +222,9 @@ TEST_F(VoicePlaybackTest, BothVoicesAreHeardFromTheirOnsets)
 
 TEST_F(VoicePlaybackTest, TwoVoicesOnOnePitchDoNotStopEachOther)
 {
-    // The melody's one-beat note and the accompaniment's whole measure on the same string.
-    const Loaded loaded = HandMade(sandbox, {67}, {{0, 67, 4 * 6}});
+    // The melody's one-beat note and a second voice's whole measure on the same string (an
+    // accompaniment would take another octave's string).
+    const Loaded loaded = HandMade(sandbox, {67}, {{0, 67, 4 * 6}}, VoiceRole::kSecond);
     const PlaySchedule both = MakePlaySchedule(loaded.score, 60, 100);
     ASSERT_EQ(both.notes.size(), 2u);
     EXPECT_EQ(both.notes[0].placed, both.notes[1].placed) << "one circle, shared";

@@ -127,7 +127,10 @@ TEST_F(VoiceRolesTest, ChordsMakeTheAccompanimentOnlyWhereNoVoicePlaysIt)
     // A song file or a tune of one voice: the chords alone, and OK needs no melody row.
     CVoiceRolesDlg chordsOnly(QStringLiteral("パートの選択"), {}, VoiceChoice{}, true);
     EXPECT_TRUE(Control<QPushButton>(&chordsOnly, VoiceRolesControl::kOk)->isEnabled());
-    EXPECT_EQ(chordsOnly.findChildren<QComboBox*>().size(), 0);
+    const QList<QComboBox*> boxes = chordsOnly.findChildren<QComboBox*>();
+    ASSERT_EQ(boxes.size(), 1) << "the chords' pattern alone";
+    EXPECT_EQ(boxes.front(), Control<QComboBox>(&chordsOnly, VoiceRolesControl::kChordPattern));
+    EXPECT_EQ(boxes.front()->itemText(boxes.front()->currentIndex()), QStringLiteral("根音と5度"));
 }
 
 TEST_F(VoiceRolesTest, OkGivesTheChoiceAndCancelNone)
