@@ -176,7 +176,7 @@ TEST_F(VoiceSheetsTest, ATwoPartScoreDrawsTheBassAsAccompanimentWithoutFlowLines
 
 // "コードから" on a folk tune with chord names: a root and a fifth at each of the seven changes,
 // one synch line to the melody at each, and on a harp too short for the E under the melody the
-// root shares the melody's circle, which is ringed and needs no synch line.
+// root takes the octave over it rather than the melody's own string.
 TEST_F(VoiceSheetsTest, ChordNamesGiveAnAccompanimentWithOneSynchLinePerChange)
 {
     const std::string tune = Write("chords.abc", kChordTune);
@@ -188,7 +188,7 @@ TEST_F(VoiceSheetsTest, ChordNamesGiveAnAccompanimentWithOneSynchLinePerChange)
 
     const VoiceSheet narrow = Sheet(tune, "acc=chords", "25");
     EXPECT_EQ(narrow.rings, 0u) << "E4 of the Em chord keeps off the melody's own E4: E5 has a string";
-    EXPECT_EQ(narrow.strokes.synch, 7u);
+    EXPECT_EQ(narrow.strokes.synch, 7u + 1u);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
