@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +19,17 @@ namespace {
 
 // A file of many tracks scrolls rather than growing past the screen.
 constexpr int kListHeightDlu = 140;
+
+// A box of a voice's own move, in octaves, showing its sign.
+QSpinBox* OctaveBox(QWidget* parent, int id, int semitones)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QString::number(id));
+    box->setRange(-kMaxVoiceOctaveShift / 12, kMaxVoiceOctaveShift / 12);
+    box->setValue(semitones / 12);
+    box->setAccessibleName(QStringLiteral("オクターブ"));
+    return box;
+}
 
 int RoleIndexOf(const VoiceChoice& choice, int number)
 {
@@ -40,8 +52,9 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
 
     auto* rows = new QWidget;
     auto* grid = new QGridLayout(rows);
+    grid->addWidget(new QLabel(QStringLiteral("オクターブ"), rows), 0, 2);
     for (size_t i = 0; i < voices.size(); ++i) {
-        const int row = static_cast<int>(i);
+        const int row = static_cast<int>(i) + 1;
         grid->addWidget(new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows), row, 0);
         auto* role = new QComboBox(rows);
         role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + static_cast<int>(i)));
@@ -52,6 +65,11 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         connect(role, &QComboBox::currentIndexChanged, this, [this, i] { RoleChosen(i); });
         grid->addWidget(role, row, 1);
         roles.push_back(role);
+        const int r = role->currentIndex();
+        auto* octave = OctaveBox(rows, VoiceRolesControl::kFirstOctave + static_cast<int>(i),
+                                 r < kVoiceRoleCount ? start.octave[static_cast<size_t>(r)] : 0);
+        grid->addWidget(octave, row, 2);
+        octaves.push_back(octave);
     }
     if (!voices.empty()) {
         auto* scroll = new QScrollArea(this);
@@ -64,7 +82,6 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         delete rows;
     }
 
-    startOctaves = start.octave;
     if (chords) {
         auto* line = new QHBoxLayout;
         fromChords = new QCheckBox(QStringLiteral("コードから"), this);
@@ -78,6 +95,10 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
             pattern->addItem(QString::fromUtf8(ChordPatternLabel(static_cast<ChordPattern>(k))), k);
         pattern->setCurrentIndex(static_cast<int>(start.chordPattern));
         line->addWidget(pattern);
+        line->addWidget(new QLabel(QStringLiteral("オクターブ"), this));
+        chordOctave = OctaveBox(this, VoiceRolesControl::kChordOctave,
+                                start.chordAccompaniment ? start.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] : 0);
+        line->addWidget(chordOctave);
         line->addStretch();
         layout->addLayout(line);
     }
@@ -117,6 +138,7 @@ void CVoiceRolesDlg::Refresh()
     if (fromChords) { // the chords make the accompaniment only where no voice plays it
         fromChords->setEnabled(chosen[VoiceRole::kAccompaniment] == 0);
         pattern->setEnabled(fromChords->isEnabled() && fromChords->isChecked());
+        chordOctave->setEnabled(pattern->isEnabled());
     }
     ok->setEnabled(CanAccept());
 }
@@ -128,14 +150,14 @@ VoiceChoice CVoiceRolesDlg::Chosen() const
         const int r = roles[i]->currentIndex();
         if (r >= 0 && r < kVoiceRoleCount) {
             chosen.voice[static_cast<size_t>(r)] = voices[i].number;
-            chosen.octave[static_cast<size_t>(r)] = startOctaves[static_cast<size_t>(r)];
+            chosen.octave[static_cast<size_t>(r)] = octaves[i]->value() * 12;
         }
     }
     chosen.chordAccompaniment =
         fromChords && fromChords->isChecked() && chosen[VoiceRole::kAccompaniment] == 0;
     if (chosen.chordAccompaniment) {
         chosen.chordPattern = static_cast<ChordPattern>(pattern->currentIndex());
-        chosen.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = startOctaves[static_cast<size_t>(VoiceRole::kAccompaniment)];
+        chosen.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = chordOctave->value() * 12;
     }
     return chosen;
 }

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -272,3 +273,50 @@ TEST_F(VoicePlaybackTest, MelodyAloneMarksAsBefore)
 }
 
 } // namespace
+
+// "Em Em Em | Am" in every pattern: each strike of the accompaniment is heard where it is due,
+// the chord written again and the one carried into the third measure included.
+TEST_F(VoicePlaybackTest, EveryPatternsStrikesAreHeardOnTime)
+{
+    const std::string path = sandbox.Path("em.abc");
+    HarpSynth synth(SoundFont(), kSampleRate);
+    ASSERT_TRUE(synth.Ready());
+    std::ofstream(path) << "X:1\nT:Em\nM:4/4\nL:1/4\nQ:1/4=240\nK:Em\n\"Em\"e4|\"Em\"g4|b4|\"Am\"a4|]\n";
+    for (int k = 0; k < kChordPatternCount; ++k) {
+        const auto pattern = static_cast<ChordPattern>(k);
+        ImportRequest request;
+        request.voices = VoiceChoice{};
+        request.voices->chordAccompaniment = true;
+        request.voices->chordPattern = pattern;
+        ImportOutcome read = LoadScoreFile(path, request);
+        ASSERT_EQ(read.score.voices.size(), 2u) << ChordPatternName(pattern);
+        const FittedScore score = FitScore(DefaultConfigRecord(), read.score, FirstShownMeasures(read.score));
+        const PlaySchedule schedule = OnChannel(MakePlaySchedule(score, 240, 100), kAccompanimentChannel);
+        std::vector<int64_t> due;
+        for (const ScheduledNote& n : schedule.notes)
+            due.push_back(n.start);
+        std::sort(due.begin(), due.end());
+        due.erase(std::unique(due.begin(), due.end()), due.end());
+        const int64_t measure = kSampleRate; // four beats at 240 per minute
+        for (int64_t m = 0; m < 4; ++m)
+            EXPECT_TRUE(std::binary_search(due.begin(), due.end(), m * measure))
+                << ChordPatternName(pattern) << ": a strike in measure " << m + 1;
+        // The strike is heard where the sound with it first parts from the sound without it.
+        const std::vector<int16_t> whole = RenderPass(schedule, synth);
+        for (const int64_t frame : due) {
+            PlaySchedule without = schedule;
+            std::erase_if(without.notes, [&](const ScheduledNote& n) { return n.start >= frame; });
+            without.length = frame + kSampleRate / 25; // what comes later is not compared
+            std::vector<int16_t> cut;
+            RenderPassBlocks(without, synth, [&](std::span<const int16_t> block) {
+                cut.insert(cut.end(), block.begin(), block.end());
+                return int64_t(cut.size()) < 2 * without.length; // the ringing out is not compared
+            });
+            const int64_t heard = FirstDifference(whole, cut);
+            EXPECT_GE(heard, frame) << ChordPatternName(pattern);
+            EXPECT_LE(heard - frame, kSampleRate / 50)
+                << ChordPatternName(pattern) << " at " << frame << ": heard " << (heard - frame) * 1000 / kSampleRate
+                << " ms late";
+        }
+    }
+}
