@@ -55,8 +55,10 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
     grid->addWidget(new QLabel(QStringLiteral("オクターブ"), rows), 0, 2);
     for (size_t i = 0; i < voices.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
-        grid->addWidget(new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows), row, 0);
+        auto* name = new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows);
+        grid->addWidget(name, row, 0);
         auto* role = new QComboBox(rows);
+        name->setBuddy(role);
         role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + static_cast<int>(i)));
         for (int r = 0; r < kVoiceRoleCount; ++r)
             role->addItem(QString::fromUtf8(VoiceRoleLabel(static_cast<VoiceRole>(r))));
