@@ -181,6 +181,33 @@ std::string ListingLines(const LibraryListing& listing)
     return text;
 }
 
+// Whose sheets a print makes: "all" or a role's name, ":hide" when the other voices are left
+// out; the group's one sheet writes no line.
+std::string PlayersText(const SheetPlayers& players)
+{
+    const std::string who = players.who == SheetPlayers::Who::kEveryone ? "all" : VoiceRoleName(players.role);
+    return who + (players.others == OthersDrawn::kHidden ? ":hide" : "");
+}
+
+std::optional<SheetPlayers> ParsePlayers(std::string_view text)
+{
+    SheetPlayers players;
+    constexpr std::string_view kHide = ":hide";
+    if (text.size() > kHide.size() && text.substr(text.size() - kHide.size()) == kHide) {
+        players.others = OthersDrawn::kHidden;
+        text.remove_suffix(kHide.size());
+    }
+    if (text == "all") {
+        players.who = SheetPlayers::Who::kEveryone;
+    } else if (const std::optional<VoiceRole> role = RoleNamed(text)) {
+        players.who = SheetPlayers::Who::kOne;
+        players.role = *role;
+    } else {
+        return std::nullopt;
+    }
+    return players;
+}
+
 std::string SheetLines(const TuneSheet& s)
 {
     std::string text = "name=" + s.name + "\n";
@@ -194,6 +221,8 @@ std::string SheetLines(const TuneSheet& s)
     }
     if (s.voices)
         text += "voices=" + SheetVoicesText(*s.voices) + "\n";
+    if (s.sheet.players.who != SheetPlayers::Who::kGroup)
+        text += "players=" + PlayersText(s.sheet.players) + "\n";
     return text + SheetSettingLines(s.sheet) + PracticeLines(s.practice);
 }
 
@@ -429,6 +458,11 @@ bool ParseTuneSheets(std::string_view text, TuneSheets& into)
                 understood = ReadStrings(value, s);
             else if (key == "voices")
                 understood = (s.voices = ParseSheetVoices(value)).has_value();
+            else if (key == "players") {
+                const std::optional<SheetPlayers> players = ParsePlayers(value);
+                understood = players.has_value();
+                s.sheet.players = players.value_or(SheetPlayers{});
+            }
             else if (IsSheetSettingKey(key))
                 understood = ReadSheetSetting(key, value, s.sheet);
             else
@@ -490,7 +524,7 @@ std::string_view KeyOf(std::string_view line)
 bool IsSheetKey(std::string_view key)
 {
     return key == "name" || key == "key" || key == "measures" || key == "strings" || key == "voices" ||
-           IsSheetSettingKey(key) || IsPracticeKey(key);
+           key == "players" || IsSheetSettingKey(key) || IsPracticeKey(key);
 }
 
 bool IsListingKey(std::string_view key)
