@@ -373,6 +373,7 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     // A sheet for each player where there are players to share the tune.
     for (QAction* a : {everyone, everyonePreview})
         a->setEnabled(song != nullptr && !fitted.layout.voices.empty());
+    AddPlayerItems(menu);
     QAction* about = menu.addAction(tr("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
     about->setData(MainCommand::kAbout);
     // The tempo and loop items act by themselves and keep the sound going.

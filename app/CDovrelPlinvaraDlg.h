@@ -204,6 +204,8 @@ private:
     void AskTempo();
     void AskKey();
     void AddTuneSheetItems(QMenu& menu);
+    // Whose sheets 印刷 and 全曲を印刷 make: the group's, one player's, or every player's.
+    void AddPlayerItems(QMenu& menu);
     void AskToSaveTuneSheet();
     void AskToAddToLibrary();
     // Puts a sheet's harp and paper choices in place before the song is fitted and laid out.

@@ -32,6 +32,7 @@
 #include "score/ChordAccompaniment.h"
 #include "render/SettingsScore.h"
 
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -43,6 +44,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QLabel>
+#include <QActionGroup>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -187,6 +189,45 @@ void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
     connect(makeDefault, &QAction::triggered, this, [this] { SaveTuneSheet(sheetShown, true); });
 }
 
+void CDovrelPlinvaraDlg::AddPlayerItems(QMenu& menu)
+{
+    QMenu* players = menu.addMenu(tr("奏者の用紙(&G)"));
+    players->setObjectName(QStringLiteral("PlayerMenu"));
+    players->setEnabled(song != nullptr && !fitted.layout.voices.empty());
+    if (!players->isEnabled())
+        return;
+    auto* group = new QActionGroup(players);
+    const auto choice = [&](const QString& text, SheetPlayers::Who who, VoiceRole role) {
+        QAction* item = players->addAction(text);
+        item->setCheckable(true);
+        item->setActionGroup(group);
+        item->setData(-1);
+        const SheetPlayers& now = sheet.players;
+        item->setChecked(now.who == who && (who != SheetPlayers::Who::kOne || now.role == role));
+        connect(item, &QAction::triggered, this, [this, who, role] {
+            sheet.players.who = who;
+            sheet.players.role = role;
+        });
+    };
+    choice(tr("全員で一枚(&A)"), SheetPlayers::Who::kGroup, VoiceRole::kMelody);
+    const auto part = [&](VoiceRole role, const std::string& name) {
+        const QString label = QCoreApplication::translate("SongVoices", VoiceRoleLabel(role));
+        choice(name.empty() ? label : label + QStringLiteral(" — ") + QString::fromStdString(name), SheetPlayers::Who::kOne, role);
+    };
+    part(VoiceRole::kMelody, fitted.layout.melodyName);
+    for (const LaidVoice& voice : fitted.layout.voices)
+        part(voice.role, voice.name);
+    choice(tr("全員の用紙(&E)"), SheetPlayers::Who::kEveryone, VoiceRole::kMelody);
+    players->addSeparator();
+    QAction* hide = players->addAction(tr("ほかの声部を省く(&H)"));
+    hide->setCheckable(true);
+    hide->setData(-1);
+    hide->setChecked(sheet.players.others == OthersDrawn::kHidden);
+    hide->setEnabled(sheet.players.who != SheetPlayers::Who::kGroup);
+    connect(hide, &QAction::toggled, this,
+            [this](bool on) { sheet.players.others = on ? OthersDrawn::kHidden : OthersDrawn::kFaint; });
+}
+
 bool CDovrelPlinvaraDlg::AddToLibrary(const std::string& typedTitle, int fame)
 {
     const std::string title = TuneSheetName(typedTitle);
@@ -260,7 +301,7 @@ void CDovrelPlinvaraDlg::AskToSaveTuneSheet()
     bool ok = false;
     const QString typed = QInputDialog::getText(this, tr("用紙の保存"), tr("用紙の名前:"),
                                                 QLineEdit::Normal,
-                                                QString::fromStdString(sheetShown.empty() ? "練習用" : sheetShown), &ok);
+                                                sheetShown.empty() ? tr("練習用") : QString::fromStdString(sheetShown), &ok);
     if (ok)
         SaveTuneSheet(typed.toStdString());
 }

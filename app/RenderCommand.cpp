@@ -206,12 +206,22 @@ void WriteVoiceFacts(FactLines& fact, const ImportOutcome& loaded, const Score& 
     }
     if (loaded.melodyVoice > 0 && static_cast<size_t>(loaded.melodyVoice) <= loaded.voices.size())
         fact("melody_from", loaded.voices[static_cast<size_t>(loaded.melodyVoice - 1)].origin);
+    // As --voices takes them back: the chords' pattern and each voice's own octaves included.
+    const auto moved = [&](VoiceRole role) {
+        const int shift = loaded.drawn.octave[static_cast<size_t>(role)];
+        return shift == 0 ? std::string() : "@" + std::to_string(shift);
+    };
     std::string drawn = "melody";
     if (loaded.melodyVoice > 0)
         drawn += ":" + std::to_string(loaded.melodyVoice);
-    for (size_t v = 1; v < song.voices.size(); ++v)
-        drawn += "," + std::string(VoiceRoleName(song.voices[v].role)) + ":" +
-                 (song.voices[v].candidate > 0 ? std::to_string(song.voices[v].candidate) : std::string("chords"));
+    drawn += moved(VoiceRole::kMelody);
+    for (size_t v = 1; v < song.voices.size(); ++v) {
+        const VoiceRole role = song.voices[v].role;
+        drawn += "," + std::string(VoiceRoleName(role)) + ":" +
+                 (song.voices[v].candidate > 0 ? std::to_string(song.voices[v].candidate)
+                                               : "chords:" + std::string(ChordPatternName(loaded.drawn.chordPattern))) +
+                 moved(role);
+    }
     fact("drawn_voices", drawn);
     fact("missing.melody", whole.notesWithoutString);
     for (size_t i = 0; i < whole.layout.voices.size() && i < whole.voiceNotesWithoutString.size(); ++i)

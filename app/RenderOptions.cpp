@@ -56,7 +56,7 @@ const char* const kRenderUsage = QT_TRANSLATE_NOOP(
     "                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]\n"
     "                             [--colour on|off] [--player ROLE|all [--others faint|hide]]\n"
     "                             [--repeats lines|written] [--transpose N | --key NAME]\n"
-    "                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]\n"
+    "                             [--part N | --tune N | --track N] [--voices ROLE=N[@SHIFT][,...]]\n"
     "                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]\n"
     "                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]\n"
     "                                              [--from MEASURE] [--to MEASURE] [--loop N]]\n"
@@ -70,7 +70,9 @@ const char* const kRenderUsage = QT_TRANSLATE_NOOP(
     "  track N (from 1) of a MIDI file, instead of the first with notes.\n"
     "  --voices draws the file's voices N (numbered as --info lists them in voice.N) in the roles\n"
     "  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the\n"
-    "  chord names. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
+    "  chord names, acc=chords:PATTERN in a pattern: root, root-fifth (the default), bass-chord,\n"
+    "  broken or block. @SHIFT moves that voice alone by octaves (-36, -24, -12, 12, 24 or 36\n"
+    "  semitones): 4=3@-12. --write-mwd writes the song as read, before fitting, as a song file; --title\n"
     "  and --fame (0-255) set the title and fame level the library lists it under.\n"
     "  --info writes the song's facts as key=value lines (with --paper, --landscape, --portrait or\n"
     "  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:\n"
@@ -188,7 +190,8 @@ bool SameFile(const std::string& a, const std::string& b)
     return a == b;
 }
 
-// ROLE=N[,ROLE=N...]: each role once, each voice in one role, N from 1, acc also "chords";
+// ROLE=N[@SHIFT][,...]: each role once, each voice in one role, N from 1, acc also
+// "chords[:PATTERN]", SHIFT the voice's own octaves in semitones;
 // "" when the text is that, else what is wrong with which entry.
 std::string ParseVoices(const std::string& text, VoiceChoice& choice)
 {
@@ -203,7 +206,10 @@ std::string ParseVoices(const std::string& text, VoiceChoice& choice)
         const size_t equals = item.find('=');
         if (equals == std::string::npos)
             return entry + "is no ROLE=N: the roles are melody, 2, 3, 4 and acc";
-        const std::string role = item.substr(0, equals), number = item.substr(equals + 1);
+        const std::string role = item.substr(0, equals);
+        const size_t atSign = item.find('@', equals);
+        const std::string number =
+            item.substr(equals + 1, atSign == std::string::npos ? std::string::npos : atSign - equals - 1);
         std::optional<VoiceRole> named;
         for (int r = 0; r < kVoiceRoleCount; ++r)
             if (role == VoiceRoleName(static_cast<VoiceRole>(r)))
@@ -213,9 +219,23 @@ std::string ParseVoices(const std::string& text, VoiceChoice& choice)
         if (given[static_cast<size_t>(*named)])
             return entry + "gives the role " + role + " a second time";
         given[static_cast<size_t>(*named)] = true;
-        if (*named == VoiceRole::kAccompaniment && number == "chords")
+        if (atSign != std::string::npos) {
+            const std::optional<int> shift = VoiceOctaveShift(std::string_view(item).substr(atSign + 1));
+            if (!shift)
+                return entry + "moves a voice by no octaves: @ takes a multiple of 12 from -36 to 36";
+            choice.octave[static_cast<size_t>(*named)] = *shift;
+        }
+        const std::string chords = "chords";
+        if (*named == VoiceRole::kAccompaniment && number.rfind(chords, 0) == 0 &&
+            (number.size() == chords.size() || number[chords.size()] == ':')) {
             choice.chordAccompaniment = true;
-        else if (int n = 0; ParseInt(number, 1, 1 << 16, n)) {
+            if (number.size() > chords.size()) {
+                const std::optional<ChordPattern> pattern = ChordPatternNamed(number.substr(chords.size() + 1));
+                if (!pattern)
+                    return entry + "names no pattern: the patterns are root, root-fifth, bass-chord, broken and block";
+                choice.chordPattern = *pattern;
+            }
+        } else if (int n = 0; ParseInt(number, 1, 1 << 16, n)) {
             if (!taken.insert(n).second)
                 return entry + "gives voice " + number + " a second role";
             choice[*named] = n;

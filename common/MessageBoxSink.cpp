@@ -9,7 +9,7 @@ namespace {
 
 void ShowBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kMessageBoxTitle), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::translate("CDovrelPlinvaraDlg", kMessageBoxTitle), text, QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
@@ -29,7 +29,7 @@ void MessageBoxSink::Show(const std::string& text)
 
 bool MessageBoxSink::Ask(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kMessageBoxTitle), QString::fromStdString(text),
+    QMessageBox box(QMessageBox::Question, QCoreApplication::translate("CDovrelPlinvaraDlg", kMessageBoxTitle), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     box.setWindowModality(Qt::ApplicationModal);

@@ -11,13 +11,26 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
 // A file of many tracks scrolls rather than growing past the screen.
 constexpr int kListHeightDlu = 140;
+
+// A box of a voice's own move, in octaves, showing its sign.
+QSpinBox* OctaveBox(QWidget* parent, int id, int semitones)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QString::number(id));
+    box->setRange(-kMaxVoiceOctaveShift / 12, kMaxVoiceOctaveShift / 12);
+    box->setValue(semitones / 12);
+    box->setAccessibleName(CVoiceRolesDlg::tr("オクターブ"));
+    return box;
+}
 
 int RoleIndexOf(const VoiceChoice& choice, int number)
 {
@@ -40,11 +53,14 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
 
     auto* rows = new QWidget;
     auto* grid = new QGridLayout(rows);
+    grid->addWidget(new QLabel(CVoiceRolesDlg::tr("オクターブ"), rows), 0, 2);
     for (size_t i = 0; i < voices.size(); ++i) {
-        const int row = static_cast<int>(i);
-        grid->addWidget(new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows), row, 0);
+        const int row = static_cast<int>(i) + 1;
+        auto* name = new QLabel(QString::fromStdString(VoiceLabel(voices[i])), rows);
+        grid->addWidget(name, row, 0);
         auto* role = new QComboBox(rows);
-        role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + row));
+        name->setBuddy(role);
+        role->setObjectName(QString::number(VoiceRolesControl::kFirstRole + static_cast<int>(i)));
         for (int r = 0; r < kVoiceRoleCount; ++r)
             role->addItem(QCoreApplication::translate("SongVoices", VoiceRoleLabel(static_cast<VoiceRole>(r))));
         role->addItem(tr("なし"));
@@ -52,6 +68,11 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
         connect(role, &QComboBox::currentIndexChanged, this, [this, i] { RoleChosen(i); });
         grid->addWidget(role, row, 1);
         roles.push_back(role);
+        const int r = role->currentIndex();
+        auto* octave = OctaveBox(rows, VoiceRolesControl::kFirstOctave + static_cast<int>(i),
+                                 r < kVoiceRoleCount ? start.octave[static_cast<size_t>(r)] : 0);
+        grid->addWidget(octave, row, 2);
+        octaves.push_back(octave);
     }
     if (!voices.empty()) {
         auto* scroll = new QScrollArea(this);
@@ -65,10 +86,24 @@ CVoiceRolesDlg::CVoiceRolesDlg(const QString& title, const std::vector<VoiceOffe
     }
 
     if (chords) {
+        auto* line = new QHBoxLayout;
         fromChords = new QCheckBox(tr("コードから"), this);
         fromChords->setObjectName(QString::number(VoiceRolesControl::kFromChords));
         fromChords->setChecked(start.chordAccompaniment);
-        layout->addWidget(fromChords);
+        connect(fromChords, &QCheckBox::toggled, this, [this] { Refresh(); });
+        line->addWidget(fromChords);
+        pattern = new QComboBox(this);
+        pattern->setObjectName(QString::number(VoiceRolesControl::kChordPattern));
+        for (int k = 0; k < kChordPatternCount; ++k)
+            pattern->addItem(QCoreApplication::translate("ChordPattern", ChordPatternLabel(static_cast<ChordPattern>(k))), k);
+        pattern->setCurrentIndex(static_cast<int>(start.chordPattern));
+        line->addWidget(pattern);
+        line->addWidget(new QLabel(CVoiceRolesDlg::tr("オクターブ"), this));
+        chordOctave = OctaveBox(this, VoiceRolesControl::kChordOctave,
+                                start.chordAccompaniment ? start.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] : 0);
+        line->addWidget(chordOctave);
+        line->addStretch();
+        layout->addLayout(line);
     }
 
     auto* buttons = new QHBoxLayout;
@@ -103,8 +138,11 @@ void CVoiceRolesDlg::RoleChosen(size_t row)
 void CVoiceRolesDlg::Refresh()
 {
     const VoiceChoice chosen = Chosen();
-    if (fromChords) // the chords make the accompaniment only where no voice plays it
+    if (fromChords) { // the chords make the accompaniment only where no voice plays it
         fromChords->setEnabled(chosen[VoiceRole::kAccompaniment] == 0);
+        pattern->setEnabled(fromChords->isEnabled() && fromChords->isChecked());
+        chordOctave->setEnabled(pattern->isEnabled());
+    }
     ok->setEnabled(CanAccept());
 }
 
@@ -113,11 +151,17 @@ VoiceChoice CVoiceRolesDlg::Chosen() const
     VoiceChoice chosen;
     for (size_t i = 0; i < roles.size(); ++i) {
         const int r = roles[i]->currentIndex();
-        if (r >= 0 && r < kVoiceRoleCount)
+        if (r >= 0 && r < kVoiceRoleCount) {
             chosen.voice[static_cast<size_t>(r)] = voices[i].number;
+            chosen.octave[static_cast<size_t>(r)] = octaves[i]->value() * 12;
+        }
     }
     chosen.chordAccompaniment =
         fromChords && fromChords->isChecked() && chosen[VoiceRole::kAccompaniment] == 0;
+    if (chosen.chordAccompaniment) {
+        chosen.chordPattern = static_cast<ChordPattern>(pattern->currentIndex());
+        chosen.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = chordOctave->value() * 12;
+    }
     return chosen;
 }
 

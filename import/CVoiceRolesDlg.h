@@ -1,11 +1,12 @@
 #pragma once
 // The dialog that gives each voice of a file its role in the drawing: the melody, a second to
 // fourth voice, the accompaniment or none; and, where the tune names chords, an accompaniment
-// made from them.
+// made from them in a pattern. Each voice can be moved by octaves of its own.
 
 #include "import/ScoreImport.h"
 
 #include <QDialog>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,10 +14,12 @@
 class QCheckBox;
 class QComboBox;
 class QPushButton;
+class QSpinBox;
 
 namespace VoiceRolesControl {
-constexpr int kOk = 1, kCancel = 2, kFromChords = 1190;
-constexpr int kFirstRole = 1200; // the role box of voice row i is kFirstRole + i
+constexpr int kOk = 1, kCancel = 2, kFromChords = 1190, kChordPattern = 1191, kChordOctave = 1192;
+constexpr int kFirstRole = 1200;   // the role box of voice row i is kFirstRole + i
+constexpr int kFirstOctave = 1300; // its octave box kFirstOctave + i
 } // namespace VoiceRolesControl
 
 class CVoiceRolesDlg : public QDialog {
@@ -48,8 +51,11 @@ private:
     void Refresh();
 
     std::vector<VoiceOffer> voices;
-    std::vector<QComboBox*> roles; // one per voice
+    std::vector<QComboBox*> roles;   // one per voice
     QCheckBox* fromChords = nullptr; // null when the tune names no chord
+    QComboBox* pattern = nullptr;    // with fromChords
+    std::vector<QSpinBox*> octaves;  // one per voice, in octaves
+    QSpinBox* chordOctave = nullptr; // with fromChords
     QPushButton* ok = nullptr;
     bool moving = false;
 };

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -247,16 +248,50 @@ std::string ChoiceLabel(ScoreFormat format, const MelodyChoice& choice)
     switch (format) {
     case ScoreFormat::Abc: return "X:" + std::to_string(choice.number) + (choice.name.empty() ? "" : " " + choice.name);
     case ScoreFormat::Midi:
-        return (choice.name.empty() ? "トラック " + std::to_string(choice.number) : choice.name) + " (" +
-               std::to_string(std::max(choice.noteCount, 0)) + "音)";
+        return FilledText(CoreText::translate("ScoreImport", "%1 (%2音)"),
+                          {choice.name.empty() ? FilledText(CoreText::translate("ScoreImport", "トラック %1"), {std::to_string(choice.number)})
+                                               : choice.name,
+                           std::to_string(std::max(choice.noteCount, 0))});
     default: return choice.name;
+    }
+}
+
+std::optional<int> VoiceOctaveShift(std::string_view text)
+{
+    const bool sign = !text.empty() && (text.front() == '-' || text.front() == '+');
+    const std::string_view digits = text.substr(sign ? 1 : 0);
+    if (digits.empty() || digits.size() > 2 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int value = std::stoi(std::string(digits)) * (text.front() == '-' ? -1 : 1);
+    if (value % 12 != 0 || std::abs(value) > kMaxVoiceOctaveShift)
+        return std::nullopt;
+    return value;
+}
+
+void MoveVoicesByOctaves(Score& score, const VoiceChoice& choice)
+{
+    for (ScoreVoice& voice : score.voices) {
+        const int shift = choice.octave[static_cast<size_t>(voice.role)];
+        if (shift == 0)
+            continue;
+        for (ScoreEvent& e : voice.events) {
+            for (int& p : e.pitches) {
+                p += shift;
+                while (p > 127)
+                    p -= 12;
+                while (p < 0)
+                    p += 12;
+            }
+            std::sort(e.pitches.begin(), e.pitches.end());
+            e.pitches.erase(std::unique(e.pitches.begin(), e.pitches.end()), e.pitches.end());
+        }
     }
 }
 
 std::string VoiceLabel(const VoiceOffer& voice)
 {
-    return voice.name + " (" + std::to_string(voice.noteCount) + "音, " + NoteNameWithOctave(voice.lowest) + "–" +
-           NoteNameWithOctave(voice.highest) + ")";
+    return FilledText(CoreText::translate("ScoreImport", "%1 (%2音, %3–%4)"), {voice.name, std::to_string(voice.noteCount),
+                                                                NoteNameWithOctave(voice.lowest), NoteNameWithOctave(voice.highest)});
 }
 
 namespace {
@@ -413,12 +448,15 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
     }
     outcome.score = ScoreOfMelody(melody, FileStem(name), chosen, outcome.read);
     if (drawn && drawn->chordAccompaniment && (*drawn)[VoiceRole::kAccompaniment] == 0)
-        AddChordAccompaniment(outcome.score);
+        AddChordAccompaniment(outcome.score, drawn->chordPattern);
+    if (drawn)
+        MoveVoicesByOctaves(outcome.score, *drawn);
     if (outcome.read.placed == 0)
         return Failure(format, ImportError::kNoMelody);
     if (outcome.read.cut)
         ShowMessage(FormatCodedMessage("IMPT", ImportError::kTooLong,
-                                       "曲が長すぎるため、" + std::to_string(kMaxSheetBeats) + "拍を超える部分は省きました。"));
+                                       FilledText(CoreText::translate("Messages", "曲が長すぎるため、%1拍を超える部分は省きました。"),
+                                                  {std::to_string(kMaxSheetBeats)})));
     return outcome;
 }
 
@@ -429,8 +467,16 @@ ImportOutcome LoadScoreFile(const std::string& path, const ImportRequest& reques
         ImportOutcome outcome;
         outcome.song = ReadSongFile(path);
         outcome.score = ScoreOfSong(*outcome.song);
-        if (request.voices && request.voices->chordAccompaniment && AddChordAccompaniment(outcome.score))
+        if (!request.voices)
+            return outcome;
+        if (request.voices->chordAccompaniment && AddChordAccompaniment(outcome.score, request.voices->chordPattern)) {
             outcome.drawn.chordAccompaniment = true;
+            outcome.drawn.chordPattern = request.voices->chordPattern;
+        }
+        // Only the roles a song file can draw keep their octaves.
+        for (const VoiceRole role : {VoiceRole::kMelody, VoiceRole::kAccompaniment})
+            outcome.drawn.octave[static_cast<size_t>(role)] = request.voices->octave[static_cast<size_t>(role)];
+        MoveVoicesByOctaves(outcome.score, outcome.drawn);
         return outcome;
     };
     std::vector<uint8_t> bytes;

@@ -6,6 +6,7 @@
 #include "import/Melody.h"
 #include "import/MelodyScore.h"
 #include "import/SongBuilder.h"
+#include "score/ChordAccompaniment.h"
 #include "score/Score.h"
 
 #include <array>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CSongData;
@@ -68,14 +70,26 @@ struct VoiceOffer {
 };
 
 // What a player draws: the voice of each role (by number; 0 for none, and for the melody the
-// one the melody rule takes), and an accompaniment made from the chord names.
+// one the melody rule takes), and an accompaniment made from the chord names in a pattern;
+// each role's voice moved by octaves of its own.
 struct VoiceChoice {
     std::array<int, kVoiceRoleCount> voice{}; // indexed by VoiceRole
     bool chordAccompaniment = false;
+    ChordPattern chordPattern = ChordPattern::kRootFifth;
+    std::array<int, kVoiceRoleCount> octave{}; // semitones, a multiple of 12 within ±kMaxVoiceOctaveShift
     int& operator[](VoiceRole role) { return voice[static_cast<size_t>(role)]; }
     int operator[](VoiceRole role) const { return voice[static_cast<size_t>(role)]; }
     bool operator==(const VoiceChoice&) const = default;
 };
+
+// The most a voice is moved by octaves of its own, in semitones.
+constexpr int kMaxVoiceOctaveShift = 36;
+
+// "-12", "+24", "0": a voice's own move; none unless a multiple of 12 within the bound.
+std::optional<int> VoiceOctaveShift(std::string_view text);
+
+// Moves each role's voice of the score by the choice's octaves, its notes kept within 0..127.
+void MoveVoicesByOctaves(Score& score, const VoiceChoice& choice);
 
 // The line the load dialog shows for a voice: its name, note count and range.
 std::string VoiceLabel(const VoiceOffer& voice);

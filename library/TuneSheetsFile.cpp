@@ -182,6 +182,33 @@ std::string ListingLines(const LibraryListing& listing)
     return text;
 }
 
+// Whose sheets a print makes: "all" or a role's name, ":hide" when the other voices are left
+// out; the group's one sheet writes no line.
+std::string PlayersText(const SheetPlayers& players)
+{
+    const std::string who = players.who == SheetPlayers::Who::kEveryone ? "all" : VoiceRoleName(players.role);
+    return who + (players.others == OthersDrawn::kHidden ? ":hide" : "");
+}
+
+std::optional<SheetPlayers> ParsePlayers(std::string_view text)
+{
+    SheetPlayers players;
+    constexpr std::string_view kHide = ":hide";
+    if (text.size() > kHide.size() && text.substr(text.size() - kHide.size()) == kHide) {
+        players.others = OthersDrawn::kHidden;
+        text.remove_suffix(kHide.size());
+    }
+    if (text == "all") {
+        players.who = SheetPlayers::Who::kEveryone;
+    } else if (const std::optional<VoiceRole> role = RoleNamed(text)) {
+        players.who = SheetPlayers::Who::kOne;
+        players.role = *role;
+    } else {
+        return std::nullopt;
+    }
+    return players;
+}
+
 std::string SheetLines(const TuneSheet& s)
 {
     std::string text = "name=" + s.name + "\n";
@@ -195,6 +222,8 @@ std::string SheetLines(const TuneSheet& s)
     }
     if (s.voices)
         text += "voices=" + SheetVoicesText(*s.voices) + "\n";
+    if (s.sheet.players.who != SheetPlayers::Who::kGroup)
+        text += "players=" + PlayersText(s.sheet.players) + "\n";
     return text + SheetSettingLines(s.sheet) + PracticeLines(s.practice);
 }
 
@@ -219,15 +248,26 @@ bool TuneSheet::operator==(const TuneSheet& o) const
 std::string SheetVoicesText(const VoiceChoice& voices)
 {
     // The melody always, so that a line of the melody alone is a line all the same.
+    // A voice's own octaves follow its value after '@'; files without them move no voice.
+    const auto octave = [&](VoiceRole role) {
+        const int shift = voices.octave[static_cast<size_t>(role)];
+        return shift == 0 ? std::string() : "@" + std::to_string(shift);
+    };
     std::string text = std::string(VoiceRoleName(VoiceRole::kMelody)) + ":" +
-                       std::to_string(std::max(voices[VoiceRole::kMelody], 0));
+                       std::to_string(std::max(voices[VoiceRole::kMelody], 0)) + octave(VoiceRole::kMelody);
     for (int r = 1; r < kVoiceRoleCount; ++r) {
         const auto role = static_cast<VoiceRole>(r);
         if (voices[role] > 0)
-            text += "," + std::string(VoiceRoleName(role)) + ":" + std::to_string(voices[role]);
+            text += "," + std::string(VoiceRoleName(role)) + ":" + std::to_string(voices[role]) + octave(role);
     }
-    if (voices.chordAccompaniment && voices[VoiceRole::kAccompaniment] <= 0)
-        text += "," + std::string(VoiceRoleName(VoiceRole::kAccompaniment)) + ":" + std::string(kChordsValue);
+    if (voices.chordAccompaniment && voices[VoiceRole::kAccompaniment] <= 0) {
+        // The pattern of old files, root and fifth, is written as they wrote it.
+        const std::string pattern = voices.chordPattern == ChordPattern::kRootFifth
+                                        ? std::string()
+                                        : ":" + std::string(ChordPatternName(voices.chordPattern));
+        text += "," + std::string(VoiceRoleName(VoiceRole::kAccompaniment)) + ":" + std::string(kChordsValue) + pattern +
+                octave(VoiceRole::kAccompaniment);
+    }
     return text;
 }
 
@@ -243,12 +283,27 @@ std::optional<VoiceChoice> ParseSheetVoices(std::string_view text)
         if (colon == std::string_view::npos)
             return std::nullopt;
         const std::optional<VoiceRole> role = RoleNamed(entry.substr(0, colon));
-        const std::string_view value = entry.substr(colon + 1);
+        std::string_view value = entry.substr(colon + 1);
         if (!role || named[static_cast<size_t>(*role)])
             return std::nullopt;
         named[static_cast<size_t>(*role)] = true;
-        if (*role == VoiceRole::kAccompaniment && value == kChordsValue) {
+        if (const size_t at = value.find('@'); at != std::string_view::npos) {
+            const std::optional<int> shift = VoiceOctaveShift(value.substr(at + 1));
+            if (!shift)
+                return std::nullopt;
+            read.octave[static_cast<size_t>(*role)] = *shift;
+            value = value.substr(0, at);
+        }
+        const bool chords = value.substr(0, kChordsValue.size()) == kChordsValue &&
+                            (value.size() == kChordsValue.size() || value[kChordsValue.size()] == ':');
+        if (*role == VoiceRole::kAccompaniment && chords) {
             read.chordAccompaniment = true;
+            if (value.size() > kChordsValue.size()) {
+                const std::optional<ChordPattern> pattern = ChordPatternNamed(value.substr(kChordsValue.size() + 1));
+                if (!pattern)
+                    return std::nullopt;
+                read.chordPattern = *pattern;
+            }
         } else if (const std::optional<int> number = Number(value, 0, kMaxVoiceNumber);
                    number && (value.empty() || value.front() != '+')) {
             if (*number != 0 && std::find(numbers.begin(), numbers.end(), *number) != numbers.end())
@@ -406,6 +461,11 @@ bool ParseTuneSheets(std::string_view text, TuneSheets& into)
                 understood = ReadStrings(value, s);
             else if (key == "voices")
                 understood = (s.voices = ParseSheetVoices(value)).has_value();
+            else if (key == "players") {
+                const std::optional<SheetPlayers> players = ParsePlayers(value);
+                understood = players.has_value();
+                s.sheet.players = players.value_or(SheetPlayers{});
+            }
             else if (IsSheetSettingKey(key))
                 understood = ReadSheetSetting(key, value, s.sheet);
             else
@@ -467,7 +527,7 @@ std::string_view KeyOf(std::string_view line)
 bool IsSheetKey(std::string_view key)
 {
     return key == "name" || key == "key" || key == "measures" || key == "strings" || key == "voices" ||
-           IsSheetSettingKey(key) || IsPracticeKey(key);
+           key == "players" || IsSheetSettingKey(key) || IsPracticeKey(key);
 }
 
 bool IsListingKey(std::string_view key)

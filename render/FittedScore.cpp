@@ -7,6 +7,11 @@
 #include "song/CSongData.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <tuple>
+#include <utility>
+#include <vector>
 #include <optional>
 #include <span>
 
@@ -63,29 +68,56 @@ int VoiceNotesWithoutString(const Score& score, int shift, const ScoreFrame& fra
 
 } // namespace
 
+namespace {
+
+// How well a move of the whole score fits the group: the melody whole first, then the fewest
+// notes of the other voices without a string, then the key nearest the written one.
+struct GroupFit {
+    int shift = 0;
+    int melodyMissing = 0;
+    bool melodyWithinRange = false;
+    int othersMissing = 0;
+
+    auto Order() const
+    {
+        const int fromKey = std::abs(shift) % 12;
+        return std::tuple(melodyMissing, !melodyWithinRange, othersMissing, std::min(fromKey, 12 - fromKey),
+                          std::abs(shift), shift < 0);
+    }
+};
+
+} // namespace
+
 int FitScoreToFrame(Score& score, const ScoreFrame& frame, int lowestNote)
 {
     const auto strings = std::span<const int32_t>(frame.stringPitches.data(),
                                                   static_cast<size_t>(std::clamp(frame.stringCount, 0, kMaxStrings)));
-    int shift = FitToStringTable(score, lowestNote, strings);
-    if (score.voices.size() <= 1)
-        return shift;
-    // Octaves that lose the melody no note may still give the other voices their strings.
-    const int melodyMissing = CountNotesWithoutString(score, 0, strings);
-    int best = 0, bestMissing = VoiceNotesWithoutString(score, 0, frame);
-    for (const int octave : kOctaveTries) {
-        if (bestMissing == 0 || CountNotesWithoutString(score, octave, strings) > melodyMissing)
-            continue;
-        if (const int missing = VoiceNotesWithoutString(score, octave, frame); missing < bestMissing) {
-            best = octave;
-            bestMissing = missing;
-        }
+    const int alone = FitToStringTable(score, lowestNote, strings);
+    int songLow = 0, songHigh = 0;
+    MelodyPitchRange(score, songLow, songHigh);
+    if (score.voices.size() <= 1 || strings.empty() || songHigh < 0)
+        return alone;
+    // The melody alone's fit only tells where to look: every move within reach of it is weighed
+    // for the whole group, from the score as written.
+    const auto [low, high] = std::minmax_element(strings.begin(), strings.end());
+    std::vector<GroupFit> fits;
+    for (int step = -kMaxTableShift; step <= kMaxTableShift; ++step)
+        fits.push_back({alone + step, CountNotesWithoutString(score, step, strings),
+                        songLow + step >= *low && songHigh + step <= *high, 0});
+    const int fewest = std::min_element(fits.begin(), fits.end(), [](const GroupFit& a, const GroupFit& b) {
+                           return a.melodyMissing < b.melodyMissing;
+                       })->melodyMissing;
+    std::optional<GroupFit> best;
+    for (GroupFit& fit : fits) {
+        if (fit.melodyMissing != fewest)
+            continue; // the others' notes are counted only where the melody loses least
+        fit.othersMissing = VoiceNotesWithoutString(score, fit.shift - alone, frame);
+        if (!best || fit.Order() < best->Order())
+            best = fit;
     }
-    if (best != 0) {
-        TransposeScore(score, best);
-        shift += best;
-    }
-    return shift;
+    if (best->shift != alone)
+        TransposeScore(score, best->shift - alone);
+    return best->shift;
 }
 
 int VoiceNotesWithoutString(const LaidVoice& voice, const ScoreFrame& frame, int shift)
@@ -103,21 +135,50 @@ int VoiceNotesWithoutString(const LaidVoice& voice, const ScoreFrame& frame, int
     return missing;
 }
 
+namespace {
+
+// The pitch an accompaniment's note is drawn at: itself or its nearest octave with a string
+// that neither the melody nor the voice plucks at that time, else its nearest with a string.
+int32_t FreeOctave(const ScoreFrame& frame, const ScoreNote& note, const std::set<std::pair<int32_t, int32_t>>& melody,
+                   const std::set<std::pair<int32_t, int32_t>>& voice)
+{
+    const auto free = [&](int32_t pitch) {
+        return pitch >= 0 && pitch < 128 && StringOf(frame, pitch) >= 0 && !melody.contains({note.time, pitch}) &&
+               !voice.contains({note.time, pitch});
+    };
+    if (free(note.pitch))
+        return note.pitch;
+    for (const int octave : kOctaveTries)
+        if (free(note.pitch + octave))
+            return note.pitch + octave;
+    return OctaveOnAString(frame, note.pitch).value_or(note.pitch);
+}
+
+} // namespace
+
 void FitVoicesToStrings(ScoreLayout& layout, const ScoreFrame& frame, std::vector<int>& missing)
 {
     missing.assign(layout.voices.size(), 0);
+    std::set<std::pair<int32_t, int32_t>> melody; // time, pitch
+    for (const ScoreNote& n : layout.notes)
+        melody.insert({n.time, n.pitch});
     for (size_t v = 0; v < layout.voices.size(); ++v) {
         LaidVoice& voice = layout.voices[v];
         std::vector<ScoreNote> kept;
         kept.reserve(voice.notes.size());
+        std::set<std::pair<int32_t, int32_t>> plucked;
         for (ScoreNote note : voice.notes) {
-            if (voice.role == VoiceRole::kAccompaniment)
-                note.pitch = OctaveOnAString(frame, note.pitch).value_or(note.pitch);
+            if (voice.role == VoiceRole::kAccompaniment) {
+                note.pitch = FreeOctave(frame, note, melody, plucked);
+                if (plucked.contains({note.time, note.pitch}))
+                    continue; // an octave of a note the voice already plucks there: drawn once
+            }
             if (StringOf(frame, note.pitch) < 0) {
                 if (note.optional)
                     continue; // a fifth the harp lacks
                 ++missing[v];
             }
+            plucked.insert({note.time, note.pitch});
             kept.push_back(note);
         }
         voice.notes = std::move(kept);

@@ -1,5 +1,6 @@
 #include "render/KeyChoice.h"
 
+#include "common/TextTranslation.h"
 #include "render/ScoreGeometry.h"
 #include "score/Score.h"
 #include "song/CSongData.h"
@@ -140,29 +141,49 @@ std::optional<int> TranspositionForKey(const FittedScore& whole, int keyIndex, s
     return NearestOctaveThatFits(whole, keyIndex, PitchClass(pitchClass - written)).transposition;
 }
 
-std::string JapaneseKeyName(int keyIndex)
+std::string KeyName(int keyIndex)
 {
-    // Japanese names the letters C D E F G A B as ハ ニ ホ ヘ ト イ ロ, sharps 嬰, flats 変.
+    // Japanese names the letters C D E F G A B as ハ ニ ホ ヘ ト イ ロ, sharps 嬰, flats 変. Other
+    // languages translate the whole tonic, a minor one apart: German names B flat "B" and a minor
+    // tonic in small letters.
     static constexpr std::pair<char, const char*> kLetters[] = {{'C', "ハ"}, {'D', "ニ"}, {'E', "ホ"}, {'F', "ヘ"},
                                                                 {'G', "ト"}, {'A', "イ"}, {'B', "ロ"}};
+    [[maybe_unused]] static constexpr const char* kTonics[] = {
+        QT_TRANSLATE_NOOP("MajorKey", "ハ"), QT_TRANSLATE_NOOP("MajorKey", "ニ"), QT_TRANSLATE_NOOP("MajorKey", "ホ"),
+        QT_TRANSLATE_NOOP("MajorKey", "ヘ"), QT_TRANSLATE_NOOP("MajorKey", "ト"), QT_TRANSLATE_NOOP("MajorKey", "イ"),
+        QT_TRANSLATE_NOOP("MajorKey", "ロ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ハ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ニ"),
+        QT_TRANSLATE_NOOP("MajorKey", "嬰ホ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ヘ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ト"),
+        QT_TRANSLATE_NOOP("MajorKey", "嬰イ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ロ"), QT_TRANSLATE_NOOP("MajorKey", "変ハ"),
+        QT_TRANSLATE_NOOP("MajorKey", "変ニ"), QT_TRANSLATE_NOOP("MajorKey", "変ホ"), QT_TRANSLATE_NOOP("MajorKey", "変ヘ"),
+        QT_TRANSLATE_NOOP("MajorKey", "変ト"), QT_TRANSLATE_NOOP("MajorKey", "変イ"), QT_TRANSLATE_NOOP("MajorKey", "変ロ"),
+        QT_TRANSLATE_NOOP("MinorKey", "ハ"), QT_TRANSLATE_NOOP("MinorKey", "ニ"), QT_TRANSLATE_NOOP("MinorKey", "ホ"),
+        QT_TRANSLATE_NOOP("MinorKey", "ヘ"), QT_TRANSLATE_NOOP("MinorKey", "ト"), QT_TRANSLATE_NOOP("MinorKey", "イ"),
+        QT_TRANSLATE_NOOP("MinorKey", "ロ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ハ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ニ"),
+        QT_TRANSLATE_NOOP("MinorKey", "嬰ホ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ヘ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ト"),
+        QT_TRANSLATE_NOOP("MinorKey", "嬰イ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ロ"), QT_TRANSLATE_NOOP("MinorKey", "変ハ"),
+        QT_TRANSLATE_NOOP("MinorKey", "変ニ"), QT_TRANSLATE_NOOP("MinorKey", "変ホ"), QT_TRANSLATE_NOOP("MinorKey", "変ヘ"),
+        QT_TRANSLATE_NOOP("MinorKey", "変ト"), QT_TRANSLATE_NOOP("MinorKey", "変イ"), QT_TRANSLATE_NOOP("MinorKey", "変ロ")};
     const KeyEntry& key = KeyAt(keyIndex);
     const std::string_view name = key.name;
-    std::string text;
+    std::string tonic;
     if (name.size() >= 2 && name[1] == '#')
-        text = "嬰";
+        tonic = "嬰";
     else if (name.size() >= 2 && name[1] == 'b')
-        text = "変";
+        tonic = "変";
     for (const auto& [letter, kana] : kLetters)
         if (!name.empty() && name[0] == letter)
-            text += kana;
-    return text + (key.mode == KeyMode::Minor ? "短調" : "長調");
+            tonic += kana;
+    const bool minor = key.mode == KeyMode::Minor;
+    return FilledText(minor ? CoreText::translate("Key", "%1短調") : CoreText::translate("Key", "%1長調"),
+                      {CoreText::translate(minor ? "MinorKey" : "MajorKey", tonic.c_str())});
 }
 
 std::string KeyOfferText(const KeyOffer& offer)
 {
     const std::string missing =
-        offer.missingNotes == 0 ? "全音が弦にある" : std::to_string(offer.missingNotes) + "音不足";
-    return JapaneseKeyName(offer.keyIndex) + " (" + KeyAt(offer.keyIndex).name + ") — " + missing;
+        offer.missingNotes == 0 ? CoreText::translate("Key", "全音が弦にある")
+                                : FilledText(CoreText::translate("Key", "%1音不足"), {std::to_string(offer.missingNotes)});
+    return KeyName(offer.keyIndex) + " (" + KeyAt(offer.keyIndex).name + ") — " + missing;
 }
 
 std::string ShiftText(int semitones)

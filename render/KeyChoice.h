@@ -56,7 +56,7 @@ bool StringsOnePerSemitone(const ScoreFrame& frame);
 // "+2", "−3", "±0".
 std::string ShiftText(int semitones);
 
-// "ト長調", "変ロ長調", "嬰ヘ短調".
-std::string JapaneseKeyName(int keyIndex);
+// "ト長調", "変ロ長調", "嬰ヘ短調"; "G major", "b-Moll" in the chosen language.
+std::string KeyName(int keyIndex);
 // "ト長調 (G) — 全音が弦にある", "変ロ長調 (Bb) — 3音不足".
 std::string KeyOfferText(const KeyOffer& offer);

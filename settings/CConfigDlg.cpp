@@ -58,6 +58,8 @@ QString LowestNoteName(int note)
     return QString::fromStdString(note >= kPlainNameBase ? kNoteNames[static_cast<size_t>(PitchClass(note))]
                                                          : NoteNameWithOctave(note));
 }
+// The template's height and a row more for the sheet's colours.
+constexpr int kHeightDlu = 177 + 12;
 constexpr int kCloseButtonHeight = 30;
 constexpr int kCloseButtonMargin = 5; // below the button when the dialog grows for it
 
@@ -84,7 +86,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(tr("設定"));
     setFont(DialogFont());
     UsePillBackground(this);
-    setFixedSize(DluToPixels(352), DluToPixels(177));
+    setFixedSize(DluToPixels(352), DluToPixels(kHeightDlu));
 
     (new QGroupBox(tr("楽器の設定"), this))->setGeometry(DluRect(7, 7, 338, 58));
     SunkenLabel(this, tr("弦の数"), DluRect(21, 19, 54, 15));
@@ -136,7 +138,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
         paperCombo->addItem(QString::fromLatin1(name), static_cast<int>(paper));
 
     // What the sheet shows besides the circles, in the free place left of the close button.
-    (new QGroupBox(tr("用紙に表示"), this))->setGeometry(DluRect(7, 137, 150, 36));
+    (new QGroupBox(tr("用紙に表示"), this))->setGeometry(DluRect(7, 137, 150, 48));
     const auto switchBox = [this](const QString& text, int id, const QRect& rect) {
         auto* box = new QCheckBox(text, this);
         box->setObjectName(QString::number(id));
@@ -148,6 +150,7 @@ CConfigDlg::CConfigDlg(QWidget* parent) : QDialog(parent)
     chordsBox = switchBox(tr("コード"), kChords, DluRect(52, 147, 40, 11));
     measureNumbersBox = switchBox(tr("小節番号"), kMeasureNumbers, DluRect(96, 147, 56, 11));
     countsBox = switchBox(tr("カウント"), kCounts, DluRect(16, 159, 56, 11)); // on the sheet at scale
+    colourBox = switchBox(tr("色分け"), kColourVoices, DluRect(16, 171, 56, 11)); // each voice in its colour
     // A score's repeats: drawn once with lines back, or written out as played.
     (new QLabel(tr("繰り返し"), this))->setGeometry(DluRect(72, 159, 32, 11));
     repeatsCombo = new QComboBox(this);
@@ -206,7 +209,7 @@ void CConfigDlg::Initialise()
     const int top = CloseButtonTop(g_forcedBaseUnitX ? g_forcedBaseUnitX : fontMetrics().averageCharWidth(),
                                    g_forcedDpiX ? g_forcedDpiX : logicalDpiX());
     // The lower place would leave the button outside the template's height: grow to hold it.
-    setFixedSize(width(), std::max(DluToPixels(177), top + kCloseButtonHeight + kCloseButtonMargin));
+    setFixedSize(width(), std::max(DluToPixels(kHeightDlu), top + kCloseButtonHeight + kCloseButtonMargin));
     buttons = std::make_unique<CSubDialogButtonPicture>(&CConfigDlg::OnButtonPressed, &OnButtonReleased, closeControl,
                                                         PictureRect{250, top, 338, top + kCloseButtonHeight},
                                                         tr("    閉じる"), ButtonImage::kNormal,
@@ -383,7 +386,8 @@ void CConfigDlg::ShowSheetSwitches()
 {
     const WordChoices shown = sheet ? sheet->shown : WordChoices{false, false, false, false};
     for (auto [box, on] : {std::pair{lyricsBox, shown.words}, std::pair{chordsBox, shown.chords},
-                           std::pair{measureNumbersBox, shown.measures}, std::pair{countsBox, shown.counts}}) {
+                           std::pair{measureNumbersBox, shown.measures}, std::pair{countsBox, shown.counts},
+                           std::pair{colourBox, sheet && sheet->colourVoices}}) {
         const QSignalBlocker quiet(box);
         box->setEnabled(sheet != nullptr);
         box->setChecked(on);
@@ -400,6 +404,7 @@ void CConfigDlg::OnSheetSwitchChanged()
         return;
     sheet->shown = WordChoices{lyricsBox->isChecked(), chordsBox->isChecked(), measureNumbersBox->isChecked(),
                                countsBox->isChecked()};
+    sheet->colourVoices = colourBox->isChecked();
     sheet->repeats = static_cast<RepeatDrawing>(repeatsCombo->currentData().toInt());
 }
 

@@ -23,7 +23,7 @@ constexpr int kClose = 1001, kStringsEdit = 1002, kStringsSpin = 1003, kLowestNo
 constexpr int kSpacingEdit = 1005, kSpacingSpin = 1006, kVerticalEdit = 1007, kVerticalSpin = 1008;
 constexpr int kLeftEdit = 1009, kLeftSpin = 1010, kZoom = 1011, kTuning = 1012;
 constexpr int kHarp = 1013, kPaperSpacing = 1014, kLyrics = 1015, kChords = 1016, kMeasureNumbers = 1017;
-constexpr int kCounts = 1019, kRepeats = 1020, kLanguage = 1021;
+constexpr int kCounts = 1019, kRepeats = 1020, kColourVoices = 1021, kLanguage = 1022;
 constexpr int kPaper = 1018;
 } // namespace ConfigControl
 
@@ -93,6 +93,7 @@ private:
     QCheckBox* chordsBox = nullptr;
     QCheckBox* measureNumbersBox = nullptr;
     QCheckBox* countsBox = nullptr;
+    QCheckBox* colourBox = nullptr;
     QComboBox* repeatsCombo = nullptr;
     QComboBox* languageCombo = nullptr;
     CReadOnlySpinBox* stringsSpin = nullptr;

@@ -75,7 +75,8 @@ TEST_F(ImportUiTest, PartDialogChoosesAndCancelKeepsTheSong)
     WhenModalOpens([&](QWidget* modal) {
         title = modal->windowTitle();
         for (const QLabel* label : modal->findChildren<QLabel*>())
-            names << label->text().section(QLatin1Char(' '), 0, 0);
+            if (label->buddy() != nullptr)
+                names << label->text().section(QLatin1Char(' '), 0, 0);
         openRow = Control<QComboBox>(modal, VoiceRolesControl::kFirstRole)->currentIndex() == 0 ? 0 : -1;
         Control<QComboBox>(modal, VoiceRolesControl::kFirstRole + 1)->setCurrentIndex(static_cast<int>(VoiceRole::kMelody));
         Control<QPushButton>(modal, VoiceRolesControl::kOk)->click();

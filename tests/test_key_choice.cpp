@@ -107,7 +107,7 @@ TEST(KeyOffersTest, ChromaticHarpKeepsTheOrderAndNamesEveryKey)
         EXPECT_EQ(offers[i].transposition, kMinOfferedShift + static_cast<int>(i));
     EXPECT_EQ(KeyOfferText(offers[12]), "ホ短調 (Em) — 全音が弦にある");
     EXPECT_EQ(KeyOfferText(offers[14]), "嬰ヘ短調 (F#m) — 全音が弦にある");
-    EXPECT_EQ(JapaneseKeyName(offers[18].keyIndex), "嬰イ短調");
+    EXPECT_EQ(KeyName(offers[18].keyIndex), "嬰イ短調");
     EXPECT_EQ(TranspositionForKey(written, song->keyIndex, "Am"), 5);
     EXPECT_FALSE(TranspositionForKey(written, song->keyIndex, "A"));
     // E4 to B4 rises past G5 from +9: an octave up, A5 and B5 have no string.

@@ -11,6 +11,7 @@
 #include "common/QtTranslations.h"
 #include "controls/CButtonPicture.h"
 #include "controls/CButtonFamily.h"
+#include "import/CVoiceRolesDlg.h"
 #include "library/CArchiveDlg.h"
 #include "settings/CConfigDlg.h"
 #include "settings/LanguageFile.h"
@@ -25,6 +26,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStyle>
 #include <fstream>
@@ -118,6 +120,27 @@ QStringList ContextMenuProblems(CDovrelPlinvaraDlg& window)
     return problems;
 }
 
+// Every item's text of the context menu and its submenus.
+QStringList ContextMenuTexts(CDovrelPlinvaraDlg& window)
+{
+    QStringList texts;
+    const std::function<void(const QMenu&)> walk = [&](const QMenu& menu) {
+        for (QAction* action : menu.actions()) {
+            texts << action->text();
+            if (action->menu())
+                walk(*action->menu());
+        }
+    };
+    WhenPopupOpens([&](QWidget* popup) {
+        if (auto* menu = qobject_cast<QMenu*>(popup))
+            walk(*menu);
+        popup->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+    QApplication::sendEvent(&window, &event);
+    return texts;
+}
+
 QString FirstContextItem(CDovrelPlinvaraDlg& window)
 {
     QString text;
@@ -196,6 +219,38 @@ TEST_F(LanguageTest, EveryTextOfTheWindowItsMenusAndDialogsIsTranslatedAndFits)
         }
         PracticePanel panel(window);
         EXPECT_EQ(Listed(Problems(&panel)), "");
+    }
+}
+
+// A tune of two voices and chord names opens the parts dialog and fills the key and players'
+// menus, whose texts are made from the tune: they too speak the language.
+TEST_F(LanguageTest, ATunesPartsDialogAndMenusSpeakTheLanguage)
+{
+    const std::string abc = sandbox.Path("duet.abc");
+    std::ofstream(abc) << "X:1\nT:Duet\nM:4/4\nL:1/4\nK:G\nV:1\n\"G\"GABc|\"D7\"dcBA|\"G\"G4|\nV:2\nDEFG|ABcA|B4|\n";
+    for (const auto& [language, key, notes] : {std::tuple{Language::kEnglish, "G major (G)", " notes, "},
+                                               std::tuple{Language::kGerman, "G-Dur (G)", " Noten, "}}) {
+        SCOPED_TRACE(LanguageCode(language));
+        ASSERT_TRUE(WriteLanguageFile(JoinPath(GetSettingsFolder("PV"), kLanguageFileName), language));
+        CDovrelPlinvaraDlg window;
+        window.show();
+        QStringList dialogProblems;
+        QStringList names;
+        WhenModalOpens([&](QWidget* modal) {
+            dialogProblems = Problems(modal);
+            for (const QLabel* label : modal->findChildren<QLabel*>())
+                if (label->buddy() != nullptr)
+                    names << label->text();
+            Control<QComboBox>(modal, VoiceRolesControl::kFirstRole + 1)->setCurrentIndex(1);
+            Control<QPushButton>(modal, VoiceRolesControl::kOk)->click();
+        });
+        window.LoadSong(abc);
+        EXPECT_EQ(Listed(dialogProblems), "");
+        ASSERT_EQ(names.size(), 2);
+        EXPECT_TRUE(names[1].contains(QString::fromUtf8(notes))) << names[1].toStdString();
+        EXPECT_EQ(Listed(ContextMenuProblems(window)), "");
+        const QStringList texts = ContextMenuTexts(window);
+        EXPECT_TRUE(texts.filter(QString::fromUtf8(key)).size() > 0) << Listed(texts);
     }
 }
 

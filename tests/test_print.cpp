@@ -2,6 +2,7 @@
 #include "app/RenderCommand.h"
 #include "common/ByteIO.h"
 #include "import/CVoiceRolesDlg.h"
+#include "library/TuneSheetsFile.h"
 #include "print/CPrintPicture.h"
 #include "print/PrintTarget.h"
 #include "print/ScoreSheet.h"
@@ -640,6 +641,73 @@ TEST_F(PrintTest, EveryPlayersSheetsGoInOneJob)
     EXPECT_EQ(PdfPages(g_pdfPath), 2 * group) << "the melody's player's sheets, then the accompaniment's";
     EXPECT_NE(PdfText(g_pdfPath, 1), PdfText(g_pdfPath, group + 1)) << "each names its player";
     EXPECT_NE(PdfText(g_pdfPath, group + 1).find("伴奏"), std::string::npos);
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+// 奏者の用紙 chooses whose sheets 全曲を印刷 makes; the tune's sheet keeps the choice, and a
+// tune opened afresh prints the group's sheet again.
+TEST_F(PrintTest, APlayersSheetIsChosenAndKeptWithTheTunesSheet)
+{
+    g_size = QPageSize::A4;
+    g_orientation = QPageLayout::Portrait;
+    const std::string tune = sandbox.Path("duet.abc");
+    const std::string text = "X:1\nT:Duet\nM:4/4\nL:1/4\nK:C\n\"C\"C D E F|\"G\"G A B c|\"F\"A G F E|\"C\"D E C2|]\n";
+    WriteFileBytes(tune, std::vector<uint8_t>(text.begin(), text.end()));
+    const auto choose = [&](CDovrelPlinvaraDlg& window, const QString& item) {
+        QStringList items;
+        WhenPopupOpens([&](QWidget* popup) {
+            for (QAction* action : static_cast<QMenu*>(popup)->actions())
+                if (action->menu() && action->menu()->objectName() == QStringLiteral("PlayerMenu"))
+                    for (QAction* a : action->menu()->actions()) {
+                        items << a->text();
+                        if (a->text() == item)
+                            a->trigger();
+                    }
+            popup->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(50, 50), window.mapToGlobal(QPoint(50, 50)));
+        QApplication::sendEvent(&window, &event);
+        return items;
+    };
+    {
+        CDovrelPlinvaraDlg window;
+        window.show();
+        window.LoadSong(tune);
+        WhenModalOpens([](QWidget* modal) {
+            Control<QCheckBox>(modal, VoiceRolesControl::kFromChords)->setChecked(true);
+            Control<QPushButton>(modal, VoiceRolesControl::kOk)->click();
+        });
+        window.ChooseVoices();
+        window.OnSystemCommand(MainCommand::kPrintWhole);
+        const std::string groupText = PdfText(g_pdfPath, 1);
+        fs::remove(g_pdfPath);
+
+        EXPECT_EQ(choose(window, QStringLiteral("伴奏 — コードから")),
+                  (QStringList{"全員で一枚(&A)", "旋律 — V:1", "伴奏 — コードから", "全員の用紙(&E)", "", "ほかの声部を省く(&H)"}));
+        window.OnSystemCommand(MainCommand::kPrintWhole);
+        const std::string player = PdfText(g_pdfPath, 1);
+        EXPECT_NE(player, groupText);
+        EXPECT_NE(player.find("伴奏"), std::string::npos) << player;
+        ASSERT_TRUE(window.SaveTuneSheet("伴奏の用紙"));
+    }
+    const std::vector<uint8_t> ini = ReadFileBytes(TuneSheetsPath(tune));
+    EXPECT_NE(std::string(ini.begin(), ini.end()).find("\nplayers=acc\n"), std::string::npos);
+
+    CDovrelPlinvaraDlg window;
+    window.show();
+    window.LoadSong(tune);
+    fs::remove(g_pdfPath);
+    window.OnSystemCommand(MainCommand::kPrintWhole);
+    EXPECT_NE(PdfText(g_pdfPath, 1).find("伴奏"), std::string::npos) << "the default sheet brings the player";
+    choose(window, QStringLiteral("ほかの声部を省く(&H)"));
+    choose(window, QStringLiteral("全員で一枚(&A)"));
+    ASSERT_TRUE(window.SaveTuneSheet("全員"));
+    window.UseTuneSheet("伴奏の用紙");
+    ASSERT_TRUE(window.SaveTuneSheet("伴奏の用紙"));
+    const std::vector<uint8_t> again = ReadFileBytes(TuneSheetsPath(tune));
+    const std::string againText(again.begin(), again.end());
+    EXPECT_EQ(againText.find("players=acc:hide"), std::string::npos) << "the sheet chosen brought its own";
+    EXPECT_NE(againText.find("\nplayers=acc\n"), std::string::npos) << againText;
     EXPECT_EQ(sink.Count(), 0u);
 }
 

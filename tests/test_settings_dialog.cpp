@@ -171,7 +171,7 @@ TEST_F(SettingsDialogTest, TheLowCloseButtonOfLargeFontsStaysInsideTheDialog)
     });
     CConfigDlg::OverrideScreenMetrics(0, 0);
     RunDialog([](QWidget* d) {
-        EXPECT_EQ(d->height(), 265) << "the template's height where the button fits";
+        EXPECT_EQ(d->height(), DluToPixels(189)) << "the template's height, a row taller for the colours";
         d->close();
     });
 }
@@ -455,7 +455,10 @@ TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
         auto* chords = Control<QCheckBox>(d, kChords);
         auto* numbers = Control<QCheckBox>(d, kMeasureNumbers);
         auto* counts = Control<QCheckBox>(d, kCounts);
-        ASSERT_TRUE(lyrics && chords && numbers && counts);
+        auto* colour = Control<QCheckBox>(d, kColourVoices);
+        ASSERT_TRUE(lyrics && chords && numbers && counts && colour);
+        EXPECT_EQ(colour->text(), QStringLiteral("色分け"));
+        EXPECT_FALSE(colour->isChecked()) << "black on paper by default";
         EXPECT_EQ(counts->text(), QStringLiteral("カウント"));
         EXPECT_FALSE(counts->isChecked()) << "off by default";
         EXPECT_EQ(lyrics->text(), QStringLiteral("歌詞"));
@@ -463,7 +466,7 @@ TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
         EXPECT_EQ(numbers->text(), QStringLiteral("小節番号"));
         EXPECT_TRUE(lyrics->isChecked() && !chords->isChecked() && numbers->isChecked()) << "the defaults";
         // Inside the dialog, left of the close button, overlapping no other control.
-        for (QCheckBox* box : {lyrics, chords, numbers, counts}) {
+        for (QCheckBox* box : {lyrics, chords, numbers, counts, colour}) {
             EXPECT_TRUE(d->rect().contains(box->geometry())) << box->text().toStdString();
             for (QWidget* other : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                 if (other != box && other->isVisible() && qobject_cast<QCheckBox*>(other)) {
@@ -487,6 +490,7 @@ TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
         chords->click();
         lyrics->click();
         counts->click();
+        colour->click();
         repeats->setCurrentIndex(1);
         d->close(); // like the spacing, the switches do not wait for the close button
     });
@@ -495,10 +499,12 @@ TEST_F(SettingsDialogTest, TheSheetSwitchesShowTheirSettingsAndWriteThemAtOnce)
     EXPECT_TRUE(sheet.shown.counts);
     EXPECT_TRUE(sheet.shown.chords);
     EXPECT_TRUE(sheet.shown.measures);
+    EXPECT_TRUE(sheet.colourVoices);
 
     sheet.shown.measures = false;
     RunDialog([](QWidget* d) {
         EXPECT_FALSE(Control<QCheckBox>(d, kMeasureNumbers)->isChecked());
+        EXPECT_TRUE(Control<QCheckBox>(d, kColourVoices)->isChecked());
         d->close();
     });
 }
@@ -536,7 +542,7 @@ TEST_F(SettingsDialogTest, TheNewControlsLeaveEveryOldControlInItsPlace)
         };
         for (const Place& p : old)
             EXPECT_EQ(Control(d, p.id)->geometry(), p.rect) << "control " << p.id;
-        EXPECT_EQ(d->size(), QSize(DluToPixels(352), DluToPixels(177)));
+        EXPECT_EQ(d->size(), QSize(DluToPixels(352), DluToPixels(189))) << "a row taller for the sheet's colours";
 
         // The new controls and their labels lie inside and overlap nothing else.
         QList<QWidget*> shown;

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -41,26 +42,28 @@ struct Loaded {
 
 // One measure at 60 beats per minute: the melody's quarter notes `melody` (pitch per beat, 0 for
 // a rest) and the accompaniment's notes by hand.
-Loaded WithAccompaniment(SandboxDir& sandbox, CSongFileWriter& w, std::vector<VoiceNote> accompaniment)
+Loaded WithAccompaniment(SandboxDir& sandbox, CSongFileWriter& w, std::vector<VoiceNote> accompaniment,
+                         VoiceRole role = VoiceRole::kAccompaniment)
 {
     const std::string path = sandbox.Path("voices.mwd");
     EXPECT_TRUE(w.Write(path));
     Loaded loaded;
     int32_t m = 0, b = 0, k = 0;
     loaded.song = std::make_unique<CSongData>(path.c_str(), m, b, k);
-    loaded.song->voices.push_back(SongVoice{VoiceRole::kAccompaniment, "acc", 0, std::move(accompaniment)});
+    loaded.song->voices.push_back(SongVoice{role, "acc", 0, std::move(accompaniment)});
     loaded.score = FitScore(DefaultConfigRecord(), *loaded.song, FirstShownMeasures(*loaded.song));
     return loaded;
 }
 
-Loaded HandMade(SandboxDir& sandbox, const std::vector<int>& melody, std::vector<VoiceNote> accompaniment)
+Loaded HandMade(SandboxDir& sandbox, const std::vector<int>& melody, std::vector<VoiceNote> accompaniment,
+                VoiceRole role = VoiceRole::kAccompaniment)
 {
     CSongFileWriter w(1, 4);
     w.SetTempo(60);
     for (size_t b = 0; b < melody.size(); ++b)
         if (melody[b] > 0)
             w.AddNote(int(b) * 4, melody[b], 4);
-    return WithAccompaniment(sandbox, w, std::move(accompaniment));
+    return WithAccompaniment(sandbox, w, std::move(accompaniment), role);
 }
 
 const std::string& SoundFont()
@@ -220,8 +223,9 @@ TEST_F(VoicePlaybackTest, BothVoicesAreHeardFromTheirOnsets)
 
 TEST_F(VoicePlaybackTest, TwoVoicesOnOnePitchDoNotStopEachOther)
 {
-    // The melody's one-beat note and the accompaniment's whole measure on the same string.
-    const Loaded loaded = HandMade(sandbox, {67}, {{0, 67, 4 * 6}});
+    // The melody's one-beat note and a second voice's whole measure on the same string (an
+    // accompaniment would take another octave's string).
+    const Loaded loaded = HandMade(sandbox, {67}, {{0, 67, 4 * 6}}, VoiceRole::kSecond);
     const PlaySchedule both = MakePlaySchedule(loaded.score, 60, 100);
     ASSERT_EQ(both.notes.size(), 2u);
     EXPECT_EQ(both.notes[0].placed, both.notes[1].placed) << "one circle, shared";
@@ -269,3 +273,50 @@ TEST_F(VoicePlaybackTest, MelodyAloneMarksAsBefore)
 }
 
 } // namespace
+
+// "Em Em Em | Am" in every pattern: each strike of the accompaniment is heard where it is due,
+// the chord written again and the one carried into the third measure included.
+TEST_F(VoicePlaybackTest, EveryPatternsStrikesAreHeardOnTime)
+{
+    const std::string path = sandbox.Path("em.abc");
+    HarpSynth synth(SoundFont(), kSampleRate);
+    ASSERT_TRUE(synth.Ready());
+    std::ofstream(path) << "X:1\nT:Em\nM:4/4\nL:1/4\nQ:1/4=240\nK:Em\n\"Em\"e4|\"Em\"g4|b4|\"Am\"a4|]\n";
+    for (int k = 0; k < kChordPatternCount; ++k) {
+        const auto pattern = static_cast<ChordPattern>(k);
+        ImportRequest request;
+        request.voices = VoiceChoice{};
+        request.voices->chordAccompaniment = true;
+        request.voices->chordPattern = pattern;
+        ImportOutcome read = LoadScoreFile(path, request);
+        ASSERT_EQ(read.score.voices.size(), 2u) << ChordPatternName(pattern);
+        const FittedScore score = FitScore(DefaultConfigRecord(), read.score, FirstShownMeasures(read.score));
+        const PlaySchedule schedule = OnChannel(MakePlaySchedule(score, 240, 100), kAccompanimentChannel);
+        std::vector<int64_t> due;
+        for (const ScheduledNote& n : schedule.notes)
+            due.push_back(n.start);
+        std::sort(due.begin(), due.end());
+        due.erase(std::unique(due.begin(), due.end()), due.end());
+        const int64_t measure = kSampleRate; // four beats at 240 per minute
+        for (int64_t m = 0; m < 4; ++m)
+            EXPECT_TRUE(std::binary_search(due.begin(), due.end(), m * measure))
+                << ChordPatternName(pattern) << ": a strike in measure " << m + 1;
+        // The strike is heard where the sound with it first parts from the sound without it.
+        const std::vector<int16_t> whole = RenderPass(schedule, synth);
+        for (const int64_t frame : due) {
+            PlaySchedule without = schedule;
+            std::erase_if(without.notes, [&](const ScheduledNote& n) { return n.start >= frame; });
+            without.length = frame + kSampleRate / 25; // what comes later is not compared
+            std::vector<int16_t> cut;
+            RenderPassBlocks(without, synth, [&](std::span<const int16_t> block) {
+                cut.insert(cut.end(), block.begin(), block.end());
+                return int64_t(cut.size()) < 2 * without.length; // the ringing out is not compared
+            });
+            const int64_t heard = FirstDifference(whole, cut);
+            EXPECT_GE(heard, frame) << ChordPatternName(pattern);
+            EXPECT_LE(heard - frame, kSampleRate / 50)
+                << ChordPatternName(pattern) << " at " << frame << ": heard " << (heard - frame) * 1000 / kSampleRate
+                << " ms late";
+        }
+    }
+}

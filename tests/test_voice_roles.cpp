@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 namespace {
@@ -63,7 +64,7 @@ TEST_F(VoiceRolesTest, OpensOnTheMelodyAloneAndListsEveryVoice)
     QStringList labels;
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         labels << label->text();
-    EXPECT_EQ(labels, (QStringList{QString::fromStdString(VoiceLabel(kThree[0])),
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("オクターブ"), QString::fromStdString(VoiceLabel(kThree[0])),
                                    QString::fromStdString(VoiceLabel(kThree[1])),
                                    QString::fromStdString(VoiceLabel(kThree[2]))}));
     QStringList items;
@@ -84,6 +85,40 @@ TEST_F(VoiceRolesTest, OpensOnTheMelodyAloneAndListsEveryVoice)
     EXPECT_TRUE(Control<QCheckBox>(&again, VoiceRolesControl::kFromChords)->isChecked());
     EXPECT_EQ(again.Chosen(), Roles(3, 1, 0, true));
     EXPECT_EQ(sink.Count(), 0u);
+}
+
+// Each voice's own octaves stay with its row as its role changes, and the chords' accompaniment
+// has a box of its own beside its pattern.
+TEST_F(VoiceRolesTest, EachVoiceCarriesItsOwnOctaves)
+{
+    VoiceChoice start = Roles(1, 0, 0, true);
+    start[VoiceRole::kFourth] = 3;
+    start.octave[static_cast<size_t>(VoiceRole::kFourth)] = -12;
+    start.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = 24;
+    start.chordPattern = ChordPattern::kBroken;
+    CVoiceRolesDlg dialog(QStringLiteral("パートの選択"), kThree, start, true);
+    auto* cello = Control<QSpinBox>(&dialog, VoiceRolesControl::kFirstOctave + 2);
+    auto* chords = Control<QSpinBox>(&dialog, VoiceRolesControl::kChordOctave);
+    ASSERT_NE(cello, nullptr);
+    ASSERT_NE(chords, nullptr);
+    EXPECT_EQ(cello->value(), -1);
+    EXPECT_EQ(Control<QSpinBox>(&dialog, VoiceRolesControl::kFirstOctave)->value(), 0);
+    EXPECT_EQ(chords->value(), 2);
+    EXPECT_EQ(Control<QComboBox>(&dialog, VoiceRolesControl::kChordPattern)->currentText(), QStringLiteral("分散和音"));
+    EXPECT_EQ(dialog.Chosen(), start);
+    EXPECT_EQ(cello->maximum(), 3);
+    EXPECT_EQ(cello->minimum(), -3);
+
+    RoleBox(&dialog, 2)->setCurrentIndex(RoleIndex(VoiceRole::kThird));
+    cello->setValue(-2);
+    VoiceChoice moved = dialog.Chosen();
+    EXPECT_EQ(moved[VoiceRole::kThird], 3);
+    EXPECT_EQ(moved.octave[static_cast<size_t>(VoiceRole::kThird)], -24);
+    EXPECT_EQ(moved.octave[static_cast<size_t>(VoiceRole::kFourth)], 0) << "the role left with the voice";
+
+    Control<QCheckBox>(&dialog, VoiceRolesControl::kFromChords)->setChecked(false);
+    EXPECT_FALSE(chords->isEnabled());
+    EXPECT_EQ(dialog.Chosen().octave[static_cast<size_t>(VoiceRole::kAccompaniment)], 0);
 }
 
 TEST_F(VoiceRolesTest, ARoleTakenMovesAndTheMelodyMustStay)
@@ -127,7 +162,10 @@ TEST_F(VoiceRolesTest, ChordsMakeTheAccompanimentOnlyWhereNoVoicePlaysIt)
     // A song file or a tune of one voice: the chords alone, and OK needs no melody row.
     CVoiceRolesDlg chordsOnly(QStringLiteral("パートの選択"), {}, VoiceChoice{}, true);
     EXPECT_TRUE(Control<QPushButton>(&chordsOnly, VoiceRolesControl::kOk)->isEnabled());
-    EXPECT_EQ(chordsOnly.findChildren<QComboBox*>().size(), 0);
+    const QList<QComboBox*> boxes = chordsOnly.findChildren<QComboBox*>();
+    ASSERT_EQ(boxes.size(), 1) << "the chords' pattern alone";
+    EXPECT_EQ(boxes.front(), Control<QComboBox>(&chordsOnly, VoiceRolesControl::kChordPattern));
+    EXPECT_EQ(boxes.front()->itemText(boxes.front()->currentIndex()), QStringLiteral("根音と5度"));
 }
 
 TEST_F(VoiceRolesTest, OkGivesTheChoiceAndCancelNone)
@@ -272,4 +310,16 @@ TEST_F(VoiceRolesTest, SheetsKeepTheVoicesAndPassOverABadValue)
     TuneSheets read;
     ASSERT_TRUE(ParseTuneSheets("[sheet]\nname=a\nvoices= acc:2 , melody:4 \n", read));
     EXPECT_EQ(read.sheets[0].voices, Roles(4, 0, 2));
+
+    // The pattern and the octaves come back; bad ones leave the voices as they are.
+    VoiceChoice shaped = Roles(1, 0, 0, true);
+    shaped.chordPattern = ChordPattern::kBassChord;
+    shaped[VoiceRole::kFourth] = 2;
+    shaped.octave[static_cast<size_t>(VoiceRole::kFourth)] = -12;
+    shaped.octave[static_cast<size_t>(VoiceRole::kAccompaniment)] = 12;
+    EXPECT_EQ(SheetVoicesText(shaped), "melody:1,4:2@-12,acc:chords:bass-chord@12");
+    EXPECT_EQ(ParseSheetVoices(SheetVoicesText(shaped)), shaped);
+    for (const char* hostile : {"melody:1,acc:chords:waltz", "melody:1,4:2@-7", "melody:1,4:2@48", "melody:1,4:2@",
+                                "melody:1@x", "melody:1,acc:chords:"})
+        EXPECT_EQ(ParseSheetVoices(hostile), std::nullopt) << hostile;
 }

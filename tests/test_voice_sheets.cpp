@@ -176,7 +176,7 @@ TEST_F(VoiceSheetsTest, ATwoPartScoreDrawsTheBassAsAccompanimentWithoutFlowLines
 
 // "コードから" on a folk tune with chord names: a root and a fifth at each of the seven changes,
 // one synch line to the melody at each, and on a harp too short for the E under the melody the
-// root shares the melody's circle, which is ringed and needs no synch line.
+// root takes the octave over it rather than the melody's own string.
 TEST_F(VoiceSheetsTest, ChordNamesGiveAnAccompanimentWithOneSynchLinePerChange)
 {
     const std::string tune = Write("chords.abc", kChordTune);
@@ -187,8 +187,8 @@ TEST_F(VoiceSheetsTest, ChordNamesGiveAnAccompanimentWithOneSynchLinePerChange)
     EXPECT_GE(ClosestCircles(wide.circles), 0.8);
 
     const VoiceSheet narrow = Sheet(tune, "acc=chords", "25");
-    EXPECT_EQ(narrow.rings, 1u) << "E4 of the Em chord is the melody's own E4";
-    EXPECT_EQ(narrow.strokes.synch, 6u + 1u);
+    EXPECT_EQ(narrow.rings, 0u) << "E4 of the Em chord keeps off the melody's own E4: E5 has a string";
+    EXPECT_EQ(narrow.strokes.synch, 7u + 1u);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
@@ -343,5 +343,105 @@ TEST_F(VoiceSheetsTest, RingsKeepTheirPaperFromEveryOtherMark)
                 }))
                 marks.push_back(c);
         EXPECT_GE(ClosestCircles(marks), 0.8 - 0.05) << harp << " strings";
+    }
+}
+
+namespace {
+
+struct LaidNote {
+    std::string time, role;
+    int pitch = 0;
+};
+
+// The renderer's --notes lines: time, pitch, length, role.
+std::vector<LaidNote> LaidNotes(const std::string& text)
+{
+    std::vector<LaidNote> notes;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        LaidNote n;
+        std::string length;
+        if (fields >> n.time >> n.pitch >> length >> n.role)
+            notes.push_back(n);
+    }
+    return notes;
+}
+
+// A rag's two hands: the right hand's tune from C5 to D6 over a stride left hand, octaves low
+// on the strong beats and chords around middle C on the others.
+std::string Rag()
+{
+    using namespace mx;
+    std::vector<std::string> right, left;
+    const char* tunes[4][4] = {{"E5", "G5", "C6", "D6"}, {"C6", "A5", "G5", "E5"}, {"D5", "F5", "A5", "C6"},
+                               {"B5", "G5", "D5", "C5"}};
+    const char* basses[4][2] = {{"C2", "G1"}, {"F2", "C2"}, {"G1", "D2"}, {"C2", "G1"}};
+    for (int m = 0; m < 4; ++m) {
+        std::string r = m == 0 ? Attributes(1) : "", l = m == 0 ? Attributes(1) : "";
+        for (const char* pitch : tunes[m])
+            r += Note(pitch, 1);
+        for (int half = 0; half < 2; ++half) {
+            const std::string low = basses[m][half];
+            const std::string high = low.substr(0, low.size() - 1) + std::to_string(low.back() - '0' + 1);
+            l += Note(low, 1) + ChordNote(high, 1) + Note("E3", 1) + ChordNote("G3", 1) + ChordNote("C4", 1);
+        }
+        right.push_back(Measure(m + 1, r));
+        left.push_back(Measure(m + 1, l));
+    }
+    return XmlOfParts({{"P1", "Right"}, {"P2", "Left"}}, Part("P1", right) + Part("P2", left));
+}
+
+} // namespace
+
+// The group's fit keeps the rag's tune whole in the middle of a 25-string harp and gives its
+// left hand the strings it can have without doubling a note; a voice's own octaves move it alone.
+TEST_F(VoiceSheetsTest, TheGroupsFitServesEveryVoice)
+{
+    const std::string rag = Write("rag.musicxml", Rag());
+    const std::string text = Run({"--notes", "--harp", "25", "--voices", "melody=1,acc=2", rag});
+    const std::vector<LaidNote> notes = LaidNotes(text);
+    int lowest = 128, highest = -1;
+    std::set<std::pair<std::string, int>> left;
+    size_t leftNotes = 0;
+    for (const LaidNote& n : notes) {
+        if (n.role == "melody") {
+            lowest = std::min(lowest, n.pitch);
+            highest = std::max(highest, n.pitch);
+        } else if (n.role == "acc") {
+            ++leftNotes;
+            left.insert({n.time, n.pitch});
+            EXPECT_TRUE(std::none_of(notes.begin(), notes.end(), [&](const LaidNote& m) {
+                return m.role == "melody" && m.time == n.time && m.pitch == n.pitch;
+            })) << "the left hand keeps off the tune's string at " << n.time;
+        }
+    }
+    // 25 strings from G3 (55) to G5 (79): the tune at least three strings from either end.
+    EXPECT_GE(lowest, 58) << text;
+    EXPECT_LE(highest, 76) << text;
+    EXPECT_EQ(leftNotes, 40u) << "every note of the left hand drawn";
+    EXPECT_EQ(left.size(), leftNotes) << "no octave collapsed onto another's string";
+    const std::string info = Run({"--info", "--harp", "25", "--voices", "melody=1,acc=2", rag});
+    EXPECT_NE(info.find("missing.melody=0\nmissing.acc=0\n"), std::string::npos) << info;
+
+    // The duet's alto an octave down, on its own: the soprano stays where it was.
+    const std::string duet = Write("duet.abc", kDuet);
+    const auto laid = [&](const std::string& voices) {
+        return Run({"--notes", "--harp", "37", "--transpose", "0", "--voices", voices, duet});
+    };
+    const std::vector<LaidNote> asWritten = LaidNotes(laid("melody=1,4=2")), lower = LaidNotes(laid("melody=1,4=2@-12"));
+    ASSERT_EQ(asWritten.size(), 16u);
+    ASSERT_EQ(lower.size(), asWritten.size());
+    for (size_t i = 0; i < lower.size(); ++i)
+        EXPECT_EQ(lower[i].pitch, asWritten[i].pitch - (asWritten[i].role == "4" ? 12 : 0)) << i;
+    EXPECT_NE(Run({"--info", "--voices", "melody=1,4=2@-12", duet}).find("drawn_voices=melody:1,4:2@-12\n"),
+              std::string::npos);
+    const std::string chords = Write("chords.abc", kChordTune);
+    EXPECT_NE(Run({"--info", "--voices", "acc=chords:broken@12", chords}).find("drawn_voices=melody:1,acc:chords:broken@12\n"),
+              std::string::npos)
+        << Run({"--info", "--voices", "acc=chords:broken@12", chords});
+    for (const char* bad : {"acc=chords:waltz", "4=2@-7", "4=2@48", "4=2@", "acc=chords:"}) {
+        const std::string refused = Run({"--info", "--voices", std::string("melody=1,") + bad, duet});
+        EXPECT_EQ(refused.rfind("exit 2: ", 0), 0u) << bad << ": " << refused;
     }
 }

@@ -216,3 +216,49 @@ TEST(VoicesTest, AChoiceOfVoicesTheFileDoesNotHaveIsRefused)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("IMPT00000004"), std::string::npos) << messages[0];
 }
+
+// "Em Em Em | Am": Em written in measures 1 and 2, carried into 3, Am in 4. Every pattern strikes
+// in every measure, with the notes it names, the repeated and the carried chord included.
+TEST(VoicesTest, EveryChordPatternStrikesInEveryMeasure)
+{
+    Score score;
+    score.measureCount = 4;
+    ScoreVoice melody;
+    for (int b = 0; b < 16; ++b)
+        melody.events.push_back({b * kTicksPerQuarter, kTicksPerQuarter, {76}, {}, false, std::nullopt});
+    score.voices.push_back(melody);
+    const int64_t measure = score.meter.MeasureTicks();
+    score.chords = {{0, "Em", false}, {measure, "Em", false}, {3 * measure, "Am", false}};
+    struct Case {
+        ChordPattern pattern;
+        std::vector<int> firstBeat, secondBeat; // pitch classes of measure 3
+    };
+    // E=4, G=7, B=11.
+    for (const Case& c : {Case{ChordPattern::kRoot, {4}, {}}, Case{ChordPattern::kRootFifth, {4, 11}, {}},
+                          Case{ChordPattern::kBassChord, {4}, {7, 11}}, Case{ChordPattern::kBroken, {4}, {11}},
+                          Case{ChordPattern::kBlock, {4, 7, 11}, {}}}) {
+        const ScoreVoice voice = AccompanimentFromChords(score, c.pattern);
+        const auto classesAt = [&](int64_t at) {
+            std::vector<int> found;
+            for (const ScoreEvent& e : voice.events)
+                if (e.onset == at)
+                    for (const int p : e.pitches)
+                        found.push_back(p % 12);
+            std::sort(found.begin(), found.end());
+            return found;
+        };
+        for (int m = 0; m < 4; ++m)
+            EXPECT_FALSE(classesAt(m * measure).empty()) << ChordPatternName(c.pattern) << " measure " << m + 1;
+        EXPECT_EQ(classesAt(2 * measure), c.firstBeat) << ChordPatternName(c.pattern);
+        EXPECT_EQ(classesAt(2 * measure + kTicksPerQuarter), c.secondBeat) << ChordPatternName(c.pattern);
+        const std::vector<int> am = classesAt(3 * measure);
+        EXPECT_NE(std::find(am.begin(), am.end(), 9), am.end()) << "A, the root of Am";
+        for (const ScoreEvent& e : voice.events)
+            EXPECT_LE(e.pitches.back(), 76 - 12) << "an octave under the melody";
+    }
+    EXPECT_EQ(ChordPatternNamed("bass-chord"), ChordPattern::kBassChord);
+    EXPECT_FALSE(ChordPatternNamed("waltz"));
+    EXPECT_EQ(VoiceOctaveShift("-12"), -12);
+    EXPECT_FALSE(VoiceOctaveShift("7"));
+    EXPECT_FALSE(VoiceOctaveShift("48"));
+}

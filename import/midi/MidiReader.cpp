@@ -1,5 +1,6 @@
 #include "import/midi/MidiReader.h"
 
+#include "common/TextTranslation.h"
 #include "common/Cp932.h"
 #include "import/HighestNote.h"
 #include "import/VoiceCandidates.h"
@@ -188,7 +189,7 @@ void ListVoices(const MidiFile& file, const Selection& sel, Melody& out)
             channel[c] = true;
             const std::string number = std::to_string(c + 1);
             const int listed =
-                AddVoiceCandidate(out, VoiceOf(file, track, channel, "チャンネル " + number, "channel " + number));
+                AddVoiceCandidate(out, VoiceOf(file, track, channel, FilledText(CoreText::translate("ScoreImport", "チャンネル %1"), {number}), "channel " + number));
             if (sel.channels[c])
                 out.melodyVoice = listed;
         }
@@ -200,7 +201,7 @@ void ListVoices(const MidiFile& file, const Selection& sel, Melody& out)
         if (s.Pitched() == 0)
             continue;
         const std::string number = std::to_string(t);
-        std::string name = s.name.empty() ? "トラック " + number : std::move(s.name);
+        std::string name = s.name.empty() ? FilledText(CoreText::translate("ScoreImport", "トラック %1"), {number}) : std::move(s.name);
         const int listed = AddVoiceCandidate(
             out, VoiceOf(file, track, MelodyChannels(s), std::move(name), "track " + number));
         if (int(t) == sel.fileTrack && !sel.channels[kDrumChannel])
@@ -258,7 +259,7 @@ bool ListMidiTracks(const std::vector<uint8_t>& bytes, std::vector<MelodyChoice>
     if (file.format == 0) {
         const TrackSummary s = Summarise(file.tracks.front());
         for (int c : ChannelsWithNotes(s))
-            tracks.push_back({int(tracks.size()) + 1, "チャンネル " + std::to_string(c + 1), s.notes[c]});
+            tracks.push_back({int(tracks.size()) + 1, FilledText(CoreText::translate("ScoreImport", "チャンネル %1"), {std::to_string(c + 1)}), s.notes[c]});
         return true;
     }
     for (int t = 1; t <= int(file.tracks.size()); ++t) {

@@ -1,5 +1,6 @@
 #include "import/musicxml/MusicXmlReader.h"
 
+#include "common/TextTranslation.h"
 #include "common/Utf8.h"
 #include "import/musicxml/MusicXmlPart.h"
 #include "import/TiedNotes.h"
@@ -296,11 +297,11 @@ public:
     {
         std::string name = partName;
         if (upperAndLower)
-            name += v.staff == 1 ? " 上段" : " 下段";
+            name += v.staff == 1 ? CoreText::translate("ScoreImport", " 上段") : CoreText::translate("ScoreImport", " 下段");
         else if (voicesOnStaff.size() > 1)
-            name += " 第" + std::to_string(v.staff) + "段";
+            name += FilledText(CoreText::translate("ScoreImport", " 第%1段"), {std::to_string(v.staff)});
         if (voicesOnStaff.at(v.staff) > 1)
-            name += " 声部" + CutUtf8(v.voice, kMaxVoiceTextBytes);
+            name += FilledText(CoreText::translate("ScoreImport", " 声部%1"), {CutUtf8(v.voice, kMaxVoiceTextBytes)});
         return name;
     }
 
@@ -525,7 +526,7 @@ void MusicXmlScore::Impl::AddPartVoices(size_t partIndex, const PartContent& con
     }
     out.skipped = static_cast<int>(std::min<uint64_t>(INT_MAX, uint64_t(std::max(out.skipped, 0)) + assembler.LeftOut()));
     const std::string& named = parts[partIndex].name;
-    const std::string partName = named.empty() ? "パート " + std::to_string(partIndex + 1) : named;
+    const std::string partName = named.empty() ? FilledText(CoreText::translate("ScoreImport", "パート %1"), {std::to_string(partIndex + 1)}) : named;
     const VoiceNaming naming(partName, content.voices);
     for (size_t v = 0; v < count; ++v) {
         const bool melody = melodyPart && int(v) == content.melodyVoice;

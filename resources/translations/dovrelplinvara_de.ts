@@ -201,6 +201,10 @@
         <source>全音階 変ロ長調</source>
         <translation>Diatonisch B-Dur</translation>
     </message>
+    <message>
+        <source>色分け</source>
+        <translation>Farben</translation>
+    </message>
 </context>
 <context>
     <name>CDovrelPlinvaraDlg</name>
@@ -402,23 +406,43 @@
     </message>
     <message>
         <source>この曲の用紙ファイル「%1」を読めないため、用紙を使わずに開きます。</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Blattdatei „%1“ des Stücks ist nicht lesbar; das Stück öffnet ohne seine Blätter.</translation>
     </message>
     <message>
         <source>自動（既定） </source>
-        <translation type="unfinished"></translation>
+        <translation>Automatisch (Standard) </translation>
     </message>
     <message>
         <source>曲名を入力してください。</source>
-        <translation type="unfinished"></translation>
+        <translation>Bitte geben Sie den Titel des Stücks ein.</translation>
     </message>
     <message>
         <source>（既定）</source>
-        <translation type="unfinished"></translation>
+        <translation> (Standard)</translation>
     </message>
     <message>
         <source>「%1」をライブラリ（%2）に追加できませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ konnte nicht zur Bibliothek (%2) hinzugefügt werden.</translation>
+    </message>
+    <message>
+        <source>奏者の用紙(&amp;G)</source>
+        <translation>Blätter der Spiele&amp;r</translation>
+    </message>
+    <message>
+        <source>全員で一枚(&amp;A)</source>
+        <translation>Ein Blatt für &amp;alle</translation>
+    </message>
+    <message>
+        <source>全員の用紙(&amp;E)</source>
+        <translation>Ein Blatt für &amp;jeden</translation>
+    </message>
+    <message>
+        <source>ほかの声部を省く(&amp;H)</source>
+        <translation>Andere Stimmen &amp;weglassen</translation>
+    </message>
+    <message>
+        <source>練習用</source>
+        <translation>Übung</translation>
     </message>
 </context>
 <context>
@@ -432,7 +456,7 @@
     <name>CPrintPicture</name>
     <message>
         <source>プリンタで設定されている用紙サイズに誤りがあります。・</source>
-        <translation type="unfinished"></translation>
+        <translation>Die am Drucker eingestellte Papiergröße ist falsch.</translation>
     </message>
 </context>
 <context>
@@ -448,6 +472,52 @@
     <message>
         <source>キャンセル</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>オクターブ</source>
+        <translation>Oktave</translation>
+    </message>
+</context>
+<context>
+    <name>ChordPattern</name>
+    <message>
+        <source>根音</source>
+        <translation>Grundton</translation>
+    </message>
+    <message>
+        <source>根音と5度</source>
+        <translation>Grundton und Quinte</translation>
+    </message>
+    <message>
+        <source>ベースと和音</source>
+        <translation>Bass und Akkord</translation>
+    </message>
+    <message>
+        <source>分散和音</source>
+        <translation>Gebrochener Akkord</translation>
+    </message>
+    <message>
+        <source>和音</source>
+        <translation>Akkord</translation>
+    </message>
+</context>
+<context>
+    <name>Key</name>
+    <message>
+        <source>%1短調</source>
+        <translation>%1-Moll</translation>
+    </message>
+    <message>
+        <source>%1長調</source>
+        <translation>%1-Dur</translation>
+    </message>
+    <message>
+        <source>全音が弦にある</source>
+        <translation>alle Noten auf Saiten</translation>
+    </message>
+    <message>
+        <source>%1音不足</source>
+        <translation>%1 Noten fehlen</translation>
     </message>
 </context>
 <context>
@@ -602,79 +672,166 @@
     </message>
     <message>
         <source>%1分の%2拍子</source>
-        <translation type="unfinished"></translation>
+        <translation>%2/%1-Takt</translation>
     </message>
     <message>
         <source>印刷するページが%1枚になります。印刷しますか？</source>
-        <translation type="unfinished"></translation>
+        <translation>Das ergibt %1 Seiten. Drucken?</translation>
     </message>
     <message>
         <source>&#x3000;%1/%2枚</source>
-        <translation type="unfinished"></translation>
+        <translation>  Blatt %1/%2</translation>
     </message>
     <message>
         <source>%1/%2 (列%3・行%4)&#x3000;点線の間を隣のページと重ねて貼る</source>
-        <translation type="unfinished"></translation>
+        <translation>%1/%2 (Spalte %3, Reihe %4)  den gepunkteten Rand mit der Nachbarseite überkleben</translation>
     </message>
     <message>
         <source>左端の弦 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Linke Saite %1</translation>
     </message>
     <message>
         <source>右端の弦 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Rechte Saite %1</translation>
     </message>
     <message>
         <source>第%1小節から</source>
-        <translation type="unfinished"></translation>
+        <translation>ab Takt %1</translation>
     </message>
     <message>
         <source>冒頭へ</source>
-        <translation type="unfinished"></translation>
+        <translation>zum Anfang</translation>
     </message>
     <message>
         <source>第%1小節へ</source>
-        <translation type="unfinished"></translation>
+        <translation>zu Takt %1</translation>
     </message>
     <message>
         <source>繰り返しを展開（記号がそろっていないため）</source>
-        <translation type="unfinished"></translation>
+        <translation>Wiederholungen ausgeschrieben (Zeichen unvollständig)</translation>
     </message>
     <message>
         <source>繰り返しを展開（曲が長すぎるため）</source>
-        <translation type="unfinished"></translation>
+        <translation>Wiederholungen ausgeschrieben (Stück zu lang)</translation>
     </message>
     <message>
         <source>繰り返しを展開（線が弦の間に収まらないため）</source>
-        <translation type="unfinished"></translation>
+        <translation>Wiederholungen ausgeschrieben (kein Platz für die Linien zwischen den Saiten)</translation>
     </message>
     <message>
         <source>イオニア</source>
-        <translation type="unfinished"></translation>
+        <translation>ionisch</translation>
     </message>
     <message>
         <source>ドリア</source>
-        <translation type="unfinished"></translation>
+        <translation>dorisch</translation>
     </message>
     <message>
         <source>フリギア</source>
-        <translation type="unfinished"></translation>
+        <translation>phrygisch</translation>
     </message>
     <message>
         <source>リディア</source>
-        <translation type="unfinished"></translation>
+        <translation>lydisch</translation>
     </message>
     <message>
         <source>ミクソリディア</source>
-        <translation type="unfinished"></translation>
+        <translation>mixolydisch</translation>
     </message>
     <message>
         <source>エオリア</source>
-        <translation type="unfinished"></translation>
+        <translation>äolisch</translation>
     </message>
     <message>
         <source>ロクリア</source>
-        <translation type="unfinished"></translation>
+        <translation>lokrisch</translation>
+    </message>
+</context>
+<context>
+    <name>MajorKey</name>
+    <message>
+        <source>ハ</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source>ニ</source>
+        <translation>D</translation>
+    </message>
+    <message>
+        <source>ホ</source>
+        <translation>E</translation>
+    </message>
+    <message>
+        <source>ヘ</source>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>ト</source>
+        <translation>G</translation>
+    </message>
+    <message>
+        <source>イ</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>ロ</source>
+        <translation>H</translation>
+    </message>
+    <message>
+        <source>嬰ハ</source>
+        <translation>Cis</translation>
+    </message>
+    <message>
+        <source>嬰ニ</source>
+        <translation>Dis</translation>
+    </message>
+    <message>
+        <source>嬰ホ</source>
+        <translation>Eis</translation>
+    </message>
+    <message>
+        <source>嬰ヘ</source>
+        <translation>Fis</translation>
+    </message>
+    <message>
+        <source>嬰ト</source>
+        <translation>Gis</translation>
+    </message>
+    <message>
+        <source>嬰イ</source>
+        <translation>Ais</translation>
+    </message>
+    <message>
+        <source>嬰ロ</source>
+        <translation>His</translation>
+    </message>
+    <message>
+        <source>変ハ</source>
+        <translation>Ces</translation>
+    </message>
+    <message>
+        <source>変ニ</source>
+        <translation>Des</translation>
+    </message>
+    <message>
+        <source>変ホ</source>
+        <translation>Es</translation>
+    </message>
+    <message>
+        <source>変ヘ</source>
+        <translation>Fes</translation>
+    </message>
+    <message>
+        <source>変ト</source>
+        <translation>Ges</translation>
+    </message>
+    <message>
+        <source>変イ</source>
+        <translation>As</translation>
+    </message>
+    <message>
+        <source>変ロ</source>
+        <translation>B</translation>
     </message>
 </context>
 <context>
@@ -791,15 +948,106 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
     </message>
     <message>
         <source>指定された曲がありません。</source>
-        <translation type="unfinished"></translation>
+        <translation>Das gewählte Stück gibt es nicht.</translation>
     </message>
     <message>
         <source>指定されたトラックがありません。</source>
-        <translation type="unfinished"></translation>
+        <translation>Die gewählte Spur gibt es nicht.</translation>
     </message>
     <message>
         <source>見本の曲をライブラリ（%1）にコピーできませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Beispielstücke konnten nicht in die Bibliothek (%1) kopiert werden.</translation>
+    </message>
+    <message>
+        <source>曲が長すぎるため、%1拍を超える部分は省きました。</source>
+        <translation>Das Stück ist zu lang: alles nach %1 Schlägen wurde weggelassen.</translation>
+    </message>
+</context>
+<context>
+    <name>MinorKey</name>
+    <message>
+        <source>ハ</source>
+        <translation>c</translation>
+    </message>
+    <message>
+        <source>ニ</source>
+        <translation>d</translation>
+    </message>
+    <message>
+        <source>ホ</source>
+        <translation>e</translation>
+    </message>
+    <message>
+        <source>ヘ</source>
+        <translation>f</translation>
+    </message>
+    <message>
+        <source>ト</source>
+        <translation>g</translation>
+    </message>
+    <message>
+        <source>イ</source>
+        <translation>a</translation>
+    </message>
+    <message>
+        <source>ロ</source>
+        <translation>h</translation>
+    </message>
+    <message>
+        <source>嬰ハ</source>
+        <translation>cis</translation>
+    </message>
+    <message>
+        <source>嬰ニ</source>
+        <translation>dis</translation>
+    </message>
+    <message>
+        <source>嬰ホ</source>
+        <translation>eis</translation>
+    </message>
+    <message>
+        <source>嬰ヘ</source>
+        <translation>fis</translation>
+    </message>
+    <message>
+        <source>嬰ト</source>
+        <translation>gis</translation>
+    </message>
+    <message>
+        <source>嬰イ</source>
+        <translation>ais</translation>
+    </message>
+    <message>
+        <source>嬰ロ</source>
+        <translation>his</translation>
+    </message>
+    <message>
+        <source>変ハ</source>
+        <translation>ces</translation>
+    </message>
+    <message>
+        <source>変ニ</source>
+        <translation>des</translation>
+    </message>
+    <message>
+        <source>変ホ</source>
+        <translation>es</translation>
+    </message>
+    <message>
+        <source>変ヘ</source>
+        <translation>fes</translation>
+    </message>
+    <message>
+        <source>変ト</source>
+        <translation>ges</translation>
+    </message>
+    <message>
+        <source>変イ</source>
+        <translation>as</translation>
+    </message>
+    <message>
+        <source>変ロ</source>
+        <translation>b</translation>
     </message>
 </context>
 <context>
@@ -889,7 +1137,7 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
     <name>PrintTarget</name>
     <message>
         <source>PDFとして保存</source>
-        <translation type="unfinished"></translation>
+        <translation>Als PDF speichern</translation>
     </message>
 </context>
 <context>
@@ -901,131 +1149,6 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
 </context>
 <context>
     <name>RenderOptions</name>
-    <message>
-        <source>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
-                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
-                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
-                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
-                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
-                             [--repeats lines|written] [--transpose N | --key NAME]
-                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]
-                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
-                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
-                                              [--from MEASURE] [--to MEASURE] [--loop N]]
-                             [--language ja|en|de] [--info] [--notes] [--events]
-                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
-  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
-  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
-  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
-  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
-  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
-  track N (from 1) of a MIDI file, instead of the first with notes.
-  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
-  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
-  chord names. --write-mwd writes the song as read, before fitting, as a song file; --title
-  and --fame (0-255) set the title and fame level the library lists it under.
-  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
-  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
-  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
-  line per drawn onset of every voice: onset and length as fractions of a whole note from the
-  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
-  and the syllable, separated by TABs.
-  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
-  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
-  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
-  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
-  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
-  --paper where the strings fit across it (turned when only that fits, unless --landscape or
-  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
-  sheet to A3. --measures all takes the whole song.
-  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
-  names and the measure marks with their numbers on the sheet (on, off and on by default);
-  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
-  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
-  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
-  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
-  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
-  thin and light grey (--others faint, the default) or left out (--others hide); the legend
-  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
-  other, in OUTPUT.pdf.
-  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
-  line for each jump, and counts the written measures; written draws the tune as played.
-  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
-  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
-  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
-  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
-  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
-  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
-  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
-  before the tune, --metronome clicks its beats; --from and --to play that passage instead
-  (measures counted as --measures counts them), --loop N plays it N times.
-  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
-  (the default), English or German.
-</source>
-        <translation>Aufruf: dovrelplinvara-render [--settings DATEI] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
-                             [--lowest NOTE] [--harp NAME] [--measures ERSTER-LETZTER|all] [--zoom Z]
-                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
-                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
-                             [--colour on|off] [--player ROLLE|all [--others faint|hide]]
-                             [--repeats lines|written] [--transpose N | --key NAME]
-                             [--part N | --tune N | --track N] [--voices ROLLE=N[,ROLLE=N...]]
-                             [--write-mwd AUS.mwd [--title TEXT] [--fame N]]
-                             [--audio AUS.wav [--tempo PROZENT] [--count-in on|off] [--metronome on|off]
-                                              [--from TAKT] [--to TAKT] [--loop N]]
-                             [--language ja|en|de] [--info] [--notes] [--events]
-                             LIED [AUSGABE.png | AUSGABE.pdf | AUSGABE.svg]
-  Zeichnet die Noten von LIED (eine Lieddatei oder eine Partitur) wie das Hauptfenster:
-  AUSGABE.png ist das Bild (mit --zoom, 0.1-4, wie der Bildschirm es zeigt), AUSGABE.pdf die
-  Seiten, die der Druck auf --paper macht (A3, der Standard: eine Seite; A4: das A3-Blatt in
-  seinem Maßstab auf zwei Seiten), AUSGABE.svg das A3-Blatt auf einer Seite. LIED darf auch eine
-  ABC-Sammlung oder eine MIDI-Datei sein.
-  --part N liest Stimme N (ab 1) einer MusicXML-Partitur, --tune N das ABC-Stück X:N, --track N
-  Spur N (ab 1) einer MIDI-Datei, statt der ersten mit Noten.
-  --voices zeichnet die Stimmen N der Datei (nummeriert wie --info sie in voice.N nennt) in den
-  Rollen melody, 2, 3, 4 und acc (die Begleitung); acc=chords macht die Begleitung aus den
-  Akkordnamen. --write-mwd schreibt das Lied wie gelesen, vor dem Anpassen, als Lieddatei;
-  --title und --fame (0-255) setzen Titel und Bekanntheit, unter denen die Bibliothek es zeigt.
-  --info schreibt die Angaben zum Lied als Zeilen Schlüssel=Wert (mit --paper, --landscape,
-  --portrait oder --spacing auch Blätter und Seiten des PDF), --notes eine Zeile je gesetzter
-  Note: Zeit, Tonhöhe und Länge in Zeiteinheiten (ein Sechstel Schlag), durch TABs getrennt.
-  --events eine Zeile je gezeichnetem Einsatz jeder Stimme: Einsatz und Länge als Bruchteile
-  einer ganzen Note ab dem ersten vollen Takt (Auftakt negativ), die Tonhöhen (durch Kommas
-  getrennt), die Rolle und die Silbe, durch TABs getrennt.
-  --tuning, --strings und --lowest (eine Notennummer oder ein Name wie G3) beschreiben die
-  Harfe statt der Einstellungsdatei: eine chromatische oder eine in Dur gestimmte Harfe.
-  --harp NAME nimmt eine bekannte Harfe (37, 25, 21, 18 oder 15G) mit Saiten, Stimmung und Abstand.
-  --spacing MM (5.0-20.0) zeichnet das Blatt in dem Maßstab, in dem benachbarte Saiten auf dem
-  Papier MM auseinanderliegen: AUSGABE.pdf auf so vielen Blättern, wie die Saiten der Harfe
-  brauchen, jedes auf einer Seite von --paper, wo die Saiten quer darauf passen (gedreht, wenn
-  nur das passt, außer --landscape oder --portrait sagt es), AUSGABE.svg auf einer Seite in der
-  Größe des Blatts; fit, der Standard, passt das Blatt an A3 an. --measures all nimmt das ganze Lied.
-  --lyrics, --chords und --measure-numbers zeigen oder verbergen den Liedtext neben den Noten,
-  die Akkordnamen und die Taktstriche mit ihren Zahlen (on, off und on als Standard);
-  --info sagt in lyrics_left_out, wie viele Wörter keinen Platz fanden. --counts on setzt die
-  Zählzeit neben jede Note auf einem Schlag und + neben eine auf dem halben Schlag, auf dem
-  Blatt im Maßstab.
-  --colour on zeichnet jede Stimme auch auf Papier in ihrer Farbe, wie der Bildschirm (Standard off).
-  --player ROLLE (melody, 2, 3, 4 oder acc, eine Rolle, die das Blatt zeichnet) zeichnet das
-  Blatt für den Spieler dieser Stimme: dieselbe Anordnung, diese Stimme wie auf dem Blatt der
-  Gruppe und die anderen dünn und hellgrau (--others faint, der Standard) oder weggelassen
-  (--others hide); die Legende nennt die Stimme. --player all gibt jedem Spieler einer
-  gezeichneten Stimme ein Blatt, eines nach dem anderen, in AUSGABE.pdf.
-  --repeats lines (der Standard) zeichnet Wiederholungen, Schlüsse, D.C. und D.S. einmal, mit
-  einer Linie für jeden Sprung, und zählt die geschriebenen Takte; written zeichnet das Stück
-  wie gespielt.
-  --transpose N (-48-48) verschiebt das Lied um N Halbtöne von seiner geschriebenen Tonart,
-  statt es an die Saiten anzupassen; --key NAME (G, Bb, Em...) nimmt die Verschiebung zu dieser
-  Tonart, in der Oktave mit den wenigsten Noten ohne Saite. --info nennt in keys= jede Tonart
-  mit den Noten, die der Harfe darin fehlen (C:0,D:0,Eb:3,...).
-  --audio schreibt die gezeigten Takte, wie das Fenster sie spielt, mit der Harfe der General-
-  MIDI-Klangdatei des Systems, als 16-Bit-PCM mit 44,1 kHz; --tempo (25-200 in Fünferschritten,
-  Standard 100) ist der Prozentsatz des Liedtempos. --count-in spielt vor dem Stück einen Takt
-  zum Einzählen, --metronome klickt die Schläge; --from und --to spielen stattdessen diesen
-  Abschnitt (Takte gezählt wie bei --measures), --loop N spielt ihn N-mal.
-  --language ja, en oder de gibt Meldungen, diese Hilfe und die Legende des Blatts auf
-  Japanisch (der Standard), Englisch oder Deutsch.
-</translation>
-    </message>
     <message>
         <source>--settings needs a file</source>
         <translation>--settings braucht eine Datei</translation>
@@ -1170,43 +1293,212 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
         <source>--audio must name a file of its own</source>
         <translation>--audio braucht eine eigene Datei</translation>
     </message>
+    <message>
+        <source>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
+                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
+                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
+                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
+                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
+                             [--repeats lines|written] [--transpose N | --key NAME]
+                             [--part N | --tune N | --track N] [--voices ROLE=N[@SHIFT][,...]]
+                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
+                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
+                                              [--from MEASURE] [--to MEASURE] [--loop N]]
+                             [--language ja|en|de] [--info] [--notes] [--events]
+                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
+  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
+  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
+  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
+  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
+  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
+  track N (from 1) of a MIDI file, instead of the first with notes.
+  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
+  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
+  chord names, acc=chords:PATTERN in a pattern: root, root-fifth (the default), bass-chord,
+  broken or block. @SHIFT moves that voice alone by octaves (-36, -24, -12, 12, 24 or 36
+  semitones): 4=3@-12. --write-mwd writes the song as read, before fitting, as a song file; --title
+  and --fame (0-255) set the title and fame level the library lists it under.
+  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
+  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
+  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
+  line per drawn onset of every voice: onset and length as fractions of a whole note from the
+  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
+  and the syllable, separated by TABs.
+  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
+  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
+  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
+  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
+  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
+  --paper where the strings fit across it (turned when only that fits, unless --landscape or
+  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
+  sheet to A3. --measures all takes the whole song.
+  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
+  names and the measure marks with their numbers on the sheet (on, off and on by default);
+  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
+  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
+  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
+  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
+  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
+  thin and light grey (--others faint, the default) or left out (--others hide); the legend
+  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
+  other, in OUTPUT.pdf.
+  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
+  line for each jump, and counts the written measures; written draws the tune as played.
+  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
+  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
+  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
+  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
+  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
+  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
+  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
+  before the tune, --metronome clicks its beats; --from and --to play that passage instead
+  (measures counted as --measures counts them), --loop N plays it N times.
+  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
+  (the default), English or German.
+</source>
+        <translation>Aufruf: dovrelplinvara-render [--settings DATEI] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
+                             [--lowest NOTE] [--harp NAME] [--measures ERSTER-LETZTER|all] [--zoom Z]
+                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
+                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
+                             [--colour on|off] [--player ROLLE|all [--others faint|hide]]
+                             [--repeats lines|written] [--transpose N | --key NAME]
+                             [--part N | --tune N | --track N] [--voices ROLLE=N[@OKTAVEN][,...]]
+                             [--write-mwd AUS.mwd [--title TEXT] [--fame N]]
+                             [--audio AUS.wav [--tempo PROZENT] [--count-in on|off] [--metronome on|off]
+                                              [--from TAKT] [--to TAKT] [--loop N]]
+                             [--language ja|en|de] [--info] [--notes] [--events]
+                             LIED [AUSGABE.png | AUSGABE.pdf | AUSGABE.svg]
+  Zeichnet die Noten von LIED (eine Lieddatei oder eine Partitur) wie das Hauptfenster:
+  AUSGABE.png ist das Bild (mit --zoom, 0.1-4, wie der Bildschirm es zeigt), AUSGABE.pdf die
+  Seiten, die der Druck auf --paper macht (A3, der Standard: eine Seite; A4: das A3-Blatt in
+  seinem Maßstab auf zwei Seiten), AUSGABE.svg das A3-Blatt auf einer Seite. LIED darf auch eine
+  ABC-Sammlung oder eine MIDI-Datei sein.
+  --part N liest Stimme N (ab 1) einer MusicXML-Partitur, --tune N das ABC-Stück X:N, --track N
+  Spur N (ab 1) einer MIDI-Datei, statt der ersten mit Noten.
+  --voices zeichnet die Stimmen N der Datei (nummeriert wie --info sie in voice.N nennt) in den
+  Rollen melody, 2, 3, 4 und acc (die Begleitung); acc=chords macht die Begleitung aus den
+  Akkordnamen, acc=chords:MUSTER in einem Muster: root, root-fifth (der Standard), bass-chord,
+  broken oder block. @OKTAVEN verschiebt nur diese Stimme um Oktaven (-36, -24, -12, 12, 24 oder
+  36 Halbtöne): 4=3@-12. --write-mwd schreibt das Lied wie gelesen, vor dem Anpassen, als Lieddatei;
+  --title und --fame (0-255) setzen Titel und Bekanntheit, unter denen die Bibliothek es zeigt.
+  --info schreibt die Angaben zum Lied als Zeilen Schlüssel=Wert (mit --paper, --landscape,
+  --portrait oder --spacing auch Blätter und Seiten des PDF), --notes eine Zeile je gesetzter
+  Note: Zeit, Tonhöhe und Länge in Zeiteinheiten (ein Sechstel Schlag), durch TABs getrennt.
+  --events eine Zeile je gezeichnetem Einsatz jeder Stimme: Einsatz und Länge als Bruchteile
+  einer ganzen Note ab dem ersten vollen Takt (Auftakt negativ), die Tonhöhen (durch Kommas
+  getrennt), die Rolle und die Silbe, durch TABs getrennt.
+  --tuning, --strings und --lowest (eine Notennummer oder ein Name wie G3) beschreiben die
+  Harfe statt der Einstellungsdatei: eine chromatische oder eine in Dur gestimmte Harfe.
+  --harp NAME nimmt eine bekannte Harfe (37, 25, 21, 18 oder 15G) mit Saiten, Stimmung und Abstand.
+  --spacing MM (5.0-20.0) zeichnet das Blatt in dem Maßstab, in dem benachbarte Saiten auf dem
+  Papier MM auseinanderliegen: AUSGABE.pdf auf so vielen Blättern, wie die Saiten der Harfe
+  brauchen, jedes auf einer Seite von --paper, wo die Saiten quer darauf passen (gedreht, wenn
+  nur das passt, außer --landscape oder --portrait sagt es), AUSGABE.svg auf einer Seite in der
+  Größe des Blatts; fit, der Standard, passt das Blatt an A3 an. --measures all nimmt das ganze Lied.
+  --lyrics, --chords und --measure-numbers zeigen oder verbergen den Liedtext neben den Noten,
+  die Akkordnamen und die Taktstriche mit ihren Zahlen (on, off und on als Standard);
+  --info sagt in lyrics_left_out, wie viele Wörter keinen Platz fanden. --counts on setzt die
+  Zählzeit neben jede Note auf einem Schlag und + neben eine auf dem halben Schlag, auf dem
+  Blatt im Maßstab.
+  --colour on zeichnet jede Stimme auch auf Papier in ihrer Farbe, wie der Bildschirm (Standard off).
+  --player ROLLE (melody, 2, 3, 4 oder acc, eine Rolle, die das Blatt zeichnet) zeichnet das
+  Blatt für den Spieler dieser Stimme: dieselbe Anordnung, diese Stimme wie auf dem Blatt der
+  Gruppe und die anderen dünn und hellgrau (--others faint, der Standard) oder weggelassen
+  (--others hide); die Legende nennt die Stimme. --player all gibt jedem Spieler einer
+  gezeichneten Stimme ein Blatt, eines nach dem anderen, in AUSGABE.pdf.
+  --repeats lines (der Standard) zeichnet Wiederholungen, Schlüsse, D.C. und D.S. einmal, mit
+  einer Linie für jeden Sprung, und zählt die geschriebenen Takte; written zeichnet das Stück
+  wie gespielt.
+  --transpose N (-48-48) verschiebt das Lied um N Halbtöne von seiner geschriebenen Tonart,
+  statt es an die Saiten anzupassen; --key NAME (G, Bb, Em...) nimmt die Verschiebung zu dieser
+  Tonart, in der Oktave mit den wenigsten Noten ohne Saite. --info nennt in keys= jede Tonart
+  mit den Noten, die der Harfe darin fehlen (C:0,D:0,Eb:3,...).
+  --audio schreibt die gezeigten Takte, wie das Fenster sie spielt, mit der Harfe der General-
+  MIDI-Klangdatei des Systems, als 16-Bit-PCM mit 44,1 kHz; --tempo (25-200 in Fünferschritten,
+  Standard 100) ist der Prozentsatz des Liedtempos. --count-in spielt vor dem Stück einen Takt
+  zum Einzählen, --metronome klickt die Schläge; --from und --to spielen stattdessen diesen
+  Abschnitt (Takte gezählt wie bei --measures), --loop N spielt ihn N-mal.
+  --language ja, en oder de gibt Meldungen, diese Hilfe und die Legende des Blatts auf
+  Japanisch (der Standard), Englisch oder Deutsch.
+</translation>
+    </message>
 </context>
 <context>
     <name>ScoreImport</name>
     <message>
         <source>パートの選択</source>
-        <translation type="unfinished"></translation>
+        <translation>Stimmen wählen</translation>
     </message>
     <message>
         <source>曲の選択</source>
-        <translation type="unfinished"></translation>
+        <translation>Stück wählen</translation>
     </message>
     <message>
         <source>トラックの選択</source>
-        <translation type="unfinished"></translation>
+        <translation>Spur wählen</translation>
     </message>
     <message>
         <source>楽譜ファイル</source>
-        <translation type="unfinished"></translation>
+        <translation>Notendateien</translation>
     </message>
     <message>
         <source>すべてのファイル</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle Dateien</translation>
+    </message>
+    <message>
+        <source>チャンネル %1</source>
+        <translation>Kanal %1</translation>
+    </message>
+    <message>
+        <source>トラック %1</source>
+        <translation>Spur %1</translation>
+    </message>
+    <message>
+        <source> 上段</source>
+        <translation> oberes System</translation>
+    </message>
+    <message>
+        <source> 下段</source>
+        <translation> unteres System</translation>
+    </message>
+    <message>
+        <source> 第%1段</source>
+        <translation> System %1</translation>
+    </message>
+    <message>
+        <source> 声部%1</source>
+        <translation> Stimme %1</translation>
+    </message>
+    <message>
+        <source>パート %1</source>
+        <translation>Stimme %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2音)</source>
+        <translation>%1 (%2 Noten)</translation>
+    </message>
+    <message>
+        <source>%1 (%2音, %3–%4)</source>
+        <translation>%1 (%2 Noten, %3–%4)</translation>
+    </message>
+    <message>
+        <source>コードから</source>
+        <translation>Aus Akkorden</translation>
     </message>
 </context>
 <context>
     <name>ScorePlayback</name>
     <message>
         <source>音声を再生できる装置が見つかりません。</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Gerät zur Tonwiedergabe gefunden.</translation>
     </message>
     <message>
         <source>音色ファイル（サウンドフォント）が見つかりません。</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine Klangdatei (Soundfont) gefunden.</translation>
     </message>
     <message>
         <source>sound.ini の音色ファイル（サウンドフォント）「%s」を読み込めないため、インストールされている音色ファイルで再生します。</source>
-        <translation type="unfinished"></translation>
+        <translation>Die in sound.ini genannte Klangdatei „%s“ ist nicht lesbar; die installierte Klangdatei spielt stattdessen.</translation>
     </message>
 </context>
 <context>
@@ -1236,31 +1528,31 @@ oder prüfen Sie Ausgabe- und Arbeitsordner.</translation>
     <name>TuneSheets</name>
     <message>
         <source>用紙「%1」の%2（パート%3）がこの曲にないため、パートの選択は変えずに用紙を使います。</source>
-        <translation type="unfinished"></translation>
+        <translation>%2 (Stimme %3) des Blatts „%1“ fehlt in diesem Stück; das Blatt gilt mit den gewählten Stimmen.</translation>
     </message>
     <message>
         <source>、</source>
-        <translation type="unfinished"></translation>
+        <translation>, </translation>
     </message>
     <message>
         <source>%1行目「%2」</source>
-        <translation type="unfinished"></translation>
+        <translation>Zeile %1 „%2“</translation>
     </message>
     <message>
         <source>ほか%1行</source>
-        <translation type="unfinished"></translation>
+        <translation> und %1 weitere Zeilen</translation>
     </message>
     <message>
         <source>この曲の用紙ファイル「%1」の%2は値を読めないため、使わずに開きます。</source>
-        <translation type="unfinished"></translation>
+        <translation>In der Blattdatei „%1“ sind %2 nicht lesbar und bleiben unbenutzt.</translation>
     </message>
     <message>
         <source>この曲の用紙ファイル「%1」は%2 KiBを超えられないため、用紙を保存できませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Blattdatei „%1“ darf %2 KiB nicht überschreiten; das Blatt wurde nicht gespeichert.</translation>
     </message>
     <message>
         <source>この曲の用紙ファイル「%1」には用紙が%2までしか入らないため、用紙を保存できませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Blattdatei „%1“ fasst höchstens %2 Blätter; das Blatt wurde nicht gespeichert.</translation>
     </message>
 </context>
 </TS>

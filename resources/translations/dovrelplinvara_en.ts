@@ -201,6 +201,10 @@
         <source>全音階 変ロ長調</source>
         <translation>Diatonic B♭ major</translation>
     </message>
+    <message>
+        <source>色分け</source>
+        <translation>Colours</translation>
+    </message>
 </context>
 <context>
     <name>CDovrelPlinvaraDlg</name>
@@ -402,23 +406,43 @@
     </message>
     <message>
         <source>この曲の用紙ファイル「%1」を読めないため、用紙を使わずに開きます。</source>
-        <translation type="unfinished"></translation>
+        <translation>The tune&apos;s sheet file &quot;%1&quot; cannot be read; the tune opens without its sheets.</translation>
     </message>
     <message>
         <source>自動（既定） </source>
-        <translation type="unfinished"></translation>
+        <translation>Automatic (default) </translation>
     </message>
     <message>
         <source>曲名を入力してください。</source>
-        <translation type="unfinished"></translation>
+        <translation>Please enter the tune&apos;s title.</translation>
     </message>
     <message>
         <source>（既定）</source>
-        <translation type="unfinished"></translation>
+        <translation> (default)</translation>
     </message>
     <message>
         <source>「%1」をライブラリ（%2）に追加できませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>&quot;%1&quot; could not be added to the library (%2).</translation>
+    </message>
+    <message>
+        <source>奏者の用紙(&amp;G)</source>
+        <translation>Players&apos; s&amp;heets</translation>
+    </message>
+    <message>
+        <source>全員で一枚(&amp;A)</source>
+        <translation>One sheet for &amp;all</translation>
+    </message>
+    <message>
+        <source>全員の用紙(&amp;E)</source>
+        <translation>A sheet for &amp;everyone</translation>
+    </message>
+    <message>
+        <source>ほかの声部を省く(&amp;H)</source>
+        <translation>Leave out the ot&amp;her voices</translation>
+    </message>
+    <message>
+        <source>練習用</source>
+        <translation>Practice</translation>
     </message>
 </context>
 <context>
@@ -432,7 +456,7 @@
     <name>CPrintPicture</name>
     <message>
         <source>プリンタで設定されている用紙サイズに誤りがあります。・</source>
-        <translation type="unfinished"></translation>
+        <translation>The paper size set for the printer is wrong.</translation>
     </message>
 </context>
 <context>
@@ -448,6 +472,52 @@
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>オクターブ</source>
+        <translation>Octave</translation>
+    </message>
+</context>
+<context>
+    <name>ChordPattern</name>
+    <message>
+        <source>根音</source>
+        <translation>Root</translation>
+    </message>
+    <message>
+        <source>根音と5度</source>
+        <translation>Root and fifth</translation>
+    </message>
+    <message>
+        <source>ベースと和音</source>
+        <translation>Bass and chord</translation>
+    </message>
+    <message>
+        <source>分散和音</source>
+        <translation>Broken chord</translation>
+    </message>
+    <message>
+        <source>和音</source>
+        <translation>Block chord</translation>
+    </message>
+</context>
+<context>
+    <name>Key</name>
+    <message>
+        <source>%1短調</source>
+        <translation>%1 minor</translation>
+    </message>
+    <message>
+        <source>%1長調</source>
+        <translation>%1 major</translation>
+    </message>
+    <message>
+        <source>全音が弦にある</source>
+        <translation>all notes on strings</translation>
+    </message>
+    <message>
+        <source>%1音不足</source>
+        <translation>%1 notes missing</translation>
     </message>
 </context>
 <context>
@@ -602,79 +672,166 @@
     </message>
     <message>
         <source>%1分の%2拍子</source>
-        <translation type="unfinished"></translation>
+        <translation>%2/%1 time</translation>
     </message>
     <message>
         <source>印刷するページが%1枚になります。印刷しますか？</source>
-        <translation type="unfinished"></translation>
+        <translation>This prints %1 pages. Print them?</translation>
     </message>
     <message>
         <source>&#x3000;%1/%2枚</source>
-        <translation type="unfinished"></translation>
+        <translation>  sheet %1/%2</translation>
     </message>
     <message>
         <source>%1/%2 (列%3・行%4)&#x3000;点線の間を隣のページと重ねて貼る</source>
-        <translation type="unfinished"></translation>
+        <translation>%1/%2 (column %3, row %4)  overlap the dotted margin with the next page</translation>
     </message>
     <message>
         <source>左端の弦 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Leftmost string %1</translation>
     </message>
     <message>
         <source>右端の弦 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Rightmost string %1</translation>
     </message>
     <message>
         <source>第%1小節から</source>
-        <translation type="unfinished"></translation>
+        <translation>from measure %1</translation>
     </message>
     <message>
         <source>冒頭へ</source>
-        <translation type="unfinished"></translation>
+        <translation>to the beginning</translation>
     </message>
     <message>
         <source>第%1小節へ</source>
-        <translation type="unfinished"></translation>
+        <translation>to measure %1</translation>
     </message>
     <message>
         <source>繰り返しを展開（記号がそろっていないため）</source>
-        <translation type="unfinished"></translation>
+        <translation>Repeats written out (their signs are incomplete)</translation>
     </message>
     <message>
         <source>繰り返しを展開（曲が長すぎるため）</source>
-        <translation type="unfinished"></translation>
+        <translation>Repeats written out (the tune is too long)</translation>
     </message>
     <message>
         <source>繰り返しを展開（線が弦の間に収まらないため）</source>
-        <translation type="unfinished"></translation>
+        <translation>Repeats written out (no room for the lines between the strings)</translation>
     </message>
     <message>
         <source>イオニア</source>
-        <translation type="unfinished"></translation>
+        <translation>Ionian</translation>
     </message>
     <message>
         <source>ドリア</source>
-        <translation type="unfinished"></translation>
+        <translation>Dorian</translation>
     </message>
     <message>
         <source>フリギア</source>
-        <translation type="unfinished"></translation>
+        <translation>Phrygian</translation>
     </message>
     <message>
         <source>リディア</source>
-        <translation type="unfinished"></translation>
+        <translation>Lydian</translation>
     </message>
     <message>
         <source>ミクソリディア</source>
-        <translation type="unfinished"></translation>
+        <translation>Mixolydian</translation>
     </message>
     <message>
         <source>エオリア</source>
-        <translation type="unfinished"></translation>
+        <translation>Aeolian</translation>
     </message>
     <message>
         <source>ロクリア</source>
-        <translation type="unfinished"></translation>
+        <translation>Locrian</translation>
+    </message>
+</context>
+<context>
+    <name>MajorKey</name>
+    <message>
+        <source>ハ</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source>ニ</source>
+        <translation>D</translation>
+    </message>
+    <message>
+        <source>ホ</source>
+        <translation>E</translation>
+    </message>
+    <message>
+        <source>ヘ</source>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>ト</source>
+        <translation>G</translation>
+    </message>
+    <message>
+        <source>イ</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>ロ</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>嬰ハ</source>
+        <translation>C♯</translation>
+    </message>
+    <message>
+        <source>嬰ニ</source>
+        <translation>D♯</translation>
+    </message>
+    <message>
+        <source>嬰ホ</source>
+        <translation>E♯</translation>
+    </message>
+    <message>
+        <source>嬰ヘ</source>
+        <translation>F♯</translation>
+    </message>
+    <message>
+        <source>嬰ト</source>
+        <translation>G♯</translation>
+    </message>
+    <message>
+        <source>嬰イ</source>
+        <translation>A♯</translation>
+    </message>
+    <message>
+        <source>嬰ロ</source>
+        <translation>B♯</translation>
+    </message>
+    <message>
+        <source>変ハ</source>
+        <translation>C♭</translation>
+    </message>
+    <message>
+        <source>変ニ</source>
+        <translation>D♭</translation>
+    </message>
+    <message>
+        <source>変ホ</source>
+        <translation>E♭</translation>
+    </message>
+    <message>
+        <source>変ヘ</source>
+        <translation>F♭</translation>
+    </message>
+    <message>
+        <source>変ト</source>
+        <translation>G♭</translation>
+    </message>
+    <message>
+        <source>変イ</source>
+        <translation>A♭</translation>
+    </message>
+    <message>
+        <source>変ロ</source>
+        <translation>B♭</translation>
     </message>
 </context>
 <context>
@@ -791,15 +948,106 @@ or check the output and working folders.</translation>
     </message>
     <message>
         <source>指定された曲がありません。</source>
-        <translation type="unfinished"></translation>
+        <translation>The chosen tune does not exist.</translation>
     </message>
     <message>
         <source>指定されたトラックがありません。</source>
-        <translation type="unfinished"></translation>
+        <translation>The chosen track does not exist.</translation>
     </message>
     <message>
         <source>見本の曲をライブラリ（%1）にコピーできませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>The sample tunes could not be copied into the library (%1).</translation>
+    </message>
+    <message>
+        <source>曲が長すぎるため、%1拍を超える部分は省きました。</source>
+        <translation>The tune is too long: everything after %1 beats was left out.</translation>
+    </message>
+</context>
+<context>
+    <name>MinorKey</name>
+    <message>
+        <source>ハ</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source>ニ</source>
+        <translation>D</translation>
+    </message>
+    <message>
+        <source>ホ</source>
+        <translation>E</translation>
+    </message>
+    <message>
+        <source>ヘ</source>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>ト</source>
+        <translation>G</translation>
+    </message>
+    <message>
+        <source>イ</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>ロ</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>嬰ハ</source>
+        <translation>C♯</translation>
+    </message>
+    <message>
+        <source>嬰ニ</source>
+        <translation>D♯</translation>
+    </message>
+    <message>
+        <source>嬰ホ</source>
+        <translation>E♯</translation>
+    </message>
+    <message>
+        <source>嬰ヘ</source>
+        <translation>F♯</translation>
+    </message>
+    <message>
+        <source>嬰ト</source>
+        <translation>G♯</translation>
+    </message>
+    <message>
+        <source>嬰イ</source>
+        <translation>A♯</translation>
+    </message>
+    <message>
+        <source>嬰ロ</source>
+        <translation>B♯</translation>
+    </message>
+    <message>
+        <source>変ハ</source>
+        <translation>C♭</translation>
+    </message>
+    <message>
+        <source>変ニ</source>
+        <translation>D♭</translation>
+    </message>
+    <message>
+        <source>変ホ</source>
+        <translation>E♭</translation>
+    </message>
+    <message>
+        <source>変ヘ</source>
+        <translation>F♭</translation>
+    </message>
+    <message>
+        <source>変ト</source>
+        <translation>G♭</translation>
+    </message>
+    <message>
+        <source>変イ</source>
+        <translation>A♭</translation>
+    </message>
+    <message>
+        <source>変ロ</source>
+        <translation>B♭</translation>
     </message>
 </context>
 <context>
@@ -889,7 +1137,7 @@ or check the output and working folders.</translation>
     <name>PrintTarget</name>
     <message>
         <source>PDFとして保存</source>
-        <translation type="unfinished"></translation>
+        <translation>Save as PDF</translation>
     </message>
 </context>
 <context>
@@ -901,128 +1149,6 @@ or check the output and working folders.</translation>
 </context>
 <context>
     <name>RenderOptions</name>
-    <message>
-        <source>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
-                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
-                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
-                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
-                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
-                             [--repeats lines|written] [--transpose N | --key NAME]
-                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]
-                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
-                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
-                                              [--from MEASURE] [--to MEASURE] [--loop N]]
-                             [--language ja|en|de] [--info] [--notes] [--events]
-                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
-  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
-  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
-  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
-  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
-  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
-  track N (from 1) of a MIDI file, instead of the first with notes.
-  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
-  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
-  chord names. --write-mwd writes the song as read, before fitting, as a song file; --title
-  and --fame (0-255) set the title and fame level the library lists it under.
-  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
-  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
-  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
-  line per drawn onset of every voice: onset and length as fractions of a whole note from the
-  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
-  and the syllable, separated by TABs.
-  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
-  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
-  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
-  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
-  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
-  --paper where the strings fit across it (turned when only that fits, unless --landscape or
-  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
-  sheet to A3. --measures all takes the whole song.
-  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
-  names and the measure marks with their numbers on the sheet (on, off and on by default);
-  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
-  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
-  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
-  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
-  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
-  thin and light grey (--others faint, the default) or left out (--others hide); the legend
-  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
-  other, in OUTPUT.pdf.
-  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
-  line for each jump, and counts the written measures; written draws the tune as played.
-  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
-  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
-  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
-  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
-  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
-  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
-  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
-  before the tune, --metronome clicks its beats; --from and --to play that passage instead
-  (measures counted as --measures counts them), --loop N plays it N times.
-  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
-  (the default), English or German.
-</source>
-        <translation>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
-                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
-                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
-                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
-                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
-                             [--repeats lines|written] [--transpose N | --key NAME]
-                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]
-                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
-                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
-                                              [--from MEASURE] [--to MEASURE] [--loop N]]
-                             [--language ja|en|de] [--info] [--notes] [--events]
-                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
-  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
-  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
-  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
-  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
-  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
-  track N (from 1) of a MIDI file, instead of the first with notes.
-  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
-  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
-  chord names. --write-mwd writes the song as read, before fitting, as a song file; --title
-  and --fame (0-255) set the title and fame level the library lists it under.
-  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
-  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
-  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
-  line per drawn onset of every voice: onset and length as fractions of a whole note from the
-  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
-  and the syllable, separated by TABs.
-  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
-  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
-  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
-  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
-  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
-  --paper where the strings fit across it (turned when only that fits, unless --landscape or
-  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
-  sheet to A3. --measures all takes the whole song.
-  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
-  names and the measure marks with their numbers on the sheet (on, off and on by default);
-  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
-  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
-  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
-  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
-  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
-  thin and light grey (--others faint, the default) or left out (--others hide); the legend
-  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
-  other, in OUTPUT.pdf.
-  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
-  line for each jump, and counts the written measures; written draws the tune as played.
-  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
-  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
-  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
-  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
-  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
-  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
-  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
-  before the tune, --metronome clicks its beats; --from and --to play that passage instead
-  (measures counted as --measures counts them), --loop N plays it N times.
-  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
-  (the default), English or German.
-</translation>
-    </message>
     <message>
         <source>--settings needs a file</source>
         <translation>--settings needs a file</translation>
@@ -1167,43 +1293,209 @@ or check the output and working folders.</translation>
         <source>--audio must name a file of its own</source>
         <translation>--audio must name a file of its own</translation>
     </message>
+    <message>
+        <source>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
+                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
+                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
+                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
+                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
+                             [--repeats lines|written] [--transpose N | --key NAME]
+                             [--part N | --tune N | --track N] [--voices ROLE=N[@SHIFT][,...]]
+                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
+                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
+                                              [--from MEASURE] [--to MEASURE] [--loop N]]
+                             [--language ja|en|de] [--info] [--notes] [--events]
+                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
+  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
+  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
+  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
+  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
+  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
+  track N (from 1) of a MIDI file, instead of the first with notes.
+  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
+  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
+  chord names, acc=chords:PATTERN in a pattern: root, root-fifth (the default), bass-chord,
+  broken or block. @SHIFT moves that voice alone by octaves (-36, -24, -12, 12, 24 or 36
+  semitones): 4=3@-12. --write-mwd writes the song as read, before fitting, as a song file; --title
+  and --fame (0-255) set the title and fame level the library lists it under.
+  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
+  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
+  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
+  line per drawn onset of every voice: onset and length as fractions of a whole note from the
+  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
+  and the syllable, separated by TABs.
+  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
+  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
+  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
+  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
+  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
+  --paper where the strings fit across it (turned when only that fits, unless --landscape or
+  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
+  sheet to A3. --measures all takes the whole song.
+  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
+  names and the measure marks with their numbers on the sheet (on, off and on by default);
+  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
+  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
+  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
+  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
+  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
+  thin and light grey (--others faint, the default) or left out (--others hide); the legend
+  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
+  other, in OUTPUT.pdf.
+  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
+  line for each jump, and counts the written measures; written draws the tune as played.
+  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
+  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
+  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
+  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
+  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
+  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
+  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
+  before the tune, --metronome clicks its beats; --from and --to play that passage instead
+  (measures counted as --measures counts them), --loop N plays it N times.
+  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
+  (the default), English or German.
+</source>
+        <translation>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
+                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
+                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
+                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
+                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
+                             [--repeats lines|written] [--transpose N | --key NAME]
+                             [--part N | --tune N | --track N] [--voices ROLE=N[@SHIFT][,...]]
+                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
+                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
+                                              [--from MEASURE] [--to MEASURE] [--loop N]]
+                             [--language ja|en|de] [--info] [--notes] [--events]
+                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
+  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
+  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
+  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
+  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
+  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
+  track N (from 1) of a MIDI file, instead of the first with notes.
+  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
+  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
+  chord names, acc=chords:PATTERN in a pattern: root, root-fifth (the default), bass-chord,
+  broken or block. @SHIFT moves that voice alone by octaves (-36, -24, -12, 12, 24 or 36
+  semitones): 4=3@-12. --write-mwd writes the song as read, before fitting, as a song file; --title
+  and --fame (0-255) set the title and fame level the library lists it under.
+  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
+  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
+  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
+  line per drawn onset of every voice: onset and length as fractions of a whole note from the
+  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
+  and the syllable, separated by TABs.
+  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
+  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
+  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
+  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
+  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
+  --paper where the strings fit across it (turned when only that fits, unless --landscape or
+  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
+  sheet to A3. --measures all takes the whole song.
+  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
+  names and the measure marks with their numbers on the sheet (on, off and on by default);
+  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
+  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
+  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
+  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
+  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
+  thin and light grey (--others faint, the default) or left out (--others hide); the legend
+  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
+  other, in OUTPUT.pdf.
+  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
+  line for each jump, and counts the written measures; written draws the tune as played.
+  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
+  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
+  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
+  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
+  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
+  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
+  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
+  before the tune, --metronome clicks its beats; --from and --to play that passage instead
+  (measures counted as --measures counts them), --loop N plays it N times.
+  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
+  (the default), English or German.
+</translation>
+    </message>
 </context>
 <context>
     <name>ScoreImport</name>
     <message>
         <source>パートの選択</source>
-        <translation type="unfinished"></translation>
+        <translation>Choose the parts</translation>
     </message>
     <message>
         <source>曲の選択</source>
-        <translation type="unfinished"></translation>
+        <translation>Choose a tune</translation>
     </message>
     <message>
         <source>トラックの選択</source>
-        <translation type="unfinished"></translation>
+        <translation>Choose a track</translation>
     </message>
     <message>
         <source>楽譜ファイル</source>
-        <translation type="unfinished"></translation>
+        <translation>Score files</translation>
     </message>
     <message>
         <source>すべてのファイル</source>
-        <translation type="unfinished"></translation>
+        <translation>All files</translation>
+    </message>
+    <message>
+        <source>チャンネル %1</source>
+        <translation>Channel %1</translation>
+    </message>
+    <message>
+        <source>トラック %1</source>
+        <translation>Track %1</translation>
+    </message>
+    <message>
+        <source> 上段</source>
+        <translation> upper staff</translation>
+    </message>
+    <message>
+        <source> 下段</source>
+        <translation> lower staff</translation>
+    </message>
+    <message>
+        <source> 第%1段</source>
+        <translation> staff %1</translation>
+    </message>
+    <message>
+        <source> 声部%1</source>
+        <translation> voice %1</translation>
+    </message>
+    <message>
+        <source>パート %1</source>
+        <translation>Part %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2音)</source>
+        <translation>%1 (%2 notes)</translation>
+    </message>
+    <message>
+        <source>%1 (%2音, %3–%4)</source>
+        <translation>%1 (%2 notes, %3–%4)</translation>
+    </message>
+    <message>
+        <source>コードから</source>
+        <translation>From chords</translation>
     </message>
 </context>
 <context>
     <name>ScorePlayback</name>
     <message>
         <source>音声を再生できる装置が見つかりません。</source>
-        <translation type="unfinished"></translation>
+        <translation>No device to play sound on was found.</translation>
     </message>
     <message>
         <source>音色ファイル（サウンドフォント）が見つかりません。</source>
-        <translation type="unfinished"></translation>
+        <translation>No sound file (soundfont) was found.</translation>
     </message>
     <message>
         <source>sound.ini の音色ファイル（サウンドフォント）「%s」を読み込めないため、インストールされている音色ファイルで再生します。</source>
-        <translation type="unfinished"></translation>
+        <translation>The soundfont &quot;%s&quot; named in sound.ini cannot be read; the installed soundfont plays instead.</translation>
     </message>
 </context>
 <context>
@@ -1233,31 +1525,31 @@ or check the output and working folders.</translation>
     <name>TuneSheets</name>
     <message>
         <source>用紙「%1」の%2（パート%3）がこの曲にないため、パートの選択は変えずに用紙を使います。</source>
-        <translation type="unfinished"></translation>
+        <translation>The %2 (part %3) of sheet &quot;%1&quot; is not in this tune; the sheet is used with the parts as chosen.</translation>
     </message>
     <message>
         <source>、</source>
-        <translation type="unfinished"></translation>
+        <translation>, </translation>
     </message>
     <message>
         <source>%1行目「%2」</source>
-        <translation type="unfinished"></translation>
+        <translation>line %1 &quot;%2&quot;</translation>
     </message>
     <message>
         <source>ほか%1行</source>
-        <translation type="unfinished"></translation>
+        <translation> and %1 more lines</translation>
     </message>
     <message>
         <source>この曲の用紙ファイル「%1」の%2は値を読めないため、使わずに開きます。</source>
-        <translation type="unfinished"></translation>
+        <translation>In the tune&apos;s sheet file &quot;%1&quot;, %2 cannot be read and are left unused.</translation>
     </message>
     <message>
         <source>この曲の用紙ファイル「%1」は%2 KiBを超えられないため、用紙を保存できませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>The tune&apos;s sheet file &quot;%1&quot; cannot grow past %2 KiB; the sheet was not saved.</translation>
     </message>
     <message>
         <source>この曲の用紙ファイル「%1」には用紙が%2までしか入らないため、用紙を保存できませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>The tune&apos;s sheet file &quot;%1&quot; holds at most %2 sheets; the sheet was not saved.</translation>
     </message>
 </context>
 </TS>

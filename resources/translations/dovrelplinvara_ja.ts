@@ -201,6 +201,10 @@
         <source>全音階 変ロ長調</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>色分け</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CDovrelPlinvaraDlg</name>
@@ -420,6 +424,26 @@
         <source>「%1」をライブラリ（%2）に追加できませんでした。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>奏者の用紙(&amp;G)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全員で一枚(&amp;A)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全員の用紙(&amp;E)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ほかの声部を省く(&amp;H)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>練習用</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CMelodyChoiceDlg</name>
@@ -447,6 +471,52 @@
     </message>
     <message>
         <source>キャンセル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>オクターブ</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ChordPattern</name>
+    <message>
+        <source>根音</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>根音と5度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ベースと和音</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>分散和音</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>和音</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Key</name>
+    <message>
+        <source>%1短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全音が弦にある</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1音不足</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -678,6 +748,93 @@
     </message>
 </context>
 <context>
+    <name>MajorKey</name>
+    <message>
+        <source>ハ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ニ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ホ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ヘ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ト</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ハ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ニ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ホ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ヘ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ト</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰イ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ロ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ハ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ニ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ホ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ヘ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ト</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変イ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ロ</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message>
         <source>メモリが不足しています。</source>
@@ -800,6 +957,97 @@
         <source>見本の曲をライブラリ（%1）にコピーできませんでした。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>曲が長すぎるため、%1拍を超える部分は省きました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MinorKey</name>
+    <message>
+        <source>ハ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ニ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ホ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ヘ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ト</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ハ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ニ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ホ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ヘ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ト</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰イ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ロ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ハ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ニ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ホ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ヘ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ト</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変イ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ロ</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PracticePanel</name>
@@ -900,69 +1148,6 @@
 </context>
 <context>
     <name>RenderOptions</name>
-    <message>
-        <source>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
-                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
-                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
-                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
-                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
-                             [--repeats lines|written] [--transpose N | --key NAME]
-                             [--part N | --tune N | --track N] [--voices ROLE=N[,ROLE=N...]]
-                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
-                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
-                                              [--from MEASURE] [--to MEASURE] [--loop N]]
-                             [--language ja|en|de] [--info] [--notes] [--events]
-                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
-  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
-  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
-  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
-  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
-  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
-  track N (from 1) of a MIDI file, instead of the first with notes.
-  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
-  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
-  chord names. --write-mwd writes the song as read, before fitting, as a song file; --title
-  and --fame (0-255) set the title and fame level the library lists it under.
-  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
-  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
-  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
-  line per drawn onset of every voice: onset and length as fractions of a whole note from the
-  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
-  and the syllable, separated by TABs.
-  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
-  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
-  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
-  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
-  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
-  --paper where the strings fit across it (turned when only that fits, unless --landscape or
-  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
-  sheet to A3. --measures all takes the whole song.
-  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
-  names and the measure marks with their numbers on the sheet (on, off and on by default);
-  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
-  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
-  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
-  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
-  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
-  thin and light grey (--others faint, the default) or left out (--others hide); the legend
-  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
-  other, in OUTPUT.pdf.
-  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
-  line for each jump, and counts the written measures; written draws the tune as played.
-  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
-  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
-  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
-  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
-  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
-  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
-  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
-  before the tune, --metronome clicks its beats; --from and --to play that passage instead
-  (measures counted as --measures counts them), --loop N plays it N times.
-  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
-  (the default), English or German.
-</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>--settings needs a file</source>
         <translation type="unfinished"></translation>
@@ -1107,6 +1292,71 @@
         <source>--audio must name a file of its own</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>usage: dovrelplinvara-render [--settings FILE] [--tuning chromatic|C|G|D|F|Bb] [--strings N]
+                             [--lowest NOTE] [--harp NAME] [--measures FIRST-LAST|all] [--zoom Z]
+                             [--spacing MM|fit] [--paper A3|A4|B4|Letter] [--landscape|--portrait]
+                             [--lyrics on|off] [--chords on|off] [--measure-numbers on|off] [--counts on|off]
+                             [--colour on|off] [--player ROLE|all [--others faint|hide]]
+                             [--repeats lines|written] [--transpose N | --key NAME]
+                             [--part N | --tune N | --track N] [--voices ROLE=N[@SHIFT][,...]]
+                             [--write-mwd OUT.mwd [--title TEXT] [--fame N]]
+                             [--audio OUT.wav [--tempo PERCENT] [--count-in on|off] [--metronome on|off]
+                                              [--from MEASURE] [--to MEASURE] [--loop N]]
+                             [--language ja|en|de] [--info] [--notes] [--events]
+                             SONG [OUTPUT.png | OUTPUT.pdf | OUTPUT.svg]
+  Draws the score of SONG (a song file or a score) as the main window would: OUTPUT.png
+  is the picture (at --zoom, 0.1-4, as the screen shows it), OUTPUT.pdf the pages the print
+  command makes on --paper (A3, the default: one page; A4: the A3 sheet at its scale over two pages),
+  OUTPUT.svg the A3 sheet on one page. SONG may also be an ABC collection or a MIDI file.
+  --part N reads part N (from 1) of a MusicXML score, --tune N the ABC tune X:N, --track N
+  track N (from 1) of a MIDI file, instead of the first with notes.
+  --voices draws the file&apos;s voices N (numbered as --info lists them in voice.N) in the roles
+  melody, 2, 3, 4 and acc (the accompaniment); acc=chords makes the accompaniment from the
+  chord names, acc=chords:PATTERN in a pattern: root, root-fifth (the default), bass-chord,
+  broken or block. @SHIFT moves that voice alone by octaves (-36, -24, -12, 12, 24 or 36
+  semitones): 4=3@-12. --write-mwd writes the song as read, before fitting, as a song file; --title
+  and --fame (0-255) set the title and fame level the library lists it under.
+  --info writes the song&apos;s facts as key=value lines (with --paper, --landscape, --portrait or
+  --spacing also the sheets and pages of the PDF), --notes one line per laid-out note:
+  time, pitch and length in time units (a sixth of a beat), separated by TABs. --events one
+  line per drawn onset of every voice: onset and length as fractions of a whole note from the
+  first full measure (a pickup&apos;s onsets negative), the pitches (comma-separated), the role
+  and the syllable, separated by TABs.
+  --tuning, --strings and --lowest (a note number or a name such as G3) describe the harp
+  instead of the settings file: a chromatic harp or one tuned to a major scale. --harp NAME
+  takes a harp players know (37, 25, 21, 18 or 15G) with its strings, tuning and spacing.
+  --spacing MM (5.0-20.0) draws the sheet at the scale where neighbouring strings stand MM
+  apart on paper: OUTPUT.pdf on as many sheets as the harp&apos;s strings take, each on one page of
+  --paper where the strings fit across it (turned when only that fits, unless --landscape or
+  --portrait says), OUTPUT.svg on one page of the sheet&apos;s size; fit, the default, fits the
+  sheet to A3. --measures all takes the whole song.
+  --lyrics, --chords and --measure-numbers show or hide the words beside the notes, the chord
+  names and the measure marks with their numbers on the sheet (on, off and on by default);
+  --info tells in lyrics_left_out how many words found no room on it. --counts on puts the
+  beat beside each note on a beat and + beside one on the half beat, on the sheet at scale.
+  --colour on draws each voice in its colour on paper too, as the screen does (off by default).
+  --player ROLE (melody, 2, 3, 4 or acc, a role the sheet draws) draws the sheet for the
+  player of that voice: the same layout, that voice as on the group&apos;s sheet and the others
+  thin and light grey (--others faint, the default) or left out (--others hide); the legend
+  names the part. --player all gives every drawn voice&apos;s player a sheet, one after the
+  other, in OUTPUT.pdf.
+  --repeats lines (the default) draws a score&apos;s repeats, endings, D.C. and D.S. once, with a
+  line for each jump, and counts the written measures; written draws the tune as played.
+  --transpose N (-48-48) moves the song N semitones from the key it is written in, instead of
+  fitting it to the strings; --key NAME (G, Bb, Em...) takes the transposition that gives that
+  key, at the octave that leaves the fewest notes without a string. --info tells in keys= each
+  key with the notes its harp lacks in it (C:0,D:0,Eb:3,...).
+  --audio writes the shown measures as the window plays them, on the harp of the distribution&apos;s
+  General MIDI soundfont, as 16-bit PCM at 44.1 kHz; --tempo (25-200 in steps of 5, 100 by
+  default) is the percentage of the song&apos;s tempo. --count-in plays one measure of clicks
+  before the tune, --metronome clicks its beats; --from and --to play that passage instead
+  (measures counted as --measures counts them), --loop N plays it N times.
+  --language ja, en or de gives the messages, this usage and the sheet&apos;s legend in Japanese
+  (the default), English or German.
+</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ScoreImport</name>
@@ -1128,6 +1378,46 @@
     </message>
     <message>
         <source>すべてのファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>チャンネル %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>トラック %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 上段</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 下段</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 第%1段</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 声部%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>パート %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2音)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2音, %3–%4)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コードから</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
