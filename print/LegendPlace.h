@@ -39,6 +39,7 @@ struct LegendPlace {
         SheetLabel caption;
     };
     std::vector<Key> keys;
+    SheetBox keysArea; // where the keys flow, a row high: a player's sheet flows its own again
     bool scaleBar = false;
     SheetBox bar;
     SheetLabel barCaption;

@@ -52,6 +52,7 @@ double PlaceKeys(LegendPlace& l, double left, double top, double width, double r
 {
     if (l.keys.empty())
         return top;
+    l.keysArea = SheetBox{left, top, width, row};
     const double sample = Dots(kKeySampleMm, dpi), gap = Dots(kKindGapMm, dpi);
     double x = left, y = top;
     for (LegendPlace::Key& key : l.keys) {
@@ -406,6 +407,26 @@ void AddVersesBelow(SheetPlan& plan, const std::vector<std::string>& verses, con
     plan.legend.verses = lines;
     plan.sheetHeight = std::max(plan.sheetHeight, static_cast<int>(std::ceil(top + height)) + DotsFor(kSheetMarginMm, dpi));
     plan.sheetWidth = std::max(plan.sheetWidth, static_cast<int>(std::ceil(left + width)) + DotsFor(kSheetMarginMm, dpi));
+}
+
+void KeepDrawnVoicesKeys(SheetPlan& plan, const SheetTextMeasure& measure)
+{
+    LegendPlace& l = plan.legend;
+    if (!plan.player || plan.player->others != OthersDrawn::kHidden || l.keys.empty())
+        return;
+    const ScoreGeometry& score = plan.content.geometry;
+    const bool shared = std::any_of(score.notes.begin(), score.notes.end(), [](const PlacedNote& n) { return n.shared; });
+    using Sample = LegendPlace::KeySample;
+    std::erase_if(l.keys, [&](const LegendPlace::Key& key) {
+        switch (key.sample) {
+        case Sample::kVoice: return key.role != plan.player->role;
+        case Sample::kSynch: return score.synchs.empty();
+        case Sample::kShared: return !shared;
+        }
+        return false;
+    });
+    double right = 0;
+    PlaceKeys(l, l.keysArea.left, l.keysArea.top, l.keysArea.width, l.keysArea.height, plan.dotsPerInch, measure, right);
 }
 
 } // namespace SheetSteps

@@ -14,7 +14,8 @@ namespace {
 
 // The group's sheets again for each player the settings ask for, one player's after the other's:
 // the same plan, so that every measure stands where it stands on the group's sheet.
-SheetSet ForPlayers(SheetSet group, const SheetPlayers& players, const std::optional<SongFacts>& facts)
+SheetSet ForPlayers(SheetSet group, const SheetPlayers& players, const SheetTextMeasure& measure,
+                    const std::optional<SongFacts>& facts)
 {
     if (group.sheets.empty())
         return group;
@@ -27,6 +28,7 @@ SheetSet ForPlayers(SheetSet group, const SheetPlayers& players, const std::opti
             SheetPlan plan = sheet;
             plan.player = view;
             plan.content.geometry = ForPlayer(sheet.content.geometry, view);
+            KeepDrawnVoicesKeys(plan, measure);
             WriteLegendTexts(plan, facts);
             set.sheets.push_back(std::move(plan));
         }
@@ -54,13 +56,13 @@ SheetPlan PlanSheet(const FittedScore& score, const SheetSettings& sheet, const 
 SheetSet PlanWholeSheet(const FittedScore& score, const SheetSettings& sheet, int dotsPerInch,
                         const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
 {
-    return ForPlayers(PlanWholeGroupSheet(score, sheet, dotsPerInch, measure, facts), sheet.players, facts);
+    return ForPlayers(PlanWholeGroupSheet(score, sheet, dotsPerInch, measure, facts), sheet.players, measure, facts);
 }
 
 SheetSet PlanSheets(const FittedScore& score, const SheetSettings& sheet, const SheetPaper& paper,
                     const SheetTextMeasure& measure, const std::optional<SongFacts>& facts)
 {
-    return ForPlayers(PlanGroupSheets(score, sheet, paper, measure, facts), sheet.players, facts);
+    return ForPlayers(PlanGroupSheets(score, sheet, paper, measure, facts), sheet.players, measure, facts);
 }
 
 namespace {

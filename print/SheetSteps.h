@@ -64,6 +64,8 @@ void AddVersesBelow(SheetPlan& plan, const std::vector<std::string>& verses, con
 void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts);
 // The keys to the drawn voices (texts only; placing them places the rest), none for the melody alone.
 std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour);
+// A player's sheet without the other voices keys only what it draws, flowed again in the keys' place.
+void KeepDrawnVoicesKeys(SheetPlan& plan, const SheetTextMeasure& measure);
 
 // The fitted sheet.
 SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,

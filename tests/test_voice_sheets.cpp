@@ -277,6 +277,11 @@ TEST_F(VoiceSheetsTest, EachPlayerGetsTheGroupsLayoutForTheirVoice)
                    hide}),
               "");
     EXPECT_LT(PdfCircles(PdfPaths(hide, 1, sandbox.Path("h"))).size(), first.size());
+    // Its legend keys only what it draws: the alto, no other part and no synch line.
+    const std::string hidden = WithoutSpaces(PdfText(hide, 1));
+    EXPECT_NE(hidden.find("第2声—Alto破線"), std::string::npos) << hidden;
+    for (const char* other : {"Soprano", "Tenor", "Bass", "同時に弾く音"})
+        EXPECT_EQ(hidden.find(other), std::string::npos) << other;
     EXPECT_EQ(Run({"--voices", "melody=1,2=2", "--player", "3", tune, hide}).substr(0, 6), "exit 2");
 }
 
