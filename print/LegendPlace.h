@@ -21,6 +21,9 @@ struct LegendPlace {
     // with who wrote it at its right, the facts, and what the switches show, after the facts
     // or on a line of its own.
     std::string titleText, creditText, factsText, shownText;
+    // The same facts and switches item by item, so that a narrow sheet wraps between them.
+    std::vector<std::string> factsItems, shownItems;
+    std::string textGap;
     bool shownOnItsOwnLine = false;
     struct Kind {
         NoteMark mark;

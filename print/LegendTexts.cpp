@@ -110,6 +110,8 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
 {
     LegendPlace& l = plan.legend;
     l.titleText = l.creditText = l.factsText = l.shownText = {};
+    l.factsItems.clear();
+    l.shownItems.clear();
     if (!facts)
         return;
     const SongFacts& song = *facts;
@@ -126,24 +128,25 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
     const std::string meter =
         song.meterName.empty() ? beats
                                : FilledText(CoreText::translate("Legend", "%1（%2）"), {song.meterName, beats});
-    std::string text = FilledText(CoreText::translate("Legend", "調 %1"), {song.key}) + gap + meter + gap +
-                       FilledText(CoreText::translate("Legend", "テンポ %1"), {std::to_string(song.tempo)}) + gap +
-                       FilledText(CoreText::translate("Legend", "小節 %1〜%2"),
-                                  {std::to_string(first), std::to_string(last)});
+    std::vector<std::string> items = {
+        FilledText(CoreText::translate("Legend", "調 %1"), {song.key}), meter,
+        FilledText(CoreText::translate("Legend", "テンポ %1"), {std::to_string(song.tempo)}),
+        FilledText(CoreText::translate("Legend", "小節 %1〜%2"), {std::to_string(first), std::to_string(last)})};
     if (partial)
-        text += FilledText(CoreText::translate("Legend", "／全%1小節"),
-                           {std::to_string(song.songMeasures - (own && song.pickup ? 1 : 0))});
+        items.back() += FilledText(CoreText::translate("Legend", "／全%1小節"),
+                                   {std::to_string(song.songMeasures - (own && song.pickup ? 1 : 0))});
     if (plan.sheetCount > 1)
-        text = FilledText(CoreText::translate("Legend", "%1/%2枚　"),
-                          {std::to_string(plan.sheetNumber), std::to_string(plan.sheetCount)}) +
-               text;
+        items.front() = FilledText(CoreText::translate("Legend", "%1/%2枚　"),
+                                   {std::to_string(plan.sheetNumber), std::to_string(plan.sheetCount)}) +
+                        items.front();
     // A player's sheet says whose it is first: the players of a group take theirs from one pile.
     if (plan.player) {
         const std::string& part = song.partNames[static_cast<size_t>(plan.player->role)];
-        text = CoreText::translate("SongVoices", VoiceRoleLabel(plan.player->role)) + (part.empty() ? "" : " — " + part) +
-               gap + text;
+        items.insert(items.begin(), CoreText::translate("SongVoices", VoiceRoleLabel(plan.player->role)) +
+                                        (part.empty() ? "" : " — " + part));
     }
-    l.factsText = text;
+    l.factsText = Joined(items, gap);
+    l.factsItems = std::move(items);
 
     std::vector<std::string> second;
     if (!song.repeatsNotice.empty())
@@ -152,6 +155,8 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
     if (!names.empty())
         second.push_back(FilledText(CoreText::translate("Legend", "表示 %1"), {Joined(names, CoreText::translate("Legend", "・"))}));
     l.shownText = Joined(second, gap);
+    l.shownItems = std::move(second);
+    l.textGap = gap;
 
     l.titleText = song.title;
     // Who wrote it stands at the title's right on the sheet at scale.

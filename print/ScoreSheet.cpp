@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -36,10 +37,39 @@ ScoreStyle PaperStyle(const ScoreGeometry& score, const DeviceRect& target, int 
 
 namespace {
 
+// The facts and what the switches show, each on its line where it fits there, else item by item
+// over as many lines as the box holds, the last of them cut short if even that is too little.
+std::vector<QString> FactsLines(const LegendPlace& l, const QFontMetricsF& text)
+{
+    const QString facts = QString::fromStdString(l.factsText), shown = QString::fromStdString(l.shownText);
+    const double width = l.facts.width;
+    const auto fits = [&](const QString& t) { return text.horizontalAdvance(t) <= width; };
+    if (l.shownOnItsOwnLine && fits(facts) && fits(shown))
+        return {facts, shown};
+    const QString gap = QString::fromStdString(l.textGap);
+    const QString both = shown.isEmpty() ? facts : facts + gap + shown;
+    const int rows = std::max(1, static_cast<int>(std::lround(l.facts.height / text.height())));
+    if (fits(both) || rows == 1)
+        return {both};
+    std::vector<QString> lines;
+    for (const std::vector<std::string>* items : {&l.factsItems, &l.shownItems})
+        for (const std::string& item : *items) {
+            const QString next = QString::fromStdString(item);
+            if (!lines.empty() && fits(lines.back() + gap + next))
+                lines.back() += gap + next;
+            else
+                lines.push_back(next);
+        }
+    while (lines.size() > static_cast<size_t>(rows)) {
+        lines[lines.size() - 2] += gap + lines.back();
+        lines.pop_back();
+    }
+    return lines;
+}
+
 void DrawSongFacts(QPainter& p, const SheetPlan& plan, int dpi)
 {
     const LegendPlace& l = plan.legend;
-    const QString facts = QString::fromStdString(l.factsText), shown = QString::fromStdString(l.shownText);
     const QFont titleFont = SheetFontOf(SheetFont::kTitle, dpi), textFont = SheetFontOf(SheetFont::kText, dpi);
     const QFontMetricsF title(titleFont, p.device()), text(textFont, p.device());
     // The title gives way to who wrote it.
@@ -54,15 +84,11 @@ void DrawSongFacts(QPainter& p, const SheetPlan& plan, int dpi)
     p.drawText(Rect(l.title), Qt::AlignLeft | Qt::AlignTop,
                title.elidedText(QString::fromStdString(l.titleText), Qt::ElideRight, titleWidth));
     p.setFont(textFont);
-    if (l.shownOnItsOwnLine) {
-        QRectF line = Rect(l.facts);
-        line.setHeight(text.height());
-        p.drawText(line, Qt::AlignLeft | Qt::AlignTop, text.elidedText(facts, Qt::ElideRight, l.facts.width));
-        line.translate(0, text.height());
+    QRectF line = Rect(l.facts);
+    line.setHeight(text.height());
+    for (const QString& shown : FactsLines(l, text)) {
         p.drawText(line, Qt::AlignLeft | Qt::AlignTop, text.elidedText(shown, Qt::ElideRight, l.facts.width));
-    } else {
-        const QString both = shown.isEmpty() ? facts : facts + QStringLiteral("　　") + shown;
-        p.drawText(Rect(l.facts), Qt::AlignLeft | Qt::AlignTop, text.elidedText(both, Qt::ElideRight, l.facts.width));
+        line.translate(0, text.height());
     }
 }
 

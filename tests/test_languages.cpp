@@ -268,6 +268,19 @@ TEST_F(LanguageTest, TheRenderersLanguageGivesTheLegendItsWords)
     ASSERT_EQ(RunRenderCommand({"--spacing", "11.5", song, pdf}, out, err), 0) << err.str();
     EXPECT_NE(PdfText(pdf, 1).find("調"), std::string::npos);
 
+    // A player's longer German facts wrap between their items rather than being cut.
+    const std::string duet = sandbox.Path("duet.abc");
+    std::ofstream(duet) << "X:1\nT:Duet\nM:4/4\nL:1/4\nK:G\nV:1 name=\"Sopran\"\nGABc|d4|\nV:2 name=\"Alt\"\nDEFG|B4|\n";
+    ASSERT_EQ(RunRenderCommand({"--language", "de", "--harp", "25", "--spacing", "8", "--measures", "all", "--voices",
+                                "melody=1,2=2", "--player", "2", duet, pdf},
+                               out, err),
+              0)
+        << err.str();
+    const std::string player = PdfText(pdf, 1);
+    for (const char* item : {"2. Stimme — Alt", "Tempo 120", "Takte 1–2", "Gezeigt:"})
+        EXPECT_NE(player.find(item), std::string::npos) << item << "\n" << player;
+    EXPECT_EQ(player.find("…"), std::string::npos) << player;
+
     std::ostringstream bad, badErr;
     EXPECT_EQ(RunRenderCommand({"--language", "fr", song}, bad, badErr), 2);
     EXPECT_EQ(badErr.str(), "dovrelplinvara-render: --language needs ja, en or de (--help tells the usage)\n");
