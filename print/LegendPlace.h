@@ -40,6 +40,7 @@ struct LegendPlace {
         VoiceRole role = VoiceRole::kMelody;
         double left = 0, centreY = 0, width = 0; // the sample
         SheetLabel caption;
+        int lines = 1; // a caption too wide for the column wraps over rows of its own
     };
     std::vector<Key> keys;
     SheetBox keysArea; // where the keys flow, a row high: a player's sheet flows its own again

@@ -93,9 +93,10 @@ void DrawSongFacts(QPainter& p, const SheetPlan& plan, int dpi)
 }
 
 // A key to the voices: its sample drawn as the score draws it, then its caption.
-void DrawKey(QPainter& p, const LegendPlace::Key& key, const Stretch& s, double pen, bool colour, const QFont& font)
+void DrawKey(QPainter& p, const LegendPlace::Key& key, const Stretch& s, double pen, bool colour, bool faint,
+             const QFont& font)
 {
-    const QColor ink = colour ? VoiceColour(key.role) : QColor(Qt::black);
+    const QColor ink = faint ? QColor(kFaintGrey, kFaintGrey, kFaintGrey) : colour ? VoiceColour(key.role) : QColor(Qt::black);
     const double inset = StyleOf(NoteMark::kShorter).diameter * s.sx / 2;
     const QPointF from(key.left + inset, key.centreY), to(key.left + key.width - inset, key.centreY);
     using Sample = LegendPlace::KeySample;
@@ -117,8 +118,16 @@ void DrawKey(QPainter& p, const LegendPlace::Key& key, const Stretch& s, double 
     p.setPen(Qt::black);
     p.setFont(font);
     const QFontMetricsF metrics(font, p.device());
-    p.drawText(Rect(key.caption.box), Qt::AlignLeft | Qt::AlignVCenter,
-               metrics.elidedText(QString::fromStdString(key.caption.text), Qt::ElideRight, key.caption.box.width));
+    const QString caption = QString::fromStdString(key.caption.text);
+    if (key.lines > 1) {
+        // Its first line beside the sample, as a one-line caption stands.
+        QRectF box = Rect(key.caption.box);
+        box.setTop(box.top() + (key.caption.box.height / key.lines - metrics.height()) / 2);
+        p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, caption);
+    } else {
+        p.drawText(Rect(key.caption.box), Qt::AlignLeft | Qt::AlignVCenter,
+                   metrics.elidedText(caption, Qt::ElideRight, key.caption.box.width));
+    }
 }
 
 } // namespace
@@ -149,7 +158,11 @@ void DrawLegend(QPainter& p, const SheetPlan& plan)
         p.drawText(Rect(kind.caption.box), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(kind.caption.text));
     }
     for (const LegendPlace::Key& key : l.keys)
-        DrawKey(p, key, s, pen, plan.colourVoices, textFont);
+        // A player's sheet keys the others' voices as it draws them.
+        DrawKey(p, key, s, pen, plan.colourVoices,
+                plan.player && plan.player->others == OthersDrawn::kFaint && key.sample == LegendPlace::KeySample::kVoice &&
+                    key.role != plan.player->role,
+                textFont);
     if (!l.verses.empty()) {
         p.setPen(Qt::black);
         p.setFont(textFont);

@@ -54,23 +54,33 @@ double PlaceKeys(LegendPlace& l, double left, double top, double width, double r
         return top;
     l.keysArea = SheetBox{left, top, width, row};
     const double sample = Dots(kKeySampleMm, dpi), gap = Dots(kKindGapMm, dpi);
-    double x = left, y = top;
+    const double room = std::max(width - sample - gap, 1.0);
+    double x = left, y = top, bottom = top;
     for (LegendPlace::Key& key : l.keys) {
-        const double captionWidth = std::min(measure(SheetFont::kText, key.caption.text).first + Dots(1, dpi),
-                                             std::max(width - sample - gap, 1.0));
+        // A caption wider than the column wraps under itself rather than being cut; the words
+        // break where they can, so a little more than the width is allowed for.
+        const double need = measure(SheetFont::kText, key.caption.text).first + Dots(1, dpi);
+        key.lines = need <= room ? 1 : std::min(kMaxKeyLines, static_cast<int>(std::ceil(need * 1.15 / room)));
+        const double captionWidth = std::min(need, room);
         const double item = sample + gap + captionWidth;
-        if (x > left && x + item > left + width) {
+        if (x > left && (x + item > left + width || key.lines > 1)) {
             x = left;
-            y += row;
+            y = bottom;
         }
         key.left = x;
         key.width = sample;
         key.centreY = y + row / 2;
-        key.caption.box = SheetBox{x + sample + gap, y, captionWidth, row};
+        key.caption.box = SheetBox{x + sample + gap, y, captionWidth, row * key.lines};
         right = std::max(right, x + item);
-        x += item + Dots(kKeyGapMm, dpi);
+        bottom = std::max(bottom, y + row * key.lines);
+        if (key.lines > 1) {
+            x = left;
+            y = bottom;
+        } else {
+            x += item + Dots(kKeyGapMm, dpi);
+        }
     }
-    return y + row;
+    return bottom;
 }
 
 } // namespace

@@ -18,6 +18,7 @@ namespace SheetSteps {
 constexpr double kBelowScoreMm = 1.5; // from the ends of the string lines to their names
 constexpr double kBlockGapMm = 4.0;   // between the names, the facts and the circle kinds
 constexpr double kKeyGapMm = 8.0;     // between two circle kinds
+constexpr int kMaxKeyLines = 3;      // rows a voice key's caption may wrap over
 constexpr double kKindGapMm = 1.5;    // from a circle kind to its caption
 constexpr double kKeySampleMm = 12.0; // a voice's line between two circles, in the legend's keys
 constexpr double kScaleBarHighMm = 1.5;

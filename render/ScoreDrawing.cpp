@@ -19,8 +19,6 @@ constexpr int kCountGrey = 110;
 // Between a string's black and the measure marks' grey, so that a synch line reads as a
 // hint beside the flow lines.
 constexpr int kSynchGrey = 90;
-// The others' voices on a player's sheet: light enough to read past, dark enough to follow.
-constexpr int kFaintGrey = 175;
 
 QColor InkOf(const ScoreGeometry& g, const PlacedNote& note, bool colour)
 {

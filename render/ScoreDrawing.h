@@ -60,6 +60,8 @@ struct ScoreStyle {
 
 // The colour a voice is drawn in when voices are told apart by colour; the melody's is black.
 QColor VoiceColour(VoiceRole role);
+// The others' voices on a player's sheet: light enough to read past, dark enough to follow.
+constexpr int kFaintGrey = 175;
 
 // The line that joins a voice's notes on paper, `pen` the thin line's width: each voice its
 // own stroke (melody thin, second dashed, third thick, fourth dotted), so that paper without

@@ -326,6 +326,15 @@ TEST_F(VoiceSheetsTest, FourVoicesHaveFourStrokesAndTheLegendNamesEveryPart)
     const std::string legend = WithoutSpaces(PdfText(group, 1));
     for (const char* part : {"旋律—Soprano", "第2声—Alto", "第3声—Tenor", "第4声—Bass"})
         EXPECT_NE(legend.find(part), std::string::npos) << part << " in " << legend;
+
+    // A part's name longer than the legend's column wraps its key over rows instead of cutting it.
+    const std::string named = Write("named.abc", "X:1\nT:Named\nM:4/4\nL:1/4\nK:G\nV:1 name=\"Soprano Recorder in C, "
+                                                 "first desk, the player with the longest name of all\"\nG A B c|d4|\n"
+                                                 "V:2 name=\"Alto\"\nD F G A|B4|\n");
+    EXPECT_EQ(Run({"--harp", "15G", "--spacing", "8", "--measures", "all", "--voices", "melody=1,2=2", named, group}), "");
+    const std::string wrapped = WithoutSpaces(PdfText(group, 1));
+    EXPECT_NE(wrapped.find("withthelongestnameofall実線弦にない音0"), std::string::npos) << wrapped;
+    EXPECT_EQ(wrapped.find("…"), std::string::npos) << wrapped;
 }
 
 // Rings of the plucks two voices share keep 0.8 mm of paper from every other ring and circle,
