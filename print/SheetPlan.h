@@ -41,6 +41,7 @@ struct SheetPage {
     // The glue bands it shares with its neighbours, sheet pixels.
     std::vector<SheetSpan> bandsAcross, bandsDown;
     SheetLabel label; // where the page goes, in page pixels; empty on a sheet of one page
+    int number = 0, column = 0, row = 0; // its label's page and place among the glued ones, from 1
 };
 
 struct SheetPlan {

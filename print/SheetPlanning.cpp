@@ -29,6 +29,8 @@ SheetSet ForPlayers(SheetSet group, const SheetPlayers& players, const SheetText
             plan.player = view;
             plan.content.geometry = ForPlayer(sheet.content.geometry, view);
             KeepDrawnVoicesKeys(plan, measure);
+            if (view.others == OthersDrawn::kHidden)
+                LeaveOutPagesWithoutNotes(plan);
             WriteLegendTexts(plan, facts);
             set.sheets.push_back(std::move(plan));
         }

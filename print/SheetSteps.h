@@ -67,6 +67,10 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts);
 std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour);
 // A player's sheet without the other voices keys only what it draws, flowed again in the keys' place.
 void KeepDrawnVoicesKeys(SheetPlan& plan, const SheetTextMeasure& measure);
+// One page's label, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".
+std::string TileLabel(int page, int pages, int column, int row);
+// A player's sheet without the others leaves out the pages that hold nothing of theirs.
+void LeaveOutPagesWithoutNotes(SheetPlan& plan);
 
 // The fitted sheet.
 SheetPlan PlanFitted(const FittedScore& fitted, const SheetSettings& sheet, const SheetPaper& paper,

@@ -11,14 +11,82 @@
 
 namespace SheetSteps {
 
-namespace {
-
-// One page's label, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".
 std::string TileLabel(int page, int pages, int column, int row)
 {
     return FilledText(CoreText::translate("Legend", "%1/%2 (列%3・行%4)　点線の間を隣のページと重ねて貼る"),
                       {std::to_string(page), std::to_string(pages), std::to_string(column), std::to_string(row)});
 }
+
+void LeaveOutPagesWithoutNotes(SheetPlan& plan)
+{
+    if (plan.pages.size() < 2)
+        return;
+    const ScoreGeometry& score = plan.content.geometry;
+    const PictureStretch s(score, plan.score);
+    const auto meets = [](double from, double to, const SheetSpan& span) { return from < span.to && span.from < to; };
+    // The legend's own block, not the string names that run under every page.
+    const LegendPlace& l = plan.legend;
+    std::vector<SheetBox> block;
+    if (l.drawn) {
+        if (l.songFacts)
+            block.insert(block.end(), {l.title, l.facts});
+        for (const LegendPlace::Kind& kind : l.kinds)
+            block.push_back(kind.caption.box);
+        for (const LegendPlace::Key& key : l.keys)
+            block.push_back(key.caption.box);
+        if (l.scaleBar)
+            block.insert(block.end(), {l.bar, l.barCaption.box});
+    }
+    for (const SheetLabel& verse : l.verses)
+        block.push_back(verse.box);
+    const auto holds = [&](const SheetPage& page) {
+        for (const SheetBox& box : block)
+            if (meets(box.left, box.Right(), page.across) && meets(box.top, box.Bottom(), page.down))
+                return true;
+        const auto within = [&](double left, double top, double right, double bottom) {
+            return meets(s.X(left), s.X(right), page.across) && meets(s.Y(top), s.Y(bottom), page.down);
+        };
+        for (const PlacedNote& n : score.notes)
+            if (within(n.left, n.top, n.right, n.bottom))
+                return true;
+        for (const FlowLine& flow : score.flows) {
+            const PlacedNote &a = score.notes[flow.from], &b = score.notes[flow.to];
+            if (within(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)))
+                return true;
+        }
+        return false;
+    };
+    std::vector<SheetPage> kept;
+    std::copy_if(plan.pages.begin(), plan.pages.end(), std::back_inserter(kept), holds);
+    if (kept.size() == plan.pages.size() || kept.empty())
+        return;
+    // The pages left keep their place in the gluing and are counted again.
+    const int before = static_cast<int>(plan.pages.size()), after = static_cast<int>(kept.size());
+    const std::string gap = CoreText::translate("Legend", "　");
+    for (int i = 0; i < after; ++i) {
+        SheetPage& page = kept[static_cast<size_t>(i)];
+        const std::string old = TileLabel(page.number, before, page.column, page.row);
+        if (page.number > 0 && page.label.text.rfind(old, 0) == 0) {
+            std::string rest = page.label.text.substr(old.size());
+            if (after == 1 && rest.rfind(gap, 0) == 0)
+                rest.erase(0, gap.size());
+            page.label.text = (after > 1 ? TileLabel(i + 1, after, page.column, page.row) : std::string()) + rest;
+            page.number = after > 1 ? i + 1 : 0;
+        }
+        // A band is glued only to a page still there.
+        const auto shared = [&](const SheetSpan& band, bool across) {
+            return std::any_of(kept.begin(), kept.end(), [&](const SheetPage& other) {
+                return &other != &page && (across ? meets(band.from, band.to, other.across) && meets(page.down.from, page.down.to, other.down)
+                                                  : meets(band.from, band.to, other.down) && meets(page.across.from, page.across.to, other.across));
+            });
+        };
+        std::erase_if(page.bandsAcross, [&](const SheetSpan& band) { return !shared(band, true); });
+        std::erase_if(page.bandsDown, [&](const SheetSpan& band) { return !shared(band, false); });
+    }
+    plan.pages = std::move(kept);
+}
+
+namespace {
 
 // Where the string lines stand on the sheet: no page is cut along one.
 std::vector<int> StringLinesOnSheet(const SheetPlan& plan, const ScoreGeometry& score)
@@ -254,6 +322,11 @@ void CutIntoPages(SheetPlan& plan, const ScoreGeometry& score, const SheetPaper&
                 std::string text = count > 1 ? TileLabel(number, count, static_cast<int>(column - from) + 1,
                                                          static_cast<int>(row) + 1)
                                              : std::string();
+                if (count > 1) {
+                    page.number = number;
+                    page.column = static_cast<int>(column - from) + 1;
+                    page.row = static_cast<int>(row) + 1;
+                }
                 // A column left out beside this page: the player finds the sheet's place by its outer string.
                 for (const bool left : {true, false}) {
                     const bool outOnThatSide = left ? column == from && from > 0 : column == to && to + 1 < tiles.columns.size();

@@ -283,6 +283,20 @@ TEST_F(VoiceSheetsTest, EachPlayerGetsTheGroupsLayoutForTheirVoice)
     for (const char* other : {"Soprano", "Tenor", "Bass", "同時に弾く音"})
         EXPECT_EQ(hidden.find(other), std::string::npos) << other;
     EXPECT_EQ(Run({"--voices", "melody=1,2=2", "--player", "3", tune, hide}).substr(0, 6), "exit 2");
+
+    // On glued A4 pages the bass player, the others left out, gets only the page of the low
+    // strings, labelled as a page of its own; with the others faint the sheet keeps both pages.
+    const std::vector<std::string> a4 = {"--harp", "25", "--paper", "A4", "--measures", "all", "--voices", voices,
+                                         "--player", "4", "--info"};
+    const auto withOthers = [&](const char* others) {
+        std::vector<std::string> args = a4;
+        args.insert(args.end(), {"--others", others, tune, hide});
+        return Run(args);
+    };
+    EXPECT_NE(withOthers("faint").find("\npages=2\n"), std::string::npos);
+    EXPECT_NE(withOthers("hide").find("\npages=1\n"), std::string::npos);
+    ASSERT_EQ(PdfPages(hide), 1);
+    EXPECT_EQ(PdfText(hide, 1).find("列"), std::string::npos) << PdfText(hide, 1);
 }
 
 // On black-and-white paper each of four voices has a stroke of its own, read back from each
