@@ -27,6 +27,7 @@ add_library(ui STATIC
   library/LibraryLoader.h library/LibraryLoader.cpp
   settings/SheetSettingsFile.h settings/SheetSettingsFile.cpp
   library/TuneSheetsFile.h library/TuneSheetsFile.cpp
+  library/TuneSheetValues.h library/TuneSheetValues.cpp
   settings/CConfigDlg.h settings/CConfigDlg.cpp
   import/CMelodyChoiceDlg.h import/CMelodyChoiceDlg.cpp
   import/CVoiceRolesDlg.h import/CVoiceRolesDlg.cpp
