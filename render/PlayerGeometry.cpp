@@ -20,6 +20,10 @@ ScoreGeometry ForPlayer(const ScoreGeometry& group, PlayerView view)
         if (view.others == OthersDrawn::kFaint && (s.first == view.role || s.second == view.role))
             synchs.push_back(s);
     g.synchs = std::move(synchs);
+    for (ScoreGeometry::MissingNote& m : g.missing)
+        m.faint = m.role != view.role;
+    if (view.others == OthersDrawn::kHidden)
+        std::erase_if(g.missing, [](const ScoreGeometry::MissingNote& m) { return m.faint; });
     if (view.others == OthersDrawn::kFaint) {
         for (PlacedNote& note : g.notes)
             note.faint = !ours(note);

@@ -2,7 +2,9 @@
 
 #include "controls/COffScreenPicture.h"
 #include "render/WayMarks.h"
+#include "song/ChordNaming.h"
 
+#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QHash>
 #include <QPainter>
@@ -19,6 +21,8 @@ constexpr int kCountGrey = 110;
 // Between a string's black and the measure marks' grey, so that a synch line reads as a
 // hint beside the flow lines.
 constexpr int kSynchGrey = 90;
+// Half a missing note's cross, picture pixels: smaller than the smallest circle.
+constexpr double kMissingArmPixels = 2.5;
 
 QColor InkOf(const ScoreGeometry& g, const PlacedNote& note, bool colour)
 {
@@ -418,6 +422,44 @@ void DrawBitmapSigns(QPainter& p, const ScoreGeometry& score, const ScoreWords& 
     DrawSigns(p, Stretch(score, style.target), words, style, [](const QRectF&) { return true; });
 }
 
+// A note without a string: a small cross where it would stand and its name beside it, on the
+// strings' side, in its voice's ink (coloured on the screen, on paper only when asked). Only a
+// sheet of several voices marks them: the melody alone is drawn as it always was, its notes
+// without a string left out.
+void DrawMissingNotes(QPainter& p, const ScoreGeometry& g, const ScoreStyle& style)
+{
+    if (g.missing.empty() || g.stringX.empty() || g.voiceRoles.empty())
+        return;
+    const Stretch s(g, style.target);
+    const bool bitmap = style.device == ScoreDevice::kBitmap;
+    const bool colour = bitmap || style.colourVoices;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, !bitmap);
+    const QFont font = style.font ? style.font(TextKind::kMeasureNumber) : p.font();
+    p.setFont(font);
+    const QFontMetricsF metrics(font, p.device());
+    const double arm = kMissingArmPixels * s.sx, gap = arm;
+    for (const ScoreGeometry::MissingNote& m : g.missing) {
+        const QPointF c = s.Centre(m.x, m.y);
+        if (style.scoreReach && !style.scoreReach->contains(c))
+            continue;
+        const QColor ink = m.faint ? QColor(kFaintGrey, kFaintGrey, kFaintGrey) : colour ? VoiceColour(m.role) : QColor(Qt::black);
+        p.setPen(QPen(ink, bitmap ? 1.0 : style.linePen));
+        p.drawLine(c + QPointF(-arm, -arm), c + QPointF(arm, arm));
+        p.drawLine(c + QPointF(-arm, arm), c + QPointF(arm, -arm));
+        const QString name = QString::fromStdString(NoteNameWithOctave(m.pitch));
+        QRectF box(0, 0, metrics.horizontalAdvance(name) + 2, metrics.height());
+        box.moveCenter(c);
+        if (m.x > g.stringX.back())
+            box.moveRight(c.x() - arm - gap);
+        else
+            box.moveLeft(c.x() + arm + gap);
+        if (!style.textReach || style.textReach->contains(box))
+            p.drawText(box, Qt::AlignCenter, name);
+    }
+    p.restore();
+}
+
 } // namespace
 
 QColor VoiceColour(VoiceRole role)
@@ -486,11 +528,13 @@ void DrawScore(QPainter& p, const ScoreGeometry& score, const ScoreWords& words,
         DrawBitmapScore(p, score, style);
         DrawBitmapMeasures(p, score, words, style, true);
         DrawBitmapSigns(p, score, words, style);
+        DrawMissingNotes(p, score, style);
         return;
     }
     if (style.measuresUnder)
         DrawMeasuresUnder(p, score, words, style);
     if (!style.scoreReach || !style.scoreReach->isEmpty())
         DrawVectorScore(p, score, style);
+    DrawMissingNotes(p, score, style);
     DrawWords(p, score, words, style);
 }

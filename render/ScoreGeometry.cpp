@@ -81,6 +81,21 @@ int ScoreY(const ScoreGeometry& score, int totalLength, int64_t time)
     return a.y + static_cast<int>((int64_t(b.y - a.y) * (time - a.time)) / std::max<int64_t>(b.time - a.time, 1));
 }
 
+// Where a note without a string is marked: half a spacing beyond the outer string it passes,
+// or between the strings below and above it.
+int MissingX(const ScoreGeometry& g, int pitch)
+{
+    if (g.stringX.empty())
+        return 0;
+    const int half = g.stringSpacing / 2;
+    if (pitch > g.stringPitch.back())
+        return g.stringX.back() + half;
+    for (size_t i = 0; i + 1 < g.stringPitch.size(); ++i)
+        if (g.stringPitch[i] < pitch && pitch < g.stringPitch[i + 1])
+            return (g.stringX[i] + g.stringX[i + 1]) / 2;
+    return g.stringX.front() - half;
+}
+
 ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<ScoreNote>& notes,
                                    std::vector<TimeMark> timeline)
 {
@@ -101,8 +116,11 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
     for (size_t i = 0; i < notes.size(); ++i) {
         const ScoreNote& note = notes[i];
         const int j = StringOf(frame, note.pitch);
-        if (j < 0)
+        if (j < 0) {
+            const int y = g.timeline.empty() ? TimeToY(H, T, note.time) : ScoreY(g, T, note.time);
+            g.missing.push_back({MissingX(g, note.pitch), y, note.pitch, VoiceRole::kMelody});
             continue;
+        }
         const NoteMark mark = MarkOf(note.length);
         const int d = StyleOf(mark).diameter;
         const int x = g.stringX[static_cast<size_t>(j)];
@@ -164,8 +182,12 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
         for (size_t k = 0; k < voice.notes.size(); ++k) {
             const ScoreNote& note = voice.notes[k];
             const int j = StringOf(frame, note.pitch);
-            if (j < 0)
+            if (j < 0) {
+                const int y = g.timeline.empty() ? TimeToY(g.height, frame.totalLength, note.time)
+                                                 : ScoreY(g, frame.totalLength, note.time);
+                g.missing.push_back({MissingX(g, note.pitch), y, note.pitch, voice.role});
                 continue;
+            }
             const int x = g.stringX[static_cast<size_t>(j)];
             size_t at = g.notes.size();
             if (const auto found = byPlace.find({x, note.time}); found != byPlace.end()) {

@@ -112,6 +112,15 @@ struct ScoreGeometry {
     std::vector<TimeMark> timeline; // rising; empty where time runs evenly down the height
     std::vector<JumpLine> jumps;    // of a written score drawn once
     std::vector<SynchLine> synchs;  // between voices 1-2, 3-4 and the melody and accompaniment
+    // A drawn voice's note without a string, marked where it would stand: at the harp's edge
+    // beyond the strings, between its neighbours where the tuning lacks it.
+    struct MissingNote {
+        int x, y;
+        int pitch;
+        VoiceRole role = VoiceRole::kMelody;
+        bool faint = false; // on a player's sheet, another's
+    };
+    std::vector<MissingNote> missing;
     // The role of the voice a drawn note belongs to: the melody's, or its layout voice's.
     VoiceRole RoleOf(const PlacedNote& note) const;
     std::vector<VoiceRole> voiceRoles; // one per layout voice

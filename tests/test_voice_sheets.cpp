@@ -244,6 +244,20 @@ TEST_F(VoiceSheetsTest, TheKeysCountTheMissingNotesOfEveryVoice)
     const size_t at = keys.find(key + ":");
     ASSERT_NE(at, std::string::npos) << keys;
     EXPECT_EQ(std::stoi(keys.substr(at + key.size() + 1)), melody + second) << info;
+
+    // Each of them is marked on the sheet with its name, the harp's string names having none
+    // below G3; the melody's own sheet, the others left out, marks none of the second voice's.
+    const std::string pdf = sandbox.Path("low.pdf");
+    EXPECT_EQ(Run({"--voices", "2=2", song, pdf}), "");
+    const std::string text = PdfText(pdf, 1);
+    int marked = 0;
+    for (const char* name : {"C2", "D2", "E2", "F2", "G2", "A2", "B2", "C3", "D3", "E3", "F3", "F#3"})
+        marked += text.find(std::string(" ") + name + " ") != std::string::npos ||
+                  text.find(std::string("\n") + name + "\n") != std::string::npos ||
+                  text.find(std::string(name) + "\n") == 0;
+    EXPECT_EQ(marked, second) << text;
+    EXPECT_EQ(Run({"--voices", "2=2", "--player", "melody", "--others", "hide", song, pdf}), "");
+    EXPECT_EQ(PdfText(pdf, 1).find("D2"), std::string::npos);
 }
 
 // A chorale for four players: each player's sheet has the group's circles where the group's

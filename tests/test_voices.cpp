@@ -4,6 +4,7 @@
 #include "tests/SongAsScore.h"
 #include "import/ScoreImport.h"
 #include "render/FittedScore.h"
+#include "render/PlayerGeometry.h"
 #include "render/ScoreGeometry.h"
 #include "song/CSongData.h"
 #include "score/ChordAccompaniment.h"
@@ -261,4 +262,38 @@ TEST(VoicesTest, EveryChordPatternStrikesInEveryMeasure)
     EXPECT_EQ(VoiceOctaveShift("-12"), -12);
     EXPECT_FALSE(VoiceOctaveShift("7"));
     EXPECT_FALSE(VoiceOctaveShift("48"));
+}
+
+// Every drawn voice's note without a string is kept where it would stand, with its pitch and
+// voice: half a spacing beyond the outer string it passes, or between the strings around it
+// where the tuning lacks it; a player's sheet without the others keeps only the player's.
+TEST(VoicesTest, NotesWithoutAStringAreMarkedWhereTheyWouldStand)
+{
+    ScoreFrame frame = Chromatic(60, 13, 24); // C4..C5
+    frame.stringPitches[2] = 61;              // no D4: C#4 twice, so D4 falls between strings
+    ScoreLayout layout;
+    layout.totalLength = 24;
+    layout.notes = {{0, 72, 6}, {6, 84, 6}, {12, 62, 6}};
+    layout.words.resize(layout.notes.size());
+    layout.voices.push_back({VoiceRole::kFourth, "bass", {{0, 48, 12}, {12, 64, 12}}});
+    const ScoreGeometry g = Placed(frame, layout);
+    const int half = frame.stringSpacing / 2;
+    ASSERT_EQ(g.missing.size(), 3u);
+    EXPECT_EQ(g.missing[0].pitch, 84);
+    EXPECT_EQ(g.missing[0].x, g.stringX.back() + half);
+    EXPECT_EQ(g.missing[0].role, VoiceRole::kMelody);
+    EXPECT_EQ(g.missing[1].pitch, 62);
+    EXPECT_EQ(g.missing[1].x, (g.stringX[2] + g.stringX[3]) / 2);
+    EXPECT_EQ(g.missing[2].pitch, 48);
+    EXPECT_EQ(g.missing[2].x, g.stringX.front() - half);
+    EXPECT_EQ(g.missing[2].role, VoiceRole::kFourth);
+    EXPECT_EQ(g.missing[2].y, g.notes.front().y) << "at its own time";
+
+    const ScoreGeometry bass = ForPlayer(g, {VoiceRole::kFourth, OthersDrawn::kHidden});
+    ASSERT_EQ(bass.missing.size(), 1u);
+    EXPECT_EQ(bass.missing[0].pitch, 48);
+    const ScoreGeometry faint = ForPlayer(g, {VoiceRole::kFourth, OthersDrawn::kFaint});
+    ASSERT_EQ(faint.missing.size(), 3u);
+    EXPECT_TRUE(faint.missing[0].faint);
+    EXPECT_FALSE(faint.missing[2].faint);
 }
