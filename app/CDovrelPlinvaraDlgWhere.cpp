@@ -27,7 +27,7 @@ void CDovrelPlinvaraDlg::ShowTitle()
         return;
     }
     // The key shown is the key the song now stands in, whatever moved it there.
-    const std::string key = song->keyMode ? song->KeyLabel() : KeyName(song->keyIndex);
+    const std::string key = song->keyMode ? song->ShownKeyLabel() : KeyName(song->keyIndex);
     QString tempo;
     if (const int base = std::max(1, song->PlayedTempo()); playback) {
         const int percent = playback->TempoPercent();

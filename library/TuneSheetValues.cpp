@@ -68,6 +68,8 @@ bool ReadStrings(std::string_view value, TuneSheet& into)
     return true;
 }
 
+namespace {
+
 // The practice keys; "none" for no passage.
 constexpr std::string_view kTempoKey = "practice_tempo", kPassageKey = "practice_passage", kLoopKey = "practice_loop",
                            kCountInKey = "practice_count_in", kEveryPassKey = "practice_count_in_every_pass",
@@ -85,6 +87,8 @@ std::optional<bool>* PracticeSwitch(std::string_view key, SheetPractice& p)
            : key == kMutedKey     ? &p.melodyMuted
                                   : nullptr;
 }
+
+} // namespace
 
 bool IsPracticeKey(std::string_view key)
 {

@@ -18,12 +18,11 @@ struct LegendPlace {
     bool songFacts = false;
     SheetBox title, facts;
     // The song's texts, written once the sheet knows its place among the others: the title
-    // with who wrote it at its right, the facts, and what the switches show, after the facts
-    // or on a line of its own.
-    std::string titleText, creditText, factsText, shownText;
-    // The same facts and switches item by item, so that a narrow sheet wraps between them.
+    // with who wrote it at its right, the facts and what the switches show item by item (a
+    // narrow sheet wraps between them), after the facts or on a line of their own.
+    std::string titleText, creditText;
     std::vector<std::string> factsItems, shownItems;
-    std::string textGap;
+    std::string textGap; // between two items on one line
     bool shownOnItsOwnLine = false;
     struct Kind {
         NoteMark mark;

@@ -77,7 +77,7 @@ std::string VoiceCaption(VoiceRole role, const std::string& name, bool colour, i
 
 } // namespace
 
-std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour)
+std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour, std::optional<VoiceRole> only)
 {
     const ScoreGeometry& score = fitted.geometry;
     if (score.voiceRoles.empty())
@@ -91,9 +91,13 @@ std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour)
         key.caption.text = std::move(text);
         keys.push_back(std::move(key));
     };
-    add(LegendPlace::KeySample::kVoice, VoiceRole::kMelody,
-        VoiceCaption(VoiceRole::kMelody, fitted.layout.melodyName, colour, fitted.notesWithoutString));
+    const auto keyed = [&](VoiceRole role) { return !only || *only == role; };
+    if (keyed(VoiceRole::kMelody))
+        add(LegendPlace::KeySample::kVoice, VoiceRole::kMelody,
+            VoiceCaption(VoiceRole::kMelody, fitted.layout.melodyName, colour, fitted.notesWithoutString));
     for (const LaidVoice& voice : fitted.layout.voices) {
+        if (!keyed(voice.role))
+            continue;
         const auto missing = std::count_if(voice.notes.begin(), voice.notes.end(),
                                            [&](const ScoreNote& n) { return StringOf(fitted.frame, n.pitch) < 0; });
         add(LegendPlace::KeySample::kVoice, voice.role,
@@ -109,7 +113,7 @@ std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour)
 void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
 {
     LegendPlace& l = plan.legend;
-    l.titleText = l.creditText = l.factsText = l.shownText = {};
+    l.titleText = l.creditText = {};
     l.factsItems.clear();
     l.shownItems.clear();
     if (!facts)
@@ -145,7 +149,6 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
         items.insert(items.begin(), CoreText::translate("SongVoices", VoiceRoleLabel(plan.player->role)) +
                                         (part.empty() ? "" : " — " + part));
     }
-    l.factsText = Joined(items, gap);
     l.factsItems = std::move(items);
 
     std::vector<std::string> second;
@@ -154,7 +157,6 @@ void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts)
     const std::vector<std::string> names = ShownOnSheet(plan.shown);
     if (!names.empty())
         second.push_back(FilledText(CoreText::translate("Legend", "表示 %1"), {Joined(names, CoreText::translate("Legend", "・"))}));
-    l.shownText = Joined(second, gap);
     l.shownItems = std::move(second);
     l.textGap = gap;
 

@@ -11,14 +11,12 @@
 #include "print/SheetPageDrawing.h"
 #include "render/WrittenScore.h"
 #include "score/Score.h"
-#include "song/ModalKey.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QSvgGenerator>
-#include <cstring>
 
 namespace {
 
@@ -40,17 +38,11 @@ SongFacts SongFactsOf(const Score& song, const FittedScore& score)
 {
     SongFacts facts;
     facts.title = SongTitle(song).toStdString();
-    facts.key = song.KeyLabel();
-    // The mode's name in the chosen language; the tonic before it is a letter in every language.
-    if (song.keyMode && HasSuffix(facts.key, ModeName(*song.keyMode)))
-        facts.key = facts.key.substr(0, facts.key.size() - std::strlen(ModeName(*song.keyMode))) +
-                    CoreText::translate("Legend", ModeName(*song.keyMode));
+    facts.key = song.ShownKeyLabel();
     facts.beatsPerMeasure = song.meter.beatsPerMeasure;
     facts.tempo = static_cast<int>(song.Tempo());
     if (song.meter.written)
-        facts.meterName = FilledText(CoreText::translate("Legend", "%1分の%2拍子"),
-                                     {std::to_string(song.meter.written->denominator),
-                                      std::to_string(song.meter.written->numerator)});
+        facts.meterName = song.meter.written->Name();
     facts.firstMeasure = score.measures.first;
     facts.lastMeasure = score.measures.last;
     facts.songMeasures = score.measureCount;

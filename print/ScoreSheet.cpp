@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -41,12 +42,18 @@ namespace {
 // over as many lines as the box holds, the last of them cut short if even that is too little.
 std::vector<QString> FactsLines(const LegendPlace& l, const QFontMetricsF& text)
 {
-    const QString facts = QString::fromStdString(l.factsText), shown = QString::fromStdString(l.shownText);
+    const QString gap = QString::fromStdString(l.textGap);
+    const auto joined = [&](const std::vector<std::string>& items) {
+        QStringList texts;
+        for (const std::string& item : items)
+            texts << QString::fromStdString(item);
+        return texts.join(gap);
+    };
+    const QString facts = joined(l.factsItems), shown = joined(l.shownItems);
     const double width = l.facts.width;
     const auto fits = [&](const QString& t) { return text.horizontalAdvance(t) <= width; };
     if (l.shownOnItsOwnLine && fits(facts) && fits(shown))
         return {facts, shown};
-    const QString gap = QString::fromStdString(l.textGap);
     const QString both = shown.isEmpty() ? facts : facts + gap + shown;
     const int rows = std::max(1, static_cast<int>(std::lround(l.facts.height / text.height())));
     if (fits(both) || rows == 1)

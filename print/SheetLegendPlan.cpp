@@ -424,17 +424,7 @@ void KeepDrawnVoicesKeys(SheetPlan& plan, const SheetTextMeasure& measure)
     LegendPlace& l = plan.legend;
     if (!plan.player || plan.player->others != OthersDrawn::kHidden || l.keys.empty())
         return;
-    const ScoreGeometry& score = plan.content.geometry;
-    const bool shared = std::any_of(score.notes.begin(), score.notes.end(), [](const PlacedNote& n) { return n.shared; });
-    using Sample = LegendPlace::KeySample;
-    std::erase_if(l.keys, [&](const LegendPlace::Key& key) {
-        switch (key.sample) {
-        case Sample::kVoice: return key.role != plan.player->role;
-        case Sample::kSynch: return score.synchs.empty();
-        case Sample::kShared: return !shared;
-        }
-        return false;
-    });
+    l.keys = LegendKeys(plan.content, plan.colourVoices, plan.player->role);
     double right = 0;
     PlaceKeys(l, l.keysArea.left, l.keysArea.top, l.keysArea.width, l.keysArea.height, plan.dotsPerInch, measure, right);
 }

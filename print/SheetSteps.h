@@ -63,8 +63,9 @@ void PlaceVersesOnPage(SheetPlan& plan, const ScoreGeometry& score, const std::v
                        const SheetTextMeasure& measure, const SheetBox& textArea);
 void AddVersesBelow(SheetPlan& plan, const std::vector<std::string>& verses, const SheetTextMeasure& measure);
 void WriteLegendTexts(SheetPlan& plan, const std::optional<SongFacts>& facts);
-// The keys to the drawn voices (texts only; placing them places the rest), none for the melody alone.
-std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour);
+// The keys to the drawn voices (texts only; placing them places the rest), none for the melody
+// alone; with `only`, that voice's key alone beside the synch line and ring the score still draws.
+std::vector<LegendPlace::Key> LegendKeys(const FittedScore& fitted, bool colour, std::optional<VoiceRole> only = {});
 // A player's sheet without the other voices keys only what it draws, flowed again in the keys' place.
 void KeepDrawnVoicesKeys(SheetPlan& plan, const SheetTextMeasure& measure);
 // One page's label, "2/6 (列2・行1)　点線の間を隣のページと重ねて貼る".

@@ -7,6 +7,7 @@
 #include "song/ChordNaming.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <tuple>
 
@@ -143,39 +144,21 @@ std::optional<int> TranspositionForKey(const FittedScore& whole, int keyIndex, s
 
 std::string KeyName(int keyIndex)
 {
-    // Japanese names the letters C D E F G A B as ハ ニ ホ ヘ ト イ ロ, sharps 嬰, flats 変. Other
-    // languages translate the whole tonic, a minor one apart: German names B flat "B" and a minor
-    // tonic in small letters.
-    static constexpr std::pair<char, const char*> kLetters[] = {{'C', "ハ"}, {'D', "ニ"}, {'E', "ホ"}, {'F', "ヘ"},
-                                                                {'G', "ト"}, {'A', "イ"}, {'B', "ロ"}};
-    [[maybe_unused]] static constexpr const char* kTonics[] = {
-        QT_TRANSLATE_NOOP("MajorKey", "ハ"), QT_TRANSLATE_NOOP("MajorKey", "ニ"), QT_TRANSLATE_NOOP("MajorKey", "ホ"),
-        QT_TRANSLATE_NOOP("MajorKey", "ヘ"), QT_TRANSLATE_NOOP("MajorKey", "ト"), QT_TRANSLATE_NOOP("MajorKey", "イ"),
-        QT_TRANSLATE_NOOP("MajorKey", "ロ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ハ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ニ"),
-        QT_TRANSLATE_NOOP("MajorKey", "嬰ホ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ヘ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ト"),
-        QT_TRANSLATE_NOOP("MajorKey", "嬰イ"), QT_TRANSLATE_NOOP("MajorKey", "嬰ロ"), QT_TRANSLATE_NOOP("MajorKey", "変ハ"),
-        QT_TRANSLATE_NOOP("MajorKey", "変ニ"), QT_TRANSLATE_NOOP("MajorKey", "変ホ"), QT_TRANSLATE_NOOP("MajorKey", "変ヘ"),
-        QT_TRANSLATE_NOOP("MajorKey", "変ト"), QT_TRANSLATE_NOOP("MajorKey", "変イ"), QT_TRANSLATE_NOOP("MajorKey", "変ロ"),
-        QT_TRANSLATE_NOOP("MinorKey", "ハ"), QT_TRANSLATE_NOOP("MinorKey", "ニ"), QT_TRANSLATE_NOOP("MinorKey", "ホ"),
-        QT_TRANSLATE_NOOP("MinorKey", "ヘ"), QT_TRANSLATE_NOOP("MinorKey", "ト"), QT_TRANSLATE_NOOP("MinorKey", "イ"),
-        QT_TRANSLATE_NOOP("MinorKey", "ロ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ハ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ニ"),
-        QT_TRANSLATE_NOOP("MinorKey", "嬰ホ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ヘ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ト"),
-        QT_TRANSLATE_NOOP("MinorKey", "嬰イ"), QT_TRANSLATE_NOOP("MinorKey", "嬰ロ"), QT_TRANSLATE_NOOP("MinorKey", "変ハ"),
-        QT_TRANSLATE_NOOP("MinorKey", "変ニ"), QT_TRANSLATE_NOOP("MinorKey", "変ホ"), QT_TRANSLATE_NOOP("MinorKey", "変ヘ"),
-        QT_TRANSLATE_NOOP("MinorKey", "変ト"), QT_TRANSLATE_NOOP("MinorKey", "変イ"), QT_TRANSLATE_NOOP("MinorKey", "変ロ")};
-    const KeyEntry& key = KeyAt(keyIndex);
-    const std::string_view name = key.name;
-    std::string tonic;
-    if (name.size() >= 2 && name[1] == '#')
-        tonic = "嬰";
-    else if (name.size() >= 2 && name[1] == 'b')
-        tonic = "変";
-    for (const auto& [letter, kana] : kLetters)
-        if (!name.empty() && name[0] == letter)
-            tonic += kana;
-    const bool minor = key.mode == KeyMode::Minor;
-    return FilledText(minor ? CoreText::translate("Key", "%1短調") : CoreText::translate("Key", "%1長調"),
-                      {CoreText::translate(minor ? "MinorKey" : "MajorKey", tonic.c_str())});
+    // Each entry of the key table by its Japanese name (ハ ニ ホ ヘ ト イ ロ for C D E F G A B,
+    // sharps 嬰, flats 変), translated whole: German names B flat "B" and a minor tonic in small letters.
+    static constexpr std::array<const char*, kKeyCount> kNames = {
+        QT_TRANSLATE_NOOP("Key", "ハ長調"), QT_TRANSLATE_NOOP("Key", "ト長調"), QT_TRANSLATE_NOOP("Key", "ニ長調"),
+        QT_TRANSLATE_NOOP("Key", "イ長調"), QT_TRANSLATE_NOOP("Key", "ホ長調"), QT_TRANSLATE_NOOP("Key", "ロ長調"),
+        QT_TRANSLATE_NOOP("Key", "嬰ヘ長調"), QT_TRANSLATE_NOOP("Key", "嬰ハ長調"), QT_TRANSLATE_NOOP("Key", "ヘ長調"),
+        QT_TRANSLATE_NOOP("Key", "変ロ長調"), QT_TRANSLATE_NOOP("Key", "変ホ長調"), QT_TRANSLATE_NOOP("Key", "変イ長調"),
+        QT_TRANSLATE_NOOP("Key", "変ニ長調"), QT_TRANSLATE_NOOP("Key", "変ト長調"), QT_TRANSLATE_NOOP("Key", "変ハ長調"),
+        QT_TRANSLATE_NOOP("Key", "イ短調"), QT_TRANSLATE_NOOP("Key", "ホ短調"), QT_TRANSLATE_NOOP("Key", "ロ短調"),
+        QT_TRANSLATE_NOOP("Key", "嬰ヘ短調"), QT_TRANSLATE_NOOP("Key", "嬰ハ短調"), QT_TRANSLATE_NOOP("Key", "嬰ト短調"),
+        QT_TRANSLATE_NOOP("Key", "嬰ニ短調"), QT_TRANSLATE_NOOP("Key", "嬰イ短調"), QT_TRANSLATE_NOOP("Key", "ニ短調"),
+        QT_TRANSLATE_NOOP("Key", "ト短調"), QT_TRANSLATE_NOOP("Key", "ハ短調"), QT_TRANSLATE_NOOP("Key", "ヘ短調"),
+        QT_TRANSLATE_NOOP("Key", "変ロ短調"), QT_TRANSLATE_NOOP("Key", "変ホ短調"), QT_TRANSLATE_NOOP("Key", "変イ短調"),
+    };
+    return CoreText::translate("Key", kNames[static_cast<size_t>(keyIndex >= 0 && keyIndex < kKeyCount ? keyIndex : 0)]);
 }
 
 std::string KeyOfferText(const KeyOffer& offer)

@@ -29,6 +29,12 @@ std::string Score::KeyLabel() const
     return keyMode ? ModalKeyName(key, *keyMode) : std::string(kKeyTable[static_cast<size_t>(key)].name);
 }
 
+std::string Score::ShownKeyLabel() const
+{
+    const int key = (keyIndex >= 0 && keyIndex < kKeyCount) ? keyIndex : 0;
+    return keyMode ? ShownModalKeyName(key, *keyMode) : std::string(kKeyTable[static_cast<size_t>(key)].name);
+}
+
 void TransposeScore(Score& score, int semitones)
 {
     // A damaged chord name is told once a transposition, not once a chord.

@@ -99,6 +99,8 @@ struct Score {
     int PlayedTempo() const { return static_cast<int>(Tempo() + 0.5); }
     const ScoreVoice* Melody() const { return voices.empty() ? nullptr : &voices.front(); }
     std::string KeyLabel() const;
+    // The same in the chosen language, for the sheet and the window.
+    std::string ShownKeyLabel() const;
 };
 
 // Moves every voice, the chord names and the key by `semitones`; pitches fold into 0..127 by

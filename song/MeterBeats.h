@@ -3,6 +3,8 @@
 // a beat divides. Compound meters (3/8, 6/8, 9/8, 12/8, and the same over sixteenths) are
 // counted in dotted beats of three parts; every other meter in its lower unit, halved.
 
+#include "common/TextTranslation.h"
+
 #include <cstdint>
 #include <string>
 
@@ -19,10 +21,11 @@ struct MeterBeats {
     {
         return wholeUnits / denominator * (Compound() ? 3 : 1);
     }
-    // The meter as a Japanese score names it: "8分の6拍子".
+    // The meter as a score names it in the chosen language: "8分の6拍子", "6/8 time".
     std::string Name() const
     {
-        return std::to_string(denominator) + "分の" + std::to_string(numerator) + "拍子";
+        return FilledText(CoreText::translate("Legend", "%1分の%2拍子"),
+                          {std::to_string(denominator), std::to_string(numerator)});
     }
 };
 

@@ -23,14 +23,26 @@ inline const char* ModeName(ChurchMode mode)
     return kNames[static_cast<size_t>(mode) % kNames.size()];
 }
 
-// "A ドリア": the tonic of `mode` on the signature of key table entry `keyIndex`, spelt with
-// flats where the signature has them.
-inline std::string ModalKeyName(int keyIndex, ChurchMode mode)
+// The tonic of `mode` on the signature of key table entry `keyIndex`, spelt with flats where
+// the signature has them: "A" for Dorian on G major's.
+inline std::string ModalTonic(int keyIndex, ChurchMode mode)
 {
     static constexpr std::array<int, 7> kAboveMajorTonic{0, 2, 4, 5, 7, 9, 11};
     const KeyEntry& key = kKeyTable[static_cast<size_t>(keyIndex >= 0 && keyIndex < kKeyCount ? keyIndex : 0)];
     const int majorTonic = key.pitchClass + (key.mode == KeyMode::Minor ? 3 : 0);
     const char* sharp = kNoteNames[static_cast<size_t>(
         PitchClass(majorTonic + kAboveMajorTonic[static_cast<size_t>(mode) % kAboveMajorTonic.size()]))];
-    return (key.accidentals < 0 ? ToFlatName(sharp) : std::string(sharp)) + " " + ModeName(mode);
+    return key.accidentals < 0 ? ToFlatName(sharp) : std::string(sharp);
+}
+
+// "A ドリア", as --info and the files name it.
+inline std::string ModalKeyName(int keyIndex, ChurchMode mode)
+{
+    return ModalTonic(keyIndex, mode) + " " + ModeName(mode);
+}
+
+// The same in the chosen language ("A dorisch"): the tonic is a letter in every language.
+inline std::string ShownModalKeyName(int keyIndex, ChurchMode mode)
+{
+    return ModalTonic(keyIndex, mode) + " " + CoreText::translate("Legend", ModeName(mode));
 }

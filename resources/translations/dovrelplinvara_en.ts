@@ -504,20 +504,132 @@
 <context>
     <name>Key</name>
     <message>
-        <source>%1短調</source>
-        <translation>%1 minor</translation>
-    </message>
-    <message>
-        <source>%1長調</source>
-        <translation>%1 major</translation>
-    </message>
-    <message>
         <source>全音が弦にある</source>
         <translation>all notes on strings</translation>
     </message>
     <message>
         <source>%1音不足</source>
         <translation>%1 notes missing</translation>
+    </message>
+    <message>
+        <source>ハ長調</source>
+        <translation>C major</translation>
+    </message>
+    <message>
+        <source>ト長調</source>
+        <translation>G major</translation>
+    </message>
+    <message>
+        <source>ニ長調</source>
+        <translation>D major</translation>
+    </message>
+    <message>
+        <source>イ長調</source>
+        <translation>A major</translation>
+    </message>
+    <message>
+        <source>ホ長調</source>
+        <translation>E major</translation>
+    </message>
+    <message>
+        <source>ロ長調</source>
+        <translation>B major</translation>
+    </message>
+    <message>
+        <source>嬰ヘ長調</source>
+        <translation>F♯ major</translation>
+    </message>
+    <message>
+        <source>嬰ハ長調</source>
+        <translation>C♯ major</translation>
+    </message>
+    <message>
+        <source>ヘ長調</source>
+        <translation>F major</translation>
+    </message>
+    <message>
+        <source>変ロ長調</source>
+        <translation>B♭ major</translation>
+    </message>
+    <message>
+        <source>変ホ長調</source>
+        <translation>E♭ major</translation>
+    </message>
+    <message>
+        <source>変イ長調</source>
+        <translation>A♭ major</translation>
+    </message>
+    <message>
+        <source>変ニ長調</source>
+        <translation>D♭ major</translation>
+    </message>
+    <message>
+        <source>変ト長調</source>
+        <translation>G♭ major</translation>
+    </message>
+    <message>
+        <source>変ハ長調</source>
+        <translation>C♭ major</translation>
+    </message>
+    <message>
+        <source>イ短調</source>
+        <translation>A minor</translation>
+    </message>
+    <message>
+        <source>ホ短調</source>
+        <translation>E minor</translation>
+    </message>
+    <message>
+        <source>ロ短調</source>
+        <translation>B minor</translation>
+    </message>
+    <message>
+        <source>嬰ヘ短調</source>
+        <translation>F♯ minor</translation>
+    </message>
+    <message>
+        <source>嬰ハ短調</source>
+        <translation>C♯ minor</translation>
+    </message>
+    <message>
+        <source>嬰ト短調</source>
+        <translation>G♯ minor</translation>
+    </message>
+    <message>
+        <source>嬰ニ短調</source>
+        <translation>D♯ minor</translation>
+    </message>
+    <message>
+        <source>嬰イ短調</source>
+        <translation>A♯ minor</translation>
+    </message>
+    <message>
+        <source>ニ短調</source>
+        <translation>D minor</translation>
+    </message>
+    <message>
+        <source>ト短調</source>
+        <translation>G minor</translation>
+    </message>
+    <message>
+        <source>ハ短調</source>
+        <translation>C minor</translation>
+    </message>
+    <message>
+        <source>ヘ短調</source>
+        <translation>F minor</translation>
+    </message>
+    <message>
+        <source>変ロ短調</source>
+        <translation>B♭ minor</translation>
+    </message>
+    <message>
+        <source>変ホ短調</source>
+        <translation>E♭ minor</translation>
+    </message>
+    <message>
+        <source>変イ短調</source>
+        <translation>A♭ minor</translation>
     </message>
 </context>
 <context>
@@ -748,93 +860,6 @@
     </message>
 </context>
 <context>
-    <name>MajorKey</name>
-    <message>
-        <source>ハ</source>
-        <translation>C</translation>
-    </message>
-    <message>
-        <source>ニ</source>
-        <translation>D</translation>
-    </message>
-    <message>
-        <source>ホ</source>
-        <translation>E</translation>
-    </message>
-    <message>
-        <source>ヘ</source>
-        <translation>F</translation>
-    </message>
-    <message>
-        <source>ト</source>
-        <translation>G</translation>
-    </message>
-    <message>
-        <source>イ</source>
-        <translation>A</translation>
-    </message>
-    <message>
-        <source>ロ</source>
-        <translation>B</translation>
-    </message>
-    <message>
-        <source>嬰ハ</source>
-        <translation>C♯</translation>
-    </message>
-    <message>
-        <source>嬰ニ</source>
-        <translation>D♯</translation>
-    </message>
-    <message>
-        <source>嬰ホ</source>
-        <translation>E♯</translation>
-    </message>
-    <message>
-        <source>嬰ヘ</source>
-        <translation>F♯</translation>
-    </message>
-    <message>
-        <source>嬰ト</source>
-        <translation>G♯</translation>
-    </message>
-    <message>
-        <source>嬰イ</source>
-        <translation>A♯</translation>
-    </message>
-    <message>
-        <source>嬰ロ</source>
-        <translation>B♯</translation>
-    </message>
-    <message>
-        <source>変ハ</source>
-        <translation>C♭</translation>
-    </message>
-    <message>
-        <source>変ニ</source>
-        <translation>D♭</translation>
-    </message>
-    <message>
-        <source>変ホ</source>
-        <translation>E♭</translation>
-    </message>
-    <message>
-        <source>変ヘ</source>
-        <translation>F♭</translation>
-    </message>
-    <message>
-        <source>変ト</source>
-        <translation>G♭</translation>
-    </message>
-    <message>
-        <source>変イ</source>
-        <translation>A♭</translation>
-    </message>
-    <message>
-        <source>変ロ</source>
-        <translation>B♭</translation>
-    </message>
-</context>
-<context>
     <name>Messages</name>
     <message>
         <source>メモリが不足しています。</source>
@@ -961,93 +986,6 @@ or check the output and working folders.</translation>
     <message>
         <source>曲が長すぎるため、%1拍を超える部分は省きました。</source>
         <translation>The tune is too long: everything after %1 beats was left out.</translation>
-    </message>
-</context>
-<context>
-    <name>MinorKey</name>
-    <message>
-        <source>ハ</source>
-        <translation>C</translation>
-    </message>
-    <message>
-        <source>ニ</source>
-        <translation>D</translation>
-    </message>
-    <message>
-        <source>ホ</source>
-        <translation>E</translation>
-    </message>
-    <message>
-        <source>ヘ</source>
-        <translation>F</translation>
-    </message>
-    <message>
-        <source>ト</source>
-        <translation>G</translation>
-    </message>
-    <message>
-        <source>イ</source>
-        <translation>A</translation>
-    </message>
-    <message>
-        <source>ロ</source>
-        <translation>B</translation>
-    </message>
-    <message>
-        <source>嬰ハ</source>
-        <translation>C♯</translation>
-    </message>
-    <message>
-        <source>嬰ニ</source>
-        <translation>D♯</translation>
-    </message>
-    <message>
-        <source>嬰ホ</source>
-        <translation>E♯</translation>
-    </message>
-    <message>
-        <source>嬰ヘ</source>
-        <translation>F♯</translation>
-    </message>
-    <message>
-        <source>嬰ト</source>
-        <translation>G♯</translation>
-    </message>
-    <message>
-        <source>嬰イ</source>
-        <translation>A♯</translation>
-    </message>
-    <message>
-        <source>嬰ロ</source>
-        <translation>B♯</translation>
-    </message>
-    <message>
-        <source>変ハ</source>
-        <translation>C♭</translation>
-    </message>
-    <message>
-        <source>変ニ</source>
-        <translation>D♭</translation>
-    </message>
-    <message>
-        <source>変ホ</source>
-        <translation>E♭</translation>
-    </message>
-    <message>
-        <source>変ヘ</source>
-        <translation>F♭</translation>
-    </message>
-    <message>
-        <source>変ト</source>
-        <translation>G♭</translation>
-    </message>
-    <message>
-        <source>変イ</source>
-        <translation>A♭</translation>
-    </message>
-    <message>
-        <source>変ロ</source>
-        <translation>B♭</translation>
     </message>
 </context>
 <context>

@@ -504,19 +504,131 @@
 <context>
     <name>Key</name>
     <message>
-        <source>%1短調</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1長調</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>全音が弦にある</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>%1音不足</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ハ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ト長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ニ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ホ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ヘ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ハ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ヘ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ロ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ホ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変イ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ニ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ト長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ハ長調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ホ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ヘ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ハ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ト短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰ニ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>嬰イ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ニ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ト短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ハ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ヘ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ロ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変ホ短調</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>変イ短調</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -748,93 +860,6 @@
     </message>
 </context>
 <context>
-    <name>MajorKey</name>
-    <message>
-        <source>ハ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ニ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ホ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ヘ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ト</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>イ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ロ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ハ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ニ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ホ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ヘ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ト</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰イ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ロ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ハ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ニ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ホ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ヘ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ト</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変イ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ロ</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
     <name>Messages</name>
     <message>
         <source>メモリが不足しています。</source>
@@ -959,93 +984,6 @@
     </message>
     <message>
         <source>曲が長すぎるため、%1拍を超える部分は省きました。</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>MinorKey</name>
-    <message>
-        <source>ハ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ニ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ホ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ヘ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ト</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>イ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ロ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ハ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ニ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ホ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ヘ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ト</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰イ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>嬰ロ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ハ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ニ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ホ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ヘ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ト</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変イ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>変ロ</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
