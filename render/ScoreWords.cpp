@@ -212,6 +212,13 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
     for (const FlowLine& flow : score.flows)
         taken.AddLine(score.notes[flow.from].x, score.notes[flow.from].y, score.notes[flow.to].x, score.notes[flow.to].y);
     const std::vector<FlowEnds> flows = FlowEndsByNote(score);
+    // A synch line tells which plucks fall at once: a text on it would read as one of them.
+    for (const SynchLine& synch : score.synchs) {
+        const PlacedNote &a = score.notes[synch.from], &b = score.notes[synch.to];
+        taken.AddBox(Grown({double(std::min(a.x, b.x)), double(std::min(a.y, b.y)), double(std::max(a.x, b.x)),
+                            double(std::max(a.y, b.y))},
+                           kJumpHalfWidth));
+    }
     // A jump line is read as a way to follow: no text may stand on it, as on a circle.
     for (const JumpLine& line : score.jumps) {
         for (size_t i = 1; i < line.points.size(); ++i) {

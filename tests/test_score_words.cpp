@@ -151,3 +151,25 @@ TEST(ScoreWords, TheLayoutCarriesSyllablesChordChangesAndMeasureStarts)
     EXPECT_EQ(layout.measures[1].number, 2);
     EXPECT_EQ(LayOutMeasures(song, 2, 2).measures.front().time, 0);
 }
+
+// A word on a synch line would read as one of the plucks it joins: it takes the other side, as
+// it would for a circle.
+TEST(ScoreWords, WordsKeepOffTheSynchLinesBetweenVoices)
+{
+    // The melody climbs, so each word would stand on the lower side, where the second voice's
+    // notes lie a few strings under it at the same times.
+    Laid l = Melody({66, 68, 70, 71}, {"ah", "ah", "ah", "ah"}, 12, 400);
+    l.layout.voices.push_back({VoiceRole::kSecond, "alto", {}});
+    for (const ScoreNote& n : l.layout.notes)
+        l.layout.voices.back().notes.push_back({n.time, n.pitch - 5, n.length});
+    AddVoices(l.score, Harp(12, 400, l.layout.totalLength), l.layout);
+    ASSERT_EQ(l.score.synchs.size(), 4u);
+    const ScoreWords w = PlaceScoreWords(l.score, l.layout, {}, FixedExtent);
+    ASSERT_FALSE(w.words.empty());
+    for (const PlacedText& word : w.words)
+        for (const SynchLine& s : l.score.synchs) {
+            const PlacedNote &a = l.score.notes[s.from], &b = l.score.notes[s.to];
+            const TextBox line{double(std::min(a.x, b.x)), a.y - 0.5, double(std::max(a.x, b.x)), a.y + 0.5};
+            EXPECT_FALSE(word.box.Overlaps(line)) << word.box.left << "," << word.box.top;
+        }
+}
