@@ -226,10 +226,15 @@ void AbcPlayout::PlayNote(const AbcEvent& event, Melody& out)
         out.notes.push_back(std::move(note));
         ties.Added(out.notes.size() - 1, event.pitch, tieGoesOn);
     }
-    if (chords && event.pitch != MelodyNote::kRest)
-        for (int pitch : event.under)
-            if (out.notes.size() < kMaxCandidateNotes)
-                out.notes.push_back(MelodyNote{now, event.duration, pitch, {}});
+    // A tie after a chord ties each of its pitches.
+    if (event.pitch != MelodyNote::kRest)
+        for (int pitch : event.under) {
+            const MelodyNote under{now, event.duration, pitch, {}};
+            if (ties.Continue(out.notes, under, lastTied, tieGoesOn) || out.notes.size() >= kMaxCandidateNotes)
+                continue;
+            out.notes.push_back(under);
+            ties.Added(out.notes.size() - 1, pitch, tieGoesOn);
+        }
     now += event.duration;
     lastTied = tieGoesOn;
 }

@@ -9,9 +9,8 @@
 
 class AbcPlayout {
 public:
-    // `chords`: a chord's other notes are played beside its highest, as a voice beside the
-    // melody draws them; the melody is the highest alone.
-    explicit AbcPlayout(const AbcWrittenTune& tune, bool chords = false) : tune(tune), chords(chords) {}
+    // A chord's other notes are played beside its highest, which alone carries the tie and the syllable.
+    explicit AbcPlayout(const AbcWrittenTune& tune) : tune(tune) {}
 
     // Fills notes, meters, chords and pickupTicks of `out`; adds to its skipped count.
     void Play(Melody& out);
@@ -23,7 +22,6 @@ private:
     void NotePickup(Melody& out);
 
     const AbcWrittenTune& tune;
-    bool chords = false;
     int64_t now = 0;
     bool lastTied = false;     // the note before has a tie after it
     int pass = 0;              // times the measure being played was played before

@@ -387,7 +387,7 @@ void AbcTuneReader::ListVoices(Melody& out)
         if (!other.started)
             continue;
         Melody played;
-        AbcPlayout(other.music.Written(), true).Play(played);
+        AbcPlayout(other.music.Written()).Play(played);
         out.skipped += other.music.Skipped() + played.skipped;
         const std::string id = text(other.id);
         AddVoiceCandidate(out, VoiceCandidate{other.name.empty() ? "V:" + id : text(other.name), "V:" + id,
