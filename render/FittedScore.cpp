@@ -1,5 +1,6 @@
 #include "render/FittedScore.h"
 
+#include "render/JumpRouting.h"
 #include "render/WrittenScore.h"
 
 #include "score/FitToStrings.h"

@@ -17,13 +17,6 @@ struct Score;
 // laid out as played, with no fallback.
 ScoreLayout LayOutWritten(const Score& score);
 
-// Chooses the gap between strings each jump's line runs in, on the frame's strings: no two
-// lines share a gap where they run side by side, no line's piece crosses another (nor a flow
-// line, where some routing allows that), and two lines leave or enter a note on the same side only when both leave it or both
-// enter it (they run as one out of the circle). False, with the gaps unset, when some jump
-// finds no gap.
-bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame);
-
 // The lines of the layout's routed jumps on a picture computed from its notes: out of the
 // note's circle sideways to the gap, along it, and into the other note's circle from the side.
 // An end outside the range runs to the picture's first or last time instead.

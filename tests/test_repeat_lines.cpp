@@ -16,6 +16,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -594,3 +595,54 @@ TEST_F(RepeatLinesTest, ARangeCutsLinesAtItsEdgeAndPlayingFollowsTheJumps)
 }
 
 } // namespace
+
+// A third voice zigzags through the gaps beside the melody: the line into the second ending
+// takes a gap past it, where the melody's alone would have done, and crosses none of its
+// circles, flow lines or synch lines.
+TEST_F(RepeatLinesTest, JumpLinesKeepClearOfEveryVoice)
+{
+    const std::string abc = "X:1\nT:Two\nM:4/4\nL:1/4\nK:C\n"
+                            "V:1\n|: e d c d | e e e2 |1 d d e d :|2 d d c2 |]\n"
+                            "V:2\n|: c B A B | c c e2 |1 d B c A :|2 d B A2 |]\n";
+    // As a third voice it has its own line; as the second, synch lines to the melody too.
+    for (const VoiceRole role : {VoiceRole::kThird, VoiceRole::kSecond}) {
+        ImportRequest request;
+        VoiceChoice voices;
+        voices[VoiceRole::kMelody] = 1, voices[role] = 2;
+        request.voices = voices;
+        ImportOutcome loaded = ImportScoreBytes(ScoreFormat::Abc, mx::Bytes(abc), "two.abc", request);
+        ASSERT_TRUE(loaded.song);
+        ASSERT_EQ(loaded.score.voices.size(), 2u);
+        const FittedScore fitted = FitScore(DefaultConfigRecord(), loaded.score, {1, 32});
+        ASSERT_TRUE(fitted.DrawnOnce()) << FallbackName(fitted.layout.fallback);
+        const ScoreGeometry& g = fitted.geometry;
+        ASSERT_GE(g.jumps.size(), 2u);
+        EXPECT_EQ(g.synchs.empty(), role == VoiceRole::kThird);
+        std::vector<std::array<int, 4>> ways;
+        for (const FlowLine& f : g.flows)
+            ways.push_back({g.notes[f.from].x, g.notes[f.from].y, g.notes[f.to].x, g.notes[f.to].y});
+        for (const SynchLine& s : g.synchs)
+            ways.push_back({g.notes[s.from].x, g.notes[s.from].y, g.notes[s.to].x, g.notes[s.to].y});
+        for (const JumpLine& line : g.jumps) {
+            for (size_t i = 1; i < line.points.size(); ++i) {
+                const JumpLine::Point p = line.points[i - 1], q = line.points[i];
+                for (const auto& [ax, ay, bx, by] : ways) {
+                    EXPECT_FALSE(Cross(ax, ay, bx, by, p.x, p.y, q.x, q.y)) << "a way from " << ax << "," << ay;
+                    // Along a row: a piece lying on a synch line or a flow line between notes at once.
+                    if (ay == by && p.y == q.y && p.y == ay)
+                        EXPECT_GE(std::max(std::min(ax, bx), std::min(p.x, q.x)), std::min(std::max(ax, bx), std::max(p.x, q.x)))
+                            << "along the line from " << ax << "," << ay;
+                }
+                for (const PlacedNote& n : g.notes) {
+                    const bool end = (n.y == line.points.front().y && std::abs(n.x - line.points.front().x) <= OuterRadius(n) + 1) ||
+                                     (n.y == line.points.back().y && std::abs(n.x - line.points.back().x) <= OuterRadius(n) + 1);
+                    // A piece is level or upright: it meets a circle when it passes within its radius.
+                    const bool level = p.y == q.y;
+                    const bool meets = level ? std::abs(n.y - p.y) < OuterRadius(n) && n.x > std::min(p.x, q.x) && n.x < std::max(p.x, q.x)
+                                             : std::abs(n.x - p.x) < OuterRadius(n) && n.y > std::min(p.y, q.y) && n.y < std::max(p.y, q.y);
+                    EXPECT_FALSE(meets && !end) << "over the circle at " << n.x << "," << n.y;
+                }
+            }
+        }
+    }
+}
