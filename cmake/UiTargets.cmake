@@ -13,6 +13,7 @@ add_library(ui STATIC
   render/CScorePicture.h render/CScorePicture.cpp
   render/WayMarks.h render/WayMarks.cpp
   render/ScoreDrawing.h render/ScoreDrawing.cpp
+  render/ScoreWordsDrawing.h render/ScoreWordsDrawing.cpp
   controls/COffScreenControl.h controls/COffScreenControl.cpp
   controls/CButtonFamily.h controls/CButtonFamily.cpp
   controls/CButtonPicture.h controls/CSubDialogButtonPicture.h
