@@ -3,7 +3,9 @@
 // numbers, dots, rest marks and counts, chord names, syllables and the way's signs. Only the
 // score's drawing calls it, in its own order for the screen and for paper.
 
-#include "render/ScoreDrawing.h"
+#include "render/ScoreGeometry.h"
+#include "render/ScoreStyle.h"
+#include "render/ScoreWords.h"
 
 class QPainter;
 
