@@ -12,7 +12,8 @@ add_library(ui STATIC
   controls/COffScreenPicture.h controls/COffScreenPicture.cpp
   render/CScorePicture.h render/CScorePicture.cpp
   render/WayMarks.h render/WayMarks.cpp
-  render/ScoreDrawing.h render/ScoreDrawing.cpp
+  render/ScoreStyle.h render/ScoreDrawing.h render/ScoreDrawing.cpp
+  render/ScoreWordsDrawing.h render/ScoreWordsDrawing.cpp
   controls/COffScreenControl.h controls/COffScreenControl.cpp
   controls/CButtonFamily.h controls/CButtonFamily.cpp
   controls/CButtonPicture.h controls/CSubDialogButtonPicture.h

@@ -2,14 +2,14 @@
 
 #include "common/TextTranslation.h"
 #include "common/Utf8.h"
-#include "import/musicxml/MusicXmlPart.h"
-#include "import/TiedNotes.h"
 #include "import/VoiceCandidates.h"
+#include "import/musicxml/MusicXmlAssembly.h"
+#include "import/musicxml/MusicXmlPart.h"
+#include "import/musicxml/MusicXmlTexts.h"
 #include "import/musicxml/MxlContainer.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -18,11 +18,6 @@
 
 namespace {
 
-// A melody never holds more notes than this; what follows is left out. More than every
-// position of 1024 beats could show, even as chords of sixteen.
-constexpr size_t kMaxMelodyNotes = 100000;
-// A tie joins notes that meet within this many ticks (rounding of odd divisions).
-constexpr int64_t kTieSlack = 2;
 // A parsed document costs some 80 bytes per node and 48 per attribute, however few bytes
 // the text spends on them; a document with more '<' and '=' than this is refused before it
 // is parsed, so that a 64 MiB file stays well within 256 MiB. Scores of some 13 MB pass.
@@ -45,90 +40,12 @@ struct Part {
     std::string name; // its part-name, else its abbreviation; empty when it has neither
 };
 
-// A voice's name and origin hold a voice text of the file cut to this, and a part name cut to
-// kMaxPartNameBytes: a file may name a voice with a megabyte.
-constexpr size_t kMaxVoiceTextBytes = 32;
-constexpr size_t kMaxPartNameBytes = 256;
-
 // Where a measure of the melody's part was played: another part's measure of the same place
 // in the file is played there too, so that every voice lies on the melody's timeline.
 struct PlayedMeasure {
     int index = 0;
     int64_t start = 0, length = 0;
 };
-
-std::string Trimmed(const char* text)
-{
-    std::string s = text;
-    const size_t a = s.find_first_not_of(" \t\r\n");
-    const size_t b = s.find_last_not_of(" \t\r\n");
-    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
-}
-
-std::string TitleOf(pugi::xml_node score)
-{
-    std::string title = Trimmed(score.child("work").child_value("work-title"));
-    if (title.empty())
-        title = Trimmed(score.child_value("movement-title"));
-    for (pugi::xml_node credit : score.children("credit")) {
-        if (!title.empty())
-            break;
-        if (Trimmed(credit.child_value("credit-type")) == "title")
-            title = Trimmed(credit.child_value("credit-words"));
-    }
-    return title;
-}
-
-// The words of every verse but the first, in written order, a line each: syllables joined as
-// their syllabic says, a verse cut at a bound the sheet can hold.
-std::vector<std::string> FurtherVerses(const std::vector<pugi::xml_node>& measures, int& leftOut)
-{
-    constexpr size_t kMaxVerses = 64, kMaxVerseBytes = 2000;
-    std::map<std::string, std::string> verses;
-    std::set<std::string> beyond; // verse numbers past the first kMaxVerses, counted once each
-    for (pugi::xml_node measure : measures)
-        for (pugi::xml_node note : measure.children("note"))
-            for (pugi::xml_node lyric : note.children("lyric")) {
-                const std::string number = lyric.attribute("number").as_string("1");
-                if (number == "1")
-                    continue;
-                if (!verses.contains(number) && verses.size() >= kMaxVerses) {
-                    if (beyond.size() < kMaxVerses)
-                        beyond.insert(number);
-                    continue;
-                }
-                std::string& line = verses[number];
-                const std::string syllabic = Trimmed(lyric.child_value("syllabic"));
-                const std::string text = Trimmed(lyric.child_value("text"));
-                if (text.empty() || line.size() > kMaxVerseBytes)
-                    continue;
-                line += text;
-                if (syllabic != "begin" && syllabic != "middle")
-                    line += ' ';
-            }
-    std::vector<std::pair<int, std::string>> numbered;
-    for (auto& [number, line] : verses) {
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        if (!line.empty())
-            numbered.push_back({std::atoi(number.c_str()), CutUtf8(std::move(line), kMaxVerseBytes)});
-    }
-    std::sort(numbered.begin(), numbered.end());
-    leftOut = static_cast<int>(beyond.size());
-    std::vector<std::string> out;
-    for (auto& [number, line] : numbered)
-        out.push_back(std::move(line));
-    return out;
-}
-
-// The score's creator of a kind ("composer", "lyricist"), from its identification.
-std::string CreatorOf(pugi::xml_node score, const char* type)
-{
-    for (pugi::xml_node creator : score.child("identification").children("creator"))
-        if (std::string_view(creator.attribute("type").value()) == type)
-            return Trimmed(creator.child_value());
-    return {};
-}
 
 // Tempo of the first measure that states one, in playing order.
 double FirstTempo(const std::vector<MeasureContent>& measures, const std::vector<int>& order)
@@ -157,159 +74,6 @@ double TempoOfAnyPart(const std::vector<Part>& parts)
     return 0;
 }
 
-// Lays the measures out in playing order and merges ties on the way.
-class MelodyAssembler {
-public:
-    explicit MelodyAssembler(Melody& out) : out(out) {}
-
-    // Notes from `length` on are left out: a voice that overflows its measure would push
-    // every later measure off its place.
-    void Add(const MeasureContent& m, int64_t start, int64_t length)
-    {
-        // Once a limit is reached the measure's rest is counted, not walked: a measure of a
-        // million chord notes or symbols may be repeated a thousand times.
-        if (out.notes.size() >= kMaxMelodyNotes)
-            Skip(m.notes.size());
-        else
-            for (MeasureNote n : m.notes) {
-                if (start + n.at >= kMaxReadTicks || n.at >= length) {
-                    Skip(1); // past anything a song can hold, or past the measure's end
-                    continue;
-                }
-                n.duration = std::min(n.duration, length - n.at);
-                AddNote(n, start + n.at);
-            }
-        AddChords(m, start);
-    }
-
-    void AddChords(const MeasureContent& m, int64_t start)
-    {
-        // Repeats copy chord symbols as they copy notes, and are held to the same limit.
-        for (size_t i = 0; i < m.chords.size(); ++i) {
-            if (out.chords.size() >= kMaxMelodyNotes) {
-                Skip(m.chords.size() - i);
-                break;
-            }
-            if (start + m.chords[i].onset >= kMaxReadTicks) {
-                Skip(1);
-                continue;
-            }
-            out.chords.push_back(m.chords[i]);
-            out.chords.back().onset += start;
-        }
-    }
-
-    void Skip(size_t count)
-    {
-        out.skipped = static_cast<int>(std::min<uint64_t>(INT_MAX, uint64_t(out.skipped) + count));
-    }
-
-private:
-    void AddNote(const MeasureNote& n, int64_t onset)
-    {
-        if (n.pitch == MelodyNote::kRest) {
-            Push(MelodyNote{onset, n.duration, MelodyNote::kRest, {}});
-            return;
-        }
-        MelodyNote note{onset, n.duration, n.pitch, n.lyric};
-        if (ties.Continue(out.notes, note, n.tieStop, n.tieStart))
-            return;
-        if (Push(std::move(note)))
-            ties.Added(out.notes.size() - 1, n.pitch, n.tieStart);
-    }
-
-    bool Push(MelodyNote note)
-    {
-        if (out.notes.size() >= kMaxMelodyNotes) {
-            Skip(1);
-            return false;
-        }
-        out.notes.push_back(std::move(note));
-        return true;
-    }
-
-    Melody& out;
-    TiedNotes ties{kTieSlack};
-};
-
-// Notes the voices beside the melody may visit, repeats and all, in one reading of a file: a
-// measure of thousands of notes played a thousand times is walked no further.
-constexpr size_t kMaxVoiceWalk = size_t(10) * kMaxCandidateNotes;
-
-// The voices of one part besides the melody, laid out measure by measure as the melody's
-// measures are played, each with its ties merged; chords stay whole.
-class VoiceAssembler {
-public:
-    // room: notes all the voices together may still take; walk: notes they may still visit.
-    VoiceAssembler(size_t voiceCount, size_t room, size_t& walk)
-        : voices(voiceCount), ties(voiceCount, TiedNotes{kTieSlack}), room(room), walk(walk)
-    {
-    }
-
-    void Add(const std::vector<MeasureNote>& notes, int64_t start, int64_t length)
-    {
-        for (const MeasureNote& n : notes) {
-            if (walk == 0)
-                return;
-            --walk;
-            if (n.voiceIndex < 0 || size_t(n.voiceIndex) >= voices.size() || start + n.at >= kMaxReadTicks ||
-                n.at >= length)
-                continue;
-            std::vector<MelodyNote>& into = voices[size_t(n.voiceIndex)];
-            TiedNotes& tied = ties[size_t(n.voiceIndex)];
-            const MelodyNote note{start + n.at, std::min(n.duration, length - n.at), n.pitch, {}};
-            if (tied.Continue(into, note, n.tieStop, n.tieStart))
-                continue;
-            if (room == 0 || into.size() >= kMaxMelodyNotes) {
-                ++leftOut; // past what the voices may hold
-                continue;
-            }
-            into.push_back(note);
-            --room;
-            tied.Added(into.size() - 1, n.pitch, n.tieStart);
-        }
-    }
-
-    std::vector<MelodyNote> Take(size_t voice) { return std::move(voices[voice]); }
-    size_t LeftOut() const { return leftOut; }
-
-private:
-    std::vector<std::vector<MelodyNote>> voices;
-    std::vector<TiedNotes> ties;
-    size_t room;
-    size_t& walk;
-    size_t leftOut = 0;
-};
-
-// "Piano 上段 声部2": the part's name, its staff when the part writes notes on several, its
-// voice when the staff has several.
-class VoiceNaming {
-public:
-    VoiceNaming(std::string partName, const std::vector<PartVoice>& voices) : partName(std::move(partName))
-    {
-        for (const PartVoice& v : voices)
-            ++voicesOnStaff[v.staff];
-        upperAndLower = voicesOnStaff.size() == 2 && voicesOnStaff.begin()->first == 1 &&
-                        voicesOnStaff.rbegin()->first == 2;
-    }
-
-    std::string Name(const PartVoice& v) const
-    {
-        std::string name = partName;
-        if (upperAndLower)
-            name += v.staff == 1 ? CoreText::translate("ScoreImport", " 上段") : CoreText::translate("ScoreImport", " 下段");
-        else if (voicesOnStaff.size() > 1)
-            name += FilledText(CoreText::translate("ScoreImport", " 第%1段"), {std::to_string(v.staff)});
-        if (voicesOnStaff.at(v.staff) > 1)
-            name += FilledText(CoreText::translate("ScoreImport", " 声部%1"), {CutUtf8(v.voice, kMaxVoiceTextBytes)});
-        return name;
-    }
-
-private:
-    std::string partName;
-    std::map<int, int> voicesOnStaff;
-    bool upperAndLower = false;
-};
 
 bool WritesHarmony(const std::vector<pugi::xml_node>& data)
 {
@@ -395,10 +159,7 @@ bool MusicXmlScore::Impl::Index(pugi::xml_node score, bool timewise)
     }
     std::map<std::string, std::string> names;
     for (pugi::xml_node sp : score.child("part-list").children("score-part")) {
-        std::string name = Trimmed(sp.child_value("part-name"));
-        if (name.empty())
-            name = Trimmed(sp.child_value("part-abbreviation"));
-        names.emplace(sp.attribute("id").as_string(), name);
+        names.emplace(sp.attribute("id").as_string(), PartNameOf(sp));
     }
     for (size_t i = 0; i < parts.size(); ++i) {
         Part& p = parts[i];
@@ -562,54 +323,6 @@ void MusicXmlScore::Impl::BorrowChords(const Part& melodyPart, const std::vector
     }
 }
 
-namespace {
-
-// Whether the text, in code units of `width` bytes in the given order, starts with markup
-// after any blanks: a "<" followed by "?", "!" or "s".
-bool StartsWithMarkup(const std::vector<uint8_t>& bytes, size_t width, XmlByteOrder order)
-{
-    // The ASCII character of the unit at i, or 0 when the unit is none.
-    auto character = [&](size_t i) -> uint8_t {
-        if (i + width > bytes.size())
-            return 0;
-        uint8_t ascii = 0;
-        for (size_t k = 0; k < width; ++k) {
-            const uint8_t b = bytes[i + (order == XmlByteOrder::LittleEndian ? k : width - 1 - k)];
-            if (k == 0 ? b == 0 : b != 0)
-                return 0;
-            if (k == 0)
-                ascii = b;
-        }
-        return ascii < 0x80 ? ascii : 0;
-    };
-    size_t at = 0;
-    while (character(at) != 0 && std::strchr(" \t\r\n", character(at)))
-        at += width;
-    return character(at) == '<' && character(at + width) != 0 && std::strchr("?!s", character(at + width));
-}
-
-} // namespace
-
-XmlByteOrder XmlInUtf16WithoutMark(const std::vector<uint8_t>& bytes)
-{
-    for (const XmlByteOrder order : {XmlByteOrder::LittleEndian, XmlByteOrder::BigEndian})
-        if (StartsWithMarkup(bytes, 2, order))
-            return order;
-    return XmlByteOrder::None;
-}
-
-XmlByteOrder XmlInUtf32(const std::vector<uint8_t>& bytes)
-{
-    static constexpr uint8_t kLittleMark[] = {0xFF, 0xFE, 0, 0}, kBigMark[] = {0, 0, 0xFE, 0xFF};
-    if (bytes.size() >= 4 && std::equal(kLittleMark, kLittleMark + 4, bytes.begin()))
-        return XmlByteOrder::LittleEndian;
-    if (bytes.size() >= 4 && std::equal(kBigMark, kBigMark + 4, bytes.begin()))
-        return XmlByteOrder::BigEndian;
-    for (const XmlByteOrder order : {XmlByteOrder::LittleEndian, XmlByteOrder::BigEndian})
-        if (StartsWithMarkup(bytes, 4, order))
-            return order;
-    return XmlByteOrder::None;
-}
 
 MusicXmlScore::MusicXmlScore() : impl(std::make_unique<Impl>()) {}
 MusicXmlScore::~MusicXmlScore() = default;
