@@ -32,7 +32,7 @@
 #include "score/Score.h"
 #include "song/CSongData.h"
 #include "score/ChordAccompaniment.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 
 #include <QContextMenuEvent>
 #include <QFile>
@@ -264,18 +264,14 @@ void CDovrelPlinvaraDlg::ArrangeForHarp()
 
 void CDovrelPlinvaraDlg::ArrangeForSettings()
 {
-    frame = ScoreFrameOf(settings);
-    ownHarp = frame;
+    ownHarp = ScoreFrameOf(settings);
+    doc.SetHarp(ownHarp, settings.lowestNote);
     ArrangeForHarp();
-    if (!song) {
-        fitted = UnfittedScore(frame);
-        score->ShowAll();
-        return;
-    }
-    // The fitting only shifts the whole song, so the fitted song is fitted again from where it stands.
-    const int transposition = fitted.transposition + FitScoreToFrame(*song, frame, settings.lowestNote);
-    fitted = LayOutFittedScore(frame, *song, fitted.measures, transposition, RepeatsShown());
+    const RepeatDrawing repeats = RepeatsShown();
+    doc.FitAgain(repeats);
     score->ShowAll();
+    if (!doc.Open())
+        return;
     score->LayOutMeasures(fitted, screenNumbers);
 }
 
@@ -299,7 +295,7 @@ CDovrelPlinvaraDlg::~CDovrelPlinvaraDlg()
         WriteSheetSettings(QFile::decodeName(JoinPath(settingsFolder, kSheetSettingsFileName).c_str()), ownSheet,
                            sheetOpened);
     }
-    song.reset();
+    doc.Close();
     if (g_mainWindow == this)
         g_mainWindow = nullptr;
 }
@@ -332,7 +328,7 @@ void CDovrelPlinvaraDlg::OnSystemCommand(int id)
     } else if (id == MainCommand::kPrintWhole) {
         PrintScore(true);
     } else if (id == MainCommand::kPrintEveryone || id == MainCommand::kPreviewEveryone) {
-        if (song && !fitted.layout.voices.empty())
+        if (doc.Open() && !fitted.layout.voices.empty())
             id == MainCommand::kPrintEveryone ? PrintScore(true, true) : PreviewScore(true, true);
     } else if ((id & 0xFFF0) == MainCommand::kAbout) {
         CAboutDlg about(nullptr);
@@ -351,11 +347,11 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     AddTuneSheetItems(menu);
     QAction* voices = menu.addAction(tr("パートの選択(&R)..."));
     voices->setData(-1);
-    voices->setEnabled(song && !songPath.empty() && (songVoices.size() > 1 || HasChordNames(*song)));
+    voices->setEnabled(doc.Open() && !doc.Path().empty() && (doc.Read().voices.size() > 1 || HasChordNames(*doc.Song())));
     connect(voices, &QAction::triggered, this, [this] { ChooseVoices(); });
     QAction* add = menu.addAction(tr("ライブラリに追加(&B)..."));
     add->setData(-1);
-    add->setEnabled(song && songFormat != ScoreFormat::SongFile);
+    add->setEnabled(doc.Open() && doc.Format() != ScoreFormat::SongFile);
     connect(add, &QAction::triggered, this, [this] { AskToAddToLibrary(); });
     menu.addSeparator();
     QAction* preview = menu.addAction(tr("印刷プレビュー(&V)..."));
@@ -365,14 +361,14 @@ void CDovrelPlinvaraDlg::contextMenuEvent(QContextMenuEvent* event)
     QAction* wholePreview = menu.addAction(tr("全曲の印刷プレビュー(&O)..."));
     wholePreview->setData(MainCommand::kPreviewWhole);
     for (QAction* a : {whole, wholePreview})
-        a->setEnabled(song != nullptr);
+        a->setEnabled(doc.Open());
     QAction* everyone = menu.addAction(tr("全員の用紙を印刷(&Y)..."));
     everyone->setData(MainCommand::kPrintEveryone);
     QAction* everyonePreview = menu.addAction(tr("全員の用紙の印刷プレビュー(&Z)..."));
     everyonePreview->setData(MainCommand::kPreviewEveryone);
     // A sheet for each player where there are players to share the tune.
     for (QAction* a : {everyone, everyonePreview})
-        a->setEnabled(song != nullptr && !fitted.layout.voices.empty());
+        a->setEnabled(doc.Open() && !fitted.layout.voices.empty());
     AddPlayerItems(menu);
     QAction* about = menu.addAction(tr("DovrelPlinvara のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
     about->setData(MainCommand::kAbout);
@@ -404,25 +400,17 @@ void CDovrelPlinvaraDlg::done(int result)
 
 void CDovrelPlinvaraDlg::ChooseKey(KeyChoice key)
 {
-    if (!song)
+    if (!doc.Open())
         return;
     StopPlayback();
     ShowSong(key, fitted.measures, RepeatsShown());
-}
-
-int CDovrelPlinvaraDlg::LowestString() const
-{
-    // A sheet's own harp starts where its strings do; the window's, where the settings say.
-    return frame.stringPitches == ownHarp.stringPitches && frame.stringCount == ownHarp.stringCount
-               ? settings.lowestNote
-               : frame.stringPitches[0];
 }
 
 void CDovrelPlinvaraDlg::TogglePlayback()
 {
     if (playback->Active())
         playback->Stop();
-    else if (song)
+    else if (doc.Open())
         PlayShown();
 }
 
@@ -448,7 +436,7 @@ void CDovrelPlinvaraDlg::EditSettings()
         RetranslateUi(); // at once, not when the posted change arrives
     }
     // A tune's sheet changed here stays that tune's until it is saved; sheet.ini keeps its own.
-    if (sheetShown.empty())
+    if (doc.SheetShown().empty())
         ownSheet = sheet;
     // The screen and the print follow the dialog at once; nothing waits for a restart.
     if (!(before == settings))
@@ -467,11 +455,9 @@ RepeatDrawing CDovrelPlinvaraDlg::RepeatsShown() const
 CDovrelPlinvaraDlg::PrintRequest CDovrelPlinvaraDlg::RequestPrint(bool wholeSong, QSizeF paperMm, bool everyone) const
 {
     PrintRequest r;
-    r.score = wholeSong && song ? LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)},
-                                                    fitted.transposition, RepeatsShown(), &fitted)
-                                : fitted;
-    if (song)
-        r.facts = SongFactsOf(*song, r.score);
+    r.score = wholeSong && doc.Open() ? doc.LayOutWhole(RepeatsShown()) : fitted;
+    if (doc.Open())
+        r.facts = SongFactsOf(*doc.Song(), r.score);
     r.sheet = sheet;
     // The whole song is the sheet to play from, at the harp's scale; 印刷 keeps the page fitted
     // to the paper that the screen shows.

@@ -2,6 +2,7 @@
 // The main window: the score of the loaded song under five picture buttons.
 
 #include "audio/AudioOutput.h"
+#include "document/TuneDocument.h"
 #include "print/ScoreSheet.h"
 #include "print/SongFacts.h"
 #include "render/FittedScore.h"
@@ -64,7 +65,7 @@ public:
 
     const ConfigRecord& Settings() const { return settings; }
     const SheetSettings& Sheet() const { return sheet; }
-    const ::Score* Song() const { return song.get(); }
+    const ::Score* Song() const { return doc.Song(); }
     // The song fitted to the harp and laid out as the window shows and prints it.
     const FittedScore& Score() const { return fitted; }
     const std::string& CurrentFolder() const { return currentFolder; }
@@ -77,24 +78,24 @@ public:
     QRect PictureArea() const;
     // The key of the context menu's 調: a transposition of the song as written, or the fit.
     void ChooseKey(KeyChoice key);
-    KeyChoice ChosenKey() const { return chosenKey; }
+    KeyChoice ChosenKey() const { return doc.ChosenKey(); }
     // The player's sheets of the loaded tune, kept beside it: the one shown now saved under
     // `name` (the tune's default when `asDefault` or when it is the first), or one of them shown.
     bool SaveTuneSheet(const std::string& name, bool asDefault = false);
     void UseTuneSheet(const std::string& name);
     const TuneSheets& SheetsOfTune() const { return tuneSheets; }
-    const std::string& TuneSheetShown() const { return sheetShown; }
+    const std::string& TuneSheetShown() const { return doc.SheetShown(); }
     // Copies the loaded score into the library folder, listed under the title and fame (0..255)
     // with its sheets; false after the message of what failed, nothing left half-written.
     bool AddToLibrary(const std::string& title, int fame);
-    const std::string& SongPath() const { return songPath; }
+    const std::string& SongPath() const { return doc.Path(); }
     // Asked which sheet to open when the tune keeps several; tests answer it themselves.
     using SheetChooser = std::function<std::optional<std::string>(QWidget*, const TuneSheets&)>;
     void SetSheetChooser(SheetChooser chooser) { sheetChooser = std::move(chooser); }
     // The context menu's パートの選択: the roles of the tune's voices asked again from those
     // drawn, the tune read anew with them, its measures and key kept.
     void ChooseVoices();
-    const VoiceChoice& DrawnVoices() const { return drawnVoices; }
+    VoiceChoice DrawnVoices() const { return doc.DrawnVoices(); }
     // Starts playing the shown measures, or stops what plays.
     void TogglePlayback();
     // Chooses the passage as the picture does (indices into the shown layout's measures), or
@@ -222,10 +223,6 @@ private:
     // Lays out the song again in `key` over `measures`, the boxes following.
     void ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats);
     TuneSheet CurrentTuneSheet(const std::string& name) const;
-    // The tune read again with `voices`, as written and not yet fitted; false, with the song
-    // left as it was, after the message of what failed.
-    bool ReadVoicesAgain(const VoiceChoice& voices);
-    int LowestString() const;
     // The sheet's strings, or the window's own harp when it names none.
     void UseHarp(const std::vector<int32_t>& strings);
 
@@ -240,10 +237,11 @@ private:
     std::optional<SheetPractice> practiceBeforeSheet; // the player's, while a tune's sheet set it
     std::string currentFolder;
     std::unique_ptr<CConfigControl> settingsStore;
-    std::unique_ptr<::Score> song;
-    ScoreFrame frame;   // the harp and picture shown: the window's own, or a tune's sheet's
+    // The open tune, fitted and laid out; the window shows and prints what it holds.
+    TuneDocument doc;
+    const ScoreFrame& frame = doc.Frame(); // the harp and picture shown: the window's own, or a tune's sheet's
     ScoreFrame ownHarp; // the harp the window was started with, as the settings dialog changed it
-    FittedScore fitted; // the shown score, handed to whoever draws or prints it
+    const FittedScore& fitted = doc.Fitted(); // the shown score, handed to whoever draws or prints it
     std::string settingsFolder;
     Language language = Language::kJapanese; // as language.ini keeps it
     std::unique_ptr<ScorePlayback> playback;
@@ -264,17 +262,8 @@ private:
     bool followToEnd = true; // 再生 goes on past the shown measures, the screen following
     std::unique_ptr<FittedScore> played; // what plays when it is more than the shown measures
     std::optional<MeasureRange> shownBeforeFollowing; // the measures to go back to
-    KeyChoice chosenKey; // none: the fit's, the default
-    int fitTransposition = 0; // what the fit moved the loaded song
-    std::string songPath;     // the loaded tune, whose sheets lie beside it
-    TuneSheets tuneSheets;
-    std::string sheetShown;   // the name of the tune's sheet shown; empty: none of them
+    TuneSheets tuneSheets; // the loaded tune's, read from beside it
     SheetChooser sheetChooser;
-    ScoreFormat songFormat = ScoreFormat::SongFile;
-    std::vector<uint8_t> songBytes; // the score as read, what the library is given whatever the file became
-    int songChoice = -1; // the part, tune or track the score was read with; -1: the first
-    std::vector<VoiceOffer> songVoices; // the score's voices to choose among
-    VoiceChoice drawnVoices;            // those the song draws
     PracticePanel* panel = nullptr;
     std::optional<int> pointerMeasure, playingMeasure;
     bool screenNumbers = false;

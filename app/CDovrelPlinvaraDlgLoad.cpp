@@ -30,7 +30,7 @@
 #include "score/Score.h"
 #include "song/CSongData.h"
 #include "score/ChordAccompaniment.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 
 #include <QContextMenuEvent>
 #include <QFile>
@@ -86,74 +86,44 @@ bool SheetVoicesThere(const TuneSheet& sheet, ScoreFormat format, const std::vec
     return !missing;
 }
 
-// What the song draws, its melody's voice named even where nobody chose it.
-VoiceChoice DrawnVoicesOf(const ImportOutcome& loaded)
-{
-    VoiceChoice drawn = loaded.drawn;
-    if (drawn[VoiceRole::kMelody] == 0)
-        drawn[VoiceRole::kMelody] = loaded.melodyVoice;
-    return drawn;
-}
-
 } // namespace
 
 void CDovrelPlinvaraDlg::UseTuneSheet(const std::string& name)
 {
     const TuneSheet* chosen = tuneSheets.Find(name);
-    if (!song || !chosen)
+    if (!doc.Open() || !chosen)
         return;
     StopPlayback();
     const TuneSheet kept = *chosen;
-    sheetShown = kept.name;
+    doc.SetSheetShown(kept.name);
     const ScoreFrame before = frame;
     // The sheet's voices come read anew, as written, and are fitted as a song just loaded.
-    const bool readAgain = kept.voices && *kept.voices != drawnVoices && SheetVoicesThere(kept, songFormat, songVoices) &&
-                           ReadVoicesAgain(*kept.voices);
+    const bool readAgain = kept.voices && *kept.voices != doc.DrawnVoices() &&
+                           SheetVoicesThere(kept, doc.Format(), doc.Read().voices) && doc.ReadVoicesAgain(*kept.voices);
     TakeSheetSettings(kept);
-    int applied = fitted.transposition;
-    if (readAgain || before.stringPitches != frame.stringPitches || before.stringCount != frame.stringCount) {
-        // Another harp has another fit.
-        if (applied != 0 && !readAgain)
-            TransposeScore(*song, -applied);
-        fitTransposition = FitScoreToFrame(*song, frame, LowestString());
-        fitted.transposition = fitTransposition;
-    }
+    if (readAgain || before.stringPitches != frame.stringPitches || before.stringCount != frame.stringCount)
+        doc.Fit(); // another harp has another fit
     ShowSong(kept.key, kept.measures, kept.sheet.repeats);
     TakePractice(kept.practice);
     TellUnreadSheetLines(&kept, false);
 }
 
-bool CDovrelPlinvaraDlg::ReadVoicesAgain(const VoiceChoice& voices)
-{
-    ImportRequest request;
-    request.choice = songChoice;
-    request.voices = voices;
-    ImportOutcome loaded = LoadScoreFile(songPath, request);
-    if (!loaded.song || loaded.failed)
-        return false; // said why; what is shown stays
-    song = std::make_unique<::Score>(std::move(loaded.score));
-    songBytes = std::move(loaded.bytes);
-    songVoices = std::move(loaded.voices);
-    drawnVoices = DrawnVoicesOf(loaded);
-    return true;
-}
-
 void CDovrelPlinvaraDlg::ChooseVoices()
 {
-    if (!song || songPath.empty())
+    if (!doc.Open() || doc.Path().empty())
         return;
     StopPlayback();
+    const VoiceChoice drawn = doc.DrawnVoices();
     const std::optional<VoiceChoice> chosen =
-        CVoiceRolesDlg::AskFrom(this, kVoiceRolesTitle, songVoices, drawnVoices, HasChordNames(*song));
-    if (!chosen || *chosen == drawnVoices)
+        CVoiceRolesDlg::AskFrom(this, kVoiceRolesTitle, doc.Read().voices, drawn, HasChordNames(*doc.Song()));
+    if (!chosen || *chosen == drawn)
         return;
-    const KeyChoice key = chosenKey;
+    const KeyChoice key = doc.ChosenKey();
     const MeasureRange measures = fitted.measures;
     const RepeatDrawing repeats = RepeatsShown();
-    if (!ReadVoicesAgain(*chosen))
+    if (!doc.ReadVoicesAgain(*chosen))
         return;
-    fitTransposition = FitScoreToFrame(*song, frame, LowestString());
-    fitted.transposition = fitTransposition;
+    doc.Fit();
     ShowSong(key, measures, repeats);
     if (fitted.notesWithoutString > 0)
         ShowNotesWithoutStringMessage(fitted.notesWithoutString);
@@ -163,7 +133,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
 {
     StopPlayback();
     if (IsSongFileName(path))
-        song.reset(); // the old song goes before the new one is read
+        doc.Close(); // the old song goes before the new one is read
     // The sheets first: a score of the library names the part it was added with.
     TuneSheets kept;
     const std::string sheetsPath = TuneSheetsPath(path);
@@ -179,33 +149,26 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     // A tune opens with the voices its default sheet keeps, without asking.
     if (const TuneSheet* first = kept.Default(); first && first->voices)
         request.voices = first->voices;
-    ImportOutcome loaded;
+    bool read = false;
     {
         HeldMessages held;
         std::optional<ThreadMessageSinkScope> holding;
         if (request.voices)
             holding.emplace(&held);
-        loaded = LoadScoreFile(path, request);
+        read = doc.Load(path, request);
         holding.reset();
-        if (request.voices && loaded.failed) {
+        if (request.voices && read && doc.Read().failed) {
             // Voices the tune no longer has: it opens as it stands, and says so if it cannot.
             request.voices.reset();
-            loaded = LoadScoreFile(path, request);
+            read = doc.Load(path, request);
         } else {
             held.ShowNow();
         }
     }
-    if (!loaded.song)
+    if (!read)
         return; // the user cancelled the choice of a part
-    song = std::make_unique<::Score>(std::move(loaded.score));
-    songPath = path;
-    songFormat = loaded.failed ? ScoreFormat::SongFile : loaded.format;
-    songBytes = loaded.failed ? std::vector<uint8_t>() : std::move(loaded.bytes);
-    songChoice = kept.listing ? kept.listing->choice : asked;
-    songVoices = std::move(loaded.voices);
-    drawnVoices = DrawnVoicesOf(loaded);
+    doc.SetChoice(kept.listing ? kept.listing->choice : asked);
     tuneSheets = std::move(kept);
-    sheetShown.clear();
     if (sheetsRead == TuneSheetsRead::kDamaged)
         ShowMessage(tr("この曲の用紙ファイル「%1」を読めないため、用紙を使わずに開きます。")
                         .arg(QFileInfo(QFile::decodeName(sheetsPath.c_str())).fileName())
@@ -214,20 +177,20 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
     if (chosen && tuneSheets.sheets.size() > 1 && sheetChooser)
         if (const std::optional<std::string> name = sheetChooser(this, tuneSheets))
             chosen = tuneSheets.Find(*name) ? tuneSheets.Find(*name) : chosen;
-    if (chosen && chosen->voices && *chosen->voices != drawnVoices && SheetVoicesThere(*chosen, songFormat, songVoices))
-        ReadVoicesAgain(*chosen->voices);
+    if (chosen && chosen->voices && *chosen->voices != doc.DrawnVoices() &&
+        SheetVoicesThere(*chosen, doc.Format(), doc.Read().voices))
+        doc.ReadVoicesAgain(*chosen->voices);
     if (chosen) {
-        sheetShown = chosen->name;
+        doc.SetSheetShown(chosen->name);
         TakeSheetSettings(*chosen);
     } else {
         sheet = ownSheet; // the paper sheet too: a tune's sheet is that tune's alone
         UseHarp({}); // the window's own harp again after a tune that brought its own
     }
-    fitTransposition = FitScoreToFrame(*song, frame, LowestString());
-    fitted.transposition = fitTransposition;
-    chosenKey.reset();
+    doc.Fit();
     // The range counts the measures as drawn: written ones when repeats are drawn with lines.
-    ShowSong(chosen ? chosen->key : std::nullopt, chosen ? chosen->measures : FirstShownMeasures(*song), sheet.repeats);
+    ShowSong(chosen ? chosen->key : std::nullopt, chosen ? chosen->measures : FirstShownMeasures(*doc.Song()),
+             sheet.repeats);
     if (chosen)
         TakePractice(chosen->practice);
     else
@@ -241,17 +204,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
 
 void CDovrelPlinvaraDlg::ShowSong(KeyChoice key, MeasureRange measures, RepeatDrawing repeats)
 {
-    chosenKey = key;
-    const bool fitsAlready = !key && fitted.transposition == fitTransposition;
-    const int transposition =
-        fitsAlready ? fitTransposition : MoveScoreToKey(*song, fitted.transposition, key, frame, LowestString());
-    // A range kept from another time is held within the song; the written layout holds its own.
-    if (repeats == RepeatDrawing::kWrittenOut || !song->repeats.Jumps()) {
-        measures.last = std::clamp(measures.last, 1, std::max(1, song->measureCount));
-        measures.first = std::clamp(measures.first, 1, measures.last);
-    }
-    // Laid out anew, never lent the old layout: its pitches or its harp may be other.
-    fitted = LayOutFittedScore(frame, *song, measures, transposition, repeats);
+    doc.Show(key, measures, repeats);
     const MeasureRange shown = fitted.measures;
     settings.startMeasure = shown.first;
     settings.endMeasure = shown.last;
@@ -270,7 +223,7 @@ void CDovrelPlinvaraDlg::ShowSong(KeyChoice key, MeasureRange measures, RepeatDr
 
 void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
 {
-    if (settingBoxes || !song)
+    if (settingBoxes || !doc.Open())
         return;
     StopPlayback();
     // The range never turns over: moving one end past the other takes the other along.
@@ -282,8 +235,7 @@ void CDovrelPlinvaraDlg::OnMeasureBoxChanged(bool startMoved)
     settingBoxes = false;
     settings.startMeasure = startBox->value();
     settings.endMeasure = endBox->value();
-    fitted = LayOutFittedScore(frame, *song, {settings.startMeasure, settings.endMeasure}, fitted.transposition,
-                               RepeatsShown(), &fitted);
+    doc.ShowRange({settings.startMeasure, settings.endMeasure}, RepeatsShown());
     passage.reset();
     shownBeforeFollowing.reset();
     score->LayOutMeasures(fitted, screenNumbers);

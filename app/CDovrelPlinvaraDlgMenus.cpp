@@ -56,15 +56,15 @@ void CDovrelPlinvaraDlg::AddPlaybackItems(QMenu& menu)
 std::vector<CDovrelPlinvaraDlg::KeyEntry> CDovrelPlinvaraDlg::KeyEntries() const
 {
     std::vector<KeyEntry> entries;
-    if (!song)
+    if (!doc.Open())
         return entries;
     // Counted on the whole song as the sheet draws it, so that a key's count is what the sheet shows.
     const FittedScore whole =
-        LayOutFittedScore(frame, *song, {1, std::max(1, fitted.measureCount)}, fitted.transposition, RepeatsShown(), &fitted);
-    const KeyOffer fit{fitTransposition, KeyIndexAt(song->keyIndex, fitted.transposition, fitTransposition),
-                       MissingNotesAt(whole, fitTransposition)};
+        doc.LayOutWhole(RepeatsShown());
+    const KeyOffer fit{doc.FitTransposition(), KeyIndexAt(doc.Song()->keyIndex, fitted.transposition, doc.FitTransposition()),
+                       MissingNotesAt(whole, doc.FitTransposition())};
     entries.push_back({tr("自動（既定） ").toStdString() + ShiftText(fit.transposition) + "  " + KeyOfferText(fit), std::nullopt, fit.missingNotes});
-    for (const KeyOffer& offer : OfferKeys(whole, song->keyIndex))
+    for (const KeyOffer& offer : OfferKeys(whole, doc.Song()->keyIndex))
         entries.push_back({ShiftText(offer.transposition) + "  " + KeyOfferText(offer), offer.transposition, offer.missingNotes});
     return entries;
 }
@@ -73,14 +73,14 @@ void CDovrelPlinvaraDlg::AddKeyItems(QMenu& menu)
 {
     QMenu* keys = menu.addMenu(tr("調(&K)"));
     keys->setObjectName(QStringLiteral("KeyMenu"));
-    keys->setEnabled(song != nullptr);
-    if (!song)
+    keys->setEnabled(doc.Open());
+    if (!doc.Open())
         return;
     const std::vector<KeyEntry> entries = KeyEntries();
     const auto addChoice = [&](const KeyEntry& entry) {
         QAction* choice = keys->addAction(QString::fromStdString(entry.text));
         choice->setCheckable(true);
-        choice->setChecked(entry.key == chosenKey);
+        choice->setChecked(entry.key == doc.ChosenKey());
         choice->setData(-1);
         const KeyChoice key = entry.key;
         connect(choice, &QAction::triggered, this, [this, key] { ChooseKey(key); });
@@ -90,14 +90,14 @@ void CDovrelPlinvaraDlg::AddKeyItems(QMenu& menu)
     std::vector<const KeyEntry*> common;
     for (auto it = entries.begin() + 1; it != entries.end(); ++it)
         common.push_back(&*it);
-    const auto distance = [&](const KeyEntry* e) { return std::abs(*e->key - fitTransposition); };
+    const auto distance = [&](const KeyEntry* e) { return std::abs(*e->key - doc.FitTransposition()); };
     std::stable_sort(common.begin(), common.end(), [&](const KeyEntry* a, const KeyEntry* b) {
         return a->missingNotes != b->missingNotes ? a->missingNotes < b->missingNotes : distance(a) < distance(b);
     });
     // The key chosen stays in sight, however rare.
     std::vector<const KeyEntry*> shown(common.begin(), common.begin() + std::min(kCommonKeyCount, common.size()));
     for (const KeyEntry* e : common)
-        if (e->key == chosenKey && std::find(shown.begin(), shown.end(), e) == shown.end())
+        if (e->key == doc.ChosenKey() && std::find(shown.begin(), shown.end(), e) == shown.end())
             shown.push_back(e);
     std::sort(shown.begin(), shown.end(), [](const KeyEntry* a, const KeyEntry* b) { return *a->key < *b->key; });
     for (const KeyEntry* e : shown)
@@ -121,14 +121,14 @@ void CDovrelPlinvaraDlg::AskTempo()
 
 void CDovrelPlinvaraDlg::AskKey()
 {
-    if (!song)
+    if (!doc.Open())
         return;
     StopPlayback();
     const std::vector<KeyEntry> entries = KeyEntries();
     QStringList texts;
     int current = 0;
     for (const KeyEntry& e : entries) {
-        if (e.key == chosenKey)
+        if (e.key == doc.ChosenKey())
             current = static_cast<int>(texts.size());
         texts << QString::fromStdString(e.text);
     }

@@ -21,7 +21,7 @@ QRect CDovrelPlinvaraDlg::PictureArea() const
 std::optional<size_t> CDovrelPlinvaraDlg::MeasureAt(QPoint at) const
 {
     const std::vector<ScoreMeasure>& measures = fitted.layout.measures;
-    if (!song || measures.empty() || !PictureArea().contains(at))
+    if (!doc.Open() || measures.empty() || !PictureArea().contains(at))
         return std::nullopt;
     const double zoom = settings.displayZoom > 0 ? settings.displayZoom : 1.0;
     const int y = static_cast<int>((at.y() - PictureArea().top()) / zoom);
@@ -215,7 +215,7 @@ bool CDovrelPlinvaraDlg::PracticeKey(const QKeyEvent& event)
         OpenPracticePanel();
         return true;
     }
-    if (!song)
+    if (!doc.Open())
         return false;
     if (key == Qt::Key_Plus || key == Qt::Key_Equal || key == Qt::Key_Minus) {
         const int step = key == Qt::Key_Minus ? -kTempoStepPercent : kTempoStepPercent;
@@ -238,7 +238,7 @@ bool CDovrelPlinvaraDlg::PracticeKey(const QKeyEvent& event)
         played.reset(); // a step marks the shown score's notes
         const int direction = key == Qt::Key_Left || key == Qt::Key_Up ? -1 : 1;
         const bool byMeasure = key == Qt::Key_Up || key == Qt::Key_Down;
-        playback->Step(fitted, song->PlayedTempo(), direction,
+        playback->Step(fitted, doc.Song()->PlayedTempo(), direction,
                        byMeasure ? ScorePlayback::StepBy::kMeasure : ScorePlayback::StepBy::kNote);
         return true;
     }
@@ -247,16 +247,15 @@ bool CDovrelPlinvaraDlg::PracticeKey(const QKeyEvent& event)
 
 void CDovrelPlinvaraDlg::PlayShown()
 {
-    const BeatClicks beats = ClickBeats(song->meter.beatsPerMeasure);
+    const BeatClicks beats = ClickBeats(doc.Song()->meter.beatsPerMeasure);
     played.reset();
     if (!followToEnd || passage || fitted.measures.last >= fitted.measureCount) {
-        playback->Play(fitted, song->PlayedTempo(), beats, PassageUnits());
+        playback->Play(fitted, doc.Song()->PlayedTempo(), beats, PassageUnits());
         return;
     }
-    played = std::make_unique<FittedScore>(LayOutFittedScore(
-        frame, *song, {fitted.measures.first, fitted.measureCount}, fitted.transposition, RepeatsShown(), &fitted));
+    played = std::make_unique<FittedScore>(doc.LayOut({fitted.measures.first, fitted.measureCount}, RepeatsShown()));
     shownBeforeFollowing = fitted.measures;
-    playback->Play(*played, song->PlayedTempo(), beats);
+    playback->Play(*played, doc.Song()->PlayedTempo(), beats);
 }
 
 void CDovrelPlinvaraDlg::ShowMeasures(MeasureRange shown)
@@ -267,7 +266,7 @@ void CDovrelPlinvaraDlg::ShowMeasures(MeasureRange shown)
     settingBoxes = false;
     settings.startMeasure = shown.first;
     settings.endMeasure = shown.last;
-    fitted = LayOutFittedScore(frame, *song, shown, fitted.transposition, RepeatsShown(), &fitted);
+    doc.ShowRange(shown, RepeatsShown());
     passage.reset();
     score->LayOutMeasures(fitted, screenNumbers);
     emit ScoreShown();
@@ -280,7 +279,7 @@ void CDovrelPlinvaraDlg::ShowPlayedMark(int placed)
         sounding.push_back(size_t(i));
     if (placed >= 0 && std::find(sounding.begin(), sounding.end(), size_t(placed)) == sounding.end())
         sounding.push_back(size_t(placed));
-    if (!played || !song) {
+    if (!played || !doc.Open()) {
         if (placed >= 0)
             SetPlayingMeasure(MeasureOfDrawn(fitted, placed));
         ShowPicture(sounding);

@@ -78,14 +78,14 @@ void CDovrelPlinvaraDlg::TellUnreadSheetLines(const TuneSheet* chosen, bool with
         unread.insert(unread.end(), chosen->unread.begin(), chosen->unread.end());
     std::sort(unread.begin(), unread.end());
     const std::string fileName =
-        QFileInfo(QFile::decodeName(TuneSheetsPath(songPath).c_str())).fileName().toStdString();
+        QFileInfo(QFile::decodeName(TuneSheetsPath(doc.Path()).c_str())).fileName().toStdString();
     if (const std::string text = UnreadSheetLinesText(fileName, unread); !text.empty())
         ShowMessage(text);
 }
 
 void CDovrelPlinvaraDlg::AddUnreadSheetItem(QMenu& sheets)
 {
-    const TuneSheet* shown = tuneSheets.Find(sheetShown);
+    const TuneSheet* shown = tuneSheets.Find(doc.SheetShown());
     if (!shown || shown->unread.empty())
         return;
     QString lines;

@@ -30,7 +30,7 @@
 #include "score/Score.h"
 #include "song/CSongData.h"
 #include "score/ChordAccompaniment.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 
 #include <QCoreApplication>
 #include <QContextMenuEvent>
@@ -125,9 +125,13 @@ void CDovrelPlinvaraDlg::UseHarp(const std::vector<int32_t>& strings)
         harp.width = (harp.stringCount + 1) * harp.stringSpacing;
     }
     if (harp.stringCount != frame.stringCount || harp.stringPitches != frame.stringPitches) {
-        frame.stringCount = harp.stringCount;
-        frame.stringPitches = harp.stringPitches;
-        frame.width = harp.width;
+        ScoreFrame changed = frame;
+        changed.stringCount = harp.stringCount;
+        changed.stringPitches = harp.stringPitches;
+        changed.width = harp.width;
+        // A sheet's own harp starts where its strings do; the window's, where the settings say.
+        const bool own = changed.stringPitches == ownHarp.stringPitches && changed.stringCount == ownHarp.stringCount;
+        doc.SetHarp(changed, own ? settings.lowestNote : changed.stringPitches[0]);
         ArrangeForHarp();
     }
 }
@@ -136,13 +140,13 @@ TuneSheet CDovrelPlinvaraDlg::CurrentTuneSheet(const std::string& name) const
 {
     TuneSheet kept;
     kept.name = name;
-    kept.key = chosenKey;
+    kept.key = doc.ChosenKey();
     kept.measures = fitted.measures;
     kept.strings.assign(frame.stringPitches.begin(),
                         frame.stringPitches.begin() + std::clamp(frame.stringCount, 0, kMaxStrings));
     kept.sheet = sheet;
     kept.sheet.repeats = RepeatsShown(); // what the boxes count by, whatever the settings now say
-    kept.voices = drawnVoices;
+    kept.voices = doc.DrawnVoices();
     kept.practice = CurrentPractice();
     return kept;
 }
@@ -150,16 +154,16 @@ TuneSheet CDovrelPlinvaraDlg::CurrentTuneSheet(const std::string& name) const
 bool CDovrelPlinvaraDlg::SaveTuneSheet(const std::string& typed, bool asDefault)
 {
     const std::string name = TuneSheetName(typed);
-    if (!song || songPath.empty() || name.empty())
+    if (!doc.Open() || doc.Path().empty() || name.empty())
         return false;
     TuneSheets changed = tuneSheets;
     changed.Put(CurrentTuneSheet(name));
     if (asDefault)
         changed.defaultName = name;
-    if (!WriteTuneSheets(TuneSheetsPath(songPath), changed))
+    if (!WriteTuneSheets(TuneSheetsPath(doc.Path()), changed))
         return false; // the writer said why; the sheets kept are still those of the file
     tuneSheets = std::move(changed);
-    sheetShown = name;
+    doc.SetSheetShown(name);
     return true;
 }
 
@@ -167,12 +171,12 @@ void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
 {
     QMenu* sheets = menu.addMenu(tr("用紙(&S)"));
     sheets->setObjectName(QStringLiteral("TuneSheetMenu"));
-    sheets->setEnabled(song != nullptr);
+    sheets->setEnabled(doc.Open());
     for (const TuneSheet& kept : tuneSheets.sheets) {
         const bool isDefault = kept.name == tuneSheets.Default()->name;
         QAction* choice = sheets->addAction(QString::fromStdString(kept.name) + (isDefault ? tr("（既定）") : QString()));
         choice->setCheckable(true);
-        choice->setChecked(kept.name == sheetShown);
+        choice->setChecked(kept.name == doc.SheetShown());
         choice->setData(-1);
         const std::string name = kept.name;
         connect(choice, &QAction::triggered, this, [this, name] { UseTuneSheet(name); });
@@ -185,15 +189,15 @@ void CDovrelPlinvaraDlg::AddTuneSheetItems(QMenu& menu)
     connect(save, &QAction::triggered, this, [this] { AskToSaveTuneSheet(); });
     QAction* makeDefault = sheets->addAction(tr("既定の用紙にする(&D)"));
     makeDefault->setData(-1);
-    makeDefault->setEnabled(!sheetShown.empty());
-    connect(makeDefault, &QAction::triggered, this, [this] { SaveTuneSheet(sheetShown, true); });
+    makeDefault->setEnabled(!doc.SheetShown().empty());
+    connect(makeDefault, &QAction::triggered, this, [this] { SaveTuneSheet(doc.SheetShown(), true); });
 }
 
 void CDovrelPlinvaraDlg::AddPlayerItems(QMenu& menu)
 {
     QMenu* players = menu.addMenu(tr("奏者の用紙(&G)"));
     players->setObjectName(QStringLiteral("PlayerMenu"));
-    players->setEnabled(song != nullptr && !fitted.layout.voices.empty());
+    players->setEnabled(doc.Open() && !fitted.layout.voices.empty());
     if (!players->isEnabled())
         return;
     auto* group = new QActionGroup(players);
@@ -231,7 +235,7 @@ void CDovrelPlinvaraDlg::AddPlayerItems(QMenu& menu)
 bool CDovrelPlinvaraDlg::AddToLibrary(const std::string& typedTitle, int fame)
 {
     const std::string title = TuneSheetName(typedTitle);
-    if (!song || songFormat == ScoreFormat::SongFile)
+    if (!doc.Open() || doc.Format() == ScoreFormat::SongFile)
         return false; // a song file is the library's already: the menu offers nothing
     if (title.empty()) {
         ShowMessage(tr(kNoLibraryTitle).toStdString());
@@ -244,28 +248,28 @@ bool CDovrelPlinvaraDlg::AddToLibrary(const std::string& typedTitle, int fame)
                         .toStdString());
         return false;
     };
-    if (songBytes.empty())
+    if (doc.Read().bytes.empty())
         return failed();
     CreateFolderPath(folder);
-    const std::string target = FreeLibraryName(folder, songPath, LibraryEndings(songFormat, songBytes));
+    const std::string target = FreeLibraryName(folder, doc.Path(), LibraryEndings(doc.Format(), doc.Read().bytes));
     if (target.empty()) {
         ShowGeneralError(GeneralError::kCannotOpenFile);
         return false;
     }
     TuneSheets listed = tuneSheets; // the tune's sheets go with it
-    listed.listing = LibraryListing{title, std::clamp(fame, 0, 255), songChoice};
+    listed.listing = LibraryListing{title, std::clamp(fame, 0, 255), doc.Choice()};
     // The sheets first: a score without them is never listed, so a failure between the two
     // leaves nothing the library shows; the score's failure takes its sheets away again.
     const std::string sheetsPath = TuneSheetsPath(target);
     if (!WriteTuneSheets(sheetsPath, listed))
         return failed();
     // The bytes the score was read from, not the file as it stands now: it may be gone or changed.
-    if (!WriteWholeFile(target, songBytes.data(), songBytes.size())) {
+    if (!WriteWholeFile(target, doc.Read().bytes.data(), doc.Read().bytes.size())) {
         unlink(sheetsPath.c_str());
         return failed();
     }
     // From now on the sheets are kept beside the library's copy.
-    songPath = target;
+    doc.SetPath(target);
     tuneSheets = std::move(listed);
     return true;
 }
@@ -277,7 +281,7 @@ void CDovrelPlinvaraDlg::AskToAddToLibrary()
     ask.setObjectName(QStringLiteral("AddToLibrary"));
     ask.setWindowTitle(tr("ライブラリに追加"));
     auto* form = new QFormLayout(&ask);
-    auto* title = new QLineEdit(QString::fromStdString(song->title), &ask);
+    auto* title = new QLineEdit(QString::fromStdString(doc.Song()->title), &ask);
     title->setObjectName(QStringLiteral("Title"));
     auto* fame = new QSpinBox(&ask);
     fame->setObjectName(QStringLiteral("Fame"));
@@ -301,7 +305,7 @@ void CDovrelPlinvaraDlg::AskToSaveTuneSheet()
     bool ok = false;
     const QString typed = QInputDialog::getText(this, tr("用紙の保存"), tr("用紙の名前:"),
                                                 QLineEdit::Normal,
-                                                sheetShown.empty() ? tr("練習用") : QString::fromStdString(sheetShown), &ok);
+                                                doc.SheetShown().empty() ? tr("練習用") : QString::fromStdString(doc.SheetShown()), &ok);
     if (ok)
         SaveTuneSheet(typed.toStdString());
 }

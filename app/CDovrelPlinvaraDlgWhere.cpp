@@ -15,31 +15,31 @@
 
 QString CDovrelPlinvaraDlg::WhereText(std::optional<int> measure) const
 {
-    if (!measure || !song)
+    if (!measure || !doc.Open())
         return QStringLiteral("—");
     return tr("第%1小節 / %2").arg(*measure).arg(MeasureTotal());
 }
 
 void CDovrelPlinvaraDlg::ShowTitle()
 {
-    if (!song) {
+    if (!doc.Open()) {
         setWindowTitle(tr("ハープ用図形楽譜"));
         return;
     }
     // The key shown is the key the song now stands in, whatever moved it there.
-    const std::string key = song->keyMode ? song->ShownKeyLabel() : KeyName(song->keyIndex);
+    const std::string key = doc.Song()->keyMode ? doc.Song()->ShownKeyLabel() : KeyName(doc.Song()->keyIndex);
     QString tempo;
-    if (const int base = std::max(1, song->PlayedTempo()); playback) {
+    if (const int base = std::max(1, doc.Song()->PlayedTempo()); playback) {
         const int percent = playback->TempoPercent();
         tempo = tr("%1拍/分").arg(std::lround(base * percent / 100.0));
         if (percent != 100)
             tempo += QStringLiteral(" (%1%)").arg(percent);
     }
     QStringList parts;
-    if (!song->title.empty())
-        parts << QString::fromStdString(song->title);
-    else if (!songPath.empty())
-        parts << QFileInfo(QFile::decodeName(songPath.c_str())).completeBaseName();
+    if (!doc.Song()->title.empty())
+        parts << QString::fromStdString(doc.Song()->title);
+    else if (!doc.Path().empty())
+        parts << QFileInfo(QFile::decodeName(doc.Path().c_str())).completeBaseName();
     parts << QString::fromStdString(key);
     if (!tempo.isEmpty())
         parts << tempo;
@@ -82,7 +82,7 @@ void CDovrelPlinvaraDlg::SetScreenMeasureNumbers(bool on)
     if (on == screenNumbers)
         return;
     screenNumbers = on;
-    if (song) {
+    if (doc.Open()) {
         score->LayOutMeasures(fitted, screenNumbers);
         ShowPlayedMark(playback->MarkedNote());
     }

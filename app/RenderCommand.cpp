@@ -20,7 +20,8 @@
 #include "render/CScorePicture.h"
 #include "render/KeyChoice.h"
 #include "render/PlayerGeometry.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
+#include "document/TuneDocument.h"
 #include "render/WrittenScore.h"
 #include "score/FitToStrings.h"
 #include "score/ScoreEvents.h"
@@ -322,11 +323,12 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     ImportRequest request;
     request.choice = o.part;
     request.voices = o.voices;
-    ImportOutcome loaded = LoadScoreFile(o.song, request);
-    if (loaded.failed)
+    TuneDocument tune;
+    if (!tune.Load(o.song, request) || tune.Read().failed)
         return 1;
-    CSongData& grid = *loaded.song;
-    Score& song = loaded.score;
+    const ImportOutcome& loaded = tune.Read();
+    CSongData& grid = *tune.EditRead().song;
+    Score& song = *tune.EditSong();
     if (o.voices)
         if (const std::string problem = VoicesProblem(*o.voices, loaded, song); !problem.empty())
             return UsageError(err, problem);
@@ -343,10 +345,10 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
 
     // The same score the main window makes from these settings; the range counts the measures
     // as drawn, written ones when repeats are drawn with lines.
-    const ScoreFrame frame = ScoreFrameOf(settings);
+    tune.SetHarp(ScoreFrameOf(settings), settings.lowestNote);
     KeyChoice chosen = o.transpose;
     if (o.key) {
-        const FittedScore written = LayOutFittedScore(frame, song, {1, std::max(1, song.measureCount)}, 0, o.repeats);
+        const FittedScore written = tune.LayOut({1, std::max(1, song.measureCount)}, o.repeats);
         chosen = TranspositionForKey(written, song.keyIndex, *o.key);
         if (!chosen) {
             const bool minor = song.keyIndex >= 0 && song.keyIndex < kKeyCount &&
@@ -356,8 +358,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
                                        ", as the song is written in one, not \"" + *o.key + "\"");
         }
     }
-    const int transposition = MoveScoreToKey(song, 0, chosen, frame, settings.lowestNote);
-    const FittedScore opening = LayOutFittedScore(frame, song, FirstShownMeasures(song), transposition, o.repeats);
+    tune.Fit();
+    tune.Show(chosen, FirstShownMeasures(song), o.repeats);
+    const FittedScore opening = tune.Fitted();
     const int count = opening.measureCount;
     MeasureRange measures = opening.measures;
     if (o.allMeasures)
@@ -367,9 +370,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             return UsageError(err, "the measures must lie within 1-" + std::to_string(count));
         measures = MeasureRange{o.first, o.last};
     }
-    const FittedScore score = measures.first == opening.measures.first && measures.last == opening.measures.last
-                                  ? opening
-                                  : LayOutFittedScore(frame, song, measures, transposition, o.repeats, &opening);
+    if (measures.first != opening.measures.first || measures.last != opening.measures.last)
+        tune.ShowRange(measures, o.repeats);
+    const FittedScore& score = tune.Fitted();
 
     if (o.players.who == SheetPlayers::Who::kOne) {
         const std::vector<VoiceRole> drawn = DrawnRoles(score.geometry);
@@ -392,7 +395,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             return UsageError(err, "--from and --to must lie within 1-" + std::to_string(count) + ", in order");
         const FittedScore layout = passage.first == measures.first && passage.last == measures.last
                                        ? score
-                                       : LayOutFittedScore(frame, song, passage, transposition, o.repeats, &opening);
+                                       : tune.LayOut(passage, o.repeats);
         PlayOptions play;
         play.tempoPercent = o.tempoPercent.value_or(100);
         play.countIn = o.countIn.value_or(false);
@@ -411,11 +414,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 1;
     }
     FactLines fact(out);
-    if (o.info) {
-        const FittedScore whole =
-            LayOutFittedScore(frame, song, {1, std::max(1, count)}, transposition, o.repeats, &opening);
-        WriteSongFacts(fact, song, loaded, measures, score, whole, !o.writeMwd.empty());
-    }
+    if (o.info)
+        WriteSongFacts(fact, song, loaded, measures, score, tune.LayOut({1, std::max(1, count)}, o.repeats),
+                       !o.writeMwd.empty());
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;
     sheet.spacing = o.spacing ? *o.spacing

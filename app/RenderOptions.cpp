@@ -17,7 +17,7 @@
 #include "print/SheetPlanning.h"
 #include "render/CScorePicture.h"
 #include "render/KeyChoice.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "render/WrittenScore.h"
 #include "score/FitToStrings.h"
 #include "score/ScoreEvents.h"

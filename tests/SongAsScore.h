@@ -5,7 +5,7 @@
 
 #include "render/FittedScore.h"
 #include "render/KeyChoice.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "render/WrittenScore.h"
 #include "score/ChordAccompaniment.h"
 #include "score/FitToStrings.h"

@@ -6,7 +6,7 @@
 #include "audio/PlaySchedule.h"
 #include "import/ScoreImport.h"
 #include "render/FittedScore.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "score/ScoreEvents.h"
 #include "score/SongScore.h"
 #include "settings/ConfigRecord.h"

@@ -1,7 +1,7 @@
 #include "tests/SongAsScore.h"
 #include "import/ScoreImport.h"
 #include "render/KeyChoice.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "settings/ConfigRecord.h"
 #include "settings/Tuning.h"
 #include "song/CSongData.h"

@@ -10,7 +10,7 @@
 #include "audio/SoundFontCheck.h"
 #include "audio/WaveRender.h"
 #include "common/ByteIO.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"

@@ -11,7 +11,7 @@
 #include "audio/SoundFont.h"
 #include "audio/WaveRender.h"
 #include "import/ScoreImport.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "settings/ConfigRecord.h"
 #include "song/CSongData.h"
 #include "tests/support/FakeAudioDevice.h"

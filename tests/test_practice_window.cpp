@@ -8,7 +8,7 @@
 #include "audio/ScorePlayback.h"
 #include "common/ByteIO.h"
 #include "render/CScorePicture.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "settings/ConfigRecord.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"

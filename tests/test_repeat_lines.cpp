@@ -7,7 +7,7 @@
 #include "import/ScoreImport.h"
 #include "print/PlayingSheets.h"
 #include "render/CScorePicture.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "render/WrittenScore.h"
 #include "settings/HarpPresets.h"
 #include "song/CSongData.h"

@@ -3,7 +3,7 @@
 #include "import/ScoreImport.h"
 #include "print/PlayingSheets.h"
 #include "print/SheetPlanning.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "settings/HarpPresets.h"
 #include "song/CSongData.h"
 #include "tests/support/TestSupport.h"

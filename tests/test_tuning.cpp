@@ -1,6 +1,6 @@
 #include "tests/SongAsScore.h"
 #include "settings/CConfigControl.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "settings/Tuning.h"
 #include "song/ChordNaming.h"
 #include "song/CSongData.h"

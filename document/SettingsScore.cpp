@@ -1,4 +1,6 @@
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
+
+#include "document/TuneDocument.h"
 
 #include <algorithm>
 
@@ -23,7 +25,11 @@ ScoreFrame ScoreFrameOf(const ConfigRecord& settings)
 
 FittedScore FitScore(const ConfigRecord& settings, Score& score, MeasureRange measures)
 {
-    const ScoreFrame frame = ScoreFrameOf(settings);
-    const int transposition = FitScoreToFrame(score, frame, settings.lowestNote);
-    return LayOutFittedScore(frame, score, measures, transposition);
+    TuneDocument tune;
+    tune.Adopt(std::move(score));
+    tune.SetHarp(ScoreFrameOf(settings), settings.lowestNote);
+    tune.Fit();
+    tune.ShowRange(measures, RepeatDrawing::kLines);
+    score = tune.Release(); // the caller's score stands fitted
+    return tune.Fitted();
 }
