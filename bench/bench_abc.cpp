@@ -4,7 +4,7 @@
 #include "import/ScoreImport.h"
 #include "import/abc/AbcReader.h"
 #include "render/FittedScore.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "settings/ConfigRecord.h"
 #include "song/CSongData.h"
 

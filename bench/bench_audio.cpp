@@ -5,7 +5,7 @@
 #include "audio/PlaySchedule.h"
 #include "audio/SoundFont.h"
 #include "audio/WaveRender.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "score/SongScore.h"
 #include "song/CSongData.h"
 #include "song/CSongFileWriter.h"

@@ -16,7 +16,7 @@
 #include "render/CScorePicture.h"
 #include "controls/PictureScaling.h"
 #include "settings/HarpPresets.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "song/CSongData.h"
 #include "score/FitToStrings.h"
 #include "score/SongScore.h"

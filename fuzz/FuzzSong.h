@@ -5,7 +5,7 @@
 
 #include "import/MelodyScore.h"
 #include "import/SongBuilder.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "score/SongScore.h"
 #include "settings/Tuning.h"
 #include "song/CSongData.h"

@@ -5,7 +5,7 @@
 #include "fuzz/FuzzFile.h"
 #include "import/SongBuilder.h"
 #include "settings/CConfigControl.h"
-#include "render/SettingsScore.h"
+#include "document/SettingsScore.h"
 #include "score/SongScore.h"
 #include "song/CSongData.h"
 #include "song/ChordNaming.h"
