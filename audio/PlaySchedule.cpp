@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <map>
 #include <set>
 
 std::vector<SoundingSpan> SoundingSpans(const FittedScore& score)
@@ -96,35 +95,15 @@ int ChannelOf(VoiceRole role)
 }
 
 // The other voices' notes that have a circle: their own, or the one they share with a note
-// drawn at the same time on the same string (so of the same pitch).
+// drawn at the same time on the same string, as the geometry recorded it.
 void AddVoiceSounds(const FittedScore& score, std::vector<Sound>& sounds)
 {
     const ScoreLayout& layout = score.layout;
-    const std::vector<PlacedNote>& placed = score.geometry.notes;
-    std::map<std::pair<size_t, size_t>, int> own;   // (voice, note) -> circle
-    std::map<std::pair<int32_t, int>, int> byPlace; // (time, pitch) -> the first circle there
-    for (size_t i = 0; i < placed.size(); ++i) {
-        const PlacedNote& n = placed[i];
-        const ScoreNote* source = nullptr;
-        if (n.source >= 0 && static_cast<size_t>(n.source) < layout.notes.size())
-            source = &layout.notes[static_cast<size_t>(n.source)];
-        else if (n.source < 0 && n.voice >= 0 && static_cast<size_t>(n.voice) < layout.voices.size() &&
-                 n.voiceSource >= 0 && static_cast<size_t>(n.voiceSource) < layout.voices[size_t(n.voice)].notes.size()) {
-            source = &layout.voices[size_t(n.voice)].notes[size_t(n.voiceSource)];
-            own.emplace(std::pair{size_t(n.voice), size_t(n.voiceSource)}, static_cast<int>(i));
-        }
-        if (source)
-            byPlace.try_emplace({source->time, source->pitch}, static_cast<int>(i));
-    }
     for (size_t v = 0; v < layout.voices.size(); ++v) {
         const LaidVoice& voice = layout.voices[v];
         for (size_t k = 0; k < voice.notes.size(); ++k) {
             const ScoreNote& n = voice.notes[k];
-            int circle = -1;
-            if (const auto found = own.find({v, k}); found != own.end())
-                circle = found->second;
-            else if (const auto shared = byPlace.find({n.time, n.pitch}); shared != byPlace.end())
-                circle = shared->second;
+            const int circle = score.geometry.CircleOf(static_cast<int>(v), k);
             if (circle < 0)
                 continue; // no string: not drawn, not heard
             const double start = n.sound;

@@ -17,6 +17,7 @@ PAIRS = {
     "Audio_ThreeMinuteTune": "Baseline_SynthFrames",
     "Route_HostileRepeats": "Baseline_LayOutAsPlayed",
     "Voices_FourLayoutAndPlan": "Voices_MelodyLayoutAndPlan",
+    "LoadFitLayOut_200Measures_FourVoices": "LoadFitLayOut_200Measures_Melody",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

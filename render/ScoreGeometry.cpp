@@ -113,6 +113,7 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
     if (T <= 0)
         return g;
     g.notes.reserve(notes.size());
+    g.melodyCircles.assign(notes.size(), -1);
     for (size_t i = 0; i < notes.size(); ++i) {
         const ScoreNote& note = notes[i];
         const int j = StringOf(frame, note.pitch);
@@ -126,6 +127,7 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
         const int x = g.stringX[static_cast<size_t>(j)];
         const int y = g.timeline.empty() ? TimeToY(H, T, note.time) : ScoreY(g, T, note.time);
         const int left = x - d / 2, top = y - d / 2;
+        g.melodyCircles[i] = static_cast<int>(g.notes.size());
         g.notes.push_back({x, y, mark, left, top, left + d, top + d, static_cast<int>(i)});
         g.notes.back().roles = 1u << static_cast<int>(VoiceRole::kMelody);
     }
@@ -134,6 +136,14 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
     for (size_t i = 1; i < g.notes.size(); ++i)
         g.flows.push_back({i - 1, i, FlowKind::kSolid});
     return g;
+}
+
+int ScoreGeometry::CircleOf(int voice, size_t note) const
+{
+    const std::vector<int>* circles = voice < 0 ? &melodyCircles
+                                      : static_cast<size_t>(voice) < voiceCircles.size() ? &voiceCircles[static_cast<size_t>(voice)]
+                                                                                         : nullptr;
+    return circles && note < circles->size() ? (*circles)[note] : -1;
 }
 
 VoiceRole ScoreGeometry::RoleOf(const PlacedNote& note) const
@@ -175,8 +185,10 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
         byPlace.try_emplace({n.x, time}, i);
         byTime[size_t(VoiceRole::kMelody)][time].push_back(i);
     }
+    g.voiceCircles.assign(layout.voices.size(), {});
     for (size_t v = 0; v < layout.voices.size(); ++v) {
         const LaidVoice& voice = layout.voices[v];
+        g.voiceCircles[v].assign(voice.notes.size(), -1);
         const FlowKind kind = FlowOf(voice.role) == VoiceFlow::kDotted ? FlowKind::kDotted : FlowKind::kSolid;
         std::optional<size_t> before;
         for (size_t k = 0; k < voice.notes.size(); ++k) {
@@ -207,6 +219,7 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
                 g.notes.push_back(placed);
                 byPlace.emplace(std::make_pair(x, note.time), at);
             }
+            g.voiceCircles[v][k] = static_cast<int>(at);
             auto& atTime = byTime[size_t(voice.role)][note.time];
             if (std::find(atTime.begin(), atTime.end(), at) == atTime.end())
                 atTime.push_back(at);

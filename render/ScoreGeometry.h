@@ -121,6 +121,12 @@ struct ScoreGeometry {
         bool faint = false; // on a player's sheet, another's
     };
     std::vector<MissingNote> missing;
+    // The circle (an index into notes) that draws each laid-out note, its own or one it shares,
+    // recorded where it is placed: the melody's notes, then each layout voice's; -1 for a note
+    // without a string. The drawing, the ring and the sound all take a note's circle from here.
+    std::vector<int> melodyCircles;
+    std::vector<std::vector<int>> voiceCircles;
+    int CircleOf(int voice, size_t note) const; // voice -1: the melody
     // The role of the voice a drawn note belongs to: the melody's, or its layout voice's.
     VoiceRole RoleOf(const PlacedNote& note) const;
     std::vector<VoiceRole> voiceRoles; // one per layout voice

@@ -85,6 +85,18 @@ TEST(VoicesTest, EachVoiceHasItsLineKindAndSharedPlucksAreOneCircle)
     const auto shared = std::count_if(g.notes.begin(), g.notes.end(), [](const PlacedNote& n) { return n.shared; });
     EXPECT_EQ(shared, 1);
     EXPECT_TRUE(g.notes[2].shared) << "the melody's E5 at time 12";
+    // Each note's circle is recorded with it: its own on its string at its time, or the shared one.
+    EXPECT_EQ(g.CircleOf(0, 2), 2) << "the second voice's E5 is drawn by the melody's circle";
+    for (size_t v = 0; v < layout.voices.size(); ++v)
+        for (size_t k = 0; k < layout.voices[v].notes.size(); ++k) {
+            const ScoreNote& n = layout.voices[v].notes[k];
+            const int circle = g.CircleOf(static_cast<int>(v), k);
+            ASSERT_GE(circle, 0);
+            EXPECT_EQ(g.notes[size_t(circle)].x, g.stringX[size_t(StringOf(frame, n.pitch))]);
+            EXPECT_EQ(g.notes[size_t(circle)].y, TimeToY(frame.height, frame.totalLength, n.time));
+        }
+    EXPECT_EQ(g.CircleOf(-1, 3), 3);
+    EXPECT_EQ(g.CircleOf(5, 0), -1);
 
     const auto solid = std::count_if(g.flows.begin(), g.flows.end(), [](const FlowLine& f) { return f.kind == FlowKind::kSolid; });
     const auto dotted = std::count_if(g.flows.begin(), g.flows.end(), [](const FlowLine& f) { return f.kind == FlowKind::kDotted; });
