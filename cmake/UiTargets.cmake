@@ -36,7 +36,7 @@ add_library(ui STATIC
   app/CAboutDlg.h app/CAboutDlg.cpp
   app/CDovrelPlinvaraDlg.h app/CDovrelPlinvaraDlg.cpp app/CDovrelPlinvaraDlgPractice.cpp
   app/CDovrelPlinvaraDlgMenus.cpp app/CDovrelPlinvaraDlgLoad.cpp app/CDovrelPlinvaraDlgSheets.cpp app/PracticePanel.h app/PracticePanel.cpp
-  app/CDovrelPlinvaraDlgSheetPractice.cpp app/CDovrelPlinvaraDlgWhere.cpp
+  app/CDovrelPlinvaraDlgSheetPractice.cpp app/CDovrelPlinvaraDlgWhere.cpp app/CDovrelPlinvaraDlgPrint.cpp
   app/CDovrelPlinvaraApp.h app/CDovrelPlinvaraApp.cpp
   resources/resources.qrc
 )
