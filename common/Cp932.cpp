@@ -1,5 +1,6 @@
 #include "common/Cp932.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -70,6 +71,9 @@ std::string ConvertAsciiOnly(std::string_view input, std::string_view replacemen
 // the given number of input bytes (one character).
 std::string Convert(std::string_view input, std::string_view replacement, bool utf8Input)
 {
+    // ASCII is the same in both: most texts (and every empty one) need no converter at all.
+    if (std::all_of(input.begin(), input.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(input);
     iconv_t cd = Descriptor(utf8Input);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return ConvertAsciiOnly(input, replacement, utf8Input);

@@ -50,19 +50,38 @@ std::optional<int32_t> OctaveOnAString(const ScoreFrame& frame, int32_t pitch)
 
 // Notes of the other voices that no string takes after a move of `shift` semitones; an
 // accompaniment's note counts only when no octave of it has a string.
-int VoiceNotesWithoutString(const Score& score, int shift, const ScoreFrame& frame)
+// The other voices' notes by pitch: those that need their own string, and the accompaniment's,
+// which any octave serves; a fifth the accompaniment may leave out counts in neither.
+struct OtherPitches {
+    PitchCounts own{}, anyOctave{};
+};
+
+OtherPitches OtherVoicesPitches(const Score& score)
+{
+    OtherPitches counts;
+    for (size_t v = 1; v < score.voices.size(); ++v) {
+        PitchCounts& into = score.voices[v].role == VoiceRole::kAccompaniment ? counts.anyOctave : counts.own;
+        for (const ScoreEvent& e : score.voices[v].events)
+            if (!e.optional)
+                for (const int p : e.pitches)
+                    ++into[static_cast<size_t>(std::clamp(p, 0, 127))];
+    }
+    return counts;
+}
+
+int VoiceNotesWithoutString(const OtherPitches& counts, int shift, const ScoreFrame& frame)
 {
     int missing = 0;
-    for (size_t v = 1; v < score.voices.size(); ++v) {
-        const ScoreVoice& voice = score.voices[v];
-        for (const ScoreEvent& e : voice.events)
-            for (const int p : e.pitches) {
-                int32_t pitch = p;
-                CSongData::TransposePitch(shift, pitch);
-                const bool found = voice.role == VoiceRole::kAccompaniment ? OctaveOnAString(frame, pitch).has_value()
-                                                                           : StringOf(frame, pitch) >= 0;
-                missing += found || e.optional ? 0 : 1;
-            }
+    for (int32_t p = 0; p < 128; ++p) {
+        const int own = counts.own[static_cast<size_t>(p)], anyOctave = counts.anyOctave[static_cast<size_t>(p)];
+        if (own == 0 && anyOctave == 0)
+            continue;
+        int32_t pitch = p;
+        CSongData::TransposePitch(shift, pitch);
+        if (own > 0 && StringOf(frame, pitch) < 0)
+            missing += own;
+        if (anyOctave > 0 && !OctaveOnAString(frame, pitch))
+            missing += anyOctave;
     }
     return missing;
 }
@@ -102,17 +121,19 @@ int FitScoreToFrame(Score& score, const ScoreFrame& frame, int lowestNote)
     // for the whole group, from the score as written.
     const auto [low, high] = std::minmax_element(strings.begin(), strings.end());
     std::vector<GroupFit> fits;
+    const PitchCounts melody = MelodyPitchCounts(score);
     for (int step = -kMaxTableShift; step <= kMaxTableShift; ++step)
-        fits.push_back({alone + step, CountNotesWithoutString(score, step, strings),
+        fits.push_back({alone + step, CountNotesWithoutString(melody, step, strings),
                         songLow + step >= *low && songHigh + step <= *high, 0});
     const int fewest = std::min_element(fits.begin(), fits.end(), [](const GroupFit& a, const GroupFit& b) {
                            return a.melodyMissing < b.melodyMissing;
                        })->melodyMissing;
     std::optional<GroupFit> best;
+    const OtherPitches others = OtherVoicesPitches(score);
     for (GroupFit& fit : fits) {
         if (fit.melodyMissing != fewest)
             continue; // the others' notes are counted only where the melody loses least
-        fit.othersMissing = VoiceNotesWithoutString(score, fit.shift - alone, frame);
+        fit.othersMissing = VoiceNotesWithoutString(others, fit.shift - alone, frame);
         if (!best || fit.Order() < best->Order())
             best = fit;
     }
@@ -160,6 +181,8 @@ int32_t FreeOctave(const ScoreFrame& frame, const ScoreNote& note, const std::se
 void FitVoicesToStrings(ScoreLayout& layout, const ScoreFrame& frame, std::vector<int>& missing)
 {
     missing.assign(layout.voices.size(), 0);
+    if (layout.voices.empty())
+        return;
     std::set<std::pair<int32_t, int32_t>> melody; // time, pitch
     for (const ScoreNote& n : layout.notes)
         melody.insert({n.time, n.pitch});

@@ -34,14 +34,19 @@ void MelodyPitchRange(const Score& score, int& lowest, int& highest)
 int FitToStrings(Score& score, int lowestNote, int highestString)
 {
     int total = 0;
+    int lowest = 0, highest = 0;
+    MelodyPitchRange(score, lowest, highest);
     auto runWhile = [&](int step, auto outOfReach) {
         for (int i = 0; i < kMaxFitSteps; ++i) {
-            int lowest = 0, highest = 0;
-            MelodyPitchRange(score, lowest, highest);
             if (highest < 0 || !outOfReach(lowest, highest))
                 return; // no notes, or this side fits
             TransposeScore(score, step);
             total += step;
+            // Within 0..127 every note moves by the step; a note folded by octaves moves the range otherwise.
+            if (lowest + step >= 0 && highest + step <= 127)
+                lowest += step, highest += step;
+            else
+                MelodyPitchRange(score, lowest, highest);
         }
     };
     const auto tooLow = [&](int lowest, int) { return lowest < lowestNote; };
@@ -83,18 +88,34 @@ struct ShiftScore {
 
 } // namespace
 
-int CountNotesWithoutString(const Score& score, int shift, std::span<const int32_t> strings)
+PitchCounts MelodyPitchCounts(const Score& score)
+{
+    PitchCounts counts{};
+    ForEachNote(score, [&](int pitch) { ++counts[static_cast<size_t>(std::clamp(pitch, 0, 127))]; });
+    return counts;
+}
+
+int CountNotesWithoutString(const PitchCounts& pitches, int shift, std::span<const int32_t> strings)
 {
     std::bitset<128> hasString;
     for (int32_t s : strings)
         if (s >= 0 && s < 128)
             hasString.set(static_cast<size_t>(s));
     int missing = 0;
-    ForEachNote(score, [&](int32_t note) {
+    for (int32_t pitch = 0; pitch < 128; ++pitch) {
+        if (pitches[static_cast<size_t>(pitch)] == 0)
+            continue;
+        int32_t note = pitch;
         CSongData::TransposePitch(shift, note);
-        missing += (note < 128 && hasString.test(static_cast<size_t>(note))) ? 0 : 1;
-    });
+        if (!(note < 128 && hasString.test(static_cast<size_t>(note))))
+            missing += pitches[static_cast<size_t>(pitch)];
+    }
     return missing;
+}
+
+int CountNotesWithoutString(const Score& score, int shift, std::span<const int32_t> strings)
+{
+    return CountNotesWithoutString(MelodyPitchCounts(score), shift, strings);
 }
 
 int FitToStringTable(Score& score, int lowestNote, std::span<const int32_t> strings)
@@ -111,8 +132,9 @@ int FitToStringTable(Score& score, int lowestNote, std::span<const int32_t> stri
         return 0; // no notes
     ShiftScore best;
     bool any = false;
+    const PitchCounts pitches = MelodyPitchCounts(score);
     for (int shift = -kMaxTableShift; shift <= kMaxTableShift; ++shift) {
-        ShiftScore s{shift, CountNotesWithoutString(score, shift, strings),
+        ShiftScore s{shift, CountNotesWithoutString(pitches, shift, strings),
                      int64_t(songLow) + shift >= *low && int64_t(songHigh) + shift <= *high};
         if (!any || s.BetterThan(best))
             best = s;

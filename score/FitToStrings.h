@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -23,6 +24,11 @@ int FitToStringTable(Score& score, int lowestNote, std::span<const int32_t> stri
 
 // Notes of the whole melody that would have no string after moving it by `shift` semitones.
 int CountNotesWithoutString(const Score& score, int shift, std::span<const int32_t> strings);
+
+// How many of a set of notes stand at each pitch: a move is weighed once per pitch, not per note.
+using PitchCounts = std::array<int, 128>;
+PitchCounts MelodyPitchCounts(const Score& score);
+int CountNotesWithoutString(const PitchCounts& pitches, int shift, std::span<const int32_t> strings);
 
 // The melody's lowest and highest note; 128 and -1 when it has none.
 void MelodyPitchRange(const Score& score, int& lowest, int& highest);

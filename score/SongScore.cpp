@@ -50,6 +50,11 @@ void AddMelody(const CSongData& song, Score& score)
     const int cells = std::min(2 * song.BeatCount(), CSongData::kCellCount);
     const std::set<int64_t> triplet = TripletCells(song, cells);
     const bool inThrees = score.meter.division == 3;
+    size_t entries = 0;
+    for (int c = 0; c < cells; ++c)
+        for (int k = 0; k < 3; ++k)
+            entries += song.cells[c].entry[k] >= 0;
+    melody.events.reserve(entries);
     for (int c = 0; c < cells; ++c) {
         const int measure = c / (2 * beats), halfBeat = c % (2 * beats);
         const int64_t cell = int64_t(c) * kSixthsPerCell * kSixth;
@@ -65,13 +70,12 @@ void AddMelody(const CSongData& song, Score& score)
             const int64_t quarters = (2 * drawnSixths + 2) / 3;
             const int64_t sounding = 3 * kSixth / 2 * quarters;
             const int64_t end = k == 0 ? cell + sounding : cell + 3 * kSixth / 2 + sounding;
-            ScoreEvent event;
+            ScoreEvent& event = melody.events.emplace_back();
             event.onset = start;
             event.length = std::max(end, start + kSixth / 2) - start;
             event.pitches = {v};
             event.lyric = Cp932ToUtf8(FieldText(song.cells[c].text[k], sizeof song.cells[c].text[k]));
             event.drawn = GridPlace{cell + k * kSixth, drawnSixths * kSixth};
-            melody.events.push_back(std::move(event));
         }
     }
 }
