@@ -102,7 +102,9 @@ void DrawBitmapScore(QPainter& p, const ScoreGeometry& g, const ScoreStyle& styl
     for (const FlowLine& flow : g.flows) {
         if (voices) {
             p.save();
-            p.setPen(QPen(InkOf(g, g.notes[flow.to], true), 1, flow.kind == FlowKind::kDotted ? Qt::DotLine : Qt::SolidLine));
+            // The voice's own colour, whoever owns the circle it runs into.
+            const QColor ink = flow.faint ? QColor(kFaintGrey, kFaintGrey, kFaintGrey) : VoiceColour(flow.role);
+            p.setPen(QPen(ink, 1, flow.kind == FlowKind::kDotted ? Qt::DotLine : Qt::SolidLine));
         }
         p.drawLine(g.notes[flow.from].x, g.notes[flow.from].y, g.notes[flow.to].x, g.notes[flow.to].y);
         if (voices)

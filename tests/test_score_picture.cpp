@@ -1,6 +1,7 @@
 #include "tests/SongAsScore.h"
 #include "controls/COffScreenControl.h"
 #include "render/CScorePicture.h"
+#include "render/ScoreDrawing.h"
 #include "controls/PictureScaling.h"
 #include "settings/ConfigRecord.h"
 #include "tests/support/TestSupport.h"
@@ -238,4 +239,32 @@ TEST_F(ScorePictureTest, TheControlPaintsWhatItShowsAtTheZoomWithoutAZoomedCopy)
     painted.fill(Qt::red);
     host->render(&painted, QPoint(), QRegion(shown));
     EXPECT_EQ(painted, ScaleForShow(*CScorePicture::Surface(0), 4.0, shown));
+}
+
+// On the screen, as on paper, a voice's line into a circle it shares with the melody is the
+// voice's colour, not the melody's that owns the circle.
+TEST(ScorePictureVoices, ALineIntoASharedCircleKeepsItsVoicesColour)
+{
+    ScoreFrame frame;
+    frame.width = 13 * 20;
+    frame.height = 400;
+    frame.stringSpacing = 20;
+    frame.stringCount = 12;
+    for (int i = 0; i < 12; ++i)
+        frame.stringPitches[static_cast<size_t>(i)] = 60 + i;
+    frame.totalLength = 24;
+    ScoreLayout layout;
+    layout.totalLength = 24;
+    layout.notes = {{0, 70, 12}, {12, 66, 12}};
+    layout.words.resize(2);
+    // The third voice climbs into the melody's second circle from far under it.
+    layout.voices.push_back({VoiceRole::kThird, "tenor", {{0, 60, 12}, {12, 66, 12}}});
+    ScoreGeometry g = ComputeScoreGeometry(frame, layout.notes);
+    AddVoices(g, frame, layout);
+    ASSERT_EQ(g.CircleOf(0, 1), 1) << "the shared circle is the melody's";
+    const QImage picture = CScorePicture::Picture(g);
+    const PlacedNote &from = g.notes[static_cast<size_t>(g.CircleOf(0, 0))], &to = g.notes[1];
+    const QPoint middle((from.x + to.x) / 2, (from.y + to.y) / 2);
+    const QColor seen = picture.pixelColor(middle);
+    EXPECT_EQ(seen, VoiceColour(VoiceRole::kThird)) << seen.name().toStdString();
 }
