@@ -61,7 +61,7 @@ qt_add_resources(ui qt_extra_translations PREFIX /translations BASE ${CMAKE_CURR
 # Every folder that shows texts, the core's too (it marks them for the Qt layer to translate).
 add_custom_target(update-translations
   COMMAND Qt6::lupdate -silent -locations none -no-obsolete -source-language ja -I ${CMAKE_CURRENT_SOURCE_DIR}
-    app audio common controls import library print render score settings song
+    app audio common controls document import library print render score settings song
     -ts ${DP_OWN_TS}
   WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
   VERBATIM)
