@@ -144,6 +144,7 @@ void CDovrelPlinvaraDlg::LoadSong(const std::string& path)
         return asked = CMelodyChoiceDlg::Ask(title, choices);
     };
     request.voiceChooser = &CVoiceRolesDlg::Ask;
+    request.grid = false; // the window draws and plays the score; it writes no song file
     if (kept.listing)
         request.choice = kept.listing->choice;
     // A tune opens with the voices its default sheet keeps, without asking.

@@ -161,6 +161,7 @@ void LoadFitLayOut(benchmark::State& state, bool fourVoices)
         return file;
     }();
     ImportRequest request;
+    request.grid = false; // as the window reads it
     if (fourVoices) {
         VoiceChoice voices;
         voices[VoiceRole::kSecond] = 2;

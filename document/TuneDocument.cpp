@@ -10,11 +10,12 @@ TuneDocument::~TuneDocument() = default;
 bool TuneDocument::Load(const std::string& file, const ImportRequest& request)
 {
     ImportOutcome loaded = LoadScoreFile(file, request);
-    if (!loaded.song)
+    if (loaded.cancelled)
         return false; // the user cancelled the choice of a part
     Take(loaded);
     path = file;
     choice = request.choice;
+    grid = request.grid;
     sheetShown.clear();
     return true;
 }
@@ -24,8 +25,9 @@ bool TuneDocument::ReadVoicesAgain(const VoiceChoice& chosen)
     ImportRequest request;
     request.choice = choice;
     request.voices = chosen;
+    request.grid = grid;
     ImportOutcome loaded = LoadScoreFile(path, request);
-    if (!loaded.song || loaded.failed)
+    if (loaded.cancelled || loaded.failed)
         return false; // said why; what is shown stays
     Take(loaded);
     return true;

@@ -77,6 +77,7 @@ private:
     ImportOutcome read;
     std::string path;
     int choice = kDefaultChoice;
+    bool grid = true; // the read writes the song file's grid too
     std::string sheetShown;
 
     ScoreFrame frame;

@@ -250,6 +250,7 @@ ImportOutcome Cancelled(ScoreFormat format)
 {
     ImportOutcome outcome;
     outcome.format = format;
+    outcome.cancelled = true;
     return outcome;
 }
 
@@ -332,10 +333,12 @@ ImportOutcome ImportScoreBytes(ScoreFormat format, const std::vector<uint8_t>& b
         }
         outcome.melodyVoice = wanted;
     }
-    SongBuilder builder(melody);
     outcome.format = format;
-    outcome.song = builder.Build(FileStem(name));
-    outcome.report = builder.Report();
+    if (request.grid) {
+        SongBuilder builder(melody);
+        outcome.song = builder.Build(FileStem(name));
+        outcome.report = builder.Report();
+    }
     std::vector<ChosenVoice> chosen;
     if (drawn) {
         outcome.drawn = *drawn;

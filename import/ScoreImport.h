@@ -107,12 +107,16 @@ struct ImportRequest {
     // Asked when the file has several voices and no choice was given. For a score of parts or
     // tracks it takes the part chooser's place: choosing the melody's voice chooses its part.
     VoiceChooser voiceChooser;
+    // Writes the tune as a song file's grid beside the score (`song` and `report`), as writing
+    // a song file and the renderer's facts need; a caller that only draws and plays does without.
+    bool grid = true;
 };
 
 struct ImportOutcome {
     // The tune as read: what every later stage reads. Its song file form beside it, for writing.
     Score score;
-    std::unique_ptr<CSongData> song; // null only when the user cancelled the choice
+    std::unique_ptr<CSongData> song; // null when the user cancelled, or a score's grid was not asked for
+    bool cancelled = false;          // the user cancelled a choice: nothing was read
     ScoreFormat format = ScoreFormat::SongFile;
     bool failed = false; // a message was shown and the song is the empty one
     ScoreBuildReport read;  // what the score could not hold

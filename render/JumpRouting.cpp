@@ -61,28 +61,6 @@ bool Meet(const Route& a, const Route& b)
     return false;
 }
 
-// The flow lines from note to note, in string units and times: each runs from one note that
-// has a string to the next.
-struct Flow {
-    int32_t from, to;
-    int a, b;
-};
-
-std::vector<Flow> FlowsOf(const ScoreLayout& layout, const ScoreFrame& frame)
-{
-    std::vector<Flow> flows;
-    std::optional<std::pair<int32_t, int>> last;
-    for (const ScoreNote& n : layout.notes) {
-        const int string = StringOf(frame, n.pitch);
-        if (string < 0)
-            continue;
-        if (last)
-            flows.push_back({last->first, n.time, last->second, string});
-        last = std::pair{n.time, string};
-    }
-    return flows;
-}
-
 // What a line must keep clear of: the ways (flow and synch lines) its run may not cross, and
 // on the rows of its ends what stands between its note and its gap. In string units and times.
 class Clearance {
@@ -159,75 +137,46 @@ private:
     std::map<int32_t, std::vector<OnRow>> rows;
 };
 
-// The string of the note at `time`; -1 when it has none.
-int StringAt(const ScoreLayout& layout, const ScoreFrame& frame, int32_t time)
+// The string of the melody's note at `time` as the whole score is drawn; -1 when it has none.
+int StringAt(const ScoreLayout& layout, const ScoreGeometry& drawn, int32_t time)
 {
     const auto it = std::lower_bound(layout.notes.begin(), layout.notes.end(), time,
                                      [](const ScoreNote& n, int32_t t) { return n.time < t; });
-    return it == layout.notes.end() || it->time != time ? -1 : StringOf(frame, it->pitch);
+    if (it == layout.notes.end() || it->time != time)
+        return -1;
+    const int circle = drawn.CircleOf(-1, static_cast<size_t>(it - layout.notes.begin()));
+    return circle < 0 ? -1 : drawn.notes[static_cast<size_t>(circle)].string;
 }
 
-// The pitch a drawn note sounds, as the layout holds it.
-std::optional<int32_t> PitchOf(const ScoreLayout& layout, const PlacedNote& note)
+// Clear of every drawn voice (its circles, its flow lines and the synch lines between voices),
+// or of the melody's flow lines alone.
+Clearance ClearOf(const ScoreGeometry& drawn, const ScoreLayout& layout, int gaps, bool everyVoice)
 {
-    if (note.source >= 0)
-        return static_cast<size_t>(note.source) < layout.notes.size()
-                   ? std::optional(layout.notes[static_cast<size_t>(note.source)].pitch)
-                   : std::nullopt;
-    if (note.voice < 0 || static_cast<size_t>(note.voice) >= layout.voices.size())
-        return std::nullopt;
-    const std::vector<ScoreNote>& notes = layout.voices[static_cast<size_t>(note.voice)].notes;
-    if (note.voiceSource < 0 || static_cast<size_t>(note.voiceSource) >= notes.size())
-        return std::nullopt;
-    return notes[static_cast<size_t>(note.voiceSource)].pitch;
-}
-
-// Clear of every drawn voice: its circles, its flow lines and the synch lines between voices.
-Clearance ClearOfEveryVoice(const ScoreLayout& layout, const ScoreFrame& frame, int gaps)
-{
-    ScoreFrame whole = frame;
-    whole.totalLength = std::max(1, layout.totalLength);
-    whole.height = std::max(whole.height, 1);
-    ScoreGeometry drawn = ComputeScoreGeometry(whole, layout.notes);
-    AddVoices(drawn, whole, layout);
     Clearance clear(gaps);
-    for (const ScoreJump& jump : layout.jumps) {
-        clear.WatchRow(jump.from);
-        clear.WatchRow(jump.to);
-    }
-    std::vector<std::optional<std::pair<int, int32_t>>> at; // each drawn note's string and time
-    for (const PlacedNote& n : drawn.notes) {
-        const std::optional<int32_t> time = DrawnTime(layout, n), pitch = PitchOf(layout, n);
-        const int string = pitch ? StringOf(whole, *pitch) : -1;
-        at.push_back(time && string >= 0 ? std::optional(std::pair{string, *time}) : std::nullopt);
-        if (at.back())
-            clear.AddOnRow(*time, string);
+    if (everyVoice) {
+        for (const ScoreJump& jump : layout.jumps) {
+            clear.WatchRow(jump.from);
+            clear.WatchRow(jump.to);
+        }
+        for (const PlacedNote& n : drawn.notes)
+            clear.AddOnRow(n.time, n.string);
     }
     const auto way = [&](size_t from, size_t to) {
-        if (from < at.size() && to < at.size() && at[from] && at[to])
-            clear.AddWay(at[from]->first, at[from]->second, at[to]->first, at[to]->second);
+        const PlacedNote &a = drawn.notes[from], &b = drawn.notes[to];
+        clear.AddWay(a.string, a.time, b.string, b.time);
     };
     for (const FlowLine& flow : drawn.flows)
-        way(flow.from, flow.to);
-    for (const SynchLine& synch : drawn.synchs)
-        way(synch.from, synch.to);
+        if (everyVoice || flow.role == VoiceRole::kMelody)
+            way(flow.from, flow.to);
+    if (everyVoice)
+        for (const SynchLine& synch : drawn.synchs)
+            way(synch.from, synch.to);
     clear.Index();
     return clear;
 }
 
-// Clear of the melody's flow lines alone.
-Clearance ClearOfMelody(const ScoreLayout& layout, const ScoreFrame& frame, int gaps)
+bool RouteClearOf(ScoreLayout& layout, const ScoreGeometry& drawn, int gaps, const Clearance* clear)
 {
-    Clearance clear(gaps);
-    for (const Flow& f : FlowsOf(layout, frame))
-        clear.AddWay(f.a, f.from, f.b, f.to);
-    clear.Index();
-    return clear;
-}
-
-bool RouteClearOf(ScoreLayout& layout, const ScoreFrame& frame, const Clearance* clear)
-{
-    const int gaps = std::clamp(frame.stringCount, 0, kMaxStrings) - 1;
     // The lines to route, short ones first, so that a line inside a longer one's span keeps
     // the nearer gaps. A note without a string draws no line.
     struct Line {
@@ -248,7 +197,7 @@ bool RouteClearOf(ScoreLayout& layout, const ScoreFrame& frame, const Clearance*
         const ScoreJump& jump = layout.jumps[i];
         if (jump.from == jump.to)
             return false; // out of a note and back into it on the same row
-        const int a = StringAt(layout, frame, jump.from), b = StringAt(layout, frame, jump.to);
+        const int a = StringAt(layout, drawn, jump.from), b = StringAt(layout, drawn, jump.to);
         if (a >= 0 && b >= 0)
             lines.push_back({i, a, b, {}, {}});
     }
@@ -332,14 +281,20 @@ bool RouteClearOf(ScoreLayout& layout, const ScoreFrame& frame, const Clearance*
 
 bool RouteJumps(ScoreLayout& layout, const ScoreFrame& frame)
 {
+    if (layout.jumps.empty())
+        return true;
+    // The whole written score drawn once: every voice's circles and lines, with their strings.
+    ScoreFrame whole = frame;
+    whole.totalLength = std::max(1, layout.totalLength);
+    whole.height = std::max(whole.height, 1);
+    ScoreGeometry drawn = ComputeScoreGeometry(whole, layout.notes);
+    AddVoices(drawn, whole, layout);
     // Clear of every voice where the strings allow it; else of the melody's flow lines; else
     // crossing them, rather than written out.
     const int gaps = std::clamp(frame.stringCount, 0, kMaxStrings) - 1;
-    if (layout.jumps.empty())
-        return RouteClearOf(layout, frame, nullptr);
-    const Clearance everyVoice = ClearOfEveryVoice(layout, frame, gaps);
-    if (RouteClearOf(layout, frame, &everyVoice))
+    const Clearance everyVoice = ClearOf(drawn, layout, gaps, true);
+    if (RouteClearOf(layout, drawn, gaps, &everyVoice))
         return true;
-    const Clearance melody = ClearOfMelody(layout, frame, gaps);
-    return RouteClearOf(layout, frame, &melody) || RouteClearOf(layout, frame, nullptr);
+    const Clearance melody = ClearOf(drawn, layout, gaps, false);
+    return RouteClearOf(layout, drawn, gaps, &melody) || RouteClearOf(layout, drawn, gaps, nullptr);
 }

@@ -130,6 +130,8 @@ ScoreGeometry ComputeScoreGeometry(const ScoreFrame& frame, const std::vector<Sc
         g.melodyCircles[i] = static_cast<int>(g.notes.size());
         g.notes.push_back({x, y, mark, left, top, left + d, top + d, static_cast<int>(i)});
         g.notes.back().roles = 1u << static_cast<int>(VoiceRole::kMelody);
+        g.notes.back().string = j;
+        g.notes.back().time = note.time;
     }
     // The melody is played in list order, so each drawn note leads to the next one drawn.
     g.flows.reserve(g.notes.empty() ? 0 : g.notes.size() - 1);
@@ -189,7 +191,8 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
     for (size_t v = 0; v < layout.voices.size(); ++v) {
         const LaidVoice& voice = layout.voices[v];
         g.voiceCircles[v].assign(voice.notes.size(), -1);
-        const FlowKind kind = FlowOf(voice.role) == VoiceFlow::kDotted ? FlowKind::kDotted : FlowKind::kSolid;
+        const VoiceFlow flow = FlowOf(voice.role);
+        const FlowKind kind = flow == VoiceFlow::kDotted ? FlowKind::kDotted : FlowKind::kSolid;
         std::optional<size_t> before;
         for (size_t k = 0; k < voice.notes.size(); ++k) {
             const ScoreNote& note = voice.notes[k];
@@ -216,6 +219,8 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
                 placed.voice = static_cast<int>(v);
                 placed.voiceSource = static_cast<int>(k);
                 placed.roles = static_cast<uint8_t>(1u << static_cast<int>(voice.role));
+                placed.string = j;
+                placed.time = note.time;
                 g.notes.push_back(placed);
                 byPlace.emplace(std::make_pair(x, note.time), at);
             }
@@ -223,7 +228,7 @@ void AddVoices(ScoreGeometry& g, const ScoreFrame& frame, const ScoreLayout& lay
             auto& atTime = byTime[size_t(voice.role)][note.time];
             if (std::find(atTime.begin(), atTime.end(), at) == atTime.end())
                 atTime.push_back(at);
-            if (FlowOf(voice.role) != VoiceFlow::kNone && before && *before != at)
+            if (flow != VoiceFlow::kNone && before && *before != at)
                 g.flows.push_back({*before, at, kind, voice.role});
             before = at;
         }

@@ -56,6 +56,8 @@ struct PlacedNote {
     bool shared = false;          // another drawn voice plucks the same string at the same time
     uint8_t roles = 0;            // a bit (1 << role) for each role that plucks it
     bool faint = false;           // on a player's sheet, a note only the others pluck
+    int string = -1;              // the string it stands on, lowest 0
+    int32_t time = 0;             // the layout's time units, where it is drawn
 
     bool PluckedBy(VoiceRole role) const { return (roles >> static_cast<int>(role)) & 1; }
 };

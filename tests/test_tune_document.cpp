@@ -123,3 +123,26 @@ TEST_F(TuneDocumentTest, AFileThatCannotBeReadIsTheEmptySongAndOtherVoicesItLack
     tune.Show(std::nullopt, {1, 32}, RepeatDrawing::kLines);
     EXPECT_EQ(tune.Fitted().measures.last, 4) << "the empty song's four measures";
 }
+
+// A read for drawing and playing leaves the song file's grid out; the score is the same.
+TEST_F(TuneDocumentTest, AReadWithoutTheGridDrawsTheSameScore)
+{
+    ImportRequest drawing;
+    drawing.grid = false;
+    TuneDocument with, without;
+    for (TuneDocument* tune : {&with, &without}) {
+        tune->SetHarp(Harp(Tuning::Chromatic, 25, 55), 55);
+        ASSERT_TRUE(tune->Load(Duet(), tune == &with ? ImportRequest{} : drawing));
+        tune->Fit();
+        tune->Show(std::nullopt, {1, 4}, RepeatDrawing::kLines);
+    }
+    EXPECT_TRUE(with.Read().song);
+    EXPECT_FALSE(without.Read().song);
+    EXPECT_FALSE(without.Read().cancelled);
+    EXPECT_EQ(without.Song()->voices.front().events, with.Song()->voices.front().events);
+    EXPECT_EQ(MelodyPitches(without), MelodyPitches(with));
+    VoiceChoice both;
+    both[VoiceRole::kMelody] = 1, both[VoiceRole::kSecond] = 2;
+    ASSERT_TRUE(without.ReadVoicesAgain(both));
+    EXPECT_FALSE(without.Read().song) << "read again as it was read";
+}
