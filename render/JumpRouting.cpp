@@ -144,7 +144,8 @@ int StringAt(const ScoreLayout& layout, const ScoreGeometry& drawn, int32_t time
                                      [](const ScoreNote& n, int32_t t) { return n.time < t; });
     if (it == layout.notes.end() || it->time != time)
         return -1;
-    const int circle = drawn.CircleOf(-1, static_cast<size_t>(it - layout.notes.begin()));
+    const size_t note = static_cast<size_t>(it - layout.notes.begin());
+    const int circle = note < drawn.melodyCircles.size() ? drawn.melodyCircles[note] : -1;
     return circle < 0 ? -1 : drawn.notes[static_cast<size_t>(circle)].string;
 }
 
