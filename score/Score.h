@@ -3,7 +3,6 @@
 // the song file's grid is only one way in and out of it, and fitting, layout, drawing, printing
 // and playing read nothing else. Nothing here knows a file format.
 
-#include "score/EventPitches.h"
 #include "song/MeterBeats.h"
 #include "song/ModalKey.h"
 #include "song/SongRepeats.h"
@@ -30,7 +29,7 @@ struct GridPlace {
 struct ScoreEvent {
     int64_t onset = 0;         // ticks from the start of the sheet's first measure
     int64_t length = 1;        // ticks, at least one
-    EventPitches pitches;      // sounding note numbers 0..127, lowest first, none twice
+    std::vector<int> pitches;  // sounding note numbers 0..127, lowest first, none twice
     std::string lyric;         // the first verse's syllable, UTF-8
     // A chord's fifth that an accompaniment made: left out where the harp has no string for it.
     bool optional = false;

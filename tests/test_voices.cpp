@@ -310,28 +310,3 @@ TEST(VoicesTest, NotesWithoutAStringAreMarkedWhereTheyWouldStand)
     EXPECT_FALSE(faint.missing[2].faint);
 }
 
-// An onset holds its few pitches in place and a big chord's on the heap; either way a chord is
-// whole after copies, a repeated pitch taken out and more added.
-TEST(VoicesTest, AnOnsetKeepsEveryPitchOfAChordOfAnySize)
-{
-    for (const int size : {1, 3, 4, 12}) {
-        EventPitches pitches;
-        std::vector<int> expected;
-        for (int i = 0; i < size; ++i) {
-            pitches.push_back(48 + i);
-            pitches.push_back(48 + i); // twice, as a file may write it
-            expected.push_back(48 + i);
-        }
-        EventPitches copy = pitches;
-        copy.erase(std::unique(copy.begin(), copy.end()), copy.end());
-        EXPECT_EQ(copy, expected) << size;
-        EXPECT_EQ(pitches.size(), 2u * size) << "the copy is its own";
-        copy.push_back(100);
-        expected.push_back(100);
-        EventPitches moved = std::move(copy);
-        EXPECT_EQ(moved, expected) << size;
-        EXPECT_EQ(moved.back(), 100);
-        EXPECT_EQ(moved.at(0), 48);
-        EXPECT_THROW((void)moved.at(moved.size()), std::out_of_range);
-    }
-}
