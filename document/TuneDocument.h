@@ -19,7 +19,7 @@ public:
     ~TuneDocument();
 
     // Reads a tune. False when the user cancelled a choice: the open tune stays. A file that
-    // cannot be read opens as the empty song, with the message said, and Failed() tells so.
+    // cannot be read opens as the empty song, with the message said, and Read().failed tells so.
     bool Load(const std::string& path, const ImportRequest& request);
     // The same file read again with other voices; false, and nothing changes, when it cannot be.
     bool ReadVoicesAgain(const VoiceChoice& voices);
