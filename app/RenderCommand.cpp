@@ -415,8 +415,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     FactLines fact(out);
     if (o.info)
-        WriteSongFacts(fact, song, loaded, measures, score, tune.LayOut({1, std::max(1, count)}, o.repeats),
-                       !o.writeMwd.empty());
+        WriteSongFacts(fact, song, loaded, measures, score, tune.LayOutWhole(o.repeats), !o.writeMwd.empty());
     // A preset's harp comes with its spacing unless one is given; otherwise the sheet fits.
     SheetSettings sheet;
     sheet.spacing = o.spacing ? *o.spacing

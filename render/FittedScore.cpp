@@ -48,8 +48,6 @@ std::optional<int32_t> OctaveOnAString(const ScoreFrame& frame, int32_t pitch)
     return std::nullopt;
 }
 
-// Notes of the other voices that no string takes after a move of `shift` semitones; an
-// accompaniment's note counts only when no octave of it has a string.
 // The other voices' notes by pitch: those that need their own string, and the accompaniment's,
 // which any octave serves; a fifth the accompaniment may leave out counts in neither.
 struct OtherPitches {
@@ -69,6 +67,8 @@ OtherPitches OtherVoicesPitches(const Score& score)
     return counts;
 }
 
+// Notes of the other voices that no string takes after a move of `shift` semitones; an
+// accompaniment's note counts only when no octave of it has a string.
 int VoiceNotesWithoutString(const OtherPitches& counts, int shift, const ScoreFrame& frame)
 {
     int missing = 0;

@@ -25,6 +25,14 @@ QColor InkOf(const ScoreGeometry& g, const PlacedNote& note, bool colour)
     return colour ? VoiceColour(g.RoleOf(note)) : QColor(Qt::black);
 }
 
+// A flow line's ink: its own voice's, whoever owns the circle it runs into.
+QColor FlowInk(const FlowLine& flow, bool colour)
+{
+    if (flow.faint)
+        return QColor(kFaintGrey, kFaintGrey, kFaintGrey);
+    return colour ? VoiceColour(flow.role) : QColor(Qt::black);
+}
+
 // A faint voice's lines and outlines are half the pen.
 double PenOf(bool faint, double pen)
 {
@@ -102,9 +110,7 @@ void DrawBitmapScore(QPainter& p, const ScoreGeometry& g, const ScoreStyle& styl
     for (const FlowLine& flow : g.flows) {
         if (voices) {
             p.save();
-            // The voice's own colour, whoever owns the circle it runs into.
-            const QColor ink = flow.faint ? QColor(kFaintGrey, kFaintGrey, kFaintGrey) : VoiceColour(flow.role);
-            p.setPen(QPen(ink, 1, flow.kind == FlowKind::kDotted ? Qt::DotLine : Qt::SolidLine));
+            p.setPen(QPen(FlowInk(flow, true), 1, flow.kind == FlowKind::kDotted ? Qt::DotLine : Qt::SolidLine));
         }
         p.drawLine(g.notes[flow.from].x, g.notes[flow.from].y, g.notes[flow.to].x, g.notes[flow.to].y);
         if (voices)
@@ -182,9 +188,7 @@ void DrawVectorScore(QPainter& p, const ScoreGeometry& score, const ScoreStyle& 
             lines.append(line);
             continue;
         }
-        const QColor ink = flow.faint ? QColor(kFaintGrey, kFaintGrey, kFaintGrey)
-                       : style.colourVoices ? VoiceColour(flow.role) : QColor(Qt::black);
-        p.setPen(VoiceFlowPen(flow.role, PenOf(flow.faint, pen), ink));
+        p.setPen(VoiceFlowPen(flow.role, PenOf(flow.faint, pen), FlowInk(flow, style.colourVoices)));
         p.drawLine(line);
     }
     if (voices)

@@ -119,21 +119,19 @@ ScoreWords PlaceScoreWords(const ScoreGeometry& score, const ScoreLayout& layout
     for (const FlowLine& flow : score.flows)
         taken.AddLine(score.notes[flow.from].x, score.notes[flow.from].y, score.notes[flow.to].x, score.notes[flow.to].y);
     const std::vector<FlowEnds> flows = FlowEndsByNote(score);
-    // A synch line tells which plucks fall at once: a text on it would read as one of them.
-    for (const SynchLine& synch : score.synchs) {
-        const PlacedNote &a = score.notes[synch.from], &b = score.notes[synch.to];
-        taken.AddBox(Grown({double(std::min(a.x, b.x)), double(std::min(a.y, b.y)), double(std::max(a.x, b.x)),
-                            double(std::max(a.y, b.y))},
+    // An upright or level line no text may stand on, as on a circle.
+    const auto keepOff = [&](int ax, int ay, int bx, int by) {
+        taken.AddBox(Grown({double(std::min(ax, bx)), double(std::min(ay, by)), double(std::max(ax, bx)),
+                            double(std::max(ay, by))},
                            kJumpHalfWidth));
-    }
-    // A jump line is read as a way to follow: no text may stand on it, as on a circle.
+    };
+    // A synch line tells which plucks fall at once: a text on it would read as one of them.
+    for (const SynchLine& synch : score.synchs)
+        keepOff(score.notes[synch.from].x, score.notes[synch.from].y, score.notes[synch.to].x, score.notes[synch.to].y);
+    // A jump line is read as a way to follow.
     for (const JumpLine& line : score.jumps) {
-        for (size_t i = 1; i < line.points.size(); ++i) {
-            const JumpLine::Point a = line.points[i - 1], b = line.points[i];
-            taken.AddBox(Grown({double(std::min(a.x, b.x)), double(std::min(a.y, b.y)), double(std::max(a.x, b.x)),
-                                double(std::max(a.y, b.y))},
-                               kJumpHalfWidth));
-        }
+        for (size_t i = 1; i < line.points.size(); ++i)
+            keepOff(line.points[i - 1].x, line.points[i - 1].y, line.points[i].x, line.points[i].y);
         if (line.arrow && line.points.size() >= 2) {
             const JumpArrow head = ArrowOf(line);
             TextBox box{head.corners[0].first, head.corners[0].second, head.corners[0].first, head.corners[0].second};
